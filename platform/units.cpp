@@ -1,0 +1,321 @@
+#include "platform/units.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <map>
+
+#include "platform/text.h"
+
+namespace plat::io {
+namespace {
+
+struct Unit {
+  std::FILE* f = nullptr;
+  std::string name;
+  Form form = Form::Formatted;
+  bool blank_zero = false;
+  bool scratch = false;
+  bool is_stdout = false;
+  bool read_only = false;
+  bool writing = false;  // last transfer was a write: the file ends where we are
+  std::string partial;   // pending non-advancing output
+};
+
+std::map<int, Unit>& units() {
+  static std::map<int, Unit> u;
+  return u;
+}
+
+Unit* find(int unit) {
+  auto& m = units();
+  auto it = m.find(unit);
+  if (it != m.end()) return &it->second;
+  if (unit == kStdoutUnit) {
+    Unit u;
+    u.f = stdout;
+    u.is_stdout = true;
+    u.name = "stdout";
+    return &m.emplace(unit, u).first->second;
+  }
+  return nullptr;
+}
+
+std::string upper_trim(std::string_view s) {
+  std::string r(trimmed(s));
+  for (char& c : r)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  // leading blanks are not part of a specifier either
+  const auto p = r.find_first_not_of(' ');
+  return p == std::string::npos ? std::string() : r.substr(p);
+}
+
+// Sequential semantics: the first write after reading or positioning cuts the
+// file at the current position.
+int prepare_write(Unit& u) {
+  if (u.writing || u.is_stdout) return 0;
+  if (u.read_only) return EBADF;
+  std::fflush(u.f);
+  const long pos = std::ftell(u.f);
+  if (pos < 0) return errno;
+  if (::ftruncate(::fileno(u.f), pos) != 0) return errno;
+  if (std::fseek(u.f, pos, SEEK_SET) != 0) return errno;
+  u.writing = true;
+  return 0;
+}
+
+int prepare_read(Unit& u) {
+  if (!u.writing) return 0;
+  if (std::fflush(u.f) != 0) return errno;
+  if (std::fseek(u.f, 0, SEEK_CUR) != 0) return errno;  // switch direction
+  u.writing = false;
+  return 0;
+}
+
+int release(int unit, Unit& u, bool delete_file) {
+  int st = 0;
+  if (!u.partial.empty()) {
+    std::fwrite(u.partial.data(), 1, u.partial.size(), u.f);
+    std::fputc('\n', u.f);
+    u.partial.clear();
+  }
+  if (u.is_stdout) {
+    std::fflush(stdout);
+  } else if (u.f) {
+    if (std::fclose(u.f) != 0) st = errno;
+    u.f = nullptr;
+    if (delete_file && !u.scratch && !u.name.empty()) {
+      if (std::remove(u.name.c_str()) != 0 && st == 0) st = errno;
+    }
+  }
+  units().erase(unit);
+  return st;
+}
+
+}  // namespace
+
+int open_unit(int unit, std::string_view file, Form form, std::string_view status, bool blank_zero) {
+  const std::string st = upper_trim(status);
+  if (st != "OLD" && st != "NEW" && st != "UNKNOWN" && st != "REPLACE" && st != "SCRATCH")
+    return kBadSpecifier;
+  if (auto* old = find(unit); old && !old->is_stdout) release(unit, *old, false);
+
+  const std::string name(trimmed(file));
+  Unit u;
+  u.form = form;
+  u.blank_zero = blank_zero;
+  errno = 0;
+  if (st == "SCRATCH") {
+    u.f = std::tmpfile();
+    u.scratch = true;
+  } else {
+    if (name.empty()) return ENOENT;
+    struct stat sb {};
+    const bool exists = ::stat(name.c_str(), &sb) == 0;
+    if (exists && S_ISDIR(sb.st_mode)) return EISDIR;
+    if (st == "OLD" && !exists) return ENOENT;
+    if (st == "NEW" && exists) return EEXIST;
+    if (st == "REPLACE" || !exists) {
+      u.f = std::fopen(name.c_str(), "w+b");
+    } else {
+      u.f = std::fopen(name.c_str(), "r+b");
+      if (!u.f && (errno == EACCES || errno == EROFS)) {
+        u.f = std::fopen(name.c_str(), "rb");
+        u.read_only = u.f != nullptr;
+      }
+    }
+  }
+  if (!u.f) return errno ? errno : EIO;
+  u.name = name;
+  units()[unit] = std::move(u);
+  return 0;
+}
+
+int close_unit(int unit, bool delete_file) {
+  Unit* u = find(unit);
+  if (!u) return 0;
+  return release(unit, *u, delete_file);
+}
+
+int rewind_unit(int unit) {
+  Unit* u = find(unit);
+  if (!u) return kNotConnected;
+  if (u->is_stdout) return 0;
+  if (!u->partial.empty()) end_line(unit);
+  if (std::fflush(u->f) != 0) return errno;
+  if (std::fseek(u->f, 0, SEEK_SET) != 0) return errno;
+  u->writing = false;
+  return 0;
+}
+
+int flush_unit(int unit) {
+  Unit* u = find(unit);
+  if (!u) return 0;
+  return std::fflush(u->f) == 0 ? 0 : errno;
+}
+
+void flush_all() {
+  for (auto& [n, u] : units())
+    if (u.f) std::fflush(u.f);
+  std::fflush(stdout);
+}
+
+void close_all() {
+  auto& m = units();
+  while (!m.empty()) {
+    auto it = m.begin();
+    release(it->first, it->second, false);
+  }
+  std::fflush(stdout);
+}
+
+bool is_open(int unit) { return find(unit) != nullptr; }
+
+bool is_formatted(int unit) {
+  Unit* u = find(unit);
+  return u && u->form == Form::Formatted;
+}
+
+bool blank_zero(int unit) {
+  Unit* u = find(unit);
+  return u && u->blank_zero;
+}
+
+std::string file_name(int unit) {
+  Unit* u = find(unit);
+  return u && !u->is_stdout ? u->name : std::string();
+}
+
+int inquire_exists(std::string_view file, bool& exists) {
+  exists = false;
+  const std::string name(trimmed(file));
+  if (name.empty()) return 0;
+  struct stat sb {};
+  if (::stat(name.c_str(), &sb) == 0) {
+    exists = true;
+    return 0;
+  }
+  return (errno == ENOENT || errno == ENOTDIR) ? 0 : errno;
+}
+
+int remove_file(std::string_view file) {
+  const std::string name(trimmed(file));
+  if (std::remove(name.c_str()) == 0 || errno == ENOENT) return 0;
+  return errno;
+}
+
+int write_line(int unit, std::string_view line) {
+  Unit* u = find(unit);
+  if (!u) return kNotConnected;
+  if (u->form != Form::Formatted) return kWrongForm;
+  if (int st = prepare_write(*u)) return st;
+  if (!u->partial.empty()) {
+    if (std::fwrite(u->partial.data(), 1, u->partial.size(), u->f) != u->partial.size()) return errno;
+    u->partial.clear();
+  }
+  if (!line.empty() && std::fwrite(line.data(), 1, line.size(), u->f) != line.size()) return errno;
+  if (std::fputc('\n', u->f) == EOF) return errno;
+  return 0;
+}
+
+int write_partial(int unit, std::string_view text) {
+  Unit* u = find(unit);
+  if (!u) return kNotConnected;
+  if (u->form != Form::Formatted) return kWrongForm;
+  u->partial.append(text);
+  return 0;
+}
+
+int end_line(int unit) { return write_line(unit, {}); }
+
+int read_line(int unit, std::string& line) {
+  line.clear();
+  Unit* u = find(unit);
+  if (!u) return kNotConnected;
+  if (u->form != Form::Formatted) return kWrongForm;
+  if (u->is_stdout) return EBADF;
+  if (int st = prepare_read(*u)) return st;
+  int c;
+  bool any = false;
+  while ((c = std::fgetc(u->f)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    line.push_back(static_cast<char>(c));
+  }
+  if (!any) return std::ferror(u->f) ? EIO : kEnd;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return 0;
+}
+
+int write_record(int unit, const void* data, std::size_t n) {
+  Unit* u = find(unit);
+  if (!u) return kNotConnected;
+  if (u->form != Form::Unformatted) return kWrongForm;
+  if (n > 0x7fffffffu) return EFBIG;
+  if (int st = prepare_write(*u)) return st;
+  const std::uint32_t len = static_cast<std::uint32_t>(n);
+  unsigned char m[4] = {static_cast<unsigned char>(len), static_cast<unsigned char>(len >> 8),
+                        static_cast<unsigned char>(len >> 16), static_cast<unsigned char>(len >> 24)};
+  if (std::fwrite(m, 1, 4, u->f) != 4) return errno;
+  if (n && std::fwrite(data, 1, n, u->f) != n) return errno;
+  if (std::fwrite(m, 1, 4, u->f) != 4) return errno;
+  return 0;
+}
+
+namespace {
+// Reads a record marker; kEnd when the file ends exactly here.
+int read_marker(std::FILE* f, std::uint32_t& len, bool at_start) {
+  unsigned char m[4];
+  const std::size_t got = std::fread(m, 1, 4, f);
+  if (got == 0 && at_start) return std::ferror(f) ? EIO : kEnd;
+  if (got != 4) return kBadRecord;
+  len = static_cast<std::uint32_t>(m[0]) | (static_cast<std::uint32_t>(m[1]) << 8) |
+        (static_cast<std::uint32_t>(m[2]) << 16) | (static_cast<std::uint32_t>(m[3]) << 24);
+  if (len > 0x7fffffffu) return kBadRecord;
+  return 0;
+}
+
+// Bytes left in the file from the current position, or -1 when unknown.
+long long bytes_left(std::FILE* f) {
+  const long pos = std::ftell(f);
+  struct stat sb {};
+  if (pos < 0 || ::fstat(::fileno(f), &sb) != 0) return -1;
+  return static_cast<long long>(sb.st_size) - pos;
+}
+
+int next_record(Unit& u, std::vector<unsigned char>* rec) {
+  if (u.form != Form::Unformatted) return kWrongForm;
+  if (int st = prepare_read(u)) return st;
+  std::uint32_t len = 0, tail = 0;
+  if (int st = read_marker(u.f, len, true)) return st;
+  // Never trust a length beyond what the file holds.
+  const long long left = bytes_left(u.f);
+  if (left >= 0 && static_cast<long long>(len) + 4 > left) return kBadRecord;
+  if (rec) {
+    rec->resize(len);
+    if (len && std::fread(rec->data(), 1, len, u.f) != len) return kBadRecord;
+  } else if (std::fseek(u.f, static_cast<long>(len), SEEK_CUR) != 0) {
+    return kBadRecord;
+  }
+  if (int st = read_marker(u.f, tail, false)) return st;
+  if (tail != len) return kBadRecord;
+  return 0;
+}
+}  // namespace
+
+int read_record(int unit, std::vector<unsigned char>& rec) {
+  rec.clear();
+  Unit* u = find(unit);
+  if (!u || u->is_stdout) return kNotConnected;
+  return next_record(*u, &rec);
+}
+
+int skip_record(int unit) {
+  Unit* u = find(unit);
+  if (!u || u->is_stdout) return kNotConnected;
+  return next_record(*u, nullptr);
+}
+
+}  // namespace plat::io

@@ -1,0 +1,220 @@
+#include "platform/units.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+
+#include "platform/process.h"
+#include "support/test_env.h"
+
+using namespace plat::io;
+
+namespace {
+
+void write_file(const std::string& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+}
+
+TEST(Units, OldStatusNeedsTheFileAndUnknownCreatesIt) {
+  tna_test::ScratchDir d("units");
+  EXPECT_EQ(open_unit(20, "missing.txt   ", Form::Formatted, "OLD"), ENOENT);
+  EXPECT_FALSE(is_open(20));
+  EXPECT_EQ(open_unit(20, "made.txt   ", Form::Formatted, "UNKNOWN"), 0);
+  EXPECT_EQ(file_name(20), "made.txt");
+  EXPECT_EQ(write_line(20, "abc"), 0);
+  EXPECT_EQ(close_unit(20), 0);
+  EXPECT_EQ(d.read("made.txt"), "abc\n");
+  EXPECT_EQ(open_unit(20, "x", Form::Formatted, "SIDEWAYS"), kBadSpecifier);
+  EXPECT_EQ(open_unit(20, "made.txt", Form::Formatted, "NEW"), EEXIST);
+}
+
+TEST(Units, UnknownOnAnExistingFileIsPositionedAtItsStartAndWritingReplacesIt) {
+  tna_test::ScratchDir d("units");
+  write_file("old.txt", "first line\nsecond line\nthird\n");
+  ASSERT_EQ(open_unit(21, "old.txt", Form::Formatted, "UNKNOWN"), 0);
+  EXPECT_EQ(write_line(21, "new"), 0);
+  EXPECT_EQ(close_unit(21), 0);
+  EXPECT_EQ(d.read("old.txt"), "new\n");
+}
+
+TEST(Units, ClosingAnUnopenedUnitIsNoErrorAndDeleteRemovesTheFile) {
+  tna_test::ScratchDir d("units");
+  EXPECT_EQ(close_unit(77), 0);
+  ASSERT_EQ(open_unit(22, "gone.bin", Form::Unformatted, "UNKNOWN"), 0);
+  EXPECT_EQ(close_unit(22, true), 0);
+  EXPECT_FALSE(d.exists("gone.bin"));
+  bool ex = true;
+  EXPECT_EQ(inquire_exists("gone.bin  ", ex), 0);
+  EXPECT_FALSE(ex);
+  write_file("here", "");
+  EXPECT_EQ(inquire_exists("here", ex), 0);
+  EXPECT_TRUE(ex);
+}
+
+TEST(Units, ReadsLinesWithLfOrCrLfEndsAndReportsEndOfFile) {
+  tna_test::ScratchDir d("units");
+  write_file("in.txt", "one\r\ntwo\n\nlast-no-newline");
+  ASSERT_EQ(open_unit(23, "in.txt", Form::Formatted, "OLD", true), 0);
+  EXPECT_TRUE(blank_zero(23));
+  std::string l;
+  EXPECT_EQ(read_line(23, l), 0);
+  EXPECT_EQ(l, "one");
+  EXPECT_EQ(read_line(23, l), 0);
+  EXPECT_EQ(l, "two");
+  EXPECT_EQ(read_line(23, l), 0);
+  EXPECT_EQ(l, "");
+  EXPECT_EQ(read_line(23, l), 0);
+  EXPECT_EQ(l, "last-no-newline");
+  EXPECT_EQ(read_line(23, l), kEnd);
+  EXPECT_EQ(rewind_unit(23), 0);
+  EXPECT_EQ(read_line(23, l), 0);
+  EXPECT_EQ(l, "one");
+  close_unit(23);
+}
+
+TEST(Units, NonAdvancingWritesJoinOneRecord) {
+  tna_test::ScratchDir d("units");
+  ASSERT_EQ(open_unit(24, "na.txt", Form::Formatted, "UNKNOWN"), 0);
+  write_partial(24, "ab");
+  write_partial(24, "cd");
+  write_line(24, "ef");
+  write_partial(24, "tail");
+  close_unit(24);
+  EXPECT_EQ(d.read("na.txt"), "abcdef\ntail\n");
+}
+
+TEST(Units, UnitSixIsStandardOutputAndCanBeReconnected) {
+  tna_test::ScratchDir d("units");
+  testing::internal::CaptureStdout();
+  write_line(6, "to stdout");
+  ASSERT_EQ(open_unit(6, "case.out", Form::Formatted, "UNKNOWN"), 0);
+  write_line(6, "to file");
+  close_unit(6);
+  write_line(6, "back");
+  flush_unit(6);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout\nback\n");
+  EXPECT_EQ(d.read("case.out"), "to file\n");
+}
+
+TEST(Units, FormMismatchAndUnconnectedUnitsAreErrors) {
+  tna_test::ScratchDir d("units");
+  EXPECT_EQ(write_line(31, "x"), kNotConnected);
+  ASSERT_EQ(open_unit(31, "u.bin", Form::Unformatted, "UNKNOWN"), 0);
+  EXPECT_EQ(write_line(31, "x"), kWrongForm);
+  std::string l;
+  EXPECT_EQ(read_line(31, l), kWrongForm);
+  close_unit(31, true);
+}
+
+// Records written by the unit layer, byte for byte as a sequential
+// unformatted file with 4-byte little-endian length markers holds them.
+TEST(Records, FramingIsLengthBeforeAndAfter) {
+  tna_test::ScratchDir d("rec");
+  ASSERT_EQ(open_unit(10, "r.bin", Form::Unformatted, "UNKNOWN"), 0);
+  RecordOut r;
+  r.put<std::int32_t>(7).put<double>(1.5).put_text("AB");
+  EXPECT_EQ(r.write(10), 0);
+  EXPECT_EQ(write_record(10, nullptr, 0), 0);
+  close_unit(10);
+  const std::string b = d.read("r.bin");
+  ASSERT_EQ(b.size(), 4u + 14u + 4u + 8u);
+  EXPECT_EQ(b.substr(0, 4), std::string("\x0e\0\0\0", 4));
+  EXPECT_EQ(b.substr(18, 4), std::string("\x0e\0\0\0", 4));
+  EXPECT_EQ(b.substr(22, 8), std::string(8, '\0'));
+}
+
+TEST(Records, ReadingFewerItemsIsAllowedMoreIsPastTheRecord) {
+  tna_test::ScratchDir d("rec");
+  ASSERT_EQ(open_unit(10, "r.bin", Form::Unformatted, "UNKNOWN"), 0);
+  RecordOut r;
+  r.put<std::int32_t>(1).put<std::int32_t>(2);
+  r.write(10);
+  RecordOut s;
+  s.put<std::int32_t>(3);
+  s.write(10);
+  ASSERT_EQ(rewind_unit(10), 0);
+  std::vector<unsigned char> rec;
+  ASSERT_EQ(read_record(10, rec), 0);
+  RecordIn in(rec);
+  std::int32_t a = 0;
+  EXPECT_EQ(in.get(a), 0);
+  EXPECT_EQ(a, 1);
+  ASSERT_EQ(read_record(10, rec), 0);  // the rest of record 1 is skipped
+  RecordIn in2(rec);
+  double dd = 0;
+  EXPECT_EQ(in2.get(dd), kPastRecord);
+  EXPECT_EQ(in2.get(a), 0);
+  EXPECT_EQ(a, 3);
+  EXPECT_EQ(read_record(10, rec), kEnd);
+  close_unit(10);
+}
+
+TEST(Records, CorruptFramingIsReportedNotTrusted) {
+  tna_test::ScratchDir d("rec");
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"length beyond the file", std::string("\xff\xff\xff\x0f", 4) + "abc"},
+      {"trailing marker differs", std::string("\x02\0\0\0ab\x03\0\0\0", 10)},
+      {"file ends inside the first marker", std::string("\x02\0", 2)},
+      {"file ends before the trailing marker", std::string("\x02\0\0\0ab", 6)},
+      {"negative length", std::string("\xfe\xff\xff\xff", 4) + std::string(8, 'x')},
+  };
+  for (const auto& c : cases) {
+    write_file("bad.bin", c.bytes);
+    ASSERT_EQ(open_unit(10, "bad.bin", Form::Unformatted, "OLD"), 0) << c.what;
+    std::vector<unsigned char> rec;
+    EXPECT_EQ(read_record(10, rec), kBadRecord) << c.what;
+    close_unit(10);
+  }
+}
+
+TEST(Process, ExitCanBeObservedWithoutEndingTheTest) {
+  plat::set_exit_throws(true);
+  try {
+    plat::exit_process(3);
+    FAIL();
+  } catch (const plat::ProcessExit& e) {
+    EXPECT_EQ(e.status, 3);
+  }
+  testing::internal::CaptureStderr();
+  try {
+    plat::consistency_stop("Sdblkx 1");
+  } catch (const plat::ProcessExit& e) {
+    EXPECT_EQ(e.status, 1);
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "STOP Sdblkx 1\n");
+  plat::set_exit_throws(false);
+}
+
+TEST(Process, ExitProcessEndsWithItsStatusAndClosesUnits) {
+  EXPECT_EXIT(
+      {
+        open_unit(40, "/tmp/tna_exit_probe.txt", Form::Formatted, "UNKNOWN");
+        write_partial(40, "kept");
+        plat::exit_process(1);
+      },
+      testing::ExitedWithCode(1), "");
+  std::ifstream in("/tmp/tna_exit_probe.txt");
+  std::string s;
+  std::getline(in, s);
+  EXPECT_EQ(s, "kept");
+  std::remove("/tmp/tna_exit_probe.txt");
+}
+
+TEST(Process, TheClockSeamFixesDateAndTime) {
+  plat::DateTime fixed;
+  fixed.year = 2001;
+  fixed.month = 2;
+  fixed.day = 3;
+  fixed.hour = 4;
+  plat::set_fixed_clock(&fixed);
+  EXPECT_EQ(plat::now().year, 2001);
+  EXPECT_EQ(plat::now().hour, 4);
+  plat::set_fixed_clock(nullptr);
+  EXPECT_GE(plat::now().year, 2024);
+}
+
+}  // namespace
