@@ -15,6 +15,7 @@
 // at zero and only the model database brings values.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -94,9 +95,10 @@ inline constexpr int gcc_num_all = 92;
 
 // Name tables of 6-character names sorted in ascending character-code order
 // of the blank-padded names.
-extern const plat::Text<6> gcc_ctrl_const_names_real[49];
-extern const plat::Text<6> gcc_ctrl_const_names_int[25];
-extern const plat::Text<6> gcc_ctrl_const_names_char[16];
+// Element [i - 1] is the i-th name.
+extern const std::array<plat::Text<6>, 49> gcc_ctrl_const_names_real;
+extern const std::array<plat::Text<6>, 25> gcc_ctrl_const_names_int;
+extern const std::array<plat::Text<6>, 16> gcc_ctrl_const_names_char;
 
 // One getter and one setter per global constant, gcc_get<name>/gcc_set<name>.
 #define TNA_X(U, l)         \
