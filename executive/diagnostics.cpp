@@ -1,30 +1,230 @@
-// Provisional diagnostics: prints the message plainly until the numbered box is built.
 #include "executive/diagnostics.h"
 
 #include <string>
 
-#include "platform/process.h"
+#include "executive/text_utils.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_records.h"
+#include "modeldata/submodel_refs.h"
 #include "platform/units.h"
 
+namespace {
+
+// Persistent message counters: raised at the start of every call, so a
+// suppressed message still uses up its number.
+long long g_seterx_count = 0;
+long long g_errnew_count = 0;
+
+constexpr int kListingUnit = 6;
+constexpr int kTraceUnit = 13;
+constexpr std::size_t kLabelWidth = 27;
+
+// Every row of a box starts with a 27-character label.
+std::string label(std::string_view text) {
+  std::string s(text);
+  s.resize(kLabelWidth, ' ');
+  return s;
+}
+
+// Integer right-aligned in `width` columns, asterisks when it does not fit.
+std::string right_aligned(long long value, std::size_t width) {
+  std::string s = std::to_string(value);
+  if (s.size() > width) return std::string(width, '*');
+  return std::string(width - s.size(), ' ') + s;
+}
+
+// The look of one of the two boxes.
+struct BoxStyle {
+  std::size_t text_width;     // characters of message text per line
+  std::size_t top_dashes;     // "-" of row 2 before " | MESSAGE "
+  std::size_t bottom_dashes;  // "-" of row 13
+  std::string_view part_labels[4];
+};
+
+constexpr BoxStyle kDiagnosticStyle{45,
+                                    52,
+                                    70,
+                                    {"@     Problem............: ", "@     Current action.....: ",
+                                     "@     Info...............: ", "@     Context............: "}};
+constexpr BoxStyle kFileErrorStyle{53,
+                                   60,
+                                   78,
+                                   {"@     Problem............: ", "@     Current action.....: ",
+                                    "@     Comment............: ", "@     Additional info....: "}};
+
+class BoxWriter {
+ public:
+  BoxWriter(int unit, bool count_lines, const BoxStyle& style)
+      : unit_(unit), count_lines_(count_lines), style_(style), blank_(label("@")) {}
+
+  void line(std::string_view text) {
+    plat::io::write_line(unit_, text);
+    if (count_lines_) PRTINF(2) += 1;
+  }
+  void blank_row() { line(blank_); }
+
+  // One part of the message: divided into segments at each "<NL>", each
+  // segment on new lines of at most text_width characters. The part's label
+  // goes on its first printed line; an empty first segment loses it.
+  void part(std::string_view text, std::string_view part_label) {
+    std::string first = label(part_label);
+    bool labelled = true;
+    for (;;) {
+      const std::size_t nl = text.find("<NL>");
+      const std::string_view segment = text.substr(0, nl);
+      if (segment.empty()) {
+        labelled = false;
+      } else {
+        this->segment(segment, labelled ? first : blank_);
+        labelled = false;
+      }
+      if (nl == std::string_view::npos) break;
+      text.remove_prefix(nl + 4);
+    }
+  }
+
+ private:
+  // A remainder shorter than the width prints whole; a longer one is cut
+  // after the last blank among its characters 2..width (the blank ends the
+  // line), or hard after `width` characters when there is none.
+  void segment(std::string_view rest, const std::string& first_label) {
+    const std::size_t width = style_.text_width;
+    const std::string* lab = &first_label;
+    while (!rest.empty()) {
+      std::size_t take;
+      if (rest.size() <= width - 1) {
+        take = rest.size();
+      } else {
+        const std::size_t b = rest.substr(0, width).rfind(' ');
+        take = (b != std::string_view::npos && b >= 1) ? b + 1 : width;
+      }
+      std::string row = *lab;
+      row.append(rest.substr(0, take));
+      line(row);
+      rest.remove_prefix(take);
+      lab = &blank_;
+    }
+  }
+
+  int unit_;
+  bool count_lines_;
+  const BoxStyle& style_;
+  std::string blank_;
+};
+
+// The 14-row box shared by SETERX and ERRNEW.
+void print_box(BoxWriter& w, const BoxStyle& style, long long counter, std::string_view header,
+               std::string_view message, bool problem_only, std::string_view routine, int code) {
+  w.blank_row();
+  std::string top = "@";
+  top.append(style.top_dashes, '-').append(" | MESSAGE ").append(right_aligned(counter, 4)).append(" |-");
+  w.line(top);
+  w.blank_row();
+  w.line(label(header));
+  w.blank_row();
+
+  const std::string_view text = plat::trimmed(message);
+  std::size_t ats = 0;
+  for (const char c : text)
+    if (c == '@') ++ats;
+  // Rows 7 to 9 carry their own labels only when the message has at least
+  // two "@"; with one, the second part continues the Problem.
+  std::size_t pos = 0;
+  for (int k = 0; k < 4; ++k) {
+    const std::size_t at = text.find('@', pos);
+    const std::string_view part = text.substr(pos, at == std::string_view::npos ? text.size() - pos : at - pos);
+    const std::string_view part_label = (k == 0 || ats >= 2) ? style.part_labels[k] : std::string_view("@");
+    w.part(part, part_label);
+    if (problem_only || at == std::string_view::npos) break;
+    pos = at + 1;
+  }
+
+  w.blank_row();
+  std::string ref = label("@     Reference..........: ");
+  ref.append("(").append(routine).append(", ").append(right_aligned(code, 3)).append(")");
+  w.line(ref);
+  w.blank_row();
+  std::string bottom = "@";
+  bottom.append(style.bottom_dashes, '-');
+  w.line(bottom);
+  w.blank_row();
+}
+
+}  // namespace
+
+void reset_message_counters() {
+  g_seterx_count = 0;
+  g_errnew_count = 0;
+}
+
 void SETERX(std::string_view message, int severity, int code, std::string_view routine) {
-  std::string line = " ";
-  line.append(routine).append(": ").append(plat::trimmed(message));
-  line.append(" (severity ").append(std::to_string(severity)).append(", code ").append(std::to_string(code)).append(")");
-  plat::io::write_line(6, line);
-  if (severity < 1 || severity > 3) FAILUR();
+  static constexpr std::string_view kHeaders[4] = {"@@@@  DIAGNOSTIC", "@@@@  WARNING", "@@@@  FAILURE",
+                                                   "@@@@  FATAL ERROR"};
+  ++g_seterx_count;
+  const int s = (severity >= 1 && severity <= 4) ? severity : 4;
+  if (GLOI.MLEVEL < 0 || GLOI.MLEVEL > 3) GLOI.MLEVEL = 0;
+  if (s > GLOI.MLEVEL) {
+    // The trace file receives the boxes once it is open; a message raised
+    // before (while the model database loads) goes to the listing instead of
+    // being lost.
+    const int unit = (GLOI.TRACE == 1 && plat::io::is_open(kTraceUnit)) ? kTraceUnit : kListingUnit;
+    BoxWriter w(unit, true, kDiagnosticStyle);
+    print_box(w, kDiagnosticStyle, g_seterx_count, kHeaders[s - 1], message, GLOI.MSHORT == 1, routine, code);
+  }
+  if (s == 4) FAILUR();
 }
 
-void ERRNEW(std::string_view message, int, int code, std::string_view routine) {
-  SETERX(message, 3, code, routine);
+void ERRNEW(std::string_view message, int type, int code, std::string_view routine) {
+  static constexpr std::string_view kHeaders[4] = {"@@@@  SYSTEM ERROR", "@@@@  SYNTAX ERROR",
+                                                   "@@@@  SEMANTIC ERROR", "@@@@  WARNING"};
+  ++g_errnew_count;
+  const int t = (type >= 1 && type <= 4) ? type : 1;
+  BoxWriter w(kListingUnit, false, kFileErrorStyle);
+  print_box(w, kFileErrorStyle, g_errnew_count, kHeaders[t - 1], message, false, routine, code);
 }
 
-void MESBLD(int, plat::TextRef) {}
+void MESBLD(int node, plat::TextRef message) {
+  if (node == 0) return;
+  const int used = STRLNA(message.view());
+
+  const plat::Text<24> name_field(SUBMDN(node, "SUBMODEL"));
+  const std::string_view name = name_field.trimmed();
+  plat::Text<256> path_field(SUBMDN(node, "ALL"));
+  if (path_field.len_trim() == path_field.size()) {
+    path_field.at1(254) = '.';
+    path_field.at1(255) = '.';
+    path_field.at1(256) = '.';
+  }
+  const std::string_view path = path_field.trimmed();
+
+  std::string text = "Node ";
+  text.append(std::to_string(NODNUM(node)));
+  if (name.size() == path.size()) {
+    text.append(" in main model");
+  } else {
+    text.append(" in model ").append(name).append(" (").append(path).append(")");
+  }
+
+  const std::size_t from = static_cast<std::size_t>(used) + 1;  // one blank after the last non-blank
+  if (from < message.size()) message.sub(from + 1, message.size()) = std::string_view(text);
+}
 
 void ERROR(std::string_view routine) {
-  std::string line = " Unrecoverable error in ";
-  line.append(routine);
-  plat::io::write_line(6, line);
+  using plat::io::write_line;
+  write_line(kListingUnit, "");
+  write_line(kListingUnit, "");
+  write_line(kListingUnit, "");
+  std::string l = " @@@@ Unrecoverable error condition in module ";
+  l.append(routine).append(" @@@@");
+  write_line(kListingUnit, l);
+  write_line(kListingUnit, "");
+  write_line(kListingUnit, std::string(12, ' ') + " @@@@ Program will terminate @@@@");
+  write_line(kListingUnit, "");
+  write_line(kListingUnit, "");
+  write_line(kListingUnit, " " + std::string("   @@@@ Check log file for further messages and @@@@"));
+  write_line(kListingUnit, "");
+  write_line(kListingUnit, " " + std::string(" @@@@ Consult Norvek Program Central Support if required @@@@ "));
+  if (plat::io::is_open(1)) plat::io::close_unit(1);
+  if (plat::io::is_open(kListingUnit)) plat::io::close_unit(kListingUnit);
   FAILUR();
 }
-
-void FAILUR() { plat::exit_process(1); }

@@ -1,7 +1,13 @@
 // Numbered diagnostics and the fatal-error path.
 //
 // A message is one text whose parts are separated by "@": Problem, Current
-// action, Info, Context; "<NL>" inside a part forces a new line.
+// action, Info, Context (text after a fourth "@" is dropped); "<NL>" inside a
+// part forces a new line. Trailing blanks of the message are ignored.
+//
+// The control constants MLEVEL (boxes of severity <= MLEVEL are not printed;
+// a value outside 0..3 is reset to 0), MSHORT (1: Problem part only) and
+// TRACE (1: boxes go to the trace file, unit 13, while it is open) are read at
+// every call.
 #pragma once
 
 #include <string_view>
@@ -11,11 +17,35 @@
 // Prints the numbered diagnostic box; severity 1 diagnostic, 2 warning,
 // 3 failure, 4 (or any other value) fatal: the run ends through FAILUR.
 void SETERX(std::string_view message, int severity, int code, std::string_view routine);
-// Prints the file-error box on the listing; always returns.
+// Prints the file-error box on the listing (unit 6) with its own counter;
+// type 1 system, 2 syntax, 3 semantic error, 4 warning (any other value
+// counts as 1); never filtered, always returns.
 void ERRNEW(std::string_view message, int type, int code, std::string_view routine);
-// Appends the identity of global node `node` to the message (nothing for 0).
+// Appends the identity of global node `node` (thermal nodes first, fluid
+// nodes after them) one blank after the message's last non-blank character;
+// nothing for node 0.
 void MESBLD(int node, plat::TextRef message);
 // Unrecoverable condition: prints its text and ends the run with status 1.
 [[noreturn]] void ERROR(std::string_view routine);
 // Fatal end of a run: close-down, then exit status 1.
 [[noreturn]] void FAILUR();
+
+// Pass counter of a loop whose number of passes depends on data: after
+// 2,000,000,000 passes the run ends through ERROR naming the routine.
+class LoopGuard {
+ public:
+  static constexpr long long kLimit = 2000000000LL;
+  explicit LoopGuard(std::string_view routine) : routine_(routine) {}
+  void pass() {
+    if (++passes_ > kLimit) ERROR(routine_);
+  }
+  long long passes() const { return passes_; }
+
+ private:
+  std::string_view routine_;
+  long long passes_ = 0;
+};
+
+// Sets both message counters (SETERX and ERRNEW) back to 0. Only tests call
+// this: in a run the numbering goes on from the first message to the last.
+void reset_message_counters();
