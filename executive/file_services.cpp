@@ -50,10 +50,6 @@ std::string int_field(long long value, int width) {
   return std::string(static_cast<std::size_t>(width) - s.size(), ' ') + s;
 }
 
-void count_pass(long long& passes, std::string_view routine) {
-  if (++passes > 2000000000LL) ERROR(routine);
-}
-
 std::string_view shown_name(std::string_view connected_name) {
   const auto b = connected_name.find(']');
   if (b != std::string_view::npos) connected_name.remove_prefix(b + 1);
@@ -141,9 +137,9 @@ void SFLXST(CTextVec1 names, int count, int& exists, int& status) {
   exists = 0;
   status = 0;
   const std::int64_t n = std::min<std::int64_t>(count, names.size());
-  long long passes = 0;
+  LoopGuard guard("SFLXST");
   for (std::int64_t k = 1; k <= n && exists == 0 && status == 0; ++k) {
-    filesvc::count_pass(passes, "SFLXST");
+    guard.pass();
     const std::string name = field(names.view(k), kEnquiryField);
     if (plat::is_blank(name)) continue;
     bool ex = false;

@@ -117,7 +117,4 @@ std::string_view shown_name(std::string_view connected_name);
 // Integer right-aligned in `width` columns, asterisks when it does not fit
 // (the fixed-width integer field of the system's messages).
 std::string int_field(long long value, int width);
-// Raises the loop guard's pass count; ends the run through ERROR naming the
-// routine after 2,000,000,000 passes.
-void count_pass(long long& passes, std::string_view routine);
 }  // namespace filesvc

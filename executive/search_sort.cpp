@@ -9,7 +9,6 @@
 
 namespace {
 
-using filesvc::count_pass;
 
 // Records are compared through raw pointers inside the sort; the public
 // routines check the views first.
@@ -51,7 +50,7 @@ std::string upper(std::string_view s, std::size_t n) {
 // equals the key for the walk back to the first of an equal run.
 template <class Cmp, class EqPrev>
 void bisect(int n, Cmp cmp, EqPrev eq_prev, int& found, int& position, const char* name) {
-  long long passes = 0;
+  LoopGuard guard(name);
   int c = cmp(1);
   if (c == 0) {
     found = 1;
@@ -74,7 +73,7 @@ void bisect(int n, Cmp cmp, EqPrev eq_prev, int& found, int& position, const cha
     int low = 1, high = n;
     position = n;
     while (low < high - 1 && !found) {
-      count_pass(passes, name);
+      guard.pass();
       const int mid = low + (high - low) / 2;
       c = cmp(mid);
       if (c == 0) {
@@ -93,7 +92,7 @@ void bisect(int n, Cmp cmp, EqPrev eq_prev, int& found, int& position, const cha
     }
   }
   while (position > 1 && eq_prev(position)) {
-    count_pass(passes, name);
+    guard.pass();
     --position;
   }
 }
@@ -102,20 +101,20 @@ void bisect(int n, Cmp cmp, EqPrev eq_prev, int& found, int& position, const cha
 
 // Downward scan: high moves down while above lower_limit and the record there comes after the pivot.
 void scan_down(const int* t, int nk, int lower_limit, const int* pivot, int& high, int& status) {
-  long long passes = 0;
+  LoopGuard guard("SERCHD");
   status = 0;
   while (high > lower_limit && cmp_abs(rec(t, nk, high), pivot, nk) > 0) {
-    count_pass(passes, "SERCHD");
+    guard.pass();
     --high;
   }
 }
 
 // Upward scan: low moves up while below upper_limit and the record there comes before the pivot.
 void scan_up(const int* t, int nk, int upper_limit, const int* pivot, int& low, int& status) {
-  long long passes = 0;
+  LoopGuard guard("SERCHU");
   status = 0;
   while (low < upper_limit && cmp_abs(rec(t, nk, low), pivot, nk) < 0) {
-    count_pass(passes, "SERCHU");
+    guard.pass();
     ++low;
   }
 }
@@ -124,11 +123,11 @@ void pivot_step(int& low, int nk, int& high, int* t, int& sorted, int& position,
   status = 0;
   sorted = 0;
   position = 0;
-  long long passes = 0;
+  LoopGuard guard("SPIVOT");
   // First record that comes after its successor.
   int k = low;
   while (k <= high - 1 && cmp_abs(rec(t, nk, k), rec(t, nk, k + 1), nk) <= 0) {
-    count_pass(passes, "SPIVOT");
+    guard.pass();
     ++k;
   }
   if (k > high - 1) {
@@ -141,7 +140,7 @@ void pivot_step(int& low, int nk, int& high, int* t, int& sorted, int& position,
     put(temp, rec(t, nk, high), nk);
     int j = k;
     while (j >= low && cmp_abs(rec(t, nk, j), temp, nk) > 0) {
-      count_pass(passes, "SPIVOT");
+      guard.pass();
       put(rec(t, nk, j + 1), rec(t, nk, j), nk);
       --j;
     }
@@ -154,7 +153,7 @@ void pivot_step(int& low, int nk, int& high, int* t, int& sorted, int& position,
   int hole = k;
   low = k + 1;
   while (low < high) {
-    count_pass(passes, "SPIVOT");
+    guard.pass();
     scan_down(t, nk, hole, temp, high, status);
     if (high > hole) {
       put(rec(t, nk, hole), rec(t, nk, high), nk);
@@ -184,9 +183,9 @@ void short_sort(int nk, int n, int* t, int& status) {
   status = 0;
   int temp[kSortRecordWords] = {};
   int lo = 1, hi = n;
-  long long passes = 0;
+  LoopGuard guard("SSBSRT");
   while (lo < hi) {
-    count_pass(passes, "SSBSRT");
+    guard.pass();
     // Forward pass: the largest record of lo..hi ends at hi.
     bool carrying = false;
     int last = 0;
@@ -422,10 +421,10 @@ void SSMSRT(int nk, int n, plat::Vec1<int> table, int& status, int& duplicate) {
   m[1] = n + 1;
   m[2] = 0;
   int j = 1;
-  long long passes = 0;
+  LoopGuard guard("SSMSRT");
   bool partition = true;
   while (j >= 1 && status == 0) {
-    count_pass(passes, "SSMSRT");
+    guard.pass();
     if (partition) {
       int low = m[j + 1] + 1, high = m[j] - 1, sorted = 0, p = 0;
       pivot_step(low, nk, high, t, sorted, p, status);
@@ -456,7 +455,7 @@ void SSMSRT(int nk, int n, plat::Vec1<int> table, int& status, int& duplicate) {
   if (duplicate != 0 && status == 0) {
     duplicate = 0;
     for (int k = 1; k <= n - 1; ++k) {
-      count_pass(passes, "SSMSRT");
+      guard.pass();
       if (cmp_abs(rec(t, nk, k), rec(t, nk, k + 1), nk) == 0) {
         duplicate = 1;
         break;
@@ -501,9 +500,9 @@ void SNMLVL(plat::Vec1<const int> directory, int slots_per_model, int models, CT
   }
   const Directory dir{directory, slots_per_model, models};
   const std::int64_t last = std::min<std::int64_t>({static_cast<std::int64_t>(first) + count - 1, models, names.size()});
-  long long passes = 0;
+  LoopGuard guard("SNMLVL");
   for (std::int64_t m = first; m <= last; ++m) {
-    count_pass(passes, "SNMLVL");
+    guard.pass();
     if (dir.level(static_cast<int>(m)) == level && plat::text_eq(names.view(m), name)) {
       model_found = static_cast<int>(m);
       return;
@@ -530,9 +529,9 @@ void SNMLVX(plat::Vec1<const int> directory, int slots_per_model, int models, CT
   const Directory dir{directory, slots_per_model, models};
   const std::int64_t steps = std::min<std::int64_t>(path_length, path.size());
   int s = start;
-  long long passes = 0;
+  LoopGuard guard("SNMLVX");
   for (std::int64_t k = 1; k <= steps; ++k) {
-    count_pass(passes, "SNMLVX");
+    guard.pass();
     if (s + 1 > models) {
       reached = 0;
       return;
@@ -578,10 +577,10 @@ void SNMINC(plat::Vec1<const int> directory, int slots_per_model, int models, CT
       std::min<std::int64_t>({static_cast<std::int64_t>(current) + dir.size(current) - 1, models, names.size()});
   const std::string first_name = upper(path.view(1), 24);
   const int child_level = dir.level(current) + 1;
-  long long passes = 0;
+  LoopGuard guard("SNMINC");
   std::int64_t g = static_cast<std::int64_t>(current) + 1;
   while (g <= last) {
-    count_pass(passes, "SNMINC");
+    guard.pass();
     int st = 0, hit = 0, pos = 0;
     SRFNDZ(names.from(g, last - g + 1), static_cast<int>(last - g + 1), first_name, st, hit, pos);
     if (!hit) break;

@@ -77,11 +77,11 @@ void read_keyed_list(int base, int capacity, int key, int unit, plat::Vec1<T> a,
   int expected = key;
   std::int64_t lists = 1, done = 0;
   bool chunked = false;
-  long long passes = 0;
+  LoopGuard guard(guard_name ? guard_name : "");
   int hdr_store[4];
   plat::Vec1<int> hdr(hdr_store, 4);
   while (done < lists && status == 0) {
-    if (guard_name) filesvc::count_pass(passes, guard_name);
+    if (guard_name) guard.pass();
     int st = 0;
     DBQRII(4, unit, hdr, st);
     const int hkey = hdr(1), htype = hdr(2), hlength = hdr(3);
@@ -172,9 +172,9 @@ void DBQRZZ(int n, int unit, TextVec1 a, int& status) {
 
 void DBQRSK(int n, int unit, int& status) {
   status = 0;
-  long long passes = 0;
+  LoopGuard guard("DBQRSK");
   for (int k = 1; k <= n; ++k) {
-    filesvc::count_pass(passes, "DBQRSK");
+    guard.pass();
     if (int st = plat::io::skip_record(unit)) read_failed(unit, st, "DBQRSK");
   }
 }
@@ -235,10 +235,10 @@ void SCOMZZ(int base, int capacity, int key, int unit, int item_len, TextVec1 a,
 void SCOMSK(plat::Vec1<const int> directory, int dim1, int /*dim2*/, int first, int last, int unit,
             int& status) {
   status = 0;
-  long long passes = 0;
+  LoopGuard guard("SCOMSK");
   int present = 0;
   for (int k = first; k <= last; ++k) {
-    filesvc::count_pass(passes, "SCOMSK");
+    guard.pass();
     if (k < 1 || dim1 < 1) continue;
     const std::int64_t w = static_cast<std::int64_t>(k - 1) * dim1 + 2;
     if (w <= directory.size() && directory(w) != 0) ++present;
@@ -277,10 +277,10 @@ void DBCOPI(int ntot, int n, int from, int to, plat::Vec1<int> a, int& status) {
 void DBCOPZ(int ntot, int n, int from, int to, TextVec1 a, int& status) {
   status = move_status(ntot, n, from, to, a.size());
   if (status != 0 || from == to) return;
-  long long passes = 0;
+  LoopGuard guard("DBCOPZ");
   const int step = to < from ? 1 : -1;
   for (int k = to < from ? 0 : n - 1, i = 0; i < n; ++i, k += step) {
-    filesvc::count_pass(passes, "DBCOPZ");
+    guard.pass();
     a(to + k) = a.view(from + k);
     a(from + k).fill_blank();
   }
