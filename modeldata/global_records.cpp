@@ -2,9 +2,7 @@
 // gfl_GlobalFlags_m.
 #include "modeldata/global_records.h"
 
-#include <cstdio>
-
-#include "platform/process.h"
+#include "executive/text_utils.h"
 
 FlagsRecord FLAGS;
 SprsizRecord SPRSIZ;
@@ -23,23 +21,6 @@ namespace {
 // The model name; blank until the generated program sets it.
 plat::Text<24> mmodelname;
 
-// Run date "dd Monthname yyyy" (month name in nine columns) and run time
-// "hh:mm:ss" of the local clock, as the job record carries them.
-plat::Text<17> run_date(const plat::DateTime& t) {
-  static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                                        "July",    "August",   "September", "October", "November", "December"};
-  const char* month = (t.month >= 1 && t.month <= 12) ? kMonths[t.month - 1] : "";
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%02d %-9s %04d", t.day % 100, month, t.year % 10000);
-  return plat::Text<17>(buf);
-}
-
-plat::Text<8> run_time(const plat::DateTime& t) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour % 100, t.minute % 100, t.second % 100);
-  return plat::Text<8>(buf);
-}
-
 }  // namespace
 
 plat::Text<18>& SprnodRecord::operator()(int row, int kind) {
@@ -48,9 +29,8 @@ plat::Text<18>& SprnodRecord::operator()(int row, int kind) {
 
 void SLDINA(std::string_view jobname) {
   JOBINF.jobname = jobname;
-  const plat::DateTime t = plat::now();
-  JOBINF.date = run_date(t);
-  JOBINF.time = run_time(t);
+  JOBINF.date = ZDAYDT();
+  JOBINF.time = ZDAYTM();
 }
 
 void gfl_setmodelname(std::string_view name) { mmodelname = name; }
