@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -1072,15 +1071,15 @@ class Reader : public Control {
   }
   void literal(std::string_view) override { status = kBadFormat; }
 
-  // The next w characters of the record, blank-padded beyond its end.
+  // The next w characters of the record. A record that ends inside the field
+  // gives a shorter field: the blanks that pad it are not part of the field
+  // (they do not read as zeros, and A takes only the characters there), as
+  // gfortran reads.
   std::string_view field(std::size_t w) {
-    buf_.assign(w, ' ');
-    if (pos_ < rec_.size()) {
-      const std::size_t k = std::min(w, rec_.size() - pos_);
-      std::memcpy(buf_.data(), rec_.data() + pos_, k);
-    }
+    std::string_view f;
+    if (pos_ < rec_.size()) f = std::string_view(rec_).substr(pos_, w);
     pos_ += w;
-    return buf_;
+    return f;
   }
 
   void item(const Node& n, const InItem& it, std::size_t e) {
@@ -1100,10 +1099,9 @@ class Reader : public Control {
       case OpA: {
         if (c != Cat::Chars) break;
         const std::size_t len = it.len;
-        const std::size_t w = n.w < 0 ? len : static_cast<std::size_t>(n.w);
-        const std::string_view f = field(w);
+        const std::string_view f = field(n.w < 0 ? len : static_cast<std::size_t>(n.w));
         char* dst = static_cast<char*>(it.p) + e * len;
-        if (w >= len) std::memcpy(dst, f.data() + (w - len), len);
+        if (f.size() >= len) std::memcpy(dst, f.data() + (f.size() - len), len);
         else assign_text(dst, len, f);
         return;
       }
@@ -1196,7 +1194,6 @@ class Reader : public Control {
         break;
       }
     }
-    if (ndig == 0) return false;
     long long ex = 0;
     bool has_exp = false;
     if (i < s.size()) {
@@ -1215,19 +1212,22 @@ class Reader : public Control {
       if (i == s.size()) return false;
       for (; i < s.size(); ++i) {
         if (s[i] < '0' || s[i] > '9') return false;
-        if (ex < 100000) ex = ex * 10 + (s[i] - '0');
+        if (ex <= 9999) ex = ex * 10 + (s[i] - '0');
       }
+      if (ex > 9999) return false;  // gfortran's limit on a written exponent
       if (eneg) ex = -ex;
+    }
+    if (ndig == 0) {
+      // No mantissa digit ("-", ".", "E3"): zero, as gfortran reads it.
+      v = 0.0;
+      return true;
     }
     long long ex10 = ex - frac;
     if (!point) ex10 -= d;
     if (!has_exp) ex10 -= scale_;
     num_.push_back('e');
     num_ += std::to_string(ex10);
-    errno = 0;
-    char* endp = nullptr;
-    v = std::strtod(num_.c_str(), &endp);
-    if (errno == ERANGE && std::isinf(v)) return false;
+    v = std::strtod(num_.c_str(), nullptr);  // correctly rounded; overflow gives Infinity
     return true;
   }
 

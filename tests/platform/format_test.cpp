@@ -89,3 +89,66 @@ TEST(FormatGolden, OutputMatchesGfortran) {
 }
 
 }  // namespace
+
+namespace {
+
+// Input table: <type> <N|Z> {<format>} [<input>] <result>.
+TEST(FormatGolden, InputMatchesGfortran) {
+  std::ifstream in(tna_test::data_path("format/input.txt"));
+  ASSERT_TRUE(in) << "missing golden table";
+  std::string line;
+  int n = 0;
+  while (std::getline(in, line)) {
+    const auto b = line.find(" {"), e = line.find("} [", b), r = line.rfind("] ");
+    ASSERT_TRUE(b != std::string::npos && e != std::string::npos && r != std::string::npos) << line;
+    std::istringstream head(line.substr(0, b));
+    std::string type, mode;
+    head >> type >> mode;
+    const std::string fmt = line.substr(b + 2, e - b - 2);
+    const std::string src = line.substr(e + 3, r - e - 3);
+    const std::string want = line.substr(r + 2);
+    const bool bz = mode == "Z";
+    SCOPED_TRACE(line);
+    ++n;
+    if (type == "R") {
+      double x = 0.0;
+      const int st = plat::read_internal(src, fmt, bz, x);
+      if (want == "ERR") {
+        EXPECT_EQ(st, plat::io::kBadInput);
+      } else {
+        ASSERT_EQ(st, 0);
+        const double w = std::bit_cast<double>(std::stoull(want, nullptr, 16));
+        if (std::isnan(w)) EXPECT_TRUE(std::isnan(x));
+        else EXPECT_EQ(std::bit_cast<std::uint64_t>(x), std::bit_cast<std::uint64_t>(w));
+      }
+    } else if (type == "I" || type == "J") {
+      int i = 0;
+      long long j = 0;
+      const int st = type == "I" ? plat::read_internal(src, fmt, bz, i) : plat::read_internal(src, fmt, bz, j);
+      if (want == "ERR") {
+        EXPECT_EQ(st, plat::io::kBadInput);
+      } else {
+        ASSERT_EQ(st, 0);
+        EXPECT_EQ(type == "I" ? i : j, std::stoll(want));
+      }
+    } else if (type == "L") {
+      bool v = false;
+      const int st = plat::read_internal(src, fmt, bz, v);
+      if (want == "ERR") {
+        EXPECT_EQ(st, plat::io::kBadInput);
+      } else {
+        ASSERT_EQ(st, 0);
+        EXPECT_EQ(v, want == "T");
+      }
+    } else if (type == "A5") {
+      plat::Text<5> t("#####");
+      ASSERT_EQ(plat::read_internal(src, fmt, bz, t), 0);
+      EXPECT_EQ(t.str(), want.substr(1, 5));
+    } else {
+      FAIL() << "bad type";
+    }
+  }
+  EXPECT_GT(n, 500);
+}
+
+}  // namespace
