@@ -1,0 +1,66 @@
+// The two ends of a run and their common close-down, the stop request, and
+// the hand-over of the model name from the generated program.
+#include "executive/run_driver.h"
+
+#include <hdf5.h>
+
+#include <string>
+
+#include "casedata/acd_solution.h"
+#include "executive/diagnostics.h"
+#include "executive/file_services.h"
+#include "executive/progress_monitor.h"
+#include "modeldata/global_records.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "platform/units.h"
+
+namespace run_driver_detail {
+// Set when a failure banner was printed: the run then must not end with
+// the status of a successful run.
+bool failed = false;
+}  // namespace run_driver_detail
+
+namespace {
+// Set while the close-down runs, so that a fatal end reached from inside it
+// (a failing close) does not start the close-down again.
+bool closing = false;
+}  // namespace
+
+void SVMNAM(std::string_view name) { gfl_setmodelname(name); }
+
+bool run_failed() { return run_driver_detail::failed; }
+
+void LFIN(int scratch_unit, int snapshot_unit, int parameter_unit) {
+  int status = 0;
+  SCLFIL("DELETE", scratch_unit, status);
+  SCLFIL("KEEP", parameter_unit, status);
+  SCLFIL("DELETE", snapshot_unit, status);
+}
+
+void PROGCL() {
+  if (closing) return;
+  struct Closing {
+    Closing() { closing = true; }
+    ~Closing() { closing = false; }
+  } guard;
+  LFIN(kUnitScratch, kUnitSnapshot, kUnitParameters);
+  prm_close();
+  acds_close();
+  H5close();
+}
+
+void EEXIT(int status) { plat::exit_process(status); }
+
+void SUCCES() {
+  PROGCL();
+  EEXIT(run_driver_detail::failed ? 1 : 0);
+}
+
+void CHKTRM() {
+  plat::Text<13> name;
+  name = std::string(gfl_gettruncatedmodelname().trimmed()) + ".kill";
+  bool exists = false;
+  if (plat::io::inquire_exists(name.trimmed(), exists) != 0) return;
+  if (exists) FAILUR();
+}
