@@ -1298,6 +1298,16 @@ int write_unit_impl(int unit, bool partial, std::string_view fmt, const OutItem*
   bool no_adv = false;
   const int st = run_writer(fmt, items, n, continued, recs, no_adv);
   if (recs.empty()) return st;  // the format text is bad: nothing written
+  if (st != 0) {
+    // A failed item: the records completed before it are written, the
+    // unfinished one is dropped.
+    recs.pop_back();
+    for (const std::string& r : recs) {
+      if (int ws = io::write_line(unit, r)) return ws;
+      open.erase(unit);
+    }
+    return st;
+  }
   for (std::size_t k = 0; k + 1 < recs.size(); ++k) {
     if (int ws = io::write_line(unit, recs[k])) return ws;
     open.erase(unit);

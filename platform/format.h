@@ -225,7 +225,8 @@ std::vector<std::string> format_records(std::string_view fmt, const Items&... it
   return out;
 }
 
-// Writes the records to a formatted unit, each with plat::io::write_line.
+// Writes the records to a formatted unit, each with plat::io::write_line. On an
+// item error the records completed before it are written, the unfinished one not.
 template <class... Items>
 int write_formatted(int unit, std::string_view fmt, const Items&... items) {
   const fmt_detail::OutItem arr[] = {fmt_detail::out_item(items)..., fmt_detail::OutItem{}};

@@ -390,11 +390,11 @@ TEST(FormatUnits, WriteReadAndNonAdvancing) {
   EXPECT_EQ(plat::write_formatted(u, "(A, $)", "a,"), 0);
   EXPECT_EQ(plat::write_formatted(u, "(A, $)", "b"), 0);
   EXPECT_EQ(plat::write_formatted(u, "(1X)"), 0);
-  EXPECT_EQ(plat::write_formatted(u, "(I3)", 1.0), plat::io::kItemMismatch);
+  EXPECT_EQ(plat::write_formatted(u, "(I3)", 1.0), plat::io::kItemMismatch);  // writes nothing
   EXPECT_EQ(plat::write_formatted(u, "(I3"), plat::io::kBadFormat);
   ASSERT_EQ(plat::io::close_unit(u), 0);
   EXPECT_EQ(dir.read("out.txt"),
-            " AT NODE NUMBER         17 IN SUBMODEL\n\n \n\n  TIMEN =      1.50  AT NODE 12 IN SUB-MODEL  \na,b\n\n");
+            " AT NODE NUMBER         17 IN SUBMODEL\n\n \n\n  TIMEN =      1.50  AT NODE 12 IN SUB-MODEL  \na,b\n");
   EXPECT_EQ(plat::write_formatted(u, "(I3)", 1), plat::io::kNotConnected);
 
   // Reading: records, blank mode from the unit, end of file.
