@@ -6,6 +6,7 @@
 #include <string>
 
 #include "executive/diagnostics.h"
+#include "executive/text_utils.h"
 
 namespace {
 
@@ -37,11 +38,10 @@ inline void put(int* dst, const int* src, int nk) { std::memmove(dst, src, sizeo
 // Records a table view can hold.
 inline std::int64_t records_in(std::int64_t words, int nk) { return nk < 1 ? 0 : words / nk; }
 
+// The name upper-cased and cut or blank-padded to n characters.
 std::string upper(std::string_view s, std::size_t n) {
   std::string r(n, ' ');
-  plat::assign_text(r.data(), n, s);
-  for (char& c : r)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  SLTOU(s, plat::TextRef(r));
   return r;
 }
 
