@@ -1,0 +1,89 @@
+#include "thermal/energy_balance.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "thermal/list_walks.h"
+
+namespace {
+
+inline void add_flow(double x, double& in, double& out) {
+  if (x > 0.0)
+    in += x;
+  else
+    out -= x;
+}
+
+}  // namespace
+
+void SEBDIF(ThCReals gf, ThCInts gfmask, int /*ngf1*/, int nt, int i, ThCReals t, double& in, double& out,
+            ThCInts dbnodemask, int len, ThCInts list, ThCInts ptrs, ThCReals gl, ThCReals gr, ThCInts glmask,
+            ThCInts grmask, double stefan, ThCReals tf, double tabs) {
+  int sublist = 0, pos = 0, cond = 0, k = 0;
+  for (;;) {
+    SUNPAK2(0, dbnodemask, len, nt, i, list, ptrs, sublist, pos, cond, k);
+    if (pos == 0) break;
+    if (sublist == 3) {
+      if (cond > 0 && gfmask(cond) == 1) {
+        const double tk = k > nt ? tf(k - nt) : t(k);
+        add_flow((tk - t(i)) * gf(cond), in, out);
+      }
+    } else if (k > nt) {
+      // Exchange with a fluid node, a boundary of the thermal network.
+      const int m = std::abs(cond);
+      const double tk = tf(k - nt);
+      if (sublist == 1) {
+        if (glmask(m) == 1) add_flow((tk - t(i)) * gl(m), in, out);
+      } else if (grmask(m) == 1) {
+        const double ta = tk + tabs, ti = t(i) + tabs;
+        add_flow(gr(m) * stefan * (((ta * ta) * ta) * ta - ((ti * ti) * ti) * ti), in, out);
+      }
+    }
+  }
+}
+
+void SEBBND(ThCReals gl, ThCReals gr, ThCInts glmask, ThCInts grmask, int /*ngl1*/, int /*ngr1*/, int nt,
+            double stefan, ThCReals t, double tabs, int i, double& in, double& out, ThCInts dbnodemask, int len,
+            ThCInts list, ThCInts ptrs) {
+  const double ti = t(i) + tabs;
+  int sublist = 0, pos = 0, cond = 0, k = 0;
+  for (;;) {
+    SUNPAK2(0, dbnodemask, len, nt, i, list, ptrs, sublist, pos, cond, k);
+    if (pos == 0 || sublist >= 3) break;
+    if (k > nt) continue;
+    const int m = std::abs(cond);
+    const double tk = t(k) + tabs;
+    double l = 0.0;
+    if (sublist == 1) {
+      if (glmask(m) == 1) l = (ti - tk) * gl(m);
+    } else if (grmask(m) == 1) {
+      l = gr(m) * stefan * (((ti * ti) * ti) * ti - ((tk * tk) * tk) * tk);
+    }
+    add_flow(l, in, out);
+  }
+}
+
+void SENGBL(ThCInts dnodemask, ThCInts dbnodemask, int nt, double& enbala, double& enbalr, ThCReals gf,
+            ThCReals gl, ThCReals gr, ThCInts gfmask, ThCInts glmask, ThCInts grmask, int len, int ngf1, int ngl1,
+            int ngr1, ThCInts list, ThCInts ptrs, ThCReals qa, ThCReals qe, ThCReals qi, ThCReals qr, ThCReals qs,
+            double stefan, ThCReals t, ThCReals tf, double tabs) {
+  double in = 0.0, out = 0.0, s = 0.0;
+  if (nt < 1) {
+    enbala = 0.0;
+    enbalr = 0.0;
+    return;
+  }
+  for (int i = 1; i <= nt; ++i) {
+    if (dnodemask(i) == 1) {
+      s = ((((s + qa(i)) + qe(i)) + qi(i)) + qr(i)) + qs(i);
+      SEBDIF(gf, gfmask, ngf1, nt, i, t, in, out, dbnodemask, len, list, ptrs, gl, gr, glmask, grmask, stefan, tf,
+             tabs);
+    } else if (dbnodemask(i) == 1) {
+      SEBBND(gl, gr, glmask, grmask, ngl1, ngr1, nt, stefan, t, tabs, i, in, out, dbnodemask, len, list, ptrs);
+    }
+  }
+  enbala = std::fabs((in - out) + s);
+  double d = s + in;
+  if (std::isnan(d) || out > d) d = out;
+  enbalr = std::fabs(d) < 1e-37 ? 0.0 : enbala / d;
+}

@@ -1,0 +1,33 @@
+// Walks over the linked thermal connection list (gar_pcsthermalold with its
+// start words gar_pcsptrsthermalold): each node's list holds the GL, GR and
+// GF sub-lists (1, 2, 3) of (neighbour, signed conductor) pairs; a negative
+// word is a jump, a zero word ends a sub-list.
+//
+// Calling order: set pos = 0 and call repeatedly for the same node. Each call
+// returns the next pair (cond, neighbour) and the sub-list it belongs to;
+// after the end of sub-list 3 it returns sublist = 4, pos = 0, cond = 0 and
+// neighbour = 0.
+//
+// A neighbour above nt is a fluid node (nt + its fluid index). It has no
+// thermal status or mask entry; the walks always return it (the thermal
+// solution treats it as a boundary at the fluid node's temperature).
+#pragma once
+
+#include <cstdint>
+
+#include "platform/array.h"
+#include "platform/text.h"
+
+// Next pair whose neighbour's status letter is neither "X" nor "C" (any pair
+// when incl is non-zero). len is not used. Stops through ERROR naming
+// "SUNPAK" after 2,000,000,000 words read in one call.
+void SUNPAK(int incl, int len, int nt, int node, plat::Vec1<const plat::Text<1>> statuses,
+            plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist, int& pos,
+            int& cond, int& neighbour);
+
+// The same walk filtered by a node mask: a thermal neighbour counts when its
+// mask entry is non-zero (any pair when incl is non-zero). Stops through
+// ERROR naming "SUNPAK2" after 2,000,000,000 words read in one call.
+void SUNPAK2(int incl, plat::Vec1<const std::int32_t> mask, int len, int nt, int node,
+             plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist, int& pos,
+             int& cond, int& neighbour);

@@ -1,0 +1,318 @@
+#include "thermal/steady_state.h"
+
+#include <cmath>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "casedata/status_flag.h"
+#include "executive/char_pool.h"
+#include "executive/diagnostics.h"
+#include "model/generated_program.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "modeldata/submodel_refs.h"
+#include "platform/process.h"
+#include "thermal/energy_balance.h"
+#include "thermal/node_copies.h"
+#include "thermal/solver_masks.h"
+#include "thermal/steady_kernel.h"
+
+namespace {
+
+std::string padded(std::string s, std::size_t n) {
+  s.resize(n, ' ');
+  return s;
+}
+
+std::string int_field(long long n, int w) {
+  char buf[32];
+  const int len = std::snprintf(buf, sizeof buf, "%*lld", w, n);
+  if (len > w) return std::string(static_cast<std::size_t>(w), '*');
+  return buf;
+}
+
+[[noreturn]] void allocation_failed() { plat::consistency_stop("Allocation would exceed memory limit", 1); }
+
+// Heap scratch of one call, sized once; nothing is allocated during the passes.
+template <class T>
+void take(std::vector<T>& v, std::int64_t n) {
+  try {
+    v.assign(static_cast<std::size_t>(n < 1 ? 1 : n), T());
+  } catch (const std::bad_alloc&) {
+    allocation_failed();
+  } catch (const std::length_error&) {
+    allocation_failed();
+  }
+}
+
+template <class T>
+plat::Vec1<T> view(std::vector<T>& v) {
+  return plat::Vec1<T>(v.data(), static_cast<std::int64_t>(v.size()));
+}
+
+template <class T>
+void release(std::vector<T>& v) {
+  std::vector<T>().swap(v);
+}
+
+bool cyclic_run() { return GLOC.SOLVER.view().substr(0, 2) == "CY"; }
+
+void rebuild_masks(S3SlveWork& w) {
+  SLOGST2(w.ngf, w.ngl, w.ngr, w.nt, w.gfacts, w.glacts, w.gracts, w.statuses, w.dnodemask, w.gfmask, w.glmask,
+          w.grmask, w.dbnodemask);
+}
+
+void energy_balance(S3SlveWork& w) {
+  SENGBL(w.dnodemask, w.dbnodemask, w.nt, *w.enbala, *w.enbalr, w.gf, w.gl, w.gr, w.gfmask, w.glmask, w.grmask,
+         w.lenlinked, w.ngf > 1 ? w.ngf : 1, w.ngl > 1 ? w.ngl : 1, w.ngr > 1 ? w.ngr : 1, w.list, w.listptrs,
+         w.qa, w.qe, w.qi, w.qr, w.qs, *w.stefan, w.t, w.tf, *w.tabs);
+}
+
+// VARIABLES1 and, when it changed statuses or activities, the masks again.
+void variables1(S3SlveWork& w) {
+  V10001();
+  if (stat_getstatst() != 0) {
+    rebuild_masks(w);
+    stat_setstatst(0);
+  }
+}
+
+void copy_tied_nodes(S3SlveWork& w) {
+  if (w.lennodecopy >= 2) SSNCNT(w.lenlinked, w.lennodecopy, w.nt, w.list, w.t);
+}
+
+inline double sign50(double d) { return d >= 0.0 ? 50.0 : -50.0; }
+
+}  // namespace
+
+void S3SLVE(S3SlveWork& w, int& status) {
+  status = 0;
+  double u = *w.relxca;
+  for (int n = 1; n <= w.nt; ++n) {
+    w.store6(n) = 0.0;
+    w.store8(n) = 0.0;
+  }
+  for (;;) {
+    variables1(w);
+
+    int st = 0;
+    S3COND(w.diagptr, w.gf, w.gl, w.gr, w.lencompact, w.dnodemask, w.gfmask, w.glmask, w.grmask, w.dbnodemask,
+           w.nodepos, w.ngf, w.ngl, w.ngr, w.nodenums, w.nt, w.pcs, w.ptrs, w.qa, w.qe, w.qi, w.qr, w.qs,
+           w.nodeorder, *w.stefan, w.t, w.tf, *w.tabs, w.proflen, w.profile, w.x, w.rowfirst, st);
+    if (st != 0) {
+      status = st;
+      return;
+    }
+    S3SFCT(w.diagptr, w.rowfirst, w.nt, w.proflen, w.profile, st);
+    if (st != 0) {
+      const int n = w.nodeorder(st);
+      const std::string msg =
+          "Singular submatrix encountered - run aborted@A group of nodes are connected to each other"
+          " but not to a boundary - including node" +
+          int_field(NODNUM(n), 10) + " of submodel " + std::string(plat::trimmed(SUBMDN(n, "ALL")));
+      SETERX(padded(msg, 3000), 4, 1, "S3slve");
+      status = 1;
+      return;
+    }
+    S3SSUB(w.rowfirst, w.diagptr, w.profile, w.nt, w.proflen, w.x);
+
+    const double dampt = *w.dampt, tabs = *w.tabs;
+    const int p = *w.loopct;
+    const int r = p % 10;
+    int hot = 0;
+    *w.relxcc = 0.0;
+    for (int i = 1; i <= w.nt; ++i) {
+      const int n = w.nodeorder(i);
+      const double told = w.t(n);
+      double y = told + dampt * ((w.x(i) - tabs) - told);
+      // A temperature that is not a number is a fault of the same kind as
+      // one above 1.0E10, never a small change.
+      const bool bad = !std::isfinite(y);
+      if (std::fabs(told - y) > 50.0) y = told + sign50(y - told);
+      if (bad || y > 1.0e10) {
+        PRTWAR(n);
+        hot = 3;
+      }
+      if (r == 6) {
+        w.store6(n) = y;
+      } else if (r == 8) {
+        w.store8(n) = y;
+      } else if (r == 0 && p > 0) {
+        const double a = w.store6(n), b = w.store8(n);
+        if (std::fabs(y - a) > u && std::fabs(b - a) > 1e-37) {
+          const double q = (y - b) / (b - a);
+          if (q >= 1.0) {
+            y = told + 10.0 * (y - b);
+          } else if ((b - a) * (y - b) > 0.0) {
+            const double ya = (y * a - b * b) / ((a + y) - 2.0 * b);
+            if (!std::isfinite(ya) || std::fabs(ya - told) > 10.0 * std::fabs(y - b))
+              y = told + 10.0 * (y - b);
+            else
+              y = ya;
+          }
+        }
+      }
+      double change;
+      if (std::fabs(told - y) > 50.0) {
+        w.t(n) = told + sign50(y - told);
+        change = 50.0;
+      } else {
+        w.t(n) = y;
+        change = std::fabs(told - y);
+      }
+      if (change > *w.relxcc) {
+        *w.relxcc = change;
+        *w.nrlxcc = n;
+      }
+    }
+    if (hot != 0) {
+      status = hot;
+      SETERX(padded("SOLVFM: Temperature > 1.0D10 detected", 170), 4, 2, "S3slve");
+      return;
+    }
+    copy_tied_nodes(w);
+    *w.loopct += 1;
+
+    if (*w.relxcc < u) {
+      variables1(w);
+      energy_balance(w);
+      if (*w.enbala <= *w.inbala && *w.enbalr <= *w.inbalr) return;
+      u = 0.75 * u;
+      if (*w.loopct >= *w.nloop) return;
+    } else if (*w.loopct >= *w.nloop) {
+      SETERX(padded("SOLVFM: Solution failed to converge@NLOOP count exceeded", 3000), 3, 4, "S3slve");
+      return;
+    }
+  }
+}
+
+void SOLVFM() {
+  GLOC.MODULE = "SOLVFM";
+  if (!cyclic_run()) GLOC.SOLVER = "SSTH";
+  GLOI.LOOPCT = 0;
+
+  const int nt = FLAGS(1);
+  if (nt == 0) {
+    SETERX(padded("SOLVFM: Model does not contain any thermal nodes", 170), 4, 5, "SOLVFM");
+    return;
+  }
+  if (SLUNDF(GLOI.NLOOP)) {
+    SETERX(padded("SOLVFM: Control constant NLOOP not specified@See User Manual description of SOLVFM for a "
+                  "list of required control constants",
+                  170),
+           4, 1, "SOLVFM");
+    return;
+  }
+  if (SDUNDF(GLOR.RELXCA)) {
+    SETERX(padded("SOLVFM: Control constant RELXCA not specified@See User Manual description of SOLVFM for a "
+                  "list of required control constants",
+                  170),
+           4, 2, "SOLVFM");
+    return;
+  }
+  if (nt < 0) return;
+
+  S3SlveWork w;
+  w.nt = nt;
+  w.ngl = FLAGS(2);
+  w.ngf = FLAGS(3);
+  w.ngr = FLAGS(4);
+  w.lenlinked = FLAGS(24);
+  w.lennodecopy = FLAGS(25);
+  w.lencompact = static_cast<int>(gar_pcsthermal.size());
+  w.pcs = gar_pcsthermal.view();
+  w.ptrs = th_cmat(gar_pcsptrsthermal);
+  w.list = gar_pcsthermalold.view();
+  w.listptrs = gar_pcsptrsthermalold.view();
+  w.gf = gar_fluidicconds.view();
+  w.gl = gar_linearconds.view();
+  w.gr = gar_radiativeconds.view();
+  w.gfacts = gar_fluidiccondacts.view();
+  w.glacts = gar_linearcondacts.view();
+  w.gracts = gar_radiativecondacts.view();
+  w.statuses = gar_thermalnodestatuses.view();
+  w.nodenums = gar_thermalnodenums.view();
+  w.qa = gar_thermalnodeheatsourcesalbedo.view();
+  w.qe = gar_thermalnodeheatsourcesplanet.view();
+  w.qi = gar_thermalnodeheatsourcesinternal.view();
+  w.qr = gar_thermalnodeheatsourcesother.view();
+  w.qs = gar_thermalnodeheatsourcessolar.view();
+  w.t = gar_thermalnodetemps.view();
+  w.tf = gar_fluidnodetemps.view();
+  w.dampt = &GLOR.DAMPT;
+  w.relxca = &GLOR.RELXCA;
+  w.inbala = &GLOR.INBALA;
+  w.inbalr = &GLOR.INBALR;
+  w.stefan = &GLOR.STEFAN;
+  w.tabs = &GLOR.TABS;
+  w.nloop = &GLOI.NLOOP;
+  w.relxcc = &GLOR.RELXCC;
+  w.nrlxcc = &GLOI.NRLXCC;
+  w.loopct = &GLOI.LOOPCT;
+  w.enbala = &GLOR.ENBALA;
+  w.enbalr = &GLOR.ENBALR;
+
+  // Masks for the whole call.
+  std::vector<std::int32_t> dmask, dbmask, gfmask, glmask, grmask;
+  take(dmask, nt);
+  take(dbmask, nt);
+  take(gfmask, w.ngf);
+  take(glmask, w.ngl);
+  take(grmask, w.ngr);
+  w.dnodemask = view(dmask);
+  w.dbnodemask = view(dbmask);
+  w.gfmask = view(gfmask);
+  w.glmask = view(glmask);
+  w.grmask = view(grmask);
+  rebuild_masks(w);
+
+  // Ordering and profile structure.
+  std::vector<std::int32_t> diagptr, nodepos, nodeorder, rowfirst;
+  take(diagptr, nt);
+  take(nodepos, nt);
+  take(nodeorder, nt);
+  take(rowfirst, nt);
+  {
+    std::vector<std::int32_t> frontier, state, priority, minpos;
+    take(frontier, nt);
+    take(state, nt);
+    take(priority, nt);
+    take(minpos, nt);
+    S3PNTR(w.lencompact, nt, w.pcs, w.ptrs, view(diagptr), view(nodepos), view(nodeorder), view(rowfirst),
+           w.proflen, view(frontier), w.dnodemask, view(minpos), view(state), view(priority));
+  }
+  if (w.proflen < 0) allocation_failed();
+  w.diagptr = view(diagptr);
+  w.nodepos = view(nodepos);
+  w.nodeorder = view(nodeorder);
+  w.rowfirst = view(rowfirst);
+
+  int status = 0;
+  {
+    std::vector<double> profile, x, store6, store8;
+    take(profile, w.proflen);
+    take(x, nt);
+    take(store6, nt);
+    take(store8, nt);
+    w.profile = view(profile);
+    w.x = view(x);
+    w.store6 = view(store6);
+    w.store8 = view(store8);
+    S3SLVE(w, status);
+  }
+  release(diagptr);
+  release(nodepos);
+  release(nodeorder);
+  release(rowfirst);
+
+  if (status <= 0) {
+    variables1(w);
+    energy_balance(w);
+    V20001();
+    OUTPUT();
+  }
+  if (!cyclic_run()) GLOC.SOLVER = "";
+}
