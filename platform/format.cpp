@@ -1020,11 +1020,6 @@ int run_writer(std::string_view fmt, const OutItem* items, std::size_t n, bool c
   return wr.status;
 }
 
-// Units whose current record was left open by a non-advancing write of this engine.
-std::unordered_map<int, bool>& open_records() {
-  static std::unordered_map<int, bool> m;
-  return m;
-}
 
 // ------------------------------------------------------------------ input
 
@@ -1292,9 +1287,7 @@ int format_records_impl(std::vector<std::string>& out, std::string_view fmt, con
 int write_unit_impl(int unit, bool partial, std::string_view fmt, const OutItem* items, std::size_t n) {
   thread_local std::vector<std::string> recs;
   recs.clear();
-  auto& open = open_records();
-  const auto it = open.find(unit);
-  const bool continued = it != open.end() && it->second;
+  const bool continued = io::has_partial(unit);
   bool no_adv = false;
   const int st = run_writer(fmt, items, n, continued, recs, no_adv);
   if (recs.empty()) return st;  // the format text is bad: nothing written
@@ -1304,20 +1297,16 @@ int write_unit_impl(int unit, bool partial, std::string_view fmt, const OutItem*
     recs.pop_back();
     for (const std::string& r : recs) {
       if (int ws = io::write_line(unit, r)) return ws;
-      open.erase(unit);
     }
     return st;
   }
   for (std::size_t k = 0; k + 1 < recs.size(); ++k) {
     if (int ws = io::write_line(unit, recs[k])) return ws;
-    open.erase(unit);
   }
   if (partial || no_adv) {
     if (int ws = io::write_partial(unit, recs.back())) return ws;
-    open[unit] = true;
   } else {
     if (int ws = io::write_line(unit, recs.back())) return ws;
-    open.erase(unit);
   }
   return st;
 }

@@ -22,6 +22,7 @@ struct Unit {
   bool read_only = false;
   bool writing = false;  // last transfer was a write: the file ends where we are
   std::string partial;   // pending non-advancing output
+  bool record_open = false;  // a non-advancing write left the record open
 };
 
 std::map<int, Unit>& units() {
@@ -215,6 +216,7 @@ int write_line(int unit, std::string_view line) {
     if (std::fwrite(u->partial.data(), 1, u->partial.size(), u->f) != u->partial.size()) return errno;
     u->partial.clear();
   }
+  u->record_open = false;
   if (!line.empty() && std::fwrite(line.data(), 1, line.size(), u->f) != line.size()) return errno;
   if (std::fputc('\n', u->f) == EOF) return errno;
   return 0;
@@ -225,7 +227,13 @@ int write_partial(int unit, std::string_view text) {
   if (!u) return kNotConnected;
   if (u->form != Form::Formatted) return kWrongForm;
   u->partial.append(text);
+  u->record_open = true;
   return 0;
+}
+
+bool has_partial(int unit) {
+  Unit* u = find(unit);
+  return u && u->record_open;
 }
 
 int end_line(int unit) { return write_line(unit, {}); }

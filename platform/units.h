@@ -66,6 +66,8 @@ int write_line(int unit, std::string_view line);
 // write_line (or end_line) completes.
 int write_partial(int unit, std::string_view text);
 int end_line(int unit);
+// Whether a non-advancing write left the unit's current record open.
+bool has_partial(int unit);
 int read_line(int unit, std::string& line);
 
 // Unformatted transfers of whole records.
