@@ -139,8 +139,8 @@ void read_descriptor(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int
   const int p = (narray >= 1 && narray <= FLAGS(19) && narray <= gar_arrayinfopointers.size())
                     ? gar_arrayinfopointers(narray)
                     : 0;
-  // A descriptor must at least hold the six words read for a table.
-  if (p < 1 || p + 5 > larr) {
+  // Every descriptor holds at least its first four words.
+  if (p < 1 || std::int64_t{p} + 3 > larr) {
     status = kIntpInvalidArray;
     SETERX(kInvalidArray, 4, 1, "APARS");
     return;
@@ -149,6 +149,11 @@ void read_descriptor(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int
   type = word(1);
   nvalues = word(2);
   if (type == 4) {
+    if (std::int64_t{p} + 5 > larr) {
+      status = kIntpInvalidArray;
+      SETERX(kInvalidArray, 4, 1, "APARS");
+      return;
+    }
     ipos = word(3);
     count = word(4);
     rpos = word(5);
