@@ -49,7 +49,7 @@ void run_script(const std::uint8_t* s) {
     const int op = s[i] % 9;
     const int arg = s[(i + 1) % kScript];
     const int base = arg % 8 - 1;
-    const int capacity = arg / 4;
+    const int capacity = 2 * arg;  // up to 510: often more than the arrays hold
     const int key = s[(i + 2) % kScript] % 8 - 1;
     int count = 0, status = 0, found = 0;
     switch (op) {
