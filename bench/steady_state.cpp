@@ -1,0 +1,327 @@
+// Speed of the steady-state solution on spacecraft-like networks.
+//
+// A seeded generator builds panels of GL grids, GR couplings within and
+// between panels and to a deep-space boundary, heat sources and a few tied
+// nodes, at 1,000, 10,000 and 100,000 nodes (or the sizes given on the
+// command line). For each size it runs SOLVFM to its steady state and
+// reports the passes and the time per pass split into ordering (once per
+// call), assembly, factorisation and substitution, with the profile length;
+// then, on the same assembled pass matrix, it times a general sparse
+// Cholesky (Eigen's SimplicialLDLT with its own fill-reducing ordering)
+// and prints the ratio.
+//
+// This program is its own model program: it supplies the five blocks.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "casedata/status_flag.h"
+#include "executive/diagnostics.h"
+#include "model/generated_program.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "platform/units.h"
+#include "thermal/solver_masks.h"
+#include "thermal/steady_kernel.h"
+#include "thermal/steady_state.h"
+
+#if __has_include(<Eigen/Sparse>)
+#include <Eigen/Sparse>
+#define TNA_HAVE_EIGEN 1
+#elif __has_include(<eigen3/Eigen/Sparse>)
+#include <eigen3/Eigen/Sparse>
+#define TNA_HAVE_EIGEN 1
+#else
+#define TNA_HAVE_EIGEN 0
+#endif
+
+// The blocks of this model: no user statements.
+void IN0001() {}
+void EXECTN() {}
+void V10001() {}
+void V20001() {}
+void OUTPUT() {}
+void GM0001(bool&) {}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double seconds_since(Clock::time_point t0) {
+  return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+struct Conductor {
+  int a, b;
+  double g;
+};
+
+// Fills the global arrays with a generated network of about n nodes and
+// writes both forms of the connection lists.
+void generate(int n, unsigned seed) {
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> uni(0.0, 1.0);
+  const int space = n;            // deep-space boundary, the last node
+  const int ntied = std::max(2, n / 2000);
+  const int nsolved = n - 1 - ntied;
+  const int panel_nodes = std::min(2500, std::max(250, nsolved / 4));
+  const int npanels = std::max(1, nsolved / panel_nodes);
+  std::vector<Conductor> gl, gr;
+  std::vector<int> panel_first(static_cast<std::size_t>(npanels) + 1);
+  for (int p = 0; p <= npanels; ++p)
+    panel_first[static_cast<std::size_t>(p)] = 1 + static_cast<int>(static_cast<long long>(nsolved) * p / npanels);
+  for (int p = 0; p < npanels; ++p) {
+    const int first = panel_first[static_cast<std::size_t>(p)], count = panel_first[static_cast<std::size_t>(p) + 1] - first;
+    const int cols = std::max(1, static_cast<int>(std::sqrt(static_cast<double>(count))));
+    for (int k = 0; k < count; ++k) {
+      const int node = first + k;
+      if (k % cols != cols - 1 && k + 1 < count) gl.push_back({node, node + 1, 0.5 + uni(rng)});
+      if (k + cols < count) gl.push_back({node, node + cols, 0.5 + uni(rng)});
+      gr.push_back({node, space, (0.02 + 0.05 * uni(rng)) * 1.0});  // face to deep space
+      for (int r = 0; r < 2; ++r) {
+        const int other = first + static_cast<int>(uni(rng) * count);
+        if (other != node) gr.push_back({std::min(node, other), std::max(node, other), 0.01 * uni(rng)});
+      }
+      if (npanels > 1) {
+        const int q = (p + 1 + static_cast<int>(uni(rng) * (npanels - 1))) % npanels;
+        const int qf = panel_first[static_cast<std::size_t>(q)];
+        const int other = qf + static_cast<int>(uni(rng) * (panel_first[static_cast<std::size_t>(q) + 1] - qf));
+        gr.push_back({std::min(node, other), std::max(node, other), 0.005 * uni(rng)});
+      }
+    }
+    // A few bolted joints to the next panel.
+    if (p + 1 < npanels) {
+      const int nf = panel_first[static_cast<std::size_t>(p) + 1];
+      for (int j = 0; j < 4; ++j) {
+        const int a = first + static_cast<int>(uni(rng) * count);
+        const int b = nf + static_cast<int>(uni(rng) * (panel_first[static_cast<std::size_t>(p) + 2] - nf));
+        gl.push_back({a, b, 0.2});
+      }
+    }
+  }
+  int nt = n, ngl = static_cast<int>(gl.size()), ngr = static_cast<int>(gr.size()), ngf = 0;
+  const int l = 2 + 2 + ntied;  // header, then one group: source, count, targets
+  std::vector<std::vector<std::pair<int, int>>> lgl(static_cast<std::size_t>(nt) + 1), lgr(static_cast<std::size_t>(nt) + 1);
+  for (int k = 0; k < ngl; ++k) {
+    lgl[static_cast<std::size_t>(gl[static_cast<std::size_t>(k)].a)].push_back({gl[static_cast<std::size_t>(k)].b, k + 1});
+    lgl[static_cast<std::size_t>(gl[static_cast<std::size_t>(k)].b)].push_back({gl[static_cast<std::size_t>(k)].a, k + 1});
+  }
+  for (int k = 0; k < ngr; ++k) {
+    lgr[static_cast<std::size_t>(gr[static_cast<std::size_t>(k)].a)].push_back({gr[static_cast<std::size_t>(k)].b, k + 1});
+    lgr[static_cast<std::size_t>(gr[static_cast<std::size_t>(k)].b)].push_back({gr[static_cast<std::size_t>(k)].a, k + 1});
+  }
+  int lpcsold = 6 * nt + 4 * (ngl + ngr) + l;
+  int lpcsth = 4 * (ngl + ngr);
+  int dystor = 16, mdrows = md_numslots, nm = 1, zero = 0, ncc = gcc_num_all, lpcsfluid = 1;
+  gar_deallocate_all();
+  gar_allocate(zero, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, zero, ncc, zero, zero, zero, zero, ngf, zero, zero,
+               zero, ngl, zero, zero, ngr, zero, zero, nm, nt, zero, zero, zero, zero);
+  FLAGS(1) = nt;
+  FLAGS(2) = ngl;
+  FLAGS(3) = ngf;
+  FLAGS(4) = ngr;
+  FLAGS(24) = lpcsold;
+  FLAGS(25) = l;
+  FLAGS(26) = 1;
+  md_thermalnodebase(2) = nt;
+  md_linearcondbase(2) = ngl;
+  md_radiativecondbase(2) = ngr;
+  gar_modelnames(1) = "SPACECRAFT";
+  for (int k = 1; k <= ngl; ++k) {
+    gar_linearconds(k) = gl[static_cast<std::size_t>(k - 1)].g;
+    gar_linearcondacts(k) = "A";
+  }
+  for (int k = 1; k <= ngr; ++k) {
+    gar_radiativeconds(k) = gr[static_cast<std::size_t>(k - 1)].g;
+    gar_radiativecondacts(k) = "A";
+  }
+  for (int i = 1; i <= nt; ++i) {
+    gar_thermalnodenums(i) = i;
+    gar_thermalnodestatuses(i) = "D";
+    gar_thermalnodetemps(i) = 20.0;
+    if (uni(rng) < 0.3) gar_thermalnodeheatsourcessolar(i) = 20.0 * uni(rng);
+    if (uni(rng) < 0.05) gar_thermalnodeheatsourcesinternal(i) = 5.0 * uni(rng);
+  }
+  gar_thermalnodestatuses(space) = "B";
+  gar_thermalnodetemps(space) = -270.0;
+  // Tied nodes (sensor points without conductors of their own) copy node 1.
+  for (int j = 0; j < ntied; ++j) gar_thermalnodestatuses(nsolved + 1 + j) = "C";
+
+  // Linked form, then the compact form.
+  int w = 1, c = 1;
+  auto put = [&](int v) { gar_pcsthermalold(w++) = v; };
+  for (int i = 1; i <= nt; ++i) {
+    gar_pcsptrsthermalold(i) = w;
+    const bool copied = gar_thermalnodestatuses(i).c[0] == 'C';
+    for (int kind = 1; kind <= 3; ++kind) {
+      const auto& src = kind == 1 ? lgl[static_cast<std::size_t>(i)] : lgr[static_cast<std::size_t>(i)];
+      const int start = c, count = kind == 3 ? 0 : static_cast<int>(src.size());
+      if (kind < 3) {
+        for (const auto& e : src) {
+          put(e.first);
+          put(e.second);
+          gar_pcsthermal(c++) = e.first;
+          gar_pcsthermal(c++) = e.second;
+        }
+      }
+      put(-(w + 1));
+      put(0);
+      gar_pcsptrsthermal(2 * kind - 1, i) = copied ? 0 : start;
+      gar_pcsptrsthermal(2 * kind, i) = copied ? 0 : count;
+    }
+  }
+  const int b = lpcsold - l;
+  gar_pcsthermalold(b + 1) = l;
+  gar_pcsthermalold(b + 2) = 1;
+  gar_pcsthermalold(b + 3) = 1;
+  gar_pcsthermalold(b + 4) = ntied;
+  for (int j = 0; j < ntied; ++j) gar_pcsthermalold(b + 5 + j) = nsolved + 1 + j;
+}
+
+void set_constants() {
+  SLDINC();
+  GLOR = GlorRecord{};
+  GLOI = GloiRecord{};
+  GLOR.STEFAN = 5.670374e-8;
+  GLOR.TABS = 273.15;
+  GLOR.DAMPT = 1.0;
+  GLOR.RELXCA = 0.01;
+  GLOR.INBALA = 1.0e30;
+  GLOR.INBALR = 0.01;
+  GLOI.NLOOP = 1000;
+  GLOI.WIDTH = 132;
+  GLOI.MLEVEL = 3;  // no boxes in the timing
+  GLOC.OUTIME = "";
+}
+
+void run(int n) {
+  generate(n, 12345u + static_cast<unsigned>(n));
+  set_constants();
+  const int nt = FLAGS(1), ngl = FLAGS(2), ngf = FLAGS(3), ngr = FLAGS(4);
+
+  auto t0 = Clock::now();
+  SOLVFM();
+  const double total = seconds_since(t0);
+  const int passes = GLOI.LOOPCT;
+
+  // The kernels one by one on the converged state.
+  std::vector<std::int32_t> dm(nt), dbm(nt), gfm(std::max(ngf, 1)), glm(ngl), grm(ngr);
+  ThInts dmask(dm.data(), nt), dbmask(dbm.data(), nt), gfmask(gfm.data(), std::max(ngf, 1)), glmask(glm.data(), ngl),
+      grmask(grm.data(), ngr);
+  SLOGST2(ngf, ngl, ngr, nt, gar_fluidiccondacts.view(), gar_linearcondacts.view(), gar_radiativecondacts.view(),
+          gar_thermalnodestatuses.view(), dmask, gfmask, glmask, grmask, dbmask);
+  std::vector<std::int32_t> diag(nt), pos(nt), order(nt), rowf(nt), fr(nt), st(nt), pr(nt), mp(nt);
+  auto V = [](std::vector<std::int32_t>& v) { return ThInts(v.data(), static_cast<std::int64_t>(v.size())); };
+  int proflen = 0;
+  t0 = Clock::now();
+  S3PNTR(0, nt, gar_pcsthermal.view(), th_cmat(gar_pcsptrsthermal), V(diag), V(pos), V(order), V(rowf), proflen,
+         V(fr), dmask, V(mp), V(st), V(pr));
+  const double t_order = seconds_since(t0);
+  std::vector<double> prof(static_cast<std::size_t>(proflen)), rhs(nt), assembled;
+  ThReals P(prof.data(), proflen), R(rhs.data(), nt);
+  const int reps = n >= 100000 ? 3 : (n >= 10000 ? 10 : 50);
+  double t_asm = 0, t_fac = 0, t_sub = 0;
+  int status = 0;
+  for (int r = 0; r < reps; ++r) {
+    t0 = Clock::now();
+    S3COND(V(diag), gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), 0, dmask, gfmask,
+           glmask, grmask, dbmask, V(pos), ngf, ngl, ngr, gar_thermalnodenums.view(), nt, gar_pcsthermal.view(),
+           th_cmat(gar_pcsptrsthermal), gar_thermalnodeheatsourcesalbedo.view(),
+           gar_thermalnodeheatsourcesplanet.view(), gar_thermalnodeheatsourcesinternal.view(),
+           gar_thermalnodeheatsourcesother.view(), gar_thermalnodeheatsourcessolar.view(), V(order), GLOR.STEFAN,
+           gar_thermalnodetemps.view(), gar_fluidnodetemps.view(), GLOR.TABS, proflen, P, R, V(rowf), status);
+    t_asm += seconds_since(t0);
+    if (r == 0) assembled = prof;
+    t0 = Clock::now();
+    S3SFCT(V(diag), V(rowf), nt, proflen, P, status);
+    t_fac += seconds_since(t0);
+    t0 = Clock::now();
+    S3SSUB(V(rowf), V(diag), P, nt, proflen, R);
+    t_sub += seconds_since(t0);
+  }
+  t_asm /= reps;
+  t_fac /= reps;
+  t_sub /= reps;
+  std::printf("%8d nodes  GL %7d  GR %7d  passes %4d  solve %8.3f s  profile %11d (%.1f per row)\n", nt, ngl, ngr,
+              passes, total, proflen, static_cast<double>(proflen) / nt);
+  std::printf("          per pass: ordering (once) %9.3f ms  assembly %9.3f ms  factorisation %9.3f ms  "
+              "substitution %9.3f ms\n",
+              1e3 * t_order, 1e3 * t_asm, 1e3 * t_fac, 1e3 * t_sub);
+  std::printf("          balance ENBALA %.4g ENBALR %.4g  last change %.3g at node %d\n", GLOR.ENBALA, GLOR.ENBALR,
+              GLOR.RELXCC, GLOI.NRLXCC);
+
+#if TNA_HAVE_EIGEN
+  // The same assembled matrix (rebuild the rowfirst of that assembly first).
+  std::vector<Eigen::Triplet<double>> trip;
+  trip.reserve(static_cast<std::size_t>(proflen));
+  std::vector<double> b(static_cast<std::size_t>(nt));
+  S3COND(V(diag), gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), 0, dmask, gfmask,
+         glmask, grmask, dbmask, V(pos), ngf, ngl, ngr, gar_thermalnodenums.view(), nt, gar_pcsthermal.view(),
+         th_cmat(gar_pcsptrsthermal), gar_thermalnodeheatsourcesalbedo.view(), gar_thermalnodeheatsourcesplanet.view(),
+         gar_thermalnodeheatsourcesinternal.view(), gar_thermalnodeheatsourcesother.view(),
+         gar_thermalnodeheatsourcessolar.view(), V(order), GLOR.STEFAN, gar_thermalnodetemps.view(),
+         gar_fluidnodetemps.view(), GLOR.TABS, proflen, P, R, V(rowf), status);
+  for (int i = 1; i <= nt; ++i) {
+    b[static_cast<std::size_t>(i - 1)] = rhs[static_cast<std::size_t>(i - 1)];
+    for (int j = rowf[static_cast<std::size_t>(i - 1)]; j <= i; ++j) {
+      const double v = prof[static_cast<std::size_t>(diag[static_cast<std::size_t>(i - 1)] - i + j - 1)];
+      if (v != 0.0) trip.emplace_back(i - 1, j - 1, v);
+    }
+  }
+  Eigen::SparseMatrix<double> A(nt, nt);
+  A.setFromTriplets(trip.begin(), trip.end());
+  Eigen::Map<Eigen::VectorXd> bv(b.data(), nt);
+  Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower> ldlt;
+  t0 = Clock::now();
+  ldlt.analyzePattern(A);
+  const double e_an = seconds_since(t0);
+  double e_fac = 0, e_sol = 0;
+  Eigen::VectorXd xe;
+  for (int r = 0; r < reps; ++r) {
+    t0 = Clock::now();
+    ldlt.factorize(A);
+    e_fac += seconds_since(t0);
+    t0 = Clock::now();
+    xe = ldlt.solve(bv);
+    e_sol += seconds_since(t0);
+  }
+  e_fac /= reps;
+  e_sol /= reps;
+  S3SFCT(V(diag), V(rowf), nt, proflen, P, status);
+  S3SSUB(V(rowf), V(diag), P, nt, proflen, R);
+  double diff = 0;
+  for (int i = 0; i < nt; ++i) diff = std::max(diff, std::fabs(xe[i] - rhs[static_cast<std::size_t>(i)]));
+  const long long nnzl = static_cast<long long>(ldlt.matrixL().nestedExpression().nonZeros()) + nt;
+  std::printf("          sparse LDL^T (Eigen): analysis %9.3f ms  factorisation %9.3f ms  solve %9.3f ms  "
+              "factor entries %lld  max |dx| %.2e\n",
+              1e3 * e_an, 1e3 * e_fac, 1e3 * e_sol, nnzl, diff);
+  std::printf("          ratio per pass (profile factorisation + substitution) / (sparse factorisation + solve): "
+              "%.2f\n",
+              (t_fac + t_sub) / (e_fac + e_sol));
+#else
+  std::printf("          sparse Cholesky reference not built (Eigen headers not found)\n");
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<int> sizes = {1000, 10000, 100000};
+  if (argc > 1) {
+    sizes.clear();
+    for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  }
+  PRTINF(1) = 60;
+  PRTINF(2) = 1;
+  PRTINF(3) = 6;
+  PRTINF(4) = 1;
+  for (int n : sizes)
+    if (n >= 10) run(n);
+  return 0;
+}
