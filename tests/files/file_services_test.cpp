@@ -104,12 +104,28 @@ TEST(Sflnam, NeverWritesMoreElementsThanTheArrayHolds) {
 // ---- messages ----
 
 TEST(FileMessages, OpenFailureLayout) {
-  const std::string m = filesvc::open_message("missing.dat extra", 10, 2);
-  EXPECT_EQ(m.size(), 220u);
-  const std::string expected =
-      "Error opening file@File name = \"missing.dat\",  Unit no.= 10,  Fortran I/O error =   2"
-      "             For an explanation: see your Fortran Manual";
-  EXPECT_EQ(m, padded(expected, 220));
+  struct Case {
+    const char* name;
+    int unit, error;
+    const char* shown;
+    const char* unit_field;
+    const char* error_field;
+  };
+  const Case cases[] = {
+      {"missing.dat extra", 10, 2, "missing.dat", " 10", "   2"},  // the name up to its first blank
+      {"MODEL.MDB", 9, 13, "MODEL.MDB", "  9", "  13"},
+      {" lead", 4, -1, "", "  4", "  -1"},                           // a leading blank shows nothing
+      {"big.txt", 1000, 12345, "big.txt", "***", "****"},           // fields too narrow: asterisks
+  };
+  for (const auto& c : cases) {
+    const std::string m = filesvc::open_message(c.name, c.unit, c.error);
+    const std::string expected = std::string("Error opening file@File name = \"") + c.shown + "\",  Unit no.=" +
+                                 c.unit_field + ",  Fortran I/O error =" + c.error_field +
+                                 "             For an explanation: see your Fortran Manual";
+    EXPECT_EQ(m, padded(expected, 220)) << c.name;
+  }
+  // A name longer than the message leaves the text cut at 220 characters.
+  EXPECT_EQ(filesvc::open_message(std::string(300, 'x'), 1, 1).size(), 220u);
 }
 
 TEST(FileMessages, CloseFailureShowsThePartAfterTheBracket) {
