@@ -1,0 +1,976 @@
+// Connection lists: per-model builders (thermal and fluid), the mass-flow
+// link update, the merge into global form, the compaction and the fluid-list
+// iterator.
+//
+// The builders produce each model's local list in one forward pass with
+// per-model scratch only: conductors are bucketed by node (chains or a
+// counting pass), never rescanned per node, so a model is built in time
+// linear in its nodes and conductors (plus the binary searches of its node
+// numbers).
+#include "modeldata/connection_lists.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "executive/diagnostics.h"
+#include "executive/search_sort.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "modeldata/intermodel_links.h"
+#include "modeldata/mdb_readers.h"
+
+namespace {
+
+inline int sgn(long long x) { return x < 0 ? -1 : 1; }
+
+// Integer right-aligned in `width` columns, asterisks when it does not fit.
+std::string iw(long long v, int width) {
+  std::string s = std::to_string(v);
+  if (static_cast<int>(s.size()) > width) return std::string(static_cast<std::size_t>(width), '*');
+  return std::string(static_cast<std::size_t>(width) - s.size(), ' ') + s;
+}
+
+bool list_present(plat::Vec1<const int> dir, int dim1, int key) {
+  const std::int64_t w = static_cast<std::int64_t>(dim1) * (key - 1) + 2;
+  return dim1 >= 2 && w >= 1 && w <= dir.size() && dir(w) != 0;
+}
+
+// Position (1..n) of node number `key` among the ascending nodes(1..n), 0 when absent.
+int find_node(plat::Vec1<const int> nodes, int n, int key) {
+  if (n < 1) return 0;
+  int st = 0, found = 0, pos = 0;
+  SOFNDI(nodes, n, key, st, found, pos);
+  return (st == 0 && found) ? pos : 0;
+}
+
+// A model's node numbers (thermal or fluid) as an ascending slice.
+struct NodeSlice {
+  plat::Vec1<const int> nums;
+  int n = 0;
+  int find(int key) const { return find_node(nums, n, key < 0 ? -key : key); }
+};
+
+NodeSlice thermal_slice(plat::Mat2<int> dir, int m) {
+  const int base = dir(md_thermalnodebase, m);
+  const int n = dir(md_thermalnodebase, m + 1) - base;
+  if (n <= 0 || base < 0 || base + n > gar_thermalnodenums.size()) return {};
+  return {plat::Vec1<const int>(gar_thermalnodenums.data() + base, n), n};
+}
+
+NodeSlice fluid_slice(plat::Mat2<int> dir, int m) {
+  const int base = dir(md_fluidnodebase, m);
+  const int n = dir(md_fluidnodebase, m + 1) - base;
+  if (n <= 0 || base < 0 || base + n > gar_fluidnodenums.size()) return {};
+  return {plat::Vec1<const int>(gar_fluidnodenums.data() + base, n), n};
+}
+
+// Entries bucketed by node, in the order they were added per node
+// (a counting pass, then a fill pass).
+struct Buckets {
+  std::vector<int> start;  // nodes + 2 words: entries of node n at [start[n], start[n+1])
+  std::vector<int> data;   // neighbour, conductor, ...
+  std::vector<int> fill;
+  void init(int nodes) {
+    start.assign(static_cast<std::size_t>(nodes) + 2, 0);
+    data.clear();
+    fill.clear();
+  }
+  void count(int node) { ++start[static_cast<std::size_t>(node) + 1]; }
+  void finish_count() {
+    for (std::size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
+    data.assign(2 * static_cast<std::size_t>(start.back()), 0);
+    fill.assign(start.begin(), start.end());
+  }
+  void add(int node, int neighbour, int cond) {
+    const std::size_t at = 2 * static_cast<std::size_t>(fill[static_cast<std::size_t>(node)]++);
+    data[at] = neighbour;
+    data[at + 1] = cond;
+  }
+  template <class F>
+  void each(int node, F f) const {
+    if (start.empty()) return;
+    for (int i = start[static_cast<std::size_t>(node)]; i < start[static_cast<std::size_t>(node) + 1]; ++i)
+      f(data[2 * static_cast<std::size_t>(i)], data[2 * static_cast<std::size_t>(i) + 1]);
+  }
+};
+
+// Pairs of one conductor kind of the model being built: pair k = (p(2k-1), p(2k)).
+struct PairList {
+  plat::Vec1<const int> p;
+  int n = 0;
+  int a(int k) const { return p(2 * k - 1); }
+  int b(int k) const { return p(2 * k); }
+};
+
+// The thermal sub-list of one kind for every node, chained form: for node n,
+// the conductors whose second node is n and whose first node lies before it
+// (ascending), then the run of conductors whose first node is n, then for GF
+// the conductors whose second node is n and whose first node lies after it.
+// Entries whose neighbour is not a thermal node of the model are left out.
+void chained_kind(const PairList& pl, int first, int count, int s, const NodeSlice& th, Buckets& out) {
+  const int ntm = th.n;
+  std::vector<int> pa(static_cast<std::size_t>(count) + 1), pb(static_cast<std::size_t>(count) + 1);
+  std::vector<int> head(static_cast<std::size_t>(ntm) + 1, 0), next(static_cast<std::size_t>(count) + 1, 0);
+  for (int j = 1; j <= count; ++j) {
+    const int k = first + j - 1;
+    pa[j] = th.find(pl.a(k));
+    pb[j] = th.find(pl.b(k));
+  }
+  for (int j = count; j >= 1; --j) {
+    if (pb[j] == 0) continue;
+    next[j] = head[pb[j]];
+    head[pb[j]] = j;
+  }
+  // Entries of node n, in output order, as a generator used twice (count, then fill).
+  auto emit = [&](int n, int& cursor, auto&& put) {
+    for (int j = head[n]; j != 0; j = next[j])
+      if (pa[j] != 0 && pa[j] < n) put(pa[j], j * sgn(pl.a(first + j - 1)));
+    while (cursor <= count && pa[cursor] < n) ++cursor;  // pairs whose first node is unknown or past
+    while (cursor <= count && pa[cursor] == n) {
+      const int j = cursor++;
+      if (pb[j] != 0) put(pb[j], j * sgn(static_cast<long long>(pl.b(first + j - 1)) * s));
+    }
+    if (s < 0)
+      for (int j = head[n]; j != 0; j = next[j])
+        if (pa[j] > n) put(pa[j], j * sgn(pl.a(first + j - 1)));
+  };
+  out.init(ntm);
+  int cursor = 1;
+  for (int n = 1; n <= ntm; ++n) emit(n, cursor, [&](int, int) { out.count(n); });
+  out.finish_count();
+  cursor = 1;
+  for (int n = 1; n <= ntm; ++n) emit(n, cursor, [&](int nb, int c) { out.add(n, nb, c); });
+}
+
+// Complete radiative matrix entries: pair j (1..M) stored after the listed
+// radiative pairs joins both its nodes with the conductor ngr + j. Adds 5 to
+// errors for a pair with exactly one end among the model's nodes.
+void matrix_entries(const PairList& pl, int ngr, int mcount, const NodeSlice& th, Buckets& out, int& errors) {
+  const int ntm = th.n;
+  std::vector<int> qa(static_cast<std::size_t>(mcount) + 1), qb(static_cast<std::size_t>(mcount) + 1);
+  std::vector<int> head(static_cast<std::size_t>(ntm) + 1, 0), next(static_cast<std::size_t>(mcount) + 1, 0);
+  for (int j = 1; j <= mcount; ++j) {
+    qa[j] = th.find(pl.a(ngr + j));
+    qb[j] = th.find(pl.b(ngr + j));
+    if ((qa[j] == 0) != (qb[j] == 0)) errors += 5;
+  }
+  for (int j = mcount; j >= 1; --j) {
+    if (qb[j] == 0 || qa[j] == 0) continue;
+    next[j] = head[qb[j]];
+    head[qb[j]] = j;
+  }
+  auto emit = [&](int n, int& cursor, auto&& put) {
+    for (int j = head[n]; j != 0; j = next[j])
+      if (qa[j] < n) put(qa[j], ngr + j);
+    while (cursor <= mcount && qa[cursor] < n) ++cursor;
+    while (cursor <= mcount && qa[cursor] == n) {
+      const int j = cursor++;
+      if (qb[j] != 0) put(qb[j], ngr + j);
+    }
+  };
+  out.init(ntm);
+  int cursor = 1;
+  for (int n = 1; n <= ntm; ++n) emit(n, cursor, [&](int, int) { out.count(n); });
+  out.finish_count();
+  cursor = 1;
+  for (int n = 1; n <= ntm; ++n) emit(n, cursor, [&](int nb, int c) { out.add(n, nb, c); });
+}
+
+// Scanning form, for models whose conductors touch fluid nodes: conductor k
+// joins its first node (neighbour = second node, signed by second x s) and
+// its second node (neighbour = first node), in index order; a neighbour is a
+// thermal node p or a fluid node (ntm + p); a neighbour found in neither adds
+// 5 to errors.
+void scanning_kind(const PairList& pl, int count, int s, const NodeSlice& th, const NodeSlice& fl, Buckets& out,
+                   int& errors) {
+  const int ntm = th.n;
+  auto locate = [&](int node) {
+    const int p = th.find(node);
+    if (p) return p;
+    const int q = fl.find(node);
+    return q ? ntm + q : 0;
+  };
+  std::vector<int> na(static_cast<std::size_t>(count) + 1), nb(static_cast<std::size_t>(count) + 1);
+  for (int k = 1; k <= count; ++k) {
+    na[k] = locate(pl.a(k));
+    nb[k] = locate(pl.b(k));
+  }
+  out.init(ntm);
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int k = 1; k <= count; ++k) {
+      const bool a_here = na[k] >= 1 && na[k] <= ntm, b_here = nb[k] >= 1 && nb[k] <= ntm;
+      if (a_here) {
+        if (pass == 0) {
+          if (nb[k] == 0) errors += 5;
+          else out.count(na[k]);
+        } else if (nb[k] != 0) {
+          out.add(na[k], nb[k], k * sgn(static_cast<long long>(pl.b(k)) * s));
+        }
+      }
+      if (b_here && na[k] != nb[k]) {
+        if (pass == 0) {
+          if (na[k] == 0) errors += 5;
+          else out.count(nb[k]);
+        } else if (na[k] != 0) {
+          out.add(nb[k], na[k], k * sgn(pl.a(k)));
+        }
+      }
+    }
+    if (pass == 0) out.finish_count();
+  }
+}
+
+void report_build_failure(std::string_view text, int m, std::string_view routine) {
+  const std::string msg = std::string(text) + iw(m, 3);
+  SETERX(msg, 4, 2, routine);
+}
+
+// Node-pair list of a kind, checked against its array.
+bool pair_list(plat::Array1<std::int32_t>& arr, int words, PairList& pl) {
+  if (words < 0 || words % 2 != 0 || words > arr.size()) return false;
+  pl.p = plat::Vec1<const int>(arr.data(), words);
+  pl.n = words / 2;
+  return true;
+}
+
+int kind_range(int kind, int m) {
+  switch (kind) {
+    case 1: return md_linearcondbase(m + 1) - md_linearcondbase(m);
+    case 2: return md_radiativecondbase(m + 1) - md_radiativecondbase(m);
+    default: return md_fluidiccondbase(m + 1) - md_fluidiccondbase(m);
+  }
+}
+
+// Next word of a list read by the reading rule, within 1..len; false at a
+// position outside the list.
+inline bool in_list(std::int64_t p, std::int64_t len) { return p >= 1 && p <= len; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Thermal local list.
+// ---------------------------------------------------------------------------
+
+void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngrwords, int ngfwords,
+           plat::Vec1<const int> fluidcounts, int& fill, int& present, int& locallen, int& status) {
+  status = 0;
+  present = 0;
+  locallen = 0;
+  const NodeSlice th = thermal_slice(gar_modeldirectory, m);
+  const NodeSlice fl = fluid_slice(gar_modeldirectory, m);
+  const int ntm = th.n;
+  if (ntm <= 0) return;
+
+  auto fail = [&] {
+    report_build_failure("Failed to create PCS for model ", m, "SPCSA");
+    status = 4;
+  };
+
+  PairList kinds[3];
+  if (!pair_list(gar_linearcondnodepairs, nglwords, kinds[0]) ||
+      !pair_list(gar_radiativecondnodepairs, ngrwords, kinds[1]) ||
+      !pair_list(gar_fluidiccondnodepairs, ngfwords, kinds[2])) {
+    fail();
+    return;
+  }
+  // The complete radiative matrix of a model with view factors: its
+  // NTm (NTm - 1) / 2 conductors end the model's own GR range, so every
+  // local index, listed or matrix, stays within the range.
+  const std::int64_t mfull = list_present(listdir, dim1, 34) ? static_cast<std::int64_t>(ntm) * (ntm - 1) / 2 : 0;
+  if (mfull > kinds[1].n) {
+    fail();
+    return;
+  }
+  const int mcount = static_cast<int>(mfull);
+  const int counts[3] = {kinds[0].n, kinds[1].n - mcount, kinds[2].n};
+  for (int k = 0; k < 3; ++k) {
+    if (kinds[k].n > kind_range(k + 1, m)) {
+      fail();
+      return;
+    }
+  }
+  if (counts[0] == 0 && counts[1] == 0 && counts[2] == 0 && mcount == 0) return;
+
+  long long touching = 0;
+  for (int k = 1; k <= 3 && k <= fluidcounts.size(); ++k) touching += fluidcounts(k);
+  const bool chained = touching == 0;
+
+  int errors = 0;
+  Buckets sub[3], matrix;
+  static constexpr int kSign[3] = {1, 1, -1};
+  for (int k = 0; k < 3; ++k) {
+    if (chained) chained_kind(kinds[k], 1, counts[k], kSign[k], th, sub[k]);
+    else scanning_kind(kinds[k], counts[k], kSign[k], th, fl, sub[k], errors);
+  }
+  if (mcount > 0) matrix_entries(kinds[1], counts[1], mcount, th, matrix, errors);
+  if (errors > 10) {
+    fail();
+    return;
+  }
+
+  // Local list: per node three sub-lists; the chained form closes each with
+  // (jump, 0), the scanning form with a single 0. Jumps are local positions.
+  std::vector<int> loc;
+  std::size_t total = 0;
+  for (int k = 0; k < 3; ++k) total += sub[k].data.size();
+  total += matrix.data.size() + static_cast<std::size_t>(ntm) * 6;
+  loc.reserve(total);
+  for (int n = 1; n <= ntm; ++n) {
+    for (int k = 0; k < 3; ++k) {
+      sub[k].each(n, [&](int nb, int c) {
+        loc.push_back(nb);
+        loc.push_back(c);
+      });
+      if (k == 1)
+        matrix.each(n, [&](int nb, int c) {
+          loc.push_back(nb);
+          loc.push_back(c);
+        });
+      if (chained) {
+        const int p = static_cast<int>(loc.size()) + 1;
+        loc.push_back(-(p + 1));
+        loc.push_back(0);
+      } else {
+        loc.push_back(0);
+      }
+    }
+  }
+  const std::int64_t len = std::min<std::int64_t>(FLAGS(24), gar_pcsthermalold.size());
+  if (fill < 0 || fill + static_cast<std::int64_t>(loc.size()) > len) {
+    fail();
+    return;
+  }
+  std::copy(loc.begin(), loc.end(), gar_pcsthermalold.data() + fill);
+  locallen = static_cast<int>(loc.size());
+  fill += locallen;
+  present = locallen > 0 ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------
+// Fluid local list.
+// ---------------------------------------------------------------------------
+
+void SFPCSA(plat::Vec1<const int> /*listdir*/, int /*dim1*/, int m, int nglwords, int ngrwords, int ngfwords,
+            plat::Vec1<const int> fluidcounts, int& fill, int& present, int& locallen, int& status) {
+  status = 0;
+  present = 0;
+  locallen = 0;
+  const NodeSlice th = thermal_slice(gar_modeldirectory, m);
+  const NodeSlice fl = fluid_slice(gar_modeldirectory, m);
+  const int nfm = fl.n;
+  if (nfm <= 0) return;
+
+  auto fail = [&] {
+    report_build_failure("Failed to create FPCS for model ", m, "SFPCSA");
+    status = 4;
+  };
+
+  const int lbase = md_massflowlinkbase(m);
+  const int nlm = md_massflowlinkbase(m + 1) - lbase;
+  int touch[3] = {0, 0, 0};
+  for (int k = 1; k <= 3 && k <= fluidcounts.size(); ++k) touch[k - 1] = std::max(0, fluidcounts(k));
+  if (nlm <= 0 && touch[0] + touch[1] + touch[2] == 0) return;
+  if (nlm < 0 || lbase < 0 || 2LL * (lbase + nlm) > gar_massflowlinkcondnodepairs.size()) {
+    fail();
+    return;
+  }
+  PairList kinds[3];
+  if (!pair_list(gar_linearcondnodepairs, nglwords, kinds[0]) ||
+      !pair_list(gar_radiativecondnodepairs, ngrwords, kinds[1]) ||
+      !pair_list(gar_fluidiccondnodepairs, ngfwords, kinds[2])) {
+    fail();
+    return;
+  }
+
+  int errors = 0;
+  // Sub-list 1: the model's own mass-flow links, in index order, at both ends.
+  Buckets links;
+  {
+    const PairList lp{plat::Vec1<const int>(gar_massflowlinkcondnodepairs.data() + 2LL * lbase, 2LL * nlm), nlm};
+    std::vector<int> pa(static_cast<std::size_t>(nlm) + 1), pb(static_cast<std::size_t>(nlm) + 1);
+    for (int l = 1; l <= nlm; ++l) {
+      pa[l] = fl.find(lp.a(l));
+      pb[l] = fl.find(lp.b(l));
+    }
+    links.init(nfm);
+    for (int pass = 0; pass < 2; ++pass) {
+      for (int l = 1; l <= nlm; ++l) {
+        if (pb[l]) {
+          if (!pa[l]) {
+            if (pass == 0) errors += 5;
+          } else if (pass == 0) {
+            links.count(pb[l]);
+          } else {
+            links.add(pb[l], pa[l], l);
+          }
+        }
+        if (pa[l] && pa[l] != pb[l]) {
+          if (!pb[l]) {
+            if (pass == 0) errors += 5;
+          } else if (pass == 0) {
+            links.count(pa[l]);
+          } else {
+            links.add(pa[l], pb[l], l);
+          }
+        }
+      }
+      if (pass == 0) links.finish_count();
+    }
+  }
+  // Sub-lists 2..4: conductors touching a fluid node, scanned in index order
+  // until the given number of them has been seen.
+  static constexpr int kSign[3] = {1, 1, -1};
+  Buckets sub[3];
+  for (int k = 0; k < 3; ++k) {
+    const PairList& pl = kinds[k];
+    sub[k].init(nfm);
+    for (int pass = 0; pass < 2; ++pass) {
+      int left = touch[k];
+      for (int c = 1; c <= pl.n && left > 0; ++c) {
+        const int fa = fl.find(pl.a(c)), fb = fl.find(pl.b(c));
+        if (!fa && !fb) continue;
+        --left;
+        if (fa) {
+          const int t = th.find(pl.b(c));
+          if (!t) {
+            if (pass == 0) errors += 5;
+          } else if (pass == 0) {
+            sub[k].count(fa);
+          } else {
+            sub[k].add(fa, t, c * sgn(static_cast<long long>(pl.b(c)) * kSign[k]));
+          }
+        }
+        if (fb && fb != fa) {
+          const int t = th.find(pl.a(c));
+          if (!t) {
+            if (pass == 0) errors += 5;
+          } else if (pass == 0) {
+            sub[k].count(fb);
+          } else {
+            sub[k].add(fb, t, c * sgn(pl.a(c)));
+          }
+        }
+      }
+      if (pass == 0) sub[k].finish_count();
+    }
+  }
+  if (errors > 10) {
+    fail();
+    return;
+  }
+
+  std::vector<int> loc;
+  for (int j = 1; j <= nfm; ++j) {
+    links.each(j, [&](int nb, int c) {
+      loc.push_back(nb);
+      loc.push_back(c);
+    });
+    const int p = static_cast<int>(loc.size()) + 1;
+    loc.push_back(-(p + 1));
+    loc.push_back(0);
+    for (int k = 0; k < 3; ++k) {
+      sub[k].each(j, [&](int nb, int c) {
+        loc.push_back(nb);
+        loc.push_back(c);
+      });
+      loc.push_back(0);
+    }
+  }
+  const std::int64_t len = std::min<std::int64_t>(FLAGS(35), gar_pcsfluid.size());
+  if (fill < 0 || fill + static_cast<std::int64_t>(loc.size()) > len) {
+    fail();
+    return;
+  }
+  std::copy(loc.begin(), loc.end(), gar_pcsfluid.data() + fill);
+  locallen = static_cast<int>(loc.size());
+  fill += locallen;
+  present = locallen > 0 ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------
+// Mass-flow links.
+// ---------------------------------------------------------------------------
+
+void SGVNOD(plat::Vec1<int> words, int nwords, plat::Vec1<const int> nodenums, int nnodes, int base, int& status) {
+  status = 0;
+  if (nwords > words.size()) {
+    status = 1;
+    return;
+  }
+  for (int i = 1; i <= nwords; ++i) {
+    const int p = find_node(nodenums, nnodes, words(i));
+    if (p == 0) {
+      status = 1;
+      return;
+    }
+    words(i) = p + base;
+  }
+}
+
+namespace {
+
+constexpr int kRec = 5;
+
+// The inter-model mass-flow link records waiting in the integer core:
+// core(9) first word, core(10) words in use.
+int link_records(plat::Vec1<int> core) { return core.size() >= 11 ? core(10) / kRec : 0; }
+
+bool link_area_valid(plat::Vec1<int> core) {
+  if (core.size() < 11) return false;
+  const std::int64_t first = core(9), used = core(10);
+  return first >= 1 && used >= 0 && used % kRec == 0 && first + used - 1 <= core.size();
+}
+
+// Moves the record at `from` (1-based record number among n) forward past
+// the records that do not compare greater, keeping the area sorted.
+void SOMSRT(plat::Vec1<int> area, int n, int from) {
+  int rec[kRec];
+  for (int w = 0; w < kRec; ++w) rec[w] = area(kRec * (from - 1) + 1 + w);
+  int to = from;
+  LoopGuard guard("SOMSRT");
+  while (to < n) {
+    guard.pass();
+    int cmp = 0, st = 0;
+    SCOMPX(plat::Vec1<const int>(area.data() + kRec * to, kRec), plat::Vec1<const int>(rec, kRec), kRec, cmp, st);
+    if (cmp > 0) break;
+    for (int w = 0; w < kRec; ++w) area(kRec * (to - 1) + 1 + w) = area(kRec * to + 1 + w);
+    ++to;
+  }
+  for (int w = 0; w < kRec; ++w) area(kRec * (to - 1) + 1 + w) = rec[w];
+}
+
+// Enters the waiting inter-model mass-flow link records of fluid node `node`
+// (global fluid index) into its sub-list 1 at list(w..).
+bool SADFLN(int node, plat::Vec1<int> core, plat::Vec1<int> list, int& w, int limit) {
+  if (!link_area_valid(core)) return true;
+  LoopGuard guard("SADFLN");
+  for (;;) {
+    guard.pass();
+    const int n = link_records(core);
+    if (n == 0) return true;
+    plat::Vec1<int> area = core.from(core(9), static_cast<std::int64_t>(n) * kRec);
+    if (area(1) != 0 || area(2) != node) return true;
+    const int k = area(5) < 0 ? -area(5) : area(5);
+    if (w + 1 >= limit) return false;
+    if (area(3) >= 0) {
+      // First end: a placeholder waits for the far end's node.
+      const int p = w;
+      list(w) = -1;
+      list(w + 1) = k;
+      w += 2;
+      if (area(5) > 0 && k >= 1 && 2LL * k <= gar_massflowlinkcondnodepairs.size())
+        gar_massflowlinkcondnodepairs(2 * k - 1) = -gar_massflowlinkcondnodepairs(2 * k - 1);
+      const int m2 = area(3), n2 = area(4);
+      area(3) = -p;
+      area(4) = area(2);
+      area(1) = m2;
+      area(2) = n2;
+      SOMSRT(area, n, 1);
+    } else {
+      // Far end: fill the placeholder, enter the link here, drop the record.
+      const int p = -area(3);
+      if (p >= 1 && p <= list.size()) list(p) = node;
+      list(w) = area(4);
+      list(w + 1) = k;
+      w += 2;
+      core(9) += kRec;
+      core(10) -= kRec;
+    }
+  }
+}
+
+}  // namespace
+
+void LOADUP(int m, plat::Mat2<int> directory, int nlinkwords, plat::Vec1<int> core, int& status) {
+  status = 0;
+  auto md = [&](int slot, int model) { return directory(slot, model); };
+  const int fbase = md(md_fluidnodebase, m);
+  const int nfm = md(md_fluidnodebase, m + 1) - fbase;
+  const int lbase = md(md_massflowlinkbase, m);
+  const int nlm = md(md_massflowlinkbase, m + 1) - lbase;
+  const NodeSlice fl = fluid_slice(directory, m);
+  const int nm = static_cast<int>(directory.cols()) - 1;
+  auto& pairs = gar_massflowlinkcondnodepairs;
+
+  // 1. The model's own links: node numbers to fluid indices.
+  if (nlm > 0) {
+    if (lbase < 0 || 2LL * (lbase + nlm) > pairs.size()) {
+      status = 1;
+      return;
+    }
+    int st = 0;
+    SGVNOD(pairs.from(2LL * lbase + 1, 2LL * nlm), 2 * nlm, fl.nums, nfm, fbase, st);
+    if (st != 0) {
+      status = 1;
+      return;
+    }
+  }
+
+  // 2. Inter-model links read with this model.
+  if (nlinkwords > 0) {
+    if (nlinkwords % 4 != 0 || !link_area_valid(core)) {
+      status = 1;
+      return;
+    }
+    const int n = nlinkwords / 4;
+    const std::int64_t s0 = static_cast<std::int64_t>(core(9)) + core(10);
+    const int first = md(md_massflowlinkbase, m + 1) + 1;
+    if (s0 + static_cast<std::int64_t>(kRec) * n > std::min<std::int64_t>(core(11), core.size() + 1) ||
+        2LL * (first + n - 1) > pairs.size() || first < 1) {
+      status = 1;
+      return;
+    }
+    for (int i = 1; i <= n; ++i) {
+      const std::int64_t r = s0 + 4LL * (i - 1);
+      const int m1 = core(r), n1 = core(r + 1), m2 = core(r + 2), n2 = core(r + 3);
+      pairs(2LL * (first + i - 1) - 1) = (m1 < m2 || (m1 == m2 && n2 >= n1)) ? 1 : -1;
+    }
+    int st = 0;
+    DBCOPI(static_cast<int>(core.size()), 4 * n, static_cast<int>(s0), static_cast<int>(s0) + n, core, st);
+    if (st != 0) {
+      status = 1;
+      return;
+    }
+    plat::Vec1<int> recs = core.from(s0, static_cast<std::int64_t>(kRec) * n);
+    SLKMOD(0, n + 1, first, kRec * n, n, m, recs, st);
+    if (st != 0) {
+      status = 1;
+      return;
+    }
+    // Both ends must lie in this model or one still to be loaded, or they
+    // would never be resolved.
+    for (int i = 1; i <= n; ++i) {
+      const int a = recs(kRec * (i - 1LL) + 1), c = recs(kRec * (i - 1LL) + 3);
+      if (a < m || a > nm || c < m || c > nm) status = 1;
+    }
+    if (status != 0) return;
+    directory(md_massflowlinkbase, m + 1) += n;
+    core(10) += kRec * n;
+  }
+
+  // 3. Resolve the ends that belong to this model.
+  const int nrec = link_records(core);
+  if (nrec == 0) return;
+  if (!link_area_valid(core)) {
+    status = 1;
+    return;
+  }
+  plat::Vec1<int> area = core.from(core(9), static_cast<std::int64_t>(nrec) * kRec);
+  bool any = false;
+  for (int r = 1; r <= nrec; ++r) {
+    for (int e = 1; e <= 3; e += 2) {
+      const std::int64_t w = kRec * (r - 1LL) + e;
+      if (area(w) != m) continue;
+      const int p = fl.find(area(w + 1));
+      if (p == 0) {
+        status = 1;
+        return;
+      }
+      area(w + 1) = p + fbase;
+      area(w) = 0;
+      any = true;
+    }
+  }
+  if (any) {
+    int st = 0, dup = 0;
+    SSMSRT(kRec, nrec, area, st, dup);
+    if (st != 0) {
+      status = 1;
+      return;
+    }
+  }
+  // 4. Links with both ends resolved get their node pair in the link's own direction.
+  for (int r = 1; r <= nrec; ++r) {
+    const std::int64_t o = kRec * (r - 1LL);
+    if (area(o + 1) != 0) break;
+    if (area(o + 3) > 0 || area(o + 5) <= 0) continue;
+    const int k = area(o + 5);
+    if (2LL * k > pairs.size()) {
+      status = 1;
+      return;
+    }
+    if (pairs(2 * k - 1) == 1) {
+      pairs(2 * k - 1) = area(o + 2);
+      pairs(2 * k) = area(o + 4);
+    } else {
+      pairs(2 * k - 1) = area(o + 4);
+      pairs(2 * k) = area(o + 2);
+    }
+    area(o + 5) = -k;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Merge of a model's local lists into global form.
+// ---------------------------------------------------------------------------
+
+void SIMPCS(int thpresent, int thlen, int flpresent, int fllen, int m, plat::Mat2<int> directory,
+            int lenpcsold, int lenpcsfluid, int& thfill, int& flfill, plat::Vec1<int> core, int& status) {
+  status = 0;
+  auto md = [&](int slot, int model) { return directory(slot, model); };
+  const int nt = FLAGS(1);
+  const int tbase = md(md_thermalnodebase, m), ntm = md(md_thermalnodebase, m + 1) - tbase;
+  const int fbase = md(md_fluidnodebase, m), nfm = md(md_fluidnodebase, m + 1) - fbase;
+  const int lkbase = md(md_massflowlinkbase, m);
+  const int cbase[3] = {md(md_linearcondbase, m), md(md_radiativecondbase, m), md(md_fluidiccondbase, m)};
+
+  // Moves the local list (len words after fill) to the tail; returns the
+  // tail's first word, or 0 when there is none.
+  auto to_tail = [&](plat::Vec1<int> arr, int total, int present, int len, int& fill) -> int {
+    if (!present || len <= 0) return 0;
+    fill -= len;
+    const int src = fill + 1, tail = total - len + 1;
+    if (src < 1 || tail < src) {
+      status = 1;
+      return -1;
+    }
+    if (tail > src) {
+      int st = 0;
+      DBCOPI(total, len, src, tail, arr, st);
+      if (st != 0) {
+        status = st;
+        return -1;
+      }
+    }
+    return tail;
+  };
+
+  // ---- thermal side (SLKPCS) ----
+  if (ntm > 0) {
+    plat::Vec1<int> arr = gar_pcsthermalold.view();
+    const int total = static_cast<int>(std::min<std::int64_t>(lenpcsold, arr.size()));
+    const int tail = to_tail(arr, total, thpresent, thlen, thfill);
+    if (tail < 0) return;
+    if (tbase < 0 || tbase + ntm > gar_pcsptrsthermalold.size()) {
+      status = 1;
+      return;
+    }
+    int r = tail;  // next unread local word (0: no local list)
+    const int unread_limit = tail ? tail : total + 1;
+    int w = thfill + 1;
+    LoopGuard guard("SLKPCS");
+    for (int n = 1; n <= ntm; ++n) {
+      gar_pcsptrsthermalold(tbase + n) = w;
+      for (int k = 0; k < 3; ++k) {
+        if (tail) {
+          for (;;) {
+            guard.pass();
+            if (!in_list(r, total)) {
+              status = 1;
+              return;
+            }
+            const int v = arr(r);
+            if (v > 0) {
+              if (r + 1 > total) {
+                status = 1;
+                return;
+              }
+              const int c = arr(r + 1);
+              r += 2;
+              if (w + 1 >= r) {
+                status = 1;
+                return;
+              }
+              arr(w) = v <= ntm ? v + tbase : v - ntm + nt + fbase;
+              arr(w + 1) = c + sgn(c) * cbase[k];
+              w += 2;
+            } else if (v < 0) {
+              r = tail + (-v) - 1;
+            } else {
+              ++r;
+              break;
+            }
+          }
+        }
+        const int limit = tail ? r : unread_limit;
+        if (w + 1 >= limit) {
+          status = 1;
+          return;
+        }
+        arr(w) = -(w + 1);
+        arr(w + 1) = 0;
+        w += 2;
+      }
+    }
+    if (tail) std::fill(arr.data() + (std::max(w, tail) - 1), arr.data() + total, 0);
+    thfill = w - 1;
+  }
+
+  // ---- fluid side (SFLPCS) ----
+  if (nfm > 0) {
+    plat::Vec1<int> arr = gar_pcsfluid.view();
+    const int total = static_cast<int>(std::min<std::int64_t>(lenpcsfluid, arr.size()));
+    const int tail = to_tail(arr, total, flpresent, fllen, flfill);
+    if (tail < 0) return;
+    if (fbase < 0 || fbase + nfm > gar_pcsptrsfluid.size()) {
+      status = 1;
+      return;
+    }
+    int r = tail;
+    int w = flfill + 1;
+    LoopGuard guard("SFLPCS");
+    auto limit = [&] { return tail ? r : total + 1; };
+    // Copies one local sub-list: kind 0 links, 1..3 conductors.
+    auto copy_sub = [&](int k) -> bool {
+      for (;;) {
+        guard.pass();
+        if (!in_list(r, total)) return false;
+        const int v = arr(r);
+        if (v > 0) {
+          if (r + 1 > total) return false;
+          const int c = arr(r + 1);
+          r += 2;
+          if (w + 1 >= limit()) return false;
+          if (k == 0) {
+            arr(w) = v + fbase;
+            arr(w + 1) = c + sgn(c) * lkbase;
+          } else {
+            arr(w) = v + tbase;
+            arr(w + 1) = c + sgn(c) * cbase[k - 1];
+          }
+          w += 2;
+        } else if (v < 0) {
+          r = tail + (-v) - 1;
+        } else {
+          ++r;
+          return true;
+        }
+      }
+    };
+    for (int j = 1; j <= nfm; ++j) {
+      gar_pcsptrsfluid(fbase + j) = w;
+      if (tail && !copy_sub(0)) {
+        status = 1;
+        return;
+      }
+      if (!SADFLN(fbase + j, core, arr, w, limit())) {
+        status = 1;
+        return;
+      }
+      if (w + 1 >= limit()) {
+        status = 1;
+        return;
+      }
+      arr(w) = -(w + 1);
+      arr(w + 1) = 0;
+      w += 2;
+      for (int k = 1; k <= 3; ++k) {
+        if (tail && !copy_sub(k)) {
+          status = 1;
+          return;
+        }
+        if (w >= limit()) {
+          status = 1;
+          return;
+        }
+        arr(w) = 0;
+        ++w;
+      }
+    }
+    if (tail) std::fill(arr.data() + (std::max(w, tail) - 1), arr.data() + total, 0);
+    flfill = w - 1;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Compaction and the fluid iterator.
+// ---------------------------------------------------------------------------
+
+void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, plat::Vec1<const int> pcsold,
+            plat::Vec1<const int> ptrsold, plat::Vec1<int> pcs, plat::Mat2<int> ptrs) {
+  if (nt <= 0) return;
+  const std::int64_t len = std::min<std::int64_t>(lenpcsold, pcsold.size());
+  std::fill(ptrs.data(), ptrs.data() + 6 * static_cast<std::int64_t>(nt), 0);
+  const std::int64_t cap = pcs.size();
+  const int* in = pcsold.data() - 1;  // one-based
+  int* out = pcs.data() - 1;
+  std::int64_t o = 1;
+  auto storage_error = [] { SETERX("PCS STORAGE ERROR@Building the compact connection lists", 4, 1, "LPCSCN"); };
+  LoopGuard guard("LPCSCN");
+  for (int n = 1; n <= nt; ++n) {
+    if (statuses(n) == "C") continue;
+    std::int64_t p = ptrsold(n);
+    for (int k = 1; k <= 3; ++k) {
+      const std::int64_t start = o;
+      int count = 0;
+      for (;;) {
+        guard.pass();
+        if (p < 1 || p > len) {
+          storage_error();
+          return;
+        }
+        const int v = in[p];
+        if (v > 0) {
+          if (p + 1 > len || o + 1 > cap) {
+            storage_error();
+            return;
+          }
+          out[o] = v;
+          out[o + 1] = in[p + 1];
+          o += 2;
+          p += 2;
+          ++count;
+        } else if (v < 0) {
+          p = -static_cast<std::int64_t>(v);
+        } else {
+          ++p;
+          break;
+        }
+      }
+      ptrs(2 * k - 1, n) = static_cast<int>(start);
+      ptrs(2 * k, n) = count;
+    }
+  }
+}
+
+void SFUNPK(int incl, int /*size1*/, int /*size2*/, int /*size3*/, int node,
+            plat::Vec1<const plat::Text<1>> statuses, plat::Vec1<const int> pcsfluid,
+            plat::Vec1<const int> ptrsfluid, int& kind, int& pos, int& cond, int& neighbour) {
+  std::int64_t p;
+  if (pos == 0) {
+    kind = 1;
+    p = (node >= 1 && node <= ptrsfluid.size()) ? ptrsfluid(node) : 0;
+  } else {
+    p = static_cast<std::int64_t>(pos) + 2;
+  }
+  const std::int64_t len = pcsfluid.size();
+  const std::int64_t nst = statuses.size();
+  LoopGuard guard("SFUNPK");
+  for (;;) {
+    guard.pass();
+    if (p < 1 || p > len) break;
+    const int v = pcsfluid(p);
+    if (v > 0) {
+      if (p + 1 > len) break;
+      if (kind >= 2 && incl == 0 && v <= nst && statuses(v) == "X") {
+        p += 2;
+        continue;
+      }
+      neighbour = v;
+      cond = pcsfluid(p + 1);
+      pos = static_cast<int>(p);
+      return;
+    }
+    if (v < 0) {
+      p = -static_cast<std::int64_t>(v);
+      continue;
+    }
+    ++kind;
+    if (kind > 4) break;
+    ++p;
+  }
+  neighbour = 0;
+  pos = 0;
+}
+
+void SCOPYD(plat::Vec1<const double> a, int n, int& status, plat::Vec1<double> b) {
+  if (n < 1) {
+    status = 1;
+    return;
+  }
+  status = 0;
+  const std::int64_t k = std::min<std::int64_t>({n, a.size(), b.size()});
+  for (std::int64_t i = 1; i <= k; ++i) b(i) = a(i);
+}

@@ -1,0 +1,840 @@
+// Inter-model links: reading and widening of the link records, resolution of
+// their ends, chaining by end node, insertion into the finished thermal and
+// fluid connection lists; tied nodes; the fluid-node model map; rebasing of
+// array descriptors.
+//
+// Insertion rewrites each connection-list array in one forward pass inside
+// itself: the used part is first moved to the tail, then read from the tail
+// while the new lists are written from the front. The chains give each node
+// its link records directly.
+#include "modeldata/intermodel_links.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "executive/diagnostics.h"
+#include "executive/search_sort.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/mdb_readers.h"
+
+namespace {
+
+constexpr int kRec = 5;
+
+std::string iw(long long v, int width) {
+  std::string s = std::to_string(v);
+  if (static_cast<int>(s.size()) > width) return std::string(static_cast<std::size_t>(width), '*');
+  return std::string(static_cast<std::size_t>(width) - s.size(), ' ') + s;
+}
+
+std::string text24(std::string_view s) {
+  std::string t(s.substr(0, std::min<std::size_t>(24, s.size())));
+  t.resize(24, ' ');
+  return t;
+}
+
+int find_node(plat::Vec1<const int> nodes, int n, int key) {
+  if (n < 1) return 0;
+  int st = 0, found = 0, pos = 0;
+  SOFNDI(nodes, n, key, st, found, pos);
+  return (st == 0 && found) ? pos : 0;
+}
+
+// Records of link kind t (1 GL, 2 GR, 3 GF) in the work area; false when the
+// area words are out of range.
+bool kind_records(plat::Vec1<int> work, int worklen, int t, plat::Vec1<int>& recs, int& nrec) {
+  nrec = 0;
+  recs = {};
+  const std::int64_t start = work(2 * t - 1), len = work(2 * t);
+  if (len == 0) return true;
+  if (start < 1 || len < 0 || len % kRec != 0 || start + len - 1 > worklen) return false;
+  recs = work.from(start, len);
+  nrec = static_cast<int>(len / kRec);
+  return true;
+}
+
+// Head column c (1..6) of the work area.
+plat::Vec1<int> head_column(plat::Vec1<int> work, int worklen, int nnodes, int c) {
+  const std::int64_t base = static_cast<std::int64_t>(worklen) - 6LL * nnodes;
+  return work.from(base + static_cast<std::int64_t>(c - 1) * nnodes + 1, nnodes);
+}
+
+bool heads_fit(int worklen, int nnodes) { return nnodes >= 0 && 6LL * nnodes <= worklen; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Reading and widening.
+// ---------------------------------------------------------------------------
+
+void SGTLNK(int worklen, int n, plat::Vec1<int> work, int& status, int orient, int firstcond, int m, int key,
+            int unit) {
+  status = 0;
+  worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
+  if (n < 0 || 5LL * n > worklen) {
+    status = 1;
+    return;
+  }
+  int count = 0, st = 0;
+  SCOMII(n, worklen, key, unit, work, count, st);
+  if (st != 0 || count != 4 * n) {
+    status = 1;
+    return;
+  }
+  SLKMOD(orient, n + 1, firstcond, worklen, n, m, work, status);
+}
+
+void SLKMOD(int orient, int start, int firstcond, int worklen, int n, int m, plat::Vec1<int> work, int& status) {
+  status = 0;
+  if (n <= 0) return;
+  worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
+  const std::int64_t last = static_cast<std::int64_t>(start) + 4LL * n - 1;
+  if (start < 1 || last > worklen || last < 5LL * n) {
+    status = 1;
+    return;
+  }
+  for (int i = 1; i <= n; ++i) {
+    const std::int64_t r = start + 4LL * (i - 1);
+    int a = work(r) + m, b = work(r + 1), c = work(r + 2) + m, d = work(r + 3);
+    int k = firstcond + i - 1;
+    if (a > c || (a == c && d < b)) {
+      std::swap(a, c);
+      std::swap(b, d);
+      if (orient != 0) k = -k;
+    }
+    const std::int64_t o = kRec * (i - 1LL) + 1;
+    work(o) = a;
+    work(o + 1) = b;
+    work(o + 2) = c;
+    work(o + 3) = d;
+    work(o + 4) = k;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Resolution of the ends.
+// ---------------------------------------------------------------------------
+
+void SLKNDT(int reclen, int nrec, int i, int ntm, int nfm, plat::Vec1<const int> thnums,
+            plat::Vec1<const int> flnums, int thbase, int flbase, int nt, plat::Vec1<int> records, int& status) {
+  status = 0;
+  for (int r = 1; r <= nrec; ++r) {
+    for (int e = 1; e <= 3; e += 2) {
+      const std::int64_t w = static_cast<std::int64_t>(reclen) * (r - 1) + e;
+      if (records(w) != i) continue;
+      const int node = records(w + 1);
+      int p = find_node(thnums, ntm, node);
+      if (p) {
+        records(w + 1) = p + thbase;
+      } else if ((p = find_node(flnums, nfm, node)) != 0) {
+        records(w + 1) = p + flbase + nt;
+      } else {
+        status = 1;
+        return;
+      }
+      records(w) = 0;
+    }
+  }
+}
+
+void SLKUPD(int i, int worklen, plat::Mat2<int> directory, int /*nm*/, int /*nf*/, int nt,
+            plat::Vec1<const int> thermalnums, plat::Vec1<const int> fluidnums, plat::Vec1<int> work, int& status) {
+  status = 0;
+  const int tb = directory(md_thermalnodebase, i), ntm = directory(md_thermalnodebase, i + 1) - tb;
+  const int fb = directory(md_fluidnodebase, i), nfm = directory(md_fluidnodebase, i + 1) - fb;
+  if (ntm <= 0 && nfm <= 0) return;
+  if (tb < 0 || tb + std::max(ntm, 0) > thermalnums.size() || fb < 0 || fb + std::max(nfm, 0) > fluidnums.size()) {
+    status = 1;
+    return;
+  }
+  const plat::Vec1<const int> th(thermalnums.data() + tb, std::max(ntm, 0));
+  const plat::Vec1<const int> fl(fluidnums.data() + fb, std::max(nfm, 0));
+  for (int t = 1; t <= 3; ++t) {
+    plat::Vec1<int> recs;
+    int nrec = 0;
+    if (!kind_records(work, worklen, t, recs, nrec)) {
+      status = 1;
+      return;
+    }
+    if (nrec == 0) continue;
+    SLKNDT(kRec, nrec, i, std::max(ntm, 0), std::max(nfm, 0), th, fl, tb, fb, nt, recs, status);
+    if (status != 0) return;
+  }
+}
+
+void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int nf, int nt, plat::Vec1<const int> thermalnums,
+            plat::Vec1<const int> fluidnums, CTextVec1 modelnames, plat::Vec1<int> work, int& status) {
+  status = 0;
+  worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
+  auto report = [&](int i) {
+    const std::string name = (i >= 1 && i <= modelnames.size()) ? text24(modelnames.view(i)) : text24("");
+    const std::string msg = "Error in reading model " + name + "(" + iw(i, 3) + ")@" +
+                            "UPDATE INTER-MODEL LINKS" + "  Zerror = " + iw(status, 2);
+    SETERX(msg, 4, 1, "SLKALL");
+  };
+  for (int i = 1; i <= nm; ++i) {
+    SLKUPD(i, worklen, directory, nm, nf, nt, thermalnums, fluidnums, work, status);
+    if (status != 0) {
+      report(i);
+      return;
+    }
+  }
+  // An end naming no model of the tree is never resolved: refuse it here
+  // rather than chain a raw node number.
+  for (int t = 1; t <= 3; ++t) {
+    plat::Vec1<int> recs;
+    int nrec = 0;
+    if (!kind_records(work, worklen, t, recs, nrec)) status = 1;
+    for (int r = 1; r <= nrec && status == 0; ++r) {
+      const std::int64_t o = kRec * (r - 1LL);
+      if (recs(o + 1) != 0 || recs(o + 3) != 0) status = 1;
+    }
+    if (status != 0) {
+      report(nm);
+      return;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Chains.
+// ---------------------------------------------------------------------------
+
+void SLKNDS(int nnodes, int reclen, int nrec, plat::Vec1<int> records, plat::Vec1<int> head1,
+            plat::Vec1<int> head2) {
+  for (int e = 1; e <= 3; e += 2) {
+    plat::Vec1<int> head = e == 1 ? head1 : head2;
+    for (int n = nrec; n >= 1; --n) {
+      const std::int64_t o = static_cast<std::int64_t>(reclen) * (n - 1);
+      const int v = records(o + e + 1);
+      if (v < 1 || v > nnodes) continue;
+      if (head(v) != 0) records(o + e) = head(v);
+      head(v) = n;
+    }
+  }
+}
+
+void SLKPTS(int worklen, int nf, int nt, plat::Vec1<int> work, int& status) {
+  status = 0;
+  worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
+  const int nn = nt + nf;
+  if (!heads_fit(worklen, nn)) {
+    status = 1;
+    return;
+  }
+  for (int c = 1; c <= 6; ++c) {
+    plat::Vec1<int> h = head_column(work, worklen, nn, c);
+    std::fill(h.begin(), h.end(), 0);
+  }
+  for (int t = 1; t <= 3; ++t) {
+    plat::Vec1<int> recs;
+    int nrec = 0;
+    if (!kind_records(work, worklen, t, recs, nrec)) {
+      status = 1;
+      return;
+    }
+    if (nrec == 0) continue;
+    SLKNDS(nn, kRec, nrec, recs, head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Insertion into the thermal lists.
+// ---------------------------------------------------------------------------
+
+void SLKADD(plat::Vec1<const int> records, int kind, int end, int rec, int reclen, plat::Vec1<int> list, int& w,
+            int& shift) {
+  const std::int64_t o = static_cast<std::int64_t>(reclen) * (rec - 1);
+  int cond = records(o + 5);
+  if (end == 1 && kind == 5) cond = -cond;
+  list(w) = end == 1 ? records(o + 4) : records(o + 2);
+  list(w + 1) = cond;
+  w += 2;
+  shift += 2;
+}
+
+namespace {
+
+// Appends the link entries of global node `node` for both ends; false when
+// the write position would reach the unread words at r.
+bool add_links(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+               int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int r, int& shift,
+               std::string_view routine) {
+  if (nrec <= 0 || node < 1 || node > nnodes) return true;
+  LoopGuard guard(routine);
+  for (int e = 1; e <= 2; ++e) {
+    int rec = (e == 1 ? head1 : head2)(node);
+    while (rec >= 1 && rec <= nrec) {
+      guard.pass();
+      if (w + 1 >= r) return false;
+      SLKADD(records, kind, e, rec, reclen, list, w, shift);
+      rec = records(static_cast<std::int64_t>(reclen) * (rec - 1) + (e == 1 ? 1 : 3));
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void SLKTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+            int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& nextstart,
+            int& shift, int& status) {
+  status = 0;
+  const std::int64_t len = list.size();
+  if (!add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, "SLKTRF")) {
+    status = 11;
+    return;
+  }
+  LoopGuard guard("SLKTRF");
+  for (;;) {
+    guard.pass();
+    if (r < 1 || r + 1 > len) {
+      status = 11;
+      return;
+    }
+    const int v = list(r), c = list(r + 1);
+    r += 2;
+    if (w + 1 >= r) {
+      status = 11;
+      return;
+    }
+    if (v > 0) {
+      list(w) = v;
+      list(w + 1) = c;
+      w += 2;
+      continue;
+    }
+    // The terminator (jump, 0): the jump moves with the inserted words.
+    if (v == 0 || c != 0 || v - shift != -(w + 1)) {
+      status = 11;
+      return;
+    }
+    list(w) = v - shift;
+    list(w + 1) = 0;
+    w += 2;
+    if (kind == 5) nextstart = w;
+    return;
+  }
+}
+
+void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<int> work, plat::Vec1<int> pcsold,
+            plat::Vec1<int> ptrsold, int& status) {
+  status = 0;
+  if (nt <= 0) return;
+  worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
+  const int len = static_cast<int>(std::min<std::int64_t>(lenpcsold, pcsold.size()));
+  const int nn = nt + nf;
+  if (used < 0 || used > len || !heads_fit(worklen, nn) || ptrsold.size() < nt) {
+    status = 11;
+    return;
+  }
+  const int tail = len - used + 1;
+  if (used > 0 && tail > 1) {
+    int st = 0;
+    DBCOPI(len, used, 1, tail, pcsold, st);
+    if (st != 0) {
+      status = 11;
+      return;
+    }
+  }
+  plat::Vec1<int> list = pcsold.from(1, len);
+  // shift counts the words inserted so far: a word's new position is its
+  // old position plus the shift, and so is a jump's target.
+  int shift = 0;
+  int r = tail, w = 1, nextstart = 1;
+  plat::Vec1<int> recs[3];
+  int nrec[3] = {0, 0, 0};
+  for (int t = 1; t <= 3; ++t) {
+    if (!kind_records(work, worklen, t, recs[t - 1], nrec[t - 1])) {
+      status = 11;
+      return;
+    }
+  }
+  for (int n = 1; n <= nt; ++n) {
+    ptrsold(n) = w;
+    for (int t = 1; t <= 3; ++t) {
+      const int kind = 2 * t - 1;
+      SLKTRF(recs[t - 1], head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t), kind, n,
+             nn, kRec, nrec[t - 1], list, w, r, nextstart, shift, status);
+      if (status != 0) {
+        status = 11;
+        return;
+      }
+    }
+  }
+  std::fill(list.data() + (w - 1), list.data() + len, 0);
+  used = w - 1;
+}
+
+// ---------------------------------------------------------------------------
+// Insertion into the fluid lists.
+// ---------------------------------------------------------------------------
+
+void SFLUPD(plat::Vec1<int> list, int& w, int& r, int& status) {
+  status = 0;
+  const std::int64_t len = list.size();
+  LoopGuard guard("SFLUPD");
+  for (;;) {
+    guard.pass();
+    if (r < 1 || r + 1 > len) {
+      status = 11;
+      return;
+    }
+    const int v = list(r), c = list(r + 1);
+    r += 2;
+    if (w + 1 >= r) {
+      status = 11;
+      return;
+    }
+    if (v > 0) {
+      list(w) = v;
+      list(w + 1) = c;
+      w += 2;
+      continue;
+    }
+    // Terminator of sub-list 1: a jump to the very next word, which holds 0.
+    if (v == 0 || c != 0) {
+      status = 11;
+      return;
+    }
+    list(w) = -(w + 1);
+    list(w + 1) = 0;
+    w += 2;
+    return;
+  }
+}
+
+void SFLTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+            int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& shift,
+            int& status) {
+  status = 0;
+  const std::int64_t len = list.size();
+  LoopGuard guard("SFLTRF");
+  for (;;) {
+    guard.pass();
+    if (r < 1 || r > len) {
+      status = 11;
+      return;
+    }
+    const int v = list(r);
+    if (v == 0) {
+      ++r;
+      break;
+    }
+    if (v < 0 || r + 1 > len) {
+      status = 11;
+      return;
+    }
+    const int c = list(r + 1);
+    r += 2;
+    if (w + 1 >= r) {
+      status = 11;
+      return;
+    }
+    list(w) = v;
+    list(w + 1) = c;
+    w += 2;
+  }
+  if (!add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, "SFLTRF") ||
+      w >= r) {
+    status = 11;
+    return;
+  }
+  list(w) = 0;
+  ++w;
+}
+
+void SFLCTR(int worklen, int lenpcsfluid, int& used, int nf, int nt, plat::Vec1<int> work, plat::Vec1<int> pcsfluid,
+            plat::Vec1<int> ptrsfluid, int& status) {
+  status = 0;
+  if (nf <= 0) return;
+  worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
+  const int len = static_cast<int>(std::min<std::int64_t>(lenpcsfluid, pcsfluid.size()));
+  const int nn = nt + nf;
+  if (used < 0 || used > len || !heads_fit(worklen, nn) || ptrsfluid.size() < nf) {
+    status = 11;
+    return;
+  }
+  const int tail = len - used + 1;
+  if (used > 0 && tail > 1) {
+    int st = 0;
+    DBCOPI(len, used, 1, tail, pcsfluid, st);
+    if (st != 0) {
+      status = 11;
+      return;
+    }
+  }
+  plat::Vec1<int> list = pcsfluid.from(1, len);
+  plat::Vec1<int> recs[3];
+  int nrec[3] = {0, 0, 0};
+  for (int t = 1; t <= 3; ++t) {
+    if (!kind_records(work, worklen, t, recs[t - 1], nrec[t - 1])) {
+      status = 11;
+      return;
+    }
+  }
+  int shift = 0, r = tail, w = 1;
+  for (int j = 1; j <= nf; ++j) {
+    ptrsfluid(j) = w;
+    SFLUPD(list, w, r, status);
+    for (int t = 1; t <= 3 && status == 0; ++t) {
+      SFLTRF(recs[t - 1], head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t),
+             2 * t - 1, nt + j, nn, kRec, nrec[t - 1], list, w, r, shift, status);
+    }
+    if (status != 0) {
+      status = 11;
+      return;
+    }
+  }
+  std::fill(list.data() + (w - 1), list.data() + len, 0);
+  used = w - 1;
+}
+
+// ---------------------------------------------------------------------------
+// Tied nodes.
+// ---------------------------------------------------------------------------
+
+void PNDPOS(plat::Vec1<const int> array, int start, int count, int key, int& position, int& status) {
+  position = 0;
+  status = 0;
+  if (count < 1 || start < 1 || start > array.size()) {
+    status = 1;
+    return;
+  }
+  const int n = static_cast<int>(std::min<std::int64_t>(count, array.size() - start + 1));
+  int st = 0, found = 0, pos = 0;
+  SRFNDI(array.from(start, n), n, key, st, found, pos);
+  if (st != 0 || !found) {
+    status = 1;
+    return;
+  }
+  position = start + pos - 1;
+}
+
+void SREDSP(plat::Mat2<int> directory, plat::Vec1<const int> tiedlist, int l, plat::Vec1<int> out, int& status,
+            plat::Vec1<const int> thermalnums) {
+  status = 0;
+  const int nm = static_cast<int>(directory.cols()) - 1;
+  if (l < 2 || tiedlist.size() < 2LL * l || out.size() < l) {
+    status = 1;
+    return;
+  }
+  auto rec = [&](int i, int word) { return tiedlist(2LL * (i - 1) + word); };
+  // Global thermal index of (model, node number); 0 when the model has no such node.
+  auto global = [&](int model, int node) {
+    if (model < 1 || model > nm) return 0;
+    const int tb = directory(md_thermalnodebase, model);
+    const int ntm = directory(md_thermalnodebase, model + 1) - tb;
+    int pos = 0, st = 0;
+    PNDPOS(thermalnums, tb + 1, ntm, node, pos, st);
+    return st == 0 ? pos : 0;
+  };
+  const int groups = rec(2, 1);
+  out(1) = l;
+  out(2) = groups;
+  int i = 3, seen = 0;
+  LoopGuard guard("SREDSP");
+  while (i <= l) {
+    guard.pass();
+    // Source record: both values negated, the node number below 0.
+    if (rec(i, 2) >= 0) {
+      status = 1;
+      return;
+    }
+    const int s = global(-rec(i, 1) + 1, -rec(i, 2));
+    if (s == 0) {
+      status = 1;
+      return;
+    }
+    out(i++) = s;
+    if (i > l) {
+      status = 1;
+      return;
+    }
+    const int k = rec(i, 1);
+    if (k < 0 || k > l - i) {
+      status = 1;
+      return;
+    }
+    out(i++) = k;
+    for (int t = 1; t <= k; ++t, ++i) {
+      guard.pass();
+      const int g = rec(i, 2) < 0 ? 0 : global(rec(i, 1) + 1, rec(i, 2));
+      if (g == 0) {
+        status = 1;
+        return;
+      }
+      out(i) = g;
+      gar_thermalnodestatuses(g) = "C";
+    }
+    ++seen;
+  }
+  // The group count of the header is what every reader of the list goes by.
+  if (seen != groups) status = 1;
+}
+
+namespace {
+
+// Start word of sub-list `kind` of the list starting at p (reading rule),
+// 0 when the walk leaves the list.
+std::int64_t sublist_start(plat::Vec1<const int> list, std::int64_t p, int kind, LoopGuard& guard) {
+  const std::int64_t len = list.size();
+  for (int sub = 1; sub < kind;) {
+    guard.pass();
+    if (p < 1 || p > len) return 0;
+    const int v = list(p);
+    if (v > 0) p += 2;
+    else if (v < 0) p = -static_cast<std::int64_t>(v);
+    else {
+      ++sub;
+      ++p;
+    }
+  }
+  return p;
+}
+
+void replace_neighbour(int neighbour, int target, int source, plat::Vec1<const int> ptrs, int sublist,
+                       plat::Vec1<int> list, std::string_view routine) {
+  if (neighbour < 1 || neighbour > ptrs.size()) return;
+  LoopGuard guard(routine);
+  std::int64_t p = sublist_start(list, ptrs(neighbour), sublist, guard);
+  const std::int64_t len = list.size();
+  for (;;) {
+    guard.pass();
+    if (p < 1 || p > len) return;
+    const int v = list(p);
+    if (v == 0) return;
+    if (v < 0) {
+      p = -static_cast<std::int64_t>(v);
+      continue;
+    }
+    if (v == target) {
+      list(p) = source;
+      return;
+    }
+    p += 2;
+  }
+}
+
+}  // namespace
+
+void SCNPCS(int neighbour, int target, int source, plat::Vec1<const int> ptrs, int kind, plat::Vec1<int> list) {
+  replace_neighbour(neighbour, target, source, ptrs, kind, list, "SCNPCS");
+}
+
+void SCFPCS(int neighbour, int target, int source, plat::Vec1<const int> ptrs, int kind, plat::Vec1<int> list) {
+  replace_neighbour(neighbour, target, source, ptrs, kind + 1, list, "SCFPCS");
+}
+
+void LINCSP(int lenpcsfluid, int lenpcsold, int nt, plat::Vec1<const int> ptrsold, plat::Vec1<const int> groups,
+            int ngroupwords, plat::Vec1<int> pcsold, int& status, plat::Vec1<const int> ptrsfluid,
+            plat::Vec1<int> pcsfluid) {
+  status = 0;
+  const std::int64_t len = std::min<std::int64_t>(lenpcsold, pcsold.size());
+  plat::Vec1<int> list = pcsold.from(1, len);
+  plat::Vec1<int> flist = pcsfluid.from(1, std::min<std::int64_t>(lenpcsfluid, pcsfluid.size()));
+  if (ngroupwords < 2 || groups.size() < ngroupwords) {
+    status = 1;
+    return;
+  }
+  const int ngroups = groups(2);
+  LoopGuard guard("LINCSP");
+  int idx = 3;
+  for (int g = 1; g <= ngroups; ++g) {
+    if (idx + 1 > ngroupwords) {
+      status = 1;
+      return;
+    }
+    const int s = groups(idx), k = groups(idx + 1);
+    idx += 2;
+    if (s < 1 || s > nt || s > ptrsold.size() || k < 0 || idx + k - 1 > ngroupwords) {
+      status = 1;
+      return;
+    }
+    // The source: per sub-list its end marker and its last jump word.
+    std::int64_t endw[3] = {0, 0, 0}, jump[3] = {0, 0, 0};
+    std::int64_t p = ptrsold(s);
+    for (int sub = 0; sub < 3; ++sub) {
+      for (;;) {
+        guard.pass();
+        if (p < 1 || p > len) {
+          status = 1;
+          return;
+        }
+        const int v = list(p);
+        if (v > 0) {
+          p += 2;
+        } else if (v < 0) {
+          jump[sub] = p;
+          p = -static_cast<std::int64_t>(v);
+        } else {
+          endw[sub] = p;
+          ++p;
+          break;
+        }
+      }
+      if (jump[sub] == 0) {
+        status = 1;
+        return;
+      }
+    }
+    // Each target's sub-lists are chained after the source's (and the
+    // previous target's) and end at the source's end marker.
+    for (int i = 0; i < k; ++i) {
+      const int t = groups(idx + i);
+      if (t < 1 || t > nt || t > ptrsold.size()) {
+        status = 1;
+        return;
+      }
+      p = ptrsold(t);
+      for (int sub = 0; sub < 3; ++sub) {
+        if (p < 1 || p > len) {
+          status = 1;
+          return;
+        }
+        list(jump[sub]) = -static_cast<int>(p);
+        std::int64_t last = 0;
+        for (;;) {
+          guard.pass();
+          if (p < 1 || p > len) {
+            status = 1;
+            return;
+          }
+          const int v = list(p);
+          if (v > 0) {
+            if (v <= nt) SCNPCS(v, t, s, ptrsold, sub + 1, list);
+            else SCFPCS(v - nt, t, s, ptrsfluid, sub + 1, flist);
+            p += 2;
+          } else if (v < 0) {
+            last = p;
+            p = -static_cast<std::int64_t>(v);
+          } else {
+            ++p;
+            break;
+          }
+        }
+        if (last == 0) {
+          status = 1;
+          return;
+        }
+        list(last) = -static_cast<int>(endw[sub]);
+        jump[sub] = last;
+      }
+    }
+    idx += k;
+  }
+}
+
+void SUPINV(int l, plat::Vec1<int> list, plat::Vec1<int> scratch) {
+  if (l <= 2 || list.size() < l) return;
+  std::vector<int> own;
+  int* tmp = scratch.data();
+  if (scratch.size() < l) {
+    own.resize(static_cast<std::size_t>(l));
+    tmp = own.data();
+  }
+  // Group boundaries, then the groups written back last first.
+  std::vector<std::pair<int, int>> spans;
+  LoopGuard guard("SUPINV");
+  int i = 3;
+  while (i + 1 <= l) {
+    guard.pass();
+    const int k = list(i + 1);
+    if (k < 0 || i + 1 + k > l) break;
+    spans.emplace_back(i, k + 2);
+    i += k + 2;
+  }
+  int o = 0;
+  for (auto it = spans.rbegin(); it != spans.rend(); ++it)
+    for (int w = 0; w < it->second; ++w) tmp[o++] = list(it->first + w);
+  for (int w = 0; w < o; ++w) list(3 + w) = tmp[w];
+}
+
+// ---------------------------------------------------------------------------
+// Fluid-node model map and array descriptors.
+// ---------------------------------------------------------------------------
+
+void SETFNM(plat::Mat2<int> directory, int nm, int nf, plat::Vec1<int> fluidmodelnums) {
+  const std::int64_t n = std::min<std::int64_t>(nf, fluidmodelnums.size());
+  for (int m = 1; m <= nm; ++m) {
+    const std::int64_t lo = std::max(directory(md_fluidnodebase, m), 0) + 1;
+    const std::int64_t hi = std::min<std::int64_t>(directory(md_fluidnodebase, m + 1), n);
+    for (std::int64_t j = lo; j <= hi; ++j) fluidmodelnums(j) = m;
+  }
+}
+
+void SAPTUP(plat::Vec1<int> rebase, int charmult, int first, int last, plat::Vec1<int> infolist,
+            plat::Vec1<int> infopointers, int& status) {
+  status = 0;
+  if (rebase.size() < 8) {
+    status = 3;
+    return;
+  }
+  const std::int64_t w[9] = {0,
+                             rebase(1),
+                             rebase(2),
+                             rebase(3),
+                             static_cast<std::int64_t>(rebase(4)) * charmult,
+                             rebase(5),
+                             rebase(6),
+                             rebase(7),
+                             static_cast<std::int64_t>(rebase(8)) * charmult};
+  const std::int64_t nlist = std::min<std::int64_t>(w[5], infolist.size());
+  // Raises descriptor word d by `base`; false when the result passes `limit`
+  // or the word lies outside the descriptor list.
+  auto raise = [&](std::int64_t d, std::int64_t base, std::int64_t limit) {
+    if (d < 1 || d > nlist) return false;
+    const std::int64_t v = infolist(d) + base;
+    if (v > limit) return false;
+    infolist(d) = static_cast<int>(v);
+    return true;
+  };
+  LoopGuard guard("SAPTUP");
+  for (int i = first; i <= last; ++i) {
+    guard.pass();
+    if (i < 1 || i > infopointers.size()) {
+      status = 3;
+      return;
+    }
+    const std::int64_t ptr = static_cast<std::int64_t>(infopointers(i)) + w[1];
+    if (ptr < 1 || ptr > nlist) {
+      status = 3;
+      return;
+    }
+    infopointers(i) = static_cast<int>(ptr);
+    const int type = infolist(ptr);
+    bool ok = true;
+    switch (type) {
+      case 1:
+      case 2:
+      case 3:
+        ok = raise(ptr + 1, w[1 + type], w[5 + type]);
+        break;
+      case 4: {
+        ok = raise(ptr + 1, w[2], w[6]) && raise(ptr + 3, w[3], w[7]);
+        if (ok && ptr + 4 <= nlist) {
+          const int nchar = infolist(ptr + 4);
+          for (int c = 0; ok && c < nchar; ++c) {
+            guard.pass();
+            ok = raise(ptr + 5 + c, w[4], w[8]);
+          }
+        } else {
+          ok = false;
+        }
+        break;
+      }
+      case 5:
+      case 6:
+        ok = raise(ptr + 1, w[3], w[7]);
+        break;
+      default:
+        ok = false;
+    }
+    if (!ok) {
+      status = 3;
+      return;
+    }
+  }
+}
