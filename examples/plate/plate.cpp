@@ -1,0 +1,123 @@
+// Generated program of the model PLATE: a square aluminium plate of four
+// strips, heated at one edge, radiating from its face to deep space (node 99,
+// a boundary at -270 C). The statements of its blocks are the model's own;
+// the frames around them are those of every generated program.
+//
+// Run it in a directory that holds PLATE.MDB and PLATE.acd. "plate
+// --write-files" writes both (the files an outside preprocessor would give)
+// and returns; tools/run-example does that first.
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "casedata/acd_solution.h"
+#include "casedata/heaters.h"
+#include "executive/progress_monitor.h"
+#include "executive/run_driver.h"
+#include "fluid/fluid_services.h"
+#include "model/generated_program.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "parameters/parameter_cases.h"
+#include "platform/text.h"
+#include "thermal/node_copies.h"
+
+void write_plate_files();  // plate_files.cpp
+
+namespace {
+constexpr std::string_view kModelName = "PLATE                   ";
+
+// Heat input of the edge strip, W.
+void edge_heater() {
+  gar_thermalnodeheatsourcesinternal(md_thermalnodebase(1) + 1) = 25.0;
+}
+}  // namespace
+
+void IN0001() {
+  GLOC.OPBLOK = "INITIAL";
+  GLOI.MODEL = 1;
+  bool on = true;
+  GM0001(on);
+  FINITS(" ", -1);
+  // INITIAL
+  edge_heater();
+  GLOC.OPBLOK = "";
+}
+
+void EXECTN() {
+  // EXECUTION
+  GLOR.RELXCA = 0.01f;
+  GLOI.NLOOP = 500;
+  GLOI.PRGFBK = 1;
+  // Until the library's steady-state solution is in place, the statements
+  // run one pass of the blocks in the order a steady solution runs them.
+  GLOC.SOLVER = "SSTH";
+  GLOI.LOOPCT = 1;
+  V10001();
+  V20001();
+  OUTPUT();
+  GLOC.SOLVER = "";
+  GLOR.TIMEND = gar_userconstvaluesreal(md_realuserconstbase(1) + 1);
+  GLOR.DTIMEI = GLOR.TIMEND / 100;
+  GLOR.OUTINT = GLOR.TIMEND / 10;
+}
+
+void V10001() {
+  const std::string_view soltyp = plat::trimmed(GLOC.SOLTYP.view());
+  bool thermal = soltyp == "THERMAL" || soltyp == "HUMID";
+  GLOC.OPBLOK = "VARIABLES1";
+  GLOI.MODEL = 1;
+  PRMUPD();
+  CHKTRM();
+  ACDDYU();
+  HEATER_UPDATE();
+  GLOI.MODEL = 1;
+  // VARIABLES1
+  edge_heater();
+  GM0001(thermal);
+  GLOC.OPBLOK = "";
+}
+
+void V20001() {
+  GLOC.OPBLOK = "VARIABLES2";
+  GLOI.MODEL = 1;
+  SSNCNT(FLAGS(24), FLAGS(25), std::max(FLAGS(1), 1), gar_pcsthermalold, gar_thermalnodetemps);
+  GLOI.STEPCT = GLOI.STEPCT + 1;
+  PRMUPD();
+  HEATER_UPDATE();
+  GLOI.MODEL = 1;
+  // VARIABLES2: no statements
+  GLOC.OPBLOK = "";
+  PARWRT("VARIABLES2");
+}
+
+void OUTPUT() {
+  if (!plat::text_eq(GLOC.OUTIME.view(), "ALL")) return;
+  GLOC.OPBLOK = "OUTPUTS";
+  // OUTPUTS: no statements yet
+  GLOC.OPBLOK = "";
+  PARWRT("OUTPUTS");
+}
+
+void GM0001(bool& /*flag*/) {}
+
+// Process entry: sizes, name, run driver, normal end.
+[[noreturn]] void MAIN__() {
+  static constexpr int flags[41] = {5,  3, 0, 4, 0, 1, 0, 0,  0,     0, 2, 0, 49, 25, 16, 1, 92, 0, 0, 0, 0,
+                                    0,  0, 200, 2, 1, 133, 100000, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+  for (int i = 1; i <= 41; ++i) FLAGS(i) = flags[i - 1];
+  SVMNAM(kModelName);
+  static constexpr int sprsiz[5] = {1, 3, 0, 0, 0};
+  for (int i = 1; i <= 5; ++i) SPRSIZ(i) = sprsiz[i - 1];
+  MAINA(kModelName, 24);
+  SUCCES();
+}
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--write-files") == 0) {
+    write_plate_files();
+    return 0;
+  }
+  MAIN__();
+}
