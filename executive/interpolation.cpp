@@ -3,6 +3,7 @@
 #include "executive/interpolation.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -277,8 +278,8 @@ void LADTAB(plat::Vec1<const int> s, int nvars, plat::Vec1<const int> sel, int l
   status = 0;
   pos = 1;
   count = 0;
-  const int n = nvars;
-  std::int64_t remainder = std::int64_t{n} * (n + 1) / 2;
+  const std::int64_t n = nvars;  // wide: a corrupt count must not overflow
+  std::int64_t remainder = n * (n + 1) / 2;
   const std::int64_t limit = std::min<std::int64_t>(lstruct, s.size());
   int err = 0;
   // Structure word k; a word outside the structure is a wrong entry (6).
@@ -293,7 +294,7 @@ void LADTAB(plat::Vec1<const int> s, int nvars, plat::Vec1<const int> sel, int l
   if (n < 1) {
     if (remainder != 0) err = 7;
   } else {
-    std::int64_t p = std::int64_t{n} + 1 + S(n + 2);
+    std::int64_t p = n + 1 + S(n + 2);
     bool free_seen = false;
     bool stopped = err != 0;
     for (int i = 1; i <= n && !stopped; ++i) {
@@ -313,7 +314,7 @@ void LADTAB(plat::Vec1<const int> s, int nvars, plat::Vec1<const int> sel, int l
         count = S(p);
         pos = S(p + 1);
         if (count == 0 && err == 0) err = 2;
-        if (count < 0) count = -count;
+        if (count < 0) count = count == INT_MIN ? INT_MAX : -count;
       } else {
         count = S(p);
         if (std::abs(std::int64_t{count}) < d) {
@@ -324,7 +325,7 @@ void LADTAB(plat::Vec1<const int> s, int nvars, plat::Vec1<const int> sel, int l
         if (i == n) {
           if (count > 0) {
             pos = to_pos(std::int64_t{S(p + 2)} + d - 1, nreals);
-            count = count - d + 1;
+            count = static_cast<int>(std::clamp<std::int64_t>(std::int64_t{count} - d + 1, INT_MIN, INT_MAX));
           } else if (count == 0) {
             if (err == 0) err = 4;
           } else {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -553,6 +554,43 @@ TEST_F(Interp, PointSelectionWindows) {
     LSPNT1(v, 10, c.order, c.x, first, npts, status);
     EXPECT_EQ((std::vector<int>{first, npts, status}), (std::vector<int>{c.first, c.npts, c.status}))
         << c.order << " " << c.x;
+  }
+}
+
+// Random structures and descriptors: every call ends in a value, a message
+// or the fatal end of the run, never in a read outside the arrays (the
+// arrays are bounds-checked in this build).
+TEST_F(Interp, DamagedArraysNeverReadOutside) {
+  std::mt19937 rng(20240611);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const double u = undefined_real();
+  for (int iter = 0; iter < 3000; ++iter) {
+    ArrayModel am;
+    std::vector<int> st(static_cast<std::size_t>(pick(0, 14)));
+    for (int& w : st) w = pick(-4, 14);
+    std::vector<double> r(static_cast<std::size_t>(pick(0, 12)));
+    for (double& v : r) v = pick(0, 5) == 0 ? u : pick(-3, 9) * 0.5;
+    const int tab = am.add_table(pick(0, 4), st, r);
+    std::vector<double> xy(static_cast<std::size_t>(pick(0, 10)));
+    for (double& v : xy) v = pick(0, 6) == 0 ? u : pick(-3, 9) * 0.5;
+    const int pts = am.add_real(pick(1, 5) == 1 ? 4 : 2, {pick(1, 3), pick(0, 6)}, xy);
+    am.install();
+    const double x = pick(-4, 12) * 0.5, y = pick(-4, 12) * 0.5;
+    const int order = pick(-1, 4);
+    for (int which = 0; which < 5; ++which) {
+      try {
+        switch (which) {
+          case 0: (void)INTRP1(x, tab, order); break;
+          case 1: (void)INTRP2(x, y, tab, order); break;
+          case 2: (void)INTRP1(x, pts, order); break;
+          case 3: (void)INTCY1(x, pts, order, 2.5, y); break;
+          default: (void)INTRP2(x, y, pts, order); break;
+        }
+      } catch (const plat::ProcessExit& e) {
+        EXPECT_EQ(e.status, 1);
+      }
+    }
+    if (iter % 100 == 0) (void)messages();  // keep the listing small
   }
 }
 
