@@ -135,8 +135,10 @@ void LKFNUM(int model, plat::Vec1<const int> directory, int slots, int nm, int n
             std::string_view routine, CTextVec1 names, std::string_view zlabel, int& result, int& ierr) {
   result = 0;
   ierr = 0;
-  // The list without blanks; the buffer is as long as the text, so nothing is cut.
-  std::string buffer(std::max<std::size_t>(zlabel.size(), 1), ' ');
+  // The list without blanks; the buffer is as long as the text, so nothing is
+  // cut. It is kept between calls: a node list is tested node after node.
+  static std::string buffer;
+  buffer.assign(std::max<std::size_t>(zlabel.size(), 1), ' ');
   int quote = 0, used = 0;
   SDBLKX(zlabel, quote, buffer, used);
   used = std::min(used, static_cast<int>(buffer.size()));
