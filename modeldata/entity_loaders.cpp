@@ -675,7 +675,8 @@ static void load_thermal_triple(LoadSection& s, int& status, const int (&keys)[3
   const int base = md_thermalnodebase(s.m);
   for (int i = 0; i < 3; ++i) {
     int count = 0;
-    status = checked(read_reals(s, keys[i], base, flag(1), *arrays[i], count), count, s.tn);
+    status = read_reals(s, keys[i], base, flag(1), *arrays[i], count);
+    status = checked(status, count, s.tn);
     if (status != 0) return;
   }
 }
@@ -702,7 +703,8 @@ void LOADNA(LoadSection& s, int& status) {
   int na = 0, count = 0;
   status = read_texts(s, 107, base, nal, 18, gar_nodealiasnames, na);
   if (status != 0) return;
-  status = checked(read_ints(s, 108, base, nal, gar_nodealiasnumbers.view(), count), count, na);
+  status = read_ints(s, 108, base, nal, gar_nodealiasnumbers.view(), count);
+  status = checked(status, count, na);
   if (status != 0) return;
   md_nodealiasbase(m + 1) = base + na;
 }
@@ -774,16 +776,19 @@ void LOADFF(LoadSection& s, int& status) {
   md_massflowlinkbase(m + 1) = (2 * base + words) / 2;
   const int links = words / 2;
   int count = 0;
-  status = checked(read_reals(s, 220, base, nl, gar_massflowlinkflowrates, count), count, links);
+  status = read_reals(s, 220, base, nl, gar_massflowlinkflowrates, count);
+  status = checked(status, count, links);
   if (status != 0) return;
   status = skip_lists(s, 221, 221);
   if (status != 0) return;
   if (s.present(222)) {
-    status = checked(read_reals(s, 222, base, nl, gar_massflowlinkfittinglosses, count), count, links);
+    status = read_reals(s, 222, base, nl, gar_massflowlinkfittinglosses, count);
+    status = checked(status, count, links);
     if (status != 0) return;
   }
   if (s.present(223)) {
-    status = checked(read_texts(s, 223, base, nl, 1, gar_massflowlinkstatuses, count), count, links);
+    status = read_texts(s, 223, base, nl, 1, gar_massflowlinkstatuses, count);
+    status = checked(status, count, links);
   }
 }
 

@@ -81,15 +81,6 @@ void set_core_header() {
   hw(kMfLimit) = clamp(w11);
 }
 
-// The words of the core header must describe areas inside the core in
-// order: otherwise the generated program's sizes cannot hold this model.
-bool core_header_sound() {
-  using namespace ldh;
-  if (dystor() < kHeaderWords) return false;
-  const int w7 = hw(kAreaLimit), w8 = hw(kSameNode), w9 = hw(kMfStart), w11 = hw(kMfLimit);
-  return w7 > 12 && w7 <= w9 && w9 <= w11 && w11 <= w8 && w8 <= dystor();
-}
-
 // One submodel section: list directory, the three groups, the per-model
 // connection-list builders and the closing marker.
 void LOADC(LoadSection& s, int& status) {
@@ -249,7 +240,10 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
       gar_modeldirectory(r, c) = 0;
     }
   }
-  bool header_ok = core_header_sound() && nm >= 1 && cols == nm + 1 && gar_modeldirectory.rows() >= md_numslots;
+  // The arrays must have been allocated for this model count and a core
+  // that holds at least the load-time header.
+  const bool header_ok =
+      dystor() >= kHeaderWords && nm >= 1 && cols == nm + 1 && gar_modeldirectory.rows() >= md_numslots;
   if (header_ok) {
     // The model tree is read item by item: a short record stops at the
     // first missing item and fails the load.

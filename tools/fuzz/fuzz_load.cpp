@@ -1,0 +1,47 @@
+// libFuzzer target: arbitrary bytes as the model database file of a small
+// fixed model, through the whole load (SCOMLD: first record, control
+// constants, model tree, every section loader, skip blocks, inter-model
+// links, connection lists). A fatal end of the load is caught (the harness
+// turns it into a thrown plat::ProcessExit); anything else that goes wrong
+// (out-of-bounds access, leak, crash, hang) is a finding.
+//
+// Build and run like the reader target (tools/fuzz/run-fuzz builds the
+// library archive), for example:
+//   clang++ <flags of run-fuzz> -fsanitize=address,fuzzer tools/fuzz/fuzz_load.cpp \
+//       build-fuzz/libtna_fuzz.a -lhdf5_hl -lhdf5 -lz -o build-fuzz/fuzz_load
+//   (cd $(mktemp -d) && build-fuzz/fuzz_load -timeout=10 corpus tests/data/load_corpus)
+// New crashes belong in tests/data/load_corpus, which test_load replays.
+//
+// Built with TNA_FUZZ_REPLAY_MAIN it replays the files named as arguments;
+// with TNA_FUZZ_WRITE_SEEDS it writes the seed inputs into the folder named
+// as its argument.
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tools/fuzz/load_harness.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  load_harness::load_bytes(std::vector<unsigned char>(data, data + size));
+  return 0;
+}
+
+#if defined(TNA_FUZZ_REPLAY_MAIN)
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::ifstream f(argv[i], std::ios::binary);
+    const std::vector<std::uint8_t> in((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    LLVMFuzzerTestOneInput(in.data(), in.size());
+  }
+  return 0;
+}
+#elif defined(TNA_FUZZ_WRITE_SEEDS)
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  const std::string dir = argv[1];
+  for (const auto& [name, db] : load_harness::seed_databases()) mdbw::write_bytes(dir + "/" + name, db.bytes());
+  return 0;
+}
+#endif
