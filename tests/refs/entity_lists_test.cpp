@@ -160,3 +160,33 @@ TEST_F(EntityLists, FillEveryStepth) {
 
 }  // namespace
 }  // namespace refs_test
+
+namespace refs_test {
+namespace {
+
+TEST_F(EntityLists, RandomTextIsHandledSafely) {
+  GLOI.MLEVEL = 3;
+  const std::vector<std::string> words = {"T", "L", "G", "GL", "GR", "QS", "C", "ZW", "HEAT", "TAG", "ICOUNT",
+                                          "-INC", "-DEC", ",", ",", "", "X", "FT", "D"};
+  unsigned state = 777u;
+  auto next = [&] {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) & 0x7fff;
+  };
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string z;
+    const int len = static_cast<int>(next() % 12);
+    for (int k = 0; k < len; ++k) z += words[next() % words.size()];
+    const int room = static_cast<int>(next() % 10) + 1;
+    const Decoded d = decode(z, room, next() % 2 ? 400 : 48);
+    ASSERT_LE(static_cast<int>(d.codes.size()), room) << z;
+    std::vector<int> sorted = d.codes;
+    std::sort(sorted.begin(), sorted.end());
+    ASSERT_TRUE(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) << z;  // no code twice
+    for (const int code : d.codes) ASSERT_FALSE(code >= 37 && code <= 41) << z;
+    ASSERT_FALSE(d.nodeflag == 1 && d.condflag == 1) << z;
+  }
+}
+
+}  // namespace
+}  // namespace refs_test

@@ -294,3 +294,37 @@ TEST_F(NodeLists, AtMostOneHundredRequestsAreRemembered) {
 
 }  // namespace
 }  // namespace refs_test
+
+namespace refs_test {
+namespace {
+
+// Random user text never reads or writes outside the lists, and a
+// successful answer is always a proper node list.
+TEST_F(NodeLists, RandomTextIsHandledSafely) {
+  GLOI.MLEVEL = 3;  // failures are counted, not printed
+  const std::string alphabet = "#0123456789,-;:'( SUB12ALIAS7PUMP";
+  unsigned state = 12345u;
+  auto next = [&] {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) & 0x7fff;
+  };
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string z = trial % 3 == 0 ? "" : "#";
+    const int len = static_cast<int>(next() % 24);
+    for (int k = 0; k < len; ++k) z += alphabet[next() % alphabet.size()];
+    const int refs[] = {1, 2, 3, -1, -2, -3};
+    const int ref = refs[next() % 6];
+    int ierr = -1;
+    const int room = static_cast<int>(next() % (kNT + kNF)) + 1;
+    const std::vector<int> got = select({ref, ref, "BOTH", static_cast<int>(next() % 2), z}, ierr, room);
+    ASSERT_LE(static_cast<int>(got.size()), room) << z;
+    for (std::size_t k = 1; k < got.size(); ++k) ASSERT_LT(got[k - 1], got[k]) << z;
+    for (const int node : got) {
+      ASSERT_GE(node, 1);
+      ASSERT_LE(node, kNT + kNF);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace refs_test
