@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "executive/diagnostics.h"
 #include "modeldata/global_arrays.h"
@@ -176,13 +177,39 @@ void S3SSUB(ThCInts rowfirst, ThCInts diagptr, ThCReals factor, int nt, int /*pr
     for (int q = rowfirst(i); q < i; ++q) sum += a[bi + q] * x[q - 1];
     x[i - 1] = (x[i - 1] - sum) / a[bi + i];
   }
-  int last = nt;  // last row whose profile reaches the current column
+  // Backward: x(i) takes the rows m > i whose profile reaches column i, in
+  // ascending m. They are kept in an ascending linked list: row i + 1 joins
+  // at the front when column i is reached, and a row leaves for good once
+  // the column passes below its first column, so each step costs only the
+  // rows involved. The list links are kept between calls (they grow with
+  // the largest network seen), so the pass loop allocates nothing.
+  static std::vector<std::int32_t> next;
+  if (static_cast<std::int64_t>(next.size()) < static_cast<std::int64_t>(nt) + 2)
+    next.resize(static_cast<std::size_t>(nt) + 2);
+  const std::int32_t* const rf = rowfirst.data();  // rf[m - 1] is rowfirst(m)
+  const std::int32_t* const dp = diagptr.data();
+  std::int32_t head = 0;
   for (int i = nt; i >= 1; --i) {
-    while (last > i && rowfirst(last) > i) --last;
+    if (i < nt) {
+      next[static_cast<std::size_t>(i + 1)] = head;
+      head = i + 1;
+    }
     double sum = 0.0;
-    for (int m = i + 1; m <= last; ++m)
-      if (rowfirst(m) <= i) sum += a[static_cast<long long>(diagptr(m)) - m - 1 + i] * x[m - 1];
-    x[i - 1] = (x[i - 1] - sum) / a[static_cast<long long>(diagptr(i)) - 1];
+    std::int32_t prev = 0, m = head;
+    while (m != 0) {
+      const std::int32_t after = next[static_cast<std::size_t>(m)];
+      if (rf[m - 1] > i) {
+        if (prev == 0)
+          head = after;
+        else
+          next[static_cast<std::size_t>(prev)] = after;
+      } else {
+        sum += a[static_cast<long long>(dp[m - 1]) - m - 1 + i] * x[m - 1];
+        prev = m;
+      }
+      m = after;
+    }
+    x[i - 1] = (x[i - 1] - sum) / a[static_cast<long long>(dp[i - 1]) - 1];
   }
 }
 
