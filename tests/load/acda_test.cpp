@@ -1,0 +1,171 @@
+// User arrays from the analysis-case file: counting over every model group,
+// the walk over submodel groups, index words of 2- and 3-dimensional tables
+// and their entry into the array information list.
+#include "casedata/acda_arrays_load.h"
+
+#include <gtest/gtest.h>
+#include <hdf5.h>
+#include <hdf5_hl.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "executive/diagnostics.h"
+#include "platform/text.h"
+#include "platform/units.h"
+#include "support/test_env.h"
+
+namespace {
+
+struct ArrayRecord {
+  char arrayName[19];
+  int arrayType;
+  int size;
+  int numberOfDimensions;
+  int dimension1, dimension2, dimension3;
+};
+
+ArrayRecord record(const std::string& name, int type, int size, int dims, int d1, int d2, int d3) {
+  ArrayRecord r{};
+  std::memset(r.arrayName, ' ', sizeof r.arrayName);
+  std::memcpy(r.arrayName, name.data(), name.size());
+  r.arrayType = type;
+  r.size = size;
+  r.numberOfDimensions = dims;
+  r.dimension1 = d1;
+  r.dimension2 = d2;
+  r.dimension3 = d3;
+  return r;
+}
+
+// Writes "ModelData/Arrays" into model group g.
+void write_arrays(hid_t g, const std::vector<ArrayRecord>& recs, const std::vector<double>& values, int index_words) {
+  hid_t md = H5Gcreate2(g, "ModelData", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+  hid_t ar = H5Gcreate2(md, "Arrays", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+  const int na = static_cast<int>(recs.size()), nr = static_cast<int>(values.size());
+  H5LTset_attribute_int(md, "Arrays", "numberOfArrays", &na, 1);
+  H5LTset_attribute_int(md, "Arrays", "numberOfArrayValues", &nr, 1);
+  H5LTset_attribute_int(md, "Arrays", "numberOfArrayIndexValues", &index_words, 1);
+  hsize_t n = values.size();
+  H5LTmake_dataset_double(ar, "ArrayData", 1, &n, values.data());
+  hid_t str = H5Tcopy(H5T_C_S1);
+  H5Tset_size(str, 19);
+  hid_t ct = H5Tcreate(H5T_COMPOUND, sizeof(ArrayRecord));
+  H5Tinsert(ct, "arrayName", HOFFSET(ArrayRecord, arrayName), str);
+  H5Tinsert(ct, "arrayType", HOFFSET(ArrayRecord, arrayType), H5T_NATIVE_INT);
+  H5Tinsert(ct, "size", HOFFSET(ArrayRecord, size), H5T_NATIVE_INT);
+  H5Tinsert(ct, "numberOfDimensions", HOFFSET(ArrayRecord, numberOfDimensions), H5T_NATIVE_INT);
+  H5Tinsert(ct, "dimension1", HOFFSET(ArrayRecord, dimension1), H5T_NATIVE_INT);
+  H5Tinsert(ct, "dimension2", HOFFSET(ArrayRecord, dimension2), H5T_NATIVE_INT);
+  H5Tinsert(ct, "dimension3", HOFFSET(ArrayRecord, dimension3), H5T_NATIVE_INT);
+  hsize_t nrec = recs.size();
+  hid_t sp = H5Screate_simple(1, &nrec, nullptr);
+  hid_t ds = H5Dcreate2(ar, "ArrayInformation", ct, sp, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+  H5Dwrite(ds, ct, H5S_ALL, H5S_ALL, H5P_DEFAULT, recs.data());
+  H5Dclose(ds);
+  H5Sclose(sp);
+  H5Tclose(ct);
+  H5Tclose(str);
+  H5Gclose(ar);
+  H5Gclose(md);
+}
+
+class AcdaArrays : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_message_counters();
+    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+  }
+  void TearDown() override {
+    acda_close();
+    plat::io::close_all();
+  }
+  // Main model with a 2-D table and a plain array; submodel SUB with a 3-D
+  // table; a group GHOST that no model database announces.
+  void write_file() {
+    hid_t f = H5Fcreate("ACDMOD.acd", H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+    std::vector<double> main_values(14);
+    for (int i = 0; i < 14; ++i) main_values[static_cast<std::size_t>(i)] = 1.0 + i;
+    write_arrays(f, {record("TAB2", 4, 11, 2, 2, 3, 0), record("PLAIN", 2, 3, 0, 0, 0, 0)}, main_values, 12);
+    hid_t subs = H5Gcreate2(f, "Submodels", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+    hid_t sub = H5Gcreate2(subs, "SUB", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+    write_arrays(sub, {record("TAB3", 4, 9, 3, 2, 1, 2)}, std::vector<double>(9, 0.5), 19);
+    H5Gcreate2(sub, "Submodels", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+    hid_t ghost = H5Gcreate2(subs, "GHOST", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+    write_arrays(ghost, {record("G", 2, 2, 0, 0, 0, 0)}, {7.0, 8.0}, 0);
+    H5Fclose(f);
+  }
+  tna_test::ScratchDir dir_{"acda"};
+};
+
+TEST_F(AcdaArrays, CountsWalkIndexWordsAndPositions) {
+  write_file();
+  acda_open("ACDMOD                  ", 24);
+  int nint = -1, nreal = -1;
+  acda_getnumberofarrayvalues(nint, nreal);
+  // Every group counts, GHOST included.
+  EXPECT_EQ(nint, 12 + 19);
+  EXPECT_EQ(nreal, 14 + 9 + 2);
+
+  acda_movenextsubmodel("ACDMOD", 0, 24);
+  int narr = 0, nr = 0, ni = 0;
+  std::vector<double> reals;
+  std::vector<std::int32_t> ints;
+  acda_getarraydata(narr, nr, ni, reals, ints);
+  EXPECT_EQ(narr, 2);
+  EXPECT_EQ(nr, 14);
+  EXPECT_EQ(ni, 12);
+  EXPECT_EQ(reals.back(), 14.0);
+  EXPECT_EQ(ints, (std::vector<std::int32_t>{2, 1, 2, 2, 2, 7, 3, 9, 1, 3, 9, 4}));
+
+  // The model's own names: PLAIN with descriptor pointer 0, TAB2 with 2;
+  // it holds 5 integer and 7 real values of its own.
+  std::vector<plat::Text<18>> names = {"PLAIN", "TAB2"};
+  std::vector<std::int32_t> pointers = {0, 2}, info(10, -1);
+  acda_updatearraypointers(2, 5, 7, plat::Vec1<const std::int32_t>(pointers.data(), 2),
+                           plat::Vec1<std::int32_t>(info.data(), 10), CTextVec1(names.data()->data(), 2, 18), 0,
+                           0, 2, 18);
+  // TAB2 (first in the file): index words at 6.., reals at 8..; PLAIN: reals after TAB2's 11.
+  EXPECT_EQ(info, (std::vector<std::int32_t>{3, 19, 12, 6, 11, 8, -1, -1, -1, -1}));
+
+  acda_movenextsubmodel("SUB", 1, 24);
+  acda_getarraydata(narr, nr, ni, reals, ints);
+  EXPECT_EQ(narr, 1);
+  EXPECT_EQ(ints, (std::vector<std::int32_t>{3, 1, 2, 3, 12, 1, 7, 2, 8, 1, 1, 7, 2, 8, 3, 2, 5, 2, 7}));
+  EXPECT_EQ(reals, std::vector<double>(9, 0.5));
+  acda_updatearraypointers(0, 0, 0, {}, {}, CTextVec1(), 0, 0, 0, 18);
+
+  // A submodel without a group has no data; back at the root the main model's arrays return.
+  acda_movenextsubmodel("NOSUCH", 1, 24);
+  acda_getarraydata(narr, nr, ni, reals, ints);
+  EXPECT_EQ(narr, 0);
+  EXPECT_TRUE(reals.empty());
+  acda_movenextsubmodel("ACDMOD", 0, 24);
+  acda_getarraydata(narr, nr, ni, reals, ints);
+  EXPECT_EQ(narr, 2);
+  acda_close();
+  EXPECT_EQ(dir_.read("listing.txt"), "");
+}
+
+TEST_F(AcdaArrays, MissingFilePrintsTheBoxAndFindsNoData) {
+  acda_open("NOFILE", 24);
+  int nint = -1, nreal = -1;
+  acda_getnumberofarrayvalues(nint, nreal);
+  EXPECT_EQ(nint, 0);
+  EXPECT_EQ(nreal, 0);
+  acda_movenextsubmodel("NOFILE", 0, 24);
+  int narr = -1, nr = -1, ni = -1;
+  std::vector<double> reals;
+  std::vector<std::int32_t> ints;
+  acda_getarraydata(narr, nr, ni, reals, ints);
+  EXPECT_EQ(narr, 0);
+  acda_close();
+  plat::io::close_unit(6);
+  const std::string l = dir_.read("listing.txt");
+  EXPECT_NE(l.find("Problem............: Cannot open ACD file"), std::string::npos) << l;
+  EXPECT_NE(l.find("Comment............: ACD file name: NOFILE.acd"), std::string::npos) << l;
+  EXPECT_NE(l.find("((acda)OpenFile,   2)"), std::string::npos) << l;
+}
+
+}  // namespace
