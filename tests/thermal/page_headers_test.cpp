@@ -1,0 +1,134 @@
+// Page header, solution header and edit descriptors of the listing.
+#include "output/page_headers.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "executive/diagnostics.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_records.h"
+#include "platform/process.h"
+#include "platform/units.h"
+#include "support/test_env.h"
+
+namespace {
+
+std::vector<std::string> lines_of(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> out;
+  std::string l;
+  while (std::getline(in, l)) out.push_back(l);
+  return out;
+}
+
+class PageHeaders : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::set_exit_throws(true);
+    reset_message_counters();
+    SLDINC();
+    GLOR = GlorRecord{};
+    GLOI = GloiRecord{};
+    GLOI.WIDTH = 80;
+    PRTINF(1) = 60;
+    PRTINF(2) = 1;
+    PRTINF(3) = 6;
+    PRTINF(4) = 1;
+    JOBINF.date = "10 December 2026";
+    JOBINF.time = "13:46:52";
+    JOBINF.jobname = "PLATE";
+    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+  }
+  void TearDown() override {
+    plat::io::close_unit(6);
+    plat::set_exit_throws(false);
+    GLOI = GloiRecord{};
+    GLOR = GlorRecord{};
+    SLDINC();
+  }
+  std::vector<std::string> listing() {
+    plat::io::flush_unit(6);
+    return lines_of((dir_.path() / "listing.txt").string());
+  }
+  tna_test::ScratchDir dir_{"ph"};
+};
+
+TEST_F(PageHeaders, PageHeaderLinesAndCounts) {
+  for (int width : {80, 132}) {
+    GLOI.WIDTH = width;
+    PRTINF(4) = 1;
+    plat::io::close_unit(6);
+    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+    PRPAGE();
+    const auto l = listing();
+    ASSERT_EQ(l.size(), 7u);
+    EXPECT_EQ(l[0], "1");
+    EXPECT_EQ(l[1], " NORVEK-QVD  2020" + std::string(width - 26, ' ') + "Page     1");
+    EXPECT_EQ(l[1].size(), static_cast<std::size_t>(width + 1));
+    // The date fills A17 (one blank after its 16 characters).
+    EXPECT_EQ(l[2], " 10 December 2026   13:46:52" + std::string(width - 51, ' ') + std::string(19, ' ') + "PLATE");
+    EXPECT_EQ(l[2].size(), static_cast<std::size_t>(width + 1));
+    EXPECT_EQ(PRTINF(2), 7);
+    EXPECT_EQ(PRTINF(4), 2);
+  }
+  GLOC.HEADER = "RUN 3";
+  PRPAGE();
+  EXPECT_EQ(PRTINF(2), 9);
+  EXPECT_EQ(PRTINF(4), 3);
+}
+
+TEST_F(PageHeaders, PageWidthOutsideLimitsIsFatal) {
+  for (int width : {79, 133}) {
+    GLOI.WIDTH = width;
+    EXPECT_THROW(PRPAGE(), plat::ProcessExit) << width;
+    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+  }
+}
+
+TEST_F(PageHeaders, EditDescriptors) {
+  EXPECT_EQ(LFMTR(10, 4, 4, 0.05).str(), "1P, E10. 3, 0P");
+  EXPECT_EQ(LFMTR(10, 4, 4, 123.4).str(), "F10. 4        ");
+  EXPECT_EQ(LFMTR(10, 4, 4, 100000.0).str(), "1P, E10. 3, 0P");
+  EXPECT_EQ(LFMTR(7, 4, 1, 0.5).str(), "F 7. 4        ");
+  EXPECT_EQ(LFMTR(10, 4, 4, 0.0).str(), "F10. 4        ");
+}
+
+TEST_F(PageHeaders, SteadyStateHeaderJoinsAtWidth102) {
+  GLOC.SOLVER = "SSTH";
+  GLOC.MODULE = "SOLVFM";
+  GLOI.LOOPCT = 12;
+  GLOR.ENBALA = 0.5;
+  GLOR.ENBALR = 0.001;  // F7.4: 1.0E-4 <= x < 100
+  PRTINF(2) = 10;
+  GLOI.WIDTH = 101;
+  PRHEAD();
+  auto l = listing();
+  ASSERT_EQ(l.size(), 5u);
+  EXPECT_EQ(l[0], "");
+  EXPECT_EQ(l[1], "  TIMEN =      0.00      MODULE SOLVFM      LOOPCT =    12");
+  EXPECT_EQ(l[2], " ENBALA =    0.5000      ENBALR = 0.0010");
+  EXPECT_EQ(PRTINF(2), 10 + 5);
+  GLOI.WIDTH = 102;
+  PRHEAD();
+  l = listing();
+  ASSERT_EQ(l.size(), 9u);
+  EXPECT_EQ(l[6], "  TIMEN =      0.00      MODULE SOLVFM      LOOPCT =    12      ENBALA =    0.5000      "
+                  "ENBALR = 0.0010");
+  EXPECT_EQ(PRTINF(2), 10 + 5 + 4);
+}
+
+TEST_F(PageHeaders, BlankSolverPrintsTimeOnly) {
+  GLOR.TIMEN = 2.5;
+  PRHEAD();
+  const auto l = listing();
+  ASSERT_GE(l.size(), 2u);
+  EXPECT_EQ(l[0], " ");
+  EXPECT_EQ(l[1], "  TIMEN =      2.50");
+  EXPECT_EQ(PRTINF(2), 1 + 4);
+}
+
+}  // namespace
