@@ -1,0 +1,691 @@
+// Connection lists and inter-model links on hand-built models: per-model
+// builders and merge, link insertion, tied nodes, compaction, the fluid
+// iterator. The two forms of the thermal list are checked against each other
+// for every node of every fixture.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "executive/diagnostics.h"
+#include "modeldata/connection_lists.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "modeldata/intermodel_links.h"
+#include "platform/process.h"
+
+namespace {
+
+using Entries = std::vector<std::pair<int, int>>;
+using Pairs = std::vector<std::pair<int, int>>;
+
+// Sub-list k (1 GL, 2 GR, 3 GF) of thermal node n, linked form, by the reading rule.
+Entries linked(int n, int k) {
+  Entries e;
+  int p = gar_pcsptrsthermalold(n);
+  int sub = 1;
+  for (int guard = 0; guard < 100000; ++guard) {
+    const int v = gar_pcsthermalold(p);
+    if (v > 0) {
+      if (sub == k) e.emplace_back(v, gar_pcsthermalold(p + 1));
+      p += 2;
+    } else if (v < 0) {
+      p = -v;
+    } else {
+      if (sub == k) return e;
+      ++sub;
+      ++p;
+    }
+  }
+  ADD_FAILURE() << "runaway list of node " << n;
+  return e;
+}
+
+Entries compact(int n, int k) {
+  Entries e;
+  const int start = gar_pcsptrsthermal(2 * k - 1, n), count = gar_pcsptrsthermal(2 * k, n);
+  for (int i = 0; i < count; ++i) e.emplace_back(gar_pcsthermal(start + 2 * i), gar_pcsthermal(start + 2 * i + 1));
+  return e;
+}
+
+// Sub-list k (1 links, 2 GL, 3 GR, 4 GF) of fluid node j, through the iterator.
+Entries fluid(int j, int k, int incl = 1) {
+  Entries e;
+  int kind = 0, pos = 0, cond = 0, nb = 0;
+  for (int guard = 0; guard < 100000; ++guard) {
+    SFUNPK(incl, 0, 0, 0, j, gar_thermalnodestatuses.view(), gar_pcsfluid.view(), gar_pcsptrsfluid.view(), kind, pos,
+           cond, nb);
+    if (nb == 0) {
+      EXPECT_EQ(pos, 0);
+      return e;
+    }
+    if (kind == k) e.emplace_back(nb, cond);
+  }
+  ADD_FAILURE() << "runaway fluid list";
+  return e;
+}
+
+struct Sizes {
+  int nt = 0, nf = 0, ngl = 0, ngr = 0, ngf = 0, nl = 0, nm = 1;
+  int lold = 400, lfluid = 200, dystor = 3000;
+};
+
+// Core layout of the fixtures: link areas at 12 (GL), 300 (GR), 600 (GF),
+// mass-flow link area 900..1199, tied-node list at 1300.
+constexpr int kMassFlowArea = 900, kMassFlowLimit = 1200, kTiedList = 1300;
+
+class Pcs : public ::testing::Test {
+ public:
+  // Column values b(1..NM+1) of one directory slot.
+  static void bases(gar_ModelDirectorySlot slot, std::vector<int> b) {
+    for (std::size_t m = 0; m < b.size(); ++m) slot(static_cast<int>(m) + 1) = b[m];
+  }
+
+ protected:
+  void SetUp() override {
+    gar_deallocate_all();
+    FLAGS = FlagsRecord{};
+    plat::set_exit_throws(true);
+    reset_message_counters();
+  }
+  void TearDown() override {
+    plat::set_exit_throws(false);
+    gar_deallocate_all();
+  }
+
+  void alloc(const Sizes& s) {
+    sz = s;
+    FLAGS(1) = s.nt;
+    FLAGS(2) = s.ngl;
+    FLAGS(3) = s.ngf;
+    FLAGS(4) = s.ngr;
+    FLAGS(24) = s.lold;
+    FLAGS(26) = s.nm;
+    FLAGS(28) = s.dystor;
+    FLAGS(32) = s.nf;
+    FLAGS(33) = s.nl;
+    FLAGS(35) = s.lfluid;
+    int c[28] = {0, s.dystor, 18, s.lfluid, 4 * (s.ngl + s.ngf + s.ngr), s.lold, 0, 0, 0, 0, 0, 0, s.ngf, s.nf,
+                 0, 0,        s.ngl, s.nl,  0, s.ngr, 0, 0, s.nm, s.nt, 0, 0, 0, 0};
+    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
+                 c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+    for (int i = 1; i <= s.nt; ++i) gar_thermalnodestatuses(i) = "D";
+    auto& core = gar_dynamiccoreint;
+    core(1) = 12;
+    core(3) = 300;
+    core(5) = 600;
+    core(9) = kMassFlowArea;
+    core(11) = kMassFlowLimit;
+    core(8) = kTiedList;
+    thfill = flfill = 0;
+  }
+
+  static void put_pairs(plat::Array1<std::int32_t>& arr, const Pairs& p) {
+    std::fill(arr.begin(), arr.end(), 0);
+    for (std::size_t i = 0; i < p.size(); ++i) {
+      arr(2 * static_cast<int>(i) + 1) = p[i].first;
+      arr(2 * static_cast<int>(i) + 2) = p[i].second;
+    }
+  }
+
+  // Inter-model conductor records of kind t (1 GL, 2 GR, 3 GF) read with
+  // model m, as the database holds them (relative models); the conductors are
+  // the last ones of m's range of the kind.
+  static void links(int t, int m, const std::vector<std::array<int, 4>>& raw) {
+    auto& core = gar_dynamiccoreint;
+    const int n = static_cast<int>(raw.size());
+    const int start = core(2 * t - 1) + core(2 * t);
+    for (int i = 0; i < n; ++i)
+      for (int w = 0; w < 4; ++w) core(start + n + 4 * i + w) = raw[static_cast<std::size_t>(i)][w];
+    const gar_ModelDirectorySlot slot = t == 1 ? md_linearcondbase : t == 2 ? md_radiativecondbase : md_fluidiccondbase;
+    int st = 0;
+    SLKMOD(t == 3 ? 1 : 0, n + 1, slot(m + 1) - n + 1, 5 * n, n, m, core.from(start, 5 * n), st);
+    ASSERT_EQ(st, 0);
+    core(2 * t) += 5 * n;
+  }
+
+  // Inter-model mass-flow link records read with model m (relative models);
+  // returns the integer count to hand to LOADUP.
+  static int mass_links(const std::vector<std::array<int, 4>>& raw) {
+    auto& core = gar_dynamiccoreint;
+    const int at = core(9) + core(10);
+    for (std::size_t i = 0; i < raw.size(); ++i)
+      for (int w = 0; w < 4; ++w) core(at + 4 * static_cast<int>(i) + w) = raw[i][w];
+    return 4 * static_cast<int>(raw.size());
+  }
+
+  // Builds and merges model m's lists from its own node pairs.
+  void model(int m, const Pairs& gl, const Pairs& gr, const Pairs& gf, std::array<int, 3> touch = {0, 0, 0},
+             bool gv = false, int mf_words = 0) {
+    put_pairs(gar_linearcondnodepairs, gl);
+    put_pairs(gar_radiativecondnodepairs, gr);
+    put_pairs(gar_fluidiccondnodepairs, gf);
+    std::vector<int> dir(580, 0);
+    if (gv) dir[2 * 33 + 1] = 1;
+    const plat::Vec1<const int> d(dir.data(), 580), t(touch.data(), 3);
+    int thp = 0, thl = 0, flp = 0, fll = 0, st = 0;
+    const int glw = 2 * static_cast<int>(gl.size()), grw = 2 * static_cast<int>(gr.size()),
+              gfw = 2 * static_cast<int>(gf.size());
+    SPCSA(d, 2, m, glw, grw, gfw, t, thfill, thp, thl, st);
+    ASSERT_EQ(st, 0);
+    SFPCSA(d, 2, m, glw, grw, gfw, t, flfill, flp, fll, st);
+    ASSERT_EQ(st, 0);
+    LOADUP(m, gar_modeldirectory, mf_words, gar_dynamiccoreint, st);
+    ASSERT_EQ(st, 0);
+    SIMPCS(thp, thl, flp, fll, m, gar_modeldirectory, FLAGS(24), FLAGS(35), thfill, flfill, gar_dynamiccoreint, st);
+    ASSERT_EQ(st, 0);
+  }
+
+  // Tied-node list as the database holds it: groups of a source and targets,
+  // each (model, node number).
+  static void tied(const std::vector<std::pair<std::pair<int, int>, Pairs>>& groups) {
+    std::vector<int> v = {0, 0, static_cast<int>(groups.size()), 0};
+    for (const auto& [src, targets] : groups) {
+      v.insert(v.end(), {-(src.first - 1), -src.second, static_cast<int>(targets.size()), 0});
+      for (const auto& [m, n] : targets) v.insert(v.end(), {m - 1, n});
+    }
+    v[0] = static_cast<int>(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i) gar_dynamiccoreint(kTiedList + static_cast<int>(i)) = v[i];
+  }
+
+  // Everything after the last model: links, node-copy list, compaction.
+  void finish() {
+    auto& core = gar_dynamiccoreint;
+    const int nt = sz.nt, nf = sz.nf;
+    int st = 0;
+    if (core(2) || core(4) || core(6)) {
+      SLKALL(sz.dystor, gar_modeldirectory, sz.nm, nf, nt, gar_thermalnodenums, gar_fluidnodenums,
+             CTextVec1(gar_modelnames), core, st);
+      ASSERT_EQ(st, 0);
+      SLKPTS(sz.dystor, nf, nt, core, st);
+      ASSERT_EQ(st, 0);
+      if (nt > 0) SLKCTR(sz.dystor, FLAGS(24), thfill, nf, nt, core, gar_pcsthermalold, gar_pcsptrsthermalold, st);
+      ASSERT_EQ(st, 0);
+      if (nf > 0) SFLCTR(sz.dystor, FLAGS(35), flfill, nf, nt, core, gar_pcsfluid, gar_pcsptrsfluid, st);
+      ASSERT_EQ(st, 0);
+    }
+    if (core(kTiedList) == 0) tied({});
+    const int l = core(kTiedList) / 2;
+    FLAGS(25) = l;
+    ASSERT_GE(FLAGS(24) - thfill, l);
+    plat::Vec1<int> copy = gar_pcsthermalold.from(FLAGS(24) - l + 1, l);
+    SREDSP(gar_modeldirectory, core.from(kTiedList, 2 * l), l, copy, st, gar_thermalnodenums);
+    ASSERT_EQ(st, 0);
+    if (l > 2) {
+      LINCSP(FLAGS(35), FLAGS(24), nt, gar_pcsptrsthermalold, copy, l, gar_pcsthermalold, st, gar_pcsptrsfluid,
+             gar_pcsfluid);
+      ASSERT_EQ(st, 0);
+      std::vector<int> scratch(static_cast<std::size_t>(l));
+      SUPINV(l, copy, plat::Vec1<int>(scratch.data(), l));
+    }
+    if (nt > 0)
+      LPCSCN(FLAGS(24), nt, gar_thermalnodestatuses, gar_pcsthermalold, gar_pcsptrsthermalold, gar_pcsthermal,
+             gar_pcsptrsthermal);
+    if (nf > 0) SETFNM(gar_modeldirectory, sz.nm, nf, gar_fluidnodemodelnums);
+  }
+
+  // Both forms hold the same entries in the same order for every node that is not tied.
+  void expect_forms_agree() {
+    for (int n = 1; n <= sz.nt; ++n) {
+      if (gar_thermalnodestatuses(n) == "C") continue;
+      for (int k = 1; k <= 3; ++k) EXPECT_EQ(linked(n, k), compact(n, k)) << "node " << n << " sub-list " << k;
+    }
+  }
+
+  std::vector<int> copy_list() const {
+    std::vector<int> v;
+    for (int i = FLAGS(24) - FLAGS(25) + 1; i <= FLAGS(24); ++i) v.push_back(gar_pcsthermalold(i));
+    return v;
+  }
+
+  Sizes sz;
+  int thfill = 0, flfill = 0;
+};
+
+// One model, thermal nodes numbered 1..n (so node number = global index).
+void one_model_nodes(int nt, int ngl, int ngr, int ngf, int nf = 0, int nl = 0) {
+  for (int i = 1; i <= nt; ++i) gar_thermalnodenums(i) = i;
+  Pcs::bases(md_thermalnodebase, {0, nt});
+  Pcs::bases(md_linearcondbase, {0, ngl});
+  Pcs::bases(md_radiativecondbase, {0, ngr});
+  Pcs::bases(md_fluidiccondbase, {0, ngf});
+  Pcs::bases(md_fluidnodebase, {0, nf});
+  Pcs::bases(md_massflowlinkbase, {0, nl});
+}
+
+TEST_F(Pcs, ModelWithoutConductorsHasThreeBareTerminatorsPerNode) {
+  alloc({.nt = 3});
+  one_model_nodes(3, 0, 0, 0);
+  model(1, {}, {}, {});
+  finish();
+  const std::vector<int> want = {-2, 0, -4, 0, -6, 0, -8, 0, -10, 0, -12, 0, -14, 0, -16, 0, -18, 0};
+  EXPECT_EQ(std::vector<int>(gar_pcsthermalold.begin(), gar_pcsthermalold.begin() + 18), want);
+  EXPECT_EQ(thfill, 18);
+  for (int n = 1; n <= 3; ++n) {
+    EXPECT_EQ(gar_pcsptrsthermalold(n), 6 * n - 5);
+    for (int k = 1; k <= 3; ++k) EXPECT_EQ(gar_pcsptrsthermal(2 * k, n), 0);
+  }
+  EXPECT_EQ(copy_list(), (std::vector<int>{2, 0}));
+}
+
+TEST_F(Pcs, FluidicConductorIsNegativeAtItsFirstNodeAndPositiveAtItsSecond) {
+  alloc({.nt = 8, .ngl = 2, .ngf = 3});
+  one_model_nodes(8, 2, 0, 3);
+  model(1, {{3, 7}, {5, 7}}, {}, {{1, 2}, {3, 7}, {8, 3}});
+  finish();
+  EXPECT_EQ(linked(3, 3), (Entries{{7, -2}, {8, 3}}));
+  EXPECT_EQ(linked(7, 3), (Entries{{3, 2}}));
+  EXPECT_EQ(linked(8, 3), (Entries{{3, -3}}));
+  EXPECT_EQ(linked(3, 1), (Entries{{7, 1}}));
+  EXPECT_EQ(linked(7, 1), (Entries{{3, 1}, {5, 2}}));
+  EXPECT_EQ(linked(1, 3), (Entries{{2, -1}}));
+  EXPECT_EQ(linked(2, 3), (Entries{{1, 1}}));
+  expect_forms_agree();
+}
+
+TEST_F(Pcs, ChainedAndScanningBuildersGiveTheSameLists) {
+  // The same network built once by the chained builder and once by the
+  // scanning builder (forced by a non-zero fluid-touch count with no fluid
+  // nodes); node numbers are not the indices, and the submodel sits after
+  // another so that every base is non-zero.
+  const Pairs gl = {{10, 30}, {10, 40}, {20, 30}, {30, 40}, {30, 40}};
+  const Pairs gr = {{10, 20}, {20, 40}};
+  const Pairs gf = {{10, 30}, {20, 10}, {30, 30}, {40, 10}};
+  std::vector<std::vector<Entries>> result[2];
+  for (int pass = 0; pass < 2; ++pass) {
+    gar_deallocate_all();
+    alloc({.nt = 6, .ngl = 6, .ngr = 3, .ngf = 5, .nm = 2});
+    const int nums[6] = {1, 2, 10, 20, 30, 40};
+    for (int i = 0; i < 6; ++i) gar_thermalnodenums(i + 1) = nums[i];
+    bases(md_thermalnodebase, {0, 2, 6});
+    bases(md_linearcondbase, {0, 1, 6});
+    bases(md_radiativecondbase, {0, 1, 3});
+    bases(md_fluidiccondbase, {0, 1, 5});
+    bases(md_fluidnodebase, {0, 0, 0});
+    bases(md_massflowlinkbase, {0, 0, 0});
+    model(1, {{1, 2}}, {{1, 2}}, {{2, 1}});
+    model(2, gl, gr, gf, pass == 0 ? std::array<int, 3>{0, 0, 0} : std::array<int, 3>{0, 0, 1});
+    finish();
+    expect_forms_agree();
+    for (int n = 1; n <= 6; ++n) result[pass].push_back({linked(n, 1), linked(n, 2), linked(n, 3)});
+  }
+  EXPECT_EQ(result[0], result[1]);
+  // Node 30 (global 5): GL from 10 and 20, then its own run to 40 twice.
+  EXPECT_EQ(result[0][4][0], (Entries{{3, 2}, {4, 4}, {6, 5}, {6, 6}}));
+  // GF at node 10 (global 3): to 30 (negative), then from 20 and 40 (positive).
+  EXPECT_EQ(result[0][2][2], (Entries{{5, -2}, {4, 3}, {6, 5}}));
+  // A GF conductor from a node to itself is entered once.
+  EXPECT_EQ(result[0][4][2], (Entries{{3, 2}, {5, -4}}));
+}
+
+TEST_F(Pcs, CompleteRadiativeMatrixFollowsTheListedRadiativeConductors) {
+  // 3 nodes with view factors: one listed GR conductor, then the complete
+  // matrix (1,2), (1,3), (2,3), which ends the model's own GR range.
+  alloc({.nt = 3, .ngr = 4});
+  one_model_nodes(3, 0, 4, 0);
+  model(1, {}, {{1, 3}, {1, 2}, {1, 3}, {2, 3}}, {}, {0, 0, 0}, true);
+  finish();
+  EXPECT_EQ(linked(1, 2), (Entries{{3, 1}, {2, 2}, {3, 3}}));
+  EXPECT_EQ(linked(2, 2), (Entries{{1, 2}, {3, 4}}));
+  EXPECT_EQ(linked(3, 2), (Entries{{1, 1}, {1, 3}, {2, 4}}));
+  expect_forms_agree();
+}
+
+TEST_F(Pcs, CompleteMatrixBeyondTheModelsRadiativeRangeFailsTheBuild) {
+  // Only the listed conductor is counted in the GR range: the matrix
+  // conductors would index the next model's conductors.
+  alloc({.nt = 3, .ngr = 4, .nm = 2});
+  for (int i = 1; i <= 3; ++i) gar_thermalnodenums(i) = i;
+  bases(md_thermalnodebase, {0, 3, 3});
+  bases(md_radiativecondbase, {0, 1, 4});
+  bases(md_linearcondbase, {0, 0, 0});
+  bases(md_fluidiccondbase, {0, 0, 0});
+  bases(md_fluidnodebase, {0, 0, 0});
+  bases(md_massflowlinkbase, {0, 0, 0});
+  put_pairs(gar_radiativecondnodepairs, {{1, 3}, {1, 2}, {1, 3}, {2, 3}});
+  std::vector<int> dir(580, 0);
+  dir[2 * 33 + 1] = 1;
+  const std::array<int, 3> touch = {0, 0, 0};
+  int fill = 0, present = 0, len = 0, st = 0, exit_status = -1;
+  testing::internal::CaptureStdout();
+  try {
+    SPCSA(plat::Vec1<const int>(dir.data(), 580), 2, 1, 0, 8, 0, plat::Vec1<const int>(touch.data(), 3), fill,
+          present, len, st);
+  } catch (const plat::ProcessExit& e) {
+    exit_status = e.status;
+  }
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(exit_status, 1);
+  EXPECT_NE(out.find("Failed to create PCS for model   1"), std::string::npos) << out;
+  EXPECT_EQ(fill, 0);
+}
+
+TEST_F(Pcs, ConductorToAFluidNodeAppearsInBothLists) {
+  // Thermal nodes 10, 20; fluid nodes 30, 40 joined by a mass-flow link.
+  alloc({.nt = 2, .nf = 2, .ngl = 2, .ngf = 1, .nl = 1});
+  gar_thermalnodenums(1) = 10;
+  gar_thermalnodenums(2) = 20;
+  gar_fluidnodenums(1) = 30;
+  gar_fluidnodenums(2) = 40;
+  bases(md_thermalnodebase, {0, 2});
+  bases(md_linearcondbase, {0, 2});
+  bases(md_radiativecondbase, {0, 0});
+  bases(md_fluidiccondbase, {0, 1});
+  bases(md_fluidnodebase, {0, 2});
+  bases(md_massflowlinkbase, {0, 1});
+  gar_massflowlinkcondnodepairs(1) = 40;
+  gar_massflowlinkcondnodepairs(2) = 30;
+  model(1, {{10, 20}, {20, 30}}, {}, {{40, 10}}, {1, 0, 1});
+  finish();
+  // Thermal side: the fluid neighbour is NT + its fluid index.
+  EXPECT_EQ(linked(2, 1), (Entries{{1, 1}, {2 + 1, 2}}));
+  EXPECT_EQ(linked(1, 3), (Entries{{2 + 2, 1}}));
+  // Fluid side: link, then the conductors with thermal neighbours.
+  EXPECT_EQ(fluid(1, 1), (Entries{{2, 1}}));
+  EXPECT_EQ(fluid(2, 1), (Entries{{1, 1}}));
+  EXPECT_EQ(fluid(1, 2), (Entries{{2, 2}}));
+  EXPECT_EQ(fluid(2, 4), (Entries{{1, -1}}));
+  // The link's node pair holds fluid indices in its own direction.
+  EXPECT_EQ(gar_massflowlinkcondnodepairs(1), 2);
+  EXPECT_EQ(gar_massflowlinkcondnodepairs(2), 1);
+  expect_forms_agree();
+}
+
+TEST_F(Pcs, FluidIteratorSkipsInactiveThermalNeighboursButNeverLinks) {
+  alloc({.nt = 2, .nf = 3, .ngl = 2, .nl = 1});
+  for (int i = 1; i <= 2; ++i) gar_thermalnodenums(i) = i;
+  for (int i = 1; i <= 3; ++i) gar_fluidnodenums(i) = 10 + i;
+  bases(md_thermalnodebase, {0, 2});
+  bases(md_linearcondbase, {0, 2});
+  bases(md_radiativecondbase, {0, 0});
+  bases(md_fluidiccondbase, {0, 0});
+  bases(md_fluidnodebase, {0, 3});
+  bases(md_massflowlinkbase, {0, 1});
+  gar_massflowlinkcondnodepairs(1) = 11;
+  gar_massflowlinkcondnodepairs(2) = 12;
+  model(1, {{1, 11}, {2, 11}}, {}, {}, {2, 0, 0});
+  finish();
+  gar_thermalnodestatuses(1) = "X";
+  EXPECT_EQ(fluid(1, 2, 0), (Entries{{2, 2}}));
+  EXPECT_EQ(fluid(1, 2, 1), (Entries{{1, 1}, {2, 2}}));
+  EXPECT_EQ(fluid(1, 1, 0), (Entries{{2, 1}}));
+  // A fluid node without any connection ends at once.
+  int kind = 0, pos = 0, cond = 0, nb = -1;
+  SFUNPK(0, 0, 0, 0, 3, gar_thermalnodestatuses, gar_pcsfluid, gar_pcsptrsfluid, kind, pos, cond, nb);
+  EXPECT_EQ(nb, 0);
+  EXPECT_EQ(pos, 0);
+}
+
+TEST_F(Pcs, TiedGroupsAreSplicedIntoTheirSources) {
+  // A chain 1-2-3-4-5 of GL conductors 1..4, node 6-7 by GL 5, node 8 alone.
+  // Groups in database order: source 1 with targets 3 and 5; source 6 with 7.
+  alloc({.nt = 8, .ngl = 5, .ngf = 1});
+  one_model_nodes(8, 5, 0, 1);
+  model(1, {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {6, 7}}, {}, {{3, 8}});
+  tied({{{1, 1}, {{1, 3}, {1, 5}}}, {{1, 6}, {{1, 7}}}});
+  finish();
+  EXPECT_EQ(gar_thermalnodestatuses(3), "C");
+  EXPECT_EQ(gar_thermalnodestatuses(5), "C");
+  EXPECT_EQ(gar_thermalnodestatuses(7), "C");
+  EXPECT_EQ(gar_thermalnodestatuses(1), "D");
+  // Groups reversed: (6; 7) then (1; 3, 5).
+  EXPECT_EQ(FLAGS(25), 9);
+  EXPECT_EQ(copy_list(), (std::vector<int>{9, 2, 6, 1, 7, 1, 2, 3, 5}));
+  // The source reads its own entries, then t1's, then t2's.
+  EXPECT_EQ(linked(1, 1), (Entries{{2, 1}, {2, 2}, {4, 3}, {4, 4}}));
+  EXPECT_EQ(linked(1, 3), (Entries{{8, -1}}));
+  // Neighbours of targets now name the source.
+  EXPECT_EQ(linked(2, 1), (Entries{{1, 1}, {1, 2}}));
+  EXPECT_EQ(linked(4, 1), (Entries{{1, 3}, {1, 4}}));
+  EXPECT_EQ(linked(8, 3), (Entries{{1, 1}}));
+  EXPECT_EQ(linked(6, 1), (Entries{{6, 5}, {6, 5}}));
+  for (int t : {3, 5, 7})
+    for (int w = 1; w <= 6; ++w) EXPECT_EQ(gar_pcsptrsthermal(w, t), 0) << "node " << t;
+  EXPECT_EQ(compact(1, 1), (Entries{{2, 1}, {2, 2}, {4, 3}, {4, 4}}));
+  expect_forms_agree();
+}
+
+TEST_F(Pcs, TiedNodeThatItsModelDoesNotHaveIsRefused) {
+  alloc({.nt = 2});
+  one_model_nodes(2, 0, 0, 0);
+  model(1, {}, {}, {});
+  tied({{{1, 1}, {{1, 9}}}});
+  const int l = gar_dynamiccoreint(kTiedList) / 2;
+  int st = 0;
+  SREDSP(gar_modeldirectory, gar_dynamiccoreint.from(kTiedList, 2 * l), l, gar_pcsthermalold.from(FLAGS(24) - l + 1, l),
+         st, gar_thermalnodenums);
+  EXPECT_EQ(st, 1);
+}
+
+// Main model (nodes 1, 9; GL 1 between them) and a submodel (nodes 5, 6; GL 3).
+// Read with model 1: inter-model GL 2 (1:9 - 2:6) and GF 1 from 2:5 to 1:9.
+void two_models() {
+  gar_thermalnodenums(1) = 1;
+  gar_thermalnodenums(2) = 9;
+  gar_thermalnodenums(3) = 5;
+  gar_thermalnodenums(4) = 6;
+  Pcs::bases(md_thermalnodebase, {0, 2, 4});
+  Pcs::bases(md_linearcondbase, {0, 2, 3});
+  Pcs::bases(md_radiativecondbase, {0, 0, 0});
+  Pcs::bases(md_fluidiccondbase, {0, 1, 1});
+  Pcs::bases(md_fluidnodebase, {0, 0, 0});
+  Pcs::bases(md_massflowlinkbase, {0, 0, 0});
+}
+
+TEST_F(Pcs, InterModelFluidicLinkIsOrientedAndSigned) {
+  alloc({.nt = 4, .ngl = 3, .ngf = 1, .nm = 2});
+  two_models();
+  model(1, {{1, 9}}, {}, {});
+  links(1, 1, {{0, 9, 1, 6}});
+  links(3, 1, {{1, 5, 0, 9}});
+  // Widened and exchanged: (1, 9, 2, 5) with the conductor negated.
+  const int c = gar_dynamiccoreint(5);
+  EXPECT_EQ((std::vector<int>(gar_dynamiccoreint.begin() + c - 1, gar_dynamiccoreint.begin() + c + 4)),
+            (std::vector<int>{1, 9, 2, 5, -1}));
+  model(2, {{5, 6}}, {}, {});
+  finish();
+  // Node 5 of model 2 (global 3) is the conductor's first node.
+  EXPECT_EQ(linked(3, 3), (Entries{{2, -1}}));
+  EXPECT_EQ(linked(2, 3), (Entries{{3, 1}}));
+  // Link entries come before a node's own entries.
+  EXPECT_EQ(linked(2, 1), (Entries{{4, 2}, {1, 1}}));
+  EXPECT_EQ(linked(4, 1), (Entries{{2, 2}, {3, 3}}));
+  expect_forms_agree();
+}
+
+TEST_F(Pcs, LinkWithinOneModelPutsTheLowerNodeFirst) {
+  std::vector<int> work(40, 0);
+  const int raw[4] = {0, 7, 0, 3};
+  std::copy(raw, raw + 4, work.begin() + 1);
+  int st = 0;
+  SLKMOD(0, 2, 11, 40, 1, 2, plat::Vec1<int>(work.data(), 40), st);
+  EXPECT_EQ(st, 0);
+  EXPECT_EQ(std::vector<int>(work.begin(), work.begin() + 5), (std::vector<int>{2, 3, 2, 7, 11}));
+  // A start that would let the widened records overrun unread ones is refused.
+  SLKMOD(0, 1, 11, 40, 1, 2, plat::Vec1<int>(work.data(), 40), st);
+  EXPECT_EQ(st, 1);
+}
+
+TEST_F(Pcs, MultiModelFixtureWithLinksAndTiedNodes) {
+  // Three models; links of every kind, some to fluid nodes; a tied group
+  // across models. Both forms must agree for every node.
+  alloc({.nt = 7, .nf = 2, .ngl = 6, .ngr = 3, .ngf = 2, .nl = 1, .nm = 3});
+  const int th[7] = {1, 2, 3, 4, 5, 7, 8};
+  for (int i = 0; i < 7; ++i) gar_thermalnodenums(i + 1) = th[i];
+  gar_fluidnodenums(1) = 20;
+  gar_fluidnodenums(2) = 21;
+  bases(md_thermalnodebase, {0, 3, 5, 7});
+  bases(md_linearcondbase, {0, 3, 5, 6});
+  bases(md_radiativecondbase, {0, 2, 3, 3});
+  bases(md_fluidiccondbase, {0, 0, 2, 2});
+  bases(md_fluidnodebase, {0, 0, 2, 2});
+  bases(md_massflowlinkbase, {0, 0, 1, 1});
+  // Model 1: nodes 1..3, GL 1 (1,2), GL 2 (2,3); links GL 3 (1:3 - 2:4), GR 2 (1:1 - 3:8).
+  model(1, {{1, 2}, {2, 3}}, {{1, 3}}, {});
+  links(1, 1, {{0, 3, 1, 4}});
+  links(2, 1, {{2, 8, 0, 1}});
+  // Model 2: nodes 4, 5 and fluid 20, 21 (link 1 from 20 to 21); GL 4 (4,5),
+  // GF 1 from 20 to 4; links GL 5 (2:5 - 2:21), GR 3 (2:4 - 3:7), GF 2 (3:7 to 2:20).
+  gar_massflowlinkcondnodepairs(1) = 20;
+  gar_massflowlinkcondnodepairs(2) = 21;
+  model(2, {{4, 5}}, {}, {{20, 4}}, {0, 0, 1});
+  links(1, 2, {{0, 5, 0, 21}});
+  links(2, 2, {{0, 4, 1, 7}});
+  links(3, 2, {{1, 7, 0, 20}});
+  // Model 3: nodes 7, 8, GL 6 (7, 8).
+  model(3, {{7, 8}}, {}, {});
+  tied({{{2, 4}, {{3, 8}}}});
+  finish();
+  expect_forms_agree();
+  EXPECT_EQ(gar_thermalnodestatuses(7), "C");
+  // Fluid node 20 (fluid 1): link to 21, GF 1 towards thermal 4 (negative), then
+  // GF 2 from thermal 7 (global 6) to it after its own entries (positive).
+  EXPECT_EQ(fluid(1, 1), (Entries{{2, 1}}));
+  EXPECT_EQ(fluid(1, 4), (Entries{{4, -1}, {6, 2}}));
+  EXPECT_EQ(fluid(2, 2), (Entries{{5, 5}}));
+  // Thermal node 7 (global 6): the GF link first node, towards fluid 1.
+  EXPECT_EQ(linked(6, 3), (Entries{{7 + 1, -2}}));
+  // Node 4 (global 4) is the source of 8 (global 7): its GR list gains 8's link to 1.
+  EXPECT_EQ(linked(4, 2), (Entries{{6, 3}, {1, 2}}));
+  EXPECT_EQ(linked(1, 2), (Entries{{4, 2}, {3, 1}}));
+  EXPECT_EQ(gar_fluidnodemodelnums(1), 2);
+  EXPECT_EQ(gar_fluidnodemodelnums(2), 2);
+}
+
+TEST_F(Pcs, InterModelMassFlowLinkIsCompletedWhenItsFarEndIsWritten) {
+  // Model 1 fluid nodes 11, 12; model 2 fluid node 31; inter-model link read
+  // with model 1 from 2:31 to 1:12 (stored reversed, so exchanged when widened).
+  alloc({.nt = 0, .nf = 3, .nl = 2, .nm = 2});
+  gar_fluidnodenums(1) = 11;
+  gar_fluidnodenums(2) = 12;
+  gar_fluidnodenums(3) = 31;
+  bases(md_thermalnodebase, {0, 0, 0});
+  bases(md_linearcondbase, {0, 0, 0});
+  bases(md_radiativecondbase, {0, 0, 0});
+  bases(md_fluidiccondbase, {0, 0, 0});
+  bases(md_fluidnodebase, {0, 2, 3});
+  bases(md_massflowlinkbase, {0, 1, 1});
+  gar_massflowlinkcondnodepairs(1) = 11;
+  gar_massflowlinkcondnodepairs(2) = 12;
+  const int words = mass_links({{1, 31, 0, 12}});
+  model(1, {}, {}, {}, {0, 0, 0}, false, words);
+  EXPECT_EQ(md_massflowlinkbase(2), 2);
+  EXPECT_EQ(gar_dynamiccoreint(10), 5);
+  model(2, {}, {}, {});
+  EXPECT_EQ(gar_dynamiccoreint(10), 0);
+  finish();
+  EXPECT_EQ(fluid(1, 1), (Entries{{2, 1}}));
+  EXPECT_EQ(fluid(2, 1), (Entries{{1, 1}, {3, 2}}));
+  EXPECT_EQ(fluid(3, 1), (Entries{{2, 2}}));
+  // The link's pair in its own direction: from 31 (fluid 3) to 12 (fluid 2).
+  EXPECT_EQ(gar_massflowlinkcondnodepairs(3), 3);
+  EXPECT_EQ(gar_massflowlinkcondnodepairs(4), 2);
+  EXPECT_EQ(gar_fluidnodemodelnums(1), 1);
+  EXPECT_EQ(gar_fluidnodemodelnums(3), 2);
+  for (int i = 1; i <= flfill; ++i) EXPECT_NE(gar_pcsfluid(i), -1) << "placeholder left at word " << i;
+}
+
+TEST_F(Pcs, LinkInsertionOutOfSpaceReportsStorageError) {
+  // The lists fill the array exactly: no room for the link entries.
+  alloc({.nt = 4, .ngl = 3, .ngf = 1, .nm = 2, .lold = 32});
+  two_models();
+  model(1, {{1, 9}}, {}, {});
+  links(1, 1, {{0, 9, 1, 6}});
+  links(3, 1, {{1, 5, 0, 9}});
+  model(2, {{5, 6}}, {}, {});
+  int st = 0;
+  auto& core = gar_dynamiccoreint;
+  SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums, CTextVec1(gar_modelnames),
+         core, st);
+  ASSERT_EQ(st, 0);
+  SLKPTS(sz.dystor, 0, 4, core, st);
+  ASSERT_EQ(st, 0);
+  SLKCTR(sz.dystor, FLAGS(24), thfill, 0, 4, core, gar_pcsthermalold, gar_pcsptrsthermalold, st);
+  EXPECT_EQ(st, 11);
+}
+
+TEST_F(Pcs, UnknownLinkNodeEndsTheLoadWithTheLinkDiagnostic) {
+  alloc({.nt = 4, .ngl = 3, .ngf = 1, .nm = 2});
+  two_models();
+  gar_modelnames(2) = "SUBMOD";
+  model(1, {{1, 9}}, {}, {});
+  links(1, 1, {{0, 9, 1, 77}});
+  model(2, {{5, 6}}, {}, {});
+  int st = 0, exit_status = -1;
+  testing::internal::CaptureStdout();
+  try {
+    SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums,
+           CTextVec1(gar_modelnames), gar_dynamiccoreint, st);
+  } catch (const plat::ProcessExit& e) {
+    exit_status = e.status;
+  }
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(exit_status, 1);
+  EXPECT_NE(out.find("Error in reading model SUBMOD"), std::string::npos) << out;
+  EXPECT_NE(out.find("UPDATE INTER-MODEL LINKS"), std::string::npos) << out;
+}
+
+TEST_F(Pcs, FluidNodeModelMapPassesOverModelsWithoutFluidNodes) {
+  alloc({.nf = 2, .nm = 3});
+  bases(md_fluidnodebase, {0, 0, 0, 2});
+  SETFNM(gar_modeldirectory, 3, 2, gar_fluidnodemodelnums);
+  EXPECT_EQ(gar_fluidnodemodelnums(1), 3);
+  EXPECT_EQ(gar_fluidnodemodelnums(2), 3);
+}
+
+TEST_F(Pcs, ArrayDescriptorsAreRebasedAndCheckedAgainstTheirLimits) {
+  // Descriptors: type 2 at 1 (value at 5), type 4 at 3 (int 1, real 2, two characters 3, 4).
+  std::vector<int> info = {2, 5, 4, 1, 0, 2, 2, 3, 4, 0, 0, 0};
+  std::vector<int> ptrs = {1, 3};
+  int words[8] = {10, 100, 200, 3, 30, 1000, 1000, 1000};
+  int st = -1;
+  // The pointers of this model are relative: shift 0 here, the descriptor list already global.
+  words[0] = 0;
+  SAPTUP(plat::Vec1<int>(words, 8), 133, 1, 2, plat::Vec1<int>(info.data(), 12), plat::Vec1<int>(ptrs.data(), 2), st);
+  EXPECT_EQ(st, 0);
+  EXPECT_EQ(info[1], 205);
+  EXPECT_EQ(info[3], 101);
+  EXPECT_EQ(info[5], 202);
+  EXPECT_EQ(info[7], 3 + 3 * 133);
+  EXPECT_EQ(info[8], 4 + 3 * 133);
+  EXPECT_EQ(words[3], 3);  // restored
+  // A value beyond its limit, or an unknown type, stops with status 3.
+  std::vector<int> bad = {1, 999, 7, 0};
+  std::vector<int> p2 = {1, 3};
+  int w2[8] = {0, 5, 0, 0, 4, 1000, 1000, 1000};
+  SAPTUP(plat::Vec1<int>(w2, 8), 133, 1, 2, plat::Vec1<int>(bad.data(), 4), plat::Vec1<int>(p2.data(), 2), st);
+  EXPECT_EQ(st, 3);
+  EXPECT_EQ(bad[1], 999);
+  w2[5] = 10000;
+  SAPTUP(plat::Vec1<int>(w2, 8), 133, 1, 2, plat::Vec1<int>(bad.data(), 4), plat::Vec1<int>(p2.data(), 2), st);
+  EXPECT_EQ(st, 3);
+  EXPECT_EQ(bad[1], 1004);
+}
+
+TEST_F(Pcs, CopyOfRealsAndNodeLookups) {
+  std::vector<double> a = {1.5, 2.5, 3.5}, b(3, 0.0);
+  int st = -1;
+  SCOPYD(plat::Vec1<const double>(a.data(), 3), 0, st, plat::Vec1<double>(b.data(), 3));
+  EXPECT_EQ(st, 1);
+  EXPECT_EQ(b[0], 0.0);
+  SCOPYD(plat::Vec1<const double>(a.data(), 3), 3, st, plat::Vec1<double>(b.data(), 3));
+  EXPECT_EQ(st, 0);
+  EXPECT_EQ(b, a);
+  std::vector<int> nums = {4, 8, 15}, words = {15, 4};
+  SGVNOD(plat::Vec1<int>(words.data(), 2), 2, plat::Vec1<const int>(nums.data(), 3), 3, 10, st);
+  EXPECT_EQ(st, 0);
+  EXPECT_EQ(words, (std::vector<int>{13, 11}));
+  words = {16};
+  SGVNOD(plat::Vec1<int>(words.data(), 1), 1, plat::Vec1<const int>(nums.data(), 3), 3, 10, st);
+  EXPECT_EQ(st, 1);
+  int pos = 0;
+  PNDPOS(plat::Vec1<const int>(nums.data(), 3), 2, 2, 15, pos, st);
+  EXPECT_EQ(st, 0);
+  EXPECT_EQ(pos, 3);
+  PNDPOS(plat::Vec1<const int>(nums.data(), 3), 2, 0, 15, pos, st);
+  EXPECT_EQ(st, 1);
+}
+
+}  // namespace
