@@ -20,8 +20,10 @@
 #include "modeldata/global_arrays.h"
 #include "modeldata/global_records.h"
 #include "parameters/parameter_cases.h"
+#include "platform/format.h"
 #include "platform/text.h"
 #include "thermal/node_copies.h"
+#include "thermal/steady_state.h"
 
 void write_plate_files();  // plate_files.cpp
 
@@ -50,14 +52,9 @@ void EXECTN() {
   GLOR.RELXCA = 0.01f;
   GLOI.NLOOP = 500;
   GLOI.PRGFBK = 1;
-  // Until the library's steady-state solution is in place, the statements
-  // run one pass of the blocks in the order a steady solution runs them.
-  GLOC.SOLVER = "SSTH";
-  GLOI.LOOPCT = 1;
-  V10001();
-  V20001();
-  OUTPUT();
-  GLOC.SOLVER = "";
+  GLOR.INBALA = 0.01f;
+  GLOR.INBALR = 0.001f;
+  SOLVFM();
   GLOR.TIMEND = gar_userconstvaluesreal(md_realuserconstbase(1) + 1);
   GLOR.DTIMEI = GLOR.TIMEND / 100;
   GLOR.OUTINT = GLOR.TIMEND / 10;
@@ -95,7 +92,13 @@ void V20001() {
 void OUTPUT() {
   if (!plat::text_eq(GLOC.OUTIME.view(), "ALL")) return;
   GLOC.OPBLOK = "OUTPUTS";
-  // OUTPUTS: no statements yet
+  // OUTPUTS: the temperatures, one line per node
+  plat::write_formatted(6, "(/, 1X, 'STEADY STATE AFTER', I5, ' PASSES, ENBALA =', 1P, E11.3, ', ENBALR =', E11.3)",
+                        GLOI.LOOPCT, GLOR.ENBALA, GLOR.ENBALR);
+  plat::write_formatted(6, "(/, 1X, '      NODE  LABEL                           T')");
+  for (int i = md_thermalnodebase(1) + 1; i <= md_thermalnodebase(2); ++i)
+    plat::write_formatted(6, "(1X, I10, 2X, A24, F12.4)", gar_thermalnodenums(i), gar_thermalnodelabels(i),
+                          gar_thermalnodetemps(i));
   GLOC.OPBLOK = "";
   PARWRT("OUTPUTS");
 }
