@@ -18,6 +18,7 @@
 #include "casedata/acda_arrays_load.h"
 #include "executive/char_pool.h"
 #include "executive/diagnostics.h"
+#include "modeldata/connection_lists.h"
 #include "modeldata/control_constants.h"
 #include "modeldata/entity_loaders.h"
 #include "modeldata/global_arrays.h"
@@ -323,6 +324,130 @@ TEST_F(Load, TiedNodesBecomeTheNodeCopyList) {
   EXPECT_EQ(gar_thermalnodestatuses(4), "C");
   EXPECT_EQ(gar_thermalnodestatusescopy(4), "C");
   EXPECT_EQ(gar_pcsptrsthermal(2, 2), 0);
+}
+
+TEST_F(Load, FluidNodesAndAMassFlowLinkLoad) {
+  // Two thermal nodes 1, 2; two fluid nodes 101, 102 joined by one mass-flow
+  // link; GL 1 joins the thermal nodes, GL 2 thermal node 2 and fluid node 101.
+  const int flags[41] = {2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
+                         0, 0, 100, 2, 1, 133, 3000, 1, 0, 0, 2, 1, 0, 100, 1, 0, 0, 0, 0, 0};
+  set_flags(flags);
+  mdbw::Database db;
+  db.name = "FLUIDMOD";
+  auto& m = db.add_model("FLUIDMOD", 0);
+  m.ints(1, {1, 2});
+  for (int k : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 72, 73, 74, 96, 97, 98}) m.reals(k, {1.0, 2.0});
+  m.texts(12, 24, {"T1", "T2"}).texts(13, 1, {"D", "D"});
+  m.reals(14, {2.0, 3.0}).texts(18, 1, {"A", "A"});
+  m.id_card({1, 0, 0});
+  ControlValues cc;
+  m.control_constants(cc.v);
+  m.ints(69, {1, 2, 2, 101});
+  m.ints(201, {101, 102});
+  for (int k = 202; k <= 215; ++k) m.reals(k, {k + 0.25, k + 0.5});
+  m.texts(216, 24, {"WATER", "WATER"}).texts(217, 24, {"F1", "F2"}).texts(218, 1, {"D", "D"});
+  m.ints(219, {101, 102}).reals(220, {0.2}).reals(222, {0.7}).texts(223, 1, {"A"});
+  for (int k : {231, 233, 234, 235, 236, 237, 238}) m.reals(k, {k + 0.125, k + 0.375});
+  m.texts(232, 4, {"SP", "SP"}).texts(239, 4, {"PH", "PT"});
+  ASSERT_EQ(load(db, "FLUIDMOD"), 0) << listing();
+
+  EXPECT_EQ(gar_fluidnodenums(2), 102);
+  EXPECT_EQ(gar_fluidnodepressures(1), 205.25);
+  EXPECT_EQ(gar_fluidnodecoordsz(2), 215.5);
+  EXPECT_EQ(gar_fluidnodefluidtypes(1), "WATER");
+  EXPECT_EQ(gar_fluidnodestatedescriptors(2), "PT");
+  EXPECT_EQ(gar_fluidnodevolumechangerates(2), 238.375);
+  EXPECT_EQ(gar_massflowlinkflowrates(1), 0.2);
+  EXPECT_EQ(gar_massflowlinkfittinglosses(1), 0.7);
+  EXPECT_EQ(md_fluidnodebase(2), 2);
+  EXPECT_EQ(md_massflowlinkbase(2), 1);
+  // Run-time fluid state set by the load.
+  EXPECT_EQ(gar_fluidnodevolumecontrolflags(2), "A");
+  EXPECT_EQ(gar_massflowlinktypes(1), 1);
+  EXPECT_EQ(gar_fluidnodemodelnums(1), 1);
+  EXPECT_EQ(gar_fluidnodemodelnums(2), 1);
+  // The link's node pair holds fluid indices.
+  EXPECT_EQ(gar_massflowlinkcondnodepairs(1), 1);
+  EXPECT_EQ(gar_massflowlinkcondnodepairs(2), 2);
+  // Thermal node 2 lists thermal node 1 and fluid node 101 (written NT + 1).
+  EXPECT_EQ(entries(2, 1), (std::set<std::pair<int, int>>{{1, 1}, {3, 2}}));
+  // Fluid node 1: the link to fluid node 2 (sub-list 1), GL 2 to thermal node 2 (sub-list 2).
+  std::set<std::vector<int>> got;
+  int kind = 0, pos = 0, cond = 0, neighbour = 0;
+  for (int guard = 0; guard < 20; ++guard) {
+    SFUNPK(1, 0, 0, 0, 1, gar_thermalnodestatuses.view(), gar_pcsfluid.view(), gar_pcsptrsfluid.view(), kind, pos,
+           cond, neighbour);
+    if (neighbour == 0) break;
+    got.insert({kind, neighbour, cond});
+  }
+  EXPECT_EQ(got, (std::set<std::vector<int>>{{1, 2, 1}, {2, 2, 2}}));
+}
+
+// A main model with fluid nodes 101, 102 and one link; submodel SUB with
+// fluid node 5 and a mass-flow link from node 102 of the main model to it.
+mdbw::Database fluid_link_database(int far_model, int far_node) {
+  mdbw::Database db;
+  db.name = "MFLINK";
+  auto& m = db.add_model("MFLINK", 0);
+  m.ints(1, {1, 2});
+  for (int k : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 72, 73, 74, 96, 97, 98}) m.reals(k, {1.0, 2.0});
+  m.texts(12, 24, {"T1", "T2"}).texts(13, 1, {"D", "D"});
+  m.id_card({0, 0, 0});
+  m.control_constants(ControlValues().v);
+  m.ints(201, {101, 102});
+  for (int k = 202; k <= 215; ++k) m.reals(k, {1.0, 2.0});
+  m.texts(216, 24, {"WATER", "WATER"}).texts(217, 24, {"F1", "F2"}).texts(218, 1, {"D", "D"});
+  m.ints(219, {101, 102}).reals(220, {0.2});
+  m.ints(224, {0, 102, far_model, far_node}).reals(225, {0.3}).texts(228, 1, {"A"});
+  for (int k : {231, 233, 234, 235, 236, 237, 238}) m.reals(k, {0.5, 0.5});
+  m.texts(232, 4, {"SP", "SP"}).texts(239, 4, {"PH", "PH"});
+  auto& b = db.add_model("SUB", 1);
+  b.id_card({0, 0, 0});
+  b.control_constants({1.0, 1.0});
+  b.ints(201, {5});
+  for (int k = 202; k <= 215; ++k) b.reals(k, {9.0});
+  b.texts(216, 24, {"WATER"}).texts(217, 24, {"S5"}).texts(218, 1, {"D"});
+  for (int k : {231, 233, 234, 235, 236, 237, 238}) b.reals(k, {0.5});
+  b.texts(232, 4, {"SP"}).texts(239, 4, {"PH"});
+  return db;
+}
+
+const int kFluidLinkFlags[41] = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
+                                 0, 0, 100, 2, 2, 133, 3000, 1, 0, 0, 3, 2, 0, 100, 1, 0, 0, 0, 0, 0};
+
+TEST_F(Load, InterModelMassFlowLinkJoinsBothFluidLists) {
+  set_flags(kFluidLinkFlags);
+  ASSERT_EQ(load(fluid_link_database(1, 5), "MFLINK"), 0) << listing();
+  // The link follows the main model's own link: index 2, ends fluid 2 and 3.
+  EXPECT_EQ(md_massflowlinkbase(2), 2);
+  EXPECT_EQ(gar_massflowlinkflowrates(2), 0.3);
+  EXPECT_EQ(gar_massflowlinkstatuses(2), "A");
+  EXPECT_EQ(gar_massflowlinkcondnodepairs(3), 2);
+  EXPECT_EQ(gar_massflowlinkcondnodepairs(4), 3);
+  EXPECT_EQ(gar_fluidnodemodelnums(3), 2);
+  auto links_of = [](int node) {
+    std::set<std::pair<int, int>> out;
+    int kind = 0, pos = 0, cond = 0, neighbour = 0;
+    for (int guard = 0; guard < 20; ++guard) {
+      SFUNPK(1, 0, 0, 0, node, gar_thermalnodestatuses.view(), gar_pcsfluid.view(), gar_pcsptrsfluid.view(), kind,
+             pos, cond, neighbour);
+      if (neighbour == 0) break;
+      if (kind == 1) out.insert({neighbour, cond});
+    }
+    return out;
+  };
+  EXPECT_EQ(links_of(2), (std::set<std::pair<int, int>>{{1, 1}, {3, 2}}));
+  EXPECT_EQ(links_of(3), (std::set<std::pair<int, int>>{{2, 2}}));
+}
+
+TEST_F(Load, MassFlowLinkToANodeThatIsNotThere) {
+  set_flags(kFluidLinkFlags);
+  EXPECT_EQ(load(fluid_link_database(1, 6), "MFLINK"), 101);
+  const std::string want = fatal_box("Error in reading model SUB" + std::string(21, ' ') +
+                                         "(  2)@Failed updating F nodes  Zerror =  1",
+                                     5, "LOADB ");
+  const std::string got = dir_.read("listing.txt");
+  EXPECT_TRUE(ends_with(got, want)) << got;
 }
 
 // ---------------------------------------------------------------------------
