@@ -193,7 +193,7 @@ TEST(TextUtils, SearchesOutsideQuotesAndBrackets) {
 }
 
 TEST(TextUtils, IntegerToTextAgreesWithFortranI11) {
-  // Golden I11 fields written by gfortran (tools/gen_int_fields.f90).
+  // Golden I11 fields written by gfortran (tools/golden/int_fields.f90).
   std::ifstream in(tna_test::data_path("diagnostics/int_fields.txt"));
   std::string row;
   int checked = 0;

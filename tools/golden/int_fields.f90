@@ -1,8 +1,7 @@
 ! Golden table of integer edit descriptors used by the text utilities and the
 ! diagnostic boxes: for each value, the I11 field (integer to text), the I4
 ! field (message counter) and the I3 field (message code), each between bars.
-! Build and run: gfortran -o /tmp/gen_int_fields tools/gen_int_fields.f90 &&
-!   /tmp/gen_int_fields > tests/data/diagnostics/int_fields.txt
+! Regenerate with tools/golden/regen.sh (writes tests/data/diagnostics/int_fields.txt).
 program gen_int_fields
   implicit none
   integer, parameter :: n = 22

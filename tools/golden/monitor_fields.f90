@@ -1,7 +1,6 @@
 ! Golden table of the number fields of the progress monitor: for each real its
 ! 64-bit pattern (Z16) and its ES22.15 field; for each integer its I10 field.
-! Build and run: gfortran -o /tmp/gen_monitor_fields tools/gen_monitor_fields.f90 &&
-!   /tmp/gen_monitor_fields > tests/data/run/monitor_fields.txt
+! Regenerate with tools/golden/regen.sh (writes tests/data/run/monitor_fields.txt).
 program gen_monitor_fields
   implicit none
   integer, parameter :: dp = kind(1.0d0)
