@@ -627,6 +627,25 @@ TEST_F(Pcs, UnknownLinkNodeEndsTheLoadWithTheLinkDiagnostic) {
   EXPECT_NE(out.find("UPDATE INTER-MODEL LINKS"), std::string::npos) << out;
 }
 
+TEST_F(Pcs, LargeChainIsBuiltByBothBuildersInLinearTime) {
+  // 60000 nodes in a chain of GL conductors plus a GF return: a per-node
+  // rescan of the conductors would take minutes here.
+  constexpr int n = 60000;
+  for (int pass = 0; pass < 2; ++pass) {
+    gar_deallocate_all();
+    alloc({.nt = n, .ngl = n - 1, .ngf = 1, .lold = 10 * n + 20});
+    one_model_nodes(n, n - 1, 0, 1);
+    Pairs gl;
+    for (int i = 1; i < n; ++i) gl.emplace_back(i, i + 1);
+    model(1, gl, {}, {{n, 1}}, pass == 0 ? std::array<int, 3>{0, 0, 0} : std::array<int, 3>{0, 0, 1});
+    finish();
+    EXPECT_EQ(linked(n / 2, 1), (Entries{{n / 2 - 1, n / 2 - 1}, {n / 2 + 1, n / 2}}));
+    EXPECT_EQ(compact(1, 3), (Entries{{n, 1}}));
+    EXPECT_EQ(compact(n, 3), (Entries{{1, -1}}));
+    EXPECT_EQ(compact(n, 1), (Entries{{n - 1, n - 1}}));
+  }
+}
+
 TEST_F(Pcs, FluidNodeModelMapPassesOverModelsWithoutFluidNodes) {
   alloc({.nf = 2, .nm = 3});
   bases(md_fluidnodebase, {0, 0, 0, 2});
