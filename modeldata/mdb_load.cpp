@@ -271,7 +271,7 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
   }
 
   if (status == 0) {
-    acda_open(first.name, 24);
+    acda_open(gar_modelnames(1).view(), 24);
     for (int m = 1; m <= nm; ++m) {
       failed_model = m;
       failed_name = gar_modelnames(m).view();

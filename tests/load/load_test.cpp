@@ -26,6 +26,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"
+#include "load/acd_fixture.h"
 #include "tools/fuzz/load_harness.h"
 #include "tools/mdb_writer.h"
 
@@ -303,6 +304,23 @@ TEST_F(Load, TwoModelsWithALinkAndASkipBlock) {
   EXPECT_EQ(md_arraybase(2), 1);
   EXPECT_EQ(LOCI(1, 2), 3);
   EXPECT_EQ(PRTINF(1), 60);
+}
+
+TEST_F(Load, ArrayValuesOfTheAnalysisCaseFileFollowTheDatabaseValues) {
+  load_harness::set_flags();
+  FLAGS(20) = 3 + 2;  // the run driver adds the file's real array values
+  hid_t f = H5Fcreate("FUZZMOD.acd", H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+  acd_fixture::write_arrays(f, {acd_fixture::record("ARR", 2, 2, 0, 0, 0, 0)}, {40.0, 50.0}, 0);
+  H5Fclose(f);
+  ASSERT_EQ(load(load_harness::good_database(), load_harness::kModel), 0) << listing();
+  // Three values of the database, then the file's two.
+  EXPECT_EQ(gar_arrayvaluesreal(3), 3.0);
+  EXPECT_EQ(gar_arrayvaluesreal(4), 40.0);
+  EXPECT_EQ(gar_arrayvaluesreal(5), 50.0);
+  // ARR's descriptor (pointer 0) now gives the file's size and first position.
+  EXPECT_EQ(gar_arrayinfolist(1), 2);
+  EXPECT_EQ(gar_arrayinfolist(2), 4);
+  EXPECT_EQ(listing().find("Cannot open ACD file"), std::string::npos);
 }
 
 TEST_F(Load, TiedNodesBecomeTheNodeCopyList) {
