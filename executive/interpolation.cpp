@@ -591,13 +591,16 @@ double INTRP2(double x1, double x2, int narray, int order) {
     return 0.0;
   }
   const plat::Vec1<const int> s = gar_arrayvaluesint.view().from(ipos, nvalues);
-  // The variable order must name variables 1 and 2 once each.
+  // The variable order places the arguments: table variable S(2) gets x1,
+  // S(3) gets x2. An order naming a variable the table does not have cannot
+  // place them at all; one naming the same variable twice is placed and then
+  // refused by the walk, whose check of the order's sum reports it.
   const int v1 = nvalues >= 3 ? s(2) : 0, v2 = nvalues >= 3 ? s(3) : 0;
-  if (!((v1 == 1 && v2 == 2) || (v1 == 2 && v2 == 1))) {
+  if (v1 < 1 || v1 > 2 || v2 < 1 || v2 > 2) {
     SETERX(kFetchFailed, 4, 3, "INTRP2");
     return 0.0;
   }
-  double xv[2];
+  double xv[2] = {0.0, 0.0};
   xv[v1 - 1] = x1;
   xv[v2 - 1] = x2;
   double value = 0.0;

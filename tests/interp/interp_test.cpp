@@ -395,6 +395,28 @@ TEST_F(Interp, ArrayKindMismatches) {
                                           {"FATAL ERROR", "Failed in FETCH routine", "INTRP2", 3}}));
 }
 
+TEST_F(Interp, VariableOrderOfTwoVariableTables) {
+  // The example table of two variables with its variable order S(2), S(3)
+  // replaced. An order that names one variable twice has the wrong sum: the
+  // walk reports it as a wrong table entry (check 7). An order naming a
+  // variable the table does not have cannot place the arguments at all.
+  const std::vector<double> r = {0, 1, 0, 1, 2, 1, 2, 3, 4, 5, 6};
+  struct Case {
+    int v1, v2;
+    Msg msg;
+  };
+  const Msg sum{"FATAL ERROR", "Wrong entry in table", "LADTAB", 7};
+  const Msg fetch{"FATAL ERROR", "Failed in FETCH routine", "INTRP2", 3};
+  const std::vector<Case> cases = {{1, 1, sum}, {2, 2, sum}, {0, 3, fetch}, {3, 0, fetch}, {-1, 4, fetch}};
+  for (const Case& c : cases) {
+    ArrayModel am;
+    const int a = am.add_table(2, {0, c.v1, c.v2, 2, 2, 1, -3, 3, 6}, r);
+    am.install();
+    EXPECT_EQ(exit_status([&] { INTRP2(0.5, 0.5, a, 1); }), 1) << c.v1 << " " << c.v2;
+    EXPECT_EQ(messages(), std::vector<Msg>{c.msg}) << c.v1 << " " << c.v2;
+  }
+}
+
 TEST_F(Interp, InvalidArraysEndTheRun) {
   ArrayModel am;
   am.add_points({0, 0, 1, 10});
