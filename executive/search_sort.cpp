@@ -248,6 +248,113 @@ void short_sort(int nk, int n, int* t, int& status) {
   }
 }
 
+// ---- stable in-place sort of a long run ----
+//
+// The short-run sort never moves a record past one that compares equal, so
+// its result is the one stable order of the run. Once the boundary stack is
+// full the sort hands it runs of any length, where its passes would cost
+// O(n^2) (descending input gets there after 98 partitions); these helpers give
+// the same stable order in place in O(n log^2 n): insertion-sorted blocks
+// merged by rotations. Records are indexed from 0 within the run.
+
+inline int* rec0(int* t, int nk, int r) { return t + static_cast<std::ptrdiff_t>(r) * nk; }
+inline bool before(int* t, int nk, int a, int b) { return cmp_abs(rec0(t, nk, a), rec0(t, nk, b), nk) < 0; }
+
+void swap_records(int* t, int nk, int a, int b) {
+  std::swap_ranges(rec0(t, nk, a), rec0(t, nk, a) + nk, rec0(t, nk, b));
+}
+
+// Exchanges records a..a+n-1 with b..b+n-1.
+void swap_record_ranges(int* t, int nk, int a, int b, int n) {
+  std::swap_ranges(rec0(t, nk, a), rec0(t, nk, a + n), rec0(t, nk, b));
+}
+
+// Records a..m-1 and m..b-1 change places, each keeping its order.
+void rotate_records(int* t, int nk, int a, int m, int b) {
+  int i = m - a, j = b - m;
+  while (i != j) {
+    if (i > j) {
+      swap_record_ranges(t, nk, m - i, m, j);
+      i -= j;
+    } else {
+      swap_record_ranges(t, nk, m - i, m + j - i, i);
+      j -= i;
+    }
+  }
+  swap_record_ranges(t, nk, m - i, m, i);
+}
+
+void insertion_records(int* t, int nk, int a, int b) {
+  for (int i = a + 1; i < b; ++i)
+    for (int j = i; j > a && before(t, nk, j, j - 1); --j) swap_records(t, nk, j, j - 1);
+}
+
+// Stable merge of the ordered runs a..m-1 and m..b-1 (SymMerge of Kim and Kutzner).
+void merge_records(int* t, int nk, int a, int m, int b) {
+  if (m - a == 1) {
+    int i = m, j = b;
+    while (i < j) {
+      const int h = i + (j - i) / 2;
+      if (before(t, nk, h, a)) i = h + 1;
+      else j = h;
+    }
+    for (int k = a; k < i - 1; ++k) swap_records(t, nk, k, k + 1);
+    return;
+  }
+  if (b - m == 1) {
+    int i = a, j = m;
+    while (i < j) {
+      const int h = i + (j - i) / 2;
+      if (!before(t, nk, m, h)) i = h + 1;
+      else j = h;
+    }
+    for (int k = m; k > i; --k) swap_records(t, nk, k, k - 1);
+    return;
+  }
+  const int mid = a + (b - a) / 2;
+  const int n = mid + m;
+  int start, r;
+  if (m > mid) {
+    start = n - b;
+    r = mid;
+  } else {
+    start = a;
+    r = m;
+  }
+  const int p = n - 1;
+  while (start < r) {
+    const int c = start + (r - start) / 2;
+    if (!before(t, nk, p - c, c)) start = c + 1;
+    else r = c;
+  }
+  const int end = n - start;
+  if (start < m && m < end) rotate_records(t, nk, start, m, end);
+  if (a < start && start < mid) merge_records(t, nk, a, start, mid);
+  if (mid < end && end < b) merge_records(t, nk, mid, end, b);
+}
+
+// The n records of the run at t, in the order the short-run sort gives them.
+void stable_sort_records(int* t, int nk, int n) {
+  constexpr int kBlock = 20;
+  int a = 0, b = kBlock;
+  while (b <= n) {
+    insertion_records(t, nk, a, b);
+    a = b;
+    b += kBlock;
+  }
+  insertion_records(t, nk, a, n);
+  for (int block = kBlock; block < n; block *= 2) {
+    a = 0;
+    b = 2 * block;
+    while (b <= n) {
+      merge_records(t, nk, a, a + block, b);
+      a = b;
+      b += 2 * block;
+    }
+    if (const int m = a + block; m < n) merge_records(t, nk, a, m, n);
+  }
+}
+
 }  // namespace
 
 void SOFNDI(plat::Vec1<const int> list, int n, int key, int& status, int& found, int& position) {
@@ -408,7 +515,10 @@ void SSMSRT(int nk, int n, plat::Vec1<int> table, int& status, int& duplicate) {
   if (n < 2) return;
   status = 0;
   if (nk < 1) {
+    // The first comparison fails; the duplicate check that follows still
+    // clears a flag that asked for it.
     status = -1;
+    if (duplicate != 0) duplicate = 0;
     return;
   }
   if (nk > kSortRecordWords || n > records_in(table.size(), nk)) {
@@ -445,8 +555,13 @@ void SSMSRT(int nk, int n, plat::Vec1<int> table, int& status, int& duplicate) {
     const int d = m[j] - m[j + 1];
     if (d <= 2) {
       --j;
-    } else if (d <= 7 || j >= 99) {
+    } else if (d <= 7) {
       short_sort(nk, d - 1, rec(t, nk, m[j + 1] + 1), status);
+      --j;
+    } else if (j >= 99) {
+      // The stack is full: the run is sorted whole, in the order the short-run
+      // sort would give it, without its quadratic passes.
+      stable_sort_records(rec(t, nk, m[j + 1] + 1), nk, d - 1);
       --j;
     } else {
       partition = true;
