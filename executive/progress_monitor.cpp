@@ -108,7 +108,8 @@ std::string real_field(double v) {
   if (SDUNDF(v)) v = 0.0;
   constexpr int kWidth = 22;
   if (std::isnan(v)) return std::string(kWidth - 3, ' ') + "NaN";
-  if (std::isinf(v)) return std::string(kWidth - 9, ' ') + (v < 0 ? "-Infinity" : "+Infinity");
+  // As the Fortran edit writes them: a sign only for the negative one.
+  if (std::isinf(v)) return v < 0 ? std::string(kWidth - 9, ' ') + "-Infinity" : std::string(kWidth - 8, ' ') + "Infinity";
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.15E", v);
   // buf: [-]d.dddddddddddddddE+xx[x]

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -97,6 +98,21 @@ TEST(MonitorFields, UndefinedRealIsWrittenAsZero) {
   ASSERT_TRUE(SDUNDF(undefined));
   EXPECT_EQ(prm::real_field(undefined), " 0.000000000000000E+00");
   EXPECT_EQ(prm::int_field(2147483647), "2147483647");
+}
+
+TEST(MonitorFields, NonFiniteValuesAsGfortranWritesThem) {
+  // gfortran's ES22.15 output of these values.
+  struct Case {
+    double v;
+    const char* field;
+  };
+  const Case cases[] = {
+      {std::numeric_limits<double>::infinity(), "              Infinity"},
+      {-std::numeric_limits<double>::infinity(), "             -Infinity"},
+      {std::numeric_limits<double>::quiet_NaN(), "                   NaN"},
+      {-std::numeric_limits<double>::quiet_NaN(), "                   NaN"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(prm::real_field(c.v), c.field) << c.v;
 }
 
 TEST_F(MonitorTest, SteadyStateRowsPerIterationAndEndRow) {
