@@ -300,8 +300,9 @@ void PRTWAR(int n) {
   plat::io::write_line(unit, "");
   PRTINF(2) += 4;
 
-  // The path: names up to their first blank, joined by ":", broken before a
-  // name whose separator would pass column 131.
+  // The path: names up to their first blank, each followed by its separator
+  // (":", a blank after the last), broken before a name whose separator
+  // would pass column 131.
   std::string line;
   LoopGuard guard("PRTWAR");
   for (int c = 1; c <= nc; ++c) {
@@ -315,7 +316,7 @@ void PRTWAR(int n) {
       line.clear();
     }
     line += name;
-    if (c < nc) line += ':';
+    line += c < nc ? ':' : ' ';
   }
   plat::io::write_line(unit, " " + line);
   plat::io::write_line(unit, "");

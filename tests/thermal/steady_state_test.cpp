@@ -487,11 +487,69 @@ TEST_F(SteadyState, TemperatureAboveLimitPrintsTheWarningAndEnds) {
   net.build();
   EXPECT_THROW(SOLVFM(), plat::ProcessExit);
   const std::string l = listing();
-  EXPECT_NE(l.find(" TEMPERATURE GREATER THAN 1.0E10 DETECTED\n\n AT NODE NUMBER          1 IN SUBMODEL\n\n MAIN\n\n\n"),
+  EXPECT_NE(l.find(" TEMPERATURE GREATER THAN 1.0E10 DETECTED\n\n AT NODE NUMBER          1 IN SUBMODEL\n\n MAIN \n\n\n"),
             std::string::npos)
       << l;
   EXPECT_TRUE(has_message(l, "SOLVFM: Temperature > 1.0D10 detected"));
   EXPECT_TRUE(has_reference(l, "S3slve", 2));
+}
+
+// Seven nested models (model m at level m - 1 owns thermal node m, user
+// number 100 + m): the model of a node is found from the directory and the
+// path of names breaks before a separator that would pass column 131.
+TEST_F(SteadyState, TemperatureWarningNamesTheModelPath) {
+  int larrinfo = 0, dystor = 8, mdrows = md_numslots, lpcsfluid = 1, lpcsth = 1, lpcsold = 1, zero = 0, one = 1;
+  int ncc = gcc_num_all, nm = 7, nt = 7;
+  gar_deallocate_all();
+  gar_allocate(larrinfo, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, zero, ncc, zero, zero, zero, zero, zero, zero,
+               zero, zero, zero, zero, zero, zero, zero, zero, nm, nt, zero, zero, zero, one);
+  FLAGS = FlagsRecord{};
+  FLAGS(1) = nt;
+  FLAGS(26) = nm;
+  const std::string names[7] = {"MAIN WITH A BLANK",        "SECOND_LEVEL_MODEL_NAME2", "THIRD_LEVEL_MODEL_NAME_3",
+                                "FOURTH_LEVEL_MODEL_NAME4", "FIFTH_LEVEL_MODEL_NAME_5", "SIXTH_LEVEL_MODEL_NAME_6",
+                                "SEVENTH_LEVEL_MODEL_NAM7"};
+  for (int m = 1; m <= nm; ++m) {
+    md_level(m) = m - 1;
+    md_subtreesize(m) = nm - m + 1;
+    md_thermalnodebase(m) = m - 1;
+    gar_modelnames(m) = names[m - 1];
+    gar_thermalnodenums(m) = 100 + m;
+  }
+  md_thermalnodebase(nm + 1) = nt;
+  const std::string head = " TEMPERATURE GREATER THAN 1.0E10 DETECTED\n\n AT NODE NUMBER ";
+  struct Case {
+    int node;
+    std::string path;  // the lines after the two header lines
+    int lines;
+  } cases[] = {
+      {1, " MAIN \n\n\n", 7},
+      {4, " MAIN:SECOND_LEVEL_MODEL_NAME2:THIRD_LEVEL_MODEL_NAME_3:FOURTH_LEVEL_MODEL_NAME4 \n\n\n", 7},
+      // The sixth name's ":" lands in column 130; the seventh's would pass 131.
+      {7,
+       " MAIN:SECOND_LEVEL_MODEL_NAME2:THIRD_LEVEL_MODEL_NAME_3:FOURTH_LEVEL_MODEL_NAME4:FIFTH_LEVEL_MODEL_NAME_5:"
+       "SIXTH_LEVEL_MODEL_NAME_6:\n SEVENTH_LEVEL_MODEL_NAM7 \n\n\n",
+       8},
+  };
+  for (const Case& c : cases) {
+    fresh_listing();
+    PRTINF(2) = 20;
+    PRTWAR(c.node);
+    char number[16];
+    std::snprintf(number, sizeof number, "%10d", 100 + c.node);
+    EXPECT_EQ(listing(), head + number + " IN SUBMODEL\n\n" + c.path) << c.node;
+    EXPECT_EQ(PRTINF(2), 20 + c.lines) << c.node;
+  }
+  // Too few lines left for the block (nc = 7 needs (7 + 4) / 5 + 4 = 6): a new
+  // page and the solution header come first.
+  fresh_listing();
+  GLOC.SOLVER = "SSTH";
+  PRTINF(2) = PRTINF(1) - 5;
+  PRTWAR(7);
+  const std::string l = listing();
+  EXPECT_EQ(l.rfind("1\n NORVEK-QVD", 0), 0u) << l;
+  EXPECT_NE(l.find("LOOPCT ="), std::string::npos) << l;
+  EXPECT_NE(l.find(head), std::string::npos) << l;
 }
 
 TEST_F(SteadyState, NotANumberIsAFatalTemperatureError) {
