@@ -3,9 +3,11 @@
 // stop request and both ends of a run. Every run ends its process, so each
 // runs in a child process whose standard output goes to a file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -229,6 +231,49 @@ TEST_F(RunTest, MissingCaseFileIsFatalAfterTheMonitorOpened) {
   const auto mon = lines_of(dir.read("RUNMOD.MON"));
   ASSERT_EQ(mon.size(), 2u);
   EXPECT_EQ(mon[1].substr(8), ",  EXIT");
+}
+
+TEST_F(RunTest, RunFileThatCannotBeOpenedGivesItsBoxThenTheBanner) {
+  // A directory in the place of a run file makes its open fail with EISDIR;
+  // the banner is then the one of that error number.
+  struct Case {
+    const char* blocked;
+    bool with_par;
+    bool monitor;  // the monitor was opened before the failing step
+  };
+  const Case cases[] = {
+      {"RUNMOD.DMP", false, false},
+      {"RUNMOD.TRA", false, true},
+      {"RUNMOD.PAR", false, true},  // it exists, so it is opened, and that fails
+      {"RUNMOD.COM", true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.blocked);
+    write_database();
+    acdw::write_empty_case("RUNMOD.acd");
+    if (c.with_par) std::ofstream("RUNMOD.PAR") << "# no cases\n";
+    ASSERT_EQ(::mkdir(c.blocked, 0755), 0);
+    const Outcome o = in_child([] {
+      tna_test::model.execution = [] { std::fputs("[EXECUTION]", stderr); };
+      run_model();
+    });
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "");  // no case ran
+    const std::size_t box = o.out.find("Error opening file");
+    ASSERT_NE(box, std::string::npos) << o.out;
+    EXPECT_NE(o.out.find(std::string("File name = \"") + c.blocked + "\""), std::string::npos) << o.out;
+    ASSERT_GT(EISDIR, 6);  // a number without a banner of its own
+    const std::string banner = "\n\n *** FAILURE IN NORVEK GENERATED PROGRAM ***\n\n\n";
+    ASSERT_GE(o.out.size(), banner.size());
+    EXPECT_EQ(o.out.substr(o.out.size() - banner.size()), banner);
+    if (std::string(c.blocked) != "RUNMOD.DMP") EXPECT_FALSE(dir.exists("RUNMOD.DMP"));  // deleted at close-down
+    EXPECT_FALSE(std::string(c.blocked) != "RUNMOD.COM" && dir.exists("RUNMOD.COM"));
+    EXPECT_EQ(dir.exists("RUNMOD.MON"), c.monitor);
+    if (c.monitor) EXPECT_EQ(lines_of(dir.read("RUNMOD.MON")).back().substr(8), ",  EXIT");
+    if (c.with_par) EXPECT_TRUE(dir.exists("RUNMOD.PAR"));
+    ::rmdir(c.blocked);
+    for (const char* f : {"RUNMOD.MON", "RUNMOD.TRA", "RUNMOD.PAR", "RUNMOD.COM", "RUNMOD.DMP"}) std::remove(f);
+  }
 }
 
 TEST_F(RunTest, BannersByStatus) {
