@@ -62,16 +62,20 @@ void LSNTID(int nlist, int nseen, int ncodes, int code, std::string_view routine
   } else {
     ierr = 0;
     if (code == ncodes) {
+      // A code already named needs no room; one that finds no room ends the
+      // expansion, but the codes appended before it still count as named.
+      const int before = n;
       LoopGuard guard("LSNTID");
       for (int w = ncodes - 6; w <= ncodes - 1; ++w) {
         guard.pass();
-        if (w < 1 || w > marks || n >= room) {
-          no_room();
-          return;
-        }
-        if (seen(w) == 1) {
+        if (w >= 1 && w <= marks && seen(w) == 1) {
           ierr = 3;
           continue;
+        }
+        if (w < 1 || w > marks || n >= room) {
+          no_room();
+          if (n > before) condflag = 1;
+          return;
         }
         seen(w) = 1;
         list(++n) = w;

@@ -127,10 +127,32 @@ TEST_F(EntityLists, UserEntityNamesNeedUserEntities) {
 }
 
 TEST_F(EntityLists, CodesBeyondTheCallersRoomAreRefused) {
-  // Three places for six conductor codes.
-  Decoded d = decode("G", 3);
-  EXPECT_EQ(d.codes, (std::vector<int>{42, 43, 44}));
-  EXPECT_EQ(d.ierr, 7);
+  // "G" with the list nearly or wholly full: codes already named need no
+  // room, and the codes appended before the room ran out still count as
+  // conductor entities (a node sort key is then refused).
+  struct Room {
+    std::string zents;
+    int room;
+    std::vector<int> codes;
+    int condflag, sort, ierr, seen_g;
+  };
+  const std::vector<Room> rooms = {
+      {"G", 3, {42, 43, 44}, 1, 0, 7, 0},
+      {"G,T-INC", 3, {42, 43, 44}, 1, 0, 1, 0},
+      {"GL,GR,GF,GV,M,GP,G", 6, {42, 43, 44, 45, 46, 47}, 1, 0, 3, 1},
+      {"GL,GR,GF,GV,M,G", 6, {42, 43, 44, 45, 46, 47}, 1, 0, 3, 1},
+      {"GL,GR,GF,GV,M,G", 5, {42, 43, 44, 45, 46}, 1, 0, 7, 0},
+  };
+  for (const Room& r : rooms) {
+    const Decoded d = decode(r.zents, r.room);
+    EXPECT_EQ(d.codes, r.codes) << r.zents << " room " << r.room;
+    EXPECT_EQ(d.condflag, r.condflag) << r.zents << " room " << r.room;
+    EXPECT_EQ(d.nodeflag, 0) << r.zents << " room " << r.room;
+    EXPECT_EQ(d.sort, r.sort) << r.zents << " room " << r.room;
+    EXPECT_EQ(d.ierr, r.ierr) << r.zents << " room " << r.room;
+    EXPECT_EQ(d.seen[47], r.seen_g) << r.zents << " room " << r.room;
+  }
+  Decoded d;
   // Seen-flags for table codes only: a user code cannot be marked.
   d = decode("T,HEAT", 52, 48);
   EXPECT_EQ(d.codes, (std::vector<int>{2}));
