@@ -8,12 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "executive/char_pool.h"
 #include "executive/diagnostics.h"
 #include "modeldata/control_constants.h"
+#include "modeldata/global_arrays.h"
 #include "modeldata/global_records.h"
+#include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"
+#include "thermal/network_builder.h"
 
 namespace {
 
@@ -119,6 +123,87 @@ TEST_F(PageHeaders, SteadyStateHeaderJoinsAtWidth102) {
   EXPECT_EQ(l[6], "  TIMEN =      0.00      MODULE SOLVFM      LOOPCT =    12      ENBALA =    0.5000      "
                   "ENBALR = 0.0010");
   EXPECT_EQ(PRTINF(2), 10 + 5 + 4);
+}
+
+// Transient thermal header: CSGMIN's node and its model path on a "+"
+// record that lands right after " IN SUB-MODEL  "; "-CYC" in a cyclic run;
+// no node text when NCSGMN is undefined.
+TEST_F(PageHeaders, TransientHeaderWithNodeSuffix) {
+  tna_test::Network net;
+  net.node(3, 'D', 0.0).node(7, 'D', 0.0);
+  net.build();
+  ndssmd_reset_for_tests();
+  GLOC.MODULE = "SLCRNC";
+  GLOR.TIMEN = 1.5;
+  GLOR.DTIMEU = 0.25;
+  GLOR.CSGMIN = 0.05;
+  const std::string path = "+" + std::string(44, ' ') + "MAIN" + std::string(132 - 48, ' ');
+  struct Case {
+    const char* solver;
+    int ncsgmn;
+    std::vector<std::string> lines;
+    int count;
+  } cases[] = {
+      {"TRTH", 2,
+       {"", "  TIMEN =      1.50      MODULE SLCRNC      DTIMEU =    0.2500",
+        " CSGMIN = 5.000E-02  AT NODE 7 IN SUB-MODEL  ", path, "", ""},
+       6},
+      {"CYTH", 2,
+       {"", "  TIMEN =      1.50      MODULE SLCRNC-CYC  DTIMEU =    0.2500",
+        " CSGMIN = 5.000E-02  AT NODE 7 IN SUB-MODEL  ", path, "", ""},
+       6},
+      {"TRTH", kUndefined,
+       {"", "  TIMEN =      1.50      MODULE SLCRNC      DTIMEU =    0.2500", " CSGMIN = 5.000E-02", "", ""}, 5},
+  };
+  for (const Case& c : cases) {
+    plat::io::close_unit(6);
+    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+    GLOC.SOLVER = c.solver;
+    GLOI.NCSGMN = c.ncsgmn;
+    PRTINF(2) = 10;
+    PRHEAD();
+    EXPECT_EQ(listing(), c.lines) << c.solver << " " << c.ncsgmn;
+    EXPECT_EQ(PRTINF(2), 10 + c.count) << c.solver << " " << c.ncsgmn;
+  }
+  ndssmd_reset_for_tests();
+  gar_deallocate_all();
+}
+
+// One-phase fluid header of FLTMTS at a narrow width: FSTEPS on a second
+// line, then the CSGMIN line with its node, the FCSGMN line with its fluid
+// node, each followed by its path.
+TEST_F(PageHeaders, FluidHeaderWithBothNodeSuffixes) {
+  tna_test::Network net;
+  net.node(7, 'D', 0.0).fluid(50, 0.0);
+  net.build();
+  ndssmd_reset_for_tests();
+  GLOC.SOLVER = "TRFL1P";
+  GLOC.MODULE = "FLTMTS";
+  GLOR.TIMEN = 1.5;
+  GLOR.RELXMC = 0.001;
+  GLOI.FSTEPS = 12;
+  GLOR.DTIMEU = 0.25;
+  GLOR.DTCOUR = 0.5;
+  GLOR.CSGMIN = 0.05;
+  GLOI.NCSGMN = 1;
+  GLOR.FCSGMN = 2.0;
+  GLOI.FNCSGM = 2;
+  PRTINF(2) = 10;
+  PRHEAD();
+  const std::vector<std::string> expect = {
+      "",
+      "  TIMEN =      1.50      MODULE FLTMTS      RELXMC = 1.000E-03",
+      " FSTEPS =    12      DTIMEU =    0.2500      DTCOUR =    0.5000",
+      " CSGMIN = 5.000E-02  AT NODE 7 IN SUB-MODEL  ",
+      "+" + std::string(44, ' ') + "MAIN" + std::string(132 - 48, ' '),
+      " FCSGMN =    2.0000  AT NODE 50 IN SUB-MODEL  ",
+      "+" + std::string(45, ' ') + "MAIN" + std::string(132 - 49, ' '),
+      "",
+      ""};
+  EXPECT_EQ(listing(), expect);
+  EXPECT_EQ(PRTINF(2), 10 + 4 + 1 + 1 + 1 + 1 + 2);
+  ndssmd_reset_for_tests();
+  gar_deallocate_all();
 }
 
 TEST_F(PageHeaders, BlankSolverPrintsTimeOnly) {
