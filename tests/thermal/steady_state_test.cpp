@@ -599,6 +599,36 @@ TEST(EnergyBalance, Figures) {
   }
 }
 
+TEST(EnergyBalance, BoundaryExchangeIsSeenFromBothEnds) {
+  // D node 1 (source 10, at -5) between boundary 2 (at -10) and boundary 3
+  // (at 20, radiating to node 1); boundaries 2 and 3 joined by GL 1.
+  tna_test::Network net;
+  net.node(1, 'D', -5.0, 10.0).node(2, 'B', -10.0).node(3, 'B', 20.0);
+  net.gl(1, 2, 1.0);
+  net.gl(2, 3, 1.0);
+  net.gr(1, 3, 0.5);
+  net.build();
+  std::vector<std::int32_t> dm(3), dbm(3), gfm(1), glm(2), grm(1);
+  ThInts d(dm.data(), 3), db(dbm.data(), 3), gf(gfm.data(), 1), gl(glm.data(), 2), gr(grm.data(), 1);
+  SLOGST2(0, 2, 1, 3, gar_fluidiccondacts.view(), gar_linearcondacts.view(), gar_radiativecondacts.view(),
+          gar_thermalnodestatuses.view(), d, gf, gl, gr, db);
+  double a = -1, r = -1;
+  SENGBL(d, db, 3, a, r, gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), gf, gl, gr,
+         FLAGS(24), 1, 2, 1, gar_pcsthermalold.view(), gar_pcsptrsthermalold.view(),
+         gar_thermalnodeheatsourcesalbedo.view(), gar_thermalnodeheatsourcesplanet.view(),
+         gar_thermalnodeheatsourcesinternal.view(), gar_thermalnodeheatsourcesother.view(),
+         gar_thermalnodeheatsourcessolar.view(), kSigma, gar_thermalnodetemps.view(), gar_fluidnodetemps.view(),
+         kTabs);
+  // Node 2: -5 into node 1 and -30 into node 3 (OUT 35); node 3: +30 into
+  // node 2 and the radiation into node 1 (IN).
+  const double t1 = -5.0 + kTabs, t3 = 20.0 + kTabs;
+  const double rad = 0.5 * kSigma * (t3 * t3 * t3 * t3 - t1 * t1 * t1 * t1);
+  const double in = 30.0 + rad, out = 35.0, src = 10.0;
+  EXPECT_NEAR(a, std::fabs((in - out) + src), 1e-9);
+  EXPECT_NEAR(r, std::fabs((in - out) + src) / (src + in), 1e-12);
+  gar_deallocate_all();
+}
+
 // ---------------------------------------------------------------------------
 // Ordering.
 
@@ -703,6 +733,30 @@ TEST(Kernel, HeatFlowsByKind) {
   EXPECT_NEAR(qf, 60.0, 1e-12);
   const double t1 = 10.0 + kTabs, t2 = 20.0 + kTabs;
   EXPECT_NEAR(qr, (t2 * t2 * t2 * t2 - t1 * t1 * t1 * t1) * 0.5 * kSigma, 1e-9);
+  gar_deallocate_all();
+}
+
+TEST(Kernel, ConductanceSumLinearisesRadiation) {
+  tna_test::Network net;
+  net.node(1, 'D', 10.0).node(2, 'B', 20.0).node(3, 'X', 99.0).node(4, 'C', 5.0).fluid(9, 30.0);
+  net.gl(1, 2, 2.0);
+  net.gl(1, 2, 11.0, 'I');  // inactive: adds nothing
+  net.gl(1, 3, 5.0);        // neighbour of status X: skipped
+  net.gl(1, 4, 13.0);       // neighbour of status C: skipped
+  net.gr(1, 2, 0.5);
+  net.gr(1, 9, 0.25);       // to a fluid node, at its temperature
+  net.gf(9, 1, 3.0);        // into node 1
+  net.gf(1, 2, 7.0);        // out of node 1: not part of its sum
+  net.build();
+  double sum = -1.0;
+  SDGSUM(gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), FLAGS(3), FLAGS(2), FLAGS(4),
+         FLAGS(1), 1, kSigma, gar_thermalnodetemps.view(), gar_fluidnodetemps.view(), kTabs, sum,
+         gar_fluidiccondacts.view(), gar_linearcondacts.view(), gar_radiativecondacts.view(), FLAGS(24),
+         gar_thermalnodestatuses.view(), gar_pcsthermalold.view(), gar_pcsptrsthermalold.view());
+  const double t1 = 10.0 + kTabs, t2 = 20.0 + kTabs, t9 = 30.0 + kTabs;
+  const double expect = 2.0 + 0.5 * kSigma * (t1 * t1 + t2 * t2) * (t1 + t2) +
+                        0.25 * kSigma * (t1 * t1 + t9 * t9) * (t1 + t9) + 3.0;
+  EXPECT_NEAR(sum, expect, 1e-12);
   gar_deallocate_all();
 }
 
