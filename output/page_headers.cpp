@@ -93,7 +93,10 @@ plat::Text<14> LFMTR(int nw, int nd, int ns, double x) {
 }
 
 void LSPCNM(plat::Vec1<const plat::Text<24>> names, int nnames, int icol, int iwidth) {
+  // The line buffer holds 132 characters; a wider WIDTH (only PRPAGE checks
+  // it) breaks lines as the widest valid page does.
   if (iwidth < 1) iwidth = 1;
+  if (iwidth > 132) iwidth = 132;
   int a = icol - 1, lines = 1;
   LoopGuard g1("LSPCNM");
   for (int c = 1; c <= nnames; ++c) {

@@ -206,6 +206,41 @@ TEST_F(PageHeaders, FluidHeaderWithBothNodeSuffixes) {
   gar_deallocate_all();
 }
 
+// A path wider than the line: the names that do not fit go on a further "+"
+// record from column 1. A WIDTH above the 132-character line breaks there.
+TEST_F(PageHeaders, ModelPathContinuesOnAFurtherLine) {
+  std::vector<plat::Text<24>> names = {plat::Text<24>("MAIN"), plat::Text<24>("SECOND_LEVEL_MODEL_NAME2"),
+                                       plat::Text<24>("THIRD_LEVEL_MODEL_NAME_3"),
+                                       plat::Text<24>("FOURTH_LEVEL_MODEL_NAME4"),
+                                       plat::Text<24>("FIFTH_LEVEL_MODEL_NAME_5")};
+  const plat::Vec1<const plat::Text<24>> v(names.data(), 5);
+  for (int width : {80, 132, 200}) {
+    plat::io::close_unit(6);
+    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+    PRTINF(2) = 10;
+    LSPCNM(v, 5, 45, width);
+    const auto l = listing();
+    if (width == 80) {
+      // MAIN: at 45, the second name at 50..73; the third would reach 98.
+      ASSERT_EQ(l.size(), 3u);
+      EXPECT_EQ(l[0], "+" + std::string(44, ' ') + "MAIN:SECOND_LEVEL_MODEL_NAME2:" + std::string(6, ' '));
+      EXPECT_EQ(l[1], "");
+      EXPECT_EQ(l[2], "+THIRD_LEVEL_MODEL_NAME_3:FOURTH_LEVEL_MODEL_NAME4:FIFTH_LEVEL_MODEL_NAME_5" +
+                          std::string(132 - 74, ' '));
+      EXPECT_EQ(PRTINF(2), 12);
+    } else {
+      // Up to the fourth name (ends at column 123); the fifth would pass 132.
+      ASSERT_EQ(l.size(), 3u) << width;
+      EXPECT_EQ(l[0], "+" + std::string(44, ' ') +
+                          "MAIN:SECOND_LEVEL_MODEL_NAME2:THIRD_LEVEL_MODEL_NAME_3:FOURTH_LEVEL_MODEL_NAME4:" +
+                          std::string(132 - 124, ' '))
+          << width;
+      EXPECT_EQ(l[2], "+FIFTH_LEVEL_MODEL_NAME_5" + std::string(132 - 24, ' ')) << width;
+      EXPECT_EQ(PRTINF(2), 12) << width;
+    }
+  }
+}
+
 TEST_F(PageHeaders, BlankSolverPrintsTimeOnly) {
   GLOR.TIMEN = 2.5;
   PRHEAD();
