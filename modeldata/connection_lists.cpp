@@ -884,8 +884,9 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
   const std::int64_t len = std::min<std::int64_t>(lenpcsold, pcsold.size());
   std::fill(ptrs.data(), ptrs.data() + 6 * static_cast<std::int64_t>(nt), 0);
   const std::int64_t cap = pcs.size();
-  const int* in = pcsold.data() - 1;  // one-based
-  int* out = pcs.data() - 1;
+  // Zero-based cursors over the one-based lists (an empty list may have no storage at all).
+  const int* in = pcsold.data();
+  int* out = pcs.data();
   std::int64_t o = 1;
   auto storage_error = [] { SETERX("PCS STORAGE ERROR@Building the compact connection lists", 4, 1, "LPCSCN"); };
   LoopGuard guard("LPCSCN");
@@ -901,14 +902,14 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
           storage_error();
           return;
         }
-        const int v = in[p];
+        const int v = in[p - 1];
         if (v > 0) {
           if (p + 1 > len || o + 1 > cap) {
             storage_error();
             return;
           }
-          out[o] = v;
-          out[o + 1] = in[p + 1];
+          out[o - 1] = v;
+          out[o] = in[p];
           o += 2;
           p += 2;
           ++count;
