@@ -228,7 +228,9 @@ std::vector<Record> Database::records() const {
     // The lists the loaders insist on get neutral defaults.
     std::map<int, List> lists = md.lists;
     if (!lists.count(66)) lists[66] = int_list(std::vector<std::int32_t>(kIdCardItems, 0));
-    if (!lists.count(68)) lists[68] = real_list({});
+    // Control constants: the main model holds its two local integers and the
+    // 25 integer and 49 real global ones, a submodel its two local integers.
+    if (!lists.count(68)) lists[68] = real_list(std::vector<double>(m == 1 ? 76 : 2, 0.0));
     if (m == 1 && !lists.count(35)) lists[35] = int_list({4, 0, 0, 0});
 
     std::vector<std::int32_t> dir(2 * kDirectoryPairs, 0);

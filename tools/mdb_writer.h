@@ -4,7 +4,7 @@
 // model tree, the model and submodel names, two spare records, then per model
 // its list directory, its keyed lists in ascending key order, the closing
 // marker and (between models) the skip block driven by list 66. Lists 35
-// (model 1), 66 and 68 are written with neutral defaults when the description
+// (model 1), 66 and 68 are written with neutral defaults (zeros) when the description
 // leaves them out, so a model with no lists at all is already loadable.
 //
 // Faults for tests: per list a wrong key, type or length in its header, or a

@@ -176,7 +176,7 @@ TEST_F(MdbWriter, TwoModelDatabaseReadsBackWhole) {
   EXPECT_EQ(b.lists.at(59).ints.size(), 40u);
   EXPECT_EQ(b.lists.at(59).ints[39], 39 * 39);
   EXPECT_EQ(b.lists.count(35), 0u);  // only model 1 gets the default same-node list
-  EXPECT_EQ(b.lists.at(68).reals.size(), 0u);
+  EXPECT_EQ(b.lists.at(68).reals, (std::vector<double>{0.0, 0.0}));  // the default: two local integers
 }
 
 TEST_F(MdbWriter, SingleModelHasNoSkipBlock) {
