@@ -10,6 +10,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "casedata/status_flag.h"
@@ -684,6 +685,43 @@ TEST(Ordering, BoundaryFirstAndSeparateGroups) {
   EXPECT_EQ(o.rowf, (std::vector<std::int32_t>{1, 2, 2, 4, 1}));
   EXPECT_EQ(o.proflen, 1 + 1 + 2 + 1 + 5);
   gar_deallocate_all();
+}
+
+TEST(Ordering, PriorityActivityAndConductorKinds) {
+  struct Case {
+    const char* what;
+    std::vector<std::tuple<char, int, int, char>> conds;  // kind, a, b, activity
+    std::vector<std::int32_t> order, rowf, diag;
+  } cases[] = {
+      // After node 1, node 3 (only numbered neighbours, priority 3) goes
+      // before node 2, which entered the frontier first but has two
+      // unnumbered neighbours (priority 3 - 1 - 1).
+      {"priority",
+       {{'L', 1, 2, 'A'}, {'L', 1, 3, 'A'}, {'L', 2, 4, 'A'}, {'L', 2, 5, 'A'}},
+       {1, 3, 2, 4, 5},
+       {1, 1, 1, 3, 3},
+       {1, 3, 6, 8, 11}},
+      // An inactive conductor still shapes the order and the profile.
+      {"inactive", {{'L', 1, 3, 'I'}}, {1, 3, 2, 4, 5}, {1, 1, 3, 4, 5}, {1, 3, 4, 5, 6}},
+      // Radiative and fluidic conductors give no off-diagonal entries.
+      {"GR and GF only", {{'R', 1, 2, 'A'}, {'F', 2, 3, 'A'}}, {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}},
+  };
+  for (const Case& c : cases) {
+    tna_test::Network net;
+    for (int n = 1; n <= 5; ++n) net.node(n, 'D', 0.0);
+    for (const auto& [kind, a, b, act] : c.conds) {
+      if (kind == 'L') net.gl(a, b, 1.0, act);
+      if (kind == 'R') net.gr(a, b, 1.0, act);
+      if (kind == 'F') net.gf(a, b, 1.0, act);
+    }
+    net.build();
+    const Order o = order_of(net);
+    EXPECT_EQ(o.order, c.order) << c.what;
+    EXPECT_EQ(o.rowf, c.rowf) << c.what;
+    EXPECT_EQ(o.diag, c.diag) << c.what;
+    EXPECT_EQ(o.proflen, c.diag.back()) << c.what;
+    gar_deallocate_all();
+  }
 }
 
 // ---------------------------------------------------------------------------
