@@ -72,9 +72,9 @@ void report_list(int report, std::string_view routine, std::string_view text, in
 std::string model_context(std::string_view routine, std::string_view zlabel, int modref) {
   std::string s(routine);
   s.append(" called with:<NL>   ZLABEL = ").append(plat::trimmed(zlabel)).append("<NL>   CNAME = ");
-  const int m = std::abs(modref);
+  const std::int64_t m = std::abs(static_cast<std::int64_t>(modref));  // the most negative int has no int negation
   if (m >= 1 && m <= FLAGS(26) && m <= gar_modelnames.size()) {
-    s.append(gar_modelnames(m).trimmed());
+    s.append(gar_modelnames(static_cast<int>(m)).trimmed());
     if (modref < 0) s.append(":ONLY");
   }
   return s;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -206,6 +207,7 @@ TEST_F(NodeLists, InvalidReferencesAndFullLists) {
   };
   const std::vector<Case> cases = {
       {4, 4, ""}, {-2, 5, "SUB1:ONLY"}, {2, -4, "SUB1"}, {0, 1, ""}, {1, 0, "MAIN"},
+      {INT_MIN, INT_MIN, ""}, {INT_MAX, 1, ""}, {-3, INT_MIN, "SUB2:ONLY"},
   };
   for (const Case& c : cases) {
     int ierr = 0;
