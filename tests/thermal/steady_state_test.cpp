@@ -329,6 +329,35 @@ TEST_F(SteadyState, ExtrapolationOnTheEleventhPass) {
   }
 }
 
+TEST_F(SteadyState, ExtrapolationFallsBackToTenfoldStep) {
+  // On the 11th pass the proposals A (pass 7), B (pass 9) and Y (pass 11)
+  // of a linear node with error factor f = 1 - DAMPT per pass give
+  // q = f * f. With f = 1.5, q >= 1; with f = 0.99 Aitken's limit lies
+  // farther from the current temperature than 10 |Y - B|. Both take
+  // Y = Told + 10 (Y - B).
+  struct Case {
+    double dampt, t0;
+  } cases[] = {{-0.5, 29.99}, {0.01, 0.0}};
+  for (const Case& c : cases) {
+    tna_test::Network net;
+    net.node(1, 'D', c.t0, 30.0).node(2, 'B', 0.0);
+    net.gl(1, 2, 1.0);
+    net.build();
+    GLOR.DAMPT = c.dampt;
+    GLOR.RELXCA = 1e-12;
+    GLOI.NLOOP = 11;
+    SOLVFM();
+    // The same passes by hand: the solve returns 30 + TABS.
+    const double xabs = 30.0 + 1.0 * (0.0 + kTabs);
+    std::vector<double> t{c.t0};
+    for (int k = 0; k < 11; ++k) t.push_back(t.back() + c.dampt * ((xabs - kTabs) - t.back()));
+    const double expect = t[10] + 10.0 * (t[11] - t[9]);
+    EXPECT_EQ(GLOI.LOOPCT, 11);
+    EXPECT_NEAR(T(net, 1), expect, 1e-12) << c.dampt;
+    EXPECT_GT(std::fabs(expect - 30.0), 1e-3) << c.dampt;  // not Aitken's limit
+  }
+}
+
 TEST_F(SteadyState, BalanceFailureTightensTheCriterionSilently) {
   // The change test is met on every pass (RELXCA huge) but the balance limit
   // cannot be met (INBALA negative): NLOOP passes, no message.
