@@ -249,9 +249,9 @@ void LSNTVC(int code, int index, int nf, int nt, std::string_view routine, plat:
 }
 
 void SPRNAM(int code, int& kind, int& column, plat::TextRef name) {
-  const int i = code - 100;
-  kind = i / 100 + 1;
-  column = i % 100;
+  const long long i = static_cast<long long>(code) - 100;  // any int code, without overflow
+  kind = static_cast<int>(i / 100 + 1);
+  column = static_cast<int>(i % 100);
   name.fill_blank();
   const int rows = SPRSIZ(1);
   if (column > 0 && kind >= 1 && kind <= SPRSIZ(2) && kind <= 3 && column <= rows) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -153,7 +154,8 @@ TEST_F(EntityCodes, UserEntityNamesAndCodes) {
   const std::vector<Case> cases = {
       {101, 1, 1, "HEAT"}, {102, 1, 2, "MASSX"}, {201, 2, 1, "ICOUNT"}, {301, 3, 1, "TAG"},
       {205, 0, 0, ""},     {202, 0, 0, ""},      {103, 0, 0, ""},       {100, 0, 0, ""},
-      {50, 0, 0, ""},      {401, 0, 0, ""},      {0, 0, 0, ""},
+      {50, 0, 0, ""},      {401, 0, 0, ""},      {0, 0, 0, ""},         {INT_MIN, 0, 0, ""},
+      {INT_MAX, 0, 0, ""},
   };
   for (const Case& c : cases) {
     int kind = -1, column = -1;
