@@ -67,11 +67,13 @@ void report_list(int report, std::string_view routine, std::string_view text, in
   SETERX(fit(msg, 100), 3, code, "LKFNUM");
 }
 
-// "CNAME" of the LSCHND messages: the model's name, ":ONLY" for a negative
-// reference; nothing for a reference that names no model.
+// Context of the LSCHND messages: the caller, ZLABEL as given (the refused
+// reference message shows it without trailing blanks, the full-list message
+// whole) and "CNAME": the model's name, ":ONLY" for a negative reference;
+// nothing for a reference that names no model.
 std::string model_context(std::string_view routine, std::string_view zlabel, int modref) {
   std::string s(routine);
-  s.append(" called with:<NL>   ZLABEL = ").append(plat::trimmed(zlabel)).append("<NL>   CNAME = ");
+  s.append(" called with:<NL>   ZLABEL = ").append(zlabel).append("<NL>   CNAME = ");
   const std::int64_t m = std::abs(static_cast<std::int64_t>(modref));  // the most negative int has no int negation
   if (m >= 1 && m <= FLAGS(26) && m <= gar_modelnames.size()) {
     s.append(gar_modelnames(static_cast<int>(m)).trimmed());
@@ -247,7 +249,7 @@ void LSCHND(int modref, int maxn, std::string_view kind, int inclx, std::string_
       std::abs(static_cast<std::int64_t>(modref)) > nm) {
     ierr = 1;
     std::string msg = "Invalid submodel reference@Getting node list from group specification@";
-    msg.append(model_context(routine, zlabel, modref));
+    msg.append(model_context(routine, plat::trimmed(zlabel), modref));
     SETERX(fit(msg, 1000), 3, 1, "Lschnd");
     return;
   }

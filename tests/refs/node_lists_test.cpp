@@ -237,6 +237,19 @@ TEST_F(NodeLists, InvalidReferencesAndFullLists) {
                              " nodes found@PRNDTB called with:<NL>   ZLABEL = <NL>   CNAME = MAIN:ONLY",
                          1000),
                      3, 3, "Lschnd"));
+  // ZLABEL as the caller gives it: the refused-reference message drops its
+  // trailing blanks, the full-list message keeps them.
+  const std::string padded = pad("#1-10", 20);
+  out = printed([&] { got = select({1, 1, "THERMAL", 1, padded}, ierr, 2); });
+  EXPECT_EQ(ierr, 1);
+  EXPECT_EQ(got, (std::vector<int>{1, 2}));
+  EXPECT_EQ(out, box(pad(full_head + ITOC(2) + " nodes found@PRNDTB called with:<NL>   ZLABEL = " + padded +
+                             "<NL>   CNAME = MAIN",
+                         1000),
+                     3, 2, "Lschnd"));
+  out = printed([&] { got = select({-4, -4, "THERMAL", 1, padded}, ierr); });
+  EXPECT_EQ(out, box(pad(head + "PRNDTB called with:<NL>   ZLABEL = #1-10<NL>   CNAME = ", 1000), 3, 1, "Lschnd"));
+
   // Failures are not remembered: the same requests with room succeed.
   EXPECT_EQ(select({1, 1, "THERMAL", 1, ""}, ierr).size(), 21u);
   EXPECT_EQ(ierr, 0);
