@@ -84,12 +84,14 @@ void PRPAGE() {
 }
 
 plat::Text<14> LFMTR(int nw, int nd, int ns, double x) {
-  if (SDUNDF(x)) return plat::Text<14>("F" + i2(nw) + ".0");
+  std::string f;
+  if (SDUNDF(x)) return plat::Text<14>(f.append("F").append(i2(nw)).append(".0"));
   const double ax = x < 0 ? -x : x;
   const double upper = static_cast<double>(ipow10(x >= 0 ? nw - nd - 1 : nw - nd - 2));
   const double lower = 1.0 / static_cast<double>(ipow10(nd - ns + 1));
-  if (x == 0.0 || (ax < upper && ax >= lower)) return plat::Text<14>("F" + i2(nw) + "." + i2(nd));
-  return plat::Text<14>("1P, E" + i2(nw) + "." + i2(ns - 1) + ", 0P");
+  if (x == 0.0 || (ax < upper && ax >= lower))
+    return plat::Text<14>(f.append("F").append(i2(nw)).append(".").append(i2(nd)));
+  return plat::Text<14>(f.append("1P, E").append(i2(nw)).append(".").append(i2(ns - 1)).append(", 0P"));
 }
 
 void LSPCNM(plat::Vec1<const plat::Text<24>> names, int nnames, int icol, int iwidth) {
