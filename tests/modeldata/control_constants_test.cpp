@@ -174,8 +174,11 @@ TEST_F(ControlConstants, RealValuesComeInAlphabeticalOrderAtTheGivenStride) {
     EXPECT_EQ(v[i * stride], 100.0 + slot_of(kRealSlots, kRealSorted[i])) << kRealSorted[i];
   EXPECT_EQ(v[0], GLOR.ARITH);
   EXPECT_EQ(v[48 * stride], GLOR.TIMEOT);
-  for (std::size_t k = 0; k < v.size(); ++k)
-    if (k % stride != 0 || k > 48 * stride) EXPECT_EQ(v[k], -1.0) << "element " << k + 1 << " touched";
+  for (std::size_t k = 0; k < v.size(); ++k) {
+    if (k % stride != 0 || k > 48 * stride) {
+      EXPECT_EQ(v[k], -1.0) << "element " << k + 1 << " touched";
+    }
+  }
 }
 
 TEST_F(ControlConstants, IntegerValuesComeInAlphabeticalOrder) {

@@ -266,11 +266,17 @@ TEST_F(RunTest, RunFileThatCannotBeOpenedGivesItsBoxThenTheBanner) {
     const std::string banner = "\n\n *** FAILURE IN NORVEK GENERATED PROGRAM ***\n\n\n";
     ASSERT_GE(o.out.size(), banner.size());
     EXPECT_EQ(o.out.substr(o.out.size() - banner.size()), banner);
-    if (std::string(c.blocked) != "RUNMOD.DMP") EXPECT_FALSE(dir.exists("RUNMOD.DMP"));  // deleted at close-down
+    if (std::string(c.blocked) != "RUNMOD.DMP") {
+      EXPECT_FALSE(dir.exists("RUNMOD.DMP"));  // deleted at close-down
+    }
     EXPECT_FALSE(std::string(c.blocked) != "RUNMOD.COM" && dir.exists("RUNMOD.COM"));
     EXPECT_EQ(dir.exists("RUNMOD.MON"), c.monitor);
-    if (c.monitor) EXPECT_EQ(lines_of(dir.read("RUNMOD.MON")).back().substr(8), ",  EXIT");
-    if (c.with_par) EXPECT_TRUE(dir.exists("RUNMOD.PAR"));
+    if (c.monitor) {
+      EXPECT_EQ(lines_of(dir.read("RUNMOD.MON")).back().substr(8), ",  EXIT");
+    }
+    if (c.with_par) {
+      EXPECT_TRUE(dir.exists("RUNMOD.PAR"));
+    }
     ::rmdir(c.blocked);
     for (const char* f : {"RUNMOD.MON", "RUNMOD.TRA", "RUNMOD.PAR", "RUNMOD.COM", "RUNMOD.DMP"}) std::remove(f);
   }
