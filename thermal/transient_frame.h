@@ -1,0 +1,145 @@
+// The frame shared by the transient solution routines (SLCRNC, SLFWBK,
+// SLFRWD, SLGEAR, SLGRDJ, SLMODE) and its step services.
+//
+// Services: SGTEVT collects the event arrays, LEVTIM pulls a step end or an
+// output time back onto the earliest event time, S5CSGM finds the smallest
+// time constant C / sum G (CSGMIN, NCSGMN). The node-copy list (SSNCNT) and
+// the linked-list walks (SUNPAK, SUNPAK2) live in thermal/node_copies.h and
+// thermal/list_walks.h.
+//
+// Frame helpers (trf_...): the pieces every transient routine runs in the
+// same way, so that each routine only writes its own order and its kernel:
+//
+//   TrfFrame f;                                  // records both core tops
+//   const TrfRequired req[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
+//   if (!trf_open(f, "SLCRNC", true, req, 6, gar_dystor_line, 9 * nt,
+//                 nt + ngf + ngl + ngr)) { trf_close(f); return; }
+//   // blocks: gar_dynamiccorereal.from(f.real_first, ...), ...int.from(f.int_first, ...)
+//   trf_first_output_time(f); trf_first_step(f); GLOR.TIMEM = GLOR.TIMEO;
+//   trf_start_services(); trf_outputs_at_start();
+//   ... steps: after each accepted step V20001(); trf_after_accept(f);
+//       trf_next_step(f, h); ... at the end trf_end_warning(...)
+//   trf_close(f);                                // final times, SOLVER
+//
+// The core tops go back to their entry values when the TrfFrame goes out of
+// scope (every return path, a fatal end included).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "modeldata/global_arrays.h"
+#include "thermal/thermal_views.h"
+
+// ---- Services ---------------------------------------------------------
+
+// Collects the numbers of the user arrays of type 5 or 6 (event arrays) in
+// ascending order into list(1..count); list needs avail words. On a shortage
+// (more event arrays than avail): "<caller>: Insufficient dynamic core@
+// Increase DYSTOR setting on $EXECUTION statement", severity 4, code 1,
+// routine "SGTEVT"; status 1 and count 0. Otherwise status 0.
+void SGTEVT(int avail, std::string_view caller, int& count, ThInts list, int& status);
+
+// Pulls tnext back to the earliest event time strictly between tnow and
+// tnext over the count event arrays of `events`. Mode "OUTPUT" skips the
+// type-5 arrays (they move step ends only); "TIMESTEP" takes all. Arrays
+// whose descriptor is invalid are skipped. A periodic array (first time,
+// interval) walks e, e + d, ...; a walk of 2,000,000,000 events stops
+// through ERROR naming "LEVTIM" (a non-positive interval with a first time
+// below tnext never advances, so it ends there).
+void LEVTIM(ThCInts events, std::string_view mode, int count, double tnow, double& tnext);
+
+// CSGMIN = 1.0E38, then the smallest C(i) / g over the solved ("D") nodes
+// with |C| and |g| at least 1e-37, g the node's linearised conductance sum
+// (SDGSUM); NCSGMN its node index (first smallest wins; unchanged when no
+// node qualifies). `unused` is not read. tf: fluid-node temperatures (fluid
+// neighbours count as boundaries at their temperatures).
+void S5CSGM(ThCReals caps, int nt, ThCLetters statuses, double& csgmin, int& ncsgmn, ThCReals gf,
+            ThCLetters gfacts, ThCReals gl, ThCLetters glacts, ThCReals gr, ThCLetters gracts, int unused, int len,
+            int ngf, int ngl, int ngr, ThCInts list, ThCInts ptrs, double stefan, ThCReals t, ThCReals tf,
+            double tabs);
+
+// ---- Frame helpers ----------------------------------------------------
+
+// A required control constant and the code of its "not specified" message.
+// name is one of "NLOOP", "DTIMEI", "RELXCA".
+struct TrfRequired {
+  std::string_view name;
+  int code;
+};
+
+// State of one transient call. Holds the dynamic core from trf_open to the
+// end of its scope.
+struct TrfFrame {
+  gar_CoreGuard core;   // both tops are set back when the frame ends
+  ThCInts events;       // event list (array numbers), nev words at the integer top
+  int nev = 0;
+  bool solve = false;   // false when TIMEND is not after TIMEO (or a check failed)
+  int real_first = 0;   // first word of the routine's real blocks
+  int int_first = 0;    // first word of the routine's integer blocks (after the events)
+  double outtime = 0.0; // actual next output time
+  double nominal = 0.0; // nominal next output time (TIMEO + k * OUTINT)
+};
+
+// Frame steps 1 to 4: MODULE = routine, SOLVER = "TRTH" unless it begins
+// with "CY"; the checks (TIMEND not after TIMEO: severity 3, code 1, the run
+// goes on without steps; OUTINT undefined: defaulted to TIMEND - TIMEO with
+// the severity-2 message, code 2, worded as SLCRNC words it when
+// crnc_wording is true; the first undefined constant of `required`:
+// severity 4 with its code); the event list at the integer top; the work
+// space of nreal real and nint integer words above it (shortage: severity 4
+// with work_code and the text ending work_ending). Every message names the
+// routine. Returns f.solve: true when the steps are to be computed.
+bool trf_open(TrfFrame& f, std::string_view routine, bool crnc_wording, std::span<const TrfRequired> required,
+              int work_code, std::string_view work_ending, std::int64_t nreal, std::int64_t nint);
+
+// Frame step 5.1: output time = TIMEO + OUTINT cut at TIMEND (also when not
+// a number), nominal = TIMEO + OUTINT; LEVTIM "OUTPUT" from TIMEO.
+void trf_first_output_time(TrfFrame& f);
+
+// Frame steps 5.2, 5.3 and DTIMEU of 5.4: DTIMEU = max(DTMIN, min(DTIMEI,
+// DTMAX)); TIMEN = min(output time, TIMEO + 2 DTIMEU), LEVTIM "TIMESTEP"
+// from TIMEO, halved when beyond TIMEO + DTIMEU; DTIMEU = TIMEN - TIMEO.
+// TIMEM is left to the caller.
+void trf_first_step(TrfFrame& f);
+
+// VARIABLES1, SSNCNT on the temperatures, S5CSGM on the model (CSGMIN,
+// NCSGMN).
+void trf_start_services();
+
+// OUTPUTS at the start: TIMEN reads TIMEO while OUTPUTS runs, then is put
+// back.
+void trf_outputs_at_start();
+
+// After an accepted step (VARIABLES2 already called): when TIMEN has reached
+// the output time, OUTPUTS; the nominal time advances by OUTINT once when
+// TIMEN has reached it; the output time becomes the nominal one cut at
+// TIMEND, pulled back by LEVTIM "OUTPUT" from TIMEN.
+void trf_after_accept(TrfFrame& f);
+
+// The next step from a proposed length h: DTIMEU = h raised to DTMIN, then
+// lowered to DTMAX; TIMEO = TIMEN; TIMEN = min(output time, TIMEO + 2
+// DTIMEU), LEVTIM "TIMESTEP" from TIMEO, halved when beyond TIMEO + DTIMEU;
+// DTIMEU = TIMEN - TIMEO.
+void trf_next_step(TrfFrame& f, double h);
+
+// h raised to DTMIN, then lowered to DTMAX.
+double trf_limit_step(double h);
+
+// End warning of a condition counted count times over steps accepted steps:
+// "<name>: <what> exceeded in up to 10% of time steps" (code code_low) when
+// count / steps < 0.1, else "... in more than 10% of time steps" (code
+// code_low + 1); severity 2, naming `routine`. Nothing when count <= 0.
+void trf_end_warning(std::string_view name, std::string_view what, int count, int steps, int code_low,
+                     std::string_view routine);
+
+// Frame steps 7 and 8: TIMEM = TIMEN = TIMEO = TIMEND when the steps ran;
+// SOLVER blanked unless it begins with "CY". (The core tops go back when f
+// goes out of scope.)
+void trf_close(TrfFrame& f);
+
+// A message padded with blanks to n characters (the routines' message
+// fields).
+std::string trf_padded(std::string_view text, std::size_t n);
