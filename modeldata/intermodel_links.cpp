@@ -63,6 +63,37 @@ plat::Vec1<int> head_column(plat::Vec1<int> work, int worklen, int nnodes, int c
 
 bool heads_fit(int worklen, int nnodes) { return nnodes >= 0 && 6LL * nnodes <= worklen; }
 
+// The start both insertions share. Bounds the work area (worklen) and the
+// list array, moves the array's used part to its tail, where the pass reads
+// it, and finds the link records of each kind. False when the sizes, the
+// used count or the records do not fit.
+struct Insertion {
+  plat::Vec1<int> list;
+  int len = 0, tail = 0;
+  plat::Vec1<int> recs[3];
+  int nrec[3] = {0, 0, 0};
+};
+
+bool begin_insertion(int& worklen, plat::Vec1<int> work, int lenarray, plat::Vec1<int> array, int used, int nnodes,
+                     bool ptrs_fit, Insertion& ins) {
+  worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
+  const int len = static_cast<int>(std::min<std::int64_t>(lenarray, array.size()));
+  if (used < 0 || used > len || !heads_fit(worklen, nnodes) || !ptrs_fit) return false;
+  const int tail = len - used + 1;
+  if (used > 0 && tail > 1) {
+    int st = 0;
+    DBCOPI(len, used, 1, tail, array, st);
+    if (st != 0) return false;
+  }
+  ins.list = array.from(1, len);
+  ins.len = len;
+  ins.tail = tail;
+  for (int t = 1; t <= 3; ++t) {
+    if (!kind_records(work, worklen, t, ins.recs[t - 1], ins.nrec[t - 1])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -323,35 +354,20 @@ void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<in
             plat::Vec1<int> ptrsold, int& status) {
   status = 0;
   if (nt <= 0) return;
-  worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
-  const int len = static_cast<int>(std::min<std::int64_t>(lenpcsold, pcsold.size()));
   const int nn = nt + nf;
-  if (used < 0 || used > len || !heads_fit(worklen, nn) || ptrsold.size() < nt) {
+  Insertion ins;
+  if (!begin_insertion(worklen, work, lenpcsold, pcsold, used, nn, ptrsold.size() >= nt, ins)) {
     status = 11;
     return;
   }
-  const int tail = len - used + 1;
-  if (used > 0 && tail > 1) {
-    int st = 0;
-    DBCOPI(len, used, 1, tail, pcsold, st);
-    if (st != 0) {
-      status = 11;
-      return;
-    }
-  }
-  plat::Vec1<int> list = pcsold.from(1, len);
+  plat::Vec1<int> list = ins.list;
+  const int len = ins.len;
+  const auto& recs = ins.recs;
+  const auto& nrec = ins.nrec;
   // shift counts the words inserted so far: a word's new position is its
   // old position plus the shift, and so is a jump's target.
   int shift = 0;
-  int r = tail, w = 1, nextstart = 1;
-  plat::Vec1<int> recs[3];
-  int nrec[3] = {0, 0, 0};
-  for (int t = 1; t <= 3; ++t) {
-    if (!kind_records(work, worklen, t, recs[t - 1], nrec[t - 1])) {
-      status = 11;
-      return;
-    }
-  }
+  int r = ins.tail, w = 1, nextstart = 1;
   for (int n = 1; n <= nt; ++n) {
     ptrsold(n) = w;
     for (int t = 1; t <= 3; ++t) {
@@ -450,32 +466,17 @@ void SFLCTR(int worklen, int lenpcsfluid, int& used, int nf, int nt, plat::Vec1<
             plat::Vec1<int> ptrsfluid, int& status) {
   status = 0;
   if (nf <= 0) return;
-  worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
-  const int len = static_cast<int>(std::min<std::int64_t>(lenpcsfluid, pcsfluid.size()));
   const int nn = nt + nf;
-  if (used < 0 || used > len || !heads_fit(worklen, nn) || ptrsfluid.size() < nf) {
+  Insertion ins;
+  if (!begin_insertion(worklen, work, lenpcsfluid, pcsfluid, used, nn, ptrsfluid.size() >= nf, ins)) {
     status = 11;
     return;
   }
-  const int tail = len - used + 1;
-  if (used > 0 && tail > 1) {
-    int st = 0;
-    DBCOPI(len, used, 1, tail, pcsfluid, st);
-    if (st != 0) {
-      status = 11;
-      return;
-    }
-  }
-  plat::Vec1<int> list = pcsfluid.from(1, len);
-  plat::Vec1<int> recs[3];
-  int nrec[3] = {0, 0, 0};
-  for (int t = 1; t <= 3; ++t) {
-    if (!kind_records(work, worklen, t, recs[t - 1], nrec[t - 1])) {
-      status = 11;
-      return;
-    }
-  }
-  int shift = 0, r = tail, w = 1;
+  plat::Vec1<int> list = ins.list;
+  const int len = ins.len;
+  const auto& recs = ins.recs;
+  const auto& nrec = ins.nrec;
+  int shift = 0, r = ins.tail, w = 1;
   for (int j = 1; j <= nf; ++j) {
     ptrsfluid(j) = w;
     SFLUPD(list, w, r, status);
