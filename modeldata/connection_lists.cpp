@@ -94,7 +94,27 @@ struct Buckets {
     for (int i = start[static_cast<std::size_t>(node)]; i < start[static_cast<std::size_t>(node) + 1]; ++i)
       f(data[2 * static_cast<std::size_t>(i)], data[2 * static_cast<std::size_t>(i) + 1]);
   }
+  // Appends the (neighbour, conductor) pairs of a node to a local list.
+  void append(int node, std::vector<int>& out) const {
+    each(node, [&](int nb, int c) {
+      out.push_back(nb);
+      out.push_back(c);
+    });
+  }
 };
+
+// Copies a model's finished local list into the list array at fill, within
+// the array's first `bound` words, and advances fill. False when it does not fit.
+bool store_local_list(const std::vector<int>& loc, int bound, plat::Vec1<int> array, int& fill, int& present,
+                      int& locallen) {
+  const std::int64_t len = std::min<std::int64_t>(bound, array.size());
+  if (fill < 0 || fill + static_cast<std::int64_t>(loc.size()) > len) return false;
+  std::copy(loc.begin(), loc.end(), array.data() + fill);
+  locallen = static_cast<int>(loc.size());
+  fill += locallen;
+  present = locallen > 0 ? 1 : 0;
+  return true;
+}
 
 // Pairs of one conductor kind of the model being built: pair k = (p(2k-1), p(2k)).
 struct PairList {
@@ -319,15 +339,8 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
   loc.reserve(total);
   for (int n = 1; n <= ntm; ++n) {
     for (int k = 0; k < 3; ++k) {
-      sub[k].each(n, [&](int nb, int c) {
-        loc.push_back(nb);
-        loc.push_back(c);
-      });
-      if (k == 1)
-        matrix.each(n, [&](int nb, int c) {
-          loc.push_back(nb);
-          loc.push_back(c);
-        });
+      sub[k].append(n, loc);
+      if (k == 1) matrix.append(n, loc);
       if (chained) {
         const int p = static_cast<int>(loc.size()) + 1;
         loc.push_back(-(p + 1));
@@ -337,15 +350,7 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
       }
     }
   }
-  const std::int64_t len = std::min<std::int64_t>(FLAGS(24), gar_pcsthermalold.size());
-  if (fill < 0 || fill + static_cast<std::int64_t>(loc.size()) > len) {
-    fail();
-    return;
-  }
-  std::copy(loc.begin(), loc.end(), gar_pcsthermalold.data() + fill);
-  locallen = static_cast<int>(loc.size());
-  fill += locallen;
-  present = locallen > 0 ? 1 : 0;
+  if (!store_local_list(loc, FLAGS(24), gar_pcsthermalold.view(), fill, present, locallen)) fail();
 }
 
 // ---------------------------------------------------------------------------
@@ -463,30 +468,16 @@ void SFPCSA(plat::Vec1<const int> /*listdir*/, int /*dim1*/, int m, int nglwords
 
   std::vector<int> loc;
   for (int j = 1; j <= nfm; ++j) {
-    links.each(j, [&](int nb, int c) {
-      loc.push_back(nb);
-      loc.push_back(c);
-    });
+    links.append(j, loc);
     const int p = static_cast<int>(loc.size()) + 1;
     loc.push_back(-(p + 1));
     loc.push_back(0);
     for (int k = 0; k < 3; ++k) {
-      sub[k].each(j, [&](int nb, int c) {
-        loc.push_back(nb);
-        loc.push_back(c);
-      });
+      sub[k].append(j, loc);
       loc.push_back(0);
     }
   }
-  const std::int64_t len = std::min<std::int64_t>(FLAGS(35), gar_pcsfluid.size());
-  if (fill < 0 || fill + static_cast<std::int64_t>(loc.size()) > len) {
-    fail();
-    return;
-  }
-  std::copy(loc.begin(), loc.end(), gar_pcsfluid.data() + fill);
-  locallen = static_cast<int>(loc.size());
-  fill += locallen;
-  present = locallen > 0 ? 1 : 0;
+  if (!store_local_list(loc, FLAGS(35), gar_pcsfluid.view(), fill, present, locallen)) fail();
 }
 
 // ---------------------------------------------------------------------------
