@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "connections/list_readers.h"
 #include "executive/diagnostics.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/global_arrays.h"
@@ -18,37 +19,10 @@
 
 namespace {
 
-using Entries = std::vector<std::pair<int, int>>;
+using tna_test::compact;
+using tna_test::Entries;
+using tna_test::linked;
 using Pairs = std::vector<std::pair<int, int>>;
-
-// Sub-list k (1 GL, 2 GR, 3 GF) of thermal node n, linked form, by the reading rule.
-Entries linked(int n, int k) {
-  Entries e;
-  int p = gar_pcsptrsthermalold(n);
-  int sub = 1;
-  for (int guard = 0; guard < 100000; ++guard) {
-    const int v = gar_pcsthermalold(p);
-    if (v > 0) {
-      if (sub == k) e.emplace_back(v, gar_pcsthermalold(p + 1));
-      p += 2;
-    } else if (v < 0) {
-      p = -v;
-    } else {
-      if (sub == k) return e;
-      ++sub;
-      ++p;
-    }
-  }
-  ADD_FAILURE() << "runaway list of node " << n;
-  return e;
-}
-
-Entries compact(int n, int k) {
-  Entries e;
-  const int start = gar_pcsptrsthermal(2 * k - 1, n), count = gar_pcsptrsthermal(2 * k, n);
-  for (int i = 0; i < count; ++i) e.emplace_back(gar_pcsthermal(start + 2 * i), gar_pcsthermal(start + 2 * i + 1));
-  return e;
-}
 
 // Sub-list k (1 links, 2 GL, 3 GR, 4 GF) of fluid node j, through the iterator.
 Entries fluid(int j, int k, int incl = 1) {

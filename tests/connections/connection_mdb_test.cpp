@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "casedata/acda_arrays_load.h"
+#include "connections/list_readers.h"
 #include "executive/diagnostics.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/global_records.h"
@@ -20,34 +21,9 @@
 
 namespace {
 
-using Entries = std::vector<std::pair<int, int>>;
-
-Entries linked(int n, int k) {
-  Entries e;
-  int p = gar_pcsptrsthermalold(n), sub = 1;
-  for (int guard = 0; guard < 100000; ++guard) {
-    const int v = gar_pcsthermalold(p);
-    if (v > 0) {
-      if (sub == k) e.emplace_back(v, gar_pcsthermalold(p + 1));
-      p += 2;
-    } else if (v < 0) {
-      p = -v;
-    } else {
-      if (sub == k) return e;
-      ++sub;
-      ++p;
-    }
-  }
-  ADD_FAILURE() << "runaway list of node " << n;
-  return e;
-}
-
-Entries compact(int n, int k) {
-  Entries e;
-  const int start = gar_pcsptrsthermal(2 * k - 1, n), count = gar_pcsptrsthermal(2 * k, n);
-  for (int i = 0; i < count; ++i) e.emplace_back(gar_pcsthermal(start + 2 * i), gar_pcsthermal(start + 2 * i + 1));
-  return e;
-}
+using tna_test::compact;
+using tna_test::Entries;
+using tna_test::linked;
 
 // Thermal-node lists every section with thermal nodes must hold.
 void thermal_nodes(mdbw::Model& m, const std::vector<int>& nums) {
