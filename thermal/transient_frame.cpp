@@ -1,0 +1,253 @@
+#include "thermal/transient_frame.h"
+
+#include <cmath>
+#include <string>
+
+#include "executive/char_pool.h"
+#include "executive/diagnostics.h"
+#include "executive/interpolation.h"
+#include "model/generated_program.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_records.h"
+#include "platform/text.h"
+#include "thermal/node_copies.h"
+#include "thermal/steady_kernel.h"
+
+namespace {
+
+bool cyclic_run() { return GLOC.SOLVER.view().substr(0, 2) == "CY"; }
+
+// Whether a required control constant holds the undefined marker.
+bool undefined_constant(std::string_view name) {
+  if (name == "NLOOP") return SLUNDF(GLOI.NLOOP);
+  if (name == "DTIMEI") return SDUNDF(GLOR.DTIMEI);
+  if (name == "RELXCA") return SDUNDF(GLOR.RELXCA);
+  return false;
+}
+
+// The step end from TIMEO with the current DTIMEU: at most two steps ahead,
+// never past the output time or an event, the rest taken in two halves
+// when it is more than one step long.
+void choose_step_end(TrfFrame& f) {
+  const double tnext = GLOR.TIMEO + 2.0 * GLOR.DTIMEU;
+  GLOR.TIMEN = f.outtime < tnext ? f.outtime : tnext;
+  LEVTIM(f.events, "TIMESTEP", f.nev, GLOR.TIMEO, GLOR.TIMEN);
+  if (GLOR.TIMEN > GLOR.TIMEO + GLOR.DTIMEU) GLOR.TIMEN = (GLOR.TIMEN + GLOR.TIMEO) * 0.5;
+  GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
+}
+
+}  // namespace
+
+std::string trf_padded(std::string_view text, std::size_t n) {
+  std::string s(text);
+  s.resize(n, ' ');
+  return s;
+}
+
+void SGTEVT(int avail, std::string_view caller, int& count, ThInts list, int& status) {
+  status = 0;
+  count = 0;
+  const int narrays = FLAGS(19);
+  const std::int64_t npointers = gar_arrayinfopointers.size();
+  const std::int64_t ninfo = gar_arrayinfolist.size();
+  LoopGuard guard("SGTEVT");
+  for (int i = 1; i <= narrays && status == 0; ++i) {
+    guard.pass();
+    // The type is the first word of the array's descriptor; an array without
+    // a readable descriptor is no event array.
+    if (i > npointers) break;
+    const std::int32_t p = gar_arrayinfopointers(i);
+    if (p < 1 || p > ninfo) continue;
+    const std::int32_t type = gar_arrayinfolist(p);
+    if (type != 5 && type != 6) continue;
+    ++count;
+    if (count <= avail && count <= list.size()) {
+      list(count) = i;
+    } else {
+      SETERX(trf_padded(gar_eventcoretext(plat::trimmed(caller)), 255), 4, 1, "SGTEVT");
+      status = 1;
+      count = 0;
+    }
+  }
+}
+
+void LEVTIM(ThCInts events, std::string_view mode, int count, double tnow, double& tnext) {
+  const bool output = plat::text_eq(mode, "OUTPUT");
+  plat::Array1<int> dims(kIntpMaxDims);
+  for (int n = 1; n <= count; ++n) {
+    int ipos = 0, rpos = 0, ndim = 0, nvalues = 0, nel = 0, type = 0, status = 0;
+    APARS(events(n), ipos, rpos, ndim, dims.view(), nvalues, nel, type, status);
+    if (status != 0) continue;
+    if (output && type == 5) continue;
+    if (rpos < 1 || rpos > gar_arrayvaluesreal.size()) continue;
+    double e = gar_arrayvaluesreal(rpos);
+    if (nel <= 1) {
+      if (tnow < e && e < tnext) tnext = e;
+      continue;
+    }
+    if (static_cast<std::int64_t>(rpos) + 1 > gar_arrayvaluesreal.size()) continue;
+    const double d = gar_arrayvaluesreal(rpos + 1);
+    // An interval that is not positive never advances the walk: the array
+    // then stands for its first time only, instead of spinning until the
+    // loop guard ends the run.
+    const bool repeats = d > 0.0;
+    LoopGuard guard("LEVTIM");
+    while (e < tnext) {
+      guard.pass();
+      if (e > tnow) {
+        tnext = e;
+        break;
+      }
+      if (!repeats) break;
+      e += d;
+    }
+  }
+}
+
+void S5CSGM(ThCReals caps, int nt, ThCLetters statuses, double& csgmin, int& ncsgmn, ThCReals gf,
+            ThCLetters gfacts, ThCReals gl, ThCLetters glacts, ThCReals gr, ThCLetters gracts, int /*unused*/,
+            int len, int ngf, int ngl, int ngr, ThCInts list, ThCInts ptrs, double stefan, ThCReals t,
+            ThCReals tf, double tabs) {
+  csgmin = 1.0e38;
+  LoopGuard guard("S5CSGM");
+  for (int i = 1; i <= nt; ++i) {
+    guard.pass();
+    if (statuses(i).c[0] != 'D') continue;
+    const double c = caps(i);
+    if (std::fabs(c) < 1e-37) continue;
+    double g = 0.0;
+    SDGSUM(gf, gl, gr, ngf, ngl, ngr, nt, i, stefan, t, tf, tabs, g, gfacts, glacts, gracts, len, statuses, list,
+           ptrs);
+    if (std::fabs(g) < 1e-37) continue;
+    const double m = c / g;
+    if (m < csgmin) {
+      csgmin = m;
+      ncsgmn = i;
+    }
+  }
+}
+
+bool trf_open(TrfFrame& f, std::string_view routine, bool crnc_wording, std::span<const TrfRequired> required,
+              int work_code, std::string_view work_ending, std::int64_t nreal, std::int64_t nint) {
+  const std::string r(routine);
+  f.solve = false;
+  GLOC.MODULE = r;
+  if (!cyclic_run()) GLOC.SOLVER = "TRTH";
+
+  bool solve = true;
+  if (GLOR.TIMEO >= GLOR.TIMEND) {
+    SETERX(trf_padded(r + ": TIMEND is not greater than TIMEO@See Engineering Manual for control constant "
+                          "definitions",
+                      170),
+           3, 1, r);
+    solve = false;
+  }
+  if (SDUNDF(GLOR.OUTINT)) {
+    GLOR.OUTINT = GLOR.TIMEND - GLOR.TIMEO;
+    const std::string text =
+        crnc_wording ? r + ": Control constant OUTINT not specified@Default is TIMEND - TIMEO. See User Manual "
+                           "description of " + r + " for a list of control constants"
+                     : r + ": Control constant OUTINT not specified@Default is TIMEND - TIMEO, see User Manual "
+                           "description of " + r + " for a list of control constants";
+    SETERX(trf_padded(text, 170), 2, 2, r);
+  }
+  for (const TrfRequired& q : required) {
+    if (!undefined_constant(q.name)) continue;
+    SETERX(trf_padded(r + ": Control constant " + std::string(q.name) +
+                          " not specified@See User Manual description of " + r +
+                          " for a list of required control constants",
+                      170),
+           4, q.code, r);
+    return false;
+  }
+
+  // The event list at the integer top, then the routine's blocks above it.
+  const int itop = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
+  int avail = FLAGS(FLAGS_DYSTOR) - itop;
+  if (avail < 0) avail = 0;
+  ThInts room;
+  if (avail > 0 && itop >= 1 && itop <= gar_dynamiccoreint.size())
+    room = gar_dynamiccoreint.from(itop, std::min<std::int64_t>(avail, gar_dynamiccoreint.size() - itop + 1));
+  int nev = 0, status = 0;
+  SGTEVT(static_cast<int>(room.size()), routine, nev, room, status);
+  if (status != 0) return false;
+  f.nev = nev;
+  f.events = nev > 0 ? ThCInts(room.data(), nev) : ThCInts();
+  f.core.take_int(nev);
+  if (!f.core.reserve(routine, work_code, nreal, nint, work_ending)) return false;
+  f.real_first = f.core.real_first();
+  f.int_first = f.core.int_first();
+  f.solve = solve;
+  return solve;
+}
+
+void trf_first_output_time(TrfFrame& f) {
+  f.nominal = GLOR.TIMEO + GLOR.OUTINT;
+  f.outtime = f.nominal <= GLOR.TIMEND ? f.nominal : GLOR.TIMEND;
+  LEVTIM(f.events, "OUTPUT", f.nev, GLOR.TIMEO, f.outtime);
+}
+
+void trf_first_step(TrfFrame& f) {
+  double d = GLOR.DTIMEI;
+  if (GLOR.DTMAX < d) d = GLOR.DTMAX;
+  if (GLOR.DTMIN > d) d = GLOR.DTMIN;
+  GLOR.DTIMEU = d;
+  choose_step_end(f);
+}
+
+void trf_start_services() {
+  V10001();
+  const int len = FLAGS(24), lensn = FLAGS(25), nt = FLAGS(1);
+  if (lensn >= 2) SSNCNT(len, lensn, nt, gar_pcsthermalold.view(), gar_thermalnodetemps.view());
+  S5CSGM(gar_thermalnodecapacitances.view(), nt, gar_thermalnodestatuses.view(), GLOR.CSGMIN, GLOI.NCSGMN,
+         gar_fluidicconds.view(), gar_fluidiccondacts.view(), gar_linearconds.view(), gar_linearcondacts.view(),
+         gar_radiativeconds.view(), gar_radiativecondacts.view(), 0, len, FLAGS(3), FLAGS(2), FLAGS(4),
+         gar_pcsthermalold.view(), gar_pcsptrsthermalold.view(), GLOR.STEFAN, gar_thermalnodetemps.view(),
+         gar_fluidnodetemps.view(), GLOR.TABS);
+}
+
+void trf_outputs_at_start() {
+  const double timen = GLOR.TIMEN;
+  GLOR.TIMEN = GLOR.TIMEO;
+  OUTPUT();
+  GLOR.TIMEN = timen;
+}
+
+void trf_after_accept(TrfFrame& f) {
+  if (!(GLOR.TIMEN >= f.outtime)) return;
+  OUTPUT();
+  if (GLOR.TIMEN >= f.nominal) f.nominal += GLOR.OUTINT;
+  f.outtime = f.nominal <= GLOR.TIMEND ? f.nominal : GLOR.TIMEND;
+  LEVTIM(f.events, "OUTPUT", f.nev, GLOR.TIMEN, f.outtime);
+}
+
+double trf_limit_step(double h) {
+  if (h < GLOR.DTMIN) h = GLOR.DTMIN;
+  if (h > GLOR.DTMAX) h = GLOR.DTMAX;
+  return h;
+}
+
+void trf_next_step(TrfFrame& f, double h) {
+  GLOR.DTIMEU = trf_limit_step(h);
+  GLOR.TIMEO = GLOR.TIMEN;
+  choose_step_end(f);
+}
+
+void trf_end_warning(std::string_view name, std::string_view what, int count, int steps, int code_low,
+                     std::string_view routine) {
+  if (count <= 0) return;
+  const double ratio = static_cast<double>(count) / static_cast<double>(steps);
+  const bool few = ratio < 0.1;
+  const std::string text = std::string(name) + ": " + std::string(what) +
+                           (few ? " exceeded in up to 10% of time steps" : " exceeded in more than 10% of time steps");
+  SETERX(trf_padded(text, 170), 2, few ? code_low : code_low + 1, routine);
+}
+
+void trf_close(TrfFrame& f) {
+  if (f.solve) {
+    GLOR.TIMEM = GLOR.TIMEND;
+    GLOR.TIMEN = GLOR.TIMEND;
+    GLOR.TIMEO = GLOR.TIMEND;
+  }
+  if (!cyclic_run()) GLOC.SOLVER = "";
+}
