@@ -93,18 +93,7 @@ class PcsLoad : public ::testing::Test {
     plat::set_exit_throws(false);
     gar_deallocate_all();
   }
-  int load(const mdbw::Database& db) {
-    db.write(db.name + ".MDB");
-    JOBINF.jobname = db.name;
-    load_harness::allocate();
-    try {
-      int status = -1;
-      SCOMLD(10, status);
-      return status;
-    } catch (const plat::ProcessExit& e) {
-      return 100 + e.status;
-    }
-  }
+  int load(const mdbw::Database& db) { return load_harness::load_database(db, db.name); }
   std::string listing() {
     plat::io::close_unit(6);
     return dir_.read("listing.txt");

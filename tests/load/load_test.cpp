@@ -83,18 +83,7 @@ class Load : public ::testing::Test {
 
   // Writes the file as the database of `model`, allocates from FLAGS and
   // loads. Returns the load status, or the exit status of a fatal end + 100.
-  int load(const mdbw::Database& db, const std::string& model) {
-    db.write(model + ".MDB");
-    JOBINF.jobname = model;
-    load_harness::allocate();
-    try {
-      int status = -1;
-      SCOMLD(10, status);
-      return status;
-    } catch (const plat::ProcessExit& e) {
-      return 100 + e.status;
-    }
-  }
+  int load(const mdbw::Database& db, const std::string& model) { return load_harness::load_database(db, model); }
 
   std::string listing() {
     plat::io::close_unit(6);

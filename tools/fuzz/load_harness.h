@@ -160,6 +160,34 @@ inline std::vector<std::pair<std::string, mdbw::Database>> seed_databases() {
   return out;
 }
 
+// How a load ended: the load's status, or the exit status of a fatal end.
+struct LoadEnd {
+  int status = 0;
+  bool fatal = false;
+};
+
+// Loads the database file of `model` in the working directory with the
+// allocation made from FLAGS, the fatal end intercepted.
+inline LoadEnd load_file(const std::string& model) {
+  JOBINF.jobname = model;
+  allocate();
+  try {
+    int status = 0;
+    SCOMLD(10, status);
+    return {status, false};
+  } catch (const plat::ProcessExit& e) {
+    return {e.status, true};
+  }
+}
+
+// For the tests: writes `db` as the database of `model` and loads it.
+// Returns the load's status, or the exit status of a fatal end + 100.
+inline int load_database(const mdbw::Database& db, const std::string& model) {
+  db.write(model + ".MDB");
+  const LoadEnd end = load_file(model);
+  return end.fatal ? 100 + end.status : end.status;
+}
+
 // Runs the load on `bytes` as the fixed model's database file; see above.
 inline int load_bytes(const std::vector<unsigned char>& bytes) {
   plat::set_exit_throws(true);
@@ -175,16 +203,7 @@ inline int load_bytes(const std::vector<unsigned char>& bytes) {
     std::ofstream f(std::string(kModel) + ".MDB", std::ios::binary | std::ios::trunc);
     f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
-  JOBINF.jobname = kModel;
-  allocate();
-  int result = 0;
-  try {
-    int status = 0;
-    SCOMLD(10, status);
-    result = status;
-  } catch (const plat::ProcessExit& e) {
-    result = e.status;
-  }
+  const int result = load_file(kModel).status;
   acda_close();
   plat::io::close_all();
   return result;
