@@ -8,6 +8,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"
+#include "tools/fuzz/load_harness.h"
 
 namespace {
 
@@ -17,16 +18,7 @@ const int kExampleFlags[41] = {130, 156, 0, 1401, 0, 1, 0, 0,    0,       0, 2, 
                                0,   0,   7030, 2, 1, 133, 1003377, 1, 0, 0, 0, 0, 0,  22, 1, 0, 0, 2802, 0, 0};
 
 // The allocation the run driver makes from the stored sizes.
-void allocate_from_flags() {
-  int c[28] = {FLAGS(18), FLAGS(28), 18,        FLAGS(35), 4 * (FLAGS(2) + FLAGS(3) + FLAGS(4)),
-               FLAGS(24), FLAGS(19), FLAGS(17), FLAGS(16), FLAGS(22),
-               FLAGS(9),  FLAGS(8),  FLAGS(3),  FLAGS(32), FLAGS(21),
-               FLAGS(7),  FLAGS(2),  FLAGS(33), FLAGS(40), FLAGS(4),
-               FLAGS(20), FLAGS(6),  FLAGS(26), FLAGS(1),  SPRSIZ(3),
-               SPRSIZ(4), SPRSIZ(5), FLAGS(5)};
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-               c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
-}
+void allocate_from_flags() { load_harness::allocate(); }
 
 class GlobalArrays : public ::testing::Test {
  protected:
