@@ -1,0 +1,248 @@
+#include "thermal/explicit_forward.h"
+
+#include <cmath>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "casedata/status_flag.h"
+#include "executive/char_pool.h"
+#include "executive/diagnostics.h"
+#include "model/generated_program.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/entity_codes.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "thermal/fwbk_kernels.h"
+#include "thermal/solver_masks.h"
+#include "thermal/transient_frame.h"
+
+namespace {
+
+[[noreturn]] void allocation_failed() { plat::consistency_stop("Allocation would exceed memory limit", 1); }
+
+// Heap arrays of the step loop, taken once per call.
+template <class T>
+plat::Vec1<T> take(std::vector<T>& v, int n) {
+  try {
+    v.assign(static_cast<std::size_t>(n < 1 ? 1 : n), T());
+  } catch (const std::bad_alloc&) {
+    allocation_failed();
+  } catch (const std::length_error&) {
+    allocation_failed();
+  }
+  return plat::Vec1<T>(v.data(), n < 0 ? 0 : n);
+}
+
+// A temperature above 1.0E10, or one that is not a finite number, ends the
+// run: a NaN would otherwise pass every later comparison silently.
+inline bool overheated(double t) { return !(t <= 1.0e10) || !std::isfinite(t); }
+
+// "<text>" followed by the identity of node i, in the 170-character field.
+void temperature_fatal(std::string_view text, int i, std::string_view routine) {
+  plat::Text<170> msg(text);
+  MESBLD(i, msg);
+  SETERX(msg.view(), 4, 1, routine);
+}
+
+void build_masks(S7SlveWork& w) {
+  SLOGST2(w.ngf, w.ngl, w.ngr, w.nt, w.gfacts, w.glacts, w.gracts, w.statuses, w.dnodemask, w.gfmask, w.glmask,
+          w.grmask, w.dbnodemask);
+}
+
+}  // namespace
+
+void S7DIFF(S7SlveWork& w, int& status) {
+  status = 0;
+  GLOR.CSGMIN = SRLMAX();
+  const int nt = w.nt;
+  const double dtimeu = GLOR.DTIMEU, stefan = GLOR.STEFAN, tabs = GLOR.TABS;
+  for (int i = 1; i <= nt; ++i) {
+    w.qsum(i) = (((w.qa(i) + w.qe(i)) + w.qi(i)) + w.qr(i)) + w.qs(i);
+    const double c = w.cap(i);
+    w.zcapmask(i) = std::fabs(c) < 1.0e-37 ? 1 : 0;
+    if (w.dnodemask(i) != 1 || w.zcapmask(i) != 0) continue;
+    double g = 0.0, gt = 0.0;
+    S4GSUM(w.gf, w.gl, w.gr, w.lencompact, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl,
+           w.ngr, nt, i, stefan, w.tpass, w.tf, tabs, g, gt);
+    const double h = c / dtimeu;
+    w.t(i) = ((h - g) * w.tpass(i) + w.qsum(i) + gt) / h;
+    if (overheated(w.t(i))) {
+      status = 1;
+      temperature_fatal("SLFRWD: Temperature > 1.0E10 detected@", i, "S7DIFF");
+      return;
+    }
+    if (std::fabs(g) >= 1.0e-37 && c / g < GLOR.CSGMIN) {
+      GLOR.CSGMIN = c / g;
+      GLOI.NCSGMN = i;
+    }
+  }
+}
+
+void S7ARTH(S7SlveWork& w, int& status) {
+  status = 0;
+  GLOR.RELXCC = 0.0;
+  const int nt = w.nt;
+  const double stefan = GLOR.STEFAN, tabs = GLOR.TABS;
+  for (int i = 1; i <= nt; ++i) {
+    if (w.dnodemask(i) != 1 || w.zcapmask(i) != 1) continue;
+    double g = 0.0, gt = 0.0, r = 0.0, rt = 0.0;
+    S1GSUM(w.gf, w.gl, w.gr, w.lencompact, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl,
+           w.ngr, nt, i, stefan, w.t, w.tf, tabs, g, gt, r, rt);
+    const double q = w.qsum(i);
+    const double x = w.t(i) + tabs;
+    const bool hasg = std::fabs(g) >= 1.0e-37, hasr = std::fabs(r) >= 1.0e-37;
+    double d;
+    if (hasg && !hasr) {
+      d = (q + gt) / g - tabs - w.t(i);
+    } else if (hasg && hasr) {
+      const double s = r * (x * x * x);
+      d = (q + gt + rt - x * (g + s)) / (g + 4.0 * s);
+    } else if (!hasg && !hasr) {
+      d = std::fabs(q) > 1.0e-37 ? 1.0e20 : 0.0;
+    } else {
+      d = std::sqrt(std::sqrt((q + rt) / r)) - tabs - w.t(i);
+    }
+    w.t(i) += d;
+    if (overheated(w.t(i))) {
+      status = 1;
+      temperature_fatal("SLFRWD: Temperature > 1.0D10 detected@", i, "S7ARTH");
+      return;
+    }
+    if (std::fabs(d) > GLOR.RELXCC) {
+      GLOR.RELXCC = std::fabs(d);
+      GLOI.NRLXCC = i;
+    }
+  }
+}
+
+void S7NEWT(S7SlveWork& w, int& status) {
+  for (int i = 1; i <= w.nt; ++i) w.tpass(i) = w.t(i);
+  S7DIFF(w, status);
+  if (status > 0) return;
+  GLOI.LOOPCT = 0;
+  for (;;) {
+    GLOI.LOOPCT += 1;
+    S7ARTH(w, status);
+    if (GLOI.LOOPCT >= GLOI.NLOOP || GLOR.RELXCC <= GLOR.RELXCA || status > 0) return;
+  }
+}
+
+void S7TIME(S7SlveWork& w) {
+  if (GLOR.RELXCC > GLOR.RELXCA) ++w.nexc;
+  V20001();
+  trf_after_accept(*w.frame);
+  // A proposal that is not a number becomes DTMIN before the limits apply.
+  trf_next_step(*w.frame, std::isnan(GLOR.DTIMEI) ? GLOR.DTMIN : GLOR.DTIMEI);
+  GLOR.TIMEM = 0.5 * (GLOR.TIMEO + GLOR.TIMEN);
+}
+
+void S7SLVE(S7SlveWork& w, int& status) {
+  status = 0;
+  w.steps = w.nexc = 0;
+  std::vector<std::int32_t> zcap, dmask;
+  std::vector<double> qsum;
+  w.zcapmask = take(zcap, w.nt);
+  w.dnodemask = take(dmask, w.nt);
+  w.qsum = take(qsum, w.nt);
+  if (stat_getstatst() == 0) build_masks(w);
+
+  for (;;) {
+    V10001();
+    ++w.steps;
+    if (stat_getstatst() != 0) {
+      build_masks(w);
+      stat_setstatst(0);
+    }
+    S7NEWT(w, status);
+    GLOR.DTIMEI = 0.95 * GLOR.CSGMIN;
+    S7TIME(w);
+    if (GLOR.TIMEO >= GLOR.TIMEND || status > 0) break;
+  }
+
+  if (status == 0 && w.nexc > 0) {
+    trf_end_warning("SLFRWD", "RELXCA", w.nexc, w.steps, 2, "S7SLVE");
+    status = static_cast<double>(w.nexc) / static_cast<double>(w.steps) < 0.1 ? 2 : 3;
+  }
+  w.zcapmask = ThInts();
+  w.dnodemask = ThInts();
+  w.qsum = ThReals();
+}
+
+void SLFRWD() {
+  const int nt = FLAGS(1), ngl = FLAGS(2), ngf = FLAGS(3), ngr = FLAGS(4);
+  const int ngf1 = ngf > 1 ? ngf : 1, ngl1 = ngl > 1 ? ngl : 1, ngr1 = ngr > 1 ? ngr : 1;
+
+  GLOC.MODULE = "SLFRWD";
+  // Without NLOOP the step makes one relaxation pass and nothing counts as
+  // unconverged.
+  if (SLUNDF(GLOI.NLOOP)) {
+    GLOI.NLOOP = 1;
+    GLOR.RELXCA = 1.0e10;
+  }
+
+  TrfFrame f;
+  // Real block from rtop + 1: tpass; integer blocks from u + 1 (u = the top
+  // above the event list): the conductor masks and dbnodemask.
+  const std::int64_t nreal = static_cast<std::int64_t>(nt) + 2;
+  const std::int64_t nint = static_cast<std::int64_t>(nt) + ngf1 + ngl1 + ngr1;
+  if (!trf_open(f, "SLFRWD", false, {}, 3, gar_dystor_record, nreal, nint)) {
+    trf_close(f);
+    return;
+  }
+  const int rtop = f.core.real_top();
+  const int u = f.core.int_top() + f.nev;
+  FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = rtop + nt + 1;
+  FLAGS(FLAGS_NEXTDYNAMICCOREINT) = static_cast<int>(u + nint + 1);
+
+  S7SlveWork w;
+  w.frame = &f;
+  w.nt = nt;
+  w.ngl = ngl;
+  w.ngf = ngf;
+  w.ngr = ngr;
+  w.ngf1 = ngf1;
+  w.ngl1 = ngl1;
+  w.ngr1 = ngr1;
+  w.lencompact = static_cast<int>(gar_pcsthermal.size());
+  w.pcs = gar_pcsthermal.view();
+  w.ptrs = th_cmat(gar_pcsptrsthermal);
+  w.gf = gar_fluidicconds.view();
+  w.gl = gar_linearconds.view();
+  w.gr = gar_radiativeconds.view();
+  w.gfacts = gar_fluidiccondacts.view();
+  w.glacts = gar_linearcondacts.view();
+  w.gracts = gar_radiativecondacts.view();
+  w.statuses = gar_thermalnodestatuses.view();
+  w.cap = gar_thermalnodecapacitances.view();
+  w.qa = gar_thermalnodeheatsourcesalbedo.view();
+  w.qe = gar_thermalnodeheatsourcesplanet.view();
+  w.qi = gar_thermalnodeheatsourcesinternal.view();
+  w.qr = gar_thermalnodeheatsourcesother.view();
+  w.qs = gar_thermalnodeheatsourcessolar.view();
+  w.t = gar_thermalnodetemps.view();
+  w.tf = gar_fluidnodetemps.view();
+  w.tpass = gar_dynamiccorereal.from(rtop + 1, nt);
+  w.gfmask = gar_dynamiccoreint.from(u + 1, ngf1);
+  w.glmask = gar_dynamiccoreint.from(u + ngf1 + 1, ngl1);
+  w.grmask = gar_dynamiccoreint.from(u + ngf1 + ngl1 + 1, ngr1);
+  w.dbnodemask = gar_dynamiccoreint.from(u + ngf1 + ngl1 + ngr1 + 1, nt);
+
+  // The first step is the stability limit at the start temperatures.
+  GLOR.TIMEN = GLOR.TIMEO;
+  GLOR.TIMEM = GLOR.TIMEO;
+  trf_start_services();
+  GLOR.DTIMEU = 0.95 * GLOR.CSGMIN;
+  GLOR.DTIMEI = GLOR.DTIMEU;
+  trf_outputs_at_start();
+  trf_first_output_time(f);
+  trf_first_step(f);
+  GLOR.TIMEM = 0.5 * (GLOR.TIMEO + GLOR.TIMEN);
+
+  int status = 0;
+  S7SLVE(w, status);
+  trf_close(f);
+}

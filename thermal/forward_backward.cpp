@@ -1,0 +1,301 @@
+#include "thermal/forward_backward.h"
+
+#include <cmath>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "casedata/status_flag.h"
+#include "executive/diagnostics.h"
+#include "model/generated_program.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/entity_codes.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "thermal/cn_kernels.h"
+#include "thermal/fwbk_kernels.h"
+#include "thermal/solver_masks.h"
+#include "thermal/transient_frame.h"
+
+namespace {
+
+[[noreturn]] void allocation_failed() { plat::consistency_stop("Allocation would exceed memory limit", 1); }
+
+// Heap arrays of the step loop, taken once per call.
+template <class T>
+plat::Vec1<T> take(std::vector<T>& v, int n) {
+  try {
+    v.assign(static_cast<std::size_t>(n < 1 ? 1 : n), T());
+  } catch (const std::bad_alloc&) {
+    allocation_failed();
+  } catch (const std::length_error&) {
+    allocation_failed();
+  }
+  return plat::Vec1<T>(v.data(), n < 0 ? 0 : n);
+}
+
+// A temperature above 1.0E10, or one that is not a finite number, ends the
+// run: a NaN would otherwise pass every later comparison silently.
+inline bool overheated(double t) { return !(t <= 1.0e10) || !std::isfinite(t); }
+
+// "<text>" followed by the identity of node i, in the 170-character field.
+void temperature_fatal(std::string_view text, int i, int code, std::string_view routine) {
+  plat::Text<170> msg(text);
+  MESBLD(i, msg);
+  SETERX(msg.view(), 4, code, routine);
+}
+
+void build_masks(S4SlveWork& w) {
+  SLOGST2(w.ngf, w.ngl, w.ngr, w.nt, w.gfacts, w.glacts, w.gracts, w.statuses, w.dnodemask, w.gfmask, w.glmask,
+          w.grmask, w.dbnodemask);
+}
+
+// A proposed step that is not a number (0 / 0 after a step without change
+// and a zero DTPMAX) becomes DTMIN before the limits apply.
+inline double proposed(double dt) { return std::isnan(dt) ? GLOR.DTMIN : dt; }
+
+// The quotient of a condition count over the step attempts: below 10 % it
+// takes the lower code.
+int warning_code(int count, int steps, int code_low) {
+  return static_cast<double>(count) / static_cast<double>(steps) < 0.1 ? code_low : code_low + 1;
+}
+
+}  // namespace
+
+void S4LOP1(S4SlveWork& w, int& status) {
+  GLOI.LOOPCT = 1;
+  GLOR.CSGMIN = SRLMAX();
+  status = 0;
+  const int nt = w.nt;
+  for (int i = 1; i <= nt; ++i) w.tstepold(i) = w.t(i);
+
+  const double dtimeu = GLOR.DTIMEU, stefan = GLOR.STEFAN, tabs = GLOR.TABS;
+  for (int i = 1; i <= nt; ++i) {
+    w.qsum(i) = (((w.qa(i) + w.qe(i)) + w.qi(i)) + w.qr(i)) + w.qs(i);
+    const double c = w.cap(i);
+    w.zcapmask(i) = std::fabs(c) < 1.0e-37 ? 1 : 0;
+    if (w.dnodemask(i) != 1 || w.zcapmask(i) != 0) continue;
+    double g = 0.0, gt = 0.0;
+    S4GSUM(w.gf, w.gl, w.gr, w.lencompact, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl,
+           w.ngr, nt, i, stefan, w.tstepold, w.tf, tabs, g, gt);
+    w.fstepold(i) = gt - g * w.tstepold(i);
+    const double h = c / dtimeu;
+    w.t(i) = (gt + h * w.tstepold(i) + w.qsum(i)) / (h + g);
+    if (overheated(w.t(i))) {
+      status = 1;
+      temperature_fatal("SLFWBK: Temperature > 1.0D10 detected@", i, 1, "S4LOP1");
+      return;
+    }
+    if (std::fabs(g) >= 1.0e-37 && c / g < GLOR.CSGMIN) {
+      GLOR.CSGMIN = c / g;
+      GLOI.NCSGMN = i;
+    }
+  }
+
+  const bool one_step = MTDTST(1024);
+  for (int i = 1; i <= nt; ++i) {
+    if (w.dnodemask(i) != 1 || w.zcapmask(i) != 1) continue;
+    double g = 0.0, gt = 0.0, r = 0.0, rt = 0.0;
+    S1GSUM(w.gf, w.gl, w.gr, w.lencompact, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl,
+           w.ngr, nt, i, stefan, w.t, w.tf, tabs, g, gt, r, rt);
+    const double q = w.qsum(i);
+    const double big = q + gt + rt;
+    const bool nog = std::fabs(g) < 1.0e-37, nor = std::fabs(r) < 1.0e-37;
+    if (nog && nor) {
+      if (std::fabs(q) > 1.0e-37) w.t(i) = 1.0e20;
+    } else if (nog) {
+      w.t(i) = std::sqrt(std::sqrt((q + rt) / r)) - tabs;
+    } else if (nor) {
+      w.t(i) = (q + gt) / g - tabs;
+    } else {
+      // Newton steps on G x + R x^4 = X with the neighbours held.
+      const double dampt = GLOR.DAMPT;
+      for (int n = 1;; ++n) {
+        const double x = w.t(i) + tabs;
+        const double s = r * (x * x * x);
+        const double d = (big - x * (s + g)) / (g + 4.0 * s);
+        w.t(i) += dampt * d;
+        if (one_step || n >= GLOI.NLOOP || std::fabs(d) <= 100.0 * GLOR.RELXCA || overheated(w.t(i))) break;
+      }
+    }
+    if (overheated(w.t(i))) {
+      status = 2;
+      temperature_fatal("SLFWBK: Temperature > 1.0D10 detected@", i, 2, "S4LOP1");
+      return;
+    }
+  }
+}
+
+void S4NEWT(S4SlveWork& w, int& status) {
+  status = 0;
+  w.k = 0;
+  const int nt = w.nt;
+  const ThCReals core = gar_dynamiccorereal.view();
+  for (;;) {
+    ++w.k;
+    GLOI.LOOPCT += 1;
+    GLOR.RELXCC = 0.0;
+    const double stefan = GLOR.STEFAN, tabs = GLOR.TABS, dampt = GLOR.DAMPT, dtimeu = GLOR.DTIMEU;
+    const double relxca = GLOR.RELXCA;
+    const int nloop = GLOI.NLOOP;
+    for (int i = 1; i <= nt; ++i) {
+      if (w.dnodemask(i) != 1) continue;
+      double g = 0.0, gt = 0.0, r = 0.0, rt = 0.0;
+      S1GSUM(w.gf, w.gl, w.gr, w.lencompact, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl,
+             w.ngr, nt, i, stefan, w.t, w.tf, tabs, g, gt, r, rt);
+      S4TCLC2(w.cap, dampt, dtimeu, w.zcapmask, nloop, i, w.qsum, w.fstepold_at, w.tstepold_at, relxca, g, gt, r, rt,
+              tabs, w.t, core, GLOR.RELXCC, GLOI.NRLXCC);
+    }
+    if (GLOR.RELXCC <= GLOR.RELXCA) return;
+    if (GLOI.LOOPCT >= GLOI.NLOOP) {
+      SETERX(trf_padded("SLFWBK: Solution failed to converge for this time step@NLOOP count exceeded", 170), 3, 2,
+             "S4NEWT");
+      return;
+    }
+    S9EXTR(4, 1, w.k, nt, GLOR.RELXCA, w.xsnap1, w.xsnap2, w.t);
+  }
+}
+
+void S4TIME(S4SlveWork& w, double dmax) {
+  if (dmax > GLOR.DTPMAX) {
+    if (GLOR.DTIMEU <= 1.0001 * GLOR.DTMIN) {
+      ++w.ndtp;
+    } else {
+      // Rejected: the same start again with a shorter step.
+      const double dt = GLOR.DTPMAX < 1.0e9 ? 0.95 * GLOR.DTIMEU * GLOR.DTPMAX / dmax : GLOR.DTIMEI;
+      GLOR.DTIMEU = trf_limit_step(proposed(dt));
+      GLOR.TIMEN = GLOR.TIMEO + GLOR.DTIMEU;
+      GLOR.TIMEM = (GLOR.DTIMEU + 2.0 * GLOR.TIMEO) * 0.5;
+      for (int i = 1; i <= w.nt; ++i) w.t(i) = w.tstepold(i);
+      return;
+    }
+  }
+  V20001();
+  trf_after_accept(*w.frame);
+  const double dt = GLOR.DTPMAX < 1.0e9 ? GLOR.DTPMAX * (0.95 * GLOR.DTIMEU) / dmax : GLOR.DTIMEI;
+  trf_next_step(*w.frame, proposed(dt));
+  GLOR.TIMEM = 0.5 * (GLOR.TIMEO + GLOR.TIMEN);
+  if (GLOR.RELXCC > GLOR.RELXCA) ++w.nrel;
+}
+
+void S4SLVE(S4SlveWork& w, int& status) {
+  GLOI.LOOPCT = 1;
+  status = 0;
+  w.attempts = w.nrel = w.ndtp = 0;
+  std::vector<std::int32_t> zcap, dmask;
+  std::vector<double> qsum;
+  w.zcapmask = take(zcap, w.nt);
+  w.dnodemask = take(dmask, w.nt);
+  w.qsum = take(qsum, w.nt);
+  if (stat_getstatst() == 0) build_masks(w);
+
+  for (;;) {
+    V10001();
+    if (stat_getstatst() != 0) {
+      build_masks(w);
+      stat_setstatst(0);
+    }
+    S4LOP1(w, status);
+    if (status > 0) break;
+    S4NEWT(w, status);
+    if (status > 0) break;
+
+    double dmax = 0.0;
+    for (int i = 1; i <= w.nt; ++i) {
+      if (w.dnodemask(i) != 1 || w.zcapmask(i) != 0) continue;
+      const double d = std::fabs(w.t(i) - w.tstepold(i));
+      if (d > dmax) dmax = d;
+    }
+    S4TIME(w, dmax);
+    ++w.attempts;
+    if (GLOR.TIMEO >= GLOR.TIMEND) break;
+  }
+
+  if (status == 0) {
+    if (w.nrel > 0) {
+      trf_end_warning("SLFWBK", "RELXCA", w.nrel, w.attempts, 2, "S4SLVE");
+      status = warning_code(w.nrel, w.attempts, 2);
+    }
+    if (w.ndtp > 0) {
+      trf_end_warning("SLFWBK", "DTPMAX", w.ndtp, w.attempts, 4, "S4SLVE");
+      status = warning_code(w.ndtp, w.attempts, 4);
+    }
+  }
+  w.zcapmask = ThInts();
+  w.dnodemask = ThInts();
+  w.qsum = ThReals();
+}
+
+void SLFWBK() {
+  const int nt = FLAGS(1), ngl = FLAGS(2), ngf = FLAGS(3), ngr = FLAGS(4);
+  const int ngf1 = ngf > 1 ? ngf : 1, ngl1 = ngl > 1 ? ngl : 1, ngr1 = ngr > 1 ? ngr : 1;
+
+  TrfFrame f;
+  const TrfRequired required[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
+  // Real blocks from rtop + 1: tstepold, fstepold and the two snapshots;
+  // integer blocks from u + 1 (u = the top above the event list): the
+  // conductor masks and dbnodemask.
+  const std::int64_t nreal = 4LL * nt + 1;
+  const std::int64_t nint = static_cast<std::int64_t>(nt) + ngf1 + ngl1 + ngr1;
+  if (!trf_open(f, "SLFWBK", false, required, 6, gar_dystor_record, nreal, nint)) {
+    trf_close(f);
+    return;
+  }
+  const int rtop = f.core.real_top();
+  const int u = f.core.int_top() + f.nev;
+  FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = rtop + 4 * nt + 2;
+  FLAGS(FLAGS_NEXTDYNAMICCOREINT) = static_cast<int>(u + nint + 2);
+
+  S4SlveWork w;
+  w.frame = &f;
+  w.nt = nt;
+  w.ngl = ngl;
+  w.ngf = ngf;
+  w.ngr = ngr;
+  w.ngf1 = ngf1;
+  w.ngl1 = ngl1;
+  w.ngr1 = ngr1;
+  w.lencompact = static_cast<int>(gar_pcsthermal.size());
+  w.pcs = gar_pcsthermal.view();
+  w.ptrs = th_cmat(gar_pcsptrsthermal);
+  w.gf = gar_fluidicconds.view();
+  w.gl = gar_linearconds.view();
+  w.gr = gar_radiativeconds.view();
+  w.gfacts = gar_fluidiccondacts.view();
+  w.glacts = gar_linearcondacts.view();
+  w.gracts = gar_radiativecondacts.view();
+  w.statuses = gar_thermalnodestatuses.view();
+  w.cap = gar_thermalnodecapacitances.view();
+  w.qa = gar_thermalnodeheatsourcesalbedo.view();
+  w.qe = gar_thermalnodeheatsourcesplanet.view();
+  w.qi = gar_thermalnodeheatsourcesinternal.view();
+  w.qr = gar_thermalnodeheatsourcesother.view();
+  w.qs = gar_thermalnodeheatsourcessolar.view();
+  w.t = gar_thermalnodetemps.view();
+  w.tf = gar_fluidnodetemps.view();
+
+  w.tstepold_at = rtop + 1;
+  w.fstepold_at = rtop + nt + 1;
+  w.tstepold = gar_dynamiccorereal.from(w.tstepold_at, nt);
+  w.fstepold = gar_dynamiccorereal.from(w.fstepold_at, nt);
+  w.xsnap1 = gar_dynamiccorereal.from(rtop + 2 * nt + 1, nt);
+  w.xsnap2 = gar_dynamiccorereal.from(rtop + 3 * nt + 1, nt);
+  w.gfmask = gar_dynamiccoreint.from(u + 1, ngf1);
+  w.glmask = gar_dynamiccoreint.from(u + ngf1 + 1, ngl1);
+  w.grmask = gar_dynamiccoreint.from(u + ngf1 + ngl1 + 1, ngr1);
+  w.dbnodemask = gar_dynamiccoreint.from(u + ngf1 + ngl1 + ngr1 + 1, nt);
+
+  // First output time and first step; VARIABLES1 sees the middle of it.
+  trf_first_output_time(f);
+  trf_first_step(f);
+  GLOR.TIMEM = 0.5 * (GLOR.TIMEO + GLOR.TIMEN);
+  trf_start_services();
+  trf_outputs_at_start();
+
+  int status = 0;
+  S4SLVE(w, status);
+  trf_close(f);
+}

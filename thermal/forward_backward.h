@@ -1,0 +1,77 @@
+// Forward-backward transient solution of the thermal network.
+//
+// SLFWBK is called by the user's EXECUTION statements (or repeated by the
+// cyclic solution) with no arguments. It advances the temperatures from
+// TIMEO to TIMEND: every capacitive node satisfies a trapezoidal balance
+// over each step (stored heat = sources + the mean of the net conducted and
+// radiated flows at the start and at the end of the step). A step starts
+// from a backward-Euler estimate (S4LOP1), is corrected node by node by
+// damped Newton passes with an extrapolation every fourth pass (S4NEWT), and
+// is accepted or repeated shorter by the largest temperature change against
+// DTPMAX (S4TIME). Zero-capacitance nodes meet their steady balance at every
+// pass.
+//
+// Required control constants: NLOOP, DTIMEI, RELXCA. Also read: DAMPT,
+// DTMIN, DTMAX, DTPMAX, OUTINT, TIMEO, TIMEND, STEFAN, TABS, METHOD (bit
+// 1024). Written: TIMEO, TIMEN, TIMEM, DTIMEU, LOOPCT, RELXCC, NRLXCC,
+// CSGMIN, NCSGMN, MODULE, SOLVER.
+#pragma once
+
+#include <cstdint>
+
+#include "thermal/thermal_views.h"
+
+void SLFWBK();
+
+struct TrfFrame;
+
+// Everything the step loop works on. The control constants are read from
+// and written to their records directly, so that changes made by the user's
+// blocks between steps are seen.
+struct S4SlveWork {
+  // Counts and the mask extents (counts raised to at least 1).
+  int nt = 0, ngf = 0, ngl = 0, ngr = 0;
+  int ngf1 = 1, ngl1 = 1, ngr1 = 1;
+  // Compact connection list and its pointers (6 rows per node).
+  int lencompact = 0;
+  ThCInts pcs;
+  ThCPtrs ptrs;
+  // Conductors, letters, capacitances, heat sources, temperatures.
+  ThCReals gf, gl, gr;
+  ThCLetters gfacts, glacts, gracts, statuses;
+  ThCReals cap;
+  ThCReals qa, qe, qi, qr, qs;
+  ThReals t;
+  ThCReals tf;  // fluid-node temperatures (fluid neighbours are boundaries)
+  // Work blocks on the dynamic core: temperatures and net heat flows at the
+  // start of the step, the two extrapolation snapshots; the integer masks.
+  ThReals tstepold, fstepold, xsnap1, xsnap2;
+  ThInts gfmask, glmask, grmask, dbnodemask;
+  // Position of tstepold and fstepold in the real dynamic core.
+  int tstepold_at = 0, fstepold_at = 0;
+  // Heap arrays of the step loop (set by S4SLVE for its duration).
+  ThInts zcapmask, dnodemask;
+  ThReals qsum;
+  // The transient frame of the call: event list, output times.
+  TrfFrame* frame = nullptr;
+  // Step-loop counters: attempts (rejected ones included), accepted steps
+  // left unconverged (RELXCA), steps accepted over DTPMAX at the smallest
+  // step, and the Newton pass counter of the current step.
+  int attempts = 0, nrel = 0, ndtp = 0;
+  int k = 0;
+};
+
+// The step loop. status 0, the code of its last end warning (2..5), or the
+// failure code of a kernel.
+void S4SLVE(S4SlveWork& w, int& status);
+// First pass of a step: the backward-Euler estimate of the capacitive nodes
+// from the start-of-step temperatures, then the steady balance of the
+// zero-capacitance nodes. status 0, or 1/2 after a temperature above 1.0E10.
+void S4LOP1(S4SlveWork& w, int& status);
+// Damped Newton passes on the trapezoidal balance until RELXCC <= RELXCA or
+// NLOOP passes (first pass included), extrapolating every fourth pass.
+void S4NEWT(S4SlveWork& w, int& status);
+// Acceptance of the step by its largest change dmax against DTPMAX; on
+// acceptance VARIABLES2, OUTPUTS at output times and the next step; on
+// rejection the start temperatures again and a shorter step.
+void S4TIME(S4SlveWork& w, double dmax);
