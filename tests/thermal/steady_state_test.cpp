@@ -594,6 +594,28 @@ TEST_F(SteadyState, NotANumberIsAFatalTemperatureError) {
 // ---------------------------------------------------------------------------
 // Energy balance figures.
 
+// SENGBL's absolute and relative figures for a built network of three
+// thermal nodes, two GL and ngr (0 or 1) GR conductors, with the masks SLOGST2
+// makes for it.
+struct Balance {
+  double a = -1, r = -1;
+};
+
+Balance energy_balance(int ngr) {
+  std::vector<std::int32_t> dm(3), dbm(3), gfm(1), glm(2), grm(1);
+  ThInts d(dm.data(), 3), db(dbm.data(), 3), gf(gfm.data(), 1), gl(glm.data(), 2), gr(grm.data(), 1);
+  SLOGST2(0, 2, ngr, 3, gar_fluidiccondacts.view(), gar_linearcondacts.view(), gar_radiativecondacts.view(),
+          gar_thermalnodestatuses.view(), d, gf, gl, gr, db);
+  Balance b;
+  SENGBL(d, db, 3, b.a, b.r, gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), gf, gl, gr,
+         FLAGS(24), 1, 2, 1, gar_pcsthermalold.view(), gar_pcsptrsthermalold.view(),
+         gar_thermalnodeheatsourcesalbedo.view(), gar_thermalnodeheatsourcesplanet.view(),
+         gar_thermalnodeheatsourcesinternal.view(), gar_thermalnodeheatsourcesother.view(),
+         gar_thermalnodeheatsourcessolar.view(), kSigma, gar_thermalnodetemps.view(), gar_fluidnodetemps.view(),
+         kTabs);
+  return b;
+}
+
 TEST(EnergyBalance, Figures) {
   struct Case {
     const char* what;
@@ -612,19 +634,9 @@ TEST(EnergyBalance, Figures) {
     net.gl(1, 2, 1.0, c.act);
     net.gl(2, 3, 1.0);  // to an inactive node: counts nothing
     net.build();
-    std::vector<std::int32_t> dm(3), dbm(3), gfm(1), glm(2), grm(1);
-    ThInts d(dm.data(), 3), db(dbm.data(), 3), gf(gfm.data(), 1), gl(glm.data(), 2), gr(grm.data(), 1);
-    SLOGST2(0, 2, 0, 3, gar_fluidiccondacts.view(), gar_linearcondacts.view(), gar_radiativecondacts.view(),
-            gar_thermalnodestatuses.view(), d, gf, gl, gr, db);
-    double a = -1, r = -1;
-    SENGBL(d, db, 3, a, r, gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), gf, gl, gr,
-           FLAGS(24), 1, 2, 1, gar_pcsthermalold.view(), gar_pcsptrsthermalold.view(),
-           gar_thermalnodeheatsourcesalbedo.view(), gar_thermalnodeheatsourcesplanet.view(),
-           gar_thermalnodeheatsourcesinternal.view(), gar_thermalnodeheatsourcesother.view(),
-           gar_thermalnodeheatsourcessolar.view(), kSigma, gar_thermalnodetemps.view(), gar_fluidnodetemps.view(),
-           kTabs);
-    EXPECT_NEAR(a, c.enbala, 1e-12) << c.what;
-    EXPECT_NEAR(r, c.enbalr, 1e-12) << c.what;
+    const Balance b = energy_balance(0);
+    EXPECT_NEAR(b.a, c.enbala, 1e-12) << c.what;
+    EXPECT_NEAR(b.r, c.enbalr, 1e-12) << c.what;
     gar_deallocate_all();
   }
 }
@@ -638,17 +650,7 @@ TEST(EnergyBalance, BoundaryExchangeIsSeenFromBothEnds) {
   net.gl(2, 3, 1.0);
   net.gr(1, 3, 0.5);
   net.build();
-  std::vector<std::int32_t> dm(3), dbm(3), gfm(1), glm(2), grm(1);
-  ThInts d(dm.data(), 3), db(dbm.data(), 3), gf(gfm.data(), 1), gl(glm.data(), 2), gr(grm.data(), 1);
-  SLOGST2(0, 2, 1, 3, gar_fluidiccondacts.view(), gar_linearcondacts.view(), gar_radiativecondacts.view(),
-          gar_thermalnodestatuses.view(), d, gf, gl, gr, db);
-  double a = -1, r = -1;
-  SENGBL(d, db, 3, a, r, gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), gf, gl, gr,
-         FLAGS(24), 1, 2, 1, gar_pcsthermalold.view(), gar_pcsptrsthermalold.view(),
-         gar_thermalnodeheatsourcesalbedo.view(), gar_thermalnodeheatsourcesplanet.view(),
-         gar_thermalnodeheatsourcesinternal.view(), gar_thermalnodeheatsourcesother.view(),
-         gar_thermalnodeheatsourcessolar.view(), kSigma, gar_thermalnodetemps.view(), gar_fluidnodetemps.view(),
-         kTabs);
+  const auto [a, r] = energy_balance(1);
   // Node 2: -5 into node 1 and -30 into node 3 (OUT 35); node 3: +30 into
   // node 2 and the radiation into node 1 (IN).
   const double t1 = -5.0 + kTabs, t3 = 20.0 + kTabs;
