@@ -48,6 +48,17 @@ void S3COND(ThCInts diagptr, ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/,
   }
   for (int k = 1; k <= proflen; ++k) profile(k) = 0.0;
   for (int k = 1; k <= nt; ++k) rowfirst(k) = k;
+  // Absolute temperature of an explicit neighbour k (a fluid node beyond nt),
+  // or false for a thermal neighbour outside the solution.
+  auto neighbour = [&](int k, double& tk) {
+    if (k > nt) {
+      tk = tf(k - nt) + tabs;
+      return true;
+    }
+    if (dbnodemask(k) == 0) return false;
+    tk = t(k) + tabs;
+    return true;
+  };
 
   for (int i = 1; i <= nt; ++i) {
     const int n = nodeorder(i);
@@ -97,12 +108,7 @@ void S3COND(ThCInts diagptr, ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/,
         const int m = std::abs(pcs(start + 2 * e + 1));
         if (k == n || grmask(m) == 0) continue;
         double tk;
-        if (k > nt) {
-          tk = tf(k - nt) + tabs;
-        } else {
-          if (dbnodemask(k) == 0) continue;
-          tk = t(k) + tabs;
-        }
+        if (!neighbour(k, tk)) continue;
         const double p = gr(m) * stefan;
         s += ((tan * tan) * tan) * 4.0 * p;
         const double tk4 = ((tk * tk) * tk) * tk;
@@ -118,12 +124,7 @@ void S3COND(ThCInts diagptr, ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/,
         const int m = pcs(start + 2 * e + 1);
         if (k == n || m <= 0 || gfmask(m) == 0) continue;
         double tk;
-        if (k > nt) {
-          tk = tf(k - nt) + tabs;
-        } else {
-          if (dbnodemask(k) == 0) continue;
-          tk = t(k) + tabs;
-        }
+        if (!neighbour(k, tk)) continue;
         s += gf(m);
         r += gf(m) * tk;
       }
