@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 
 #include "executive/char_pool.h"
@@ -52,6 +53,12 @@ class Row {
     }
     if (line_.size() > kLineLength) line_.resize(kLineLength);
   }
+  void reals(std::initializer_list<double> values) {
+    for (double v : values) append(prm::real_field(v));
+  }
+  void ints(std::initializer_list<int> values) {
+    for (int v : values) append(prm::int_field(v));
+  }
   std::string_view text() const { return plat::trimmed(line_); }
 
  private:
@@ -69,32 +76,12 @@ void write_row(std::string_view status) {
   row.append(module.view());
   const std::string_view solver = plat::trimmed(GLOC.SOLVER.view());
   row.append(std::string(6 - solver.size(), ' ') + std::string(solver));
-  row.append(prm::real_field(GLOR.TIMEN));
-  row.append(prm::real_field(GLOR.TIMEND));
-  row.append(prm::real_field(GLOR.DTIMEU));
-  row.append(prm::int_field(GLOI.STEPCT));
-  row.append(prm::int_field(GLOI.LOOPCT));
-  row.append(prm::int_field(GLOI.NLOOP));
-  if (mmodeltype == 2) {
-    row.append(prm::int_field(GLOI.SUMTHL));
-    row.append(prm::int_field(GLOI.NLOOPT));
-    row.append(prm::int_field(GLOI.SUMFLL));
-    row.append(prm::int_field(GLOI.NLOOPH));
-  }
-  row.append(prm::real_field(GLOR.RELXCC));
-  row.append(prm::real_field(GLOR.RELXCA));
-  if (mmodeltype == 2) {
-    row.append(prm::real_field(GLOR.FRLXCC));
-    row.append(prm::real_field(GLOR.FRLXCA));
-    row.append(prm::real_field(GLOR.RELXMC));
-    row.append(prm::real_field(GLOR.RELXMA));
-  }
-  row.append(prm::real_field(GLOR.ENBNDM));
-  row.append(prm::real_field(GLOR.INBNDM));
-  row.append(prm::real_field(GLOR.ENBALA));
-  row.append(prm::real_field(GLOR.INBALA));
-  row.append(prm::real_field(GLOR.ENBALR));
-  row.append(prm::real_field(GLOR.INBALR));
+  row.reals({GLOR.TIMEN, GLOR.TIMEND, GLOR.DTIMEU});
+  row.ints({GLOI.STEPCT, GLOI.LOOPCT, GLOI.NLOOP});
+  if (mmodeltype == 2) row.ints({GLOI.SUMTHL, GLOI.NLOOPT, GLOI.SUMFLL, GLOI.NLOOPH});
+  row.reals({GLOR.RELXCC, GLOR.RELXCA});
+  if (mmodeltype == 2) row.reals({GLOR.FRLXCC, GLOR.FRLXCA, GLOR.RELXMC, GLOR.RELXMA});
+  row.reals({GLOR.ENBNDM, GLOR.INBNDM, GLOR.ENBALA, GLOR.INBALA, GLOR.ENBALR, GLOR.INBALR});
   // A failed write goes unnoticed: the monitor must never stop a run.
   plat::io::write_line(mfileunit, row.text());
   EFLUSH(mfileunit);
