@@ -81,6 +81,8 @@ void S6CORR(GearState& g) {
 }
 
 void S6SLVE(GearState& g) {
+  // Increments, residuals and diagonals stay at each node's own position.
+  g.bynode = true;
   s5_start(g);
   s5_passes(g, S6CORR, "S6SLVE");
 }
