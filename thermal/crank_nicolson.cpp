@@ -1,0 +1,387 @@
+#include "thermal/crank_nicolson.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "casedata/status_flag.h"
+#include "executive/diagnostics.h"
+#include "model/generated_program.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "platform/process.h"
+#include "thermal/cn_kernels.h"
+#include "thermal/fwbk_kernels.h"
+#include "thermal/solver_masks.h"
+#include "thermal/transient_frame.h"
+
+namespace {
+
+[[noreturn]] void allocation_failed() { plat::consistency_stop("Allocation would exceed memory limit", 1); }
+
+// Heap arrays of the step loop, sized once per call.
+template <class T>
+plat::Vec1<T> take(std::vector<T>& v, std::int64_t n) {
+  try {
+    v.assign(static_cast<std::size_t>(n < 1 ? 1 : n), T());
+  } catch (const std::bad_alloc&) {
+    allocation_failed();
+  } catch (const std::length_error&) {
+    allocation_failed();
+  }
+  return plat::Vec1<T>(v.data(), n < 1 ? 0 : n);
+}
+
+// n words of a dynamic-core stack from word first (empty when n is 0).
+template <class T>
+plat::Vec1<T> core_block(plat::Array1<T>& core, int first, std::int64_t n) {
+  if (n <= 0) return plat::Vec1<T>();
+  return core.from(first, n);
+}
+
+void fatal_temperature(int node, const char* routine) {
+  std::string msg = "SLCRNC: Temperature > 1.0D10 detected";
+  msg.resize(255, ' ');
+  MESBLD(node, plat::TextRef(msg));
+  SETERX(msg, 4, 1, routine);
+}
+
+void build_masks(S9SlveWork& w) {
+  SLOGST2(w.ngf, w.ngl, w.ngr, w.nt, w.gfacts, w.glacts, w.gracts, w.statuses, w.dnodemask, w.gfmask, w.glmask,
+          w.grmask, w.dbnodemask);
+}
+
+// Entry values from the conductor values: GL always, GR where the value
+// differs from the saved copy (which then follows).
+void refresh_entry_values(S9SlveWork& w) {
+  for (int e = 1; e <= w.ngle; ++e) w.gle(e) = w.gl(w.glecond(e));
+  for (int e = 1; e <= w.ngre; ++e) {
+    const int m = w.grecond(e);
+    if (w.gr(m) != w.grsaved(m)) w.gre(e) = w.gr(m);
+  }
+  for (int m = 1; m <= w.ngr; ++m) w.grsaved(m) = w.gr(m);
+}
+
+void refresh_entry_masks(S9SlveWork& w) {
+  for (int e = 1; e <= w.ngle; ++e) w.glemask(e) = w.glmask(w.glecond(e));
+  for (int e = 1; e <= w.ngre; ++e) w.gremask(e) = w.grmask(w.grecond(e));
+}
+
+// Numbers the GL and GR pairs of the compact list as entries, in list
+// order, and fills the entry values.
+void build_entries(S9SlveWork& w) {
+  for (std::int64_t k = 1; k <= w.pcs.size(); ++k) w.entlist(k) = w.pcs(k);
+  int nl = 0, nr = 0;
+  for (int i = 1; i <= w.nt; ++i) {
+    for (int e = 0, s = w.ptrs(1, i); e < w.ptrs(2, i); ++e) {
+      w.glecond(++nl) = std::abs(w.pcs(s + 2 * e + 1));
+      w.entlist(s + 2 * e + 1) = nl;
+    }
+    for (int e = 0, s = w.ptrs(3, i); e < w.ptrs(4, i); ++e) {
+      w.grecond(++nr) = std::abs(w.pcs(s + 2 * e + 1));
+      w.entlist(s + 2 * e + 1) = nr;
+    }
+  }
+  for (int e = 1; e <= w.ngle; ++e) w.gle(e) = w.gl(w.glecond(e));
+  for (int e = 1; e <= w.ngre; ++e) w.gre(e) = w.gr(w.grecond(e));
+  for (int m = 1; m <= w.ngr; ++m) w.grsaved(m) = w.gr(m);
+}
+
+void sum_sources(S9SlveWork& w) {
+  for (int i = 1; i <= w.nt; ++i)
+    w.qsum(i) = (((gar_thermalnodeheatsourcesalbedo(i) + gar_thermalnodeheatsourcesplanet(i)) +
+                  gar_thermalnodeheatsourcesinternal(i)) +
+                 gar_thermalnodeheatsourcesother(i)) +
+                gar_thermalnodeheatsourcessolar(i);
+}
+
+void all_powers(S9SlveWork& w) {
+  const double tabs = GLOR.TABS;
+  for (int i = 1; i <= w.nt; ++i) cn_set_powers(i, w.t, tabs, w.tabs3, w.tabs4);
+}
+
+void balance_arithmetic(S9SlveWork& w) {
+  S9ARTH(w.nt, w.ngf, w.ngl, w.ngr, GLOR.DAMPT, GLOR.DTIMEU, w.gf, w.gle, w.gre, w.gfmask, w.glemask, w.gremask,
+         w.arithmask, w.dnodemask, w.dbnodemask, GLOI.NLOOP, w.pcs, w.ptrs, w.entlist, w.qsum, GLOR.RELXCA,
+         GLOR.STEFAN, GLOR.TABS, w.tstepold, w.tf, GLOI.NRLXCC, GLOR.RELXCC, w.t, w.tabs3, w.tabs4, w.ratestepold,
+         w.asnap1, w.asnap2, w.archange, w.tarith0);
+}
+
+// A capacitive node: solved and not arithmetic.
+inline bool capacitive(const S9SlveWork& w, int i) { return w.dnodemask(i) == 1 && w.arithmask(i) == 0; }
+
+}  // namespace
+
+void S9LOP1(S9SlveWork& w) {
+  GLOR.CSGMIN = 1.0e38;
+  refresh_entry_values(w);
+  if (stat_getstatst() != 0) {
+    refresh_entry_masks(w);
+    stat_setstatst(0);
+  }
+  for (int i = 1; i <= w.nt; ++i) {
+    w.tstepold(i) = w.t(i);
+    w.ctau(i) = 0.0;
+    w.ratestepold(i) = 0.0;
+  }
+  sum_sources(w);
+  const double dt = GLOR.DTIMEU, limit = GLOR.ARITH * GLOR.DTIMEU;
+  const double stefan = GLOR.STEFAN, tabs = GLOR.TABS;
+  const int len = static_cast<int>(w.pcs.size());
+  for (int i = 1; i <= w.nt; ++i) {
+    double g = 0.0, gt = 0.0;
+    S4GSUM(w.gf, w.gl, w.gr, len, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl, w.ngr,
+           w.nt, i, stefan, w.tstepold, w.tf, tabs, g, gt);
+    const double c = w.caps(i);
+    double tau;
+    if (std::fabs(c) < 1e-37)
+      tau = 0.0;
+    else if (std::fabs(g) < 1e-37)
+      tau = 1.0e38;
+    else
+      tau = c / g;
+    w.ctau(i) = tau;
+    if (tau != 0.0 && tau != 1.0e38 && tau < GLOR.CSGMIN) {
+      GLOR.CSGMIN = tau;
+      GLOI.NCSGMN = i;
+    }
+    w.arithmask(i) = tau <= limit ? 1 : 0;
+    if (capacitive(w, i)) {
+      const double told = w.t(i);
+      const double q = w.qsum(i);
+      const double est = (c / dt * told + q + gt) / (c / dt + g);
+      w.t(i) = est;
+      w.ratestepold(i) = (q + gt - g * told) / c;
+      if (est > 1.0e10 || !std::isfinite(est)) {
+        fatal_temperature(i, "S9Lop1");
+        return;
+      }
+    }
+    cn_set_powers(i, w.t, tabs, w.tabs3, w.tabs4);
+  }
+  balance_arithmetic(w);
+}
+
+void S9NEWT(S9SlveWork& w) {
+  int seen = 0, overflow = 0, hot = 0;
+  for (int j = 1;; ++j) {
+    GLOI.LOOPCT += 1;
+    if (j <= 2 || MTDTST(2)) {
+      V10001();
+      if (stat_getstatst() != 0) {
+        build_masks(w);
+        refresh_entry_masks(w);
+        refresh_entry_values(w);
+        stat_setstatst(0);
+        seen = 1;
+      } else {
+        refresh_entry_values(w);
+      }
+      sum_sources(w);
+      const double tabs = GLOR.TABS;
+      for (int i = 1; i <= w.nt; ++i)
+        if (w.statuses(i).c[0] == 'B') cn_set_powers(i, w.t, tabs, w.tabs3, w.tabs4);
+    }
+    GLOR.RELXCC = 0.0;
+    GLOR.DTROCC = 0.0;
+    const double dampt = GLOR.DAMPT, dt = GLOR.DTIMEU, stefan = GLOR.STEFAN, tabs = GLOR.TABS;
+    for (int i = 1; i <= w.nt; ++i) {
+      if (!capacitive(w, i)) continue;
+      double g, gt, r, rt;
+      SCONDSUMSABSTEMPGRT4(w.nt, w.gf, w.gle, w.gre, w.gfmask, w.glemask, w.gremask, w.dbnodemask, w.pcs, w.ptrs,
+                           w.entlist, i, stefan, w.t, w.tabs4, w.tf, tabs, g, gt, r, rt);
+      S9TCLC(w.nt, w.caps, dampt, dt, i, w.qsum, g, gt, r, rt, tabs, w.tstepold, w.ratestepold, overflow,
+             GLOR.DTROCC, GLOI.NDTROC, GLOI.NRLXCC, GLOR.RELXCC, w.t, w.tabs3, w.tabs4);
+      if (overflow != 0 && hot == 0) hot = i;
+    }
+    // An overflow ends the run after the pass that found it.
+    if (overflow != 0) break;
+    balance_arithmetic(w);
+    if (GLOR.RELXCC <= GLOR.RELXCA) break;
+    if (GLOI.LOOPCT >= GLOI.NLOOP) {
+      SETERX(trf_padded("SLCRNC: Solution failed to converge@NLOOP exceeded", 255), 3, 2, "S9NewT");
+      break;
+    }
+    if (GLOR.RELXCC < 10.0 * GLOR.RELXCA && GLOR.DTROCC > GLOR.DTROCA) break;
+    S9EXTR(4, 1, j, w.nt, GLOR.RELXCA, w.xsnap1, w.xsnap2, w.t);
+    if (j % 4 == 0) all_powers(w);  // the extrapolated temperatures' powers
+  }
+  if (overflow != 0) {
+    fatal_temperature(hot, "S9NewT");
+    return;
+  }
+  stat_setstatst(seen);
+}
+
+bool S9TIME(S9SlveWork& w) {
+  TrfFrame& f = *w.frame;
+  const double relxcc = GLOR.RELXCC, relxca = GLOR.RELXCA;
+  const double dtu = GLOR.DTIMEU, dtmin = GLOR.DTMIN, dtpmax = GLOR.DTPMAX, dtroca = GLOR.DTROCA;
+  const double dtrocc = GLOR.DTROCC, maxdt = w.maxdt;
+
+  bool reject = false;
+  if (maxdt > dtpmax) {
+    if (dtu > 1.0001 * dtmin)
+      reject = true;
+    else
+      ++w.ndtp;
+  }
+  if (!reject && dtrocc > dtroca) {
+    if (dtu > 1.0001 * dtmin)
+      reject = true;
+    else
+      ++w.ndtr;
+  }
+
+  constexpr double kTinyF = static_cast<double>(1.0e-37f);
+  const double hp = (std::fabs(maxdt) < kTinyF || dtpmax >= 1.0e10) ? 1.0e10 : 0.95 * dtu * dtpmax / maxdt;
+  const double hr = (std::fabs(dtrocc) < kTinyF || dtroca >= 1.0e10) ? 1.0e10 : 0.9 * dtu * std::sqrt(dtroca / dtrocc);
+  double h = hr < hp ? hr : hp;
+
+  if (reject) {
+    h = trf_limit_step(h);
+    const double r = h / dtu;
+    GLOR.DTIMEU = h;
+    GLOR.TIMEN = GLOR.TIMEO + h;
+    for (int i = 1; i <= w.nt; ++i) w.t(i) = r * w.t(i) + (1.0 - r) * w.tstepold(i);
+    // The retry starts from these temperatures: their powers follow them.
+    all_powers(w);
+    return true;
+  }
+
+  V20001();
+  trf_after_accept(f);
+  if (h >= 1.0e10) h = GLOR.DTIMEI;
+  trf_next_step(f, h);
+  if (relxcc > relxca) ++w.nrel;
+  return false;
+}
+
+void S9SLVE(S9SlveWork& w) {
+  const int nt = w.nt;
+  std::vector<std::int32_t> dmask, amask, entlist, glemask, gremask, glecond, grecond;
+  std::vector<double> qsum, tabs3, tabs4, gle, gre, grsaved;
+  w.ngle = 0;
+  w.ngre = 0;
+  for (int i = 1; i <= nt; ++i) {
+    w.ngle += w.ptrs(2, i);
+    w.ngre += w.ptrs(4, i);
+  }
+  w.dnodemask = take(dmask, nt);
+  w.arithmask = take(amask, nt);
+  w.qsum = take(qsum, nt);
+  w.tabs3 = take(tabs3, nt);
+  w.tabs4 = take(tabs4, nt);
+  w.entlist = take(entlist, w.pcs.size());
+  w.glemask = take(glemask, w.ngle);
+  w.gremask = take(gremask, w.ngre);
+  w.glecond = take(glecond, w.ngle);
+  w.grecond = take(grecond, w.ngre);
+  w.gle = take(gle, w.ngle);
+  w.gre = take(gre, w.ngre);
+  w.grsaved = take(grsaved, w.ngr);
+  build_entries(w);
+
+  bool masks_built = false;
+  if (stat_getstatst() == 0) {
+    build_masks(w);
+    refresh_entry_masks(w);
+    masks_built = true;
+  }
+  w.steps = w.nrel = w.ndtp = w.ndtr = 0;
+
+  while (GLOR.TIMEO < GLOR.TIMEND) {
+    ++w.steps;
+    GLOI.LOOPCT = 0;
+    GLOR.TIMEM = GLOR.TIMEO;
+    V10001();
+    if (stat_getstatst() != 0 || !masks_built) {
+      build_masks(w);
+      // S9LOP1 copies the new masks to the entries when it sees the flag.
+      if (stat_getstatst() == 0) stat_setstatst(1);
+      masks_built = true;
+    }
+    S9LOP1(w);
+    for (;;) {
+      GLOR.TIMEM = GLOR.TIMEN;
+      S9NEWT(w);
+      const double limit = GLOR.ARITH * GLOR.DTIMEU;
+      double maxdt = -std::numeric_limits<double>::max();
+      for (int i = 1; i <= nt; ++i) {
+        if (w.dnodemask(i) != 1 || !(w.ctau(i) > limit)) continue;
+        const double d = std::fabs(w.tstepold(i) - w.t(i));
+        if (d > maxdt) maxdt = d;
+      }
+      w.maxdt = maxdt;
+      if (!S9TIME(w)) break;
+    }
+  }
+
+  trf_end_warning("SLCRNC", "RELXCA", w.nrel, w.steps, 3, "S9Slve");
+  trf_end_warning("SLCRNC", "DTPMAX", w.ndtp, w.steps, 5, "S9Slve");
+  trf_end_warning("SLCRNC", "DTROCA", w.ndtr, w.steps, 7, "S9Slve");
+}
+
+void SLCRNC() {
+  const int nt = FLAGS(1) > 0 ? FLAGS(1) : 0;
+  const int ngl = FLAGS(2) > 0 ? FLAGS(2) : 0;
+  const int ngf = FLAGS(3) > 0 ? FLAGS(3) : 0;
+  const int ngr = FLAGS(4) > 0 ? FLAGS(4) : 0;
+
+  TrfFrame f;
+  static constexpr TrfRequired kRequired[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
+  const std::int64_t nint = static_cast<std::int64_t>(nt) + ngf + ngl + ngr;
+  if (!trf_open(f, "SLCRNC", true, kRequired, 6, gar_dystor_line, 9LL * nt, nint)) {
+    trf_close(f);
+    return;
+  }
+
+  S9SlveWork w;
+  w.frame = &f;
+  w.nt = nt;
+  w.ngf = ngf;
+  w.ngl = ngl;
+  w.ngr = ngr;
+  w.pcs = gar_pcsthermal.view();
+  w.ptrs = th_cmat(gar_pcsptrsthermal);
+  w.gf = gar_fluidicconds.view();
+  w.gl = gar_linearconds.view();
+  w.gr = gar_radiativeconds.view();
+  w.caps = gar_thermalnodecapacitances.view();
+  w.tf = gar_fluidnodetemps.view();
+  w.gfacts = gar_fluidiccondacts.view();
+  w.glacts = gar_linearcondacts.view();
+  w.gracts = gar_radiativecondacts.view();
+  w.statuses = gar_thermalnodestatuses.view();
+  w.t = gar_thermalnodetemps.view();
+
+  ThReals* real_blocks[] = {&w.tstepold, &w.ratestepold, &w.xsnap1, &w.xsnap2, &w.tarith0,
+                            &w.archange, &w.ctau,        &w.asnap1, &w.asnap2};
+  int next = f.real_first;
+  for (ThReals* b : real_blocks) {
+    *b = core_block(gar_dynamiccorereal, next, nt);
+    next += nt;
+  }
+  next = f.int_first;
+  w.gfmask = core_block(gar_dynamiccoreint, next, ngf);
+  next += ngf;
+  w.glmask = core_block(gar_dynamiccoreint, next, ngl);
+  next += ngl;
+  w.grmask = core_block(gar_dynamiccoreint, next, ngr);
+  next += ngr;
+  w.dbnodemask = core_block(gar_dynamiccoreint, next, nt);
+
+  trf_first_output_time(f);
+  trf_first_step(f);
+  GLOR.TIMEM = GLOR.TIMEO;
+  trf_start_services();
+  trf_outputs_at_start();
+
+  S9SLVE(w);
+  trf_close(f);
+}
