@@ -19,8 +19,8 @@
 #include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/global_records.h"
+#include "output/node_tables.h"
 #include "parameters/parameter_cases.h"
-#include "platform/format.h"
 #include "platform/text.h"
 #include "thermal/node_copies.h"
 #include "thermal/steady_state.h"
@@ -92,13 +92,8 @@ void V20001() {
 void OUTPUT() {
   if (!plat::text_eq(GLOC.OUTIME.view(), "ALL")) return;
   GLOC.OPBLOK = "OUTPUTS";
-  // OUTPUTS: the temperatures, one line per node
-  plat::write_formatted(6, "(/, 1X, 'STEADY STATE AFTER', I5, ' PASSES, ENBALA =', 1P, E11.3, ', ENBALR =', E11.3)",
-                        GLOI.LOOPCT, GLOR.ENBALA, GLOR.ENBALR);
-  plat::write_formatted(6, "(/, 1X, '      NODE  LABEL                           T')");
-  for (int i = md_thermalnodebase(1) + 1; i <= md_thermalnodebase(2); ++i)
-    plat::write_formatted(6, "(1X, I10, 2X, A24, F12.4)", gar_thermalnodenums(i), gar_thermalnodelabels(i),
-                          gar_thermalnodetemps(i));
+  // OUTPUTS
+  PRNDTB(" ", "L, T, QS, QE, QA, QI, C", 1);
   GLOC.OPBLOK = "";
   PARWRT("OUTPUTS");
 }
