@@ -1,5 +1,6 @@
 #include "thermal/transient_frame.h"
 
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -73,10 +74,10 @@ void SGTEVT(int avail, std::string_view caller, int& count, ThInts list, int& st
 
 void LEVTIM(ThCInts events, std::string_view mode, int count, double tnow, double& tnext) {
   const bool output = plat::text_eq(mode, "OUTPUT");
-  plat::Array1<int> dims(kIntpMaxDims);
+  std::array<int, kIntpMaxDims> dims{};  // no allocation: called at every step
   for (int n = 1; n <= count; ++n) {
     int ipos = 0, rpos = 0, ndim = 0, nvalues = 0, nel = 0, type = 0, status = 0;
-    APARS(events(n), ipos, rpos, ndim, dims.view(), nvalues, nel, type, status);
+    APARS(events(n), ipos, rpos, ndim, plat::Vec1<int>(dims.data(), kIntpMaxDims), nvalues, nel, type, status);
     if (status != 0) continue;
     if (output && type == 5) continue;
     if (rpos < 1 || rpos > gar_arrayvaluesreal.size()) continue;
