@@ -70,7 +70,8 @@ Column column_of(int code) {
     }
     return c;
   }
-  const std::string_view mnem = ENTNAM(code).view();
+  const plat::Text<3> mnemonic = ENTNAM(code);
+  const std::string_view mnem = mnemonic.view();
   c.name = std::string(plat::trimmed(mnem));
   switch (code) {
     case 1:
