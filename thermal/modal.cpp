@@ -459,7 +459,6 @@ void S8TIME(S8Work& w, double dmax) {
     }
     ++w.np;
   }
-  w.hdone = GLOR.DTIMEU;
   V20001();
   trf_after_accept(*w.frame);
   if (GLOR.RELXCC > GLOR.RELXCA) ++w.nr;
@@ -484,8 +483,9 @@ void S8RHSV(S8Work& w) {
     double cn = 0.0, pn = 0.0, dc = 0.0;
     S8RCLC(w.net, w.ix, i, k, n, w.dk, cn, pn);
     S8LCFM(n, k, w.k, w.cv, cn, w.dk, dc);
-    // dT/dt of the node is taken over the step just finished.
-    S8CFFN(n, i, pn, dc, w.dk, w.tabsolute, w.net.t, w.t0, w.hdone, w.p(k));
+    // The change over the step just finished, divided by the length of the
+    // step about to be taken.
+    S8CFFN(n, i, pn, dc, w.dk, w.tabsolute, w.net.t, w.t0, GLOR.DTIMEU, w.p(k));
   }
   S8PMLT(n, w.phi, w.p, w.scratch);
 }

@@ -69,7 +69,6 @@ struct S8Work {
   // change above DTPMAX.
   int ns = 1, nr = 0, np = 0;
   bool done = false, accept = false;
-  double hdone = 0.0;           // length of the step last accepted
 };
 
 // Selection, assembly, eigen-decomposition, start of the modal coordinates,

@@ -259,6 +259,58 @@ TEST_F(Modal, ArithmeticNodeAndRadiation) {
   EXPECT_TRUE(std::isfinite(T(net, 2)));
 }
 
+// A capacitance raised after the decomposition acts through the load, with
+// the change of the step just finished as its dT/dt: a first-order lag, so
+// the agreement is loose, but without the term node 1 would cool as with
+// its old capacitance, several degrees away.
+TEST_F(Modal, ChangedCapacitanceActsThroughTheLoad) {
+  tna_test::Network net;
+  net.node(1, 'D', 100.0).node(2, 'D', 0.0).node(3, 'B', 0.0);
+  net.gl(1, 2, 1.0);
+  net.gl(2, 3, 1.0);
+  build(net, {{1, 4.0}, {2, 0.8}});
+  GLOR.TABS = 0.0;
+  GLOR.TIMEND = 12.0;
+  GLOR.OUTINT = 1.0;
+  double tchange = -1.0;
+  tna_test::model.variables1 = [&] {
+    if (GLOR.TIMEO > 0.0 && tchange < 0.0) {
+      tchange = GLOR.TIMEO;
+      gar_thermalnodecapacitances(net.index(1)) = 5.0;
+    }
+  };
+  std::vector<double> times, t1;
+  tna_test::model.outputs = [&] {
+    times.push_back(GLOR.TIMEN);
+    t1.push_back(T(net, 1));
+  };
+  SLMODE();
+  ASSERT_GT(tchange, 0.0);
+  // Reference: C1 = 4 up to the end of the first step, 5 afterwards.
+  double y[2] = {100.0, 0.0}, tnow = 0.0;
+  const double h = 1e-4;
+  auto rhs = [&](const double* v, double* dv, double c1) {
+    dv[0] = (-(v[0] - v[1])) / c1;
+    dv[1] = (-(v[1] - v[0]) - v[1]) / 0.8;
+  };
+  for (std::size_t k = 0; k < times.size(); ++k) {
+    while (tnow < times[k] - h / 2) {
+      const double c1 = tnow < tchange - h / 2 ? 4.0 : 5.0;
+      double k1[2], k2[2], k3[2], k4[2], z[2];
+      rhs(y, k1, c1);
+      for (int i = 0; i < 2; ++i) z[i] = y[i] + h / 2 * k1[i];
+      rhs(z, k2, c1);
+      for (int i = 0; i < 2; ++i) z[i] = y[i] + h / 2 * k2[i];
+      rhs(z, k3, c1);
+      for (int i = 0; i < 2; ++i) z[i] = y[i] + h * k3[i];
+      rhs(z, k4, c1);
+      for (int i = 0; i < 2; ++i) y[i] += h / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
+      tnow += h;
+    }
+    EXPECT_NEAR(t1[k], y[0], 1.5) << times[k];
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Times and blocks.
 
