@@ -1,7 +1,8 @@
 #!/bin/sh
 # Regenerates the gfortran golden tables: the format engine's output and
 # input tables, the unformatted record fixture, the integer fields of the
-# text utilities and the number fields of the progress monitor. Needs gfortran; the tests only read the results.
+# text utilities, the number fields of the progress monitor and the rows of
+# the printed node tables. Needs gfortran; the tests only read the results.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -15,10 +16,12 @@ done
 mkdir -p "$root/tests/data/format" "$root/tests/data/records"
 cp output.txt input.txt "$root/tests/data/format/"
 cp gfortran_records.bin "$root/tests/data/records/"
-for p in int_fields monitor_fields; do
+for p in int_fields monitor_fields node_table_rows; do
   gfortran -O0 -o "$p" "$here/$p.f90"
 done
 mkdir -p "$root/tests/data/diagnostics" "$root/tests/data/run"
 ./int_fields > "$root/tests/data/diagnostics/int_fields.txt"
 ./monitor_fields > "$root/tests/data/run/monitor_fields.txt"
+mkdir -p "$root/tests/data/output"
+./node_table_rows > "$root/tests/data/output/node_table_rows.txt"
 echo "golden tables written under tests/data"
