@@ -25,6 +25,7 @@
 #include "platform/units.h"
 #include "support/test_env.h"
 #include "tools/acd_writer.h"
+#include "tools/fuzz/load_harness.h"
 
 namespace {
 
@@ -752,3 +753,41 @@ TEST_F(AcdManager, CloseWithoutOpenAndTwiceIsHarmless) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// With a model the database loader built (its connection lists included).
+// ---------------------------------------------------------------------------
+
+TEST_F(AcdManager, LoadedModelTakesItsLoadsAndConductors) {
+  // FUZZMOD: nodes 1, 2, 3 and GR 1 between 2 and 3; SUB: nodes 10, 20.
+  acdw::Model root = model_of("", 2);
+  root.times = {0, 10};
+  root.period = 100;
+  root.nodes = {3};
+  root.solar = {9.0};
+  root.pairs = {{"", "", 3, 2}};
+  root.conductors = {{1.0}, {3.0}};
+  acdw::Model sub = model_of("SUB", 1);
+  sub.nodes = {20};
+  sub.albedo = {4.5};
+  root.children = {sub};
+  acdw::write_case("FUZZMOD.acd", root);
+  gar_deallocate_all();
+  load_harness::set_flags();
+  ASSERT_EQ(load_harness::load_database(load_harness::good_database(), load_harness::kModel), 0);
+  ndssmd_reset_for_tests();
+  const double solar_before = qs(3), albedo_before = qa(5), albedo_other = qa(4);
+  acds_open(load_harness::kModel);
+  acds_staticload();
+  EXPECT_NE(solar_before, 9.0);
+  EXPECT_NE(albedo_before, 4.5);
+  EXPECT_EQ(qs(3), 9.0);
+  EXPECT_EQ(qa(5), 4.5);
+  EXPECT_EQ(qa(4), albedo_other);
+  gcc_setsolver("TRTH");
+  at(5.0);
+  EXPECT_NEAR(gar_radiativeconds(1), 2.0, 1e-12);
+  at(105.0);
+  EXPECT_NEAR(gar_radiativeconds(1), 2.0, 1e-12);
+  acds_close();
+}
