@@ -215,7 +215,7 @@ hid_t open_dataset(hid_t loc, std::string_view path, std::string_view routine) {
 template <class T>
 T read_attribute(hid_t loc, std::string_view object, const char* name, hid_t memtype) {
   const std::string obj(object);
-  if (!path_exists(loc, obj)) group_error(loc, object);
+  if (!path_exists(loc, obj)) attribute_error(loc, object, name);
   if (H5Aexists_by_name(loc, obj.c_str(), name, H5P_DEFAULT) <= 0) attribute_error(loc, object, name);
   Id attr(H5Aopen_by_name(loc, obj.c_str(), name, H5P_DEFAULT, H5P_DEFAULT), H5Aclose);
   if (attr.get() < 0) attribute_error(loc, object, name);

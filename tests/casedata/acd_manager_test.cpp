@@ -562,6 +562,10 @@ TEST_F(AcdManager, BrokenFilesGetTheirDiagnostic) {
       {"no Submodels", [](hid_t f) { H5Ldelete(f, "Submodels", H5P_DEFAULT); },
        {"Problem............: Cannot open ACD group", "Info...............: Group: /Submodels"},
        "((acds)OpenGroup,   4)"},
+      {"no Mission", [](hid_t f) { H5Ldelete(f, "Mission", H5P_DEFAULT); },
+       {"Problem............: Cannot read ACD attribute\n"
+        "Info...............: Attribute: analysisCaseType\nObject: /Mission\nACD file: ACDM.acd"},
+       "((acds)ReadAttribute,   3)"},
       {"no numberOfTimes", [](hid_t f) { H5Adelete_by_name(f, "Mission", "numberOfTimes", H5P_DEFAULT); },
        {"Problem............: Cannot read ACD attribute", "Info...............: Attribute: numberOfTimes",
         "Object: /Mission"},
