@@ -223,3 +223,38 @@ void PRHEAD() {
   plat::write_formatted(unit, "(/)");
   if (with_suffix) PRTINF(2) += 2;
 }
+
+namespace {
+
+// Three lines of one figure of the cycle report, or the "Not calculated"
+// line when no node was found.
+void cycle_figure(int unit, std::string_view label, int node, double value) {
+  const std::string lead = "(1X, '" + std::string(label);
+  if (node < 1) {
+    plat::write_formatted(unit, lead + "Not calculated ')");
+    return;
+  }
+  int len = 0, number = 0, ierr = 0;
+  plat::Text<256> path;
+  LNDREF(node, len, number, path, ierr);
+  if (len < 0) len = 0;
+  if (len > 256) len = 256;
+  plat::write_formatted(unit, lead + "', 1PE11.4)", value);
+  plat::write_formatted(unit, "(1X, '    at node ', A)", std::to_string(number));
+  plat::write_formatted(unit, "(1X, '    in submodel ', A)", path.view().substr(0, static_cast<std::size_t>(len)));
+}
+
+}  // namespace
+
+void LPRCYC(double maxddt, int icycle, int nodddt, int noddt, double maxdt) {
+  const bool trace = GLOI.TRACE == 1;
+  int unit = 13;
+  if (!trace) {
+    if (PRTINF(2) + 5 >= PRTINF(1)) PRPAGE();
+    unit = PRTINF(3);
+  }
+  plat::write_formatted(unit, "(/ 1X, 'SOLCYC cycle number: ', A)", std::to_string(icycle));
+  cycle_figure(unit, "  Max delta T = ", noddt, maxdt);
+  cycle_figure(unit, "  Max delta dT/dt = ", nodddt, maxddt);
+  if (!trace) PRTINF(2) += 6;
+}

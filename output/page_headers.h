@@ -33,3 +33,14 @@ plat::Text<14> LFMTR(int nw, int nd, int ns, double x);
 // column icol, breaking lines at iwidth; starts a new page first when the
 // path does not fit on the current one.
 void LSPCNM(plat::Vec1<const plat::Text<24>> names, int nnames, int icol, int iwidth);
+
+// Report of one cycle of the cyclic solution: on the trace file (unit 13)
+// when TRACE is 1, else on the listing, where a new page is started when the
+// line count + 5 reaches the page length and 6 is added to the line count.
+// Lines: a blank line, " SOLCYC cycle number: " and the cycle number; for
+// the temperature (node noddt, change maxdt) and then the rate (node nodddt,
+// change maxddt): "  Max delta T = " (resp. "  Max delta dT/dt = ") with the
+// change in 1PE11.4, "    at node " with the user node number and
+// "    in submodel " with the model path, or "... = Not calculated " when
+// the node is 0.
+void LPRCYC(double maxddt, int icycle, int nodddt, int noddt, double maxdt);
