@@ -218,8 +218,11 @@ void S5ORDR(GearState& g) {
 void S5STUP(GearState& g) {
   S5STAK(g);
   {
+    // Outputs fall due when TIMEN x 1.0001 reaches them. With a negative
+    // TIMEND that test never reaches the output at TIMEND (TIMEN x 1.0001 <
+    // TIMEN there), so the output at TIMEND is also due once TIMEN is there.
     LoopGuard guard("S5STUP");
-    while (GLOR.TIMEN * 1.0001 >= g.tout || GLOR.TIMEN >= g.tout) {
+    while (GLOR.TIMEN * 1.0001 >= g.tout || (GLOR.TIMEN >= g.tout && g.tout >= GLOR.TIMEND)) {
       guard.pass();
       S5OUTP(g);
     }

@@ -438,6 +438,33 @@ TEST_F(GearSolution, NegativeEndTimeEndsTheIntegrationAndOutputs) {
   EXPECT_NEAR(gar_thermalnodetemps(1), 100.0 * std::exp(-1.5), 5.0 * 373.15 * GLOR.RELXCA);
 }
 
+TEST_F(GearSolution, OutputAtNegativeTimeIsDueOnlyWhenTimenTimesOnePlusTenThousandthReachesIt) {
+  // The first step ends exactly on the output time -5, but -5 x 1.0001 lies
+  // below it: the output comes after the next step, interpolated, while
+  // TIMEO already stands at -5.
+  tna_test::Network net;
+  rc_network(net);
+  build(net, {{1, 10.0}});
+  GLOR.TIMEO = -10.0;
+  GLOR.TIMEND = 10.0;
+  GLOR.OUTINT = 5.0;
+  GLOR.DTIMEI = 10.0;
+  std::vector<double> ends;
+  tna_test::model.variables2 = [&] { ends.push_back(GLOR.TIMEN); };
+  std::vector<double> starts;
+  tna_test::model.outputs = [&] {
+    outs_.push_back(Out{GLOR.TIMEN, GLOR.DTIMEU, {gar_thermalnodetemps(1)}});
+    starts.push_back(GLOR.TIMEO);
+  };
+  SLGEAR();
+  ASSERT_GE(ends.size(), 2u);
+  EXPECT_EQ(ends[0], -5.0);
+  ASSERT_GE(outs_.size(), 2u);
+  EXPECT_EQ(outs_[1].time, -5.0);
+  EXPECT_EQ(starts[1], -5.0);
+  EXPECT_EQ(outs_.back().time, 10.0);
+}
+
 TEST_F(GearSolution, ModelWithoutSolvedNodesGrowsTheStepTenfoldToDtmax) {
   tna_test::Network net;
   net.node(1, 'B', 5.0).node(2, 'B', 7.0);
