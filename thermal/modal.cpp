@@ -130,7 +130,8 @@ void SLMODE() {
   f.core.take_real(2);
   f.core.take_int(1);
 
-  if (!(GLOR.OUTINT > 0.0)) {
+  // (An OUTINT that is not a number puts every output time at TIMEND.)
+  if (GLOR.OUTINT <= 0.0) {
     SETERX("SLMODE: Control constant OUTINT is not greater than zero@Output times would never advance, see User "
            "Manual description of SLMODE for a list of control constants",
            4, 8, "SLMODE");

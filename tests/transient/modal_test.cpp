@@ -554,6 +554,20 @@ TEST_F(Modal, NonPositiveOutintIsRefused) {
   EXPECT_TRUE(has_reference(listing(), "SLMODE", 8));
 }
 
+TEST_F(Modal, OutintNotANumberPutsTheOutputsAtTheEnd) {
+  tna_test::Network net;
+  net.node(1, 'D', 1.0).node(2, 'D', 2.0).node(3, 'B', 0.0);
+  net.gl(1, 2, 1.0);
+  net.gl(2, 3, 1.0);
+  build(net, {{1, 1.0}, {2, 1.0}});
+  GLOR.OUTINT = std::nan("");
+  std::vector<double> outs;
+  tna_test::model.outputs = [&] { outs.push_back(GLOR.TIMEN); };
+  SLMODE();
+  EXPECT_EQ(outs, (std::vector<double>{0.0, 10.0}));
+  EXPECT_EQ(GLOR.TIMEO, 10.0);
+}
+
 TEST_F(Modal, RepeatableToTheBit) {
   auto run = [&] {
     SetUp();
