@@ -29,12 +29,18 @@ bool undefined_constant(std::string_view name) {
 // The step end from TIMEO with the current DTIMEU: at most two steps ahead,
 // never past the output time or an event, the rest taken in two halves
 // when it is more than one step long.
+//
+// A step end that does not lie after TIMEO while TIMEND is still ahead (a
+// step of zero length, one lost in the rounding of TIMEO, a zero or negative
+// OUTINT, a time that is not a number) would repeat the same step for ever:
+// the run ends there through ERROR naming the routine.
 void choose_step_end(TrfFrame& f) {
   const double tnext = GLOR.TIMEO + 2.0 * GLOR.DTIMEU;
   GLOR.TIMEN = f.outtime < tnext ? f.outtime : tnext;
   LEVTIM(f.events, "TIMESTEP", f.nev, GLOR.TIMEO, GLOR.TIMEN);
   if (GLOR.TIMEN > GLOR.TIMEO + GLOR.DTIMEU) GLOR.TIMEN = (GLOR.TIMEN + GLOR.TIMEO) * 0.5;
   GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
+  if (!(GLOR.TIMEN > GLOR.TIMEO) && !(GLOR.TIMEO >= GLOR.TIMEND)) ERROR(f.routine);
 }
 
 }  // namespace
@@ -132,6 +138,7 @@ bool trf_open(TrfFrame& f, std::string_view routine, bool crnc_wording, std::spa
               int work_code, std::string_view work_ending, std::int64_t nreal, std::int64_t nint) {
   const std::string r(routine);
   f.solve = false;
+  f.routine = r;
   GLOC.MODULE = r;
   if (!cyclic_run()) GLOC.SOLVER = "TRTH";
 
@@ -223,7 +230,9 @@ void trf_after_accept(TrfFrame& f) {
 }
 
 double trf_limit_step(double h) {
-  if (h < GLOR.DTMIN) h = GLOR.DTMIN;
+  // A proposal that is not a number (0 / 0 after a step without any change)
+  // takes the smallest step.
+  if (!(h >= GLOR.DTMIN)) h = GLOR.DTMIN;
   if (h > GLOR.DTMAX) h = GLOR.DTMAX;
   return h;
 }

@@ -81,6 +81,7 @@ struct TrfFrame {
   int int_first = 0;    // first word of the routine's integer blocks (after the events)
   double outtime = 0.0; // actual next output time
   double nominal = 0.0; // nominal next output time (TIMEO + k * OUTINT)
+  std::string routine;  // the transient routine, named when a step cannot advance
 };
 
 // Frame steps 1 to 4: MODULE = routine, SOLVER = "TRTH" unless it begins
@@ -102,7 +103,9 @@ void trf_first_output_time(TrfFrame& f);
 // Frame steps 5.2, 5.3 and DTIMEU of 5.4: DTIMEU = max(DTMIN, min(DTIMEI,
 // DTMAX)); TIMEN = min(output time, TIMEO + 2 DTIMEU), LEVTIM "TIMESTEP"
 // from TIMEO, halved when beyond TIMEO + DTIMEU; DTIMEU = TIMEN - TIMEO.
-// TIMEM is left to the caller.
+// TIMEM is left to the caller. A step end not after TIMEO while TIMEO is
+// before TIMEND (the step cannot advance) ends the run through ERROR naming
+// the routine.
 void trf_first_step(TrfFrame& f);
 
 // VARIABLES1, SSNCNT on the temperatures, S5CSGM on the model (CSGMIN,
@@ -122,10 +125,12 @@ void trf_after_accept(TrfFrame& f);
 // The next step from a proposed length h: DTIMEU = h raised to DTMIN, then
 // lowered to DTMAX; TIMEO = TIMEN; TIMEN = min(output time, TIMEO + 2
 // DTIMEU), LEVTIM "TIMESTEP" from TIMEO, halved when beyond TIMEO + DTIMEU;
-// DTIMEU = TIMEN - TIMEO.
+// DTIMEU = TIMEN - TIMEO. A step that cannot advance ends the run as in
+// trf_first_step.
 void trf_next_step(TrfFrame& f, double h);
 
-// h raised to DTMIN, then lowered to DTMAX.
+// h raised to DTMIN (a value that is not a number becomes DTMIN), then
+// lowered to DTMAX.
 double trf_limit_step(double h);
 
 // End warning of a condition counted count times over steps accepted steps:

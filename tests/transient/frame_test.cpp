@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "thermal/crank_nicolson.h"
+#include "thermal/explicit_forward.h"
+#include "thermal/forward_backward.h"
 #include "thermal/fwbk_kernels.h"
 #include "thermal/solver_masks.h"
 #include "thermal/transient_frame.h"
@@ -236,6 +241,81 @@ TEST_F(Frame, FirstStepOutputsAndEvents) {
     for (double e : ends) {
       EXPECT_LE(e - prev, 10.0 + 1e-12);
       prev = e;
+    }
+  }
+}
+
+// The step limits: raised to DTMIN, then lowered to DTMAX; a proposal that
+// is not a number takes DTMIN (and stays under DTMAX).
+TEST_F(Frame, StepLimits) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    double dtmin, dtmax, h, expected;
+  };
+  const Case cases[] = {
+      {0.25, 4.0, 1.0, 1.0}, {0.25, 4.0, 0.1, 0.25}, {0.25, 4.0, -3.0, 0.25},
+      {0.25, 4.0, 10.0, 4.0}, {0.25, 4.0, nan, 0.25}, {5.0, 4.0, nan, 4.0},
+      {5.0, 4.0, 1.0, 4.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.h);
+    GLOR.DTMIN = c.dtmin;
+    GLOR.DTMAX = c.dtmax;
+    EXPECT_EQ(trf_limit_step(c.h), c.expected);
+  }
+}
+
+// A step that cannot advance the time (zero limits, an output interval of
+// 0, a step lost in the rounding of a large TIMEO, a proposal that falls to
+// a DTMIN of 0) ends the run through ERROR naming the routine instead of
+// repeating the same step for ever.
+TEST_F(Frame, StepThatCannotAdvanceEndsTheRun) {
+  struct Routine {
+    const char* name;
+    std::function<void()> run;
+  };
+  const Routine routines[] = {{"SLCRNC", SLCRNC}, {"SLFWBK", SLFWBK}, {"SLFRWD", SLFRWD}};
+  struct Case {
+    const char* what;
+    double timeo, timend, dtimei, dtmin, dtmax, outint, dtpmax;
+    bool explicit_too;  // the explicit routine's steps do not follow DTPMAX
+  };
+  const Case cases[] = {
+      {"zero limits", 0.0, 10.0, 1.0, 0.0, 0.0, 5.0, 1e10, true},
+      {"zero output interval", 0.0, 10.0, 1.0, 1e-3, 10.0, 0.0, 1e10, true},
+      {"step below the rounding of TIMEO", 1e9, 1e9 + 1.0, 1e-9, 1e-9, 1e-9, 1.0, 1e10, true},
+      // No capacitive node: no change, so the proposal (negative for
+      // Crank-Nicolson, 0 / 0 for forward-backward) falls to DTMIN = 0
+      // after the first step.
+      {"proposal down to a zero DTMIN", 0.0, 10.0, 1.0, 0.0, 10.0, 5.0, 0.0, false},
+  };
+  for (const Routine& r : routines) {
+    for (const Case& c : cases) {
+      if (!c.explicit_too && std::string(r.name) == "SLFRWD") continue;
+      SCOPED_TRACE(std::string(r.name) + ": " + c.what);
+      // A zero-capacitance node between a boundary and nothing else.
+      tna_test::Network net;
+      net.node(1, 'D', 10.0).node(2, 'B', 0.0);
+      net.gl(1, 2, 1.0);
+      build(net);
+      fresh_listing();
+      GLOR.TIMEO = c.timeo;
+      GLOR.TIMEND = c.timend;
+      GLOR.DTIMEI = c.dtimei;
+      GLOR.DTMIN = c.dtmin;
+      GLOR.DTMAX = c.dtmax;
+      GLOR.OUTINT = c.outint;
+      GLOR.DTPMAX = c.dtpmax;
+      int steps = 0;
+      tna_test::model.reset();
+      tna_test::model.variables2 = [&] {
+        if (++steps > 10000) throw std::runtime_error("the steps do not advance");
+      };
+      EXPECT_THROW(r.run(), plat::ProcessExit);
+      const std::string l = listing();
+      EXPECT_NE(l.find(std::string("Unrecoverable error condition in module ") + r.name), std::string::npos) << l;
+      EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 101);
+      EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 101);
     }
   }
 }
