@@ -315,6 +315,22 @@ TEST_F(Cyclic, LargestChangesNameTheirNodes) {
   EXPECT_TRUE(has_message(l, "SOLCYC: Failed to converge within MAXCYC iterations"));
 }
 
+TEST_F(Cyclic, ChangeThatIsNotANumberNeverConverges) {
+  // An unconnected boundary node that the user's statements set to NaN: its
+  // change is not a number, which must not pass for convergence.
+  tna_test::Network net;
+  net.node(1, 'D', 5.0, 10.0).node(2, 'B', 0.0).node(3, 'B', 1.0);
+  net.gl(1, 2, 2.0);
+  build(net);
+  gar_thermalnodecapacitances(1) = 10.0;
+  tna_test::model.variables2 = [] { gar_thermalnodetemps(3) = std::nan(""); };
+  SOLCYC("SLCRNC", 1e3, 1e10, 1.0, 2, " ", "NONE");
+  const std::string l = listing();
+  EXPECT_EQ(count("SOLCYC cycle number: "), 2);
+  EXPECT_NE(l.find("   Max delta T = " + std::string(8, ' ') + "NaN\n     at node 3\n"), std::string::npos) << l;
+  EXPECT_TRUE(has_message(l, "SOLCYC: Failed to converge within MAXCYC iterations"));
+}
+
 TEST_F(Cyclic, ThermalRate) {
   // rate = (sources + conducted + radiated) / C for a "D" node; 0 otherwise.
   tna_test::Network net;
