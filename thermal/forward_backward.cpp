@@ -111,13 +111,16 @@ void S4LOP1(S4SlveWork& w, int& status) {
     } else if (nor) {
       w.t(i) = (q + gt) / g - tabs;
     } else {
-      // Newton steps on G x + R x^4 = X with the neighbours held.
+      // Newton steps on G x + R x^4 = X with the neighbours held:
+      // T + DAMPT (X - x (S + G)) / (G + 4 S), the damping factor taken
+      // into the numerator; d is the correction before damping.
       const double dampt = GLOR.DAMPT;
       for (int n = 1;; ++n) {
         const double x = w.t(i) + tabs;
         const double s = r * (x * x * x);
-        const double d = (big - x * (s + g)) / (g + 4.0 * s);
-        w.t(i) += dampt * d;
+        const double num = big - x * (s + g), den = g + 4.0 * s;
+        const double d = num / den;
+        w.t(i) += dampt * num / den;
         if (one_step || n >= GLOI.NLOOP || std::fabs(d) <= 100.0 * GLOR.RELXCA || overheated(w.t(i))) break;
       }
     }

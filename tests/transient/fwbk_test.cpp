@@ -437,6 +437,64 @@ TEST_F(Fwbk, RadiativeZeroCapacitanceNodeBalancesItsFourthPowers) {
   }
 }
 
+// A zero-capacitance node with both linear and radiative conductors to a
+// boundary: each step makes one damped Newton step in the first pass,
+// T + DAMPT (X - x (S + G)) / (G + 4 S) with the damping factor taken into
+// the numerator, then one correction in the Newton pass; the result is
+// that recurrence to the bit, with the METHOD bit 1024 (one step) and
+// without it (inner iteration, ended at once by a wide RELXCA).
+TEST_F(Fwbk, ZeroCapacitanceNodeFollowsItsDampedNewtonRecurrenceToTheBit) {
+  const double gl = 0.3, gr = 0.7, tb = 100.0, dampt = 0.7, t0 = 0.0;
+  for (int method : {1024, 0}) {
+    SCOPED_TRACE(method);
+    tna_test::Network net;
+    net.node(1, 'D', t0).node(2, 'B', tb);
+    net.gl(1, 2, gl);
+    net.gr(1, 2, gr);
+    build(net, {});
+    GLOI.METHOD = method;
+    GLOR.DAMPT = dampt;
+    GLOR.RELXCA = 1e10;
+    GLOR.DTIMEI = 0.5;
+    GLOR.TIMEO = 0.0;
+    GLOR.TIMEND = 4.0;
+    GLOR.OUTINT = 2.0;
+    v2.clear();
+    record();
+    SLFWBK();
+    ASSERT_EQ(v2.size(), 8u) << listing();
+
+    // The sums of node 1 (the boundary does not move).
+    const double tabs = kTabs, xb = tb + tabs;
+    const double r = (0.0 + gr) * kSigma, rt = (0.0 + gr * (((xb * xb) * xb) * xb)) * kSigma;
+    const double g = 0.0 + gl, gt = 0.0 + gl * xb;
+    const double big = (0.0 + gt) + rt;
+    double y = t0;
+    for (std::size_t k = 0; k < v2.size(); ++k) {
+      // First pass.
+      double x = y + tabs;
+      double s = r * (x * x * x);
+      y = y + dampt * (big - x * (s + g)) / (g + 4.0 * s);
+      // Newton pass.
+      x = y + tabs;
+      double d;
+      if (method == 1024) {
+        s = r * ((x * x) * x);
+        d = dampt * (big - x * (s + g)) / (g + 4.0 * s);
+      } else {
+        double yy = y;
+        const double xy = yy + tabs;
+        s = r * ((xy * xy) * xy);
+        const double e = (big - xy * (s + g)) / (4.0 * s + g);
+        yy += dampt * e;
+        d = yy - y;
+      }
+      y = y + dampt * d;
+      EXPECT_EQ(v2[k].t[0], y) << "step " << k + 1;
+    }
+  }
+}
+
 TEST_F(Fwbk, StatusChangeInVariables1RebuildsTheMasks) {
   tna_test::Network net;
   rc(net, 100.0, 0.0, 2.0);
