@@ -199,9 +199,10 @@ void S9NEWT(S9SlveWork& w) {
              GLOR.DTROCC, GLOI.NDTROC, GLOI.NRLXCC, GLOR.RELXCC, w.t, w.tabs3, w.tabs4);
       if (overflow != 0 && hot == 0) hot = i;
     }
-    // An overflow ends the run after the pass that found it.
-    if (overflow != 0) break;
     balance_arithmetic(w);
+    // An overflow ends the run after the pass that found it (the balance of
+    // the arithmetic nodes belongs to the pass).
+    if (overflow != 0) break;
     if (GLOR.RELXCC <= GLOR.RELXCA) break;
     if (GLOI.LOOPCT >= GLOI.NLOOP) {
       SETERX(trf_padded("SLCRNC: Solution failed to converge@NLOOP exceeded", 255), 3, 2, "S9NewT");

@@ -434,6 +434,41 @@ TEST_F(CrankNicolson, OverflowMessages) {
   }
 }
 
+// A corrected temperature above 1.0E10 prints its block and ends the run
+// after the pass, and the pass includes the balance of the arithmetic
+// nodes: an arithmetic neighbour carried over 1.0E10 by it ends the run
+// first with its own message.
+TEST_F(CrankNicolson, OverflowInANewtonPassEndsTheRunAfterThePass) {
+  for (bool arithmetic_neighbour : {false, true}) {
+    SCOPED_TRACE(arithmetic_neighbour);
+    tna_test::Network net;
+    net.node(1, 'D', 0.0).node(2, arithmetic_neighbour ? 'D' : 'B', 0.0).node(3, 'B', 0.0);
+    net.gl(1, 2, 1.0);
+    net.gl(2, 3, 1.0);
+    build(net);
+    fresh_listing();
+    gar_thermalnodecapacitances(1) = 1.0;
+    // The step starts without a source; the passes see a huge one.
+    tna_test::model.reset();
+    tna_test::model.variables1 = [] {
+      gar_thermalnodeheatsourcesinternal(1) = GLOR.TIMEM > GLOR.TIMEO ? 1e15 : 0.0;
+    };
+    EXPECT_THROW(SLCRNC(), plat::ProcessExit);
+    const std::string l = listing();
+    EXPECT_NE(l.find("TEMPERATURE GREATER THAN 1.0E10 DETECTED"), std::string::npos) << l;
+    if (arithmetic_neighbour) {
+      EXPECT_TRUE(has_message(l, "SLCRNC: Temperature > 1.0D10 detected Node 2 in main model")) << l;
+      EXPECT_TRUE(has_reference(l, "S9Arth", 1));
+      EXPECT_FALSE(has_reference(l, "S9NewT", 1));
+    } else {
+      EXPECT_TRUE(has_message(l, "SLCRNC: Temperature > 1.0D10 detected Node 1 in main model")) << l;
+      EXPECT_TRUE(has_reference(l, "S9NewT", 1));
+    }
+    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 101);
+    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 101);
+  }
+}
+
 TEST_F(CrankNicolson, RadiativeArithmeticNodeSettlesInOneSweep) {
   tna_test::Network net;
   net.node(1, 'D', 0.0).node(2, 'B', 300.0 - kTabs);
