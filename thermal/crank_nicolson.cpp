@@ -220,7 +220,6 @@ void S9NEWT(S9SlveWork& w) {
 }
 
 bool S9TIME(S9SlveWork& w) {
-  TrfFrame& f = *w.frame;
   const double relxcc = GLOR.RELXCC, relxca = GLOR.RELXCA;
   const double dtu = GLOR.DTIMEU, dtmin = GLOR.DTMIN, dtpmax = GLOR.DTPMAX, dtroca = GLOR.DTROCA;
   const double dtrocc = GLOR.DTROCC, maxdt = w.maxdt;
@@ -255,6 +254,8 @@ bool S9TIME(S9SlveWork& w) {
     return true;
   }
 
+  // The frame (output times, events) is needed only by an accepted step.
+  TrfFrame& f = *w.frame;
   V20001();
   trf_after_accept(f);
   if (h >= 1.0e10) h = GLOR.DTIMEI;
