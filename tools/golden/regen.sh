@@ -2,7 +2,8 @@
 # Regenerates the gfortran golden tables: the format engine's output and
 # input tables, the unformatted record fixture, the integer fields of the
 # text utilities, the number fields of the progress monitor and the rows of
-# the printed node tables. Needs gfortran; the tests only read the results.
+# the printed node tables, and the GFF file of the GFF test model. Needs
+# gfortran; the tests only read the results.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -24,4 +25,8 @@ mkdir -p "$root/tests/data/diagnostics" "$root/tests/data/run"
 ./monitor_fields > "$root/tests/data/run/monitor_fields.txt"
 mkdir -p "$root/tests/data/output"
 ./node_table_rows > "$root/tests/data/output/node_table_rows.txt"
+gfortran -O0 -o gff_file "$here/gff_file.f90"
+./gff_file
+mkdir -p "$root/tests/data/gff"
+cp two_submodels.GFF setvu_fields.txt "$root/tests/data/gff/"
 echo "golden tables written under tests/data"
