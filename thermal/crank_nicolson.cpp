@@ -245,6 +245,10 @@ bool S9TIME(S9SlveWork& w) {
 
   if (reject) {
     h = trf_limit_step(h);
+    // A retry of the same length from the same start would be rejected
+    // again for ever (an inactive or negative limit that is exceeded
+    // proposes DTMAX): the run ends there.
+    if (h == dtu) ERROR("SLCRNC");
     const double r = h / dtu;
     GLOR.DTIMEU = h;
     GLOR.TIMEN = GLOR.TIMEO + h;

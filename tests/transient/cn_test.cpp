@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -341,6 +342,25 @@ TEST_F(CrankNicolson, RateChangeCriterion) {
 
 // ---------------------------------------------------------------------------
 // VARIABLES1 per pass; NLOOP; status changes.
+
+// A rejected step whose retry would have the same length (a negative
+// DTROCA is exceeded by every step and proposes no shorter one, so the
+// retries grow to DTMAX) would repeat for ever: the run ends through ERROR.
+TEST_F(CrankNicolson, RetryOfTheSameLengthEndsTheRun) {
+  rc(10.0, 2.0, 100.0);
+  GLOR.DTROCA = -1.0;
+  GLOR.DTPMAX = 1e10;
+  GLOR.DTIMEI = 1.0;
+  GLOR.DTMAX = 100.0;
+  int calls = 0;
+  tna_test::model.variables1 = [&] {
+    if (++calls > 10000) throw std::runtime_error("the step is retried for ever");
+  };
+  EXPECT_THROW(SLCRNC(), plat::ProcessExit);
+  EXPECT_NE(listing().find("Unrecoverable error condition in module SLCRNC"), std::string::npos);
+  EXPECT_EQ(GLOR.DTIMEU, 100.0);
+  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 101);
+}
 
 TEST_F(CrankNicolson, MethodBitTwoCallsVariables1EveryPass) {
   struct Case {
