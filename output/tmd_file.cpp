@@ -182,13 +182,13 @@ void modelscreate(hid_t loc, int nm, int& err) {
       char* rec = buf.data() + kRecord * static_cast<std::size_t>(m - 1);
       int len = 0, ierr = 0;
       LSUBMD("SUBMODEL", m, len, plat::TextRef(path), ierr);
-      put_text(rec, 24, path);
+      put_text(rec, 24, std::string_view(path).substr(0, static_cast<std::size_t>(std::clamp<int>(len, 0, kPath))));
       int parent = 0;
       GETPARENTMODELNUMBER(m, parent);
       const std::int32_t p32 = parent;
       std::memcpy(rec + 24, &p32, 4);
       LSUBMD("ALL", m, len, plat::TextRef(path), ierr);
-      put_text(rec + 28, kPath, path);
+      put_text(rec + 28, kPath, std::string_view(path).substr(0, static_cast<std::size_t>(std::clamp<int>(len, 0, kPath))));
     }
     const hsize_t n = static_cast<hsize_t>(nm);
     staticwrite(loc, "models", type, type, 1, &n, &n, buf.data(), err);
