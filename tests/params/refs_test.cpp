@@ -36,8 +36,8 @@ TEST_F(RefsTest, NodeReferencesResolveToAscendingInternalLists) {
       {"'PANEL'", 1, {1, 2, 8, 14}},
       {"'PANEL'", 2, {8}},
       {"''", 2, sub1_tree},
-      {"'A'", 1, {1, 5}},
-      {"'A '", 1, {1}},             // the whole text counts, blanks included
+      {"'P'", 1, {1, 2, 8, 14}},
+      {"'P '", 1, {14}},            // the whole text counts, blanks included
       {"'#1-3'", 1, {1, 2, 3}},
       {"'#3-5,9'", 2, {9}},
       {"INLET", 1, {2}},
