@@ -74,8 +74,27 @@ int put_text(plat::TextRef slot, std::string_view text) {
   return 0;
 }
 
+// An integer field. The block's integer format "(I10)" is written here
+// directly (right-justified in 10 columns, asterisks when it does not fit),
+// any other format through the format engine.
 int put_int(plat::TextRef slot, std::string_view int_format, long long value) {
-  return plat::write_internal(slot, int_format, value);
+  if (int_format != "(I10)" || slot.size() < 10) return plat::write_internal(slot, int_format, value);
+  char digits[24];
+  int n = 0;
+  unsigned long long v = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  do {
+    digits[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  if (value < 0) digits[n++] = '-';
+  char* p = slot.data();
+  std::memset(p, ' ', slot.size());
+  if (n > 10) {
+    std::memset(p, '*', 10);
+  } else {
+    for (int k = 0; k < n; ++k) p[9 - k] = digits[k];
+  }
+  return 0;
 }
 
 // Position of a letter in a code string (1-based), 0 when absent or blank.
