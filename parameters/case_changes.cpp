@@ -66,6 +66,7 @@ void set_values(Walk walk, plat::Vec1<const int> list, int count, T value, int n
   changed = 0;
   refused = 0;
   walk(list, count, nt, [&](int node, int index) {
+    if (index < 1 || index > values.size()) return;
     T& v = values(index);
     if (warn && undefined(v)) report_undefined(node, routine);
     v = value;
@@ -79,6 +80,7 @@ void scale_values(Walk walk, plat::Vec1<const int> list, int count, double facto
   changed = 0;
   refused = 0;
   walk(list, count, nt, [&](int node, int index) {
+    if (index < 1 || index > values.size()) return;
     double& v = values(index);
     if (undefined(v)) {
       report_undefined(node, routine);
@@ -96,6 +98,7 @@ void set_texts(Walk walk, plat::Vec1<const int> list, int count, std::string_vie
   changed = 0;
   refused = 0;
   walk(list, count, nt, [&](int, int index) {
+    if (index < 1 || index > values.size()) return;
     values(index) = value;
     ++changed;
   });
@@ -120,6 +123,12 @@ void pool_place(long long p, int& element, int& offset) {
 bool text_length(PoolRef pool, int nelem, long long p, int& length) {
   const long long limit = std::min<long long>(static_cast<long long>(nelem), pool.size()) * kPoolElementLength;
   if (p < 1 || p > limit) return false;
+  int element = 0, offset = 0;
+  pool_place(p, element, offset);
+  if (pool(element).c[offset - 1] == '\0') {  // an empty text
+    length = 0;
+    return true;
+  }
   char one = ' ';
   int st = 0;
   DBFZPK(PoolView(pool), nelem, static_cast<int>(limit), static_cast<int>(p), length, plat::TextRef(&one, 1), st);

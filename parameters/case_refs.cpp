@@ -118,6 +118,11 @@ void char_constant_text(int m, std::string_view name, std::string& text, int& st
     status = -1;
     return;
   }
+  int element = static_cast<int>((start - 1) / kPoolElementLength + 1);
+  if (gar_userconstvalueschar(element).c[(start - 1) % kPoolElementLength] == '\0') {
+    text.clear();  // an empty text
+    return;
+  }
   text.assign(static_cast<std::size_t>(limit - start + 1), ' ');  // room for the rest of the pool
   int length = 0;
   DBFZPK(PoolView(gar_userconstvalueschar.view()), nelem, static_cast<int>(limit), static_cast<int>(start), length,

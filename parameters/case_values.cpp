@@ -392,6 +392,7 @@ void PARSTR(plat::Vec1<const int> items, int count, std::string_view command, do
       200);
   for (int i = 1; i <= count; ++i) {
     const int k = items(i);
+    if (k < 1 || k > values.size()) continue;
     double& v = values(k);
     if (change) {
       if (SLUNDF(v)) SETERX(message, 3, 1, "PARSTR");
@@ -407,5 +408,6 @@ void PARSTR(plat::Vec1<const int> items, int count, std::string_view command, do
 
 void PARSTZ(plat::Vec1<const int> items, int count, std::string_view text, TextVec1 texts, int& status) {
   status = 0;
-  for (int i = 1; i <= count; ++i) texts(items(i)) = text;
+  for (int i = 1; i <= count; ++i)
+    if (items(i) >= 1 && items(i) <= texts.size()) texts(items(i)) = text;
 }

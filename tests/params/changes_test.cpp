@@ -260,6 +260,16 @@ TEST_F(ChangesTest, TextArrayElementsKeepTheirStoredLengths) {
   EXPECT_EQ(out, box("Unable to unpack character array from data base@Contact Central Support", 3, 1, "PARZA2"));
 }
 
+TEST_F(ChangesTest, EmptyStoredTextsAreSkippedAndStayEmpty) {
+  gar_arrayvalueschar(1) = PoolElement();
+  fill_pool(gar_arrayvalueschar, {"ABC", "", "FGHI"});
+  std::vector<PoolElement> texts = {PoolElement("X"), PoolElement("YYYYYY")};
+  int status = -1;
+  PARZA1(2, 2, plat::Vec1<const PoolElement>(texts.data(), 2), 1, 1, gar_arrayvalueschar.view(), status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(pool_texts(3), (std::vector<std::string>{"ABC", "", "YYYY"}));
+}
+
 TEST_F(ChangesTest, ControlConstantTableFollowsTheStorageOrder) {
   std::vector<std::string> expected;
 #define TNA_X(U, l) expected.push_back(#U);

@@ -58,6 +58,15 @@ TEST_F(RefsTest, NodeReferencesResolveToAscendingInternalLists) {
   }
 }
 
+TEST_F(RefsTest, AnEmptyCharacterConstantIsAnEmptyLabelText) {
+  gar_userconstvalueschar(2).c[0] = '\0';  // TWELVE of SUB1 := ""
+  std::vector<int> list(kAll, 0);
+  int count = 0, status = -1;
+  PARNDS("TWELVE", 2, kAll, plat::Vec1<int>(list.data(), kAll), count, status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(head(list, count), (std::vector<int>{7, 8, 9, 10, 11, 12, 13, 15, 16, 17}));
+}
+
 TEST_F(RefsTest, NodeReferenceFailuresGetTheirMessages) {
   struct Case {
     std::string ref;
