@@ -275,6 +275,13 @@ void LNDSZL(std::string_view text, int submodel, plat::Vec1<int> list, int capac
     if (report_on != 0) report("Node list is too short for data@Contact central support", 300, 1, "LNDSZL");
     return;
   }
+  // A "#" list never reaches into the subtree, so -m and m name the same nodes.
+  const int model = submodel < 0 ? -submodel : submodel;
+  if (model < 1 || model > FLAGS(26)) {
+    status = 2;
+    if (report_on != 0) report("Invalid model number@Contact central support", 300, 2, "LNDSZL");
+    return;
+  }
   int st = 0;
   SZEROI(capacity, list, st);
 
@@ -298,12 +305,12 @@ void LNDSZL(std::string_view text, int submodel, plat::Vec1<int> list, int capac
     std::size_t gend = s.find(';', g);
     if (gend == std::string_view::npos) gend = s.size();
     const std::string_view group = s.substr(g, gend - g);
-    int m = submodel;
+    int m = model;
     std::size_t p = 0;
     const std::size_t colon = group.rfind(':');
     if (colon != std::string_view::npos) {
       int ierr = 0;
-      resolve_path(group, static_cast<int>(colon) + 1, submodel, report_on, m, ierr);
+      resolve_path(group, static_cast<int>(colon) + 1, model, report_on, m, ierr);
       if (ierr != 0) {
         status = ierr;
         return;

@@ -124,6 +124,12 @@ TEST_F(RefsTest, LabelSelectionAndItsChecks) {
   out = printed([&] { NDSOZL("PANEL", 0, v, kAll, 0, count, status); });
   EXPECT_EQ(status, 2);
   EXPECT_EQ(out, "");  // messages off
+  NDSOZL("#1-3", -2, v, kAll, 1, count, status);  // a "#" list of SUB1 alone
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(head(list, count), (std::vector<int>{7, 8, 9}));
+  out = printed([&] { NDSOZL("#1", 9, v, kAll, 1, count, status); });
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(out, box("Invalid model number@Contact central support", 3, 2, "LNDSZL"));
   out = printed([&] { NDSOZL("PANEL", 1, v, kAll - 1, 1, count, status); });
   EXPECT_EQ(status, 1);
   EXPECT_EQ(out, box("Node list is too short for data@Contact central support", 3, 1, "NDSOZL"));
