@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <utility>
 
 #include "executive/diagnostics.h"
@@ -179,8 +180,8 @@ void stable_sort_by_keys(int dir, int n, plat::Vec1<int> list, plat::Vec1<K> key
 }
 
 // Scratch of LS1TB2: the item list of one write, kept between rows.
-std::vector<plat::fmt_detail::OutItem>& row_items() {
-  static std::vector<plat::fmt_detail::OutItem> items;
+std::vector<plat::FormatItem>& row_items() {
+  static std::vector<plat::FormatItem> items;
   return items;
 }
 
@@ -501,16 +502,10 @@ void LS1TB3(int unit, std::string_view format, int node, plat::Vec1<const int> c
 
 void LS1TB2(int unit, std::string_view format, std::string_view mark, int number, const NodeTableRow& row,
             int& status) {
-  using plat::fmt_detail::Elem;
-  using plat::fmt_detail::OutItem;
-  std::vector<OutItem>& items = row_items();
+  std::vector<plat::FormatItem>& items = row_items();
   items.clear();
-  OutItem m;
-  m.elem = Elem::Chars, m.p = mark.data(), m.len = mark.size(), m.n = 1;
-  items.push_back(m);
-  OutItem num;
-  num.elem = Elem::I64, num.by_value = true, num.iv = number, num.n = 1;
-  items.push_back(num);
+  items.push_back(plat::format_item(mark));
+  items.push_back(plat::format_item(number));
   std::size_t r = 0, i = 0, c = 0, off = 0;
   const std::size_t n = row.kinds.size();
   LoopGuard guard("LS1TB2");
@@ -518,26 +513,23 @@ void LS1TB2(int unit, std::string_view format, std::string_view mark, int number
     guard.pass();
     const int kind = row.kinds[k];
     std::size_t run = 1;
-    OutItem it;
     if (kind == 1) {
       while (k + run < n && row.kinds[k + run] == 1) ++run;
-      it.elem = Elem::F64, it.p = row.reals.data() + r, it.n = run;
+      items.push_back(plat::format_item(std::span<const double>(row.reals.data() + r, run)));
       r += run;
     } else if (kind == 2) {
       while (k + run < n && row.kinds[k + run] == 2) ++run;
-      it.elem = Elem::I32, it.p = row.ints.data() + i, it.n = run;
+      items.push_back(plat::format_item(std::span<const int>(row.ints.data() + i, run)));
       i += run;
     } else {
-      const int len = row.lengths[c];
-      while (k + run < n && row.kinds[k + run] == 3 && row.lengths[c + run] == len) ++run;
-      it.elem = Elem::Chars, it.p = row.chars.data() + off, it.len = static_cast<std::size_t>(len), it.n = run;
-      c += run;
-      off += run * static_cast<std::size_t>(len);
+      const std::size_t len = static_cast<std::size_t>(row.lengths[c]);
+      items.push_back(plat::format_item(std::string_view(row.chars.data() + off, len)));
+      ++c;
+      off += len;
     }
-    items.push_back(it);
     k += run;
   }
-  status = plat::fmt_detail::write_unit_impl(unit, false, format, items.data(), items.size());
+  status = plat::write_formatted_list(unit, format, items);
 }
 
 void SORTRI(std::string_view order, int n, plat::Vec1<int> list, plat::Vec1<double> keys, int& ierr) {

@@ -94,8 +94,8 @@ void LS1TB3(int unit, std::string_view format, int node, plat::Vec1<const int> c
             int& status);
 
 // Writes mark, number and the items of `row` with one statement, grouping
-// consecutive items of one kind (and one character length). status is the
-// I/O status of the write.
+// consecutive real and consecutive integer items. status is the I/O status
+// of the write.
 void LS1TB2(int unit, std::string_view format, std::string_view mark, int number, const NodeTableRow& row,
             int& status);
 

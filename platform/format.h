@@ -241,6 +241,26 @@ int write_formatted_partial(int unit, std::string_view fmt, const Items&... item
   return fmt_detail::write_unit_impl(unit, true, fmt, arr, sizeof...(Items));
 }
 
+// Run-time item lists, for a write whose items are known only while the
+// program runs (a table row with a variable set of columns):
+//   std::vector<plat::FormatItem> items;
+//   items.push_back(plat::format_item(mark));
+//   items.push_back(plat::format_item(std::span<const double>(values, n)));
+//   int st = plat::write_formatted_list(6, fmt, items);
+// An item made from a text or an array refers to it: the text or array must
+// outlive the write. Scalars are held by value.
+using FormatItem = fmt_detail::OutItem;
+
+template <class T>
+FormatItem format_item(const T& v) {
+  return fmt_detail::out_item(v);
+}
+
+// Writes the items with one format, as write_formatted does.
+inline int write_formatted_list(int unit, std::string_view fmt, std::span<const FormatItem> items) {
+  return fmt_detail::write_unit_impl(unit, false, fmt, items.data(), items.size());
+}
+
 // Internal write into a fixed-length text: the record, blank-padded to the
 // text's length. kInternalOverflow when it is longer than the text (the text
 // then holds its first characters) or when the format needs a second record.
