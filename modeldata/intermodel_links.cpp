@@ -805,21 +805,26 @@ void SAPTUP(plat::Vec1<int> rebase, int charmult, int first, int last, plat::Vec
       return;
     }
     infopointers(i) = static_cast<int>(ptr);
+    // The descriptor record as the interpolation routines read it: word 1
+    // (at the pointer) the type, word 2 the number of values, word 3 the
+    // first value position; a table holds its structure position in word 3,
+    // its real position in word 5, its variable count in word 6 and the
+    // character positions after it. Only positions are rebased.
     const int type = infolist(ptr);
     bool ok = true;
     switch (type) {
       case 1:
       case 2:
       case 3:
-        ok = raise(ptr + 1, w[1 + type], w[5 + type]);
+        ok = raise(ptr + 2, w[1 + type], w[5 + type]);
         break;
       case 4: {
-        ok = raise(ptr + 1, w[2], w[6]) && raise(ptr + 3, w[3], w[7]);
-        if (ok && ptr + 4 <= nlist) {
-          const int nchar = infolist(ptr + 4);
+        ok = raise(ptr + 2, w[2], w[6]) && raise(ptr + 4, w[3], w[7]);
+        if (ok && ptr + 5 <= nlist) {
+          const int nchar = infolist(ptr + 5);
           for (int c = 0; ok && c < nchar; ++c) {
             guard.pass();
-            ok = raise(ptr + 5 + c, w[4], w[8]);
+            ok = raise(ptr + 6 + c, w[4], w[8]);
           }
         } else {
           ok = false;
@@ -828,7 +833,7 @@ void SAPTUP(plat::Vec1<int> rebase, int charmult, int first, int last, plat::Vec
       }
       case 5:
       case 6:
-        ok = raise(ptr + 1, w[3], w[7]);
+        ok = raise(ptr + 2, w[3], w[7]);
         break;
       default:
         ok = false;

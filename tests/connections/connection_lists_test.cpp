@@ -629,32 +629,37 @@ TEST_F(Pcs, FluidNodeModelMapPassesOverModelsWithoutFluidNodes) {
 }
 
 TEST_F(Pcs, ArrayDescriptorsAreRebasedAndCheckedAgainstTheirLimits) {
-  // Descriptors: type 2 at 1 (value at 5), type 4 at 3 (int 1, real 2, two characters 3, 4).
-  std::vector<int> info = {2, 5, 4, 1, 0, 2, 2, 3, 4, 0, 0, 0};
-  std::vector<int> ptrs = {1, 3};
-  int words[8] = {10, 100, 200, 3, 30, 1000, 1000, 1000};
+  // Descriptors as the interpolation routines read them (type, count, position, ...):
+  // a real array at 1 (3 values from position 5, one dimension of 3) and a table at 6
+  // (structure of 7 integers from 1, 4 reals from 2, two variables, two character
+  // positions 3 and 4). Only the positions are rebased; counts stay.
+  std::vector<int> info = {2, 3, 5, 1, 3, 4, 7, 1, 4, 2, 2, 3, 4, 0};
+  std::vector<int> ptrs = {1, 6};
+  int words[8] = {0, 100, 200, 3, 30, 1000, 1000, 1000};
   int st = -1;
-  // The pointers of this model are relative: shift 0 here, the descriptor list already global.
-  words[0] = 0;
-  SAPTUP(plat::Vec1<int>(words, 8), 133, 1, 2, plat::Vec1<int>(info.data(), 12), plat::Vec1<int>(ptrs.data(), 2), st);
+  SAPTUP(plat::Vec1<int>(words, 8), 133, 1, 2, plat::Vec1<int>(info.data(), 14), plat::Vec1<int>(ptrs.data(), 2), st);
   EXPECT_EQ(st, 0);
-  EXPECT_EQ(info[1], 205);
-  EXPECT_EQ(info[3], 101);
-  EXPECT_EQ(info[5], 202);
-  EXPECT_EQ(info[7], 3 + 3 * 133);
-  EXPECT_EQ(info[8], 4 + 3 * 133);
+  EXPECT_EQ(info[1], 3);    // count of the real array kept
+  EXPECT_EQ(info[2], 205);  // its first value position rebased by the real base
+  EXPECT_EQ(info[3], 1);    // dimensions untouched
+  EXPECT_EQ(info[6], 7);    // structure length kept
+  EXPECT_EQ(info[7], 101);  // structure position rebased by the integer base
+  EXPECT_EQ(info[8], 4);    // number of reals kept
+  EXPECT_EQ(info[9], 202);  // real position rebased by the real base
+  EXPECT_EQ(info[11], 3 + 3 * 133);
+  EXPECT_EQ(info[12], 4 + 3 * 133);
   EXPECT_EQ(words[3], 3);  // restored
   // A value beyond its limit, or an unknown type, stops with status 3.
-  std::vector<int> bad = {1, 999, 7, 0};
-  std::vector<int> p2 = {1, 3};
-  int w2[8] = {0, 5, 0, 0, 4, 1000, 1000, 1000};
-  SAPTUP(plat::Vec1<int>(w2, 8), 133, 1, 2, plat::Vec1<int>(bad.data(), 4), plat::Vec1<int>(p2.data(), 2), st);
+  std::vector<int> bad = {1, 2, 999, 7, 0};
+  std::vector<int> p2 = {1, 4};
+  int w2[8] = {0, 5, 0, 0, 5, 1000, 1000, 1000};
+  SAPTUP(plat::Vec1<int>(w2, 8), 133, 1, 2, plat::Vec1<int>(bad.data(), 5), plat::Vec1<int>(p2.data(), 2), st);
   EXPECT_EQ(st, 3);
-  EXPECT_EQ(bad[1], 999);
+  EXPECT_EQ(bad[2], 999);
   w2[5] = 10000;
-  SAPTUP(plat::Vec1<int>(w2, 8), 133, 1, 2, plat::Vec1<int>(bad.data(), 4), plat::Vec1<int>(p2.data(), 2), st);
+  SAPTUP(plat::Vec1<int>(w2, 8), 133, 1, 2, plat::Vec1<int>(bad.data(), 5), plat::Vec1<int>(p2.data(), 2), st);
   EXPECT_EQ(st, 3);
-  EXPECT_EQ(bad[1], 1004);
+  EXPECT_EQ(bad[2], 1004);
 }
 
 TEST_F(Pcs, CopyOfRealsAndNodeLookups) {

@@ -18,6 +18,7 @@
 #include "casedata/acda_arrays_load.h"
 #include "executive/char_pool.h"
 #include "executive/diagnostics.h"
+#include "executive/interpolation.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/control_constants.h"
 #include "modeldata/entity_loaders.h"
@@ -306,10 +307,32 @@ TEST_F(Load, ArrayValuesOfTheAnalysisCaseFileFollowTheDatabaseValues) {
   EXPECT_EQ(gar_arrayvaluesreal(3), 3.0);
   EXPECT_EQ(gar_arrayvaluesreal(4), 40.0);
   EXPECT_EQ(gar_arrayvaluesreal(5), 50.0);
-  // ARR's descriptor (pointer 0) now gives the file's size and first position.
+  // ARR's descriptor (type at pointer 1) now gives the file's size and first position.
   EXPECT_EQ(gar_arrayinfolist(1), 2);
-  EXPECT_EQ(gar_arrayinfolist(2), 4);
+  EXPECT_EQ(gar_arrayinfolist(2), 2);
+  EXPECT_EQ(gar_arrayinfolist(3), 4);
   EXPECT_EQ(listing().find("Cannot open ACD file"), std::string::npos);
+}
+
+TEST_F(Load, ArraysOfASubmodelAreFoundAtTheirOwnValues) {
+  // Both models hold a real 2 x N array; the submodel's descriptor and
+  // values come after the main model's, and its first value position must
+  // be rebased so that interpolation reads the submodel's own points.
+  load_harness::set_flags();
+  FLAGS(18) = 8 + 8;  // descriptor list
+  FLAGS(19) = 2;      // arrays
+  FLAGS(20) = 4 + 6;  // real values
+  mdbw::Database db = load_harness::good_database();
+  db.models[0].ints(55, {2, 4, 1, 2, 2, 2, 0, 0}).reals(60, {0.0, 100.0, 1.0, 200.0});
+  db.models[1].texts(52, 18, {"SARR"}).ints(55, {2, 6, 1, 2, 2, 3, 0, 0}).ints(56, {1});
+  db.models[1].reals(60, {0.0, 10.0, 1.0, 20.0, 2.0, 40.0});
+  ASSERT_EQ(load(db, load_harness::kModel), 0) << listing();
+  EXPECT_EQ(md_arraybase(2), 1);
+  EXPECT_EQ(gar_arrayinfopointers(2), 9);  // own pointer 1 after the main model's 8 words
+  EXPECT_EQ(gar_arrayinfolist(10), 6);     // the count stays
+  EXPECT_EQ(gar_arrayinfolist(11), 5);     // first value after the main model's 4
+  EXPECT_EQ(INTRP1(0.5, 1, 1), 150.0);
+  EXPECT_EQ(INTRP1(1.5, 2, 1), 30.0);
 }
 
 TEST_F(Load, TiedNodesBecomeTheNodeCopyList) {

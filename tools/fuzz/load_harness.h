@@ -105,7 +105,7 @@ inline mdbw::Database good_database() {
   a.reals(22, {7.5}).texts(26, 1, {"A"}).ints(30, {0, 3, 1, 20});
   a.texts(45, 18, {"I1", "I2"}).ints(46, {4, 5}).texts(47, 18, {"R1"}).reals(48, {2.5});
   a.texts(49, 18, {"C1"}).ints(50, {1}).texts(51, 133, {std::string("abc") + '\0'});
-  a.texts(52, 18, {"ARR"}).ints(55, {2, 3, 1, 0, 0, 0, 0, 0}).ints(56, {0}).reals(60, {1.0, 2.0, 3.0});
+  a.texts(52, 18, {"ARR"}).ints(55, {2, 3, 1, 0, 0, 0, 0, 0}).ints(56, {1}).reals(60, {1.0, 2.0, 3.0});
   a.id_card({0, 0, 0}, {{1, 26}});
   a.control_constants(control_constants(true));
   a.ints(69, {1, 2}).ints(70, {2, 3});
