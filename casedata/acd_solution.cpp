@@ -105,6 +105,32 @@ struct AcdModel {
   }
 };
 
+// HDF5's automatic printing of its error stack is switched off while the
+// manager works (it checks every result and reports in its own words) and
+// set back to what it was when the manager returns, so that other users of
+// the library (the TMD writer) keep the report they rely on.
+class QuietHdf5Errors {
+ public:
+  QuietHdf5Errors() {
+    if (H5Eget_auto2(H5E_DEFAULT, &func_, &data_) < 0) {
+      func_ = nullptr;
+      data_ = nullptr;
+      saved_ = false;
+    }
+    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+  }
+  QuietHdf5Errors(const QuietHdf5Errors&) = delete;
+  QuietHdf5Errors& operator=(const QuietHdf5Errors&) = delete;
+  ~QuietHdf5Errors() {
+    if (saved_) H5Eset_auto2(H5E_DEFAULT, func_, data_);
+  }
+
+ private:
+  H5E_auto2_t func_ = nullptr;
+  void* data_ = nullptr;
+  bool saved_ = true;
+};
+
 // Module state.
 std::string mfilename;
 hid_t mfileid = -1;
@@ -690,8 +716,8 @@ void dynamicupdatetree(AcdModel& r, bool steady, double timem) {
 }  // namespace
 
 void acds_open(std::string_view name) {
+  const QuietHdf5Errors quiet;
   acds_close();
-  H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
   g_rowreads = 0;
   std::string file(plat::trimmed(name));
   file += ".acd";
@@ -715,19 +741,24 @@ void acds_open(std::string_view name) {
 }
 
 void acds_staticload() {
-  if (mmainmodel) staticloadtree(*mmainmodel);
+  if (!mmainmodel) return;
+  const QuietHdf5Errors quiet;
+  staticloadtree(*mmainmodel);
 }
 
 void acds_dynamicupdate() {
   if (!mmainmodel) return;
   const plat::Text<6> solver = gcc_getsolver();
   const bool steady = solver.view().substr(0, 2) == "SS";
+  const QuietHdf5Errors quiet;
   dynamicupdatetree(*mmainmodel, steady, gcc_gettimem());
 }
 
 void ACDDYU() { acds_dynamicupdate(); }
 
 void acds_close() {
+  if (!mmainmodel && mfileid < 0) return;
+  const QuietHdf5Errors quiet;
   if (mmainmodel) destroymodeltree(std::move(mmainmodel));
   mmainmodel.reset();
   if (mfileid >= 0 && H5Iis_valid(mfileid) > 0) H5Fclose(mfileid);

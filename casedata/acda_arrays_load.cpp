@@ -40,6 +40,28 @@ struct AcdArrayInfo {
   int dimension1 = 0, dimension2 = 0, dimension3 = 0;
 };
 
+// HDF5's automatic printing of its error stack is switched off while the
+// loader works (a missing group or attribute is an ordinary answer here) and
+// set back to what it was when the loader returns, so that other users of
+// the library (the TMD writer) keep the report they rely on.
+class QuietHdf5Errors {
+ public:
+  QuietHdf5Errors() {
+    if (H5Eget_auto2(H5E_DEFAULT, &func_, &data_) < 0) saved_ = false;
+    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+  }
+  QuietHdf5Errors(const QuietHdf5Errors&) = delete;
+  QuietHdf5Errors& operator=(const QuietHdf5Errors&) = delete;
+  ~QuietHdf5Errors() {
+    if (saved_) H5Eset_auto2(H5E_DEFAULT, func_, data_);
+  }
+
+ private:
+  H5E_auto2_t func_ = nullptr;
+  void* data_ = nullptr;
+  bool saved_ = true;
+};
+
 hid_t mfileid = -1;
 std::string mfilename;
 // The group stack: element 0 the main model, the back the current submodel.
@@ -61,6 +83,13 @@ int int_attribute(hid_t loc, const char* object, const char* name) {
 void close_group(hid_t& id) {
   if (id >= 0) H5Gclose(id);
   id = -1;
+}
+
+// n as ten right-aligned digits.
+std::string right_aligned10(std::size_t n) {
+  std::string s = std::to_string(n);
+  if (s.size() < 10) s.insert(0, 10 - s.size(), ' ');
+  return s;
 }
 
 // Releases the stack entries above index `keep` (their groups closed).
@@ -242,11 +271,16 @@ void generate_index_words(AcdArrayInfo& a, IndexWords& w) {
 }  // namespace
 
 void acda_open(std::string_view name, int length) {
+  const QuietHdf5Errors quiet;
   acda_close();
-  H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
-  const std::size_t n = std::min<std::size_t>({name.size(), static_cast<std::size_t>(std::max(length, 0)), 24});
+  const std::size_t n = std::min<std::size_t>(name.size(), static_cast<std::size_t>(std::max(length, 0)));
   std::string file = std::string(plat::trimmed(name.substr(0, n))) + ".acd";
-  if (file.size() > kNameField) file.resize(kNameField);
+  if (file.size() > kNameField) {
+    ERRNEW("ACD file name too long@Initialising ACD Arrays Load@Maximum filename length: " + right_aligned10(kNameField) +
+               "<NL>Supplied file name: " + file.substr(0, kNameField) + "...@",
+           1, 1, "(acda)OpenFile");
+    file.resize(kNameField);
+  }
   mfilename = file;
   mfileid = H5Fopen(file.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
   if (mfileid < 0) {
@@ -265,6 +299,7 @@ void acda_getnumberofarrayvalues(int& nint, int& nreal) {
   nint = 0;
   nreal = 0;
   if (mfileid < 0) return;
+  const QuietHdf5Errors quiet;
   std::int64_t ni = 0, nr = 0;
   std::set<haddr_t> seen;
   count_group(mfileid, ni, nr, seen);
@@ -274,6 +309,7 @@ void acda_getnumberofarrayvalues(int& nint, int& nreal) {
 
 void acda_movenextsubmodel(std::string_view name, int level, int length) {
   if (mstack.empty()) return;
+  const QuietHdf5Errors quiet;
   const std::size_t n = std::min<std::size_t>(name.size(), static_cast<std::size_t>(std::max(length, 0)));
   const std::string nm(plat::Text<24>(name.substr(0, n)).view());
   if (level <= 0 || !mcurrent_set) {
@@ -298,7 +334,9 @@ void acda_getarraydata(int& narrays, int& nreal, int& nint, std::vector<double>&
   marrayinfolist.clear();
   if (mstack.empty() || !mcurrent_set) return;
   const hid_t g = mstack.back().group_id;
-  if (g < 0 || !link_exists(g, "ModelData")) return;
+  if (g < 0) return;
+  const QuietHdf5Errors quiet;
+  if (!link_exists(g, "ModelData")) return;
   hid_t md = H5Gopen2(g, "ModelData", H5P_DEFAULT);
   if (md < 0) return;
   if (link_exists(md, "Arrays")) {
@@ -383,6 +421,12 @@ void acda_updatearraypointers(int /*narrays*/, int ibase, int rbase, plat::Vec1<
 }
 
 void acda_close() {
+  if (mstack.empty() && mfileid < 0) {
+    mcurrent_set = false;
+    marrayinfolist.clear();
+    return;
+  }
+  const QuietHdf5Errors quiet;
   if (!mstack.empty()) {
     pop_to(0);
     close_group(mstack.front().submodels_id);

@@ -21,6 +21,7 @@
 #include "modeldata/global_arrays.h"
 #include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
+#include "output/tmd_file.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"
@@ -540,6 +541,41 @@ TEST_F(AcdManager, TruncatedFileIsFatal) {
   const std::string l = fatal_end([] { acds_open("ACDM"); });
   EXPECT_NE(l.find("@@@@  FATAL ERROR"), std::string::npos) << l;
   EXPECT_NE(l.find("ACDM.acd"), std::string::npos) << l;
+}
+
+// The manager reads quietly but leaves HDF5's own error report as it found
+// it: the TMD writer, which shares the library, relies on that report.
+TEST_F(AcdManager, LeavesHdf5ErrorReportAsItFoundIt) {
+  H5E_auto2_t func = nullptr;
+  void* data = nullptr;
+  ASSERT_GE(H5Eget_auto2(H5E_DEFAULT, &func, &data), 0);
+  ASSERT_NE(func, nullptr);
+  auto expect_unchanged = [&](const char* after) {
+    H5E_auto2_t now = nullptr;
+    void* now_data = nullptr;
+    ASSERT_GE(H5Eget_auto2(H5E_DEFAULT, &now, &now_data), 0);
+    EXPECT_EQ(now, func) << after;
+    EXPECT_EQ(now_data, data) << after;
+  };
+  open(full_case());
+  expect_unchanged("acds_open");
+  acds_staticload();
+  expect_unchanged("acds_staticload");
+  at(130.0);
+  expect_unchanged("ACDDYU");
+
+  // A TMD file that cannot be created reports through HDF5's own print.
+  testing::internal::CaptureStderr();
+  int hdferr = 0;
+  tmdcreatefile("no_such_directory/RESULT.TMD", 1, hdferr);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(hdferr, 0);
+  EXPECT_NE(err.find("HDF5-DIAG"), std::string::npos) << err;
+
+  acds_close();
+  expect_unchanged("acds_close");
+  fatal_end([] { acds_open("NOFILE"); });
+  expect_unchanged("a failed acds_open");
 }
 
 // A file edit after writing: the object to delete and a replacement maker.
