@@ -1,9 +1,10 @@
 // Loading of user arrays from the analysis-case data file (".acd", HDF5).
 //
-// The file is named after the main model: the first 24 characters of the
-// name, trailing blanks removed, plus ".acd". It is opened read-only; when it
-// cannot be opened the file-error box is printed and the layer carries on
-// without a file, so that every later query finds no data.
+// The file is named after the main model: the name, trailing blanks
+// removed, plus ".acd" (a name over 500 characters is reported and cut). It
+// is opened read-only; when it cannot be opened the file-error box is printed
+// and the layer carries on without a file, so that every later query finds no
+// data.
 //
 // A walker over the submodel groups of the file follows the depth-first order
 // of the model directory: acda_movenextsubmodel moves it to the next model,
@@ -17,7 +18,7 @@
 #include "executive/file_services.h"
 #include "platform/array.h"
 
-// Opens the analysis-case file of model NAME (first min(length, 24)
+// Opens the analysis-case file of model NAME (its first `length`
 // characters) and puts the walker at the root (main model, level 0).
 void acda_open(std::string_view name, int length);
 

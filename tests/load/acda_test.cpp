@@ -119,4 +119,82 @@ TEST_F(AcdaArrays, MissingFilePrintsTheBoxAndFindsNoData) {
   EXPECT_NE(l.find("((acda)OpenFile,   2)"), std::string::npos) << l;
 }
 
+// The file is the whole trimmed name plus ".acd", not a name cut to the
+// 24 characters of a submodel name; a name over 500 characters is reported
+// and cut.
+TEST_F(AcdaArrays, FileNamesLongerThanAModelName) {
+  const std::string name = "A_MODEL_NAME_OF_THIRTY_CHARS__";
+  hid_t f = H5Fcreate((name + ".acd").c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+  write_arrays(f, {record("PLAIN", 2, 3, 0, 0, 0, 0)}, {1.0, 2.0, 3.0}, 0);
+  H5Fclose(f);
+  acda_open(name + "   ", static_cast<int>(name.size()) + 3);
+  int nint = -1, nreal = -1;
+  acda_getnumberofarrayvalues(nint, nreal);
+  EXPECT_EQ(nreal, 3);
+  EXPECT_EQ(nint, 0);
+  acda_close();
+  EXPECT_EQ(dir_.read("listing.txt"), "");
+
+  const std::string longname(600, 'L');
+  acda_open(longname, 600);
+  acda_getnumberofarrayvalues(nint, nreal);
+  EXPECT_EQ(nreal, 0);
+  acda_close();
+  plat::io::close_unit(6);
+  std::string l;
+  for (char c : dir_.read("listing.txt")) {
+    if (c != ' ' && c != '\n' && c != '@') l.push_back(c);
+  }
+  const auto too_long = l.find("Problem............:ACDfilenametoolong");
+  const auto cannot_open = l.find("Problem............:CannotopenACDfile");
+  ASSERT_NE(too_long, std::string::npos) << l;
+  ASSERT_NE(cannot_open, std::string::npos) << l;
+  EXPECT_LT(too_long, cannot_open);
+  EXPECT_NE(l.find("Currentaction.....:InitialisingACDArraysLoad"), std::string::npos) << l;
+  EXPECT_NE(l.find("Maximumfilenamelength:500"), std::string::npos) << l;
+  EXPECT_NE(l.find("Suppliedfilename:" + std::string(100, 'L')), std::string::npos) << l;
+  EXPECT_NE(l.find("((acda)OpenFile,1)"), std::string::npos) << l;
+  EXPECT_NE(l.find("((acda)OpenFile,2)"), std::string::npos) << l;
+}
+
+// The loader reads quietly but leaves HDF5's own error report as it found
+// it, for the other users of the library.
+TEST_F(AcdaArrays, LeavesHdf5ErrorReportAsItFoundIt) {
+  H5E_auto2_t func = nullptr;
+  void* data = nullptr;
+  ASSERT_GE(H5Eget_auto2(H5E_DEFAULT, &func, &data), 0);
+  ASSERT_NE(func, nullptr);
+  auto expect_unchanged = [&](const char* after) {
+    H5E_auto2_t now = nullptr;
+    void* now_data = nullptr;
+    ASSERT_GE(H5Eget_auto2(H5E_DEFAULT, &now, &now_data), 0);
+    EXPECT_EQ(now, func) << after;
+    EXPECT_EQ(now_data, data) << after;
+  };
+  write_file();
+  acda_open("ACDMOD", 6);
+  expect_unchanged("acda_open");
+  int nint = 0, nreal = 0, narr = 0;
+  acda_getnumberofarrayvalues(nint, nreal);
+  expect_unchanged("acda_getnumberofarrayvalues");
+  acda_movenextsubmodel("ACDMOD", 0, 24);
+  acda_movenextsubmodel("NOSUCH", 1, 24);
+  expect_unchanged("acda_movenextsubmodel");
+  std::vector<double> reals;
+  std::vector<std::int32_t> ints;
+  acda_getarraydata(narr, nreal, nint, reals, ints);
+  expect_unchanged("acda_getarraydata");
+  acda_close();
+  expect_unchanged("acda_close");
+  acda_open("NOFILE", 6);
+  acda_close();
+  expect_unchanged("a failed acda_open");
+
+  testing::internal::CaptureStderr();
+  const hid_t f = H5Fopen("NOFILE.acd", H5F_ACC_RDONLY, H5P_DEFAULT);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_LT(f, 0);
+  EXPECT_NE(err.find("HDF5-DIAG"), std::string::npos) << err;
+}
+
 }  // namespace
