@@ -138,7 +138,9 @@ void TIMIN1(plat::Mat2<const double> arcs, int narcs, int ntimes, plat::Vec1<con
       found = false;
     }
   }
-  if (!found) {
+  // Past every arc: the end of the table. A time that is not a number is
+  // past none of them and keeps TEFF outside the table.
+  if (!found && timem > arcs(4, narcs)) {
     SETERX("TIMINT: TIMEM exceeded end time of last orbit arc.", 2, 2, "TIMIN1");
     teff = times(ntimes);
   }

@@ -195,12 +195,14 @@ TEST_F(Timin1, TimesOutsideTheTableStop) {
       {{0, 10, 60, 300}, {0, 10, 30}, 55},  // the orbit runs past the table
       {{}, {0, 10}, 5},                     // no arcs
       {{0, 10, 60, 300}, {}, 5},            // no times
+      {{0, 10, 60, 300}, {0, 10, 60}, NAN}, // a time that is not a number, without a warning
   };
   for (const Case& c : cases) {
     testing::internal::CaptureStderr();
     EXPECT_THROW(teff(c.arcs, c.times, c.timem), plat::ProcessExit);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "STOP TIMIN1 1\n");
   }
+  EXPECT_EQ(listing(), "");
 }
 
 }  // namespace
