@@ -247,11 +247,18 @@ TEST_F(NodeTables, SortedRows) {
       // C concerns thermal nodes only: both fluid nodes of SUB2 key 0.
       {"L, C-DEC", -3, {7, 5, 200}},
       {"T", 1, {10, 20, 100, 1, 2, 5, 7, 200}},
+      // A key on conductor values has no value per node: the rows keep the
+      // list order (the node number is no conductor index).
+      {"GL-INC, T", 1, {10, 20, 100, 1, 2, 5, 7, 200}},
+      {"M-DEC, T", -3, {5, 7, 200}},
   };
   for (const auto& c : cases) {
     PRNDTB(" ", c.zents, c.modref);
-    const auto rows = rows_of(listing());
-    EXPECT_EQ(numbers_of(rows), c.numbers) << c.zents;
+    const auto l = listing();
+    EXPECT_EQ(numbers_of(rows_of(l)), c.numbers) << c.zents;
+    for (const auto& line : l)
+      EXPECT_TRUE(line.find("Entity index") == std::string::npos && line.find("Unrecognised") == std::string::npos)
+          << c.zents << ": " << line;
   }
   PRNDTB(" ", "T-DEC, T", -2);
   const auto rows = rows_of(listing());
@@ -313,6 +320,11 @@ TEST_F(NodeTables, SortRoutines) {
     insertion(dir, l2, k2);
     SORTRI(dir > 0 ? "INC" : "DEC", n, plat::Vec1<int>(l.data(), n), plat::Vec1<double>(k.data(), n), ierr);
     ASSERT_EQ(l, l2) << "trial " << trial;
+    // The keys move with the list (NaN keys compare by their place).
+    for (int i = 0; i < n; ++i) {
+      const double a = k[static_cast<std::size_t>(i)], b = k2[static_cast<std::size_t>(i)];
+      ASSERT_TRUE(a == b || (std::isnan(a) && std::isnan(b))) << "trial " << trial << " key " << i;
+    }
   }
 }
 
