@@ -210,8 +210,10 @@ void PARNOD(std::string_view command, int code, std::string_view ref, std::strin
     report("Insufficient dynamic core@Increase DYSTOR", 1, "PARNOD");
     return;
   }
-  const int first = core.take_int(nt + nf + 1);
-  const plat::Vec1<int> work = gar_dynamiccoreint.from(first, nt + nf + 1);
+  // The list lies above the top (words top + 1 ...), as the reference
+  // routines place theirs.
+  core.take_int(nt + nf + 1);
+  const plat::Vec1<int> work = gar_dynamiccoreint.from(top + 1, nt + nf + 1);
 
   int nsel = 0, st = 0;
   PARNDS(ref, submodel, nt + nf, work, nsel, st);
@@ -306,13 +308,13 @@ void PARCND(std::string_view command, int code, std::string_view ref, std::strin
 
   const std::int64_t room = cond_room(code);
   const std::int64_t limit = std::min<std::int64_t>(FLAGS(FLAGS_DYSTOR), gar_dynamiccoreint.size());
-  if (static_cast<std::int64_t>(top) + room > limit) {
+  if (top < 0 || static_cast<std::int64_t>(top) + room > limit) {
     status = 8;
     report("Insufficient dynamic core@Increase DYSTOR", 8, "PARCND");
     return;
   }
-  const int at = core.take_int(room);
-  const plat::Vec1<int> out = room > 0 ? gar_dynamiccoreint.from(at, room) : plat::Vec1<int>();
+  core.take_int(room);
+  const plat::Vec1<int> out = room > 0 ? gar_dynamiccoreint.from(top + 1, room) : plat::Vec1<int>();
 
   // The value: an activity letter for ON/OFF, else a number.
   std::string_view letter;

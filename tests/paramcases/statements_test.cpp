@@ -1,0 +1,311 @@
+// The statements of one case read from the case file: command words and
+// their abbreviations, comments, the split into reference and value, the
+// kinds of reference and what each applier changes, with the exact echo,
+// messages and error count.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "case_fixture.h"
+#include "executive/char_pool.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_arrays.h"
+#include "parameters/case_statements.h"
+
+namespace paramcases_test {
+namespace {
+
+using Messages = std::vector<std::tuple<std::string, int, int, std::string>>;
+
+struct StatementCase {
+  std::string lines;   // the case's statement lines
+  std::string echo;    // the echo lines expected before the messages
+  Messages messages;   // the diagnostics, in order
+  int nerr;
+  std::function<void()> check;  // what the statements changed
+  std::string after;            // echo lines expected after the messages
+};
+
+// Characters first..first+n-1 (one-based pool positions) of a text pool.
+std::string pool_text(const plat::Array1<plat::Text<133>>& pool, int first, int n) {
+  std::string s;
+  for (int p = first; p < first + n; ++p) s.push_back(pool((p - 1) / 133 + 1).c[(p - 1) % 133]);
+  return s;
+}
+
+class StatementsTest : public CaseTest {
+ protected:
+  // Reads the case from `lines` and returns what it printed.
+  std::string run(const std::string& lines, int& nerr, int& eof, std::string& next) {
+    open_cases(lines);
+    plat::Text<256> line;
+    int length = -1;
+    const std::string out = printed([&] { PARAMC(3, 6, nerr, eof, line.ref(), length); });
+    next = length >= 0 ? std::string(line.view().substr(0, static_cast<std::size_t>(length))) : "";
+    return out;
+  }
+};
+
+TEST_F(StatementsTest, TableOfStatements) {
+  const std::vector<StatementCase> cases = {
+      // Command words, abbreviations, blanks and comments.
+      {"CHANGE T1 = 2*3\n", " CHANGE  T1=2*3\n", {}, 0, [] { EXPECT_EQ(gar_thermalnodetemps(1), 6.0); }},
+      {"CHA T1 = 3\n", " CHANGE  T1=3\n", {}, 0, [] { EXPECT_EQ(gar_thermalnodetemps(1), 3.0); }},
+      {"C T 1=4\n", " CHANGE  T1=4\n", {}, 0, [] { EXPECT_EQ(gar_thermalnodetemps(1), 4.0); }},
+      {"\n      \n  # a comment\n   S T2 * 1.5   # half as much again\n", " SCALE   T2*1.5\n", {}, 0,
+       [] { EXPECT_EQ(gar_thermalnodetemps(2), 30.0); }},
+      // A tab is not a blank: neither before the command nor after it.
+      {"\tS T2 * 1.5\n", "", {{"Unrecognised Parameter Case command@\tS T2 * 1.5", 3, 2, "PARRD"}}, 1, nullptr},
+      {"S\tT2 * 1.5\n", "", {{"Unrecognised Parameter Case command@S\tT2 * 1.5", 3, 2, "PARRD"}}, 1, nullptr},
+      {"CHANGET1=3\n", "", {{"Unrecognised Parameter Case command@CHANGET1=3", 3, 2, "PARRD"}}, 1,
+       [] { EXPECT_EQ(gar_thermalnodetemps(1), 10.0); }},
+      {"change T1=3\n", "", {{"Unrecognised Parameter Case command@change T1=3", 3, 2, "PARRD"}}, 1, nullptr},
+      {"O GL(1,2)\n", "", {{"Unrecognised Parameter Case command@O GL(1,2)", 3, 2, "PARRD"}}, 1, nullptr},
+      {"ONX GL(1,2)\n", "", {{"Unrecognised Parameter Case command@ONX GL(1,2)", 3, 2, "PARRD"}}, 1, nullptr},
+      {"CHANGE T1\n", " CHANGE  T1\n", {{"Invalid statement@T1", 3, 3, "PARAMC"}}, 1, nullptr},
+      {"SCALE T1 = 2\n", " SCALE   T1=2\n", {{"Invalid statement@T1=2", 3, 3, "PARAMC"}}, 1, nullptr},
+      // Conductors: ON, OFF and values.
+      {"OF GL(1,2)\n", " OFF     GL(1,2)\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_linearcondacts(1), "I");
+         EXPECT_EQ(gar_linearcondacts(2), "I");
+         EXPECT_EQ(gar_linearcondacts(3), "A");
+       }},
+      {"OFF GL(2,3)\nON GL(2,3)\n", " OFF     GL(2,3)\n ON      GL(2,3)\n", {}, 0,
+       [] { EXPECT_EQ(gar_linearcondacts(3), "A"); }},
+      {"CHANGE GL(1,2) = OFF\n", " CHANGE  GL(1,2)=OFF\n", {}, 0,
+       [] { EXPECT_EQ(gar_linearcondacts(2), "I"); }},
+      {"ON GV(1,2)\n", " ON      GV(1,2)\n", {{"Cannot change status of GVs", 3, 9, "PARCND"}}, 1, nullptr},
+      // Node 12 of SUB1 is a thermal node; its fluid node 12 needs the "#" list.
+      {"GET SUB1\nOFF M(12,13)\n", " GET     SUB1\n OFF     M(12,13)\n",
+       {{"No matching conductors found", 3, 11, "PARCND"}}, 1, nullptr},
+      {"GET SUB1\nOFF M('#12',13)\n", " GET     SUB1\n OFF     M('#12',13)\n", {}, 0,
+       [] { EXPECT_EQ(gar_massflowlinkstatuses(1), "I"); }},
+      {"OFF GL(1,3)\n", " OFF     GL(1,3)\n", {{"No matching conductors found", 3, 11, "PARCND"}}, 1, nullptr},
+      {"OFF GL\n", " OFF     GL\n", {{"Invalid conductor reference@GL", 3, 2, "PARAMC"}}, 1, nullptr},
+      {"CHANGE GL(1,2) = 7\n", " CHANGE  GL(1,2)=7\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_linearconds(1), 7.0);
+         EXPECT_EQ(gar_linearconds(2), 7.0);
+         EXPECT_EQ(gar_linearconds(3), 1.5);
+       }},
+      {"CHANGE GL(1,2,2) = 9\n", " CHANGE  GL(1,2,2)=9\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_linearconds(1), 0.5);
+         EXPECT_EQ(gar_linearconds(2), 9.0);
+       }},
+      {"SCALE GL(2,3) * 4\n", " SCALE   GL(2,3)*4\n", {}, 0, [] { EXPECT_EQ(gar_linearconds(3), 6.0); }},
+      {"CHANGE GL:SUB1:(1,2) = 3\n", " CHANGE  GL:SUB1:(1,2)=3\n", {}, 0,
+       [] { EXPECT_EQ(gar_linearconds(4), 3.0); }},
+      {"GET SUB1\nCHANGE GL(1,2) = 8\n", " GET     SUB1\n CHANGE  GL(1,2)=8\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_linearconds(4), 8.0);
+         EXPECT_EQ(gar_linearconds(1), 0.5);
+       }},
+      {"CHANGE GL(4,5) = 1\n", " CHANGE  GL(4,5)=1\n", {{"No matching conductors found", 3, 11, "PARCND"}}, 1,
+       nullptr},
+      {"CHANGE GL(1,2) = X\n", " CHANGE  GL(1,2)=X\n", {{"Assigned value is not recognised as a real@X", 3, 3, "PARRVL"}}, 1,
+       [] { EXPECT_EQ(gar_linearconds(1), 0.5); }},
+      {"CHANGE A(2) = 1\n", " CHANGE  A(2)=1\n", {{"Invalid entity type - not a conductor", 3, 1, "PARCND"}}, 1,
+       nullptr},
+      // Node entities.
+      {"GET SUB1\nCHANGE T12 = 5\n", " GET     SUB1\n CHANGE  T12=5\n", {}, 0,
+       [] { EXPECT_EQ(gar_thermalnodetemps(10), 5.0); }},
+      {"CHANGE T:SUB1:12 = 6\n", " CHANGE  T:SUB1:12=6\n", {}, 0,
+       [] { EXPECT_EQ(gar_thermalnodetemps(10), 6.0); }},
+      {"GET SUB1\nGET 0\nCHANGE T1 = 6\n", " GET     SUB1\n GET     0\n CHANGE  T1=6\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_thermalnodetemps(1), 6.0);
+         EXPECT_EQ(gar_thermalnodetemps(7), 70.0);
+       }},
+      {"GET NOSUCH\nCHANGE T1 = 6\n", " GET     NOSUCH\n",
+       {{"Unrecognised submodel name@NOSUCH", 3, 1, "PARAMC"}}, 1,
+       [] { EXPECT_EQ(gar_thermalnodetemps(1), 6.0); }, " CHANGE  T1=6\n"},
+      {"CHANGE C:* = 5\n", " CHANGE  C:*=5\n",
+       {{"Fluid nodes selected for thermal only entity or vice versa", 2, 7, "PARNOD"}}, 0,
+       [] {
+         for (int n = 1; n <= params_test::kNT; ++n) EXPECT_EQ(gar_thermalnodecapacitances(n), 5.0) << n;
+       }},
+      {"CHANGE C100 = 5\n", " CHANGE  C100=5\n",
+       {{"Fluid nodes selected for thermal only entity or vice versa", 3, 7, "PARNOD"}}, 1, nullptr},
+      {"CHANGE P100 = 2E5\n", " CHANGE  P100=2E5\n", {}, 0, [] { EXPECT_EQ(gar_fluidnodepressures(1), 2e5); }},
+      {"CHANGE L1 = 'New label'\n", " CHANGE  L1='New label'\n", {}, 0,
+       [] { EXPECT_EQ(gar_thermalnodelabels(1), "New label"); }},
+      {"CHANGE L1 = New label\n", " CHANGE  L1=Newlabel\n",
+       {{"String is not delimited with single quotes@>>Newlabel<<", 3, 1, "PARZVL"}}, 1,
+       [] { EXPECT_EQ(gar_thermalnodelabels(1), "PANEL A"); }},
+      {"SCALE L1 * '2'\n", " SCALE   L1*'2'\n", {{"Cannot SCALE character data", 3, 2, "PARNOD"}}, 1, nullptr},
+      {"SCALE FT100 * '2'\n", " SCALE   FT100*'2'\n", {{"Cannot SCALE character data", 3, 3, "PARNOD"}}, 1,
+       nullptr},
+      {"CHANGE FRG100 = 'ANNULAR'\n", " CHANGE  FRG100='ANNULAR'\n", {}, 0,
+       [] { EXPECT_EQ(gar_fluidnodeflowregimes(1), "ANNU"); }},
+      {"CHANGE X1 = X\nSCALE D2 * 2\n", " CHANGE  X1=X\n SCALE   D2*2\n", {{"Cannot SCALE node status", 3, 8, "PARNOD"}},
+       1,
+       [] {
+         EXPECT_EQ(gar_thermalnodestatuses(1), "X");
+         EXPECT_EQ(gar_thermalnodestatusescopy(1), "X");
+         EXPECT_EQ(gar_thermalnodestatuses(2), "D");
+       }},
+      {"CHANGE ZZB1 = 3\n", " CHANGE  ZZB1=3\n", {{"Invalid or unrecognised entity type", 3, 6, "PARNOD"}}, 1,
+       nullptr},
+      {"CHANGE T99 = 3\n", " CHANGE  T99=3\n",
+       {{"Node node found", 2, 1, "INTNOD"}, {"Node does not exist in sub-model@Node Number:         99", 3, 3, "PARNDS"}},
+       1, nullptr},
+      // User-defined nodal entities win over shorter mnemonics.
+      {"CHANGE HEAT1 = 4\nCHANGE COUNT2 = 9\nCHANGE TAG3 = 'Z'\n",
+       " CHANGE  HEAT1=4\n CHANGE  COUNT2=9\n CHANGE  TAG3='Z'\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_thermalnodeuserentityvalsreal(1, 1), 4.0);
+         EXPECT_EQ(gar_thermalnodeuserentityvalsint(2, 1), 9);
+         EXPECT_EQ(gar_thermalnodeuserentityvalschar(3, 1), "Z");
+         EXPECT_EQ(gar_thermalnodecapacitances(2), 0.0);
+       }},
+      // Arrays.
+      {"CHANGE REALA(1,2) = 1.0, 2.0, 3.0\n", " CHANGE  REALA(1,2)=1.0,2.0,3.0\n", {}, 0,
+       [] {
+         for (int k = 1; k <= 12; ++k)
+           EXPECT_EQ(gar_arrayvaluesreal(k), k >= 4 && k <= 6 ? k - 3.0 : k) << k;
+       }},
+      {"CHANGE REALA(2,4) = 1, 2\n", " CHANGE  REALA(2,4)=1,2\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_arrayvaluesreal(11), 1.0);
+         EXPECT_EQ(gar_arrayvaluesreal(12), 2.0);
+       }},
+      {"CHANGE REALA(3,4) = 1, 2\n", " CHANGE  REALA(3,4)=1,2\n",
+       {{"Too many values specified - will run off end of array", 3, 7, "PARARR"}}, 1,
+       [] { EXPECT_EQ(gar_arrayvaluesreal(12), 12.0); }},
+      {"SCALE REALA(1,2) * 2.0, 3.0\n", " SCALE   REALA(1,2)*2.0,3.0\n",
+       {{"Can only supply list of values with CHANGE", 3, 4, "PARARR"}}, 1, nullptr},
+      {"SCALE REALA(2,*) * 10\n", " SCALE   REALA(2,*)*10\n", {}, 0,
+       [] {
+         for (int k = 1; k <= 12; ++k) EXPECT_EQ(gar_arrayvaluesreal(k), k % 3 == 2 ? 10.0 * k : k) << k;
+       }},
+      {"CHANGE REALA(*,1) = 1, 2\n", " CHANGE  REALA(*,1)=1,2\n",
+       {{"Cannot specify array reference range (m, *) with more than one value", 3, 6, "PARARR"}}, 1, nullptr},
+      {"CHANGE INTA(4) = 7, 2*4\n", " CHANGE  INTA(4)=7,2*4\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_arrayvaluesint(3), 30);
+         EXPECT_EQ(gar_arrayvaluesint(4), 7);
+         EXPECT_EQ(gar_arrayvaluesint(5), 8);
+       }},
+      {"CHANGE INTA(5) = 1, 2\n", " CHANGE  INTA(5)=1,2\n",
+       {{"Too many values specified - will run off end of array", 3, 5, "PARARR"}}, 1, nullptr},
+      {"SCALE INTA(1) * 2\n", " SCALE   INTA(1)*2\n", {{"Cannot scale integer values", 3, 4, "PARARR"}}, 1, nullptr},
+      {"CHANGE INTA(*) = 3\n", " CHANGE  INTA(*)=3\n", {}, 0,
+       [] {
+         for (int k = 1; k <= 5; ++k) EXPECT_EQ(gar_arrayvaluesint(k), 3);
+       }},
+      {"CHANGE TEXTA(1) = 'LONGER', 'X'\n", " CHANGE  TEXTA(1)='LONGER','X'\n", {}, 0,
+       [] { EXPECT_EQ(pool_text(gar_arrayvalueschar, 1, 12), std::string("LON\0X \0FGHI\0", 12)); }},
+      {"CHANGE TEXTA(2) = 'A,B'\n", " CHANGE  TEXTA(2)='A,B'\n", {}, 0,
+       [] { EXPECT_EQ(pool_text(gar_arrayvalueschar, 1, 7), std::string("ABC\0A,", 7)); }},
+      {"CHANGE TEXTA(3) = 'A', 'B'\n", " CHANGE  TEXTA(3)='A','B'\n",
+       {{"Too many values specified - will run off end of array", 3, 7, "PARARR"}}, 1, nullptr},
+      {"CHANGE TEXTA(*) = 'Q'\n", " CHANGE  TEXTA(*)='Q'\n", {}, 0,
+       [] { EXPECT_EQ(pool_text(gar_arrayvalueschar, 1, 12), std::string("Q  \0Q \0Q   \0", 12)); }},
+      {"SCALE TEXTA(1) * 2\n", " SCALE   TEXTA(1)*2\n", {{"Cannot scale character values", 3, 4, "PARARR"}}, 1,
+       nullptr},
+      {"CHANGE NOSUCH(1) = 1\n", " CHANGE  NOSUCH(1)=1\n", {{"Unrecognised entity name@NOSUCH(1)", 3, 3, "PARARR"}},
+       1, nullptr},
+      {"CHANGE BAD:REALA(1,1) = 1\n", " CHANGE  BAD:REALA(1,1)=1\n",
+       {{"Unrecognised submodel name@BAD:REALA(1,1)", 3, 1, "PARARR"}}, 1, nullptr},
+      {"CHANGE SUB1:REALA(1,1) = 1\n", " CHANGE  SUB1:REALA(1,1)=1\n",
+       {{"Unrecognised entity name@SUB1:REALA(1,1)", 3, 3, "PARARR"}}, 1, nullptr},
+      // Constants: user constants of the submodel first, then control constants.
+      {"CHANGE GAIN = 3\nSCALE GAIN * 2\nCHANGE NCOUNT = 5+5\n", " CHANGE  GAIN=3\n SCALE   GAIN*2\n CHANGE  NCOUNT=5+5\n",
+       {}, 0,
+       [] {
+         EXPECT_EQ(gar_userconstvaluesreal(1), 6.0);
+         EXPECT_EQ(gar_userconstvaluesint(1), 10);
+       }},
+      {"CHANGE LABELX = 'ABCDEFG'\n", " CHANGE  LABELX='ABCDEFG'\n", {}, 0,
+       [] { EXPECT_EQ(pool_text(gar_userconstvalueschar, 1, 11), std::string("ABCDE\0#1-3\0", 11)); }},
+      {"CHANGE SUB1:TWELVE = 'AB'\n", " CHANGE  SUB1:TWELVE='AB'\n", {}, 0,
+       [] { EXPECT_EQ(pool_text(gar_userconstvalueschar, 134, 3), std::string("AB\0", 3)); }},
+      {"CHANGE BAD:GAIN = 1\n", " CHANGE  BAD:GAIN=1\n", {{"Unrecognised submodel name@BAD:GAIN", 3, 1, "PARCST"}}, 1,
+       nullptr},
+      {"CHANGE NLOOP = 50+50\nCHANGE RELXCA = 0.001*2\n", " CHANGE  NLOOP=50+50\n CHANGE  RELXCA=0.001*2\n", {}, 0,
+       [] {
+         EXPECT_EQ(GLOI.NLOOP, 100);
+         EXPECT_EQ(GLOR.RELXCA, 0.001 * 2);
+       }},
+      {"GET SUB1\nCHANGE NODES = 5\n", " GET     SUB1\n CHANGE  NODES=5\n", {}, 0,
+       [] { EXPECT_EQ(LOCI(1, 2), 5); }},
+      {"CHANGE ENBNDM = 1\n", " CHANGE  ENBNDM=1\n",
+       {{"Unrecognised entity reference@ENBNDM            ", 3, 1, "PARCCT"}}, 1, nullptr},
+      // The last separator splits.
+      {"SCALE T1 * 2*3\n", " SCALE   T1*2*3\n", {{"Unrecognised entity reference@T1*2", 3, 1, "PARCCT"}}, 1,
+       [] { EXPECT_EQ(gar_thermalnodetemps(1), 10.0); }},
+      {"CHANGE A = B = 3\n", " CHANGE  A=B=3\n", {{"Unrecognised entity reference@A=B", 3, 1, "PARCCT"}}, 1,
+       nullptr},
+      {"CHANGE PARNAM = 'x=1'\n", " CHANGE  PARNAM='x=1'\n", {{"Unrecognised entity reference@PARNAM='x", 3, 1, "PARCCT"}},
+       1, nullptr},
+      // Errors do not stop the statements that follow; each counts once.
+      {"CHANGE T1 = X\nCHANGE T2 = 1\nCHANGE T3\n", " CHANGE  T1=X\n",
+       {{"Assigned value is not recognised as a real@X", 3, 3, "PARRVL"}}, 2, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines);
+    params_test::build_param_fixture();
+    GLOI = GloiRecord{};
+    GLOR = GlorRecord{};
+    int nerr = -1, eof = 0;
+    std::string next;
+    const std::string out = run(c.lines, nerr, eof, next);
+    if (c.lines.rfind("CHANGE T1 = X", 0) == 0) {
+      // Messages and echoes interleave: check the count and the effects only.
+      EXPECT_NE(out.find(" CHANGE  T2=1\n"), std::string::npos);
+      EXPECT_EQ(gar_thermalnodetemps(2), 1.0);
+    } else {
+      EXPECT_EQ(out, c.echo + boxes(c.messages) + c.after);
+    }
+    EXPECT_EQ(nerr, c.nerr);
+    EXPECT_NE(eof, 0);
+    if (c.check) c.check();
+  }
+}
+
+TEST_F(StatementsTest, StopsAtTheNextHeaderAndKeepsIt) {
+  int nerr = -1, eof = -1;
+  std::string next;
+  const std::string out = run("CHANGE T1 = 1\n  ! FINAL = 'Cold step'  # next\nCHANGE T1 = 2\n", nerr, eof, next);
+  EXPECT_EQ(out, " CHANGE  T1=1\n");
+  EXPECT_EQ(nerr, 0);
+  EXPECT_EQ(eof, 0);
+  EXPECT_EQ(next, "!FINAL='Cold step'");
+  EXPECT_EQ(gar_thermalnodetemps(1), 1.0);
+}
+
+TEST_F(StatementsTest, EndOfFileRightAfterTheLastStatement) {
+  int nerr = -1, eof = 0;
+  std::string next;
+  EXPECT_EQ(run("CHANGE T1 = 1", nerr, eof, next), " CHANGE  T1=1\n");
+  EXPECT_EQ(nerr, 0);
+  EXPECT_NE(eof, 0);
+  EXPECT_EQ(gar_thermalnodetemps(1), 1.0);
+  EXPECT_EQ(run("", nerr, eof, next), "");
+  EXPECT_EQ(nerr, 0);
+  EXPECT_NE(eof, 0);
+}
+
+TEST_F(StatementsTest, OverlongAndBinaryLinesAreCutNotFatal) {
+  int nerr = -1, eof = 0;
+  std::string next;
+  // A line longer than a record is read as its first 256 characters.
+  const std::string longline = "CHANGE T1 = 1" + std::string(300, ' ') + "+5\n";
+  EXPECT_EQ(run(longline, nerr, eof, next), " CHANGE  T1=1\n");
+  EXPECT_EQ(gar_thermalnodetemps(1), 1.0);
+  std::string junk = "CHANGE T1 = '";
+  junk += std::string("\0\x01\xff", 3);
+  junk += std::string(400, '\'') + "\n";
+  junk += "OFF GL((((\nSCALE GL(1,2,3,4) * 2\nCHANGE (,) = 1\nCHANGE :::: = 1\nGET ::\n";
+  run(junk, nerr, eof, next);
+  EXPECT_EQ(nerr, 6);
+  EXPECT_NE(eof, 0);
+}
+
+}  // namespace
+}  // namespace paramcases_test
