@@ -74,9 +74,17 @@ bool link_exists(hid_t loc, const std::string& path) {
   return H5Lexists(loc, path.c_str(), H5P_DEFAULT) > 0;
 }
 
+// A scalar integer attribute of `object` below loc; 0 when it is missing or
+// holds more than one value (which would not fit the one integer read).
 int int_attribute(hid_t loc, const char* object, const char* name) {
+  if (H5Aexists_by_name(loc, object, name, H5P_DEFAULT) <= 0) return 0;
+  const hid_t attr = H5Aopen_by_name(loc, object, name, H5P_DEFAULT, H5P_DEFAULT);
+  if (attr < 0) return 0;
   int v = 0;
-  if (H5LTget_attribute_int(loc, object, name, &v) < 0) return 0;
+  const hid_t space = H5Aget_space(attr);
+  if (space < 0 || H5Sget_simple_extent_npoints(space) != 1 || H5Aread(attr, H5T_NATIVE_INT, &v) < 0) v = 0;
+  if (space >= 0) H5Sclose(space);
+  H5Aclose(attr);
   return v;
 }
 

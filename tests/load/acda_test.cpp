@@ -157,6 +157,30 @@ TEST_F(AcdaArrays, FileNamesLongerThanAModelName) {
   EXPECT_NE(l.find("((acda)OpenFile,2)"), std::string::npos) << l;
 }
 
+// A count attribute that holds many values instead of one is not read into
+// the one integer it stands for: it counts as absent.
+TEST_F(AcdaArrays, CountAttributeWithManyValuesCountsAsAbsent) {
+  hid_t f = H5Fcreate("ACDMOD.acd", H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+  write_arrays(f, {record("PLAIN", 2, 3, 0, 0, 0, 0)}, {1.0, 2.0, 3.0}, 0);
+  const std::vector<int> many(4096, 5);
+  ASSERT_GE(H5Adelete_by_name(f, "ModelData/Arrays", "numberOfArrayValues", H5P_DEFAULT), 0);
+  ASSERT_GE(H5LTset_attribute_int(f, "ModelData/Arrays", "numberOfArrayValues", many.data(), many.size()), 0);
+  H5Fclose(f);
+  acda_open("ACDMOD", 6);
+  int nint = -1, nreal = -1;
+  acda_getnumberofarrayvalues(nint, nreal);
+  EXPECT_EQ(nreal, 0);
+  acda_movenextsubmodel("ACDMOD", 0, 24);
+  int narr = 0;
+  std::vector<double> reals;
+  std::vector<std::int32_t> ints;
+  acda_getarraydata(narr, nreal, nint, reals, ints);
+  EXPECT_EQ(narr, 1);
+  EXPECT_EQ(nreal, 0);
+  EXPECT_TRUE(reals.empty());
+  acda_close();
+}
+
 // The loader reads quietly but leaves HDF5's own error report as it found
 // it, for the other users of the library.
 TEST_F(AcdaArrays, LeavesHdf5ErrorReportAsItFoundIt) {
