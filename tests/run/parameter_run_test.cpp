@@ -1,0 +1,320 @@
+// Whole runs with a parameter-case file: the base case and the cases in file
+// order, "!INITIAL" restores from the snapshot, "!FINAL" goes on, the
+// options, per-case listings and CSV tables, and every way the file can make
+// the run fail. Each run ends its process, so each runs in a child process.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "executive/run_driver.h"
+#include "model/generated_program.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "platform/units.h"
+#include "support/test_env.h"
+#include "support/test_model.h"
+#include "tools/acd_writer.h"
+#include "tools/mdb_writer.h"
+
+namespace {
+
+constexpr const char* kName = "PARMOD                  ";
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Outcome in_child(const std::function<void()>& fn) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (!std::freopen("child.out", "w", stdout) || !std::freopen("child.err", "w", stderr)) ::_exit(99);
+    fn();
+    std::fflush(stdout);
+    ::_exit(98);  // the run must end its process itself
+  }
+  Outcome o;
+  int ws = 0;
+  ::waitpid(pid, &ws, 0);
+  if (WIFEXITED(ws)) o.status = WEXITSTATUS(ws);
+  auto slurp = [](const char* f) {
+    std::ifstream in(f, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  };
+  o.out = slurp("child.out");
+  o.err = slurp("child.err");
+  std::remove("child.out");
+  std::remove("child.err");
+  return o;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) out.push_back(l);
+  return out;
+}
+
+int count_of(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+  return n;
+}
+
+// Two thermal nodes joined by one GL conductor; temperatures 10 and 20.
+void write_database() {
+  mdbw::Database db;
+  db.name = "PARMOD";
+  auto& m = db.add_model("PARMOD", 0);
+  std::vector<double> cc = {2, 0};
+  for (int i = 0; i < 25; ++i) cc.push_back(0.0);
+  cc[2 + 3] = 100;   // NLOOP
+  cc[2 + 5] = 60;    // LENGTH
+  cc[2 + 14] = 132;  // WIDTH
+  cc[2 + 23] = 1;    // PRGFBK
+  for (int i = 0; i < 49; ++i) cc.push_back(0.0);
+  const std::vector<double> z = {0.0, 0.0};
+  m.ints(1, {1, 2})
+      .reals(2, {10.0, 20.0})
+      .reals(3, {1.0, 1.0})
+      .reals(4, z).reals(5, z).reals(6, z).reals(7, z).reals(8, z).reals(9, z).reals(10, z).reals(11, z)
+      .texts(12, 24, {"ONE", "TWO"})
+      .texts(13, 1, {"D", "B"})
+      .reals(14, {1.5})
+      .texts(18, 1, {"A"})
+      .control_constants(cc)
+      .ints(69, {1, 2})
+      .reals(72, z).reals(73, z).reals(74, z).reals(96, z).reals(97, z).reals(98, z);
+  db.write("PARMOD.MDB");
+}
+
+[[noreturn]] void run_model() {
+  static constexpr int flags[41] = {2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
+                                    0, 0, 64, 2, 1, 133, 1000, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+  for (int i = 1; i <= 41; ++i) FLAGS(i) = flags[i - 1];
+  SVMNAM(kName);
+  for (int i = 1; i <= 5; ++i) SPRSIZ(i) = i == 1 ? 1 : (i == 2 ? 3 : 0);
+  MAINA(kName, 24);
+  SUCCES();
+}
+
+// The user's blocks: INITIAL and EXECUTION note themselves and the
+// temperature of node 1 on standard error; EXECUTION then raises it by 1 and
+// makes one output point.
+void note_blocks() {
+  auto& m = tna_test::model;
+  m.initial = [] { std::fputs("[I]", stderr); };
+  m.execution = [] {
+    std::fprintf(stderr, "[E %s %g]", std::string(GLOC.PARNAM.trimmed()).c_str(), gar_thermalnodetemps(1));
+    gar_thermalnodetemps(1) += 1.0;
+    GLOC.OUTIME = "ALL";
+    OUTPUT();
+  };
+}
+
+class ParameterRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tna_test::model.reset();
+    write_database();
+    acdw::write_empty_case("PARMOD.acd");
+  }
+  void TearDown() override { tna_test::model.reset(); }
+  void cases(const std::string& text) { std::ofstream("PARMOD.PAR", std::ios::binary) << text; }
+  Outcome run() {
+    return in_child([] {
+      note_blocks();
+      run_model();
+    });
+  }
+  tna_test::ScratchDir dir{"parrun"};
+};
+
+constexpr const char* kReadFailure = " *** PROGRAM FAILS IN READING PARAMETERS FILE ***";
+
+std::string banner(int number, const std::string& type, const std::string& title) {
+  char no[8];
+  std::snprintf(no, sizeof no, "%5d", number);
+  std::string t = type, n = title;
+  t.resize(8, ' ');
+  n.resize(24, ' ');
+  return " ########################################\n"
+         " #                                      #\n"
+         " # Parameter Case No.: " + std::string(no) + "            #\n"
+         " # Type: " + t + "                       #\n"
+         " # Title: " + n + "      #\n"
+         " #                                      #\n"
+         " ########################################\n"
+         "\n"
+         "\n";
+}
+
+TEST_F(ParameterRunTest, BaseCaseThenEveryCaseInFileOrder) {
+  cases("# cases of the test\n"
+        "\n"
+        "$PARAMETERS\n"
+        "!INITIAL = 'Hot case'\n"
+        "CHANGE T1 = 50\n"
+        "  # between the statements\n"
+        "!FINAL = 'Cold step'   # goes on from the hot case\n"
+        "SCALE T1 * 2\n"
+        "!INITIAL\n");
+  const Outcome o = run();
+  EXPECT_EQ(o.status, 0) << o.out;
+  // The third case restores the snapshot: node 1 is back at 10.
+  EXPECT_EQ(o.err, "[I][E ORIGINAL 10][I][E Hot case 50][E Cold step 102][I][E  10]");
+  EXPECT_NE(o.out.find(banner(1, "!INITIAL", "Hot case") + " CHANGE  T1=50\n"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find(banner(2, "!FINAL", "Cold step") + " SCALE   T1*2\n"), std::string::npos);
+  EXPECT_NE(o.out.find(banner(3, "!INITIAL", "")), std::string::npos);
+  EXPECT_EQ(o.out.find("PROGRAM FAILS"), std::string::npos);
+  EXPECT_FALSE(dir.exists("PARMOD.COM"));
+  EXPECT_TRUE(dir.exists("PARMOD.PAR"));
+}
+
+TEST_F(ParameterRunTest, PerCaseListingsAndCsvTables) {
+  cases("$PARAMETERS, OUTPUT = MULTIPLE, CSV_OUTPUT=MULTIPLE, CSV_ENTITIES=(T1)\n"
+        "!FINAL='Two words'\n"
+        "CHANGE T1 = 40\n");
+  const Outcome o = run();
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.err, "[I][E ORIGINAL 10][E Two words 40]");
+  // Everything of a case goes to its own listing.
+  const std::string base = dir.read("PARMOD_PAR0000_ORIGINAL.out");
+  const std::string case1 = dir.read("PARMOD_PAR0001_Two-words.out");
+  EXPECT_EQ(base.find("Parameter Case No."), std::string::npos);
+  EXPECT_NE(case1.find(banner(1, "!FINAL", "Two words") + " CHANGE  T1=40\n"), std::string::npos) << case1;
+  EXPECT_EQ(o.out.find("Parameter Case No."), std::string::npos);
+  // One table per case: heading, then the row of the output point.
+  const auto t0 = lines_of(dir.read("PARMOD_PAR0000_ORIGINAL.csv"));
+  const auto t1 = lines_of(dir.read("PARMOD_PAR0001_Two-words.csv"));
+  ASSERT_EQ(t0.size(), 4u);
+  ASSERT_EQ(t1.size(), 4u);
+  EXPECT_EQ(t0[2].substr(0, 46), "Parameter case number,Parameter case name,Time");
+  EXPECT_EQ(t0[2], t1[2]);
+  // Node 1 after EXECUTION raised it by 1.
+  EXPECT_EQ(t0[3], "0,ORIGINAL, 0.0000E+00, 1.100000E+01");
+  EXPECT_EQ(t1[3], "1,Two words, 0.0000E+00, 4.100000E+01");
+}
+
+TEST_F(ParameterRunTest, OneCsvTableForTheRunAndOutputsFromVariables2) {
+  cases("$PARAMETERS,CSV_ENTITIES=(T1),OUTPUT_FROM=VARIABLES2\n"
+        "!FINAL='A'\n"
+        "!FINAL='B'\n");
+  const Outcome o = in_child([] {
+    note_blocks();
+    tna_test::model.execution = [] {
+      OUTPUT();  // not the output point: nothing written
+      V20001();
+      V20001();
+    };
+    run_model();
+  });
+  EXPECT_EQ(o.status, 0) << o.out;
+  const auto t = lines_of(dir.read("PARMOD_PAR.csv"));
+  ASSERT_EQ(t.size(), 9u) << dir.read("PARMOD_PAR.csv");
+  EXPECT_EQ(t[3].substr(0, 2), "0,");
+  EXPECT_EQ(t[4].substr(0, 2), "0,");
+  EXPECT_EQ(t[5].substr(0, 4), "1,A,");
+  EXPECT_EQ(t[8].substr(0, 4), "2,B,");
+}
+
+TEST_F(ParameterRunTest, CsvWriteFailureEndsTheRunWithStatus1) {
+  cases("$PARAMETERS,CSV_ENTITIES=(T1)\n");
+  const Outcome o = in_child([] {
+    tna_test::model.execution = [] {
+      plat::io::close_unit(11);
+      GLOC.OUTIME = "ALL";
+      OUTPUT();
+      std::fputs("[after]", stderr);
+    };
+    run_model();
+  });
+  EXPECT_EQ(o.status, 1) << o.out;
+  EXPECT_EQ(o.err, "");
+  EXPECT_FALSE(dir.exists("PARMOD.COM"));
+}
+
+TEST_F(ParameterRunTest, CheckReadsEveryCaseAndRunsNothing) {
+  cases("$PARAMETERS,CHECK\n"
+        "!INITIAL='One'\n"
+        "CHANGE T1 = X\n"
+        "!FINAL='Two'\n"
+        "CHANGE T1 = 5\n");
+  const Outcome o = run();
+  EXPECT_EQ(o.status, 0) << o.out;  // the last case had no error
+  EXPECT_EQ(o.err, "");
+  EXPECT_NE(o.out.find(banner(1, "!INITIAL", "One")), std::string::npos);
+  EXPECT_NE(o.out.find(banner(2, "!FINAL", "Two") + " CHANGE  T1=5\n"), std::string::npos);
+  EXPECT_NE(o.out.find("Assigned value is not recognised as a real"), std::string::npos);
+  EXPECT_FALSE(dir.exists("PARMOD_PAR0000_ORIGINAL.out"));
+}
+
+TEST_F(ParameterRunTest, ParmonlyWithAFinalCaseRunsNoInitialBlock) {
+  cases("$PARAMETERS,PARMONLY\n!FINAL='Only'\nCHANGE T2 = 7\n");
+  const Outcome o = run();
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.err, "[E Only 10]");
+}
+
+struct FailingFile {
+  std::string text;
+  std::string err;      // the blocks that ran
+  std::string message;  // part of the diagnostic
+};
+
+TEST_F(ParameterRunTest, FilesThatFailEndWithTheReadingBanner) {
+  const std::vector<FailingFile> files = {
+      {"", "", "Fortran I/O error   -1"},
+      {"\n  # only comments\n\n", "", "Fortran I/O error   -1"},
+      {"$PARAMETERS\n# no case\n", "[I][E ORIGINAL 10]", "Fortran I/O error   -1"},
+      {"$PARAMETERS,OUTPUT=LOTS\n!FINAL\n", "", "Unrecognised OUTPUT"},
+      {"PARAMETERS\n", "", "Unrecognised statement"},
+      {"$PARAMETERS\nCHANGE T1 = 5\n", "[I][E ORIGINAL 10]", "Unrecognised Parameter Case type"},
+      {"$PARAMETERS\n!FINALX='A'\n", "[I][E ORIGINAL 10]", "!FINALX"},
+      // A statement in error: the case does not run, nor any after it.
+      {"$PARAMETERS\n!FINAL='A'\nCHANGE T1 = 'X'\n!FINAL='B'\n", "[I][E ORIGINAL 10]",
+       "Assigned value is not recognised as a real"},
+  };
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.text);
+    cases(f.text);
+    const Outcome o = run();
+    EXPECT_EQ(o.status, 1) << o.out;
+    EXPECT_EQ(o.err, f.err);
+    EXPECT_NE(o.out.find(f.message), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find(kReadFailure), std::string::npos) << o.out;
+  }
+}
+
+TEST_F(ParameterRunTest, InitialisePrefixIsAnInitialCase) {
+  cases("$PARAMETERS,PARMONLY\n!INITIALISE='X'\n");
+  const Outcome o = run();
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.err, "[I][E X 10]");
+}
+
+TEST_F(ParameterRunTest, The10000thCaseIsRefused) {
+  std::string text = "$PARAMETERS,CHECK\n";
+  for (int i = 0; i < 10000; ++i) text += "!FINAL\n";
+  cases(text);
+  const Outcome o = run();
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(count_of(o.out, "# Parameter Case No.:"), 9999);
+  EXPECT_NE(o.out.find("Too many parameter cases in a single run"), std::string::npos);
+  EXPECT_NE(o.out.find(kReadFailure), std::string::npos);
+}
+
+}  // namespace
