@@ -349,8 +349,12 @@ TEST_F(TmdTest, FullFileLayoutAndTwoSlices) {
   const auto ccreal = strings(f.id, at(kSet, "controlConstantsReal"));
   const auto ccval = reals(f.id, at(kData, "controlConstantsRealData"));
   for (std::size_t i = 0; i < ccreal.size(); ++i) {
-    if (ccreal[i] == "TIMEN ") EXPECT_EQ(ccval[49 + i], 10.0);
-    if (ccreal[i] == "TABS  ") EXPECT_EQ(ccval[i], 273.15);
+    if (ccreal[i] == "TIMEN ") {
+      EXPECT_EQ(ccval[49 + i], 10.0);
+    }
+    if (ccreal[i] == "TABS  ") {
+      EXPECT_EQ(ccval[i], 273.15);
+    }
   }
 }
 
