@@ -26,7 +26,7 @@ struct StatementCase {
   Messages messages;   // the diagnostics, in order
   int nerr;
   std::function<void()> check;  // what the statements changed
-  std::string after;            // echo lines expected after the messages
+  std::string after{};          // echo lines expected after the messages
 };
 
 // Characters first..first+n-1 (one-based pool positions) of a text pool.

@@ -207,7 +207,8 @@ TEST_F(RunTest, StopRequestEndsTheRunAtTheFirstVariables1) {
 TEST_F(RunTest, ParameterFileGivesASnapshotThatTheCloseDownDeletes) {
   write_database();
   acdw::write_empty_case("RUNMOD.acd");
-  { std::ofstream("RUNMOD.PAR") << "# no cases\n"; }
+  // The base case and one case continuing from it.
+  { std::ofstream("RUNMOD.PAR") << "$PARAMETERS\n!FINAL\n"; }
   const Outcome o = in_child([] {
     tna_test::model.execution = [] {
       std::fprintf(stderr, "[COM %s]", std::ifstream("RUNMOD.COM") ? "present" : "absent");
@@ -215,7 +216,7 @@ TEST_F(RunTest, ParameterFileGivesASnapshotThatTheCloseDownDeletes) {
     run_model();
   });
   EXPECT_EQ(o.status, 0) << o.out;
-  EXPECT_EQ(o.err, "[COM present]");
+  EXPECT_EQ(o.err, "[COM present][COM present]");
   EXPECT_FALSE(dir.exists("RUNMOD.COM"));
   EXPECT_TRUE(dir.exists("RUNMOD.PAR"));
 }

@@ -70,8 +70,12 @@ TEST_F(TmdTest, EntityListsSetTheRequestFlags) {
     EXPECT_EQ(p.wantn, c.wantn) << c.list;
     EXPECT_EQ(p.wantc, c.wantc) << c.list;
     EXPECT_EQ(p.wantk, c.wantk) << c.list;
-    if (c.wantn) EXPECT_EQ(p.set(), c.nodes) << c.list;
-    if (c.wantc) EXPECT_EQ(p.condflags, c.conds) << c.list;
+    if (c.wantn) {
+      EXPECT_EQ(p.set(), c.nodes) << c.list;
+    }
+    if (c.wantc) {
+      EXPECT_EQ(p.condflags, c.conds) << c.list;
+    }
     EXPECT_EQ(listing(), "") << c.list;
   }
 }
@@ -105,7 +109,9 @@ TEST_F(TmdTest, EntityListMistakesAreReportedAndParsingGoesOn) {
     const Parsed p = parse(c.list);
     const std::string printed = listing();
     EXPECT_EQ(printed, box(c.message, 3, c.code, "ParseGffEntityList")) << c.list;
-    if (!c.nodes.empty()) EXPECT_EQ(p.set(), c.nodes) << c.list;
+    if (!c.nodes.empty()) {
+      EXPECT_EQ(p.set(), c.nodes) << c.list;
+    }
     EXPECT_EQ(p.wantk, c.wantk) << c.list;
   }
 }
