@@ -41,6 +41,10 @@ void SFCDHF(plat::Vec1<const plat::Text<1>> linkstatuses, int /*lenfluid*/, plat
     qsrc = massflowsources(n) * cp * (masssourcetemps(n) - tf(n));
   }
   const double d4 = ((d * d) * d) * d;
+  // Absolute temperature of a conductor neighbour: a thermal node, or a
+  // fluid node (written nt + its fluid index) joined by an inter-model
+  // conductor.
+  auto absolute = [&](int k) { return (k > nt ? tf(k - nt) : t(k)) + tabs; };
   int kind = 0, pos = 0, cond = 0, neighbour = 0;
   long long entries = 0;
   for (;;) {
@@ -60,19 +64,19 @@ void SFCDHF(plat::Vec1<const plat::Text<1>> linkstatuses, int /*lenfluid*/, plat
       }
       case 2: {
         const int c = cond < 0 ? -cond : cond;
-        if (glacts(c).c[0] == 'A') qgl += ((t(neighbour) + tabs) - d) * gl(c);
+        if (glacts(c).c[0] == 'A') qgl += (absolute(neighbour) - d) * gl(c);
         break;
       }
       case 3: {
         const int c = cond < 0 ? -cond : cond;
         if (gracts(c).c[0] == 'A') {
-          const double tk = t(neighbour) + tabs;
+          const double tk = absolute(neighbour);
           qgr += (((tk * tk) * tk) * tk - d4) * gr(c) * stefan;
         }
         break;
       }
       default:
-        if (cond > 0 && gfacts(cond).c[0] == 'A') qgf += ((t(neighbour) + tabs) - d) * gf(cond);
+        if (cond > 0 && gfacts(cond).c[0] == 'A') qgf += (absolute(neighbour) - d) * gf(cond);
         break;
     }
   }

@@ -44,7 +44,9 @@ void SGMCAL(plat::Vec1<const std::int32_t> pairs, plat::Vec1<const double> press
 // temperatures, fluid code ifluid), qgf over its active GF conductors with a
 // positive conductor number, qgl over its active GL conductors, qlink over
 // its active links whose flow enters n (with the link conductance), qgr over
-// its active GR conductors (STEFAN x GR x (Tk^4 - Tn^4), absolute). The
+// its active GR conductors ((Tk^4 - Tn^4) x GR x STEFAN, absolute). A
+// conductor neighbour above nt is fluid node neighbour - nt (inter-model
+// conductors) and counts with its fluid temperature. The
 // fluid connection list is walked with SFUNPK (thermal neighbours of status
 // "X" skipped); a walk of more than 2,000,000,000 entries reports "Too many
 // links defined" (severity 3, code 1) and returns the sums so far.

@@ -228,7 +228,9 @@ TEST_F(Cyclic, ConvergenceRulesAndReport) {
     EXPECT_NEAR(gar_thermalnodetemps(1), 5.0, 1e-12);
     EXPECT_EQ(count("SOLCYC cycle number: "), c.cycles);
     EXPECT_EQ(has_message(listing(), "SOLCYC: Failed to converge within MAXCYC iterations"), c.maxcyc_message);
-    if (c.maxcyc_message) EXPECT_TRUE(has_reference(listing(), "SOLCYC", 4));
+    if (c.maxcyc_message) {
+      EXPECT_TRUE(has_reference(listing(), "SOLCYC", 4));
+    }
     const std::string l = listing();
     EXPECT_NE(l.find(std::string(" SOLCYC cycle number: 1\n") + c.t_line + "\n"), std::string::npos) << l;
     EXPECT_NE(l.find(std::string("\n") + c.r_line + "\n"), std::string::npos) << l;
@@ -537,6 +539,69 @@ TEST_F(Cyclic, FluidNodeHeatFlows) {
   EXPECT_NEAR(qgl, 2.0 * 40.0, 1e-9);
   EXPECT_EQ(qlink, 0.0);
   EXPECT_NEAR(qgr, (th * th * th * th - tf * tf * tf * tf) * 0.5 * cn_test::kSigma, 1e-9);
+}
+
+TEST_F(Cyclic, FluidNodeHeatFlowsOverLinksAndInterModelConductors) {
+  // A fluid list written by hand: fluid node 1 of three, two thermal nodes
+  // (node 2 of status "X"). Links enter the node only when their flow
+  // carries fluid into it; inter-model conductors may join it to another
+  // fluid node, written nt + its fluid index, whose fluid temperature counts.
+  using I = std::int32_t;
+  using L = plat::Text<1>;
+  const int nt = 2;
+  const double tabs = 273.15, sigma = 5.67e-8;
+  plat::Array1<double> t(2), tf(3), p(3, 1e5), x(3, 0.0), fm(3, 0.0), fr(3, 0.0);
+  t(1) = 60.0;
+  t(2) = 1000.0;
+  tf(1) = 20.0;
+  tf(2) = 80.0;
+  tf(3) = 35.0;
+  plat::Array1<L> st(2, L("D"));
+  st(2) = "X";
+  // Links: 1 (2 -> 1, +0.5, enters), 2 (1 -> 3, +1, leaves), 3 (1 -> 2, -2,
+  // would enter but inactive), 4 (1 -> 3, -1, enters from 3).
+  plat::Array1<I> pairs(8);
+  const I pv[] = {2, 1, 1, 3, 1, 2, 1, 3};
+  for (int k = 1; k <= 8; ++k) pairs(k) = pv[k - 1];
+  plat::Array1<double> flows(4), g(4);
+  const double fv[] = {0.5, 1.0, -2.0, -1.0}, gv[] = {4.0, 100.0, 100.0, 6.0};
+  for (int k = 1; k <= 4; ++k) flows(k) = fv[k - 1], g(k) = gv[k - 1];
+  plat::Array1<L> lst(4, L("A"));
+  lst(3) = "I";
+  plat::Array1<double> gl(3), gr(1, 0.5), gf(2);
+  gl(1) = 2.0;
+  gl(2) = 7.0;
+  gl(3) = 5.0;
+  gf(1) = 9.0;
+  gf(2) = 3.0;
+  plat::Array1<L> glacts(3, L("A")), gracts(1, L("A")), gfacts(2, L("A"));
+  // Sub-lists: links; GL (thermal 1, "X" thermal 2, fluid 3); GR (fluid 2);
+  // GF (its first node's negative entry, then fluid 3); each closed by a
+  // jump to the next word and the end word 0.
+  const std::vector<I> words = {2, 1, 3, 2, 2, 3, 3, 4, -10, 0,   // links, jump at 9
+                                1, 1, 2, 2, nt + 3, 3, -18, 0,    // GL, jump at 17
+                                nt + 2, 1, -22, 0,                // GR, jump at 21
+                                1, -1, nt + 3, 2, -28, 0};        // GF, jump at 27
+  plat::Array1<I> pcs(static_cast<std::int64_t>(words.size()));
+  for (std::size_t k = 0; k < words.size(); ++k) pcs(static_cast<std::int64_t>(k) + 1) = words[k];
+  plat::Array1<I> ptrs(3, 0);
+  ptrs(1) = 1;
+  double qsrc = -1, qgf = -1, qgl = -1, qlink = -1, qgr = -1;
+  SFCDHF(lst.view(), static_cast<int>(pcs.size()), fm.view(), pairs.view(), p.view(), pcs.view(), ptrs.view(),
+         fr.view(), 2, gf.view(), gfacts.view(), gl.view(), glacts.view(), g.view(), gr.view(), gracts.view(),
+         flows.view(), nt, 1, st.view(), x.view(), sigma, t.view(), tabs, tf.view(), qsrc, qgf, qgl, qlink, qgr);
+  const double d = 20.0 + tabs, f2 = 80.0 + tabs;
+  EXPECT_EQ(qsrc, 0.0);
+  EXPECT_NEAR(qlink, 60.0 * 4.0 + 15.0 * 6.0, 1e-9);
+  EXPECT_NEAR(qgl, 40.0 * 2.0 + 15.0 * 5.0, 1e-9);
+  EXPECT_NEAR(qgr, (f2 * f2 * f2 * f2 - d * d * d * d) * 0.5 * sigma, 1e-9);
+  EXPECT_NEAR(qgf, 15.0 * 3.0, 1e-9);
+
+  // A node without a list: all zero.
+  SFCDHF(lst.view(), static_cast<int>(pcs.size()), fm.view(), pairs.view(), p.view(), pcs.view(), ptrs.view(),
+         fr.view(), 2, gf.view(), gfacts.view(), gl.view(), glacts.view(), g.view(), gr.view(), gracts.view(),
+         flows.view(), nt, 2, st.view(), x.view(), sigma, t.view(), tabs, tf.view(), qsrc, qgf, qgl, qlink, qgr);
+  EXPECT_EQ(qsrc + qgf + qgl + qlink + qgr, 0.0);
 }
 
 }  // namespace
