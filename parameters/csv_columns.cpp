@@ -362,7 +362,21 @@ void PRCIAR(int e1, int e2, int e3, plat::Vec1<const int> ranges, plat::Vec1<con
 
 namespace {
 constexpr std::string_view kUnpack = "Unable to unpack character array from data base@Contact Central Support";
+
+// The pooled text that starts at `pos`: DBFZPK, except that a delimiter
+// right at `pos` is an empty text (length 0, blank), not a failure.
+void pooled_text(PoolView pool, int nelem, int limit, int pos, int& length, plat::TextRef text, int& st) {
+  const long long used = std::min<long long>(static_cast<long long>(nelem), pool.size()) * kPoolElementLength;
+  if (pos >= 1 && pos <= limit && pos <= used &&
+      pool((pos - 1) / kPoolElementLength + 1).c[(pos - 1) % kPoolElementLength] == '\0') {
+    length = 0;
+    text.fill_blank();
+    st = 0;
+    return;
+  }
+  DBFZPK(pool, nelem, limit, pos, length, text, st);
 }
+}  // namespace
 
 void PRCZA1(int index, int start, int nelem, PoolView pool, int unit, int& ierr) {
   ierr = 0;
@@ -371,7 +385,7 @@ void PRCZA1(int index, int start, int nelem, PoolView pool, int unit, int& ierr)
   plat::Text<kPoolElementLength> text;
   int length = 0, st = 0;
   for (int f = 1; f < index; ++f) {
-    DBFZPK(pool, nelem, limit, pos, length, text, st);
+    pooled_text(pool, nelem, limit, pos, length, text, st);
     if (st != 0) {
       ierr = 1;
       SETERX(kUnpack, 3, 1, "PRCZA1");
@@ -379,7 +393,7 @@ void PRCZA1(int index, int start, int nelem, PoolView pool, int unit, int& ierr)
     }
     pos += length + 1;
   }
-  DBFZPK(pool, nelem, limit, pos, length, text, st);
+  pooled_text(pool, nelem, limit, pos, length, text, st);
   if (st != 0) {
     ierr = 2;
     SETERX(kUnpack, 3, 2, "PRCZA1");
@@ -398,7 +412,7 @@ void PRCZA2(int e1, int e2, int e3, plat::Vec1<const int> ranges, int start, int
     for (int j = 1; j <= e2; ++j)
       for (int i = 1; i <= e1; ++i) {
         int length = 0, st = 0;
-        DBFZPK(pool, nelem, limit, pos, length, text, st);
+        pooled_text(pool, nelem, limit, pos, length, text, st);
         if (st != 0) {
           ierr = 1;
           SETERX(kUnpack, 3, 1, "PRCZA2");
@@ -652,8 +666,8 @@ void PRCCST(std::string_view item, int model, int unit, int& ierr) {
       const int nelem = static_cast<int>(gar_userconstvalueschar.size());
       plat::Text<kPoolElementLength> text;
       int length = 0, st = 0;
-      DBFZPK(gar_userconstvalueschar.view(), nelem, kPoolElementLength * nelem,
-             kPoolElementLength * md_charelementbase(sub) + pointer, length, text, st);
+      pooled_text(gar_userconstvalueschar.view(), nelem, kPoolElementLength * nelem,
+                  kPoolElementLength * md_charelementbase(sub) + pointer, length, text, st);
       if (st != 0) {
         ierr = 2;
         SETERX("Error retrieving user constant from store@Contact Central Support", 3, 2, "PRCCST");

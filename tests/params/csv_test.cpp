@@ -31,6 +31,7 @@
 #include "parameters/csv_columns.h"
 #include "parameters/csv_conductors.h"
 #include "parameters/csv_tables.h"
+#include "platform/format.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"
@@ -422,6 +423,38 @@ TEST_F(CsvTest, WorkSpaceShortage) {
   EXPECT_BOXES((std::vector<Msg>{{"Insufficient dynamic core@Increase DYSTOR - another         1locations required", 1,
                                "PRCNOD"}}));
   EXPECT_EQ(FLAGS(36), kDystor - kNT - kNF);
+}
+
+
+// An empty stored text (its delimiter right at its start) is a value like any
+// other: written as two adjacent double quotes, and skipped by its length 0.
+TEST_F(CsvTest, EmptyCharacterValuesAreWrittenAsEmptyTexts) {
+  std::string stored;
+  stored.push_back('\0');
+  gar_userconstvalueschar(1) = stored;  // MODE holds the empty text
+  int ierr = -1;
+  PRCCST("MODE", 1, kCsv, ierr);
+  EXPECT_EQ(ierr, 0);
+
+  // A character array of three texts "AB", "" and "CD", as its pool holds them.
+  std::string texts = "AB";
+  texts.push_back('\0');
+  texts.push_back('\0');
+  texts += "CD";
+  texts.push_back('\0');
+  PoolElement pool[1];
+  pool[0] = texts;
+  const PoolView view(pool, 1);
+  const int all[6] = {1, 3, 1, 1, 1, 1};
+  PRCZA2(3, 1, 1, plat::Vec1<const int>(all, 6), 1, 1, view, kCsv, ierr);
+  EXPECT_EQ(ierr, 0);
+  PRCZA1(2, 1, 1, view, kCsv, ierr);
+  EXPECT_EQ(ierr, 0);
+  PRCZA1(3, 1, 1, view, kCsv, ierr);
+  EXPECT_EQ(ierr, 0);
+  plat::write_formatted(kCsv, "(1X)");
+  EXPECT_EQ(listing(), "");
+  EXPECT_EQ(table(), ",\"\",\"AB\",\"\",\"CD\",\"\",\"CD\"\n");
 }
 
 }  // namespace csvtest
