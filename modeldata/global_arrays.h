@@ -204,7 +204,8 @@ inline constexpr int md_numslots = 18;
 // Work space of the dynamic core.
 //
 // gar_dynamiccorereal and gar_dynamiccoreint are stacks whose first free
-// words are FLAGS(29) and FLAGS(36). Borrowing is strictly last in, first
+// words are FLAGS(29) and FLAGS(36), both 1 at start: a borrower's space
+// begins at the top word itself. Borrowing is strictly last in, first
 // out: a routine that borrows holds a gar_CoreGuard for its whole body. The
 // guard records both tops when it is made and puts them back when it goes
 // out of scope, on every return path (and when a fatal end unwinds):

@@ -205,15 +205,15 @@ void PARNOD(std::string_view command, int code, std::string_view ref, std::strin
   const int nt = std::max(0, FLAGS(1)), nf = std::max(0, FLAGS(32));
   const std::int64_t top = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
   const std::int64_t limit = std::min<std::int64_t>(FLAGS(FLAGS_DYSTOR), gar_dynamiccoreint.size());
-  if (top < 0 || top + nt + nf + 1 > limit) {
+  if (top < 1 || top + nt + nf + 1 > limit) {
     status = 1;
     report("Insufficient dynamic core@Increase DYSTOR", 1, "PARNOD");
     return;
   }
-  // The list lies above the top (words top + 1 ...), as the reference
-  // routines place theirs.
-  core.take_int(nt + nf + 1);
-  const plat::Vec1<int> work = gar_dynamiccoreint.from(top + 1, nt + nf + 1);
+  // FLAGS(36) is the first free word: the list starts there, and the top
+  // stays above it while the reference routines borrow their own words.
+  const int first = core.take_int(nt + nf + 1);
+  const plat::Vec1<int> work = gar_dynamiccoreint.from(first, nt + nf + 1);
 
   int nsel = 0, st = 0;
   PARNDS(ref, submodel, nt + nf, work, nsel, st);
@@ -308,13 +308,15 @@ void PARCND(std::string_view command, int code, std::string_view ref, std::strin
 
   const std::int64_t room = cond_room(code);
   const std::int64_t limit = std::min<std::int64_t>(FLAGS(FLAGS_DYSTOR), gar_dynamiccoreint.size());
-  if (top < 0 || static_cast<std::int64_t>(top) + room > limit) {
+  if (top < 1 || static_cast<std::int64_t>(top) + room > limit) {
     status = 8;
     report("Insufficient dynamic core@Increase DYSTOR", 8, "PARCND");
     return;
   }
-  core.take_int(room);
-  const plat::Vec1<int> out = room > 0 ? gar_dynamiccoreint.from(top + 1, room) : plat::Vec1<int>();
+  // The result list starts at the first free word above the node lists, so
+  // the raised top lies past its last word.
+  const int at = core.take_int(room);
+  const plat::Vec1<int> out = room > 0 ? gar_dynamiccoreint.from(at, room) : plat::Vec1<int>();
 
   // The value: an activity letter for ON/OFF, else a number.
   std::string_view letter;

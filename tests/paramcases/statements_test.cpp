@@ -13,6 +13,7 @@
 #include "executive/char_pool.h"
 #include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
+#include "parameters/case_appliers.h"
 #include "parameters/case_statements.h"
 
 namespace paramcases_test {
@@ -249,7 +250,7 @@ TEST_F(StatementsTest, TableOfStatements) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.lines);
-    params_test::build_param_fixture();
+    build_case_fixture();
     GLOI = GloiRecord{};
     GLOR = GlorRecord{};
     int nerr = -1, eof = 0;
@@ -266,6 +267,51 @@ TEST_F(StatementsTest, TableOfStatements) {
     EXPECT_NE(eof, 0);
     if (c.check) c.check();
   }
+}
+
+// FLAGS(36) names the first free word of the integer work space: the
+// appliers' lists start there, nothing below it is touched, and the top is
+// the same afterwards. An impossible top of 0 is refused, never indexed.
+TEST_F(StatementsTest, WorkSpaceStartsAtTheFirstFreeWord) {
+  auto fill = [] {
+    for (std::int64_t i = 1; i <= gar_dynamiccoreint.size(); ++i) gar_dynamiccoreint(i) = -9;
+  };
+  int status = -1;
+  // Node list: NT + NF + 1 = 18 words from the top.
+  fill();
+  FLAGS(36) = 5;
+  FLAGS(28) = 23;
+  PARNOD("CHANGE", 2, "1", "7", 1, status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(gar_thermalnodetemps(1), 7.0);
+  EXPECT_EQ(FLAGS(36), 5);
+  for (int w = 1; w <= 4; ++w) EXPECT_EQ(gar_dynamiccoreint(w), -9) << w;
+  EXPECT_EQ(gar_dynamiccoreint(5), 1);
+  EXPECT_EQ(gar_dynamiccoreint(24), -9);
+
+  FLAGS(28) = 22;
+  const std::string short_box = box("Insufficient dynamic core@Increase DYSTOR", 3, 1, "PARNOD");
+  EXPECT_EQ(printed([&] { PARNOD("CHANGE", 2, "1", "8", 1, status); }), short_box);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(gar_thermalnodetemps(1), 7.0);
+  FLAGS(28) = params_test::kDystor;
+  FLAGS(36) = 0;
+  EXPECT_EQ(printed([&] { PARNOD("CHANGE", 2, "1", "8", 1, status); }), short_box);
+  EXPECT_EQ(FLAGS(36), 0);
+
+  // Conductors: the two node lists of the reference (words 6 and 8, each
+  // with its spare word), then the result list from the first free word 9.
+  fill();
+  FLAGS(36) = 5;
+  PARCND("CHANGE", 42, "(1,2)", "OFF", 1, status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(FLAGS(36), 5);
+  for (int w = 1; w <= 4; ++w) EXPECT_EQ(gar_dynamiccoreint(w), -9) << w;
+  EXPECT_EQ(gar_dynamiccoreint(6), 1);
+  EXPECT_EQ(gar_dynamiccoreint(8), 2);
+  EXPECT_EQ(gar_dynamiccoreint(9), 1);
+  EXPECT_EQ(gar_dynamiccoreint(10), 2);
+  EXPECT_EQ(gar_linearcondacts(2), "I");
 }
 
 TEST_F(StatementsTest, StopsAtTheNextHeaderAndKeepsIt) {
