@@ -317,6 +317,36 @@ TEST_F(Cyclic, LargestChangesNameTheirNodes) {
   EXPECT_TRUE(has_message(l, "SOLCYC: Failed to converge within MAXCYC iterations"));
 }
 
+TEST_F(Cyclic, FluidNodesAreMeasuredAsGlobalNodes) {
+  // A thermal node at its steady state and a fluid node whose temperature
+  // the user's VARIABLES2 raises by 1 at every call: only the fluid node
+  // (global node NT + 1) changes, and it counts only when the list names it.
+  struct Case {
+    const char* zlabel;
+    int cycles;
+    bool fluid_named;
+  };
+  const Case cases[] = {{" ", 2, true}, {"#10", 2, true}, {"#1", 1, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.zlabel);
+    tna_test::Network net;
+    net.node(1, 'D', 5.0, 10.0).node(2, 'B', 0.0).fluid(10, 20.0);
+    net.gl(1, 2, 2.0);
+    build(net);
+    gar_thermalnodecapacitances(1) = 10.0;
+    GLOR.TIMEO = 0.0;
+    GLOR.TIMEND = 1.0;
+    GLOR.DTIMEI = 0.25;
+    fresh_listing();
+    tna_test::model.variables2 = [] { gar_fluidnodetemps(1) += 1.0; };
+    SOLCYC("SLCRNC", 0.5, 1e10, 1.0, 2, c.zlabel, "NONE");
+    EXPECT_EQ(count("SOLCYC cycle number: "), c.cycles);
+    const std::string l = listing();
+    EXPECT_EQ(l.find("     at node 10\n     in submodel MAIN\n") != std::string::npos, c.fluid_named) << l;
+    tna_test::model.reset();
+  }
+}
+
 TEST_F(Cyclic, ChangeThatIsNotANumberNeverConverges) {
   // An unconnected boundary node that the user's statements set to NaN: its
   // change is not a number, which must not pass for convergence.
