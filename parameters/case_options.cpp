@@ -64,18 +64,19 @@ int decode_piece(std::string_view piece, int& check, int& parmonly, int& output_
     }
     return 0;
   }
-  // A quoted list: "=' at characters 13-14 and a closing quote after the
-  // opening one as the last character.
+  // A quoted list: "=' at characters 13-14 and a quote as the last
+  // character (a lone opening quote there gives an empty list).
   auto quoted = [&](char open, char close) {
-    return used >= 15 && piece[12] == '=' && piece[13] == open && piece[used - 1] == close;
+    return used >= 14 && piece[12] == '=' && piece[13] == open && piece[used - 1] == close;
   };
+  auto between_quotes = [&] { return used > 15 ? piece.substr(14, used - 15) : std::string_view(); };
   if (starts_with(piece, "GFF_ENTITIES")) {
     if (!quoted('\'', '\'')) {
       report_option(std::string(kRecord) + "Unrecognised GFF_ENTITIES option format@" + std::string(piece), 3);
       return 3;
     }
     gff_requested = 1;
-    gff_list = piece.substr(14, used - 15);
+    gff_list = between_quotes();
     return 0;
   }
   if (starts_with(piece, "CSV_OUTPUT")) {
@@ -110,7 +111,7 @@ int decode_piece(std::string_view piece, int& check, int& parmonly, int& output_
       return 6;
     }
     tmd_requested = 1;
-    tmd_list = piece.substr(14, used - 15);
+    tmd_list = between_quotes();
     return 0;
   }
   report_option(std::string(kRecord) + "Unrecognised option@" + std::string(piece), 7);

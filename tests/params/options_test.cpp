@@ -100,7 +100,11 @@ TEST_F(OptionsTest, DecodingTable) {
       {"$PARAMETERS,CHECK,,PARMONLY", D(1, 1, 0, 0, 0, 0, 0, 0, 7)},
       {"$PARAMETERS,CSV_ENTITIES=T1,T2", D(0, 0, 0, 0, 0, 0, 0, 0, 7)},
       {"$PARAMETERS,OUTPUT_FROM=X,CSV_OUTPUT=Y", D(0, 0, 0, 0, 0, 0, 0, 0, 4)},
-      {"$PARAMETERS,GFF_ENTITIES='", D(0, 0, 0, 0, 0, 0, 0, 0, 3)},
+      // A quote at character 14 that is also the last one: an empty list.
+      {"$PARAMETERS,GFF_ENTITIES='", D(0, 0, 0, 0, 0, 1, 0, 0, 0)},
+      {"$PARAMETERS,TMD_ENTITIES='", D(0, 0, 0, 0, 0, 0, 1, 0, 0)},
+      {"$PARAMETERS,GFF_ENTITIES=", D(0, 0, 0, 0, 0, 0, 0, 0, 3)},
+      {"$PARAMETERS,CSV_ENTITIES=(", D(0, 0, 0, 0, 0, 0, 0, 0, 5)},
       {"$PARAMETERS,TMD_ENTITIES=T", D(0, 0, 0, 0, 0, 0, 0, 0, 6)},
       {"$PARAMETERSX", D(0, 0, 0, 0, 0, 0, 0, 0, 8)},
       {"PARMONLY", D(0, 0, 0, 0, 0, 0, 0, 0, 8)},
