@@ -6,9 +6,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -28,104 +26,29 @@
 #include "thermal/network_builder.h"
 #include "thermal/solver_masks.h"
 #include "thermal/steady_kernel.h"
+#include "thermal/thermal_test_fixture.h"
 
 namespace {
 
-constexpr double kSigma = 5.670374e-8;
-constexpr double kTabs = 273.15;
+using thermal_test::has_message;
+using thermal_test::has_reference;
+using thermal_test::kSigma;
+using thermal_test::kTabs;
 
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-// Collapses every run of blanks and line ends into one blank.
-std::string squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    const char d = (c == '\n') ? ' ' : c;
-    if (d == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += d;
-  }
-  return out;
-}
-
-// The text of the diagnostic boxes, their frames and labels removed and the
-// wrapped lines joined (blanks squeezed), so that a message can be compared
-// whole with squeezed(message).
-std::string box_text(const std::string& listing) {
-  std::istringstream in(listing);
-  std::string line, out;
-  while (std::getline(in, line)) {
-    if (line.size() > 27 && line[0] == '@' && line.compare(0, 4, "@@@@") != 0 && line.find("----") == std::string::npos)
-      out += line.substr(27) + " ";
-  }
-  return squeezed(out);
-}
-
-// Whether the listing holds the reference row of routine and code.
-bool has_reference(const std::string& listing, const std::string& routine, int code) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "(%s,%4d)", routine.c_str(), code);
-  return listing.find(buf) != std::string::npos;
-}
-
-// Whether the boxes of the listing hold the message (parts separated by "@").
-bool has_message(const std::string& listing, std::string message) {
-  for (char& c : message)
-    if (c == '@') c = ' ';
-  return box_text(listing).find(squeezed(message)) != std::string::npos;
-}
-
-class SteadyState : public ::testing::Test {
+class SteadyState : public thermal_test::ListingTest {
  protected:
+  SteadyState() : ListingTest("ss") {}
   void SetUp() override {
-    plat::set_exit_throws(true);
-    reset_message_counters();
+    reset_run();
     SLDINC();
-    GLOR = GlorRecord{};
-    GLOI = GloiRecord{};
-    GLOR.STEFAN = kSigma;
-    GLOR.TABS = kTabs;
     GLOR.DAMPT = 1.0;
     GLOR.RELXCA = 1e-6;
     GLOR.INBALA = 1e-3;
     GLOR.INBALR = 1e-3;
     GLOI.NLOOP = 200;
-    GLOI.WIDTH = 132;
-    GLOI.LENGTH = 60;
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
     JOBINF.jobname = "MAIN";
-    stat_setstatst(0);
-    tna_test::model.reset();
     fresh_listing();
   }
-  // The listing on a new file (a fatal end closes it).
-  void fresh_listing() {
-    plat::io::close_unit(6);
-    file_ = "listing" + std::to_string(++files_) + ".txt";
-    ASSERT_EQ(plat::io::open_unit(6, file_, plat::io::Form::Formatted, "UNKNOWN"), 0);
-  }
-  void TearDown() override {
-    plat::io::close_unit(6);
-    plat::set_exit_throws(false);
-    tna_test::model.reset();
-    gar_deallocate_all();
-  }
-  std::string listing() {
-    plat::io::flush_unit(6);
-    return read_file((dir_.path() / file_).string());
-  }
-  double T(const tna_test::Network& net, int num) { return gar_thermalnodetemps(net.index(num)); }
-
-  tna_test::ScratchDir dir_{"ss"};
-  std::string file_;
-  int files_ = 0;
 };
 
 // ---------------------------------------------------------------------------

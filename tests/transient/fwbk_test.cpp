@@ -7,9 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,51 +23,17 @@
 #include "thermal/explicit_forward.h"
 #include "thermal/network_builder.h"
 #include "thermal/steady_state.h"
+#include "transient/transient_fixture.h"
 
 namespace {
 
-constexpr double kSigma = 5.670374e-8;
-constexpr double kTabs = 273.15;
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-std::string squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    const char d = (c == '\n') ? ' ' : c;
-    if (d == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += d;
-  }
-  return out;
-}
-
-// The text of the diagnostic boxes with frames and labels removed.
-std::string box_text(const std::string& listing) {
-  std::istringstream in(listing);
-  std::string line, out;
-  while (std::getline(in, line)) {
-    if (line.size() > 27 && line[0] == '@' && line.compare(0, 4, "@@@@") != 0 && line.find("----") == std::string::npos)
-      out += line.substr(27) + " ";
-  }
-  return squeezed(out);
-}
-
-bool has_reference(const std::string& listing, const std::string& routine, int code) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "(%s,%4d)", routine.c_str(), code);
-  return listing.find(buf) != std::string::npos;
-}
-
-bool has_message(const std::string& listing, std::string message) {
-  for (char& c : message)
-    if (c == '@') c = ' ';
-  return box_text(listing).find(squeezed(message)) != std::string::npos;
-}
+using cn_test::box_text;
+using cn_test::has_message;
+using cn_test::has_reference;
+using cn_test::kSigma;
+using cn_test::kTabs;
+using cn_test::rc;
+using cn_test::Seen;
 
 int count_of(const std::string& hay, const std::string& needle) {
   int n = 0;
@@ -78,101 +41,10 @@ int count_of(const std::string& hay, const std::string& needle) {
   return n;
 }
 
-void make_undefined(double& v) {
-  const std::int32_t words[2] = {kUndefined, 0};
-  std::memcpy(&v, words, sizeof words);
-}
-
-// What a block saw when it ran.
-struct Seen {
-  double timeo, timen, timem, dtimeu;
-  std::vector<double> t;
-};
-
-class Fwbk : public ::testing::Test {
+class Fwbk : public cn_test::Stepping {
  protected:
-  void SetUp() override {
-    plat::set_exit_throws(true);
-    reset_message_counters();
-    SLDINC();
-    GLOR = GlorRecord{};
-    GLOI = GloiRecord{};
-    GLOR.STEFAN = kSigma;
-    GLOR.TABS = kTabs;
-    GLOR.DAMPT = 1.0;
-    GLOR.RELXCA = 1e-9;
-    GLOI.NLOOP = 50;
-    GLOR.DTIMEI = 0.5;
-    GLOR.DTMIN = 1e-4;
-    GLOR.DTMAX = 100.0;
-    GLOR.DTPMAX = 1.0e9;
-    GLOR.OUTINT = 2.0;
-    GLOR.TIMEO = 0.0;
-    GLOR.TIMEND = 10.0;
-    GLOI.WIDTH = 132;
-    GLOI.LENGTH = 60;
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
-    JOBINF.jobname = "MAIN";
-    stat_setstatst(0);
-    tna_test::model.reset();
-    fresh_listing();
-  }
-  void TearDown() override {
-    plat::io::close_unit(6);
-    plat::set_exit_throws(false);
-    tna_test::model.reset();
-    gar_deallocate_all();
-  }
-  void fresh_listing() {
-    plat::io::close_unit(6);
-    file_ = "listing" + std::to_string(++files_) + ".txt";
-    ASSERT_EQ(plat::io::open_unit(6, file_, plat::io::Form::Formatted, "UNKNOWN"), 0);
-  }
-  std::string listing() {
-    plat::io::flush_unit(6);
-    return read_file((dir_.path() / file_).string());
-  }
-  // A dynamic core of `words` words on both stacks, with the given tops.
-  static void core(int words, int rtop = 1, int itop = 1) {
-    gar_dynamiccorereal.allocate(words);
-    gar_dynamiccoreint.allocate(words);
-    FLAGS(FLAGS_DYSTOR) = words;
-    FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = rtop;
-    FLAGS(FLAGS_NEXTDYNAMICCOREINT) = itop;
-  }
-  // Builds the network with capacitances (by user number) and a core.
-  void build(tna_test::Network& net, std::vector<std::pair<int, double>> caps) {
-    net.build();
-    for (auto [num, c] : caps) gar_thermalnodecapacitances(net.index(num)) = c;
-    core(4000, 7, 11);
-  }
-  // Records what VARIABLES1, VARIABLES2 and OUTPUTS see.
-  void record() {
-    auto snap = [] {
-      Seen s{GLOR.TIMEO, GLOR.TIMEN, GLOR.TIMEM, GLOR.DTIMEU, {}};
-      for (int i = 1; i <= FLAGS(1); ++i) s.t.push_back(gar_thermalnodetemps(i));
-      return s;
-    };
-    tna_test::model.variables1 = [this, snap] { v1.push_back(snap()); };
-    tna_test::model.variables2 = [this, snap] { v2.push_back(snap()); };
-    tna_test::model.outputs = [this, snap] { out.push_back(snap()); };
-  }
-  double T(const tna_test::Network& net, int num) { return gar_thermalnodetemps(net.index(num)); }
-
-  std::vector<Seen> v1, v2, out;
-  tna_test::ScratchDir dir_{"fwbk"};
-  std::string file_;
-  int files_ = 0;
+  Fwbk() : Stepping("fwbk") {}
 };
-
-// One node of capacitance c at t0 joined by g to a boundary at tb.
-void rc(tna_test::Network& net, double t0, double tb, double g) {
-  net.node(1, 'D', t0).node(2, 'B', tb);
-  net.gl(1, 2, g);
-}
 
 // ---------------------------------------------------------------------------
 // RC decay.
@@ -380,7 +252,7 @@ TEST_F(Fwbk, UndefinedOutintGivesOutputsAtStartAndEndOnly) {
   tna_test::Network net;
   rc(net, 100.0, 0.0, 2.0);
   build(net, {{1, 10.0}});
-  make_undefined(GLOR.OUTINT);
+  cn_test::set_undefined(GLOR.OUTINT);
   record();
   SLFWBK();
   ASSERT_EQ(out.size(), 2u);
@@ -600,9 +472,9 @@ TEST_F(Fwbk, RequiredConstantsFirstMissingIsFatal) {
     GLOI.NLOOP = 50;
     GLOR.DTIMEI = 0.5;
     GLOR.RELXCA = 1e-9;
-    make_undefined(GLOR.RELXCA);  // always missing: only the first is reported
+    cn_test::set_undefined(GLOR.RELXCA);  // always missing: only the first is reported
     if (std::string(c.name) == "NLOOP") GLOI.NLOOP = kUndefined;
-    if (std::string(c.name) == "DTIMEI") make_undefined(GLOR.DTIMEI);
+    if (std::string(c.name) == "DTIMEI") cn_test::set_undefined(GLOR.DTIMEI);
     fresh_listing();
     EXPECT_THROW(SLFWBK(), plat::ProcessExit);
     const std::string l = listing();

@@ -7,8 +7,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,50 +22,12 @@
 #include "support/test_model.h"
 #include "thermal/gear_jacobian.h"
 #include "thermal/network_builder.h"
+#include "transient/transient_fixture.h"
 
 namespace {
 
-constexpr double kSigma = 5.670374e-8;
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-std::string squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    const char d = (c == '\n') ? ' ' : c;
-    if (d == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += d;
-  }
-  return out;
-}
-
-// The text of the diagnostic boxes with the frames and labels removed.
-std::string box_text(const std::string& listing) {
-  std::istringstream in(listing);
-  std::string line, out;
-  while (std::getline(in, line)) {
-    if (line.size() > 27 && line[0] == '@' && line.compare(0, 4, "@@@@") != 0 && line.find("----") == std::string::npos)
-      out += line.substr(27) + " ";
-  }
-  return squeezed(out);
-}
-
-bool has_message(const std::string& listing, std::string message) {
-  for (char& c : message)
-    if (c == '@') c = ' ';
-  return box_text(listing).find(squeezed(message)) != std::string::npos;
-}
-
-bool has_reference(const std::string& listing, const std::string& routine, int code) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "(%s,%4d)", routine.c_str(), code);
-  return listing.find(buf) != std::string::npos;
-}
+using cn_test::has_message;
+using cn_test::has_reference;
 
 // One output as the OUTPUTS block sees it.
 struct Out {
@@ -75,16 +35,12 @@ struct Out {
   std::vector<double> t;
 };
 
-class GearSolution : public ::testing::Test {
+class GearSolution : public thermal_test::ListingTest {
  protected:
+  GearSolution() : ListingTest("gear", "gear_listing") {}
   void SetUp() override {
-    plat::set_exit_throws(true);
-    reset_message_counters();
+    reset_run();
     SLDINC();
-    GLOR = GlorRecord{};
-    GLOI = GloiRecord{};
-    GLOR.STEFAN = kSigma;
-    GLOR.TABS = 273.15;
     GLOR.RELXCA = 1e-4;
     GLOI.NLOOP = 50;
     GLOR.TIMEO = 0.0;
@@ -93,42 +49,14 @@ class GearSolution : public ::testing::Test {
     GLOR.DTIMEI = 1e-3;
     GLOR.DTMIN = 1e-6;
     GLOR.DTMAX = 1e6;
-    GLOI.WIDTH = 132;
-    GLOI.LENGTH = 60;
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
-    stat_setstatst(0);
-    tna_test::model.reset();
     fresh_listing();
-  }
-  // The listing on a new file (a fatal end closes it).
-  void fresh_listing() {
-    plat::io::close_unit(6);
-    file_ = "gear_listing" + std::to_string(++files_) + ".txt";
-    ASSERT_EQ(plat::io::open_unit(6, file_, plat::io::Form::Formatted, "UNKNOWN"), 0);
-  }
-  void TearDown() override {
-    plat::io::close_unit(6);
-    plat::set_exit_throws(false);
-    tna_test::model.reset();
-    gar_deallocate_all();
-  }
-  std::string listing() {
-    plat::io::flush_unit(6);
-    return read_file((dir_.path() / file_).string());
   }
   // Builds the network with capacitances (by node number) and a dynamic core
   // of `dystor` words, both stacks free from word 1 (integer from word 20).
   void build(tna_test::Network& net, std::vector<std::pair<int, double>> caps, int dystor = 4000) {
     net.build();
     for (auto [num, c] : caps) gar_thermalnodecapacitances(net.index(num)) = c;
-    gar_dynamiccorereal.allocate(dystor);
-    gar_dynamiccoreint.allocate(dystor);
-    FLAGS(FLAGS_DYSTOR) = dystor;
-    FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = 1;
-    FLAGS(FLAGS_NEXTDYNAMICCOREINT) = 20;
+    cn_test::give_core(dystor, 1, 20);
   }
   // Records every output (time, DTIMEU, temperatures).
   void record_outputs() {
@@ -139,9 +67,6 @@ class GearSolution : public ::testing::Test {
     };
   }
 
-  tna_test::ScratchDir dir_{"gear"};
-  std::string file_;
-  int files_ = 0;
   std::vector<Out> outs_;
 };
 

@@ -7,9 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,69 +21,22 @@
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "thermal/network_builder.h"
+#include "transient/transient_fixture.h"
 
 namespace {
 
-constexpr double kSigma = 5.670374e-8;
-constexpr double kTabs = 273.15;
+using cn_test::box_text;
+using cn_test::has_message;
+using cn_test::has_reference;
+using cn_test::kSigma;
+using cn_test::kTabs;
+using cn_test::undefined_real;
 
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-std::string squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    const char d = (c == '\n') ? ' ' : c;
-    if (d == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += d;
-  }
-  return out;
-}
-
-// The text of the diagnostic boxes with frames and labels removed and the
-// wrapped lines joined.
-std::string box_text(const std::string& listing) {
-  std::istringstream in(listing);
-  std::string line, out;
-  while (std::getline(in, line)) {
-    if (line.size() > 27 && line[0] == '@' && line.compare(0, 4, "@@@@") != 0 && line.find("----") == std::string::npos)
-      out += line.substr(27) + " ";
-  }
-  return squeezed(out);
-}
-
-bool has_reference(const std::string& listing, const std::string& routine, int code) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "(%s,%4d)", routine.c_str(), code);
-  return listing.find(buf) != std::string::npos;
-}
-
-bool has_message(const std::string& listing, std::string message) {
-  for (char& c : message)
-    if (c == '@') c = ' ';
-  return box_text(listing).find(squeezed(message)) != std::string::npos;
-}
-
-double undefined_real() {
-  std::int32_t words[2] = {kUndefined, 0};
-  double d;
-  std::memcpy(&d, words, sizeof d);
-  return d;
-}
-
-class Modal : public ::testing::Test {
+class Modal : public thermal_test::ListingTest {
  protected:
+  Modal() : ListingTest("modal") {}
   void SetUp() override {
-    plat::set_exit_throws(true);
-    reset_message_counters();
-    GLOR = GlorRecord{};
-    GLOI = GloiRecord{};
-    GLOR.STEFAN = kSigma;
-    GLOR.TABS = kTabs;
+    reset_run();
     GLOR.RELXCA = 1e-6;
     GLOR.TIMEO = 0.0;
     GLOR.TIMEND = 10.0;
@@ -96,28 +46,9 @@ class Modal : public ::testing::Test {
     GLOR.DTMAX = 1e6;
     GLOR.DTPMAX = 1e6;
     GLOI.NLOOP = 100;
-    GLOI.WIDTH = 132;
-    GLOI.LENGTH = 60;
     GLOC.OUTIME = "ALL";
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
     JOBINF.jobname = "MAIN";
-    stat_setstatst(0);
-    tna_test::model.reset();
-    plat::io::close_unit(6);
-    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
-  }
-  void TearDown() override {
-    plat::io::close_unit(6);
-    plat::set_exit_throws(false);
-    tna_test::model.reset();
-    gar_deallocate_all();
-  }
-  std::string listing() {
-    plat::io::flush_unit(6);
-    return read_file((dir_.path() / "listing.txt").string());
+    fresh_listing();
   }
   // Builds the network, gives the nodes their capacitances (by user number)
   // and a dynamic core of `dystor` words with both tops at `top`.
@@ -125,15 +56,8 @@ class Modal : public ::testing::Test {
              int top = 5) {
     net.build();
     for (const auto& [num, c] : caps) gar_thermalnodecapacitances(net.index(num)) = c;
-    gar_dynamiccorereal.allocate(dystor);
-    gar_dynamiccoreint.allocate(dystor);
-    FLAGS(28) = dystor;
-    FLAGS(29) = top;
-    FLAGS(36) = top;
+    cn_test::give_core(dystor, top, top);
   }
-  double T(const tna_test::Network& net, int num) { return gar_thermalnodetemps(net.index(num)); }
-
-  tna_test::ScratchDir dir_{"modal"};
 };
 
 // Two independent RC nodes to one boundary: K is diagonal, so the modes are
@@ -436,8 +360,7 @@ TEST_F(Modal, RequiredConstants) {
     net.gl(1, 2, 1.0);
     build(net, {{1, 1.0}, {2, 1.0}});
     reset_message_counters();
-    plat::io::close_unit(6);
-    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+    fresh_listing();
     GLOI.NLOOP = std::string(c.name) == "NLOOP" ? kUndefined : 100;
     GLOR.DTIMEI = std::string(c.name) == "DTIMEI" ? undefined_real() : 1.0;
     GLOR.RELXCA = std::string(c.name) == "RELXCA" ? undefined_real() : 1e-6;

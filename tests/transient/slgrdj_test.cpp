@@ -7,8 +7,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,58 +22,24 @@
 #include "support/test_model.h"
 #include "thermal/gear.h"
 #include "thermal/network_builder.h"
+#include "transient/transient_fixture.h"
 
 namespace {
 
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-std::string squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    const char d = (c == '\n') ? ' ' : c;
-    if (d == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += d;
-  }
-  return out;
-}
-
-bool has_message(const std::string& listing, std::string message) {
-  std::istringstream in(listing);
-  std::string line, text;
-  while (std::getline(in, line))
-    if (line.size() > 27 && line[0] == '@' && line.compare(0, 4, "@@@@") != 0 && line.find("----") == std::string::npos)
-      text += line.substr(27) + " ";
-  for (char& c : message)
-    if (c == '@') c = ' ';
-  return squeezed(text).find(squeezed(message)) != std::string::npos;
-}
-
-bool has_reference(const std::string& listing, const std::string& routine, int code) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "(%s,%4d)", routine.c_str(), code);
-  return listing.find(buf) != std::string::npos;
-}
+using cn_test::has_message;
+using cn_test::has_reference;
 
 struct Out {
   double time;
   std::vector<double> t;
 };
 
-class SlgrdjSolution : public ::testing::Test {
+class SlgrdjSolution : public thermal_test::ListingTest {
  protected:
+  SlgrdjSolution() : ListingTest("slgrdj", "slgrdj_listing") {}
   void SetUp() override {
-    plat::set_exit_throws(true);
-    reset_message_counters();
+    reset_run();
     SLDINC();
-    GLOR = GlorRecord{};
-    GLOI = GloiRecord{};
-    GLOR.STEFAN = 5.670374e-8;
-    GLOR.TABS = 273.15;
     GLOR.RELXCA = 1e-4;
     GLOI.NLOOP = 200;
     GLOR.TIMEO = 0.0;
@@ -84,36 +48,12 @@ class SlgrdjSolution : public ::testing::Test {
     GLOR.DTIMEI = 1e-3;
     GLOR.DTMIN = 1e-9;
     GLOR.DTMAX = 1e6;
-    GLOI.WIDTH = 132;
-    GLOI.LENGTH = 60;
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
-    stat_setstatst(0);
-    tna_test::model.reset();
-    plat::io::close_unit(6);
-    file_ = "slgrdj_listing" + std::to_string(++files_) + ".txt";
-    ASSERT_EQ(plat::io::open_unit(6, file_, plat::io::Form::Formatted, "UNKNOWN"), 0);
-  }
-  void TearDown() override {
-    plat::io::close_unit(6);
-    plat::set_exit_throws(false);
-    tna_test::model.reset();
-    gar_deallocate_all();
-  }
-  std::string listing() {
-    plat::io::flush_unit(6);
-    return read_file((dir_.path() / file_).string());
+    fresh_listing();
   }
   void build(tna_test::Network& net, std::vector<std::pair<int, double>> caps, int dystor = 4000) {
     net.build();
     for (auto [num, c] : caps) gar_thermalnodecapacitances(net.index(num)) = c;
-    gar_dynamiccorereal.allocate(dystor);
-    gar_dynamiccoreint.allocate(dystor);
-    FLAGS(FLAGS_DYSTOR) = dystor;
-    FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = 1;
-    FLAGS(FLAGS_NEXTDYNAMICCOREINT) = 20;
+    cn_test::give_core(dystor, 1, 20);
   }
   void record_outputs() {
     tna_test::model.outputs = [this] {
@@ -123,9 +63,6 @@ class SlgrdjSolution : public ::testing::Test {
     };
   }
 
-  tna_test::ScratchDir dir_{"slgrdj"};
-  std::string file_;
-  int files_ = 0;
   std::vector<Out> outs_;
 };
 

@@ -1,7 +1,8 @@
 // Fixture of the transient frame and Crank-Nicolson tests: control
 // constants of a plain run, a listing file whose diagnostic boxes can be
-// searched, a dynamic core large enough for the routines' blocks, and user
-// arrays for event times.
+// searched (the helpers of thermal/thermal_test_fixture.h), a dynamic core
+// large enough for the routines' blocks, and user arrays for event times;
+// and the fixture of the explicit forward and forward-backward tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "casedata/status_flag.h"
@@ -24,52 +26,17 @@
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "thermal/network_builder.h"
+#include "thermal/thermal_test_fixture.h"
 
 namespace cn_test {
 
-constexpr double kSigma = 5.670374e-8;
-constexpr double kTabs = 273.15;
-
-inline std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-inline std::string squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    const char d = (c == '\n') ? ' ' : c;
-    if (d == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += d;
-  }
-  return out;
-}
-
-// The text of the diagnostic boxes with frames and labels removed.
-inline std::string box_text(const std::string& listing) {
-  std::istringstream in(listing);
-  std::string line, out;
-  while (std::getline(in, line)) {
-    if (line.size() > 27 && line[0] == '@' && line.compare(0, 4, "@@@@") != 0 &&
-        line.find("----") == std::string::npos)
-      out += line.substr(27) + " ";
-  }
-  return squeezed(out);
-}
-
-inline bool has_reference(const std::string& listing, const std::string& routine, int code) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "(%s,%4d)", routine.c_str(), code);
-  return listing.find(buf) != std::string::npos;
-}
-
-inline bool has_message(const std::string& listing, std::string message) {
-  for (char& c : message)
-    if (c == '@') c = ' ';
-  return box_text(listing).find(squeezed(message)) != std::string::npos;
-}
+using thermal_test::box_text;
+using thermal_test::has_message;
+using thermal_test::has_reference;
+using thermal_test::kSigma;
+using thermal_test::kTabs;
+using thermal_test::read_file;
+using thermal_test::squeezed;
 
 // Puts the undefined marker into the first word of a real control constant.
 inline void set_undefined(double& d) {
@@ -78,16 +45,29 @@ inline void set_undefined(double& d) {
   std::memcpy(&d, &marker, sizeof marker);
 }
 
-class Transient : public ::testing::Test {
+// A real control constant's value holding the undefined marker.
+inline double undefined_real() {
+  double d;
+  set_undefined(d);
+  return d;
+}
+
+// A dynamic core of `words` words on both stacks, the first free words of
+// the real and integer stacks at `rtop` and `itop`.
+inline void give_core(int words, int rtop, int itop) {
+  gar_dynamiccorereal.allocate(words);
+  gar_dynamiccoreint.allocate(words);
+  FLAGS(FLAGS_DYSTOR) = words;
+  FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = rtop;
+  FLAGS(FLAGS_NEXTDYNAMICCOREINT) = itop;
+}
+
+class Transient : public thermal_test::ListingTest {
  protected:
+  Transient() : ListingTest("cn") {}
   void SetUp() override {
-    plat::set_exit_throws(true);
-    reset_message_counters();
+    reset_run();
     SLDINC();
-    GLOR = GlorRecord{};
-    GLOI = GloiRecord{};
-    GLOR.STEFAN = kSigma;
-    GLOR.TABS = kTabs;
     GLOR.DAMPT = 1.0;
     GLOR.RELXCA = 1e-9;
     GLOR.ARITH = 0.0;
@@ -101,43 +81,16 @@ class Transient : public ::testing::Test {
     GLOR.OUTINT = 5.0;
     GLOI.NLOOP = 100;
     GLOI.METHOD = 0;
-    GLOI.WIDTH = 132;
-    GLOI.LENGTH = 60;
     GLOC.OUTIME = "ALL";
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
     JOBINF.jobname = "MAIN";
-    stat_setstatst(0);
-    tna_test::model.reset();
     fresh_listing();
-  }
-  void TearDown() override {
-    plat::io::close_unit(6);
-    plat::set_exit_throws(false);
-    tna_test::model.reset();
-    gar_deallocate_all();
-  }
-  void fresh_listing() {
-    plat::io::close_unit(6);
-    file_ = "listing" + std::to_string(++files_) + ".txt";
-    ASSERT_EQ(plat::io::open_unit(6, file_, plat::io::Form::Formatted, "UNKNOWN"), 0);
-  }
-  std::string listing() {
-    plat::io::flush_unit(6);
-    return read_file((dir_.path() / file_).string());
   }
 
   // Builds the network, then gives the dynamic core `words` words per stack
   // with both tops at `top`.
   void build(tna_test::Network& net, int words = 4000, int top = 101) {
     net.build();
-    gar_dynamiccorereal.allocate(words);
-    gar_dynamiccoreint.allocate(words);
-    FLAGS(FLAGS_DYSTOR) = words;
-    FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = top;
-    FLAGS(FLAGS_NEXTDYNAMICCOREINT) = top;
+    give_core(words, top, top);
   }
 
   // User arrays of one dimension: each (type, values). Replaces the model's
@@ -176,12 +129,64 @@ class Transient : public ::testing::Test {
       for (std::size_t p = l.find(h); p != std::string::npos; p = l.find(h, p + 1)) ++n;
     return n;
   }
-
-  double T(const tna_test::Network& net, int num) { return gar_thermalnodetemps(net.index(num)); }
-
-  tna_test::ScratchDir dir_{"cn"};
-  std::string file_;
-  int files_ = 0;
 };
+
+// What a block saw when it ran.
+struct Seen {
+  double timeo, timen, timem, dtimeu;
+  std::vector<double> t;
+};
+
+// Fixture of the explicit forward and forward-backward tests: the control
+// constants of a plain run, nodes given capacitances by user number, a
+// dynamic core with tops away from word 1, and a record of what the blocks
+// saw.
+class Stepping : public thermal_test::ListingTest {
+ protected:
+  explicit Stepping(const std::string& tag) : ListingTest(tag) {}
+  void SetUp() override {
+    reset_run();
+    SLDINC();
+    GLOR.DAMPT = 1.0;
+    GLOR.RELXCA = 1e-9;
+    GLOI.NLOOP = 50;
+    GLOR.DTIMEI = 0.5;
+    GLOR.DTMIN = 1e-4;
+    GLOR.DTMAX = 100.0;
+    GLOR.DTPMAX = 1.0e9;
+    GLOR.OUTINT = 2.0;
+    GLOR.TIMEO = 0.0;
+    GLOR.TIMEND = 10.0;
+    JOBINF.jobname = "MAIN";
+    fresh_listing();
+  }
+  // A dynamic core of `words` words on both stacks, with the given tops.
+  static void core(int words, int rtop = 1, int itop = 1) { give_core(words, rtop, itop); }
+  // Builds the network with capacitances (by user number) and a core.
+  void build(tna_test::Network& net, std::vector<std::pair<int, double>> caps) {
+    net.build();
+    for (auto [num, c] : caps) gar_thermalnodecapacitances(net.index(num)) = c;
+    core(4000, 7, 11);
+  }
+  // Records what VARIABLES1, VARIABLES2 and OUTPUTS see.
+  void record() {
+    auto snap = [] {
+      Seen s{GLOR.TIMEO, GLOR.TIMEN, GLOR.TIMEM, GLOR.DTIMEU, {}};
+      for (int i = 1; i <= FLAGS(1); ++i) s.t.push_back(gar_thermalnodetemps(i));
+      return s;
+    };
+    tna_test::model.variables1 = [this, snap] { v1.push_back(snap()); };
+    tna_test::model.variables2 = [this, snap] { v2.push_back(snap()); };
+    tna_test::model.outputs = [this, snap] { out.push_back(snap()); };
+  }
+
+  std::vector<Seen> v1, v2, out;
+};
+
+// One node at t0 joined by g to a boundary at tb.
+inline void rc(tna_test::Network& net, double t0, double tb, double g) {
+  net.node(1, 'D', t0).node(2, 'B', tb);
+  net.gl(1, 2, g);
+}
 
 }  // namespace cn_test
