@@ -306,6 +306,28 @@ TEST_F(ParameterRunTest, InitialisePrefixIsAnInitialCase) {
   EXPECT_EQ(o.err, "[I][E X 10]");
 }
 
+// A case name that is not quoted is reported and the case runs under the
+// name it had; each case starts with line count 1 and EBUFFI words 4 to 6
+// cleared, whatever the run before it left.
+TEST_F(ParameterRunTest, UnquotedNameKeepsThePreviousNameAndEachCaseStartsClean) {
+  cases("$PARAMETERS\n!FINAL='A'\n!FINAL=B\n");
+  const Outcome o = in_child([] {
+    note_blocks();
+    tna_test::model.execution = [] {
+      std::fprintf(stderr, "[E %s %d %d %d %d]", std::string(GLOC.PARNAM.trimmed()).c_str(), PRTINF(2), EBUFFI(4),
+                   EBUFFI(5), EBUFFI(6));
+      PRTINF(2) = 40;
+      for (int w = 4; w <= 6; ++w) EBUFFI(w) = 9;
+    };
+    run_model();
+  });
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.err.substr(o.err.find("[E A")), "[E A 1 0 0 0][E A 1 0 0 0]");
+  EXPECT_NE(o.out.find("String is not delimited with single quotes"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find(">>B<<"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find(banner(2, "!FINAL", "A")), std::string::npos) << o.out;
+}
+
 TEST_F(ParameterRunTest, The10000thCaseIsRefused) {
   std::string text = "$PARAMETERS,CHECK\n";
   for (int i = 0; i < 10000; ++i) text += "!FINAL\n";
