@@ -18,6 +18,7 @@
 #include "platform/text.h"
 #include "thermal/fwbk_kernels.h"
 #include "thermal/solver_masks.h"
+#include "thermal/step_work_binding.h"
 #include "thermal/transient_frame.h"
 
 namespace {
@@ -199,37 +200,8 @@ void SLFRWD() {
   FLAGS(FLAGS_NEXTDYNAMICCOREINT) = static_cast<int>(u + nint + 1);
 
   S7SlveWork w;
-  w.frame = &f;
-  w.nt = nt;
-  w.ngl = ngl;
-  w.ngf = ngf;
-  w.ngr = ngr;
-  w.ngf1 = ngf1;
-  w.ngl1 = ngl1;
-  w.ngr1 = ngr1;
-  w.lencompact = static_cast<int>(gar_pcsthermal.size());
-  w.pcs = gar_pcsthermal.view();
-  w.ptrs = th_cmat(gar_pcsptrsthermal);
-  w.gf = gar_fluidicconds.view();
-  w.gl = gar_linearconds.view();
-  w.gr = gar_radiativeconds.view();
-  w.gfacts = gar_fluidiccondacts.view();
-  w.glacts = gar_linearcondacts.view();
-  w.gracts = gar_radiativecondacts.view();
-  w.statuses = gar_thermalnodestatuses.view();
-  w.cap = gar_thermalnodecapacitances.view();
-  w.qa = gar_thermalnodeheatsourcesalbedo.view();
-  w.qe = gar_thermalnodeheatsourcesplanet.view();
-  w.qi = gar_thermalnodeheatsourcesinternal.view();
-  w.qr = gar_thermalnodeheatsourcesother.view();
-  w.qs = gar_thermalnodeheatsourcessolar.view();
-  w.t = gar_thermalnodetemps.view();
-  w.tf = gar_fluidnodetemps.view();
+  th_bind_step_work(w, f, nt, ngf, ngl, ngr, ngf1, ngl1, ngr1, u);
   w.tpass = gar_dynamiccorereal.from(rtop + 1, nt);
-  w.gfmask = gar_dynamiccoreint.from(u + 1, ngf1);
-  w.glmask = gar_dynamiccoreint.from(u + ngf1 + 1, ngl1);
-  w.grmask = gar_dynamiccoreint.from(u + ngf1 + ngl1 + 1, ngr1);
-  w.dbnodemask = gar_dynamiccoreint.from(u + ngf1 + ngl1 + ngr1 + 1, nt);
 
   // The first step is the stability limit at the start temperatures.
   GLOR.TIMEN = GLOR.TIMEO;

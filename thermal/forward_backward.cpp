@@ -18,6 +18,7 @@
 #include "thermal/cn_kernels.h"
 #include "thermal/fwbk_kernels.h"
 #include "thermal/solver_masks.h"
+#include "thermal/step_work_binding.h"
 #include "thermal/transient_frame.h"
 
 namespace {
@@ -253,32 +254,7 @@ void SLFWBK() {
   FLAGS(FLAGS_NEXTDYNAMICCOREINT) = static_cast<int>(u + nint + 2);
 
   S4SlveWork w;
-  w.frame = &f;
-  w.nt = nt;
-  w.ngl = ngl;
-  w.ngf = ngf;
-  w.ngr = ngr;
-  w.ngf1 = ngf1;
-  w.ngl1 = ngl1;
-  w.ngr1 = ngr1;
-  w.lencompact = static_cast<int>(gar_pcsthermal.size());
-  w.pcs = gar_pcsthermal.view();
-  w.ptrs = th_cmat(gar_pcsptrsthermal);
-  w.gf = gar_fluidicconds.view();
-  w.gl = gar_linearconds.view();
-  w.gr = gar_radiativeconds.view();
-  w.gfacts = gar_fluidiccondacts.view();
-  w.glacts = gar_linearcondacts.view();
-  w.gracts = gar_radiativecondacts.view();
-  w.statuses = gar_thermalnodestatuses.view();
-  w.cap = gar_thermalnodecapacitances.view();
-  w.qa = gar_thermalnodeheatsourcesalbedo.view();
-  w.qe = gar_thermalnodeheatsourcesplanet.view();
-  w.qi = gar_thermalnodeheatsourcesinternal.view();
-  w.qr = gar_thermalnodeheatsourcesother.view();
-  w.qs = gar_thermalnodeheatsourcessolar.view();
-  w.t = gar_thermalnodetemps.view();
-  w.tf = gar_fluidnodetemps.view();
+  th_bind_step_work(w, f, nt, ngf, ngl, ngr, ngf1, ngl1, ngr1, u);
 
   w.tstepold_at = rtop + 1;
   w.fstepold_at = rtop + nt + 1;
@@ -286,10 +262,6 @@ void SLFWBK() {
   w.fstepold = gar_dynamiccorereal.from(w.fstepold_at, nt);
   w.xsnap1 = gar_dynamiccorereal.from(rtop + 2 * nt + 1, nt);
   w.xsnap2 = gar_dynamiccorereal.from(rtop + 3 * nt + 1, nt);
-  w.gfmask = gar_dynamiccoreint.from(u + 1, ngf1);
-  w.glmask = gar_dynamiccoreint.from(u + ngf1 + 1, ngl1);
-  w.grmask = gar_dynamiccoreint.from(u + ngf1 + ngl1 + 1, ngr1);
-  w.dbnodemask = gar_dynamiccoreint.from(u + ngf1 + ngl1 + ngr1 + 1, nt);
 
   // First output time and first step; VARIABLES1 sees the middle of it.
   trf_first_output_time(f);
