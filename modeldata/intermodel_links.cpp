@@ -307,47 +307,52 @@ bool add_links(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat:
   return true;
 }
 
+// Moves the (node, conductor) pairs of a sub-list from word r down to word w
+// up to its terminator pair (first word not positive), which is read and
+// passed over but not written; v and c are the terminator's words. false
+// when a pair would lie outside the list or the writing would catch up with
+// the reading.
+bool move_pairs(plat::Vec1<int> list, int& w, int& r, LoopGuard& guard, int& v, int& c) {
+  const std::int64_t len = list.size();
+  for (;;) {
+    guard.pass();
+    if (r < 1 || r + 1 > len) return false;
+    v = list(r);
+    c = list(r + 1);
+    r += 2;
+    if (w + 1 >= r) return false;
+    if (v <= 0) return true;
+    list(w) = v;
+    list(w + 1) = c;
+    w += 2;
+  }
+}
+
 }  // namespace
 
 void SLKTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
             int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& nextstart,
             int& shift, int& status) {
   status = 0;
-  const std::int64_t len = list.size();
   if (!add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, "SLKTRF")) {
     status = 11;
     return;
   }
   LoopGuard guard("SLKTRF");
-  for (;;) {
-    guard.pass();
-    if (r < 1 || r + 1 > len) {
-      status = 11;
-      return;
-    }
-    const int v = list(r), c = list(r + 1);
-    r += 2;
-    if (w + 1 >= r) {
-      status = 11;
-      return;
-    }
-    if (v > 0) {
-      list(w) = v;
-      list(w + 1) = c;
-      w += 2;
-      continue;
-    }
-    // The terminator (jump, 0): the jump moves with the inserted words.
-    if (v == 0 || c != 0 || v - shift != -(w + 1)) {
-      status = 11;
-      return;
-    }
-    list(w) = v - shift;
-    list(w + 1) = 0;
-    w += 2;
-    if (kind == 5) nextstart = w;
+  int v = 0, c = 0;
+  if (!move_pairs(list, w, r, guard, v, c)) {
+    status = 11;
     return;
   }
+  // The terminator (jump, 0): the jump moves with the inserted words.
+  if (v == 0 || c != 0 || v - shift != -(w + 1)) {
+    status = 11;
+    return;
+  }
+  list(w) = v - shift;
+  list(w + 1) = 0;
+  w += 2;
+  if (kind == 5) nextstart = w;
 }
 
 void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<int> work, plat::Vec1<int> pcsold,
@@ -390,36 +395,20 @@ void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<in
 
 void SFLUPD(plat::Vec1<int> list, int& w, int& r, int& status) {
   status = 0;
-  const std::int64_t len = list.size();
   LoopGuard guard("SFLUPD");
-  for (;;) {
-    guard.pass();
-    if (r < 1 || r + 1 > len) {
-      status = 11;
-      return;
-    }
-    const int v = list(r), c = list(r + 1);
-    r += 2;
-    if (w + 1 >= r) {
-      status = 11;
-      return;
-    }
-    if (v > 0) {
-      list(w) = v;
-      list(w + 1) = c;
-      w += 2;
-      continue;
-    }
-    // Terminator of sub-list 1: a jump to the very next word, which holds 0.
-    if (v == 0 || c != 0) {
-      status = 11;
-      return;
-    }
-    list(w) = -(w + 1);
-    list(w + 1) = 0;
-    w += 2;
+  int v = 0, c = 0;
+  if (!move_pairs(list, w, r, guard, v, c)) {
+    status = 11;
     return;
   }
+  // Terminator of sub-list 1: a jump to the very next word, which holds 0.
+  if (v == 0 || c != 0) {
+    status = 11;
+    return;
+  }
+  list(w) = -(w + 1);
+  list(w + 1) = 0;
+  w += 2;
 }
 
 void SFLTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
