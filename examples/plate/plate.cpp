@@ -1,7 +1,10 @@
 // Generated program of the model PLATE: a square aluminium plate of four
 // strips, heated at one edge, radiating from its face to deep space (node 99,
-// a boundary at -270 C). The statements of its blocks are the model's own;
-// the frames around them are those of every generated program.
+// a boundary at -270 C). Its EXECUTION block solves the heated steady state,
+// then follows the plate through TEND seconds in which the heater is off for
+// the second half. OUTPUTS prints a node table and writes a TMD time slice
+// (PLATE.TMD). The statements of its blocks are the model's own; the frames
+// around them are those of every generated program.
 //
 // Run it in a directory that holds PLATE.MDB and PLATE.acd. "plate
 // --write-files" writes both (the files an outside preprocessor would give)
@@ -20,8 +23,10 @@
 #include "modeldata/global_arrays.h"
 #include "modeldata/global_records.h"
 #include "output/node_tables.h"
+#include "output/tmd_requests.h"
 #include "parameters/parameter_cases.h"
 #include "platform/text.h"
+#include "thermal/crank_nicolson.h"
 #include "thermal/node_copies.h"
 #include "thermal/steady_state.h"
 
@@ -30,9 +35,11 @@ void write_plate_files();  // plate_files.cpp
 namespace {
 constexpr std::string_view kModelName = "PLATE                   ";
 
-// Heat input of the edge strip, W.
+// Heat input of the edge strip, W: on, except in the second half of the
+// transient (TIMEM is 0 in the steady state).
 void edge_heater() {
-  gar_thermalnodeheatsourcesinternal(md_thermalnodebase(1) + 1) = 25.0;
+  const double tend = gar_userconstvaluesreal(md_realuserconstbase(1) + 1);
+  gar_thermalnodeheatsourcesinternal(md_thermalnodebase(1) + 1) = GLOR.TIMEM < 0.5 * tend ? 25.0 : 0.0;
 }
 }  // namespace
 
@@ -57,7 +64,13 @@ void EXECTN() {
   SOLVFM();
   GLOR.TIMEND = gar_userconstvaluesreal(md_realuserconstbase(1) + 1);
   GLOR.DTIMEI = GLOR.TIMEND / 100;
-  GLOR.OUTINT = GLOR.TIMEND / 10;
+  GLOR.OUTINT = GLOR.TIMEND / 4;
+  GLOR.DTPMAX = 1.0f;
+  GLOR.DTROCA = 1.0f;
+  GLOR.DTMIN = 0.1f;
+  GLOR.DTMAX = 600.0f;
+  GLOR.DAMPT = 1.0f;
+  SLCRNC();
 }
 
 void V10001() {
@@ -94,6 +107,7 @@ void OUTPUT() {
   GLOC.OPBLOK = "OUTPUTS";
   // OUTPUTS
   PRNDTB(" ", "L, T, QS, QE, QA, QI, C", 1);
+  DMPTMD(" ", "NODES, CONDUCTORS, CONSTANTS", 1, " ");
   GLOC.OPBLOK = "";
   PARWRT("OUTPUTS");
 }
