@@ -10,19 +10,11 @@
 
 namespace paramcases_test {
 
-// The parameter model with the integer work-space top where a run starts
-// it: FLAGS(36) names the first free word, 1 before anything is borrowed.
-inline void build_case_fixture() {
-  params_test::build_param_fixture();
-  FLAGS(36) = 1;
-}
+// The parameter model (its work-space tops stand where a run starts them).
+inline void build_case_fixture() { params_test::build_param_fixture(); }
 
 class CaseTest : public params_test::ParamsTest {
  protected:
-  void SetUp() override {
-    params_test::ParamsTest::SetUp();
-    FLAGS(36) = 1;
-  }
   // Writes `text` as the parameter-case file and connects it to unit 3.
   void open_cases(const std::string& text) {
     plat::io::close_unit(3);

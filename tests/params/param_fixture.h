@@ -66,7 +66,8 @@ inline void build_param_fixture() {
   FLAGS(28) = kDystor;
   FLAGS(32) = kNF;
   FLAGS(33) = 1;  // mass-flow links
-  FLAGS(36) = 0;
+  FLAGS(29) = 1;  // work-space tops: the first free word, as a run starts them
+  FLAGS(36) = 1;
   FLAGS(40) = 3;  // aliases
   // Thermal GL connection lists (compact form) and the fluid lists.
   const std::vector<int> pcs = {2, 1, 2, 2, 1, 1, 1, 2, 3, 3, 2, 3, 8, 4, 7, 4, 11, 5, 12, 5};

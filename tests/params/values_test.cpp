@@ -157,7 +157,9 @@ TEST_F(ValuesTest, SingleRealNumbers) {
     int status = -1;
     PARRVL(c.text, v, status);
     EXPECT_EQ(status, c.status) << c.text;
-    if (c.status == 0) EXPECT_DOUBLE_EQ(v, c.value) << c.text;
+    if (c.status == 0) {
+      EXPECT_DOUBLE_EQ(v, c.value) << c.text;
+    }
   }
   double v = 0;
   int status = 0;
@@ -180,7 +182,9 @@ TEST_F(ValuesTest, SingleIntegers) {
     int v = -1, status = -1;
     PARIVL(c.text, v, status);
     EXPECT_EQ(status, c.status) << c.text;
-    if (c.status == 0) EXPECT_EQ(v, c.value) << c.text;
+    if (c.status == 0) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
   }
 }
 
