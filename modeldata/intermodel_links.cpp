@@ -524,6 +524,11 @@ void SREDSP(plat::Mat2<int> directory, plat::Vec1<const int> tiedlist, int l, pl
   const int groups = rec(2, 1);
   out(1) = l;
   out(2) = groups;
+  // source_of(g): the source a target copies (0 for a node that is no
+  // target). A node copied twice, or a ring of groups that copies a node from
+  // itself, would make the splicing count a list twice or chain it into a
+  // loop that no reader leaves.
+  std::vector<int> source_of(static_cast<std::size_t>(thermalnums.size()) + 1, 0);
   int i = 3, seen = 0;
   LoopGuard guard("SREDSP");
   while (i <= l) {
@@ -552,17 +557,37 @@ void SREDSP(plat::Mat2<int> directory, plat::Vec1<const int> tiedlist, int l, pl
     for (int t = 1; t <= k; ++t, ++i) {
       guard.pass();
       const int g = rec(i, 2) < 0 ? 0 : global(rec(i, 1) + 1, rec(i, 2));
-      if (g == 0) {
+      if (g == 0 || source_of[static_cast<std::size_t>(g)] != 0) {
         status = 1;
         return;
       }
+      source_of[static_cast<std::size_t>(g)] = s;
       out(i) = g;
       gar_thermalnodestatuses(g) = "C";
     }
     ++seen;
   }
   // The group count of the header is what every reader of the list goes by.
-  if (seen != groups) status = 1;
+  if (seen != groups) {
+    status = 1;
+    return;
+  }
+  // Every chain of copies must end at a node that is no target: walk each
+  // chain once (state 1 on the walk in progress, 2 once known to end).
+  std::vector<unsigned char> state(source_of.size(), 0);
+  for (std::size_t g = 1; g < source_of.size(); ++g) {
+    std::size_t x = g;
+    while (source_of[x] != 0 && state[x] == 0) {
+      guard.pass();
+      state[x] = 1;
+      x = static_cast<std::size_t>(source_of[x]);
+    }
+    if (source_of[x] != 0 && state[x] == 1) {
+      status = 1;
+      return;
+    }
+    for (x = g; source_of[x] != 0 && state[x] == 1; x = static_cast<std::size_t>(source_of[x])) state[x] = 2;
+  }
 }
 
 namespace {

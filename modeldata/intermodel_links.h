@@ -81,7 +81,8 @@ void SFLUPD(plat::Vec1<int> list, int& w, int& r, int& status);
 // Converts the tied-node list (tiedlist(1) = its length W in integers, read as
 // W/2 records) into the node-copy list out(1..l), l = W/2, and gives status
 // "C" (gar_thermalnodestatuses) to every target. status 1 for a tied node
-// that its model does not have or a malformed list.
+// that its model does not have, a malformed list, a node that is a target
+// twice, or groups that copy a node from itself (directly or in a ring).
 void SREDSP(plat::Mat2<int> directory, plat::Vec1<const int> tiedlist, int l, plat::Vec1<int> out, int& status,
             plat::Vec1<const int> thermalnums);
 // Linear search of key in array(start..start+count-1): position := its

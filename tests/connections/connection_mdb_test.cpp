@@ -136,4 +136,50 @@ TEST_F(PcsLoad, ThreeModelsWithLinksMatrixAndTiedNodes) {
   }
 }
 
+// Tied-node lists that name a node as a copy of itself, directly or through
+// a ring of groups, or one node as a target twice, end the load with the
+// loader's diagnostic; none may leave a sub-list chained into a loop.
+TEST_F(PcsLoad, TiedListsThatCopyANodeFromItselfOrTwiceAreRefused) {
+  using Group = mdbw::Model::SameNodeGroup;
+  struct Case {
+    const char* what;
+    std::vector<Group> groups;
+  };
+  const std::vector<Case> cases = {
+      {"node tied to itself", {{{1, 2}, {{1, 2}}}}},
+      {"same target twice in a group", {{{1, 1}, {{1, 2}, {1, 2}}}}},
+      {"same target in two groups", {{{1, 1}, {{2, 10}}}, {{3, 30}, {{2, 10}}}}},
+      {"ring of two groups", {{{1, 1}, {{2, 20}}}, {{2, 20}, {{1, 1}}}}},
+      {"ring of three groups", {{{1, 1}, {{2, 10}}}, {{2, 10}, {{3, 40}}}, {{3, 40}, {{1, 1}}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    gar_deallocate_all();
+    reset_message_counters();
+    set_flags();
+    mdbw::Database db = three_models();
+    db.models[0].same_node_list(c.groups);
+    EXPECT_EQ(load(db), 101);
+    const std::string out = listing();
+    EXPECT_NE(out.find("Problem............: Error in reading model B"), std::string::npos) << out;
+    EXPECT_NE(out.find("Zerror =  1"), std::string::npos) << out;
+    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+  }
+}
+
+// A chain of copies (A:10 copied to main:1, main:1 to main:3) is no ring:
+// the source reads the entries of both copies.
+TEST_F(PcsLoad, ChainOfTiedGroupsIsAccepted) {
+  set_flags();
+  mdbw::Database db = three_models();
+  db.models[0].same_node_list({{{2, 10}, {{1, 1}}}, {{1, 1}, {{1, 3}}}});
+  ASSERT_EQ(load(db), 0) << listing();
+  EXPECT_EQ(gar_thermalnodestatuses(1), "C");
+  EXPECT_EQ(gar_thermalnodestatuses(3), "C");
+  // Global nodes: main 1..3, A 4..5. Node 4 reads its GL link to main:2,
+  // its own GL 3, then main:1's GL 1 to main:2.
+  EXPECT_EQ(linked(4, 1), (Entries{{2, 2}, {5, 3}, {2, 1}}));
+  EXPECT_EQ(linked(4, 1), compact(4, 1));
+}
+
 }  // namespace
