@@ -535,6 +535,29 @@ TEST_F(Load, BrokenFilesEndWithTheirExactBox) {
        "Error in reading model SUB" + std::string(21, ' ') + "(  2)@ID CARD INFO  Zerror =  1", 5, "LOADB "},
       {"same-node list longer than it holds", [](mdbw::Database& db) { db.models[0].ints(35, {40, 0, 0, 0}); },
        "Error in reading model " + name24 + "(  1)@SKIP LIST 35  Zerror =  1", 5, "LOADB "},
+      {"list directory of another model", [](mdbw::Database& db) { db.models[1].directory_fault.key = 1; },
+       "Error in reading model SUB" + std::string(21, ' ') + "(  2)@MODEL DIRECTORY  Zerror =  1", 5, "LOADB "},
+      {"GL activities without GL values", [](mdbw::Database& db) { db.models[1].lists.erase(14); },
+       "Error in reading model SUB" + std::string(21, ' ') + "(  2)@SIMPLE CONDUCTORS  Zerror =  1", 5, "LOADB "},
+      {"inter-model GL activities for two links of one",
+       [](mdbw::Database& db) { db.models[0].texts(26, 1, {"A", "A"}); },
+       "Error in reading model " + name24 + "(  1)@INTER-MODEL COND FLAGS  Zerror =  1", 5, "LOADB "},
+      {"empty character pool with a character constant",
+       [](mdbw::Database& db) { db.models[0].texts(51, 133, {}); },
+       "Error in reading model " + name24 + "(  1)@USER CONSTANTS  Zerror =  1", 5, "LOADB "},
+      {"integer constant names without their values", [](mdbw::Database& db) { db.models[0].lists.erase(46); },
+       "Error in reading model " + name24 + "(  1)@USER CONSTANTS  Zerror =  1", 5, "LOADB "},
+      {"array names without an info list", [](mdbw::Database& db) { db.models[0].lists.erase(55); },
+       "Error in reading model " + name24 + "(  1)@ARRAYS  Zerror =  2", 5, "LOADB "},
+      {"array name without its pointer", [](mdbw::Database& db) { db.models[0].lists.erase(56); },
+       "Error in reading model " + name24 + "(  1)@ARRAYS  Zerror =  2", 5, "LOADB "},
+      {"ID card one item short", [](mdbw::Database& db) { db.models[0].list(66).ints.pop_back(); },
+       "Error in reading model " + name24 + "(  1)@ID CARD INFO  Zerror =  1", 5, "LOADB "},
+      {"incident planet flux one value short", [](mdbw::Database& db) { db.models[0].reals(73, {1.0, 2.0}); },
+       "Error in reading model " + name24 + "(  1)@ENTITIES QAI, QEI AND QSI  Zerror =  1", 5, "LOADB "},
+      {"y coordinates one value short", [](mdbw::Database& db) { db.models[1].reals(97, {1.0}); },
+       "Error in reading model SUB" + std::string(21, ' ') + "(  2)@ENTITIES FX, FY & FZ  Zerror =  1", 5,
+       "LOADB "},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -545,6 +568,37 @@ TEST_F(Load, BrokenFilesEndWithTheirExactBox) {
     const std::string got = dir_.read("listing.txt");
     const std::string want = fatal_box(c.message, c.code, c.routine);
     EXPECT_TRUE(ends_with(got, want)) << c.what << "\n--- got:\n" << got << "--- want:\n" << want;
+    TearDown();
+  }
+}
+
+// Three models: two skip blocks (after models 1 and 2); a failure in the third
+// model names that model and its number.
+TEST_F(Load, ThirdModelLoadsAfterTwoSkipBlocksAndNamesItselfWhenItFails) {
+  for (const bool broken : {false, true}) {
+    SetUp();
+    load_harness::set_flags();
+    FLAGS(26) = 3;
+    mdbw::Database db = load_harness::good_database();
+    db.models[1].id_card({0, 0, 0}, {{1, 25}, {43, 26}});  // 3 + 5 records
+    auto& c = db.add_model("THIRD", 1);
+    c.id_card({0, 0, 0});
+    if (broken) c.list(66).ints.pop_back();
+    if (!broken) {
+      ASSERT_EQ(load(db, load_harness::kModel), 0) << dir_.read("listing.txt");
+      EXPECT_EQ(gar_modelnames(3), "THIRD");
+      EXPECT_EQ(md_level(3), 1);
+      EXPECT_EQ(md_subtreesize(1), 3);
+      EXPECT_EQ(md_thermalnodebase(4), 5);
+      EXPECT_EQ(gar_modelstatuses(3), "A");
+      EXPECT_EQ(LOCI(1, 2), 3);
+    } else {
+      EXPECT_EQ(load(db, load_harness::kModel), 101);
+      const std::string want = fatal_box(
+          "Error in reading model THIRD" + std::string(19, ' ') + "(  3)@ID CARD INFO  Zerror =  1", 5, "LOADB ");
+      const std::string got = dir_.read("listing.txt");
+      EXPECT_TRUE(ends_with(got, want)) << got;
+    }
     TearDown();
   }
 }
