@@ -480,6 +480,76 @@ TEST_F(Load, MassFlowLinkToANodeThatIsNotThere) {
   EXPECT_TRUE(ends_with(got, want)) << got;
 }
 
+TEST_F(Load, BrokenFluidSectionsNameTheirLoader) {
+  const std::string main24 = "MFLINK" + std::string(18, ' ');
+  struct Case {
+    const char* what;
+    void (*change)(mdbw::Model&);
+    const char* context;
+  };
+  const Case cases[] = {
+      {"pressures one short", [](mdbw::Model& m) { m.reals(205, {1.0}); }, "FLUID NODE PROPS"},
+      {"flow rates of two links for one pair", [](mdbw::Model& m) { m.reals(220, {0.2, 0.3}); },
+       "FLUID CONDUCTORS"},
+      {"inter-model link records beyond 5 NL + 1 integers",
+       [](mdbw::Model& m) { m.ints(224, {0, 102, 1, 5, 0, 102, 1, 5, 0, 102, 1, 5}); }, "FLUID INTER-MODEL LINKS"},
+      {"flow areas one short", [](mdbw::Model& m) { m.reals(233, {0.5}); }, "NEW FLUID NODE ENTITIES"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    set_flags(kFluidLinkFlags);
+    mdbw::Database db = fluid_link_database(1, 5);
+    c.change(db.models[0]);
+    EXPECT_EQ(load(db, "MFLINK"), 101) << c.what;
+    const std::string want =
+        fatal_box("Error in reading model " + main24 + "(  1)@" + c.context + "  Zerror =  1", 5, "LOADB ");
+    const std::string got = dir_.read("listing.txt");
+    EXPECT_TRUE(ends_with(got, want)) << c.what << "\n" << got;
+    TearDown();
+  }
+}
+
+// Node aliases and GV conductors of the main model (its GR list then ends
+// with the full matrix of its nodes): the aliases at the model's base, the
+// GV node numbers turned into global node indices.
+TEST_F(Load, NodeAliasesAndGvNodePairs) {
+  const std::string name24 = std::string(load_harness::kModel) + std::string(24 - 7, ' ');
+  for (int variant = 0; variant < 3; ++variant) {
+    SetUp();
+    load_harness::set_flags();
+    FLAGS(4) = 1 + 3;  // GR: the listed one, then the full matrix of the three nodes
+    FLAGS(5) = 1;      // one GV conductor
+    FLAGS(40) = 2;     // two aliases
+    mdbw::Database db = load_harness::good_database();
+    auto& m = db.models[0];
+    m.reals(15, {0.25, 0.5, 0.5, 0.5}).texts(19, 1, {"A", "A", "A", "A"}).ints(70, {2, 3, 1, 2, 1, 3, 2, 3});
+    m.reals(17, {0.75}).texts(21, 1, {"A"}).ints(34, {3, 1});
+    m.texts(107, 18, {"TOP", "BOTTOM"}).ints(108, {2, 3});
+    if (variant == 1) m.lists.erase(34);
+    if (variant == 2) m.ints(108, {2});
+    const int result = load(db, load_harness::kModel);
+    const std::string got = dir_.read("listing.txt");
+    if (variant == 0) {
+      ASSERT_EQ(result, 0) << got;
+      EXPECT_EQ(gar_vfacconds(1), 0.75);
+      EXPECT_EQ(gar_vfaccondnodepairs(1), 3);
+      EXPECT_EQ(gar_vfaccondnodepairs(2), 1);
+      EXPECT_EQ(md_vfaccondbase(2), 1);
+      EXPECT_EQ(gar_nodealiasnames(2), "BOTTOM");
+      EXPECT_EQ(gar_nodealiasnumbers(2), 3);
+      EXPECT_EQ(md_nodealiasbase(2), 2);
+      EXPECT_EQ(md_nodealiasbase(3), 2);
+    } else {
+      EXPECT_EQ(result, 101) << variant;
+      const std::string context = variant == 1 ? "GV NODE PAIRS" : "NODE ALIASES";
+      const std::string want =
+          fatal_box("Error in reading model " + name24 + "(  1)@" + context + "  Zerror =  1", 5, "LOADB ");
+      EXPECT_TRUE(ends_with(got, want)) << variant << "\n" << got;
+    }
+    TearDown();
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Fatal ends
 // ---------------------------------------------------------------------------
