@@ -557,8 +557,12 @@ void put_int(std::string& out, long long v, int w, int m, bool plus) {
   char buf[32];
   const bool neg = v < 0;
   const unsigned long long u = neg ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-  int len = 0;
-  if (!(u == 0 && m == 0)) len = std::snprintf(buf, sizeof buf, "%llu", u);
+  if (u == 0 && m == 0) {
+    // Zero with no minimum digits: a blank field, without a sign even under SP.
+    out.append(static_cast<std::size_t>(std::max(w, 1)), ' ');
+    return;
+  }
+  const int len = std::snprintf(buf, sizeof buf, "%llu", u);
   const int mm = std::max(m, 0);
   const int digits = std::max(len, mm);
   const bool sign = neg || plus;
@@ -778,6 +782,13 @@ bool exponent_text(int ex, int e, char letter, std::string& out) {
   return true;
 }
 
+// 10^d as gfortran computes it: a product of tens (and its inverse).
+double pow10_loop(int d) {
+  double r = 1.0;
+  for (int i = 0; i < (d >= 0 ? d : -d); ++i) r *= 10;
+  return d >= 0 ? r : 1.0 / r;
+}
+
 // E, D (style 0), ES (1), EN (2).
 void put_e(std::string& out, double x, int w, int d, int e, int k, char letter, int style, bool plus,
            int& status) {
@@ -802,37 +813,45 @@ void put_e(std::string& out, double x, int w, int d, int e, int k, char letter, 
       before.assign(D.substr(0, static_cast<std::size_t>(k)));
       after.assign(D.substr(static_cast<std::size_t>(k)));
     }
+    // Digits past the 780 that sig_digits gives are zeros (a double has fewer).
+    after.resize(static_cast<std::size_t>(k <= 0 ? d : d + 1 - k), '0');
     ex = zero ? 0 : dg.pos - k;
   } else if (style == 1) {
     sig_digits(ax, d + 1, dg);
     before.assign(dg.d, 1);
     after.assign(dg.d + 1, static_cast<std::size_t>(dg.n - 1));
+    after.resize(static_cast<std::size_t>(d), '0');
     ex = zero ? 0 : dg.pos - 1;
+  } else if (zero) {
+    before = "0";
+    after.assign(static_cast<std::size_t>(d), '0');
   } else {
-    int e10 = zero ? 0 : exponent10(ax);
-    int nb = ((e10 % 3) + 3) % 3 + 1;
-    sig_digits(ax, nb + d, dg);
-    if (!zero && dg.pos - 1 != e10) {
-      // Rounding carried into the next power of ten: the value is 10^(e10+1).
-      e10 = dg.pos - 1;
-      nb = ((e10 % 3) + 3) % 3 + 1;
-      dg.n = nb + d;
-      std::memset(dg.d, '0', static_cast<std::size_t>(dg.n));
-      dg.d[0] = '1';
+    // EN, as gfortran prints it: the digits are printed for the number of
+    // digits before the point that a first guess of the exponent gives (the
+    // value rounded to one digit, lowered by one when the value times 10^-e
+    // computed in doubles is below 1), then cut or padded with zeros to the
+    // digits the printed exponent needs. Where the guess is one too high
+    // (values within rounding of a power of ten) the last digit is truncated.
+    sig_digits(ax, 1, dg);
+    int e1 = dg.pos - 1;
+    if (dg.d[0] == '1') {
+      volatile double t = ax * pow10_loop(-e1);
+      if (t < 1.0) --e1;
     }
-    before.assign(dg.d, static_cast<std::size_t>(nb));
-    after.assign(dg.d + nb, static_cast<std::size_t>(d));
-    ex = zero ? 0 : e10 - (nb - 1);
+    const int guess = ((e1 % 3) + 3) % 3;
+    sig_digits(ax, d + guess + 1, dg);
+    const int e2 = dg.pos - 1;
+    const int nb = ((e2 % 3) + 3) % 3 + 1;
+    const std::string_view D(dg.d, static_cast<std::size_t>(dg.n));
+    before.assign(D.substr(0, static_cast<std::size_t>(nb)));
+    before.resize(static_cast<std::size_t>(nb), '0');
+    if (D.size() > static_cast<std::size_t>(nb)) after.assign(D.substr(static_cast<std::size_t>(nb)));
+    after.resize(static_cast<std::size_t>(d), '0');
+    ex = e2 - (nb - 1);
   }
   std::string eb;
   const bool ok = exponent_text(ex, e, letter, eb);
   put_real(out, w, std::signbit(x), plus, before, after, eb, !ok, zero);
-}
-
-double pow10_loop(int d) {
-  double r = 1.0;
-  for (int i = 0; i < (d >= 0 ? d : -d); ++i) r *= 10;
-  return d >= 0 ? r : 1.0 / r;
 }
 
 // G editing of a real: F editing for magnitudes 0.1 .. 10^d (rounded), then
@@ -1106,12 +1125,16 @@ class Reader : public Control {
     status = kItemMismatch;
   }
 
-  // Field text with leading blanks dropped and inner blanks removed (BN) or
-  // made zeros (BZ).
+  // Field text with leading blanks dropped, the blanks that follow a leading
+  // sign dropped too, and the other blanks removed (BN) or made zeros (BZ).
   std::string_view clean(std::string_view f) {
     clean_.clear();
     std::size_t i = 0;
     while (i < f.size() && (f[i] == ' ' || f[i] == '\t')) ++i;
+    if (i < f.size() && (f[i] == '+' || f[i] == '-')) {
+      clean_.push_back(f[i++]);
+      while (i < f.size() && (f[i] == ' ' || f[i] == '\t')) ++i;
+    }
     for (; i < f.size(); ++i) {
       const char ch = f[i];
       if (ch == ' ' || ch == '\t') {
@@ -1123,16 +1146,25 @@ class Reader : public Control {
     return clean_;
   }
 
+  // An integer field. A sign must be followed by something in the field:
+  // "-" alone is an error, "- " (blanks after the sign) reads as zero.
   void read_int(std::string_view f, const InItem& it, std::size_t e) {
-    const std::string_view s = clean(f);
     std::size_t i = 0;
+    while (i < f.size() && (f[i] == ' ' || f[i] == '\t')) ++i;
     bool neg = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
-    if (i == s.size() && i > 0) return bad();
+    if (i < f.size() && (f[i] == '+' || f[i] == '-')) {
+      neg = f[i++] == '-';
+      if (i == f.size()) return bad();
+    }
     unsigned long long v = 0;
-    for (; i < s.size(); ++i) {
-      if (s[i] < '0' || s[i] > '9') return bad();
-      v = v * 10 + static_cast<unsigned>(s[i] - '0');
+    for (; i < f.size(); ++i) {
+      char ch = f[i];
+      if (ch == ' ' || ch == '\t') {
+        if (!blank_zero_) continue;
+        ch = '0';
+      }
+      if (ch < '0' || ch > '9') return bad();
+      v = v * 10 + static_cast<unsigned>(ch - '0');
       if (v > (1ull << 63)) return bad();
     }
     if (it.elem == Elem::I32) {
@@ -1213,8 +1245,9 @@ class Reader : public Control {
       if (eneg) ex = -ex;
     }
     if (ndig == 0) {
-      // No mantissa digit ("-", ".", "E3"): zero, as gfortran reads it.
-      v = 0.0;
+      // No mantissa digit: zero, as gfortran reads it; signed when something
+      // follows the sign ("-." and "-E5" give -0, "-" alone gives +0).
+      v = neg && rest.size() > 0 ? -0.0 : 0.0;
       return true;
     }
     long long ex10 = ex - frac;
@@ -1329,6 +1362,19 @@ int read_unit_impl(int unit, std::string_view fmt, const InItem* items, std::siz
 
 int read_internal_impl(std::string_view src, std::string_view fmt, bool blank_zero, const InItem* items,
                        std::size_t n) {
+  // gfortran drops the trailing blanks of an internal record before reading
+  // unless blanks may count as zeros (BZ in the format, or blank_zero) or the
+  // format has a slash; the fields read the same but for a field that runs
+  // into those blanks ("-" at the end of the record is a lone sign, an A
+  // field wider than its text takes the characters before the blanks).
+  bool trim = !blank_zero && fmt.find('/') == std::string_view::npos;
+  for (std::size_t k = 0; trim && k + 1 < fmt.size(); ++k)
+    if ((fmt[k] == 'B' || fmt[k] == 'b') && (fmt[k + 1] == 'Z' || fmt[k + 1] == 'z')) trim = false;
+  if (trim) {
+    std::size_t len = src.size();
+    while (len > 0 && src[len - 1] == ' ') --len;
+    src = src.substr(0, len);
+  }
   TextSource s(src);
   return run_reader(fmt, items, n, blank_zero, s);
 }

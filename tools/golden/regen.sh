@@ -1,6 +1,6 @@
 #!/bin/sh
 # Regenerates the gfortran golden tables: the format engine's output and
-# input tables, the unformatted record fixture, the integer fields of the
+# input tables and its randomized ones, the unformatted record fixture, the integer fields of the
 # text utilities, the number fields of the progress monitor and the rows of
 # the printed node tables, and the GFF file of the GFF test model. Needs
 # gfortran; the tests only read the results.
@@ -10,12 +10,12 @@ root=$(cd "$here/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-for p in format_out format_in records; do
+for p in format_out format_in format_random records; do
   gfortran -O0 -o "$p" "$here/$p.f90"
   "./$p"
 done
 mkdir -p "$root/tests/data/format" "$root/tests/data/records"
-cp output.txt input.txt "$root/tests/data/format/"
+cp output.txt input.txt random_output.txt random_input.txt "$root/tests/data/format/"
 cp gfortran_records.bin "$root/tests/data/records/"
 for p in int_fields monitor_fields node_table_rows; do
   gfortran -O0 -o "$p" "$here/$p.f90"
