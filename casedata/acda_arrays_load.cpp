@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "executive/diagnostics.h"
@@ -403,10 +404,15 @@ void acda_updatearraypointers(int /*narrays*/, int ibase, int rbase, plat::Vec1<
                               int nlast, int /*namelen*/) {
   std::int64_t t = std::int64_t{ibase} + 1, o = std::int64_t{rbase} + 1;
   const std::int64_t last = std::min<std::int64_t>({std::int64_t{nlast}, arraynames.size(), arrayinfopointers.size()});
+  // The model's array names, trailing blanks ignored; the first of equal names wins.
+  std::unordered_map<std::string_view, std::int64_t> position;
+  for (std::int64_t j = std::max(1, nfirst + 1); j <= last; ++j) position.emplace(plat::trimmed(arraynames.view(j)), j);
   for (const auto& a : marrayinfolist) {
     const bool name_fits = a.array_name.size() < 19 || a.array_name[18] == ' ';
-    for (std::int64_t j = std::max(1, nfirst + 1); name_fits && j <= last; ++j) {
-      if (!plat::text_eq(arraynames.view(j), std::string_view(a.array_name).substr(0, 18))) continue;
+    const auto found = name_fits ? position.find(plat::trimmed(std::string_view(a.array_name).substr(0, 18)))
+                                 : position.end();
+    if (found != position.end()) {
+      const std::int64_t j = found->second;
       const std::int64_t q = std::int64_t{arrayinfopointers(j)} + lbase;
       auto put = [&](std::int64_t k, std::int64_t v) {
         if (q + k >= 1 && q + k <= arrayinfolist.size()) arrayinfolist(q + k) = static_cast<std::int32_t>(v);
@@ -420,7 +426,6 @@ void acda_updatearraypointers(int /*narrays*/, int ibase, int rbase, plat::Vec1<
         put(3, a.size);
         put(4, o);
       }
-      break;
     }
     t += a.index_word_count;
     o += a.size;
