@@ -499,7 +499,32 @@ class Control {
     std::size_t open;
     int left;
   };
-  std::vector<Level> stack_;
+  // Open groups: held inline for the usual shallow formats, so that a call
+  // with a cached format allocates nothing here.
+  class LevelStack {
+   public:
+    void push_back(Level l) {
+      if (n_ < kInline) small_[n_] = l;
+      else big_.push_back(l);
+      ++n_;
+    }
+    Level& back() { return n_ <= kInline ? small_[n_ - 1] : big_.back(); }
+    void pop_back() {
+      if (n_ > kInline) big_.pop_back();
+      --n_;
+    }
+    void clear() {
+      n_ = 0;
+      big_.clear();
+    }
+
+   private:
+    static constexpr std::size_t kInline = 16;
+    Level small_[kInline]{};
+    std::vector<Level> big_;
+    std::size_t n_ = 0;
+  };
+  LevelStack stack_;
   std::size_t pos_ = 0;
   bool moved_ = false;
   int scale_ = 0;
@@ -911,9 +936,12 @@ class Writer : public Control {
       : Control(f), cur_{items, n}, continued_(continued) {}
 
   std::vector<std::string>* sink = nullptr;  // completed records
-  std::string rec;                           // the record being built
+  // The record being built, in a per-thread buffer that keeps its capacity:
+  // a completed record is copied out at its final length.
+  std::string& rec = scratch();
 
   void run() {
+    rec.clear();
     stack_.push_back({0, 1});
     pc_ = 1;
     for (;;) {
@@ -935,7 +963,7 @@ class Writer : public Control {
       return false;
     }
     finish_record();
-    sink->push_back(std::move(rec));
+    sink->emplace_back(rec);
     rec.clear();
     pos_ = 0;
     moved_ = false;
@@ -1021,6 +1049,11 @@ class Writer : public Control {
     }
   }
 
+  static std::string& scratch() {
+    thread_local std::string buf;
+    return buf;
+  }
+
   OutCursor cur_;
   bool continued_;
   std::size_t total_ = 0;
@@ -1034,7 +1067,7 @@ int run_writer(std::string_view fmt, const OutItem* items, std::size_t n, bool c
   Writer wr(*f, items, n, continued);
   wr.sink = &recs;
   wr.run();
-  recs.push_back(std::move(wr.rec));
+  recs.emplace_back(wr.rec);
   no_advance = wr.no_advance();
   return wr.status;
 }
