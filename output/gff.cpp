@@ -190,11 +190,13 @@ CondRef conductor(int kind, int c) {
   return {value, (*a)(k).view(), true};
 }
 
-// Fields of a conductor line from slot 2 on: type, conductor model, from
+// One conductor line: its fields from slot 2 on (type, conductor model, from
 // model, from number, to model, to number, sequence, then the value (SETVU)
-// and the status code. Returns the code of the failing field write (0 none).
-int fill_conductor(TextVec1 f, std::string_view rfmt, std::string_view ifmt, int type, int cmodel, int fmodel,
-                   int fnum, int tmodel, int tnum, int seq, double value, std::string_view act, int& status) {
+// and the status code), then the row itself. Returns the code of the failing
+// write (3..10 a field, 11 the row; 0 none) with its I/O status in status.
+int write_conductor(int rectype, TextVec1 f, std::string_view rfmt, std::string_view ifmt, int unit, int type,
+                    int cmodel, int fmodel, int fnum, int tmodel, int tnum, int seq, double value,
+                    std::string_view act, int& status) {
   const long long ints[7] = {type, cmodel, fmodel, fnum, tmodel, tnum, seq};
   for (int k = 0; k < 7; ++k) {
     status = put_int(f(2 + k), ifmt, ints[k]);
@@ -202,7 +204,55 @@ int fill_conductor(TextVec1 f, std::string_view rfmt, std::string_view ifmt, int
   }
   SETVU(rfmt, value, f(9));
   status = put_int(f(10), ifmt, letter_code("AI", act));
-  return status != 0 ? 10 : 0;
+  if (status != 0) return 10;
+  status = write_row(rectype, f, 10, gff_row_length, unit);
+  return status != 0 ? 11 : 0;
+}
+
+// Whether the field array holds the need slots of a node line; if not, says
+// so for the kind of node ("thermal nodes" / "fluid nodes").
+bool node_fields_fit(TextVec1 fields, int need, std::string_view kind, std::string_view routine) {
+  if (fields.size() >= need) return true;
+  std::string m = " Size of BUFFER in GRECDB is ";
+  m += filesvc::int_field(fields.size(), 5) + ":, need" + filesvc::int_field(need, 5) + " for ";
+  m += kind;
+  m += ".";
+  SETERX(m, 4, 1, routine);
+  return false;
+}
+
+// Fields 2..5 of a node line: model, node number, code of its status letter
+// among letters, label. Returns the code of the failing write (3..6; 0 none)
+// with its I/O status in st.
+int put_node_head(TextVec1 fields, std::string_view int_format, int model, int number, std::string_view letters,
+                  std::string_view status, std::string_view label, int& st) {
+  st = put_int(fields(2), int_format, model);
+  if (st != 0) return 3;
+  st = put_int(fields(3), int_format, number);
+  if (st != 0) return 4;
+  st = put_int(fields(4), int_format, letter_code(letters, status));
+  if (st != 0) return 5;
+  st = put_text(fields(5), label);
+  return st != 0 ? 6 : 0;
+}
+
+// The user entity fields of node n from slot s on: nreal reals, nint
+// integers, nchar texts. Returns the code of the failing write (int_code for
+// an integer, int_code + 1 for a text; 0 none) with its I/O status in st.
+template <class Reals, class Ints, class Chars>
+int put_user_entities(TextVec1 fields, int s, std::string_view real_format, std::string_view int_format,
+                      const Reals& reals, const Ints& ints, const Chars& chars, int n, int nreal, int nint,
+                      int nchar, int int_code, int& st) {
+  for (int k = 1; k <= nreal; ++k) SETVU(real_format, reals(n, k), fields(s++));
+  for (int k = 1; k <= nint; ++k) {
+    st = put_int(fields(s++), int_format, ints(n, k));
+    if (st != 0) return int_code;
+  }
+  for (int k = 1; k <= nchar; ++k) {
+    st = put_text(fields(s++), chars(n, k).view());
+    if (st != 0) return int_code + 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -543,12 +593,7 @@ void GTNODA(int rectype, double timen, std::string_view real_format, std::string
   static constexpr std::string_view kRoutine = "GTNODA";
   const int nreal = SPRSIZ(5), nint = SPRSIZ(4), nchar = SPRSIZ(3);
   const int need = 21 + nreal + nint + nchar;
-  if (fields.size() < need) {
-    std::string m = " Size of BUFFER in GRECDB is ";
-    m += filesvc::int_field(fields.size(), 5) + ":, need" + filesvc::int_field(need, 5) + " for thermal nodes.";
-    SETERX(m, 4, 1, kRoutine);
-    return;
-  }
+  if (!node_fields_fit(fields, need, "thermal nodes", kRoutine)) return;
   const int st_time = plat::write_internal(fields(1), real_format, timen);
   if (st_time != 0) return write_failure(kWriteError, st_time, kRoutine, 2);
 
@@ -567,25 +612,16 @@ void GTNODA(int rectype, double timen, std::string_view real_format, std::string
     const int hi = upper(md_thermalnodebase, m, nm, nt);
     for (int i = md_thermalnodebase(m) + 1; i <= hi; ++i) {
       guard.pass();
-      int st = put_int(fields(2), int_format, m);
-      if (st != 0) return write_failure(kWriteError, st, kRoutine, 3);
-      st = put_int(fields(3), int_format, gar_thermalnodenums(i));
-      if (st != 0) return write_failure(kWriteError, st, kRoutine, 4);
-      st = put_int(fields(4), int_format, letter_code("DBXC", gar_thermalnodestatuses(i).view()));
-      if (st != 0) return write_failure(kWriteError, st, kRoutine, 5);
-      st = put_text(fields(5), gar_thermalnodelabels(i).view());
-      if (st != 0) return write_failure(kWriteError, st, kRoutine, 6);
+      int st = 0;
+      int code = put_node_head(fields, int_format, m, gar_thermalnodenums(i), "DBXC",
+                               gar_thermalnodestatuses(i).view(), gar_thermalnodelabels(i).view(), st);
+      if (code != 0) return write_failure(kWriteError, st, kRoutine, code);
       int s = 6;
       for (const auto* a : reals) SETVU(real_format, (*a)(i), fields(s++));
-      for (int k = 1; k <= nreal; ++k) SETVU(real_format, gar_thermalnodeuserentityvalsreal(i, k), fields(s++));
-      for (int k = 1; k <= nint; ++k) {
-        st = put_int(fields(s++), int_format, gar_thermalnodeuserentityvalsint(i, k));
-        if (st != 0) return write_failure(kWriteError, st, kRoutine, 7);
-      }
-      for (int k = 1; k <= nchar; ++k) {
-        st = put_text(fields(s++), gar_thermalnodeuserentityvalschar(i, k).view());
-        if (st != 0) return write_failure(kWriteError, st, kRoutine, 8);
-      }
+      code = put_user_entities(fields, s, real_format, int_format, gar_thermalnodeuserentityvalsreal,
+                               gar_thermalnodeuserentityvalsint, gar_thermalnodeuserentityvalschar, i, nreal, nint,
+                               nchar, 7, st);
+      if (code != 0) return write_failure(kWriteError, st, kRoutine, code);
       st = write_row(rectype, fields, need, gff_node_row_length, unit);
       if (st != 0) return write_failure(kWriteError, st, kRoutine, 9);
     }
@@ -597,12 +633,7 @@ void GFNODA(int rectype, double timen, std::string_view real_format, std::string
   static constexpr std::string_view kRoutine = "GFNODA";
   const int nreal = SPRSIZ(5), nint = SPRSIZ(4), nchar = SPRSIZ(3);
   const int need = 29 + nreal + nint + nchar;
-  if (fields.size() < need) {
-    std::string m = " Size of BUFFER in GRECDB is ";
-    m += filesvc::int_field(fields.size(), 5) + ":, need" + filesvc::int_field(need, 5) + " for fluid nodes.";
-    SETERX(m, 4, 1, kRoutine);
-    return;
-  }
+  if (!node_fields_fit(fields, need, "fluid nodes", kRoutine)) return;
   const int st_time = plat::write_internal(fields(1), real_format, timen);
   if (st_time != 0) return write_failure(kWriteError, st_time, kRoutine, 2);
 
@@ -634,14 +665,10 @@ void GFNODA(int rectype, double timen, std::string_view real_format, std::string
     const int hi = upper(md_fluidnodebase, m, nm, nf);
     for (int j = md_fluidnodebase(m) + 1; j <= hi; ++j) {
       guard.pass();
-      int st = put_int(fields(2), int_format, m);
-      if (st != 0) return write_failure(kWriteError, st, kRoutine, 3);
-      st = put_int(fields(3), int_format, gar_fluidnodenums(j));
-      if (st != 0) return write_failure(kWriteError, st, kRoutine, 4);
-      st = put_int(fields(4), int_format, letter_code("FJRHUIOQSVK", gar_fluidnodestatuses(j).view()));
-      if (st != 0) return write_failure(kWriteError, st, kRoutine, 5);
-      st = put_text(fields(5), gar_fluidnodelabels(j).view());
-      if (st != 0) return write_failure(kWriteError, st, kRoutine, 6);
+      int st = 0;
+      int code = put_node_head(fields, int_format, m, gar_fluidnodenums(j), "FJRHUIOQSVK",
+                               gar_fluidnodestatuses(j).view(), gar_fluidnodelabels(j).view(), st);
+      if (code != 0) return write_failure(kWriteError, st, kRoutine, code);
       int s = 6;
       for (const auto* a : reals) SETVU(real_format, (*a)(j), fields(s++));
       const std::string_view texts[3] = {gar_fluidnodefluidtypes(j).view(), gar_fluidnodeflowregimes(j).view(),
@@ -650,15 +677,10 @@ void GFNODA(int rectype, double timen, std::string_view real_format, std::string
         st = put_text(fields(s++), t);
         if (st != 0) return write_failure(kWriteError, st, kRoutine, 7);
       }
-      for (int k = 1; k <= nreal; ++k) SETVU(real_format, gar_fluidnodeuserentityvalsreal(j, k), fields(s++));
-      for (int k = 1; k <= nint; ++k) {
-        st = put_int(fields(s++), int_format, gar_fluidnodeuserentityvalsint(j, k));
-        if (st != 0) return write_failure(kWriteError, st, kRoutine, 8);
-      }
-      for (int k = 1; k <= nchar; ++k) {
-        st = put_text(fields(s++), gar_fluidnodeuserentityvalschar(j, k).view());
-        if (st != 0) return write_failure(kWriteError, st, kRoutine, 9);
-      }
+      code = put_user_entities(fields, s, real_format, int_format, gar_fluidnodeuserentityvalsreal,
+                               gar_fluidnodeuserentityvalsint, gar_fluidnodeuserentityvalschar, j, nreal, nint,
+                               nchar, 8, st);
+      if (code != 0) return write_failure(kWriteError, st, kRoutine, code);
       st = write_row(rectype, fields, need, gff_node_row_length, unit);
       if (st != 0) return write_failure(kWriteError, st, kRoutine, 10);
     }
@@ -691,12 +713,9 @@ void GTCNDB(int rectype, double timen, std::string_view real_format, std::string
           if (!cr.ok) return;
           const int seq = ++cnt.of(nb);
           const int k = c < 0 ? -c : c;
-          int code = fill_conductor(fields, real_format, int_format, kind, CDSSMD(k, kind), from_model, from_num,
-                                    NDSSMD(nb), gar_thermalnodenums(nb), seq, cr.value, cr.act, st);
-          if (code == 0) {
-            st = write_row(rectype, fields, 10, gff_row_length, unit);
-            if (st != 0) code = 11;
-          }
+          const int code = write_conductor(rectype, fields, real_format, int_format, unit, kind, CDSSMD(k, kind),
+                                           from_model, from_num, NDSSMD(nb), gar_thermalnodenums(nb), seq, cr.value,
+                                           cr.act, st);
           if (code != 0) {
             failed = true;
             write_failure(kWriteError, st, kRoutine, code);
@@ -724,13 +743,9 @@ void GVFB(int rectype, double timen, std::string_view real_format, std::string_v
       guard.pass();
       const int a = gar_vfaccondnodepairs(2 * c - 1), b = gar_vfaccondnodepairs(2 * c);
       if (a < 1 || a > nt || b < 1 || b > nt) continue;
-      int code = fill_conductor(fields, real_format, int_format, 4, CDSSMD(c, 4), NDSSMD(a), gar_thermalnodenums(a),
-                                NDSSMD(b), gar_thermalnodenums(b), 1, gar_vfacconds(c), gar_vfaccondacts(c).view(),
-                                st);
-      if (code == 0) {
-        st = write_row(rectype, fields, 10, gff_row_length, unit);
-        if (st != 0) code = 11;
-      }
+      const int code = write_conductor(rectype, fields, real_format, int_format, unit, 4, CDSSMD(c, 4), NDSSMD(a),
+                                       gar_thermalnodenums(a), NDSSMD(b), gar_thermalnodenums(b), 1, gar_vfacconds(c),
+                                       gar_vfaccondacts(c).view(), st);
       if (code != 0) return write_failure(kViewFactorWriteError, st, kRoutine, code);
     }
   }
@@ -748,12 +763,8 @@ void GFCNDB(int rectype, double timen, std::string_view real_format, std::string
   bool failed = false;
   auto emit = [&](int type, int cmodel, int fmodel, int fnum, int tmodel, int tnum, int seq, double value,
                   std::string_view act) {
-    int code = fill_conductor(fields, real_format, int_format, type, cmodel, fmodel, fnum, tmodel, tnum, seq, value,
-                              act, st);
-    if (code == 0) {
-      st = write_row(rectype, fields, 10, gff_row_length, unit);
-      if (st != 0) code = 11;
-    }
+    const int code = write_conductor(rectype, fields, real_format, int_format, unit, type, cmodel, fmodel, fnum,
+                                     tmodel, tnum, seq, value, act, st);
     if (code != 0) {
       failed = true;
       write_failure(kWriteError, st, kRoutine, code);
@@ -814,13 +825,9 @@ void GMFB(int rectype, double timen, std::string_view real_format, std::string_v
       guard.pass();
       const int a = gar_massflowlinkcondnodepairs(2 * l - 1), b = gar_massflowlinkcondnodepairs(2 * l);
       if (a < 1 || a > nf || b < 1 || b > nf) continue;
-      int code = fill_conductor(fields, real_format, int_format, 5, CDSSMD(l, 5), NDSSMD(nt + a),
-                                gar_fluidnodenums(a), NDSSMD(nt + b), gar_fluidnodenums(b), 1,
-                                gar_massflowlinkflowrates(l), gar_massflowlinkstatuses(l).view(), st);
-      if (code == 0) {
-        st = write_row(rectype, fields, 10, gff_row_length, unit);
-        if (st != 0) code = 11;
-      }
+      const int code = write_conductor(rectype, fields, real_format, int_format, unit, 5, CDSSMD(l, 5),
+                                       NDSSMD(nt + a), gar_fluidnodenums(a), NDSSMD(nt + b), gar_fluidnodenums(b), 1,
+                                       gar_massflowlinkflowrates(l), gar_massflowlinkstatuses(l).view(), st);
       if (code != 0) return write_failure(kWriteError, st, kRoutine, code);
     }
   }
