@@ -3,12 +3,8 @@
 // options, per-case listings and CSV tables, and every way the file can make
 // the run fail. Each run ends its process, so each runs in a child process.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +15,7 @@
 #include "modeldata/global_arrays.h"
 #include "modeldata/global_records.h"
 #include "platform/units.h"
+#include "run/child_run.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "tools/acd_writer.h"
@@ -28,45 +25,9 @@ namespace {
 
 constexpr const char* kName = "PARMOD                  ";
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Outcome in_child(const std::function<void()>& fn) {
-  std::fflush(stdout);
-  std::fflush(stderr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (!std::freopen("child.out", "w", stdout) || !std::freopen("child.err", "w", stderr)) ::_exit(99);
-    fn();
-    std::fflush(stdout);
-    ::_exit(98);  // the run must end its process itself
-  }
-  Outcome o;
-  int ws = 0;
-  ::waitpid(pid, &ws, 0);
-  if (WIFEXITED(ws)) o.status = WEXITSTATUS(ws);
-  auto slurp = [](const char* f) {
-    std::ifstream in(f, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  };
-  o.out = slurp("child.out");
-  o.err = slurp("child.err");
-  std::remove("child.out");
-  std::remove("child.err");
-  return o;
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) out.push_back(l);
-  return out;
-}
+using runtest::in_child;
+using runtest::lines_of;
+using runtest::Outcome;
 
 int count_of(const std::string& text, const std::string& what) {
   int n = 0;

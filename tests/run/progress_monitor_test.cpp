@@ -16,6 +16,7 @@
 #include "modeldata/control_constants.h"
 #include "modeldata/global_records.h"
 #include "platform/process.h"
+#include "run/child_run.h"
 #include "support/test_env.h"
 
 namespace {
@@ -32,12 +33,7 @@ constexpr const char* kFluidHeader =
     "RELXMA,                ENBNDM,                INBNDM,                ENBALA,                INBALA,     "
     "           ENBALR,                INBALR";
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) out.push_back(l);
-  return out;
-}
+using runtest::lines_of;
 
 class MonitorTest : public ::testing::Test {
  protected:

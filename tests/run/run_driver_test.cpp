@@ -4,13 +4,10 @@
 // runs in a child process whose standard output goes to a file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,6 +19,7 @@
 #include "modeldata/global_records.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "run/child_run.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "tools/acd_writer.h"
@@ -31,47 +29,9 @@ namespace {
 
 constexpr const char* kName = "RUNMOD                  ";
 
-struct Outcome {
-  int status = -1;     // exit status of the child
-  std::string out;     // its standard output
-  std::string err;     // its standard error
-};
-
-// Runs fn in a child process (standard output and error to files in the
-// working directory) and returns how it ended.
-Outcome in_child(const std::function<void()>& fn) {
-  std::fflush(stdout);
-  std::fflush(stderr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (!std::freopen("child.out", "w", stdout) || !std::freopen("child.err", "w", stderr)) ::_exit(99);
-    fn();
-    std::fflush(stdout);
-    ::_exit(98);  // the run must end its process itself
-  }
-  Outcome o;
-  int ws = 0;
-  ::waitpid(pid, &ws, 0);
-  if (WIFEXITED(ws)) o.status = WEXITSTATUS(ws);
-  auto slurp = [](const char* f) {
-    std::ifstream in(f, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  };
-  o.out = slurp("child.out");
-  o.err = slurp("child.err");
-  std::remove("child.out");
-  std::remove("child.err");
-  return o;
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) out.push_back(l);
-  return out;
-}
+using runtest::in_child;
+using runtest::lines_of;
+using runtest::Outcome;
 
 // Control-constant values in file order: NODES, NODESM, the integers, the reals.
 std::vector<double> constants(int prgfbk) {
