@@ -36,6 +36,7 @@
 #include "output/gff.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/test_env.h"
 
 namespace gff_test {
@@ -285,13 +286,7 @@ class GffTest : public ::testing::Test {
     GLOI = GloiRecord{};
     GLOR = GlorRecord{};
     SLDINC();
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
-    JOBINF.date = "10 December 2026";
-    JOBINF.time = "13:46:52";
-    JOBINF.jobname = "GFFTEST";
+    tna_test::set_print_job("GFFTEST");
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
     build_model();
     gff_reset_for_tests();

@@ -28,6 +28,7 @@
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/test_env.h"
 
 namespace nodetable_test {
@@ -145,13 +146,7 @@ class NodeTableTest : public ::testing::Test {
     GLOR = GlorRecord{};
     SLDINC();
     GLOI.WIDTH = 132;
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
-    JOBINF.date = "10 December 2026";
-    JOBINF.time = "13:46:52";
-    JOBINF.jobname = "TABLES";
+    tna_test::set_print_job("TABLES");
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
     build_model();
     reset_message_counters();

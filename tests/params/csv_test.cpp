@@ -34,6 +34,7 @@
 #include "platform/format.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/test_env.h"
 
 namespace csvtest {
@@ -203,13 +204,7 @@ class CsvTest : public ::testing::Test {
     GLOI.MODEL = 1;
     GLOR.TIMEN = 1000.0;
     GLOC.PARNAM = "Hot case";
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
-    JOBINF.date = "10 December 2026";
-    JOBINF.time = "13:46:52";
-    JOBINF.jobname = "CSVJOB";
+    tna_test::set_print_job("CSVJOB");
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
     ASSERT_EQ(plat::io::open_unit(kCsv, "table.csv", plat::io::Form::Formatted, "UNKNOWN"), 0);
     build_model();
@@ -228,13 +223,7 @@ class CsvTest : public ::testing::Test {
     SLDINC();
     plat::set_exit_throws(false);
   }
-  std::string listing() {
-    plat::io::close_unit(6);
-    std::string s = dir_.exists("listing.txt") ? dir_.read("listing.txt") : std::string();
-    plat::io::remove_file("listing.txt");
-    plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN");
-    return s;
-  }
+  std::string listing() { return tna_test::take_listing(dir_); }
   // The boxes SETERX prints for these messages as the first ones of a run.
   struct Msg {
     std::string text;

@@ -13,6 +13,7 @@
 #include "parameters/param_records.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/test_env.h"
 
 namespace optionstest {
@@ -36,13 +37,7 @@ class OptionsTest : public ::testing::Test {
     GLOI = GloiRecord{};
     plat::set_exit_throws(false);
   }
-  std::string listing() {
-    plat::io::close_unit(6);
-    std::string s = dir_.exists("listing.txt") ? dir_.read("listing.txt") : std::string();
-    plat::io::remove_file("listing.txt");
-    plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN");
-    return s;
-  }
+  std::string listing() { return tna_test::take_listing(dir_); }
   struct Msg {
     std::string text;
     int code;

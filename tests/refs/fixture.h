@@ -28,6 +28,7 @@
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/test_env.h"
 
 namespace refs_test {
@@ -146,13 +147,7 @@ class RefsTest : public ::testing::Test {
     plat::set_exit_throws(false);
   }
   // Everything written to the listing since the last call.
-  std::string listing() {
-    plat::io::close_unit(6);
-    std::string s = dir_.exists("listing.txt") ? dir_.read("listing.txt") : std::string();
-    plat::io::remove_file("listing.txt");
-    plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN");
-    return s;
-  }
+  std::string listing() { return tna_test::take_listing(dir_); }
   // What a call prints, numbered from the first message.
   template <class F>
   std::string printed(F f) {

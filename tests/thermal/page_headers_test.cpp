@@ -16,6 +16,7 @@
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/test_env.h"
 #include "thermal/network_builder.h"
 
@@ -38,13 +39,7 @@ class PageHeaders : public ::testing::Test {
     GLOR = GlorRecord{};
     GLOI = GloiRecord{};
     GLOI.WIDTH = 80;
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
-    JOBINF.date = "10 December 2026";
-    JOBINF.time = "13:46:52";
-    JOBINF.jobname = "PLATE";
+    tna_test::set_print_job("PLATE");
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
   }
   void TearDown() override {

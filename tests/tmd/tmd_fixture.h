@@ -32,6 +32,7 @@
 #include "output/tmd_requests.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/test_env.h"
 
 namespace tmd_test {
@@ -328,13 +329,7 @@ class TmdTest : public ::testing::Test {
     GLOR.PABS = 101325.0;
     GLOR.STEFAN = 5.67e-8;
     GLOC.HEADER = "A HEADER LONGER THAN EIGHT";
-    PRTINF(1) = 60;
-    PRTINF(2) = 1;
-    PRTINF(3) = 6;
-    PRTINF(4) = 1;
-    JOBINF.date = "10 December 2026";
-    JOBINF.time = "13:46:52";
-    JOBINF.jobname = "TMDJOB";
+    tna_test::set_print_job("TMDJOB");
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
     build_model();
     tmd_requests_reset_for_tests();
@@ -353,13 +348,7 @@ class TmdTest : public ::testing::Test {
     SLDINC();
     plat::set_exit_throws(false);
   }
-  std::string listing() {
-    plat::io::close_unit(6);
-    std::string s = dir_.exists("listing.txt") ? dir_.read("listing.txt") : std::string();
-    plat::io::remove_file("listing.txt");
-    plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN");
-    return s;
-  }
+  std::string listing() { return tna_test::take_listing(dir_); }
   // The box SETERX prints for this message as the first message of a run.
   std::string box(std::string_view message, int severity, int code, std::string_view routine) {
     listing();
