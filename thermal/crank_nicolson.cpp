@@ -17,25 +17,11 @@
 #include "platform/process.h"
 #include "thermal/cn_kernels.h"
 #include "thermal/fwbk_kernels.h"
+#include "thermal/scratch.h"
 #include "thermal/solver_masks.h"
 #include "thermal/transient_frame.h"
 
 namespace {
-
-[[noreturn]] void allocation_failed() { plat::consistency_stop("Allocation would exceed memory limit", 1); }
-
-// Heap arrays of the step loop, sized once per call.
-template <class T>
-plat::Vec1<T> take(std::vector<T>& v, std::int64_t n) {
-  try {
-    v.assign(static_cast<std::size_t>(n < 1 ? 1 : n), T());
-  } catch (const std::bad_alloc&) {
-    allocation_failed();
-  } catch (const std::length_error&) {
-    allocation_failed();
-  }
-  return plat::Vec1<T>(v.data(), n < 1 ? 0 : n);
-}
 
 // n words of a dynamic-core stack from word first (empty when n is 0).
 template <class T>
@@ -278,19 +264,19 @@ void S9SLVE(S9SlveWork& w) {
     w.ngle += w.ptrs(2, i);
     w.ngre += w.ptrs(4, i);
   }
-  w.dnodemask = take(dmask, nt);
-  w.arithmask = take(amask, nt);
-  w.qsum = take(qsum, nt);
-  w.tabs3 = take(tabs3, nt);
-  w.tabs4 = take(tabs4, nt);
-  w.entlist = take(entlist, w.pcs.size());
-  w.glemask = take(glemask, w.ngle);
-  w.gremask = take(gremask, w.ngre);
-  w.glecond = take(glecond, w.ngle);
-  w.grecond = take(grecond, w.ngre);
-  w.gle = take(gle, w.ngle);
-  w.gre = take(gre, w.ngre);
-  w.grsaved = take(grsaved, w.ngr);
+  w.dnodemask = th_take_scratch(dmask, nt);
+  w.arithmask = th_take_scratch(amask, nt);
+  w.qsum = th_take_scratch(qsum, nt);
+  w.tabs3 = th_take_scratch(tabs3, nt);
+  w.tabs4 = th_take_scratch(tabs4, nt);
+  w.entlist = th_take_scratch(entlist, w.pcs.size());
+  w.glemask = th_take_scratch(glemask, w.ngle);
+  w.gremask = th_take_scratch(gremask, w.ngre);
+  w.glecond = th_take_scratch(glecond, w.ngle);
+  w.grecond = th_take_scratch(grecond, w.ngre);
+  w.gle = th_take_scratch(gle, w.ngle);
+  w.gre = th_take_scratch(gre, w.ngre);
+  w.grsaved = th_take_scratch(grsaved, w.ngr);
   build_entries(w);
 
   bool masks_built = false;

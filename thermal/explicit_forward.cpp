@@ -17,26 +17,12 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "thermal/fwbk_kernels.h"
+#include "thermal/scratch.h"
 #include "thermal/solver_masks.h"
 #include "thermal/step_work_binding.h"
 #include "thermal/transient_frame.h"
 
 namespace {
-
-[[noreturn]] void allocation_failed() { plat::consistency_stop("Allocation would exceed memory limit", 1); }
-
-// Heap arrays of the step loop, taken once per call.
-template <class T>
-plat::Vec1<T> take(std::vector<T>& v, int n) {
-  try {
-    v.assign(static_cast<std::size_t>(n < 1 ? 1 : n), T());
-  } catch (const std::bad_alloc&) {
-    allocation_failed();
-  } catch (const std::length_error&) {
-    allocation_failed();
-  }
-  return plat::Vec1<T>(v.data(), n < 0 ? 0 : n);
-}
 
 // A temperature above 1.0E10, or one that is not a finite number, ends the
 // run: a NaN would otherwise pass every later comparison silently.
@@ -146,9 +132,9 @@ void S7SLVE(S7SlveWork& w, int& status) {
   w.steps = w.nexc = 0;
   std::vector<std::int32_t> zcap, dmask;
   std::vector<double> qsum;
-  w.zcapmask = take(zcap, w.nt);
-  w.dnodemask = take(dmask, w.nt);
-  w.qsum = take(qsum, w.nt);
+  w.zcapmask = th_take_scratch(zcap, w.nt);
+  w.dnodemask = th_take_scratch(dmask, w.nt);
+  w.qsum = th_take_scratch(qsum, w.nt);
   if (stat_getstatst() == 0) build_masks(w);
 
   for (;;) {

@@ -18,6 +18,7 @@
 #include "platform/process.h"
 #include "thermal/eigen.h"
 #include "thermal/list_walks.h"
+#include "thermal/scratch.h"
 
 namespace {
 
@@ -28,19 +29,6 @@ constexpr double kMinFactor = static_cast<double>(1.0001f);
 constexpr double kJump = static_cast<double>(1.0e20f);
 constexpr double kHot = 1.0e10;
 constexpr double kTenthSingle = static_cast<double>(0.1f);
-
-[[noreturn]] void allocation_failed() { plat::consistency_stop("Allocation would exceed memory limit", 1); }
-
-template <class T>
-void take(std::vector<T>& v, std::int64_t n) {
-  try {
-    v.assign(static_cast<std::size_t>(n < 1 ? 1 : n), T());
-  } catch (const std::bad_alloc&) {
-    allocation_failed();
-  } catch (const std::length_error&) {
-    allocation_failed();
-  }
-}
 
 template <class T>
 plat::Vec1<T> view(std::vector<T>& v, std::int64_t n) {
@@ -187,8 +175,8 @@ void S8SLVE(TrfFrame& frame, const S8Net& net, ThReals real_area, ThInts ix) {
 
   std::vector<std::int32_t> node_of;
   std::vector<double> tabsolute;
-  take(node_of, n);
-  take(tabsolute, n);
+  th_take_scratch(node_of, n);
+  th_take_scratch(tabsolute, n);
   {
     LoopGuard guard("S8SLVE");
     for (int i = 1; i <= nt; ++i) {

@@ -17,6 +17,7 @@
 #include "platform/process.h"
 #include "thermal/energy_balance.h"
 #include "thermal/node_copies.h"
+#include "thermal/scratch.h"
 #include "thermal/solver_masks.h"
 #include "thermal/steady_kernel.h"
 
@@ -32,20 +33,6 @@ std::string int_field(long long n, int w) {
   const int len = std::snprintf(buf, sizeof buf, "%*lld", w, n);
   if (len > w) return std::string(static_cast<std::size_t>(w), '*');
   return buf;
-}
-
-[[noreturn]] void allocation_failed() { plat::consistency_stop("Allocation would exceed memory limit", 1); }
-
-// Heap scratch of one call, sized once; nothing is allocated during the passes.
-template <class T>
-void take(std::vector<T>& v, std::int64_t n) {
-  try {
-    v.assign(static_cast<std::size_t>(n < 1 ? 1 : n), T());
-  } catch (const std::bad_alloc&) {
-    allocation_failed();
-  } catch (const std::length_error&) {
-    allocation_failed();
-  }
 }
 
 template <class T>
@@ -257,11 +244,11 @@ void SOLVFM() {
 
   // Masks for the whole call.
   std::vector<std::int32_t> dmask, dbmask, gfmask, glmask, grmask;
-  take(dmask, nt);
-  take(dbmask, nt);
-  take(gfmask, w.ngf);
-  take(glmask, w.ngl);
-  take(grmask, w.ngr);
+  th_take_scratch(dmask, nt);
+  th_take_scratch(dbmask, nt);
+  th_take_scratch(gfmask, w.ngf);
+  th_take_scratch(glmask, w.ngl);
+  th_take_scratch(grmask, w.ngr);
   w.dnodemask = view(dmask);
   w.dbnodemask = view(dbmask);
   w.gfmask = view(gfmask);
@@ -271,20 +258,20 @@ void SOLVFM() {
 
   // Ordering and profile structure.
   std::vector<std::int32_t> diagptr, nodepos, nodeorder, rowfirst;
-  take(diagptr, nt);
-  take(nodepos, nt);
-  take(nodeorder, nt);
-  take(rowfirst, nt);
+  th_take_scratch(diagptr, nt);
+  th_take_scratch(nodepos, nt);
+  th_take_scratch(nodeorder, nt);
+  th_take_scratch(rowfirst, nt);
   {
     std::vector<std::int32_t> frontier, state, priority, minpos;
-    take(frontier, nt);
-    take(state, nt);
-    take(priority, nt);
-    take(minpos, nt);
+    th_take_scratch(frontier, nt);
+    th_take_scratch(state, nt);
+    th_take_scratch(priority, nt);
+    th_take_scratch(minpos, nt);
     S3PNTR(w.lencompact, nt, w.pcs, w.ptrs, view(diagptr), view(nodepos), view(nodeorder), view(rowfirst),
            w.proflen, view(frontier), w.dnodemask, view(minpos), view(state), view(priority));
   }
-  if (w.proflen < 0) allocation_failed();
+  if (w.proflen < 0) th_allocation_failed();
   w.diagptr = view(diagptr);
   w.nodepos = view(nodepos);
   w.nodeorder = view(nodeorder);
@@ -293,10 +280,10 @@ void SOLVFM() {
   int status = 0;
   {
     std::vector<double> profile, x, store6, store8;
-    take(profile, w.proflen);
-    take(x, nt);
-    take(store6, nt);
-    take(store8, nt);
+    th_take_scratch(profile, w.proflen);
+    th_take_scratch(x, nt);
+    th_take_scratch(store6, nt);
+    th_take_scratch(store8, nt);
     w.profile = view(profile);
     w.x = view(x);
     w.store6 = view(store6);
