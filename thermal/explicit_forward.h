@@ -17,38 +17,18 @@
 
 #include <cstdint>
 
+#include "thermal/step_network.h"
 #include "thermal/thermal_views.h"
 
 void SLFRWD();
 
-struct TrfFrame;
-
-// Everything the step loop works on; the control constants are read from and
-// written to their records directly.
-struct S7SlveWork {
-  // Counts and the mask extents (counts raised to at least 1).
-  int nt = 0, ngf = 0, ngl = 0, ngr = 0;
-  int ngf1 = 1, ngl1 = 1, ngr1 = 1;
-  // Compact connection list and its pointers (6 rows per node).
-  int lencompact = 0;
-  ThCInts pcs;
-  ThCPtrs ptrs;
-  // Conductors, letters, capacitances, heat sources, temperatures.
-  ThCReals gf, gl, gr;
-  ThCLetters gfacts, glacts, gracts, statuses;
-  ThCReals cap;
-  ThCReals qa, qe, qi, qr, qs;
-  ThReals t;
-  ThCReals tf;  // fluid-node temperatures (fluid neighbours are boundaries)
+// Everything the step loop works on: the network, masks and heap arrays
+// (ThStepNetwork) and its own work block and counters. The control constants
+// are read from and written to their records directly.
+struct S7SlveWork : ThStepNetwork {
   // Work block on the real dynamic core: temperatures at the start of the
-  // step; the integer masks on the integer core.
+  // step.
   ThReals tpass;
-  ThInts gfmask, glmask, grmask, dbnodemask;
-  // Heap arrays of the step loop (set by S7SLVE for its duration).
-  ThInts zcapmask, dnodemask;
-  ThReals qsum;
-  // The transient frame of the call: event list, output times.
-  TrfFrame* frame = nullptr;
   // Steps made, and steps that ended with RELXCC > RELXCA.
   int steps = 0, nexc = 0;
 };

@@ -19,41 +19,21 @@
 
 #include <cstdint>
 
+#include "thermal/step_network.h"
 #include "thermal/thermal_views.h"
 
 void SLFWBK();
 
-struct TrfFrame;
-
-// Everything the step loop works on. The control constants are read from
-// and written to their records directly, so that changes made by the user's
-// blocks between steps are seen.
-struct S4SlveWork {
-  // Counts and the mask extents (counts raised to at least 1).
-  int nt = 0, ngf = 0, ngl = 0, ngr = 0;
-  int ngf1 = 1, ngl1 = 1, ngr1 = 1;
-  // Compact connection list and its pointers (6 rows per node).
-  int lencompact = 0;
-  ThCInts pcs;
-  ThCPtrs ptrs;
-  // Conductors, letters, capacitances, heat sources, temperatures.
-  ThCReals gf, gl, gr;
-  ThCLetters gfacts, glacts, gracts, statuses;
-  ThCReals cap;
-  ThCReals qa, qe, qi, qr, qs;
-  ThReals t;
-  ThCReals tf;  // fluid-node temperatures (fluid neighbours are boundaries)
-  // Work blocks on the dynamic core: temperatures and net heat flows at the
-  // start of the step, the two extrapolation snapshots; the integer masks.
+// Everything the step loop works on: the network, masks and heap arrays
+// (ThStepNetwork) and its own work blocks and counters. The control
+// constants are read from and written to their records directly, so that
+// changes made by the user's blocks between steps are seen.
+struct S4SlveWork : ThStepNetwork {
+  // Work blocks on the real dynamic core: temperatures and net heat flows at
+  // the start of the step, the two extrapolation snapshots.
   ThReals tstepold, fstepold, xsnap1, xsnap2;
-  ThInts gfmask, glmask, grmask, dbnodemask;
   // Position of tstepold and fstepold in the real dynamic core.
   int tstepold_at = 0, fstepold_at = 0;
-  // Heap arrays of the step loop (set by S4SLVE for its duration).
-  ThInts zcapmask, dnodemask;
-  ThReals qsum;
-  // The transient frame of the call: event list, output times.
-  TrfFrame* frame = nullptr;
   // Step-loop counters: attempts (rejected ones included), accepted steps
   // left unconverged (RELXCA), steps accepted over DTPMAX at the smallest
   // step, and the Newton pass counter of the current step.

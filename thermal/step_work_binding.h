@@ -1,9 +1,11 @@
-// Binding of the step-loop work records of the explicit forward and the
-// forward-backward solutions (S7SlveWork, S4SlveWork) to the model's
-// network arrays and to their integer mask blocks on the dynamic core.
+// Binding of the shared part of the step-loop work records of the explicit
+// forward and the forward-backward solutions (ThStepNetwork of S7SlveWork,
+// S4SlveWork) to the model's network arrays and to their integer mask blocks
+// on the dynamic core.
 #pragma once
 
 #include "modeldata/global_arrays.h"
+#include "thermal/step_network.h"
 #include "thermal/thermal_views.h"
 #include "thermal/transient_frame.h"
 
@@ -11,9 +13,8 @@
 // list, conductors, letters, capacitances, heat sources and temperatures;
 // then the masks gfmask, glmask, grmask and dbnodemask, one after the other
 // on the integer core from word u + 1.
-template <class Work>
-void th_bind_step_work(Work& w, TrfFrame& f, int nt, int ngf, int ngl, int ngr, int ngf1, int ngl1, int ngr1,
-                       int u) {
+inline void th_bind_step_work(ThStepNetwork& w, TrfFrame& f, int nt, int ngf, int ngl, int ngr, int ngf1, int ngl1,
+                              int ngr1, int u) {
   w.frame = &f;
   w.nt = nt;
   w.ngl = ngl;
