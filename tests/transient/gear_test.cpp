@@ -54,8 +54,7 @@ class GearSolution : public thermal_test::ListingTest {
   // Builds the network with capacitances (by node number) and a dynamic core
   // of `dystor` words, both stacks free from word 1 (integer from word 20).
   void build(tna_test::Network& net, std::vector<std::pair<int, double>> caps, int dystor = 4000) {
-    net.build();
-    for (auto [num, c] : caps) gar_thermalnodecapacitances(net.index(num)) = c;
+    cn_test::build_with_caps(net, caps);
     cn_test::give_core(dystor, 1, 20);
   }
   // Records every output (time, DTIMEU, temperatures).

@@ -54,8 +54,7 @@ class Modal : public thermal_test::ListingTest {
   // and a dynamic core of `dystor` words with both tops at `top`.
   void build(tna_test::Network& net, const std::vector<std::pair<int, double>>& caps, int dystor = 4000,
              int top = 5) {
-    net.build();
-    for (const auto& [num, c] : caps) gar_thermalnodecapacitances(net.index(num)) = c;
+    cn_test::build_with_caps(net, caps);
     cn_test::give_core(dystor, top, top);
   }
 };

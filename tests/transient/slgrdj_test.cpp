@@ -51,8 +51,7 @@ class SlgrdjSolution : public thermal_test::ListingTest {
     fresh_listing();
   }
   void build(tna_test::Network& net, std::vector<std::pair<int, double>> caps, int dystor = 4000) {
-    net.build();
-    for (auto [num, c] : caps) gar_thermalnodecapacitances(net.index(num)) = c;
+    cn_test::build_with_caps(net, caps);
     cn_test::give_core(dystor, 1, 20);
   }
   void record_outputs() {

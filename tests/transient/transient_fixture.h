@@ -62,6 +62,12 @@ inline void give_core(int words, int rtop, int itop) {
   FLAGS(FLAGS_NEXTDYNAMICCOREINT) = itop;
 }
 
+// Builds the network, then gives nodes (by user number) their capacitances.
+inline void build_with_caps(tna_test::Network& net, const std::vector<std::pair<int, double>>& caps) {
+  net.build();
+  for (const auto& [num, c] : caps) gar_thermalnodecapacitances(net.index(num)) = c;
+}
+
 class Transient : public thermal_test::ListingTest {
  protected:
   Transient() : ListingTest("cn") {}
@@ -164,8 +170,7 @@ class Stepping : public thermal_test::ListingTest {
   static void core(int words, int rtop = 1, int itop = 1) { give_core(words, rtop, itop); }
   // Builds the network with capacitances (by user number) and a core.
   void build(tna_test::Network& net, std::vector<std::pair<int, double>> caps) {
-    net.build();
-    for (auto [num, c] : caps) gar_thermalnodecapacitances(net.index(num)) = c;
+    build_with_caps(net, caps);
     core(4000, 7, 11);
   }
   // Records what VARIABLES1, VARIABLES2 and OUTPUTS see.
