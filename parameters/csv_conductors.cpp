@@ -90,6 +90,49 @@ struct SeqCounter {
   }
 };
 
+// The part of the list walks of PRHGNP and PRHGFP that is the same for
+// both: per entry (a, b) of conductor n met in node a's sub-list, the
+// sequence count, the selection of the heading, and its writing.
+struct ConductorHeadings {
+  plat::Vec1<const int> lista;
+  int na;
+  plat::Vec1<const int> listb;
+  int nb;
+  int nall, first, last, seq, slot;
+  bool twoway;  // a two-way kind: a pair with both nodes in both lists is named once
+  std::string_view mnem, routine;
+  int unit;
+
+  // Entry b of conductor n in node a's sub-list (a_in_b: a is also in the
+  // second list; reversed: the name reads (b, a)). False after a failure,
+  // with ierr set and the message given.
+  bool entry(SeqCounter& counter, int a, bool a_in_b, int b, int n, bool reversed, int& ierr, int& found) const {
+    counter.entry(b);
+    if (n < first || n > last || !member(listb, nb, b, nall)) return true;
+    if (twoway && b < a && a_in_b && member(lista, na, b, nall)) return true;
+    const int owner = SUBMDE(n, slot);
+    const int k = counter.counted(owner);
+    if (seq != 0 && seq != k) return true;
+    std::string prefix;
+    std::size_t l = 0;
+    if (!owner_prefix(owner, mnem, prefix, l)) {
+      ierr = 1;
+      SETERX(kSubmodelError, 3, 1, routine);
+      return false;
+    }
+    const int n1 = reversed ? b : a, n2 = reversed ? a : b;
+    const std::string name = ",\"" + prefix + "(" + node_text(n1, l) + "," + node_text(n2, l) + suffix(k);
+    const int ios = write_piece(unit, name);
+    if (ios != 0) {
+      ierr = 2;
+      SETERX(csv::short_write_message(ios), 3, 2, routine);
+      return false;
+    }
+    found = 1;
+    return true;
+  }
+};
+
 }  // namespace
 
 void PRHGNP(plat::Vec1<const int> lista, int na, plat::Vec1<const int> listb, int nb, int seq,
@@ -97,7 +140,8 @@ void PRHGNP(plat::Vec1<const int> lista, int na, plat::Vec1<const int> listb, in
             std::string_view mnem, int nf, int nt, int part, int unit, int& ierr, int& found) {
   ierr = 0;
   const int nall = nt + nf;
-  const bool twoway = part == 1 || part == 3;
+  const ConductorHeadings headings{lista, na, listb, nb, nall, first, last, seq, slot, part == 1 || part == 3,
+                                   mnem, "PRHGNP", unit};
   for (int i = 1; i <= na; ++i) {
     const int a = lista(i);
     if (a > nt) break;
@@ -107,29 +151,8 @@ void PRHGNP(plat::Vec1<const int> lista, int na, plat::Vec1<const int> listb, in
     for (int e = 0; e < count; ++e) {
       const int b = pcs(start + 2 * e);
       const int n = std::abs(pcs(start + 2 * e + 1));
-      counter.entry(b);
-      if (n < first || n > last || !member(listb, nb, b, nall)) continue;
-      if (twoway && b < a && a_in_b && member(lista, na, b, nall)) continue;
-      const int owner = SUBMDE(n, slot);
-      const int k = counter.counted(owner);
-      if (seq != 0 && seq != k) continue;
-      std::string prefix;
-      std::size_t l = 0;
-      if (!owner_prefix(owner, mnem, prefix, l)) {
-        ierr = 1;
-        SETERX(kSubmodelError, 3, 1, "PRHGNP");
-        return;
-      }
       // GF runs over the second list: its name still reads (first list, second list).
-      const int n1 = part == 5 ? b : a, n2 = part == 5 ? a : b;
-      const std::string name = ",\"" + prefix + "(" + node_text(n1, l) + "," + node_text(n2, l) + suffix(k);
-      const int ios = write_piece(unit, name);
-      if (ios != 0) {
-        ierr = 2;
-        SETERX(csv::short_write_message(ios), 3, 2, "PRHGNP");
-        return;
-      }
-      found = 1;
+      if (!headings.entry(counter, a, a_in_b, b, n, part == 5, ierr, found)) return;
     }
   }
 }
@@ -140,7 +163,8 @@ void PRHGFP(plat::Vec1<const int> lista, int na, plat::Vec1<const int> listb, in
             plat::Vec1<const plat::Text<1>> statuses, int unit, int& ierr, int& found) {
   ierr = 0;
   const int nall = nt + nf;
-  const bool twoway = kind == 2 || kind == 3;
+  const ConductorHeadings headings{lista, na, listb, nb, nall, first, last, seq, slot, kind == 2 || kind == 3,
+                                   mnem, "PRHGFP", unit};
   LoopGuard guard("PRHGFP");
   for (int i = 1; i <= na; ++i) {
     const int a = lista(i);
@@ -160,28 +184,7 @@ void PRHGFP(plat::Vec1<const int> lista, int na, plat::Vec1<const int> listb, in
         if (n < 1 || 2 * n > linkpairs.size() || linkpairs(2 * n - 1) != j) continue;
         b = nt + linkpairs(2 * n);
       }
-      counter.entry(b);
-      if (n < first || n > last || !member(listb, nb, b, nall)) continue;
-      if (twoway && b < a && a_in_b && member(lista, na, b, nall)) continue;
-      const int owner = SUBMDE(n, slot);
-      const int k = counter.counted(owner);
-      if (seq != 0 && seq != k) continue;
-      std::string prefix;
-      std::size_t l = 0;
-      if (!owner_prefix(owner, mnem, prefix, l)) {
-        ierr = 1;
-        SETERX(kSubmodelError, 3, 1, "PRHGFP");
-        return;
-      }
-      const int n1 = kind == 4 ? b : a, n2 = kind == 4 ? a : b;
-      const std::string name = ",\"" + prefix + "(" + node_text(n1, l) + "," + node_text(n2, l) + suffix(k);
-      const int ios = write_piece(unit, name);
-      if (ios != 0) {
-        ierr = 2;
-        SETERX(csv::short_write_message(ios), 3, 2, "PRHGFP");
-        return;
-      }
-      found = 1;
+      if (!headings.entry(counter, a, a_in_b, b, n, kind == 4, ierr, found)) return;
     }
   }
 }
