@@ -334,30 +334,37 @@ void PRCWTR(plat::Vec1<const int> list, int n, plat::Vec1<const double> values, 
   }
 }
 
-void PRCRAR(int e1, int e2, int e3, plat::Vec1<const int> ranges, plat::Vec1<const double> values, int unit,
-            int& ierr) {
+namespace {
+
+// Writes the elements (i, j, k) of ranges (i1, i2, j1, j2, k1, k2) of an array
+// of extents e1, e2 stored first index fastest, in storage order, each by
+// write(value, unit, status); any failed write sets ierr = 1 and the rest
+// are still written.
+template <class T, class Write>
+void write_range_cells(int e1, int e2, plat::Vec1<const int> ranges, plat::Vec1<const T> values, int unit,
+                       int& ierr, Write write) {
   ierr = 0;
-  (void)e3;
   for (int k = ranges(5); k <= ranges(6); ++k)
     for (int j = ranges(3); j <= ranges(4); ++j)
       for (int i = ranges(1); i <= ranges(2); ++i) {
         int st = 0;
-        PRCCCR(values((k - 1) * e1 * e2 + (j - 1) * e1 + i), unit, st);
+        write(values((k - 1) * e1 * e2 + (j - 1) * e1 + i), unit, st);
         if (st != 0) ierr = 1;
       }
 }
 
+}  // namespace
+
+void PRCRAR(int e1, int e2, int e3, plat::Vec1<const int> ranges, plat::Vec1<const double> values, int unit,
+            int& ierr) {
+  (void)e3;
+  write_range_cells(e1, e2, ranges, values, unit, ierr, PRCCCR);
+}
+
 void PRCIAR(int e1, int e2, int e3, plat::Vec1<const int> ranges, plat::Vec1<const int> values, int unit,
             int& ierr) {
-  ierr = 0;
   (void)e3;
-  for (int k = ranges(5); k <= ranges(6); ++k)
-    for (int j = ranges(3); j <= ranges(4); ++j)
-      for (int i = ranges(1); i <= ranges(2); ++i) {
-        int st = 0;
-        PRCCCI(values((k - 1) * e1 * e2 + (j - 1) * e1 + i), unit, st);
-        if (st != 0) ierr = 1;
-      }
+  write_range_cells(e1, e2, ranges, values, unit, ierr, PRCCCI);
 }
 
 namespace {
