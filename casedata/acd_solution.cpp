@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "casedata/quiet_hdf5_errors.h"
 #include "executive/diagnostics.h"
 #include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
@@ -103,32 +104,6 @@ struct AcdModel {
     const auto ng = static_cast<std::size_t>(numRadiativeConductors);
     return analysisCaseType == 4 ? ng * static_cast<std::size_t>(numberOfWavebands) : ng;
   }
-};
-
-// HDF5's automatic printing of its error stack is switched off while the
-// manager works (it checks every result and reports in its own words) and
-// set back to what it was when the manager returns, so that other users of
-// the library (the TMD writer) keep the report they rely on.
-class QuietHdf5Errors {
- public:
-  QuietHdf5Errors() {
-    if (H5Eget_auto2(H5E_DEFAULT, &func_, &data_) < 0) {
-      func_ = nullptr;
-      data_ = nullptr;
-      saved_ = false;
-    }
-    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
-  }
-  QuietHdf5Errors(const QuietHdf5Errors&) = delete;
-  QuietHdf5Errors& operator=(const QuietHdf5Errors&) = delete;
-  ~QuietHdf5Errors() {
-    if (saved_) H5Eset_auto2(H5E_DEFAULT, func_, data_);
-  }
-
- private:
-  H5E_auto2_t func_ = nullptr;
-  void* data_ = nullptr;
-  bool saved_ = true;
 };
 
 // Module state.

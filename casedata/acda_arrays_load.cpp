@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "casedata/quiet_hdf5_errors.h"
 #include "executive/diagnostics.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -39,28 +40,6 @@ struct AcdArrayInfo {
   int index_word_count = 0;
   int number_of_dimensions = 0;
   int dimension1 = 0, dimension2 = 0, dimension3 = 0;
-};
-
-// HDF5's automatic printing of its error stack is switched off while the
-// loader works (a missing group or attribute is an ordinary answer here) and
-// set back to what it was when the loader returns, so that other users of
-// the library (the TMD writer) keep the report they rely on.
-class QuietHdf5Errors {
- public:
-  QuietHdf5Errors() {
-    if (H5Eget_auto2(H5E_DEFAULT, &func_, &data_) < 0) saved_ = false;
-    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
-  }
-  QuietHdf5Errors(const QuietHdf5Errors&) = delete;
-  QuietHdf5Errors& operator=(const QuietHdf5Errors&) = delete;
-  ~QuietHdf5Errors() {
-    if (saved_) H5Eset_auto2(H5E_DEFAULT, func_, data_);
-  }
-
- private:
-  H5E_auto2_t func_ = nullptr;
-  void* data_ = nullptr;
-  bool saved_ = true;
 };
 
 hid_t mfileid = -1;
