@@ -36,6 +36,17 @@ const std::vector<Case>& cases() {
   return c;
 }
 
+// The absolute temperature at which psat gives absolute pressure p, by
+// bisection.
+double inverse(Psat psat, double p) {
+  double lo = 100.0, hi = 700.0;
+  for (int i = 0; i < 200 && hi - lo > 1e-12; ++i) {
+    const double mid = 0.5 * (lo + hi);
+    (psat(0.0, 0.0, mid) < p ? lo : hi) = mid;
+  }
+  return 0.5 * (lo + hi);
+}
+
 using SaturationTemperature = PropertyTest;
 
 TEST_F(SaturationTemperature, EndsOfTheValidRangeAndTheWarnings) {
@@ -91,11 +102,15 @@ TEST_F(SaturationTemperature, RangesMeetAndGridPointsGiveTheirValues) {
 }
 
 TEST_F(SaturationTemperature, InvertsTheSaturationPressureEquations) {
+  // The bisections pass the critical temperature of the equations, whose
+  // severity-1 diagnostics are not the subject here.
+  GLOI.MLEVEL = 1;
   for (const Case& c : cases()) {
     SCOPED_TRACE(c.routine);
     const prop_data::PressureTable& t = *c.table;
-    // At every grid point the equation gives back the grid pressure (the
-    // points are single-precision; water's first point is its own anchor).
+    // At every grid point the temperature at which the equation gives the
+    // grid pressure, to single precision; the range ends are the anchors,
+    // given to four decimals (water: three, and its first point is odd).
     for (int r = 0; r < t.count; ++r) {
       const prop_data::PressureRange& g = t.ranges[r];
       for (int k = 0; k < g.n; ++k) {
@@ -107,7 +122,9 @@ TEST_F(SaturationTemperature, InvertsTheSaturationPressureEquations) {
         // The refrigerant tables run on past the equations' critical
         // temperature, where PSATnn returns its fixed pressure.
         if (c.psat(0.0, 0.0, tk) == c.psat(0.0, 0.0, tk + 10.0)) continue;
-        EXPECT_NEAR(c.psat(0.0, 0.0, tk) / p, 1.0, 1e-4) << r << " " << k;
+        const bool end = k == 0 || k == g.n - 1;
+        const double tol = end ? (c.f == PTS02 ? 1e-3 : 1e-4) : 2e-5;
+        EXPECT_NEAR(tk, inverse(c.psat, p), tol) << r << " " << k;
       }
     }
     // Between the points within the interpolation error of each range.

@@ -101,7 +101,8 @@ TEST_F(TemperatureTables, AnchorsAtTheRangeEndsAndTheSwitch) {
     const double below = c.f(0, std::nextafter(c.t1, 0.0), 0.0);
     EXPECT_NEAR(below, c.y1, 1e-5 * c.y1);
     // T2 lies outside: the last point, with the warning.
-    EXPECT_EQ(printed([&] { EXPECT_EQ(c.f(0, c.t2, 0.0), c.y2); }), box(c.text, 2, 1, c.name));
+    EXPECT_EQ(printed([&] { EXPECT_EQ(c.f(3, c.t2, 0.0), c.y2); }),
+              box(c.text + " Node 30 in model SUB1 (MAIN:SUB1)", 2, 1, c.name));
     // Below T0 the first point, with the same warning.
     EXPECT_EQ(printed([&] { EXPECT_EQ(c.f(0, c.t0 - 0.5, 0.0), c.y0); }), box(c.text, 2, 1, c.name));
     // TABS only shifts the scale.
