@@ -4,9 +4,9 @@
 // Fluid codes: 1 "AMMONIA", 2 "WATER", 3 "AIR", 4 "AIRW", 5 "R11", 6 "R114",
 // 7 "R12", 8 "R21", 9 "R22", 10 "R502".
 //
-// The property library itself (correlations and tables of the ten fluids)
-// is not part of this build: XCP and XRHO end the run with a fatal
-// diagnostic "<NAME>: Fluid properties not available in this build".
+// The property functions are not part of this build yet (the substance
+// library below them is begun in library.h): XCP and XRHO end the run with a
+// fatal diagnostic "<NAME>: Fluid properties not available in this build".
 #pragma once
 
 #include <string_view>

@@ -1,0 +1,93 @@
+// Fixture of the substance-library tests: the listing (unit 6) on a file of a
+// scratch folder, plain message steering (MLEVEL 0, MSHORT 0, TRACE 0), and a
+// small model for the node context of warnings: the main model MAIN with
+// thermal nodes 10 and 20, and submodel SUB1 holding thermal node 30 and fluid
+// node 7 (internal numbers 1, 2, 3 and 4).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "executive/diagnostics.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "modeldata/submodel_refs.h"
+#include "platform/process.h"
+#include "platform/units.h"
+#include "support/listing.h"
+#include "support/test_env.h"
+
+namespace prop_test {
+
+class PropertyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::set_exit_throws(true);
+    GLOI.MLEVEL = 0;
+    GLOI.MSHORT = 0;
+    GLOI.TRACE = 0;
+    PRTINF(2) = 1;
+    reset_message_counters();
+    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+
+    FLAGS = FlagsRecord{};
+    FLAGS(1) = 3;   // thermal nodes
+    FLAGS(32) = 1;  // fluid nodes
+    FLAGS(26) = 2;  // models
+    int c[28] = {};
+    c[2] = 18;
+    c[13] = 1;  // fluid nodes
+    c[22] = 2;  // models
+    c[23] = 3;  // thermal nodes
+    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
+                 c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+    md_level(1) = 0;
+    md_level(2) = 1;
+    md_subtreesize(1) = 2;
+    md_subtreesize(2) = 1;
+    const int tbase[3] = {0, 2, 3}, fbase[3] = {0, 0, 1};
+    for (int m = 1; m <= 3; ++m) {
+      md_thermalnodebase(m) = tbase[m - 1];
+      md_fluidnodebase(m) = fbase[m - 1];
+    }
+    gar_modelnames(1) = "MAIN";
+    gar_modelnames(2) = "SUB1";
+    gar_thermalnodenums(1) = 10;
+    gar_thermalnodenums(2) = 20;
+    gar_thermalnodenums(3) = 30;
+    gar_fluidnodenums(1) = 7;
+    ndssmd_reset_for_tests();
+  }
+
+  void TearDown() override {
+    ndssmd_reset_for_tests();
+    gar_deallocate_all();
+    FLAGS = FlagsRecord{};
+    plat::io::close_unit(6);
+    plat::set_exit_throws(false);
+    GLOI = GloiRecord{};
+  }
+
+  // Everything printed on the listing since the last call.
+  std::string listing() { return tna_test::take_listing(dir_); }
+
+  // What f prints on the listing, message numbers counted from 1.
+  std::string printed(const std::function<void()>& f) {
+    listing();
+    reset_message_counters();
+    f();
+    return listing();
+  }
+
+  // The box SETERX prints for this message as the first one of a run.
+  std::string box(const std::string& message, int severity, int code, const std::string& routine) {
+    return printed([&] { SETERX(message, severity, code, routine); });
+  }
+
+  tna_test::ScratchDir dir_{"props"};
+};
+
+}  // namespace prop_test
