@@ -327,8 +327,12 @@ void S8CTMP(int n, ThCInts node_of, ThCReals lambda, ThCReals p, double dt, doub
     if (std::fabs(l) < kTiny) {
       a(m) = a(m) + p(m) * dt;
     } else {
+      // 1 - e taken as -expm1(-lambda dt): exact also when lambda dt is
+      // tiny (the mode of a floating group, whose eigenvalue comes out at
+      // the rounding level of the decomposition), where 1 - exp() would
+      // lose the load.
       const double e = std::exp(-l * dt);
-      a(m) = p(m) * (1.0 - e) / l + a(m) * e;
+      a(m) = p(m) * -std::expm1(-l * dt) / l + a(m) * e;
     }
   }
   // T(node of k) = sum over m of Phi(k, m) a(m), summed by columns of Phi in
