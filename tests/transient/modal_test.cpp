@@ -541,6 +541,41 @@ TEST_F(Modal, RelxcaWarnings) {
   EXPECT_TRUE(has_reference(out, "S8SLVE", 5));
 }
 
+TEST_F(Modal, EndWarningsAtExactlyOneStepInTen) {
+  // Nine steps of 1 (NS = 10); a heat pulse in the fifth makes that step
+  // the only one whose change exceeds DTPMAX (43 against 35, then 28) and
+  // whose arithmetic node moves by more than RELXCA in its single pass (22
+  // against 18, then 14). Both ratios are 1 / 10 exactly: below the
+  // single-precision 0.1 of the RELXCA warning, not below the double 0.1 of
+  // the DTPMAX warning.
+  tna_test::Network net;
+  net.node(1, 'D', 0.0).node(2, 'D', 0.0).node(3, 'D', 0.0).node(4, 'B', 0.0);
+  net.gl(1, 4, 1.0);
+  net.gl(2, 4, 1.0);
+  net.gl(1, 3, 1.0);
+  net.gl(3, 4, 1.0);
+  build(net, {{1, 1.0}, {2, 1.0}});
+  GLOR.DTMIN = 1.0;
+  GLOR.DTMAX = 1.0;
+  GLOR.TIMEND = 9.0;
+  GLOR.OUTINT = 9.0;
+  GLOR.DTPMAX = 35.0;
+  GLOR.RELXCA = 18.0;
+  GLOI.NLOOP = 0;
+  tna_test::model.variables1 = [&] {
+    gar_thermalnodeheatsourcesinternal(net.index(1)) = (GLOR.TIMEM > 4.0 && GLOR.TIMEM < 5.0) ? 100.0 : 0.0;
+  };
+  int steps = 0;
+  tna_test::model.variables2 = [&] { ++steps; };
+  SLMODE();
+  EXPECT_EQ(steps, 9);
+  const std::string out = listing();
+  EXPECT_TRUE(has_message(out, "SLMODE: RELXCA exceeded in up to 10% of time steps")) << out;
+  EXPECT_TRUE(has_reference(out, "S8SLVE", 4)) << out;
+  EXPECT_TRUE(has_message(out, "SLMODE: DTPMAX exceeded in more than 10% of time steps")) << out;
+  EXPECT_TRUE(has_reference(out, "S8SLVE", 7)) << out;
+}
+
 TEST_F(Modal, NonPositiveOutintIsRefused) {
   tna_test::Network net;
   net.node(1, 'D', 1.0).node(2, 'D', 2.0);
