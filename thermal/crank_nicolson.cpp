@@ -225,7 +225,14 @@ bool S9TIME(S9SlveWork& w) {
   }
 
   constexpr double kTinyF = static_cast<double>(1.0e-37f);
-  const double hp = (std::fabs(maxdt) < kTinyF || dtpmax >= 1.0e10) ? 1.0e10 : 0.95 * dtu * dtpmax / maxdt;
+  // No capacitive node (maxdt keeps its most negative start value): no
+  // node limits the step, and an active DTPMAX proposes DTMAX, which the
+  // next step end cuts at the output time, an event or TIMEND. (The ratio
+  // with that start value would be a negative step.)
+  const bool no_capacitive_node = maxdt < 0.0;
+  double hp = 1.0e10;
+  if (!(std::fabs(maxdt) < kTinyF || dtpmax >= 1.0e10))
+    hp = no_capacitive_node ? GLOR.DTMAX : 0.95 * dtu * dtpmax / maxdt;
   const double hr = (std::fabs(dtrocc) < kTinyF || dtroca >= 1.0e10) ? 1.0e10 : 0.9 * dtu * std::sqrt(dtroca / dtrocc);
   double h = hr < hp ? hr : hp;
 

@@ -44,7 +44,8 @@ struct S9SlveWork {
   int ngle = 0, ngre = 0;
   // Step-loop counters.
   int steps = 0, nrel = 0, ndtp = 0, ndtr = 0;
-  // Largest change of the capacitive nodes over the attempt.
+  // Largest change of the capacitive nodes over the attempt; the most
+  // negative double when there is no capacitive node.
   double maxdt = 0.0;
 };
 

@@ -74,9 +74,11 @@ void LTRIDG(plat::Vec1<double> a, int n, plat::Vec1<double> phi, int& status) {
         cs = 0.0;
         sn = x >= 0.0 ? 1.0 : -1.0;
       } else {
-        const double t = x / y;
-        cs = 1.0 / std::sqrt(t * t + 1.0);
-        sn = t * cs;
+        // cs = 1 / sqrt(t^2 + 1), sn = t.cs with t = x / y, without
+        // overflow for a large ratio.
+        const double r = std::hypot(x, y);
+        cs = std::fabs(y) / r;
+        sn = (y < 0.0 ? -x : x) / r;
       }
       // Column r.
       A(r1, r) = cs * A(r1, r) + sn * x;
@@ -113,90 +115,184 @@ void LTRIDG(plat::Vec1<double> a, int n, plat::Vec1<double> phi, int& status) {
   }
 }
 
+namespace {
+
+// Whether the subdiagonal term e between the diagonal terms d1 and d2 is
+// negligible: below 1.0E-37, or within tau of the geometric mean of its
+// neighbours' magnitudes.
+bool negligible(double e, double d1, double d2, double tau) {
+  const double ae = std::fabs(e);
+  return SMINRL(ae) || ae <= tau * std::sqrt(std::fabs(d1)) * std::sqrt(std::fabs(d2));
+}
+
+// The tridiagonal matrix of LDIAGN: diagonal d(i) = a(i, i), subdiagonal
+// e(i) = a(i + 1, i), both one-based, read and written in place.
+struct Tridiagonal {
+  double* a;
+  std::int64_t stride;  // n + 1
+  double& d(int i) const { return a[(i - 1) * stride]; }
+  double& e(int i) const { return a[(i - 1) * stride + 1]; }
+};
+
+// phi <- phi.J for the rotation J of columns k and k + 1 with J(k, k) =
+// J(k + 1, k + 1) = c, J(k, k + 1) = s, J(k + 1, k) = -s.
+void rotate_columns(double* phi, int n, int k, double c, double s) {
+  double* pk = phi + static_cast<std::int64_t>(k - 1) * n;
+  double* pk1 = pk + n;
+  for (int i = 0; i < n; ++i) {
+    const double p = pk[i], q = pk1[i];
+    pk[i] = c * p - s * q;
+    pk1[i] = s * p + c * q;
+  }
+}
+
+// T <- J^T.T.J on the 2 x 2 block of rows and columns k, k + 1.
+void rotate_block(const Tridiagonal& t, int k, double c, double s) {
+  const double dk = t.d(k), ek = t.e(k), dk1 = t.d(k + 1);
+  const double sdk = s * dk + c * ek;
+  const double dkp1 = s * ek + c * dk1;
+  t.d(k) = c * (c * dk - s * ek) - s * (c * ek - s * dk1);
+  t.d(k + 1) = s * sdk + c * dkp1;
+  t.e(k) = c * sdk - s * dkp1;
+}
+
+// Wilkinson shift: the eigenvalue of the 2 x 2 block [[dfar, e], [e, dnear]]
+// nearer to dnear.
+double wilkinson_shift(double dfar, double e, double dnear) {
+  const double td = (dfar - dnear) * 0.5;
+  const double h = std::hypot(td, e);
+  const double denom = td + std::copysign(h, td);
+  if (denom == 0.0) return dnear;
+  return dnear - (e / denom) * e;
+}
+
+// One implicit QR step on the unreduced block l..m, shifted by the
+// eigenvalue of its trailing 2 x 2 block: the bulge is chased downwards and
+// the block settles at m.
+void qr_step_down(const Tridiagonal& t, double* phi, int n, int l, int m) {
+  const double mu = wilkinson_shift(t.d(m - 1), t.e(m - 1), t.d(m));
+  double x = t.d(l) - mu, z = t.e(l);
+  for (int k = l; k < m; ++k) {
+    const double r = std::hypot(x, z);
+    const double c = r == 0.0 ? 1.0 : x / r, s = r == 0.0 ? 0.0 : -z / r;
+    if (k > l) t.e(k - 1) = c * t.e(k - 1) - s * z;
+    rotate_block(t, k, c, s);
+    x = t.e(k);
+    if (k < m - 1) {
+      z = -s * t.e(k + 1);
+      t.e(k + 1) = c * t.e(k + 1);
+    }
+    rotate_columns(phi, n, k, c, s);
+  }
+}
+
+// The same step mirrored: shifted by the eigenvalue of the leading 2 x 2
+// block, the bulge chased upwards, the block settling at l.
+void qr_step_up(const Tridiagonal& t, double* phi, int n, int l, int m) {
+  const double mu = wilkinson_shift(t.d(l + 1), t.e(l), t.d(l));
+  double x = t.d(m) - mu, z = t.e(m - 1);
+  for (int k = m - 1; k >= l; --k) {
+    const double r = std::hypot(x, z);
+    const double c = r == 0.0 ? 1.0 : x / r, s = r == 0.0 ? 0.0 : z / r;
+    if (k < m - 1) t.e(k + 1) = s * z + c * t.e(k + 1);
+    rotate_block(t, k, c, s);
+    x = t.e(k);
+    if (k > l) {
+      z = s * t.e(k - 1);
+      t.e(k - 1) = c * t.e(k - 1);
+    }
+    rotate_columns(phi, n, k, c, s);
+  }
+}
+
+}  // namespace
+
 void S8RCSC(plat::Vec1<const double> a, int n, int start, double tau, double& cosine, double& sine, int& position) {
   const plat::Mat2<const double> A = square(a, n);
   cosine = 1.0;
   sine = 0.0;
   LoopGuard guard("S8RCSC");
-  int l = start;
-  while (l < n) {
+  for (int l = start; l < n; ++l) {
     guard.pass();
     const double sub = A(l + 1, l), diag = A(l, l);
-    if (SMINRL(sub)) {
-      cosine = 1.0;
-      sine = 0.0;
-    } else if (SMINRL(diag)) {
+    if (negligible(sub, diag, A(l + 1, l + 1), tau)) continue;
+    if (SMINRL(diag)) {
       cosine = 0.0;
       sine = sub < 0.0 ? -1.0 : 1.0;
-      position = l;
-      return;
     } else {
-      const double t = sub / diag;
-      cosine = 1.0 / std::sqrt(t * t + 1.0);
-      sine = t * cosine;
-      if (std::fabs(cosine) <= tau) {
-        position = l;
-        return;
-      }
+      // The cosine positive, as 1 / sqrt(t^2 + 1) with t = sub / diag, but
+      // without overflow for a large ratio.
+      const double r = std::hypot(sub, diag);
+      cosine = std::fabs(diag) / r;
+      sine = (diag < 0.0 ? -sub : sub) / r;
     }
-    ++l;
+    position = l;
+    return;
   }
   position = n;
 }
 
 void LDIAGN(int limit, double tau, plat::Vec1<double> a, int n, plat::Vec1<double> phi, int& status) {
   status = 0;
-  const plat::Mat2<double> A = square(a, n), P = square(phi, n);
+  const Tridiagonal t{a.data(), static_cast<std::int64_t>(n) + 1};
+  const auto fail = [&] {
+    status = 1;
+    SETERX("SLMODE: Failed in Eigen value solution", 4, 1, "LDIAGN");
+  };
   LoopGuard guard("LDIAGN");
-  for (int s = 1;; ++s) {
-    double cs = 1.0, sn = 0.0;
-    int l = n;
-    S8RCSC(a, n, 1, tau, cs, sn, l);
-    if (l >= n) return;  // diagonal: s never exceeds the limit here
-    while (l < n) {
-      guard.pass();
-      const int l1 = l + 1;
-      const int hi = l < n - 1 ? l + 2 : n;
-      const int lo = l > 2 ? l - 1 : 2;
-      // Rows l and l + 1.
-      for (int j = lo - 1; j <= hi; ++j) {
-        const double x = A(l, j), y = A(l1, j);
-        A(l1, j) = cs * y - sn * x;
-        A(l, j) = sn * y + cs * x;
-      }
-      A(l1, l) = 0.0;
-      // The next rotation, found on the matrix as it now stands.
-      double cs2 = 1.0, sn2 = 0.0;
-      int l2 = n;
-      S8RCSC(a, n, l1, tau, cs2, sn2, l2);
-      // Columns l and l + 1 of the 2 x 2 block.
-      A(l, l) = sn * A(l, l1) + cs * A(l, l);
-      A(l1, l) = sn * A(l1, l1);
-      A(l1, l1) = cs * A(l1, l1);
-      // Symmetry: rows into columns.
-      A(lo - 1, l) = A(l, lo - 1);
-      A(lo - 1, l1) = A(l1, lo - 1);
-      for (int j = lo; j <= hi; ++j) {
-        A(j, l) = A(l, j);
-        A(j, l1) = A(l1, j);
-      }
-      // Accumulated rotations.
-      double* pl = &P(1, l);
-      double* pl1 = &P(1, l1);
-      for (int i = 1; i <= n; ++i) {
-        const double x = pl[i - 1], y = pl1[i - 1];
-        pl1[i - 1] = cs * y - sn * x;
-        pl[i - 1] = sn * y + cs * x;
-      }
-      cs = cs2;
-      sn = sn2;
-      l = l2;
-    }
-    if (s + 1 > limit) {
-      status = 1;
-      SETERX("SLMODE: Failed in Eigen value solution", 4, 1, "LDIAGN");
+  // A value that is not a number (a negative capacitance) or not finite
+  // would never settle.
+  for (int i = 1; i <= n; ++i) {
+    guard.pass();
+    if (!std::isfinite(t.d(i)) || (i < n && !std::isfinite(t.e(i)))) {
+      fail();
       return;
     }
+  }
+  long long steps = 0;
+  int from = 1;
+  for (;;) {
+    guard.pass();
+    // The first unreduced block l..m: every subdiagonal term above l is
+    // negligible, m is the first row from l + 1 on whose subdiagonal term
+    // is negligible (or n).
+    double cs = 1.0, sn = 0.0;
+    int l = n;
+    S8RCSC(a, n, from, tau, cs, sn, l);
+    for (int k = from; k < l; ++k) t.e(k) = 0.0;
+    if (l >= n) break;
+    from = l;
+    int m = l + 1;
+    while (m < n && !negligible(t.e(m), t.d(m), t.d(m + 1), tau)) {
+      guard.pass();
+      ++m;
+    }
+    if (m < n) t.e(m) = 0.0;
+    // Work the block from the end with the smaller diagonal term, so that
+    // on graded matrices the small eigenvalues settle first, until it
+    // splits.
+    const bool down = std::fabs(t.d(m)) < std::fabs(t.d(l));
+    for (bool split = false; !split;) {
+      if (++steps > limit) {
+        fail();
+        return;
+      }
+      if (down)
+        qr_step_down(t, phi.data(), n, l, m);
+      else
+        qr_step_up(t, phi.data(), n, l, m);
+      for (int k = l; k < m && !split; ++k) {
+        guard.pass();
+        split = negligible(t.e(k), t.d(k), t.d(k + 1), tau);
+        if (split) t.e(k) = 0.0;
+      }
+    }
+  }
+  // Diagonal: the upper triangle follows the (zero) subdiagonal.
+  const plat::Mat2<double> A = square(a, n);
+  for (int i = 1; i < n; ++i) {
+    guard.pass();
+    A(i, i + 1) = A(i + 1, i);
   }
 }
 

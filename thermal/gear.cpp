@@ -69,9 +69,23 @@ void restore_temperatures(GearState& g, std::string_view routine) {
   }
 }
 
-// Whether the integration has reached TIMEND. An end time at or below zero
-// is reached when TIMEO gets to it (the relative test cannot be met there).
-bool at_end() { return GLOR.TIMEND <= 1.0001 * GLOR.TIMEO || GLOR.TIMEO >= GLOR.TIMEND; }
+// A time within this fraction of the last accepted step from TIMEND or
+// from an output time counts as reaching it.
+constexpr double kStepFraction = 1.0e-4;
+
+// Length of the last accepted step (after the history update: from the
+// previous ring level to the newest); 0 before the first.
+double last_step(GearState& g) {
+  return g.hist == 0 ? 0.0 : g.TH(g.r) - g.TH(GearState::ring(g.r - 1));
+}
+
+// Whether the integration has reached TIMEND: TIMEO is there, or short of
+// it by a negligible part of the last step. The test is relative to the
+// step, not to the time itself, so that a run far from time zero (TIMEO =
+// 1E5 and a span of 10) is not cut after its first step.
+bool at_end(GearState& g) {
+  return GLOR.TIMEO >= GLOR.TIMEND || GLOR.TIMEND - GLOR.TIMEO <= kStepFraction * last_step(g);
+}
 
 }  // namespace
 
@@ -178,9 +192,8 @@ void S5OUTP(GearState& g) {
     g.tout = std::isnan(g.tout0) ? GLOR.TIMEND : smaller(g.tout0, GLOR.TIMEND);
     LEVTIM(g.events, "OUTPUT", g.nev, tout, g.tout);
   } else {
-    // The output at TIMEND was the last one. 1.01 x TIMEND lies beyond
-    // every step end only when TIMEND is positive.
-    g.tout = GLOR.TIMEND > 0.0 ? 1.01 * GLOR.TIMEND : std::numeric_limits<double>::infinity();
+    // The output at TIMEND was the last one.
+    g.tout = std::numeric_limits<double>::infinity();
   }
   GLOR.TIMEN = kept;
   restore_temperatures(g, "S5OUTP");
@@ -218,11 +231,12 @@ void S5ORDR(GearState& g) {
 void S5STUP(GearState& g) {
   S5STAK(g);
   {
-    // Outputs fall due when TIMEN x 1.0001 reaches them. With a negative
-    // TIMEND that test never reaches the output at TIMEND (TIMEN x 1.0001 <
-    // TIMEN there), so the output at TIMEND is also due once TIMEN is there.
+    // Outputs fall due when TIMEN reaches them, or comes within a
+    // negligible part of the step just accepted (the same margin as the
+    // end of the integration, so that the output at TIMEND is taken).
     LoopGuard guard("S5STUP");
-    while (GLOR.TIMEN * 1.0001 >= g.tout || (GLOR.TIMEN >= g.tout && g.tout >= GLOR.TIMEND)) {
+    const double margin = kStepFraction * last_step(g);
+    while (GLOR.TIMEN + margin >= g.tout) {
       guard.pass();
       S5OUTP(g);
     }
@@ -261,7 +275,7 @@ void s5_passes(GearState& g, void (*corrector)(GearState&), std::string_view loo
     S5PRED(g);
     corrector(g);
     S5CHCK(g);
-    if (g.stop != 0 || at_end()) return;
+    if (g.stop != 0 || at_end(g)) return;
     if (pass >= 2000000001LL) {
       report(named(g.name, ": Maximum number of timesteps exceeded"), 4, 1, loop);
       return;

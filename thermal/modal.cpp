@@ -22,13 +22,19 @@
 
 namespace {
 
-// The solver's single-precision literals widened to double.
+// The solver's literals: single-precision values widened to double, like
+// every literal of this routine whose precision is not stated otherwise; the
+// end warning of DTPMAX compares with the double 0.1.
 constexpr double kTiny = static_cast<double>(1.0e-37f);
 constexpr double kStepFactor = static_cast<double>(0.95f);
 constexpr double kMinFactor = static_cast<double>(1.0001f);
 constexpr double kJump = static_cast<double>(1.0e20f);
-constexpr double kHot = 1.0e10;
+constexpr double kHot = static_cast<double>(1.0e10f);
 constexpr double kTenthSingle = static_cast<double>(0.1f);
+constexpr double kTenthDouble = 0.1;
+
+// Length of the message fields (blank-padded).
+constexpr std::size_t kMessageLength = 170;
 
 template <class T>
 plat::Vec1<T> view(std::vector<T>& v, std::int64_t n) {
@@ -43,7 +49,7 @@ inline double neighbour_t(const S8Net& net, int j, double tabs) {
 // The fatal temperature message with the node's identity as its second part.
 void hot_node(int node, std::string_view routine) {
   std::string msg = "SLMODE: Temperature > 1.0D10 detected@";
-  msg.resize(170, ' ');
+  msg.resize(kMessageLength, ' ');
   MESBLD(node, plat::TextRef(msg));
   SETERX(msg, 4, 1, routine);
 }
@@ -62,7 +68,7 @@ void end_warning(std::string_view what, int count, int steps, double tenth, int 
   const bool few = static_cast<double>(count) / static_cast<double>(steps) < tenth;
   const std::string text = "SLMODE: " + std::string(what) +
                            (few ? " exceeded in up to 10% of time steps" : " exceeded in more than 10% of time steps");
-  SETERX(text, 2, few ? code_low : code_low + 1, "S8SLVE");
+  SETERX(trf_padded(text, kMessageLength), 2, few ? code_low : code_low + 1, "S8SLVE");
 }
 
 }  // namespace
@@ -215,7 +221,7 @@ void S8SLVE(TrfFrame& frame, const S8Net& net, ThReals real_area, ThInts ix) {
   S8TMST(w);
 
   end_warning("RELXCA", w.nr, w.ns, kTenthSingle, 4);
-  end_warning("DTPMAX", w.np, w.ns, 0.1, 6);
+  end_warning("DTPMAX", w.np, w.ns, kTenthDouble, 6);
 }
 
 void S8PTST(int nt, ThCLetters statuses, ThCReals caps, ThInts ix, int& nd) {
@@ -327,8 +333,12 @@ void S8CTMP(int n, ThCInts node_of, ThCReals lambda, ThCReals p, double dt, doub
     if (std::fabs(l) < kTiny) {
       a(m) = a(m) + p(m) * dt;
     } else {
+      // 1 - e taken as -expm1(-lambda dt): exact also when lambda dt is
+      // tiny (the mode of a floating group, whose eigenvalue comes out at
+      // the rounding level of the decomposition), where 1 - exp() would
+      // lose the load.
       const double e = std::exp(-l * dt);
-      a(m) = p(m) * (1.0 - e) / l + a(m) * e;
+      a(m) = p(m) * -std::expm1(-l * dt) / l + a(m) * e;
     }
   }
   // T(node of k) = sum over m of Phi(k, m) a(m), summed by columns of Phi in

@@ -281,6 +281,57 @@ TEST_F(CrankNicolson, LargeChangeRejectsAndShortensTheStep) {
   EXPECT_EQ(box_count(), 0);
 }
 
+// Solved nodes that are all arithmetic (no capacitance, or a time constant
+// within ARITH steps): no node limits the step, so with a finite DTPMAX the
+// next step is DTMAX (cut at the output times), not a negative proposal
+// raised to DTMIN (a crawl, or the end of the run when DTMIN is 0). Node 1
+// sits between boundaries at 100 and at TIMEM: (100 + t) / 2 at every step.
+TEST_F(CrankNicolson, OnlyArithmeticNodesStepAtDtmax) {
+  struct Case {
+    const char* what;
+    double cap, arith, dtmin;
+  } cases[] = {
+      {"no capacitance", 0.0, 0.0, 1e-6},
+      {"no capacitance, DTMIN 0", 0.0, 0.0, 0.0},
+      {"time constant 0.5 within ARITH 10 steps", 1.0, 10.0, 0.0},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.what);
+    SetUp();
+    tna_test::Network net;
+    net.node(1, 'D', 0.0).node(2, 'B', 100.0).node(3, 'B', 0.0);
+    net.gl(1, 2, 1.0);
+    net.gl(1, 3, 1.0);
+    build(net);
+    gar_thermalnodecapacitances(1) = t.cap;
+    GLOR.ARITH = t.arith;
+    GLOR.DTMIN = t.dtmin;
+    GLOR.DTMAX = 2.0;
+    GLOR.DTIMEI = 0.5;
+    GLOR.DTPMAX = 1.0;
+    GLOR.TIMEND = 10.0;
+    GLOR.OUTINT = 5.0;
+    tna_test::model.variables1 = [&] { gar_thermalnodetemps(net.index(3)) = GLOR.TIMEM; };
+    std::vector<double> ends, temps;
+    tna_test::model.variables2 = [&] {
+      ends.push_back(GLOR.TIMEN);
+      temps.push_back(T(net, 1));
+    };
+    try {
+      SLCRNC();
+    } catch (const plat::ProcessExit&) {
+      ADD_FAILURE() << listing();
+      continue;
+    }
+    // DTIMEI 0.5, then steps of DTMAX 2 cut by the output times: two
+    // halves when the output lies within two steps (2.5, 3.75; 7, 8.5).
+    EXPECT_EQ(ends, (std::vector<double>{0.5, 2.5, 3.75, 5.0, 7.0, 8.5, 10.0}));
+    for (std::size_t n = 0; n < ends.size(); ++n) EXPECT_NEAR(temps[n], (100.0 + ends[n]) / 2.0, 1e-8) << n;
+    EXPECT_EQ(GLOR.TIMEO, 10.0);
+    EXPECT_EQ(box_count(), 0) << listing();
+  }
+}
+
 TEST_F(CrankNicolson, StepAtMinimumAcceptedAndCounted) {
   rc(10.0, 2.0, 100.0);
   GLOR.DTPMAX = 1.0;

@@ -22,6 +22,7 @@
 #include "support/test_model.h"
 #include "thermal/gear_jacobian.h"
 #include "thermal/network_builder.h"
+#include "thermal/slgrdj.h"
 #include "transient/transient_fixture.h"
 
 namespace {
@@ -111,6 +112,52 @@ TEST_F(GearSolution, RcDecayMatchesTheExponentialAtEveryOutput) {
     EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 1);
     EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 20);
     TearDown();
+  }
+}
+
+// The end of the integration and the outputs are judged against the step,
+// not against the time itself: far from time zero (TIMEO = 1E5, a span of
+// 10) the run still goes to TIMEND and hits its output times, for both Gear
+// routines and on either side of zero.
+TEST_F(GearSolution, RunFarFromTimeZeroReachesTimendAndItsOutputs) {
+  struct Case {
+    const char* name;
+    void (*run)();
+  } routines[] = {{"SLGEAR", SLGEAR}, {"SLGRDJ", SLGRDJ}};
+  for (const Case& r : routines) {
+    for (double t0 : {0.0, 1e5, -1e5, 1e9}) {
+      SCOPED_TRACE(std::string(r.name) + " from " + std::to_string(t0));
+      outs_.clear();
+      SetUp();
+      tna_test::Network net;
+      rc_network(net);
+      build(net, {{1, 5.0}});
+      GLOR.RELXCA = 1e-6;
+      GLOR.TIMEO = t0;
+      GLOR.TIMEND = t0 + 10.0;
+      GLOR.OUTINT = 2.5;
+      GLOR.DTIMEI = 0.1;
+      record_outputs();
+      std::vector<double> ends;
+      tna_test::model.variables2 = [&] { ends.push_back(GLOR.TIMEN); };
+      r.run();
+      // Local errors are held to 10 RELXCA times the weights (373 K): some
+      // 4E-3 K per step, a few hundredths over the run.
+      const double tol = 0.05;
+      ASSERT_EQ(outs_.size(), 5u);
+      for (std::size_t n = 0; n < outs_.size(); ++n) {
+        EXPECT_EQ(outs_[n].time, t0 + 2.5 * static_cast<double>(n));
+        EXPECT_NEAR(outs_[n].t[0], 100.0 * std::exp(-0.5 * static_cast<double>(n)), tol) << n;
+      }
+      // Many steps, the last one ending on TIMEND; the state there is the
+      // exact 100 exp(-2) = 13.53 to the method's accuracy.
+      ASSERT_GT(ends.size(), 10u);
+      EXPECT_EQ(ends.back(), t0 + 10.0);
+      EXPECT_NEAR(gar_thermalnodetemps(1), 100.0 * std::exp(-2.0), tol);
+      EXPECT_EQ(GLOR.TIMEO, t0 + 10.0);
+      EXPECT_TRUE(cn_test::box_text(listing()).empty()) << listing();
+      TearDown();
+    }
   }
 }
 
@@ -362,10 +409,10 @@ TEST_F(GearSolution, NegativeEndTimeEndsTheIntegrationAndOutputs) {
   EXPECT_NEAR(gar_thermalnodetemps(1), 100.0 * std::exp(-1.5), 5.0 * 373.15 * GLOR.RELXCA);
 }
 
-TEST_F(GearSolution, OutputAtNegativeTimeIsDueOnlyWhenTimenTimesOnePlusTenThousandthReachesIt) {
-  // The first step ends exactly on the output time -5, but -5 x 1.0001 lies
-  // below it: the output comes after the next step, interpolated, while
-  // TIMEO already stands at -5.
+TEST_F(GearSolution, OutputAtNegativeTimeIsDueWhenTheStepReachesIt) {
+  // The first step ends exactly on the output time -5: the output comes
+  // with that step, before TIMEO moves on, and shows the step's own
+  // solution (the interpolation adds nothing at the step end).
   tna_test::Network net;
   rc_network(net);
   build(net, {{1, 10.0}});
@@ -373,8 +420,11 @@ TEST_F(GearSolution, OutputAtNegativeTimeIsDueOnlyWhenTimenTimesOnePlusTenThousa
   GLOR.TIMEND = 10.0;
   GLOR.OUTINT = 5.0;
   GLOR.DTIMEI = 10.0;
-  std::vector<double> ends;
-  tna_test::model.variables2 = [&] { ends.push_back(GLOR.TIMEN); };
+  std::vector<double> ends, ends_t;
+  tna_test::model.variables2 = [&] {
+    ends.push_back(GLOR.TIMEN);
+    ends_t.push_back(gar_thermalnodetemps(1));
+  };
   std::vector<double> starts;
   tna_test::model.outputs = [&] {
     outs_.push_back(Out{GLOR.TIMEN, GLOR.DTIMEU, {gar_thermalnodetemps(1)}});
@@ -385,8 +435,10 @@ TEST_F(GearSolution, OutputAtNegativeTimeIsDueOnlyWhenTimenTimesOnePlusTenThousa
   EXPECT_EQ(ends[0], -5.0);
   ASSERT_GE(outs_.size(), 2u);
   EXPECT_EQ(outs_[1].time, -5.0);
-  EXPECT_EQ(starts[1], -5.0);
+  EXPECT_EQ(starts[1], -10.0);
+  EXPECT_EQ(outs_[1].t[0], ends_t[0]);
   EXPECT_EQ(outs_.back().time, 10.0);
+  EXPECT_EQ(outs_.size(), 5u);
 }
 
 TEST_F(GearSolution, ModelWithoutSolvedNodesGrowsTheStepTenfoldToDtmax) {

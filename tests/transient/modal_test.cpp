@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -90,13 +91,10 @@ TEST_F(Modal, RcDecayIsExactAtEveryOutput) {
 }
 
 // A chain of three capacitive nodes, a heat source and a boundary, compared
-// with a fine Runge-Kutta integration of C dT/dt = Q - K T. The decomposition
-// leaves off-diagonal terms up to 1.4E-3 of the diagonal, the accuracy of
-// the method.
+// with a fine Runge-Kutta integration of C dT/dt = Q - K T: the modal steps
+// are exact for a linear network, in relative and in absolute temperatures.
 TEST_F(Modal, SmallNetworkFollowsTheExactSolution) {
-  // The modal coordinates are those of absolute temperatures, so the error
-  // the tolerance leaves scales with T + TABS.
-  for (const auto& [tabs, tol] : {std::pair{0.0, 0.02}, std::pair{kTabs, 0.25}}) {
+  for (const auto& [tabs, tol] : {std::pair{0.0, 1e-8}, std::pair{kTabs, 1e-8}}) {
   SCOPED_TRACE(tabs);
   SetUp();
   tna_test::Network net;
@@ -141,6 +139,83 @@ TEST_F(Modal, SmallNetworkFollowsTheExactSolution) {
     }
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(temps[k][static_cast<std::size_t>(i)], y[i], tol) << times[k] << " " << i;
   }
+  }
+}
+
+// Exact temperatures of a linear two-node network C dT/dt = b - K.T at time
+// t: T(t) = Tinf + exp(-M t).(T0 - Tinf), M = C^-1.K, with exp(-M t) from
+// the two eigenvalues of M (in long double, the smaller one as det / larger,
+// so that a stiff pair keeps its slow eigenvalue).
+std::array<double, 2> two_node_exact(const double k[2][2], const double c[2], const double b[2], const double t0[2],
+                                     double t) {
+  using L = long double;
+  const L m11 = k[0][0] / static_cast<L>(c[0]), m12 = k[0][1] / static_cast<L>(c[0]);
+  const L m21 = k[1][0] / static_cast<L>(c[1]), m22 = k[1][1] / static_cast<L>(c[1]);
+  const L det = m11 * m22 - m12 * m21;
+  const L big = 0.5L * (m11 + m22) + std::sqrt(0.25L * (m11 - m22) * (m11 - m22) + m12 * m21);
+  const L small = det / big;
+  const L detk = static_cast<L>(k[0][0]) * k[1][1] - static_cast<L>(k[0][1]) * k[1][0];
+  const L inf1 = (k[1][1] * static_cast<L>(b[0]) - k[0][1] * static_cast<L>(b[1])) / detk;
+  const L inf2 = (k[0][0] * static_cast<L>(b[1]) - k[1][0] * static_cast<L>(b[0])) / detk;
+  const L d1 = t0[0] - inf1, d2 = t0[1] - inf2;
+  // exp(-M t) = (f(small).(big I - M) + f(big).(M - small I)) / (big - small).
+  const L fs = std::exp(-small * t), fb = std::exp(-big * t), gap = big - small;
+  const L e11 = (fs * (big - m11) + fb * (m11 - small)) / gap, e12 = (fb - fs) * m12 / gap;
+  const L e21 = (fb - fs) * m21 / gap, e22 = (fs * (big - m22) + fb * (m22 - small)) / gap;
+  return {static_cast<double>(inf1 + e11 * d1 + e12 * d2), static_cast<double>(inf2 + e21 * d1 + e22 * d2)};
+}
+
+// Linear two-node networks, on which modal superposition is exact whatever
+// the step: a stiff node between a slow one and the boundary (a graded
+// spectrum), two identical nodes weakly coupled (nearly equal eigenvalues),
+// and an ordinary pair, each against the exact solution at every output.
+TEST_F(Modal, LinearTwoNodeNetworksAreExact) {
+  struct Case {
+    const char* what;
+    double c1, c2, g12, g1b, g2b, t1, t2, tb;
+  } cases[] = {
+      {"stiff node 1 (C 1E-6) between slow node 2 (C 10) and the boundary", 1e-6, 10.0, 1.0, 1.0, 0.0, 100.0,
+       100.0, 0.0},
+      {"identical nodes coupled by 0.01", 10.0, 10.0, 0.01, 1.0, 1.0, 100.0, 0.0, 0.0},
+      {"an ordinary pair", 4.0, 1.5, 0.8, 0.5, 0.2, 80.0, -20.0, 10.0},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.what);
+    SetUp();
+    tna_test::Network net;
+    net.node(1, 'D', t.t1).node(2, 'D', t.t2).node(3, 'B', t.tb);
+    net.gl(1, 2, t.g12);
+    if (t.g1b != 0.0) net.gl(1, 3, t.g1b);
+    if (t.g2b != 0.0) net.gl(2, 3, t.g2b);
+    build(net, {{1, t.c1}, {2, t.c2}});
+    // Every step is exact: steps of at least 0.5 keep the stiff pair short.
+    GLOR.DTMIN = 0.5;
+    std::vector<double> times, t1, t2;
+    tna_test::model.outputs = [&] {
+      times.push_back(GLOR.TIMEN);
+      t1.push_back(T(net, 1));
+      t2.push_back(T(net, 2));
+    };
+    try {
+      SLMODE();
+    } catch (const plat::ProcessExit&) {
+      ADD_FAILURE() << listing();
+      continue;
+    }
+    const double k[2][2] = {{t.g12 + t.g1b, -t.g12}, {-t.g12, t.g12 + t.g2b}};
+    const double c[2] = {t.c1, t.c2}, b[2] = {t.g1b * t.tb, t.g2b * t.tb}, t0[2] = {t.t1, t.t2};
+    ASSERT_EQ(times.size(), 5u);
+    for (std::size_t n = 0; n < times.size(); ++n) {
+      const std::array<double, 2> want = two_node_exact(k, c, b, t0, times[n]);
+      EXPECT_NEAR(t1[n], want[0], 1e-9) << times[n];
+      EXPECT_NEAR(t2[n], want[1], 1e-9) << times[n];
+    }
+    // The stiff pair's slow node sees the two conductors in series: 100
+    // exp(-10 / 20) at the end, up to the capacitance ratio 1E-7.
+    if (t.c1 == 1e-6) {
+      EXPECT_NEAR(t2.back(), 100.0 * std::exp(-0.5), 1e-4);
+    }
+    EXPECT_TRUE(box_text(listing()).empty()) << listing();
   }
 }
 
@@ -464,6 +539,41 @@ TEST_F(Modal, RelxcaWarnings) {
   const std::string out = listing();
   EXPECT_TRUE(has_message(out, "SLMODE: RELXCA exceeded in more than 10% of time steps")) << out;
   EXPECT_TRUE(has_reference(out, "S8SLVE", 5));
+}
+
+TEST_F(Modal, EndWarningsAtExactlyOneStepInTen) {
+  // Nine steps of 1 (NS = 10); a heat pulse in the fifth makes that step
+  // the only one whose change exceeds DTPMAX (43 against 35, then 28) and
+  // whose arithmetic node moves by more than RELXCA in its single pass (22
+  // against 18, then 14). Both ratios are 1 / 10 exactly: below the
+  // single-precision 0.1 of the RELXCA warning, not below the double 0.1 of
+  // the DTPMAX warning.
+  tna_test::Network net;
+  net.node(1, 'D', 0.0).node(2, 'D', 0.0).node(3, 'D', 0.0).node(4, 'B', 0.0);
+  net.gl(1, 4, 1.0);
+  net.gl(2, 4, 1.0);
+  net.gl(1, 3, 1.0);
+  net.gl(3, 4, 1.0);
+  build(net, {{1, 1.0}, {2, 1.0}});
+  GLOR.DTMIN = 1.0;
+  GLOR.DTMAX = 1.0;
+  GLOR.TIMEND = 9.0;
+  GLOR.OUTINT = 9.0;
+  GLOR.DTPMAX = 35.0;
+  GLOR.RELXCA = 18.0;
+  GLOI.NLOOP = 0;
+  tna_test::model.variables1 = [&] {
+    gar_thermalnodeheatsourcesinternal(net.index(1)) = (GLOR.TIMEM > 4.0 && GLOR.TIMEM < 5.0) ? 100.0 : 0.0;
+  };
+  int steps = 0;
+  tna_test::model.variables2 = [&] { ++steps; };
+  SLMODE();
+  EXPECT_EQ(steps, 9);
+  const std::string out = listing();
+  EXPECT_TRUE(has_message(out, "SLMODE: RELXCA exceeded in up to 10% of time steps")) << out;
+  EXPECT_TRUE(has_reference(out, "S8SLVE", 4)) << out;
+  EXPECT_TRUE(has_message(out, "SLMODE: DTPMAX exceeded in more than 10% of time steps")) << out;
+  EXPECT_TRUE(has_reference(out, "S8SLVE", 7)) << out;
 }
 
 TEST_F(Modal, NonPositiveOutintIsRefused) {
