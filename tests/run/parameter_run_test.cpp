@@ -4,7 +4,9 @@
 // the run fail. Each run ends its process, so each runs in a child process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -168,6 +170,40 @@ TEST_F(ParameterRunTest, PerCaseListingsAndCsvTables) {
   // Node 1 after EXECUTION raised it by 1.
   EXPECT_EQ(t0[3], "0,ORIGINAL, 0.0000E+00, 1.100000E+01");
   EXPECT_EQ(t1[3], "1,Two words, 0.0000E+00, 4.100000E+01");
+}
+
+// A case name reaches file names only through the stem, which keeps letters,
+// digits, ".", "_", "+" and "-" and no run of points: with a folder named
+// like the case's stem present, every file of the case still lands in the run
+// folder, and the name itself is unchanged in the banner and the table.
+TEST_F(ParameterRunTest, CaseNamesNeverLeadOutOfTheRunFolder) {
+  namespace fs = std::filesystem;
+  auto entries = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  fs::create_directory("run");
+  const std::vector<std::string> before = entries();
+  fs::current_path("run");
+  write_database();
+  acdw::write_empty_case("PARMOD.acd");
+  fs::create_directory("PARMOD_PAR0001_x");
+  cases("$PARAMETERS,PARMONLY,OUTPUT=MULTIPLE,CSV_OUTPUT=MULTIPLE,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',"
+        "TMD_ENTITIES='T'\n"
+        "!FINAL='x/../../escape'\n");
+  const Outcome o = run();
+  fs::current_path("..");
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.err, "[E x/../../escape 10]");
+  EXPECT_EQ(entries(), before);
+  const std::string stem = "run/PARMOD_PAR0001_x-------escape";
+  for (const char* ext : {".out", ".csv", ".GFF", ".TMD"}) EXPECT_TRUE(dir.exists(stem + ext)) << ext;
+  EXPECT_NE(dir.read(stem + ".out").find(banner(1, "!FINAL", "x/../../escape")), std::string::npos);
+  const auto t = lines_of(dir.read(stem + ".csv"));
+  ASSERT_EQ(t.size(), 4u);
+  EXPECT_EQ(t[3], "1,x/../../escape, 0.0000E+00, 1.100000E+01");
 }
 
 TEST_F(ParameterRunTest, OneCsvTableForTheRunAndOutputsFromVariables2) {
