@@ -16,6 +16,7 @@
 #include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/global_records.h"
+#include "parameters/parameter_cases.h"
 #include "platform/units.h"
 #include "run/child_run.h"
 #include "support/test_env.h"
@@ -204,6 +205,61 @@ TEST_F(ParameterRunTest, CaseNamesNeverLeadOutOfTheRunFolder) {
   const auto t = lines_of(dir.read(stem + ".csv"));
   ASSERT_EQ(t.size(), 4u);
   EXPECT_EQ(t[3], "1,x/../../escape, 0.0000E+00, 1.100000E+01");
+}
+
+// PARWRT writes the GFF line, then the TMD slice, then the CSV row: a result
+// file that cannot be opened ends the run before the writers after it. Only
+// the chosen block writes; any other block name is ignored.
+TEST_F(ParameterRunTest, ResultFilesAreWrittenGffThenTmdThenCsv) {
+  namespace fs = std::filesystem;
+  cases("$PARAMETERS,PARMONLY,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',TMD_ENTITIES='T'\n!FINAL='A'\n");
+  const std::string stem = "PARMOD_PAR0001_A";
+  auto run_writing = [&] {
+    return in_child([] {
+      note_blocks();
+      tna_test::model.execution = [] {
+        for (const char* block : {"VARIABLES1", "VARIABLES2", "OUTPUT", "outputs", "EXECUTION"}) PARWRT(block);
+        std::fputs("[ignored]", stderr);
+        GLOC.OUTIME = "ALL";
+        OUTPUT();
+        std::fputs("[written]", stderr);
+      };
+      run_model();
+    });
+  };
+  auto csv_rows = [&] { return lines_of(dir.read("PARMOD_PAR.csv")).size() - 3; };
+
+  // Everything written, once.
+  Outcome o = run_writing();
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.err, "[ignored][written]");
+  const std::string gff = dir.read(stem + ".GFF");
+  EXPECT_NE(gff, "");
+  EXPECT_TRUE(dir.exists(stem + ".GFF"));
+  EXPECT_TRUE(dir.exists(stem + ".TMD"));
+  EXPECT_EQ(csv_rows(), 1u);
+  for (const char* ext : {".GFF", ".TMD"}) fs::remove(stem + ext);
+
+  // The TMD file cannot be made: the GFF line is there, the CSV row is not.
+  fs::create_directory(stem + ".TMD");
+  o = run_writing();
+  EXPECT_EQ(o.status, 1) << o.out;
+  EXPECT_EQ(o.err.substr(0, 9), "[ignored]");  // HDF5 adds its own report
+  EXPECT_EQ(o.err.find("[written]"), std::string::npos);
+  EXPECT_NE(o.out.find("Failed to open file " + stem + ".TMD"), std::string::npos) << o.out;
+  EXPECT_EQ(dir.read(stem + ".GFF"), gff);
+  EXPECT_EQ(csv_rows(), 0u);
+  fs::remove(stem + ".GFF");
+  fs::remove(stem + ".TMD");
+
+  // The GFF file cannot be opened: no TMD file and no CSV row.
+  fs::create_directory(stem + ".GFF");
+  o = run_writing();
+  EXPECT_EQ(o.status, 1) << o.out;
+  EXPECT_EQ(o.err, "[ignored]");
+  EXPECT_NE(o.out.find("Cannot open GFF file " + stem + ".GFF"), std::string::npos) << o.out;
+  EXPECT_FALSE(dir.exists(stem + ".TMD"));
+  EXPECT_EQ(csv_rows(), 0u);
 }
 
 TEST_F(ParameterRunTest, OneCsvTableForTheRunAndOutputsFromVariables2) {
