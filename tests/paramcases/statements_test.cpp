@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -244,6 +245,31 @@ TEST_F(StatementsTest, TableOfStatements) {
        nullptr},
       {"CHANGE PARNAM = 'x=1'\n", " CHANGE  PARNAM='x=1'\n", {{"Unrecognised entity reference@PARNAM='x", 3, 1, "PARCCT"}},
        1, nullptr},
+      // Values: a factor needs a digit, a minus after "*" or "/" binds to
+      // the next operand, an integer must fit 32 bits, a real must be a number.
+      {"SCALE T1 *\n", " SCALE   T1*\n", {{"Assigned value is not recognised as a real@", 3, 3, "PARRVL"}}, 1,
+       [] { EXPECT_EQ(gar_thermalnodetemps(1), 10.0); }},
+      {"SCALE T2 * -\n", " SCALE   T2*-\n", {{"Assigned value is not recognised as a real@-", 3, 3, "PARRVL"}}, 1,
+       [] { EXPECT_EQ(gar_thermalnodetemps(2), 20.0); }},
+      {"SCALE GAIN * .\n", " SCALE   GAIN*.\n", {{"Assigned value is not recognised as a real@.", 3, 3, "PARRVL"}}, 1,
+       [] { EXPECT_EQ(gar_userconstvaluesreal(1), 2.5); }},
+      {"CHANGE T1 = 8/-2\nCHANGE NCOUNT = 8/-2/2\n", " CHANGE  T1=8/-2\n CHANGE  NCOUNT=8/-2/2\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_thermalnodetemps(1), -4.0);
+         EXPECT_EQ(gar_userconstvaluesint(1), -2);
+       }},
+      {"CHANGE NLOOP = 65536*65536\n", " CHANGE  NLOOP=65536*65536\n",
+       {{"Unable to interpret expression@65536*65536", 3, 2, "PARIGT"}}, 1, [] { EXPECT_EQ(GLOI.NLOOP, 0); }},
+      {"CHANGE INTA(1) = 2147483647\n", " CHANGE  INTA(1)=2147483647\n",
+       {{"Assigned value is not recognised as an integer@2147483647", 3, 1, "PARIVL"}}, 1,
+       [] { EXPECT_EQ(gar_arrayvaluesint(1), 10); }},
+      {"CHANGE GAIN = 0/0\n", " CHANGE  GAIN=0/0\n", {{"Unable to interpret expression@0/0", 3, 2, "PARRGT"}}, 1,
+       [] { EXPECT_EQ(gar_userconstvaluesreal(1), 2.5); }},
+      {"CHANGE GL(1,2) = 1E300*1E300\n", " CHANGE  GL(1,2)=1E300*1E300\n",
+       {{"Unable to interpret expression@1E300*1E300", 3, 2, "PARRGT"}}, 1,
+       [] { EXPECT_EQ(gar_linearconds(1), 0.5); }},
+      {"CHANGE T1 = 1/0\n", " CHANGE  T1=1/0\n", {}, 0,
+       [] { EXPECT_EQ(gar_thermalnodetemps(1), std::numeric_limits<double>::infinity()); }},
       // Errors do not stop the statements that follow; each counts once.
       {"CHANGE T1 = X\nCHANGE T2 = 1\nCHANGE T3\n", " CHANGE  T1=X\n",
        {{"Assigned value is not recognised as a real@X", 3, 3, "PARRVL"}}, 2, nullptr},
