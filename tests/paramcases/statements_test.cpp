@@ -363,16 +363,59 @@ TEST_F(StatementsTest, EndOfFileRightAfterTheLastStatement) {
   EXPECT_NE(eof, 0);
 }
 
-TEST_F(StatementsTest, OverlongAndBinaryLinesAreCutNotFatal) {
+// A line holds 256 characters. Text beyond them is never cut off silently: a
+// statement line with a non-blank character past column 256 outside a
+// comment is in error and changes nothing; a header line fails as a read
+// error does and ends the case.
+TEST_F(StatementsTest, TextBeyondColumn256IsAnError) {
+  auto at = [](std::string head, std::size_t column, const std::string& tail) {
+    head.resize(column - 1, ' ');
+    return head + tail;
+  };
+  struct Case {
+    std::string line;
+    int nerr, eof_is_read_error, ist;  // ist of the message, 0 for none
+    double t1;
+  };
+  const std::vector<Case> cases = {
+      {at("CHANGE T1 = 1", 300, "+5"), 1, 0, 3, 10.0},
+      {at("CHANGE T1 = ", 254, "1234"), 1, 0, 3, 10.0},          // the digits run over column 256
+      {at("CHANGE T1 = ", 253, "1234"), 0, 0, 0, 1234.0},        // they end in it
+      {at("", 300, "CHANGE T1 = 5"), 1, 0, 3, 10.0},             // not a blank line
+      {at("CHANGE T1 = 1", 257, "\t \t"), 0, 0, 0, 1.0},         // blanks and tabs only
+      {at("CHANGE T1 = 1  # note", 300, "more"), 0, 0, 0, 1.0},  // a comment
+      {at("CHANGE T1 = 1", 300, "# note"), 0, 0, 0, 1.0},
+      {at("# a comment line", 400, "x"), 0, 0, 0, 10.0},
+      {at("CHANGE L1 = '#", 300, "'"), 1, 0, 3, 10.0},            // "#" inside quotes starts no comment
+      {at("CHANGE T1 = '", 270, "' # x"), 1, 0, 3, 10.0},
+      {at("!FINAL = 'B'", 300, "x"), 1, 1, 1, 10.0},             // a header
+      {at("  !FINAL = '", 260, "B'"), 1, 1, 1, 10.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    build_case_fixture();
+    int nerr = -1, eof = 0;
+    std::string next;
+    const std::string out = run(c.line + "\nCHANGE T2 = 1\n", nerr, eof, next);
+    EXPECT_EQ(nerr, c.nerr);
+    EXPECT_EQ(gar_thermalnodetemps(1), c.t1);
+    if (c.ist != 0) EXPECT_EQ(out.substr(0, out.find(" CHANGE  T2")), box("Line longer than 256 characters", 3, c.ist, "PARRD"));
+    if (c.eof_is_read_error) {
+      EXPECT_EQ(eof, 1);
+      EXPECT_EQ(gar_thermalnodetemps(2), 20.0);  // the case ended at the header
+    } else {
+      EXPECT_NE(eof, 0);
+      EXPECT_EQ(gar_thermalnodetemps(2), 1.0);  // the statements after it still apply
+    }
+  }
+}
+
+TEST_F(StatementsTest, BinaryAndMalformedLinesAreErrorsNotCrashes) {
   int nerr = -1, eof = 0;
   std::string next;
-  // A line longer than a record is read as its first 256 characters.
-  const std::string longline = "CHANGE T1 = 1" + std::string(300, ' ') + "+5\n";
-  EXPECT_EQ(run(longline, nerr, eof, next), " CHANGE  T1=1\n");
-  EXPECT_EQ(gar_thermalnodetemps(1), 1.0);
   std::string junk = "CHANGE T1 = '";
   junk += std::string("\0\x01\xff", 3);
-  junk += std::string(400, '\'') + "\n";
+  junk += std::string(200, '\'') + "\n";
   junk += "OFF GL((((\nSCALE GL(1,2,3,4) * 2\nCHANGE (,) = 1\nCHANGE :::: = 1\nGET ::\n";
   run(junk, nerr, eof, next);
   EXPECT_EQ(nerr, 6);

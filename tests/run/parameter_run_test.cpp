@@ -337,6 +337,15 @@ TEST_F(ParameterRunTest, FilesThatFailEndWithTheReadingBanner) {
       {"PARAMETERS\n", "", "Unrecognised statement"},
       {"$PARAMETERS\nCHANGE T1 = 5\n", "[I][E ORIGINAL 10]", "Unrecognised Parameter Case type"},
       {"$PARAMETERS\n!FINALX='A'\n", "[I][E ORIGINAL 10]", "!FINALX"},
+      // Text beyond column 256: the options record and the first header fail
+      // as read errors; a later header ends the case read so far unrun.
+      {"$PARAMETERS,PARMONLY" + std::string(250, ' ') + "X\n!FINAL\n", "", "Line longer than 256 characters"},
+      {"$PARAMETERS\n!FINAL='" + std::string(260, 'A') + "'\n", "[I][E ORIGINAL 10]",
+       "Line longer than 256 characters"},
+      {"$PARAMETERS\n!FINAL='A'\nCHANGE T1 = 5\n!FINAL='" + std::string(260, 'B') + "'\n", "[I][E ORIGINAL 10]",
+       "Line longer than 256 characters"},
+      {"$PARAMETERS\n!FINAL='A'\nCHANGE T1 = 5" + std::string(250, ' ') + "0\n", "[I][E ORIGINAL 10]",
+       "Line longer than 256 characters"},
       // A statement in error: the case does not run, nor any after it.
       {"$PARAMETERS\n!FINAL='A'\nCHANGE T1 = 'X'\n!FINAL='B'\n", "[I][E ORIGINAL 10]",
        "Assigned value is not recognised as a real"},
