@@ -295,6 +295,41 @@ TEST_F(StatementsTest, TableOfStatements) {
   }
 }
 
+// A name field holds 18 characters: a longer name names no constant or
+// array, even when its first 18 characters are another one's whole name;
+// it is refused with the whole name and nothing changes.
+TEST_F(StatementsTest, NamesLongerThanANameFieldNameNothing) {
+  struct Case {
+    std::string line, echo;
+    Messages messages;
+    double gain, reala1;
+  };
+  const std::vector<Case> cases = {
+      {"CHANGE GAINABCDEFGHIJKLMN = 3\n", " CHANGE  GAINABCDEFGHIJKLMN=3\n", {}, 3.0, 1.0},
+      {"CHANGE GAINABCDEFGHIJKLMNO = 3\n", " CHANGE  GAINABCDEFGHIJKLMNO=3\n",
+       {{"Unrecognised entity reference@GAINABCDEFGHIJKLMNO", 3, 1, "PARCCT"}}, 2.5, 1.0},
+      {"SCALE SUB1:GAINABCDEFGHIJKLMNOPQRSTUVWXYZ * 2\n", " SCALE   SUB1:GAINABCDEFGHIJKLMNOPQRSTUVWXYZ*2\n",
+       {{"Unrecognised entity reference@GAINABCDEFGHIJKLMNOPQRSTUVWXYZ", 3, 1, "PARCCT"}}, 2.5, 1.0},
+      {"CHANGE NLOOPXXXXXXXXXXXXXXX = 3\n", " CHANGE  NLOOPXXXXXXXXXXXXXXX=3\n",
+       {{"Unrecognised entity reference@NLOOPXXXXXXXXXXXXXXX", 3, 1, "PARCCT"}}, 2.5, 1.0},
+      {"CHANGE REALAABCDEFGHIJKLM(1,1) = 5\n", " CHANGE  REALAABCDEFGHIJKLM(1,1)=5\n", {}, 2.5, 5.0},
+      {"CHANGE REALAABCDEFGHIJKLMN(1,1) = 5\n", " CHANGE  REALAABCDEFGHIJKLMN(1,1)=5\n",
+       {{"Unrecognised entity name@REALAABCDEFGHIJKLMN(1,1)", 3, 3, "PARARR"}}, 2.5, 1.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    build_case_fixture();
+    gar_userconstnames(1) = "GAINABCDEFGHIJKLMN";
+    gar_arraynames(1) = "REALAABCDEFGHIJKLM";
+    int nerr = -1, eof = 0;
+    std::string next;
+    EXPECT_EQ(run(c.line, nerr, eof, next), c.echo + boxes(c.messages));
+    EXPECT_EQ(nerr, c.messages.empty() ? 0 : 1);
+    EXPECT_EQ(gar_userconstvaluesreal(1), c.gain);
+    EXPECT_EQ(gar_arrayvaluesreal(1), c.reala1);
+  }
+}
+
 // FLAGS(36) names the first free word of the integer work space: the
 // appliers' lists start there, nothing below it is touched, and the top is
 // the same afterwards. An impossible top of 0 is refused, never indexed.
