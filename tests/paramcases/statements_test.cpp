@@ -81,6 +81,9 @@ TEST_F(StatementsTest, TableOfStatements) {
       {"CHANGE GL(1,2) = OFF\n", " CHANGE  GL(1,2)=OFF\n", {}, 0,
        [] { EXPECT_EQ(gar_linearcondacts(2), "I"); }},
       {"ON GV(1,2)\n", " ON      GV(1,2)\n", {{"Cannot change status of GVs", 3, 9, "PARCND"}}, 1, nullptr},
+      {"GET SUB1\nOFF GP('#12',13)\n", " GET     SUB1\n OFF     GP('#12',13)\n",
+       {{"Cannot change status of GPs", 3, 10, "PARCND"}}, 1, [] { EXPECT_EQ(gar_massflowlinkstatuses(1), "A"); }},
+      {"OFF GP(1,2)\n", " OFF     GP(1,2)\n", {{"Cannot change status of GPs", 3, 10, "PARCND"}}, 1, nullptr},
       // Node 12 of SUB1 is a thermal node; its fluid node 12 needs the "#" list.
       {"GET SUB1\nOFF M(12,13)\n", " GET     SUB1\n OFF     M(12,13)\n",
        {{"No matching conductors found", 3, 11, "PARCND"}}, 1, nullptr},
@@ -165,6 +168,18 @@ TEST_F(StatementsTest, TableOfStatements) {
          EXPECT_EQ(gar_thermalnodeuserentityvalschar(3, 1), "Z");
          EXPECT_EQ(gar_thermalnodecapacitances(2), 0.0);
        }},
+      {"CHANGE HEAT:SUB1:12 = 5\nSCALE HEAT1 * 2\nSCALE MASS:'PANEL' * 2\n",
+       " CHANGE  HEAT:SUB1:12=5\n SCALE   HEAT1*2\n SCALE   MASS:'PANEL'*2\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_thermalnodeuserentityvalsreal(10, 1), 5.0);
+         EXPECT_EQ(gar_thermalnodeuserentityvalsreal(1, 1), 2.0);
+         EXPECT_EQ(gar_thermalnodeuserentityvalsreal(8, 2), 216.0);
+         EXPECT_EQ(gar_fluidnodeuserentityvalsreal(1, 2), 140.0);
+         EXPECT_EQ(gar_thermalnodeuserentityvalsreal(3, 2), 103.0);
+       }},
+      // A user entity name is no command word.
+      {"HEAT1 = 5\n", "", {{"Unrecognised Parameter Case command@HEAT1 = 5", 3, 2, "PARRD"}}, 1,
+       [] { EXPECT_EQ(gar_thermalnodeuserentityvalsreal(1, 1), 1.0); }},
       // Arrays.
       {"CHANGE REALA(1,2) = 1.0, 2.0, 3.0\n", " CHANGE  REALA(1,2)=1.0,2.0,3.0\n", {}, 0,
        [] {
