@@ -449,7 +449,9 @@ TEST_F(StatementsTest, TextBeyondColumn256IsAnError) {
     const std::string out = run(c.line + "\nCHANGE T2 = 1\n", nerr, eof, next);
     EXPECT_EQ(nerr, c.nerr);
     EXPECT_EQ(gar_thermalnodetemps(1), c.t1);
-    if (c.ist != 0) EXPECT_EQ(out.substr(0, out.find(" CHANGE  T2")), box("Line longer than 256 characters", 3, c.ist, "PARRD"));
+    if (c.ist != 0) {
+      EXPECT_EQ(out.substr(0, out.find(" CHANGE  T2")), box("Line longer than 256 characters", 3, c.ist, "PARRD"));
+    }
     if (c.eof_is_read_error) {
       EXPECT_EQ(eof, 1);
       EXPECT_EQ(gar_thermalnodetemps(2), 20.0);  // the case ended at the header

@@ -192,7 +192,7 @@ TEST_F(ParameterRunTest, CaseNamesNeverLeadOutOfTheRunFolder) {
   acdw::write_empty_case("PARMOD.acd");
   fs::create_directory("PARMOD_PAR0001_x");
   cases("$PARAMETERS,PARMONLY,OUTPUT=MULTIPLE,CSV_OUTPUT=MULTIPLE,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',"
-        "TMD_ENTITIES='T'\n"
+        "TMD_ENTITIES='NODES'\n"
         "!FINAL='x/../../escape'\n");
   const Outcome o = run();
   fs::current_path("..");
@@ -212,7 +212,7 @@ TEST_F(ParameterRunTest, CaseNamesNeverLeadOutOfTheRunFolder) {
 // the chosen block writes; any other block name is ignored.
 TEST_F(ParameterRunTest, ResultFilesAreWrittenGffThenTmdThenCsv) {
   namespace fs = std::filesystem;
-  cases("$PARAMETERS,PARMONLY,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',TMD_ENTITIES='T'\n!FINAL='A'\n");
+  cases("$PARAMETERS,PARMONLY,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',TMD_ENTITIES='NODES'\n!FINAL='A'\n");
   const std::string stem = "PARMOD_PAR0001_A";
   auto run_writing = [&] {
     return in_child([] {
