@@ -16,10 +16,10 @@
 // The listing of a run is thrown away unless the environment variable
 // TNA_PAR_LISTING names a file for it.
 //
-// Every run happens in a fresh folder "run" under the working directory,
-// removed afterwards. A run that leaves anything else in the working
-// directory has written outside its run folder: the harness aborts, which the
-// fuzzer reports as a finding. So does anything else that goes wrong (an
+// Every run happens in the folder "run" under the working directory, emptied
+// afterwards of all but the snapshot. A run that leaves anything else in the
+// working directory has written outside its run folder: the harness aborts,
+// which the fuzzer reports as a finding. So does anything else that goes wrong (an
 // out-of-bounds access, a leak, a crash, a hang).
 #pragma once
 
@@ -173,7 +173,7 @@ inline int run_bytes(const std::uint8_t* data, std::size_t size) {
   std::vector<fs::path> before;
   for (const auto& e : fs::directory_iterator(home, ec)) before.push_back(e.path());
   const fs::path run = home / "run";
-  fs::remove_all(run, ec);
+  const std::string snapshot = std::string(kModel) + ".COM";
   fs::create_directory(run, ec);
   fs::current_path(run, ec);
   if (ec) std::abort();
@@ -190,9 +190,12 @@ inline int run_bytes(const std::uint8_t* data, std::size_t size) {
       f.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     plat::io::open_unit(kParameterUnit, std::string(kModel) + ".PAR", plat::io::Form::Formatted, "OLD");
-    plat::io::open_unit(kSnapshotUnit, std::string(kModel) + ".COM", plat::io::Form::Unformatted, "UNKNOWN");
+    // The snapshot of the start state, as the run set-up writes it; the same
+    // for every run, so written once and kept in the run folder.
+    const bool written = fs::exists(snapshot, ec);
+    plat::io::open_unit(kSnapshotUnit, snapshot, plat::io::Form::Unformatted, written ? "OLD" : "UNKNOWN");
     int st = 0;
-    DMPCOM(kSnapshotUnit, st);
+    if (!written) DMPCOM(kSnapshotUnit, st);
     PARAMX(1, "FUZZMOD                 ", result, kSnapshotUnit, kParameterUnit, kCsvUnit);
   } catch (const plat::ProcessExit& e) {
     result = 1000 + e.status;
@@ -202,8 +205,10 @@ inline int run_bytes(const std::uint8_t* data, std::size_t size) {
   tna_test::model.reset();
   plat::set_exit_throws(false);
 
+  // Everything of the run but the snapshot goes.
+  for (const auto& e : fs::directory_iterator(run, ec))
+    if (e.path().filename() != snapshot) fs::remove_all(e.path(), ec);
   fs::current_path(home, ec);
-  fs::remove_all(run, ec);
   // Nothing but what was there before may be left beside the run folder.
   std::vector<fs::path> after;
   for (const auto& e : fs::directory_iterator(home, ec)) after.push_back(e.path());
