@@ -407,11 +407,13 @@ void PARARR(std::string_view command, std::string_view ref, std::string_view val
     report("Invalid entity reference syntax@" + std::string(aref), 2, "PARARR");
     return;
   }
-  const std::string_view name = aref.substr(0, std::min<std::size_t>(open, 18));
+  // A name longer than the 18 characters of an array name names no array
+  // (its first 18 characters may well be another array's name).
+  const std::string_view name = trim_right(aref.substr(0, open));
   const int base = md_arraybase(model);
   const int count = md_arraybase(model + 1) - base;
   int st = 0, found = 0, pos = 0;
-  if (count >= 1 && base >= 0 && std::int64_t{base} + count <= gar_arraynames.size())
+  if (name.size() <= 18 && count >= 1 && base >= 0 && std::int64_t{base} + count <= gar_arraynames.size())
     SRFNDZ(CTextVec1(gar_arraynames).from(base + 1, count), count, name, st, found, pos);
   if (found != 1) {
     status = 3;
@@ -563,8 +565,15 @@ void PARCST(std::string_view command, std::string_view ref, std::string_view val
     report("Unrecognised submodel name@" + whole, 1, "PARCST");
     return;
   }
+  // A name longer than the 18 characters of a constant's name names no
+  // constant (its first 18 characters may well be another one's name):
+  // refused as an unknown control constant, with the whole name.
+  if (STRLNA(rest) > 18) {
+    PARCCT(command, rest, value, model, status);
+    return;
+  }
   plat::Text<18> name;
-  name = rest.substr(0, std::min<std::size_t>(rest.size(), 18));
+  name = rest;
 
   // The model's own names: reals, then integers, then texts, each ascending.
   const CTextVec1 names(gar_userconstnames);

@@ -386,8 +386,11 @@ plat::TextRef (*const kTextSlots[])() = {
 void PARCCT(std::string_view command, std::string_view name, std::string_view value, int submodel, int& status) {
   status = 0;
   const plat::Text<18> key(name);
+  // A name longer than a name field is none of the table's, whatever its
+  // first 18 characters are.
+  const bool too_long = STRLNA(name) > 18;
   int row = 0;
-  for (int i = 1; i <= kParCtrlConstCount && row == 0; ++i)
+  for (int i = 1; i <= kParCtrlConstCount && row == 0 && !too_long; ++i)
     if (key.view() == plat::Text<18>(kParCtrlConstNames[i - 1].view()).view()) row = i;
   if (row >= 1 && row <= 47) {
     PARCCR(command, name, value, GLOR.*kRealSlots[row - 1], status);
@@ -408,7 +411,7 @@ void PARCCT(std::string_view command, std::string_view name, std::string_view va
   }
   status = 1;
   std::string message = "Unrecognised entity reference@";
-  message.append(key.view());
+  message.append(too_long ? name.substr(0, static_cast<std::size_t>(STRLNA(name))) : key.view());
   SETERX(field(std::move(message), 300), 3, 1, "PARCCT");
 }
 

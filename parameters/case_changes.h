@@ -77,7 +77,8 @@ extern const plat::Text<6> kParCtrlConstNames[kParCtrlConstCount];
 
 // CHANGE or SCALE of the control constant `name` (18 characters) with the
 // value text; NODES and NODESM are those of submodel `submodel`. status 1
-// for a name outside the table, else the status of PARCCR/PARCCI/PARCCZ.
+// for a name outside the table (a name longer than 18 characters included,
+// reported whole), else the status of PARCCR/PARCCI/PARCCZ.
 void PARCCT(std::string_view command, std::string_view name, std::string_view value, int submodel, int& status);
 // Real constant: CHANGE reads an expression, SCALE a single factor. status 2
 // for a SCALE of an undefined constant (kept); a CHANGE of one warns.

@@ -164,11 +164,25 @@ void PARFIL(int parmonly, std::string_view model_name, int csv_multiple, int cas
   ierr = 0;
   const std::string model8(plat::trimmed(model_name.substr(0, std::min<std::size_t>(8, model_name.size()))));
 
-  // The case name with every blank before its last non-blank made "-".
+  // The case name as it goes into file names: up to its last non-blank,
+  // every character other than a letter, a digit, ".", "_", "+" or "-" is
+  // made "-" (inner blanks included), and so is every point of a run of two
+  // or more, so that no case name leads into another folder ("/", "..").
   plat::Text<24> label(parnam);
   const std::size_t used = plat::len_trim(label.view());
+  char* const c = label.data();
+  auto safe = [](char ch) {
+    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch == '.' ||
+           ch == '_' || ch == '+' || ch == '-';
+  };
   for (std::size_t i = 0; i < used; ++i)
-    if (label.data()[i] == ' ') label.data()[i] = '-';
+    if (!safe(c[i])) c[i] = '-';
+  for (std::size_t i = 0; i + 1 < used; ++i) {
+    if (c[i] != '.' || c[i + 1] != '.') continue;
+    std::size_t j = i;
+    while (j < used && c[j] == '.') c[j++] = '-';
+    i = j - 1;
+  }
 
   plat::Text<5> digits;
   plat::write_internal(digits, "(I5)", case_number + 10000);

@@ -18,7 +18,9 @@ void PAROPT(std::string_view record, int& check, int& parmonly, int& output_mult
             plat::TextRef csv_list, plat::TextRef gff_list, plat::TextRef tmd_list, int& ierr);
 
 // Builds the file stem of case `case_number` (model8 + "_PAR" + four digits +
-// "_" + the case name with inner blanks made "-"), re-connects the print unit
+// "_" + the case name with inner blanks, every other character that is not a
+// letter, digit, ".", "_", "+" or "-", and every run of points made "-"; the
+// name itself is not changed), re-connects the print unit
 // to stem + ".out" when output_multiple is 1, and opens the CSV table (one per
 // run: model8 + "_PAR.csv"; one per case: stem + ".csv") on csv_unit with its
 // heading when CSV output is requested. ierr is the status of the open

@@ -71,6 +71,17 @@ void apply(std::string_view command, std::string_view r, std::string_view value,
 
 }  // namespace
 
+bool par_line_too_long(std::string_view line, int quote) {
+  if (line.size() <= kLine) return false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '\'') quote = quote == 0 ? 1 : 0;
+    else if (c == '#' && quote == 0) return false;  // the rest is a comment
+    if (i >= kLine && c != ' ' && c != '\t') return true;
+  }
+  return false;
+}
+
 void PARRD(int parameter_unit, int print_unit, plat::TextRef command, int& eof, plat::TextRef text, int& length,
            int& ist) {
   command = "";
@@ -85,6 +96,15 @@ void PARRD(int parameter_unit, int print_unit, plat::TextRef command, int& eof, 
     if (eof > 0) {
       ist = 1;
       SETERX("Error reading from Parameter case file", 3, 1, "PARRD");
+      return;
+    }
+    if (eof == 0 && par_line_too_long(raw, 0)) {
+      // Text the record cannot hold is never cut off silently: a statement
+      // line is in error, a header line fails as a read error does.
+      const std::size_t first = raw.find_first_not_of(' ');
+      ist = first != std::string::npos && raw[first] == '!' ? 1 : 3;
+      if (ist == 1) eof = 1;
+      SETERX("Line longer than 256 characters", 3, ist, "PARRD");
       return;
     }
     if (eof == 0) buf.replace(0, std::min(raw.size(), kLine), raw, 0, std::min(raw.size(), kLine));

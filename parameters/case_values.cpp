@@ -29,13 +29,13 @@ std::string field(std::string message, std::size_t length) {
 
 bool is_exponent_letter(char c) { return c == 'D' || c == 'E' || c == 'd' || c == 'e'; }
 
-// Integer arithmetic of the evaluator: 32-bit with wrap-around.
-std::int32_t wrap(std::uint32_t v) { return static_cast<std::int32_t>(v); }
-
-// x ** n: x multiplied n times for n >= 0 (by squaring, the same wrapped
-// result); for n < 0: 1 for x = 1, +-1 by parity for x = -1, else 0. false
-// for 0 to a negative power, which has no value.
-bool int_power(std::int32_t x, std::int32_t n, std::int32_t& result) {
+// Integer arithmetic of the evaluator: 64-bit operands; an operation whose
+// result does not fit is refused, never wrapped.
+//
+// x ** n: x multiplied n times for n >= 0; for n < 0: 1 for x = 1, +-1 by
+// parity for x = -1, else 0. false for 0 to a negative power, which has no
+// value, and for a result beyond 64 bits.
+bool int_power(std::int64_t x, std::int64_t n, std::int64_t& result) {
   if (n < 0) {
     if (x == 0) return false;
     if (x == 1) result = 1;
@@ -43,37 +43,50 @@ bool int_power(std::int32_t x, std::int32_t n, std::int32_t& result) {
     else result = 0;
     return true;
   }
-  std::uint32_t base = static_cast<std::uint32_t>(x), acc = 1;
-  std::uint32_t e = static_cast<std::uint32_t>(n);
-  while (e != 0) {
-    if (e & 1u) acc *= base;
-    base *= base;
+  // By squaring: a square that overflows while bits of n remain means the
+  // result overflows as well (|x| >= 2 there).
+  std::int64_t base = x, acc = 1;
+  std::int64_t e = n;
+  for (;;) {
+    if ((e & 1) != 0 && __builtin_mul_overflow(acc, base, &acc)) return false;
     e >>= 1;
+    if (e == 0) break;
+    if (__builtin_mul_overflow(base, base, &base)) return false;
   }
-  result = wrap(acc);
+  result = acc;
+  return true;
+}
+
+// Real operations refuse a result that is no number (0/0, an infinity less
+// an infinity, a negative base to a non-integral power) and an infinity that
+// only overflow produced from finite operands; the infinity of a division by
+// zero (or of zero to a negative power) is the floating-point result.
+bool real_result(double a, double b, double r, bool pole) {
+  if (std::isnan(r)) return false;
+  if (std::isinf(r) && std::isfinite(a) && std::isfinite(b) && !pole) return false;
   return true;
 }
 
 bool combine(double a, double b, int op, double& r) {
   switch (op) {
-    case 1: r = a + b; return true;
-    case 2: r = a - b; return true;
-    case 4: r = a * b; return true;
-    case 5: r = a / b; return true;  // IEEE result for a zero divisor
+    case 1: r = a + b; break;
+    case 2: r = a - b; break;
+    case 4: r = a * b; break;
+    case 5: r = a / b; break;
     default: return false;
   }
+  return real_result(a, b, r, op == 5 && b == 0.0);
 }
 
-bool combine(std::int32_t a, std::int32_t b, int op, std::int32_t& r) {
-  const std::uint32_t ua = static_cast<std::uint32_t>(a), ub = static_cast<std::uint32_t>(b);
+bool combine(std::int64_t a, std::int64_t b, int op, std::int64_t& r) {
   switch (op) {
-    case 1: r = wrap(ua + ub); return true;
-    case 2: r = wrap(ua - ub); return true;
-    case 4: r = wrap(ua * ub); return true;
+    case 1: return !__builtin_add_overflow(a, b, &r);
+    case 2: return !__builtin_sub_overflow(a, b, &r);
+    case 4: return !__builtin_mul_overflow(a, b, &r);
     case 5:
       if (b == 0) return false;  // no value: the expression is refused
-      if (a == INT32_MIN && b == -1) r = INT32_MIN;  // wraps
-      else r = a / b;
+      if (a == INT64_MIN && b == -1) return false;
+      r = a / b;
       return true;
     default: return false;
   }
@@ -81,9 +94,20 @@ bool combine(std::int32_t a, std::int32_t b, int op, std::int32_t& r) {
 
 bool power(double a, double b, double& r) {
   r = std::pow(a, b);
+  return real_result(a, b, r, a == 0.0 && b < 0.0);
+}
+bool power(std::int64_t a, std::int64_t b, std::int64_t& r) { return int_power(a, b, r); }
+
+// v := -v; false when -v does not exist (the least 64-bit integer).
+bool negate(double& v) {
+  v = -v;
   return true;
 }
-bool power(std::int32_t a, std::int32_t b, std::int32_t& r) { return int_power(a, b, r); }
+bool negate(std::int64_t& v) {
+  if (v == INT64_MIN) return false;
+  v = -v;
+  return true;
+}
 
 // Pushes an operand with its following operator; false when the stacks are full.
 template <class T>
@@ -189,6 +213,11 @@ void step(int op, int unary, plat::Vec1<T> vals, plat::Vec1<int> ops, int& n, in
       }
       if (ops(n) == 3) {
         if (op != 3) ops(n) = op;
+      } else if (op == 2 && (ops(n) == 4 || ops(n) == 5)) {
+        // A minus right after "*" or "/" belongs to the next operand; as
+        // x * -y = -(x * y) and x / -y = -(x / y), the operand before the
+        // operator takes the sign: 8/-2/2 is -2, 2*-3 is -6.
+        if (!negate(vals(n))) status = 1;
       } else if (op == 2) {
         if (!push<T>(vals, ops, n, static_cast<T>(-1), 4)) status = 1;
       }
@@ -202,9 +231,10 @@ void step(int op, int unary, plat::Vec1<T> vals, plat::Vec1<int> ops, int& n, in
 // The scan shared by the real and integer evaluators.
 //   expr: the expression (blanks already handled), j its length;
 //   read: reads one operand text into a value, returning the reader's status.
-template <class T, class Read, class Step>
-void evaluate(std::string_view expr, bool exponent_rule, Read read, Step stack_step, T& value, int& status,
-              std::string_view routine) {
+//   fits: whether the value of the whole expression can be given.
+template <class T, class Read, class Step, class Fits>
+void evaluate(std::string_view expr, bool exponent_rule, Read read, Step stack_step, Fits fits, T& value,
+              int& status, std::string_view routine) {
   value = T{};
   status = 0;
   T vals_store[kParStackDepth] = {};
@@ -286,7 +316,7 @@ void evaluate(std::string_view expr, bool exponent_rule, Read read, Step stack_s
   }
   // No operand at all (an empty text, a lone ")"), or the dummy operands of
   // two or more brackets left open: the text has no value.
-  if (n != 1) {
+  if (n != 1 || !fits(vals(1))) {
     fail();
     return;
   }
@@ -312,6 +342,19 @@ void PARRVL(std::string_view text, double& value, int& status) {
     return;
   }
   if (used.find(',') != std::string_view::npos) return not_real(2);
+  // A number has a digit before its exponent: an empty text, a lone sign or
+  // point (which the F40.0 edit reads as zero) is no number.
+  {
+    std::size_t k = used.find_first_not_of(" \t");
+    if (k != std::string_view::npos && (used[k] == '+' || used[k] == '-')) ++k;
+    bool digit = false;
+    for (; k < used.size() && !digit; ++k) {
+      const char c = used[k];
+      if (c >= '0' && c <= '9') digit = true;
+      else if (c == '+' || c == '-' || is_exponent_letter(c)) break;
+    }
+    if (!digit) return not_real(3);
+  }
   std::string f(40 - static_cast<std::size_t>(l), ' ');
   f.append(used);
   double v = 0.0;
@@ -334,6 +377,8 @@ void PARIVL(std::string_view text, int& value, int& status) {
     else v = v * 10 + (c - '0');
     if (v > INT32_MAX) ok = false;  // beyond the 32-bit range: refused
   }
+  // The undefined marker is no value a user can assign.
+  if (ok && v == kUndefined) ok = false;
   if (!ok) {
     status = 1;
     std::string message = "Assigned value is not recognised as an integer@";
@@ -347,14 +392,14 @@ void PARIVL(std::string_view text, int& value, int& status) {
 void SDLMD2(int op, plat::Vec1<double> vals, plat::Vec1<int> ops, int& n, int& status) {
   reduce<double>(op, vals, ops, n, status, "SDLMD2");
 }
-void SDELM2(int op, plat::Vec1<int> vals, plat::Vec1<int> ops, int& n, int& status) {
-  reduce<int>(op, vals, ops, n, status, "SDELM2");
+void SDELM2(int op, plat::Vec1<std::int64_t> vals, plat::Vec1<int> ops, int& n, int& status) {
+  reduce<std::int64_t>(op, vals, ops, n, status, "SDELM2");
 }
 void SDELMD(int op, int unary, plat::Vec1<double> vals, plat::Vec1<int> ops, int& n, int& status) {
   step<double>(op, unary, vals, ops, n, status, &SDLMD2);
 }
-void SDELMI(int op, int unary, plat::Vec1<int> vals, plat::Vec1<int> ops, int& n, int& status) {
-  step<int>(op, unary, vals, ops, n, status, &SDELM2);
+void SDELMI(int op, int unary, plat::Vec1<std::int64_t> vals, plat::Vec1<int> ops, int& n, int& status) {
+  step<std::int64_t>(op, unary, vals, ops, n, status, &SDELM2);
 }
 
 void PARRGT(std::string_view text, double& value, int& status) {
@@ -369,17 +414,22 @@ void PARRGT(std::string_view text, double& value, int& status) {
     PARRVL(operand, v, st);
     return st;
   };
-  evaluate<double>(expr, true, read, &SDELMD, value, status, "PARRGT");
+  evaluate<double>(expr, true, read, &SDELMD, [](double) { return true; }, value, status, "PARRGT");
 }
 
 void PARIGT(std::string_view text, int& value, int& status) {
   const std::string_view expr = text.substr(0, static_cast<std::size_t>(STRLNA(text)));
-  auto read = [](std::string_view operand, int& v) {
-    int st = 0;
-    PARIVL(operand, v, st);
+  auto read = [](std::string_view operand, std::int64_t& v) {
+    int st = 0, number = 0;
+    PARIVL(operand, number, st);
+    v = number;
     return st;
   };
-  evaluate<int>(expr, false, read, &SDELMI, value, status, "PARIGT");
+  // The value must be a 32-bit integer other than the undefined marker.
+  auto fits = [](std::int64_t v) { return v >= INT32_MIN && v < kUndefined; };
+  std::int64_t v = 0;
+  evaluate<std::int64_t>(expr, false, read, &SDELMI, fits, v, status, "PARIGT");
+  value = status == 0 ? static_cast<int>(v) : 0;
 }
 
 void PARSTR(plat::Vec1<const int> items, int count, std::string_view command, double value,

@@ -152,14 +152,14 @@ const CcEntry* find_control_constant(std::string_view name) {
   return nullptr;
 }
 
-// Name of a constant or array item after its prefix: at most 18 characters.
+// Name of a constant or array item after its prefix. A name field holds 18
+// characters: a longer name names nothing (never the name of its first 18).
 std::string_view name_after(std::string_view text, int pos, std::size_t stop) {
   const std::size_t from = static_cast<std::size_t>(pos - 1);
   if (from >= text.size() || stop <= from) return {};
-  std::string_view n = text.substr(from, stop - from);
-  if (n.size() > 18) n = n.substr(0, 18);
-  return plat::trimmed(n);
+  return plat::trimmed(text.substr(from, stop - from));
 }
+bool name_fits(std::string_view name) { return name.size() <= 18; }
 
 // Array item resolved: array number and its index part.
 struct ArrayItem {
@@ -181,7 +181,7 @@ bool resolve_array(std::string_view item, int model, std::string_view routine, A
     return false;
   }
   const std::string_view name = name_after(rest, 1, bracket);
-  const int first = md_arraybase(a.sub), last = md_arraybase(a.sub + 1);
+  const int first = md_arraybase(a.sub), last = name_fits(name) ? md_arraybase(a.sub + 1) : first;
   for (int k = first + 1; k <= last && k <= gar_arraynames.size(); ++k) {
     if (plat::text_eq(gar_arraynames(k).view(), name) && !name.empty()) {
       a.number = k;
@@ -622,7 +622,8 @@ void PRHCST(std::string_view item, int model, int unit, int& ierr) {
   if (!resolve_prefix(item, model, "PRHCST", sub, pos, ierr)) return;
   const std::string_view name = name_after(item, pos, item.size());
   int index = 0, found = 0;
-  if (find_user_constant(sub, name, index) == 0) PRHCCT(name, sub, found);
+  if (!name_fits(name)) found = 0;
+  else if (find_user_constant(sub, name, index) == 0) PRHCCT(name, sub, found);
   else found = 1;
   if (found == 0) {
     ierr = 4;
@@ -641,7 +642,8 @@ void PRCCCT(std::string_view name, int model, int unit, int& ierr) {
   const CcEntry* e = find_control_constant(name);
   if (e == nullptr) {
     ierr = 1;
-    SETERX("Unrecognised constant name - " + plat::Text<18>(name).str(), 3, 1, "PRCCCT");
+    SETERX("Unrecognised constant name - " + (name_fits(name) ? plat::Text<18>(name).str() : std::string(name)), 3,
+           1, "PRCCCT");
     return;
   }
   switch (e->kind) {
@@ -665,7 +667,7 @@ void PRCCST(std::string_view item, int model, int unit, int& ierr) {
   if (!resolve_prefix(item, model, "PRCCST", sub, pos, ierr)) return;
   const std::string_view name = name_after(item, pos, item.size());
   int index = 0;
-  switch (find_user_constant(sub, name, index)) {
+  switch (name_fits(name) ? find_user_constant(sub, name, index) : 0) {
     case 1: PRCCCR(gar_userconstvaluesreal(md_realuserconstbase(sub) + index), unit, ierr); return;
     case 2: PRCCCI(gar_userconstvaluesint(md_intuserconstbase(sub) + index), unit, ierr); return;
     case 3: {

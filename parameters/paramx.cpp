@@ -34,18 +34,29 @@ std::string fixed_int(int value, int width) {
   return std::string(static_cast<std::size_t>(width) - s.size(), ' ') + s;
 }
 
+// Status of next_text_line for a line with text beyond its 256 characters.
+constexpr int kLineTooLong = -1000;
+
+// The read-error message of the options record (code 1) or the first case
+// header (code 3).
 void read_error(int ios, int code) {
+  if (ios == kLineTooLong) {
+    SETERX("Line longer than 256 characters", 3, code, "PARAMX");
+    return;
+  }
   SETERX("Error reading from Parameter Case file@ Fortran I/O error " + fixed_int(ios, 4), 3, code, "PARAMX");
 }
 
 // Reads lines until one holds text once blanks and comments are removed;
 // the quote state runs on from line to line. Returns the I/O status of the
-// last read (non-zero: end of file or error, nothing found).
+// last read (non-zero: end of file or error, nothing found), or
+// kLineTooLong for a line with text the record cannot hold.
 int next_text_line(int unit, int& quote, plat::TextRef line, int& length) {
   std::string raw;
   for (;;) {
     const int ios = plat::io::read_line(unit, raw);
     if (ios != 0) return ios;
+    if (par_line_too_long(raw, quote)) return kLineTooLong;
     plat::Text<256> buffer;
     buffer = std::string_view(raw).substr(0, std::min<std::size_t>(raw.size(), 256));
     SDBLKH(buffer.view(), quote, line, length);

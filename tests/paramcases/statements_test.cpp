@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -80,6 +81,9 @@ TEST_F(StatementsTest, TableOfStatements) {
       {"CHANGE GL(1,2) = OFF\n", " CHANGE  GL(1,2)=OFF\n", {}, 0,
        [] { EXPECT_EQ(gar_linearcondacts(2), "I"); }},
       {"ON GV(1,2)\n", " ON      GV(1,2)\n", {{"Cannot change status of GVs", 3, 9, "PARCND"}}, 1, nullptr},
+      {"GET SUB1\nOFF GP('#12',13)\n", " GET     SUB1\n OFF     GP('#12',13)\n",
+       {{"Cannot change status of GPs", 3, 10, "PARCND"}}, 1, [] { EXPECT_EQ(gar_massflowlinkstatuses(1), "A"); }},
+      {"OFF GP(1,2)\n", " OFF     GP(1,2)\n", {{"Cannot change status of GPs", 3, 10, "PARCND"}}, 1, nullptr},
       // Node 12 of SUB1 is a thermal node; its fluid node 12 needs the "#" list.
       {"GET SUB1\nOFF M(12,13)\n", " GET     SUB1\n OFF     M(12,13)\n",
        {{"No matching conductors found", 3, 11, "PARCND"}}, 1, nullptr},
@@ -164,6 +168,18 @@ TEST_F(StatementsTest, TableOfStatements) {
          EXPECT_EQ(gar_thermalnodeuserentityvalschar(3, 1), "Z");
          EXPECT_EQ(gar_thermalnodecapacitances(2), 0.0);
        }},
+      {"CHANGE HEAT:SUB1:12 = 5\nSCALE HEAT1 * 2\nSCALE MASS:'PANEL' * 2\n",
+       " CHANGE  HEAT:SUB1:12=5\n SCALE   HEAT1*2\n SCALE   MASS:'PANEL'*2\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_thermalnodeuserentityvalsreal(10, 1), 5.0);
+         EXPECT_EQ(gar_thermalnodeuserentityvalsreal(1, 1), 2.0);
+         EXPECT_EQ(gar_thermalnodeuserentityvalsreal(8, 2), 216.0);
+         EXPECT_EQ(gar_fluidnodeuserentityvalsreal(1, 2), 140.0);
+         EXPECT_EQ(gar_thermalnodeuserentityvalsreal(3, 2), 103.0);
+       }},
+      // A user entity name is no command word.
+      {"HEAT1 = 5\n", "", {{"Unrecognised Parameter Case command@HEAT1 = 5", 3, 2, "PARRD"}}, 1,
+       [] { EXPECT_EQ(gar_thermalnodeuserentityvalsreal(1, 1), 1.0); }},
       // Arrays.
       {"CHANGE REALA(1,2) = 1.0, 2.0, 3.0\n", " CHANGE  REALA(1,2)=1.0,2.0,3.0\n", {}, 0,
        [] {
@@ -244,6 +260,31 @@ TEST_F(StatementsTest, TableOfStatements) {
        nullptr},
       {"CHANGE PARNAM = 'x=1'\n", " CHANGE  PARNAM='x=1'\n", {{"Unrecognised entity reference@PARNAM='x", 3, 1, "PARCCT"}},
        1, nullptr},
+      // Values: a factor needs a digit, a minus after "*" or "/" binds to
+      // the next operand, an integer must fit 32 bits, a real must be a number.
+      {"SCALE T1 *\n", " SCALE   T1*\n", {{"Assigned value is not recognised as a real@", 3, 3, "PARRVL"}}, 1,
+       [] { EXPECT_EQ(gar_thermalnodetemps(1), 10.0); }},
+      {"SCALE T2 * -\n", " SCALE   T2*-\n", {{"Assigned value is not recognised as a real@-", 3, 3, "PARRVL"}}, 1,
+       [] { EXPECT_EQ(gar_thermalnodetemps(2), 20.0); }},
+      {"SCALE GAIN * .\n", " SCALE   GAIN*.\n", {{"Assigned value is not recognised as a real@.", 3, 3, "PARRVL"}}, 1,
+       [] { EXPECT_EQ(gar_userconstvaluesreal(1), 2.5); }},
+      {"CHANGE T1 = 8/-2\nCHANGE NCOUNT = 8/-2/2\n", " CHANGE  T1=8/-2\n CHANGE  NCOUNT=8/-2/2\n", {}, 0,
+       [] {
+         EXPECT_EQ(gar_thermalnodetemps(1), -4.0);
+         EXPECT_EQ(gar_userconstvaluesint(1), -2);
+       }},
+      {"CHANGE NLOOP = 65536*65536\n", " CHANGE  NLOOP=65536*65536\n",
+       {{"Unable to interpret expression@65536*65536", 3, 2, "PARIGT"}}, 1, [] { EXPECT_EQ(GLOI.NLOOP, 0); }},
+      {"CHANGE INTA(1) = 2147483647\n", " CHANGE  INTA(1)=2147483647\n",
+       {{"Assigned value is not recognised as an integer@2147483647", 3, 1, "PARIVL"}}, 1,
+       [] { EXPECT_EQ(gar_arrayvaluesint(1), 10); }},
+      {"CHANGE GAIN = 0/0\n", " CHANGE  GAIN=0/0\n", {{"Unable to interpret expression@0/0", 3, 2, "PARRGT"}}, 1,
+       [] { EXPECT_EQ(gar_userconstvaluesreal(1), 2.5); }},
+      {"CHANGE GL(1,2) = 1E300*1E300\n", " CHANGE  GL(1,2)=1E300*1E300\n",
+       {{"Unable to interpret expression@1E300*1E300", 3, 2, "PARRGT"}}, 1,
+       [] { EXPECT_EQ(gar_linearconds(1), 0.5); }},
+      {"CHANGE T1 = 1/0\n", " CHANGE  T1=1/0\n", {}, 0,
+       [] { EXPECT_EQ(gar_thermalnodetemps(1), std::numeric_limits<double>::infinity()); }},
       // Errors do not stop the statements that follow; each counts once.
       {"CHANGE T1 = X\nCHANGE T2 = 1\nCHANGE T3\n", " CHANGE  T1=X\n",
        {{"Assigned value is not recognised as a real@X", 3, 3, "PARRVL"}}, 2, nullptr},
@@ -266,6 +307,41 @@ TEST_F(StatementsTest, TableOfStatements) {
     EXPECT_EQ(nerr, c.nerr);
     EXPECT_NE(eof, 0);
     if (c.check) c.check();
+  }
+}
+
+// A name field holds 18 characters: a longer name names no constant or
+// array, even when its first 18 characters are another one's whole name;
+// it is refused with the whole name and nothing changes.
+TEST_F(StatementsTest, NamesLongerThanANameFieldNameNothing) {
+  struct Case {
+    std::string line, echo;
+    Messages messages;
+    double gain, reala1;
+  };
+  const std::vector<Case> cases = {
+      {"CHANGE GAINABCDEFGHIJKLMN = 3\n", " CHANGE  GAINABCDEFGHIJKLMN=3\n", {}, 3.0, 1.0},
+      {"CHANGE GAINABCDEFGHIJKLMNO = 3\n", " CHANGE  GAINABCDEFGHIJKLMNO=3\n",
+       {{"Unrecognised entity reference@GAINABCDEFGHIJKLMNO", 3, 1, "PARCCT"}}, 2.5, 1.0},
+      {"SCALE SUB1:GAINABCDEFGHIJKLMNOPQRSTUVWXYZ * 2\n", " SCALE   SUB1:GAINABCDEFGHIJKLMNOPQRSTUVWXYZ*2\n",
+       {{"Unrecognised entity reference@GAINABCDEFGHIJKLMNOPQRSTUVWXYZ", 3, 1, "PARCCT"}}, 2.5, 1.0},
+      {"CHANGE NLOOPXXXXXXXXXXXXXXX = 3\n", " CHANGE  NLOOPXXXXXXXXXXXXXXX=3\n",
+       {{"Unrecognised entity reference@NLOOPXXXXXXXXXXXXXXX", 3, 1, "PARCCT"}}, 2.5, 1.0},
+      {"CHANGE REALAABCDEFGHIJKLM(1,1) = 5\n", " CHANGE  REALAABCDEFGHIJKLM(1,1)=5\n", {}, 2.5, 5.0},
+      {"CHANGE REALAABCDEFGHIJKLMN(1,1) = 5\n", " CHANGE  REALAABCDEFGHIJKLMN(1,1)=5\n",
+       {{"Unrecognised entity name@REALAABCDEFGHIJKLMN(1,1)", 3, 3, "PARARR"}}, 2.5, 1.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    build_case_fixture();
+    gar_userconstnames(1) = "GAINABCDEFGHIJKLMN";
+    gar_arraynames(1) = "REALAABCDEFGHIJKLM";
+    int nerr = -1, eof = 0;
+    std::string next;
+    EXPECT_EQ(run(c.line, nerr, eof, next), c.echo + boxes(c.messages));
+    EXPECT_EQ(nerr, c.messages.empty() ? 0 : 1);
+    EXPECT_EQ(gar_userconstvaluesreal(1), c.gain);
+    EXPECT_EQ(gar_arrayvaluesreal(1), c.reala1);
   }
 }
 
@@ -337,16 +413,61 @@ TEST_F(StatementsTest, EndOfFileRightAfterTheLastStatement) {
   EXPECT_NE(eof, 0);
 }
 
-TEST_F(StatementsTest, OverlongAndBinaryLinesAreCutNotFatal) {
+// A line holds 256 characters. Text beyond them is never cut off silently: a
+// statement line with a non-blank character past column 256 outside a
+// comment is in error and changes nothing; a header line fails as a read
+// error does and ends the case.
+TEST_F(StatementsTest, TextBeyondColumn256IsAnError) {
+  auto at = [](std::string head, std::size_t column, const std::string& tail) {
+    head.resize(column - 1, ' ');
+    return head + tail;
+  };
+  struct Case {
+    std::string line;
+    int nerr, eof_is_read_error, ist;  // ist of the message, 0 for none
+    double t1;
+  };
+  const std::vector<Case> cases = {
+      {at("CHANGE T1 = 1", 300, "+5"), 1, 0, 3, 10.0},
+      {at("CHANGE T1 = ", 254, "1234"), 1, 0, 3, 10.0},          // the digits run over column 256
+      {at("CHANGE T1 = ", 253, "1234"), 0, 0, 0, 1234.0},        // they end in it
+      {at("", 300, "CHANGE T1 = 5"), 1, 0, 3, 10.0},             // not a blank line
+      {at("CHANGE T1 = 1", 257, "\t \t"), 0, 0, 0, 1.0},         // blanks and tabs only
+      {at("CHANGE T1 = 1  # note", 300, "more"), 0, 0, 0, 1.0},  // a comment
+      {at("CHANGE T1 = 1", 300, "# note"), 0, 0, 0, 1.0},
+      {at("# a comment line", 400, "x"), 0, 0, 0, 10.0},
+      {at("CHANGE L1 = '#", 300, "'"), 1, 0, 3, 10.0},            // "#" inside quotes starts no comment
+      {at("CHANGE T1 = '", 270, "' # x"), 1, 0, 3, 10.0},
+      {at("!FINAL = 'B'", 300, "x"), 1, 1, 1, 10.0},             // a header
+      {at("  !FINAL = '", 260, "B'"), 1, 1, 1, 10.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    build_case_fixture();
+    int nerr = -1, eof = 0;
+    std::string next;
+    const std::string out = run(c.line + "\nCHANGE T2 = 1\n", nerr, eof, next);
+    EXPECT_EQ(nerr, c.nerr);
+    EXPECT_EQ(gar_thermalnodetemps(1), c.t1);
+    if (c.ist != 0) {
+      EXPECT_EQ(out.substr(0, out.find(" CHANGE  T2")), box("Line longer than 256 characters", 3, c.ist, "PARRD"));
+    }
+    if (c.eof_is_read_error) {
+      EXPECT_EQ(eof, 1);
+      EXPECT_EQ(gar_thermalnodetemps(2), 20.0);  // the case ended at the header
+    } else {
+      EXPECT_NE(eof, 0);
+      EXPECT_EQ(gar_thermalnodetemps(2), 1.0);  // the statements after it still apply
+    }
+  }
+}
+
+TEST_F(StatementsTest, BinaryAndMalformedLinesAreErrorsNotCrashes) {
   int nerr = -1, eof = 0;
   std::string next;
-  // A line longer than a record is read as its first 256 characters.
-  const std::string longline = "CHANGE T1 = 1" + std::string(300, ' ') + "+5\n";
-  EXPECT_EQ(run(longline, nerr, eof, next), " CHANGE  T1=1\n");
-  EXPECT_EQ(gar_thermalnodetemps(1), 1.0);
   std::string junk = "CHANGE T1 = '";
   junk += std::string("\0\x01\xff", 3);
-  junk += std::string(400, '\'') + "\n";
+  junk += std::string(200, '\'') + "\n";
   junk += "OFF GL((((\nSCALE GL(1,2,3,4) * 2\nCHANGE (,) = 1\nCHANGE :::: = 1\nGET ::\n";
   run(junk, nerr, eof, next);
   EXPECT_EQ(nerr, 6);

@@ -360,6 +360,52 @@ TEST_F(CsvTest, ItemWriterMessages) {
   }
 }
 
+// A name field holds 18 characters: a longer name names no constant or
+// array, even when its first 18 characters are another one's whole name.
+TEST_F(CsvTest, NamesLongerThanANameFieldNameNothing) {
+  gar_userconstnames(1) = "GAINABCDEFGHIJKLMN";
+  gar_arraynames(1) = "TABABCDEFGHIJKLMNO";
+  int ierr = -1;
+  PARHDC("(GAINABCDEFGHIJKLMN,TABABCDEFGHIJKLMNO(1,2))", 1, kCsv, ierr);
+  EXPECT_EQ(ierr, 0);
+  PARCSV("(GAINABCDEFGHIJKLMN,TABABCDEFGHIJKLMNO(1,2))", 1, 1, kCsv, ierr);
+  EXPECT_EQ(ierr, 0);
+  EXPECT_EQ(listing(), "");
+
+  struct Case {
+    std::string list;
+    bool header;
+    std::vector<Msg> expect;
+  };
+  const std::vector<Case> cases = {
+      {"(GAINABCDEFGHIJKLMNX)", true,
+       {{"Unrecognised entity reference@GAINABCDEFGHIJKLMNX", 4, "PRHCST"},
+        {"Error processing CSV_ENTITIES at @GAINABCDEFGHIJKLMNX", 3, "PARHDC"}}},
+      {"(GAINABCDEFGHIJKLMNX)", false, {{"Unrecognised constant name - GAINABCDEFGHIJKLMNX", 1, "PRCCCT"}}},
+      {"(NLOOPXXXXXXXXXXXXXXX)", false, {{"Unrecognised constant name - NLOOPXXXXXXXXXXXXXXX", 1, "PRCCCT"}}},
+      {"(TABABCDEFGHIJKLMNOX(1,2))", true,
+       {{"Unrecognised array name@TABABCDEFGHIJKLMNOX(1,2)", 3, "PRHARR"},
+        {"Error processing CSV_ENTITIES at @TABABCDEFGHIJKLMNOX(1,2)", 3, "PARHDC"}}},
+      {"(TABABCDEFGHIJKLMNOX(1,2))", false, {{"Unrecognised array name@TABABCDEFGHIJKLMNOX(1,2)", 3, "PRCARR"}}},
+  };
+  for (const Case& c : cases) {
+    listing();
+    reset_message_counters();
+    if (c.header) {
+      PARHDC(c.list, 1, kCsv, ierr);
+      EXPECT_EQ(ierr, 3) << c.list;
+    } else {
+      PARCSV(c.list, 1, 1, kCsv, ierr);
+      EXPECT_EQ(ierr, 0) << c.list;
+    }
+    const std::string got = listing();
+    EXPECT_EQ(got, boxes(c.expect)) << c.list;
+    check_top();
+  }
+  EXPECT_NE(table().find("\"TABABCDEFGHIJKLMNO(1,2)\"\n1,Hot case, 1.0000E+03, 2.500000E+00, 2.000000E+00\n"),
+            std::string::npos);
+}
+
 // GV over a model without view-factor conductors: one message per pair searched.
 TEST_F(CsvTest, ViewFactorSearchInAModelWithoutAny) {
   int ierr = 0;

@@ -176,6 +176,15 @@ TEST_F(OptionsTest, FileStems) {
       {9999, "", "THERMALM_PAR9999"},
       {5, " lead", "THERMALM_PAR0005_-lead"},
       {12, "ABCDEFGHIJKLMNOPQRSTUVWX", "THERMALM_PAR0012_ABCDEFGHIJKLMNOPQRSTUVWX"},
+      // Only letters, digits, ".", "_", "+" and "-" reach a file name; a run
+      // of points is no point at all, so no name leads into another folder.
+      {1, "x/../../escape", "THERMALM_PAR0001_x-------escape"},
+      {2, "..", "THERMALM_PAR0002_--"},
+      {3, "v1.2_a+b-c", "THERMALM_PAR0003_v1.2_a+b-c"},
+      {4, "a...b.c", "THERMALM_PAR0004_a---b.c"},
+      {6, "C:\\temp\\x", "THERMALM_PAR0006_C--temp-x"},
+      {7, std::string("a\0b\tc*?\"<>|'\xe9", 13), "THERMALM_PAR0007_a-b-c--------"},
+      {8, "/abs", "THERMALM_PAR0008_-abs"},
   };
   for (const Case& c : cases) {
     int ierr = -1;

@@ -22,7 +22,11 @@ struct RealCase {
 TEST_F(ValuesTest, RealExpressionsFollowPrecedenceAndBrackets) {
   const RealCase cases[] = {
       {"1+2*3", 7},       {"10-2-3", 5},      {"8/2*2", 8},         {"2*3**2", 18},     {"2**3**2", 64},
-      {"-2**2", -4},      {"2**(-1)", 0.5},   {"8/(-2)", -4},       {"8/-2", -16},      {"-(2+3)*2", -10},
+      {"-2**2", -4},      {"2**(-1)", 0.5},   {"8/(-2)", -4},       {"-(2+3)*2", -10},
+      // A minus after "*" or "/" belongs to the next operand.
+      {"8/-2", -4},       {"2*-3", -6},       {"8/-2/2", -2},       {"-2*-3", 6},       {"2*--3", 6},
+      {"1+8/-2", -3},     {"(1+2)*-3", -9},   {"8/-(1+1)", -4},     {"2*-3**2", -18},   {"2**3/-2", -4},
+      {"3*4/-2*-1", 6},   {"1e2/-1e1", -10},
       {"1++2", 3},        {"1--2", 3},        {"(1+2", 3},          {"1+2)", 3},        {"1e3+1", 1001},
       {"1.5E-2*100", 1.5}, {"1d2", 100},      {"7/2", 3.5},         {" 1 + 2 * 3 ", 7}, {"+5", 5},
       {"-7", -7},         {"2.5e+1-5", 20},   {"1E-1*10", 1},       {"((2))", 2},       {"3*(1+1)*2", 12},
@@ -35,24 +39,52 @@ TEST_F(ValuesTest, RealExpressionsFollowPrecedenceAndBrackets) {
     EXPECT_EQ(status, 0) << c.text;
     EXPECT_DOUBLE_EQ(v, c.value) << c.text;
   }
-  // Division by zero gives the floating-point result.
-  double v = 0;
-  int status = 0;
-  PARRGT("1/0", v, status);
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(v, std::numeric_limits<double>::infinity());
+  // Division by zero gives the floating-point infinity, and so does zero to
+  // a negative power; an infinity goes on through later operations.
+  const double inf = std::numeric_limits<double>::infinity();
+  const RealCase infinite[] = {{"1/0", inf}, {"-1/0", -inf}, {"1/-0", -inf}, {"0**(-1)", inf}, {"1/0*2", inf},
+                               {"1/0+1e300*10", inf}};
+  for (const auto& c : infinite) {
+    double v = 0;
+    int status = -1;
+    PARRGT(c.text, v, status);
+    EXPECT_EQ(status, 0) << c.text;
+    EXPECT_EQ(v, c.value) << c.text;
+  }
 }
 
-TEST_F(ValuesTest, IntegerExpressionsTruncateAndWrap) {
+// A result that is no number, or an infinity that only overflow made, is
+// refused: the expression has no value to assign.
+TEST_F(ValuesTest, RealExpressionsWithoutAFiniteValueAreRefused) {
+  for (const std::string text : {"0/0", "1E300*1E300", "-1E300*1E300", "1E308+1E308", "-1E308-1E308", "10**400",
+                                 "(-8)**(1/3)", "1/0-1/0", "1/0*0", "(1/0)/(1/0)", "2*(1E300*1E300)/1/0"}) {
+    double v = 7;
+    int status = -1;
+    const std::string out = printed([&] { PARRGT(text, v, status); });
+    EXPECT_EQ(status, 2) << text;
+    EXPECT_EQ(out, box("Unable to interpret expression@" + text, 3, 2, "PARRGT")) << text;
+  }
+  // Large but finite results are values.
+  double v = 0;
+  int status = -1;
+  PARRGT("1E300*1E8", v, status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(v, 1e308);
+}
+
+TEST_F(ValuesTest, IntegerExpressionsTruncate) {
   struct Case {
     std::string text;
     int value;
   } cases[] = {
       {"1+2*3", 7},   {"10-2-3", 5},     {"8/2*2", 8},   {"2*3**2", 18}, {"2**3**2", 64},    {"-2**2", -4},
-      {"2**(-1)", 0}, {"8/(-2)", -4},    {"8/-2", -16},  {"-(2+3)*2", -10}, {"1++2", 3},     {"1--2", 3},
+      {"2**(-1)", 0}, {"8/(-2)", -4},    {"8/-2", -4},   {"-(2+3)*2", -10}, {"1++2", 3},     {"1--2", 3},
       {"(1+2", 3},    {"1+2)", 3},       {"7/2", 3},     {"-7/2", -3},   {"50+50", 100},     {"-7", -7},
-      {"(-1)**(-3)", -1}, {"(-1)**(-2)", 1}, {"1**(-5)", 1}, {"3**(-1)", 0}, {"2**31", INT32_MIN},
-      {"2147483647+1", INT32_MIN}, {"65536*65536", 0}, {"3**40", 689956897},
+      {"(-1)**(-3)", -1}, {"(-1)**(-2)", 1}, {"1**(-5)", 1}, {"3**(-1)", 0}, {"2*-3", -6}, {"8/-2/2", -2},
+      {"7/-2", -3},   {"-7/-2", 3},
+      // Computed in 64 bits: only the value of the whole expression must fit.
+      {"2147483646+1-1", 2147483646}, {"65536*65536/65536", 65536}, {"-2**31", INT32_MIN},
+      {"-2147483646-2", INT32_MIN}, {"2**62/2**40", 4194304}, {"(-1)**2147483646", 1}, {"1**2147483646", 1},
   };
   for (const auto& c : cases) {
     int v = -999, status = -1;
@@ -126,6 +158,21 @@ TEST_F(ValuesTest, MalformedIntegerExpressions) {
       {"1 + 2", 1, "Assigned value is not recognised as an integer@ 2", "PARIVL"},  // blanks are not removed
       {"1e3", 1, "Assigned value is not recognised as an integer@1e3", "PARIVL"},
       {"99999999999", 1, "Assigned value is not recognised as an integer@99999999999", "PARIVL"},
+      // The undefined marker is no value.
+      {"2147483647", 1, "Assigned value is not recognised as an integer@2147483647", "PARIVL"},
+      {"2147483647+1", 1, "Assigned value is not recognised as an integer@2147483647", "PARIVL"},
+      // A value outside the 32-bit range, or the marker's value, is refused.
+      {"2147483646+2", 2, "Unable to interpret expression@2147483646+2", "PARIGT"},
+      {"2147483646+1", 2, "Unable to interpret expression@2147483646+1", "PARIGT"},
+      {"65536*65536", 2, "Unable to interpret expression@65536*65536", "PARIGT"},
+      {"2**31", 2, "Unable to interpret expression@2**31", "PARIGT"},
+      {"-2**31-1", 2, "Unable to interpret expression@-2**31-1", "PARIGT"},
+      {"3**40", 2, "Unable to interpret expression@3**40", "PARIGT"},
+      {"2**63", 2, "Unable to interpret expression@2**63", "PARIGT"},
+      {"2**64/2**40", 2, "Unable to interpret expression@2**64/2**40", "PARIGT"},
+      {"65536*65536*65536*65536", 2, "Unable to interpret expression@65536*65536*65536*65536", "PARIGT"},
+      {"-2**62*2/-1", 2, "Unable to interpret expression@-2**62*2/-1", "PARIGT"},
+      {"-2**62*2*-1", 2, "Unable to interpret expression@-2**62*2*-1", "PARIGT"},
       // No value: division by zero and zero to a negative power.
       {"1/0", 2, "Unable to interpret expression@1/0", "PARIGT"},
       {"0**(-1)", 2, "Unable to interpret expression@0**(-1)", "PARIGT"},
@@ -146,7 +193,10 @@ TEST_F(ValuesTest, SingleRealNumbers) {
   } cases[] = {
       {"1.5", 0, 1.5},   {"-2", 0, -2},    {"3E2", 0, 300},   {"3d-2", 0, 0.03}, {"  7.25  ", 0, 7.25},
       {"1+3", 0, 1000},  // a sign after the digits starts the exponent
-      {"", 0, 0},        {"1,5", 2, 0},    {"1.2.3", 3, 0},   {"X", 3, 0},
+      {"1,5", 2, 0},     {"1.2.3", 3, 0},  {"X", 3, 0},       {".5", 0, 0.5},    {"-5.", 0, -5},
+      // No digit before the exponent: no number (F40.0 would read zero).
+      {"", 3, 0},        {"   ", 3, 0},    {"+", 3, 0},       {"-", 3, 0},       {".", 3, 0},
+      {"-.", 3, 0},      {"E5", 3, 0},     {"-E5", 3, 0},     {".D2", 3, 0},     {"+.e-1", 3, 0},
       {"1e400", 3, 0},   // overflows: refused
       {"Infinity", 3, 0}, {"NaN", 3, 0},
       {std::string(40, '1'), 0, 1.1111111111111111e39},
@@ -175,7 +225,8 @@ TEST_F(ValuesTest, SingleIntegers) {
     int status;
     int value;
   } cases[] = {
-      {"42", 0, 42}, {"007", 0, 7}, {"2147483647", 0, 2147483647}, {"2147483648", 1, 0}, {"-7", 1, 0},
+      {"42", 0, 42}, {"007", 0, 7}, {"2147483646", 0, 2147483646}, {"2147483647", 1, 0}, {"2147483648", 1, 0},
+      {"-7", 1, 0},
       {"+7", 1, 0},  {"", 1, 0},    {" 7", 1, 0},  {"7  ", 0, 7},  {"7a", 1, 0},
   };
   for (const auto& c : cases) {

@@ -4,7 +4,9 @@
 // the run fail. Each run ends its process, so each runs in a child process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/global_records.h"
+#include "parameters/parameter_cases.h"
 #include "platform/units.h"
 #include "run/child_run.h"
 #include "support/test_env.h"
@@ -170,6 +173,101 @@ TEST_F(ParameterRunTest, PerCaseListingsAndCsvTables) {
   EXPECT_EQ(t1[3], "1,Two words, 0.0000E+00, 4.100000E+01");
 }
 
+// A case name reaches file names only through the stem, which keeps letters,
+// digits, ".", "_", "+" and "-" and no run of points: with a folder named
+// like the case's stem present, every file of the case still lands in the run
+// folder, and the name itself is unchanged in the banner and the table.
+TEST_F(ParameterRunTest, CaseNamesNeverLeadOutOfTheRunFolder) {
+  namespace fs = std::filesystem;
+  auto entries = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  fs::create_directory("run");
+  const std::vector<std::string> before = entries();
+  fs::current_path("run");
+  write_database();
+  acdw::write_empty_case("PARMOD.acd");
+  fs::create_directory("PARMOD_PAR0001_x");
+  cases("$PARAMETERS,PARMONLY,OUTPUT=MULTIPLE,CSV_OUTPUT=MULTIPLE,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',"
+        "TMD_ENTITIES='NODES'\n"
+        "!FINAL='x/../../escape'\n");
+  const Outcome o = run();
+  fs::current_path("..");
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.err, "[E x/../../escape 10]");
+  EXPECT_EQ(entries(), before);
+  const std::string stem = "run/PARMOD_PAR0001_x-------escape";
+  for (const char* ext : {".out", ".csv", ".GFF", ".TMD"}) EXPECT_TRUE(dir.exists(stem + ext)) << ext;
+  EXPECT_NE(dir.read(stem + ".out").find(banner(1, "!FINAL", "x/../../escape")), std::string::npos);
+  const auto t = lines_of(dir.read(stem + ".csv"));
+  ASSERT_EQ(t.size(), 4u);
+  EXPECT_EQ(t[3], "1,x/../../escape, 0.0000E+00, 1.100000E+01");
+}
+
+// PARWRT writes the GFF line, then the TMD slice, then the CSV row: a result
+// file that cannot be opened ends the run before the writers after it. Only
+// the chosen block writes; any other block name is ignored.
+TEST_F(ParameterRunTest, ResultFilesAreWrittenGffThenTmdThenCsv) {
+  namespace fs = std::filesystem;
+  cases("$PARAMETERS,PARMONLY,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',TMD_ENTITIES='NODES'\n!FINAL='A'\n");
+  const std::string stem = "PARMOD_PAR0001_A";
+  auto run_writing = [&] {
+    return in_child([] {
+      note_blocks();
+      tna_test::model.execution = [] {
+        for (const char* block : {"VARIABLES1", "VARIABLES2", "OUTPUT", "outputs", "EXECUTION"}) PARWRT(block);
+        std::fputs("[ignored]", stderr);
+        GLOC.OUTIME = "ALL";
+        OUTPUT();
+        std::fputs("[written]", stderr);
+      };
+      run_model();
+    });
+  };
+  auto csv_rows = [&] { return lines_of(dir.read("PARMOD_PAR.csv")).size() - 3; };
+
+  // Everything written, once.
+  Outcome o = run_writing();
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.err, "[ignored][written]");
+  // The GFF records after its header (which holds the clock time of the run).
+  auto gff_records = [&] {
+    const std::string gff = dir.read(stem + ".GFF");
+    const std::size_t end = gff.find("End_Header\n");
+    return end == std::string::npos ? std::string() : gff.substr(end);
+  };
+  const std::string gff = gff_records();
+  EXPECT_NE(gff.find("\"ONE\""), std::string::npos) << gff;
+  EXPECT_TRUE(dir.exists(stem + ".GFF"));
+  EXPECT_TRUE(dir.exists(stem + ".TMD"));
+  EXPECT_EQ(csv_rows(), 1u);
+  for (const char* ext : {".GFF", ".TMD"}) fs::remove(stem + ext);
+
+  // The TMD file cannot be made: the GFF line is there, the CSV row is not.
+  fs::create_directory(stem + ".TMD");
+  o = run_writing();
+  EXPECT_EQ(o.status, 1) << o.out;
+  EXPECT_EQ(o.err.substr(0, 9), "[ignored]");  // HDF5 adds its own report
+  EXPECT_EQ(o.err.find("[written]"), std::string::npos);
+  EXPECT_NE(o.out.find("Failed to open file " + stem + ".TMD"), std::string::npos) << o.out;
+  EXPECT_EQ(gff_records(), gff);
+  EXPECT_EQ(csv_rows(), 0u);
+  fs::remove(stem + ".GFF");
+  fs::remove(stem + ".TMD");
+
+  // The GFF file cannot be opened: no TMD file and no CSV row.
+  fs::create_directory(stem + ".GFF");
+  o = run_writing();
+  EXPECT_EQ(o.status, 1) << o.out;
+  EXPECT_EQ(o.err, "[ignored]");
+  EXPECT_NE(o.out.find("Cannot open GFF file " + stem + ".GFF"), std::string::npos) << o.out;
+  EXPECT_FALSE(dir.exists(stem + ".TMD"));
+  EXPECT_EQ(csv_rows(), 0u);
+}
+
 TEST_F(ParameterRunTest, OneCsvTableForTheRunAndOutputsFromVariables2) {
   cases("$PARAMETERS,CSV_ENTITIES=(T1),OUTPUT_FROM=VARIABLES2\n"
         "!FINAL='A'\n"
@@ -245,6 +343,15 @@ TEST_F(ParameterRunTest, FilesThatFailEndWithTheReadingBanner) {
       {"PARAMETERS\n", "", "Unrecognised statement"},
       {"$PARAMETERS\nCHANGE T1 = 5\n", "[I][E ORIGINAL 10]", "Unrecognised Parameter Case type"},
       {"$PARAMETERS\n!FINALX='A'\n", "[I][E ORIGINAL 10]", "!FINALX"},
+      // Text beyond column 256: the options record and the first header fail
+      // as read errors; a later header ends the case read so far unrun.
+      {"$PARAMETERS,PARMONLY" + std::string(250, ' ') + "X\n!FINAL\n", "", "Line longer than 256 characters"},
+      {"$PARAMETERS\n!FINAL='" + std::string(260, 'A') + "'\n", "[I][E ORIGINAL 10]",
+       "Line longer than 256 characters"},
+      {"$PARAMETERS\n!FINAL='A'\nCHANGE T1 = 5\n!FINAL='" + std::string(260, 'B') + "'\n", "[I][E ORIGINAL 10]",
+       "Line longer than 256 characters"},
+      {"$PARAMETERS\n!FINAL='A'\nCHANGE T1 = 5" + std::string(250, ' ') + "0\n", "[I][E ORIGINAL 10]",
+       "Line longer than 256 characters"},
       // A statement in error: the case does not run, nor any after it.
       {"$PARAMETERS\n!FINAL='A'\nCHANGE T1 = 'X'\n!FINAL='B'\n", "[I][E ORIGINAL 10]",
        "Assigned value is not recognised as a real"},

@@ -1,0 +1,223 @@
+// A whole parameter-case run on an arbitrary parameter file, for the
+// parameter-file fuzz target and the replay of its committed corpus
+// (tests/data/par_corpus).
+//
+// The model is the small three-submodel model of the parameter tests
+// (tests/params/param_model.h), filled straight into the global arrays, with
+// its state snapshot written as the run set-up writes it. The bytes become
+// the model's parameter file and PARAMX runs it: options record, case
+// headers, every statement with its references, values and expressions, the
+// snapshot restore of "!INITIAL" cases, the case files (listings, CSV
+// tables) and, at each case's output point, the GFF, TMD and CSV writers.
+// The EXECUTION block of every case is one OUTPUTS call and one VARIABLES2
+// result write. A run end (a fatal diagnostic, FAILUR, a consistency stop)
+// is caught as a thrown plat::ProcessExit.
+//
+// The listing of a run is thrown away unless the environment variable
+// TNA_PAR_LISTING names a file for it.
+//
+// Every run happens in the folder "run" under the working directory, emptied
+// afterwards of all but the snapshot. A run that leaves anything else in the
+// working directory has written outside its run folder: the harness aborts,
+// which the fuzzer reports as a finding. So does anything else that goes wrong (an
+// out-of-bounds access, a leak, a crash, a hang).
+#pragma once
+
+#include <hdf5.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "executive/diagnostics.h"
+#include "executive/snapshot.h"
+#include "model/generated_program.h"
+#include "modeldata/control_constants.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/global_records.h"
+#include "output/gff.h"
+#include "output/tmd_requests.h"
+#include "parameters/param_records.h"
+#include "parameters/parameter_cases.h"
+#include "params/param_model.h"
+#include "platform/process.h"
+#include "platform/units.h"
+#include "support/test_model.h"
+
+namespace par_harness {
+
+inline constexpr const char* kModel = "FUZZMOD";
+inline constexpr int kSnapshotUnit = 2, kParameterUnit = 3, kCsvUnit = 11;
+
+// The state a run starts from: the model, the print and job records, the
+// parameter-case records, the writers' memory of earlier files.
+inline void start_state() {
+  params_test::build_param_fixture();
+  GLOR = GlorRecord{};
+  GLOI = GloiRecord{};
+  SLDINC();  // the character control constants as a run starts them
+  GLOI.MODEL = 1;
+  GLOI.MLEVEL = 0;
+  GLOI.WIDTH = 132;
+  GLOI.LENGTH = 60;
+  PRTINF(1) = 60;
+  PRTINF(2) = 1;
+  PRTINF(3) = 6;
+  PRTINF(4) = 1;
+  JOBINF.date = "10 December 2026";
+  JOBINF.time = "13:46:52";
+  JOBINF.jobname = kModel;
+  for (int w = 1; w <= 7; ++w) PARNUM(w) = 0;
+  PARCHR = ParchrRecord{};
+  gff_reset_for_tests();
+  tmd_requests_reset_for_tests();
+  reset_message_counters();
+  tna_test::model.reset();
+  tna_test::model.execution = [] {
+    GLOC.OUTIME = "ALL";
+    OUTPUT();
+    PARWRT("VARIABLES2");
+  };
+}
+
+// The seed inputs, built from the files and statements of the parameter-case
+// tests: runs without an error ("ok_" names), runs of good and bad
+// statements ("mixed_"), and broken files ("bad_").
+inline std::vector<std::pair<std::string, std::string>> seed_files() {
+  return {
+      {"ok_cases",
+       "# cases of the test\n\n$PARAMETERS\n!INITIAL = 'Hot case'\nCHANGE T1 = 50\n  # between the statements\n"
+       "!FINAL = 'Cold step'   # goes on from the hot case\nSCALE T1 * 2\n!INITIAL\n"},
+      {"ok_options",
+       "$PARAMETERS,OUTPUT=MULTIPLE,CSV_OUTPUT=MULTIPLE,GFF_ENTITIES='NODES,CONDUCTORS,CONSTANTS',"
+       "TMD_ENTITIES='NODES,CONSTANTS',OUTPUT_FROM=VARIABLES2,CSV_ENTITIES=(T1,T:SUB1:12,P:*,C:'PANEL',L1,FT100,HEAT4,"
+       "COUNT3,GAIN,LABELX,TIMEN,REALA(*,2),GL(*))\n"
+       "!FINAL='Two words'\nCHANGE T1 = 40\n!INITIAL='B'\nCHANGE QI2 = 1.5E2\n"},
+      {"ok_options_csv",
+       "$PARAMETERS,CSV_ENTITIES=(T:'#1-5;SUB2:3,4',GL:SUB1:(1,2),GL(1,2,2),M:SUB1:('#12',13),GP(*),INTA(2),"
+       "TAG:SUB1:3,SUB1:TWELVE,PARNAM,TEXTA(*),GV(*),M(*),NCOUNT,NODES,SUB1:NODESM,MODULE,OUTIME,RELXCA,NLOOP)\n"
+       "!INITIAL='A'\n"},
+      {"ok_check", "$PARAMETERS,CHECK\n!INITIAL='One'\nCHANGE T1 = X\n!FINAL='Two'\nCHANGE T1 = 5\n"},
+      {"ok_parmonly_csv",
+       "$PARAMETERS,PARMONLY,CSV_ENTITIES=(T1,GAIN),CSV_OUTPUT=SINGLE\n!FINAL='A'\nCHANGE T2 = 7\n"
+       "!FINAL='B'\nSCALE GAIN * 2\n"},
+      {"mixed_statements",
+       "$PARAMETERS,PARMONLY\n!FINAL='statements'\nCHANGE T1 = 2*3\nCHA T1 = 3\nC T 1=4\n   S T2 * 1.5   # half\n"
+       "OF GL(1,2)\nOFF GL(2,3)\nON GL(2,3)\nCHANGE GL(1,2) = OFF\nON GV(1,2)\nGET SUB1\nOFF M('#12',13)\n"
+       "OFF GP('#12',13)\nGET 0\nCHANGE GL(1,2,2) = 9\nSCALE GL(2,3) * 4\nCHANGE GL:SUB1:(1,2) = 3\n"
+       "CHANGE T:SUB1:12 = 6\nCHANGE C:* = 5\nCHANGE P100 = 2E5\nCHANGE L1 = 'New label'\n"
+       "CHANGE FRG100 = 'ANNULAR'\nCHANGE X1 = X\nCHANGE HEAT1 = 4\nCHANGE COUNT2 = 9\nCHANGE TAG3 = 'Z'\n"
+       "CHANGE HEAT:SUB1:12 = 5\nSCALE MASS:'PANEL' * 2\nCHANGE REALA(1,2) = 1.0, 2.0, 3.0\n"
+       "SCALE REALA(2,*) * 10\nCHANGE INTA(4) = 7, 2*4\nCHANGE INTA(*) = 3\nCHANGE TEXTA(1) = 'LONGER', 'X'\n"
+       "CHANGE TEXTA(*) = 'Q'\nCHANGE GAIN = 3\nSCALE GAIN * 2\nCHANGE NCOUNT = 5+5\n"
+       "CHANGE LABELX = 'ABCDEFG'\nCHANGE SUB1:TWELVE = 'AB'\nCHANGE NLOOP = 50+50\nCHANGE RELXCA = 0.001*2\n"
+       "GET SUB1\nCHANGE NODES = 5\nCHANGE PARNAM = 'renamed'\nCHANGE MODULE = 'ABCDEFGH'\n"},
+      {"mixed_expressions",
+       "$PARAMETERS,PARMONLY\n!FINAL='expressions'\nCHANGE T1 = 1+2*3\nCHANGE T2 = 10-2-3\nCHANGE T3 = 8/2*2\n"
+       "CHANGE T4 = 2*3**2\nCHANGE T5 = 2**3**2\nCHANGE T6 = -2**2\nCHANGE T1 = 2**(-1)\nCHANGE T2 = 8/(-2)\n"
+       "CHANGE T3 = 8/-2/2\nCHANGE T4 = -(2+3)*2\nCHANGE T5 = 1++2\nCHANGE T6 = (1+2\nCHANGE T1 = 1+2)\n"
+       "CHANGE T2 = 1e3+1\nCHANGE T3 = 1.5E-2*100\nCHANGE T4 = 1d2\nCHANGE T5 = 1/0\nCHANGE T6 = 0/0\n"
+       "CHANGE T1 = 1E300*1E300\nCHANGE T2 = 2**-1\nCHANGE T3 = (2)(3)\nCHANGE T4 = 5+\nCHANGE T5 = 1,5\n"
+       "CHANGE NLOOP = 2147483646+1\nCHANGE NLOOP = 65536*65536\nCHANGE NLOOP = -7/2\nCHANGE NLOOP = 3**(-1)\n"
+       "CHANGE NLOOP = 1/0\nSCALE T1 *\nSCALE T2 * -\nSCALE T3 * .\nSCALE T4 * 1+3\n"},
+      {"mixed_references",
+       "$PARAMETERS,PARMONLY\n!FINAL='references'\nCHANGE T:'#1-5;SUB2:3,4' = 1\nCHANGE T:* = 2\n"
+       "CHANGE T:*-ONLY = 3\nCHANGE T:INLET = 4\nCHANGE T:SUB1:LID = 5\nCHANGE T:'PANEL' = 6\nCHANGE T:'' = 7\n"
+       "CHANGE T:LABELX = 8\nCHANGE T:NODESET = 9\nCHANGE T:'#5-1' = 1\nCHANGE T:'#1-3-5' = 1\nCHANGE T:'#4-' = 1\n"
+       "CHANGE T:'#1--5' = 1\nCHANGE T:*X = 1\nCHANGE GL(*) = 2\nCHANGE GL(*-ONLY) = 2\nCHANGE GL(1,2,0) = 1\n"
+       "CHANGE GL(1,2,X) = 1\nCHANGE GL(SUB1:*,SUB1:'#1-3') = 1\nCHANGE GV(1,2) = 3\nCHANGE M(*) = 0.5\n"
+       "CHANGE REALA(4,1) = 1\nCHANGE REALA(1) = 1\nCHANGE INTA(1,1,1) = 1\nCHANGE REALA(x) = 1\n"
+       "CHANGE SUB1:SUB2:TWELVE = 'x'\nCHANGE NOSUCH:GAIN = 1\nCHANGE A(2) = 1\nCHANGE TABLE(1) = 1\n"},
+      {"ok_escape_name",
+       "$PARAMETERS,OUTPUT=MULTIPLE,CSV_OUTPUT=MULTIPLE,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',TMD_ENTITIES='NODES'\n"
+       "!FINAL='x/../../escape'\n!FINAL='../..'\n!FINAL='/tmp/a b'\n"},
+      {"bad_empty", ""},
+      {"bad_comments_only", "\n  # only comments\n\n"},
+      {"bad_no_case", "$PARAMETERS\n# no case\n"},
+      {"bad_options",
+       "$PARAMETERS,OUTPUT=LOTS,OUTPUT_FROM=X,GFF_ENTITIES=NODES,CSV_OUTPUT='SINGLE',CSV_ENTITIES=T1,"
+       "TMD_ENTITIES=(T),,FOO\n!FINAL\n"},
+      {"bad_record", "PARAMETERS\n!FINAL\n"},
+      {"bad_case_type", "$PARAMETERS\nCHANGE T1 = 5\n"},
+      {"bad_case_typex", "$PARAMETERS\n!FINALX='A'\n"},
+      {"bad_statement", "$PARAMETERS\n!FINAL='A'\nCHANGE T1 = 'X'\n!FINAL='B'\n"},
+      {"bad_unquoted_name", "$PARAMETERS\n!FINAL='A'\n!FINAL=B\n!INITIALISE='C'\n"},
+      {"bad_long_lines",
+       "$PARAMETERS,PARMONLY\n!FINAL='A'\nCHANGE T1 = 1" + std::string(250, ' ') + "+5\nCHANGE T2 = 1" +
+           std::string(250, ' ') + "# comment\n!FINAL='" + std::string(260, 'B') + "'\n"},
+      {"bad_commands",
+       "$PARAMETERS,PARMONLY\n!FINAL='A'\n\tS T2 * 1.5\nCHANGET1=3\nchange T1=3\nO GL(1,2)\nONX GL(1,2)\n"
+       "CHANGE T1\nSCALE T1 = 2\nOFF GL\nGET NOSUCH\nSCALE T1 * 2*3\nCHANGE A = B = 3\nCHANGE ENBNDM = 1\n"
+       "HEAT1 = 5\nCHANGE GAINABCDEFGHIJKLMNOPQ = 1\nCHANGE REALAABCDEFGHIJKLMNOP(1,1) = 1\n"},
+  };
+}
+
+// Runs `bytes` as the parameter file; returns PARAMX's status, or 1000 + the
+// exit status of a run end. Aborts when the run wrote outside its folder.
+inline int run_bytes(const std::uint8_t* data, std::size_t size) {
+  namespace fs = std::filesystem;
+  static const bool quiet = [] {
+    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);  // failures are reported by the writers
+    return true;
+  }();
+  (void)quiet;
+  plat::set_exit_throws(true);
+  plat::io::close_all();
+
+  const fs::path home = fs::current_path();
+  std::error_code ec;
+  std::vector<fs::path> before;
+  for (const auto& e : fs::directory_iterator(home, ec)) before.push_back(e.path());
+  const fs::path run = home / "run";
+  const std::string snapshot = std::string(kModel) + ".COM";
+  fs::create_directory(run, ec);
+  fs::current_path(run, ec);
+  if (ec) std::abort();
+
+  start_state();
+  int result = 0;
+  try {
+    // The listing goes nowhere, or to the file TNA_PAR_LISTING names (to
+    // look at what a run printed; give a path outside the working directory).
+    const char* listing = std::getenv("TNA_PAR_LISTING");
+    plat::io::open_unit(6, listing ? listing : "/dev/null", plat::io::Form::Formatted, "UNKNOWN");
+    {
+      std::ofstream f(std::string(kModel) + ".PAR", std::ios::binary);
+      f.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    plat::io::open_unit(kParameterUnit, std::string(kModel) + ".PAR", plat::io::Form::Formatted, "OLD");
+    // The snapshot of the start state, as the run set-up writes it; the same
+    // for every run, so written once and kept in the run folder.
+    const bool written = fs::exists(snapshot, ec);
+    plat::io::open_unit(kSnapshotUnit, snapshot, plat::io::Form::Unformatted, written ? "OLD" : "UNKNOWN");
+    int st = 0;
+    if (!written) DMPCOM(kSnapshotUnit, st);
+    PARAMX(1, "FUZZMOD                 ", result, kSnapshotUnit, kParameterUnit, kCsvUnit);
+  } catch (const plat::ProcessExit& e) {
+    result = 1000 + e.status;
+  }
+  plat::io::close_all();
+  tmd_requests_reset_for_tests();
+  tna_test::model.reset();
+  plat::set_exit_throws(false);
+
+  // Everything of the run but the snapshot goes.
+  for (const auto& e : fs::directory_iterator(run, ec))
+    if (e.path().filename() != snapshot) fs::remove_all(e.path(), ec);
+  fs::current_path(home, ec);
+  // Nothing but what was there before may be left beside the run folder.
+  std::vector<fs::path> after;
+  for (const auto& e : fs::directory_iterator(home, ec)) after.push_back(e.path());
+  for (const auto& p : after) {
+    bool known = false;
+    for (const auto& q : before) known = known || p == q;
+    if (!known && p != run) std::abort();
+  }
+  return result;
+}
+
+}  // namespace par_harness
