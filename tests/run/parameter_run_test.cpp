@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -273,6 +274,25 @@ TEST_F(ParameterRunTest, TerminationSignalEndsATransientThroughTheCloseDown) {
     EXPECT_EQ(t[i].substr(0, 11), "0,ORIGINAL,") << t[i];
     EXPECT_EQ(t[i].size(), t[3].size()) << t[i];
   }
+}
+
+// A process killed outright (SIGKILL, a second signal) has no close-down:
+// the CSV rows it wrote are on disk all the same.
+TEST_F(ParameterRunTest, CsvRowsAreOnDiskAsSoonAsWritten) {
+  cases("$PARAMETERS,CSV_ENTITIES=(T1),OUTPUT_FROM=VARIABLES2\n");
+  const Outcome o = in_child([] {
+    tna_test::model.execution = [] {
+      for (int i = 0; i < 4; ++i) V20001();
+      std::raise(SIGKILL);
+    };
+    run_model();
+  });
+  EXPECT_EQ(o.signal, SIGKILL);
+  const std::string csv = dir.read("PARMOD_PAR.csv");
+  const auto t = lines_of(csv);
+  ASSERT_EQ(t.size(), 3u + 4u) << csv;
+  EXPECT_EQ(t[2].substr(0, 46), "Parameter case number,Parameter case name,Time");
+  EXPECT_EQ(csv.back(), '\n');
 }
 
 TEST_F(ParameterRunTest, CheckReadsEveryCaseAndRunsNothing) {
