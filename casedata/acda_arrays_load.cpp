@@ -402,16 +402,19 @@ void acda_getarraydata(int& narrays, int& nreal, int& nint, std::vector<double>&
     return;
   }
 
-  // The records of the arrays: every member of every announced record.
+  // The records of the arrays: every member of every announced record. The
+  // dataset must hold them all before anything is sized by their number.
   const auto na = static_cast<std::size_t>(narrays);
-  std::vector<std::string> names(na, std::string(19, ' '));
-  std::vector<int> types(na, 0), sizes(na, 0), dims(na, 0), d1(na, 0), d2(na, 0), d3(na, 0);
+  std::vector<std::string> names;
+  std::vector<int> types, sizes, dims, d1, d2, d3;
   {
     const std::string path = "Arrays/ArrayInformation";
     const std::string name = object_name(md.get(), path);
     if (!link_exists(md.get(), "Arrays") || !link_exists(md.get(), path)) dataset_error(name);
     Id ds(H5Dopen2(md.get(), path.c_str(), H5P_DEFAULT), H5Dclose);
-    if (ds.get() < 0) dataset_error(name);
+    if (ds.get() < 0 || extent_1d(ds.get()) < narrays) dataset_error(name);
+    names.assign(na, std::string(19, ' '));
+    for (auto* v : {&types, &sizes, &dims, &d1, &d2, &d3}) v->assign(na, 0);
     read_member(ds.get(), name, na, "arrayName", nullptr, &names, 19);
     read_member(ds.get(), name, na, "arrayType", &types, nullptr, 0);
     read_member(ds.get(), name, na, "size", &sizes, nullptr, 0);
