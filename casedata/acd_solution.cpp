@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -111,6 +112,9 @@ std::string mfilename;
 hid_t mfileid = -1;
 std::unique_ptr<AcdModel> mmainmodel;
 std::int64_t g_rowreads = 0;
+// The (model, user node number) pairs of the file that name no node of
+// their model and were reported, so that each is reported once.
+std::set<std::pair<int, int>> g_unknown_nodes;
 
 // Heat-source array of a flux kind.
 plat::Array1<double>& heat_sources(int kind) {
@@ -360,10 +364,24 @@ int getmodelreference(int m, std::string_view text) {
 }
 
 // The global thermal index of user node `number` of model m, or 0 when the
-// model has no such thermal node (INTNOD warns of a missing number; a fluid
-// node gets a warning of its own, for its loads have no place to go).
+// model has no such thermal node. A missing number gets INTNOD's warning at
+// every look-up, and once per node a warning of the reader that names it,
+// its submodel and the file, for its loads are dropped; a fluid node gets a
+// warning of its own, for its loads have no place to go.
 int thermal_node(int m, int number) {
   const int node = INTNOD(m, number);
+  if (node == 0) {
+    if (g_unknown_nodes.emplace(m, number).second) {
+      std::string path(2500, ' ');
+      int len = 0, ierr = 0;
+      LSUBMD("ALL", m, len, plat::TextRef(path), ierr);
+      path.resize(static_cast<std::size_t>(std::clamp(len, 0, 2500)));
+      SETERX("ACD heat load on an unknown node ignored@Initialising ACD Solution Manager@Node " +
+                 std::to_string(number) + " is not a node of submodel " + path + "<NL>ACD file: " + mfilename + "@",
+             2, 7, "(acds)CreateNodeMap");
+    }
+    return 0;
+  }
   if (node > FLAGS(1)) {
     std::string path = SUBMDN(node, "ALL");
     SETERX("ACD heat load on a fluid node ignored@Initialising ACD Solution Manager@Node " + std::to_string(number) +
@@ -694,6 +712,7 @@ void acds_open(std::string_view name) {
   const QuietHdf5Errors quiet;
   acds_close();
   g_rowreads = 0;
+  g_unknown_nodes.clear();
   std::string file(plat::trimmed(name));
   file += ".acd";
   if (file.size() > kMaxName) {

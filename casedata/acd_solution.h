@@ -27,7 +27,11 @@
 // Opens "<name>.acd" read-only (name: the model name without trailing
 // blanks) and builds the model tree. A name over 500 characters or a file
 // that cannot be opened is fatal ("ACD file name too long", "Cannot open ACD
-// file"). A manager already open is closed first.
+// file"). A manager already open is closed first. A node number of the
+// file that names no thermal node of its submodel has its loads dropped:
+// besides INTNOD's warning, once per node "ACD heat load on an unknown node
+// ignored@...@Node <number> is not a node of submodel <path><NL>ACD file:
+// <file>@" (severity 2, code 7, "(acds)CreateNodeMap").
 void acds_open(std::string_view name);
 // Loads the static heat loads of every model into the heat-source arrays.
 void acds_staticload();

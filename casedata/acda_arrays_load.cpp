@@ -138,58 +138,99 @@ void push_child(const std::string& name, int level) {
   mstack.push_back(std::move(e));
 }
 
-// The first n values of a 1-D real dataset (fewer when it is shorter; the
-// rest stay 0).
-void read_real_prefix(hid_t loc, const char* path, std::vector<double>& out) {
-  if (out.empty() || !link_exists(loc, "Arrays") || !link_exists(loc, path)) return;
-  hid_t ds = H5Dopen2(loc, path, H5P_DEFAULT);
-  if (ds < 0) return;
-  hid_t fs = H5Dget_space(ds);
-  hssize_t have = fs >= 0 ? H5Sget_simple_extent_npoints(fs) : -1;
-  if (have > 0 && H5Sget_simple_extent_ndims(fs) == 1) {
-    hsize_t start = 0, count = std::min<hsize_t>(static_cast<hsize_t>(have), out.size());
-    hid_t ms = H5Screate_simple(1, &count, nullptr);
-    if (H5Sselect_hyperslab(fs, H5S_SELECT_SET, &start, nullptr, &count, nullptr) >= 0) {
-      if (H5Dread(ds, H5T_NATIVE_DOUBLE, ms, fs, H5P_DEFAULT, out.data()) < 0) {
-        std::fill(out.begin(), out.end(), 0.0);
-      }
-    }
-    H5Sclose(ms);
+// An HDF5 identifier closed when it goes out of scope (also when a fatal
+// end unwinds in a test).
+class Id {
+ public:
+  Id(hid_t id, herr_t (*close)(hid_t)) : id_(id), close_(close) {}
+  Id(const Id&) = delete;
+  Id& operator=(const Id&) = delete;
+  ~Id() {
+    if (id_ >= 0 && H5Iis_valid(id_) > 0) close_(id_);
   }
-  if (fs >= 0) H5Sclose(fs);
-  H5Dclose(ds);
+  hid_t get() const { return id_; }
+
+ private:
+  hid_t id_;
+  herr_t (*close_)(hid_t);
+};
+
+constexpr const char* kReader = "(acda)GetArrayData";
+
+// Full name of object `rel` below `loc`, for messages.
+std::string object_name(hid_t loc, const std::string& rel) {
+  char buf[1024] = {};
+  std::string base;
+  if (loc >= 0 && H5Iget_name(loc, buf, sizeof buf) > 0) base = buf;
+  std::string name = base.empty() || base == "/" ? "/" + rel : base + "/" + rel;
+  if (name.size() > 100) name.resize(100);
+  return name;
+}
+
+// The fatal end of the loader, worded as the analysis-case solution manager
+// words what the file lacks or holds in the wrong shape.
+[[noreturn]] void dataset_error(const std::string& name) {
+  SETERX("Cannot read ACD dataset@@Dataset: " + name + "<NL>ACD file: " + mfilename + "@", 4, 1, kReader);
+  FAILUR();
+}
+
+[[noreturn]] void array_error(const std::string& array, const std::string& what, const std::string& object) {
+  SETERX("Invalid ACD data@@Array " + array + ": " + what + "<NL>Object: " + object + "<NL>ACD file: " + mfilename +
+             "@",
+         4, 5, kReader);
+  FAILUR();
+}
+
+// Number of elements of a 1-D dataset; -1 when it has another shape.
+std::int64_t extent_1d(hid_t ds) {
+  Id fs(H5Dget_space(ds), H5Sclose);
+  if (fs.get() < 0 || H5Sget_simple_extent_ndims(fs.get()) != 1) return -1;
+  const hssize_t n = H5Sget_simple_extent_npoints(fs.get());
+  return n < 0 ? -1 : static_cast<std::int64_t>(n);
+}
+
+// The first out.size() records of 1-D dataset ds, through memory type mt.
+bool read_records(hid_t ds, hid_t mt, void* out, std::size_t n) {
+  if (n == 0) return true;
+  if (extent_1d(ds) < static_cast<std::int64_t>(n)) return false;
+  Id fs(H5Dget_space(ds), H5Sclose);
+  hsize_t start = 0, count = n;
+  Id ms(H5Screate_simple(1, &count, nullptr), H5Sclose);
+  if (fs.get() < 0 || ms.get() < 0 ||
+      H5Sselect_hyperslab(fs.get(), H5S_SELECT_SET, &start, nullptr, &count, nullptr) < 0) {
+    return false;
+  }
+  return H5Dread(ds, mt, ms.get(), fs.get(), H5P_DEFAULT, out) >= 0;
+}
+
+// Whether compound dataset ds has a member of that name.
+bool has_member(hid_t ds, const char* member) {
+  Id type(H5Dget_type(ds), H5Tclose);
+  return type.get() >= 0 && H5Tget_class(type.get()) == H5T_COMPOUND && H5Tget_member_index(type.get(), member) >= 0;
 }
 
 // One member of the first n records of a compound dataset, through a memory
-// type that holds only that member. Integers as native int; a text member as
-// a fixed string of `text_len` characters (blank-padded on return).
-void read_member(hid_t ds, hsize_t n, const char* member, std::vector<int>* ints, std::vector<std::string>* texts,
-                 std::size_t text_len) {
-  hid_t fs = H5Dget_space(ds);
-  if (fs < 0) return;
-  const hssize_t have = H5Sget_simple_extent_npoints(fs);
-  hsize_t start = 0, count = std::min<hsize_t>(n, have > 0 ? static_cast<hsize_t>(have) : 0);
-  if (count == 0 || H5Sget_simple_extent_ndims(fs) != 1 ||
-      H5Sselect_hyperslab(fs, H5S_SELECT_SET, &start, nullptr, &count, nullptr) < 0) {
-    H5Sclose(fs);
-    return;
-  }
-  hid_t ms = H5Screate_simple(1, &count, nullptr);
+// type that holds only that member: integers as native int, a text member
+// as a fixed string of `text_len` characters (blank-padded on return). A
+// member that is missing, or a dataset shorter than n, ends the run.
+void read_member(hid_t ds, const std::string& name, std::size_t n, const char* member, std::vector<int>* ints,
+                 std::vector<std::string>* texts, std::size_t text_len) {
+  if (n == 0) return;
+  if (!has_member(ds, member)) dataset_error(name + "." + member);
+  bool ok = false;
   if (ints) {
-    hid_t mt = H5Tcreate(H5T_COMPOUND, sizeof(int));
-    H5Tinsert(mt, member, 0, H5T_NATIVE_INT);
-    std::vector<int> buf(count, 0);
-    if (H5Dread(ds, mt, ms, fs, H5P_DEFAULT, buf.data()) >= 0) std::copy(buf.begin(), buf.end(), ints->begin());
-    H5Tclose(mt);
+    Id mt(H5Tcreate(H5T_COMPOUND, sizeof(int)), H5Tclose);
+    ok = mt.get() >= 0 && H5Tinsert(mt.get(), member, 0, H5T_NATIVE_INT) >= 0 &&
+         read_records(ds, mt.get(), ints->data(), n);
   } else {
-    hid_t st = H5Tcopy(H5T_C_S1);
-    H5Tset_size(st, text_len);
-    H5Tset_strpad(st, H5T_STR_SPACEPAD);
-    hid_t mt = H5Tcreate(H5T_COMPOUND, text_len);
-    H5Tinsert(mt, member, 0, st);
-    std::vector<char> buf(count * text_len, ' ');
-    if (H5Dread(ds, mt, ms, fs, H5P_DEFAULT, buf.data()) >= 0) {
-      for (hsize_t i = 0; i < count; ++i) {
+    Id st(H5Tcopy(H5T_C_S1), H5Tclose);
+    Id mt(H5Tcreate(H5T_COMPOUND, text_len), H5Tclose);
+    std::vector<char> buf(n * text_len, ' ');
+    ok = st.get() >= 0 && mt.get() >= 0 && H5Tset_size(st.get(), text_len) >= 0 &&
+         H5Tset_strpad(st.get(), H5T_STR_SPACEPAD) >= 0 && H5Tinsert(mt.get(), member, 0, st.get()) >= 0 &&
+         read_records(ds, mt.get(), buf.data(), n);
+    if (ok) {
+      for (std::size_t i = 0; i < n; ++i) {
         std::string t(buf.data() + i * text_len, text_len);
         for (char& c : t) {
           if (c == '\0') c = ' ';
@@ -197,11 +238,32 @@ void read_member(hid_t ds, hsize_t n, const char* member, std::vector<int>* ints
         (*texts)[i] = t;
       }
     }
-    H5Tclose(mt);
-    H5Tclose(st);
   }
-  H5Sclose(ms);
-  H5Sclose(fs);
+  if (!ok) dataset_error(name + "." + member);
+}
+
+// Real values an array of the file needs: `size`, checked against what its
+// type and dimensions describe. A table of type 4 needs its D1 x D2 (x D3)
+// values and the values of each dimension; fewer would make its index
+// words point past its own values. Empty when the record is consistent,
+// else what is wrong.
+std::string record_fault(const AcdArrayInfo& a) {
+  if (a.size < 0) return "size " + std::to_string(a.size) + " is below 0";
+  if (a.array_type != 4 || (a.number_of_dimensions != 2 && a.number_of_dimensions != 3)) return {};
+  const int nd = a.number_of_dimensions;
+  const std::int64_t d1 = a.dimension1, d2 = a.dimension2, d3 = nd == 3 ? a.dimension3 : 1;
+  const std::string shape =
+      std::to_string(d1) + " x " + std::to_string(d2) + (nd == 3 ? " x " + std::to_string(d3) : std::string());
+  if (d1 < 1 || d2 < 1 || d3 < 1) return "table dimensions " + shape + " are not all positive";
+  // d1 * d2 fits: each is below 2^31; past the size the product need not be
+  // formed.
+  std::int64_t cells = d1 * d2;
+  if (cells <= a.size) cells *= d3;
+  const std::int64_t need = cells + d1 + d2 + (nd == 3 ? d3 : 0);
+  if (need > a.size) {
+    return "a table of " + shape + " needs " + std::to_string(need) + " values, size is " + std::to_string(a.size);
+  }
+  return {};
 }
 
 // Appends the index words of a type-4 table, never more than `room` in all.
@@ -325,43 +387,43 @@ void acda_getarraydata(int& narrays, int& nreal, int& nint, std::vector<double>&
   if (g < 0) return;
   const QuietHdf5Errors quiet;
   if (!link_exists(g, "ModelData")) return;
-  hid_t md = H5Gopen2(g, "ModelData", H5P_DEFAULT);
-  if (md < 0) return;
-  if (link_exists(md, "Arrays")) {
-    nreal = std::max(0, int_attribute(md, "Arrays", "numberOfArrayValues"));
-    nint = std::max(0, int_attribute(md, "Arrays", "numberOfArrayIndexValues"));
-    narrays = std::max(0, int_attribute(md, "Arrays", "numberOfArrays"));
+  Id md(H5Gopen2(g, "ModelData", H5P_DEFAULT), H5Gclose);
+  if (md.get() < 0) return;
+  if (link_exists(md.get(), "Arrays")) {
+    nreal = std::max(0, int_attribute(md.get(), "Arrays", "numberOfArrayValues"));
+    nint = std::max(0, int_attribute(md.get(), "Arrays", "numberOfArrayIndexValues"));
+    narrays = std::max(0, int_attribute(md.get(), "Arrays", "numberOfArrays"));
   }
   nreal = static_cast<int>(std::min<std::int64_t>(nreal, kMaxValues));
   nint = static_cast<int>(std::min<std::int64_t>(nint, kMaxValues));
   narrays = static_cast<int>(std::min<std::int64_t>(narrays, kMaxValues));
   if (narrays < 1) {
     narrays = nreal = nint = 0;
-    H5Gclose(md);
     return;
   }
-  reals.assign(static_cast<std::size_t>(nreal), 0.0);
-  read_real_prefix(md, "Arrays/ArrayData", reals);
 
+  // The records of the arrays: every member of every announced record. The
+  // dataset must hold them all before anything is sized by their number.
   const auto na = static_cast<std::size_t>(narrays);
-  std::vector<std::string> names(na, std::string(19, ' '));
-  std::vector<int> types(na, 0), sizes(na, 0), dims(na, 0), d1(na, 0), d2(na, 0), d3(na, 0);
-  if (link_exists(md, "Arrays/ArrayInformation")) {
-    hid_t ds = H5Dopen2(md, "Arrays/ArrayInformation", H5P_DEFAULT);
-    if (ds >= 0) {
-      read_member(ds, na, "arrayName", nullptr, &names, 19);
-      read_member(ds, na, "arrayType", &types, nullptr, 0);
-      read_member(ds, na, "size", &sizes, nullptr, 0);
-      read_member(ds, na, "numberOfDimensions", &dims, nullptr, 0);
-      read_member(ds, na, "dimension1", &d1, nullptr, 0);
-      read_member(ds, na, "dimension2", &d2, nullptr, 0);
-      read_member(ds, na, "dimension3", &d3, nullptr, 0);
-      H5Dclose(ds);
-    }
+  std::vector<std::string> names;
+  std::vector<int> types, sizes, dims, d1, d2, d3;
+  {
+    const std::string path = "Arrays/ArrayInformation";
+    const std::string name = object_name(md.get(), path);
+    if (!link_exists(md.get(), "Arrays") || !link_exists(md.get(), path)) dataset_error(name);
+    Id ds(H5Dopen2(md.get(), path.c_str(), H5P_DEFAULT), H5Dclose);
+    if (ds.get() < 0 || extent_1d(ds.get()) < narrays) dataset_error(name);
+    names.assign(na, std::string(19, ' '));
+    for (auto* v : {&types, &sizes, &dims, &d1, &d2, &d3}) v->assign(na, 0);
+    read_member(ds.get(), name, na, "arrayName", nullptr, &names, 19);
+    read_member(ds.get(), name, na, "arrayType", &types, nullptr, 0);
+    read_member(ds.get(), name, na, "size", &sizes, nullptr, 0);
+    read_member(ds.get(), name, na, "numberOfDimensions", &dims, nullptr, 0);
+    read_member(ds.get(), name, na, "dimension1", &d1, nullptr, 0);
+    read_member(ds.get(), name, na, "dimension2", &d2, nullptr, 0);
+    read_member(ds.get(), name, na, "dimension3", &d3, nullptr, 0);
   }
   marrayinfolist.resize(na);
-  ints.reserve(static_cast<std::size_t>(nint));
-  IndexWords words(ints, static_cast<std::size_t>(nint));
   for (std::size_t i = 0; i < na; ++i) {
     auto& a = marrayinfolist[i];
     a.array_name = names[i];
@@ -371,11 +433,67 @@ void acda_getarraydata(int& narrays, int& nreal, int& nint, std::vector<double>&
     a.dimension1 = d1[i];
     a.dimension2 = d2[i];
     a.dimension3 = d3[i];
-    generate_index_words(a, words);
   }
+
+  // The values: every array's values must lie within the announced count
+  // and within the dataset, and so must its index words; nothing is filled
+  // in for the file.
+  const std::string values_path = "Arrays/ArrayData";
+  const std::string values_name = object_name(md.get(), values_path);
+  const std::string arrays_name = object_name(md.get(), "Arrays");
+  Id data(link_exists(md.get(), values_path) ? H5Dopen2(md.get(), values_path.c_str(), H5P_DEFAULT) : -1, H5Dclose);
+  const std::int64_t held = data.get() >= 0 ? extent_1d(data.get()) : -1;
+  std::int64_t o = 0, t = 0;
+  for (auto& a : marrayinfolist) {
+    const std::string array(plat::trimmed(a.array_name));
+    if (const std::string fault = record_fault(a); !fault.empty()) array_error(array, fault, arrays_name);
+    // Values are counted from 1 at the first value of the submodel.
+    const std::int64_t first = o + 1, last = o + a.size;
+    auto range = [&](std::int64_t from) {
+      return "values " + std::to_string(std::max(first, from)) + " to " + std::to_string(last);
+    };
+    if (a.size > 0 && last > nreal) {
+      array_error(array, range(std::int64_t{nreal} + 1) + " lie beyond the " + std::to_string(nreal) +
+                             " of numberOfArrayValues",
+                  arrays_name);
+    }
+    if (a.size > 0 && last > held) {
+      array_error(array,
+                  held < 0 ? range(first) + " are not in the file: the dataset is missing or not one-dimensional"
+                           : range(held + 1) + " are not in the file: the dataset holds " + std::to_string(held),
+                  values_name);
+    }
+    o = last;
+    if (a.array_type == 4) {
+      a.index_word_count = a.number_of_dimensions == 2
+                               ? 3 * a.dimension1 + 6
+                               : (a.number_of_dimensions == 3 ? 3 * a.dimension1 * (a.dimension2 + 1) + 7 : 0);
+      if (t + a.index_word_count > nint) {
+        array_error(array,
+                    "index words " + std::to_string(t + 1) + " to " + std::to_string(t + a.index_word_count) +
+                        " lie beyond the " + std::to_string(nint) + " of numberOfArrayIndexValues",
+                    arrays_name);
+      }
+      t += a.index_word_count;
+    }
+  }
+  if (nreal > 0 && nreal > held) {
+    const std::string shape = held < 0 ? "is missing or not one-dimensional" : "holds " + std::to_string(held);
+    SETERX("Invalid ACD data@@numberOfArrayValues " + std::to_string(nreal) + " but the dataset " + shape +
+               "<NL>Object: " + values_name + "<NL>ACD file: " + mfilename + "@",
+           4, 5, kReader);
+    FAILUR();
+  }
+
+  reals.assign(static_cast<std::size_t>(nreal), 0.0);
+  if (nreal > 0 && !read_records(data.get(), H5T_NATIVE_DOUBLE, reals.data(), reals.size())) {
+    dataset_error(values_name);
+  }
+  ints.reserve(static_cast<std::size_t>(nint));
+  IndexWords words(ints, static_cast<std::size_t>(nint));
+  for (auto& a : marrayinfolist) generate_index_words(a, words);
   // The buffer holds exactly the announced number of index words.
   ints.resize(static_cast<std::size_t>(nint), 0);
-  H5Gclose(md);
 }
 
 void acda_updatearraypointers(int /*narrays*/, int ibase, int rbase, plat::Vec1<const std::int32_t> arrayinfopointers,

@@ -33,6 +33,18 @@ void acda_movenextsubmodel(std::string_view name, int level, int length);
 // The user arrays of the submodel the walker stands at: their number, the
 // numbers of real and integer values, and the values themselves (the vectors
 // are replaced). Keeps a table of the arrays for acda_updatearraypointers.
+//
+// What the counts announce must be in the file: every member of every
+// announced record of "ArrayInformation", every array's values within
+// "numberOfArrayValues" and within "ArrayData", a table's values for its
+// dimensions within its size, its index words within
+// "numberOfArrayIndexValues". Anything short ends the run (severity 4,
+// routine "(acda)GetArrayData"), worded as the solution manager words the
+// faults of the file:
+//   "Cannot read ACD dataset@@Dataset: <path>[.<member>]<NL>ACD file: <file>@"   code 1
+//   "Invalid ACD data@@Array <name>: <what><NL>Object: <path><NL>ACD file: <file>@"  code 5
+// (the announced count of values beyond "ArrayData" without an array that
+// needs them is reported without an array name).
 void acda_getarraydata(int& narrays, int& nreal, int& nint, std::vector<double>& reals,
                        std::vector<std::int32_t>& ints);
 

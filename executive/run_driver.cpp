@@ -12,6 +12,7 @@
 #include "executive/progress_monitor.h"
 #include "modeldata/global_records.h"
 #include "platform/process.h"
+#include "platform/stop_signals.h"
 #include "platform/text.h"
 #include "platform/units.h"
 
@@ -58,6 +59,16 @@ void SUCCES() {
 }
 
 void CHKTRM() {
+  // A termination signal is a stop request too; unlike the file it leaves
+  // no trace of its own, so the listing says why the run ended.
+  if (const int sig = plat::stop_signal(); sig != 0) {
+    const std::string text = " *** RUN STOPPED BY SIGNAL " + std::string(plat::signal_name(sig)) + " ***";
+    for (std::string_view line : {std::string_view(), std::string_view(), std::string_view(text),
+                                  std::string_view(), std::string_view()}) {
+      plat::io::write_line(6, line);
+    }
+    FAILUR();
+  }
   plat::Text<13> name;
   name = std::string(gfl_gettruncatedmodelname().trimmed()) + ".kill";
   bool exists = false;

@@ -39,8 +39,11 @@ void PROGCL();
 void LFIN(int scratch_unit, int snapshot_unit, int parameter_unit);
 // Ends the process with the given status.
 [[noreturn]] void EEXIT(int status);
-// Ends the run (FAILUR, no message) when the stop-request file
-// "<first eight characters of the model name, trimmed>.kill" exists.
+// Ends the run (FAILUR) on a stop request: a termination signal received
+// since MAINA started (the listing then shows " *** RUN STOPPED BY SIGNAL
+// SIGTERM ***", or SIGINT, between two empty lines on each side), or the
+// stop-request file "<first eight characters of the model name,
+// trimmed>.kill" (no message).
 void CHKTRM();
 
 // Whether a failure banner was printed in this run (SUCCES then ends with

@@ -13,6 +13,7 @@
 #include "modeldata/global_records.h"
 #include "modeldata/mdb_load.h"
 #include "parameters/parameter_cases.h"
+#include "platform/stop_signals.h"
 #include "platform/text.h"
 #include "platform/units.h"
 
@@ -124,6 +125,9 @@ void MAINA(std::string_view name, int length) {
   const std::string_view model_name = name.substr(0, static_cast<std::size_t>(length) < name.size()
                                                          ? static_cast<std::size_t>(length < 0 ? 0 : length)
                                                          : name.size());
+  // From here on SIGTERM and SIGINT end the run at its next stop-request
+  // check, through the close-down.
+  plat::watch_stop_signals();
   H5open();
 
   // Arrays the analysis-case file adds to those of the model database.

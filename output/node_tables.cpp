@@ -418,6 +418,21 @@ void LS1TAB(plat::Vec1<const int> codes, int ncodes, std::string_view fluid_form
   if (PRTINF(1) - PRTINF(2) <= 7) PRPAGE();
   print_heading();
 
+  // Rows that their format cannot write (a user format that does not suit
+  // the entities) are left out; the table goes on, and one message at its
+  // end says so.
+  int lost = 0, lost_number = 0, lost_io = 0;
+  std::string_view lost_format;
+  auto report_lost = [&] {
+    if (lost == 0) return;
+    SETERX("Node table row not written@Printing table output with PRNDTB.@The row format does not suit the values "
+           "of node " +
+               std::to_string(lost_number) + " (I/O error code " + std::to_string(lost_io) +
+               ")<NL>Rows left out of this table: " + std::to_string(lost) +
+               "<NL>Row format: " + std::string(plat::trimmed(lost_format)) + "@",
+           2, 1, "LS1TAB");
+  };
+
   NodeTableRow row;
   const std::size_t cols = static_cast<std::size_t>(std::max(ncodes, 0));
   row.kinds.reserve(cols);
@@ -436,17 +451,32 @@ void LS1TAB(plat::Vec1<const int> codes, int ncodes, std::string_view fluid_form
         PRPAGE();
         print_heading();
       }
-      LS1TB3(unit, thermal ? thermal_format : fluid_format, node, codes, ncodes, row, status);
-      if (status != 0) return;
+      const std::string_view format = thermal ? thermal_format : fluid_format;
+      int io = 0;
+      LS1TB3(unit, format, node, codes, ncodes, row, status, io);
+      if (status != 0) {
+        report_lost();
+        return;
+      }
+      if (io != 0) {
+        if (lost++ == 0) {
+          lost_number = thermal ? gar_thermalnodenums(node) : gar_fluidnodenums(node - nt);
+          lost_io = io;
+          lost_format = format;
+        }
+        continue;
+      }
       PRTINF(2) += 1;
     }
     if (thermal) plat::write_formatted(unit, "(1X)");
   }
+  report_lost();
 }
 
 void LS1TB3(int unit, std::string_view format, int node, plat::Vec1<const int> codes, int ncodes, NodeTableRow& row,
-            int& status) {
+            int& status, int& io) {
   status = 0;
+  io = 0;
   row.clear();
   const int nt = FLAGS(1), nf = FLAGS(32);
   const bool thermal = node <= nt;
@@ -494,9 +524,6 @@ void LS1TB3(int unit, std::string_view format, int node, plat::Vec1<const int> c
   }
   const bool inactive = thermal ? gar_thermalnodestatuses(node) == "X" : gar_fluidnodestatuses(fluid) == "X";
   const int number = thermal ? gar_thermalnodenums(node) : gar_fluidnodenums(fluid);
-  int io = 0;
-  // A row the format cannot carry (a user format that does not suit the
-  // entities) is left out like any other failed write; the table goes on.
   LS1TB2(unit, format, inactive ? "X" : " ", number, row, io);
 }
 

@@ -83,15 +83,20 @@ void LS1NTB(int modref, int model, int sort, int cont, int width, int& stop, pla
 // Prints one table: heading, the thermal nodes of list(1..nlist) in list
 // order, a line holding one blank, the fluid nodes. Starts a new page (and
 // repeats the heading) when the page is full. status non-zero after a failed
-// value access.
+// value access. Rows that their format cannot write are left out, and the
+// table ends with one warning: "Node table row not written@Printing table
+// output with PRNDTB.@The row format does not suit the values of node <first
+// such node> (I/O error code <n>)<NL>Rows left out of this table: <count>
+// <NL>Row format: <format>@" (severity 2, code 1, routine "LS1TAB").
 void LS1TAB(plat::Vec1<const int> codes, int ncodes, std::string_view fluid_format, std::string_view thermal_format,
             std::string_view heading, plat::Vec1<const int> list, int nlist, int width, int& status);
 
 // One row: gathers the values of `node` (internal number) for codes
 // 1..ncodes into `row` and writes it with `format` (LS1TB2). status non-zero
-// after a failed value access (nothing written).
+// after a failed value access (nothing written); io the I/O status of the
+// write.
 void LS1TB3(int unit, std::string_view format, int node, plat::Vec1<const int> codes, int ncodes, NodeTableRow& row,
-            int& status);
+            int& status, int& io);
 
 // Writes mark, number and the items of `row` with one statement, grouping
 // consecutive real and consecutive integer items. status is the I/O status

@@ -90,7 +90,12 @@ void for_each_item(std::string_view inside, F f) {
   }
 }
 
-void end_line(int unit) { plat::write_formatted(unit, "(1X)"); }
+// Ends a heading or a row and hands it to the file at once, so that a run
+// that ends abnormally keeps every row it wrote.
+void end_line(int unit) {
+  plat::write_formatted(unit, "(1X)");
+  plat::io::flush_unit(unit);
+}
 
 }  // namespace
 }  // namespace csv

@@ -335,7 +335,7 @@ void SLCRNC() {
   TrfFrame f;
   static constexpr TrfRequired kRequired[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
   const std::int64_t nint = static_cast<std::int64_t>(nt) + ngf + ngl + ngr;
-  if (!trf_open(f, "SLCRNC", true, kRequired, 6, gar_dystor_line, 9LL * nt, nint)) {
+  if (!trf_open(f, "SLCRNC", true, kRequired, {7}, 6, gar_dystor_line, 9LL * nt, nint)) {
     trf_close(f);
     return;
   }

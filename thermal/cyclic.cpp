@@ -20,6 +20,7 @@
 #include "thermal/modal.h"
 #include "thermal/slgrdj.h"
 #include "thermal/steady_kernel.h"
+#include "thermal/transient_frame.h"
 
 namespace {
 
@@ -143,6 +144,11 @@ void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, 
   const int nf = FLAGS(32) > 0 ? FLAGS(32) : 0;
   const int nm = FLAGS(26);
   const bool links = FLAGS(33) > 0;
+
+  // Every cycle runs from TIMEO to TIMEO + PERIOD: a start or end that is not
+  // a finite number would never be reached.
+  const TrfValue times[] = {{"TIMEO", GLOR.TIMEO}, {"TIMEND", GLOR.TIMEO + period}};
+  if (!trf_require_finite("SOLCYC", times, 5)) return;
 
   // Four blocks above the entry top; the top stands one word past them while
   // the cycles run and goes back when `core` ends.

@@ -31,7 +31,10 @@
 // of cycles (at least one cycle runs); zlabel: node list of the measured
 // nodes (blank: all thermal and fluid nodes); zout: OUTIME during the cycles.
 // The numeric arguments are references, as the user's blocks may change the
-// variables they name while the cycles run.
+// variables they name while the cycles run. A TIMEO, or an end time TIMEO +
+// period, that is not a finite number is refused before anything runs
+// ("SOLCYC: Control constant TIMEO not specified@...", TIMEND for the end
+// time; severity 4, code 5).
 void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, const double& period,
             const int& maxcyc, std::string_view zlabel, std::string_view zout);
 

@@ -176,7 +176,7 @@ void SLFRWD() {
   // above the event list): the conductor masks and dbnodemask.
   const std::int64_t nreal = static_cast<std::int64_t>(nt) + 2;
   const std::int64_t nint = static_cast<std::int64_t>(nt) + ngf1 + ngl1 + ngr1;
-  if (!trf_open(f, "SLFRWD", false, {}, 3, gar_dystor_record, nreal, nint)) {
+  if (!trf_open(f, "SLFRWD", false, {}, {4, false}, 3, gar_dystor_record, nreal, nint)) {
     trf_close(f);
     return;
   }

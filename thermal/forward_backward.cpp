@@ -230,7 +230,7 @@ void SLFWBK() {
   // conductor masks and dbnodemask.
   const std::int64_t nreal = 4LL * nt + 1;
   const std::int64_t nint = static_cast<std::int64_t>(nt) + ngf1 + ngl1 + ngr1;
-  if (!trf_open(f, "SLFWBK", false, required, 6, gar_dystor_record, nreal, nint)) {
+  if (!trf_open(f, "SLFWBK", false, required, {7}, 6, gar_dystor_record, nreal, nint)) {
     trf_close(f);
     return;
   }

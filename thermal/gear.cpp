@@ -302,7 +302,7 @@ void s5_drive(std::string_view name, void (*loop)(GearState&)) {
   // The frame checks the constants and takes the event list; the work space
   // is checked here: 13 NT words must fit from the real top, of which the
   // first 12 NT + 1 are held for the whole call.
-  const bool solve = trf_open(f, name, false, required, 5, gar_dystor_record, 0, 0);
+  const bool solve = trf_open(f, name, false, required, {6, false}, 5, gar_dystor_record, 0, 0);
   const int top = FLAGS(FLAGS_NEXTDYNAMICCOREREAL);
   const std::int64_t dystor = FLAGS(FLAGS_DYSTOR);
   const std::int64_t need = static_cast<std::int64_t>(top) + 13LL * g.nt;

@@ -115,7 +115,7 @@ void SLMODE() {
   const TrfRequired required[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
   // Both stacks fail when top + need reaches DYSTOR; the real reservation
   // keeps one word in hand by itself, the integer one is asked for one more.
-  const bool solve = trf_open(f, "SLMODE", false, required, 6, gar_dystor_record, need, need + 1);
+  const bool solve = trf_open(f, "SLMODE", false, required, {9}, 6, gar_dystor_record, need, need + 1);
   if (!solve) {
     trf_close(f);
     return;
@@ -124,7 +124,7 @@ void SLMODE() {
   f.core.take_real(2);
   f.core.take_int(1);
 
-  // (An OUTINT that is not a number puts every output time at TIMEND.)
+  // (An OUTINT that is not a number was refused by the frame.)
   if (GLOR.OUTINT <= 0.0) {
     SETERX("SLMODE: Control constant OUTINT is not greater than zero@Output times would never advance, see User "
            "Manual description of SLMODE for a list of control constants",

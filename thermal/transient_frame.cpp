@@ -134,8 +134,21 @@ void S5CSGM(ThCReals caps, int nt, ThCLetters statuses, double& csgmin, int& ncs
   }
 }
 
+bool trf_require_finite(std::string_view routine, std::span<const TrfValue> values, int code) {
+  for (const TrfValue& v : values) {
+    if (std::isfinite(v.value)) continue;
+    const std::string r(routine);
+    SETERX(trf_padded(r + ": Control constant " + std::string(v.name) + " not specified@See User Manual description of " +
+                          r + " for a list of required control constants",
+                      170),
+           4, code, r);
+    return false;
+  }
+  return true;
+}
+
 bool trf_open(TrfFrame& f, std::string_view routine, bool crnc_wording, std::span<const TrfRequired> required,
-              int work_code, std::string_view work_ending, std::int64_t nreal, std::int64_t nint) {
+              TrfFinite finite, int work_code, std::string_view work_ending, std::int64_t nreal, std::int64_t nint) {
   const std::string r(routine);
   f.solve = false;
   f.routine = r;
@@ -167,6 +180,17 @@ bool trf_open(TrfFrame& f, std::string_view routine, bool crnc_wording, std::spa
                       170),
            4, q.code, r);
     return false;
+  }
+  {
+    TrfValue times[6];
+    std::size_t n = 0;
+    times[n++] = {"TIMEO", GLOR.TIMEO};
+    times[n++] = {"TIMEND", GLOR.TIMEND};
+    if (finite.dtimei) times[n++] = {"DTIMEI", GLOR.DTIMEI};
+    times[n++] = {"OUTINT", GLOR.OUTINT};
+    times[n++] = {"DTMIN", GLOR.DTMIN};
+    times[n++] = {"DTMAX", GLOR.DTMAX};
+    if (!trf_require_finite(routine, std::span<const TrfValue>(times, n), finite.code)) return false;
   }
 
   // The event list at the integer top, then the routine's blocks above it.

@@ -12,7 +12,7 @@
 //
 //   TrfFrame f;                                  // records both core tops
 //   const TrfRequired req[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
-//   if (!trf_open(f, "SLCRNC", true, req, 6, gar_dystor_line, 9 * nt,
+//   if (!trf_open(f, "SLCRNC", true, req, {7}, 6, gar_dystor_line, 9 * nt,
 //                 nt + ngf + ngl + ngr)) { trf_close(f); return; }
 //   // blocks: gar_dynamiccorereal.from(f.real_first, ...), ...int.from(f.int_first, ...)
 //   trf_first_output_time(f); trf_first_step(f); GLOR.TIMEM = GLOR.TIMEO;
@@ -70,6 +70,31 @@ struct TrfRequired {
   int code;
 };
 
+// The run-time constants (TIMEO, TIMEND, DTIMEI, OUTINT, DTMIN, DTMAX) that
+// a transient routine refuses when they are not finite numbers, and the
+// code of that fatal message. A time that is not finite is never reached
+// and an infinite or undefined step never ends a run, so such a value would
+// make the routine step for ever. dtimei is false for the routines that do
+// not take DTIMEI as given: SLFRWD computes its own, the Gear routines take
+// one that is not a number as DTMAX.
+struct TrfFinite {
+  int code;
+  bool dtimei = true;
+};
+
+// A control constant and the value a routine is about to use for it.
+struct TrfValue {
+  std::string_view name;
+  double value = 0.0;
+};
+
+// The first of `values` that is not a finite number is refused:
+// "<routine>: Control constant <name> not specified@See User Manual
+// description of <routine> for a list of required control constants",
+// severity 4 with `code`, naming the routine (the run ends). True when every
+// value is finite.
+bool trf_require_finite(std::string_view routine, std::span<const TrfValue> values, int code);
+
 // State of one transient call. Holds the dynamic core from trf_open to the
 // end of its scope.
 struct TrfFrame {
@@ -89,12 +114,14 @@ struct TrfFrame {
 // goes on without steps; OUTINT undefined: defaulted to TIMEND - TIMEO with
 // the severity-2 message, code 2, worded as SLCRNC words it when
 // crnc_wording is true; the first undefined constant of `required`:
-// severity 4 with its code); the event list at the integer top; the work
-// space of nreal real and nint integer words above it (shortage: severity 4
-// with work_code and the text ending work_ending). Every message names the
-// routine. Returns f.solve: true when the steps are to be computed.
+// severity 4 with its code; then the first run-time constant of `finite`
+// that is not finite, by trf_require_finite); the event list at the integer
+// top; the work space of nreal real and nint integer words above it
+// (shortage: severity 4 with work_code and the text ending work_ending).
+// Every message names the routine. Returns f.solve: true when the steps are
+// to be computed.
 bool trf_open(TrfFrame& f, std::string_view routine, bool crnc_wording, std::span<const TrfRequired> required,
-              int work_code, std::string_view work_ending, std::int64_t nreal, std::int64_t nint);
+              TrfFinite finite, int work_code, std::string_view work_ending, std::int64_t nreal, std::int64_t nint);
 
 // Frame step 5.1: output time = TIMEO + OUTINT cut at TIMEND (also when not
 // a number), nominal = TIMEO + OUTINT; LEVTIM "OUTPUT" from TIMEO.

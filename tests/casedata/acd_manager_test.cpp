@@ -287,6 +287,42 @@ TEST_F(AcdManager, UnknownAndFluidNodesAreSkippedWithWarnings) {
              "((acds)CreateNodeMap,   6)");
 }
 
+// A node number the submodel does not have: INTNOD's own warning at every
+// look-up, and once per node the reader's warning naming the node, its
+// submodel and the file, however many of the file's lists name it.
+TEST_F(AcdManager, UnknownNodeIsNamedOncePerNode) {
+  acdw::Model root = model_of("", 0);
+  acdw::Model sub1 = model_of("SUB1", 2);
+  sub1.times = {0.0};
+  sub1.period = 10.0;
+  sub1.nodes = {77, 20};
+  sub1.solar = {1, 3};
+  sub1.flux[acdw::kAlbedo].nodes = {77};
+  sub1.flux[acdw::kAlbedo].rows = {{5.0}};
+  sub1.flux[acdw::kSolar].nodes = {78, 77};
+  sub1.flux[acdw::kSolar].rows = {{1.0, 2.0}};
+  root.children = {sub1};
+  open(root);
+  acds_staticload();
+  at(0.0);
+  EXPECT_EQ(qs(6), 3);
+  const std::string l = listing();
+  const std::string f = flat(l);
+  auto count = [&](const std::string& text) {
+    int n = 0;
+    for (std::size_t p = f.find(flat(text)); p != std::string::npos; p = f.find(flat(text), p + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("Problem............: Node node found"), 4) << l;
+  EXPECT_EQ(count("ACD heat load on an unknown node ignored"), 2) << l;
+  expect_box(l, "WARNING",
+             {"Problem............: ACD heat load on an unknown node ignored",
+              "Current action.....: Initialising ACD Solution Manager",
+              "Info...............: Node 77 is not a node of submodel MAIN:SUB1", "ACD file: ACDM.acd"},
+             "((acds)CreateNodeMap,   7)");
+  EXPECT_NE(f.find(flat("Node 78 is not a node of submodel MAIN:SUB1")), std::string::npos) << l;
+}
+
 // ---------------------------------------------------------------------------
 // Time-dependent loads and conductors.
 // ---------------------------------------------------------------------------

@@ -7,11 +7,14 @@
 #include <hdf5.h>
 #include <hdf5_hl.h>
 
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "executive/diagnostics.h"
+#include "platform/process.h"
 #include "platform/text.h"
 #include "platform/units.h"
 #include "support/test_env.h"
@@ -19,18 +22,61 @@
 
 namespace {
 
+// The text rows of the diagnostic boxes of a listing, labels and frames
+// dropped, joined with single blanks (wrapped lines become one text again).
+std::string box_text(const std::string& listing) {
+  std::istringstream in(listing);
+  std::string out;
+  for (std::string l; std::getline(in, l);) {
+    if (l.size() <= 27 || l[0] != '@' || l[1] == '@' || l.find("----") != std::string::npos) continue;
+    for (char c : l.substr(27) + " ") {
+      if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+acd_fixture::Faults values_announced(int n) {
+  acd_fixture::Faults f;
+  f.announced_values = n;
+  return f;
+}
+acd_fixture::Faults arrays_announced(int n) {
+  acd_fixture::Faults f;
+  f.announced_arrays = n;
+  return f;
+}
+acd_fixture::Faults without_values() {
+  acd_fixture::Faults f;
+  f.data = false;
+  return f;
+}
+acd_fixture::Faults without_records() {
+  acd_fixture::Faults f;
+  f.information = false;
+  return f;
+}
+acd_fixture::Faults without_member(const char* member) {
+  acd_fixture::Faults f;
+  f.missing_member = member;
+  return f;
+}
+
 using acd_fixture::record;
 using acd_fixture::write_arrays;
 
 class AcdaArrays : public ::testing::Test {
  protected:
   void SetUp() override {
+    plat::set_exit_throws(true);
     reset_message_counters();
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
   }
   void TearDown() override {
     acda_close();
     plat::io::close_all();
+    plat::set_exit_throws(false);
   }
   // Main model with a 2-D table and a plain array; submodel SUB with a 3-D
   // table; a group GHOST that no model database announces.
@@ -158,7 +204,8 @@ TEST_F(AcdaArrays, FileNamesLongerThanAModelName) {
 }
 
 // A count attribute that holds many values instead of one is not read into
-// the one integer it stands for: it counts as absent.
+// the one integer it stands for: it counts as absent, and the array whose
+// values it should have counted ends the run.
 TEST_F(AcdaArrays, CountAttributeWithManyValuesCountsAsAbsent) {
   hid_t f = H5Fcreate("ACDMOD.acd", H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
   write_arrays(f, {record("PLAIN", 2, 3, 0, 0, 0, 0)}, {1.0, 2.0, 3.0}, 0);
@@ -174,11 +221,87 @@ TEST_F(AcdaArrays, CountAttributeWithManyValuesCountsAsAbsent) {
   int narr = 0;
   std::vector<double> reals;
   std::vector<std::int32_t> ints;
-  acda_getarraydata(narr, nreal, nint, reals, ints);
-  EXPECT_EQ(narr, 1);
-  EXPECT_EQ(nreal, 0);
-  EXPECT_TRUE(reals.empty());
+  EXPECT_THROW(acda_getarraydata(narr, nreal, nint, reals, ints), plat::ProcessExit);
   acda_close();
+  plat::io::close_unit(6);
+  const std::string l = box_text(dir_.read("listing.txt"));
+  EXPECT_NE(l.find("Array PLAIN: values 1 to 3 lie beyond the 0 of numberOfArrayValues"), std::string::npos) << l;
+}
+
+// What the loader is told of the arrays must be in the file: a value, an
+// index word, a record or a member that is missing ends the run with the
+// message of the analysis-case files, naming the array and the file, instead
+// of leaving zeros in the array.
+TEST_F(AcdaArrays, ShortOrMissingArrayDataEndsTheRun) {
+  using acd_fixture::Faults;
+  struct Case {
+    const char* what;
+    std::vector<acd_fixture::ArrayRecord> records;
+    std::vector<double> values;
+    int index_words;
+    Faults faults;
+    std::vector<std::string> message;  // pieces of the box, in order
+    int code;
+  };
+  const std::string file = "ACD file: ACDMOD.acd";
+  const std::string data = "Object: /ModelData/Arrays/ArrayData";
+  const std::string arrays = "Object: /ModelData/Arrays";
+  const Case cases[] = {
+      {"two values stored, five announced", {record("G", 2, 5, 0, 0, 0, 0)}, {7.0, 8.0}, 0, values_announced(5),
+       {"Invalid ACD data", "Array G: values 3 to 5 are not in the file: the dataset holds 2", data, file}, 5},
+      {"values beyond the announced count",
+       {record("P", 2, 2, 0, 0, 0, 0), record("Q", 2, 3, 0, 0, 0, 0)},
+       {1, 2, 3, 4, 5},
+       0,
+       values_announced(3),
+       {"Invalid ACD data", "Array Q: values 4 to 5 lie beyond the 3 of numberOfArrayValues", arrays, file},
+       5},
+      {"no ArrayData", {record("G", 2, 2, 0, 0, 0, 0)}, {7.0, 8.0}, 0, without_values(),
+       {"Array G: values 1 to 2 are not in the file: the dataset is missing", data, file}, 5},
+      {"announced values that no array takes", {record("G", 2, 2, 0, 0, 0, 0)}, {7.0, 8.0}, 0,
+       values_announced(5), {"Invalid ACD data", "numberOfArrayValues 5 but the dataset holds 2", data, file}, 5},
+      {"too few index words", {record("TAB2", 4, 11, 2, 2, 3, 0)}, std::vector<double>(11, 1.0), 10, {},
+       {"Array TAB2: index words 1 to 12 lie beyond the 10 of numberOfArrayIndexValues", arrays, file}, 5},
+      {"a table larger than its size", {record("TAB2", 4, 9, 2, 2, 3, 0)}, std::vector<double>(9, 1.0), 12, {},
+       {"Array TAB2: a table of 2 x 3 needs 11 values, size is 9", arrays, file}, 5},
+      {"a table without rows", {record("TAB3", 4, 9, 3, 2, 0, 2)}, std::vector<double>(9, 1.0), 19, {},
+       {"Array TAB3: table dimensions 2 x 0 x 2 are not all positive", arrays, file}, 5},
+      {"a negative size", {record("N", 2, -1, 0, 0, 0, 0)}, {}, 0, {},
+       {"Array N: size -1 is below 0", arrays, file}, 5},
+      {"no member size", {record("G", 2, 2, 0, 0, 0, 0)}, {7.0, 8.0}, 0, without_member("size"),
+       {"Cannot read ACD dataset", "Dataset: /ModelData/Arrays/ArrayInformation.size", file}, 1},
+      {"no records", {record("G", 2, 2, 0, 0, 0, 0)}, {7.0, 8.0}, 0, without_records(),
+       {"Cannot read ACD dataset", "Dataset: /ModelData/Arrays/ArrayInformation", file}, 1},
+      {"fewer records than arrays", {record("G", 2, 2, 0, 0, 0, 0)}, {7.0, 8.0}, 0, arrays_announced(2),
+       {"Cannot read ACD dataset", "Dataset: /ModelData/Arrays/ArrayInformation " + file}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    hid_t f = H5Fcreate("ACDMOD.acd", H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+    write_arrays(f, c.records, c.values, c.index_words, c.faults);
+    H5Fclose(f);
+    ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+    acda_open("ACDMOD", 6);
+    acda_movenextsubmodel("ACDMOD", 0, 24);
+    int narr = 0, nreal = 0, nint = 0;
+    std::vector<double> reals;
+    std::vector<std::int32_t> ints;
+    EXPECT_THROW(acda_getarraydata(narr, nreal, nint, reals, ints), plat::ProcessExit);
+    acda_close();
+    plat::io::close_unit(6);
+    const std::string listing = dir_.read("listing.txt");
+    const std::string box = box_text(listing);
+    std::size_t at = 0;
+    for (const std::string& piece : c.message) {
+      const std::size_t found = box.find(piece, at);
+      EXPECT_NE(found, std::string::npos) << piece << "\n" << box;
+      if (found != std::string::npos) at = found + piece.size();
+    }
+    EXPECT_NE(listing.find("@@@@  FATAL ERROR"), std::string::npos);
+    char ref[40];
+    std::snprintf(ref, sizeof ref, "((acda)GetArrayData,%4d)", c.code);
+    EXPECT_NE(listing.find(ref), std::string::npos) << listing;
+  }
 }
 
 // The loader reads quietly but leaves HDF5's own error report as it found

@@ -232,6 +232,50 @@ TEST_F(NodeTables, UserFormats) {
   EXPECT_EQ(rows[0], "           10         20.50");
 }
 
+// A row that the user's format cannot write (an I field for the label and
+// the temperature) is left out, and each table says so once, naming its
+// first such node; rows of the other node kind, written with the default
+// format, stay.
+TEST_F(NodeTables, RowsTheUserFormatCannotWriteAreReportedOncePerTable) {
+  GLOC.TFORM = "(I6,I6)";
+  listing();
+  PRNDTB(" ", "L, T", 1);
+  const auto lines = listing();
+  std::string all;
+  for (const auto& l : lines) all += l + "\n";
+  // Only the fluid rows, whole: no thermal row and no piece of one.
+  EXPECT_EQ(numbers_of(rows_of(lines)), (std::vector<int>{100, 200})) << all;
+  for (const auto& l : lines) {
+    EXPECT_EQ(l.find("INLET"), std::string::npos) << l;
+    EXPECT_EQ(l.find("PANEL"), std::string::npos) << l;
+  }
+  // One warning per submodel's table, in order, each naming its first node.
+  std::string flat;
+  for (const auto& l : lines) {
+    if (l.size() > 27 && l[0] == '@' && l[1] != '@') flat += l.substr(27) + " ";
+  }
+  std::string squeezed;
+  for (char c : flat) {
+    if (c == ' ' && (squeezed.empty() || squeezed.back() == ' ')) continue;
+    squeezed.push_back(c);
+  }
+  int warnings = 0;
+  for (const auto& l : lines) warnings += l.rfind("@@@@  WARNING", 0) == 0 ? 1 : 0;
+  EXPECT_EQ(warnings, 3) << all;
+  std::size_t at = 0;
+  for (const char* first : {"node 10 ", "node 1 ", "node 5 "}) {
+    const std::string text = std::string("Node table row not written Printing table output with PRNDTB. The row format "
+                                         "does not suit the values of ") +
+                             first;
+    const std::size_t found = squeezed.find(text, at);
+    ASSERT_NE(found, std::string::npos) << text << "\n" << squeezed;
+    at = found + text.size();
+    const std::string tail = "(I/O error code 5012) Rows left out of this table: 2 Row format: (1X,A,1X,I6,I6)";
+    EXPECT_EQ(squeezed.compare(at, tail.size(), tail), 0) << squeezed.substr(at);
+  }
+  EXPECT_NE(all.find("(LS1TAB,   1)"), std::string::npos);
+}
+
 // Sorting within thermal and within fluid nodes, by real and integer
 // entities; the sort item adds no column.
 TEST_F(NodeTables, SortedRows) {

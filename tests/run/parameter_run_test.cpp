@@ -3,8 +3,12 @@
 // options, per-case listings and CSV tables, and every way the file can make
 // the run fail. Each run ends its process, so each runs in a child process.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -21,6 +25,7 @@
 #include "run/child_run.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
+#include "thermal/crank_nicolson.h"
 #include "tools/acd_writer.h"
 #include "tools/mdb_writer.h"
 
@@ -304,6 +309,88 @@ TEST_F(ParameterRunTest, CsvWriteFailureEndsTheRunWithStatus1) {
   EXPECT_EQ(o.status, 1) << o.out;
   EXPECT_EQ(o.err, "");
   EXPECT_FALSE(dir.exists("PARMOD.COM"));
+}
+
+// A batch system's time limit in the middle of a transient: the run ends at
+// the next step through the close-down, and nothing it wrote is lost.
+TEST_F(ParameterRunTest, TerminationSignalEndsATransientThroughTheCloseDown) {
+  cases("$PARAMETERS,CSV_ENTITIES=(T1),OUTPUT_FROM=VARIABLES2\n");
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const Outcome o = runtest::in_child_while(
+      [&] {
+        ::close(ready[0]);
+        tna_test::model.execution = [] {
+          // Steps of 1 towards a time the run never reaches.
+          GLOR.TIMEO = 0.0;
+          GLOR.TIMEND = 1e9;
+          GLOR.OUTINT = 1e9;
+          GLOR.DTIMEI = GLOR.DTMIN = GLOR.DTMAX = 1.0;
+          GLOR.DTPMAX = GLOR.DTROCA = 1e10;
+          GLOR.RELXCA = 1e-6;
+          SLCRNC();
+        };
+        tna_test::model.variables2 = [&] {
+          if (GLOI.STEPCT == 5) {
+            const char c = 1;
+            if (::write(ready[1], &c, 1) != 1) ::_exit(97);
+          }
+        };
+        run_model();
+      },
+      [&](pid_t pid) {
+        ::close(ready[1]);
+        pollfd p{ready[0], POLLIN, 0};
+        char c = 0;
+        if (::poll(&p, 1, 60000) == 1 && ::read(ready[0], &c, 1) == 1) ::kill(pid, SIGTERM);
+        ::close(ready[0]);
+      });
+  EXPECT_EQ(o.signal, 0);
+  EXPECT_EQ(o.status, 1) << o.out;
+  // The listing says why and ends whole.
+  const std::string stop = "\n\n *** RUN STOPPED BY SIGNAL SIGTERM ***\n\n\n";
+  ASSERT_GE(o.out.size(), stop.size()) << o.out;
+  EXPECT_EQ(o.out.substr(o.out.size() - stop.size()), stop);
+  // Scratch files removed, the monitor closed with its EXIT row.
+  EXPECT_FALSE(dir.exists("PARMOD.COM"));
+  EXPECT_FALSE(dir.exists("PARMOD.DMP"));
+  EXPECT_TRUE(dir.exists("PARMOD.PAR"));
+  const auto mon = lines_of(dir.read("PARMOD.MON"));
+  ASSERT_GE(mon.size(), 2u);
+  EXPECT_EQ(mon.back().substr(8), ",  EXIT");
+  // One CSV row per accepted step, as many as the monitor's step rows, each
+  // whole.
+  int steps = 0;
+  for (const std::string& row : mon) steps += row.find(",   SOL,") != std::string::npos ? 1 : 0;
+  const std::string csv = dir.read("PARMOD_PAR.csv");
+  ASSERT_FALSE(csv.empty());
+  EXPECT_EQ(csv.back(), '\n');
+  const auto t = lines_of(csv);
+  ASSERT_GE(t.size(), 3u + 5u) << csv;
+  EXPECT_EQ(static_cast<int>(t.size()) - 3, steps);
+  for (std::size_t i = 3; i < t.size(); ++i) {
+    EXPECT_EQ(t[i].substr(0, 11), "0,ORIGINAL,") << t[i];
+    EXPECT_EQ(t[i].size(), t[3].size()) << t[i];
+  }
+}
+
+// A process killed outright (SIGKILL, a second signal) has no close-down:
+// the CSV rows it wrote are on disk all the same.
+TEST_F(ParameterRunTest, CsvRowsAreOnDiskAsSoonAsWritten) {
+  cases("$PARAMETERS,CSV_ENTITIES=(T1),OUTPUT_FROM=VARIABLES2\n");
+  const Outcome o = in_child([] {
+    tna_test::model.execution = [] {
+      for (int i = 0; i < 4; ++i) V20001();
+      std::raise(SIGKILL);
+    };
+    run_model();
+  });
+  EXPECT_EQ(o.signal, SIGKILL);
+  const std::string csv = dir.read("PARMOD_PAR.csv");
+  const auto t = lines_of(csv);
+  ASSERT_EQ(t.size(), 3u + 4u) << csv;
+  EXPECT_EQ(t[2].substr(0, 46), "Parameter case number,Parameter case name,Time");
+  EXPECT_EQ(csv.back(), '\n');
 }
 
 TEST_F(ParameterRunTest, CheckReadsEveryCaseAndRunsNothing) {

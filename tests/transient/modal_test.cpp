@@ -586,7 +586,7 @@ TEST_F(Modal, NonPositiveOutintIsRefused) {
   EXPECT_TRUE(has_reference(listing(), "SLMODE", 8));
 }
 
-TEST_F(Modal, OutintNotANumberPutsTheOutputsAtTheEnd) {
+TEST_F(Modal, OutintNotANumberIsRefusedBeforeAnyOutput) {
   tna_test::Network net;
   net.node(1, 'D', 1.0).node(2, 'D', 2.0).node(3, 'B', 0.0);
   net.gl(1, 2, 1.0);
@@ -595,9 +595,11 @@ TEST_F(Modal, OutintNotANumberPutsTheOutputsAtTheEnd) {
   GLOR.OUTINT = std::nan("");
   std::vector<double> outs;
   tna_test::model.outputs = [&] { outs.push_back(GLOR.TIMEN); };
-  SLMODE();
-  EXPECT_EQ(outs, (std::vector<double>{0.0, 10.0}));
-  EXPECT_EQ(GLOR.TIMEO, 10.0);
+  EXPECT_THROW(SLMODE(), plat::ProcessExit);
+  EXPECT_TRUE(outs.empty());
+  EXPECT_TRUE(has_message(listing(), "SLMODE: Control constant OUTINT not specified@See User Manual description of "
+                                     "SLMODE for a list of required control constants"));
+  EXPECT_TRUE(has_reference(listing(), "SLMODE", 9));
 }
 
 TEST_F(Modal, RepeatableToTheBit) {
