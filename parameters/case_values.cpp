@@ -156,8 +156,10 @@ void step(int op, int unary, plat::Vec1<T> vals, plat::Vec1<int> ops, int& n, in
     status = 1;
     return;
   }
-  // A pending power is applied as soon as the operator after its exponent arrives.
-  if (n > 1 && unary == 0 && ops(n - 1) == 8) {
+  // A pending power is applied as soon as the operator after its exponent
+  // arrives. A bracketed exponent is complete at its ")" (mark 3), so the
+  // operator after it applies the power too: 2**(1+1)+1 is 5.
+  if (n > 1 && (unary == 0 || ops(n) == 3) && ops(n - 1) == 8) {
     T r{};
     if (!power(vals(n - 1), vals(n), r)) {
       status = 1;
