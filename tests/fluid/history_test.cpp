@@ -76,6 +76,7 @@ TEST(TemperatureHistory, DelayedValuesInterpolateBetweenLevels) {
       {"wrapped ring, across the wrap", &wrapped, 2, 1.5, 35.0, 0},
       {"wrapped ring, history too short", &wrapped, 2, 4.0, 50.0, 5},
       {"pointer 0 counts as the last level", &linear, 0, 2.5, 25.0, 0},
+      {"pointer 0, history too short", &linear, 0, 4.0, 50.0, 5},
   };
   for (const Case& c : cases) {
     int iflag = -1;
