@@ -42,13 +42,30 @@ void walk(int incl, int nt, int node, plat::Vec1<const std::int32_t> list, plat:
 
 }  // namespace
 
-void SUNPAK(int incl, int /*len*/, int nt, int node, plat::Vec1<const plat::Text<1>> statuses,
-            plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist, int& pos,
-            int& cond, int& neighbour) {
-  walk(incl, nt, node, list, ptrs, sublist, pos, cond, neighbour, "SUNPAK", [&](std::int32_t w) {
+namespace {
+
+// Thermal neighbours of status "X" or "C" are passed over.
+void status_walk(int incl, int nt, int node, plat::Vec1<const plat::Text<1>> statuses,
+                 plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist, int& pos,
+                 int& cond, int& neighbour, const char* routine) {
+  walk(incl, nt, node, list, ptrs, sublist, pos, cond, neighbour, routine, [&](std::int32_t w) {
     const char c = statuses(w).c[0];
     return c != 'X' && c != 'C';
   });
+}
+
+}  // namespace
+
+void SUNPAK(int incl, int /*len*/, int nt, int node, plat::Vec1<const plat::Text<1>> statuses,
+            plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist, int& pos,
+            int& cond, int& neighbour) {
+  status_walk(incl, nt, node, statuses, list, ptrs, sublist, pos, cond, neighbour, "SUNPAK");
+}
+
+void STUNPK(int incl, int /*len*/, int nt, int node, plat::Vec1<const plat::Text<1>> statuses,
+            plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist, int& pos,
+            int& cond, int& neighbour) {
+  status_walk(incl, nt, node, statuses, list, ptrs, sublist, pos, cond, neighbour, "STUNPK");
 }
 
 void SUNPAK2(int incl, plat::Vec1<const std::int32_t> mask, int /*len*/, int nt, int node,

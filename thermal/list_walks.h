@@ -1,7 +1,8 @@
 // Walks over the linked thermal connection list (gar_pcsthermalold with its
 // start words gar_pcsptrsthermalold): each node's list holds the GL, GR and
 // GF sub-lists (1, 2, 3) of (neighbour, signed conductor) pairs; a negative
-// word is a jump, a zero word ends a sub-list.
+// word is a jump, a zero word ends a sub-list. SUNPAK and SUNPAK2 serve the
+// thermal solution, STUNPK the fluid-loop solution.
 //
 // Calling order: set pos = 0 and call repeatedly for the same node. Each call
 // returns the next pair (cond, neighbour) and the sub-list it belongs to;
@@ -22,6 +23,12 @@
 // when incl is non-zero). len is not used. Stops through ERROR naming
 // "SUNPAK" after 2,000,000,000 words read in one call.
 void SUNPAK(int incl, int len, int nt, int node, plat::Vec1<const plat::Text<1>> statuses,
+            plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist, int& pos,
+            int& cond, int& neighbour);
+
+// The walk of SUNPAK for the fluid-loop solution: stops through ERROR naming
+// "STUNPK".
+void STUNPK(int incl, int len, int nt, int node, plat::Vec1<const plat::Text<1>> statuses,
             plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist, int& pos,
             int& cond, int& neighbour);
 

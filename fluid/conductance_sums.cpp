@@ -1,0 +1,163 @@
+#include "fluid/conductance_sums.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "executive/diagnostics.h"
+#include "modeldata/connection_lists.h"
+#include "properties/properties.h"
+#include "thermal/list_walks.h"
+
+namespace {
+
+// Relative temperature of list neighbour n: a thermal node, or fluid node
+// n - nt.
+inline double neighbour_t(const FlNetwork& net, FlCReals t, FlCReals tf, int n) {
+  return n > net.nt ? tf(n - net.nt) : t(n);
+}
+
+// Calls f(radiative, g, tn) for every active contribution of thermal node
+// i: g the conductor value (GR unlinearised), tn the neighbour's relative
+// temperature.
+template <class F>
+void thermal_walk(const FlNetwork& net, int i, FlCReals t, FlCReals tf, const char* routine, F f) {
+  int sub = 0, pos = 0, cond = 0, nb = 0;
+  LoopGuard guard(routine);
+  for (;;) {
+    guard.pass();
+    STUNPK(0, net.lenthermal, net.nt, i, net.tstat, net.pcs, net.ptrs, sub, pos, cond, nb);
+    if (pos == 0) return;
+    if (sub == 1) {
+      const int c = std::abs(cond);
+      if (net.glacts(c).c[0] == 'A') f(false, net.gl(c), neighbour_t(net, t, tf, nb));
+    } else if (sub == 2) {
+      const int c = std::abs(cond);
+      if (net.gracts(c).c[0] == 'A') f(true, net.gr(c), neighbour_t(net, t, tf, nb));
+    } else if (cond > 0 && net.gfacts(cond).c[0] == 'A') {
+      f(false, net.gf(cond), neighbour_t(net, t, tf, nb));
+    }
+  }
+}
+
+// The same for fluid node k: its mass source first, then its entering
+// links, GL, GR and GF conductors.
+template <class F>
+void fluid_walk(const FlNetwork& net, int k, FlCReals t, FlCReals tf, const char* routine, F f) {
+  if (net.fm(k) > 0.0) {
+    const double cp = XCP(net.p(k), (tf(k) + net.fr(k)) * 0.5, net.vq(k), net.fluid_code(k), net.global(k));
+    f(false, net.fm(k) * cp, net.fr(k));
+  }
+  int kind = 0, pos = 0, cond = 0, nb = 0;
+  LoopGuard guard(routine);
+  for (;;) {
+    guard.pass();
+    SFUNPK(0, net.lenfluid, net.nf, net.nt, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
+    if (nb == 0) return;
+    switch (kind) {
+      case 1: {
+        const int l = std::abs(cond);
+        if (net.link_active(l) && net.link_feeds(l, k)) f(false, net.lcond(l), tf(nb));
+        break;
+      }
+      case 2: {
+        const int c = std::abs(cond);
+        if (net.glacts(c).c[0] == 'A') f(false, net.gl(c), neighbour_t(net, t, tf, nb));
+        break;
+      }
+      case 3: {
+        const int c = std::abs(cond);
+        if (net.gracts(c).c[0] == 'A') f(true, net.gr(c), neighbour_t(net, t, tf, nb));
+        break;
+      }
+      default:
+        if (cond > 0 && net.gfacts(cond).c[0] == 'A') f(false, net.gf(cond), neighbour_t(net, t, tf, nb));
+        break;
+    }
+  }
+}
+
+// Linearised radiative conductance between absolute temperatures ti, tn.
+inline double linearised(double gr, double stefan, double ti, double tn) {
+  return ((gr * stefan) * (ti * ti + tn * tn)) * (ti + tn);
+}
+
+inline double fourth(double x) { return ((x * x) * x) * x; }
+
+}  // namespace
+
+void SRGSUM(const FlNetwork& net, int i, FlCReals t, FlCReals tf, double& sumg, double& sumgt) {
+  sumg = 0.0;
+  sumgt = 0.0;
+  const double tabs = net.tabs(), stefan = net.stefan();
+  const double ti = t(i) + tabs;
+  thermal_walk(net, i, t, tf, "SRGSUM", [&](bool radiative, double g, double tn) {
+    if (radiative) g = linearised(g, stefan, ti, tn + tabs);
+    sumg += g;
+    sumgt += g * tn;
+  });
+}
+
+void FSTGSM(const FlNetwork& net, int i, FlCReals t, FlCReals tf, double& sumg, double& sumgt) {
+  SRGSUM(net, i, t, tf, sumg, sumgt);
+}
+
+void SFGSM(const FlNetwork& net, int k, FlCReals t, FlCReals tf, double& sumg, double& sumgt) {
+  sumg = 0.0;
+  sumgt = 0.0;
+  const double tabs = net.tabs(), stefan = net.stefan();
+  const double ti = tf(k) + tabs;
+  fluid_walk(net, k, t, tf, "SFGSM", [&](bool radiative, double g, double tn) {
+    const double ta = tn + tabs;
+    if (radiative) g = linearised(g, stefan, ti, ta);
+    sumg += g;
+    sumgt += g * ta;
+  });
+}
+
+void FSFGSM(const FlNetwork& net, int k, FlCReals t, FlCReals tf, double& sumg, double& sumgt) {
+  SFGSM(net, k, t, tf, sumg, sumgt);
+}
+
+void SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf, double& sg, double& sgt,
+            double& sr, double& srt) {
+  sg = sgt = sr = srt = 0.0;
+  const double tabs = net.tabs();
+  auto add = [&](bool radiative, double g, double tn) {
+    const double ta = tn + tabs;
+    if (radiative) {
+      sr += g;
+      srt += g * fourth(ta);
+    } else {
+      sg += g;
+      sgt += g * ta;
+    }
+  };
+  if (fluid != 0) fluid_walk(net, node, t, tf, "SFGSUM", add);
+  else thermal_walk(net, node, t, tf, "SFGSUM", add);
+  sr *= net.stefan();
+  srt *= net.stefan();
+}
+
+void SGNODM(const FlNetwork& net, int k, double& mdot) {
+  mdot = 0.0;
+  int kind = 0, pos = 0, cond = 0, nb = 0;
+  LoopGuard guard("SGNODM");
+  for (;;) {
+    guard.pass();
+    SFUNPK(0, net.lenfluid, net.nf, net.nt, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
+    if (nb == 0 || kind > 1) break;
+    const int l = std::abs(cond);
+    if (net.link_active(l)) mdot += 0.5 * std::fabs(net.m(l));
+  }
+  mdot += 0.5 * std::fabs(net.fm(k));
+}
+
+void AADDR2(FlCReals a, FlCReals b, int n, FlReals c, int& status) {
+  for (int i = 1; i <= n; ++i) c(i) = a(i) + b(i);
+  status = 0;
+}
+
+void ASUBR2(FlCReals a, FlCReals b, int n, FlReals c, int& status) {
+  for (int i = 1; i <= n; ++i) c(i) = a(i) - b(i);
+  status = 0;
+}

@@ -1,0 +1,19 @@
+// Fluid-state initialisation of one fluid node (FGEIND, the per-node work of
+// FINITS, declared in fluid/fluid_services.h).
+#pragma once
+
+#include "fluid/fluid_network.h"
+
+// Completes fluid node k (element k of the fluid-node spans, global node
+// net.global(k)):
+//  - FLA := FD x (pi x FD) x 0.25 when FLA is undefined (pi the double
+//    nearest 3.1415927); VOL := FLA x FL always;
+//  - the state descriptor FST, normalised in a work copy by STCHEK ("T&P" is
+//    taken as "P&T", blanks and tabs ignored, upper case only; the stored FST
+//    is never rewritten); any other text is reported as "Fluid state
+//    descriptor not recognised@String given: FST = '<FST, 4 characters>'"
+//    (severity 3, code 5) and the node goes straight to its flow regime;
+//  - the flow regime FRG: "VAP" for humid air ("AIRW"); else "LIQ" when
+//    |VQ| < 1e-37, "VAP" when |1 - VQ| < 1e-37, "HEM" otherwise.
+// Messages name routine "FGEIND".
+void FGEIND(const FlNetwork& net, int k);

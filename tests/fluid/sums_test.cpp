@@ -1,0 +1,260 @@
+// Thermal-fluid conductance sums: SRGSUM, FSTGSM (thermal node, radiation
+// linearised), SFGSM, FSFGSM (fluid node), SFGSUM (radiation apart) and the
+// through-flow SGNODM.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "fluid/conductance_sums.h"
+#include "fluid_fixture.h"
+
+namespace fluid_test {
+namespace {
+
+struct Sums {
+  double g = 0.0, gt = 0.0;
+};
+struct Apart {
+  double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0;
+};
+
+class SumsTest : public FluidTest {
+ protected:
+  Sums thermal(int i) {
+    Sums a, b;
+    SRGSUM(net, i, net.t, net.tf, a.g, a.gt);
+    FSTGSM(net, i, net.t, net.tf, b.g, b.gt);
+    EXPECT_EQ(a.g, b.g);
+    EXPECT_EQ(a.gt, b.gt);
+    return a;
+  }
+  Sums fluid(int k) {
+    Sums a, b;
+    SFGSM(net, k, net.t, net.tf, a.g, a.gt);
+    FSFGSM(net, k, net.t, net.tf, b.g, b.gt);
+    EXPECT_EQ(a.g, b.g);
+    EXPECT_EQ(a.gt, b.gt);
+    return a;
+  }
+  Apart apart(int is_fluid, int node) {
+    Apart a;
+    SFGSUM(net, is_fluid, node, net.t, net.tf, a.sg, a.sgt, a.sr, a.srt);
+    return a;
+  }
+};
+
+TEST_F(SumsTest, RadiationBetweenTwoNodesAt300K) {
+  // GR = 1 between nodes at 300 K with STEFAN = 5.67E-8: linearised G =
+  // 5.67E-8 x (300^2 + 300^2) x (300 + 300) = 6.1236 W/K; apart, the
+  // radiation sum is 5.67E-8 and the fourth-power sum 5.67E-8 x 8.1E9.
+  GLOR.TABS = 0.0;
+  GLOR.STEFAN = 5.67e-8;
+  tna_test::FluidModel fm;
+  fm.thermal(1, 'D', 300.0).thermal(2, 'D', 300.0).thermal(3, 'D', 300.0);
+  fm.fluid(4).t = 300.0;
+  fm.gr(1, 2, 1.0);
+  fm.gr(4, 3, 1.0);
+  build(fm);
+  const Sums s = thermal(fm.tindex(1));
+  EXPECT_NEAR(s.g, 6.1236, 1e-12);
+  EXPECT_NEAR(s.gt, 6.1236 * 300.0, 1e-9);
+  const Apart a = apart(0, fm.tindex(1));
+  EXPECT_EQ(a.sg, 0.0);
+  EXPECT_EQ(a.sgt, 0.0);
+  EXPECT_DOUBLE_EQ(a.sr, 5.67e-8);
+  EXPECT_NEAR(a.srt, 5.67e-8 * 8.1e9, 1e-9);
+  // The same conductor seen from a fluid node; its reference temperatures
+  // are absolute (TABS is 0 here).
+  const Sums f = fluid(fm.findex(4));
+  EXPECT_NEAR(f.g, 6.1236, 1e-12);
+  EXPECT_NEAR(f.gt, 6.1236 * 300.0, 1e-9);
+  const Apart fa = apart(1, fm.findex(4));
+  EXPECT_DOUBLE_EQ(fa.sr, 5.67e-8);
+  EXPECT_NEAR(fa.srt, 5.67e-8 * 8.1e9, 1e-9);
+  // Unequal temperatures: G = STEFAN GR (Ti^2 + Tn^2)(Ti + Tn).
+  gar_thermalnodetemps(fm.tindex(2)) = 400.0;
+  const Sums u = thermal(fm.tindex(1));
+  EXPECT_NEAR(u.g, 5.67e-8 * (300.0 * 300.0 + 400.0 * 400.0) * 700.0, 1e-12);
+  EXPECT_NEAR(u.gt, u.g * 400.0, 1e-9);
+}
+
+TEST_F(SumsTest, InactiveConductorsAndLinksAddNothing) {
+  tna_test::FluidModel fm = tna_test::chain(2);
+  fm.thermal(10, 'D', 50.0).thermal(11, 'D', 60.0);
+  fm.gl(10, 11, 2.0, 'I');
+  fm.gr(10, 11, 3.0, 'I');
+  fm.gf(11, 10, 4.0, 'I');
+  fm.gl(1, 10, 5.0, 'I');
+  fm.link_spec(0).status = 'I';
+  build(fm);
+  net.lcond(1) = 9.0;
+  for (int i : {fm.tindex(10), fm.tindex(11)}) {
+    const Sums s = thermal(i);
+    EXPECT_EQ(s.g, 0.0);
+    EXPECT_EQ(s.gt, 0.0);
+    const Apart a = apart(0, i);
+    EXPECT_EQ(a.sg + a.sgt + a.sr + a.srt, 0.0);
+  }
+  for (int k : {1, 2}) {
+    const Sums s = fluid(k);
+    EXPECT_EQ(s.g, 0.0);
+    EXPECT_EQ(s.gt, 0.0);
+  }
+}
+
+TEST_F(SumsTest, InactiveThermalNeighbourIsInvisible) {
+  // Fluid node 1: GL 2 W/K to node 10 (status "X", 50 C), GL 3 W/K to node
+  // 11 (20 C). Thermal node 12 sees both through GL 1 W/K each.
+  tna_test::FluidModel fm = tna_test::chain(1);
+  fm.thermal(10, 'X', 50.0).thermal(11, 'D', 20.0).thermal(12, 'D', 0.0);
+  fm.gl(1, 10, 2.0);
+  fm.gl(1, 11, 3.0);
+  fm.gl(12, 10, 1.0);
+  fm.gl(12, 11, 1.0);
+  build(fm);
+  const double tabs = GLOR.TABS;
+  Sums s = fluid(1);
+  EXPECT_EQ(s.g, 3.0);
+  EXPECT_DOUBLE_EQ(s.gt, 3.0 * (20.0 + tabs));
+  Sums th = thermal(fm.tindex(12));
+  EXPECT_EQ(th.g, 1.0);
+  EXPECT_EQ(th.gt, 20.0);
+  // Solved again, the conductor counts once more.
+  gar_thermalnodestatuses(fm.tindex(10)) = "D";
+  s = fluid(1);
+  EXPECT_EQ(s.g, 5.0);
+  EXPECT_DOUBLE_EQ(s.gt, 2.0 * (50.0 + tabs) + 3.0 * (20.0 + tabs));
+  EXPECT_EQ(thermal(fm.tindex(12)).g, 2.0);
+  // A tied target ("C") is invisible from thermal nodes only.
+  gar_thermalnodestatuses(fm.tindex(10)) = "C";
+  EXPECT_EQ(thermal(fm.tindex(12)).g, 1.0);
+  EXPECT_EQ(fluid(1).g, 5.0);
+}
+
+TEST_F(SumsTest, LinksCountAtTheirDownstreamNode) {
+  // Chain 1 -> 2 -> 3 at 10, 20, 30 C, link conductances 4 and 6 W/K.
+  tna_test::FluidModel fm = tna_test::chain(3);
+  fm.node(1).t = 10.0;
+  fm.node(2).t = 20.0;
+  fm.node(3).t = 30.0;
+  fm.node(2).fm = -0.1;  // an outflow source: no term, no property call
+  build(fm);
+  const double tabs = GLOR.TABS;
+  net.lcond(1) = 4.0;
+  net.lcond(2) = 6.0;
+  EXPECT_EQ(fluid(1).g, 0.0);
+  EXPECT_EQ(fluid(2).g, 4.0);
+  EXPECT_DOUBLE_EQ(fluid(2).gt, 4.0 * (10.0 + tabs));
+  EXPECT_EQ(fluid(3).g, 6.0);
+  EXPECT_DOUBLE_EQ(fluid(3).gt, 6.0 * (20.0 + tabs));
+  // A reversed flow feeds the first node from the second; no flow feeds
+  // neither.
+  net.m(2) = -0.01;
+  net.m(1) = 0.0;
+  EXPECT_EQ(fluid(2).g, 6.0);
+  EXPECT_DOUBLE_EQ(fluid(2).gt, 6.0 * (30.0 + tabs));
+  EXPECT_EQ(fluid(3).g, 0.0);
+  const Apart a = apart(1, 2);
+  EXPECT_EQ(a.sg, 6.0);
+  EXPECT_DOUBLE_EQ(a.sgt, 6.0 * (30.0 + tabs));
+  EXPECT_EQ(a.sr, 0.0);
+}
+
+TEST_F(SumsTest, FluidicConductorCountsAtItsDownstreamEndOnly) {
+  // GF 5 W/K from fluid node 1 to thermal node 10; GF 7 W/K from thermal
+  // node 11 to fluid node 2.
+  tna_test::FluidModel fm = tna_test::chain(2);
+  fm.link_spec(0).status = 'I';
+  fm.thermal(10, 'D', 40.0).thermal(11, 'D', 60.0);
+  fm.gf(1, 10, 5.0);
+  fm.gf(11, 2, 7.0);
+  build(fm);
+  const double tabs = GLOR.TABS;
+  EXPECT_EQ(fluid(1).g, 0.0);
+  EXPECT_EQ(thermal(fm.tindex(10)).g, 5.0);
+  EXPECT_DOUBLE_EQ(thermal(fm.tindex(10)).gt, 5.0 * 20.0);  // the fluid node's relative temperature
+  EXPECT_EQ(fluid(2).g, 7.0);
+  EXPECT_DOUBLE_EQ(fluid(2).gt, 7.0 * (60.0 + tabs));
+  EXPECT_EQ(thermal(fm.tindex(11)).g, 0.0);
+}
+
+TEST_F(SumsTest, ThroughFlowIsHalfTheLinkFlowsAndSource) {
+  // Node 2 of a chain of three with flows 0.2 in and -0.2 on its second link.
+  tna_test::FluidModel fm = tna_test::chain(3);
+  fm.link_spec(0).flow = 0.2;
+  fm.link_spec(1).flow = -0.2;
+  build(fm);
+  double m = -1.0;
+  SGNODM(net, 2, m);
+  EXPECT_DOUBLE_EQ(m, 0.2);
+  gar_massflowlinkstatuses(2) = "I";
+  SGNODM(net, 2, m);
+  EXPECT_DOUBLE_EQ(m, 0.1);
+  net.fm(2) = -0.3;
+  SGNODM(net, 2, m);
+  EXPECT_DOUBLE_EQ(m, 0.25);
+  SGNODM(net, 1, m);
+  EXPECT_DOUBLE_EQ(m, 0.1);
+}
+
+TEST_F(SumsTest, RandomNetworksAgreeAndCountEveryConductanceAtItsEnds) {
+  // Without radiation the linearised and the apart sums hold the same
+  // conductances; over all nodes every active GL counts twice, every active
+  // GF and every active link that carries flow once.
+  std::mt19937 rng(77);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  for (int trial = 0; trial < 10; ++trial) {
+    SCOPED_TRACE(trial);
+    tna_test::FluidModel fm;
+    const int nt = 3 + static_cast<int>(rng() % 6), nf = 2 + static_cast<int>(rng() % 6);
+    for (int i = 1; i <= nt; ++i) fm.thermal(i, u(rng) < 0.8 ? 'D' : 'B', 100.0 * u(rng));
+    for (int k = 1; k <= nf; ++k) fm.fluid(100 + k).t = 100.0 * u(rng);
+    auto any = [&] { return u(rng) < 0.5 ? 1 + static_cast<int>(rng() % nt) : 101 + static_cast<int>(rng() % nf); };
+    std::vector<int> links;
+    for (int c = 0; c < 12; ++c) {
+      const int a = any(), b = any();
+      if (a == b || (a > 100 && b > 100)) continue;
+      const char act = u(rng) < 0.8 ? 'A' : 'I';
+      if (u(rng) < 0.5) fm.gl(a, b, 10.0 * u(rng), act);
+      else fm.gf(a, b, 10.0 * u(rng), act);
+    }
+    for (int c = 0; c < nf + 2; ++c) {
+      const int a = 101 + static_cast<int>(rng() % nf), b = 101 + static_cast<int>(rng() % nf);
+      if (a == b) continue;
+      const double flow = u(rng) < 0.2 ? 0.0 : u(rng) - 0.5;
+      fm.link(a, b, flow, u(rng) < 0.8 ? 'A' : 'I');
+    }
+    build(fm);
+    double expected = 0.0;
+    for (int c = 1; c <= net.ngl; ++c)
+      if (net.glacts(c) == "A") expected += 2.0 * net.gl(c);
+    for (int c = 1; c <= net.ngf; ++c)
+      if (net.gfacts(c) == "A") expected += net.gf(c);
+    for (int l = 1; l <= net.nl; ++l) {
+      net.lcond(l) = 1.0 + u(rng);
+      if (net.link_active(l) && net.m(l) != 0.0) expected += net.lcond(l);
+    }
+    double total = 0.0;
+    for (int i = 1; i <= net.nt; ++i) {
+      const Sums s = thermal(i);
+      const Apart a = apart(0, i);
+      EXPECT_EQ(a.sg, s.g);
+      EXPECT_NEAR(a.sgt, s.gt + GLOR.TABS * s.g, 1e-9 * (1.0 + std::fabs(a.sgt)));
+      EXPECT_EQ(a.sr, 0.0);
+      total += a.sg;
+    }
+    for (int k = 1; k <= net.nf; ++k) {
+      const Sums s = fluid(k);
+      const Apart a = apart(1, k);
+      EXPECT_EQ(a.sg, s.g);
+      EXPECT_EQ(a.sgt, s.gt);
+      total += a.sg;
+    }
+    EXPECT_NEAR(total, expected, 1e-9 * (1.0 + expected));
+  }
+}
+
+}  // namespace
+}  // namespace fluid_test
