@@ -172,8 +172,11 @@ void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
             const FlStepArrays& s, double& minratio, int& minnode, int& status) {
   status = 1;
   const double tabs = net.tabs();
-  const bool delay = GLOC.TIMELA == "YES";
   const int nf = net.nf, nlev = lag.nlev;
+  // The user's blocks may switch TIMELA on during a run whose loop reserved
+  // no history: the delay needs the table.
+  const bool delay =
+      GLOC.TIMELA == "YES" && nlev >= 1 && lag.table.size() >= static_cast<std::int64_t>(nlev) * (nf + 1);
   const bool start = std::fabs(lag.time) < kFlTiny;
   lag.pointer = start ? 1 : lag.pointer + 1;
   if (delay && start) GHIINI(net, s.told, s.tfold, nlev, lag.table);

@@ -75,7 +75,9 @@ void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks
 // (fluid/temperature_history.h), the number of the level written last (the
 // pointer) and the accumulated time of the step loop (0 when a loop run
 // starts). The loop owns them; the implicit loops and the explicit update
-// keep a pointer each.
+// keep a pointer each. The delay acts while TIMELA is "YES" and the table
+// holds the nlev levels (a TIMELA switched on by the user's blocks after the
+// loop reserved no history leaves the plain estimate).
 struct FlTimeLag {
   int nlev = 1;    // 100 with TIMELA "YES", else 1
   FlReals table;   // nlev (nf + 1) words with TIMELA "YES"

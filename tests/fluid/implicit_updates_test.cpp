@@ -525,6 +525,12 @@ TEST_F(FluidImplicitTest, TransportDelay) {
       EXPECT_NEAR(k.ffold[1], -40.0 * to + (60.0 + tabs) * 40.0, 1e-9);
     }
   }
+  // TIMELA switched on by the user after the loop reserved no history:
+  // the plain estimate, nothing written.
+  FlTimeLag none;
+  Step u(net);
+  estimate_fluid(u, 10.0, rho, cp, vrate, none, minratio, minnode);
+  EXPECT_NEAR(u.tfnew[1], (h / 10.0 * to + 40.0 * (60.0 + tabs)) / (h / 10.0 + 40.0) - tabs, 1e-9);
   // A node without through-flow: infinite delay, the mixing temperature
   // just recorded and W = 0: the steady value (GTf + QF) / Gf.
   tna_test::FluidModel still = tna_test::chain(1);
