@@ -24,10 +24,10 @@
 #include <vector>
 
 #include "casedata/quiet_hdf5_errors.h"
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/text.h"

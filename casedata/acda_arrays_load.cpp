@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "casedata/quiet_hdf5_errors.h"
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "platform/process.h"
 #include "platform/text.h"
 

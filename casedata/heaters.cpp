@@ -11,12 +11,12 @@
 #include <string>
 
 #include "casedata/status_flag.h"
-#include "executive/diagnostics.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "executive/interpolation.h"
-#include "executive/text_utils.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/node_lists.h"
 #include "platform/process.h"
 #include "platform/text.h"

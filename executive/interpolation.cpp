@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
+#include "core/char_pool.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "platform/process.h"
 
 namespace {

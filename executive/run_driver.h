@@ -1,5 +1,5 @@
 // The frame of every run: the run driver MAINA with its set-up LSETUP, the
-// two ends of a run (SUCCES, FAILUR in executive/diagnostics.h) with their
+// two ends of a run (SUCCES, FAILUR in core/diagnostics.h) with their
 // common close-down, and the stop request polled from every VARIABLES1 block.
 //
 // Fixed units of the run files: 10 model database, 4 scratch ".DMP",

@@ -15,9 +15,9 @@
 #include <cstring>
 #include <vector>
 
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "platform/units.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include <cstdint>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "fluid/fluid_services.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "executive/diagnostics.h"
-#include "executive/search_sort.h"
-#include "modeldata/control_constants.h"
-#include "executive/text_utils.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/search_sort.h"
+#include "core/text_utils.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 
 namespace {

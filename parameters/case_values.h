@@ -10,7 +10,7 @@
 
 #include <string_view>
 
-#include "executive/file_services.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 
 inline constexpr int kParStackDepth = 20;

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
 
 namespace {
 

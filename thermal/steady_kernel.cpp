@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "output/page_headers.h"
 #include "platform/process.h"

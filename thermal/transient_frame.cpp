@@ -4,12 +4,12 @@
 #include <cmath>
 #include <string>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "executive/interpolation.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
-#include "modeldata/global_records.h"
 #include "platform/text.h"
 #include "thermal/node_copies.h"
 #include "thermal/steady_kernel.h"

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "load/acd_fixture.h"
 #include "platform/text.h"
 #include "platform/units.h"
 #include "support/test_env.h"
-#include "load/acd_fixture.h"
 
 namespace {
 

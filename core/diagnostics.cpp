@@ -1,10 +1,10 @@
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 
 #include <string>
 
-#include "executive/text_utils.h"
-#include "modeldata/control_constants.h"
-#include "modeldata/global_records.h"
+#include "core/control_constants.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/units.h"
 

@@ -1,7 +1,7 @@
 // Global control constants: records, name tables, accessors, count check and
 // character defaults. Everything here is generated from the constant lists of
 // the header so names, slots and values cannot drift apart.
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 
 #include <algorithm>
 #include <numeric>
