@@ -4,8 +4,6 @@
 
 #include "core/control_constants.h"
 #include "core/global_records.h"
-#include "core/text_utils.h"
-#include "modeldata/submodel_refs.h"
 #include "platform/units.h"
 
 namespace {
@@ -181,32 +179,6 @@ void ERRNEW(std::string_view message, int type, int code, std::string_view routi
   const int t = (type >= 1 && type <= 4) ? type : 1;
   BoxWriter w(kListingUnit, false, kFileErrorStyle);
   print_box(w, kFileErrorStyle, g_errnew_count, kHeaders[t - 1], message, false, routine, code);
-}
-
-void MESBLD(int node, plat::TextRef message) {
-  if (node == 0) return;
-  const int used = STRLNA(message.view());
-
-  const plat::Text<24> name_field(SUBMDN(node, "SUBMODEL"));
-  const std::string_view name = name_field.trimmed();
-  plat::Text<256> path_field(SUBMDN(node, "ALL"));
-  if (path_field.len_trim() == path_field.size()) {
-    path_field.at1(254) = '.';
-    path_field.at1(255) = '.';
-    path_field.at1(256) = '.';
-  }
-  const std::string_view path = path_field.trimmed();
-
-  std::string text = "Node ";
-  text.append(std::to_string(NODNUM(node)));
-  if (name.size() == path.size()) {
-    text.append(" in main model");
-  } else {
-    text.append(" in model ").append(name).append(" (").append(path).append(")");
-  }
-
-  const std::size_t from = static_cast<std::size_t>(used) + 1;  // one blank after the last non-blank
-  if (from < message.size()) message.sub(from + 1, message.size()) = std::string_view(text);
 }
 
 void ERROR(std::string_view routine) {

@@ -21,10 +21,6 @@ void SETERX(std::string_view message, int severity, int code, std::string_view r
 // type 1 system, 2 syntax, 3 semantic error, 4 warning (any other value
 // counts as 1); never filtered, always returns.
 void ERRNEW(std::string_view message, int type, int code, std::string_view routine);
-// Appends the identity of global node `node` (thermal nodes first, fluid
-// nodes after them) one blank after the message's last non-blank character;
-// nothing for node 0.
-void MESBLD(int node, plat::TextRef message);
 // Unrecoverable condition: prints its text and ends the run with status 1.
 [[noreturn]] void ERROR(std::string_view routine);
 // Fatal end of a run: close-down, then exit status 1.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/diagnostics.h"
+#include "modeldata/submodel_refs.h"
 #include "thermal/steady_kernel.h"
 
 void SCONDSUMSABSTEMPGRT4(int nt, ThCReals gf, ThCReals gle, ThCReals gre, ThCInts gfmask, ThCInts glemask,

@@ -14,6 +14,7 @@
 #include "core/global_records.h"
 #include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "thermal/cn_kernels.h"
 #include "thermal/fwbk_kernels.h"

@@ -13,6 +13,7 @@
 #include "model/generated_program.h"
 #include "modeldata/entity_codes.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "thermal/cn_kernels.h"

@@ -7,6 +7,7 @@
 
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
+#include "modeldata/submodel_refs.h"
 
 namespace {
 

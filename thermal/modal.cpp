@@ -15,6 +15,7 @@
 #include "model/generated_program.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "thermal/eigen.h"
 #include "thermal/list_walks.h"
