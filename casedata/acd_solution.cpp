@@ -23,11 +23,11 @@
 #include <utility>
 #include <vector>
 
-#include "casedata/quiet_hdf5_errors.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/quiet_hdf5_errors.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/text.h"

@@ -4,14 +4,14 @@
 #include <string>
 
 #include "casedata/acd_solution.h"
-#include "casedata/acda_arrays_load.h"
 #include "core/file_services.h"
 #include "core/global_records.h"
 #include "executive/progress_monitor.h"
 #include "executive/run_driver.h"
-#include "executive/snapshot.h"
+#include "modeldata/acda_arrays_load.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/mdb_load.h"
+#include "modeldata/snapshot.h"
 #include "parameters/parameter_cases.h"
 #include "platform/text.h"
 #include "platform/units.h"

@@ -16,10 +16,10 @@
 #include "core/global_records.h"
 #include "core/search_sort.h"
 #include "core/text_utils.h"
-#include "executive/interpolation.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/entity_codes.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/interpolation.h"
 #include "modeldata/submodel_refs.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "executive/interpolation.h"
+#include "modeldata/interpolation.h"
 
 #include <gtest/gtest.h>
 

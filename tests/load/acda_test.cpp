@@ -1,7 +1,7 @@
 // User arrays from the analysis-case file: counting over every model group,
 // the walk over submodel groups, index words of 2- and 3-dimensional tables
 // and their entry into the array information list.
-#include "casedata/acda_arrays_load.h"
+#include "modeldata/acda_arrays_load.h"
 
 #include <gtest/gtest.h>
 #include <hdf5.h>

@@ -15,16 +15,16 @@
 #include <utility>
 #include <vector>
 
-#include "casedata/acda_arrays_load.h"
 #include "core/char_pool.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
-#include "executive/interpolation.h"
 #include "load/acd_fixture.h"
+#include "modeldata/acda_arrays_load.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/entity_loaders.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/interpolation.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"

@@ -1,4 +1,4 @@
-#include "executive/snapshot.h"
+#include "modeldata/snapshot.h"
 
 #include <gtest/gtest.h>
 

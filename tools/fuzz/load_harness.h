@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "casedata/acda_arrays_load.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "modeldata/acda_arrays_load.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/mdb_load.h"
 #include "platform/process.h"

@@ -1,6 +1,6 @@
 // INTRP1, INTCY1, INTRP2 and the kernels behind them: descriptor readers,
 // table walk, point selection, Lagrange, linear and table interpolation.
-#include "executive/interpolation.h"
+#include "modeldata/interpolation.h"
 
 #include <algorithm>
 #include <climits>

@@ -2,7 +2,7 @@
 // of each model group): counting for the sizes, the walker over the
 // submodel groups, reading a submodel's arrays with the index words of its
 // tables, and their entry into the array information list.
-#include "casedata/acda_arrays_load.h"
+#include "modeldata/acda_arrays_load.h"
 
 #include <hdf5.h>
 #include <hdf5_hl.h>
@@ -14,8 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "casedata/quiet_hdf5_errors.h"
 #include "core/diagnostics.h"
+#include "modeldata/quiet_hdf5_errors.h"
 #include "platform/process.h"
 #include "platform/text.h"
 
