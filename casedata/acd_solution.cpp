@@ -162,7 +162,7 @@ std::string object_name(hid_t loc, std::string_view rel = {}) {
 
 [[noreturn]] void fatal(const std::string& message, int code, std::string_view routine) {
   SETERX(message, 4, code, routine);
-  FAILUR();
+  fatal_end();
 }
 
 [[noreturn]] void group_error(hid_t loc, std::string_view rel) {

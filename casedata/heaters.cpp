@@ -72,7 +72,7 @@ constexpr std::string_view kDefining = "Defining a Heater.";
 [[noreturn]] void define_fails(std::string_view text, int code, const std::string& context) {
   raise(std::string(text) + context, 4, code, kDefine);
   // SETERX does not return from a fatal diagnostic.
-  FAILUR();
+  fatal_end();
 }
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include "core/control_constants.h"
 #include "core/global_records.h"
+#include "platform/process.h"
 #include "platform/units.h"
 
 namespace {
@@ -12,6 +13,9 @@ namespace {
 // suppressed message still uses up its number.
 long long g_seterx_count = 0;
 long long g_errnew_count = 0;
+
+// The close-down registered by the run driver (FAILUR), or none yet.
+FatalEnd g_fatal_end = nullptr;
 
 constexpr int kListingUnit = 6;
 constexpr int kTraceUnit = 13;
@@ -150,6 +154,13 @@ void print_box(BoxWriter& w, const BoxStyle& style, long long counter, std::stri
 
 }  // namespace
 
+void set_fatal_end(FatalEnd end) { g_fatal_end = end; }
+
+void fatal_end() {
+  if (g_fatal_end != nullptr) g_fatal_end();
+  plat::exit_process(1);
+}
+
 void reset_message_counters() {
   g_seterx_count = 0;
   g_errnew_count = 0;
@@ -169,7 +180,7 @@ void SETERX(std::string_view message, int severity, int code, std::string_view r
     BoxWriter w(unit, true, kDiagnosticStyle);
     print_box(w, kDiagnosticStyle, g_seterx_count, kHeaders[s - 1], message, GLOI.MSHORT == 1, routine, code);
   }
-  if (s == 4) FAILUR();
+  if (s == 4) fatal_end();
 }
 
 void ERRNEW(std::string_view message, int type, int code, std::string_view routine) {
@@ -198,5 +209,5 @@ void ERROR(std::string_view routine) {
   write_line(kListingUnit, " " + std::string(" @@@@ Consult Norvek Program Central Support if required @@@@ "));
   if (plat::io::is_open(1)) plat::io::close_unit(1);
   if (plat::io::is_open(kListingUnit)) plat::io::close_unit(kListingUnit);
-  FAILUR();
+  fatal_end();
 }

@@ -12,6 +12,7 @@
 #include "core/file_services.h"
 #include "core/global_records.h"
 #include "core/text_utils.h"
+#include "executive/run_driver.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/units.h"

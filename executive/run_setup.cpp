@@ -4,6 +4,7 @@
 #include <string>
 
 #include "casedata/acd_solution.h"
+#include "core/diagnostics.h"
 #include "core/file_services.h"
 #include "core/global_records.h"
 #include "executive/progress_monitor.h"
@@ -124,6 +125,8 @@ void MAINA(std::string_view name, int length) {
   const std::string_view model_name = name.substr(0, static_cast<std::size_t>(length) < name.size()
                                                          ? static_cast<std::size_t>(length < 0 ? 0 : length)
                                                          : name.size());
+  // From here on a fatal diagnostic closes the run down before it exits.
+  set_fatal_end(FAILUR);
   H5open();
 
   // Arrays the analysis-case file adds to those of the model database.

@@ -176,6 +176,6 @@ void PARWRT(std::string_view block) {
   if (PARNUM(3) != 0) {
     int status = 0;
     PARCSV(PARCHR.csvlist.view(), PARNUM(2), 1, kCsvUnit, status);
-    if (status != 0) FAILUR();
+    if (status != 0) fatal_end();
   }
 }
