@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "executive/diagnostics.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
 #include "fluid/conductance_sums.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/temperature_history.h"
-#include "modeldata/control_constants.h"
-#include "thermal/fwbk_kernels.h"
+#include "modeldata/submodel_refs.h"
 
 namespace {
 
@@ -242,8 +242,9 @@ void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
   }
 }
 
-void SFCALC(const FlNetwork& net, double dampt, FlCReals rho, double dt, FlCReals vrate, int i, FlCReals cp, double sg,
-            double sgt, double sr, double srt, const FlStepArrays& s, double& frlxcc, int& nfrlxc, double& change) {
+void SFCALC(const FlNetwork& net, double dampt, FlCReals rho, double dt, FlCReals vrate, int i, FlCReals cp,
+            double sg, double sgt, double sr, double srt, const FlStepArrays& s, double& frlxcc, int& nfrlxc,
+            double& change) {
   const double tabs = net.tabs();
   const double t = s.tfnew(i);
   const double ta = t + tabs;

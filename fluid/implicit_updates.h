@@ -79,8 +79,8 @@ void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks
 // holds the nlev levels (a TIMELA switched on by the user's blocks after the
 // loop reserved no history leaves the plain estimate).
 struct FlTimeLag {
-  int nlev = 1;    // 100 with TIMELA "YES", else 1
-  FlReals table;   // nlev (nf + 1) words with TIMELA "YES"
+  int nlev = 1;   // 100 with TIMELA "YES", else 1
+  FlReals table;  // nlev (nf + 1) words with TIMELA "YES"
   double time = 0.0;
   int pointer = 1;
 };
@@ -114,8 +114,9 @@ void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
 // balance; else a Crank-Nicolson step with the heat-flow term Ffold (and a
 // second step when SR > 0). change := |v|; frlxcc/nfrlxc (fluid index i)
 // follow the largest change; Tfnew(i) := T + dampt v.
-void SFCALC(const FlNetwork& net, double dampt, FlCReals rho, double dt, FlCReals vrate, int i, FlCReals cp, double sg,
-            double sgt, double sr, double srt, const FlStepArrays& s, double& frlxcc, int& nfrlxc, double& change);
+void SFCALC(const FlNetwork& net, double dampt, FlCReals rho, double dt, FlCReals vrate, int i, FlCReals cp,
+            double sg, double sgt, double sr, double srt, const FlStepArrays& s, double& frlxcc, int& nfrlxc,
+            double& change);
 
 // One sweep over the fluid nodes in the order perm(1..nf) with DAMPT,
 // FRLXCA and METHOD as they stand. FRLXCC := 0. A node already marked or of

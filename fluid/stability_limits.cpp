@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "fluid/fluid_constants.h"
 #include "properties/properties.h"
 

@@ -20,7 +20,7 @@ TEST(HumidityFraction, RatioAndFractionTable) {
   };
   // Fraction to ratio.
   const double cap = static_cast<double>(1.0e15f);
-  const std::vector<Case> to_ratio{{0.5, 1.0}, {0.0, 0.0},  {-0.2, 0.0},         {1.0, cap},
+  const std::vector<Case> to_ratio{{0.5, 1.0}, {0.0, 0.0},  {-0.2, 0.0},        {1.0, cap},
                                    {1.5, cap}, {0.2, 0.25}, {0.01, 0.01 / 0.99}};
   std::vector<double> q, w(to_ratio.size(), -9.0);
   for (const Case& c : to_ratio) q.push_back(c.q);
@@ -68,9 +68,8 @@ TEST_F(HumidAirTest, MassBalanceAroundTheHydraulicSolution) {
 class VapourTransportTest : public FluidTest {
  protected:
   // Runs WVMCON with qnew starting as a copy of qold.
-  std::vector<double> transport(double dt, int mix, const std::vector<double>& qold,
-                                const std::vector<double>& r1, const std::vector<double>& rho,
-                                const std::vector<double>& vdot) {
+  std::vector<double> transport(double dt, int mix, const std::vector<double>& qold, const std::vector<double>& r1,
+                                const std::vector<double>& rho, const std::vector<double>& vdot) {
     std::vector<double> qnew = qold;
     WVMCON(net, dt, cview(vdot), cview(r1), cview(rho), mix, cview(qold), view(qnew));
     return qnew;

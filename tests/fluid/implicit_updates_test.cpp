@@ -27,9 +27,7 @@ struct Step {
         tfnew(tfold) {
     for (auto* v : {&told, &tnew, &tfold, &tfnew}) v->push_back(0.0);  // room for an empty model
   }
-  FlStepArrays arrays() {
-    return {view(told), view(fold), view(tnew), view(tfold), view(ffold), view(tfnew)};
-  }
+  FlStepArrays arrays() { return {view(told), view(fold), view(tnew), view(tfold), view(ffold), view(tfnew)}; }
   static FlReals view(std::vector<double>& v) { return FlReals(v.data(), static_cast<std::int64_t>(v.size())); }
 };
 
@@ -45,8 +43,8 @@ class ImplicitTest : public FluidTest {
     return marks;
   }
   std::vector<std::int32_t> fluid_sweep(Step& s, double dt, const std::vector<double>& rho,
-                                        const std::vector<double>& cp, const std::vector<double>& vrate,
-                                        bool& outer, bool& inner) {
+                                        const std::vector<double>& cp, const std::vector<double>& vrate, bool& outer,
+                                        bool& inner) {
     std::vector<std::int32_t> marks(static_cast<std::size_t>(net.nf1), 0);
     std::vector<std::int32_t> perm(static_cast<std::size_t>(net.nf1));
     std::iota(perm.begin(), perm.end(), 1);
@@ -348,7 +346,8 @@ TEST_F(FluidImplicitTest, OneLinkEstimateAndItsStabilityRatio) {
   // One sweep with DAMPT 1 solves the linear Crank-Nicolson balance.
   bool outer, inner;
   fluid_sweep(s, dt, rho, cp, vrate, outer, inner);
-  const double cn = (h / dt * to + 0.5 * (40.0 * (60.0 - 20.0)) + 0.5 * 40.0 * (60.0 + tabs)) / (h / dt + 20.0) - tabs;
+  const double cn =
+      (h / dt * to + 0.5 * (40.0 * (60.0 - 20.0)) + 0.5 * 40.0 * (60.0 + tabs)) / (h / dt + 20.0) - tabs;
   EXPECT_NEAR(s.tfnew[1], cn, 1e-9);
   EXPECT_EQ(s.tfnew[0], 60.0);
   EXPECT_EQ(GLOI.NFRLXC, 2);
