@@ -3,17 +3,16 @@
 // Each cell is an adapter that brings the common arguments into the call
 // form of one library routine, a two-phase rule, or nullptr where the system
 // serves no such combination.
+#include "properties/dispatch.h"
+
 #include <string>
 
 #include "modeldata/control_constants.h"
-#include "properties/dispatch.h"
 #include "properties/library.h"
 #include "properties/properties.h"
 #include "properties/property_texts.h"
 
 namespace {
-
-using prop_dispatch::kRoutines;
 
 // Relative pressure and temperature taken once through the absolute scale.
 inline double rel_p(double p) { return (p + GLOR.PABS) - GLOR.PABS; }
@@ -79,29 +78,30 @@ double Tph(double p, double, double h, double x, int ifluid, int node) {
   return back_t(XGTPH1(rel_p(p), h, x, ifluid, node));
 }
 
-// ---- Two-phase rules: the saturated liquid, then the saturated vapour of
-// the same kind, with the caller's arguments.
-template <int K>
+// ---- Two-phase rules: the saturated-liquid routine SL, then the
+// saturated-vapour routine SV of the same kind and fluid (the cells beside
+// it in the table), with the caller's arguments.
+template <prop_dispatch::Routine SL, prop_dispatch::Routine SV>
 double Mix(double p, double t, double h, double x, int ifluid, int node) {
-  const prop_dispatch::Routine* r = kRoutines[K - 1][ifluid - 1];
-  const double sl = r[prop_dispatch::kSaturatedLiquid - 1](p, t, h, x, ifluid, node);
-  const double sv = r[prop_dispatch::kSaturatedVapour - 1](p, t, h, x, ifluid, node);
+  const double sl = SL(p, t, h, x, ifluid, node);
+  const double sv = SV(p, t, h, x, ifluid, node);
   return ((sv - sl) * x) + sl;
 }
+template <prop_dispatch::Routine SL, prop_dispatch::Routine SV>
 double MixRho(double p, double t, double h, double x, int ifluid, int node) {
-  const prop_dispatch::Routine* r = kRoutines[prop_dispatch::kDensity - 1][ifluid - 1];
-  const double sl = r[prop_dispatch::kSaturatedLiquid - 1](p, t, h, x, ifluid, node);
-  const double sv = r[prop_dispatch::kSaturatedVapour - 1](p, t, h, x, ifluid, node);
+  const double sl = SL(p, t, h, x, ifluid, node);
+  const double sv = SV(p, t, h, x, ifluid, node);
   return 1.0 / (x / sv + (1.0 - x) / sl);
 }
 
 // ---- The air, humid-air and derived-property rules are not built yet:
 // these entries end the run naming their QPffpp routine.
+constexpr char digit(int n) { return static_cast<char>('0' + n % 10); }
+
 template <int K, int N>
 double Rule(double, double, double, double, int ifluid, int) {
   constexpr int pp = 5 * (K - 1) + N;
-  const char name[6] = {'Q', 'P', static_cast<char>('0' + ifluid / 10 % 10), static_cast<char>('0' + ifluid % 10),
-                        '0' + pp / 10, '0' + pp % 10};
+  const char name[6] = {'Q', 'P', digit(ifluid / 10), digit(ifluid), digit(pp / 10), digit(pp)};
   std::string what(prop_text::kPropertyWords[K - 1]);
   what.append(", ").append(prop_text::kPhaseWords[N - 1]).append(", ").append(FTYPEC(ifluid).trimmed());
   return prop_not_built(std::string_view(name, sizeof name), what);
@@ -115,55 +115,55 @@ constexpr prop_dispatch::Routine nil = nullptr;
 const prop_dispatch::Routine prop_dispatch::kRoutines[kKinds][kFluids][kPhases] = {
   // Kind 1, density.
   {
-    /* AMMONIA */ {NodePT<PROL15>, ByT<PRHO15>, MixRho, ByT<PRHO16>, NodePT<PROS16>},
-    /* WATER   */ {PabsT<PROL01>, ByT<PRHO01>, MixRho, ByP<PRHO02>, Vapour<PROS02>},
+    /* AMMONIA */ {NodePT<PROL15>, ByT<PRHO15>, MixRho<ByT<PRHO15>, ByT<PRHO16>>, ByT<PRHO16>, NodePT<PROS16>},
+    /* WATER   */ {PabsT<PROL01>, ByT<PRHO01>, MixRho<ByT<PRHO01>, ByP<PRHO02>>, ByP<PRHO02>, Vapour<PROS02>},
     /* AIR     */ {nil, nil, nil, nil, PabsT<PRHO00>},
     /* AIRW    */ {nil, nil, nil, nil, Rule<1, 5>},
-    /* R11     */ {NodePT<PROL03>, ByT<PRHO03>, MixRho, ByP<PRHO04>, Vapour<PROS04>},
-    /* R114    */ {NodePT<PROL11>, ByT<PRHO11>, MixRho, ByP<PRHO12>, Vapour<PROS12>},
-    /* R12     */ {NodePT<PROL05>, ByT<PRHO05>, MixRho, ByP<PRHO06>, Vapour<PROS06>},
-    /* R21     */ {NodePT<PROL07>, ByT<PRHO07>, MixRho, ByP<PRHO08>, Vapour<PROS08>},
-    /* R22     */ {NodePT<PROL09>, ByT<PRHO09>, MixRho, ByP<PRHO10>, Vapour<PROS10>},
-    /* R502    */ {NodePT<PROL13>, ByT<PRHO13>, MixRho, ByP<PRHO14>, Vapour<PROS14>},
+    /* R11     */ {NodePT<PROL03>, ByT<PRHO03>, MixRho<ByT<PRHO03>, ByP<PRHO04>>, ByP<PRHO04>, Vapour<PROS04>},
+    /* R114    */ {NodePT<PROL11>, ByT<PRHO11>, MixRho<ByT<PRHO11>, ByP<PRHO12>>, ByP<PRHO12>, Vapour<PROS12>},
+    /* R12     */ {NodePT<PROL05>, ByT<PRHO05>, MixRho<ByT<PRHO05>, ByP<PRHO06>>, ByP<PRHO06>, Vapour<PROS06>},
+    /* R21     */ {NodePT<PROL07>, ByT<PRHO07>, MixRho<ByT<PRHO07>, ByP<PRHO08>>, ByP<PRHO08>, Vapour<PROS08>},
+    /* R22     */ {NodePT<PROL09>, ByT<PRHO09>, MixRho<ByT<PRHO09>, ByP<PRHO10>>, ByP<PRHO10>, Vapour<PROS10>},
+    /* R502    */ {NodePT<PROL13>, ByT<PRHO13>, MixRho<ByT<PRHO13>, ByP<PRHO14>>, ByP<PRHO14>, Vapour<PROS14>},
   },
   // Kind 2, specific heat at constant pressure.
   {
-    /* AMMONIA */ {ByT<PCP15>, ByT<PCP15>, Mix<2>, ByT<PCP16>, ByT<PCP16>},
-    /* WATER   */ {ByT<PCP01>, ByT<PCP01>, Mix<2>, ByT<PCP02>, ByT<PCP02>},
+    /* AMMONIA */ {ByT<PCP15>, ByT<PCP15>, Mix<ByT<PCP15>, ByT<PCP16>>, ByT<PCP16>, ByT<PCP16>},
+    /* WATER   */ {ByT<PCP01>, ByT<PCP01>, Mix<ByT<PCP01>, ByT<PCP02>>, ByT<PCP02>, ByT<PCP02>},
     /* AIR     */ {nil, nil, nil, Rule<2, 4>, Gas<PCP00>},
     /* AIRW    */ {nil, nil, nil, Rule<2, 4>, Rule<2, 5>},
-    /* R11     */ {ByT<PCP03>, ByT<PCP03>, Mix<2>, ByPT<PCP04>, ByPT<PCP04>},
-    /* R114    */ {ByT<PCP11>, ByT<PCP11>, Mix<2>, ByPT<PCP12>, ByPT<PCP12>},
-    /* R12     */ {ByT<PCP05>, ByT<PCP05>, Mix<2>, ByPT<PCP06>, ByPT<PCP06>},
-    /* R21     */ {ByT<PCP07>, ByT<PCP07>, Mix<2>, ByT<PCP08>, ByT<PCP08>},
-    /* R22     */ {ByT<PCP09>, ByT<PCP09>, Mix<2>, ByPT<PCP10>, ByPT<PCP10>},
-    /* R502    */ {ByT<PCP13>, ByT<PCP13>, Mix<2>, ByPT<PCP14>, ByPT<PCP14>},
+    /* R11     */ {ByT<PCP03>, ByT<PCP03>, Mix<ByT<PCP03>, ByPT<PCP04>>, ByPT<PCP04>, ByPT<PCP04>},
+    /* R114    */ {ByT<PCP11>, ByT<PCP11>, Mix<ByT<PCP11>, ByPT<PCP12>>, ByPT<PCP12>, ByPT<PCP12>},
+    /* R12     */ {ByT<PCP05>, ByT<PCP05>, Mix<ByT<PCP05>, ByPT<PCP06>>, ByPT<PCP06>, ByPT<PCP06>},
+    /* R21     */ {ByT<PCP07>, ByT<PCP07>, Mix<ByT<PCP07>, ByT<PCP08>>, ByT<PCP08>, ByT<PCP08>},
+    /* R22     */ {ByT<PCP09>, ByT<PCP09>, Mix<ByT<PCP09>, ByPT<PCP10>>, ByPT<PCP10>, ByPT<PCP10>},
+    /* R502    */ {ByT<PCP13>, ByT<PCP13>, Mix<ByT<PCP13>, ByPT<PCP14>>, ByPT<PCP14>, ByPT<PCP14>},
   },
   // Kind 3, thermal conductivity.
   {
-    /* AMMONIA */ {ByT<PCND15>, ByT<PCND15>, Mix<3>, ByT<PCND16>, ByT<PCND16>},
-    /* WATER   */ {ByT<PCND01>, ByT<PCND01>, Mix<3>, ByT<PCND02>, ByT<PCND02>},
+    /* AMMONIA */ {ByT<PCND15>, ByT<PCND15>, Mix<ByT<PCND15>, ByT<PCND16>>, ByT<PCND16>, ByT<PCND16>},
+    /* WATER   */ {ByT<PCND01>, ByT<PCND01>, Mix<ByT<PCND01>, ByT<PCND02>>, ByT<PCND02>, ByT<PCND02>},
     /* AIR     */ {nil, nil, nil, nil, Gas<PCND00>},
     /* AIRW    */ {nil, nil, nil, nil, Rule<3, 5>},
-    /* R11     */ {ByT<PCND03>, ByT<PCND03>, Mix<3>, ByT<PCND04>, ByT<PCND04>},
-    /* R114    */ {ByT<PCND11>, ByT<PCND11>, Mix<3>, ByT<PCND12>, ByT<PCND12>},
-    /* R12     */ {ByT<PCND05>, ByT<PCND05>, Mix<3>, ByT<PCND06>, ByT<PCND06>},
-    /* R21     */ {ByT<PCND07>, ByT<PCND07>, Mix<3>, ByT<PCND08>, ByT<PCND08>},
-    /* R22     */ {ByT<PCND09>, ByT<PCND09>, Mix<3>, ByT<PCND10>, ByT<PCND10>},
-    /* R502    */ {ByT<PCND13>, ByT<PCND13>, Mix<3>, ByT<PCND14>, ByT<PCND14>},
+    /* R11     */ {ByT<PCND03>, ByT<PCND03>, Mix<ByT<PCND03>, ByT<PCND04>>, ByT<PCND04>, ByT<PCND04>},
+    /* R114    */ {ByT<PCND11>, ByT<PCND11>, Mix<ByT<PCND11>, ByT<PCND12>>, ByT<PCND12>, ByT<PCND12>},
+    /* R12     */ {ByT<PCND05>, ByT<PCND05>, Mix<ByT<PCND05>, ByT<PCND06>>, ByT<PCND06>, ByT<PCND06>},
+    /* R21     */ {ByT<PCND07>, ByT<PCND07>, Mix<ByT<PCND07>, ByT<PCND08>>, ByT<PCND08>, ByT<PCND08>},
+    /* R22     */ {ByT<PCND09>, ByT<PCND09>, Mix<ByT<PCND09>, ByT<PCND10>>, ByT<PCND10>, ByT<PCND10>},
+    /* R502    */ {ByT<PCND13>, ByT<PCND13>, Mix<ByT<PCND13>, ByT<PCND14>>, ByT<PCND14>, ByT<PCND14>},
   },
   // Kind 4, dynamic viscosity.
   {
-    /* AMMONIA */ {ByT<PVSC15>, ByT<PVSC15>, Mix<4>, ByT<PVSC16>, ByT<PVSC16>},
-    /* WATER   */ {ByT<PVSC01>, ByT<PVSC01>, Mix<4>, ByT<PVSC02>, ByT<PVSC02>},
+    /* AMMONIA */ {ByT<PVSC15>, ByT<PVSC15>, Mix<ByT<PVSC15>, ByT<PVSC16>>, ByT<PVSC16>, ByT<PVSC16>},
+    /* WATER   */ {ByT<PVSC01>, ByT<PVSC01>, Mix<ByT<PVSC01>, ByT<PVSC02>>, ByT<PVSC02>, ByT<PVSC02>},
     /* AIR     */ {nil, nil, nil, nil, Gas<PVSC00>},
     /* AIRW    */ {nil, nil, nil, nil, Rule<4, 5>},
-    /* R11     */ {ByT<PVSC03>, ByT<PVSC03>, Mix<4>, ByT<PVSC04>, ByT<PVSC04>},
-    /* R114    */ {ByT<PVSC11>, ByT<PVSC11>, Mix<4>, ByT<PVSC12>, ByT<PVSC12>},
-    /* R12     */ {ByT<PVSC05>, ByT<PVSC05>, Mix<4>, ByT<PVSC06>, ByT<PVSC06>},
-    /* R21     */ {ByT<PVSC07>, ByT<PVSC07>, Mix<4>, ByT<PVSC08>, ByT<PVSC08>},
-    /* R22     */ {ByT<PVSC09>, ByT<PVSC09>, Mix<4>, ByT<PVSC10>, ByT<PVSC10>},
-    /* R502    */ {ByT<PVSC13>, ByT<PVSC13>, Mix<4>, ByT<PVSC14>, ByT<PVSC14>},
+    /* R11     */ {ByT<PVSC03>, ByT<PVSC03>, Mix<ByT<PVSC03>, ByT<PVSC04>>, ByT<PVSC04>, ByT<PVSC04>},
+    /* R114    */ {ByT<PVSC11>, ByT<PVSC11>, Mix<ByT<PVSC11>, ByT<PVSC12>>, ByT<PVSC12>, ByT<PVSC12>},
+    /* R12     */ {ByT<PVSC05>, ByT<PVSC05>, Mix<ByT<PVSC05>, ByT<PVSC06>>, ByT<PVSC06>, ByT<PVSC06>},
+    /* R21     */ {ByT<PVSC07>, ByT<PVSC07>, Mix<ByT<PVSC07>, ByT<PVSC08>>, ByT<PVSC08>, ByT<PVSC08>},
+    /* R22     */ {ByT<PVSC09>, ByT<PVSC09>, Mix<ByT<PVSC09>, ByT<PVSC10>>, ByT<PVSC10>, ByT<PVSC10>},
+    /* R502    */ {ByT<PVSC13>, ByT<PVSC13>, Mix<ByT<PVSC13>, ByT<PVSC14>>, ByT<PVSC14>, ByT<PVSC14>},
   },
   // Kind 5, surface tension: the saturated liquid only.
   {
@@ -180,16 +180,16 @@ const prop_dispatch::Routine prop_dispatch::kRoutines[kKinds][kFluids][kPhases] 
   },
   // Kind 6, specific enthalpy.
   {
-    /* AMMONIA */ {Hpt, ByP<PETH15>, Mix<6>, ByP<PETH16>, Hpt},
-    /* WATER   */ {Hpt, ByP<PETH01>, Mix<6>, ByP<PETH02>, Hpt},
+    /* AMMONIA */ {Hpt, ByP<PETH15>, Mix<ByP<PETH15>, ByP<PETH16>>, ByP<PETH16>, Hpt},
+    /* WATER   */ {Hpt, ByP<PETH01>, Mix<ByP<PETH01>, ByP<PETH02>>, ByP<PETH02>, Hpt},
     /* AIR     */ {nil, Rule<6, 2>, nil, Rule<6, 4>, Hpt},
     /* AIRW    */ {nil, Rule<6, 2>, nil, Rule<6, 4>, Hpt},
-    /* R11     */ {Hpt, ByP<PETH03>, Mix<6>, ByP<PETH04>, Hpt},
-    /* R114    */ {Hpt, ByP<PETH11>, Mix<6>, ByP<PETH12>, Hpt},
-    /* R12     */ {Hpt, ByP<PETH05>, Mix<6>, ByP<PETH06>, Hpt},
-    /* R21     */ {Hpt, ByP<PETH07>, Mix<6>, ByP<PETH08>, Hpt},
-    /* R22     */ {Hpt, ByP<PETH09>, Mix<6>, ByP<PETH10>, Hpt},
-    /* R502    */ {Hpt, ByP<PETH13>, Mix<6>, ByP<PETH14>, Hpt},
+    /* R11     */ {Hpt, ByP<PETH03>, Mix<ByP<PETH03>, ByP<PETH04>>, ByP<PETH04>, Hpt},
+    /* R114    */ {Hpt, ByP<PETH11>, Mix<ByP<PETH11>, ByP<PETH12>>, ByP<PETH12>, Hpt},
+    /* R12     */ {Hpt, ByP<PETH05>, Mix<ByP<PETH05>, ByP<PETH06>>, ByP<PETH06>, Hpt},
+    /* R21     */ {Hpt, ByP<PETH07>, Mix<ByP<PETH07>, ByP<PETH08>>, ByP<PETH08>, Hpt},
+    /* R22     */ {Hpt, ByP<PETH09>, Mix<ByP<PETH09>, ByP<PETH10>>, ByP<PETH10>, Hpt},
+    /* R502    */ {Hpt, ByP<PETH13>, Mix<ByP<PETH13>, ByP<PETH14>>, ByP<PETH14>, Hpt},
   },
   // Kind 7, temperature: from P and H, or the saturation temperature from P
   // (always the vapour-side substance).

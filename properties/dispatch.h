@@ -54,6 +54,8 @@ inline Routine routine(int ifluid, int kind, int phase) {
 }
 
 // QPffpp by its two numbers: QP(2, 37) is QP0237.
-inline Routine QP(int ff, int pp) { return pp < 1 || pp > 50 ? nullptr : routine(ff, (pp - 1) / 5 + 1, (pp - 1) % 5 + 1); }
+inline Routine QP(int ff, int pp) {
+  return pp < 1 || pp > 50 ? nullptr : routine(ff, (pp - 1) / 5 + 1, (pp - 1) % 5 + 1);
+}
 
 }  // namespace prop_dispatch

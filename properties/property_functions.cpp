@@ -82,10 +82,10 @@ inline double property(std::string_view function, double p, double t, double h, 
     phase = prop_dispatch::kTwoPhase;
   const Routine r = prop_dispatch::kRoutines[Kind - 1][ifluid - 1][phase - 1];
   if (r == nullptr) [[unlikely]] {
-    const std::string_view word = ifluid == kHumidAir                 ? kBlank9
-                                  : phase == prop_dispatch::kLiquid   ? kLiquid9
-                                  : phase == prop_dispatch::kVapour   ? kVapour9
-                                                                      : kTwoPhase9;
+    const std::string_view word = ifluid == kHumidAir               ? kBlank9
+                                  : phase == prop_dispatch::kLiquid ? kLiquid9
+                                  : phase == prop_dispatch::kVapour ? kVapour9
+                                                                    : kTwoPhase9;
     return undefined(function, false, Kind, word, ifluid, node);
   }
   return r(p, t, h, x, ifluid, node);
@@ -101,8 +101,9 @@ inline double saturation(std::string_view function, double p, double t, double x
   if (x > 0.0 && x < 1.0) [[unlikely]]
     return invalid_quality(function, Kind, ifluid, node);
   const bool liquid = x <= 0.0;
-  const Routine r = prop_dispatch::kRoutines[Kind - 1][ifluid - 1]
-                                            [(liquid ? prop_dispatch::kSaturatedLiquid : prop_dispatch::kSaturatedVapour) - 1];
+  const Routine r =
+      prop_dispatch::kRoutines[Kind - 1][ifluid - 1]
+                              [(liquid ? prop_dispatch::kSaturatedLiquid : prop_dispatch::kSaturatedVapour) - 1];
   if (r == nullptr) [[unlikely]]
     return undefined(function, true, Kind, liquid ? kLiquid6 : kVapour6, ifluid, node);
   return r(p, t, 0.0, x, ifluid, node);

@@ -1,11 +1,12 @@
 // The property dispatch: its table against the matrix of served
 // combinations, the two-phase rules, the routines that ignore arguments, and
 // the conversions through the absolute scale.
+#include "properties/dispatch.h"
+
 #include <cmath>
 #include <string>
 
 #include "modeldata/control_constants.h"
-#include "properties/dispatch.h"
 #include "properties/library.h"
 #include "properties/properties.h"
 #include "property_fixture.h"
@@ -70,7 +71,7 @@ TEST_F(Dispatch, EachFluidReachesItsLibraryRoutines) {
   using ByP = double (*)(int, double, double);
   struct Fluid {
     int ff;
-    double p, t;  // Pa, C: inside every table below
+    double p, t;                                 // Pa, C: inside every table below
     ByT cnd_l, cnd_v, vsc_l, vsc_v, cp_l, cp_v;  // cp_v: nullptr for the equation-of-state vapours
     ByT rho_l;
     ByP rho_v;  // nullptr: ammonia, whose saturated vapour density follows T
@@ -80,8 +81,10 @@ TEST_F(Dispatch, EachFluidReachesItsLibraryRoutines) {
     double (*sig)(double, double);
   };
   const Fluid fluids[] = {
-      {1, 5e5, 4.0, PCND15, PCND16, PVSC15, PVSC16, PCP15, PCP16, PRHO15, nullptr, PETH15, PETH16, PTS16, PSAT16, PSIG15},
-      {2, 1e5, 99.6, PCND01, PCND02, PVSC01, PVSC02, PCP01, PCP02, PRHO01, PRHO02, PETH01, PETH02, PTS02, PSAT02, PSIG01},
+      {1, 5e5, 4.0, PCND15, PCND16, PVSC15, PVSC16, PCP15, PCP16, PRHO15, nullptr, PETH15, PETH16, PTS16, PSAT16,
+       PSIG15},
+      {2, 1e5, 99.6, PCND01, PCND02, PVSC01, PVSC02, PCP01, PCP02, PRHO01, PRHO02, PETH01, PETH02, PTS02, PSAT02,
+       PSIG01},
       {5, 1e5, 23.5, PCND03, PCND04, PVSC03, PVSC04, PCP03, nullptr, PRHO03, PRHO04, PETH03, PETH04, PTS04, PSAT04,
        PSIG03},
       {6, 3e5, 40.0, PCND11, PCND12, PVSC11, PVSC12, PCP11, nullptr, PRHO11, PRHO12, PETH11, PETH12, PTS12, PSAT12,
@@ -134,9 +137,8 @@ TEST_F(Dispatch, TwoPhaseRulesMixTheSaturatedValues) {
     double p, t;  // Pa, C
     bool cp;      // vapour specific heat from a table
   };
-  const State states[] = {{1, 5e5, 4.0, true},    {2, 1e5, 99.6, true},   {5, 1e5, 23.5, false},
-                          {6, 3e5, 40.0, false},   {7, 3e5, 0.0, false},   {8, 2e5, 20.0, true},
-                          {9, 3e5, -15.0, false}, {10, 3e5, -20.0, false}};
+  const State states[] = {{1, 5e5, 4.0, true},  {2, 1e5, 99.6, true}, {5, 1e5, 23.5, false},  {6, 3e5, 40.0, false},
+                          {7, 3e5, 0.0, false}, {8, 2e5, 20.0, true}, {9, 3e5, -15.0, false}, {10, 3e5, -20.0, false}};
   const std::string out = printed([&] {
     for (const State& s : states) {
       SCOPED_TRACE(s.ff);
@@ -221,8 +223,8 @@ TEST_F(Dispatch, RangeWarningsOfTheLibraryCarryTheNode) {
   GLOR.TABS = 273.15;
   GLOR.PABS = 0.0;
   const std::string out = printed([&] { EXPECT_EQ(XENTHS(100.0, 0.0, 0.0, 2, 4), double(746.8f)); });
-  EXPECT_EQ(out, box("Pressure out of range for liquid enthalpy function@ Node 7 in model SUB1 (MAIN:SUB1)", 2, 1,
-                     "PETH01"));
+  EXPECT_EQ(
+      out, box("Pressure out of range for liquid enthalpy function@ Node 7 in model SUB1 (MAIN:SUB1)", 2, 1, "PETH01"));
 }
 
 }  // namespace

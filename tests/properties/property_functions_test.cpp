@@ -66,8 +66,7 @@ class OffsetTest : public PropertyTest, public ::testing::WithParamInterface<Off
   double saved_tabs_ = 0.0, saved_pabs_ = 0.0;
 };
 
-inline const Offsets kOffsets[] = {
-    {273.15, 0.0, "Celsius"}, {0.0, 0.0, "Kelvin"}, {273.15, 101325.0, "GaugePressure"}};
+inline const Offsets kOffsets[] = {{273.15, 0.0, "Celsius"}, {0.0, 0.0, "Kelvin"}, {273.15, 101325.0, "GaugePressure"}};
 
 inline std::string offsets_name(const ::testing::TestParamInfo<Offsets>& info) { return info.param.name; }
 
@@ -101,10 +100,10 @@ TEST(FluidCodes, RoundTripsAndRefusedSpellings) {
     const char* name;
     int code;
   };
-  const Case cases[] = {{"R114", 6},   {"R11", 5},      {"R1", 0},      {"", 0},          {"   ", 0},
-                        {"ammonia", 0}, {"Water", 0},   {" WATER", 0},  {"WATER      ", 2}, {"AIR", 3},
-                        {"AIRW", 4},   {"AIR W", 0},    {"AIRX", 0},    {"R5022", 0},      {"R502\t", 0},
-                        {"R22                             ", 9}};
+  const Case cases[] = {{"R114", 6},        {"R11", 5},     {"R1", 0},     {"", 0},
+                        {"   ", 0},         {"ammonia", 0}, {"Water", 0},  {" WATER", 0},
+                        {"WATER      ", 2}, {"AIR", 3},     {"AIRW", 4},   {"AIR W", 0},
+                        {"AIRX", 0},        {"R5022", 0},   {"R502\t", 0}, {"R22                             ", 9}};
   for (const Case& c : cases) EXPECT_EQ(FTYPEI(c.name), c.code) << "'" << c.name << "'";
 }
 
@@ -124,16 +123,26 @@ struct Function {
 
 const std::vector<Function>& functions() {
   static const std::vector<Function> f = {
-      {"XRHO  ", 1, false, Form::PTX, XRHO},     {"XCP   ", 2, false, Form::PTX, XCP},
-      {"XCOND ", 3, false, Form::PTX, XCOND},    {"XVISC ", 4, false, Form::PTX, XVISC},
-      {"XSIG  ", 5, false, Form::PT, nullptr, XSIG}, {"XENTH ", 6, false, Form::PTX, XENTH},
-      {"XTEMP ", 7, false, Form::PHX, XTEMP},    {"XPRES ", 8, false, Form::PTX, XPRES},
-      {"XJT   ", 9, false, Form::PTX, XJT},      {"XKT   ", 10, false, Form::PTX, XKT},
-      {"XRHOS ", 1, true, Form::PTX, XRHOS},     {"XCPS  ", 2, true, Form::PTX, XCPS},
-      {"XCONDS", 3, true, Form::PTX, XCONDS},    {"XVISCS", 4, true, Form::PTX, XVISCS},
-      {"XSIGS ", 5, true, Form::PT, nullptr, XSIGS}, {"XENTHS", 6, true, Form::PTX, XENTHS},
-      {"XTEMPS", 7, true, Form::P, nullptr, nullptr, XTEMPS}, {"XPRESS", 8, true, Form::T, nullptr, nullptr, XPRESS},
-      {"XJTS  ", 9, true, Form::PTX, XJTS},      {"XKTS  ", 10, true, Form::PTX, XKTS},
+      {"XRHO  ", 1, false, Form::PTX, XRHO},
+      {"XCP   ", 2, false, Form::PTX, XCP},
+      {"XCOND ", 3, false, Form::PTX, XCOND},
+      {"XVISC ", 4, false, Form::PTX, XVISC},
+      {"XSIG  ", 5, false, Form::PT, nullptr, XSIG},
+      {"XENTH ", 6, false, Form::PTX, XENTH},
+      {"XTEMP ", 7, false, Form::PHX, XTEMP},
+      {"XPRES ", 8, false, Form::PTX, XPRES},
+      {"XJT   ", 9, false, Form::PTX, XJT},
+      {"XKT   ", 10, false, Form::PTX, XKT},
+      {"XRHOS ", 1, true, Form::PTX, XRHOS},
+      {"XCPS  ", 2, true, Form::PTX, XCPS},
+      {"XCONDS", 3, true, Form::PTX, XCONDS},
+      {"XVISCS", 4, true, Form::PTX, XVISCS},
+      {"XSIGS ", 5, true, Form::PT, nullptr, XSIGS},
+      {"XENTHS", 6, true, Form::PTX, XENTHS},
+      {"XTEMPS", 7, true, Form::P, nullptr, nullptr, XTEMPS},
+      {"XPRESS", 8, true, Form::T, nullptr, nullptr, XPRESS},
+      {"XJTS  ", 9, true, Form::PTX, XJTS},
+      {"XKTS  ", 10, true, Form::PTX, XKTS},
   };
   return f;
 }
@@ -158,9 +167,15 @@ bool takes_x(const Function& f) { return f.form == Form::PTX || f.form == Form::
 
 enum Phase { L = 1, SL, TP, SV, V };
 
-const char* const kWords[10] = {"density",     "specific heat", "conductivity",
-                                "viscosity",   "surface tension", "enthalpy",
-                                "temperature", "pressure",      "Joule-Thompson coefficient",
+const char* const kWords[10] = {"density",
+                                "specific heat",
+                                "conductivity",
+                                "viscosity",
+                                "surface tension",
+                                "enthalpy",
+                                "temperature",
+                                "pressure",
+                                "Joule-Thompson coefficient",
                                 "isothermal compressibility"};
 
 // The phase a function asks for (0: none, it only reports).
@@ -266,8 +281,9 @@ TEST_P(PropertyFunctions, EveryFunctionFluidAndQualityAnswersOrEndsTheRunAsSpeci
           expected = "Unrecognised fluid type.@Fluid specified: " + name24(0);
           code = f.saturation ? 11 : 1;
         } else if (f.saturation && takes_x(f) && x > 0.0 && x < 1.0) {
-          expected = std::string("Invalid input for fluid property.@Vapour quality between 0.0D0 and 1.0D0 "
-                                 "specified for saturation ") +
+          expected = std::string(
+                         "Invalid input for fluid property.@Vapour quality between 0.0D0 and 1.0D0 "
+                         "specified for saturation ") +
                      kWords[f.kind - 1] + " of " + name24(ff);
           code = ff;
         } else {
@@ -275,7 +291,10 @@ TEST_P(PropertyFunctions, EveryFunctionFluidAndQualityAnswersOrEndsTheRunAsSpeci
           if (phase == 0 || !served(f, ff, phase)) {
             std::string word;
             if (!f.saturation)
-              word = ff == kHumidAir ? "         " : phase == 0 || phase == L ? "liquid   " : phase == V ? "vapour   " : "two-phase";
+              word = ff == kHumidAir            ? "         "
+                     : phase == 0 || phase == L ? "liquid   "
+                     : phase == V               ? "vapour   "
+                                                : "two-phase";
             else
               word = std::string(f.name) == "XPRESS" ? "      " : phase == SL ? "liquid" : "vapour";
             expected = std::string("Fluid property undefined.@Property required: ") +
@@ -326,12 +345,13 @@ TEST_P(PropertyFunctions, MessagesCarryTheNodeContext) {
             fatal_box("Invalid input for fluid property.@Vapour quality between 0.0D0 and 1.0D0 specified for "
                       "saturation conductivity of AIR Node 20 in main model",
                       3, "XCONDS"));
-  EXPECT_EQ(run([&] { XCONDS(rp(1e5), rt(300.0), 2.0, kAir, 0); }, ended),
-            fatal_box("Fluid property undefined.@Property required: saturation conductivity of vapour AIR", 12,
-                      "XCONDS"));
-  EXPECT_EQ(run([&] { XJTS(rp(1e5), rt(300.0), 0.0, kR12, 0); }, ended),
-            fatal_box("Fluid property undefined.@Property required: saturation Joule-Thompson coefficient of liquid R12",
-                      12, "XJTS  "));
+  EXPECT_EQ(
+      run([&] { XCONDS(rp(1e5), rt(300.0), 2.0, kAir, 0); }, ended),
+      fatal_box("Fluid property undefined.@Property required: saturation conductivity of vapour AIR", 12, "XCONDS"));
+  EXPECT_EQ(
+      run([&] { XJTS(rp(1e5), rt(300.0), 0.0, kR12, 0); }, ended),
+      fatal_box("Fluid property undefined.@Property required: saturation Joule-Thompson coefficient of liquid R12", 12,
+                "XJTS  "));
   EXPECT_TRUE(ended);
 }
 

@@ -20,16 +20,18 @@ const std::string kVapour = "Pressure out of range for saturated vapour density 
 struct Case {
   const char* routine;
   bool by_temperature;
-  double (*by_t)(int, double, double);   // (node, t, tabs)
-  double (*by_p)(int, double, double);   // (node, pabs, p)
+  double (*by_t)(int, double, double);  // (node, t, tabs)
+  double (*by_p)(int, double, double);  // (node, pabs, p)
   const prop_data::DensityTable* table;
-  std::vector<double> ends;  // range ends
-  std::vector<int> points;   // per range
-  std::vector<float> values; // at the range ends
+  std::vector<double> ends;   // range ends
+  std::vector<int> points;    // per range
+  std::vector<float> values;  // at the range ends
 };
 
 // The reading at absolute x.
-double read(const Case& c, double x, int node = 0) { return c.by_temperature ? c.by_t(node, x, 0.0) : c.by_p(node, 0.0, x); }
+double read(const Case& c, double x, int node = 0) {
+  return c.by_temperature ? c.by_t(node, x, 0.0) : c.by_p(node, 0.0, x);
+}
 
 const std::vector<Case>& cases() {
   using namespace prop_data;
@@ -42,29 +44,83 @@ const std::vector<Case>& cases() {
   const std::vector<int> n4 = {100, 101, 101, 101};
   static const std::vector<Case> c = {
       {"PRHO01", true, PRHO01, nullptr, &kPRHO01, {273.16, 497.33, 623.45}, {80, 83}, {1000.06f, 834.76f, 573.13f}},
-      {"PRHO02", false, nullptr, PRHO02, &kPRHO02, as_water(10999616), n4,
+      {"PRHO02",
+       false,
+       nullptr,
+       PRHO02,
+       &kPRHO02,
+       as_water(10999616),
+       n4,
        {0.0048f, 0.2482f, 5.1476f, 15.0074f, 63.4171f}},
       {"PRHO03", true, PRHO03, nullptr, &kPRHO03, {199.95, 401.4, 469.952}, {80, 83}, {1692.15f, 1182.3f, 690.39f}},
-      {"PRHO04", false, nullptr, PRHO04, &kPRHO04, as_water(4199616), n4,
+      {"PRHO04",
+       false,
+       nullptr,
+       PRHO04,
+       &kPRHO04,
+       as_water(4199616),
+       n4,
        {0.0495f, 2.4467f, 52.563f, 186.2457f, 365.1137f}},
-      {"PRHO05", true, PRHO05, nullptr, &kPRHO05, {177.6, 347.845, 384.973}, {80, 85},
+      {"PRHO05",
+       true,
+       PRHO05,
+       nullptr,
+       &kPRHO05,
+       {177.6, 347.845, 384.973},
+       {80, 85},
        {1699.059f, 1207.598f, 722.928f}},
-      {"PRHO06", false, nullptr, PRHO06, &kPRHO06, as_water(3999616), n4,
+      {"PRHO06",
+       false,
+       nullptr,
+       PRHO06,
+       &kPRHO06,
+       as_water(3999616),
+       n4,
        {0.0533f, 2.6385f, 57.2961f, 212.4724f, 416.7801f}},
       {"PRHO07", true, PRHO07, nullptr, &kPRHO07, {188.15, 319.29, 451.21}, {80, 81}, {1603.68f, 1313.16f, 930.74f}},
-      {"PRHO08", false, nullptr, PRHO08, &kPRHO08, {610, 40000, 1000000, 3000000, 5200000}, {101, 101, 101, 101},
+      {"PRHO08",
+       false,
+       nullptr,
+       PRHO08,
+       &kPRHO08,
+       {610, 40000, 1000000, 3000000, 5200000},
+       {101, 101, 101, 101},
        {0.0384f, 1.9261f, 40.9664f, 140.058f, 230.1676f}},
       {"PRHO09", true, PRHO09, nullptr, &kPRHO09, {199.85, 348.123, 369.09}, {80, 88}, {1502.03f, 935.63f, 582.52f}},
-      {"PRHO10", false, nullptr, PRHO10, &kPRHO10, as_water(4799616), n4,
+      {"PRHO10",
+       false,
+       nullptr,
+       PRHO10,
+       &kPRHO10,
+       as_water(4799616),
+       n4,
        {0.0395f, 1.9589f, 42.2732f, 145.0651f, 356.9586f}},
       {"PRHO11", true, PRHO11, nullptr, &kPRHO11, {199.85, 373.65, 418.47}, {80, 84}, {1771.35f, 1273.81f, 765.49f}},
-      {"PRHO12", false, nullptr, PRHO12, &kPRHO12, {610, 39616, 999616, 2799616, 3199616}, n4,
+      {"PRHO12",
+       false,
+       nullptr,
+       PRHO12,
+       &kPRHO12,
+       {610, 39616, 999616, 2799616, 3199616},
+       n4,
        {0.0659f, 3.2604f, 73.1088f, 284.6924f, 433.1685f}},
       {"PRHO13", true, PRHO13, nullptr, &kPRHO13, {199.15, 328.52, 355.064}, {80, 85}, {1569.55f, 1045.29f, 643.82f}},
-      {"PRHO14", false, nullptr, PRHO14, &kPRHO14, as_water(3999616), n4,
+      {"PRHO14",
+       false,
+       nullptr,
+       PRHO14,
+       &kPRHO14,
+       as_water(3999616),
+       n4,
        {0.0527f, 2.5902f, 56.8075f, 210.9728f, 414.0651f}},
       {"PRHO15", true, PRHO15, nullptr, &kPRHO15, {195.45, 278.105, 362.905}, {80, 81}, {732.71f, 632.35f, 482.83f}},
-      {"PRHO16", true, PRHO16, nullptr, &kPRHO16, {195.45, 300, 370, 395, 405.15}, {101, 101, 101, 101},
+      {"PRHO16",
+       true,
+       PRHO16,
+       nullptr,
+       &kPRHO16,
+       {195.45, 300, 370, 395, 405.15},
+       {101, 101, 101, 101},
        {0.063f, 8.248f, 51.672f, 106.464f, 197.996f}},
   };
   return c;
@@ -163,7 +219,8 @@ TEST_F(SaturationDensity, AmmoniaVapourReportsTooLowAndTooHigh) {
             box(low + "    -100.00", 2, 1, "PRHO16"));
   EXPECT_EQ(printed([&] { EXPECT_EQ(PRHO16(4, 405.15, 0.0), double(197.996f)); }),
             box(high + "     405.15 Node 7 in model SUB1 (MAIN:SUB1)", 2, 2, "PRHO16"));
-  EXPECT_EQ(printed([&] { EXPECT_EQ(PRHO16(0, 1e7, 0.0), double(197.996f)); }), box(high + " **********", 2, 2, "PRHO16"));
+  EXPECT_EQ(printed([&] { EXPECT_EQ(PRHO16(0, 1e7, 0.0), double(197.996f)); }),
+            box(high + " **********", 2, 2, "PRHO16"));
   EXPECT_EQ(printed([&] { EXPECT_EQ(PRHO16(0, 195.45, 0.0), double(0.063f)); }), "");
 }
 
