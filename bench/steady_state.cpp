@@ -22,11 +22,11 @@
 #include <vector>
 
 #include "casedata/status_flag.h"
-#include "executive/diagnostics.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "platform/units.h"
 #include "thermal/solver_masks.h"
 #include "thermal/steady_kernel.h"

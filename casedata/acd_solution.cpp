@@ -24,11 +24,11 @@
 #include <utility>
 #include <vector>
 
-#include "casedata/quiet_hdf5_errors.h"
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "modeldata/quiet_hdf5_errors.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -166,7 +166,7 @@ std::string object_name(hid_t loc, std::string_view rel = {}) {
 
 [[noreturn]] void fatal(const std::string& message, int code, std::string_view routine) {
   SETERX(message, 4, code, routine);
-  FAILUR();
+  fatal_end();
 }
 
 [[noreturn]] void group_error(hid_t loc, std::string_view rel) {

@@ -8,7 +8,7 @@
 #include <numbers>
 
 #include "casedata/acd_solution.h"
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "platform/process.h"
 
 namespace {

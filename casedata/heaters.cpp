@@ -11,12 +11,12 @@
 #include <string>
 
 #include "casedata/status_flag.h"
-#include "executive/diagnostics.h"
-#include "executive/interpolation.h"
-#include "executive/text_utils.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "modeldata/interpolation.h"
 #include "modeldata/node_lists.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -72,7 +72,7 @@ constexpr std::string_view kDefining = "Defining a Heater.";
 [[noreturn]] void define_fails(std::string_view text, int code, const std::string& context) {
   raise(std::string(text) + context, 4, code, kDefine);
   // SETERX does not return from a fatal diagnostic.
-  FAILUR();
+  fatal_end();
 }
 
 // ---------------------------------------------------------------------------

@@ -6,12 +6,13 @@
 #include <initializer_list>
 #include <string>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
-#include "executive/file_services.h"
-#include "executive/text_utils.h"
-#include "modeldata/control_constants.h"
-#include "modeldata/global_records.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/file_services.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
+#include "executive/run_driver.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/units.h"

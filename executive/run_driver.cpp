@@ -7,10 +7,10 @@
 #include <string>
 
 #include "casedata/acd_solution.h"
-#include "executive/diagnostics.h"
-#include "executive/file_services.h"
+#include "core/diagnostics.h"
+#include "core/file_services.h"
+#include "core/global_records.h"
 #include "executive/progress_monitor.h"
-#include "modeldata/global_records.h"
 #include "platform/process.h"
 #include "platform/stop_signals.h"
 #include "platform/text.h"

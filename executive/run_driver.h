@@ -1,6 +1,10 @@
 // The frame of every run: the run driver MAINA with its set-up LSETUP, the
-// two ends of a run (SUCCES, FAILUR in executive/diagnostics.h) with their
-// common close-down, and the stop request polled from every VARIABLES1 block.
+// two ends of a run, SUCCES (normal) and FAILUR (fatal), with their common
+// close-down PROGCL, and the stop request CHKTRM polled from every
+// VARIABLES1 block. MAINA and SUCCES are declared with the generated
+// program's interface (model/generated_program.h). MAINA registers FAILUR
+// as the fatal end of the diagnostics (set_fatal_end, core/diagnostics.h):
+// every fatal condition reported below the driver ends the run through it.
 //
 // Fixed units of the run files: 10 model database, 4 scratch ".DMP",
 // 9 progress monitor ".MON", 13 trace ".TRA", 3 parameter cases ".PAR",
@@ -39,6 +43,8 @@ void PROGCL();
 void LFIN(int scratch_unit, int snapshot_unit, int parameter_unit);
 // Ends the process with the given status.
 [[noreturn]] void EEXIT(int status);
+// Fatal end of a run: close-down (PROGCL), then exit status 1.
+[[noreturn]] void FAILUR();
 // Ends the run (FAILUR) on a stop request: a termination signal received
 // since MAINA started (the listing then shows " *** RUN STOPPED BY SIGNAL
 // SIGTERM ***", or SIGINT, between two empty lines on each side), or the

@@ -4,14 +4,15 @@
 #include <string>
 
 #include "casedata/acd_solution.h"
-#include "casedata/acda_arrays_load.h"
-#include "executive/file_services.h"
+#include "core/diagnostics.h"
+#include "core/file_services.h"
+#include "core/global_records.h"
 #include "executive/progress_monitor.h"
 #include "executive/run_driver.h"
-#include "executive/snapshot.h"
+#include "modeldata/acda_arrays_load.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/mdb_load.h"
+#include "modeldata/snapshot.h"
 #include "parameters/parameter_cases.h"
 #include "platform/stop_signals.h"
 #include "platform/text.h"
@@ -125,6 +126,8 @@ void MAINA(std::string_view name, int length) {
   const std::string_view model_name = name.substr(0, static_cast<std::size_t>(length) < name.size()
                                                          ? static_cast<std::size_t>(length < 0 ? 0 : length)
                                                          : name.size());
+  // From here on a fatal diagnostic closes the run down before it exits.
+  set_fatal_end(FAILUR);
   // From here on SIGTERM and SIGINT end the run at its next stop-request
   // check, through the close-down.
   plat::watch_stop_signals();

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "modeldata/connection_lists.h"
 #include "properties/properties.h"
-#include "thermal/list_walks.h"
+#include "modeldata/list_walks.h"
 
 namespace {
 

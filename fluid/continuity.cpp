@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "fluid/fluid_constants.h"
 #include "modeldata/connection_lists.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 #include "modeldata/entity_codes.h"
 
 namespace {

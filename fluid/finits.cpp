@@ -2,14 +2,14 @@
 #include <cstdint>
 #include <string>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
-#include "executive/text_utils.h"
+#include "core/char_pool.h"
+#include "core/diagnostics.h"
+#include "core/text_utils.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
 #include "fluid/fluid_state.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 #include "modeldata/node_lists.h"
 #include "properties/properties.h"
 

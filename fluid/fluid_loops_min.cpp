@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "fluid/fluid_services.h"
 #include "modeldata/connection_lists.h"
 #include "properties/properties.h"

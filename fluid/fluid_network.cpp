@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 #include "properties/properties.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // constants that the kernels read at every use, and the two model queries
 // FTAIRW (is any fluid node humid air) and FlOrdering (the split of the
 // ordering block of the FLT drivers). The thermal-list iterator STUNPK lives
-// with the other linked-list walks (thermal/list_walks.h), the fluid-list
+// with the other linked-list walks (modeldata/list_walks.h), the fluid-list
 // iterator SFUNPK with the connection lists (modeldata/connection_lists.h).
 //
 // Binding. fl_network() reads FLAGS and the global arrays once and returns
@@ -59,7 +59,7 @@
 
 #include <cstdint>
 
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 #include "platform/array.h"
 #include "platform/text.h"
 

@@ -5,7 +5,7 @@
 #include "fluid/continuity.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/momentum.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 #include "modeldata/entity_codes.h"
 
 namespace {

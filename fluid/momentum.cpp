@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "fluid/fluid_constants.h"
 #include "modeldata/connection_lists.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "modeldata/connection_lists.h"
 
 void FPNTRS(const FlNetwork& net, FlOrdering& ord) {

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "modeldata/connection_lists.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 
 namespace {
 

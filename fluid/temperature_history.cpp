@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "fluid/conductance_sums.h"
 #include "modeldata/entity_codes.h"
 

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "executive/diagnostics.h"
-#include "executive/search_sort.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/search_sort.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/intermodel_links.h"
 #include "modeldata/mdb_readers.h"
 

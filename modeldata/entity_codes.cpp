@@ -4,11 +4,11 @@
 #include <cmath>
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "executive/file_services.h"
-#include "executive/search_sort.h"
+#include "core/diagnostics.h"
+#include "core/file_services.h"
+#include "core/global_records.h"
+#include "core/search_sort.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/entity_codes.h"
-#include "modeldata/global_records.h"
 
 namespace {
 

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "casedata/acda_arrays_load.h"
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
-#include "executive/file_services.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/file_services.h"
+#include "core/global_records.h"
+#include "modeldata/acda_arrays_load.h"
 #include "modeldata/connection_lists.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/intermodel_links.h"
 #include "modeldata/mdb_readers.h"
 

@@ -8,7 +8,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "platform/process.h"
 
 #define TNA_X1(name, T, n) plat::Array1<T> name;

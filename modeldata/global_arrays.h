@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 #include "platform/array.h"
 #include "platform/text.h"
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "executive/diagnostics.h"
-#include "executive/search_sort.h"
+#include "core/diagnostics.h"
+#include "core/search_sort.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/mdb_readers.h"
 

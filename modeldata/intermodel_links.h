@@ -18,7 +18,7 @@
 // ends were exchanged carries its conductor index negated.
 #pragma once
 
-#include "executive/file_services.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 
 // Reads the inter-model node-pair list `key` of model m (n links) into

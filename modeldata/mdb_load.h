@@ -12,7 +12,7 @@
 
 #include <string_view>
 
-#include "executive/file_services.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 #include "platform/text.h"
 

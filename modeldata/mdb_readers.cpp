@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "platform/process.h"
 #include "platform/units.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "executive/file_services.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 
 // Reads one record and stores its first n integers into a(1..n).

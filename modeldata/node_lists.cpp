@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "executive/diagnostics.h"
-#include "executive/text_utils.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "modeldata/entity_codes.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 
 namespace {

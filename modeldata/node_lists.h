@@ -18,7 +18,7 @@
 
 #include <string_view>
 
-#include "executive/file_services.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 
 // Whether global node `node` lies in the models selected by `modref` and

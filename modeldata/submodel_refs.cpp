@@ -1,12 +1,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "executive/diagnostics.h"
-#include "executive/search_sort.h"
-#include "modeldata/control_constants.h"
-#include "executive/text_utils.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/search_sort.h"
+#include "core/text_utils.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 
 namespace {
@@ -314,4 +314,30 @@ void ndssmd_reset_for_tests() {
   g_thermal_by_number.clear();
   g_fluid_by_number.clear();
   g_number_index_built = false;
+}
+
+void MESBLD(int node, plat::TextRef message) {
+  if (node == 0) return;
+  const int used = STRLNA(message.view());
+
+  const plat::Text<24> name_field(SUBMDN(node, "SUBMODEL"));
+  const std::string_view name = name_field.trimmed();
+  plat::Text<256> path_field(SUBMDN(node, "ALL"));
+  if (path_field.len_trim() == path_field.size()) {
+    path_field.at1(254) = '.';
+    path_field.at1(255) = '.';
+    path_field.at1(256) = '.';
+  }
+  const std::string_view path = path_field.trimmed();
+
+  std::string text = "Node ";
+  text.append(std::to_string(NODNUM(node)));
+  if (name.size() == path.size()) {
+    text.append(" in main model");
+  } else {
+    text.append(" in model ").append(name).append(" (").append(path).append(")");
+  }
+
+  const std::size_t from = static_cast<std::size_t>(used) + 1;  // one blank after the last non-blank
+  if (from < message.size()) message.sub(from + 1, message.size()) = std::string_view(text);
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "executive/file_services.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 #include "platform/text.h"
 
@@ -70,6 +70,10 @@ void LNDREF(int node, int& len, int& number, plat::TextRef path, int& ierr);
 // and pos unchanged.
 void LSMINT(plat::Vec1<const int> directory, int slots, int nm, int report, int current, CTextVec1 names,
             std::string_view text, int end, int& pos, int& model, int& ierr);
+// Appends the identity of global node `node` (thermal nodes first, fluid
+// nodes after them) one blank after the message's last non-blank character;
+// nothing for node 0.
+void MESBLD(int node, plat::TextRef message);
 // Forgets the map of NDSSMD and the node-number index of INTNOD so that the
 // next calls build them again. Only tests call this, between models; a run
 // builds them once.

@@ -13,12 +13,12 @@
 #include <cstring>
 #include <string>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
-#include "executive/file_services.h"
-#include "modeldata/control_constants.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/file_services.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/format.h"
 #include "platform/units.h"

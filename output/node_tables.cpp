@@ -7,13 +7,13 @@
 #include <span>
 #include <utility>
 
-#include "executive/diagnostics.h"
-#include "executive/text_utils.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "modeldata/entity_codes.h"
 #include "modeldata/entity_lists.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/node_lists.h"
 #include "modeldata/submodel_refs.h"
 #include "output/page_headers.h"

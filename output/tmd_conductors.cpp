@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/submodel_refs.h"
 #include "output/tmd_selection.h"

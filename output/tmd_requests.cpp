@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "executive/diagnostics.h"
-#include "executive/text_utils.h"
-#include "modeldata/control_constants.h"
-#include "modeldata/global_records.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "modeldata/submodel_refs.h"
 #include "output/tmd_file.h"
 #include "output/tmd_selection.h"

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/entity_codes.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/node_lists.h"
 
 namespace TmvThermalModelVariables {

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
-#include "executive/file_services.h"
-#include "executive/search_sort.h"
-#include "executive/text_utils.h"
+#include "core/char_pool.h"
+#include "core/diagnostics.h"
+#include "core/file_services.h"
+#include "core/global_records.h"
+#include "core/search_sort.h"
+#include "core/text_utils.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "parameters/case_changes.h"
 #include "parameters/case_refs.h"

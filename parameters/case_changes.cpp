@@ -7,11 +7,11 @@
 #include <string>
 #include <utility>
 
-#include "executive/diagnostics.h"
-#include "executive/text_utils.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "parameters/case_texts.h"
 #include "parameters/case_values.h"

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "executive/file_services.h"
-#include "executive/text_utils.h"
+#include "core/diagnostics.h"
+#include "core/file_services.h"
+#include "core/text_utils.h"
 #include "parameters/csv_tables.h"
 #include "platform/format.h"
 

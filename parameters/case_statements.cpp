@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "executive/file_services.h"
-#include "executive/text_utils.h"
+#include "core/diagnostics.h"
+#include "core/file_services.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "parameters/case_appliers.h"
 #include "parameters/case_texts.h"

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "executive/text_utils.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "modeldata/entity_codes.h"
-#include "modeldata/global_records.h"
 
 namespace {
 

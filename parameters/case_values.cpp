@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
-#include "executive/text_utils.h"
+#include "core/char_pool.h"
+#include "core/diagnostics.h"
+#include "core/text_utils.h"
 #include "platform/format.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "executive/file_services.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 
 inline constexpr int kParStackDepth = 20;

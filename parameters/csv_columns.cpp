@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "executive/search_sort.h"
-#include "executive/text_utils.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/search_sort.h"
+#include "core/text_utils.h"
 #include "modeldata/entity_codes.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "parameters/case_refs.h"
 #include "parameters/case_texts.h"

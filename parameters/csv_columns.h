@@ -8,8 +8,8 @@
 
 #include <string_view>
 
-#include "executive/char_pool.h"
-#include "executive/file_services.h"
+#include "core/char_pool.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 
 // Header writers.

@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "executive/search_sort.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/search_sort.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "parameters/case_refs.h"
 #include "parameters/csv_columns.h"

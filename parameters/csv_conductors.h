@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "executive/file_services.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 
 // Header writer. head: the item's text before its first bracket.

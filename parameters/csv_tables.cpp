@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "executive/text_utils.h"
-#include "modeldata/control_constants.h"
-#include "modeldata/global_records.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "parameters/case_texts.h"
 #include "parameters/csv_columns.h"
 #include "parameters/csv_conductors.h"

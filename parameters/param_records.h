@@ -10,7 +10,7 @@
 // the TMD entity list.
 #pragma once
 
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 #include "platform/text.h"
 
 using ParnumRecord = WordRecord<7>;

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "executive/snapshot.h"
-#include "executive/text_utils.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "core/text_utils.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
-#include "modeldata/global_records.h"
+#include "modeldata/snapshot.h"
 #include "output/gff.h"
 #include "output/page_headers.h"
 #include "output/tmd_requests.h"
@@ -187,6 +187,6 @@ void PARWRT(std::string_view block) {
   if (PARNUM(3) != 0) {
     int status = 0;
     PARCSV(PARCHR.csvlist.view(), PARNUM(2), 1, kCsvUnit, status);
-    if (status != 0) FAILUR();
+    if (status != 0) fatal_end();
   }
 }

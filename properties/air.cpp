@@ -1,6 +1,6 @@
 // Dry air (substance 00): conductivity, specific heat and viscosity as
 // polynomials of degree five in the absolute temperature.
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "properties/library.h"
 #include "properties/library_constants.h"
 

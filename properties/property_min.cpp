@@ -1,6 +1,6 @@
 #include <array>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "properties/properties.h"
 
 namespace {

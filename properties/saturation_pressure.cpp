@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "platform/format.h"
 #include "platform/text.h"
 #include "properties/library.h"

@@ -1,6 +1,7 @@
 #include "properties/table_lookup.h"
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "modeldata/submodel_refs.h"
 #include "platform/text.h"
 #include "properties/library_constants.h"
 

@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "modeldata/submodel_refs.h"
 #include "thermal/steady_kernel.h"
 
 void SCONDSUMSABSTEMPGRT4(int nt, ThCReals gf, ThCReals gle, ThCReals gre, ThCInts gfmask, ThCInts glemask,

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "executive/diagnostics.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "fluid/fluid_services.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/node_lists.h"
 #include "output/page_headers.h"
 #include "properties/properties.h"

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
+#include "core/char_pool.h"
+#include "core/diagnostics.h"
 #include "modeldata/entity_codes.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "thermal/list_walks.h"
+#include "modeldata/list_walks.h"
 
 namespace {
 

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "casedata/status_flag.h"
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/entity_codes.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "thermal/fwbk_kernels.h"

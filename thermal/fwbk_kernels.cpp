@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "modeldata/submodel_refs.h"
 
 namespace {
 
@@ -131,9 +132,3 @@ void S4TCLC2(ThCReals caps, double dampt, double dtimeu, ThCInts zcapmask, int n
   }
 }
 
-bool MTDTST(int k) {
-  if (k <= 0) return false;
-  const std::int64_t m = GLOI.METHOD;
-  const std::int64_t k2 = 2 * static_cast<std::int64_t>(k);
-  return m % k2 >= k;
-}

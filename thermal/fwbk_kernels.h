@@ -49,7 +49,3 @@ void S4TCLC2(ThCReals caps, double dampt, double dtimeu, ThCInts zcapmask, int n
              int fstepold, int tstepold, double relxca, double g, double gt, double r, double rt, double tabs,
              ThReals t, ThCReals core, double& relxcc, int& nrlxcc);
 
-// True when option bit k (a power of two) of METHOD is set:
-// (METHOD mod 2k) >= k with the remainder taking METHOD's sign, so a
-// negative METHOD sets no bit.
-bool MTDTST(int k);

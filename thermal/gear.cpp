@@ -4,12 +4,12 @@
 #include <limits>
 #include <string>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "thermal/gear_jacobian.h"
 #include "thermal/transient_frame.h"
 

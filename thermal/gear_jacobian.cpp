@@ -5,11 +5,11 @@
 #include <limits>
 #include <string>
 
-#include "executive/diagnostics.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "thermal/list_walks.h"
+#include "modeldata/list_walks.h"
 #include "thermal/transient_frame.h"
 
 namespace {

@@ -8,16 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "model/generated_program.h"
 #include "modeldata/connection_lists.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "thermal/eigen.h"
-#include "thermal/list_walks.h"
+#include "modeldata/list_walks.h"
 #include "thermal/scratch.h"
 
 namespace {

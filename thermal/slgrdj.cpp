@@ -2,11 +2,11 @@
 
 #include <cstdlib>
 
-#include "executive/diagnostics.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
 #include "thermal/gear_jacobian.h"
-#include "thermal/list_walks.h"
+#include "modeldata/list_walks.h"
 
 void S6JINT(GearState& g) { s5_history(g, true); }
 

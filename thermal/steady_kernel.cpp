@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "output/page_headers.h"
 #include "platform/process.h"
 #include "platform/units.h"
-#include "thermal/list_walks.h"
+#include "modeldata/list_walks.h"
 
 namespace {
 

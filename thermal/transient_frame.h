@@ -4,8 +4,8 @@
 // Services: SGTEVT collects the event arrays, LEVTIM pulls a step end or an
 // output time back onto the earliest event time, S5CSGM finds the smallest
 // time constant C / sum G (CSGMIN, NCSGMN). The node-copy list (SSNCNT) and
-// the linked-list walks (SUNPAK, SUNPAK2) live in thermal/node_copies.h and
-// thermal/list_walks.h.
+// the linked-list walks (SUNPAK, SUNPAK2) live in modeldata/node_copies.h and
+// modeldata/list_walks.h.
 //
 // Frame helpers (trf_...): the pieces every transient routine runs in the
 // same way, so that each routine only writes its own order and its kernel:
@@ -30,26 +30,11 @@
 #include <string>
 #include <string_view>
 
+#include "modeldata/event_arrays.h"
 #include "modeldata/global_arrays.h"
 #include "thermal/thermal_views.h"
 
 // ---- Services ---------------------------------------------------------
-
-// Collects the numbers of the user arrays of type 5 or 6 (event arrays) in
-// ascending order into list(1..count); list needs avail words. On a shortage
-// (more event arrays than avail): "<caller>: Insufficient dynamic core@
-// Increase DYSTOR setting on $EXECUTION statement", severity 4, code 1,
-// routine "SGTEVT"; status 1 and count 0. Otherwise status 0.
-void SGTEVT(int avail, std::string_view caller, int& count, ThInts list, int& status);
-
-// Pulls tnext back to the earliest event time strictly between tnow and
-// tnext over the count event arrays of `events`. Mode "OUTPUT" skips the
-// type-5 arrays (they move step ends only); "TIMESTEP" takes all. Arrays
-// whose descriptor is invalid are skipped. A periodic array (first time,
-// interval) walks e, e + d, ...; a walk of 2,000,000,000 events stops
-// through ERROR naming "LEVTIM" (a non-positive interval with a first time
-// below tnext never advances, so it ends there).
-void LEVTIM(ThCInts events, std::string_view mode, int count, double tnow, double& tnext);
 
 // CSGMIN = 1.0E38, then the smallest C(i) / g over the solved ("D") nodes
 // with |C| and |g| at least 1e-37, g the node's linearised conductance sum

@@ -15,19 +15,19 @@
 
 #include "casedata/acd_solution.h"
 #include "casedata/heaters.h"
+#include "core/control_constants.h"
+#include "core/global_records.h"
 #include "executive/progress_monitor.h"
 #include "executive/run_driver.h"
 #include "fluid/fluid_services.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "output/node_tables.h"
 #include "output/tmd_requests.h"
 #include "parameters/parameter_cases.h"
 #include "platform/text.h"
 #include "thermal/crank_nicolson.h"
-#include "thermal/node_copies.h"
+#include "modeldata/node_copies.h"
 #include "thermal/steady_state.h"
 
 void write_plate_files();  // plate_files.cpp

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 #include "tools/acd_writer.h"
 #include "tools/mdb_writer.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "casedata/acd_solution.h"
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "casedata/acd_solution.h"
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "output/tmd_file.h"
 #include "platform/process.h"

@@ -12,10 +12,10 @@
 
 #include "casedata/heaters.h"
 #include "casedata/status_flag.h"
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/node_lists.h"
 #include "platform/process.h"
 #include "platform/units.h"

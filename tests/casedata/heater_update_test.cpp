@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "casedata/heater_fixture.h"
-#include "executive/interpolation.h"
 #include "model/generated_program.h"
+#include "modeldata/interpolation.h"
 #include "thermal/steady_state.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "connections/list_readers.h"
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/intermodel_links.h"
 #include "platform/process.h"
 

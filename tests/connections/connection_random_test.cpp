@@ -16,12 +16,12 @@
 #include <utility>
 #include <vector>
 
-#include "casedata/acda_arrays_load.h"
 #include "connections/list_readers.h"
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "modeldata/acda_arrays_load.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/mdb_load.h"
 #include "platform/process.h"
 #include "platform/units.h"

@@ -1,4 +1,4 @@
-#include "executive/char_pool.h"
+#include "core/char_pool.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,17 @@
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "executive/char_pool.h"
-#include "modeldata/control_constants.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"
@@ -285,6 +286,56 @@ TEST_F(Diagnostics, UnrecoverableErrorPrintsItsTextAndEndsWithStatusOne) {
       "  @@@@ Consult Norvek Program Central Support if required @@@@ ",
   };
   EXPECT_EQ(split_lines(dir_.read("listing.txt")), expected);
+}
+
+// The close-down a run driver registers as the fatal end: it records what it
+// finds when it is called and returns, so the diagnostics' own exit follows.
+namespace fatal_seam {
+int calls = 0;
+long long lines_at_call = 0;
+bool on_listing_at_call = false;
+void close_down() {
+  ++calls;
+  lines_at_call = PRTINF(2);
+  on_listing_at_call = plat::io::file_name(6).find("listing.txt") != std::string::npos;
+}
+}  // namespace fatal_seam
+
+TEST_F(Diagnostics, FatalPathsEndThroughTheRegisteredCloseDownOnce) {
+  struct Unregister {
+    ~Unregister() { set_fatal_end(nullptr); }
+  } unregister;
+  set_fatal_end(fatal_seam::close_down);
+  struct Case {
+    const char* what;
+    std::function<void()> call;
+    bool fatal;
+    bool on_listing;  // unit 6 at the close-down: SETERX leaves the listing open, ERROR closes it first
+  };
+  const std::vector<Case> cases = {
+      {"severity 4", [] { SETERX("Fatal@action", 4, 1, "R"); }, true, true},
+      {"severity 7", [] { SETERX("Odd severity", 7, 2, "R"); }, true, true},
+      {"severity 3", [] { SETERX("Failure only", 3, 3, "R"); }, false, true},
+      {"ERROR", [] { ERROR("SLNLEN"); }, true, false},
+  };
+  for (const Case& c : cases) {
+    listing();  // unit 6 on the listing file again after an exit closed it
+    fatal_seam::calls = 0;
+    PRTINF(2) = 1;
+    EXPECT_EQ(exit_status(c.call), c.fatal ? 1 : -1) << c.what;
+    EXPECT_EQ(fatal_seam::calls, c.fatal ? 1 : 0) << c.what;
+    if (!c.fatal) continue;
+    // The box or text was complete before the close-down started.
+    EXPECT_EQ(fatal_seam::lines_at_call, PRTINF(2)) << c.what;
+    EXPECT_EQ(fatal_seam::on_listing_at_call, c.on_listing) << c.what;
+  }
+  // Nothing registered: the same exit status without a close-down.
+  set_fatal_end(nullptr);
+  fatal_seam::calls = 0;
+  listing();
+  EXPECT_EQ(exit_status([] { SETERX("Fatal", 4, 1, "R"); }), 1);
+  EXPECT_EQ(exit_status([] { fatal_end(); }), 1);
+  EXPECT_EQ(fatal_seam::calls, 0);
 }
 
 // A main model with two thermal nodes and a submodel SUB1 (level 1) holding

@@ -1,4 +1,4 @@
-#include "executive/text_utils.h"
+#include "core/text_utils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "executive/file_services.h"
+#include "core/file_services.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "platform/units.h"
 #include "support/test_env.h"
 

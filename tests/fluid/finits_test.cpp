@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "executive/char_pool.h"
+#include "core/char_pool.h"
 #include "fluid/fluid_services.h"
 #include "fluid_fixture.h"
 #include "model/generated_program.h"

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "fluid/fluid_network.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 #include "support/fluid_model.h"
 #include "support/test_model.h"
 #include "thermal/thermal_test_fixture.h"

@@ -13,7 +13,7 @@
 #include "fluid_fixture.h"
 #include "model/generated_program.h"
 #include "modeldata/connection_lists.h"
-#include "thermal/list_walks.h"
+#include "modeldata/list_walks.h"
 
 namespace fluid_test {
 namespace {

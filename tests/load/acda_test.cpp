@@ -1,7 +1,7 @@
 // User arrays from the analysis-case file: counting over every model group,
 // the walk over submodel groups, index words of 2- and 3-dimensional tables
 // and their entry into the array information list.
-#include "casedata/acda_arrays_load.h"
+#include "modeldata/acda_arrays_load.h"
 
 #include <gtest/gtest.h>
 #include <hdf5.h>
@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "load/acd_fixture.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/units.h"
 #include "support/test_env.h"
-#include "load/acd_fixture.h"
 
 namespace {
 

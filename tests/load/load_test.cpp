@@ -15,19 +15,19 @@
 #include <utility>
 #include <vector>
 
-#include "casedata/acda_arrays_load.h"
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
-#include "executive/interpolation.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "load/acd_fixture.h"
+#include "modeldata/acda_arrays_load.h"
 #include "modeldata/connection_lists.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/entity_loaders.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "modeldata/interpolation.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"
-#include "load/acd_fixture.h"
 #include "tools/fuzz/load_harness.h"
 #include "tools/mdb_writer.h"
 

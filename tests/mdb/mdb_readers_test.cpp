@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"

@@ -11,7 +11,7 @@
 #include <map>
 #include <vector>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "modeldata/mdb_readers.h"
 #include "platform/process.h"
 #include "platform/units.h"

@@ -1,4 +1,4 @@
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "case_fixture.h"
-#include "executive/char_pool.h"
-#include "modeldata/control_constants.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
 #include "modeldata/global_arrays.h"
 #include "parameters/case_appliers.h"
 #include "parameters/case_statements.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "executive/char_pool.h"
+#include "core/char_pool.h"
 #include "param_fixture.h"
 #include "parameters/case_changes.h"
 

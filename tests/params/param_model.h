@@ -24,10 +24,10 @@
 #include <string>
 #include <vector>
 
-#include "executive/char_pool.h"
-#include "modeldata/control_constants.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 #include "modeldata/node_lists.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/array.h"

@@ -10,10 +10,10 @@
 #include <functional>
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"

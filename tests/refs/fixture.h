@@ -20,10 +20,10 @@
 #include <string>
 #include <string_view>
 
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/node_lists.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "executive/text_utils.h"
+#include "core/text_utils.h"
 #include "refs/fixture.h"
 
 namespace refs_test {

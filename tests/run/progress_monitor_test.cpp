@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "executive/char_pool.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/global_records.h"
 #include "executive/progress_monitor.h"
-#include "modeldata/control_constants.h"
-#include "modeldata/global_records.h"
 #include "platform/process.h"
 #include "run/child_run.h"
 #include "support/test_env.h"

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "core/control_constants.h"
+#include "core/global_records.h"
 #include "executive/run_driver.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "run/child_run.h"

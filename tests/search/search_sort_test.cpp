@@ -1,4 +1,4 @@
-#include "executive/search_sort.h"
+#include "core/search_sort.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "executive/snapshot.h"
+#include "modeldata/snapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"

@@ -8,11 +8,11 @@
 #include <numeric>
 #include <stdexcept>
 
-#include "executive/char_pool.h"
+#include "core/char_pool.h"
 #include "modeldata/connection_lists.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 #include "modeldata/intermodel_links.h"
 #include "modeldata/node_lists.h"
 #include "modeldata/submodel_refs.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 #include "platform/units.h"
 #include "support/test_env.h"
 

@@ -6,16 +6,16 @@
 
 #include "casedata/acd_solution.h"
 #include "casedata/heaters.h"
+#include "core/control_constants.h"
+#include "core/global_records.h"
 #include "executive/progress_monitor.h"
 #include "executive/run_driver.h"
 #include "fluid/fluid_services.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "parameters/parameter_cases.h"
 #include "platform/text.h"
-#include "thermal/node_copies.h"
+#include "modeldata/node_copies.h"
 
 namespace tna_test {
 

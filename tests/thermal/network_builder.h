@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "casedata/status_flag.h"
-#include "executive/diagnostics.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/connection_lists.h"
-#include "modeldata/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/intermodel_links.h"
 #include "platform/text.h"
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"

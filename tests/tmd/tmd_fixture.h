@@ -23,10 +23,10 @@
 #include <string>
 #include <vector>
 
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/node_lists.h"
 #include "modeldata/submodel_refs.h"
 #include "output/tmd_requests.h"

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
-#include "modeldata/global_records.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"

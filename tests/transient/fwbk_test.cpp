@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "casedata/status_flag.h"
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_env.h"

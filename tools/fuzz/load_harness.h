@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "casedata/acda_arrays_load.h"
-#include "executive/diagnostics.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "modeldata/acda_arrays_load.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "modeldata/mdb_load.h"
 #include "platform/process.h"
 #include "platform/units.h"

@@ -33,12 +33,12 @@
 #include <utility>
 #include <vector>
 
-#include "executive/diagnostics.h"
-#include "executive/snapshot.h"
+#include "core/diagnostics.h"
+#include "modeldata/snapshot.h"
 #include "model/generated_program.h"
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 #include "output/gff.h"
 #include "output/tmd_requests.h"
 #include "parameters/param_records.h"

@@ -15,20 +15,26 @@
 #include "platform/text.h"
 
 // Prints the numbered diagnostic box; severity 1 diagnostic, 2 warning,
-// 3 failure, 4 (or any other value) fatal: the run ends through FAILUR.
+// 3 failure, 4 (or any other value) fatal: the run ends through fatal_end.
 void SETERX(std::string_view message, int severity, int code, std::string_view routine);
 // Prints the file-error box on the listing (unit 6) with its own counter;
 // type 1 system, 2 syntax, 3 semantic error, 4 warning (any other value
 // counts as 1); never filtered, always returns.
 void ERRNEW(std::string_view message, int type, int code, std::string_view routine);
-// Appends the identity of global node `node` (thermal nodes first, fluid
-// nodes after them) one blank after the message's last non-blank character;
-// nothing for node 0.
-void MESBLD(int node, plat::TextRef message);
-// Unrecoverable condition: prints its text and ends the run with status 1.
+// Unrecoverable condition: prints its text and ends the run through
+// fatal_end.
 [[noreturn]] void ERROR(std::string_view routine);
-// Fatal end of a run: close-down, then exit status 1.
-[[noreturn]] void FAILUR();
+
+// The fatal end of a run: the close-down of the run files, then exit status
+// 1. The close-down is the run driver's (FAILUR, executive/run_driver.h),
+// which sits above every folder that reports a fatal condition, so the
+// driver hands it in here: MAINA registers FAILUR before it does anything
+// else, and fatal_end calls it. Before that (a program that never ran MAINA,
+// such as a unit test) fatal_end ends with plat::exit_process(1): every unit
+// closed, exit status 1, the run files left as they are.
+using FatalEnd = void (*)();
+void set_fatal_end(FatalEnd end);
+[[noreturn]] void fatal_end();
 
 // Pass counter of a loop whose number of passes depends on data: after
 // 2,000,000,000 passes the run ends through ERROR naming the routine.

@@ -1,6 +1,6 @@
-#include "thermal/list_walks.h"
+#include "modeldata/list_walks.h"
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "executive/char_pool.h"
+#include "core/char_pool.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 
 static_assert(sizeof(PoolElement) == kPoolElementLength, "pool elements are stored back to back");
 

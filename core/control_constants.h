@@ -140,3 +140,8 @@ void SLDINC();
 
 // SOLTYP := text, cut to 7 characters or blank-padded.
 void STSOLT(std::string_view text);
+
+// True when option bit k (a power of two) of METHOD is set:
+// (METHOD mod 2k) >= k with the remainder taking METHOD's sign, so a
+// negative METHOD sets no bit.
+bool MTDTST(int k);

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "executive/file_services.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 
 // Opens the analysis-case file of model NAME (its first `length`

@@ -1,6 +1,6 @@
-#include "thermal/node_copies.h"
+#include "modeldata/node_copies.h"
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 
 void SSNCNT(int len, int lensn, int /*nt*/, plat::Vec1<const std::int32_t> list, plat::Vec1<double> t) {
   // A list shorter than its two header words holds no group.

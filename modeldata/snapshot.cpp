@@ -5,7 +5,7 @@
 // bytes. Arrays go out whole as allocated (first index fastest); an array of
 // extent 0 gives a record of length 0. Only the job record is not stored
 // contiguously in file order and goes through a 49-byte staging buffer.
-#include "executive/snapshot.h"
+#include "modeldata/snapshot.h"
 
 #include <algorithm>
 #include <array>
@@ -15,9 +15,9 @@
 #include <cstring>
 #include <vector>
 
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "platform/units.h"
 
 namespace {

@@ -1,11 +1,10 @@
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 
 #include <string>
 
-#include "executive/text_utils.h"
-#include "modeldata/control_constants.h"
-#include "modeldata/global_records.h"
-#include "modeldata/submodel_refs.h"
+#include "core/control_constants.h"
+#include "core/global_records.h"
+#include "platform/process.h"
 #include "platform/units.h"
 
 namespace {
@@ -14,6 +13,9 @@ namespace {
 // suppressed message still uses up its number.
 long long g_seterx_count = 0;
 long long g_errnew_count = 0;
+
+// The close-down registered by the run driver (FAILUR), or none yet.
+FatalEnd g_fatal_end = nullptr;
 
 constexpr int kListingUnit = 6;
 constexpr int kTraceUnit = 13;
@@ -152,6 +154,13 @@ void print_box(BoxWriter& w, const BoxStyle& style, long long counter, std::stri
 
 }  // namespace
 
+void set_fatal_end(FatalEnd end) { g_fatal_end = end; }
+
+void fatal_end() {
+  if (g_fatal_end != nullptr) g_fatal_end();
+  plat::exit_process(1);
+}
+
 void reset_message_counters() {
   g_seterx_count = 0;
   g_errnew_count = 0;
@@ -171,7 +180,7 @@ void SETERX(std::string_view message, int severity, int code, std::string_view r
     BoxWriter w(unit, true, kDiagnosticStyle);
     print_box(w, kDiagnosticStyle, g_seterx_count, kHeaders[s - 1], message, GLOI.MSHORT == 1, routine, code);
   }
-  if (s == 4) FAILUR();
+  if (s == 4) fatal_end();
 }
 
 void ERRNEW(std::string_view message, int type, int code, std::string_view routine) {
@@ -181,32 +190,6 @@ void ERRNEW(std::string_view message, int type, int code, std::string_view routi
   const int t = (type >= 1 && type <= 4) ? type : 1;
   BoxWriter w(kListingUnit, false, kFileErrorStyle);
   print_box(w, kFileErrorStyle, g_errnew_count, kHeaders[t - 1], message, false, routine, code);
-}
-
-void MESBLD(int node, plat::TextRef message) {
-  if (node == 0) return;
-  const int used = STRLNA(message.view());
-
-  const plat::Text<24> name_field(SUBMDN(node, "SUBMODEL"));
-  const std::string_view name = name_field.trimmed();
-  plat::Text<256> path_field(SUBMDN(node, "ALL"));
-  if (path_field.len_trim() == path_field.size()) {
-    path_field.at1(254) = '.';
-    path_field.at1(255) = '.';
-    path_field.at1(256) = '.';
-  }
-  const std::string_view path = path_field.trimmed();
-
-  std::string text = "Node ";
-  text.append(std::to_string(NODNUM(node)));
-  if (name.size() == path.size()) {
-    text.append(" in main model");
-  } else {
-    text.append(" in model ").append(name).append(" (").append(path).append(")");
-  }
-
-  const std::size_t from = static_cast<std::size_t>(used) + 1;  // one blank after the last non-blank
-  if (from < message.size()) message.sub(from + 1, message.size()) = std::string_view(text);
 }
 
 void ERROR(std::string_view routine) {
@@ -226,5 +209,5 @@ void ERROR(std::string_view routine) {
   write_line(kListingUnit, " " + std::string(" @@@@ Consult Norvek Program Central Support if required @@@@ "));
   if (plat::io::is_open(1)) plat::io::close_unit(1);
   if (plat::io::is_open(kListingUnit)) plat::io::close_unit(kListingUnit);
-  FAILUR();
+  fatal_end();
 }

@@ -1,9 +1,10 @@
 // Global control constants: records, name tables, accessors, count check and
 // character defaults. Everything here is generated from the constant lists of
 // the header so names, slots and values cannot drift apart.
-#include "modeldata/control_constants.h"
+#include "core/control_constants.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 
 GlorRecord GLOR;
@@ -172,3 +173,10 @@ void SLDINC() {
 }
 
 void STSOLT(std::string_view text) { GLOC.SOLTYP = text; }
+
+bool MTDTST(int k) {
+  if (k <= 0) return false;
+  const std::int64_t m = GLOI.METHOD;
+  const std::int64_t k2 = 2 * static_cast<std::int64_t>(k);
+  return m % k2 >= k;
+}

@@ -1,6 +1,6 @@
 // INTRP1, INTCY1, INTRP2 and the kernels behind them: descriptor readers,
 // table walk, point selection, Lagrange, linear and table interpolation.
-#include "executive/interpolation.h"
+#include "modeldata/interpolation.h"
 
 #include <algorithm>
 #include <climits>
@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "executive/char_pool.h"
-#include "executive/diagnostics.h"
+#include "core/char_pool.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
-#include "modeldata/global_records.h"
 #include "platform/process.h"
 
 namespace {

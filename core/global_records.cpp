@@ -1,8 +1,8 @@
 // Process-wide records of model sizes and run identity, and the module
 // gfl_GlobalFlags_m.
-#include "modeldata/global_records.h"
+#include "core/global_records.h"
 
-#include "executive/text_utils.h"
+#include "core/text_utils.h"
 
 FlagsRecord FLAGS;
 SprsizRecord SPRSIZ;

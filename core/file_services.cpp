@@ -1,8 +1,8 @@
-#include "executive/file_services.h"
+#include "core/file_services.h"
 
 #include <array>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "platform/units.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include <string_view>
 
-#include "executive/file_services.h"
+#include "core/file_services.h"
 #include "platform/array.h"
 
 void SOFNDI(plat::Vec1<const int> list, int n, int key, int& status, int& found, int& position);

@@ -1,12 +1,12 @@
-#include "executive/search_sort.h"
+#include "core/search_sort.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
-#include "executive/diagnostics.h"
-#include "executive/text_utils.h"
+#include "core/diagnostics.h"
+#include "core/text_utils.h"
 
 namespace {
 

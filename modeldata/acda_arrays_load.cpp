@@ -2,7 +2,7 @@
 // of each model group): counting for the sizes, the walker over the
 // submodel groups, reading a submodel's arrays with the index words of its
 // tables, and their entry into the array information list.
-#include "casedata/acda_arrays_load.h"
+#include "modeldata/acda_arrays_load.h"
 
 #include <hdf5.h>
 #include <hdf5_hl.h>
@@ -14,8 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "casedata/quiet_hdf5_errors.h"
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
+#include "modeldata/quiet_hdf5_errors.h"
 #include "platform/process.h"
 #include "platform/text.h"
 
@@ -171,14 +171,14 @@ std::string object_name(hid_t loc, const std::string& rel) {
 // words what the file lacks or holds in the wrong shape.
 [[noreturn]] void dataset_error(const std::string& name) {
   SETERX("Cannot read ACD dataset@@Dataset: " + name + "<NL>ACD file: " + mfilename + "@", 4, 1, kReader);
-  FAILUR();
+  fatal_end();
 }
 
 [[noreturn]] void array_error(const std::string& array, const std::string& what, const std::string& object) {
   SETERX("Invalid ACD data@@Array " + array + ": " + what + "<NL>Object: " + object + "<NL>ACD file: " + mfilename +
              "@",
          4, 5, kReader);
-  FAILUR();
+  fatal_end();
 }
 
 // Number of elements of a 1-D dataset; -1 when it has another shape.
@@ -482,7 +482,7 @@ void acda_getarraydata(int& narrays, int& nreal, int& nint, std::vector<double>&
     SETERX("Invalid ACD data@@numberOfArrayValues " + std::to_string(nreal) + " but the dataset " + shape +
                "<NL>Object: " + values_name + "<NL>ACD file: " + mfilename + "@",
            4, 5, kReader);
-    FAILUR();
+    fatal_end();
   }
 
   reals.assign(static_cast<std::size_t>(nreal), 0.0);

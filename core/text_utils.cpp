@@ -1,10 +1,10 @@
-#include "executive/text_utils.h"
+#include "core/text_utils.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
-#include "executive/diagnostics.h"
+#include "core/diagnostics.h"
 #include "platform/process.h"
 
 namespace {

@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""Tests of tools/check-layers on small source trees built in a scratch folder."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "check-layers")
+
+LAYERS = "# lowest first\nbase\nmid side\ntop\n"
+
+
+def run(files, layers=LAYERS):
+    """Exit status and output of check-layers over a tree of {path: text}."""
+    with tempfile.TemporaryDirectory() as root:
+        with open(os.path.join(root, "layers.txt"), "w") as f:
+            f.write(layers)
+        for path, text in files.items():
+            os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
+            with open(os.path.join(root, path), "w") as f:
+                f.write(text)
+        p = subprocess.run([sys.executable, SCRIPT, root], capture_output=True, text=True)
+        return p.returncode, p.stdout
+
+
+# A tree whose includes follow the layers: each folder includes downward or
+# itself only; test and tool folders include anything.
+CLEAN = {
+    "base/a.h": "#pragma once\n",
+    "base/a.cpp": '#include "base/a.h"\n',
+    "mid/m.cpp": '#include "mid/m.h"\n#include "base/a.h"\n',
+    "mid/m.h": "#pragma once\n",
+    "side/s.cpp": '#  include "base/a.h"\n',
+    "top/t.cpp": '#include "mid/m.h"\n#include "side/s.h"\n#include <vector>\n',
+    "tests/top/t_test.cpp": '#include "top/t.h"\n#include "base/a.h"\n',
+    "tools/w.cpp": '#include "top/t.h"\n',
+}
+
+
+class CheckLayers(unittest.TestCase):
+    def test_includes_that_follow_the_layers_pass(self):
+        status, out = run(CLEAN)
+        self.assertEqual(status, 0, out)
+        self.assertIn("4 library folders, 3 layers", out)
+
+    def test_each_violation_fails_and_is_named(self):
+        cases = [
+            ("upward", {"base/a.cpp": '#include "top/t.h"\n'},
+             ["base/a.cpp:1: upward include of top/t.h"]),
+            ("sideways on one layer", {"side/s.cpp": '#include "mid/m.h"\n'},
+             ["side/s.cpp:1: sideways include of mid/m.h"]),
+            ("upward in a header of a sub-folder", {"mid/detail/x.h": '\n\n#include "top/t.h"\n'},
+             ["mid/detail/x.h:3: upward include of top/t.h"]),
+            ("cycle", {"base/a.h": '#include "mid/m.h"\n'},
+             ["upward include of mid/m.h", "include cycle between folders: base mid"]),
+            ("folder not in layers.txt", {"extra/e.cpp": '#include "base/a.h"\n'},
+             ["extra/ is a library folder missing from layers.txt"]),
+            ("test infrastructure in the library", {"mid/m.cpp": '#include "tools/w.h"\n'},
+             ["mid/m.cpp:1: includes tools/w.h, which is not a library folder"]),
+        ]
+        for name, change, expected in cases:
+            with self.subTest(name):
+                status, out = run({**CLEAN, **change})
+                self.assertEqual(status, 1, out)
+                for text in expected:
+                    self.assertIn(text, out)
+                self.assertIn("FAILED", out)
+
+    def test_folder_listed_twice_fails(self):
+        status, out = run(CLEAN, LAYERS + "base\n")
+        self.assertEqual(status, 1, out)
+        self.assertIn("layers.txt lists base twice", out)
+
+
+if __name__ == "__main__":
+    unittest.main()
