@@ -29,6 +29,10 @@ void V20001();
 void OUTPUT();
 // Per-model hook: true from INITIAL, the SOLTYP flag from VARIABLES1.
 void GM0001(bool& flag);
+// Reference list, never called: one call of each of the twenty property
+// functions, FTYPEC and FTYPEI (properties/properties.h), then a stop, so
+// that every one of them is part of every model program.
+void SYMREF();
 
 // ---- Library routines the generated program's frames call ----------------
 

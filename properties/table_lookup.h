@@ -39,6 +39,32 @@ struct PressureTable {
   PressureRange ranges[6];
 };
 
+// Saturated densities: two or four consecutive ranges of the argument x
+// (absolute temperature or pressure), range k from x0 to x1 with n points at
+// x0 + i * step, step = (x1 - x0) / (n - 1) in double precision; the last
+// point of a range and the first of the next lie at the same x and hold the
+// same value. Valid range ranges[0].x0 <= x < ranges[count - 1].x1. Points
+// are single-precision values; `linear` selects the straight-line reading.
+struct DensityRange {
+  double x0, x1, step;
+  int n;
+  const float* y;
+};
+
+struct DensityTable {
+  int count;
+  bool linear;
+  DensityRange ranges[4];
+};
+
+// The parabola through y[0], y[1], y[2] at s = 0, h, 2h, read at s:
+// [y0 (s - h)(s - 2h) - 2 y1 s (s - 2h) + y2 s (s - h)] / (2h^2), each point
+// times its weight, so that a grid point (s = 0 or h) gives its value exactly.
+inline double parabola(const float* y, double s, double h) {
+  const double d = 2.0 * (h * h);
+  return y[0] * ((s - h) * (s - 2.0 * h) / d) - y[1] * (2.0 * s * (s - 2.0 * h) / d) + y[2] * (s * (s - h) / d);
+}
+
 // Linear interpolation between the two points of the interval that holds
 // tk (the interval index at most points - 2, also when rounding of the
 // quotient reaches the number of intervals just below a range's end).
@@ -88,9 +114,47 @@ inline double pressure_reading(const PressureTable& tab, double x, bool& outside
   const double h = r->step;
   int i = static_cast<int>((x - r->origin) / h);
   if (!(x < r->upper - h) || i > r->n - 3) i = r->n - 3;
-  const double s = x - (r->origin + i * h);
-  const double p0 = r->y[i], p1 = r->y[i + 1], p2 = r->y[i + 2];
-  return (p0 * (s - h) * (s - 2.0 * h) - 2.0 * p1 * s * (s - 2.0 * h) + p2 * s * (s - h)) / (2.0 * (h * h));
+  return parabola(r->y + i, x - (r->origin + i * h), h);
+}
+
+// The straight line of the interval that holds x, or the parabola through
+// the points i, i+1, i+2 from that interval on, or, in the range's last
+// interval, through the points i-1, i, i+1 (no point of the next range is
+// read). `side` is 0 inside the valid range, -1 below it and +1 at or above
+// its upper end (and for a NaN), where the reading is the nearest end value.
+inline double density_reading(const DensityTable& tab, double x, int& side) {
+  side = 0;
+  if (x < tab.ranges[0].x0) {
+    side = -1;
+    return tab.ranges[0].y[0];
+  }
+  const DensityRange* r = nullptr;
+  for (int k = 0; k < tab.count; ++k) {
+    if (x < tab.ranges[k].x1) {
+      r = &tab.ranges[k];
+      break;
+    }
+  }
+  if (r == nullptr) {
+    side = 1;
+    const DensityRange& last = tab.ranges[tab.count - 1];
+    return last.y[last.n - 1];
+  }
+  const double h = r->step;
+  int i = static_cast<int>((x - r->x0) / h);
+  if (tab.linear) {
+    if (i > r->n - 2) i = r->n - 2;
+    return r->y[i] + (r->y[i + 1] - r->y[i]) * (x - (r->x0 + i * h)) / h;
+  }
+  if (x < r->x0 + (r->n - 2) * h) {
+    if (i > r->n - 3) i = r->n - 3;
+  } else {
+    // Last interval: the window starts one point before the interval.
+    if (i > r->n - 2) i = r->n - 2;
+    if (i < 1) i = 1;
+    i -= 1;
+  }
+  return parabola(r->y + i, x - (r->x0 + i * h), h);
 }
 
 }  // namespace prop_data

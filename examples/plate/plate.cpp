@@ -25,7 +25,9 @@
 #include "output/node_tables.h"
 #include "output/tmd_requests.h"
 #include "parameters/parameter_cases.h"
+#include "platform/process.h"
 #include "platform/text.h"
+#include "properties/properties.h"
 #include "thermal/crank_nicolson.h"
 #include "modeldata/node_copies.h"
 #include "thermal/steady_state.h"
@@ -113,6 +115,36 @@ void OUTPUT() {
 }
 
 void GM0001(bool& /*flag*/) {}
+
+// Reference list: never called; names every property function so that all
+// of them are part of the program.
+void SYMREF() {
+  double p = 0.0, t = 0.0, h = 0.0, x = 0.0;
+  int ifluid = 0, node = 0;
+  XCOND(p, t, x, ifluid, node);
+  XCONDS(p, t, x, ifluid, node);
+  XCP(p, t, x, ifluid, node);
+  XCPS(p, t, x, ifluid, node);
+  XENTH(p, t, x, ifluid, node);
+  XENTHS(p, t, x, ifluid, node);
+  XJT(p, t, x, ifluid, node);
+  XJTS(p, t, x, ifluid, node);
+  XKT(p, t, x, ifluid, node);
+  XKTS(p, t, x, ifluid, node);
+  XPRES(p, t, x, ifluid, node);
+  XPRESS(t, ifluid, node);
+  XRHO(p, t, x, ifluid, node);
+  XRHOS(p, t, x, ifluid, node);
+  XSIG(p, t, ifluid, node);
+  XSIGS(p, t, ifluid, node);
+  XTEMP(p, h, x, ifluid, node);
+  XTEMPS(p, ifluid, node);
+  XVISC(p, t, x, ifluid, node);
+  XVISCS(p, t, x, ifluid, node);
+  FTYPEC(ifluid);
+  FTYPEI("");
+  plat::exit_process(0);
+}
 
 // Process entry: sizes, name, run driver, normal end.
 [[noreturn]] void MAIN__() {

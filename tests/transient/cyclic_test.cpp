@@ -533,24 +533,7 @@ TEST_F(Cyclic, CycleReportLinesAndPages) {
 }
 
 // ---------------------------------------------------------------------------
-// Fluid codes, fluid couplings and what this build does not hold.
-
-TEST_F(Cyclic, FluidCodes) {
-  const char* names[] = {"AMMONIA", "WATER", "AIR", "AIRW", "R11", "R114", "R12", "R21", "R22", "R502"};
-  for (int n = 1; n <= 10; ++n) {
-    EXPECT_EQ(FTYPEC(n).trimmed(), names[n - 1]);
-    EXPECT_EQ(FTYPEI(FTYPEC(n).view()), n);
-  }
-  for (int n : {0, 11, -1}) EXPECT_EQ(std::string(FTYPEC(n).view()), std::string(24, ' '));
-  EXPECT_EQ(std::string(FTYPEC(4).view()), "AIRW" + std::string(20, ' '));
-  struct Case {
-    const char* name;
-    int code;
-  };
-  const Case cases[] = {{"R114", 6}, {"R11", 5}, {"R1", 0}, {"", 0}, {"   ", 0}, {"ammonia", 0},
-                        {" WATER", 0}, {"WATER      ", 2}, {"AIR", 3}, {"AIRW", 4}, {"AIRX", 0}};
-  for (const Case& c : cases) EXPECT_EQ(FTYPEI(c.name), c.code) << "'" << c.name << "'";
-}
+// Fluid couplings and what this build does not hold.
 
 TEST_F(Cyclic, FluidLoopRoutinesAreNotAvailable) {
   tna_test::Network net;
@@ -572,11 +555,6 @@ TEST_F(Cyclic, FluidLoopRoutinesAreNotAvailable) {
     EXPECT_TRUE(has_reference(l, c.name, 1));
     EXPECT_EQ(GLOC.SOLVER.trimmed(), c.code);  // set before the call, the run ended in it
   }
-  for (auto f : {XCP, XRHO}) {
-    fresh_listing();
-    EXPECT_THROW(f(1e5, 20.0, 0.0, 2, 3), plat::ProcessExit);
-  }
-  EXPECT_TRUE(has_message(listing(), "XRHO: Fluid properties not available in this build"));
 }
 
 TEST_F(Cyclic, FluidNodeHeatFlows) {

@@ -210,9 +210,14 @@ def quadratic_reading(lower, upper, origin, step, points, x):
     i = min(int((x - origin) / h), n - 3)
     if not x < upper - h:
         i = n - 3
-    s = x - (origin + i * h)
-    p0, p1, p2 = points[i], points[i + 1], points[i + 2]
-    return (p0 * (s - h) * (s - 2 * h) - 2 * p1 * s * (s - 2 * h) + p2 * s * (s - h)) / (2 * h * h)
+    return parabola(points[i:i + 3], x - (origin + i * h), h)
+
+
+def parabola(p, s, h):
+    """The parabola through p[0], p[1], p[2] at 0, h, 2h, read at s, each
+    point times its weight (as the library computes it)."""
+    d = 2.0 * (h * h)
+    return p[0] * ((s - h) * (s - 2.0 * h) / d) - p[1] * (2.0 * s * (s - 2.0 * h) / d) + p[2] * (s * (s - h) / d)
 
 
 # ------------------------------------------------------------ parallel
@@ -227,3 +232,96 @@ def parallel_map(fn, items, processes=4):
         return [fn(x) for x in items]
     with multiprocessing.get_context("fork").Pool(min(processes, len(items))) as pool:
         return pool.map(fn, items, chunksize=1)
+
+
+def range_offset_correction(grid, shape, ends):
+    """Adds to a reference shape a term linear in the argument within each
+    range that makes the range's first and last points equal their anchors
+    (the additive form of the anchor correction, for quantities whose zero is
+    arbitrary, such as enthalpies).
+
+    grid: list of ranges, each a list of arguments; shape: function of the
+    argument; ends: per range (x first, anchor there, x last, anchor there).
+    Returns the corrected values and, per range, the two offsets
+    (anchor - shape) at its ends.
+    """
+    out, offsets = [], []
+    for xs, (xa, ya, xb, yb) in zip(grid, ends):
+        da, db = ya - shape(xa), yb - shape(xb)
+        vals = [shape(x) + da + (db - da) * (x - xa) / (xb - xa) for x in xs]
+        vals[0], vals[-1] = ya, yb
+        out.append(vals)
+        offsets.append((da, db))
+    return out, offsets
+
+
+def median(values):
+    v = sorted(values)
+    n = len(v)
+    return v[n // 2] if n % 2 else 0.5 * (v[n // 2 - 1] + v[n // 2])
+
+
+def pchip(xs, ys):
+    """The monotone piecewise-cubic Hermite curve through the points (xs
+    increasing; Fritsch and Carlson's slopes, as scipy's PchipInterpolator
+    sets them): continuous with a continuous slope, without overshoot between
+    the points, and each piece shaped by its neighbours only. Beyond the ends
+    the end pieces continue."""
+    n = len(xs)
+    h = [xs[k + 1] - xs[k] for k in range(n - 1)]
+    dl = [(ys[k + 1] - ys[k]) / h[k] for k in range(n - 1)]
+    if n == 2:
+        d = [dl[0], dl[0]]
+    else:
+        d = [0.0] * n
+        for k in range(1, n - 1):
+            if dl[k - 1] * dl[k] > 0.0:
+                w1, w2 = 2.0 * h[k] + h[k - 1], h[k] + 2.0 * h[k - 1]
+                d[k] = (w1 + w2) / (w1 / dl[k - 1] + w2 / dl[k])
+
+        def end(h0, h1, m0, m1):
+            e = ((2.0 * h0 + h1) * m0 - h0 * m1) / (h0 + h1)
+            if e * m0 <= 0.0:
+                return 0.0
+            if m0 * m1 < 0.0 and abs(e) > abs(3.0 * m0):
+                return 3.0 * m0
+            return e
+        d[0] = end(h[0], h[1], dl[0], dl[1])
+        d[-1] = end(h[-1], h[-2], dl[-1], dl[-2])
+
+    def f(x):
+        k = 0
+        while k < n - 2 and x > xs[k + 1]:
+            k += 1
+        t = (x - xs[k]) / h[k]
+        h00, h10 = (1 + 2 * t) * (1 - t) ** 2, t * (1 - t) ** 2
+        h01, h11 = t * t * (3 - 2 * t), t * t * (t - 1)
+        return h00 * ys[k] + h10 * h[k] * d[k] + h01 * ys[k + 1] + h11 * h[k] * d[k + 1]
+    return f
+
+
+def density_reading(x0, x1, step, points, x, linear):
+    """The reading of one range of a saturated-density table as the library
+    does it: the straight line of the interval, or the parabola through the
+    interval that holds x and the next one (the previous one and that one in
+    the range's last interval)."""
+    n = len(points)
+    h = step
+    i = int((x - x0) / h)
+    if linear:
+        i = min(i, n - 2)
+        return points[i] + (points[i + 1] - points[i]) * (x - (x0 + i * h)) / h
+    if x < x0 + (n - 2) * h:
+        i = min(i, n - 3)
+    else:
+        i = max(min(i, n - 2), 1) - 1
+    return parabola(points[i:i + 3], x - (x0 + i * h), h)
+
+
+def check_points(n, head=5, stride=5):
+    """Interval numbers whose midpoints an interpolation check looks at: the
+    first and last `head` intervals of a range of n points (where the curves
+    bend most) and every `stride`-th one in between."""
+    last = n - 1
+    ks = set(range(min(head, last))) | set(range(max(last - head, 0), last)) | set(range(0, last, stride))
+    return sorted(ks)

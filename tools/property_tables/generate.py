@@ -24,10 +24,12 @@ import time
 sys.dont_write_bytecode = True  # leave no __pycache__ in the source tree
 
 import common  # noqa: E402
+import saturation_density  # noqa: E402
+import saturation_enthalpy  # noqa: E402
 import saturation_temperature  # noqa: E402
 import temperature_tables  # noqa: E402
 
-FAMILIES = [temperature_tables, saturation_temperature]
+FAMILIES = [temperature_tables, saturation_temperature, saturation_density, saturation_enthalpy]
 
 HEADER = "properties/data/tables.h"
 README = "properties/data/README.md"

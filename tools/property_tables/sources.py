@@ -6,6 +6,7 @@ each substance.
 
 import functools
 import math
+import struct
 import warnings
 
 from iapws import IAPWS95
@@ -204,3 +205,203 @@ def tsat_ammonia(p):
         t0, t1 = t1, t1 - (p1 - p) * (t1 - t0) / (p1 - p0)
         p0, p1 = p1, psat(t1)
     return t1
+
+
+# ------------------------------------------- saturated states at a pressure
+
+# Water's triple point: iapws refuses saturated states below it. The first
+# pressure of the water tables, 610 Pa, lies 1.65 Pa lower; there the states
+# are extrapolated along the line through the states at the triple point and
+# WATER_STEP_ABOVE kelvin above it (a linear function of pressure).
+WATER_TRIPLE_T = 273.16
+WATER_STEP_ABOVE = 0.05
+
+
+def _state_values(s):
+    return {"T": s.T,
+            "liquid": {"h": s.Liquid.h * 1000.0, "rho": s.Liquid.rho},
+            "vapour": {"h": s.Gas.h * 1000.0, "rho": s.Gas.rho}}
+
+
+def _extrapolate(a, b, w):
+    """a + (a - b) * w, key by key, for the nested state dictionaries."""
+    if isinstance(a, dict):
+        return {k: _extrapolate(a[k], b[k], w) for k in a}
+    return a + (a - b) * w
+
+
+@functools.lru_cache(maxsize=None)
+def _water_triple():
+    a = IAPWS95(T=WATER_TRIPLE_T, x=0.5)
+    b = IAPWS95(T=WATER_TRIPLE_T + WATER_STEP_ABOVE, x=0.5)
+    return a.P * 1e6, _state_values(a), b.P * 1e6, _state_values(b)
+
+
+@functools.lru_cache(maxsize=None)
+def water_at_pressure(p):
+    """Saturated liquid and vapour of water (IAPWS-95) at absolute pressure p
+    (Pa): {"T": K, "liquid": {"h": J/kg, "rho": kg/m3}, "vapour": {...}}."""
+    pt, a, pb, b = _water_triple()
+    if p >= pt:
+        return _state_values(IAPWS95(P=p * 1e-6, x=0.5))
+    return _extrapolate(a, b, (pt - p) / (pb - pt))
+
+
+@functools.lru_cache(maxsize=None)
+def ammonia_at_pressure(p):
+    """Saturated liquid and vapour of iapws ammonia at absolute pressure p
+    (Pa), in the form of water_at_pressure."""
+    return _state_values(NH3(T=tsat_ammonia(p), x=0.5))
+
+
+def at_pressure(substance, p):
+    return water_at_pressure(p) if substance == "water" else ammonia_at_pressure(p)
+
+
+# ----------------------------------------------- saturation pressure slope
+
+def dpsat_dt(substance, tk, dt=1e-3):
+    """Slope dP/dT (Pa/K) of psat_equation at tk, by a central difference
+    (the equations are smooth; the step's error is far below a part in a
+    million)."""
+    return (psat_equation(substance, tk + dt) - psat_equation(substance, tk - dt)) / (2.0 * dt)
+
+
+# ------------------------------------- refrigerant vapour equations of state
+
+def _f32(x):
+    return struct.unpack("<f", struct.pack("<f", float(x)))[0]
+
+
+# The library's equation of state of the refrigerant vapours (the one behind
+# the vapour densities off saturation), in psi, degrees Rankine and ft3/lb:
+# R, b, K, Tc, (A2..A5), (B2..B5), (C2..C5). The R21 constants are double
+# values as written, the others single-precision values.
+_EOS_TEXT = {
+    "R11": ("0.078117", "0.0019", "4.5", "848.07", ("-3.126759", "-0.025341", "0.001687277", "-2.35893e-05"),
+            ("0.001318523", "4.875121e-05", "-1.805062e-06", "2.448303e-08"),
+            ("-35.76999", "1.220367", "0", "-0.0001478379")),
+    "R12": ("0.088734", "0.006509389", "5.475", "693.3", ("-3.409727", "0.060239445", "-0.000548737", "0"),
+            ("0.0015943485", "-1.8796185e-05", "0", "3.468834e-09"),
+            ("-56.762768", "1.3113991", "0", "-2.5439067e-05")),
+    "R21": ("0.10427", "0", "0", "812.9", ("-7.316", "-0.20382376", "0", "0"),
+            ("0.0046421", "0.0003593", "0", "0"), ("0", "0", "0", "0")),
+    "R22": ("0.124098", "0.002", "4.2", "664.5", ("-4.353547", "-0.017464", "0.002310142", "-3.724044e-05"),
+            ("0.002407252", "7.62789e-05", "-3.605723e-06", "5.355465e-08"),
+            ("-44.066868", "1.483763", "0", "-0.0001845051")),
+    "R114": ("0.062780805", "0.005914907", "3.0", "753.95", ("-2.3856704", "0.034055687", "-0.0003857481",
+                                                             "1.6017659e-06"),
+             ("0.0010801207", "-5.3336494e-06", "0", "6.263241e-10"),
+             ("-6.564365", "0.16366057", "0", "-1.0165314e-05")),
+    "R502": ("0.096125", "0.00167", "4.2", "639.56", ("-3.2613344", "0.034866747", "-0.00085765676",
+                                                      "8.836897e-06"),
+             ("0.0020576287", "-8.6791315e-06", "7.024055e-07", "-7.916809e-09"),
+             ("-24.24879", "0.3327478", "0.022412367", "-0.0003716723")),
+}
+
+
+def _eos_constants(substance):
+    conv = float if substance == "R21" else _f32
+    r, b, k, tc, a, bb, c = _EOS_TEXT[substance]
+    return {"R": conv(r), "b": conv(b), "K": conv(k), "Tc": conv(tc),
+            "A": [conv(x) for x in a], "B": [conv(x) for x in bb], "C": [conv(x) for x in c]}
+
+
+EOS = {s: _eos_constants(s) for s in _EOS_TEXT}
+
+# The library's unit factors of that equation (single-precision values).
+RANKINE_PER_KELVIN = _f32(1.8)
+PSI_PER_PA = _f32(0.000145)
+LB_FT3_PER_KG_M3 = _f32(0.06243)
+
+
+def _eos_pressure(c, tr, v):
+    w = v - c["b"]
+    e = math.exp(-c["K"] * tr / c["Tc"])
+    return c["R"] * tr / w + sum((c["A"][i] + c["B"][i] * tr + c["C"][i] * e) / w ** (i + 2) for i in range(4))
+
+
+def _vapour_root(pressure, v_ideal, b, p):
+    """The largest volume at which pressure(v) equals p: scanning down from
+    twice the ideal-gas volume to the first crossing, then bisection to the
+    last bit."""
+    hi = 2.0 * v_ideal
+    lo = hi
+    while pressure(lo) < p:
+        hi, lo = lo, lo * 0.99
+        if lo <= b * 1.000001:
+            raise ValueError("no vapour volume at %r" % (p,))
+    while True:
+        mid = 0.5 * (lo + hi)
+        if mid <= lo or mid >= hi:
+            return mid
+        if pressure(mid) < p:
+            hi = mid
+        else:
+            lo = mid
+
+
+def eos_vapour_density(substance, pk, tk):
+    """Vapour density (kg/m3) of the refrigerant's equation of state at
+    absolute pressure pk (Pa) and temperature tk (K), with the library's unit
+    factors; the vapour root, solved to the last bit."""
+    c = EOS[substance]
+    tr = RANKINE_PER_KELVIN * tk
+    ppsi = PSI_PER_PA * pk
+    v = _vapour_root(lambda v: _eos_pressure(c, tr, v), c["R"] * tr / ppsi + c["b"], c["b"], ppsi)
+    return (1.0 / v) / LB_FT3_PER_KG_M3
+
+
+# ------------------------------------------- refrigerant vapour enthalpy
+
+# The Martin-Hou constants of the refrigerant vapour specific heat (SI:
+# pascal, kelvin, m3/kg), in the order A2 A3 A4 A5 E0 B2 B3 B4 B5 E1 b C2 C3
+# C4 C5 E2 E3 E4 k R Tc. R21 has none.
+MARTIN_HOU = {
+    "R11": (-84.016821, -0.042508422, 0.00017669205, -1.5421446e-7, 99.708642, 0.063772295, 0.00014720045,
+            -3.4024774e-7, 2.8810295e-10, 2.1092601, 0.0001186132, -961.14885, 2.0471124, 0, -9.6648659e-7,
+            -0.0028808944, 1.4648052e-6, -4.3522952e-5, 4.5, 60.522467, 471.15),
+    "R12": (-91.620247, 0.10104904, -5.746387e-5, 0, 33.890053, 0.077112999, -5.6753601e-5, 0, 4.08193e-11,
+            2.5070206, 0.0004063681, -1525.2302, 2.1998148, 0, -1.66307e-7, -0.0032745059, 1.6417367e-6, 0,
+            5.475, 68.748167, 385.16667),
+    "R22": (-116.98093, -0.029295098, 0.0002419186, -2.43458e-7, 117.76799, 0.11643027, 0.00023031815,
+            -6.796659e-7, 6.30201e-10, 1.6997295, 0.000124856, -1184.0881, 2.4889477, 0, -1.20619e-6,
+            -0.00088304328, 0, 3.3254175e-5, 4.2, 96.147024, 369.16667),
+    "R114": (-64.103579, 0.05712693, -4.0395633e-5, 1.0471504e-8, 73.269, 0.052241618, -1.6104535e-5, 0,
+             7.3703325e-12, 2.6301477, 0.00036925538, -176.38617, 0.27453347, 0, -6.6455487e-8, -0.0022653937,
+             0, 0, 3.0, 48.640487, 418.68111),
+    "R502": (-87.632897, 0.058487449, -8.981402e-5, 5.77709e-8, 85.490269, 0.099520224, -2.6205955e-5,
+             1.3240093e-7, 9.31606e-11, 2.2584618, 0.00010425476, -651.57124, 0.5581699, 0.002347028,
+             -2.42979e-6, -0.0019113995, 5.3983513e-7, 0, 4.2, 74.47447, 355.3111),
+}
+
+
+def _martin_hou(substance):
+    c = MARTIN_HOU[substance]
+    return {"A": c[0:4], "B": (c[5], c[6], c[7], c[8]), "C": (c[11], c[12], c[13], c[14]),
+            "E": (c[4], c[9], c[15], c[16], c[17]), "b": c[10], "k": c[18], "R": c[19], "Tc": c[20]}
+
+
+def _mh_pressure(m, tk, v):
+    w = v - m["b"]
+    e = math.exp(-m["k"] * tk / m["Tc"])
+    return m["R"] * tk / w + sum((m["A"][i] + m["B"][i] * tk + m["C"][i] * e) / w ** (i + 2) for i in range(4))
+
+
+def martin_hou_vapour_enthalpy(substance, pk):
+    """Enthalpy (J/kg, on the equation's own scale) of the saturated vapour
+    at absolute pressure pk: at the saturation temperature of the library's
+    vapour-pressure equation and the vapour volume of the Martin-Hou
+    equation, h = u0(T) + (u - u0) + P v, where u0 integrates the ideal-gas
+    heat capacity cv0 = E0 + E1 T + E2 T^2 + E3 T^3 + E4/T^2 and
+    u - u0 = sum over i of (Ai + Ci e (1 + k T/Tc)) / ((i - 1) (v - b)^(i - 1)),
+    e = exp(-k T/Tc), the integral of T (dP/dT)v - P from infinite volume."""
+    m = _martin_hou(substance)
+    tk = tsat_equation(substance, pk)
+    v = _vapour_root(lambda v: _mh_pressure(m, tk, v), m["R"] * tk / pk + m["b"], m["b"], pk)
+    e0, e1, e2, e3, e4 = m["E"]
+    u0 = e0 * tk + e1 * tk ** 2 / 2 + e2 * tk ** 3 / 3 + e3 * tk ** 4 / 4 - e4 / tk
+    w = v - m["b"]
+    e = math.exp(-m["k"] * tk / m["Tc"])
+    du = sum((m["A"][i] + m["C"][i] * e * (1.0 + m["k"] * tk / m["Tc"])) / ((i + 1) * w ** (i + 1)) for i in range(4))
+    return u0 + du + pk * v

@@ -1,6 +1,6 @@
+// Fluid codes and names.
 #include <array>
 
-#include "core/diagnostics.h"
 #include "properties/properties.h"
 
 namespace {
@@ -21,15 +21,4 @@ plat::Text<24> FTYPEC(int icode) {
   plat::Text<24> name;
   if (icode >= 1 && icode <= 10) name = kFluidNames[static_cast<std::size_t>(icode - 1)];
   return name;
-}
-
-// The property library is not built: a request for a property ends the run.
-double XCP(double /*p*/, double /*t*/, double /*x*/, int /*ifluid*/, int /*node*/) {
-  SETERX("XCP: Fluid properties not available in this build", 4, 1, "XCP");
-  return 0.0;
-}
-
-double XRHO(double /*p*/, double /*t*/, double /*x*/, int /*ifluid*/, int /*node*/) {
-  SETERX("XRHO: Fluid properties not available in this build", 4, 1, "XRHO");
-  return 0.0;
 }
