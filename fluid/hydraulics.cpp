@@ -1,12 +1,20 @@
 #include "fluid/hydraulics.h"
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
 #include "fluid/continuity.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/momentum.h"
-#include "core/control_constants.h"
+#include "fluid/profile_solver.h"
+#include "fluid/state_update.h"
+#include "model/generated_program.h"
 #include "modeldata/entity_codes.h"
+#include "modeldata/global_arrays.h"
+#include "properties/properties.h"
 
 namespace {
 
@@ -15,7 +23,74 @@ bool fixed(const FlNetwork& net, int n) {
   return c == 'J' || c == 'R';
 }
 
+// Density and viscosity of every node at its pressure, temperature and
+// quality.
+void node_properties(const FlNetwork& net, const FlHydraulics& w, const char* routine) {
+  LoopGuard guard(routine);
+  for (int i = 1; i <= net.nf; ++i) {
+    guard.pass();
+    const int code = net.fluid_code(i), node = net.global(i);
+    w.hvisc(i) = XVISC(net.p(i), net.tf(i), net.vq(i), code, node);
+    w.hrho(i) = XRHO(net.p(i), net.tf(i), net.vq(i), code, node);
+  }
+}
+
+// The zero-pivot report of the pressure solution for fluid node k, met in
+// solver routine `routine`.
+std::string zero_pivot_message(int k, std::string_view routine) {
+  char num[32];
+  const int len = std::snprintf(num, sizeof num, "%9d", static_cast<int>(gar_fluidnodenums(k)));
+  std::string text(GLOC.MODULE.view());
+  text.append(": Zero divide in matrix solution for pressure@Error ocurred in routine ")
+      .append(routine)
+      .append(" : Check boundary node definitions : Model=")
+      .append(gar_modelnames(SMODND(k)).view())
+      .append(",Node=")
+      .append(len > 9 ? std::string(9, '*') : std::string(num));
+  text.resize(170, ' ');
+  return text;
+}
+
 }  // namespace
+
+void FLHYSL(const FlNetwork& net, const FlHydraulics& w, int rate_flag, int& ierr, int& converged, int& passes) {
+  converged = 0;
+  passes = 0;
+  for (int i = 1; i <= net.nf; ++i) w.hpsol(i) = net.p(i);
+  node_properties(net, w, "FLHYSL");
+  FLHYAS(net, w, rate_flag, ierr, passes);
+  converged = GLOR.RELXMA > GLOR.RELXMC ? 1 : 0;
+}
+
+void FLHYAS(const FlNetwork& net, const FlHydraulics& w, int rate_flag, int& ierr, int& passes) {
+  passes = 0;
+  ierr = 0;
+  STSOLT("FLUID");
+  LoopGuard guard("FLHYAS");
+  for (;;) {
+    guard.pass();
+    ++passes;
+    double dmax = 0.0;
+    V10001();
+    FLHYCF(net, w, rate_flag);
+    int node = 0;
+    plat::Text<6> routine;
+    FHSKSV(w.amat, net.nf, w.ord.lprof, w.bvec, w.hpsol, dmax, node, routine, w.ord);
+    if (node != 0) {
+      ierr = 1;
+      SETERX(zero_pivot_message(node, routine.view()), 4, 1, "FLHYAS");
+      break;
+    }
+    CVOLSP(net, w.hpsol, rate_flag, w.vrate);
+    for (int i = 1; i <= net.nf; ++i) net.p(i) = w.hpsol(i);
+    FLMSFL(net, w);
+    const int limit = GLOI.NLOOPH;
+    const bool first_kept = rate_flag != 0 && passes == 1 && limit >= 2;
+    if (!first_kept && (passes >= limit || GLOR.RELXMC < GLOR.RELXMA)) break;
+    node_properties(net, w, "FLHYAS");
+  }
+  STSOLT("");
+}
 
 void SFMOFL(const FlNetwork& net, int k, double a1, double rho1, double a2, double rho2, double& alpha1,
             double& beta1, double& alpha2, double& beta2) {
@@ -123,10 +198,10 @@ void FLHYCF(const FlNetwork& net, const FlHydraulics& w, int rate_flag) {
         cp = -1.0;
         flag = -1;
       }
-      c0 = cp * (gz * (rho1 * (net.fz(n1) - zf) - rho2 * (net.fz(n2) - zf)) +
-                 gy * (rho1 * (net.fy(n1) - yf) - rho2 * (net.fy(n2) - yf)) +
-                 gx * (rho1 * (net.fx(n1) - xf) - rho2 * (net.fx(n2) - xf)) + be1 - be2 + net.psrc(k) -
-                 dps * m / rhou);
+      c0 = cp *
+           (gz * (rho1 * (net.fz(n1) - zf) - rho2 * (net.fz(n2) - zf)) +
+            gy * (rho1 * (net.fy(n1) - yf) - rho2 * (net.fy(n2) - yf)) +
+            gx * (rho1 * (net.fx(n1) - xf) - rho2 * (net.fx(n2) - xf)) + be1 - be2 + net.psrc(k) - dps * m / rhou);
     }
     w.hcp(k) = cp;
     w.hc0(k) = c0;

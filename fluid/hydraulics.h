@@ -37,6 +37,25 @@ struct FlHydraulics {
   FlReals vrate;        // volume change rate of each node
 };
 
+// Finds the pressures and flows at the current fluid states: hpsol := P,
+// hvisc and hrho from XVISC and XRHO of every node, then FLHYAS. rate_flag 1
+// (the step loops): the nodes' volume changes enter continuity, CVOLSP
+// accumulates them into vrate, and at least two passes are made when NLOOPH
+// allows. converged := 1 when RELXMC < RELXMA after the last pass; passes :=
+// the passes made; ierr := 1 after a zero pivot (which ends the run).
+void FLHYSL(const FlNetwork& net, const FlHydraulics& w, int rate_flag, int& ierr, int& converged, int& passes);
+
+// The pass loop, with SOLTYP "FLUID" (blank again at the end): VARIABLES1,
+// FLHYCF, FHSKSV into hpsol, CVOLSP, P := hpsol, FLMSFL; it stops when
+// NLOOPH passes are made or RELXMC < RELXMA (with rate_flag set not after
+// the first pass unless NLOOPH < 2); otherwise hvisc and hrho follow the new
+// pressures. A zero pivot sets ierr := 1 and ends the run: MODULE + ": Zero
+// divide in matrix solution for pressure@Error ocurred in routine " + FHSFCT
+// or FHSSUB + " : Check boundary node definitions : Model=" + the
+// submodel's 24-character name + ",Node=" + the user node number (I9)
+// (severity 4, code 1, "FLHYAS"). The loop carries the pass guard.
+void FLHYAS(const FlNetwork& net, const FlHydraulics& w, int rate_flag, int& ierr, int& passes);
+
 // Assembles amat and bvec and the link coefficients hcp, hc0, hflg of every
 // active link (the friction factors start at 0 and carry over from link to
 // link where FLFRLS leaves them), then per row: a row without diagonal keeps
