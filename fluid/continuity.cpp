@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "fluid/fluid_constants.h"
 #include "modeldata/connection_lists.h"
-#include "core/control_constants.h"
 #include "modeldata/entity_codes.h"
 
 namespace {
@@ -38,10 +38,8 @@ void follow_volume(const FlNetwork& net, int i, double dv) {
 
 void MFCHK(int k, double minflo, double mnew, double mcur, std::int32_t& nrlxmc, double& relxmc) {
   double r = 0.0;
-  if (std::fabs(mcur) > minflo)
-    r = std::fabs((mnew - mcur) / mcur);
-  else if (std::fabs(mnew) > minflo)
-    r = std::fabs((mnew - mcur) / mnew);
+  if (std::fabs(mcur) > minflo) r = std::fabs((mnew - mcur) / mcur);
+  else if (std::fabs(mnew) > minflo) r = std::fabs((mnew - mcur) / mnew);
   if (r > relxmc) {
     relxmc = r;
     nrlxmc = k;
@@ -58,10 +56,8 @@ double MFCONS(const FlNetwork& net, int k, int n) {
     if (nb == 0 || kind > 1) break;
     const int j = std::abs(link);
     if (j == k || !net.link_active(j)) continue;
-    if (net.first(j) == n)
-      f -= net.m(j);
-    else
-      f += net.m(j);
+    if (net.first(j) == n) f -= net.m(j);
+    else f += net.m(j);
   }
   return f;
 }

@@ -25,18 +25,18 @@ struct FgPass {
   FlInts lnkflg;
 
   // ---- Node states
-  FlReals drdp, drdh;    // derivatives of density at constant enthalpy and pressure
-  FlReals rhoold, rho;   // density at the start of the step, and of the iterate
-  FlReals pold, pnew;    // pressure at the start of the step, new pressure
-  FlReals hold, hnew;    // specific enthalpy at the start of the step, new one
-  FlReals vrate;         // volume change rate over the step
+  FlReals drdp, drdh;   // derivatives of density at constant enthalpy and pressure
+  FlReals rhoold, rho;  // density at the start of the step, and of the iterate
+  FlReals pold, pnew;   // pressure at the start of the step, new pressure
+  FlReals hold, hnew;   // specific enthalpy at the start of the step, new one
+  FlReals vrate;        // volume change rate over the step
   // ---- Link states and coefficients: m = lnkcp (p1 - p2) + lnkc1 rho1 +
   // lnkc2 rho2 + lnkc0 in the new pressures and densities of the ends.
   FlReals mold;
   FlReals lnkcp, lnkc1, lnkc2, lnkc0;
   // ---- Node equations and loop masses
   FlReals amat, bvec;
-  FlReals loopmass;      // mass of each loop at the start of the step
+  FlReals loopmass;  // mass of each loop at the start of the step
   // Loop-mass flag: 1 when QTRSOL is "YES" (no inertia or density storage;
   // the last row of a loop without held pressure keeps the loop's mass).
   int loopflag = 0;

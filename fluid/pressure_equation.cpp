@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
+#include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "modeldata/connection_lists.h"
-#include "core/control_constants.h"
 
 namespace {
 
@@ -82,18 +82,14 @@ void FSUMGP(const FlNetwork& net, const FgPass& w, int i) {
       if (into) {
         w.amat(d) += cp - c2 * w.drdp(i);
         w.bvec(r) += c0 + c2 * rho_const(net, w, i) + c1 * rho_const(net, w, j);
-        if (fixed(net, j))
-          w.bvec(r) += net.p(j) * (cp + w.drdp(j) * c1);
-        else
-          w.amat(off) -= cp + w.drdp(j) * c1;
+        if (fixed(net, j)) w.bvec(r) += net.p(j) * (cp + w.drdp(j) * c1);
+        else w.amat(off) -= cp + w.drdp(j) * c1;
         if (w.lnkflg(k) == -1) w.bvec(r) -= net.m(k);
       } else {
         w.amat(d) += cp + c1 * w.drdp(i);
         w.bvec(r) -= c0 + c2 * rho_const(net, w, j) + c1 * rho_const(net, w, i);
-        if (fixed(net, j))
-          w.bvec(r) += net.p(j) * (cp - c2 * w.drdp(j));
-        else
-          w.amat(off) += c2 * w.drdp(j) - cp;
+        if (fixed(net, j)) w.bvec(r) += net.p(j) * (cp - c2 * w.drdp(j));
+        else w.amat(off) += c2 * w.drdp(j) - cp;
         if (w.lnkflg(k) == -1) w.bvec(r) += net.m(k);
       }
     } else if (type == 2) {

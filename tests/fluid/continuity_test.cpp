@@ -17,13 +17,13 @@ TEST(Mfchk, RelativeChangeTable) {
     double minflo, mnew, mcur, expect;
   };
   const Row rows[] = {
-      {0.0, 1.5, 1.0, 0.5},      // against the current flow
-      {0.0, -1.0, 2.0, 1.5},     // reversal
-      {0.1, 0.5, 0.05, 0.9},     // current flow not above MINFLO: against the new one
-      {0.1, 0.5, 0.1, 0.8},      // MINFLO itself does not count as a flow
-      {0.1, 0.1, 0.05, 0.0},     // both at or below MINFLO: unchanged
-      {0.0, 0.0, 0.0, 0.0},      // no flow at all
-      {0.0, 0.0, 3.0, 1.0},      // closed
+      {0.0, 1.5, 1.0, 0.5},   // against the current flow
+      {0.0, -1.0, 2.0, 1.5},  // reversal
+      {0.1, 0.5, 0.05, 0.9},  // current flow not above MINFLO: against the new one
+      {0.1, 0.5, 0.1, 0.8},   // MINFLO itself does not count as a flow
+      {0.1, 0.1, 0.05, 0.0},  // both at or below MINFLO: unchanged
+      {0.0, 0.0, 0.0, 0.0},   // no flow at all
+      {0.0, 0.0, 3.0, 1.0},   // closed
   };
   for (const Row& r : rows) {
     std::int32_t n = 0;
@@ -79,7 +79,7 @@ TEST_F(ContinuityTest, NormalLinkMovesByTheSquareOfTheRelaxation) {
   w.pnew(1) = net.p(1) + 500.0;
   w.drdp(1) = 1.0e-3;  // rho*1 = 1000.5
   w.hnew(2) = net.fe(2) + 100.0;
-  w.drdh(2) = -0.01;   // rho*2 = 999
+  w.drdh(2) = -0.01;  // rho*2 = 999
   // Link 2 is closed.
   w.lnkflg(2) = 0;
   net.m(2) = 0.02;
@@ -133,7 +133,9 @@ TEST_F(ContinuityTest, LowResistanceLinkBetweenHeldPressures) {
   };
   // The residual (pnew1 - pnew2 here) reaches MINDP: 1e10 with its sign,
   // then raised by (residual - MINDP) / 1000; below MINDP the flow stays.
-  const Row rows[] = {{50.0, 10.0, 1.0e10 * 1.04}, {-50.0, 10.0, -1.0e10 * 1.04}, {5.0, 10.0, 0.01},
+  const Row rows[] = {{50.0, 10.0, 1.0e10 * 1.04},
+                      {-50.0, 10.0, -1.0e10 * 1.04},
+                      {5.0, 10.0, 0.01},
                       // No difference with MINDP 0 is no missing resistance.
                       {0.0, 0.0, 0.01}};
   for (const Row& r : rows) {

@@ -13,9 +13,9 @@
 namespace fluid_test {
 namespace {
 
-constexpr double kD = 0.01;                          // m
+constexpr double kD = 0.01;  // m
 constexpr double kA = 3.141592653589793 * kD * kD / 4.0;
-constexpr double kMu = 1.0e-3;                       // Pa s
+constexpr double kMu = 1.0e-3;  // Pa s
 
 // Mass flow of Reynolds number re in the pipe above.
 double flow_of(double re) { return re * kMu * kA / kD; }
@@ -93,9 +93,9 @@ TEST(Friction, SmoothWallAndNoFlow) {
 constexpr double kRho1 = 1000.0, kA1 = 1.0e-4, kRho2 = 800.0, kA2 = 2.0e-4;
 
 struct FluxCase {
-  char s1, s2;      // statuses of nodes 1 and 2
-  double m1;        // flow of link 1
-  double g1, g2;    // through-flows expected at ends 1 and 2 (NAN: none)
+  char s1, s2;    // statuses of nodes 1 and 2
+  double m1;      // flow of link 1
+  double g1, g2;  // through-flows expected at ends 1 and 2 (NAN: none)
 };
 
 class ThroughFlows : public FluidTest, public ::testing::WithParamInterface<FluxCase> {};
@@ -114,10 +114,8 @@ TEST_P(ThroughFlows, Table) {
   build(fm);
   double phi1 = -1, psi1 = -1, phi2 = -1, psi2 = -1;
   int other = -1;
-  if (c.m1 >= 0.0)
-    SMFLX1(net, 1, kA1, kRho1, kA2, kRho2, phi1, psi1, phi2, psi2, other);
-  else
-    SMFLX2(net, 1, kA1, kRho1, kA2, kRho2, phi1, psi1, phi2, psi2, other);
+  if (c.m1 >= 0.0) SMFLX1(net, 1, kA1, kRho1, kA2, kRho2, phi1, psi1, phi2, psi2, other);
+  else SMFLX2(net, 1, kA1, kRho1, kA2, kRho2, phi1, psi1, phi2, psi2, other);
   auto check = [](double g, double rho, double a, double phi, double psi, const char* end) {
     if (std::isnan(g)) {
       EXPECT_EQ(phi, 0.0) << end;
@@ -202,9 +200,9 @@ TEST_F(OtherLink, SfmoflStatusPairs) {
     double al1, be1, al2;
   };
   const Row rows[] = {
-      {'F', 'F', 0.5, 1 / d1, 0.0, 1 / d2},          {'Q', 'S', 0.5, 0.0, 0.0, 1 / d2},
-      {'S', 'Q', 0.5, 1 / d1, 0.0, 0.0},             {'Q', 'F', 0.5, 0.0, 0.2 * 0.2 / d1, 1 / d2},
-      {'S', 'F', 0.5, 1 / d1, 0.0, 1 / d2},          {'F', 'Q', -0.5, 1 / d1, 0.0, 0.0},
+      {'F', 'F', 0.5, 1 / d1, 0.0, 1 / d2},  {'Q', 'S', 0.5, 0.0, 0.0, 1 / d2},
+      {'S', 'Q', 0.5, 1 / d1, 0.0, 0.0},     {'Q', 'F', 0.5, 0.0, 0.2 * 0.2 / d1, 1 / d2},
+      {'S', 'F', 0.5, 1 / d1, 0.0, 1 / d2},  {'F', 'Q', -0.5, 1 / d1, 0.0, 0.0},
       {'F', 'S', -0.5, 1 / d1, 0.0, 1 / d2},  // upstream node 2 "S", downstream "F": the default
   };
   for (const Row& r : rows) {
