@@ -247,9 +247,10 @@ void run(int n) {
               nf, nl, b, passes, converged, total, flow_in);
   std::printf("          profile %11d (%.1f per row), ordering (once) %8.3f ms\n", lprof,
               static_cast<double>(lprof) / nf, 1e3 * t_order);
-  std::printf("          per pass: properties %8.3f ms  assembly %8.3f ms  factorisation + substitution %8.3f ms  "
-              "flows %8.3f ms\n",
-              1e3 * t_prop, 1e3 * t_asm, 1e3 * t_solve, 1e3 * t_flow);
+  std::printf(
+      "          per pass: properties %8.3f ms  assembly %8.3f ms  factorisation + substitution %8.3f ms  "
+      "flows %8.3f ms\n",
+      1e3 * t_prop, 1e3 * t_asm, 1e3 * t_solve, 1e3 * t_flow);
 
 #if TNA_HAVE_EIGEN
   // The same assembled matrix, by position in solver order.
@@ -294,12 +295,14 @@ void run(int n) {
     scale = std::max(scale, std::fabs(w.bvec(r)));
   }
   const long long nnzl = static_cast<long long>(ldlt.matrixL().nestedExpression().nonZeros()) + nf;
-  std::printf("          sparse LDL^T (Eigen): analysis %8.3f ms  factorisation %8.3f ms  solve %8.3f ms  "
-              "factor entries %lld  max |dp| %.2e Pa of %.3g\n",
-              1e3 * e_an, 1e3 * e_fac, 1e3 * e_sol, nnzl, diff, scale);
-  std::printf("          ratio per pass (profile factorisation + substitution) / (sparse factorisation + solve): "
-              "%.2f\n",
-              t_solve / (e_fac + e_sol));
+  std::printf(
+      "          sparse LDL^T (Eigen): analysis %8.3f ms  factorisation %8.3f ms  solve %8.3f ms  "
+      "factor entries %lld  max |dp| %.2e Pa of %.3g\n",
+      1e3 * e_an, 1e3 * e_fac, 1e3 * e_sol, nnzl, diff, scale);
+  std::printf(
+      "          ratio per pass (profile factorisation + substitution) / (sparse factorisation + solve): "
+      "%.2f\n",
+      t_solve / (e_fac + e_sol));
 #else
   std::printf("          sparse LDL^T reference not built (Eigen headers not found)\n");
 #endif
