@@ -132,8 +132,13 @@ void SYMREF() {
 
 // Process entry: sizes, name, run driver, normal end.
 [[noreturn]] void MAIN__() {
-  static constexpr int flags[41] = {5, 3, 0, 4, 0, 1, 0, 0,  0, 0, 2,      0, 49, 25, 16, 1, 92, 0, 0, 0, 0,
-                                    0, 0, 60, 2, 1, 133, 100000, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+  static constexpr int flags[41] = {
+      5, 3, 0,  4,  0,  1, 0,   0,      0, 0,  // words 1-10
+      2, 0, 49, 25, 16, 1, 92,  0,      0, 0,  // words 11-20
+      0, 0, 0,  60, 2,  1, 133, 100000, 1, 0,  // words 21-30
+      0, 0, 0,  0,  0,  1, 0,   0,      0, 0,  // words 31-40
+      0                                        // word 41
+  };
   for (int i = 1; i <= 41; ++i) FLAGS(i) = flags[i - 1];
   SVMNAM(kModelName);
   static constexpr int sprsiz[5] = {1, 3, 0, 0, 0};
