@@ -320,6 +320,28 @@ int read_record(int unit, std::vector<unsigned char>& rec) {
   return next_record(*u, &rec);
 }
 
+int read_record_into(int unit, void* dst, std::size_t n, std::size_t& len) {
+  len = 0;
+  Unit* u = find(unit);
+  if (!u || u->is_stdout) return kNotConnected;
+  if (u->form != Form::Unformatted) return kWrongForm;
+  if (int st = prepare_read(*u)) return st;
+  std::uint32_t rlen = 0, tail = 0;
+  if (int st = read_marker(u->f, rlen, true)) return st;
+  const long long left = bytes_left(u->f);
+  if (left >= 0 && static_cast<long long>(rlen) + 4 > left) return kBadRecord;
+  len = rlen;
+  if (std::fseek(u->f, static_cast<long>(rlen), SEEK_CUR) != 0) return kBadRecord;
+  if (int st = read_marker(u->f, tail, false)) return st;
+  if (tail != rlen) return kBadRecord;
+  if (n == 0 || rlen < n) return 0;
+  // The framing is sound: back to the data, which goes straight to dst.
+  if (std::fseek(u->f, -static_cast<long>(rlen) - 4, SEEK_CUR) != 0) return kBadRecord;
+  if (std::fread(dst, 1, n, u->f) != n) return kBadRecord;
+  if (std::fseek(u->f, static_cast<long>(rlen - n) + 4, SEEK_CUR) != 0) return kBadRecord;
+  return 0;
+}
+
 int skip_record(int unit) {
   Unit* u = find(unit);
   if (!u || u->is_stdout) return kNotConnected;
