@@ -18,6 +18,7 @@
 #include "executive/search_sort.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/mdb_readers.h"
+#include "modeldata/node_index.h"
 
 namespace {
 
@@ -151,15 +152,20 @@ void SLKMOD(int orient, int start, int firstcond, int worklen, int n, int m, pla
 void SLKNDT(int reclen, int nrec, int i, int ntm, int nfm, plat::Vec1<const int> thnums,
             plat::Vec1<const int> flnums, int thbase, int flbase, int nt, plat::Vec1<int> records, int& status) {
   status = 0;
+  const NodeIndex* thindex = load_node_index(thnums, ntm);
+  const NodeIndex* flindex = load_node_index(flnums, nfm);
+  auto find = [](const NodeIndex* index, plat::Vec1<const int> nums, int n, int key) {
+    return index ? index->find(key) : find_node(nums, n, key);
+  };
   for (int r = 1; r <= nrec; ++r) {
     for (int e = 1; e <= 3; e += 2) {
       const std::int64_t w = static_cast<std::int64_t>(reclen) * (r - 1) + e;
       if (records(w) != i) continue;
       const int node = records(w + 1);
-      int p = find_node(thnums, ntm, node);
+      int p = find(thindex, thnums, ntm, node);
       if (p) {
         records(w + 1) = p + thbase;
-      } else if ((p = find_node(flnums, nfm, node)) != 0) {
+      } else if ((p = find(flindex, flnums, nfm, node)) != 0) {
         records(w + 1) = p + flbase + nt;
       } else {
         status = 1;
@@ -517,6 +523,13 @@ void SREDSP(plat::Mat2<int> directory, plat::Vec1<const int> tiedlist, int l, pl
     if (model < 1 || model > nm) return 0;
     const int tb = directory(md_thermalnodebase, model);
     const int ntm = directory(md_thermalnodebase, model + 1) - tb;
+    if (ntm >= 1 && tb >= 0 && tb < thermalnums.size()) {
+      const int n = static_cast<int>(std::min<std::int64_t>(ntm, thermalnums.size() - tb));
+      if (const NodeIndex* index = load_node_index(thermalnums.from(tb + 1, n), n)) {
+        const int p = index->first(node);
+        return p ? tb + p : 0;
+      }
+    }
     int pos = 0, st = 0;
     PNDPOS(thermalnums, tb + 1, ntm, node, pos, st);
     return st == 0 ? pos : 0;

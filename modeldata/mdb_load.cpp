@@ -18,7 +18,9 @@
 #include "modeldata/global_arrays.h"
 #include "modeldata/global_records.h"
 #include "modeldata/intermodel_links.h"
+#include "modeldata/load_work.h"
 #include "modeldata/mdb_readers.h"
+#include "modeldata/node_index.h"
 #include "platform/units.h"
 
 namespace {
@@ -207,6 +209,8 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
   using namespace ldh;
   status = 0;
   const int nm = flag(26), nt = flag(1), nf = flag(32), nl = flag(33);
+  LoadWorkScope work;
+  NodeIndexScope node_indexes;
   set_core_header();
   LoadSection s;
   s.unit = unit;
@@ -331,6 +335,10 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
         }
       }
     }
+    // The look-up tables and the builders' scratch live in the arrays that
+    // the compaction fills.
+    node_indexes.end();
+    work.end();
     if (nt > 0 && began_ok) {
       LPCSCN(lenold, nt, gar_thermalnodestatuses.view(), gar_pcsthermalold.view(), gar_pcsptrsthermalold.view(),
              gar_pcsthermal.view(), gar_pcsptrsthermal.view());
