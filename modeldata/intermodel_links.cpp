@@ -10,6 +10,7 @@
 #include "modeldata/intermodel_links.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -201,7 +202,7 @@ void SLKUPD(int i, int worklen, plat::Mat2<int> directory, int /*nm*/, int /*nf*
   }
 }
 
-void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int nf, int nt, plat::Vec1<const int> thermalnums,
+void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int /*nf*/, int nt, plat::Vec1<const int> thermalnums,
             plat::Vec1<const int> fluidnums, CTextVec1 modelnames, plat::Vec1<int> work, int& status) {
   status = 0;
   worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
@@ -211,12 +212,99 @@ void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int nf, int nt, plat
                             "UPDATE INTER-MODEL LINKS" + "  Zerror = " + iw(status, 2);
     SETERX(msg, 4, 1, "SLKALL");
   };
+  // The result of SLKUPD for models 1..nm in turn, in one pass over the
+  // records instead of one pass per model: the ends are resolved in the
+  // order (model, kind, record, end) up to the first failure, which is
+  // found first, and every end after it is left as SLKUPD would leave it.
+  struct Model {
+    bool skip = true;  // neither thermal nor fluid nodes
+    bool bad = false;  // its node slices leave the arrays
+    int tb = 0, fb = 0, ntm = 0, nfm = 0;
+    const NodeIndex* th = nullptr;
+    const NodeIndex* fl = nullptr;
+  };
+  std::vector<Model> models(static_cast<std::size_t>(std::max(nm, 0)) + 1);
   for (int i = 1; i <= nm; ++i) {
-    SLKUPD(i, worklen, directory, nm, nf, nt, thermalnums, fluidnums, work, status);
-    if (status != 0) {
-      report(i);
-      return;
+    Model& md = models[static_cast<std::size_t>(i)];
+    md.tb = directory(md_thermalnodebase, i);
+    md.ntm = directory(md_thermalnodebase, i + 1) - md.tb;
+    md.fb = directory(md_fluidnodebase, i);
+    md.nfm = directory(md_fluidnodebase, i + 1) - md.fb;
+    md.skip = md.ntm <= 0 && md.nfm <= 0;
+    if (md.skip) continue;
+    md.bad = md.tb < 0 || md.tb + std::max(md.ntm, 0) > thermalnums.size() || md.fb < 0 ||
+             md.fb + std::max(md.nfm, 0) > fluidnums.size();
+    md.ntm = std::max(md.ntm, 0);
+    md.nfm = std::max(md.nfm, 0);
+  }
+  auto thslice = [&](const Model& md) { return plat::Vec1<const int>(thermalnums.data() + md.tb, md.ntm); };
+  auto flslice = [&](const Model& md) { return plat::Vec1<const int>(fluidnums.data() + md.fb, md.nfm); };
+  // Position (model, kind, record, end) in that order; kind 0 stands for the
+  // bounds check that precedes a model's kinds, record 0 for the check of a
+  // kind's area that precedes its records.
+  using Point = std::array<std::int64_t, 4>;
+  const Point none = {std::int64_t{nm} + 1, 0, 0, 0};
+  Point fail = none;
+  plat::Vec1<int> recs[4];
+  int nrec[4] = {0, 0, 0, 0};
+  int kinds = 3;  // kinds whose records can be read
+  for (int t = 1; t <= 3; ++t) {
+    if (!kind_records(work, worklen, t, recs[t], nrec[t])) {
+      kinds = t - 1;
+      break;
     }
+  }
+  for (int i = 1; i <= nm && fail == none; ++i) {
+    const Model& md = models[static_cast<std::size_t>(i)];
+    if (md.skip) continue;
+    if (md.bad) fail = {i, 0, 0, 0};
+    else if (kinds < 3) fail = {i, kinds + 1, 0, 0};
+  }
+  // Resolves end word w of a record for model i; false when i has no such node.
+  auto resolve = [&](plat::Vec1<int> r, std::int64_t w, int i, bool write) {
+    Model& md = models[static_cast<std::size_t>(i)];
+    if (!md.th && md.ntm > 0) md.th = load_node_index(thslice(md), md.ntm);
+    if (!md.fl && md.nfm > 0) md.fl = load_node_index(flslice(md), md.nfm);
+    const int node = r(w + 1);
+    int p = md.th ? md.th->find(node) : find_node(thslice(md), md.ntm, node);
+    int value = 0;
+    if (p) {
+      value = p + md.tb;
+    } else if ((p = md.fl ? md.fl->find(node) : find_node(flslice(md), md.nfm, node)) != 0) {
+      value = p + md.fb + nt;
+    } else {
+      return false;
+    }
+    if (write) {
+      r(w + 1) = value;
+      r(w) = 0;
+    }
+    return true;
+  };
+  auto reached = [&](int i) { return i >= 1 && i <= nm && !models[static_cast<std::size_t>(i)].skip; };
+  for (int t = 1; t <= kinds; ++t) {
+    for (int rr = 1; rr <= nrec[t]; ++rr) {
+      for (int e = 1; e <= 3; e += 2) {
+        const std::int64_t w = kRec * (rr - 1LL) + e;
+        const int i = recs[t](w);
+        if (!reached(i) || Point{i, t, rr, e} >= fail) continue;
+        if (!models[static_cast<std::size_t>(i)].bad && !resolve(recs[t], w, i, false)) fail = {i, t, rr, e};
+      }
+    }
+  }
+  for (int t = 1; t <= kinds; ++t) {
+    for (int rr = 1; rr <= nrec[t]; ++rr) {
+      for (int e = 1; e <= 3; e += 2) {
+        const std::int64_t w = kRec * (rr - 1LL) + e;
+        const int i = recs[t](w);
+        if (reached(i) && Point{i, t, rr, e} < fail) resolve(recs[t], w, i, true);
+      }
+    }
+  }
+  if (fail != none) {
+    status = 1;
+    report(static_cast<int>(fail[0]));
+    return;
   }
   // An end naming no model of the tree is never resolved: refuse it here
   // rather than chain a raw node number.
