@@ -12,12 +12,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "executive/diagnostics.h"
 #include "executive/search_sort.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/load_work.h"
 #include "modeldata/mdb_readers.h"
 #include "modeldata/node_index.h"
 
@@ -260,44 +262,45 @@ void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int /*nf*/, int nt, 
     if (md.bad) fail = {i, 0, 0, 0};
     else if (kinds < 3) fail = {i, kinds + 1, 0, 0};
   }
-  // Resolves end word w of a record for model i; false when i has no such node.
-  auto resolve = [&](plat::Vec1<int> r, std::int64_t w, int i, bool write) {
+  // The resolved value of end word w of a record for model i, 0 when i has no such node.
+  auto resolve = [&](plat::Vec1<int> r, std::int64_t w, int i) {
     Model& md = models[static_cast<std::size_t>(i)];
     if (!md.th && md.ntm > 0) md.th = load_node_index(thslice(md), md.ntm);
     if (!md.fl && md.nfm > 0) md.fl = load_node_index(flslice(md), md.nfm);
     const int node = r(w + 1);
     int p = md.th ? md.th->find(node) : find_node(thslice(md), md.ntm, node);
-    int value = 0;
-    if (p) {
-      value = p + md.tb;
-    } else if ((p = md.fl ? md.fl->find(node) : find_node(flslice(md), md.nfm, node)) != 0) {
-      value = p + md.fb + nt;
-    } else {
-      return false;
-    }
-    if (write) {
-      r(w + 1) = value;
-      r(w) = 0;
-    }
-    return true;
+    if (p) return p + md.tb;
+    p = md.fl ? md.fl->find(node) : find_node(flslice(md), md.nfm, node);
+    return p ? p + md.fb + nt : 0;
   };
   auto reached = [&](int i) { return i >= 1 && i <= nm && !models[static_cast<std::size_t>(i)].skip; };
+  // The resolved values, two per record, kept for the second pass.
+  std::int64_t words = 0;
+  for (int t = 1; t <= kinds; ++t) words += 2LL * nrec[t];
+  LoadWords values(LoadArea::Compact, words);
+  int* value = values.data();
   for (int t = 1; t <= kinds; ++t) {
-    for (int rr = 1; rr <= nrec[t]; ++rr) {
+    for (int rr = 1; rr <= nrec[t]; ++rr, value += 2) {
       for (int e = 1; e <= 3; e += 2) {
         const std::int64_t w = kRec * (rr - 1LL) + e;
         const int i = recs[t](w);
         if (!reached(i) || Point{i, t, rr, e} >= fail) continue;
-        if (!models[static_cast<std::size_t>(i)].bad && !resolve(recs[t], w, i, false)) fail = {i, t, rr, e};
+        if (models[static_cast<std::size_t>(i)].bad) continue;
+        value[e / 2] = resolve(recs[t], w, i);
+        if (value[e / 2] == 0) fail = {i, t, rr, e};
       }
     }
   }
+  value = values.data();
   for (int t = 1; t <= kinds; ++t) {
-    for (int rr = 1; rr <= nrec[t]; ++rr) {
+    for (int rr = 1; rr <= nrec[t]; ++rr, value += 2) {
       for (int e = 1; e <= 3; e += 2) {
         const std::int64_t w = kRec * (rr - 1LL) + e;
         const int i = recs[t](w);
-        if (reached(i) && Point{i, t, rr, e} < fail) resolve(recs[t], w, i, true);
+        if (reached(i) && Point{i, t, rr, e} < fail) {
+          recs[t](w + 1) = value[e / 2];
+          recs[t](w) = 0;
+        }
       }
     }
   }
@@ -401,6 +404,104 @@ bool add_links(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat:
   return true;
 }
 
+// The link entries of every kind and end as the insertion takes them: by
+// node in ascending order and, within a node, in record order, which is the
+// order of the node's chain. Built with a counting sort over the records
+// once it is checked that the chains (heads and next words) are exactly
+// those SLKNDS builds from the records' end nodes, so that reading the runs
+// gives what walking the chains gives; otherwise the insertion walks the
+// chains. The runs are read in order, so no node needs a pointer of its own.
+class LinkRuns {
+ public:
+  // Runs of the nodes lo..hi (nnodes = NT + NF); false when some chain is
+  // not the one SLKNDS builds.
+  bool build(const Insertion& ins, plat::Vec1<int> work, int worklen, int nnodes, int lo, int hi) {
+    for (int t = 1; t <= 3; ++t)
+      for (int e = 1; e <= 2; ++e)
+        if (!build_one(ins.recs[t - 1], ins.nrec[t - 1], head_column(work, worklen, nnodes, 2 * t - 2 + e), t, e,
+                       lo, hi))
+          return false;
+    return true;
+  }
+
+  // add_links from the runs.
+  bool add(int t, int node, plat::Vec1<int> list, int& w, int r, int& shift, std::string_view routine) {
+    LoopGuard guard(routine);
+    for (int e = 1; e <= 2; ++e) {
+      Run& run = runs_[2 * (t - 1) + (e - 1)];
+      while (run.at < run.n && run.e[3 * run.at] == node) {
+        guard.pass();
+        if (w + 1 >= r) return false;
+        list(w) = run.e[3 * run.at + 1];
+        list(w + 1) = run.e[3 * run.at + 2];
+        w += 2;
+        shift += 2;
+        ++run.at;
+      }
+    }
+    return true;
+  }
+
+ private:
+  struct Run {
+    std::optional<LoadWords> words;
+    const int* e = nullptr;  // (node, neighbour, conductor) per entry
+    std::int64_t n = 0, at = 0;
+  };
+
+  bool build_one(plat::Vec1<const int> recs, int nrec, plat::Vec1<const int> head, int t, int e, int lo, int hi) {
+    Run& run = runs_[2 * (t - 1) + (e - 1)];
+    if (nrec <= 0 || hi < lo) return true;
+    const std::int64_t node_word = 2 * e, next_word = e == 1 ? 1 : 3;
+    LoadWords scratch(LoadArea::Pointers, std::int64_t{hi} - lo + 2);
+    int* last = scratch.data() - lo;  // last[v], v = lo..hi
+    std::int64_t m = 0;
+    for (int rec = nrec; rec >= 1; --rec) {
+      const std::int64_t o = kRec * (rec - 1LL);
+      const int v = recs(o + node_word);
+      if (v < lo || v > hi) continue;
+      const int next = recs(o + next_word);
+      if (last[v] != 0 ? next != last[v] : (next >= 1 && next <= nrec)) return false;
+      last[v] = rec;
+      ++m;
+    }
+    for (int v = lo; v <= hi; ++v) {
+      const int h = head(v);
+      if (last[v] != 0 ? h != last[v] : (h >= 1 && h <= nrec)) return false;
+    }
+    // Counting sort by node, records in ascending order within a node.
+    run.words.emplace(LoadArea::Compact, 3 * m);
+    int* out = run.words->data();
+    std::fill(last + lo, last + hi + 1, 0);
+    for (int rec = 1; rec <= nrec; ++rec) {
+      const int v = recs(kRec * (rec - 1LL) + node_word);
+      if (v >= lo && v <= hi) ++last[v];
+    }
+    int start = 0;
+    for (int v = lo; v <= hi; ++v) {
+      const int c = last[v];
+      last[v] = start;
+      start += c;
+    }
+    for (int rec = 1; rec <= nrec; ++rec) {
+      const std::int64_t o = kRec * (rec - 1LL);
+      const int v = recs(o + node_word);
+      if (v < lo || v > hi) continue;
+      int cond = recs(o + 5);
+      if (e == 1 && t == 3) cond = -cond;
+      int* x = out + 3 * static_cast<std::int64_t>(last[v]++);
+      x[0] = v;
+      x[1] = e == 1 ? recs(o + 4) : recs(o + 2);
+      x[2] = cond;
+    }
+    run.e = out;
+    run.n = m;
+    return true;
+  }
+
+  Run runs_[6];  // kind t, end e at 2 (t - 1) + (e - 1)
+};
+
 // Moves the (node, conductor) pairs of a sub-list from word r down to word w
 // up to its terminator pair (first word not positive), which is read and
 // passed over but not written; v and c are the terminator's words. false
@@ -424,11 +525,17 @@ bool move_pairs(plat::Vec1<int> list, int& w, int& r, LoopGuard& guard, int& v, 
 
 }  // namespace
 
-void SLKTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+namespace {
+
+// SLKTRF, with the link entries from the runs when given.
+void slktrf(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
             int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& nextstart,
-            int& shift, int& status) {
+            int& shift, int& status, LinkRuns* runs) {
   status = 0;
-  if (!add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, "SLKTRF")) {
+  const bool added = runs ? runs->add((kind + 1) / 2, node, list, w, r, shift, "SLKTRF")
+                          : add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift,
+                                      "SLKTRF");
+  if (!added) {
     status = 11;
     return;
   }
@@ -449,6 +556,14 @@ void SLKTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Ve
   if (kind == 5) nextstart = w;
 }
 
+}  // namespace
+
+void SLKTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+            int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& nextstart,
+            int& shift, int& status) {
+  slktrf(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, nextstart, shift, status, nullptr);
+}
+
 void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<int> work, plat::Vec1<int> pcsold,
             plat::Vec1<int> ptrsold, int& status) {
   status = 0;
@@ -463,6 +578,8 @@ void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<in
   const int len = ins.len;
   const auto& recs = ins.recs;
   const auto& nrec = ins.nrec;
+  LinkRuns runs;
+  LinkRuns* by_runs = runs.build(ins, work, worklen, nn, 1, nt) ? &runs : nullptr;
   // shift counts the words inserted so far: a word's new position is its
   // old position plus the shift, and so is a jump's target.
   int shift = 0;
@@ -471,8 +588,8 @@ void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<in
     ptrsold(n) = w;
     for (int t = 1; t <= 3; ++t) {
       const int kind = 2 * t - 1;
-      SLKTRF(recs[t - 1], head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t), kind, n,
-             nn, kRec, nrec[t - 1], list, w, r, nextstart, shift, status);
+      slktrf(recs[t - 1], head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t), kind, n,
+             nn, kRec, nrec[t - 1], list, w, r, nextstart, shift, status, by_runs);
       if (status != 0) {
         status = 11;
         return;
@@ -505,9 +622,12 @@ void SFLUPD(plat::Vec1<int> list, int& w, int& r, int& status) {
   w += 2;
 }
 
-void SFLTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+namespace {
+
+// SFLTRF, with the link entries from the runs when given.
+void sfltrf(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
             int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& shift,
-            int& status) {
+            int& status, LinkRuns* runs) {
   status = 0;
   const std::int64_t len = list.size();
   LoopGuard guard("SFLTRF");
@@ -536,13 +656,23 @@ void SFLTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Ve
     list(w + 1) = c;
     w += 2;
   }
-  if (!add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, "SFLTRF") ||
-      w >= r) {
+  const bool added = runs ? runs->add((kind + 1) / 2, node, list, w, r, shift, "SFLTRF")
+                          : add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift,
+                                      "SFLTRF");
+  if (!added || w >= r) {
     status = 11;
     return;
   }
   list(w) = 0;
   ++w;
+}
+
+}  // namespace
+
+void SFLTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+            int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& shift,
+            int& status) {
+  sfltrf(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, status, nullptr);
 }
 
 void SFLCTR(int worklen, int lenpcsfluid, int& used, int nf, int nt, plat::Vec1<int> work, plat::Vec1<int> pcsfluid,
@@ -559,13 +689,15 @@ void SFLCTR(int worklen, int lenpcsfluid, int& used, int nf, int nt, plat::Vec1<
   const int len = ins.len;
   const auto& recs = ins.recs;
   const auto& nrec = ins.nrec;
+  LinkRuns runs;
+  LinkRuns* by_runs = runs.build(ins, work, worklen, nn, nt + 1, nt + nf) ? &runs : nullptr;
   int shift = 0, r = ins.tail, w = 1;
   for (int j = 1; j <= nf; ++j) {
     ptrsfluid(j) = w;
     SFLUPD(list, w, r, status);
     for (int t = 1; t <= 3 && status == 0; ++t) {
-      SFLTRF(recs[t - 1], head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t),
-             2 * t - 1, nt + j, nn, kRec, nrec[t - 1], list, w, r, shift, status);
+      sfltrf(recs[t - 1], head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t),
+             2 * t - 1, nt + j, nn, kRec, nrec[t - 1], list, w, r, shift, status, by_runs);
     }
     if (status != 0) {
       status = 11;

@@ -45,6 +45,8 @@ class NodeIndex {
     const auto b = static_cast<std::size_t>((static_cast<std::int64_t>(key) - lo_) >> shift_);
     int p = start_[b];
     const int end = start_[b + 1];
+    // Buckets one number wide hold that number or nothing.
+    if (shift_ == 0) return p < end ? p : 0;
     if (end - p > kScanLimit) return search(p, end - 1, key);
     for (; p < end; ++p) {
       const int v = nums_[p - 1];
