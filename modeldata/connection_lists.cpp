@@ -159,7 +159,7 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
   std::int64_t total = 0;
   for (int k = 0; k < 3; ++k) total += counts[k];
   LoadWords end_words(LoadArea::Pointers, 3 * (static_cast<std::int64_t>(ntm) + 1));
-  LoadWords conductor_words(LoadArea::Compact, 4 * total);
+  LoadWords conductor_words(LoadArea::Compact, 4 * total, LoadFill::Any);
   int* ends[3];    // ends[k][n]: end of node n's bucket, ends[k][n - 1] its start (ends[k][0] = 0)
   int* pos[3];     // pos[k][2(j-1)], [2(j-1) + 1]: signed first-node and second-node positions of conductor j
   int* bucket[3];  // bucket[k][2i], [2i + 1]: conductor and its signed first-node position
@@ -245,6 +245,14 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
   }
   return w;
 }
+
+// The chained local list SPCSA wrote last (its array, the fill position
+// before it and its length), which SIMPCS rebases in place.
+struct ChainedNote {
+  const int* list = nullptr;
+  int fill = 0, len = 0;
+};
+ChainedNote chained_note;
 
 // Complete radiative matrix entries: pair j (1..M) stored after the listed
 // radiative pairs joins both its nodes with the conductor ngr + j. Adds 5 to
@@ -360,6 +368,7 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
   status = 0;
   present = 0;
   locallen = 0;
+  chained_note = {};
   const NodeSlice th = thermal_slice(gar_modeldirectory, m);
   const NodeSlice fl = fluid_slice(gar_modeldirectory, m);
   const int ntm = th.n;
@@ -420,6 +429,7 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
       fail();
       return;
     }
+    if (w > 0) chained_note = {gar_pcsthermalold.data(), fill, static_cast<int>(w)};
     locallen = static_cast<int>(w);
     fill += locallen;
     present = locallen > 0 ? 1 : 0;
@@ -826,7 +836,39 @@ void SIMPCS(int thpresent, int thlen, int flpresent, int fllen, int m, plat::Mat
   };
 
   // ---- thermal side (SLKPCS) ----
-  if (ntm > 0) {
+  const ChainedNote note = chained_note;
+  chained_note = {};
+  const std::int64_t th_total = std::min<std::int64_t>(lenpcsold, gar_pcsthermalold.size());
+  if (ntm > 0 && thpresent && thlen > 0 && note.list == gar_pcsthermalold.data() && note.fill == thfill - thlen &&
+      note.len == thlen && note.fill >= 0 && th_total - thlen >= note.fill && tbase >= 0 &&
+      tbase + ntm <= gar_pcsptrsthermalold.size()) {
+    // The chained local list just built: every sub-list closes with
+    // (jump, 0), so the global list has its length and each word takes the
+    // place of its local word. Rebasing in place gives what the move to the
+    // tail and the rewrite from the front give, the tail cleared included.
+    const int total = static_cast<int>(th_total);
+    thfill -= thlen;
+    const int tail = total - thlen + 1;
+    int* a = gar_pcsthermalold.data();
+    std::int64_t w = thfill;  // zero-based
+    for (int n = 1; n <= ntm; ++n) {
+      gar_pcsptrsthermalold(tbase + n) = static_cast<int>(w + 1);
+      for (int k = 0; k < 3; ++k) {
+        for (;;) {
+          const int v = a[w];
+          if (v < 0) break;
+          const int c = a[w + 1];
+          a[w] = v <= ntm ? v + tbase : v - ntm + nt + fbase;
+          a[w + 1] = c + sgn(c) * cbase[k];
+          w += 2;
+        }
+        a[w] = -static_cast<int>(w + 2);
+        w += 2;
+      }
+    }
+    std::fill(a + (std::max<std::int64_t>(w + 1, tail) - 1), a + total, 0);
+    thfill = static_cast<int>(w);
+  } else if (ntm > 0) {
     plat::Vec1<int> arr = gar_pcsthermalold.view();
     const int total = static_cast<int>(std::min<std::int64_t>(lenpcsold, arr.size()));
     const int tail = to_tail(arr, total, thpresent, thlen, thfill);

@@ -277,7 +277,7 @@ void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int /*nf*/, int nt, 
   // The resolved values, two per record, kept for the second pass.
   std::int64_t words = 0;
   for (int t = 1; t <= kinds; ++t) words += 2LL * nrec[t];
-  LoadWords values(LoadArea::Compact, words);
+  LoadWords values(LoadArea::Compact, words, LoadFill::Any);
   int* value = values.data();
   for (int t = 1; t <= kinds; ++t) {
     for (int rr = 1; rr <= nrec[t]; ++rr, value += 2) {
@@ -470,7 +470,7 @@ class LinkRuns {
       if (last[v] != 0 ? h != last[v] : (h >= 1 && h <= nrec)) return false;
     }
     // Counting sort by node, records in ascending order within a node.
-    run.words.emplace(LoadArea::Compact, 3 * m);
+    run.words.emplace(LoadArea::Compact, 3 * m, LoadFill::Any);
     int* out = run.words->data();
     std::fill(last + lo, last + hi + 1, 0);
     for (int rec = 1; rec <= nrec; ++rec) {

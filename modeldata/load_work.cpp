@@ -45,14 +45,19 @@ LoadWorkScope::LoadWorkScope() {
   active_ = true;
 }
 
-void LoadWorkScope::end() {
+void LoadWorkScope::end(std::int64_t kept_pointers, std::int64_t kept_compact) {
   if (!active_) return;
   active_ = false;
   State& s = state();
-  for (Area& a : s.area) {
+  const std::int64_t kept[2] = {kept_pointers, kept_compact};
+  for (int i = 0; i < 2; ++i) {
+    Area& a = s.area[i];
     if (!a.base) continue;
-    zeroed(a.base, a.bottom_hw);
-    zeroed(a.base + (a.size - a.top_hw), a.top_hw);
+    const std::int64_t keep = std::clamp<std::int64_t>(kept[i], 0, a.size);
+    // Used words: [0, bottom_hw) and [size - top_hw, size).
+    if (a.bottom_hw > keep) zeroed(a.base + keep, a.bottom_hw - keep);
+    const std::int64_t top_from = std::max(a.size - a.top_hw, keep);
+    if (top_from < a.size) zeroed(a.base + top_from, a.size - top_from);
   }
   s = State{};
 }
@@ -64,10 +69,11 @@ int* load_lasting_words(std::int64_t n) {
   int* p = a.base + a.bottom;
   a.bottom += n;
   a.bottom_hw = std::max(a.bottom_hw, a.bottom);
-  return zeroed(p, n);
+  return p;
 }
 
-LoadWords::LoadWords(LoadArea area, std::int64_t n) : area_(area), n_(std::max<std::int64_t>(n, 0)) {
+LoadWords::LoadWords(LoadArea area, std::int64_t n, LoadFill fill)
+    : area_(area), n_(std::max<std::int64_t>(n, 0)) {
   State& s = state();
   Area& a = area_of(area);
   if (s.active && a.base && a.bottom + a.top + n_ <= a.size) {
@@ -83,7 +89,7 @@ LoadWords::LoadWords(LoadArea area, std::int64_t n) : area_(area), n_(std::max<s
       a.bottom_hw = std::max(a.bottom_hw, a.bottom);
     }
     borrowed_ = true;
-    zeroed(p_, n_);
+    if (fill == LoadFill::Zero) zeroed(p_, n_);
   } else {
     own_.assign(static_cast<std::size_t>(n_) + 1, 0);
     p_ = own_.data();

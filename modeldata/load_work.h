@@ -10,12 +10,12 @@
 // While a load runs (LoadWorkScope, held by LOADB):
 //   - lasting words (kept until the scope ends: the node-number indexes) come
 //     from the bottom of gar_pcsptrsthermal;
-//   - a LoadWords block (kept while it lives: the builder's per-node heads
-//     and per-conductor chains) comes from the top of gar_pcsptrsthermal or
-//     from gar_pcsthermal.
+//   - a LoadWords block (kept while it lives: the builder's per-node counts
+//     and per-conductor positions) comes from the top of gar_pcsptrsthermal
+//     or from gar_pcsthermal.
 // What does not fit, and everything outside a load, comes from the heap.
-// Every borrowed word is handed out zeroed and set back to 0 when the scope
-// ends, which LOADB does before LPCSCN writes the two arrays.
+// When the scope ends every borrowed word is set back to 0, except those the
+// caller says it has written since (LOADB ends the scope after LPCSCN).
 #pragma once
 
 #include <cstdint>
@@ -29,23 +29,29 @@ class LoadWorkScope {
   ~LoadWorkScope() { end(); }
   LoadWorkScope(const LoadWorkScope&) = delete;
   LoadWorkScope& operator=(const LoadWorkScope&) = delete;
-  // Clears the borrowed words and stops borrowing (idempotent).
-  void end();
+  // Stops borrowing (idempotent) and clears the borrowed words, except the
+  // first kept_pointers words of gar_pcsptrsthermal and the first
+  // kept_compact words of gar_pcsthermal, which the caller has rewritten.
+  void end(std::int64_t kept_pointers = 0, std::int64_t kept_compact = 0);
 
  private:
   bool active_ = false;
 };
 
-// n zeroed words kept until the scope ends; nullptr when they are not
-// borrowed (no scope, or no room).
+// Whether a block's words start at 0 or as they happen to be (the caller
+// writes every word it reads).
+enum class LoadFill { Zero, Any };
+
+// n words kept until the scope ends (contents as they happen to be);
+// nullptr when they are not borrowed (no scope, or no room).
 int* load_lasting_words(std::int64_t n);
 
-// n zeroed words for the lifetime of the block, borrowed from `area` during
-// a load when there is room, else from the heap. Blocks of one area are
-// given back in the reverse order of taking.
+// n words for the lifetime of the block, borrowed from `area` during a load
+// when there is room, else from the heap. Blocks of one area are given back
+// in the reverse order of taking.
 class LoadWords {
  public:
-  LoadWords(LoadArea area, std::int64_t n);
+  LoadWords(LoadArea area, std::int64_t n, LoadFill fill = LoadFill::Zero);
   ~LoadWords();
   LoadWords(const LoadWords&) = delete;
   LoadWords& operator=(const LoadWords&) = delete;

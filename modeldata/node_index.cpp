@@ -57,15 +57,23 @@ int NodeIndex::search(int lo, int hi, int key) const {
 
 int NodeIndex::find_outside(int key) const {
   if (n_ < 1) return 0;
+  if (memo_ && key == memo_key_) return memo_pos_;
+  int pos = 0;
   if (!ascending_) {
-    int st = 0, found = 0, pos = 0;
+    int st = 0, found = 0;
     SOFNDI(plat::Vec1<const int>(nums_, n_), n_, key, st, found, pos);
-    return (st == 0 && found) ? pos : 0;
+    if (st != 0 || !found) pos = 0;
+  } else if (key > hi_) {
+    pos = search(p1_ + 1, n_, key);
+  } else {
+    // Below the table: every number from p0 on is at least lo_, and a key
+    // equal to the last number below p0 has its first occurrence there.
+    pos = search(1, p0_ - 1, key);
   }
-  if (key > hi_) return search(p1_ + 1, n_, key);
-  // Below the table: every number from p0 on is at least lo_, and a key
-  // equal to the last number below p0 has its first occurrence there.
-  return search(1, p0_ - 1, key);
+  memo_ = true;
+  memo_key_ = key;
+  memo_pos_ = pos;
+  return pos;
 }
 
 int NodeIndex::first(int key) const {

@@ -74,6 +74,10 @@ class NodeIndex {
   std::int64_t lo_ = 0, hi_ = 0;  // numbers at p0 and p1
   std::int64_t low_ = 1;           // smallest key the table answers (hi_ the largest)
   int shift_ = 0;
+  // The last key looked up outside the table and its answer: a boundary
+  // node is often the far end of many conductors.
+  mutable int memo_key_ = 0, memo_pos_ = 0;
+  mutable bool memo_ = false;
   // start_[b]: first position whose bucket is b or later, for b = 0 .. one past the last bucket.
   const int* start_ = nullptr;
   std::vector<int> own_;  // the table when it is not in the load's work space
