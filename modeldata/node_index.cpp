@@ -9,10 +9,12 @@
 
 namespace {
 
-// Buckets allowed per indexed number, and the share of the numbers left to
-// bisection at each end (1 / kTrimShare).
+// Buckets allowed per indexed number; at most 1 / kTrimShare of the numbers
+// at each end may be left out of the table as outliers, numbers whose gap
+// to their neighbour is more than kOutlierGap times the mean spacing.
 constexpr std::int64_t kBucketsPerNode = 2;
 constexpr int kTrimShare = 64;
+constexpr double kOutlierGap = 64.0;
 
 }  // namespace
 
@@ -22,9 +24,21 @@ NodeIndex::NodeIndex(plat::Vec1<const int> nums, int n) {
   nums_ = nums.data();
   ascending_ = std::is_sorted(nums_, nums_ + n_);
   if (!ascending_) return;
-  const int trim = n_ / kTrimShare;
-  p0_ = 1 + trim;
-  p1_ = n_ - trim;
+  // Outliers: a number at either end whose gap to its neighbour exceeds
+  // kOutlierGap times the mean spacing of the numbers inside, at most 1/64
+  // of the numbers at each end.
+  const int most_trimmed = n_ / kTrimShare;
+  p0_ = 1;
+  p1_ = n_;
+  auto spacing = [&](int lo, int hi) {
+    return hi > lo ? (static_cast<double>(nums_[hi - 1]) - nums_[lo - 1]) / (hi - lo) : 0.0;
+  };
+  while (n_ - p1_ < most_trimmed && p1_ - p0_ >= 2 &&
+         static_cast<double>(nums_[p1_ - 1]) - nums_[p1_ - 2] > kOutlierGap * (spacing(p0_, p1_ - 1) + 1.0))
+    --p1_;
+  while (p0_ - 1 < most_trimmed && p1_ - p0_ >= 2 &&
+         static_cast<double>(nums_[p0_]) - nums_[p0_ - 1] > kOutlierGap * (spacing(p0_ + 1, p1_) + 1.0))
+    ++p0_;
   lo_ = nums_[p0_ - 1];
   hi_ = nums_[p1_ - 1];
   // The first of a run of equal numbers may lie below p0: such keys are

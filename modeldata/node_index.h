@@ -14,9 +14,9 @@
 // number falls in that bucket, with the shift chosen so that there are at
 // most about two buckets per node: for numbers without large gaps every
 // bucket holds at most one number and a look-up is one table read and one
-// compare. The lowest and highest 1/64 of the numbers stay outside the
-// table (found by bisection), so a few outlying numbers (a boundary node
-// numbered 99999) do not widen the buckets. A slice whose numbers are not
+// compare. A few outlying numbers at either end (a boundary node numbered
+// 99999 after nodes 1..500) stay outside the table, found by bisection, so
+// that they do not widen the buckets. A slice whose numbers are not
 // in ascending order gets no table: find() bisects it and first() searches
 // it linearly, as before.
 //
