@@ -556,17 +556,20 @@ void PARGFP(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, in
   }
 }
 
-void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq,
-            plat::Vec1<const int> gvpairs, int first, int last, plat::Vec1<int> out, int& nout, int& status) {
-  status = 0;
-  const long long n = static_cast<long long>(last) - first + 1;
-  const bool inside = first >= 1 && n >= 1 && 2LL * last <= gvpairs.size();
-  const plat::Vec1<const int> table = inside ? gvpairs.from(2LL * first - 1, 2 * n) : plat::Vec1<const int>();
-  const int count = inside ? static_cast<int>(n) : 0;
+namespace {
+
+// PARGGV as the search of every pair of A x B with the two-key bisection:
+// the form for a range that holds no item (each search fails and reports)
+// or whose pairs are not in ascending order (where the bisection's answer
+// depends on its path).
+void gv_pairs_by_search(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq,
+                        plat::Vec1<const int> gvpairs, int first, int last, int count, plat::Vec1<int> out, int& nout,
+                        int& status) {
+  const plat::Vec1<const int> table = count >= 1 ? gvpairs.from(2LL * first - 1, 2LL * count) : plat::Vec1<const int>();
   auto pair_at = [&](long long item, int p) { return gvpairs(2 * item - 2 + p); };
   for (int ka = 1; ka <= na; ++ka) {
     const int node_a = a(ka);
-    // Skip a node that starts no pair of the range (the range is ascending).
+    // Skip a node that starts no pair of the range.
     if (count >= 1) {
       int key[2] = {node_a, INT_MIN};
       int st = 0, found = 0, pos = 0;
@@ -589,6 +592,75 @@ void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, in
         for (long long i = item; same(i); ++i) append(out, nout, static_cast<int>(i));
       } else {
         const long long i = static_cast<long long>(first) + pos + seq - 2;
+        if (same(i)) append(out, nout, static_cast<int>(i));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq,
+            plat::Vec1<const int> gvpairs, int first, int last, plat::Vec1<int> out, int& nout, int& status) {
+  status = 0;
+  const long long n = static_cast<long long>(last) - first + 1;
+  const bool inside = first >= 1 && n >= 1 && 2LL * last <= gvpairs.size();
+  const int count = inside ? static_cast<int>(n) : 0;
+  auto pair_at = [&](long long item, int p) { return gvpairs(2 * item - 2 + p); };
+  auto before = [&](long long i, long long j) {  // pair of item i before that of item j
+    return pair_at(i, 1) != pair_at(j, 1) ? pair_at(i, 1) < pair_at(j, 1) : pair_at(i, 2) < pair_at(j, 2);
+  };
+  bool ascending = count >= 1;
+  for (long long i = first; ascending && i < last; ++i) ascending = !before(i + 1, i);
+  if (!ascending) {
+    gv_pairs_by_search(a, na, b, nb, seq, gvpairs, first, last, count, out, nout, status);
+    return;
+  }
+  // Every pair (a, b) of A x B in that order, found by walking a's own run
+  // of pairs: each group of equal pairs (a, v) of the run is matched with
+  // the places of v in B, and the groups are taken in the order of those
+  // places. A group is what the bisection finds: its first item is the
+  // first of the equal pairs.
+  na = static_cast<int>(std::clamp<std::int64_t>(na, 0, a.size()));
+  nb = static_cast<int>(std::clamp<std::int64_t>(nb, 0, b.size()));
+  std::vector<std::pair<int, int>> places;  // (node of B, place in B), ascending
+  places.reserve(static_cast<std::size_t>(nb));
+  for (int kb = 1; kb <= nb; ++kb) places.emplace_back(b(kb), kb);
+  std::sort(places.begin(), places.end());
+  struct Match {
+    int place;
+    long long item;  // first item of the group
+  };
+  std::vector<Match> matches;
+  for (int ka = 1; ka <= na; ++ka) {
+    const int node_a = a(ka);
+    // a's run: the items first..last whose first node is a.
+    long long lo = first, hi = last + 1;
+    while (lo < hi) {
+      const long long mid = lo + (hi - lo) / 2;
+      if (pair_at(mid, 1) < node_a) lo = mid + 1;
+      else hi = mid;
+    }
+    matches.clear();
+    for (long long i = lo; i <= last && pair_at(i, 1) == node_a;) {
+      const int v = pair_at(i, 2);
+      long long end = i + 1;
+      while (end <= last && pair_at(end, 1) == node_a && pair_at(end, 2) == v) ++end;
+      const auto range = std::equal_range(places.begin(), places.end(), std::make_pair(v, INT_MIN),
+                                          [](const std::pair<int, int>& x, const std::pair<int, int>& y) {
+                                            return x.first < y.first;
+                                          });
+      for (auto it = range.first; it != range.second; ++it) matches.push_back({it->second, i});
+      i = end;
+    }
+    std::sort(matches.begin(), matches.end(), [](const Match& x, const Match& y) { return x.place < y.place; });
+    for (const Match& mt : matches) {
+      const int key0 = pair_at(mt.item, 1), key1 = pair_at(mt.item, 2);
+      auto same = [&](long long i) { return i <= last && pair_at(i, 1) == key0 && pair_at(i, 2) == key1; };
+      if (seq == 0) {
+        for (long long i = mt.item; same(i); ++i) append(out, nout, static_cast<int>(i));
+      } else {
+        const long long i = mt.item + seq - 1;
         if (same(i)) append(out, nout, static_cast<int>(i));
       }
     }
