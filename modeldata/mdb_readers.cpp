@@ -251,16 +251,15 @@ int move_status(int ntot, int n, int from, int to, std::int64_t size) {
 void DBCOPI(int ntot, int n, int from, int to, plat::Vec1<int> a, int& status) {
   status = move_status(ntot, n, from, to, a.size());
   if (status != 0 || from == to) return;
+  // Element by element (copy, then clear the source) in the direction that
+  // keeps an overlapping block intact comes to this: the block moves, and
+  // the source positions outside the destination become 0.
+  int* d = a.data();  // element i at d[i - 1]
+  std::memmove(d + (to - 1), d + (from - 1), static_cast<std::size_t>(n) * sizeof(int));
   if (to < from) {
-    for (int k = 0; k < n; ++k) {
-      a(to + k) = a(from + k);
-      a(from + k) = 0;
-    }
+    std::fill(d + (std::max(from, to + n) - 1), d + (from + n - 1), 0);
   } else {
-    for (int k = n - 1; k >= 0; --k) {
-      a(to + k) = a(from + k);
-      a(from + k) = 0;
-    }
+    std::fill(d + (from - 1), d + (std::min(from + n, to) - 1), 0);
   }
 }
 
