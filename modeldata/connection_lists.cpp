@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -1034,15 +1035,21 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
         }
         const int v = in[p - 1];
         if (v > 0) {
-          if (p + 1 > len || o + 1 > cap) {
+          // The run of whole entries from p, copied at once as far as the
+          // compact list has room; an entry cut by the end of the list or
+          // without room ends the build there.
+          std::int64_t q = p;
+          while (q + 1 <= len && in[q - 1] > 0) q += 2;
+          const std::int64_t fit = o <= cap ? (cap - o + 1) / 2 : 0;
+          const std::int64_t whole = (q - p) / 2, copied = std::min(whole, fit);
+          std::memcpy(out + (o - 1), in + (p - 1), static_cast<std::size_t>(2 * copied) * sizeof(int));
+          o += 2 * copied;
+          p += 2 * copied;
+          count += static_cast<int>(copied);
+          if (copied < whole || (p <= len && in[p - 1] > 0)) {
             storage_error();
             return;
           }
-          out[o - 1] = v;
-          out[o] = in[p];
-          o += 2;
-          p += 2;
-          ++count;
         } else if (v < 0) {
           p = -static_cast<std::int64_t>(v);
         } else {
