@@ -10,6 +10,7 @@
 #include "modeldata/connection_lists.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -56,8 +57,10 @@ struct NodeSlice {
   const NodeIndex* index = nullptr;
   NodeSlice() = default;
   NodeSlice(plat::Vec1<const int> v, int count) : nums(v), n(count), index(load_node_index(v, count)) {}
+  // The number's magnitude is looked up (a stored node number may carry a
+  // sign); the lowest integer has none and is looked up as it is.
   int find(int key) const {
-    if (key < 0) key = -key;
+    if (key < 0 && key != INT_MIN) key = -key;
     return index ? index->find(key) : find_node(nums, n, key);
   }
 };
