@@ -10,8 +10,8 @@
 //     the tied nodes and the deep-space node, and every conductor between
 //     panels or to deep space as an inter-model link.
 // The tied nodes copy node 1 through the same-node list in both layouts.
-// For each file it prints the best of several timings (CPU time of the
-// thread) of reading the whole file into memory and of the load (SCOMLD: reading, connection lists,
+// For each file it prints the best of several timings of reading the whole
+// file into memory and of the load (SCOMLD: reading, connection lists,
 // links, node-copy list, compact lists), their ratio, and checks the
 // compact lists. The last line gives the largest ratio at the largest size
 // and the growth exponent of the load time between the two largest sizes
@@ -19,7 +19,7 @@
 //
 // This program is its own model program: it supplies the five blocks.
 #include <algorithm>
-#include <ctime>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -53,18 +53,10 @@ using spacecraft::kModel;
 
 namespace {
 
-// Both sides are timed in the CPU time of this thread (user and system, page
-// faults included), so that time the machine gives to other programs does
-// not count; on an idle machine it is the elapsed time.
-struct Clock {
-  using time_point = double;
-  static double now() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
-  }
-};
-double seconds_since(double t0) { return Clock::now() - t0; }
+// Elapsed time; the best of several runs, so that time the machine gives
+// to other programs counts as little as it can.
+using Clock = std::chrono::steady_clock;
+double seconds_since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
 
 void allocate(const Case& c) {
   gar_deallocate_all();

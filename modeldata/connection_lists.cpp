@@ -180,8 +180,15 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
     const PairList& pl = kinds[k];
     int* e = ends[k];
     int* p = pos[k];
+    // Pairs come in order of first node: a number usually repeats.
+    int last_a = 0, last_pa = th.find(0);
     for (int j = 1; j <= counts[k]; ++j) {
-      const int a = pl.a(j), pa = th.find(a), pb = th.find(pl.b(j));
+      const int a = pl.a(j);
+      if (a != last_a) {
+        last_a = a;
+        last_pa = th.find(a);
+      }
+      const int pa = last_pa, pb = th.find(pl.b(j));
       p[2 * j - 2] = a < 0 ? -pa : pa;
       p[2 * j - 1] = pb;
       if (pb != 0) ++e[pb];
@@ -855,7 +862,17 @@ void SIMPCS(int thpresent, int thlen, int flpresent, int fllen, int m, plat::Mat
     const int tail = total - thlen + 1;
     int* a = gar_pcsthermalold.data();
     std::int64_t w = thfill;  // zero-based
-    for (int n = 1; n <= ntm; ++n) {
+    // With every base 0 and the list at the start of the array, the local
+    // list is already the global one: only the node starts are taken.
+    const bool as_is = thfill == 0 && tbase == 0 && cbase[0] == 0 && cbase[1] == 0 && cbase[2] == 0;
+    for (int n = 1; n <= ntm && as_is; ++n) {
+      gar_pcsptrsthermalold(n) = static_cast<int>(w + 1);
+      for (int k = 0; k < 3; ++k) {
+        while (a[w] >= 0) w += 2;
+        w += 2;
+      }
+    }
+    for (int n = 1; n <= ntm && !as_is; ++n) {
       gar_pcsptrsthermalold(tbase + n) = static_cast<int>(w + 1);
       for (int k = 0; k < 3; ++k) {
         for (;;) {
@@ -1045,7 +1062,11 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
           while (q + 1 <= len && in[q - 1] > 0) q += 2;
           const std::int64_t fit = o <= cap ? (cap - o + 1) / 2 : 0;
           const std::int64_t whole = (q - p) / 2, copied = std::min(whole, fit);
-          std::memcpy(out + (o - 1), in + (p - 1), static_cast<std::size_t>(2 * copied) * sizeof(int));
+          if (copied <= 8) {
+            for (std::int64_t i = 0; i < 2 * copied; ++i) out[o - 1 + i] = in[p - 1 + i];
+          } else {
+            std::memcpy(out + (o - 1), in + (p - 1), static_cast<std::size_t>(2 * copied) * sizeof(int));
+          }
           o += 2 * copied;
           p += 2 * copied;
           count += static_cast<int>(copied);

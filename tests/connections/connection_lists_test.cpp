@@ -604,61 +604,68 @@ TEST_F(Pcs, UnknownLinkNodeEndsTheLoadWithTheLinkDiagnostic) {
 }
 
 TEST_F(Pcs, MergeInPlaceGivesWhatTheMoveToTheTailGives) {
-  // Model 2 of three (model 3 holds no node) with every kind of conductor;
-  // its chained local list merged right after SPCSA built it (rebased in
-  // place) and merged after another SPCSA call (moved to the tail and
-  // rewritten) must leave the same array, pointers and fill position, the
-  // cleared tail included, whether the array has room to spare or is full.
+  // Model 2 of three (model 3 holds no node) with every kind of conductor,
+  // after a model 1 with nodes and a conductor or after an empty model 1
+  // (every base 0: the local list is the global one); its chained local
+  // list merged right after SPCSA built it (in place) and merged after
+  // another SPCSA call (moved to the tail and rewritten) must leave the same
+  // array, pointers and fill position, the cleared tail included, whether
+  // the array has room to spare or is full.
   const Pairs gl = {{4, 5}, {4, 7}, {5, 7}}, gr = {{4, 7}, {5, 7}}, gf = {{5, 4}, {7, 4}};
-  for (int spare : {0, 1, 7, 40}) {
-    SCOPED_TRACE("spare words " + std::to_string(spare));
-    gar_deallocate_all();
-    // Model 1: nodes 1, 2 and one GL; model 2: nodes 4, 5, 7.
-    const int global = 6 * 2 + 4 * 1, local = 6 * 3 + 4 * 7;
-    alloc({.nt = 5, .ngl = 4, .ngr = 2, .ngf = 2, .nm = 3, .lold = global + local + spare});
-    const int nums[5] = {1, 2, 4, 5, 7};
-    for (int i = 0; i < 5; ++i) gar_thermalnodenums(i + 1) = nums[i];
-    bases(md_thermalnodebase, {0, 2, 5, 5});
-    bases(md_linearcondbase, {0, 1, 4, 4});
-    bases(md_radiativecondbase, {0, 0, 2, 2});
-    bases(md_fluidiccondbase, {0, 0, 2, 2});
-    bases(md_fluidnodebase, {0, 0, 0, 0});
-    bases(md_massflowlinkbase, {0, 0, 0, 0});
-    model(1, {{1, 2}}, {}, {});
-    // Words past the global list hold whatever they hold.
-    for (int i = thfill + 1; i <= FLAGS(24); ++i) gar_pcsthermalold(i) = 1000 + i;
-    put_pairs(gar_linearcondnodepairs, gl);
-    put_pairs(gar_radiativecondnodepairs, gr);
-    put_pairs(gar_fluidiccondnodepairs, gf);
-    std::vector<int> dir(580, 0);
-    const std::array<int, 3> touch = {0, 0, 0};
-    const plat::Vec1<const int> d(dir.data(), 580), t(touch.data(), 3);
-    int thp = 0, thl = 0, st = 0, fill = thfill;
-    SPCSA(d, 2, 2, 6, 4, 4, t, fill, thp, thl, st);
-    ASSERT_EQ(st, 0);
-    ASSERT_EQ(thl, local);
-    const std::vector<int> built(gar_pcsthermalold.begin(), gar_pcsthermalold.end());
-    auto merge = [&](bool other_build_between) {
-      std::copy(built.begin(), built.end(), gar_pcsthermalold.begin());
-      std::fill(gar_pcsptrsthermalold.begin() + 2, gar_pcsptrsthermalold.end(), 0);
-      int f = fill, fl = 0, p = 0, l = 0, s2 = 0;
-      if (other_build_between) SPCSA(d, 2, 3, 0, 0, 0, t, fl, p, l, s2);  // model 3: nothing built
-      SIMPCS(thp, thl, 0, 0, 2, gar_modeldirectory, FLAGS(24), FLAGS(35), f, fl, gar_dynamiccoreint, s2);
-      EXPECT_EQ(s2, 0);
-      std::vector<int> out(gar_pcsthermalold.begin(), gar_pcsthermalold.end());
-      out.insert(out.end(), gar_pcsptrsthermalold.begin(), gar_pcsptrsthermalold.end());
-      out.push_back(f);
-      return out;
-    };
-    const std::vector<int> in_place = merge(false), moved = merge(true);
-    EXPECT_EQ(in_place, moved);
-    // And the merged lists are the model's: node 7 (global 5) has GL 3 and 4
-    // from 4 and 5, GR 1 and 2 likewise, and is the first node of GF 2 to
-    // node 4 (global 3), which holds both GF conductors.
-    EXPECT_EQ(linked(5, 1), (Entries{{3, 3}, {4, 4}}));
-    EXPECT_EQ(linked(5, 2), (Entries{{3, 1}, {4, 2}}));
-    EXPECT_EQ(linked(5, 3), (Entries{{3, -2}}));
-    EXPECT_EQ(linked(3, 3), (Entries{{4, 1}, {5, 2}}));
+  for (bool empty_first : {false, true}) {
+    for (int spare : {0, 1, 7, 40}) {
+      SCOPED_TRACE(std::string(empty_first ? "empty model 1" : "model 1 with nodes") + ", spare words " +
+                   std::to_string(spare));
+      gar_deallocate_all();
+      // Model 1: nodes 1, 2 and one GL, or nothing; model 2: nodes 4, 5, 7.
+      const int o = empty_first ? 0 : 2, gb = empty_first ? 0 : 1;
+      const int global = empty_first ? 0 : 6 * 2 + 4 * 1, local = 6 * 3 + 4 * 7;
+      alloc({.nt = 3 + o, .ngl = 3 + gb, .ngr = 2, .ngf = 2, .nm = 3, .lold = global + local + spare});
+      const int nums[5] = {1, 2, 4, 5, 7};
+      for (int i = 0; i < 3 + o; ++i) gar_thermalnodenums(i + 1) = nums[i + 2 - o];
+      bases(md_thermalnodebase, {0, o, 3 + o, 3 + o});
+      bases(md_linearcondbase, {0, gb, 3 + gb, 3 + gb});
+      bases(md_radiativecondbase, {0, 0, 2, 2});
+      bases(md_fluidiccondbase, {0, 0, 2, 2});
+      bases(md_fluidnodebase, {0, 0, 0, 0});
+      bases(md_massflowlinkbase, {0, 0, 0, 0});
+      if (!empty_first) model(1, {{1, 2}}, {}, {});
+      // Words past the global list hold whatever they hold.
+      for (int i = thfill + 1; i <= FLAGS(24); ++i) gar_pcsthermalold(i) = 1000 + i;
+      put_pairs(gar_linearcondnodepairs, gl);
+      put_pairs(gar_radiativecondnodepairs, gr);
+      put_pairs(gar_fluidiccondnodepairs, gf);
+      std::vector<int> dir(580, 0);
+      const std::array<int, 3> touch = {0, 0, 0};
+      const plat::Vec1<const int> d(dir.data(), 580), t(touch.data(), 3);
+      int thp = 0, thl = 0, st = 0, fill = thfill;
+      SPCSA(d, 2, 2, 6, 4, 4, t, fill, thp, thl, st);
+      ASSERT_EQ(st, 0);
+      ASSERT_EQ(thl, local);
+      const std::vector<int> built(gar_pcsthermalold.begin(), gar_pcsthermalold.end());
+      auto merge = [&](bool other_build_between) {
+        std::copy(built.begin(), built.end(), gar_pcsthermalold.begin());
+        std::fill(gar_pcsptrsthermalold.begin() + o, gar_pcsptrsthermalold.end(), 0);
+        int f = fill, fl = 0, p = 0, l = 0, s2 = 0;
+        if (other_build_between) SPCSA(d, 2, 3, 0, 0, 0, t, fl, p, l, s2);  // model 3: nothing built
+        SIMPCS(thp, thl, 0, 0, 2, gar_modeldirectory, FLAGS(24), FLAGS(35), f, fl, gar_dynamiccoreint, s2);
+        EXPECT_EQ(s2, 0);
+        std::vector<int> out(gar_pcsthermalold.begin(), gar_pcsthermalold.end());
+        out.insert(out.end(), gar_pcsptrsthermalold.begin(), gar_pcsptrsthermalold.end());
+        out.push_back(f);
+        return out;
+      };
+      const std::vector<int> in_place = merge(false), moved = merge(true);
+      EXPECT_EQ(in_place, moved);
+      // And the merged lists are the model's: node 7 has GL 2 and 3 from 4
+      // and 5, GR 1 and 2 likewise, and is the first node of GF 2 to node
+      // 4, which holds both GF conductors.
+      const int n4 = 1 + o, n5 = 2 + o, n7 = 3 + o;
+      EXPECT_EQ(linked(n7, 1), (Entries{{n4, 2 + gb}, {n5, 3 + gb}}));
+      EXPECT_EQ(linked(n7, 2), (Entries{{n4, 1}, {n5, 2}}));
+      EXPECT_EQ(linked(n7, 3), (Entries{{n4, -2}}));
+      EXPECT_EQ(linked(n4, 3), (Entries{{n5, 1}, {n7, 2}}));
+    }
   }
 }
 
