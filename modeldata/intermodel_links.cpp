@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -453,8 +454,10 @@ class LinkRuns {
     Run& run = runs_[2 * (t - 1) + (e - 1)];
     if (nrec <= 0 || hi < lo) return true;
     const std::int64_t node_word = 2 * e, next_word = e == 1 ? 1 : 3;
-    LoadWords scratch(LoadArea::Pointers, std::int64_t{hi} - lo + 2);
-    int* last = scratch.data() - lo;  // last[v], v = lo..hi
+    const std::int64_t span = std::int64_t{hi} - lo + 1;
+    LoadWords scratch(LoadArea::Pointers, 2 * span);
+    int* last = scratch.data() - lo;          // last[v], v = lo..hi: the chain's first record so far
+    int* count = scratch.data() + span - lo;  // count[v]: the node's records
     std::int64_t m = 0;
     for (int rec = nrec; rec >= 1; --rec) {
       const std::int64_t o = kRec * (rec - 1LL);
@@ -463,6 +466,7 @@ class LinkRuns {
       const int next = recs(o + next_word);
       if (last[v] != 0 ? next != last[v] : (next >= 1 && next <= nrec)) return false;
       last[v] = rec;
+      ++count[v];
       ++m;
     }
     for (int v = lo; v <= hi; ++v) {
@@ -472,16 +476,10 @@ class LinkRuns {
     // Counting sort by node, records in ascending order within a node.
     run.words.emplace(LoadArea::Compact, 3 * m, LoadFill::Any);
     int* out = run.words->data();
-    std::fill(last + lo, last + hi + 1, 0);
-    for (int rec = 1; rec <= nrec; ++rec) {
-      const int v = recs(kRec * (rec - 1LL) + node_word);
-      if (v >= lo && v <= hi) ++last[v];
-    }
     int start = 0;
     for (int v = lo; v <= hi; ++v) {
-      const int c = last[v];
       last[v] = start;
-      start += c;
+      start += count[v];
     }
     for (int rec = 1; rec <= nrec; ++rec) {
       const std::int64_t o = kRec * (rec - 1LL);
@@ -509,9 +507,21 @@ class LinkRuns {
 // the reading.
 bool move_pairs(plat::Vec1<int> list, int& w, int& r, LoopGuard& guard, int& v, int& c) {
   const std::int64_t len = list.size();
+  int* a = list.data();  // list(i) at a[i - 1]
   for (;;) {
     guard.pass();
     if (r < 1 || r + 1 > len) return false;
+    // A run of whole entries moves as one block: the writing keeps the same
+    // distance behind the reading for all of them, so one check serves.
+    std::int64_t q = r;
+    while (q + 1 <= len && a[q - 1] > 0) q += 2;
+    if (q > r) {
+      if (w < 1 || w + 1 >= r + 2) return false;
+      std::memmove(a + (w - 1), a + (r - 1), static_cast<std::size_t>(q - r) * sizeof(int));
+      w += static_cast<int>(q - r);
+      r = static_cast<int>(q);
+      continue;
+    }
     v = list(r);
     c = list(r + 1);
     r += 2;
