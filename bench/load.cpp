@@ -118,7 +118,7 @@ Result measure(const char* layout, int n, const Case& c) {
   c.db.write(path);
   const std::vector<unsigned char> bytes = c.db.bytes();
   std::vector<unsigned char> buf(bytes.size());
-  const int reps = n >= 300000 ? 5 : (n >= 100000 ? 10 : 20);
+  const int reps = n >= 300000 ? 7 : (n >= 100000 ? 12 : 20);
   Result r{1e30, 1e30};
   for (int k = 0; k < reps; ++k) r.read = std::min(r.read, time_read(path, buf));
   for (int k = 0; k < reps; ++k) {
