@@ -623,36 +623,76 @@ void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, in
   // first of the equal pairs.
   na = static_cast<int>(std::clamp<std::int64_t>(na, 0, a.size()));
   nb = static_cast<int>(std::clamp<std::int64_t>(nb, 0, b.size()));
-  std::vector<std::pair<int, int>> places;  // (node of B, place in B), ascending
-  places.reserve(static_cast<std::size_t>(nb));
-  for (int kb = 1; kb <= nb; ++kb) places.emplace_back(b(kb), kb);
-  std::sort(places.begin(), places.end());
+  // The places of each node in B (ascending): counted by node over the
+  // range of B's numbers when it is not much wider than B, else sorted.
+  std::vector<int> places(static_cast<std::size_t>(nb));
+  std::vector<int> first_place;  // by node - lowest: start of its places; one past the last node
+  int lowest = 0;
+  std::vector<std::pair<int, int>> sorted_places;  // (node, place) when B's numbers spread wide
+  if (nb > 0) {
+    int highest = b(1);
+    lowest = b(1);
+    for (int kb = 2; kb <= nb; ++kb) {
+      lowest = std::min(lowest, b(kb));
+      highest = std::max(highest, b(kb));
+    }
+    if (static_cast<std::int64_t>(highest) - lowest <= 4LL * nb + 1024) {
+      first_place.assign(static_cast<std::size_t>(highest - lowest) + 2, 0);
+      for (int kb = 1; kb <= nb; ++kb) ++first_place[static_cast<std::size_t>(b(kb) - lowest) + 1];
+      for (std::size_t i = 1; i < first_place.size(); ++i) first_place[i] += first_place[i - 1];
+      std::vector<int> fill(first_place.begin(), first_place.end() - 1);
+      for (int kb = 1; kb <= nb; ++kb) places[static_cast<std::size_t>(fill[static_cast<std::size_t>(b(kb) - lowest)]++)] = kb;
+    } else {
+      for (int kb = 1; kb <= nb; ++kb) sorted_places.emplace_back(b(kb), kb);
+      std::sort(sorted_places.begin(), sorted_places.end());
+    }
+  }
+  // Calls f(place) for every place of node v in B, ascending.
+  auto each_place = [&](int v, auto&& f) {
+    if (!first_place.empty()) {
+      const std::int64_t d = static_cast<std::int64_t>(v) - lowest;
+      if (d < 0 || d + 1 >= static_cast<std::int64_t>(first_place.size())) return;
+      for (int i = first_place[static_cast<std::size_t>(d)]; i < first_place[static_cast<std::size_t>(d) + 1]; ++i)
+        f(places[static_cast<std::size_t>(i)]);
+      return;
+    }
+    auto it = std::lower_bound(sorted_places.begin(), sorted_places.end(), std::make_pair(v, INT_MIN));
+    for (; it != sorted_places.end() && it->first == v; ++it) f(it->second);
+  };
   struct Match {
     int place;
     long long item;  // first item of the group
   };
   std::vector<Match> matches;
+  long long prev_start = first;  // where the previous node's run starts
+  int prev_a = INT_MIN;
   for (int ka = 1; ka <= na; ++ka) {
     const int node_a = a(ka);
-    // a's run: the items first..last whose first node is a.
-    long long lo = first, hi = last + 1;
-    while (lo < hi) {
-      const long long mid = lo + (hi - lo) / 2;
-      if (pair_at(mid, 1) < node_a) lo = mid + 1;
-      else hi = mid;
+    // a's run: the items first..last whose first node is a. Nodes of A in
+    // ascending order find theirs by walking on from the previous run.
+    long long lo = first;
+    if (ka > 1 && node_a >= prev_a) {
+      lo = prev_start;
+      while (lo <= last && pair_at(lo, 1) < node_a) ++lo;
+    } else {
+      long long hi = last + 1;
+      while (lo < hi) {
+        const long long mid = lo + (hi - lo) / 2;
+        if (pair_at(mid, 1) < node_a) lo = mid + 1;
+        else hi = mid;
+      }
     }
     matches.clear();
-    for (long long i = lo; i <= last && pair_at(i, 1) == node_a;) {
+    long long i = lo;
+    while (i <= last && pair_at(i, 1) == node_a) {
       const int v = pair_at(i, 2);
       long long end = i + 1;
       while (end <= last && pair_at(end, 1) == node_a && pair_at(end, 2) == v) ++end;
-      const auto range = std::equal_range(places.begin(), places.end(), std::make_pair(v, INT_MIN),
-                                          [](const std::pair<int, int>& x, const std::pair<int, int>& y) {
-                                            return x.first < y.first;
-                                          });
-      for (auto it = range.first; it != range.second; ++it) matches.push_back({it->second, i});
+      each_place(v, [&](int place) { matches.push_back({place, i}); });
       i = end;
     }
+    prev_a = node_a;
+    prev_start = lo;
     std::sort(matches.begin(), matches.end(), [](const Match& x, const Match& y) { return x.place < y.place; });
     for (const Match& mt : matches) {
       const int key0 = pair_at(mt.item, 1), key1 = pair_at(mt.item, 2);

@@ -363,7 +363,8 @@ std::vector<int> gv_by_pairs(const std::vector<int>& pairs, const std::vector<in
 
 TEST_F(RefsTest, ViewFactorSearchAgreesWithTheSearchOfEveryPair) {
   // Random ascending pair tables with repeated pairs, node lists in any
-  // order with repeats, sequence numbers and sub-ranges.
+  // order (or ascending) with repeats, B's numbers close together or spread
+  // wide, sequence numbers and sub-ranges.
   std::mt19937 rng(2024);
   auto r = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int trial = 0; trial < 300; ++trial) {
@@ -375,6 +376,8 @@ TEST_F(RefsTest, ViewFactorSearchAgreesWithTheSearchOfEveryPair) {
     std::vector<int> a(static_cast<std::size_t>(r(0, 6))), b(static_cast<std::size_t>(r(0, 6)));
     for (int& x : a) x = r(0, 9);
     for (int& y : b) y = r(0, 9);
+    if (trial % 3 == 0) b.push_back(1000000000);  // B's numbers spread wide
+    if (trial % 4 == 0) std::sort(a.begin(), a.end());
     const int n = static_cast<int>(table.size());
     const int first = r(1, n), last = r(first, n), seq = r(0, 3);
     std::vector<int> out(200, 0);
