@@ -34,6 +34,7 @@
 #include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
 #include "properties/properties.h"
+#include "bench/support/clock.h"
 
 #if __has_include(<Eigen/Sparse>)
 #include <Eigen/Sparse>
@@ -45,18 +46,10 @@
 #define TNA_HAVE_EIGEN 0
 #endif
 
-// The blocks of this model: no user statements.
-void IN0001() {}
-void EXECTN() {}
-void V10001() {}
-void V20001() {}
-void OUTPUT() {}
-void GM0001(bool&) {}
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double seconds_since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+using bench::Clock;
+using bench::seconds_since;
 
 constexpr double kPi = 3.1415927;
 constexpr double kQuality = 1.0e-9;

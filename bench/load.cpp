@@ -40,13 +40,7 @@
 #include "platform/units.h"
 #include "tools/acd_writer.h"
 #include "tools/mdb_writer.h"
-
-void IN0001() {}
-void EXECTN() {}
-void V10001() {}
-void V20001() {}
-void OUTPUT() {}
-void GM0001(bool&) {}
+#include "bench/support/clock.h"
 
 using spacecraft::Case;
 using spacecraft::kModel;
@@ -55,8 +49,8 @@ namespace {
 
 // Elapsed time; the best of several runs, so that time the machine gives
 // to other programs counts as little as it can.
-using Clock = std::chrono::steady_clock;
-double seconds_since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+using bench::Clock;
+using bench::seconds_since;
 
 void allocate(const Case& c) {
   gar_deallocate_all();

@@ -33,6 +33,7 @@
 #include "thermal/solver_masks.h"
 #include "thermal/steady_kernel.h"
 #include "thermal/steady_state.h"
+#include "bench/support/clock.h"
 
 #include "bench/spacecraft.h"
 
@@ -45,14 +46,6 @@
 #else
 #define TNA_HAVE_EIGEN 0
 #endif
-
-// The blocks of this model: no user statements.
-void IN0001() {}
-void EXECTN() {}
-void V10001() {}
-void V20001() {}
-void OUTPUT() {}
-void GM0001(bool&) {}
 
 namespace {
 

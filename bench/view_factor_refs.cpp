@@ -25,18 +25,12 @@
 #include "core/search_sort.h"
 #include "model/generated_program.h"
 #include "parameters/case_refs.h"
-
-void IN0001() {}
-void EXECTN() {}
-void V10001() {}
-void V20001() {}
-void OUTPUT() {}
-void GM0001(bool&) {}
+#include "bench/support/clock.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double seconds_since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+using bench::Clock;
+using bench::seconds_since;
 
 constexpr int kPartners = 10;
 constexpr int kReferenceLimit = 10000;
