@@ -79,7 +79,8 @@ void complete_mass_source(const FlNetwork& net, int k, Form form, int ifluid, bo
   switch (form) {
     case Form::kPT: {
       if (SDUNDF(net.fr(k))) {
-        missing_source_value(net, k, "Initialisation of FH and FW failed@Mass-source temperature FR not defined.", 1);
+        missing_source_value(net, k, "Initialisation of FH and FW failed@Mass-source temperature FR not defined.",
+                             1);
         return;
       }
       const double x = XGXPT(net.p(k), net.fr(k), ifluid, node);
@@ -109,16 +110,15 @@ void complete_mass_source(const FlNetwork& net, int k, Form form, int ifluid, bo
       return;
     case Form::kTVQ: {
       if (SDUNDF(net.fr(k)) || SDUNDF(net.fw(k))) {
-        missing_source_value(
-            net, k, "Initialisation of FH failed@Mass-source temperature FR or quality FW not defined.", 4);
+        missing_source_value(net, k,
+                             "Initialisation of FH failed@Mass-source temperature FR or quality FW not defined.", 4);
         return;
       }
       const double ps = XPRESS(net.fr(k), ifluid, node);
       net.fh(k) = XENTH(ps, net.fr(k), net.fw(k), ifluid, node);
       return;
     }
-    case Form::kUnknown:
-      return;
+    case Form::kUnknown: return;
   }
 }
 
@@ -160,8 +160,7 @@ void FGEIND(const FlNetwork& net, int k) {
         net.p(k) = XPRESS(net.tf(k), ifluid, node);
         net.fe(k) = XENTH(net.p(k), net.tf(k), net.vq(k), ifluid, node);
         break;
-      case Form::kUnknown:
-        break;
+      case Form::kUnknown: break;
     }
     // Humid air: the specific humidity from the relative humidity and the
     // saturation pressure of water at the node temperature; it takes the

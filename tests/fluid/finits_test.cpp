@@ -196,13 +196,12 @@ TEST_F(FinitsTest, DescriptorFormsCompleteTheStateFromThePropertyFunctions) {
     double p, t, fe, vq;
   };
   const Case cases[] = {
-      {"P&T", p2, 20.0, 0.0, 0.7},      // subcooled water
-      {"T&P", p1, 150.0, 0.0, 0.0},     // superheated steam, reversed form
-      {" P&T", p1, ts, 0.0, 0.5},       // at saturation: liquid
-      {"P&FE", p1, 0.0, hl, 0.5},       // saturated liquid
-      {"FE&P", p1, 0.0, hv, 0.5},       // saturated vapour
-      {"P&VQ", p1, 0.0, 0.0, 0.3},
-      {"VQ&T", 0.0, 120.0, 0.0, 1.0},
+      {"P&T", p2, 20.0, 0.0, 0.7},   // subcooled water
+      {"T&P", p1, 150.0, 0.0, 0.0},  // superheated steam, reversed form
+      {" P&T", p1, ts, 0.0, 0.5},    // at saturation: liquid
+      {"P&FE", p1, 0.0, hl, 0.5},    // saturated liquid
+      {"FE&P", p1, 0.0, hv, 0.5},    // saturated vapour
+      {"P&VQ", p1, 0.0, 0.0, 0.3},  {"VQ&T", 0.0, 120.0, 0.0, 1.0},
   };
   tna_test::FluidModel fm;
   int num = 0;
@@ -276,7 +275,8 @@ TEST_F(FinitsTest, TwoPhaseEnthalpyAsksForATwoPhaseTemperature) {
   build(fm);
   EXPECT_THROW(FINITS(" ", -1), plat::ProcessExit);
   const std::string out = listing();
-  EXPECT_TRUE(has_message(out, "Fluid property undefined.@Property required: temperature of two-phase WATER")) << out;
+  EXPECT_TRUE(has_message(out, "Fluid property undefined.@Property required: temperature of two-phase WATER"))
+      << out;
   EXPECT_TRUE(has_reference(out, "XTEMP ", 2));
   EXPECT_NEAR(net.vq(1), 0.75, 1e-12);
 }
@@ -355,9 +355,9 @@ TEST_F(FinitsTest, MassSourceStateFollowsTheDescriptor) {
   const double und = tna_test::undefined_real();
   struct Case {
     const char* fst;
-    double t, fe, vq;    // node state given
+    double t, fe, vq;       // node state given
     double fm, fr, fh, fw;  // source given
-    int code;            // warning code, 0 for none
+    int code;               // warning code, 0 for none
   };
   const double h40 = XENTH(p, 40.0, 0.0, kWater, 0);
   const Case cases[] = {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "fluid/conductance_sums.h"
-#include "properties/properties.h"
 #include "fluid_fixture.h"
+#include "properties/properties.h"
 
 namespace fluid_test {
 namespace {

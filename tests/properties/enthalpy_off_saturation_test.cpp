@@ -192,9 +192,9 @@ TEST_F(EnthalpyOffSaturation, HumidAirAtOrdinaryConditionsGivesNoRangeWarning) {
   EXPECT_FALSE(ended);
   EXPECT_EQ(out, "");
   // A temperature below the table still warns, with the node's context.
-  EXPECT_EQ(printed([&] { XCP(101325.0, -5.0, 0.01, kHumidAir, 3); }),
-            box("Temperature out of range for specific heat function@ Node 30 in model SUB1 (MAIN:SUB1)", 2, 1,
-                "PCP02 "));
+  EXPECT_EQ(
+      printed([&] { XCP(101325.0, -5.0, 0.01, kHumidAir, 3); }),
+      box("Temperature out of range for specific heat function@ Node 30 in model SUB1 (MAIN:SUB1)", 2, 1, "PCP02 "));
   EXPECT_NE(printed([&] { XENTH(101325.0, -5.0, 0.01, kHumidAir, 3); }).find("(PCP02 ,"), std::string::npos);
 }
 
