@@ -53,24 +53,129 @@ void FINITS(std::string_view zlabel, int modref) {
   for (int i = 1; i <= count; ++i) FGEIND(net, list(i) - net.nt);
 }
 
+namespace {
+
+// The descriptor forms after STCHEK.
+enum class Form { kPT, kPFE, kPVQ, kTVQ, kUnknown };
+
+Form form_of(const plat::Text<4>& normal) {
+  if (normal == "P&T") return Form::kPT;
+  if (normal == "P&FE") return Form::kPFE;
+  if (normal == "P&VQ") return Form::kPVQ;
+  if (normal == "T&VQ") return Form::kTVQ;
+  return Form::kUnknown;
+}
+
+// A mass-source value the state of the source needs is undefined: the
+// warning of its form (severity 2), quoting the stored descriptor.
+void missing_source_value(const FlNetwork& net, int k, std::string_view what, int code) {
+  SETERX(std::string(what) + " FST = '" + std::string(net.fst(k).view()) + "'", 2, code, "FGEIND");
+}
+
+// The state of node k's mass source (FM defined and positive), taken at the
+// node's pressure, or at the saturation pressure of FR for "T&VQ".
+void complete_mass_source(const FlNetwork& net, int k, Form form, int ifluid, bool humid) {
+  const int node = net.global(k);
+  switch (form) {
+    case Form::kPT: {
+      if (SDUNDF(net.fr(k))) {
+        missing_source_value(net, k, "Initialisation of FH and FW failed@Mass-source temperature FR not defined.",
+                             1);
+        return;
+      }
+      const double x = XGXPT(net.p(k), net.fr(k), ifluid, node);
+      net.fh(k) = XENTH(net.p(k), net.fr(k), x, ifluid, node);
+      if (!humid) net.fw(k) = x;
+      return;
+    }
+    case Form::kPFE: {
+      if (SDUNDF(net.fh(k))) {
+        missing_source_value(net, k, "Initialisation of FR and FW failed@Mass-source enthalpy FH not defined.", 2);
+        return;
+      }
+      const double x = XGXPH(net.p(k), net.fh(k), ifluid, node);
+      net.fr(k) = XTEMP(net.p(k), net.fh(k), x, ifluid, node);
+      if (!humid) net.fw(k) = x;
+      return;
+    }
+    case Form::kPVQ:
+      // The source enters at the node's temperature, whether or not its
+      // quality is known.
+      net.fr(k) = net.tf(k);
+      if (SDUNDF(net.fw(k))) {
+        missing_source_value(net, k, "Initialisation of FH failed@Mass-source quality FW not defined.", 3);
+        return;
+      }
+      net.fh(k) = XENTH(net.p(k), net.fr(k), net.fw(k), ifluid, node);
+      return;
+    case Form::kTVQ: {
+      if (SDUNDF(net.fr(k)) || SDUNDF(net.fw(k))) {
+        missing_source_value(net, k,
+                             "Initialisation of FH failed@Mass-source temperature FR or quality FW not defined.", 4);
+        return;
+      }
+      const double ps = XPRESS(net.fr(k), ifluid, node);
+      net.fh(k) = XENTH(ps, net.fr(k), net.fw(k), ifluid, node);
+      return;
+    }
+    case Form::kUnknown: return;
+  }
+}
+
+}  // namespace
+
 void FGEIND(const FlNetwork& net, int k) {
   const int airw = FTYPEI("AIRW");
+  const int water = FTYPEI("WATER");
   if (SDUNDF(net.fla(k))) net.fla(k) = net.fd(k) * (kFlPi * net.fd(k)) * 0.25;
   net.vol(k) = net.fla(k) * net.fl(k);
 
+  // The stored descriptor is never rewritten; its normal form lives in a
+  // copy.
   plat::Text<4> descriptor = net.fst(k);
   int known = 0;
   STCHEK(descriptor, known);
+  const Form form = known != 0 ? form_of(descriptor) : Form::kUnknown;
   const int ifluid = net.fluid_code(k);
-  if (known == 0) {
+  const bool humid = ifluid == airw;
+  const int node = net.global(k);
+  if (form == Form::kUnknown) {
     SETERX("Fluid state descriptor not recognised@String given: FST = '" + std::string(net.fst(k).view()) + "'",
            3, 5, "FGEIND");
+  } else {
+    switch (form) {
+      case Form::kPT:
+        net.vq(k) = XGXPT(net.p(k), net.tf(k), ifluid, node);
+        net.fe(k) = XENTH(net.p(k), net.tf(k), net.vq(k), ifluid, node);
+        break;
+      case Form::kPFE:
+        net.vq(k) = XGXPH(net.p(k), net.fe(k), ifluid, node);
+        net.tf(k) = XTEMP(net.p(k), net.fe(k), net.vq(k), ifluid, node);
+        break;
+      case Form::kPVQ:
+        net.tf(k) = XTEMPS(net.p(k), ifluid, node);
+        net.fe(k) = XENTH(net.p(k), net.tf(k), net.vq(k), ifluid, node);
+        break;
+      case Form::kTVQ:
+        net.p(k) = XPRESS(net.tf(k), ifluid, node);
+        net.fe(k) = XENTH(net.p(k), net.tf(k), net.vq(k), ifluid, node);
+        break;
+      case Form::kUnknown: break;
+    }
+    // Humid air: the specific humidity from the relative humidity and the
+    // saturation pressure of water at the node temperature; it takes the
+    // place of the quality. The enthalpy above keeps the quality the
+    // descriptor gave.
+    if (humid) {
+      const double pabs = net.pabs();
+      const double pv = net.phi(k) * (XPRESS(net.tf(k), water, node) + pabs);
+      net.w(k) = kFlWaterAirRatio * pv / (pabs + net.p(k) - pv);
+      net.vq(k) = net.w(k);
+    }
+    if (!SDUNDF(net.fm(k)) && net.fm(k) > 0.0) complete_mass_source(net, k, form, ifluid, humid);
   }
-  // Completing the state from the descriptor, and the state of the mass
-  // source, needs the property functions XTEMPS, XPRESS, XENTH, XTEMP and
-  // XENTHS, which this build does not have yet: those values stay as loaded.
 
-  if (ifluid == airw) {
+  if (humid) {
     net.frg(k) = "VAP";
   } else if (std::fabs(net.vq(k)) < kFlTiny) {
     net.frg(k) = "LIQ";

@@ -5,7 +5,7 @@
 #include "fluid/fluid_network.h"
 
 // Completes fluid node k (element k of the fluid-node spans, global node
-// net.global(k)):
+// net.global(k), the node of every property call's messages):
 //  - FLA := FD x (pi x FD) x 0.25 when FLA is undefined (pi the double
 //    nearest 3.1415927); VOL := FLA x FL always;
 //  - the state descriptor FST, normalised in a work copy by STCHEK ("T&P" is
@@ -13,6 +13,19 @@
 //    is never rewritten); any other text is reported as "Fluid state
 //    descriptor not recognised@String given: FST = '<FST, 4 characters>'"
 //    (severity 3, code 5) and the node goes straight to its flow regime;
+//  - the state from the descriptor, with the node's fluid (FTYPEI of FT):
+//      P&T   VQ := XGXPT(P, T);    FE := XENTH(P, T, VQ)
+//      P&FE  VQ := XGXPH(P, FE);   T  := XTEMP(P, FE, VQ)
+//      P&VQ  T  := XTEMPS(P);      FE := XENTH(P, T, VQ)
+//      T&VQ  P  := XPRESS(T);      FE := XENTH(P, T, VQ)
+//  - humid air ("AIRW"): pv := PHI x (XPRESS(T) of "WATER" + PABS), the
+//    specific humidity W := 0.6221 x pv / (PABS + P - pv), and VQ := W (the
+//    enthalpy keeps the quality of the step before);
+//  - a mass source FM that is defined and positive: its state at P (at
+//    XPRESS(FR) for "T&VQ"): P&T FH, FW from FR; P&FE FR, FW from FH (FW
+//    kept for humid air); P&VQ FR := T, then FH from FW; T&VQ FH from FR
+//    and FW. An undefined value the form needs is a warning (severity 2,
+//    codes 1 to 4) and the source keeps its values;
 //  - the flow regime FRG: "VAP" for humid air ("AIRW"); else "LIQ" when
 //    |VQ| < 1e-37, "VAP" when |1 - VQ| < 1e-37, "HEM" otherwise.
 // Messages name routine "FGEIND".

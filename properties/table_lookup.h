@@ -8,6 +8,7 @@
 // reports with its own text (prop_range_warning).
 #pragma once
 
+#include <cmath>
 #include <string_view>
 
 namespace prop_data {
@@ -77,13 +78,22 @@ inline double parabola(const float* y, double s, double h) {
 // Linear interpolation between the two points of the interval that holds
 // tk (the interval index at most points - 2, also when rounding of the
 // quotient reaches the number of intervals just below a range's end).
+//
+// The lower end t0 is a single-precision value: a temperature that rounds
+// to it in single precision (less than half a single-precision step below
+// it) lies at the end, not outside, and reads the first point without a
+// warning. The water tables begin at the triple point, 273.16 in single
+// precision, a few microkelvin above the double 273.16 that humid air takes
+// as its saturation temperature and from which its enthalpy integrals start.
 inline double temperature_reading(const TemperatureTable& tab, double tk, bool& outside) {
   outside = false;
   double t0, step;
   int n;
   const float* y;
   if (tk < tab.t0) {
-    outside = true;
+    const float end = static_cast<float>(tab.t0);
+    const double half_step = 0.5 * (tab.t0 - static_cast<double>(std::nextafter(end, -HUGE_VALF)));
+    outside = tk < tab.t0 - half_step;
     return tab.y1[0];
   }
   if (tk < tab.t1) {

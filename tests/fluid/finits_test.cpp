@@ -3,6 +3,7 @@
 // failures.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,20 @@
 #include "fluid_fixture.h"
 #include "model/generated_program.h"
 #include "platform/process.h"
+#include "properties/properties.h"
 
 namespace fluid_test {
 namespace {
+
+constexpr int kWater = 2;
+constexpr int kHumidAir = 4;
+
+// Number of diagnostic boxes on a listing.
+std::size_t boxes_in(const std::string& out) {
+  std::size_t n = 0;
+  for (std::size_t at = out.find("@@@@  "); at != std::string::npos; at = out.find("@@@@  ", at + 1)) ++n;
+  return n;
+}
 
 class FinitsTest : public FluidTest {
  protected:
@@ -166,6 +178,266 @@ TEST_F(FinitsTest, FlowRegimeFollowsQualityAndHumidAirIsVapour) {
   FINITS(" ", -1);
   for (int k = 1; k <= net.nf; ++k)
     EXPECT_EQ(std::string(net.frg(k).view()), cases[k - 1].frg) << cases[k - 1].fluid << " " << cases[k - 1].vq;
+}
+
+TEST_F(FinitsTest, DescriptorFormsCompleteTheStateFromThePropertyFunctions) {
+  // Water at 1 and 2 bar (PABS 0: the pressures are absolute). Expected
+  // values come from the property functions called as the state needs
+  // them, and from steam-table figures within 1 or 2 %.
+  const double p1 = 1.0e5, p2 = 2.0e5;
+  const double ts = XTEMPS(p1, kWater, 0);
+  const double hl = XENTHS(p1, ts, 0.0, kWater, 0);
+  const double hv = XENTHS(p1, ts, 1.0, kWater, 0);
+  EXPECT_NEAR(ts, 99.61, 0.5);
+  EXPECT_NEAR(hl, 417.5e3, 0.01 * 417.5e3);
+  EXPECT_NEAR(hv, 2675.1e3, 0.01 * 2675.1e3);
+  struct Case {
+    const char* fst;
+    double p, t, fe, vq;
+  };
+  const Case cases[] = {
+      {"P&T", p2, 20.0, 0.0, 0.7},   // subcooled water
+      {"T&P", p1, 150.0, 0.0, 0.0},  // superheated steam, reversed form
+      {" P&T", p1, ts, 0.0, 0.5},    // at saturation: liquid
+      {"P&FE", p1, 0.0, hl, 0.5},    // saturated liquid
+      {"FE&P", p1, 0.0, hv, 0.5},    // saturated vapour
+      {"P&VQ", p1, 0.0, 0.0, 0.3},  {"VQ&T", 0.0, 120.0, 0.0, 1.0},
+  };
+  tna_test::FluidModel fm;
+  int num = 0;
+  for (const Case& c : cases) {
+    tna_test::FluidNodeSpec& s = fm.fluid(++num);
+    s.fst = c.fst;
+    s.p = c.p;
+    s.t = c.t;
+    s.fe = c.fe;
+    s.vq = c.vq;
+  }
+  fm.thermal(100, 'D', 0.0);  // fluid node k is global node 1 + k
+  build(fm);
+  const int top = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
+  FINITS(" ", -1);
+  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), top);
+  EXPECT_EQ(listing().find("@@@@"), std::string::npos);
+  for (int k = 1; k <= net.nf; ++k)
+    EXPECT_EQ(std::string(net.fst(k).view()), std::string(plat::Text<4>(cases[k - 1].fst).view()));
+  const int n1 = 2;  // global number of fluid node 1
+
+  // P&T, liquid: VQ 0 and the liquid enthalpy at (P, T).
+  EXPECT_EQ(net.vq(1), 0.0);
+  EXPECT_EQ(net.fe(1), XENTH(p2, 20.0, 0.0, kWater, n1));
+  EXPECT_NEAR(net.fe(1), 84.0e3, 0.02 * 84.0e3);  // integrated down from 120 C
+  EXPECT_EQ(std::string(net.frg(1).view()), "LIQ ");
+  // T&P, vapour.
+  EXPECT_EQ(net.vq(2), 1.0);
+  EXPECT_EQ(net.fe(2), XENTH(p1, 150.0, 1.0, kWater, n1 + 1));
+  EXPECT_NEAR(net.fe(2), 2776.6e3, 0.01 * 2776.6e3);
+  EXPECT_EQ(std::string(net.frg(2).view()), "VAP ");
+  // A temperature equal to the saturation temperature counts as liquid.
+  EXPECT_EQ(net.vq(3), 0.0);
+  EXPECT_EQ(net.fe(3), hl);
+  EXPECT_EQ(std::string(net.frg(3).view()), "LIQ ");
+  // P&FE at the saturated-liquid and saturated-vapour enthalpies.
+  EXPECT_EQ(net.vq(4), 0.0);
+  EXPECT_EQ(net.tf(4), XTEMP(p1, hl, 0.0, kWater, n1 + 3));
+  EXPECT_NEAR(net.tf(4), ts, 0.01);
+  EXPECT_EQ(std::string(net.frg(4).view()), "LIQ ");
+  EXPECT_EQ(net.vq(5), 1.0);
+  EXPECT_NEAR(net.tf(5), ts, 0.01);
+  EXPECT_EQ(std::string(net.frg(5).view()), "VAP ");
+  EXPECT_EQ(net.fe(5), hv);  // given: untouched
+  // P&VQ: the saturation temperature and the mixture's enthalpy.
+  EXPECT_EQ(net.tf(6), ts);
+  EXPECT_EQ(net.fe(6), XENTH(p1, ts, 0.3, kWater, n1 + 5));
+  EXPECT_NEAR(net.fe(6), hl + 0.3 * (hv - hl), 1e-6 * hv);
+  EXPECT_EQ(std::string(net.frg(6).view()), "HEM ");
+  // T&VQ: the saturation pressure (1.9867 bar at 120 C) and the vapour's
+  // enthalpy.
+  EXPECT_EQ(net.p(7), XPRESS(120.0, kWater, n1 + 6));
+  EXPECT_NEAR(net.p(7), 1.9867e5, 0.01 * 1.9867e5);
+  EXPECT_EQ(net.fe(7), XENTH(net.p(7), 120.0, 1.0, kWater, n1 + 6));
+  EXPECT_EQ(std::string(net.frg(7).view()), "VAP ");
+}
+
+TEST_F(FinitsTest, TwoPhaseEnthalpyAsksForATwoPhaseTemperature) {
+  // "P&FE" between the saturation enthalpies: the quality lies between 0
+  // and 1, and the temperature is asked of XTEMP at that quality, which no
+  // fluid serves: the run ends there.
+  const double p = 1.0e5;
+  const double ts = XTEMPS(p, kWater, 0);
+  const double hl = XENTHS(p, ts, 0.0, kWater, 0);
+  const double hv = XENTHS(p, ts, 1.0, kWater, 0);
+  tna_test::FluidModel fm;
+  tna_test::FluidNodeSpec& s = fm.fluid(1);
+  s.fst = "P&FE";
+  s.p = p;
+  s.fe = 0.25 * hl + 0.75 * hv;
+  build(fm);
+  EXPECT_THROW(FINITS(" ", -1), plat::ProcessExit);
+  const std::string out = listing();
+  EXPECT_TRUE(has_message(out, "Fluid property undefined.@Property required: temperature of two-phase WATER"))
+      << out;
+  EXPECT_TRUE(has_reference(out, "XTEMP ", 2));
+  EXPECT_NEAR(net.vq(1), 0.75, 1e-12);
+}
+
+TEST_F(FinitsTest, EnthalpyAndTemperatureFormsAgree) {
+  // A state completed from (P, T) and completed back from (P, FE) gives
+  // the temperature again, liquid and vapour alike.
+  tna_test::FluidModel fm;
+  const double states[][2] = {{3.0e5, 10.0}, {3.0e5, 90.0}, {0.5e5, 120.0}, {0.5e5, 200.0}};
+  int num = 0;
+  for (const auto& st : states) {
+    tna_test::FluidNodeSpec& s = fm.fluid(++num);
+    s.p = st[0];
+    s.t = st[1];
+  }
+  build(fm);
+  FINITS(" ", -1);
+  for (int k = 1; k <= net.nf; ++k) {
+    const double vq = net.vq(k);
+    gar_fluidnodestatedescriptors(k) = "P&FE";
+    net.tf(k) = -1.0;
+    net.vq(k) = 0.5;
+    FINITS(" ", -1);
+    EXPECT_EQ(net.vq(k), vq) << k;
+    EXPECT_NEAR(net.tf(k), states[k - 1][1], 0.01) << k;
+  }
+  EXPECT_EQ(listing().find("@@@@"), std::string::npos);
+}
+
+TEST_F(FinitsTest, HumidAirGetsItsSpecificHumidity) {
+  // Room air at 25 C and 50 % relative humidity, 1.01325 bar; PABS not 0,
+  // so the relative and absolute pressures differ. Saturation pressure of
+  // water at 25 C: 3169.9 Pa.
+  GLOR.PABS = 1.0e5;
+  tna_test::FluidModel fm;
+  int num = 0;
+  for (const char* fst : {"P&T", "T&P"}) {
+    tna_test::FluidNodeSpec& s = fm.fluid(++num);
+    s.fluid = "AIRW";
+    s.fst = fst;
+    s.p = 1325.0;
+    s.t = 25.0;
+    s.phi = 0.5;
+    s.vq = 0.0;
+  }
+  // Node 2 has a mass source of drier, warmer air.
+  fm.node(2).fm = 0.01;
+  fm.node(2).fr = 30.0;
+  fm.node(2).fw = 0.004;
+  build(fm);
+  FINITS(" ", -1);
+  const double pv = 0.5 * (XPRESS(25.0, kWater, 1) + 1.0e5);
+  const double w = 0.6221 * pv / (1.0e5 + 1325.0 - pv);
+  EXPECT_NEAR(pv, 0.5 * 3169.9, 0.01 * 0.5 * 3169.9);
+  EXPECT_NEAR(w, 0.6221 * 1584.95 / (101325.0 - 1584.95), 0.01 * w);
+  for (int k = 1; k <= 2; ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(net.w(k), w);
+    EXPECT_EQ(net.vq(k), w);
+    EXPECT_EQ(std::string(net.frg(k).view()), "VAP ");
+    // The enthalpy is taken with the quality of the (P, T) pair, 1 above
+    // the humid-air saturation temperature, as the state pair gives it.
+    EXPECT_EQ(net.fe(k), XENTH(1325.0, 25.0, 1.0, kHumidAir, k));
+  }
+  // The source's enthalpy at its own temperature; its humidity is kept.
+  EXPECT_EQ(net.fh(2), XENTH(1325.0, 30.0, 1.0, kHumidAir, 2));
+  EXPECT_EQ(net.fw(2), 0.004);
+  EXPECT_EQ(net.fr(2), 30.0);
+  // Nothing is out of range on the way.
+  EXPECT_EQ(listing().find("@@@@"), std::string::npos) << listing();
+}
+
+TEST_F(FinitsTest, MassSourceStateFollowsTheDescriptor) {
+  const double p = 1.0e5;
+  const double ts = XTEMPS(p, kWater, 0);
+  const double und = tna_test::undefined_real();
+  struct Case {
+    const char* fst;
+    double t, fe, vq;       // node state given
+    double fm, fr, fh, fw;  // source given
+    int code;               // warning code, 0 for none
+  };
+  const double h40 = XENTH(p, 40.0, 0.0, kWater, 0);
+  const Case cases[] = {
+      {"P&T", 20.0, 0.0, 0.0, 0.2, 60.0, -7.0, -8.0, 0},
+      {"P&T", 20.0, 0.0, 0.0, 0.2, und, -7.0, -8.0, 1},
+      {"P&FE", 0.0, h40, 0.0, 0.2, -6.0, h40, -8.0, 0},
+      {"P&FE", 0.0, h40, 0.0, 0.2, -6.0, und, -8.0, 2},
+      {"P&VQ", 0.0, 0.0, 0.0, 0.2, -6.0, -7.0, 1.0, 0},
+      {"P&VQ", 0.0, 0.0, 0.0, 0.2, -6.0, -7.0, und, 3},
+      {"T&VQ", 70.0, 0.0, 0.0, 0.2, 80.0, -7.0, 0.0, 0},
+      {"T&VQ", 70.0, 0.0, 0.0, 0.2, 80.0, -7.0, und, 4},
+      {"T&VQ", 70.0, 0.0, 0.0, 0.2, und, -7.0, 0.0, 4},
+      // No source: undefined, zero, an outflow.
+      {"P&T", 20.0, 0.0, 0.0, und, und, -7.0, -8.0, 0},
+      {"P&T", 20.0, 0.0, 0.0, 0.0, und, -7.0, -8.0, 0},
+      {"P&VQ", 0.0, 0.0, 0.0, -0.2, -6.0, -7.0, und, 0},
+  };
+  tna_test::FluidModel fm;
+  int num = 0;
+  for (const Case& c : cases) {
+    tna_test::FluidNodeSpec& s = fm.fluid(++num);
+    s.fst = c.fst;
+    s.p = p;
+    s.t = c.t;
+    s.fe = c.fe;
+    s.vq = c.vq;
+    s.fm = c.fm;
+    s.fr = c.fr;
+    s.fh = c.fh;
+    s.fw = c.fw;
+  }
+  build(fm);
+  FINITS(" ", -1);
+  const std::string out = listing();
+  auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+  int warnings = 0;
+  for (int k = 1; k <= net.nf; ++k) {
+    const Case& c = cases[k - 1];
+    SCOPED_TRACE(testing::Message() << c.fst << " node " << k);
+    if (c.code != 0) ++warnings;
+    const bool source = c.fm > 0.0 && !SDUNDF(c.fm);
+    const std::string fst(c.fst);
+    if (!source || c.code != 0) {
+      // Untouched, apart from FR := T for P&VQ.
+      const bool pvq_source = source && fst == "P&VQ";
+      EXPECT_TRUE(same(net.fr(k), pvq_source ? ts : c.fr));
+      EXPECT_TRUE(same(net.fh(k), c.fh));
+      EXPECT_TRUE(same(net.fw(k), c.fw));
+      continue;
+    }
+    if (fst == "P&T") {
+      EXPECT_EQ(net.fh(k), XENTH(p, 60.0, 0.0, kWater, k));
+      EXPECT_EQ(net.fw(k), 0.0);
+    } else if (fst == "P&FE") {
+      EXPECT_EQ(net.fr(k), XTEMP(p, h40, 0.0, kWater, k));
+      EXPECT_NEAR(net.fr(k), 40.0, 0.01);
+      EXPECT_EQ(net.fw(k), 0.0);
+    } else if (fst == "P&VQ") {
+      EXPECT_EQ(net.fr(k), ts);
+      EXPECT_EQ(net.fh(k), XENTH(p, ts, 1.0, kWater, k));
+      EXPECT_EQ(net.fh(k), XENTHS(p, ts, 1.0, kWater, k));
+    } else {
+      // Taken at the saturation pressure of FR, not the node's.
+      EXPECT_EQ(net.fh(k), XENTH(XPRESS(80.0, kWater, k), 80.0, 0.0, kWater, k));
+      EXPECT_NE(net.fh(k), XENTH(net.p(k), 80.0, 0.0, kWater, k));
+    }
+  }
+  const char* texts[] = {
+      "",
+      "Initialisation of FH and FW failed@Mass-source temperature FR not defined. FST = 'P&T '",
+      "Initialisation of FR and FW failed@Mass-source enthalpy FH not defined. FST = 'P&FE'",
+      "Initialisation of FH failed@Mass-source quality FW not defined. FST = 'P&VQ'",
+      "Initialisation of FH failed@Mass-source temperature FR or quality FW not defined. FST = 'T&VQ'",
+  };
+  for (int code = 1; code <= 4; ++code) {
+    EXPECT_TRUE(has_message(out, texts[code])) << code << "\n" << out;
+    EXPECT_TRUE(has_reference(out, "FGEIND", code)) << code;
+  }
+  EXPECT_EQ(boxes_in(out), static_cast<std::size_t>(warnings)) << out;
+  EXPECT_EQ(out.find("FATAL"), std::string::npos);
 }
 
 TEST_F(FinitsTest, ShortageOfIntegerWorkSpaceIsFatal) {

@@ -9,6 +9,7 @@
 
 #include "fluid/conductance_sums.h"
 #include "fluid_fixture.h"
+#include "properties/properties.h"
 
 namespace fluid_test {
 namespace {
@@ -178,6 +179,48 @@ TEST_F(SumsTest, FluidicConductorCountsAtItsDownstreamEndOnly) {
   EXPECT_EQ(fluid(2).g, 7.0);
   EXPECT_DOUBLE_EQ(fluid(2).gt, 7.0 * (60.0 + tabs));
   EXPECT_EQ(thermal(fm.tindex(11)).g, 0.0);
+}
+
+TEST_F(SumsTest, MassSourceAddsItsHeatCapacityRateAtItsTemperature) {
+  // One water node at 20 C and 2 bar without links, a source of 0.1 kg/s at
+  // 40 C, and GL 2 W/K to a thermal node at 50 C. The source adds G = FM x
+  // cp with cp at the mean of the node and source temperatures (4.18
+  // kJ/(kg K) at 30 C): about 418 W/K, referred to 40 C.
+  tna_test::FluidModel fm;
+  fm.thermal(10, 'D', 50.0);
+  tna_test::FluidNodeSpec& s = fm.fluid(1);
+  s.t = 20.0;
+  s.p = 2.0e5;
+  s.fm = 0.1;
+  s.fr = 40.0;
+  fm.gl(1, 10, 2.0);
+  build(fm);
+  ASSERT_EQ(net.nl, 0);
+  const double tabs = GLOR.TABS;
+  const double cp = XCP(2.0e5, 30.0, 0.0, 2, net.global(1));
+  EXPECT_NEAR(cp, 4180.0, 0.01 * 4180.0);
+  const double gs = 0.1 * cp;
+  const Sums f = fluid(1);
+  EXPECT_DOUBLE_EQ(f.g, gs + 2.0);
+  EXPECT_DOUBLE_EQ(f.gt, gs * (40.0 + tabs) + 2.0 * (50.0 + tabs));
+  const Apart a = apart(1, 1);
+  EXPECT_DOUBLE_EQ(a.sg, f.g);
+  EXPECT_DOUBLE_EQ(a.sgt, f.gt);
+  EXPECT_EQ(a.sr + a.srt, 0.0);
+  // The thermal node sees the conductor only.
+  EXPECT_EQ(thermal(fm.tindex(10)).g, 2.0);
+  double m = 0.0;
+  SGNODM(net, 1, m);
+  EXPECT_DOUBLE_EQ(m, 0.05);
+  // A balance with the sums: the node temperature they imply lies between
+  // the source and the wall, weighted by the two conductances.
+  const double tn = f.gt / f.g - tabs;
+  EXPECT_NEAR(tn, (gs * 40.0 + 2.0 * 50.0) / (gs + 2.0), 1e-9);
+  // The source as an outflow, or none: the conductor alone.
+  for (const double src : {0.0, -0.1}) {
+    net.fm(1) = src;
+    EXPECT_EQ(fluid(1).g, 2.0) << src;
+  }
 }
 
 TEST_F(SumsTest, ThroughFlowIsHalfTheLinkFlowsAndSource) {

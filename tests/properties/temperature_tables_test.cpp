@@ -105,6 +105,15 @@ TEST_F(TemperatureTables, AnchorsAtTheRangeEndsAndTheSwitch) {
               box(c.text + " Node 30 in model SUB1 (MAIN:SUB1)", 2, 1, c.name));
     // Below T0 the first point, with the same warning.
     EXPECT_EQ(printed([&] { EXPECT_EQ(c.f(0, c.t0 - 0.5, 0.0), c.y0); }), box(c.text, 2, 1, c.name));
+    // T0 is a single-precision value: a double just below it that rounds to
+    // it (273.16 against 273.16f) lies at the end; the next single-precision
+    // value below it lies outside.
+    const float end = static_cast<float>(c.t0);
+    const double half_step = 0.5 * (c.t0 - static_cast<double>(std::nextafter(end, 0.0f)));
+    for (const double t : {std::nextafter(c.t0, 0.0), c.t0 - 0.99 * half_step})
+      EXPECT_EQ(printed([&] { EXPECT_EQ(c.f(0, t, 0.0), c.y0); }), "") << t;
+    const double next_below = static_cast<double>(std::nextafter(end, 0.0f));
+    EXPECT_EQ(printed([&] { EXPECT_EQ(c.f(0, next_below, 0.0), c.y0); }), box(c.text, 2, 1, c.name));
     // TABS only shifts the scale.
     EXPECT_EQ(c.f(0, c.t1 - 100.0, 100.0), c.y1);
   }
