@@ -66,6 +66,15 @@ Form form_of(const plat::Text<4>& normal) {
   return Form::kUnknown;
 }
 
+// The temperature of a state given by pressure and enthalpy with quality x.
+// Between the saturated liquid and vapour the property functions serve no
+// temperature: a two-phase state lies at the saturation temperature of its
+// pressure. Humid air carries its humidity in x and keeps its own rule.
+double temperature_from_enthalpy(double p, double h, double x, int ifluid, int node, bool humid) {
+  if (!humid && x > 0.0 && x < 1.0) return XTEMPS(p, ifluid, node);
+  return XTEMP(p, h, x, ifluid, node);
+}
+
 // A mass-source value the state of the source needs is undefined: the
 // warning of its form (severity 2), quoting the stored descriptor.
 void missing_source_value(const FlNetwork& net, int k, std::string_view what, int code) {
@@ -94,7 +103,7 @@ void complete_mass_source(const FlNetwork& net, int k, Form form, int ifluid, bo
         return;
       }
       const double x = XGXPH(net.p(k), net.fh(k), ifluid, node);
-      net.fr(k) = XTEMP(net.p(k), net.fh(k), x, ifluid, node);
+      net.fr(k) = temperature_from_enthalpy(net.p(k), net.fh(k), x, ifluid, node, humid);
       if (!humid) net.fw(k) = x;
       return;
     }
@@ -150,7 +159,7 @@ void FGEIND(const FlNetwork& net, int k) {
         break;
       case Form::kPFE:
         net.vq(k) = XGXPH(net.p(k), net.fe(k), ifluid, node);
-        net.tf(k) = XTEMP(net.p(k), net.fe(k), net.vq(k), ifluid, node);
+        net.tf(k) = temperature_from_enthalpy(net.p(k), net.fe(k), net.vq(k), ifluid, node, humid);
         break;
       case Form::kPVQ:
         net.tf(k) = XTEMPS(net.p(k), ifluid, node);
