@@ -5,8 +5,7 @@
 #include "modeldata/connection_lists.h"
 #include "properties/properties.h"
 
-// The fluid-loop transient solutions are not part of this build.
-void FLTNTS() { SETERX("FLTNTS: Fluid-loop solution not available in this build", 4, 1, "FLTNTS"); }
+// The fluid-loop transient solutions not yet part of this build.
 void FLTMTS() { SETERX("FLTMTS: Fluid-loop solution not available in this build", 4, 1, "FLTMTS"); }
 void FLTNTF() { SETERX("FLTNTF: Fluid-loop solution not available in this build", 4, 1, "FLTNTF"); }
 void FGENFI() { SETERX("FGENFI: Fluid-loop solution not available in this build", 4, 1, "FGENFI"); }

@@ -18,9 +18,11 @@ void FINITS(std::string_view zlabel, int modref);
 // ---- Fluid-loop transient solutions ----------------------------------------
 //
 // FLTNTS, FLTMTS, FLTNTF and FGENFI integrate the thermal network and the
-// fluid loops from TIMEO to TIMEND. The fluid-loop solution is not part of
-// this build: each ends the run with the fatal diagnostic "<NAME>: Fluid-loop
-// solution not available in this build" (severity 4, code 1).
+// fluid loops from TIMEO to TIMEND. FLTNTS (fluid/fltnts.cpp) solves the
+// thermal and fluid node temperatures implicitly in each step after a
+// quasi-steady hydraulic solution. FLTMTS, FLTNTF and FGENFI are not part of
+// this build: each ends the run with the fatal diagnostic "<NAME>:
+// Fluid-loop solution not available in this build" (severity 4, code 1).
 void FLTNTS();
 void FLTMTS();
 void FLTNTF();

@@ -1,0 +1,169 @@
+#include "fluid/flt_frame.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "fluid/fluid_constants.h"
+#include "fluid/fluid_services.h"
+#include "fluid/ordering.h"
+#include "model/generated_program.h"
+#include "modeldata/event_arrays.h"
+#include "modeldata/node_copies.h"
+
+namespace {
+
+bool cyclic_run() { return GLOC.SOLVER.view().substr(0, 2) == "CY"; }
+
+// The work-space shortage of a driver.
+void report_shortage(const FltFrame& f, std::int64_t shortfall, int code) {
+  flt_report(f, gar_worktext(f.routine, shortfall, gar_dystor_record), 4, code);
+}
+
+}  // namespace
+
+// ---- Frame ---------------------------------------------------------------
+
+void flt_begin(FltFrame& f, std::string_view routine) {
+  f.routine = std::string(routine);
+  f.clock.routine = f.routine;
+  GLOC.MODULE = f.routine;
+  if (!cyclic_run()) GLOC.SOLVER = "TRFL1P";
+  if (GLOI.NLOOPH == 0) GLOI.NLOOPH = GLOI.NLOOP;
+  if (GLOI.NLOOPT == 0) GLOI.NLOOPT = GLOI.NLOOP;
+  GLOI.SUMFLL = 0;
+  GLOI.SUMTHL = 0;
+
+  f.net = fl_network();
+  const FlNetwork& n = f.net;
+  if (GLOC.TIMELA.view().substr(0, 3) == "YES") {
+    f.nlev = kFlHistoryLevels;
+    f.tl = static_cast<std::int64_t>(kFlHistoryLevels) * (n.nf + 1);
+  } else {
+    f.nlev = 1;
+    f.tl = 0;
+  }
+  f.present = std::string(1, n.nt >= 1 ? 'Y' : 'N') + (n.nf >= 1 ? 'Y' : 'N');
+  f.humid = n.nf >= 1 && FTAIRW(n.ftypes, n.nf);
+  f.itop = f.core.int_top();
+  f.rtop = f.core.real_top();
+}
+
+void flt_report(const FltFrame& f, std::string_view text, int severity, int code) {
+  std::string t(text);
+  t.resize(170, ' ');
+  SETERX(t, severity, code, f.routine);
+}
+
+void flt_outint_default(const FltFrame& f, int code) {
+  if (!SDUNDF(GLOR.OUTINT)) return;
+  GLOR.OUTINT = GLOR.TIMEND - GLOR.TIMEO;
+  flt_report(f,
+             f.routine +
+                 ": Control constant OUTINT not specified@Default is TIMEND - TIMEO, see User Manual "
+                 "description of " +
+                 f.routine + " for a list of control constants",
+             2, code);
+}
+
+bool flt_events(FltFrame& f) {
+  const int itop = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
+  const std::int64_t avail =
+      std::max<std::int64_t>(0, std::min<std::int64_t>(static_cast<std::int64_t>(FLAGS(FLAGS_DYSTOR)) - itop,
+                                                       gar_dynamiccoreint.size() - itop + 1));
+  FlInts room;
+  if (avail > 0 && itop >= 1) room = gar_dynamiccoreint.from(itop, avail);
+  int nev = 0, status = 0;
+  SGTEVT(static_cast<int>(room.size()), f.routine, nev, room, status);
+  if (status != 0) return false;
+  f.clock.nev = nev;
+  f.clock.events = nev > 0 ? FlCInts(room.data(), nev) : FlCInts();
+  f.core.take_int(nev);
+  return true;
+}
+
+bool flt_integer_work(FltFrame& f, bool marks, int code) {
+  const FlNetwork& n = f.net;
+  const std::int64_t top = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
+  const std::int64_t nmarks = marks ? static_cast<std::int64_t>(n.nt) + n.nf : 0;
+  const std::int64_t words = 5 * static_cast<std::int64_t>(n.nf) + nmarks + n.nl;
+  const std::int64_t shortfall = top + words - FLAGS(FLAGS_DYSTOR);
+  if (shortfall > 0) {
+    report_shortage(f, shortfall, code);
+    return false;
+  }
+  const std::int64_t first = f.core.take_int(words);
+  FlInts block = gar_dynamiccoreint.from(first, words);
+  std::int64_t at = 1;
+  auto next = [&](std::int64_t len) {
+    FlInts v = block.from(at, len);
+    at += len;
+    return v;
+  };
+  f.ord = fl_ordering(next(5 * static_cast<std::int64_t>(n.nf)), n.nf);
+  if (marks) {
+    f.tmarks = next(n.nt);
+    f.fmarks = next(n.nf);
+  }
+  f.hflg = next(n.nl);
+  return true;
+}
+
+void flt_order(FltFrame& f) {
+  f.ord.lprof = 0;
+  if (f.net.nf >= 1) FPNTRS(f.net, f.ord);
+}
+
+bool flt_real_work(FltFrame& f, std::int64_t amount, int code) {
+  const std::int64_t shortfall = amount - FLAGS(FLAGS_DYSTOR);
+  if (shortfall > 0) {
+    report_shortage(f, shortfall, code);
+    return false;
+  }
+  const FlNetwork& n = f.net;
+  const std::int64_t first = f.core.take_real(static_cast<std::int64_t>(n.nf) + n.nt);
+  f.r1 = gar_dynamiccorereal.from(first, n.nf);
+  f.r2 = gar_dynamiccorereal.from(first + n.nf, n.nt);
+  return true;
+}
+
+void flt_first_step(FltFrame& f) {
+  FlClock& c = f.clock;
+  c.nominal = GLOR.TIMEO + GLOR.OUTINT;
+  c.next = c.nominal <= GLOR.TIMEND ? c.nominal : GLOR.TIMEND;
+  LEVTIM(c.events, "OUTPUT", c.nev, GLOR.TIMEO, c.next);
+  fl_place_step(c);
+}
+
+void flt_first_evaluations(const FltFrame& f) {
+  const FlNetwork& n = f.net;
+  STSOLT("");
+  V10001();
+  STSOLT("THERMAL");
+  V10001();
+  if (n.nl >= 1) SGMCAL(n.pairs, n.p, n.ftypes, n.nl, n.m, n.nf, n.nt, n.vq, n.tf, n.lcond);
+  if (n.lencopy >= 2) SSNCNT(n.lenthermal, n.lencopy, n.nt, n.pcs, n.t);
+}
+
+void flt_outputs_at_start(bool both) {
+  const double timen = GLOR.TIMEN, timem = GLOR.TIMEM;
+  GLOR.TIMEN = GLOR.TIMEO;
+  if (both) GLOR.TIMEM = GLOR.TIMEO;
+  OUTPUT();
+  GLOR.TIMEN = timen;
+  if (both) GLOR.TIMEM = timem;
+}
+
+void flt_finish(FltFrame& /*f*/) {
+  GLOR.TIMEM = GLOR.TIMEND;
+  GLOR.TIMEN = GLOR.TIMEND;
+  GLOR.TIMEO = GLOR.TIMEND;
+  flt_release_solver();
+}
+
+void flt_release_solver() {
+  if (!cyclic_run()) GLOC.SOLVER = "";
+}
