@@ -7,9 +7,12 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "fluid/continuity.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
+#include "fluid/humid_air.h"
 #include "fluid/ordering.h"
+#include "fluid/stability_limits.h"
 #include "model/generated_program.h"
 #include "modeldata/event_arrays.h"
 #include "modeldata/node_copies.h"
@@ -166,4 +169,91 @@ void flt_finish(FltFrame& /*f*/) {
 
 void flt_release_solver() {
   if (!cyclic_run()) GLOC.SOLVER = "";
+}
+
+// ---- Work and passes shared by the step loops ----------------------------
+
+void flt_loop_work(const FltFrame& f, gar_CoreGuard& core, bool fold, FltLoopWork& work) {
+  const FlNetwork& net = f.net;
+  const int nt = net.nt, nf = net.nf, nl = net.nl;
+  std::int64_t top = core.real_top();
+  auto take = [&top](std::int64_t n) {
+    FlReals v = gar_dynamiccorereal.from(top, n);
+    top += n;
+    return v;
+  };
+  FlHydraulics& w = work.w;
+  w.vrate = take(nf);
+  w.hrho = take(nf);
+  w.hvisc = take(nf);
+  w.hflg = f.hflg;
+  w.ord = f.ord;
+  work.lag = FlTimeLag();
+  work.lag.nlev = f.nlev;
+  work.lag.table = take(f.tl);
+  std::int64_t end = top;
+  if (nf >= 1 && nl >= 1) {
+    const int lprof = f.ord.lprof;
+    int t = static_cast<int>(top), o1 = 0, o2 = 0, o3 = 0, o4 = 0, o5 = 0, o6 = 0;
+    FHDYAR(nl, nf, lprof, t, o1, o2, o3, o4, o5, o6);
+    w.amat = gar_dynamiccorereal.from(o1, lprof);
+    w.hpsol = gar_dynamiccorereal.from(o2, nf);
+    w.hcp = gar_dynamiccorereal.from(o3, nl);
+    w.hc0 = gar_dynamiccorereal.from(o5, nl);
+    w.bvec = gar_dynamiccorereal.from(o6, nf);
+    work.scratch = w.hpsol;
+    end = t;
+    // The step arrays lie over HCP, HC0 and BVEC, which the hydraulic
+    // solution fills afresh before it reads them.
+    top = o3;
+  } else {
+    work.scratch = take(nf);
+  }
+  FlStepArrays& s = work.s;
+  s.told = take(nt);
+  s.fold = fold ? take(nt) : FlReals();
+  s.tnew = take(nt);
+  s.tfold = take(nf);
+  s.ffold = fold ? take(nf) : FlReals();
+  s.tfnew = take(nf);
+  take(1);
+  const int humid_words = fl_humid_work_words(nf, f.humid);
+  work.qold = take(humid_words / 2);
+  work.qnew = take(humid_words / 2);
+  end = std::max(end, top);
+  core.take_real(end - core.real_top());
+}
+
+void flt_loop_start(const FltFrame& f, const FlHydraulics& w) {
+  const FlNetwork& net = f.net;
+  for (int k = 1; k <= net.nf; ++k) f.r1(k) = 0.0;
+  for (int i = 1; i <= net.nt; ++i) f.r2(i) = 0.0;
+  for (int k = 1; k <= net.nf; ++k) w.vrate(k) = 0.0;
+  if (f.humid) {
+    HUMRSP(net, 1, net.tf);
+    SFMCON(net, f.r1, 1);
+    if (net.nt >= 1) CNDNSE(net, 1.0, net.t, net.tf, f.r1, f.r2);
+  }
+  if (net.nf >= 1 && net.nl >= 1) {
+    for (int j = 1; j <= f.ord.lprof; ++j) w.amat(j) = 0.0;
+  }
+}
+
+int flt_hydraulics(const FltFrame& f, const FlHydraulics& w) {
+  const FlNetwork& net = f.net;
+  if (f.humid) {
+    HUMRSP(net, 1, net.tf);
+    SFMCON(net, f.r1, 2);
+  }
+  CVOLST(net, w.vrate);
+  int ierr = 0, converged = 0, passes = 0;
+  FLHYSL(net, w, 1, ierr, converged, passes);
+  GLOI.SUMFLL += passes;
+  if (f.humid) SFMCON(net, f.r1, 3);
+  return converged;
+}
+
+void flt_humidity_carried(const FlNetwork& net) {
+  for (int k = 1; k <= net.nf; ++k)
+    if (net.ftypes(k) == "AIRW") net.vq(k) = net.w(k);
 }

@@ -27,6 +27,8 @@
 #include <string_view>
 
 #include "fluid/fluid_network.h"
+#include "fluid/hydraulics.h"
+#include "fluid/implicit_updates.h"
 #include "fluid/step_services.h"
 #include "modeldata/global_arrays.h"
 
@@ -123,16 +125,61 @@ void flt_finish(FltFrame& f);
 // SOLVER blanked unless it begins with "CY" (every return of a driver).
 void flt_release_solver();
 
+// ---- Work and passes shared by the step loops -------------------------------
+
+// The real work of the step loops of FLTNTS and FLTNTF above the driver's
+// blocks, in this order: VRATE, HRHO, HVISC (NF each); the history (f.tl
+// words); with fluid nodes and links the five arrays of FHDYAR, whose HPSOL
+// holds the qualities of SNFE (and the specific heats of SCPRHO), and the
+// step arrays laid over its per-link arrays and BVEC, which the hydraulic
+// solution fills afresh before it reads them; without links a scratch array
+// of NF words and the step arrays above it; with the humid-air flag QOLD and
+// QNEW (NF words each) directly above the step arrays. The step arrays are
+// Told, Fold, Tnew (NT each; Fold only with `fold`), Tfold, Ffold, Tfnew (NF
+// each; Ffold only with `fold`) and one spare word.
+struct FltLoopWork {
+  FlHydraulics w;   // with the driver's link flags and ordering
+  FlTimeLag lag;    // the history and its pointer, time 0
+  FlReals scratch;  // qualities of SNFE, specific heats of SCPRHO
+  FlStepArrays s;
+  FlReals qold, qnew;
+};
+
+// Binds the work above the real top of `core` and moves that top past it
+// (the caller's guard gives it back).
+void flt_loop_work(const FltFrame& f, gar_CoreGuard& core, bool fold, FltLoopWork& work);
+
+// Before the first step of a loop: R1, R2 and VRATE := 0; with humid air
+// HUMRSP mode 1, SFMCON mode 1 and, with thermal nodes, CNDNSE with g = 1 at
+// the model's temperatures; with fluid nodes and links the profile matrix
+// := 0.
+void flt_loop_start(const FltFrame& f, const FlHydraulics& w);
+
+// The hydraulic solution of a pass (fluid nodes and links only): with humid
+// air HUMRSP mode 1 and SFMCON mode 2, then CVOLST and FLHYSL with the rate
+// flag, SUMFLL := SUMFLL + its passes, with humid air SFMCON mode 3. Returns
+// its converged flag.
+int flt_hydraulics(const FltFrame& f, const FlHydraulics& w);
+
+// After the humidity update of a pass: every "AIRW" node carries its
+// humidity ratio in its vapour quality.
+void flt_humidity_carried(const FlNetwork& net);
+
 // ---- Step loops -------------------------------------------------------------
 
 // The step loop of FLTNTS, from the first step the frame has placed to
-// TIMEND (fluid/fltnts.cpp). Its real work above the driver's blocks:
-// VRATE, HRHO, HVISC (NF each); the history (f.tl words); with fluid nodes
-// and links the five arrays of FHDYAR, the step arrays (Told, Fold, Tnew of
-// NT words, Tfold, Ffold, Tfnew of NF words, one spare word) laid over the
-// per-link arrays and BVEC of the hydraulic solution, whose HPSOL holds the
-// qualities of SNFE and then the specific heats of SCPRHO; without links a
-// scratch array of NF words and the step arrays above it; with the humid-air
-// flag QOLD and QNEW (NF words each) directly above the step arrays. The
-// real top goes back on return.
+// TIMEND (fluid/fltnts.cpp), on the work of flt_loop_work with Fold and
+// Ffold. The real top goes back on return.
 void FLTSIT(FltFrame& f);
+
+// The step loop of FLTNTF (fluid/fltntf.cpp): its own first step from the
+// stability limits, OUTPUTS at TIMEO, then explicit steps to TIMEND, on the
+// work of flt_loop_work without Fold and Ffold. The real top goes back on
+// return.
+void FLTFIT(FltFrame& f);
+
+// The step loop of FLTMTS (fluid/fltmts.cpp): thermal steps from TIMEOT to
+// TIMENT, each covered by fluid sub-steps of about DTIMIF = thermal step /
+// fsteps, from the steps the driver has placed to TIMEND. The real top goes
+// back on return.
+void FLSITM(FltFrame& f, int fsteps);

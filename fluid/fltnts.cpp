@@ -7,7 +7,6 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
-#include "fluid/continuity.h"
 #include "fluid/flt_frame.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
@@ -95,72 +94,22 @@ void FLTNTS() {
 
 void FLTSIT(FltFrame& f) {
   const FlNetwork& net = f.net;
-  const int nt = net.nt, nf = net.nf, nl = net.nl;
+  const int nf = net.nf, nl = net.nl;
   const bool hydraulics = nf >= 1 && nl >= 1;
   const bool humid = f.humid;
 
   // Work space above the driver's blocks (the real top comes back on
   // return).
   gar_CoreGuard core;
-  std::int64_t top = core.real_top();
-  auto take = [&top](std::int64_t n) {
-    FlReals v = gar_dynamiccorereal.from(top, n);
-    top += n;
-    return v;
-  };
-  FlHydraulics w;
-  w.vrate = take(nf);
-  w.hrho = take(nf);
-  w.hvisc = take(nf);
-  w.hflg = f.hflg;
-  w.ord = f.ord;
-  FlTimeLag lag;
-  lag.nlev = f.nlev;
-  lag.table = take(f.tl);
-  FlReals scratch;  // qualities of SNFE, then specific heats of SCPRHO
-  std::int64_t end = top;
-  if (hydraulics) {
-    const int lprof = f.ord.lprof;
-    int t = static_cast<int>(top), o1 = 0, o2 = 0, o3 = 0, o4 = 0, o5 = 0, o6 = 0;
-    FHDYAR(nl, nf, lprof, t, o1, o2, o3, o4, o5, o6);
-    w.amat = gar_dynamiccorereal.from(o1, lprof);
-    w.hpsol = gar_dynamiccorereal.from(o2, nf);
-    w.hcp = gar_dynamiccorereal.from(o3, nl);
-    w.hc0 = gar_dynamiccorereal.from(o5, nl);
-    w.bvec = gar_dynamiccorereal.from(o6, nf);
-    scratch = w.hpsol;
-    end = t;
-    // The step arrays lie over HCP, HC0 and BVEC, which the hydraulic
-    // solution fills afresh before it reads them.
-    top = o3;
-  } else {
-    scratch = take(nf);
-  }
-  FlStepArrays s;
-  s.told = take(nt);
-  s.fold = take(nt);
-  s.tnew = take(nt);
-  s.tfold = take(nf);
-  s.ffold = take(nf);
-  s.tfnew = take(nf);
-  take(1);
-  const int humid_words = fl_humid_work_words(nf, humid);
-  FlReals qold = take(humid_words / 2), qnew = take(humid_words / 2);
-  end = std::max(end, top);
-  core.take_real(end - core.real_top());
+  FltLoopWork work;
+  flt_loop_work(f, core, true, work);
+  const FlHydraulics& w = work.w;
+  const FlStepArrays& s = work.s;
+  const FlReals scratch = work.scratch;
+  FlTimeLag& lag = work.lag;
 
   // Before the first step.
-  for (int k = 1; k <= nf; ++k) f.r1(k) = 0.0;
-  for (int i = 1; i <= nt; ++i) f.r2(i) = 0.0;
-  for (int k = 1; k <= nf; ++k) w.vrate(k) = 0.0;
-  if (humid) {
-    HUMRSP(net, 1, net.tf);
-    SFMCON(net, f.r1, 1);
-    if (nt >= 1) CNDNSE(net, 1.0, net.t, net.tf, f.r1, f.r2);
-  }
-  if (hydraulics) {
-    for (int j = 1; j <= f.ord.lprof; ++j) w.amat(j) = 0.0;
-  }
+  flt_loop_start(f, w);
   int steps = 1;
   FlExceedances counts;
 
@@ -175,16 +124,7 @@ void FLTSIT(FltFrame& f) {
     V10001();
     int hydraulic = -1;
     if (hydraulics) {
-      if (humid) {
-        HUMRSP(net, 1, net.tf);
-        SFMCON(net, f.r1, 2);
-      }
-      CVOLST(net, w.vrate);
-      int ierr = 0, converged = 0, passes = 0;
-      FLHYSL(net, w, 1, ierr, converged, passes);
-      GLOI.SUMFLL += passes;
-      hydraulic = converged;
-      if (humid) SFMCON(net, f.r1, 3);
+      hydraulic = flt_hydraulics(f, w);
       SNFE(net, scratch);
       SCPRHO(net, w.hrho, scratch);
       STSOLT("");
@@ -203,9 +143,8 @@ void FLTSIT(FltFrame& f) {
     GLOI.SUMTHL += iterations;
     if (humid) {
       // The humidity follows the temperatures the step has just found.
-      HMDIPT(net, GLOR.DAMPM, GLOR.DTIMEU, w.vrate, w.hrho, s.tnew, s.tfnew, f.r1, f.r2, qnew, qold);
-      for (int k = 1; k <= nf; ++k)
-        if (net.ftypes(k) == "AIRW") net.vq(k) = net.w(k);
+      HMDIPT(net, GLOR.DAMPM, GLOR.DTIMEU, w.vrate, w.hrho, s.tnew, s.tfnew, f.r1, f.r2, work.qnew, work.qold);
+      flt_humidity_carried(net);
     }
     int accepted = 0;
     FSTIME(net, f.clock, f.present, hydraulic, change, s, counts, accepted);

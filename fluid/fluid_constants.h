@@ -77,6 +77,9 @@ inline constexpr double kFlStepCut = 0.95;
 inline constexpr double kFlStepAtMinimum = 1.0001;
 // The loop ends when TIMEND lies within this share of the next step.
 inline constexpr double kFlEndShare = static_cast<double>(0.1f);
+// Share of the smallest capacity-to-conductance ratio that the explicit
+// step of FLTNTF may take (its stability limit with a margin).
+inline constexpr double kFlExplicitShare = static_cast<double>(0.95f);
 // An exceedance counted in this share of the steps or more is frequent. The
 // share of two counts is compared with the double 0.1, so that 10 of 100
 // steps count as frequent.

@@ -10,10 +10,11 @@
 // of 170 characters: "<routine>: Control constant <name> not
 // specified@See User Manual description of <routine> for a list of required
 // control constants", severity 4 with `code`, naming the routine (the run
-// ends).
+// ends): the refusal every solution routine shares (require_finite_constants
+// in core), for a constant that holds the undefined marker.
 void fl_not_specified(std::string_view routine, std::string_view name, int code);
 
 // Refuses, in the order TIMEO, TIMEND, DTIMEI (when dtimei is true),
 // OUTINT, DTMIN, DTMAX, the first of them that is not a finite number with
-// fl_not_specified and `code`. True when all are finite.
+// the shared refusal and `code`. True when all are finite.
 bool fl_require_finite(std::string_view routine, int code, bool dtimei = true);
