@@ -210,6 +210,24 @@ TEST_F(FltRoutines, CyclicDriverRepeatsEachRoutine) {
   }
 }
 
+TEST_F(FltRoutines, StepThatCannotAdvanceEndsTheRun) {
+  // No step length at all (DTMIN = DTMAX = 0): the run ends naming the
+  // routine instead of stepping for ever; the tops come back.
+  for (const Named& r : {kRoutines[1], kRoutines[2]}) {
+    SCOPED_TRACE(r.name);
+    rc(100.0, 1.0, 10.0);
+    fresh_listing();
+    GLOR.DTIMEI = 0.0;
+    GLOR.DTMIN = 0.0;
+    GLOR.DTMAX = 0.0;
+    raise_tops(5, 7);
+    EXPECT_THROW(r.run(), plat::ProcessExit);
+    EXPECT_NE(listing().find(std::string("Unrecoverable error condition in module ") + r.name), std::string::npos)
+        << listing();
+    expect_tops(5, 7);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // FLTNTF
 
