@@ -68,3 +68,19 @@ inline constexpr double kFlHumidityCap = static_cast<double>(1.0e15f);
 // Relative change of the summed vapour fractions at which the iterated
 // humidity update stops.
 inline constexpr double kFlHumidTolerance = static_cast<double>(1.0e-5f);
+
+// ---- Step control of the FLT loops -----------------------------------------
+// A step whose largest change exceeds DTPMAX is repeated with its length
+// times this factor x DTPMAX / change (double) ...
+inline constexpr double kFlStepCut = 0.95;
+// ... unless it is no longer than this multiple of DTMIN (double).
+inline constexpr double kFlStepAtMinimum = 1.0001;
+// The loop ends when TIMEND lies within this share of the next step.
+inline constexpr double kFlEndShare = static_cast<double>(0.1f);
+// Share of the smallest capacity-to-conductance ratio that the explicit
+// step of FLTNTF may take (its stability limit with a margin).
+inline constexpr double kFlExplicitShare = static_cast<double>(0.95f);
+// An exceedance counted in this share of the steps or more is frequent. The
+// share of two counts is compared with the double 0.1, so that 10 of 100
+// steps count as frequent.
+inline constexpr double kFlFrequentShare = 0.1;

@@ -18,8 +18,13 @@ void FINITS(std::string_view zlabel, int modref);
 // ---- Fluid-loop transient solutions ----------------------------------------
 //
 // FLTNTS, FLTMTS, FLTNTF and FGENFI integrate the thermal network and the
-// fluid loops from TIMEO to TIMEND. The fluid-loop solution is not part of
-// this build: each ends the run with the fatal diagnostic "<NAME>: Fluid-loop
+// fluid loops from TIMEO to TIMEND, each step after a quasi-steady hydraulic
+// solution. FLTNTS (fluid/fltnts.cpp) solves the thermal and fluid node
+// temperatures implicitly in each step; FLTNTF (fluid/fltntf.cpp) advances
+// them explicitly in steps below the stability limit it finds; FLTMTS
+// (fluid/fltmts.cpp) solves the thermal network in thermal steps and the
+// fluid in FSTEPS implicit sub-steps of each. FGENFI is not part of this
+// build: it ends the run with the fatal diagnostic "FGENFI: Fluid-loop
 // solution not available in this build" (severity 4, code 1).
 void FLTNTS();
 void FLTMTS();

@@ -15,30 +15,13 @@ namespace {
 
 inline double cube(double x) { return (x * x) * x; }
 
-// Sum of the five heat sources of thermal node i.
-inline double heat(const FlNetwork& net, int i) {
-  return (((net.qa(i) + net.qe(i)) + net.qi(i)) + net.qr(i)) + net.qs(i);
-}
+inline double heat(const FlNetwork& net, int i) { return fl_node_heat(net, i); }
 
 inline bool solved(const FlNetwork& net, int i) { return net.tstat(i).c[0] == 'D'; }
 inline bool diffusion(const FlNetwork& net, int i) { return solved(net, i) && std::fabs(net.cap(i)) >= kFlTiny; }
 inline bool arithmetic(const FlNetwork& net, int i) { return solved(net, i) && std::fabs(net.cap(i)) < kFlTiny; }
 
 inline bool held(char status) { return status == 'K' || status == 'R'; }
-
-// Ends the run: "Temperature > 1.0D10 detected" with the context of global
-// node `node`.
-[[noreturn]] void temperature_fatal(int node, const char* routine) {
-  std::string msg = "Temperature > 1.0D10 detected";
-  msg.resize(255, ' ');
-  MESBLD(node, plat::TextRef(msg));
-  SETERX(msg, 4, 1, routine);
-  ERROR(routine);  // not reached: severity 4 ends the run
-}
-
-// A thermal temperature the updates cannot accept: above the limit or not a
-// number.
-inline bool out_of_range(double t) { return t > kFlTempLimit || std::isnan(t); }
 
 // Increment of an arithmetic node that lacks one kind of conductance (or
 // both): true with d set, false when it has both.
@@ -65,7 +48,6 @@ inline std::int64_t history_word(int level, int nf, int j) {
 
 void STSTAB(const FlNetwork& net, double dt, const FlStepArrays& s, double& csgmin, int& ncsgmn, int& status) {
   csgmin = kFlHuge;
-  const double tabs = net.tabs();
   LoopGuard guard("STSTAB");
   for (int i = 1; i <= net.nt; ++i) {
     guard.pass();
@@ -82,21 +64,35 @@ void STSTAB(const FlNetwork& net, double dt, const FlStepArrays& s, double& csgm
   }
   for (int i = 1; i <= net.nt; ++i) {
     guard.pass();
-    if (!arithmetic(net, i)) continue;
-    double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0;
-    SFGSUM(net, 0, i, s.tnew, s.tfnew, sg, sgt, sr, srt);
-    const double ta = s.tnew(i) + tabs;
-    const double q = heat(net, i);
-    double d = 0.0;
-    if (!one_sided_increment(q, sg, sgt, sr, srt, ta, d)) {
-      const double r3 = sr * cube(ta);
-      d = (((srt + sgt) + q) - ta * (sg + r3)) / (sg + 4.0 * r3);
-    }
-    s.tnew(i) += d;
-    if (out_of_range(s.tnew(i))) temperature_fatal(i, "STSTAB");
+    if (arithmetic(net, i)) fl_arithmetic_step(net, i, s.tnew, s.tfnew, "STSTAB");
   }
   status = 1;
 }
+
+double fl_arithmetic_step(const FlNetwork& net, int i, FlReals t, FlCReals tf, const char* routine) {
+  double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0;
+  SFGSUM(net, 0, i, t, tf, sg, sgt, sr, srt);
+  const double ta = t(i) + net.tabs();
+  const double q = heat(net, i);
+  double d = 0.0;
+  if (!one_sided_increment(q, sg, sgt, sr, srt, ta, d)) {
+    const double r3 = sr * cube(ta);
+    d = (((srt + sgt) + q) - ta * (sg + r3)) / (sg + 4.0 * r3);
+  }
+  t(i) += d;
+  if (fl_temperature_out_of_range(t(i))) fl_temperature_fatal(i, routine);
+  return d;
+}
+
+void fl_temperature_fatal(int node, const char* routine) {
+  std::string msg = "Temperature > 1.0D10 detected";
+  msg.resize(255, ' ');
+  MESBLD(node, plat::TextRef(msg));
+  SETERX(msg, 4, 1, routine);
+  ERROR(routine);  // not reached: severity 4 ends the run
+}
+
+bool fl_temperature_out_of_range(double t) { return t > kFlTempLimit || std::isnan(t); }
 
 void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, double relxca, double sg, double sgt,
             double sr, double srt, const FlStepArrays& s, double& relxcc, int& nrlxcc, double& change) {
@@ -142,7 +138,7 @@ void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, do
     relxcc = change;
     nrlxcc = i;
   }
-  if (out_of_range(s.tnew(i))) temperature_fatal(i, "S4TCLC");
+  if (fl_temperature_out_of_range(s.tnew(i))) fl_temperature_fatal(i, "S4TCLC");
 }
 
 void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks, bool& outer, bool& inner) {
@@ -223,7 +219,7 @@ void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
       s.tfnew(i) = ((gtp + net.fq(i)) + to * w) / ((w + gf) - md * cp(i)) - tabs;
     }
     // A storage term that cancels the conductance leaves no finite estimate.
-    if (!std::isfinite(s.tfnew(i))) temperature_fatal(net.global(i), "SFSTAB");
+    if (!std::isfinite(s.tfnew(i))) fl_temperature_fatal(net.global(i), "SFSTAB");
     if (h / gf <= minratio) {
       minratio = h / gf;
       minnode = net.global(i);
@@ -238,7 +234,7 @@ void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
     const double ta = s.tfnew(i) + tabs;
     const double r3 = sr * cube(ta);
     s.tfnew(i) += (((net.fq(i) + sgt) + srt) - ta * (sg + r3)) / (sg + 4.0 * r3);
-    if (!std::isfinite(s.tfnew(i))) temperature_fatal(net.global(i), "SFSTAB");
+    if (!std::isfinite(s.tfnew(i))) fl_temperature_fatal(net.global(i), "SFSTAB");
   }
 }
 
@@ -272,7 +268,7 @@ void SFCALC(const FlNetwork& net, double dampt, FlCReals rho, double dt, FlCReal
     nfrlxc = i;
   }
   s.tfnew(i) = t + dampt * v;
-  if (!std::isfinite(s.tfnew(i))) temperature_fatal(net.global(i), "SFCALC");
+  if (!std::isfinite(s.tfnew(i))) fl_temperature_fatal(net.global(i), "SFCALC");
 }
 
 void SFBKFS(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals vrate, FlCInts perm,

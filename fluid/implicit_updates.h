@@ -35,6 +35,11 @@ struct FlStepArrays {
   FlReals tfold, ffold, tfnew;  // fluid: the same
 };
 
+// Q of thermal node i: QA + QE + QI + QR + QS.
+inline double fl_node_heat(const FlNetwork& net, int i) {
+  return (((net.qa(i) + net.qe(i)) + net.qi(i)) + net.qr(i)) + net.qs(i);
+}
+
 // ---- Thermal nodes ---------------------------------------------------------
 
 // Start-of-step estimate over a step dt. csgmin := 1.0E38; diffusion nodes
@@ -68,6 +73,22 @@ void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, do
 // skipped; otherwise S4TCLC updates it, and a change >= RELXCA clears both
 // converged flags, while a smaller one marks the node when METHOD = 1.
 void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks, bool& outer, bool& inner);
+
+// One undamped step of arithmetic node i towards its balance at the thermal
+// temperatures t and fluid temperatures tf (SFGSUM), in place: t(i) += d
+// with d as for an arithmetic node in S4TCLC but a single Newton step where
+// both kinds of conductance act. Returns d. A result out of range (see
+// fl_temperature_out_of_range) ends the run naming `routine`. Shared by the
+// estimate STSTAB and the relaxation of the explicit loops (FSTARH).
+double fl_arithmetic_step(const FlNetwork& net, int i, FlReals t, FlCReals tf, const char* routine);
+
+// Ends the run: "Temperature > 1.0D10 detected" with the context of global
+// node `node` (MESBLD), severity 4, code 1, naming `routine`.
+[[noreturn]] void fl_temperature_fatal(int node, const char* routine);
+
+// A thermal temperature the updates cannot accept: above 1.0E10 or not a
+// number.
+bool fl_temperature_out_of_range(double t);
 
 // ---- Fluid nodes -------------------------------------------------------------
 

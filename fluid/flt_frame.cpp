@@ -1,0 +1,259 @@
+#include "fluid/flt_frame.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "fluid/continuity.h"
+#include "fluid/fluid_constants.h"
+#include "fluid/fluid_services.h"
+#include "fluid/humid_air.h"
+#include "fluid/ordering.h"
+#include "fluid/stability_limits.h"
+#include "model/generated_program.h"
+#include "modeldata/event_arrays.h"
+#include "modeldata/node_copies.h"
+
+namespace {
+
+bool cyclic_run() { return GLOC.SOLVER.view().substr(0, 2) == "CY"; }
+
+// The work-space shortage of a driver.
+void report_shortage(const FltFrame& f, std::int64_t shortfall, int code) {
+  flt_report(f, gar_worktext(f.routine, shortfall, gar_dystor_record), 4, code);
+}
+
+}  // namespace
+
+// ---- Frame ---------------------------------------------------------------
+
+void flt_begin(FltFrame& f, std::string_view routine) {
+  f.routine = std::string(routine);
+  f.clock.routine = f.routine;
+  GLOC.MODULE = f.routine;
+  if (!cyclic_run()) GLOC.SOLVER = "TRFL1P";
+  if (GLOI.NLOOPH == 0) GLOI.NLOOPH = GLOI.NLOOP;
+  if (GLOI.NLOOPT == 0) GLOI.NLOOPT = GLOI.NLOOP;
+  GLOI.SUMFLL = 0;
+  GLOI.SUMTHL = 0;
+
+  f.net = fl_network();
+  const FlNetwork& n = f.net;
+  if (GLOC.TIMELA.view().substr(0, 3) == "YES") {
+    f.nlev = kFlHistoryLevels;
+    f.tl = static_cast<std::int64_t>(kFlHistoryLevels) * (n.nf + 1);
+  } else {
+    f.nlev = 1;
+    f.tl = 0;
+  }
+  f.present = std::string(1, n.nt >= 1 ? 'Y' : 'N') + (n.nf >= 1 ? 'Y' : 'N');
+  f.humid = n.nf >= 1 && FTAIRW(n.ftypes, n.nf);
+  f.itop = f.core.int_top();
+  f.rtop = f.core.real_top();
+}
+
+void flt_report(const FltFrame& f, std::string_view text, int severity, int code) {
+  std::string t(text);
+  t.resize(170, ' ');
+  SETERX(t, severity, code, f.routine);
+}
+
+void flt_outint_default(const FltFrame& f, int code) {
+  if (!SDUNDF(GLOR.OUTINT)) return;
+  GLOR.OUTINT = GLOR.TIMEND - GLOR.TIMEO;
+  flt_report(f,
+             f.routine +
+                 ": Control constant OUTINT not specified@Default is TIMEND - TIMEO, see User Manual "
+                 "description of " +
+                 f.routine + " for a list of control constants",
+             2, code);
+}
+
+bool flt_events(FltFrame& f) {
+  const int itop = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
+  const std::int64_t avail =
+      std::max<std::int64_t>(0, std::min<std::int64_t>(static_cast<std::int64_t>(FLAGS(FLAGS_DYSTOR)) - itop,
+                                                       gar_dynamiccoreint.size() - itop + 1));
+  FlInts room;
+  if (avail > 0 && itop >= 1) room = gar_dynamiccoreint.from(itop, avail);
+  int nev = 0, status = 0;
+  SGTEVT(static_cast<int>(room.size()), f.routine, nev, room, status);
+  if (status != 0) return false;
+  f.clock.nev = nev;
+  f.clock.events = nev > 0 ? FlCInts(room.data(), nev) : FlCInts();
+  f.core.take_int(nev);
+  return true;
+}
+
+bool flt_integer_work(FltFrame& f, bool marks, int code) {
+  const FlNetwork& n = f.net;
+  const std::int64_t top = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
+  const std::int64_t nmarks = marks ? static_cast<std::int64_t>(n.nt) + n.nf : 0;
+  const std::int64_t words = 5 * static_cast<std::int64_t>(n.nf) + nmarks + n.nl;
+  const std::int64_t shortfall = top + words - FLAGS(FLAGS_DYSTOR);
+  if (shortfall > 0) {
+    report_shortage(f, shortfall, code);
+    return false;
+  }
+  const std::int64_t first = f.core.take_int(words);
+  FlInts block = gar_dynamiccoreint.from(first, words);
+  std::int64_t at = 1;
+  auto next = [&](std::int64_t len) {
+    FlInts v = block.from(at, len);
+    at += len;
+    return v;
+  };
+  f.ord = fl_ordering(next(5 * static_cast<std::int64_t>(n.nf)), n.nf);
+  if (marks) {
+    f.tmarks = next(n.nt);
+    f.fmarks = next(n.nf);
+  }
+  f.hflg = next(n.nl);
+  return true;
+}
+
+void flt_order(FltFrame& f) {
+  f.ord.lprof = 0;
+  if (f.net.nf >= 1) FPNTRS(f.net, f.ord);
+}
+
+bool flt_real_work(FltFrame& f, std::int64_t amount, int code) {
+  const std::int64_t shortfall = amount - FLAGS(FLAGS_DYSTOR);
+  if (shortfall > 0) {
+    report_shortage(f, shortfall, code);
+    return false;
+  }
+  const FlNetwork& n = f.net;
+  const std::int64_t first = f.core.take_real(static_cast<std::int64_t>(n.nf) + n.nt);
+  f.r1 = gar_dynamiccorereal.from(first, n.nf);
+  f.r2 = gar_dynamiccorereal.from(first + n.nf, n.nt);
+  return true;
+}
+
+void flt_first_step(FltFrame& f) {
+  FlClock& c = f.clock;
+  c.nominal = GLOR.TIMEO + GLOR.OUTINT;
+  c.next = c.nominal <= GLOR.TIMEND ? c.nominal : GLOR.TIMEND;
+  LEVTIM(c.events, "OUTPUT", c.nev, GLOR.TIMEO, c.next);
+  fl_place_step(c);
+}
+
+void flt_first_evaluations(const FltFrame& f) {
+  const FlNetwork& n = f.net;
+  STSOLT("");
+  V10001();
+  STSOLT("THERMAL");
+  V10001();
+  if (n.nl >= 1) SGMCAL(n.pairs, n.p, n.ftypes, n.nl, n.m, n.nf, n.nt, n.vq, n.tf, n.lcond);
+  if (n.lencopy >= 2) SSNCNT(n.lenthermal, n.lencopy, n.nt, n.pcs, n.t);
+}
+
+void flt_outputs_at_start(bool both) {
+  const double timen = GLOR.TIMEN, timem = GLOR.TIMEM;
+  GLOR.TIMEN = GLOR.TIMEO;
+  if (both) GLOR.TIMEM = GLOR.TIMEO;
+  OUTPUT();
+  GLOR.TIMEN = timen;
+  if (both) GLOR.TIMEM = timem;
+}
+
+void flt_finish(FltFrame& /*f*/) {
+  GLOR.TIMEM = GLOR.TIMEND;
+  GLOR.TIMEN = GLOR.TIMEND;
+  GLOR.TIMEO = GLOR.TIMEND;
+  flt_release_solver();
+}
+
+void flt_release_solver() {
+  if (!cyclic_run()) GLOC.SOLVER = "";
+}
+
+// ---- Work and passes shared by the step loops ----------------------------
+
+void flt_loop_work(const FltFrame& f, gar_CoreGuard& core, bool fold, FltLoopWork& work) {
+  const FlNetwork& net = f.net;
+  const int nt = net.nt, nf = net.nf, nl = net.nl;
+  std::int64_t top = core.real_top();
+  auto take = [&top](std::int64_t n) {
+    FlReals v = gar_dynamiccorereal.from(top, n);
+    top += n;
+    return v;
+  };
+  FlHydraulics& w = work.w;
+  w.vrate = take(nf);
+  w.hrho = take(nf);
+  w.hvisc = take(nf);
+  w.hflg = f.hflg;
+  w.ord = f.ord;
+  work.lag = FlTimeLag();
+  work.lag.nlev = f.nlev;
+  work.lag.table = take(f.tl);
+  std::int64_t end = top;
+  if (nf >= 1 && nl >= 1) {
+    const int lprof = f.ord.lprof;
+    int t = static_cast<int>(top), o1 = 0, o2 = 0, o3 = 0, o4 = 0, o5 = 0, o6 = 0;
+    FHDYAR(nl, nf, lprof, t, o1, o2, o3, o4, o5, o6);
+    w.amat = gar_dynamiccorereal.from(o1, lprof);
+    w.hpsol = gar_dynamiccorereal.from(o2, nf);
+    w.hcp = gar_dynamiccorereal.from(o3, nl);
+    w.hc0 = gar_dynamiccorereal.from(o5, nl);
+    w.bvec = gar_dynamiccorereal.from(o6, nf);
+    work.scratch = w.hpsol;
+    end = t;
+    // The step arrays lie over HCP, HC0 and BVEC, which the hydraulic
+    // solution fills afresh before it reads them.
+    top = o3;
+  } else {
+    work.scratch = take(nf);
+  }
+  FlStepArrays& s = work.s;
+  s.told = take(nt);
+  s.fold = fold ? take(nt) : FlReals();
+  s.tnew = take(nt);
+  s.tfold = take(nf);
+  s.ffold = fold ? take(nf) : FlReals();
+  s.tfnew = take(nf);
+  take(1);
+  const int humid_words = fl_humid_work_words(nf, f.humid);
+  work.qold = take(humid_words / 2);
+  work.qnew = take(humid_words / 2);
+  end = std::max(end, top);
+  core.take_real(end - core.real_top());
+}
+
+void flt_loop_start(const FltFrame& f, const FlHydraulics& w) {
+  const FlNetwork& net = f.net;
+  for (int k = 1; k <= net.nf; ++k) f.r1(k) = 0.0;
+  for (int i = 1; i <= net.nt; ++i) f.r2(i) = 0.0;
+  for (int k = 1; k <= net.nf; ++k) w.vrate(k) = 0.0;
+  if (f.humid) {
+    HUMRSP(net, 1, net.tf);
+    SFMCON(net, f.r1, 1);
+    if (net.nt >= 1) CNDNSE(net, 1.0, net.t, net.tf, f.r1, f.r2);
+  }
+  if (net.nf >= 1 && net.nl >= 1) {
+    for (int j = 1; j <= f.ord.lprof; ++j) w.amat(j) = 0.0;
+  }
+}
+
+int flt_hydraulics(const FltFrame& f, const FlHydraulics& w) {
+  const FlNetwork& net = f.net;
+  if (f.humid) {
+    HUMRSP(net, 1, net.tf);
+    SFMCON(net, f.r1, 2);
+  }
+  CVOLST(net, w.vrate);
+  int ierr = 0, converged = 0, passes = 0;
+  FLHYSL(net, w, 1, ierr, converged, passes);
+  GLOI.SUMFLL += passes;
+  if (f.humid) SFMCON(net, f.r1, 3);
+  return converged;
+}
+
+void flt_humidity_carried(const FlNetwork& net) {
+  for (int k = 1; k <= net.nf; ++k)
+    if (net.ftypes(k) == "AIRW") net.vq(k) = net.w(k);
+}

@@ -1,0 +1,486 @@
+// FLTMTS, the fluid-loop transient routine with two step sets, and its step
+// loop FLSITM. The thermal network advances in thermal steps (TIMEOT to
+// TIMENT, DTIMUT), each solved once at its start (a forward-Euler predictor
+// corrected by Crank-Nicolson sweeps); the fluid advances in sub-steps of
+// each thermal step (TIMEO to TIMEN, DTIMEU, nominally DTIMIF = DTIMUT /
+// FSTEPS), each with a hydraulic solution and an implicit fluid update,
+// against thermal temperatures interpolated in time across the thermal step.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "fluid/conductance_sums.h"
+#include "fluid/explicit_step.h"
+#include "fluid/flt_frame.h"
+#include "fluid/fluid_constants.h"
+#include "fluid/fluid_services.h"
+#include "fluid/humid_air.h"
+#include "fluid/implicit_updates.h"
+#include "fluid/required_constants.h"
+#include "fluid/stability_limits.h"
+#include "fluid/step_services.h"
+#include "model/generated_program.h"
+#include "modeldata/event_arrays.h"
+
+namespace {
+
+constexpr const char* kName = "FLTMTS";
+
+// Real words FLTMTS requires, counted from the real top at entry.
+std::int64_t real_requirement(const FltFrame& f) {
+  const std::int64_t nt = f.net.nt, nf = f.net.nf, nl = f.net.nl, lprof = f.ord.lprof;
+  return f.rtop + 15 * nf + 5 * nt + 2 * nl + lprof + 5 + f.tl;
+}
+
+// The checks of the control constants. TIMEO >= TIMEND is an error the run
+// survives: `solve` := false and the routine returns after its checks. A
+// refusal ends the run (false).
+bool checks(const FltFrame& f, bool& solve) {
+  solve = true;
+  if (GLOR.TIMEO >= GLOR.TIMEND) {
+    flt_report(f, "FLTMTS: TIMEND is not greater than TIMEO@See Engineering Manual for control constant definitions",
+               3, 1);
+    solve = false;
+  }
+  flt_outint_default(f, 2);
+  struct Required {
+    const char* name;
+    bool undefined;
+    int code;
+  };
+  const Required required[] = {{"NLOOP", SLUNDF(GLOI.NLOOP) != 0, 3},   {"RELXMA", SDUNDF(GLOR.RELXMA) != 0, 4},
+                               {"FRLXCA", SDUNDF(GLOR.FRLXCA) != 0, 5}, {"FSTEPS", SLUNDF(GLOI.FSTEPS) != 0, 6},
+                               {"RELXCA", SDUNDF(GLOR.RELXCA) != 0, 7}, {"DTIMEI", SDUNDF(GLOR.DTIMEI) != 0, 8}};
+  for (const Required& r : required) {
+    if (!r.undefined) continue;
+    fl_not_specified(kName, r.name, r.code);
+    return false;
+  }
+  if (!solve) return true;
+  // Times that are not finite, and an output interval that does not move
+  // the output time on, would keep the loop from ever reaching TIMEND.
+  if (!fl_require_finite(kName, 12)) return false;
+  if (!(GLOR.OUTINT > 0.0)) {
+    fl_not_specified(kName, "OUTINT", 12);
+    return false;
+  }
+  return true;
+}
+
+// max(DTMIN, min(DTIMEI, DTMAX)): the step the user asks for.
+double asked_step() {
+  double d = GLOR.DTIMEI;
+  if (GLOR.DTMAX < d) d = GLOR.DTMAX;
+  if (GLOR.DTMIN > d) d = GLOR.DTMIN;
+  return d;
+}
+
+// TIMENT from TIMEOT with the step s towards the next output time: at most
+// two steps ahead, pulled back onto a step event, a remainder of between one
+// and two steps split in two; DTIMUT := TIMENT - TIMEOT.
+void place_thermal_step(const FlClock& clock, double s) {
+  const double ahead = GLOR.TIMEOT + 2.0 * s;
+  GLOR.TIMENT = clock.next < ahead ? clock.next : ahead;
+  LEVTIM(clock.events, "TIMESTEP", clock.nev, GLOR.TIMEOT, GLOR.TIMENT);
+  if (GLOR.TIMENT > GLOR.TIMEOT + s) GLOR.TIMENT = (GLOR.TIMENT + GLOR.TIMEOT) * 0.5;
+  GLOR.DTIMUT = GLOR.TIMENT - GLOR.TIMEOT;
+}
+
+// Whether the run is over: TIMEND within a tenth of the step just made or
+// placed. The same step-relative end as the other loops.
+bool run_done() { return GLOR.TIMEND <= GLOR.TIMEO + kFlEndShare * GLOR.DTIMEU; }
+
+// A sub-step that does not lie after TIMEO while the run goes on would be
+// repeated for ever: the run ends there, naming the routine.
+void require_advance() {
+  if (!(GLOR.TIMEN > GLOR.TIMEO) && !run_done()) ERROR(kName);
+}
+
+// The first thermal step and sub-step of the driver.
+void first_steps(FltFrame& f) {
+  FlClock& c = f.clock;
+  GLOR.DTIMUT = asked_step();
+  GLOR.DTIMIF = GLOR.DTIMUT / GLOI.FSTEPS;
+  c.nominal = GLOR.TIMEO + GLOR.OUTINT;
+  c.next = c.nominal <= GLOR.TIMEND ? c.nominal : GLOR.TIMEND;
+  LEVTIM(c.events, "OUTPUT", c.nev, GLOR.TIMEO, c.next);
+  GLOR.TIMEOT = GLOR.TIMEO;
+  place_thermal_step(c, GLOR.DTIMUT);
+  const double ahead = GLOR.TIMEO + 2.0 * GLOR.DTIMIF;
+  GLOR.TIMEN = GLOR.TIMENT < ahead ? GLOR.TIMENT : ahead;
+  LEVTIM(c.events, "TIMESTEP", c.nev, GLOR.TIMEO, GLOR.TIMEN);
+  if (GLOR.TIMEN > GLOR.TIMEO + GLOR.DTIMIF) GLOR.TIMEN = (GLOR.TIMEN + GLOR.TIMEO) * 0.5;
+  GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
+  GLOR.TIMEM = (GLOR.TIMEO + GLOR.TIMEN) * 0.5;
+  require_advance();
+}
+
+void copy(int n, FlCReals from, FlReals to) {
+  for (int i = 1; i <= n; ++i) to(i) = from(i);
+}
+
+// The work arrays of the loop (all below the hydraulic arrays).
+struct SubstepWork {
+  FlReals tss, fts, tse,
+      tte;  // thermal: sub-step start, heat flow at the thermal step's start, sub-step end, thermal step end
+  FlReals cp, rho, visc, ffold, tfold, tfnew, vrate;  // fluid arrays 1 to 7
+  FlTimeLag lag;
+  FlHydraulics w;
+  FlReals scratch;  // qualities of SNFE
+  FlReals qold, qnew;
+  // The arrays of the sweeps: old thermal Tss with its heat flows Fts and
+  // the iterate Tte (the thermal step), or Tss and Tse around the fluid
+  // arrays 5, 4, 6 (a sub-step).
+  FlStepArrays thermal() const { return {tss, fts, tte, tfold, ffold, tfnew}; }
+  FlStepArrays fluid() const { return {tss, fts, tse, tfold, ffold, tfnew}; }
+};
+
+// ---- The thermal step ---------------------------------------------------
+
+// The forward-Euler predictor over the thermal step: Fts := GTsum - Tss
+// Gsum and Tte := Tss + (GTsum + Q - Gsum Tss) DTIMUT / C over the
+// diffusion nodes, sums from FSTGSM at Tss and the sub-step's start fluid
+// temperatures; CSGMIN := 1.0E38, then the smallest C / Gsum.
+void FSTSTB(const FlNetwork& net, const SubstepWork& a) {
+  GLOR.CSGMIN = kFlHuge;
+  const double dt = GLOR.DTIMUT;
+  LoopGuard guard("FSTSTB");
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    if (net.tstat(i).c[0] != 'D' || std::fabs(net.cap(i)) < kFlTiny) continue;
+    double g = 0.0, gt = 0.0;
+    FSTGSM(net, i, a.tss, a.tfold, g, gt);
+    const double c = net.cap(i);
+    a.fts(i) = gt - a.tss(i) * g;
+    a.tte(i) = a.tss(i) + ((gt + fl_node_heat(net, i)) - g * a.tss(i)) * dt / c;
+    if (std::fabs(g) >= kFlTiny && GLOR.CSGMIN > c / g) {
+      GLOR.CSGMIN = c / g;
+      GLOI.NCSGMN = i;
+    }
+  }
+}
+
+// The Crank-Nicolson sweeps of the thermal step (S4TCLC over DTIMUT from
+// Tss, Fts to Tte, the fluid at the sub-step's start) until RELXCC <=
+// RELXCA or NLOOPT sweeps. Returns the sweeps.
+int SFWBKT(const FlNetwork& net, const SubstepWork& a) {
+  STSOLT("THERMAL");
+  const FlStepArrays s = a.thermal();
+  int count = 0;
+  LoopGuard guard("SFWBKT");
+  do {
+    guard.pass();
+    GLOR.RELXCC = 0.0;
+    ++count;
+    V10001();
+    for (int i = 1; i <= net.nt; ++i) {
+      if (net.tstat(i).c[0] != 'D') continue;
+      double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0, change = 0.0;
+      SFGSUM(net, 0, i, a.tte, a.tfold, sg, sgt, sr, srt);
+      S4TCLC(net, GLOR.DAMPT, GLOR.DTIMUT, GLOI.NLOOPT, i, GLOR.RELXCA, sg, sgt, sr, srt, s, GLOR.RELXCC,
+             GLOI.NRLXCC, change);
+    }
+  } while (!(GLOR.RELXCA >= GLOR.RELXCC) && count < GLOI.NLOOPT);
+  STSOLT("");
+  return count;
+}
+
+// The thermal step: Tte from the model's temperatures, QR := QR + R2 for
+// it, the predictor and the sweeps, QR := QR - R2. Returns the sweeps.
+int FLTNMT(const FlNetwork& net, const SubstepWork& a, FlCReals r2) {
+  copy(net.nt, net.t, a.tte);
+  for (int i = 1; i <= net.nt; ++i) net.qr(i) += r2(i);
+  FSTSTB(net, a);
+  const int count = SFWBKT(net, a);
+  for (int i = 1; i <= net.nt; ++i) net.qr(i) -= r2(i);
+  return count;
+}
+
+// The thermal temperatures of the sub-step: Tss := T; Tse := T for nodes
+// without capacity or not "D", else T + (TIMEN - TIMEO) / (TIMENT - TIMEO)
+// (Tte - T), on the line from now to the end of the thermal step.
+void SETTMP(const FlNetwork& net, const SubstepWork& a) {
+  const double share = (GLOR.TIMEN - GLOR.TIMEO) / (GLOR.TIMENT - GLOR.TIMEO);
+  LoopGuard guard("SETTMP");
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    const double t = net.t(i);
+    a.tss(i) = t;
+    if (std::fabs(net.cap(i)) < kFlTiny || net.tstat(i).c[0] != 'D') {
+      a.tse(i) = t;
+    } else {
+      a.tse(i) = t + share * (a.tte(i) - t);
+    }
+  }
+}
+
+// ---- The fluid sub-step --------------------------------------------------
+
+// The fluid sweeps of a sub-step: SFCALC in node order over the nodes not
+// "K" or "R" that have a conductance, sums at Tse and the fluid iterates,
+// until FRLXCC <= FRLXCA or the count (which the estimate started at 1)
+// reaches NLOOPT.
+void SFWBKF(const FlNetwork& net, const SubstepWork& a, int& count) {
+  STSOLT("THERMAL");
+  const FlStepArrays s = a.fluid();
+  const double dt = GLOR.DTIMEU;
+  LoopGuard guard("SFWBKF");
+  do {
+    guard.pass();
+    GLOR.FRLXCC = 0.0;
+    ++count;
+    V10001();
+    for (int i = 1; i <= net.nf; ++i) {
+      const char st = net.fstat(i).c[0];
+      if (st == 'K' || st == 'R') continue;
+      double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0, change = 0.0;
+      SFGSUM(net, 1, i, a.tse, a.tfnew, sg, sgt, sr, srt);
+      if (std::fabs(sg) < kFlTiny && std::fabs(sr) < kFlTiny) continue;
+      SFCALC(net, GLOR.DAMPT, a.rho, dt, a.vrate, i, a.cp, sg, sgt, sr, srt, s, GLOR.FRLXCC, GLOI.NFRLXC, change);
+    }
+  } while (!(GLOR.FRLXCA >= GLOR.FRLXCC) && count < GLOI.NLOOPT);
+  STSOLT("");
+}
+
+// The fluid sub-step over DTIMEU: the estimate SFSTAB (thermal Tss to Tse,
+// its minimum in FCSGMN, FNCSGM), the sweeps, and change := the largest
+// |Tfnew - Tfold| over fluid nodes "F", "J", "Q", "S".
+void SNEWTF(const FlNetwork& net, SubstepWork& a, int& count, double& change) {
+  SFSTAB(net, GLOR.DTIMEU, a.rho, a.cp, a.vrate, a.lag, a.fluid(), GLOR.FCSGMN, GLOI.FNCSGM, count);
+  SFWBKF(net, a, count);
+  change = 0.0;
+  for (int i = 1; i <= net.nf; ++i) {
+    const char st = net.fstat(i).c[0];
+    if (st == 'F' || st == 'J' || st == 'Q' || st == 'S')
+      change = std::max(change, std::fabs(a.tfnew(i) - a.tfold(i)));
+  }
+}
+
+// ---- Acceptance and the next steps ----------------------------------------
+
+// Accepts or rejects the sub-step TIMEO..TIMEN with the largest fluid change
+// `change`, and places the next sub-step (and, when the thermal step is
+// finished, the next thermal step). completed: the thermal step is finished.
+void FMTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int hydraulic, double change,
+            const SubstepWork& a, FlExceedances& counts, bool& completed, bool& accepted) {
+  const bool thermal = present.size() >= 1 && present[0] == 'Y';
+  const bool fluid = present.size() >= 2 && present[1] == 'Y';
+  const bool exceeded = GLOR.DTPMAX < change;
+  if (exceeded && GLOR.DTIMEU > kFlStepAtMinimum * GLOR.DTMIN) {
+    const double cut = kFlStepCut * GLOR.DTIMEU * GLOR.DTPMAX / change;
+    double d = cut > GLOR.DTMIN ? cut : GLOR.DTMIN;  // a cut that is not a number gives DTMIN
+    if (GLOR.DTMAX < d) d = GLOR.DTMAX;
+    GLOR.DTIMEU = d;
+    GLOR.TIMEN = GLOR.TIMEO + GLOR.DTIMEU;
+    GLOR.TIMEM = GLOR.TIMEO + GLOR.DTIMEU / 2.0;
+    if (thermal) copy(net.nt, a.tss, a.tse);
+    if (fluid) copy(net.nf, a.tfold, a.tfnew);
+    accepted = false;
+    return;
+  }
+  accepted = true;
+  if (exceeded) ++counts.dtpmax;  // already at DTMIN: accepted and counted
+  if (thermal) copy(net.nt, a.tse, net.t);
+  if (fluid) copy(net.nf, a.tfnew, net.tf);
+  V20001();
+  // What VARIABLES2 changed is carried on.
+  copy(net.nt, net.t, a.tse);
+  copy(net.nt, net.t, a.tss);
+  copy(net.nf, net.tf, a.tfnew);
+  copy(net.nf, net.tf, a.tfold);
+  if (GLOR.TIMEN >= clock.next) {
+    OUTPUT();
+    if (GLOR.TIMEN >= clock.nominal) clock.nominal += GLOR.OUTINT;
+    clock.next = clock.nominal <= GLOR.TIMEND ? clock.nominal : GLOR.TIMEND;
+    LEVTIM(clock.events, "OUTPUT", clock.nev, GLOR.TIMEN, clock.next);
+  }
+  GLOR.TIMEO = GLOR.TIMEN;
+  // The thermal step is finished when its end lies within a tenth of the
+  // sub-step just made (a test relative to the step, not to the clock,
+  // which at large times would end thermal steps early).
+  if (GLOR.TIMENT <= GLOR.TIMEN + kFlEndShare * GLOR.DTIMEU) {
+    completed = true;
+    GLOR.TIMEOT = GLOR.TIMEN;
+    place_thermal_step(clock, asked_step());
+  } else {
+    completed = false;
+  }
+  const double p = GLOR.TIMENT - GLOR.TIMEO;
+  const double dtimif = GLOR.DTIMIF;
+  if (kFlStepAtMinimum * p > 2.0 * dtimif) {
+    GLOR.TIMEN = GLOR.TIMEO + dtimif;
+  } else if (p > kFlStepAtMinimum * dtimif) {
+    GLOR.TIMEN = GLOR.TIMEO + p / 2.0;
+  } else {
+    GLOR.TIMEN = GLOR.TIMENT;
+  }
+  GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
+  GLOR.TIMEM = (GLOR.TIMEO + GLOR.TIMEN) / 2.0;
+  require_advance();
+  if (GLOR.RELXCC > GLOR.RELXCA) ++counts.relxca;
+  if (GLOR.FRLXCC > GLOR.FRLXCA) ++counts.frlxca;
+  if (hydraulic == 0) ++counts.relxma;
+}
+
+}  // namespace
+
+void FLTMTS() {
+  FltFrame f;
+  flt_begin(f, kName);
+  bool solve = true;
+  if (!checks(f, solve) || !flt_events(f) || !flt_integer_work(f, false, 9)) {
+    flt_release_solver();
+    return;
+  }
+  flt_order(f);
+  if (!flt_real_work(f, real_requirement(f), 10)) {
+    flt_release_solver();
+    return;
+  }
+  if (GLOI.FSTEPS <= 0) {
+    flt_report(f, "FLTMTS: Control constant FSTEPS must be greater than zero", 4, 11);
+    flt_release_solver();
+    return;
+  }
+  if (!solve) {
+    flt_release_solver();
+    return;
+  }
+  first_steps(f);
+  flt_first_evaluations(f);
+  CSGHYD(f.net, f.ord, f.hflg, f.present);
+  flt_outputs_at_start(false);
+  FLSITM(f, GLOI.FSTEPS);
+  flt_finish(f);
+}
+
+void FLSITM(FltFrame& f, int fsteps) {
+  const FlNetwork& net = f.net;
+  const int nt = net.nt, nf = net.nf, nl = net.nl;
+  const bool hydraulics = nf >= 1 && nl >= 1;
+
+  // Work space: the loop's own arrays, the history, then the hydraulic
+  // arrays and the humid-air fractions (the real top comes back on return).
+  gar_CoreGuard core;
+  std::int64_t top = core.real_top();
+  auto take = [&top](std::int64_t n) {
+    FlReals v = gar_dynamiccorereal.from(top, n);
+    top += n;
+    return v;
+  };
+  SubstepWork a;
+  a.tss = take(nt);
+  a.fts = take(nt);
+  a.tse = take(nt);
+  a.tte = take(nt);
+  a.cp = take(nf);
+  a.rho = take(nf);
+  a.visc = take(nf);
+  a.ffold = take(nf);
+  a.tfold = take(nf);
+  a.tfnew = take(nf);
+  a.vrate = take(nf);
+  take(1);
+  a.lag.nlev = f.nlev;
+  a.lag.table = take(f.tl);
+  FlHydraulics& w = a.w;
+  w.vrate = a.vrate;
+  w.hrho = a.rho;
+  w.hvisc = a.visc;
+  w.hflg = f.hflg;
+  w.ord = f.ord;
+  if (hydraulics) {
+    const int lprof = f.ord.lprof;
+    int t = static_cast<int>(top), o1 = 0, o2 = 0, o3 = 0, o4 = 0, o5 = 0, o6 = 0;
+    FHDYAR(nl, nf, lprof, t, o1, o2, o3, o4, o5, o6);
+    w.amat = gar_dynamiccorereal.from(o1, lprof);
+    w.hpsol = gar_dynamiccorereal.from(o2, nf);
+    w.hcp = gar_dynamiccorereal.from(o3, nl);
+    w.hc0 = gar_dynamiccorereal.from(o5, nl);
+    w.bvec = gar_dynamiccorereal.from(o6, nf);
+    a.scratch = w.hpsol;
+    top = t;
+  } else {
+    a.scratch = take(nf);
+  }
+  const int humid_words = fl_humid_work_words(nf, f.humid);
+  a.qold = take(humid_words / 2);
+  a.qnew = take(humid_words / 2);
+  core.take_real(top - core.real_top());
+
+  // Before the first thermal step.
+  GLOR.FCSGMN = kFlHuge;
+  FlExceedances counts;
+  bool completed = true;
+  copy(nt, net.t, a.tss);
+  copy(nt, net.t, a.tse);
+  copy(nf, net.tf, a.tfold);
+  copy(nf, net.tf, a.tfnew);
+  flt_loop_start(f, w);
+  int steps = 1;
+
+  LoopGuard guard("FLSITM");
+  do {
+    int thermal_count = 0;
+    GLOI.SUMFLL = 0;
+    GLOI.SUMTHL = 0;
+    if (nt >= 1) {
+      STSOLT("");
+      V10001();
+      thermal_count = FLTNMT(net, a, f.r2);
+    }
+    for (;;) {
+      guard.pass();
+      GLOI.SUMFLL = 0;
+      GLOI.SUMTHL = thermal_count;
+      if (nt >= 1) {
+        STSOLT("");
+        V10001();
+        SETTMP(net, a);
+        FSTARH(net, a.tse, net.tf);
+      }
+      GLOR.DTCOUR = kFlHuge;
+      SNFE(net, a.scratch);
+      STSOLT("");
+      V10001();
+      int hydraulic = -1;
+      if (hydraulics) {
+        hydraulic = flt_hydraulics(f, w);
+        SCPRHO(net, a.rho, a.cp);
+        SNFE(net, a.scratch);
+        STSOLT("");
+        V10001();
+        SGMCIM(net, a.cp);
+        SGCOIM(net, a.rho, GLOR.DTCOUR);
+      } else if (nf >= 1) {
+        // Without links the sub-step has no hydraulic part; the fluid
+        // update still needs the densities and specific heats.
+        SCPRHO(net, a.rho, a.cp);
+      }
+      copy(nf, net.tf, a.tfnew);
+      double change = 0.0;
+      if (nf >= 1) {
+        int count = 0;
+        SNEWTF(net, a, count, change);
+        GLOI.SUMTHL += count;
+      }
+      if (f.humid) {
+        HMDIPT(net, GLOR.DAMPM, GLOR.DTIMEU, a.vrate, a.rho, a.tse, a.tfnew, f.r1, f.r2, a.qnew, a.qold);
+        flt_humidity_carried(net);
+      }
+      bool accepted = false;
+      FMTIME(net, f.clock, f.present, hydraulic, change, a, counts, completed, accepted);
+      if (accepted) {
+        ++steps;
+        thermal_count = 0;
+      }
+      if (completed) break;
+    }
+    GLOR.DTIMIF = asked_step() / fsteps;
+  } while (!run_done());
+  fl_end_warnings(kName, "FLSITM", counts, steps);
+}

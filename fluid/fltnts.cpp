@@ -1,0 +1,155 @@
+// FLTNTS, the implicit member of the single-phase fluid-loop transient
+// routines, and its step loop FLTSIT.
+#include <algorithm>
+#include <cstdint>
+
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "fluid/flt_frame.h"
+#include "fluid/fluid_constants.h"
+#include "fluid/fluid_services.h"
+#include "fluid/humid_air.h"
+#include "fluid/hydraulics.h"
+#include "fluid/required_constants.h"
+#include "fluid/stability_limits.h"
+#include "fluid/step_services.h"
+#include "model/generated_program.h"
+
+namespace {
+
+constexpr const char* kName = "FLTNTS";
+
+// Real words FLTNTS requires, counted from the real top at entry.
+std::int64_t real_requirement(const FltFrame& f) {
+  const std::int64_t nt = f.net.nt, nf = f.net.nf, nl = f.net.nl, lprof = f.ord.lprof;
+  const std::int64_t with_steps = f.rtop + 4 * nt + 10 * nf + lprof + 4;
+  const std::int64_t with_links = f.rtop + nt + 8 * nf + lprof + 2 * nl;
+  return std::max(with_steps, with_links) + f.tl;
+}
+
+// The checks of the control constants; false after a refusal.
+bool checks(const FltFrame& f) {
+  const FlNetwork& n = f.net;
+  if (GLOR.TIMEO >= GLOR.TIMEND) {
+    flt_report(f, "FLTNTS: TIMEND is not greater than TIMEO@See Engineering Manual for control constant definitions",
+               4, 1);
+    return false;
+  }
+  flt_outint_default(f, 2);
+  if (SLUNDF(GLOI.NLOOP)) {
+    fl_not_specified(kName, "NLOOP", 3);
+    return false;
+  }
+  if (SDUNDF(GLOR.DTIMEI)) {
+    fl_not_specified(kName, "DTIMEI", 4);
+    return false;
+  }
+  if (n.nf >= 1) {
+    if (SDUNDF(GLOR.RELXMA)) {
+      fl_not_specified(kName, "RELXMA", 5);
+      return false;
+    }
+    if (SDUNDF(GLOR.FRLXCA)) {
+      fl_not_specified(kName, "FRLXCA", 6);
+      return false;
+    }
+  }
+  if (n.nt >= 1 && SDUNDF(GLOR.RELXCA)) {
+    fl_not_specified(kName, "RELXCA", 7);
+    return false;
+  }
+  // Times that are not finite, and an output interval that does not move
+  // the output time on, would keep the loop from ever reaching TIMEND.
+  if (!fl_require_finite(kName, 10)) return false;
+  if (!(GLOR.OUTINT > 0.0)) {
+    fl_not_specified(kName, "OUTINT", 10);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void FLTNTS() {
+  FltFrame f;
+  flt_begin(f, kName);
+  if (!checks(f) || !flt_events(f) || !flt_integer_work(f, true, 8)) {
+    flt_release_solver();
+    return;
+  }
+  flt_order(f);
+  if (!flt_real_work(f, real_requirement(f), 9)) {
+    flt_release_solver();
+    return;
+  }
+  flt_first_step(f);
+  flt_first_evaluations(f);
+  FFCSGM(f.net, f.ord, f.hflg, f.present);
+  flt_outputs_at_start(true);
+  FLTSIT(f);
+  flt_finish(f);
+}
+
+void FLTSIT(FltFrame& f) {
+  const FlNetwork& net = f.net;
+  const int nf = net.nf, nl = net.nl;
+  const bool hydraulics = nf >= 1 && nl >= 1;
+  const bool humid = f.humid;
+
+  // Work space above the driver's blocks (the real top comes back on
+  // return).
+  gar_CoreGuard core;
+  FltLoopWork work;
+  flt_loop_work(f, core, true, work);
+  const FlHydraulics& w = work.w;
+  const FlStepArrays& s = work.s;
+  const FlReals scratch = work.scratch;
+  FlTimeLag& lag = work.lag;
+
+  // Before the first step.
+  flt_loop_start(f, w);
+  int steps = 1;
+  FlExceedances counts;
+
+  LoopGuard guard("FLTSIT");
+  for (;;) {
+    guard.pass();
+    GLOI.SUMTHL = 0;
+    GLOI.SUMFLL = 0;
+    GLOR.DTCOUR = kFlHuge;
+    SNFE(net, scratch);
+    STSOLT("");
+    V10001();
+    int hydraulic = -1;
+    if (hydraulics) {
+      hydraulic = flt_hydraulics(f, w);
+      SNFE(net, scratch);
+      SCPRHO(net, w.hrho, scratch);
+      STSOLT("");
+      V10001();
+      SGMCIM(net, scratch);
+      SGCOIM(net, w.hrho, GLOR.DTCOUR);
+    } else if (nf >= 1) {
+      // Without links the pass has no hydraulic part; the fluid sweeps
+      // still need the densities and specific heats of the nodes.
+      SCPRHO(net, w.hrho, scratch);
+    }
+    int iterations = 0;
+    double change = 0.0;
+    FLTNIM(net, GLOR.DTIMEU, s, f.tmarks, f.fmarks, f.ord.perm, w.hrho, scratch, w.vrate, f.r2, lag, iterations,
+           change);
+    GLOI.SUMTHL += iterations;
+    if (humid) {
+      // The humidity follows the temperatures the step has just found.
+      HMDIPT(net, GLOR.DAMPM, GLOR.DTIMEU, w.vrate, w.hrho, s.tnew, s.tfnew, f.r1, f.r2, work.qnew, work.qold);
+      flt_humidity_carried(net);
+    }
+    int accepted = 0;
+    FSTIME(net, f.clock, f.present, hydraulic, change, s, counts, accepted);
+    if (accepted != 0) ++steps;
+    if (fl_loop_done()) break;
+  }
+  fl_end_warnings(kName, "FLTSIT", counts, steps);
+}

@@ -1,0 +1,20 @@
+// The run-time constants a fluid-loop solution routine refuses before it
+// takes work space: TIMEO, TIMEND, DTIMEI, OUTINT, DTMIN and DTMAX must be
+// finite numbers. A time that is not finite is never reached and a step
+// that is not finite never ends a run, so the routine would step for ever.
+#pragma once
+
+#include <string_view>
+
+// The "not specified" report of a control constant, in the routines' field
+// of 170 characters: "<routine>: Control constant <name> not
+// specified@See User Manual description of <routine> for a list of required
+// control constants", severity 4 with `code`, naming the routine (the run
+// ends): the refusal every solution routine shares (require_finite_constants
+// in core), for a constant that holds the undefined marker.
+void fl_not_specified(std::string_view routine, std::string_view name, int code);
+
+// Refuses, in the order TIMEO, TIMEND, DTIMEI (when dtimei is true),
+// OUTINT, DTMIN, DTMAX, the first of them that is not a finite number with
+// the shared refusal and `code`. True when all are finite.
+bool fl_require_finite(std::string_view routine, int code, bool dtimei = true);

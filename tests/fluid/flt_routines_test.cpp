@@ -1,0 +1,535 @@
+// FLTNTF and FLTMTS, and what the three single-phase fluid-loop routines
+// must agree on: the steady state of a heated water pipe, the end of a run
+// at late times. FLTNTF: its first step from the stability limits, its
+// first-order error, the explicit fluid update (the node numbers it reports,
+// the transport delay without through-flow). FLTMTS: the sub-steps of a
+// thermal step, the error it survives, the checks and their order.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "fluid/explicit_step.h"
+#include "fluid/fluid_services.h"
+#include "fluid/ordering.h"
+#include "fluid_fixture.h"
+#include "platform/process.h"
+#include "properties/properties.h"
+#include "thermal/cyclic.h"
+
+namespace fluid_test {
+namespace {
+
+using tna_test::BlockCall;
+
+constexpr double kD = 0.01;                                  // pipe diameter, m
+constexpr double kArea = 0.25 * 3.14159265358979 * kD * kD;  // its flow area
+
+using Routine = void (*)();
+struct Named {
+  const char* name;
+  Routine run;
+};
+const Named kRoutines[] = {{"FLTNTS", FLTNTS}, {"FLTNTF", FLTNTF}, {"FLTMTS", FLTMTS}};
+
+class FltRoutines : public FluidTest {
+ protected:
+  void SetUp() override {
+    FluidTest::SetUp();
+    log.install();
+  }
+  // Every constant a run of any of the three needs: the explicit step is
+  // limited by the stability ratio alone (no link transit limit).
+  static void controls() {
+    tna_test::fluid_controls();
+    GLOR.DTCOUR = 1.0e38;
+    GLOR.RLCOUR = 1.0;
+  }
+  // Thermal node 1 ("D", capacitance cap, heat q, at 0) joined by GL g to
+  // boundary node 2 at 0.
+  void rc(double cap, double g, double q, int dystor = 20000) {
+    tna_test::FluidModel fm;
+    fm.thermal(1, 'D', 0.0, cap).thermal(2, 'B', 0.0);
+    fm.gl(1, 2, g);
+    build(fm, dystor);
+    controls();
+    gar_thermalnodeheatsourcesinternal(1) = q;
+  }
+  // A water pipe of n nodes of 1 m: node 1 "R" at 20 C and p_in + 2.0E5 Pa
+  // (the inlet), node n "J" at 2.0E5 Pa (the outlet), heat q on nodes 2..n;
+  // the flow follows the pressure difference. Node 3 is half as long, so
+  // that its heat capacity over its conductance is the smallest.
+  void pipe(int n, double p_in, double q, double flow = 0.01) {
+    tna_test::FluidModel fm = tna_test::chain(n);
+    for (int i = 1; i <= n; ++i) {
+      fm.node(i).p = 2.0e5 + p_in * (n - i) / (n - 1);
+      fm.node(i).fq = i > 1 ? q : 0.0;
+    }
+    fm.node(1).status = 'R';
+    fm.node(n).status = 'J';
+    fm.node(3).fl = 0.5;
+    for (int h = 0; h < n - 1; ++h) fm.link_spec(h).flow = flow;
+    build(fm);
+    controls();
+    for (int i = 1; i <= n; ++i) {
+      net.fla(i) = kArea;
+      net.vol(i) = kArea * net.fl(i);
+    }
+    for (int k = 1; k <= net.nl; ++k) gar_massflowlinkfittinglosses(k) = 1.0e20;
+  }
+  void raise_tops(int real, int integer) {
+    FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = real;
+    FLAGS(FLAGS_NEXTDYNAMICCOREINT) = integer;
+  }
+  void expect_tops(int real, int integer) {
+    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), real);
+    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), integer);
+  }
+  std::vector<BlockCall> calls_of(const std::string& block) const {
+    std::vector<BlockCall> out;
+    for (const BlockCall& c : log.calls)
+      if (c.block == block) out.push_back(c);
+    return out;
+  }
+  std::vector<double> ends_of(const std::string& block) const {
+    std::vector<double> out;
+    for (const BlockCall& c : calls_of(block)) out.push_back(c.timen);
+    return out;
+  }
+
+  tna_test::BlockLog log;
+};
+
+double cp_of(int i) { return XCP(gar_fluidnodepressures(i), gar_fluidnodetemps(i), 0.0, 2, i); }
+
+// ---------------------------------------------------------------------------
+// What the three routines agree on.
+
+TEST_F(FltRoutines, HeatedPipeReachesTheSameSteadyStateWithEveryRoutine) {
+  // Heat of 200 W on each node but the inlet; at steady state each node is
+  // warmer than the one upstream by Q / (m cp), cp the mean of the two
+  // nodes' (the link's conductance), whatever the routine; the run lasts far
+  // more than 50 residence times of the pipe.
+  const int n = 5;
+  std::vector<std::vector<double>> finals;
+  for (const Named& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    pipe(n, 160.0, 200.0);
+    GLOR.TIMEND = 2000.0;
+    GLOR.OUTINT = 2000.0;
+    GLOR.DTIMEI = 10.0;
+    GLOR.DTMAX = 10.0;
+    GLOI.FSTEPS = 2;
+    GLOR.FRLXCA = 1.0e-6;
+    r.run();
+    EXPECT_EQ(GLOR.TIMEO, 2000.0);
+    const double m = gar_massflowlinkflowrates(1);
+    EXPECT_GT(m, 0.005);
+    std::vector<double> t;
+    for (int i = 1; i <= n; ++i) t.push_back(gar_fluidnodetemps(i));
+    EXPECT_EQ(t[0], 20.0);  // the inlet holds its temperature
+    for (int i = 2; i <= n; ++i) {
+      EXPECT_NEAR(gar_massflowlinkflowrates(i - 1), m, 1e-6 * m);
+      const double rise = 200.0 / (m * 0.5 * (cp_of(i - 1) + cp_of(i)));
+      EXPECT_NEAR(t[i - 1] - t[i - 2], rise, 10.0 * GLOR.FRLXCA) << "node " << i;
+    }
+    finals.push_back(t);
+    // The smallest capacity over conductance is that of the short node 3,
+    // reported as its global node number (NT + 3 = 3 without thermal
+    // nodes); FLTMTS keeps the fluid minimum apart.
+    if (std::string(r.name) == "FLTMTS") EXPECT_EQ(GLOI.FNCSGM, 3);
+    else EXPECT_EQ(GLOI.NCSGMN, 3);
+    EXPECT_EQ(listing(), "");
+  }
+  for (std::size_t k = 1; k < finals.size(); ++k)
+    for (int i = 0; i < n; ++i)
+      EXPECT_NEAR(finals[k][i], finals[0][i], 1e-4) << kRoutines[k].name << " node " << i + 1;
+}
+
+TEST_F(FltRoutines, LateRunEndsAtTimendWithItsFinalOutputs) {
+  // From 999 000 s to 1 000 000 s in steps of 50 s (FLTMTS: two sub-steps
+  // of 25 s each): every routine makes the last step to TIMEND and its
+  // OUTPUTS there, however large the clock is against the step.
+  for (const Named& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    rc(1.0e4, 1.0, 10.0);
+    log.calls.clear();
+    GLOR.TIMEO = 999000.0;
+    GLOR.TIMEND = 1.0e6;
+    GLOR.OUTINT = 500.0;
+    GLOR.DTIMEI = 50.0;
+    GLOR.DTMAX = 50.0;
+    GLOI.FSTEPS = 2;
+    r.run();
+    EXPECT_EQ(ends_of("OUTPUTS"), (std::vector<double>{999000.0, 999500.0, 1.0e6}));
+    const std::vector<double> v2 = ends_of("VARIABLES2");
+    const bool sub = std::string(r.name) == "FLTMTS";
+    ASSERT_EQ(v2.size(), sub ? 40u : 20u);
+    for (std::size_t k = 0; k < v2.size(); ++k) EXPECT_EQ(v2[k], 999000.0 + (sub ? 25.0 : 50.0) * (k + 1.0)) << k;
+    EXPECT_EQ(GLOR.TIMEO, 1.0e6);
+    // 1000 s of a node of time constant 1.0E4 s heated from 0 by 10 W
+    // through 1 W/K: 10 (1 - e^-0.1), to the error of each method (the
+    // explicit one's is 2.3E-3).
+    EXPECT_NEAR(gar_thermalnodetemps(1), 10.0 * (1.0 - std::exp(-0.1)), 3e-3);
+  }
+}
+
+TEST_F(FltRoutines, CyclicDriverRepeatsEachRoutine) {
+  // A capacity heated in the first half of each 200-second period reaches
+  // its periodic state under every routine, each cycle run as "CYFL1P".
+  for (const Named& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    rc(100.0, 1.0, 0.0);
+    log.calls.clear();
+    GLOR.DTIMEI = 2.0;
+    GLOR.DTMAX = 2.0;
+    GLOR.OUTINT = 100.0;
+    GLOR.RELXCA = 1.0e-10;
+    GLOI.FSTEPS = 2;
+    std::vector<std::string> codes;
+    log.variables1 = [&] {
+      gar_thermalnodeheatsourcesinternal(1) = std::fmod(GLOR.TIMEM, 200.0) < 100.0 ? 10.0 : 0.0;
+      codes.push_back(std::string(GLOC.SOLVER.trimmed()));
+    };
+    raise_tops(9, 9);
+    SOLCYC(r.name, 1.0e-6, 1.0e10, 200.0, 100, " ", "NONE");
+    log.variables1 = nullptr;
+    ASSERT_FALSE(codes.empty());
+    for (std::size_t k = 1; k < codes.size(); ++k) EXPECT_EQ(codes[k], "CYFL1P");
+    EXPECT_EQ(GLOC.SOLVER.trimmed(), "");
+    EXPECT_EQ(GLOR.TIMEO, 0.0);
+    // The periodic start value: T0 = T0 e^-2 + 10 (1 - e^-1) e^-1, to the
+    // error of the steps of 2 s (2 % for the explicit one).
+    const double e1 = std::exp(-1.0), e2 = std::exp(-2.0);
+    EXPECT_NEAR(gar_thermalnodetemps(1), 10.0 * (1.0 - e1) * e1 / (1.0 - e2), 0.05);
+    EXPECT_EQ(listing().find("Failed to converge"), std::string::npos);
+    expect_tops(9, 9);
+  }
+}
+
+TEST_F(FltRoutines, StepThatCannotAdvanceEndsTheRun) {
+  // No step length at all (DTMIN = DTMAX = 0): the run ends naming the
+  // routine instead of stepping for ever; the tops come back.
+  for (const Named& r : {kRoutines[1], kRoutines[2]}) {
+    SCOPED_TRACE(r.name);
+    rc(100.0, 1.0, 10.0);
+    fresh_listing();
+    GLOR.DTIMEI = 0.0;
+    GLOR.DTMIN = 0.0;
+    GLOR.DTMAX = 0.0;
+    raise_tops(5, 7);
+    EXPECT_THROW(r.run(), plat::ProcessExit);
+    EXPECT_NE(listing().find(std::string("Unrecoverable error condition in module ") + r.name), std::string::npos)
+        << listing();
+    expect_tops(5, 7);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// FLTNTF
+
+TEST_F(FltRoutines, FltntfFirstStepComesFromTheLimitsNotFromDtimei) {
+  // C / G = 100 s. The first step is min(0.95 CSGMIN, RLCOUR DTCOUR) held
+  // within DTMIN..DTMAX; the user's DTIMEI plays no part, even undefined.
+  struct Case {
+    const char* what;
+    double rlcour, dtcour, dtmin, dtmax;
+    double step;
+  };
+  const double share = static_cast<double>(0.95f);
+  const Case cases[] = {
+      {"stability limit", 1.0, 1.0e38, 1.0e-6, 1000.0, share * 100.0},
+      {"stability limit held at DTMAX", 1.0, 1.0e38, 1.0e-6, 10.0, 10.0},
+      {"transit limit", 0.5, 60.0, 1.0e-6, 1000.0, 30.0},
+      {"DTMIN above both", 0.5, 60.0, 200.0, 1000.0, 200.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    rc(100.0, 1.0, 10.0);
+    log.calls.clear();
+    GLOR.RLCOUR = c.rlcour;
+    GLOR.DTCOUR = c.dtcour;
+    GLOR.DTMIN = c.dtmin;
+    GLOR.DTMAX = c.dtmax;
+    GLOR.DTIMEI = tna_test::undefined_real();
+    GLOR.TIMEND = 1000.0;
+    GLOR.OUTINT = 1000.0;
+    FLTNTF();
+    // The driver's two VARIABLES1 calls and the output at TIMEO see TIMEN =
+    // TIMEO; the first step follows.
+    ASSERT_GE(log.calls.size(), 4u);
+    EXPECT_EQ(log.calls[0].timen, 0.0);
+    EXPECT_EQ(log.calls[1].soltyp, "THERMAL");
+    EXPECT_EQ(log.calls[2].block, "OUTPUTS");
+    EXPECT_EQ(log.calls[2].timen, 0.0);
+    const std::vector<double> v2 = ends_of("VARIABLES2");
+    ASSERT_FALSE(v2.empty());
+    EXPECT_EQ(v2[0], c.step);
+    EXPECT_EQ(listing(), "");
+  }
+}
+
+TEST_F(FltRoutines, FltntfErrorIsFirstOrderInTheStep) {
+  // C = 100 J/K, G = 1 W/K, Q = 10 W over one time constant: the explicit
+  // step halves its error when the step halves.
+  std::vector<double> errors;
+  for (double dt : {10.0, 5.0, 2.5}) {
+    SCOPED_TRACE(dt);
+    rc(100.0, 1.0, 10.0);
+    GLOR.TIMEND = 100.0;
+    GLOR.OUTINT = 100.0;
+    GLOR.DTMAX = dt;
+    FLTNTF();
+    const double exact = 10.0 * (1.0 - std::exp(-1.0));
+    errors.push_back(std::fabs(gar_thermalnodetemps(1) - exact));
+    EXPECT_GT(gar_thermalnodetemps(1), exact);  // forward Euler runs ahead: (1 - h)^n < e^-nh
+  }
+  EXPECT_NEAR(errors[0] / errors[1], 2.0, 0.1);
+  EXPECT_NEAR(errors[1] / errors[2], 2.0, 0.1);
+}
+
+TEST_F(FltRoutines, FltntfTransportDelayWithoutThroughFlow) {
+  // A water node without links, warmed by a wall at 50 C through 1 W/K: no
+  // through-flow makes the residence time infinite, and the delayed update
+  // is the plain explicit one, with TIMELA "YES" as without.
+  std::vector<double> finals;
+  for (const char* timela : {"NO", "YES"}) {
+    SCOPED_TRACE(timela);
+    tna_test::FluidModel fm;
+    fm.thermal(100, 'B', 50.0);
+    fm.fluid(1);
+    fm.gl(100, 1, 1.0);
+    build(fm);
+    controls();
+    net.fla(1) = kArea;
+    net.vol(1) = kArea;
+    GLOC.TIMELA = timela;
+    GLOR.TIMEND = 100.0;
+    GLOR.OUTINT = 100.0;
+    FLTNTF();
+    EXPECT_EQ(listing(), "");
+    finals.push_back(gar_fluidnodetemps(1));
+  }
+  EXPECT_GT(finals[0], 20.0);
+  EXPECT_LT(finals[0], 50.0);
+  EXPECT_EQ(finals[1], finals[0]);
+}
+
+TEST_F(FltRoutines, FltntfFluidUpdateNamesTheNodeItself) {
+  // Without thermal nodes fluid node i is node NT + i = i: the explicit
+  // update reports the smallest ratio and every property message for that
+  // node, also for the last one. Node 3 is the shortest.
+  pipe(4, 160.0, 0.0);
+  gar_massflowlinkconds(1) = gar_massflowlinkconds(2) = gar_massflowlinkconds(3) = 0.01 * 4180.0;
+  std::vector<double> v(16, 0.0);
+  auto at = [&](int k) { return FlReals(v.data() + 4 * k, 4); };
+  FlStepArrays s{FlReals(), FlReals(), FlReals(), at(0), FlReals(), at(1)};
+  FlReals vrate = at(2);
+  for (int i = 1; i <= 4; ++i) s.tfold(i) = s.tfnew(i) = 20.0;
+  // The last node far above the range of the liquid tables: its property
+  // warnings name it.
+  s.tfold(4) = s.tfnew(4) = 500.0;
+  FlTimeLag lag;
+  GLOR.CSGMIN = 1.0e38;
+  GLOI.NCSGMN = -1;
+  FSFDIF(net, 1.0, s, vrate, lag);
+  const std::string l = listing();
+  EXPECT_EQ(l.find("Invalid node number"), std::string::npos) << l;
+  EXPECT_NE(l.find("Node 4 in main model"), std::string::npos) << l;
+  EXPECT_EQ(GLOI.NCSGMN, 3);
+  // Node 2: one explicit step from the inlet at 20 C is no change at all.
+  EXPECT_EQ(s.tfnew(2), 20.0);
+}
+
+TEST_F(FltRoutines, FltntfChecks) {
+  const std::string req =
+      " not specified@See User Manual description of FLTNTF for a list of required control constants";
+  const std::string shortened =
+      " not specified@See User Manual description of FLTNTF for a list of control connstants";
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    const char* what;
+    bool fluid;
+    std::function<void()> set;
+    int code;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"TIMEND at TIMEO", false, [] { GLOR.TIMEND = GLOR.TIMEO; }, 1,
+       "FLTNTF: TIMEND is not greater than TIMEO@See Engineering Manual for control constant definitions"},
+      {"NLOOP", false, [] { GLOI.NLOOP = SKUNDF(); }, 3, "FLTNTF: Control constant NLOOP" + shortened},
+      {"RELXCA", false, [] { GLOR.RELXCA = tna_test::undefined_real(); }, 4,
+       "FLTNTF: Control constant RELXCA" + shortened},
+      {"RELXMA", true, [] { GLOR.RELXMA = tna_test::undefined_real(); }, 5, "FLTNTF: Control constant RELXMA" + req},
+      {"FRLXCA", true, [] { GLOR.FRLXCA = tna_test::undefined_real(); }, 6, "FLTNTF: Control constant FRLXCA" + req},
+      {"TIMEND not a number", false, [nan] { GLOR.TIMEND = nan; }, 9, "FLTNTF: Control constant TIMEND" + req},
+      {"OUTINT zero", false, [] { GLOR.OUTINT = 0.0; }, 9, "FLTNTF: Control constant OUTINT" + req},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.fluid) {
+      tna_test::FluidModel fm = tna_test::chain(2);
+      build(fm);
+      controls();
+    } else {
+      rc(100.0, 1.0, 10.0);
+    }
+    fresh_listing();
+    log.calls.clear();
+    c.set();
+    raise_tops(3, 4);
+    EXPECT_THROW(FLTNTF(), plat::ProcessExit);
+    const std::string l = listing();
+    EXPECT_TRUE(has_message(l, c.text)) << l;
+    EXPECT_TRUE(has_reference(l, "FLTNTF", c.code)) << l;
+    EXPECT_TRUE(log.calls.empty());
+    expect_tops(3, 4);
+  }
+  // Without thermal nodes RELXCA is not needed, without fluid nodes RELXMA
+  // and FRLXCA are not.
+  rc(100.0, 1.0, 10.0);
+  fresh_listing();
+  GLOR.RELXMA = GLOR.FRLXCA = tna_test::undefined_real();
+  FLTNTF();
+  EXPECT_EQ(GLOR.TIMEO, GLOR.TIMEND);
+  EXPECT_EQ(listing(), "");
+}
+
+TEST_F(FltRoutines, FltntfWorkSpaceShortages) {
+  const std::string ending =
+      " words needed, increase DYSTOR on $EXECUTION record, see User Manual description of $EXECUTION block";
+  // Integer: itop + 5 NF + NL = itop; real: max(rtop + 3 NT + 3, rtop + NT)
+  // = rtop + 9 for the thermal pair.
+  rc(100.0, 1.0, 10.0, 64);
+  raise_tops(1, 65);
+  EXPECT_THROW(FLTNTF(), plat::ProcessExit);
+  EXPECT_TRUE(has_message(listing(), "FLTNTF: Insufficient work space@An extra         1" + ending)) << listing();
+  EXPECT_TRUE(has_reference(listing(), "FLTNTF", 7));
+  fresh_listing();
+  raise_tops(56, 64);
+  EXPECT_THROW(FLTNTF(), plat::ProcessExit);
+  EXPECT_TRUE(has_message(listing(), "FLTNTF: Insufficient work space@An extra         1" + ending)) << listing();
+  EXPECT_TRUE(has_reference(listing(), "FLTNTF", 8));
+  expect_tops(56, 64);
+  fresh_listing();
+  controls();
+  raise_tops(55, 64);
+  FLTNTF();
+  EXPECT_EQ(listing(), "");
+  expect_tops(55, 64);
+}
+
+// ---------------------------------------------------------------------------
+// FLTMTS
+
+TEST_F(FltRoutines, FltmtsSubStepsOfAThermalStep) {
+  // DTIMEI 10 s, output at 18 s: thermal steps of 9 s (the remainder of two
+  // steps split in two). With FSTEPS 4 the sub-steps are DTIMIF = 2.5 s
+  // while more than two remain, then the rest in two equal halves: 2.5,
+  // 2.5, 2, 2. With FSTEPS 1 one sub-step covers the thermal step.
+  struct Case {
+    int fsteps;
+    std::vector<double> ends;
+    std::vector<double> thermal_ends;  // TIMENT at each VARIABLES2
+  };
+  const Case cases[] = {
+      {4, {2.5, 5.0, 7.0, 9.0, 11.5, 14.0, 16.0, 18.0}, {9.0, 9.0, 9.0, 9.0, 18.0, 18.0, 18.0, 18.0}},
+      {1, {9.0, 18.0}, {9.0, 18.0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fsteps);
+    rc(100.0, 1.0, 10.0);
+    log.calls.clear();
+    GLOR.DTIMEI = 10.0;
+    GLOR.OUTINT = 18.0;
+    GLOR.TIMEND = 18.0;
+    GLOI.FSTEPS = c.fsteps;
+    std::vector<double> thermal_ends;
+    std::vector<std::pair<double, double>> thermal_steps;  // at each thermal step's sweeps
+    log.variables2 = [&] { thermal_ends.push_back(GLOR.TIMENT); };
+    FLTMTS();
+    EXPECT_EQ(ends_of("VARIABLES2"), c.ends);
+    EXPECT_EQ(thermal_ends, c.thermal_ends);
+    EXPECT_EQ(ends_of("OUTPUTS"), (std::vector<double>{0.0, 18.0}));
+    EXPECT_EQ(GLOR.DTIMIF, 10.0 / c.fsteps);
+    EXPECT_EQ(GLOR.TIMEO, 18.0);
+    EXPECT_EQ(GLOC.MODULE.trimmed(), "FLTMTS");
+    EXPECT_EQ(listing(), "");
+  }
+}
+
+TEST_F(FltRoutines, FltmtsTimendAtTimeoIsAnErrorTheRunSurvives) {
+  rc(100.0, 1.0, 10.0);
+  GLOR.TIMEO = 5.0;
+  GLOR.TIMEND = 5.0;
+  raise_tops(7, 8);
+  GLOC.SOLVER = "";
+  FLTMTS();  // returns
+  const std::string l = listing();
+  EXPECT_TRUE(has_message(
+      l, "FLTMTS: TIMEND is not greater than TIMEO@See Engineering Manual for control constant definitions"))
+      << l;
+  EXPECT_TRUE(has_reference(l, "FLTMTS", 1));
+  EXPECT_NE(l.find("@@@@  FAILURE"), std::string::npos);
+  EXPECT_TRUE(log.calls.empty());
+  EXPECT_EQ(GLOR.TIMEO, 5.0);
+  EXPECT_EQ(GLOC.SOLVER.trimmed(), "");
+  expect_tops(7, 8);
+}
+
+TEST_F(FltRoutines, FltmtsChecks) {
+  // Codes 3 to 8 whatever the nodes (a thermal model here); FSTEPS <= 0
+  // only after the work space.
+  const std::string req =
+      " not specified@See User Manual description of FLTMTS for a list of required control constants";
+  struct Case {
+    const char* what;
+    std::function<void()> set;
+    int code;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"NLOOP", [] { GLOI.NLOOP = SKUNDF(); }, 3, "FLTMTS: Control constant NLOOP" + req},
+      {"RELXMA", [] { GLOR.RELXMA = tna_test::undefined_real(); }, 4, "FLTMTS: Control constant RELXMA" + req},
+      {"FRLXCA", [] { GLOR.FRLXCA = tna_test::undefined_real(); }, 5, "FLTMTS: Control constant FRLXCA" + req},
+      {"FSTEPS", [] { GLOI.FSTEPS = SKUNDF(); }, 6, "FLTMTS: Control constant FSTEPS" + req},
+      {"RELXCA", [] { GLOR.RELXCA = tna_test::undefined_real(); }, 7, "FLTMTS: Control constant RELXCA" + req},
+      {"DTIMEI", [] { GLOR.DTIMEI = tna_test::undefined_real(); }, 8, "FLTMTS: Control constant DTIMEI" + req},
+      {"DTMAX infinite", [] { GLOR.DTMAX = std::numeric_limits<double>::infinity(); }, 12,
+       "FLTMTS: Control constant DTMAX" + req},
+      {"FSTEPS zero", [] { GLOI.FSTEPS = 0; }, 11, "FLTMTS: Control constant FSTEPS must be greater than zero"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    rc(100.0, 1.0, 10.0);
+    fresh_listing();
+    log.calls.clear();
+    c.set();
+    raise_tops(3, 4);
+    EXPECT_THROW(FLTMTS(), plat::ProcessExit);
+    const std::string l = listing();
+    EXPECT_TRUE(has_message(l, c.text)) << l;
+    EXPECT_TRUE(has_reference(l, "FLTMTS", c.code)) << l;
+    EXPECT_NE(l.find("@@@@  FATAL ERROR"), std::string::npos);
+    EXPECT_TRUE(log.calls.empty());
+    expect_tops(3, 4);
+  }
+  // FSTEPS 0 with too little work space: the shortage is reported first.
+  // Real requirement rtop + 5 NT + 5 = rtop + 15.
+  const std::string ending =
+      " words needed, increase DYSTOR on $EXECUTION record, see User Manual description of $EXECUTION block";
+  rc(100.0, 1.0, 10.0, 64);
+  fresh_listing();
+  GLOI.FSTEPS = 0;
+  raise_tops(50, 1);
+  EXPECT_THROW(FLTMTS(), plat::ProcessExit);
+  EXPECT_TRUE(has_message(listing(), "FLTMTS: Insufficient work space@An extra         1" + ending)) << listing();
+  EXPECT_TRUE(has_reference(listing(), "FLTMTS", 10));
+  EXPECT_EQ(listing().find("FSTEPS"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fluid_test

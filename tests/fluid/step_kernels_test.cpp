@@ -1,0 +1,273 @@
+// The link kernels of the fluid-loop steps (SGMCAL, SGMCIM, SGCOIM), the
+// mass-source heat flow of SFCDHF, and step acceptance (FSTIME) on its own:
+// rejection and the cut step, acceptance with its copies, blocks, output
+// times and counters.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "fluid/fluid_services.h"
+#include "fluid/step_services.h"
+#include "fluid_fixture.h"
+#include "platform/process.h"
+#include "properties/properties.h"
+
+namespace fluid_test {
+namespace {
+
+constexpr int kWater = 2, kAir = 3;
+
+FlCReals cview(const std::vector<double>& v) { return FlCReals(v.data(), static_cast<std::int64_t>(v.size())); }
+FlReals view(std::vector<double>& v) { return FlReals(v.data(), static_cast<std::int64_t>(v.size())); }
+
+class StepKernels : public FluidTest {};
+
+// ---------------------------------------------------------------------------
+// Link conductances.
+
+TEST_F(StepKernels, LinkConductanceIsTheFlowTimesTheMeanSpecificHeat) {
+  // Links: 1 -> 2 forward, 2 -> 3 reversed, 3 -> 4 at rest, 4 -> 1 inactive;
+  // node 4 holds air, the others liquid water at different temperatures.
+  tna_test::FluidModel fm = tna_test::chain(4);
+  fm.node(2).t = 60.0;
+  fm.node(3).t = 90.0;
+  fm.node(4).fluid = "AIR";
+  fm.node(4).t = 40.0;
+  fm.node(4).vq = 1.0;
+  const int back = fm.link(4, 1, 0.03, 'I');
+  build(fm);
+  net.m(2) = -0.01;
+  net.m(3) = 0.0;
+  for (int l = 1; l <= net.nl; ++l) net.lcond(l) = -1.0;
+  SGMCAL(net.pairs, net.p, net.ftypes, net.nl, net.m, net.nf, net.nt, net.vq, net.tf, net.lcond);
+  auto cp = [&](int k) { return XCP(net.p(k), net.tf(k), net.vq(k), net.fluid_code(k), 0); };
+  EXPECT_DOUBLE_EQ(net.lcond(1), 0.01 * ((cp(1) + cp(2)) * 0.5));
+  EXPECT_DOUBLE_EQ(net.lcond(2), 0.01 * ((cp(2) + cp(3)) * 0.5));  // the sign of the flow plays no part
+  EXPECT_EQ(net.lcond(3), 0.0);
+  // Each end counts with its own fluid; the status plays no part.
+  EXPECT_DOUBLE_EQ(net.lcond(fm.link_index(back)), 0.03 * ((cp(4) + cp(1)) * 0.5));
+  EXPECT_GT(cp(1), 4000.0);
+  EXPECT_LT(cp(4), 1100.0);
+
+  // SGMCIM from the stored specific heats gives the same conductances.
+  std::vector<double> cps(5, 0.0);
+  for (int k = 1; k <= 4; ++k) cps[static_cast<std::size_t>(k - 1)] = cp(k);
+  std::vector<double> g(net.lcond.begin(), net.lcond.end());
+  for (int l = 1; l <= net.nl; ++l) net.lcond(l) = -1.0;
+  SGMCIM(net, cview(cps));
+  for (int l = 1; l <= net.nl; ++l) EXPECT_DOUBLE_EQ(net.lcond(l), g[static_cast<std::size_t>(l - 1)]) << l;
+}
+
+TEST_F(StepKernels, MassSourceHeatFlow) {
+  // A source of 0.02 kg/s at 80 C into a node at 20 C: FM cp(50 C) (FR - T);
+  // a zero or negative source brings nothing, whatever FR is.
+  tna_test::FluidModel fm = tna_test::chain(1);
+  build(fm);
+  auto qsrc = [&](double source) {
+    net.fm(1) = source;
+    net.fr(1) = 80.0;
+    double q1 = -1, q2 = -1, q3 = -1, q4 = -1, q5 = -1;
+    SFCDHF(net.lstat, net.lenfluid, net.fm, net.pairs, net.p, net.fpcs, net.fptrs, net.fr, kWater, net.gf,
+           net.gfacts, net.gl, net.glacts, net.lcond, net.gr, net.gracts, net.m, net.nt, 1, net.tstat, net.vq,
+           GLOR.STEFAN, net.t, GLOR.TABS, net.tf, q1, q2, q3, q4, q5);
+    EXPECT_EQ(q2 + q3 + q4 + q5, 0.0);
+    return q1;
+  };
+  const double cp = XCP(net.p(1), 50.0, 0.0, kWater, 0);
+  EXPECT_DOUBLE_EQ(qsrc(0.02), 0.02 * cp * 60.0);
+  EXPECT_EQ(qsrc(0.0), 0.0);
+  EXPECT_EQ(qsrc(-0.02), 0.0);
+}
+
+TEST_F(StepKernels, TransitTimeOfTheLinks) {
+  // Two links: 1 -> 2 at 0.01 kg/s and 2 -> 3 at rest; densities 1000, 800,
+  // 600; lengths 1, 3, 1; areas 2e-4, 1e-4, 1e-4.
+  tna_test::FluidModel fm = tna_test::chain(3);
+  fm.node(2).fl = 3.0;
+  build(fm);
+  net.fla(1) = 2.0e-4;
+  net.fla(2) = 1.0e-4;
+  net.fla(3) = 1.0e-4;
+  net.m(2) = 0.0;
+  const std::vector<double> rho = {1000.0, 800.0, 600.0};
+  const double t1 = (1000.0 + 800.0) * 0.5 * (1.0 + 3.0) * 0.5 * 1.0e-4 / 0.01;
+  double dtcour = 1.0e38;
+  GLOR.MINFLO = 0.0;
+  SGCOIM(net, cview(rho), dtcour);
+  EXPECT_DOUBLE_EQ(dtcour, t1);  // the link at rest takes an infinite time
+  // MINFLO is the smallest flow the time is taken with.
+  GLOR.MINFLO = 1.0;
+  dtcour = 1.0e38;
+  SGCOIM(net, cview(rho), dtcour);
+  EXPECT_DOUBLE_EQ(dtcour, (800.0 + 600.0) * 0.5 * (3.0 + 1.0) * 0.5 * 1.0e-4 / 1.0);
+  // A smaller time given stays.
+  dtcour = 1.0e-3;
+  SGCOIM(net, cview(rho), dtcour);
+  EXPECT_EQ(dtcour, 1.0e-3);
+  // A time that is not a number is passed over.
+  const std::vector<double> bad = {std::numeric_limits<double>::quiet_NaN(), 800.0, 600.0};
+  GLOR.MINFLO = 0.0;
+  net.m(2) = 0.01;
+  dtcour = 1.0e38;
+  SGCOIM(net, cview(bad), dtcour);
+  EXPECT_DOUBLE_EQ(dtcour, (800.0 + 600.0) * 0.5 * (3.0 + 1.0) * 0.5 * 1.0e-4 / 0.01);
+}
+
+// ---------------------------------------------------------------------------
+// Step acceptance.
+
+class Fstime : public FluidTest {
+ protected:
+  void SetUp() override {
+    FluidTest::SetUp();
+    log.install();
+    tna_test::FluidModel fm = tna_test::chain(2);
+    fm.thermal(10, 'D', 5.0, 1.0);
+    build(fm);
+    told = {5.0, 0.0};
+    tnew = {6.0, 0.0};
+    tfold = {20.0, 20.0};
+    tfnew = {21.0, 22.0};
+    s = {view(told), view(fold), view(tnew), view(tfold), view(ffold), view(tfnew)};
+    GLOR.TIMEO = 2.0;
+    GLOR.TIMEN = 3.0;
+    GLOR.DTIMEU = 1.0;
+    GLOR.TIMEND = 10.0;
+    GLOR.OUTINT = 5.0;
+    GLOR.DTIMEI = 1.0;
+    GLOR.DTMIN = 0.1;
+    GLOR.DTMAX = 10.0;
+    clock.routine = "FLTNTS";
+    clock.nominal = 5.0;
+    clock.next = 5.0;
+  }
+  tna_test::BlockLog log;
+  std::vector<double> told, fold = {0.0, 0.0}, tnew, tfold, ffold = {0.0, 0.0}, tfnew;
+  FlStepArrays s;
+  FlClock clock;
+  FlExceedances counts;
+  int accepted = -1;
+};
+
+TEST_F(Fstime, ChangeAboveDtpmaxRepeatsTheStepShorter) {
+  GLOR.DTPMAX = 0.5;
+  FSTIME(net, clock, "YY", 0, 2.0, s, counts, accepted);
+  EXPECT_EQ(accepted, 0);
+  EXPECT_DOUBLE_EQ(GLOR.DTIMEU, 0.95 * 1.0 * 0.5 / 2.0);
+  EXPECT_EQ(GLOR.TIMEO, 2.0);
+  EXPECT_EQ(GLOR.TIMEN, 2.0 + GLOR.DTIMEU);
+  EXPECT_EQ(GLOR.TIMEM, 2.0 + GLOR.DTIMEU / 2.0);
+  EXPECT_EQ(tnew[0], 5.0);  // the iterates go back to the start
+  EXPECT_EQ(tfnew[1], 20.0);
+  EXPECT_EQ(net.t(1), 5.0);  // the model is left alone
+  EXPECT_TRUE(log.calls.empty());
+  EXPECT_EQ(counts.relxma + counts.dtpmax + counts.relxca + counts.frlxca, 0);
+
+  // The cut is held between DTMIN and DTMAX; a cut that is not a number
+  // takes DTMAX.
+  struct Case {
+    double dtpmax, change, dtmax, expected;
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  const Case cases[] = {{1.0e-6, 1.0, 10.0, 0.1}, {0.5, 0.6, 0.5, 0.5}, {-inf, inf, 7.0, 7.0}};
+  for (const Case& c : cases) {
+    GLOR.DTIMEU = 1.0;
+    GLOR.DTPMAX = c.dtpmax;
+    GLOR.DTMAX = c.dtmax;
+    FSTIME(net, clock, "YY", 0, c.change, s, counts, accepted);
+    EXPECT_EQ(accepted, 0);
+    EXPECT_EQ(GLOR.DTIMEU, c.expected) << c.dtpmax;
+  }
+}
+
+TEST_F(Fstime, AcceptedStepCopiesCountsAndPlacesTheNextStep) {
+  struct Case {
+    const char* present;
+    int hydraulic;
+    double relxcc, frlxcc;
+    double t, tf1;  // node temperatures afterwards
+    int relxca, frlxca, relxma;
+  };
+  const Case cases[] = {
+      {"YY", 0, 1.0, 1.0, 6.0, 21.0, 1, 1, 1},
+      {"YY", 1, 0.0, 0.0, 6.0, 21.0, 0, 0, 0},
+      {"YN", -1, 0.0, 0.0, 6.0, 20.0, 0, 0, 0},
+      {"NY", -1, 0.0, 0.0, 5.0, 21.0, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.present);
+    SetUp();
+    counts = FlExceedances{};
+    log.calls.clear();
+    GLOR.DTPMAX = 1.0e10;
+    GLOR.RELXCA = GLOR.FRLXCA = 0.5;
+    GLOR.RELXCC = c.relxcc;
+    GLOR.FRLXCC = c.frlxcc;
+    FSTIME(net, clock, c.present, c.hydraulic, 0.25, s, counts, accepted);
+    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(net.t(1), c.t);
+    EXPECT_EQ(net.tf(1), c.tf1);
+    EXPECT_EQ(counts.relxca, c.relxca);
+    EXPECT_EQ(counts.frlxca, c.frlxca);
+    EXPECT_EQ(counts.relxma, c.relxma);
+    EXPECT_EQ(counts.dtpmax, 0);
+    // VARIABLES2 saw the step; no output before 5; next step 3 -> 4.
+    ASSERT_EQ(log.calls.size(), 1u);
+    EXPECT_EQ(log.calls[0].block, "VARIABLES2");
+    EXPECT_EQ(log.calls[0].timeo, 2.0);
+    EXPECT_EQ(log.calls[0].timen, 3.0);
+    EXPECT_EQ(GLOR.TIMEO, 3.0);
+    EXPECT_EQ(GLOR.TIMEN, 4.0);
+    EXPECT_EQ(GLOR.TIMEM, 3.5);
+  }
+}
+
+TEST_F(Fstime, OutputTimesAndTheEndOfTheRun) {
+  // A step that reaches the output time 5 runs OUTPUTS and aims at 10.
+  GLOR.TIMEO = 4.0;
+  GLOR.TIMEN = 5.0;
+  FSTIME(net, clock, "YY", -1, 0.0, s, counts, accepted);
+  ASSERT_EQ(log.calls.size(), 2u);
+  EXPECT_EQ(log.calls[1].block, "OUTPUTS");
+  EXPECT_EQ(log.calls[1].timen, 5.0);
+  EXPECT_EQ(clock.nominal, 10.0);
+  EXPECT_EQ(clock.next, 10.0);
+  EXPECT_FALSE(fl_loop_done());
+  // A remainder of 1.5 steps to the output time is split in two.
+  GLOR.TIMEO = 7.5;
+  GLOR.TIMEN = 8.5;
+  FSTIME(net, clock, "YY", -1, 0.0, s, counts, accepted);
+  EXPECT_EQ(GLOR.TIMEN, 9.25);
+  // The last step ends at TIMEND; the loop is done.
+  GLOR.TIMEO = 9.25;
+  GLOR.TIMEN = 10.0;
+  FSTIME(net, clock, "YY", -1, 0.0, s, counts, accepted);
+  EXPECT_EQ(log.calls.back().block, "OUTPUTS");
+  EXPECT_EQ(GLOR.TIMEO, 10.0);
+  EXPECT_EQ(clock.next, 10.0);  // the nominal 15 cut at TIMEND
+  EXPECT_TRUE(fl_loop_done());
+}
+
+TEST_F(Fstime, EndWarningsAndTheirField) {
+  FlExceedances c;
+  c.relxca = 10;
+  c.frlxca = 9;
+  c.relxma = 1;
+  c.dtpmax = 50;
+  fl_end_warnings("FLTNTS", "FLTSIT", c, 100);
+  const std::string l = listing();
+  EXPECT_TRUE(has_message(l, "FLTNTS: RELXCA exceeded in more than 10% of time steps"));
+  EXPECT_TRUE(has_message(l, "FLTNTS: FRLXCA exceeded in up to 10% of time steps"));
+  EXPECT_TRUE(has_message(l, "FLTNTS: RELXMA exceeded in up to 10% of time steps"));
+  EXPECT_TRUE(has_message(l, "FLTNTS: DTPMAX exceeded in more than 10% of time steps"));
+  for (int code : {2, 3, 5, 8}) EXPECT_TRUE(has_reference(l, "FLTSIT", code)) << code;
+  // In order RELXCA, FRLXCA, RELXMA, DTPMAX.
+  EXPECT_LT(l.find("RELXCA exceeded"), l.find("FRLXCA exceeded"));
+  EXPECT_LT(l.find("FRLXCA exceeded"), l.find("RELXMA exceeded"));
+  EXPECT_LT(l.find("RELXMA exceeded"), l.find("DTPMAX exceeded"));
+}
+
+}  // namespace
+}  // namespace fluid_test
