@@ -1,6 +1,5 @@
 #include "fluid/required_constants.h"
 
-#include <cmath>
 #include <string>
 
 #include "core/control_constants.h"
@@ -16,18 +15,25 @@ void fl_not_specified(std::string_view routine, std::string_view name, int code)
 }
 
 bool fl_require_finite(std::string_view routine, int code, bool dtimei) {
-  struct Value {
-    std::string_view name;
-    double value;
-    bool checked;
-  };
-  const Value values[] = {{"TIMEO", GLOR.TIMEO, true},     {"TIMEND", GLOR.TIMEND, true},
-                          {"DTIMEI", GLOR.DTIMEI, dtimei}, {"OUTINT", GLOR.OUTINT, true},
-                          {"DTMIN", GLOR.DTMIN, true},     {"DTMAX", GLOR.DTMAX, true}};
-  for (const Value& v : values) {
-    if (!v.checked || std::isfinite(v.value)) continue;
-    fl_not_specified(routine, v.name, code);
-    return false;
-  }
-  return true;
+  RequiredValue values[6];
+  std::size_t n = 0;
+  values[n++] = {"TIMEO", GLOR.TIMEO};
+  values[n++] = {"TIMEND", GLOR.TIMEND};
+  if (dtimei) values[n++] = {"DTIMEI", GLOR.DTIMEI};
+  values[n++] = {"OUTINT", GLOR.OUTINT};
+  values[n++] = {"DTMIN", GLOR.DTMIN};
+  values[n++] = {"DTMAX", GLOR.DTMAX};
+  return require_finite_constants(routine, std::span<const RequiredValue>(values, n), code);
+}
+
+bool fl_require_positive_outint(std::string_view routine, int code) {
+  if (GLOR.OUTINT > 0.0) return true;
+  const std::string r(routine);
+  std::string text = r +
+                     ": Control constant OUTINT is not greater than zero@Output times would never advance, see "
+                     "User Manual description of " +
+                     r + " for a list of control constants";
+  text.resize(170, ' ');
+  SETERX(text, 4, code, r);
+  return false;
 }
