@@ -25,7 +25,7 @@
 namespace {
 constexpr std::string_view kModelName = "LOOP                    ";
 
-// The model's real user constants: 1 TEND, 2 POWER, 3 PUMP.
+// The model's real user constants: 1 POWER (W), 2 PUMP (Pa), 3 TEND (s).
 double user_constant(int k) { return gar_userconstvaluesreal(md_realuserconstbase(1) + k); }
 }  // namespace
 
@@ -36,14 +36,14 @@ void IN0001() {
   GM0001(on);
   FINITS(" ", -1);
   // INITIAL
-  gar_thermalnodeheatsourcesinternal(md_thermalnodebase(1) + 1) = user_constant(2);
-  gar_massflowlinkpressuresources(md_massflowlinkbase(1) + 1) = user_constant(3);
+  gar_massflowlinkpressuresources(md_massflowlinkbase(1) + 1) = user_constant(2);
   GLOC.OPBLOK = "";
 }
 
 void EXECTN() {
   // EXECUTION
-  GLOR.TIMEND = user_constant(1);
+  gar_thermalnodeheatsourcesinternal(md_thermalnodebase(1) + 1) = user_constant(1);
+  GLOR.TIMEND = user_constant(3);
   GLOR.OUTINT = GLOR.TIMEND / 4;
   GLOR.DTIMEI = 20.0f;
   GLOR.DTMIN = 1.0f;

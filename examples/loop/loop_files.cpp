@@ -102,8 +102,8 @@ int main() {
       .reals(15, {gr, gr, gr, gr})
       .texts(18, 1, {"A", "A", "A", "A"})
       .texts(19, 1, {"A", "A", "A", "A"})
-      .texts(47, 18, {"TEND", "POWER", "PUMP"})
-      .reals(48, {14400.0, 400.0, 600.0})
+      .texts(47, 18, {"POWER", "PUMP", "TEND"})  // user constants, names in sorted order
+      .reals(48, {400.0, 600.0, 14400.0})
       .id_card({4, 4, 0})  // GL and GR conductors that touch fluid nodes
       .control_constants(control_constants())
       .ints(69, {100, 2, 100, 3, 100, 4, 100, 5})   // GL: box to cold-plate nodes 2-5
