@@ -37,9 +37,7 @@ class FltntsWater : public FluidTest {
     FLTNTS();
   }
   // Specific heat of fluid node k at its state.
-  double cp(int k) const {
-    return XCP(net.p(k), net.tf(k), net.vq(k), FTYPEI(net.ftypes(k).view()), net.global(k));
-  }
+  double cp(int k) const { return XCP(net.p(k), net.tf(k), net.vq(k), FTYPEI(net.ftypes(k).view()), net.global(k)); }
   // Mean specific heat of the two ends of link l, times its flow.
   double capacity_rate(int l) const { return std::fabs(net.m(l)) * 0.5 * (cp(net.first(l)) + cp(net.second(l))); }
 
