@@ -6,6 +6,7 @@
 // and energy conservation over a transient of a closed loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -141,6 +142,86 @@ TEST_F(FltntsWater, CapacityFedFromAFixedInletIsSecondOrderInTheStep) {
   const double d1 = t2[0] - t2[1], d2 = t2[1] - t2[2], d3 = t2[2] - t2[3];
   EXPECT_NEAR(d1 / d2, 4.0, 0.2) << d1 << " " << d2;
   EXPECT_NEAR(d2 / d3, 4.0, 0.2) << d2 << " " << d3;
+}
+
+// ---------------------------------------------------------------------------
+// The hydraulic part of a pass.
+
+// Each pass: VARIABLES1 with SOLTYP blank, the hydraulic solution (its own
+// VARIABLES1 calls with "FLUID"), VARIABLES1 blank again, the sweeps with
+// "THERMAL", then VARIABLES2 with SOLTYP blank. After the run the link
+// conductances are the flows' heat-capacity rates, DTCOUR the shortest
+// transit time and SUMFLL the hydraulic passes of the last step.
+TEST_F(FltntsWater, PassesRunTheHydraulicSolutionFirst) {
+  tna_test::FluidModel fm = tna_test::chain(4);
+  fm.node(1).status = 'R';
+  fm.node(1).p = 2.0e5 + 100.0;  // laminar flow, well below Re 2000
+  fm.node(4).status = 'J';
+  fm.node(2).fq = 50.0;
+  for (int h = 0; h < fm.nl(); ++h) fm.link_spec(h).gp = 1.0e20;
+  build(fm);
+  tna_test::fluid_controls();
+  GLOR.RELXMA = 1.0e-4;
+  run(30.0, 10.0);
+  EXPECT_EQ(listing(), "");
+  // The first step: from the initial OUTPUTS to the first VARIABLES2.
+  std::vector<std::string> seq;
+  bool started = false;
+  for (const tna_test::BlockCall& c : log.calls) {
+    if (c.block == "VARIABLES2") break;
+    if (started) seq.push_back(c.block + " " + c.soltyp);
+    if (c.block == "OUTPUTS") started = true;
+  }
+  ASSERT_GE(seq.size(), 5u);
+  std::size_t i = 0;
+  EXPECT_EQ(seq[i++], "VARIABLES1 ");
+  int fluid = 0;
+  while (i < seq.size() && seq[i] == "VARIABLES1 FLUID") ++fluid, ++i;
+  EXPECT_GE(fluid, 2);  // at least two hydraulic passes in a step
+  ASSERT_LT(i, seq.size());
+  EXPECT_EQ(seq[i++], "VARIABLES1 ");
+  int sweeps = 0;
+  while (i < seq.size() && seq[i] == "VARIABLES1 THERMAL") ++sweeps, ++i;
+  EXPECT_GE(sweeps, 1);
+  EXPECT_EQ(i, seq.size());  // then VARIABLES2
+  EXPECT_EQ(log.count("VARIABLES2"), 3);
+  EXPECT_EQ(log.count("VARIABLES2", ""), 3);
+
+  EXPECT_GT(GLOI.SUMFLL, 0);
+  double transit = 1.0e38;
+  for (int l = 1; l <= net.nl; ++l) {
+    SCOPED_TRACE(l);
+    // From the specific heats at the start of the last pass.
+    EXPECT_NEAR(net.lcond(l), capacity_rate(l), 1.0e-4 * capacity_rate(l));
+    const int a = net.first(l), b = net.second(l);
+    const int fa = FTYPEI(net.ftypes(a).view()), fb = FTYPEI(net.ftypes(b).view());
+    const double rho = 0.5 * (XRHO(net.p(a), net.tf(a), net.vq(a), fa, net.global(a)) +
+                              XRHO(net.p(b), net.tf(b), net.vq(b), fb, net.global(b)));
+    transit = std::min(transit,
+                       rho * 0.5 * (net.fl(a) + net.fl(b)) * std::min(net.fla(a), net.fla(b)) / std::fabs(net.m(l)));
+  }
+  // DTCOUR comes from the densities at the start of the last pass.
+  EXPECT_NEAR(GLOR.DTCOUR, transit, 1.0e-3 * transit);
+}
+
+// A hydraulic solution held to one pass against a tolerance it cannot meet
+// counts in every step: the RELXMA warning of more than 10% of the steps.
+TEST_F(FltntsWater, UnconvergedHydraulicsGiveTheRelxmaWarning) {
+  tna_test::FluidModel fm = tna_test::chain(3);
+  fm.node(1).status = 'R';
+  fm.node(1).p = 2.0e5 + 300.0;
+  fm.node(3).status = 'J';
+  for (int h = 0; h < fm.nl(); ++h) fm.link_spec(h).gp = 1.0e20;
+  build(fm);
+  tna_test::fluid_controls();
+  GLOI.NLOOPH = 1;
+  GLOR.RELXMA = 1.0e-30;
+  run(30.0, 10.0);
+  const std::string l = listing();
+  EXPECT_TRUE(has_message(l, "FLTNTS: RELXMA exceeded in more than 10% of time steps")) << l;
+  EXPECT_TRUE(has_reference(l, "FLTSIT", 6));
+  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 1);
+  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 1);
 }
 
 }  // namespace
