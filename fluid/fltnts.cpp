@@ -62,12 +62,7 @@ bool checks(const FltFrame& f) {
   }
   // Times that are not finite, and an output interval that does not move
   // the output time on, would keep the loop from ever reaching TIMEND.
-  if (!fl_require_finite(kName, 10)) return false;
-  if (!(GLOR.OUTINT > 0.0)) {
-    fl_not_specified(kName, "OUTINT", 10);
-    return false;
-  }
-  return true;
+  return fl_require_finite(kName, 10) && fl_require_positive_outint(kName, 11);
 }
 
 }  // namespace

@@ -16,5 +16,13 @@ void fl_not_specified(std::string_view routine, std::string_view name, int code)
 
 // Refuses, in the order TIMEO, TIMEND, DTIMEI (when dtimei is true),
 // OUTINT, DTMIN, DTMAX, the first of them that is not a finite number with
-// the shared refusal and `code`. True when all are finite.
+// the "not specified" report above (require_finite_constants, the check the
+// thermal routines make) and `code`. True when all are finite.
 bool fl_require_finite(std::string_view routine, int code, bool dtimei = true);
+
+// An OUTINT of zero or less would never move the output time on: it is
+// refused with "<routine>: Control constant OUTINT is not greater than
+// zero@Output times would never advance, see User Manual description of
+// <routine> for a list of control constants" (severity 4, `code`; the run
+// ends). True when OUTINT > 0.
+bool fl_require_positive_outint(std::string_view routine, int code);

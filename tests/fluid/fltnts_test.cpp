@@ -381,6 +381,9 @@ TEST_F(Fltnts, EveryCheckEndsTheRunWithItsCodeAndText) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::string req =
       " not specified@See User Manual description of FLTNTS for a list of required control constants";
+  const std::string outint =
+      "FLTNTS: Control constant OUTINT is not greater than zero@Output times would never advance, see User Manual "
+      "description of FLTNTS for a list of control constants";
   struct Case {
     const char* what;
     bool fluid;  // a model of two fluid nodes and one link instead of the thermal one
@@ -401,8 +404,9 @@ TEST_F(Fltnts, EveryCheckEndsTheRunWithItsCodeAndText) {
       {"TIMEND not a number", false, [nan] { GLOR.TIMEND = nan; }, 10, "FLTNTS: Control constant TIMEND" + req},
       {"TIMEO infinite", false, [inf] { GLOR.TIMEO = -inf; }, 10, "FLTNTS: Control constant TIMEO" + req},
       {"DTMAX infinite", false, [inf] { GLOR.DTMAX = inf; }, 10, "FLTNTS: Control constant DTMAX" + req},
-      {"OUTINT zero", false, [] { GLOR.OUTINT = 0.0; }, 10, "FLTNTS: Control constant OUTINT" + req},
-      {"OUTINT negative", false, [] { GLOR.OUTINT = -1.0; }, 10, "FLTNTS: Control constant OUTINT" + req},
+      {"OUTINT not a number", false, [nan] { GLOR.OUTINT = nan; }, 10, "FLTNTS: Control constant OUTINT" + req},
+      {"OUTINT zero", false, [] { GLOR.OUTINT = 0.0; }, 11, outint},
+      {"OUTINT negative", false, [] { GLOR.OUTINT = -1.0; }, 11, outint},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
