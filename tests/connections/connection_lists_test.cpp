@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "connections/list_readers.h"
+#include "list_readers.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
 #include "modeldata/connection_lists.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "gff/gff_fixture.h"
+#include "gff_fixture.h"
 #include "platform/format.h"
 
 namespace gff_test {

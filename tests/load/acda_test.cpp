@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
-#include "load/acd_fixture.h"
+#include "acd_fixture.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/units.h"

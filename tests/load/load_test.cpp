@@ -20,7 +20,7 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
-#include "load/acd_fixture.h"
+#include "acd_fixture.h"
 #include "modeldata/acda_arrays_load.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/entity_loaders.h"

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "params/param_fixture.h"
+#include "param_fixture.h"
 #include "platform/units.h"
 
 namespace paramcases_test {

@@ -16,7 +16,7 @@
 #include "modeldata/global_arrays.h"
 #include "modeldata/node_lists.h"
 #include "modeldata/submodel_refs.h"
-#include "params/param_model.h"
+#include "param_model.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"

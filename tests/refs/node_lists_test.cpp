@@ -8,7 +8,7 @@
 
 #include "casedata/status_flag.h"
 #include "core/text_utils.h"
-#include "refs/fixture.h"
+#include "fixture.h"
 
 namespace refs_test {
 namespace {

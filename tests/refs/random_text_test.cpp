@@ -17,7 +17,7 @@
 
 #include "modeldata/entity_codes.h"
 #include "modeldata/entity_lists.h"
-#include "refs/fixture.h"
+#include "fixture.h"
 
 namespace refs_test {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "refs/fixture.h"
+#include "fixture.h"
 
 namespace refs_test {
 namespace {

@@ -25,7 +25,7 @@
 #include "output/node_tables.h"
 #include "parameters/parameter_cases.h"
 #include "platform/units.h"
-#include "run/child_run.h"
+#include "child_run.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "thermal/crank_nicolson.h"

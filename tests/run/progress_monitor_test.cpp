@@ -16,7 +16,7 @@
 #include "core/global_records.h"
 #include "executive/progress_monitor.h"
 #include "platform/process.h"
-#include "run/child_run.h"
+#include "child_run.h"
 #include "support/test_env.h"
 
 namespace {

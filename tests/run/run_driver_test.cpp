@@ -19,7 +19,7 @@
 #include "modeldata/global_arrays.h"
 #include "platform/process.h"
 #include "platform/units.h"
-#include "run/child_run.h"
+#include "child_run.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "tools/acd_writer.h"

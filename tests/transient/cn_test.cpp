@@ -14,7 +14,7 @@
 #include "thermal/crank_nicolson.h"
 #include "thermal/steady_state.h"
 #include "thermal/transient_frame.h"
-#include "transient/transient_fixture.h"
+#include "transient_fixture.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "thermal/modal.h"
 #include "thermal/slgrdj.h"
 #include "modeldata/submodel_refs.h"
-#include "transient/transient_fixture.h"
+#include "transient_fixture.h"
 
 namespace {
 

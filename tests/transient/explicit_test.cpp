@@ -22,7 +22,7 @@
 #include "support/test_model.h"
 #include "thermal/forward_backward.h"
 #include "thermal/network_builder.h"
-#include "transient/transient_fixture.h"
+#include "transient_fixture.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "thermal/fwbk_kernels.h"
 #include "thermal/solver_masks.h"
 #include "thermal/transient_frame.h"
-#include "transient/transient_fixture.h"
+#include "transient_fixture.h"
 
 namespace {
 

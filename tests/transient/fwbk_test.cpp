@@ -23,7 +23,7 @@
 #include "thermal/explicit_forward.h"
 #include "thermal/network_builder.h"
 #include "thermal/steady_state.h"
-#include "transient/transient_fixture.h"
+#include "transient_fixture.h"
 
 namespace {
 

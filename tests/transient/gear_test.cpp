@@ -23,7 +23,7 @@
 #include "thermal/gear_jacobian.h"
 #include "thermal/network_builder.h"
 #include "thermal/slgrdj.h"
-#include "transient/transient_fixture.h"
+#include "transient_fixture.h"
 
 namespace {
 

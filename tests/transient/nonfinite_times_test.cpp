@@ -18,7 +18,7 @@
 #include "thermal/modal.h"
 #include "thermal/slgrdj.h"
 #include "thermal/steady_state.h"
-#include "transient/transient_fixture.h"
+#include "transient_fixture.h"
 
 namespace {
 
