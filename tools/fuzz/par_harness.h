@@ -43,7 +43,7 @@
 #include "output/tmd_requests.h"
 #include "parameters/param_records.h"
 #include "parameters/parameter_cases.h"
-#include "param_model.h"
+#include "parameters/param_model.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_model.h"
