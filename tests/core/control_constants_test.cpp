@@ -1,4 +1,5 @@
 #include "core/control_constants.h"
+#include "support/state_test.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +60,7 @@ std::string pad(std::string s, std::size_t n) {
   return s;
 }
 
-class ControlConstants : public ::testing::Test {
+class ControlConstants : public tna_test::StateTest {
  protected:
   void SetUp() override {
     GLOR = GlorRecord{};

@@ -15,6 +15,7 @@
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace {
@@ -38,7 +39,7 @@ std::string read_file(const std::string& path) {
 
 // Runs each case with the listing (unit 6) on a file of a scratch folder,
 // the steering constants at their plain values and fresh message counters.
-class Diagnostics : public ::testing::Test {
+class Diagnostics : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);

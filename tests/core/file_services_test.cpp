@@ -8,6 +8,7 @@
 
 #include "core/diagnostics.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace {
@@ -155,9 +156,8 @@ TEST(FileMessages, FixedWidthIntegers) {
 
 // ---- SOPSQ / SCLFIL ----
 
-class FileServices : public ::testing::Test {
+class FileServices : public tna_test::StateTest {
  protected:
-  void SetUp() override { reset_message_counters(); }
   void TearDown() override {
     plat::io::close_unit(31);
     plat::io::close_unit(32);

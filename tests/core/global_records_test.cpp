@@ -6,10 +6,11 @@
 #include <string>
 
 #include "platform/process.h"
+#include "support/state_test.h"
 
 namespace {
 
-class GlobalRecords : public ::testing::Test {
+class GlobalRecords : public tna_test::StateTest {
  protected:
   void SetUp() override {
     FLAGS = FlagsRecord{};

@@ -1,4 +1,5 @@
 #include "core/search_sort.h"
+#include "support/state_test.h"
 
 #include <gtest/gtest.h>
 
@@ -405,7 +406,7 @@ TEST(RecordSort, DescendingTablesSortInReasonableTime) {
 
 // ---- submodel lookup by path ----
 
-class PathLookup : public ::testing::Test {
+class PathLookup : public tna_test::StateTest {
  protected:
   static constexpr int kSlots = 18;
   // Depth-first tree: MAIN { A { X, B }, X, C { Y, B } }

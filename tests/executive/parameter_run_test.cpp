@@ -26,6 +26,7 @@
 #include "parameters/parameter_cases.h"
 #include "platform/units.h"
 #include "child_run.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "thermal/crank_nicolson.h"
@@ -97,14 +98,12 @@ void note_blocks() {
   };
 }
 
-class ParameterRunTest : public ::testing::Test {
+class ParameterRunTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
-    tna_test::model.reset();
     write_database();
     acdw::write_empty_case("PARMOD.acd");
   }
-  void TearDown() override { tna_test::model.reset(); }
   void cases(const std::string& text) { std::ofstream("PARMOD.PAR", std::ios::binary) << text; }
   Outcome run() {
     return in_child([] {

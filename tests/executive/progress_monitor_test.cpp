@@ -17,6 +17,7 @@
 #include "executive/progress_monitor.h"
 #include "platform/process.h"
 #include "child_run.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace {
@@ -35,7 +36,7 @@ constexpr const char* kFluidHeader =
 
 using runtest::lines_of;
 
-class MonitorTest : public ::testing::Test {
+class MonitorTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);

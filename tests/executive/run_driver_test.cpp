@@ -20,6 +20,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "child_run.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "tools/acd_writer.h"
@@ -76,10 +77,8 @@ void write_database(int prgfbk = 1) {
   SUCCES();
 }
 
-class RunTest : public ::testing::Test {
+class RunTest : public tna_test::StateTest {
  protected:
-  void SetUp() override { tna_test::model.reset(); }
-  void TearDown() override { tna_test::model.reset(); }
   tna_test::ScratchDir dir{"run"};
 };
 

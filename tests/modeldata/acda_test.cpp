@@ -18,6 +18,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace {
@@ -66,11 +67,10 @@ acd_fixture::Faults without_member(const char* member) {
 using acd_fixture::record;
 using acd_fixture::write_arrays;
 
-class AcdaArrays : public ::testing::Test {
+class AcdaArrays : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
-    reset_message_counters();
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
   }
   void TearDown() override {

@@ -18,6 +18,7 @@
 #include "modeldata/global_arrays.h"
 #include "modeldata/intermodel_links.h"
 #include "platform/process.h"
+#include "support/state_test.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ struct Sizes {
 // mass-flow link area 900..1199, tied-node list at 1300.
 constexpr int kMassFlowArea = 900, kMassFlowLimit = 1200, kTiedList = 1300;
 
-class Pcs : public ::testing::Test {
+class Pcs : public tna_test::StateTest {
  public:
   // Column values b(1..NM+1) of one directory slot.
   static void bases(gar_ModelDirectorySlot slot, std::vector<int> b) {
@@ -61,14 +62,11 @@ class Pcs : public ::testing::Test {
 
  protected:
   void SetUp() override {
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
     plat::set_exit_throws(true);
-    reset_message_counters();
   }
   void TearDown() override {
     plat::set_exit_throws(false);
-    gar_deallocate_all();
   }
 
   void alloc(const Sizes& s) {

@@ -15,6 +15,7 @@
 #include "modeldata/mdb_load.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/fuzz/load_harness.h"
 #include "tools/mdb_writer.h"
@@ -79,19 +80,16 @@ void set_flags() {
   SPRSIZ(2) = 3;
 }
 
-class PcsLoad : public ::testing::Test {
+class PcsLoad : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
-    gar_deallocate_all();
-    reset_message_counters();
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
   }
   void TearDown() override {
     acda_close();
     plat::io::close_all();
     plat::set_exit_throws(false);
-    gar_deallocate_all();
   }
   int load(const mdbw::Database& db) { return load_harness::load_database(db, db.name); }
   std::string listing() {

@@ -25,6 +25,7 @@
 #include "modeldata/mdb_load.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/fuzz/load_harness.h"
 #include "tools/mdb_writer.h"
@@ -382,7 +383,7 @@ Entries sorted(Entries e) {
   return e;
 }
 
-class RandomPcs : public ::testing::Test {
+class RandomPcs : public tna_test::StateTest {
  protected:
   // What the generated databases reached.
   struct Reached {
@@ -396,7 +397,6 @@ class RandomPcs : public ::testing::Test {
     acda_close();
     plat::io::close_all();
     plat::set_exit_throws(false);
-    gar_deallocate_all();
   }
   tna_test::ScratchDir dir_{"pcsrandom"};
 };

@@ -30,6 +30,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace refs_test {
@@ -127,7 +128,7 @@ inline void build_two_submodel_fixture() {
 
 // Each test runs on the fixture with the listing (unit 6) on a scratch file,
 // fresh message counters and process ends turned into exceptions.
-class RefsTest : public ::testing::Test {
+class RefsTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
@@ -139,10 +140,7 @@ class RefsTest : public ::testing::Test {
   }
   void TearDown() override {
     plat::io::close_unit(6);
-    ndssmd_reset_for_tests();
-    lschnd_reset_for_tests();
     status_changed = 0;
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
     SPRSIZ = SprsizRecord{};
     GLOI = GloiRecord{};

@@ -17,6 +17,7 @@
 #include "modeldata/global_arrays.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace {
@@ -95,18 +96,16 @@ struct ArrayModel {
 
 // Each case runs with the listing on a scratch file, so the diagnostic
 // boxes can be read back; a fatal message throws ProcessExit.
-class Interp : public ::testing::Test {
+class Interp : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
     GLOI = GloiRecord{};
-    reset_message_counters();
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
   }
   void TearDown() override {
     plat::io::close_unit(6);
     plat::set_exit_throws(false);
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
   }
 

@@ -28,6 +28,7 @@
 #include "modeldata/interpolation.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/fuzz/load_harness.h"
 #include "tools/mdb_writer.h"
@@ -55,7 +56,7 @@ struct ControlValues {
   double& glor(int j) { return v[static_cast<std::size_t>(2 + 25 + j - 1)]; }
 };
 
-class Load : public ::testing::Test {
+class Load : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);

@@ -9,6 +9,7 @@
 #include "core/diagnostics.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/mdb_writer.h"
 
@@ -18,9 +19,8 @@ using mdbw::Record;
 
 constexpr int kUnit = 10;
 
-class MdbReaders : public ::testing::Test {
+class MdbReaders : public tna_test::StateTest {
  protected:
-  void SetUp() override { reset_message_counters(); }
   void TearDown() override {
     plat::set_exit_throws(false);
     plat::io::close_unit(kUnit);

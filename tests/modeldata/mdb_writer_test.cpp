@@ -15,6 +15,7 @@
 #include "modeldata/mdb_readers.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace {
@@ -121,10 +122,9 @@ ReadBack read_back(const std::string& path) {
   return rb;
 }
 
-class MdbWriter : public ::testing::Test {
+class MdbWriter : public tna_test::StateTest {
  protected:
   void SetUp() override {
-    reset_message_counters();
     db_.name = "TWOMODEL";
     auto& main = db_.add_model("TWOMODEL", 0);
     main.ints(1, {1, 2, 3}).reals(2, {10.0, 20.0, 30.0}).texts(12, 24, {"ONE", "TWO", "THREE"});

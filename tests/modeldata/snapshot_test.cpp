@@ -14,6 +14,7 @@
 #include "modeldata/global_arrays.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace {
@@ -127,7 +128,7 @@ void write_file(const std::string& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-class Snapshot : public ::testing::Test {
+class Snapshot : public tna_test::StateTest {
  protected:
   void SetUp() override {
     allocate(Sizes{});
@@ -135,7 +136,6 @@ class Snapshot : public ::testing::Test {
   }
   void TearDown() override {
     plat::io::close_unit(kUnit);
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
     GLOR = GlorRecord{};
     GLOI = GloiRecord{};

@@ -37,6 +37,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace gff_test {
@@ -279,7 +280,7 @@ inline void build_model() {
 // Each test: the model above, the listing on a scratch file, the default
 // character constants (FORMAT "*", PARNAM "ORIGINAL"), a fresh GFF state and
 // process ends turned into exceptions.
-class GffTest : public ::testing::Test {
+class GffTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
@@ -295,9 +296,6 @@ class GffTest : public ::testing::Test {
   void TearDown() override {
     plat::io::close_unit(14);
     plat::io::close_unit(6);
-    gff_reset_for_tests();
-    ndssmd_reset_for_tests();
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
     SPRSIZ = SprsizRecord{};
     SPRNOD = SprnodRecord{};

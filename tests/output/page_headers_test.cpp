@@ -17,6 +17,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "thermal/network_builder.h"
 
@@ -30,11 +31,10 @@ std::vector<std::string> lines_of(const std::string& path) {
   return out;
 }
 
-class PageHeaders : public ::testing::Test {
+class PageHeaders : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
-    reset_message_counters();
     SLDINC();
     GLOR = GlorRecord{};
     GLOI = GloiRecord{};

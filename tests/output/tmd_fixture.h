@@ -33,6 +33,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace tmd_test {
@@ -316,7 +317,7 @@ inline std::string pad(std::string s, std::size_t n) {
   return s;
 }
 
-class TmdTest : public ::testing::Test {
+class TmdTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
@@ -336,11 +337,7 @@ class TmdTest : public ::testing::Test {
     reset_message_counters();
   }
   void TearDown() override {
-    tmd_requests_reset_for_tests();
     plat::io::close_unit(6);
-    ndssmd_reset_for_tests();
-    lschnd_reset_for_tests();
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
     SPRSIZ = SprsizRecord{};
     GLOI = GloiRecord{};

@@ -35,6 +35,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace csvtest {
@@ -194,7 +195,7 @@ inline void build_model() {
   lschnd_reset_for_tests();
 }
 
-class CsvTest : public ::testing::Test {
+class CsvTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
@@ -213,9 +214,6 @@ class CsvTest : public ::testing::Test {
   void TearDown() override {
     plat::io::close_unit(kCsv);
     plat::io::close_unit(6);
-    ndssmd_reset_for_tests();
-    lschnd_reset_for_tests();
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
     SPRSIZ = SprsizRecord{};
     GLOI = GloiRecord{};

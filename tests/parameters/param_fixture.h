@@ -20,13 +20,14 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace params_test {
 
 // Each test runs on the fixture with the listing (unit 6) on a scratch file,
 // fresh message counters and process ends turned into exceptions.
-class ParamsTest : public ::testing::Test {
+class ParamsTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
@@ -39,9 +40,6 @@ class ParamsTest : public ::testing::Test {
   }
   void TearDown() override {
     plat::io::close_unit(6);
-    ndssmd_reset_for_tests();
-    lschnd_reset_for_tests();
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
     SPRSIZ = SprsizRecord{};
     SPRNOD = SprnodRecord{};

@@ -22,6 +22,7 @@
 #include "core/global_records.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 #if __has_include(<Eigen/Dense>)
@@ -107,11 +108,10 @@ std::string read_file(const std::string& path) {
   return ss.str();
 }
 
-class EigenTest : public ::testing::Test {
+class EigenTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
-    reset_message_counters();
     GLOI = GloiRecord{};
     PRTINF(1) = 60;
     PRTINF(2) = 1;
