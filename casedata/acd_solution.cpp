@@ -11,6 +11,7 @@
 // each with the name of the reading routine, so that no read ever goes
 // beyond what a dataset holds and no count sizes a buffer it cannot fill.
 #include "casedata/acd_solution.h"
+#include "platform/process_state.h"
 
 #include <hdf5.h>
 
@@ -760,3 +761,13 @@ void acds_close() {
 }
 
 std::int64_t acds_rowreads_for_tests() { return g_rowreads; }
+
+namespace {
+void reset_acd_solution() {
+  acds_close();
+  mfilename.clear();
+  g_rowreads = 0;
+  g_unknown_nodes.clear();
+}
+}  // namespace
+TNA_PROCESS_STATE("casedata/acd_solution", reset_acd_solution)

@@ -1,6 +1,7 @@
 // htr_HeaterManager_m: definition, query and reset of the thermostatic
 // heaters, and their update in the VARIABLES1 and VARIABLES2 blocks.
 #include "casedata/heaters.h"
+#include "platform/process_state.h"
 
 #include <algorithm>
 #include <array>
@@ -673,3 +674,5 @@ void htr_clear_for_tests() {
   mlastheater = nullptr;
   mfirstv1 = 1;
 }
+
+TNA_PROCESS_STATE("casedata/heaters", htr_clear_for_tests)

@@ -2,6 +2,7 @@
 // character defaults. Everything here is generated from the constant lists of
 // the header so names, slots and values cannot drift apart.
 #include "core/control_constants.h"
+#include "platform/process_state.h"
 
 #include "core/diagnostics.h"
 
@@ -197,3 +198,12 @@ bool require_finite_constants(std::string_view routine, std::span<const Required
   }
   return true;
 }
+
+namespace {
+void reset_control_constants() {
+  GLOR = GlorRecord{};
+  GLOI = GloiRecord{};
+  GLOC = GlocRecord{};
+}
+}  // namespace
+TNA_PROCESS_STATE("core/control_constants", reset_control_constants)

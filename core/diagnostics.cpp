@@ -1,4 +1,5 @@
 #include "core/diagnostics.h"
+#include "platform/process_state.h"
 
 #include <string>
 
@@ -211,3 +212,11 @@ void ERROR(std::string_view routine) {
   if (plat::io::is_open(kListingUnit)) plat::io::close_unit(kListingUnit);
   fatal_end();
 }
+
+namespace {
+void reset_diagnostics() {
+  reset_message_counters();
+  g_fatal_end = nullptr;
+}
+}  // namespace
+TNA_PROCESS_STATE("core/diagnostics", reset_diagnostics)

@@ -1,6 +1,7 @@
 // Process-wide records of model sizes and run identity, and the module
 // gfl_GlobalFlags_m.
 #include "core/global_records.h"
+#include "platform/process_state.h"
 
 #include "core/text_utils.h"
 
@@ -72,3 +73,21 @@ int gfl_getnumfluidnodes() { return FLAGS(32); }
 int gfl_getnummassflowlinks() { return FLAGS(33); }
 int gfl_getlenpcsfluid() { return FLAGS(35); }
 int gfl_getnumnodealiases() { return FLAGS(40); }
+
+namespace {
+void reset_global_records() {
+  FLAGS = FlagsRecord{};
+  SPRSIZ = SprsizRecord{};
+  PRTINF = PrtinfRecord{};
+  EBUFFI = EbuffiRecord{};
+  PPLLOT = PpllotRecord{};
+  EBUFFC = EbuffcRecord{};
+  SPRNOD = SprnodRecord{};
+  JOBINF = JobinfRecord{};
+  LOCI = plat::Array2<std::int32_t>{};
+  LOCR = plat::Array2<double>{};
+  LOCC = plat::Array1<plat::Text<6>>{};
+  mmodelname = plat::Text<24>{};
+}
+}  // namespace
+TNA_PROCESS_STATE("core/global_records", reset_global_records)

@@ -1,4 +1,5 @@
 #include "executive/progress_monitor.h"
+#include "platform/process_state.h"
 
 #include <cmath>
 #include <cstdio>
@@ -172,3 +173,13 @@ void prm_close() {
 }
 
 void PRMUPD() { prm_update(); }
+
+// An open monitor file is a unit: the reset of the units closes it.
+namespace {
+void reset_progress_monitor() {
+  mfileunit = 9;
+  mmodeltype = 1;
+  mopen = false;
+}
+}  // namespace
+TNA_PROCESS_STATE("executive/progress_monitor", reset_progress_monitor)

@@ -1,6 +1,7 @@
 // The two ends of a run and their common close-down, the stop request, and
 // the hand-over of the model name from the generated program.
 #include "executive/run_driver.h"
+#include "platform/process_state.h"
 
 #include <hdf5.h>
 
@@ -75,3 +76,11 @@ void CHKTRM() {
   if (plat::io::inquire_exists(name.trimmed(), exists) != 0) return;
   if (exists) FAILUR();
 }
+
+namespace {
+void reset_run_driver() {
+  run_driver_detail::failed = false;
+  closing = false;
+}
+}  // namespace
+TNA_PROCESS_STATE("executive/run_driver", reset_run_driver)

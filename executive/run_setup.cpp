@@ -8,6 +8,7 @@
 #include "core/file_services.h"
 #include "core/global_records.h"
 #include "executive/progress_monitor.h"
+#include "platform/process_state.h"
 #include "executive/run_driver.h"
 #include "modeldata/acda_arrays_load.h"
 #include "modeldata/global_arrays.h"
@@ -168,3 +169,10 @@ void MAINA(std::string_view name, int length) {
   PARAMX(parfile, model_name, status, kUnitSnapshot, kUnitParameters, kUnitCsv);
   if (status != 0) print_failure_banner(5);
 }
+
+namespace {
+void reset_run_names() {
+  for (auto& n : run_names) n = plat::Text<40>{};
+}
+}  // namespace
+TNA_PROCESS_STATE("executive/run_setup", reset_run_names)

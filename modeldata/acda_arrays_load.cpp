@@ -3,6 +3,7 @@
 // submodel groups, reading a submodel's arrays with the index words of its
 // tables, and their entry into the array information list.
 #include "modeldata/acda_arrays_load.h"
+#include "platform/process_state.h"
 
 #include <hdf5.h>
 #include <hdf5_hl.h>
@@ -547,3 +548,11 @@ void acda_close() {
   if (mfileid >= 0) H5Fclose(mfileid);
   mfileid = -1;
 }
+
+namespace {
+void reset_acda_arrays() {
+  acda_close();
+  mfilename.clear();
+}
+}  // namespace
+TNA_PROCESS_STATE("modeldata/acda_arrays_load", reset_acda_arrays)

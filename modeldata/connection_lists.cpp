@@ -8,6 +8,7 @@
 // linear in its nodes and conductors (plus the binary searches of its node
 // numbers).
 #include "modeldata/connection_lists.h"
+#include "platform/process_state.h"
 
 #include <algorithm>
 #include <climits>
@@ -1136,3 +1137,8 @@ void SCOPYD(plat::Vec1<const double> a, int n, int& status, plat::Vec1<double> b
   const std::int64_t k = std::min<std::int64_t>({n, a.size(), b.size()});
   for (std::int64_t i = 1; i <= k; ++i) b(i) = a(i);
 }
+
+namespace {
+void reset_chained_note() { chained_note = {}; }
+}  // namespace
+TNA_PROCESS_STATE("modeldata/connection_lists", reset_chained_note)

@@ -1,6 +1,7 @@
 // The global arrays: definitions, one-time allocation and the work-space
 // stacks of the dynamic core.
 #include "modeldata/global_arrays.h"
+#include "platform/process_state.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -194,3 +195,5 @@ int gar_CoreGuard::take_int(std::int64_t n) {
   int_first_ = first;
   return first;
 }
+
+TNA_PROCESS_STATE("modeldata/global_arrays", gar_deallocate_all)

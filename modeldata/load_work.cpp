@@ -1,4 +1,5 @@
 #include "modeldata/load_work.h"
+#include "platform/process_state.h"
 
 #include <algorithm>
 #include <cstring>
@@ -104,3 +105,8 @@ LoadWords::~LoadWords() {
   if (area_ == LoadArea::Pointers) a.top -= n_;
   else a.bottom -= n_;
 }
+
+namespace {
+void reset_load_work() { state() = State{}; }
+}  // namespace
+TNA_PROCESS_STATE("modeldata/load_work", reset_load_work)

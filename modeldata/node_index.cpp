@@ -1,4 +1,5 @@
 #include "modeldata/node_index.h"
+#include "platform/process_state.h"
 
 #include <algorithm>
 #include <map>
@@ -132,3 +133,8 @@ const NodeIndex* load_node_index(plat::Vec1<const int> nums, int n) {
   if (!slot) slot = std::make_unique<NodeIndex>(nums, n);
   return slot.get();
 }
+
+namespace {
+void reset_node_indexes() { registry() = Registry{}; }
+}  // namespace
+TNA_PROCESS_STATE("modeldata/node_index", reset_node_indexes)

@@ -1,4 +1,5 @@
 #include "modeldata/node_lists.h"
+#include "platform/process_state.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -316,3 +317,5 @@ void LSCHND(int modref, int maxn, std::string_view kind, int inclx, std::string_
 }
 
 void lschnd_reset_for_tests() { g_cache.clear(); }
+
+TNA_PROCESS_STATE("modeldata/node_lists", lschnd_reset_for_tests)

@@ -1,4 +1,5 @@
 #include "modeldata/status_changes.h"
+#include "platform/process_state.h"
 
 std::int32_t status_changed = 0;
 
@@ -9,3 +10,11 @@ std::uint64_t g_generation = 0;  // 64 bits: never wraps within a run
 std::uint64_t status_generation() { return g_generation; }
 
 void advance_status_generation() { ++g_generation; }
+
+namespace {
+void reset_status_changes() {
+  status_changed = 0;
+  g_generation = 0;
+}
+}  // namespace
+TNA_PROCESS_STATE("modeldata/status_changes", reset_status_changes)

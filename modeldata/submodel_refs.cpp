@@ -7,6 +7,7 @@
 #include "core/search_sort.h"
 #include "core/text_utils.h"
 #include "modeldata/global_arrays.h"
+#include "platform/process_state.h"
 #include "modeldata/submodel_refs.h"
 
 namespace {
@@ -341,3 +342,5 @@ void MESBLD(int node, plat::TextRef message) {
   const std::size_t from = static_cast<std::size_t>(used) + 1;  // one blank after the last non-blank
   if (from < message.size()) message.sub(from + 1, message.size()) = std::string_view(text);
 }
+
+TNA_PROCESS_STATE("modeldata/submodel_refs", ndssmd_reset_for_tests)

@@ -8,6 +8,7 @@
 // into a fixed row buffer, and the line is the record-type digit, one blank
 // and the joined text. Nothing is allocated per line.
 #include "output/gff.h"
+#include "platform/process_state.h"
 
 #include <algorithm>
 #include <cstring>
@@ -990,3 +991,17 @@ void PARGFF(std::string_view zents, std::string_view stem, int case_number, int 
   g_prvtim = timen;
   g_parnumold = case_number;
 }
+
+namespace {
+// The line and field buffers are rewritten before every use; they are
+// cleared too, so that a reset leaves the file as the program started it.
+void reset_gff() {
+  gff_reset_for_tests();
+  std::memset(g_fields, 0, sizeof g_fields);
+  std::memset(g_char_fields, 0, sizeof g_char_fields);
+  std::memset(g_row, 0, sizeof g_row);
+  std::memset(g_line, 0, sizeof g_line);
+  std::memset(g_fullnames, 0, sizeof g_fullnames);
+}
+}  // namespace
+TNA_PROCESS_STATE("output/gff", reset_gff)

@@ -1,5 +1,6 @@
 // TMD result files through the HDF5 C library.
 #include "output/tmd_file.h"
+#include "platform/process_state.h"
 
 #include <hdf5.h>
 
@@ -937,3 +938,12 @@ void tmd_file_reset_for_tests() {
     s = TmdSlot{};
   }
 }
+
+namespace {
+void reset_tmd_file() {
+  tmd_file_reset_for_tests();
+  info = TmdConductorTables{};
+  for (auto* v : {&datagl, &datagr, &datagf, &datagv, &datam, &datagp}) std::vector<double>().swap(*v);
+}
+}  // namespace
+TNA_PROCESS_STATE("output/tmd_file", reset_tmd_file)

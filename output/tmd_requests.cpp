@@ -1,5 +1,6 @@
 // TMD output requests of the user blocks (DMPTMD) and of the parameter cases.
 #include "output/tmd_requests.h"
+#include "platform/process_state.h"
 
 #include <algorithm>
 #include <array>
@@ -221,3 +222,5 @@ void tmd_requests_reset_for_tests() {
   filename = "";
   suffix = 0;
 }
+
+TNA_PROCESS_STATE("output/tmd_requests", tmd_requests_reset_for_tests)

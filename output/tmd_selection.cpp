@@ -1,5 +1,6 @@
 // Entity-list parser of result requests and the TMD request module.
 #include "output/tmd_selection.h"
+#include "platform/process_state.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -292,3 +293,31 @@ void tmvvariablesupdate(int subref, plat::Vec1<const int> condflags, std::string
     }
   }
 }
+
+namespace {
+void reset_tmd_selection() {
+  namespace T = TmvThermalModelVariables;
+  T::submodelreference = 0;
+  std::fill(std::begin(T::conductortypeflags), std::end(T::conductortypeflags), 0);
+  T::description = plat::Text<100>{};
+  T::fileindex = 0;
+  T::mainroutine = plat::Text<6>{};
+  T::thejobdate = plat::Text<17>{};
+  T::thejobname = plat::Text<24>{};
+  T::thejobtime = plat::Text<8>{};
+  T::numberofm_gps = T::numberofgfs = T::numberofgls = T::numberofgrs = T::numberofgvs = 0;
+  T::numberofsubmodels = 0;
+  T::numberoffluidnodes = T::numberofthermalnodes = 0;
+  T::nodeattributeflags = plat::Array1<std::int32_t>{};
+  T::userattributenames = plat::Array2<plat::Text<32>>{};
+  T::currenttime = 0.0;
+  T::numuserstringattributes = T::numuserintegerattributes = T::numuserrealattributes = 0;
+  T::wantconductorsflag = T::wantconstantsflag = T::wantnodesflag = 0;
+  T::nodegroupspec = plat::Text<255>{};
+  T::selectednodes = plat::Array1<std::int32_t>{};
+  T::numselectednodes = 0;
+  T::tmv_selectedsubmodelfirstid = T::tmv_selectedsubmodellastid = 0;
+  T::tmv_numselecteduserconstantsreal = T::tmv_numselecteduserconstantsint = T::tmv_numselecteduserconstantschar = 0;
+}
+}  // namespace
+TNA_PROCESS_STATE("output/tmd_selection", reset_tmd_selection)

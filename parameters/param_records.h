@@ -24,5 +24,5 @@ struct ParchrRecord {
 };
 static_assert(sizeof(ParchrRecord) == 256 + 50 + 256 + 256);
 
-inline ParnumRecord PARNUM;
-inline ParchrRecord PARCHR;
+extern ParnumRecord PARNUM;
+extern ParchrRecord PARCHR;

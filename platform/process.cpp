@@ -1,4 +1,5 @@
 #include "platform/process.h"
+#include "platform/process_state.h"
 
 #include <chrono>
 #include <cstdio>
@@ -65,3 +66,11 @@ void set_fixed_clock(const DateTime* dt) {
 double cpu_seconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
 }  // namespace plat
+
+namespace {
+void reset_process_flags() {
+  plat::set_exit_throws(false);
+  plat::set_fixed_clock(nullptr);
+}
+}  // namespace
+TNA_PROCESS_STATE("platform/process", reset_process_flags)

@@ -1,4 +1,5 @@
 #include "platform/stop_signals.h"
+#include "platform/process_state.h"
 
 #include <csignal>
 
@@ -55,3 +56,9 @@ std::string_view signal_name(int sig) {
 }
 
 }  // namespace plat
+
+// The handlers, once installed, stay: they only set the flag.
+namespace {
+void reset_stop_signal() { plat::g_stop_signal = 0; }
+}  // namespace
+TNA_PROCESS_STATE("platform/stop_signals", reset_stop_signal)

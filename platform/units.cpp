@@ -1,4 +1,5 @@
 #include "platform/units.h"
+#include "platform/process_state.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -358,3 +359,5 @@ int skip_record(int unit) {
 }
 
 }  // namespace plat::io
+
+TNA_PROCESS_STATE("platform/units", plat::io::close_all)

@@ -6,7 +6,7 @@
 // the routines and data of the program's contract (docs/GENERATED_PROGRAM.md),
 // so that a routine added to one of them reaches every model program without
 // a change here. A routine that moves to a header of its own needs its include
-// line below; test_program checks the whole contract against this header.
+// line below; test_tna checks the whole contract against this header.
 #pragma once
 
 // The blocks the program supplies and the entry routines it calls: IN0001,

@@ -13,6 +13,7 @@
 #include "core/diagnostics.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace {
@@ -113,10 +114,9 @@ TEST(Seqtol, RelativeEquality) {
   for (const Case& c : cases) EXPECT_EQ(SEQTOL(c.a, c.b, c.tol), c.eq) << c.a << " " << c.b;
 }
 
-class Timin1 : public ::testing::Test {
+class Timin1 : public tna_test::StateTest {
  protected:
   void SetUp() override {
-    reset_message_counters();
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
     plat::set_exit_throws(true);
   }

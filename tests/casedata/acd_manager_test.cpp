@@ -24,6 +24,7 @@
 #include "output/tmd_file.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/acd_writer.h"
 #include "tools/fuzz/load_harness.h"
@@ -117,10 +118,9 @@ acdw::Model model_of(std::string name, int type) {
   return m;
 }
 
-class AcdManager : public ::testing::Test {
+class AcdManager : public tna_test::StateTest {
  protected:
   void SetUp() override {
-    reset_message_counters();
     build_model();
     std::filesystem::remove("listing.txt");
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
@@ -130,8 +130,6 @@ class AcdManager : public ::testing::Test {
     acds_close();
     plat::set_exit_throws(false);
     plat::io::close_all();
-    gar_deallocate_all();
-    ndssmd_reset_for_tests();
     gcc_setsolver("");
   }
   void open(const acdw::Model& root) {

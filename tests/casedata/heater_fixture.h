@@ -19,6 +19,7 @@
 #include "modeldata/node_lists.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "thermal/network_builder.h"
@@ -121,11 +122,10 @@ inline void install_models(const std::vector<ModelSpec>& models) {
   FLAGS(26) = nm;
 }
 
-class HeaterTest : public ::testing::Test {
+class HeaterTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
-    reset_message_counters();
     SLDINC();
     GLOR = GlorRecord{};
     GLOI = GloiRecord{};
@@ -153,10 +153,6 @@ class HeaterTest : public ::testing::Test {
   void TearDown() override {
     plat::io::close_unit(6);
     plat::set_exit_throws(false);
-    tna_test::model.reset();
-    htr_clear_for_tests();
-    lschnd_reset_for_tests();
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
   }
 

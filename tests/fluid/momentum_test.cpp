@@ -9,6 +9,7 @@
 #include "fluid/hydraulics.h"
 #include "fluid/momentum.h"
 #include "fluid_fixture.h"
+#include "support/state_test.h"
 
 namespace fluid_test {
 namespace {
@@ -41,7 +42,7 @@ struct ColebrookCase {
   double re, e;
 };
 
-class FrictionColebrook : public ::testing::TestWithParam<ColebrookCase> {};
+class FrictionColebrook : public tna_test::StateTestWithParam<ColebrookCase> {};
 
 TEST_P(FrictionColebrook, WithinThreePercent) {
   const auto c = GetParam();

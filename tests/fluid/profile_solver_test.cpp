@@ -14,6 +14,7 @@
 #include "fluid/ordering.h"
 #include "fluid/profile_solver.h"
 #include "fluid_fixture.h"
+#include "support/state_test.h"
 
 namespace fluid_test {
 namespace {
@@ -114,7 +115,7 @@ Profile random_profile(int n, bool loops, std::mt19937& rng) {
   return Profile::make(jl, ju);
 }
 
-class ProfileSolverTest : public ::testing::TestWithParam<bool> {};
+class ProfileSolverTest : public tna_test::StateTestWithParam<bool> {};
 
 TEST_P(ProfileSolverTest, AgreesWithDenseLu) {
   const bool loops = GetParam();

@@ -7,6 +7,7 @@
 
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/fuzz/load_harness.h"
 
@@ -20,10 +21,9 @@ const int kExampleFlags[41] = {130, 156, 0, 1401, 0, 1, 0, 0,    0,       0, 2, 
 // The allocation the run driver makes from the stored sizes.
 void allocate_from_flags() { load_harness::allocate(); }
 
-class GlobalArrays : public ::testing::Test {
+class GlobalArrays : public tna_test::StateTest {
  protected:
   void SetUp() override {
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
     for (int w = 1; w <= 41; ++w) FLAGS(w) = kExampleFlags[w - 1];
     SPRSIZ = SprsizRecord{};
@@ -33,7 +33,6 @@ class GlobalArrays : public ::testing::Test {
   }
   void TearDown() override {
     plat::set_exit_throws(false);
-    gar_deallocate_all();
   }
 };
 

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "modeldata/global_arrays.h"
+#include "support/state_test.h"
 
 namespace {
 
-class LoadWork : public ::testing::Test {
+class LoadWork : public tna_test::StateTest {
  protected:
   void SetUp() override {
-    gar_deallocate_all();
     // 10 thermal nodes (60 pointer words), 5 conductors (20 compact words).
     int c[28] = {0, 0, 18, 0, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 10, 0, 0, 0, 0};
     gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
@@ -25,7 +25,6 @@ class LoadWork : public ::testing::Test {
     std::fill(gar_pcsptrsthermal.data(), gar_pcsptrsthermal.data() + 60, 5);
     std::fill(gar_pcsthermal.begin(), gar_pcsthermal.end(), 5);
   }
-  void TearDown() override { gar_deallocate_all(); }
 
   static bool in(const int* p, const int* base, std::int64_t n) { return p >= base && p < base + n; }
   static std::vector<int> pointers() { return {gar_pcsptrsthermal.data(), gar_pcsptrsthermal.data() + 60}; }

@@ -29,6 +29,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace nodetable_test {
@@ -138,7 +139,7 @@ inline void build_model() {
 // Each test runs on the model with the listing (unit 6) on a scratch file,
 // a 60-line page, WIDTH 132, the default character constants, fresh message
 // counters and process ends turned into exceptions.
-class NodeTableTest : public ::testing::Test {
+class NodeTableTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
@@ -153,9 +154,6 @@ class NodeTableTest : public ::testing::Test {
   }
   void TearDown() override {
     plat::io::close_unit(6);
-    ndssmd_reset_for_tests();
-    lschnd_reset_for_tests();
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
     SPRSIZ = SprsizRecord{};
     GLOI = GloiRecord{};

@@ -20,11 +20,12 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace prop_test {
 
-class PropertyTest : public ::testing::Test {
+class PropertyTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
     plat::set_exit_throws(true);
@@ -32,7 +33,6 @@ class PropertyTest : public ::testing::Test {
     GLOI.MSHORT = 0;
     GLOI.TRACE = 0;
     PRTINF(2) = 1;
-    reset_message_counters();
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
 
     FLAGS = FlagsRecord{};
@@ -69,8 +69,6 @@ class PropertyTest : public ::testing::Test {
   void TearDown() override {
     GLOR.TABS = saved_tabs_;
     GLOR.PABS = saved_pabs_;
-    ndssmd_reset_for_tests();
-    gar_deallocate_all();
     FLAGS = FlagsRecord{};
     plat::io::close_unit(6);
     plat::set_exit_throws(false);

@@ -20,6 +20,7 @@
 #include "modeldata/global_arrays.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/state_test.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "thermal/network_builder.h"
@@ -80,7 +81,7 @@ inline bool has_message(const std::string& listing, std::string message) {
 // and so on, one per fresh_listing(). A fixture's SetUp calls reset_run(),
 // sets its own control constants and then opens the listing with
 // fresh_listing().
-class ListingTest : public ::testing::Test {
+class ListingTest : public tna_test::StateTest {
  protected:
   explicit ListingTest(const std::string& tag, std::string prefix = "listing")
       : dir_(tag), prefix_(std::move(prefix)) {}

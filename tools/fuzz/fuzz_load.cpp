@@ -10,7 +10,7 @@
 //   clang++ <flags of run-fuzz> -fsanitize=address,fuzzer tools/fuzz/fuzz_load.cpp \
 //       build-fuzz/libtna_fuzz.a -lhdf5_hl -lhdf5 -lz -o build-fuzz/fuzz_load
 //   (cd $(mktemp -d) && build-fuzz/fuzz_load -timeout=10 corpus tests/data/load_corpus)
-// New crashes belong in tests/data/load_corpus, which test_load replays.
+// New crashes belong in tests/data/load_corpus, which test_modeldata replays.
 //
 // Built with TNA_FUZZ_REPLAY_MAIN it replays the files named as arguments;
 // with TNA_FUZZ_WRITE_SEEDS it writes the seed inputs into the folder named

@@ -8,7 +8,7 @@
 //
 // Build and run through tools/fuzz/run-fuzz, for example:
 //   tools/fuzz/run-fuzz 60
-// New crashes belong in tests/data/par_corpus, which test_paramcases replays.
+// New crashes belong in tests/data/par_corpus, which test_parameters replays.
 //
 // Built with TNA_FUZZ_REPLAY_MAIN it replays the files named as arguments;
 // with TNA_FUZZ_WRITE_SEEDS it writes the seed inputs into the folder named

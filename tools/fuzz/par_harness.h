@@ -3,7 +3,7 @@
 // (tests/data/par_corpus).
 //
 // The model is the small three-submodel model of the parameter tests
-// (tests/params/param_model.h), filled straight into the global arrays, with
+// (tests/parameters/param_model.h), filled straight into the global arrays, with
 // its state snapshot written as the run set-up writes it. The bytes become
 // the model's parameter file and PARAMX runs it: options record, case
 // headers, every statement with its references, values and expressions, the
@@ -43,7 +43,7 @@
 #include "output/tmd_requests.h"
 #include "parameters/param_records.h"
 #include "parameters/parameter_cases.h"
-#include "params/param_model.h"
+#include "parameters/param_model.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_model.h"

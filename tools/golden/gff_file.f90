@@ -1,4 +1,4 @@
-! The GFF file of the GFF test model (tests/gff/gff_fixture.h) as it must be
+! The GFF file of the GFF test model (tests/output/gff_fixture.h) as it must be
 ! written: header, then a block at TIMEN = 0 and a block at TIMEN = 3600 in
 ! which node 1's temperature is 21.25. Every real field is written here by
 ! gfortran with G12.6 and stripped of its blanks; zero gives 0.0 and an
