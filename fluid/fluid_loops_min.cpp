@@ -5,11 +5,10 @@
 #include "modeldata/connection_lists.h"
 #include "properties/properties.h"
 
-// The fluid-loop transient solutions are not part of this build.
+// The single-phase fluid-loop transient solutions are not part of this build.
 void FLTNTS() { SETERX("FLTNTS: Fluid-loop solution not available in this build", 4, 1, "FLTNTS"); }
 void FLTMTS() { SETERX("FLTMTS: Fluid-loop solution not available in this build", 4, 1, "FLTMTS"); }
 void FLTNTF() { SETERX("FLTNTF: Fluid-loop solution not available in this build", 4, 1, "FLTNTF"); }
-void FGENFI() { SETERX("FGENFI: Fluid-loop solution not available in this build", 4, 1, "FGENFI"); }
 
 void SGMCAL(plat::Vec1<const std::int32_t> pairs, plat::Vec1<const double> pressures,
             plat::Vec1<const plat::Text<24>> fluidtypes, int nl, plat::Vec1<const double> flows, int /*nf*/, int nt,

@@ -544,7 +544,7 @@ TEST_F(Cyclic, FluidLoopRoutinesAreNotAvailable) {
     const char* name;
     const char* code;
   };
-  const Case cases[] = {{"FLTNTS", "CYFL1P"}, {"FLTMTS", "CYFL1P"}, {"FLTNTF", "CYFL1P"}, {"FGENFI", "CYFL2P"}};
+  const Case cases[] = {{"FLTNTS", "CYFL1P"}, {"FLTMTS", "CYFL1P"}, {"FLTNTF", "CYFL1P"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fresh_listing();
@@ -555,6 +555,22 @@ TEST_F(Cyclic, FluidLoopRoutinesAreNotAvailable) {
     EXPECT_TRUE(has_reference(l, c.name, 1));
     EXPECT_EQ(GLOC.SOLVER.trimmed(), c.code);  // set before the call, the run ended in it
   }
+}
+
+TEST_F(Cyclic, TwoPhaseRoutineKeepsTheCyclicRunType) {
+  // Without fluid nodes FGENFI makes no step; the cycle sees an unchanged
+  // network and converges at once, FGENFI running under "CYFL2P".
+  tna_test::Network net;
+  net.node(1, 'D', 5.0).node(2, 'B', 0.0);
+  net.gl(1, 2, 1.0);
+  build(net);
+  std::string seen;
+  tna_test::model.variables1 = [&] {
+    if (GLOC.MODULE.trimmed() == "FGENFI") seen = std::string(GLOC.SOLVER.trimmed());
+  };
+  SOLCYC("FGENFI", 1.0, 1e10, 1.0, 3, " ", "NONE");
+  EXPECT_EQ(seen, "CYFL2P");
+  EXPECT_EQ(gar_thermalnodetemps(1), 5.0);
 }
 
 TEST_F(Cyclic, FluidNodeHeatFlows) {
