@@ -54,6 +54,21 @@ inline constexpr double kCoRestartFactor = 100.0;
 // Sweeps of the continuity flows.
 inline constexpr int kCoSweeps = 10;
 
+// ---- Implicit node updates and humid air ---------------------------------
+// Largest thermal node temperature the implicit updates accept.
+inline constexpr double kFlTempLimit = static_cast<double>(1.0e10f);
+// Increment of an arithmetic node with heat input and no conductor at all
+// (large enough to trip the temperature limit).
+inline constexpr double kFlNoConductorStep = static_cast<double>(1.0e20f);
+// The inner Newton iteration of an arithmetic node goes on while its step
+// exceeds this multiple of RELXCA.
+inline constexpr double kFlInnerNewtonFactor = static_cast<double>(100.0f);
+// Humidity ratio given for a vapour mass fraction of 1 or more.
+inline constexpr double kFlHumidityCap = static_cast<double>(1.0e15f);
+// Relative change of the summed vapour fractions at which the iterated
+// humidity update stops.
+inline constexpr double kFlHumidTolerance = static_cast<double>(1.0e-5f);
+
 // ---- Two-phase solution (FGENFI) -------------------------------------------
 // Phase supply of a node that holds its enthalpy (unlimited), and the
 // relative shortfall of a phase that still counts as enough.

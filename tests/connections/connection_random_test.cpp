@@ -166,6 +166,8 @@ struct Built {
   std::map<int, int> tied;  // target -> source (global thermal indices)
   std::vector<int> fluid_model;
   int nt = 0, nf = 0, nl = 0, counts[4] = {0, 0, 0, 0};
+  int intermodel = 0;  // inter-model GL, GR and GF conductors
+  int copy_words = 2;  // length of the node-copy list: 2 + per group 2 + its targets
 };
 
 Built build(const std::vector<Spec>& specs, Gen& g) {
@@ -234,6 +236,7 @@ Built build(const std::vector<Spec>& specs, Gen& g) {
           rec.insert(rec.end(), l.begin(), l.end());
           out.edges.push_back({kind, base[kind] + k + i + 1, code(m + l[0], l[1]), code(m + l[2], l[3])});
         }
+        out.intermodel += n;
         md.reals(kLinkValues[kind], std::vector<double>(n, 2.0))
             .texts(kLinkActs[kind], 1, std::vector<std::string>(n, "A"))
             .ints(kLinkPairs[kind], rec);
@@ -284,19 +287,68 @@ Built build(const std::vector<Spec>& specs, Gen& g) {
       grp.targets.push_back(nodes[next++]);
       out.tied[code(grp.targets.back().first, grp.targets.back().second)] = code(grp.source.first, grp.source.second);
     }
+    out.copy_words += 2 + static_cast<int>(grp.targets.size());
     groups.push_back(grp);
   }
   out.db.models[0].same_node_list(groups);
   return out;
 }
 
-void set_flags(const Built& b) {
-  FLAGS = FlagsRecord{};
+// The list lengths and the dynamic core of a database: FLAGS words 24, 25,
+// 35 and 28.
+struct Lengths {
+  int w24 = 0, w25 = 0, w35 = 0, w28 = 0;
+};
+
+// Generous lengths, as a generator that rounds up would give them.
+Lengths generous(const Built& b) {
   const int conductors = b.counts[0] + b.counts[1] + b.counts[2];
-  const int words[41] = {b.nt, b.counts[0], b.counts[2], b.counts[1], b.counts[3], 0, 0, 0, 0, 0, 2, 0, 49, 25, 16,
-                         0, 92, 0, 0, 0, 0, 0, 0, 12 * b.nt + 8 * conductors + 200, 100, static_cast<int>(b.db.models.size()),
-                         133, 20000, 1, 0, 0, b.nf, b.nl, 0, 12 * b.nf + 8 * conductors + 8 * b.nl + 100, 1, 0, 0, 0, 0, 0};
-  for (int i = 0; i < 41; ++i) FLAGS(i + 1) = words[i];
+  return {12 * b.nt + 8 * conductors + 200, 100, 12 * b.nf + 8 * conductors + 8 * b.nl + 100, 20000};
+}
+
+// The least lengths, by the formulas of docs/GENERATED_PROGRAM.md: every
+// thermal node 6 words of list ends and every conductor end on it 2 words,
+// then the node-copy list; every fluid node 5 words, every mass-flow link 4
+// and every conductor end on a fluid node 2; the dynamic core the load's
+// work areas.
+Lengths documented(const Built& b) {
+  int thermal_ends = 0, fluid_ends = 0;
+  for (const Edge& e : b.edges) {
+    if (e.kind == 3) continue;
+    for (int end : {e.a, e.b}) (end <= b.nt ? thermal_ends : fluid_ends) += 1;
+  }
+  const int conductors = b.counts[0] + b.counts[1] + b.counts[2];
+  Lengths l;
+  l.w25 = b.copy_words;
+  l.w24 = 6 * b.nt + 2 * thermal_ends + l.w25;
+  l.w35 = 5 * b.nf + 4 * b.nl + 2 * fluid_ends;
+  l.w28 = 9 * b.nt + 6 * b.nf + conductors + 5 * b.nl + 2 * l.w25 + 5 * b.intermodel + 222;
+  return l;
+}
+
+void set_flags(const Built& b, const Lengths& l) {
+  FLAGS = FlagsRecord{};
+  // Sizes of the model; the fixed words; the lengths under test.
+  FLAGS(1) = b.nt;
+  FLAGS(2) = b.counts[0];
+  FLAGS(3) = b.counts[2];
+  FLAGS(4) = b.counts[1];
+  FLAGS(5) = b.counts[3];
+  FLAGS(26) = static_cast<int>(b.db.models.size());
+  FLAGS(32) = b.nf;
+  FLAGS(33) = b.nl;
+  FLAGS(11) = 2;
+  FLAGS(13) = 49;
+  FLAGS(14) = 25;
+  FLAGS(15) = 16;
+  FLAGS(17) = 92;
+  FLAGS(27) = 133;
+  FLAGS(29) = 1;
+  FLAGS(36) = 1;
+  FLAGS(24) = l.w24;
+  FLAGS(25) = l.w25;
+  FLAGS(28) = l.w28;
+  FLAGS(35) = l.w35;
   SPRSIZ = SprsizRecord{};
   SPRSIZ(1) = 1;
   SPRSIZ(2) = 3;
@@ -353,7 +405,7 @@ TEST_F(RandomPcs, ListsOfRandomMultiModelDatabasesHoldEveryConductorInBothForms)
 
     gar_deallocate_all();
     reset_message_counters();
-    set_flags(b);
+    set_flags(b, generous(b));
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
     const int st = load_harness::load_database(b.db, b.db.name);
     acda_close();
@@ -412,6 +464,41 @@ TEST_F(RandomPcs, ListsOfRandomMultiModelDatabasesHoldEveryConductorInBothForms)
   EXPECT_GT(scanning, 0);
   EXPECT_GT(tied, 0);
   EXPECT_GT(interflows, 0);
+}
+
+// The documented least lengths load every database, and each of them one
+// word shorter does not: the fatal diagnostic of the load ends the run.
+TEST_F(RandomPcs, DocumentedLeastListLengthsAndCoreAreExactlyEnough) {
+  int fluid = 0;
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Gen g(seed);
+    const Built b = build(generate(g), g);
+    const Lengths least = documented(b);
+    auto load = [&](const Lengths& l) {
+      gar_deallocate_all();
+      reset_message_counters();
+      set_flags(b, l);
+      EXPECT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+      const int st = load_harness::load_database(b.db, b.db.name);
+      acda_close();
+      plat::io::close_unit(6);
+      return st;
+    };
+    ASSERT_EQ(load(least), 0) << dir_.read("listing.txt");
+    // The load reports the lengths it found: the node-copy list in word 25.
+    EXPECT_EQ(FLAGS(25), least.w25);
+    for (int word : {24, 25, 35, 28}) {
+      Lengths l = least;
+      int& w = word == 24 ? l.w24 : word == 25 ? l.w25 : word == 35 ? l.w35 : l.w28;
+      if (w == 0) continue;  // no fluid node: the fluid list has no words to spare
+      --w;
+      EXPECT_NE(load(l), 0) << "word " << word << " one less than " << w + 1;
+    }
+    if (b.nf > 0) ++fluid;
+    if (HasFailure()) return;
+  }
+  EXPECT_GT(fluid, 0);
 }
 
 }  // namespace
