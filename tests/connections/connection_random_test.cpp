@@ -56,14 +56,23 @@ struct Gen {
   bool chance(int percent) { return r(1, 100) <= percent; }
 };
 
-std::vector<Spec> generate(Gen& g) {
+// scale 1: a few nodes per model numbered from 1..40; larger scales: 65 to
+// 300 thermal nodes per model numbered with gaps from 100000, a few of them
+// outliers (1, 2, 99999999, 10^9), and conductors in proportion.
+std::vector<Spec> generate(Gen& g, int scale = 1) {
   const int nm = g.r(2, 4);
   std::vector<Spec> specs(static_cast<std::size_t>(nm));
   for (Spec& s : specs) {
-    std::vector<int> nums(40);
-    for (int i = 0; i < 40; ++i) nums[static_cast<std::size_t>(i)] = i + 1;
+    const int ntm = scale == 1 ? g.r(1, 6) : g.r(65, 300);
+    const int nfm = g.chance(60) ? g.r(1, scale == 1 ? 3 : 8) : 0;
+    std::vector<int> nums;
+    if (scale == 1) {
+      for (int i = 0; i < 40; ++i) nums.push_back(i + 1);
+    } else {
+      for (int i = 1; i <= ntm + nfm + 30; ++i) nums.push_back(100000 + 10 * i + i % 3);
+      nums.insert(nums.end(), {1, 2, 99999999, 1000000000});
+    }
     std::shuffle(nums.begin(), nums.end(), g.rng);
-    const int ntm = g.r(1, 6), nfm = g.chance(60) ? g.r(1, 3) : 0;
     s.th.assign(nums.begin(), nums.begin() + ntm);
     s.fl.assign(nums.begin() + ntm, nums.begin() + ntm + nfm);
     std::sort(s.th.begin(), s.th.end());
@@ -71,26 +80,26 @@ std::vector<Spec> generate(Gen& g) {
     const int all = ntm + nfm;
     const bool fluid_conductors = nfm > 0 && g.chance(70);
     // GL: first node a thermal node, second a later thermal node or a fluid node.
-    for (int c = g.r(0, 6); c > 0; --c) {
+    for (int c = g.r(0, 6 * scale); c > 0; --c) {
       const int a = g.r(1, ntm);
       const int hi = fluid_conductors ? all : ntm;
       if (a < hi) s.pairs[0].push_back({a, g.r(a + 1, hi)});
     }
     // GR: thermal nodes only.
-    for (int c = g.r(0, 3); c > 0; --c) {
+    for (int c = g.r(0, 3 * scale); c > 0; --c) {
       const int a = g.r(1, ntm);
       if (a < ntm) s.pairs[1].push_back({a, g.r(a + 1, ntm)});
     }
     // GF: two distinct nodes, at least one thermal (the builders look up a
     // fluid node's neighbour among the thermal nodes), in the conductor's direction.
-    for (int c = g.r(0, 4); c > 0; --c) {
+    for (int c = g.r(0, 4 * scale); c > 0; --c) {
       const int hi = fluid_conductors ? all : ntm;
       const int a = g.r(1, hi), b = g.r(1, hi);
       if (a != b && (a <= ntm || b <= ntm)) s.pairs[2].push_back({a, b});
     }
     for (auto& p : s.pairs)
       std::stable_sort(p.begin(), p.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    s.gv = ntm >= 2 && g.chance(35);
+    s.gv = ntm >= 2 && ntm <= 40 && g.chance(35);
     for (int c = nfm >= 2 ? g.r(0, 3) : 0; c > 0; --c) {
       const int a = g.r(1, nfm), b = g.r(1, nfm);
       if (a != b) s.flows.push_back({a, b});
@@ -113,7 +122,7 @@ std::vector<Spec> generate(Gen& g) {
       return {-1, 0};
     };
     for (int kind = 0; kind < 3; ++kind) {
-      for (int c = g.r(0, 3); c > 0; --c) {
+      for (int c = g.r(0, 3 * scale); c > 0; --c) {
         const auto a = end(kind == 1, false), b = end(kind == 1, false);
         if (a.first < 0 || b.first < 0 || a == b) continue;
         s.links[kind].push_back({a.first, a.second, b.first, b.second});
@@ -375,6 +384,13 @@ Entries sorted(Entries e) {
 
 class RandomPcs : public ::testing::Test {
  protected:
+  // What the generated databases reached.
+  struct Reached {
+    int chained = 0, scanning = 0, tied = 0, interflows = 0;
+  };
+  // Loads the database of one seed and checks every list.
+  void check(unsigned seed, int scale, Reached& reached);
+
   void SetUp() override { plat::set_exit_throws(true); }
   void TearDown() override {
     acda_close();
@@ -386,11 +402,34 @@ class RandomPcs : public ::testing::Test {
 };
 
 TEST_F(RandomPcs, ListsOfRandomMultiModelDatabasesHoldEveryConductorInBothForms) {
-  int chained = 0, scanning = 0, tied = 0, interflows = 0;
-  for (unsigned seed = 1; seed <= 200; ++seed) {
+  Reached reached;
+  for (unsigned seed = 1; seed <= 200 && !HasFailure(); ++seed) check(seed, 1, reached);
+  // The generator reached both builders, tied groups and inter-model mass-flow links.
+  EXPECT_GT(reached.chained, 0);
+  EXPECT_GT(reached.scanning, 0);
+  EXPECT_GT(reached.tied, 0);
+  EXPECT_GT(reached.interflows, 0);
+}
+
+TEST_F(RandomPcs, ListsOfLargerModelsWithGappedAndOutlyingNodeNumbers) {
+  // Hundreds of nodes per model: the load looks node numbers up in its
+  // tables rather than by bisection, outliers left to bisection.
+  Reached reached;
+  for (unsigned seed = 1; seed <= 12 && !HasFailure(); ++seed) check(seed, 40, reached);
+  EXPECT_GT(reached.chained, 0);
+  EXPECT_GT(reached.scanning, 0);
+  EXPECT_GT(reached.tied, 0);
+}
+
+void RandomPcs::check(unsigned seed, int scale, Reached& reached) {
+  int& chained = reached.chained;
+  int& scanning = reached.scanning;
+  int& tied = reached.tied;
+  int& interflows = reached.interflows;
+  {
     SCOPED_TRACE("seed " + std::to_string(seed));
     Gen g(seed);
-    const std::vector<Spec> specs = generate(g);
+    const std::vector<Spec> specs = generate(g, scale);
     const Built b = build(specs, g);
     for (const Spec& s : specs) {
       const bool touches = std::any_of(std::begin(s.pairs), std::end(s.pairs), [&](const auto& p) {
@@ -457,13 +496,7 @@ TEST_F(RandomPcs, ListsOfRandomMultiModelDatabasesHoldEveryConductorInBothForms)
             << "fluid node " << j << " sub-list " << k + 1;
       EXPECT_EQ(gar_fluidnodemodelnums(j), b.fluid_model[static_cast<std::size_t>(j - 1)]) << "fluid node " << j;
     }
-    if (HasFailure()) return;
   }
-  // The generator reached both builders, tied groups and inter-model mass-flow links.
-  EXPECT_GT(chained, 0);
-  EXPECT_GT(scanning, 0);
-  EXPECT_GT(tied, 0);
-  EXPECT_GT(interflows, 0);
 }
 
 // The documented least lengths load every database, and each of them one
