@@ -15,7 +15,6 @@
 #include "fluid/fgenfi.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
-#include "fluid/required_constants.h"
 #include "fluid/state_update.h"
 #include "model/generated_program.h"
 #include "modeldata/connection_lists.h"
@@ -61,7 +60,7 @@ void FGENFI() {
   if (SDUNDF(GLOR.FRLXCA)) return not_specified("frlxca", 3);
   if (SDUNDF(GLOR.RELXMA)) return not_specified("relxma", 4);
   {
-    FlValue times[6];
+    RequiredValue times[6];
     std::size_t n = 0;
     times[n++] = {"timeo", GLOR.TIMEO};
     times[n++] = {"timend", GLOR.TIMEND};
@@ -69,7 +68,7 @@ void FGENFI() {
     if (!SDUNDF(GLOR.OUTINT)) times[n++] = {"outint", GLOR.OUTINT};
     times[n++] = {"dtmin", GLOR.DTMIN};
     times[n++] = {"dtmax", GLOR.DTMAX};
-    if (!fl_require_finite(kName, "Fgenfi", std::span<const FlValue>(times, n), 9)) return;
+    if (!require_finite_constants(kName, std::span<const RequiredValue>(times, n), 9)) return;
   }
   const bool solve = GLOR.TIMEO < GLOR.TIMEND;
   if (!solve)
