@@ -36,7 +36,6 @@ class EnergyEquationTest : public FluidTest {
     hl = XENTHS(kP, ts, 0.0, code, 0);
     hv = XENTHS(kP, ts, 1.0, code, 0);
     store = std::make_unique<PassStore>(net);
-    FgPass& w = store->w;
     for (int i = 1; i <= net.nf; ++i) {
       net.p(i) = kP;
       net.tf(i) = ts;
@@ -156,7 +155,9 @@ TEST_F(EnergyEquationTest, ThroughFlowAddsHeatOverFlow) {
     std::fill(store->w.amat.data(), store->w.amat.data() + store->w.lprof, 0.0);
     solve();
     const double h1 = h(f, 1);
-    if (feed != 'F') EXPECT_EQ(h1, net.fe(1));
+    if (feed != 'F') {
+      EXPECT_EQ(h1, net.fe(1));
+    }
     EXPECT_NEAR(h(f, 2), h1 + 200.0 / m, 1e-6);
     EXPECT_NEAR(h(f, 3), h1 + 500.0 / m, 1e-6);
     EXPECT_NEAR(h(f, 4), h1 + 900.0 / m + 0.5 * u * u, 1e-6);
