@@ -84,3 +84,29 @@ inline constexpr double kFlExplicitShare = static_cast<double>(0.95f);
 // share of two counts is compared with the double 0.1, so that 10 of 100
 // steps count as frequent.
 inline constexpr double kFlFrequentShare = 0.1;
+
+// ---- Two-phase solution (FGENFI) -------------------------------------------
+// Phase supply of a node that holds its enthalpy (unlimited), and the
+// relative shortfall of a phase that still counts as enough.
+inline constexpr double kFgUnlimited = static_cast<double>(1.0e20f);
+inline constexpr double kFgPhaseSlack = static_cast<double>(1.0e-6f);
+// Thermal update (TSTAB2, FBTCL3); double-precision constants: the zero of a
+// capacitance, a conductance or a heat source, the jump of a node with a heat
+// source and no conductor, and the temperature that ends the run.
+inline constexpr double kThTiny = 1.0e-37;
+inline constexpr double kThJump = 1.0e20;
+inline constexpr double kThMaxT = 1.0e10;
+// Step control: a step not longer than kFgMinStep x DTMIN is at the minimum;
+// the loop ends when TIMEO + kFgEndFraction x DTIMEU reaches TIMEND; the
+// step "just accepted" before the first real step.
+inline constexpr double kFgMinStep = static_cast<double>(1.000001f);
+inline constexpr double kFgEndFraction = static_cast<double>(0.1f);
+inline constexpr double kFgFirstStep = static_cast<double>(1.0e38f);
+// Relaxation of the two-phase iteration; double-precision constants: the
+// floor of a factor, the weight of a change, the damping of an oscillating
+// correction and the ceiling of the proposed factor.
+inline constexpr double kFgRelaxFloor = 0.1;
+inline constexpr double kFgRelaxWeight = 0.5;
+inline constexpr double kFgRelaxOscillation = 0.8;
+inline constexpr double kFgRelaxCeiling = 0.9;
+inline constexpr double kFgRelaxTiny = 1.0e-37;

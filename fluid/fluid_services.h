@@ -18,17 +18,33 @@ void FINITS(std::string_view zlabel, int modref);
 // ---- Fluid-loop transient solutions ----------------------------------------
 //
 // FLTNTS, FLTMTS, FLTNTF and FGENFI integrate the thermal network and the
-// fluid loops from TIMEO to TIMEND, each step after a quasi-steady hydraulic
-// solution. FLTNTS (fluid/fltnts.cpp) solves the thermal and fluid node
-// temperatures implicitly in each step; FLTNTF (fluid/fltntf.cpp) advances
-// them explicitly in steps below the stability limit it finds; FLTMTS
+// fluid loops from TIMEO to TIMEND. FLTNTS (fluid/fltnts.cpp) solves the
+// thermal and fluid node temperatures implicitly in each step after a
+// quasi-steady hydraulic solution; FLTNTF (fluid/fltntf.cpp) advances them
+// explicitly in steps below the stability limit it finds; FLTMTS
 // (fluid/fltmts.cpp) solves the thermal network in thermal steps and the
-// fluid in FSTEPS implicit sub-steps of each. FGENFI is not part of this
-// build: it ends the run with the fatal diagnostic "FGENFI: Fluid-loop
-// solution not available in this build" (severity 4, code 1).
+// fluid in FSTEPS implicit sub-steps of each; FGENFI (fluid/fgenfi_driver.cpp) is
+// the two-phase solution, iterating pressures, flows and enthalpies together.
 void FLTNTS();
 void FLTMTS();
 void FLTNTF();
+
+// The two-phase solution (run type "TRFL2P"; a cyclic run keeps the SOLVER
+// of its driver): pressures, mass flows, enthalpies, qualities and compliant
+// volumes of the fluid loops, homogeneous two-phase nodes, evaporative links
+// and phase separation included, with the thermal network, from TIMEO to
+// TIMEND, calling VARIABLES1, VARIABLES2 and OUTPUTS on the way
+// (fluid/fgenfi.h has its parts). Required: NLOOP, RELXCA (with thermal
+// nodes), FRLXCA, RELXMA; TIMEO, TIMEND, DTIMEI (when defined), OUTINT,
+// DTMIN and DTMAX must be finite numbers ("FGENFI: Control constant <name>
+// not specified@...", severity 4, code 9); OUTINT defaults to TIMEND - TIMEO
+// and must then be above 0 (code 10); a step that cannot advance the clock
+// ends the run (code 11). TIMEND not after TIMEO: a warning and no step. A
+// model without fluid nodes gets no step: FGENFI then only runs VARIABLES1
+// twice, copies the tied temperatures, sets CSGMIN and sets the times to
+// TIMEND. QTRSOL "YES" replaces the storage of the pressure equations by the
+// mass of each loop, kept at its start-of-step value. On return TIMEO, TIMEN
+// and TIMEM are TIMEND and SOLTYP is blank.
 void FGENFI();
 
 // ---- Couplings of the fluid loops to the thermal network ------------------

@@ -55,8 +55,8 @@ class PassStore {
     w.nlp = static_cast<int>(loopend_.size());
     w.lprof = lprof;
     w.lnkflg = I(lnkflg_);
-    FlReals* node[kNodeVectors] = {&w.drdp, &w.drdh, &w.rhoold, &w.rho,   &w.pold,
-                                   &w.pnew, &w.hold, &w.hnew,   &w.vrate, &w.bvec};
+    FlReals* node[kNodeVectors] = {&w.drdp, &w.drdh, &w.rhoold, &w.rho,  &w.pold,   &w.pnew,
+                                   &w.hold, &w.hnew, &w.vrate,  &w.bvec, &w.flaold, &w.fmold};
     for (int i = 0; i < kNodeVectors; ++i) *node[i] = R(reals_[static_cast<std::size_t>(i)]);
     FlReals* link[kLinkVectors] = {&w.mold, &w.lnkcp, &w.lnkc1, &w.lnkc2, &w.lnkc0};
     for (int i = 0; i < kLinkVectors; ++i) *link[i] = R(links_[static_cast<std::size_t>(i)]);
@@ -69,7 +69,7 @@ class PassStore {
   FgPass w;
 
  private:
-  static constexpr int kNodeVectors = 10, kLinkVectors = 5;
+  static constexpr int kNodeVectors = 12, kLinkVectors = 5;
   std::vector<std::int32_t> perm_, pos_, ju_, ir_, id_, jl_, loopend_, lnkflg_;
   std::vector<std::vector<double>> reals_, links_;
   std::vector<double> amat_, loopmass_;

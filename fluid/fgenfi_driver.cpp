@@ -1,0 +1,313 @@
+// FGENFI: the frame of the two-phase solution (constants, work space,
+// ordering, initial states, the first VARIABLES1 passes, the end).
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "core/char_pool.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "fluid/conductance_sums.h"
+#include "fluid/fgenfi.h"
+#include "fluid/fluid_constants.h"
+#include "fluid/fluid_services.h"
+#include "fluid/state_update.h"
+#include "model/generated_program.h"
+#include "modeldata/connection_lists.h"
+#include "modeldata/event_arrays.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/node_copies.h"
+#include "properties/properties.h"
+
+namespace {
+
+constexpr std::string_view kName = "FGENFI";
+
+void report(std::string text, int severity, int code) {
+  text.resize(250, ' ');
+  SETERX(text, severity, code, kName);
+}
+
+void not_specified(std::string_view name, int code) {
+  report("FGENFI: Control constant " + std::string(name) +
+             " not specified@See User Manual description of Fgenfi for a list of required control constants",
+         4, code);
+}
+
+bool cyclic_run() { return GLOC.SOLVER.c[0] == 'C' && GLOC.SOLVER.c[1] == 'Y'; }
+
+}  // namespace
+
+// With no fluid nodes FGENFI makes no steps: it checks its constants, takes
+// its work space (without the ordering), runs VARIABLES1 twice, copies the
+// tied temperatures and sets CSGMIN, and then sets TIMEO, TIMEN and TIMEM to
+// TIMEND without VARIABLES2 or OUTPUTS; the thermal network is not advanced.
+void FGENFI() {
+  GLOC.MODULE = kName;
+  if (!cyclic_run()) GLOC.SOLVER = "TRFL2P";
+  GLOR.DTIMEU = 0.0;
+  GLOI.LOOPCT = 0;
+  GLOI.SUMFLL = 0;
+  GLOI.SUMTHL = 0;
+
+  const FlNetwork net = fl_network();
+  if (SDUNDF(GLOI.NLOOP)) return not_specified("nloop", 1);
+  if (net.nt > 0 && SDUNDF(GLOR.RELXCA)) return not_specified("relxca", 2);
+  if (SDUNDF(GLOR.FRLXCA)) return not_specified("frlxca", 3);
+  if (SDUNDF(GLOR.RELXMA)) return not_specified("relxma", 4);
+  {
+    RequiredValue times[6];
+    std::size_t n = 0;
+    times[n++] = {"timeo", GLOR.TIMEO};
+    times[n++] = {"timend", GLOR.TIMEND};
+    if (!SDUNDF(GLOR.DTIMEI)) times[n++] = {"dtimei", GLOR.DTIMEI};
+    if (!SDUNDF(GLOR.OUTINT)) times[n++] = {"outint", GLOR.OUTINT};
+    times[n++] = {"dtmin", GLOR.DTMIN};
+    times[n++] = {"dtmax", GLOR.DTMAX};
+    if (!require_finite_constants(kName, std::span<const RequiredValue>(times, n), 9)) return;
+  }
+  const bool solve = GLOR.TIMEO < GLOR.TIMEND;
+  if (!solve)
+    report("FGENFI: timend is not greater than TIMEO@See Engineering Manual for control constant definitions", 3, 5);
+  if (SDUNDF(GLOR.OUTINT)) {
+    GLOR.OUTINT = GLOR.TIMEND - GLOR.TIMEO;
+    report(
+        "FGENFI: Control constant outint not specified@Default is timend - TIMEO; see User Manual description of "
+        "Fgenfi for a list of control constants",
+        2, 6);
+  }
+  if (GLOI.NLOOPH == 0) GLOI.NLOOPH = GLOI.NLOOP;
+  if (GLOI.NLOOPT == 0) GLOI.NLOOPT = GLOI.NLOOP;
+  // Output times that do not advance would hold the clock.
+  if (solve && net.nf > 0 && GLOR.OUTINT <= 0.0) {
+    report(
+        "FGENFI: Control constant outint is not greater than zero@Output times cannot advance; see User Manual "
+        "description of Fgenfi for a list of control constants",
+        4, 10);
+    return;
+  }
+
+  {
+    gar_CoreGuard core;
+    const std::int64_t dystor = FLAGS(FLAGS_DYSTOR);
+    const int nt = net.nt, nf = net.nf, nl = net.nl;
+
+    // Integer work: the event list at the top, then the ordering and flags.
+    FgLoop loop;
+    {
+      const int itop = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
+      std::int64_t avail = std::max<std::int64_t>(dystor - itop, 0);
+      FlInts room;
+      if (avail > 0 && itop >= 1 && itop <= gar_dynamiccoreint.size())
+        room = gar_dynamiccoreint.from(itop, std::min<std::int64_t>(avail, gar_dynamiccoreint.size() - itop + 1));
+      int nev = 0, status = 0;
+      SGTEVT(static_cast<int>(room.size()), kName, nev, room, status);
+      if (status != 0) return;
+      loop.nev = nev;
+      loop.events = nev > 0 ? FlCInts(room.data(), nev) : FlCInts();
+      core.take_int(nev);
+    }
+    const std::int64_t nint = 7 * static_cast<std::int64_t>(nf) + nl;
+    const std::int64_t iexcess = FLAGS(FLAGS_NEXTDYNAMICCOREINT) + nint - dystor;
+    if (iexcess > 0) return report(gar_worktext(kName, iexcess, gar_dystor_record), 4, 7);
+    std::int64_t at = core.take_int(nint);
+    auto ints = [&](std::int64_t n) {
+      FlInts v = gar_dynamiccoreint.from(at, n);
+      at += n;
+      return v;
+    };
+    FgPass w;
+    w.perm = ints(nf);
+    w.pos = ints(nf);
+    w.ju = ints(nf);
+    w.ir = ints(nf);
+    w.id = ints(nf);
+    w.jl = ints(nf);
+    w.loopend = ints(nf);
+    w.lnkflg = ints(nl);
+    if (nf > 0) FPNTER(net, w);
+
+    // Real work.
+    const std::int64_t nreal = 5 * static_cast<std::int64_t>(nt) + 17 * static_cast<std::int64_t>(nf) +
+                               6 * static_cast<std::int64_t>(nl) + w.nlp + w.lprof;
+    const std::int64_t rexcess = FLAGS(FLAGS_NEXTDYNAMICCOREREAL) + nreal - dystor;
+    if (rexcess > 0) return report(gar_worktext(kName, rexcess, gar_dystor_record_colon), 4, 8);
+    at = core.take_real(nreal);
+    auto reals = [&](std::int64_t n) {
+      FlReals v = gar_dynamiccorereal.from(at, n);
+      at += n;
+      return v;
+    };
+    FgSaved sv;
+    FgThermal th;
+    w.drdp = reals(nf);
+    w.drdh = reals(nf);
+    w.rhoold = reals(nf);
+    w.rho = reals(nf);
+    w.mold = reals(nl);
+    w.pold = reals(nf);
+    w.pnew = reals(nf);
+    w.hold = reals(nf);
+    w.hnew = reals(nf);
+    w.flaold = reals(nf);
+    w.fmold = reals(nf);
+    w.amat = reals(w.lprof);
+    w.bvec = reals(nf);
+    w.loopmass = reals(w.nlp);
+    sv.hlold = reals(nl);
+    sv.tfold = reals(nf);
+    sv.drdpold = reals(nf);
+    sv.drdhold = reals(nf);
+    sv.vqold = reals(nf);
+    w.lnkcp = reals(nl);
+    w.lnkc2 = reals(nl);
+    w.lnkc1 = reals(nl);
+    w.lnkc0 = reals(nl);
+    sv.volold = reals(nf);
+    w.vrate = reals(nf);
+    th.tthold = reals(nt);
+    th.qthold = reals(nt);
+    th.gflprv = reals(nt);
+    th.qflprv = reals(nt);
+    th.tthprv = reals(nt);
+
+    if (solve) {
+      GLOR.TIMEN = GLOR.TIMEO;
+      GLOR.TIMEM = GLOR.TIMEO;
+      loop.nextout = loop.outref = GLOR.TIMEO;
+      if (nf > 0) {
+        FGFIIN(net, w);
+        if (nl > 0) MHXINI(net);
+      }
+      STSOLT("");
+      V10001();
+      STSOLT("THERMAL");
+      V10001();
+      SSNCNT(net.lenthermal, net.lencopy, nt, net.pcs, net.t);
+      if (nt > 0) SCKCSG(net);
+      FGFIIT(net, w, sv, th, loop);
+    }
+  }
+  if (solve) {
+    GLOR.TIMEM = GLOR.TIMEND;
+    GLOR.TIMEN = GLOR.TIMEND;
+    GLOR.TIMEO = GLOR.TIMEND;
+  }
+  if (!cyclic_run()) GLOC.SOLVER = "";
+}
+
+void FPNTER(const FlNetwork& net, FgPass& w) {
+  const int nf = net.nf;
+  FlInts perm = w.perm, pos = w.pos, ju = w.ju, ir = w.ir, id = w.id, jl = w.jl, loopend = w.loopend;
+  for (int k = 1; k <= nf; ++k) pos(k) = perm(k) = loopend(k) = 0;
+  auto clamp = [](std::int64_t v) {
+    return static_cast<std::int32_t>(std::min<std::int64_t>(v, std::numeric_limits<std::int32_t>::max()));
+  };
+  pos(1) = perm(1) = 1;
+  ju(1) = jl(1) = 1;
+  int f = 2, nlp = 1, s = 1, u = 2;
+  LoopGuard guard("FPNTER");
+  for (int d = 1; d <= nf; ++d) {
+    const int n = perm(d);
+    if (d == 1) {
+      ir(1) = 1;
+      id(1) = 1;
+    } else {
+      ir(d) = std::max(ir(d - 1), d);
+    }
+    int kind = 0, at = 0, link = 0, m = 0;
+    for (;;) {
+      guard.pass();
+      SFUNPK(0, net.lenfluid, nf, net.nt1, n, net.tstat, net.fpcs, net.fptrs, kind, at, link, m);
+      if (m == 0 || kind > 1) break;
+      if (pos(m) == 0) {
+        pos(m) = f;
+        perm(f) = m;
+        ju(f) = jl(f) = d;
+        ++f;
+      }
+      ir(d) = std::max(ir(d), pos(m));
+    }
+    if (f == d + 1 && d < nf) {
+      // The loop is complete: its last row reaches back to its first column.
+      loopend(nlp) = d;
+      id(d) = clamp(static_cast<std::int64_t>(id(d)) + jl(d) - s);
+      jl(d) = s;
+      ++nlp;
+      ju(d + 1) = jl(d + 1) = d + 1;
+      int k = u;
+      for (;; ++k) {
+        guard.pass();
+        if (pos(k) == 0) break;
+      }
+      perm(d + 1) = k;
+      pos(k) = d + 1;
+      u = k + 1;
+      s = d + 1;
+      f = d + 2;
+    }
+    if (d < nf) id(d + 1) = clamp(static_cast<std::int64_t>(ir(d)) + id(d) - jl(d + 1) + 2);
+  }
+  loopend(nlp) = nf;
+  const std::int32_t lprof = clamp(static_cast<std::int64_t>(jl(nf)) + id(nf) - s);
+  jl(nf) = s;
+  id(nf) = lprof;
+  w.nlp = nlp;
+  w.lprof = lprof;
+}
+
+void FGFIIN(const FlNetwork& net, const FgPass& w) {
+  const double pabs = GLOR.PABS, tabs = GLOR.TABS;
+  for (int i = 1; i <= net.nf; ++i)
+    XDRHO(net.fe(i), net.fluid_code(i), net.global(i), pabs, net.p(i), net.vq(i), tabs, net.tf(i), w.drdh(i),
+          w.drdp(i), w.rho(i));
+}
+
+void MHXINI(const FlNetwork& net) {
+  LoopGuard guard("MHXINI");
+  for (int i = 1; i <= net.nf; ++i) {
+    int kind = 0, at = 0, link = 0, nb = 0;
+    for (;;) {
+      guard.pass();
+      SFUNPK(0, net.lenfluid, net.nf, net.nt1, i, net.tstat, net.fpcs, net.fptrs, kind, at, link, nb);
+      if (nb == 0 || kind > 1) break;
+      const int l = std::abs(link);
+      const double m = net.m(l);
+      if (!((m >= 0.0 && net.first(l) == i) || (m < 0.0 && net.second(l) == i))) continue;
+      const int end = m >= 0.0 ? 1 : 2;
+      if (net.psflags(end, l) != 0 && net.ltype(l) == 1) {
+        const double x = net.psvq(end, l);
+        const int code = net.fluid_code(i), node = net.global(i);
+        const double p = net.p(i);
+        const double ts = XTEMPS(p, code, node);
+        const double hl = XENTHS(p, ts, 0.0, code, node);
+        const double hv = XENTHS(p, ts, 1.0, code, node);
+        net.lvq(l) = x;
+        net.lh(l) = x * hv + (1.0 - x) * hl;
+      } else {
+        net.lh(l) = net.fe(i);
+        net.lvq(l) = net.vq(i);
+      }
+    }
+  }
+}
+
+void SCKCSG(const FlNetwork& net) {
+  GLOR.CSGMIN = kFlHuge;
+  FlCReals t(net.t.data(), net.t.size()), tf(net.tf.data(), net.tf.size());
+  LoopGuard guard("SCKCSG");
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    if (net.tstat(i).c[0] != 'D' || std::fabs(net.cap(i)) < kFlTiny) continue;
+    double g = 0.0, gt = 0.0;
+    SRGSUM(net, i, t, tf, g, gt);
+    if (std::fabs(g) >= kFlTiny && net.cap(i) / g < GLOR.CSGMIN) {
+      GLOR.CSGMIN = net.cap(i) / g;
+      GLOI.NCSGMN = i;
+    }
+  }
+}

@@ -1,0 +1,591 @@
+// Whole runs of the two-phase solution FGENFI on small WATER networks:
+// energy and mass balances, two-phase states, phase separation, the frame's
+// checks and messages, and the step control seen through the blocks.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/char_pool.h"
+#include "fluid/fluid_services.h"
+#include "fluid_fixture.h"
+#include "platform/process.h"
+#include "properties/properties.h"
+
+namespace fluid_test {
+namespace {
+
+class FgenfiRun : public FluidTest {
+ protected:
+  void SetUp() override {
+    FluidTest::SetUp();
+    log.install();
+  }
+  // FGENFI; a run that ends shows its listing.
+  void run() {
+    try {
+      FGENFI();
+    } catch (const plat::ProcessExit&) {
+      ADD_FAILURE() << "the run ended:\n" << listing();
+    }
+  }
+  // Two-phase state of fluid node num at pressure p and quality x.
+  void two_phase(const tna_test::FluidModel& fm, int num, double p, double x) {
+    const int k = fm.findex(num), code = net.fluid_code(k);
+    const double ts = XTEMPS(p, code, 0);
+    const double hl = XENTHS(p, ts, 0.0, code, 0), hv = XENTHS(p, ts, 1.0, code, 0);
+    net.p(k) = p;
+    net.tf(k) = ts;
+    net.fe(k) = hl + x * (hv - hl);
+    net.vq(k) = x;
+    net.frg(k) = "HEM";
+  }
+  double hl(double p) const {
+    const int code = FTYPEI("WATER");
+    return XENTHS(p, XTEMPS(p, code, 0), 0.0, code, 0);
+  }
+  double hv(double p) const {
+    const int code = FTYPEI("WATER");
+    return XENTHS(p, XTEMPS(p, code, 0), 1.0, code, 0);
+  }
+  // Fluid mass of the model at its node states.
+  double mass() const {
+    double m = 0.0;
+    for (int i = 1; i <= net.nf; ++i) m += net.vol(i) * XRHO(net.p(i), net.tf(i), net.vq(i), net.fluid_code(i), 0);
+    return m;
+  }
+  // TIMEN of every call of `block`.
+  std::vector<double> times(const std::string& block) const {
+    std::vector<double> t;
+    for (const tna_test::BlockCall& c : log.calls)
+      if (c.block == block) t.push_back(c.timen);
+    return t;
+  }
+  int occurrences(const std::string& text) {
+    const std::string l = listing();
+    int n = 0;
+    for (std::size_t at = l.find(text); at != std::string::npos; at = l.find(text, at + 1)) ++n;
+    return n;
+  }
+
+  tna_test::BlockLog log;
+};
+
+// A pipe of n nodes of flow area `area` and length 0.01 m: node 1 "R" at
+// 1.0E5 + 40 Pa and quality x, nodes 2..n-1 "F" heated by q each, node n "J"
+// at 1.0E5 Pa; links of fitting loss 1.0E-6 (the wall is smooth enough not
+// to matter).
+tna_test::FluidModel pipe(int n, double area, double q) {
+  tna_test::FluidModel fm = tna_test::chain(n);
+  fm.node(1).status = 'R';
+  fm.node(n).status = 'J';
+  for (int i = 1; i <= n; ++i) {
+    fm.node(i).fd = 0.1;
+    fm.node(i).fla = area;
+    fm.node(i).fl = 0.01;
+    fm.node(i).vol = area * 0.01;
+    if (i > 1 && i < n) fm.node(i).fq = q;
+  }
+  for (int k = 0; k < n - 1; ++k) fm.link_spec(k).gp = 1.0e-6;
+  return fm;
+}
+
+// ---------------------------------------------------------------------------
+// Balances and states.
+
+TEST_F(FgenfiRun, HeatedPipeGainsItsHeatOverItsFlow) {
+  // Large equal areas make the kinetic energy negligible; at the steady state
+  // the outlet enthalpy exceeds the inlet's by the heat over the flow.
+  for (const char* qtrsol : {"YES", "NO"}) {
+    SCOPED_TRACE(qtrsol);
+    gar_deallocate_all();
+    tna_test::FluidModel fm = pipe(5, 1.0, 1000.0);
+    build(fm);
+    for (int i = 1; i <= 5; ++i) two_phase(fm, i, 1.0e5 + 10.0 * (5 - i), 0.1);
+    GLOC.QTRSOL = qtrsol;
+    GLOR.TIMEO = 0.0;
+    GLOR.TIMEND = 300.0;
+    GLOR.OUTINT = 100.0;
+    run();
+    const double m = net.m(4);
+    for (int k = 1; k <= 3; ++k) EXPECT_NEAR(net.m(k), m, 1e-9 * m) << k;
+    EXPECT_NEAR(net.fe(5) - net.fe(1), 3000.0 / m, 1e-6 * 3000.0 / m);
+    EXPECT_EQ(GLOR.TIMEO, 300.0);
+    EXPECT_EQ(GLOR.TIMEN, 300.0);
+    EXPECT_EQ(GLOR.TIMEM, 300.0);
+    EXPECT_EQ(GLOC.SOLVER.trimmed(), "");
+    EXPECT_EQ(GLOC.SOLTYP.trimmed(), "");
+  }
+}
+
+TEST_F(FgenfiRun, EvaporatorOutletIsAHomogeneousMixture) {
+  // Saturated liquid enters a heated node; the outlet holds the mixture of
+  // the inlet enthalpy and the heat over the flow, at the saturation
+  // temperature, regime "HEM", with a density that falls with enthalpy.
+  tna_test::FluidModel fm = pipe(3, 1.0, 0.0);
+  build(fm);
+  two_phase(fm, 1, 1.0e5 + 40.0, 1.0e-9);
+  two_phase(fm, 2, 1.0e5 + 20.0, 0.5);
+  two_phase(fm, 3, 1.0e5, 0.5);
+  // A heat that evaporates about half the flow.
+  gar_fluidnodeheatsources(2) = 0.010 * 0.5 * (hv(1.0e5) - hl(1.0e5));
+  GLOR.TIMEND = 200.0;
+  GLOR.OUTINT = 200.0;
+  double drdh = 0.0;
+  log.variables2 = [&] { drdh = gar_dynamiccorereal(net.nf + 3); };  // the drdh block, node 3
+  run();
+  const double p = net.p(3), m = net.m(2);
+  const double x = (net.fe(1) + gar_fluidnodeheatsources(2) / m - hl(p)) / (hv(p) - hl(p));
+  EXPECT_GT(x, 0.3);
+  EXPECT_LT(x, 0.7);
+  EXPECT_NEAR(net.vq(3), x, 1e-6);
+  EXPECT_NEAR(net.tf(3), XTEMPS(p, net.fluid_code(3), 0), 1e-12);
+  EXPECT_EQ(net.frg(3).trimmed(), "HEM");
+  EXPECT_LT(drdh, 0.0);
+}
+
+TEST_F(FgenfiRun, SeparatingLinkCarriesItsPhase) {
+  // Node 2 takes a two-phase flow from node 1 and sends wet liquid down link
+  // 2 (separation quality 0.02 at its first end) and the rest down link 3.
+  // The liquid link carries exactly its separation quality; at the steady
+  // state the node has dried to the quality at which link 3 takes the rest.
+  tna_test::FluidModel fm;
+  for (int i = 1; i <= 4; ++i) {
+    fm.fluid(i).fla = 0.01;
+    fm.node(i).fl = 0.01;
+    fm.node(i).vol = 1.0e-4;
+  }
+  fm.node(1).status = 'R';
+  fm.node(3).status = 'J';
+  fm.node(4).status = 'J';
+  fm.link(1, 2, 0.01);
+  fm.link(2, 3, 0.005);
+  fm.link(2, 4, 0.005);
+  for (int k = 0; k < 3; ++k) fm.link_spec(k).gp = 1.0e-6;
+  fm.link_spec(1).gp = 1.0e-8;
+  build(fm);
+  two_phase(fm, 1, 1.0e5 + 40.0, 0.2);
+  for (int i = 2; i <= 4; ++i) two_phase(fm, i, 1.0e5, 0.2);
+  gar_massflowlinkphasesepflags(1, 2) = 1;
+  gar_massflowlinkphasesepvapquals(1, 2) = 0.02;
+  GLOR.TIMEND = 100.0;
+  GLOR.OUTINT = 100.0;
+  run();
+  const int code = net.fluid_code(2);
+  const double hl2 = XENTHS(net.p(2), net.tf(2), 0.0, code, 0), hv2 = XENTHS(net.p(2), net.tf(2), 1.0, code, 0);
+  EXPECT_EQ(net.lvq(2), 0.02);
+  // (The carried states are those of the last pass's start.)
+  EXPECT_NEAR(net.lh(2), hl2 + 0.02 * (hv2 - hl2), 1e-9 * hl2);
+  EXPECT_NEAR(net.lvq(3), net.vq(2), 1e-9);
+  EXPECT_NEAR(net.m(1), net.m(2) + net.m(3), 1e-9);
+  // The enthalpy that enters leaves by the two links.
+  const double in = net.m(1) * net.fe(1);
+  EXPECT_NEAR(net.m(2) * net.lh(2) + net.m(3) * net.fe(2), in, 1e-6 * in);
+  EXPECT_GT(net.vq(2), 0.25);
+}
+
+TEST_F(FgenfiRun, ClosedRingKeepsItsMass) {
+  // A pumped ring, heated at node 1 and cooled at node 3 by a wall at 90 C:
+  // with QTRSOL "YES" the loop's mass stays what it was at the start of
+  // every step.
+  tna_test::FluidModel fm = tna_test::ring(4, false);
+  fm.thermal(100, 'B', 90.0);
+  fm.gl(100, 3, 20.0);
+  for (int i = 1; i <= 4; ++i) {
+    fm.node(i).fla = 0.01;
+    fm.node(i).fl = 0.1;
+    fm.node(i).vol = 1.0e-3;
+  }
+  fm.node(1).fq = 300.0;
+  for (int k = 0; k < 4; ++k) fm.link_spec(k).gp = 1.0e-4;
+  build(fm);
+  for (int i = 1; i <= 4; ++i) two_phase(fm, i, 1.0e5, 0.05 * i);
+  gar_massflowlinkpressuresources(1) = 50.0;
+  GLOR.TIMEND = 20.0;
+  GLOR.OUTINT = 20.0;
+  const double m0 = mass();
+  int steps = 0;
+  double worst = 0.0;
+  log.variables2 = [&] {
+    ++steps;
+    worst = std::max(worst, std::fabs(mass() - m0) / m0);
+  };
+  run();
+  EXPECT_EQ(steps, 20);
+  EXPECT_LT(worst, 1e-6);
+  EXPECT_GT(std::fabs(net.m(1)), 1e-4);  // the ring flows
+}
+
+TEST_F(FgenfiRun, RingWithoutHeldPressureNeedsTheLoopMass) {
+  // A ring of three nodes without storage and without a held pressure, at
+  // rest: with QTRSOL "YES" the loop's mass fixes its pressures; otherwise
+  // the pressure equations are singular (exactly, for three nodes) and the
+  // run ends naming the node of the last row.
+  for (const char* qtrsol : {"YES", "NO"}) {
+    SCOPED_TRACE(qtrsol);
+    gar_deallocate_all();
+    fresh_listing();
+    tna_test::FluidModel fm = tna_test::ring(3, false);
+    for (int i = 1; i <= 3; ++i) {
+      fm.node(i).status = 'H';
+      fm.node(i).fla = 0.01;
+      fm.node(i).vol = 0.01;
+    }
+    for (int k = 0; k < 3; ++k) {
+      fm.link_spec(k).flow = 0.0;
+      fm.link_spec(k).gp = 1.0;
+    }
+    build(fm);
+    for (int i = 1; i <= 3; ++i) two_phase(fm, i, 1.0e5, 0.3);
+    GLOC.QTRSOL = qtrsol;
+    GLOR.TIMEO = 0.0;
+    if (std::string(qtrsol) == "YES") {
+      run();
+      for (int i = 1; i <= 3; ++i) EXPECT_NEAR(net.p(i), 1.0e5, 1e-6) << i;
+      continue;
+    }
+    EXPECT_THROW(FGENFI(), plat::ProcessExit);
+    const std::string l = listing();
+    char node[16];
+    std::snprintf(node, sizeof node, "%9d", 3);
+    std::string model = "MAIN";
+    model.resize(24, ' ');
+    EXPECT_TRUE(has_message(l,
+                            "FGENFI : Zero divide in matrix solution for pressure@Error ocurred in routine FHSFCT. "
+                            "Check boundary node definitions: Model = " +
+                                model + ", node =" + node))
+        << l;
+    EXPECT_TRUE(has_reference(l, "Fgfitr", 2)) << l;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Step control, seen through the blocks.
+
+// A small pipe that converges at once: inlet, one heated node, outlet.
+tna_test::FluidModel small_pipe() { return pipe(3, 1.0, 100.0); }
+
+class FgenfiSteps : public FgenfiRun {
+ protected:
+  void setup(tna_test::FluidModel&& fm) { setup(fm); }
+  void setup(tna_test::FluidModel& fm) {
+    build(fm);
+    for (int i = 1; i <= net.nf; ++i) two_phase(fm, i, 1.0e5 + 20.0 * (net.nf - i), 0.1);
+  }
+  // (TIMEO, DTIMEU) of every step the coupled iteration starts.
+  std::vector<std::pair<double, double>> attempts;
+  void record_attempts(std::function<void()> more = {}) {
+    log.variables1 = [this, more] {
+      if (GLOI.LOOPCT == 1 && GLOC.SOLTYP.trimmed().empty()) attempts.emplace_back(GLOR.TIMEO, GLOR.DTIMEU);
+      if (more) more();
+    };
+  }
+};
+
+TEST_F(FgenfiSteps, StepsReachTheOutputTimes) {
+  struct Case {
+    double dtimei, timend;
+    std::vector<double> steps, outputs;
+  };
+  const double undefined = tna_test::undefined_real();
+  const Case cases[] = {
+      {4.0, 20.0, {4, 7, 10, 14, 17, 20}, {0, 10, 20}},
+      {6.0, 20.0, {5, 10, 15, 20}, {0, 10, 20}},
+      {10.0, 20.0, {10, 20}, {0, 10, 20}},
+      {25.0, 20.0, {10, 20}, {0, 10, 20}},                             // DTMAX
+      {undefined, 20.0, {10, 20}, {0, 10, 20}},                        // RLCOUR x DTCOUR, then DTMAX
+      {4.0, 25.0, {4, 7, 10, 14, 17, 20, 22.5, 25}, {0, 10, 20, 25}},  // the end is an output time
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dtimei);
+    gar_deallocate_all();
+    log.calls.clear();
+    setup(small_pipe());
+    GLOR.TIMEO = 0.0;
+    GLOR.TIMEND = c.timend;
+    GLOR.OUTINT = 10.0;
+    GLOR.DTIMEI = c.dtimei;
+    GLOR.RLCOUR = 1.0e9;
+    run();
+    EXPECT_EQ(times("VARIABLES2"), c.steps);
+    EXPECT_EQ(times("OUTPUTS"), c.outputs);
+  }
+}
+
+TEST_F(FgenfiSteps, WithoutLinksTheStepIsDtmax) {
+  tna_test::FluidModel fm;
+  fm.fluid(1).fla = 1.0;
+  fm.node(1).vol = 0.01;
+  fm.node(1).fq = 10.0;
+  setup(fm);
+  GLOR.DTIMEI = tna_test::undefined_real();
+  GLOR.DTMAX = 4.0;
+  GLOR.OUTINT = 10.0;
+  run();
+  EXPECT_EQ(times("VARIABLES2"), (std::vector<double>{4, 7, 10}));
+  EXPECT_EQ(GLOR.DTCOUR, 0.0);
+}
+
+TEST_F(FgenfiSteps, RejectedStepsHalveAndGrowBackByHalfAtMost) {
+  // The step from 4 fails while it is longer than 0.5: it is retried at 2, 1
+  // and 0.5 from the same start; then the step grows by 1.5 per step until
+  // DTIMEI (4) is within that bound.
+  setup(small_pipe());
+  GLOR.TIMEND = 30.0;
+  GLOR.OUTINT = 100.0;
+  GLOR.DTIMEI = 4.0;
+  GLOR.DTMIN = 0.01;
+  record_attempts([] { GLOR.FRLXCA = (GLOR.TIMEO == 4.0 && GLOR.DTIMEU > 0.5) ? -1.0 : 1.0e-4; });
+  run();
+  ASSERT_GE(attempts.size(), 5u);
+  EXPECT_EQ(attempts[1], std::make_pair(4.0, 4.0));
+  EXPECT_EQ(attempts[2], std::make_pair(4.0, 2.0));
+  EXPECT_EQ(attempts[3], std::make_pair(4.0, 1.0));
+  EXPECT_EQ(attempts[4], std::make_pair(4.0, 0.5));
+  const std::vector<double> steps = times("VARIABLES2");
+  const std::vector<double> expect{4, 4.5, 5.25, 6.375, 8.0625, 10.59375, 14.390625, 18.390625};
+  ASSERT_GE(steps.size(), expect.size());
+  EXPECT_EQ(std::vector<double>(steps.begin(), steps.begin() + 8), expect);
+  EXPECT_EQ(steps.back(), 30.0);
+  EXPECT_EQ(occurrences("Non-convergence"), 0);
+}
+
+TEST_F(FgenfiSteps, StepAtTheMinimumIsAcceptedWithAWarning) {
+  // Nothing converges: every step is at DTMIN and is accepted with one
+  // warning each.
+  setup(small_pipe());
+  GLOR.TIMEND = 3.0;
+  GLOR.DTIMEI = 1.0;
+  GLOR.DTMIN = 1.0;
+  GLOI.NLOOP = 2;
+  GLOR.FRLXCA = -1.0;
+  run();
+  EXPECT_EQ(times("VARIABLES2"), (std::vector<double>{1, 2, 3}));
+  EXPECT_TRUE(has_message(listing(),
+                          "Non-convergence in FGENFI@Timestep at minimum, solution cannot converge within "
+                          "NLOOP iterations"));
+  EXPECT_TRUE(has_reference(listing(), "FFITST", 1));
+  EXPECT_EQ(occurrences("Non-convergence in FGENFI"), 3);
+}
+
+TEST_F(FgenfiSteps, PassCountsOfAStep) {
+  // Without thermal nodes every pass counts once in SUMFLL and SUMTHL; with
+  // NLOOP = 1 each step makes exactly one pass.
+  setup(small_pipe());
+  GLOI.NLOOP = 1;
+  GLOR.FRLXCA = -1.0;
+  GLOR.DTMIN = 1.0;
+  int bad = 0;
+  log.variables2 = [&] { bad += GLOI.LOOPCT != 1 || GLOI.SUMFLL != 1 || GLOI.SUMTHL != 1; };
+  run();
+  EXPECT_EQ(log.count("VARIABLES2"), 10);
+  EXPECT_EQ(bad, 0);
+}
+
+// ---------------------------------------------------------------------------
+// The frame: constants, work space, the runs that make no step.
+
+TEST_F(FgenfiSteps, EndBeforeTheStartMakesNoStep) {
+  setup(small_pipe());
+  GLOR.TIMEO = 5.0;
+  GLOR.TIMEND = 5.0;
+  const int rtop = FLAGS(29), itop = FLAGS(36);
+  run();
+  EXPECT_TRUE(log.calls.empty());
+  EXPECT_EQ(FLAGS(29), rtop);
+  EXPECT_EQ(FLAGS(36), itop);
+  EXPECT_EQ(GLOC.SOLVER.trimmed(), "");
+  EXPECT_EQ(GLOR.TIMEO, 5.0);
+  const std::string l = listing();
+  EXPECT_TRUE(has_message(l,
+                          "FGENFI: timend is not greater than TIMEO@See Engineering Manual for control constant "
+                          "definitions"))
+      << l;
+  EXPECT_TRUE(has_reference(l, "FGENFI", 5));
+}
+
+TEST_F(FgenfiSteps, WithoutFluidNodesThereIsNoStep) {
+  tna_test::FluidModel fm;
+  fm.thermal(1, 'D', 50.0, 10.0).thermal(2, 'B', 0.0);
+  fm.gl(1, 2, 1.0);
+  build(fm);
+  run();
+  EXPECT_EQ(log.count("VARIABLES1"), 2);
+  EXPECT_EQ(log.count("VARIABLES2"), 0);
+  EXPECT_EQ(log.count("OUTPUTS"), 0);
+  EXPECT_EQ(net.t(1), 50.0);
+  EXPECT_EQ(GLOR.TIMEO, GLOR.TIMEND);
+  EXPECT_EQ(GLOR.CSGMIN, 10.0);
+}
+
+TEST_F(FgenfiSteps, MissingOrUnusableConstantsEndTheRun) {
+  const double undefined = tna_test::undefined_real();
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    std::function<void()> set;
+    std::string name;
+    int code;
+  };
+  const std::vector<Case> cases = {
+      {[] { GLOI.NLOOP = SKUNDF(); }, "nloop", 1},     {[=] { GLOR.RELXCA = undefined; }, "relxca", 2},
+      {[=] { GLOR.FRLXCA = undefined; }, "frlxca", 3}, {[=] { GLOR.RELXMA = undefined; }, "relxma", 4},
+      {[=] { GLOR.TIMEND = nan; }, "timend", 9},       {[=] { GLOR.TIMEO = -inf; }, "timeo", 9},
+      {[=] { GLOR.DTIMEI = nan; }, "dtimei", 9},       {[=] { GLOR.OUTINT = inf; }, "outint", 9},
+      {[=] { GLOR.DTMIN = nan; }, "dtmin", 9},         {[=] { GLOR.DTMAX = inf; }, "dtmax", 9},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gar_deallocate_all();
+    tna_test::fluid_controls();
+    fresh_listing();
+    tna_test::FluidModel fm = small_pipe();
+    fm.thermal(100, 'D', 20.0, 1.0);
+    setup(fm);
+    c.set();
+    const int rtop = FLAGS(29), itop = FLAGS(36);
+    EXPECT_THROW(FGENFI(), plat::ProcessExit);
+    EXPECT_EQ(FLAGS(29), rtop);
+    EXPECT_EQ(FLAGS(36), itop);
+    const std::string l = listing();
+    // The undefined ones in the routine's own words; the times and steps
+    // that are not finite numbers in the words every solution routine uses.
+    const std::string manual = c.code == 9 ? "FGENFI" : "Fgenfi";
+    EXPECT_TRUE(has_message(l, "FGENFI: Control constant " + c.name + " not specified@See User Manual description of " +
+                                   manual + " for a list of required control constants"))
+        << l;
+    EXPECT_TRUE(has_reference(l, "FGENFI", c.code)) << l;
+  }
+  // Without thermal nodes RELXCA is not needed.
+  gar_deallocate_all();
+  tna_test::fluid_controls();
+  setup(small_pipe());
+  GLOR.RELXCA = undefined;
+  run();
+  EXPECT_EQ(GLOR.TIMEO, GLOR.TIMEND);
+}
+
+TEST_F(FgenfiSteps, OutputIntervalAndTheLoopLimits) {
+  // OUTINT undefined: one output interval over the run, with a warning;
+  // NLOOPH and NLOOPT of 0 become NLOOP, an undefined one stays.
+  setup(small_pipe());
+  GLOR.OUTINT = tna_test::undefined_real();
+  GLOI.NLOOPT = SKUNDF();
+  run();
+  EXPECT_EQ(GLOR.OUTINT, 10.0);
+  EXPECT_EQ(times("OUTPUTS"), (std::vector<double>{0, 10}));
+  EXPECT_EQ(GLOI.NLOOPH, GLOI.NLOOP);
+  EXPECT_EQ(GLOI.NLOOPT, SKUNDF());
+  const std::string l = listing();
+  EXPECT_TRUE(has_message(l,
+                          "FGENFI: Control constant outint not specified@Default is timend - TIMEO; see User "
+                          "Manual description of Fgenfi for a list of control constants"))
+      << l;
+  EXPECT_TRUE(has_reference(l, "FGENFI", 6));
+}
+
+TEST_F(FgenfiSteps, TimesThatCannotAdvanceEndTheRun) {
+  // An output interval of 0, and steps limited to length 0, would hold the
+  // clock: each ends the run with a message of its own.
+  struct Case {
+    double outint, dtimei, dtmin;
+    std::string message;
+    int code;
+  };
+  const Case cases[] = {
+      {0.0, 1.0, 1.0e-6,
+       "FGENFI: Control constant outint is not greater than zero@Output times cannot advance; see User Manual "
+       "description of Fgenfi for a list of control constants",
+       10},
+      {-5.0, 1.0, 1.0e-6, "FGENFI: Control constant outint is not greater than zero", 10},
+      {5.0, 0.0, 0.0,
+       "FGENFI: Time step of zero length at TIMEO = 0.00000 @Check control constants DTIMEI, DTMIN, DTMAX, "
+       "RLCOUR and OUTINT",
+       11},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    gar_deallocate_all();
+    fresh_listing();
+    setup(small_pipe());
+    GLOR.TIMEO = 0.0;
+    GLOR.OUTINT = c.outint;
+    GLOR.DTIMEI = c.dtimei;
+    GLOR.DTMIN = c.dtmin;
+    EXPECT_THROW(FGENFI(), plat::ProcessExit);
+    const std::string l = listing();
+    EXPECT_TRUE(has_message(l, c.message)) << l;
+    EXPECT_TRUE(has_reference(l, "FGENFI", c.code)) << l;
+  }
+}
+
+TEST_F(FgenfiSteps, ShortOfWorkSpaceByTheExactWords) {
+  // chain(3): 7 x 3 + 2 = 23 integer words; 17 x 3 + 6 x 2 + 1 loop + a
+  // profile of 8 = 72 real words (no thermal node). Both tops start at 1.
+  struct Case {
+    int dystor;
+    std::string message;
+    int code;
+  };
+  const Case cases[] = {
+      {20,
+       "FGENFI: Insufficient work space@An extra         4 words needed, increase DYSTOR on $EXECUTION record, see "
+       "User Manual description of $EXECUTION block",
+       7},
+      {70,
+       "FGENFI: Insufficient work space@An extra         3 words needed: increase DYSTOR on $EXECUTION record. See "
+       "User Manual description of $EXECUTION block",
+       8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dystor);
+    gar_deallocate_all();
+    fresh_listing();
+    tna_test::FluidModel fm = tna_test::chain(3);
+    build(fm);
+    FLAGS(28) = c.dystor;
+    EXPECT_THROW(FGENFI(), plat::ProcessExit);
+    EXPECT_EQ(FLAGS(29), 1);
+    EXPECT_EQ(FLAGS(36), 1);
+    const std::string l = listing();
+    EXPECT_TRUE(has_message(l, c.message)) << l;
+    EXPECT_TRUE(has_reference(l, "FGENFI", c.code)) << l;
+  }
+  // One word more of each is enough.
+  gar_deallocate_all();
+  fresh_listing();
+  tna_test::FluidModel fm = tna_test::chain(3);
+  build(fm);
+  FLAGS(28) = 73;
+  GLOR.TIMEO = GLOR.TIMEND;
+  run();
+  EXPECT_FALSE(has_reference(listing(), "FGENFI", 8));
+}
+
+TEST_F(FgenfiSteps, RejectedStepRestoresTheHydraulicDiameter) {
+  // A compliant node whose area follows its volume: its diameter goes with
+  // the square root of the area. Steps rejected while the pressures move
+  // must put the diameter back with the area.
+  tna_test::FluidModel fm = pipe(5, 1.0, 1000.0);
+  fm.node(3).cmp = 1.0e-3;
+  fm.node(3).fd = 0.5;
+  setup(fm);
+  const int k = fm.findex(3);
+  const double ratio = net.fd(k) * net.fd(k) / net.fla(k);
+  GLOR.TIMEND = 10.0;
+  GLOR.DTIMEI = 1.0;
+  GLOR.DTMIN = 0.01;
+  record_attempts([] { GLOR.FRLXCA = (GLOR.DTIMEU > 0.3) ? -1.0 : 1.0e-4; });
+  double moved = 0.0;
+  log.variables2 = [&] { moved = std::max(moved, std::fabs(net.fla(k) - 1.0)); };
+  run();
+  EXPECT_GT(attempts.size(), 20u);  // every step was rejected twice
+  EXPECT_GT(moved, 1e-6);           // the area did follow the pressure
+  EXPECT_NEAR(net.fd(k) * net.fd(k) / net.fla(k), ratio, 1e-12 * ratio);
+}
+
+}  // namespace
+}  // namespace fluid_test
