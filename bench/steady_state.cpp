@@ -31,6 +31,7 @@
 #include "thermal/solver_masks.h"
 #include "thermal/steady_kernel.h"
 #include "thermal/steady_state.h"
+#include "thermal/thermal_network.h"
 
 #if __has_include(<Eigen/Sparse>)
 #include <Eigen/Sparse>
@@ -204,6 +205,7 @@ void run(int n) {
   generate(n, 12345u + static_cast<unsigned>(n));
   set_constants();
   const int nt = FLAGS(1), ngl = FLAGS(2), ngf = FLAGS(3), ngr = FLAGS(4);
+  const ThNetwork net = th_network();
 
   auto t0 = Clock::now();
   SOLVFM();
@@ -230,12 +232,7 @@ void run(int n) {
   int status = 0;
   for (int r = 0; r < reps; ++r) {
     t0 = Clock::now();
-    S3COND(V(diag), gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), 0, dmask, gfmask,
-           glmask, grmask, dbmask, V(pos), ngf, ngl, ngr, gar_thermalnodenums.view(), nt, gar_pcsthermal.view(),
-           th_cmat(gar_pcsptrsthermal), gar_thermalnodeheatsourcesalbedo.view(),
-           gar_thermalnodeheatsourcesplanet.view(), gar_thermalnodeheatsourcesinternal.view(),
-           gar_thermalnodeheatsourcesother.view(), gar_thermalnodeheatsourcessolar.view(), V(order), GLOR.STEFAN,
-           gar_thermalnodetemps.view(), gar_fluidnodetemps.view(), GLOR.TABS, proflen, P, R, V(rowf), status);
+    S3COND(net, V(diag), dmask, gfmask, glmask, grmask, dbmask, V(pos), V(order), proflen, P, R, V(rowf), status);
     t_asm += seconds_since(t0);
     if (r == 0) assembled = prof;
     t0 = Clock::now();
@@ -261,12 +258,7 @@ void run(int n) {
   std::vector<Eigen::Triplet<double>> trip;
   trip.reserve(static_cast<std::size_t>(proflen));
   std::vector<double> b(static_cast<std::size_t>(nt));
-  S3COND(V(diag), gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), 0, dmask, gfmask,
-         glmask, grmask, dbmask, V(pos), ngf, ngl, ngr, gar_thermalnodenums.view(), nt, gar_pcsthermal.view(),
-         th_cmat(gar_pcsptrsthermal), gar_thermalnodeheatsourcesalbedo.view(), gar_thermalnodeheatsourcesplanet.view(),
-         gar_thermalnodeheatsourcesinternal.view(), gar_thermalnodeheatsourcesother.view(),
-         gar_thermalnodeheatsourcessolar.view(), V(order), GLOR.STEFAN, gar_thermalnodetemps.view(),
-         gar_fluidnodetemps.view(), GLOR.TABS, proflen, P, R, V(rowf), status);
+  S3COND(net, V(diag), dmask, gfmask, glmask, grmask, dbmask, V(pos), V(order), proflen, P, R, V(rowf), status);
   for (int i = 1; i <= nt; ++i) {
     b[static_cast<std::size_t>(i - 1)] = rhs[static_cast<std::size_t>(i - 1)];
     for (int j = rowf[static_cast<std::size_t>(i - 1)]; j <= i; ++j) {

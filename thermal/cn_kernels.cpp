@@ -8,10 +8,14 @@
 #include "modeldata/submodel_refs.h"
 #include "thermal/steady_kernel.h"
 
-void SCONDSUMSABSTEMPGRT4(int nt, ThCReals gf, ThCReals gle, ThCReals gre, ThCInts gfmask, ThCInts glemask,
-                          ThCInts gremask, ThCInts dbnodemask, ThCInts pcs, ThCPtrs ptrs, ThCInts entlist, int i,
-                          double stefan, ThCReals t, ThCReals tabs4, ThCReals tf, double tabs, double& g,
-                          double& gt, double& r, double& rt) {
+void SCONDSUMSABSTEMPGRT4(const ThNetwork& net, ThCReals gle, ThCReals gre, ThCInts gfmask, ThCInts glemask,
+                          ThCInts gremask, ThCInts dbnodemask, ThCInts entlist, int i, ThCReals t, ThCReals tabs4,
+                          double& g, double& gt, double& r, double& rt) {
+  const int nt = net.nt;
+  const ThCInts pcs = net.cpcs;
+  const ThCPtrs ptrs = net.cptrs;
+  const ThCReals gf = net.gf, tf = net.tf;
+  const double stefan = net.stefan(), tabs = net.tabs();
   g = gt = r = rt = 0.0;
   for (int e = 0, s = ptrs(1, i); e < ptrs(2, i); ++e) {
     const int k = entlist(s + 2 * e), n = entlist(s + 2 * e + 1);
@@ -58,10 +62,12 @@ void SCONDSUMSABSTEMPGRT4(int nt, ThCReals gf, ThCReals gle, ThCReals gre, ThCIn
   }
 }
 
-void S9TCLC(int /*nt*/, ThCReals caps, double dampt, double dtimeu, int i, ThCReals qsum, double g, double gt,
-            double r, double rt, double tabs, ThCReals tstepold, ThCReals ratestepold, int& overflow, double& dtrocc,
-            int& ndtroc, int& nrlxcc, double& relxcc, ThReals t, ThReals tabs3, ThReals tabs4) {
-  const double c = caps(i);
+void S9TCLC(const ThNetwork& net, double dampt, double dtimeu, int i, ThCReals qsum, double g, double gt, double r,
+            double rt, ThCReals tstepold, ThCReals ratestepold, int& overflow, double& dtrocc, int& ndtroc,
+            int& nrlxcc, double& relxcc, ThReals tabs3, ThReals tabs4) {
+  const ThReals t = net.t;
+  const double tabs = net.tabs();
+  const double c = net.cap(i);
   const double t0 = tstepold(i), r0 = ratestepold(i);
   const double u = r * tabs3(i);
   const double ta = t(i) + tabs;
@@ -86,12 +92,14 @@ void S9TCLC(int /*nt*/, ThCReals caps, double dampt, double dtimeu, int i, ThCRe
   }
 }
 
-void S9ARTH(int nt, int /*ngf*/, int /*ngl*/, int /*ngr*/, double dampt, double dtimeu, ThCReals gf, ThCReals gle,
-            ThCReals gre, ThCInts gfmask, ThCInts glemask, ThCInts gremask, ThCInts arithmask, ThCInts dnodemask,
-            ThCInts dbnodemask, int nloop, ThCInts pcs, ThCPtrs ptrs, ThCInts entlist, ThCReals qsum,
-            double relxca, double stefan, double tabs, ThCReals tstepold, ThCReals tf, int& nrlxcc,
-            double& relxcc, ThReals t, ThReals tabs3, ThReals tabs4, ThReals ratestepold, ThReals asnap1,
-            ThReals asnap2, ThReals archange, ThReals tarith0) {
+void S9ARTH(const ThNetwork& net, double dampt, double dtimeu, ThCReals gle, ThCReals gre, ThCInts gfmask,
+            ThCInts glemask, ThCInts gremask, ThCInts arithmask, ThCInts dnodemask, ThCInts dbnodemask, int nloop,
+            ThCInts entlist, ThCReals qsum, double relxca, ThCReals tstepold, int& nrlxcc, double& relxcc,
+            ThReals tabs3, ThReals tabs4, ThReals ratestepold, ThReals asnap1, ThReals asnap2, ThReals archange,
+            ThReals tarith0) {
+  const int nt = net.nt;
+  const ThReals t = net.t;
+  const double tabs = net.tabs();
   for (int i = 1; i <= nt; ++i) {
     archange(i) = 1.0 + relxca;
     tarith0(i) = t(i);
@@ -106,8 +114,7 @@ void S9ARTH(int nt, int /*ngf*/, int /*ngl*/, int /*ngr*/, double dampt, double 
         continue;
       }
       double g, gt, r, rt;
-      SCONDSUMSABSTEMPGRT4(nt, gf, gle, gre, gfmask, glemask, gremask, dbnodemask, pcs, ptrs, entlist, i, stefan, t,
-                           tabs4, tf, tabs, g, gt, r, rt);
+      SCONDSUMSABSTEMPGRT4(net, gle, gre, gfmask, glemask, gremask, dbnodemask, entlist, i, t, tabs4, g, gt, r, rt);
       const double q = qsum(i);
       double d;
       if (std::fabs(g) < 1e-37 && std::fabs(r) < 1e-37) {

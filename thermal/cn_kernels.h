@@ -4,17 +4,18 @@
 // Ta^4 of every thermal node and are kept current by every kernel that
 // changes a temperature.
 //
-// Entry lists: entlist is a copy of the compact connection list (pcs, ptrs)
-// in which each GL and GR pair's conductor number is replaced by an entry
-// number (the GL pairs of all nodes numbered 1, 2, ... in list order, the GR
-// pairs likewise); GF pairs keep their conductor number. gle/gre hold each
+// Entry lists: entlist is a copy of the compact connection list (net.cpcs,
+// net.cptrs) in which each GL and GR pair's conductor number is replaced by
+// an entry number (the GL pairs of all nodes numbered 1, 2, ... in list
+// order, the GR pairs likewise); GF pairs keep their conductor number. gle/gre hold each
 // entry's conductance and glemask/gremask its conductor's mask, so that a
 // node sweep reads its conductors contiguously.
 //
 // Fluid neighbours: an entry whose neighbour k is above nt is fluid node
-// k - nt, a boundary at tf(k - nt); no thermal array is indexed with it.
+// k - nt, a boundary at net.tf(k - nt); no thermal array is indexed with it.
 #pragma once
 
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
 // Conductance sums of node i (each reset to 0): over counting entries (mask
@@ -22,32 +23,32 @@
 //   G  = sum GL + sum GF,   GT = sum value * Ta(k)
 //   R  = STEFAN * sum GR,   RT = STEFAN * sum GR * tabs4(k)
 // walked GL, GR, GF; a GF entry counts only with a positive conductor.
-void SCONDSUMSABSTEMPGRT4(int nt, ThCReals gf, ThCReals gle, ThCReals gre, ThCInts gfmask, ThCInts glemask,
-                          ThCInts gremask, ThCInts dbnodemask, ThCInts pcs, ThCPtrs ptrs, ThCInts entlist, int i,
-                          double stefan, ThCReals t, ThCReals tabs4, ThCReals tf, double tabs, double& g,
-                          double& gt, double& r, double& rt);
+void SCONDSUMSABSTEMPGRT4(const ThNetwork& net, ThCReals gle, ThCReals gre, ThCInts gfmask, ThCInts glemask,
+                          ThCInts gremask, ThCInts dbnodemask, ThCInts entlist, int i, ThCReals t, ThCReals tabs4,
+                          double& g, double& gt, double& r, double& rt);
 
-// Damped Newton correction of capacitive node i on the trapezoidal residual
+// Damped Newton correction of capacitive node i (capacitance net.cap(i),
+// temperature net.t(i)) on the trapezoidal residual
 //   T0 + dt/2 (r0 + r1) - T(i),  r1 = (qsum + GT + RT - Ta (G + R Ta^3)) / C.
 // Raises dtrocc/ndtroc with dt |r1 - r0| and relxcc/nrlxcc with the
 // undamped correction (strictly greater wins). A result above 1.0E10 in
 // magnitude (or not a number) prints the PRTWAR block and sets overflow to 1.
-void S9TCLC(int nt, ThCReals caps, double dampt, double dtimeu, int i, ThCReals qsum, double g, double gt, double r,
-            double rt, double tabs, ThCReals tstepold, ThCReals ratestepold, int& overflow, double& dtrocc,
-            int& ndtroc, int& nrlxcc, double& relxcc, ThReals t, ThReals tabs3, ThReals tabs4);
+void S9TCLC(const ThNetwork& net, double dampt, double dtimeu, int i, ThCReals qsum, double g, double gt, double r,
+            double rt, ThCReals tstepold, ThCReals ratestepold, int& overflow, double& dtrocc, int& ndtroc,
+            int& nrlxcc, double& relxcc, ThReals tabs3, ThReals tabs4);
 
-// One balance of the arithmetic nodes (dnodemask and arithmask 1): point
-// sweeps until the largest correction is at most relxca or nloop sweeps,
-// with extrapolation (S9EXTR 4, 1) after each sweep that did not settle.
+// One balance of the arithmetic nodes (dnodemask and arithmask 1) of the
+// temperatures net.t: point sweeps until the largest correction is at most
+// relxca or nloop sweeps, with extrapolation (S9EXTR 4, 1) after each sweep
+// that did not settle.
 // A node above 1.0E10 (or not a number) is fatal: "SLCRNC: Temperature >
 // 1.0D10 detected" + node context, severity 4, code 1, routine "S9Arth".
 // Finally raises relxcc/nrlxcc with each node's total change in the balance.
-void S9ARTH(int nt, int ngf, int ngl, int ngr, double dampt, double dtimeu, ThCReals gf, ThCReals gle,
-            ThCReals gre, ThCInts gfmask, ThCInts glemask, ThCInts gremask, ThCInts arithmask, ThCInts dnodemask,
-            ThCInts dbnodemask, int nloop, ThCInts pcs, ThCPtrs ptrs, ThCInts entlist, ThCReals qsum,
-            double relxca, double stefan, double tabs, ThCReals tstepold, ThCReals tf, int& nrlxcc,
-            double& relxcc, ThReals t, ThReals tabs3, ThReals tabs4, ThReals ratestepold, ThReals asnap1,
-            ThReals asnap2, ThReals archange, ThReals tarith0);
+void S9ARTH(const ThNetwork& net, double dampt, double dtimeu, ThCReals gle, ThCReals gre, ThCInts gfmask,
+            ThCInts glemask, ThCInts gremask, ThCInts arithmask, ThCInts dnodemask, ThCInts dbnodemask, int nloop,
+            ThCInts entlist, ThCReals qsum, double relxca, ThCReals tstepold, int& nrlxcc, double& relxcc,
+            ThReals tabs3, ThReals tabs4, ThReals ratestepold, ThReals asnap1, ThReals asnap2, ThReals archange,
+            ThReals tarith0);
 
 // Extrapolation of a sequence of iterates, by the phase h = k mod p:
 // h = p - 2q copies t to snap1, h = p - q to snap2, h = 0 extrapolates each

@@ -39,19 +39,21 @@ void fatal_temperature(int node, const char* routine) {
 }
 
 void build_masks(S9SlveWork& w) {
-  SLOGST2(w.ngf, w.ngl, w.ngr, w.nt, w.gfacts, w.glacts, w.gracts, w.statuses, w.dnodemask, w.gfmask, w.glmask,
+  const ThNetwork& n = w.net;
+  SLOGST2(n.ngf, n.ngl, n.ngr, n.nt, n.gfacts, n.glacts, n.gracts, n.tstat, w.dnodemask, w.gfmask, w.glmask,
           w.grmask, w.dbnodemask);
 }
 
 // Entry values from the conductor values: GL always, GR where the value
 // differs from the saved copy (which then follows).
 void refresh_entry_values(S9SlveWork& w) {
-  for (int e = 1; e <= w.ngle; ++e) w.gle(e) = w.gl(w.glecond(e));
+  const ThNetwork& n = w.net;
+  for (int e = 1; e <= w.ngle; ++e) w.gle(e) = n.gl(w.glecond(e));
   for (int e = 1; e <= w.ngre; ++e) {
     const int m = w.grecond(e);
-    if (w.gr(m) != w.grsaved(m)) w.gre(e) = w.gr(m);
+    if (n.gr(m) != w.grsaved(m)) w.gre(e) = n.gr(m);
   }
-  for (int m = 1; m <= w.ngr; ++m) w.grsaved(m) = w.gr(m);
+  for (int m = 1; m <= n.ngr; ++m) w.grsaved(m) = n.gr(m);
 }
 
 void refresh_entry_masks(S9SlveWork& w) {
@@ -62,41 +64,38 @@ void refresh_entry_masks(S9SlveWork& w) {
 // Numbers the GL and GR pairs of the compact list as entries, in list
 // order, and fills the entry values.
 void build_entries(S9SlveWork& w) {
-  for (std::int64_t k = 1; k <= w.pcs.size(); ++k) w.entlist(k) = w.pcs(k);
+  const ThNetwork& n = w.net;
+  for (std::int64_t k = 1; k <= n.cpcs.size(); ++k) w.entlist(k) = n.cpcs(k);
   int nl = 0, nr = 0;
-  for (int i = 1; i <= w.nt; ++i) {
-    for (int e = 0, s = w.ptrs(1, i); e < w.ptrs(2, i); ++e) {
-      w.glecond(++nl) = std::abs(w.pcs(s + 2 * e + 1));
+  for (int i = 1; i <= n.nt; ++i) {
+    for (int e = 0, s = n.cptrs(1, i); e < n.cptrs(2, i); ++e) {
+      w.glecond(++nl) = std::abs(n.cpcs(s + 2 * e + 1));
       w.entlist(s + 2 * e + 1) = nl;
     }
-    for (int e = 0, s = w.ptrs(3, i); e < w.ptrs(4, i); ++e) {
-      w.grecond(++nr) = std::abs(w.pcs(s + 2 * e + 1));
+    for (int e = 0, s = n.cptrs(3, i); e < n.cptrs(4, i); ++e) {
+      w.grecond(++nr) = std::abs(n.cpcs(s + 2 * e + 1));
       w.entlist(s + 2 * e + 1) = nr;
     }
   }
-  for (int e = 1; e <= w.ngle; ++e) w.gle(e) = w.gl(w.glecond(e));
-  for (int e = 1; e <= w.ngre; ++e) w.gre(e) = w.gr(w.grecond(e));
-  for (int m = 1; m <= w.ngr; ++m) w.grsaved(m) = w.gr(m);
+  for (int e = 1; e <= w.ngle; ++e) w.gle(e) = n.gl(w.glecond(e));
+  for (int e = 1; e <= w.ngre; ++e) w.gre(e) = n.gr(w.grecond(e));
+  for (int m = 1; m <= n.ngr; ++m) w.grsaved(m) = n.gr(m);
 }
 
 void sum_sources(S9SlveWork& w) {
-  for (int i = 1; i <= w.nt; ++i)
-    w.qsum(i) = (((gar_thermalnodeheatsourcesalbedo(i) + gar_thermalnodeheatsourcesplanet(i)) +
-                  gar_thermalnodeheatsourcesinternal(i)) +
-                 gar_thermalnodeheatsourcesother(i)) +
-                gar_thermalnodeheatsourcessolar(i);
+  const ThNetwork& n = w.net;
+  for (int i = 1; i <= n.nt; ++i) w.qsum(i) = (((n.qa(i) + n.qe(i)) + n.qi(i)) + n.qr(i)) + n.qs(i);
 }
 
 void all_powers(S9SlveWork& w) {
-  const double tabs = GLOR.TABS;
-  for (int i = 1; i <= w.nt; ++i) cn_set_powers(i, w.t, tabs, w.tabs3, w.tabs4);
+  const double tabs = w.net.tabs();
+  for (int i = 1; i <= w.net.nt; ++i) cn_set_powers(i, w.net.t, tabs, w.tabs3, w.tabs4);
 }
 
 void balance_arithmetic(S9SlveWork& w) {
-  S9ARTH(w.nt, w.ngf, w.ngl, w.ngr, GLOR.DAMPT, GLOR.DTIMEU, w.gf, w.gle, w.gre, w.gfmask, w.glemask, w.gremask,
-         w.arithmask, w.dnodemask, w.dbnodemask, GLOI.NLOOP, w.pcs, w.ptrs, w.entlist, w.qsum, GLOR.RELXCA,
-         GLOR.STEFAN, GLOR.TABS, w.tstepold, w.tf, GLOI.NRLXCC, GLOR.RELXCC, w.t, w.tabs3, w.tabs4, w.ratestepold,
-         w.asnap1, w.asnap2, w.archange, w.tarith0);
+  S9ARTH(w.net, GLOR.DAMPT, GLOR.DTIMEU, w.gle, w.gre, w.gfmask, w.glemask, w.gremask, w.arithmask, w.dnodemask,
+         w.dbnodemask, GLOI.NLOOP, w.entlist, w.qsum, GLOR.RELXCA, w.tstepold, GLOI.NRLXCC, GLOR.RELXCC, w.tabs3,
+         w.tabs4, w.ratestepold, w.asnap1, w.asnap2, w.archange, w.tarith0);
 }
 
 // A capacitive node: solved and not arithmetic.
@@ -111,20 +110,19 @@ void S9LOP1(S9SlveWork& w) {
     refresh_entry_masks(w);
     stat_setstatst(0);
   }
-  for (int i = 1; i <= w.nt; ++i) {
-    w.tstepold(i) = w.t(i);
+  const ThNetwork& n = w.net;
+  for (int i = 1; i <= n.nt; ++i) {
+    w.tstepold(i) = n.t(i);
     w.ctau(i) = 0.0;
     w.ratestepold(i) = 0.0;
   }
   sum_sources(w);
   const double dt = GLOR.DTIMEU, limit = GLOR.ARITH * GLOR.DTIMEU;
-  const double stefan = GLOR.STEFAN, tabs = GLOR.TABS;
-  const int len = static_cast<int>(w.pcs.size());
-  for (int i = 1; i <= w.nt; ++i) {
+  const double tabs = n.tabs();
+  for (int i = 1; i <= n.nt; ++i) {
     double g = 0.0, gt = 0.0;
-    S4GSUM(w.gf, w.gl, w.gr, len, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl, w.ngr,
-           w.nt, i, stefan, w.tstepold, w.tf, tabs, g, gt);
-    const double c = w.caps(i);
+    S4GSUM(n, w.gfmask, w.glmask, w.grmask, w.dbnodemask, i, w.tstepold, g, gt);
+    const double c = n.cap(i);
     double tau;
     if (std::fabs(c) < 1e-37)
       tau = 0.0;
@@ -139,22 +137,23 @@ void S9LOP1(S9SlveWork& w) {
     }
     w.arithmask(i) = tau <= limit ? 1 : 0;
     if (capacitive(w, i)) {
-      const double told = w.t(i);
+      const double told = n.t(i);
       const double q = w.qsum(i);
       const double est = (c / dt * told + q + gt) / (c / dt + g);
-      w.t(i) = est;
+      n.t(i) = est;
       w.ratestepold(i) = (q + gt - g * told) / c;
       if (est > 1.0e10 || !std::isfinite(est)) {
         fatal_temperature(i, "S9Lop1");
         return;
       }
     }
-    cn_set_powers(i, w.t, tabs, w.tabs3, w.tabs4);
+    cn_set_powers(i, n.t, tabs, w.tabs3, w.tabs4);
   }
   balance_arithmetic(w);
 }
 
 void S9NEWT(S9SlveWork& w) {
+  const ThNetwork& n = w.net;
   int seen = 0, overflow = 0, hot = 0;
   for (int j = 1;; ++j) {
     GLOI.LOOPCT += 1;
@@ -170,20 +169,20 @@ void S9NEWT(S9SlveWork& w) {
         refresh_entry_values(w);
       }
       sum_sources(w);
-      const double tabs = GLOR.TABS;
-      for (int i = 1; i <= w.nt; ++i)
-        if (w.statuses(i).c[0] == 'B') cn_set_powers(i, w.t, tabs, w.tabs3, w.tabs4);
+      const double tabs = n.tabs();
+      for (int i = 1; i <= n.nt; ++i)
+        if (n.tstat(i).c[0] == 'B') cn_set_powers(i, n.t, tabs, w.tabs3, w.tabs4);
     }
     GLOR.RELXCC = 0.0;
     GLOR.DTROCC = 0.0;
-    const double dampt = GLOR.DAMPT, dt = GLOR.DTIMEU, stefan = GLOR.STEFAN, tabs = GLOR.TABS;
-    for (int i = 1; i <= w.nt; ++i) {
+    const double dampt = GLOR.DAMPT, dt = GLOR.DTIMEU;
+    for (int i = 1; i <= n.nt; ++i) {
       if (!capacitive(w, i)) continue;
       double g, gt, r, rt;
-      SCONDSUMSABSTEMPGRT4(w.nt, w.gf, w.gle, w.gre, w.gfmask, w.glemask, w.gremask, w.dbnodemask, w.pcs, w.ptrs,
-                           w.entlist, i, stefan, w.t, w.tabs4, w.tf, tabs, g, gt, r, rt);
-      S9TCLC(w.nt, w.caps, dampt, dt, i, w.qsum, g, gt, r, rt, tabs, w.tstepold, w.ratestepold, overflow,
-             GLOR.DTROCC, GLOI.NDTROC, GLOI.NRLXCC, GLOR.RELXCC, w.t, w.tabs3, w.tabs4);
+      SCONDSUMSABSTEMPGRT4(n, w.gle, w.gre, w.gfmask, w.glemask, w.gremask, w.dbnodemask, w.entlist, i, n.t, w.tabs4,
+                           g, gt, r, rt);
+      S9TCLC(n, dampt, dt, i, w.qsum, g, gt, r, rt, w.tstepold, w.ratestepold, overflow, GLOR.DTROCC, GLOI.NDTROC,
+             GLOI.NRLXCC, GLOR.RELXCC, w.tabs3, w.tabs4);
       if (overflow != 0 && hot == 0) hot = i;
     }
     balance_arithmetic(w);
@@ -196,7 +195,7 @@ void S9NEWT(S9SlveWork& w) {
       break;
     }
     if (GLOR.RELXCC < 10.0 * GLOR.RELXCA && GLOR.DTROCC > GLOR.DTROCA) break;
-    S9EXTR(4, 1, j, w.nt, GLOR.RELXCA, w.xsnap1, w.xsnap2, w.t);
+    S9EXTR(4, 1, j, n.nt, GLOR.RELXCA, w.xsnap1, w.xsnap2, n.t);
     if (j % 4 == 0) all_powers(w);  // the extrapolated temperatures' powers
   }
   if (overflow != 0) {
@@ -246,7 +245,8 @@ bool S9TIME(S9SlveWork& w) {
     const double r = h / dtu;
     GLOR.DTIMEU = h;
     GLOR.TIMEN = GLOR.TIMEO + h;
-    for (int i = 1; i <= w.nt; ++i) w.t(i) = r * w.t(i) + (1.0 - r) * w.tstepold(i);
+    const ThNetwork& n = w.net;
+    for (int i = 1; i <= n.nt; ++i) n.t(i) = r * n.t(i) + (1.0 - r) * w.tstepold(i);
     // The retry starts from these temperatures: their powers follow them.
     all_powers(w);
     return true;
@@ -263,28 +263,29 @@ bool S9TIME(S9SlveWork& w) {
 }
 
 void S9SLVE(S9SlveWork& w) {
-  const int nt = w.nt;
+  const ThNetwork& n = w.net;
+  const int nt = n.nt;
   std::vector<std::int32_t> dmask, amask, entlist, glemask, gremask, glecond, grecond;
   std::vector<double> qsum, tabs3, tabs4, gle, gre, grsaved;
   w.ngle = 0;
   w.ngre = 0;
   for (int i = 1; i <= nt; ++i) {
-    w.ngle += w.ptrs(2, i);
-    w.ngre += w.ptrs(4, i);
+    w.ngle += n.cptrs(2, i);
+    w.ngre += n.cptrs(4, i);
   }
   w.dnodemask = th_take_scratch(dmask, nt);
   w.arithmask = th_take_scratch(amask, nt);
   w.qsum = th_take_scratch(qsum, nt);
   w.tabs3 = th_take_scratch(tabs3, nt);
   w.tabs4 = th_take_scratch(tabs4, nt);
-  w.entlist = th_take_scratch(entlist, w.pcs.size());
+  w.entlist = th_take_scratch(entlist, n.cpcs.size());
   w.glemask = th_take_scratch(glemask, w.ngle);
   w.gremask = th_take_scratch(gremask, w.ngre);
   w.glecond = th_take_scratch(glecond, w.ngle);
   w.grecond = th_take_scratch(grecond, w.ngre);
   w.gle = th_take_scratch(gle, w.ngle);
   w.gre = th_take_scratch(gre, w.ngre);
-  w.grsaved = th_take_scratch(grsaved, w.ngr);
+  w.grsaved = th_take_scratch(grsaved, n.ngr);
   build_entries(w);
 
   bool masks_built = false;
@@ -314,7 +315,7 @@ void S9SLVE(S9SlveWork& w) {
       double maxdt = -std::numeric_limits<double>::max();
       for (int i = 1; i <= nt; ++i) {
         if (w.dnodemask(i) != 1 || !(w.ctau(i) > limit)) continue;
-        const double d = std::fabs(w.tstepold(i) - w.t(i));
+        const double d = std::fabs(w.tstepold(i) - n.t(i));
         if (d > maxdt) maxdt = d;
       }
       w.maxdt = maxdt;
@@ -328,10 +329,8 @@ void S9SLVE(S9SlveWork& w) {
 }
 
 void SLCRNC() {
-  const int nt = FLAGS(1) > 0 ? FLAGS(1) : 0;
-  const int ngl = FLAGS(2) > 0 ? FLAGS(2) : 0;
-  const int ngf = FLAGS(3) > 0 ? FLAGS(3) : 0;
-  const int ngr = FLAGS(4) > 0 ? FLAGS(4) : 0;
+  const ThNetwork net = th_network();
+  const int nt = net.nt, ngl = net.ngl, ngf = net.ngf, ngr = net.ngr;
 
   TrfFrame f;
   static constexpr TrfRequired kRequired[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
@@ -343,22 +342,7 @@ void SLCRNC() {
 
   S9SlveWork w;
   w.frame = &f;
-  w.nt = nt;
-  w.ngf = ngf;
-  w.ngl = ngl;
-  w.ngr = ngr;
-  w.pcs = gar_pcsthermal.view();
-  w.ptrs = th_cmat(gar_pcsptrsthermal);
-  w.gf = gar_fluidicconds.view();
-  w.gl = gar_linearconds.view();
-  w.gr = gar_radiativeconds.view();
-  w.caps = gar_thermalnodecapacitances.view();
-  w.tf = gar_fluidnodetemps.view();
-  w.gfacts = gar_fluidiccondacts.view();
-  w.glacts = gar_linearcondacts.view();
-  w.gracts = gar_radiativecondacts.view();
-  w.statuses = gar_thermalnodestatuses.view();
-  w.t = gar_thermalnodetemps.view();
+  w.net = net;
 
   ThReals* real_blocks[] = {&w.tstepold, &w.ratestepold, &w.xsnap1, &w.xsnap2, &w.tarith0,
                             &w.archange, &w.ctau,        &w.asnap1, &w.asnap2};

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
 struct TrfFrame;
@@ -23,14 +24,9 @@ void SLCRNC();
 // seen.
 struct S9SlveWork {
   TrfFrame* frame = nullptr;
-  int nt = 0, ngf = 0, ngl = 0, ngr = 0;
-  // Compact connection list and its pointers.
-  ThCInts pcs;
-  ThCPtrs ptrs;
-  // Conductors and letters, capacitances, statuses, temperatures.
-  ThCReals gf, gl, gr, caps, tf;
-  ThCLetters gfacts, glacts, gracts, statuses;
-  ThReals t;
+  // The network: counts, compact list, conductors and letters,
+  // capacitances, statuses, sources, temperatures.
+  ThNetwork net;
   // Blocks on the dynamic core (9 real of nt words; 4 integer).
   ThReals tstepold, ratestepold, xsnap1, xsnap2, tarith0, archange, ctau, asnap1, asnap2;
   ThInts gfmask, glmask, grmask, dbnodemask;

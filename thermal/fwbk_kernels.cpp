@@ -25,9 +25,13 @@ inline bool neighbour_temp(int k, int nt, ThCInts dbnodemask, ThCReals t, ThCRea
 
 }  // namespace
 
-void S4GSUM(ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/, ThCInts gfmask, ThCInts glmask, ThCInts grmask,
-            ThCInts dbnodemask, ThCInts pcs, ThCPtrs ptrs, int /*ngf*/, int /*ngl*/, int /*ngr*/, int nt, int i,
-            double stefan, ThCReals tw, ThCReals tf, double tabs, double& g, double& gt) {
+void S4GSUM(const ThNetwork& net, ThCInts gfmask, ThCInts glmask, ThCInts grmask, ThCInts dbnodemask, int i,
+            ThCReals tw, double& g, double& gt) {
+  const int nt = net.nt;
+  const ThCInts pcs = net.cpcs;
+  const ThCPtrs ptrs = net.cptrs;
+  const ThCReals gf = net.gf, gl = net.gl, gr = net.gr, tf = net.tf;
+  const double stefan = net.stefan(), tabs = net.tabs();
   g = 0.0;
   gt = 0.0;
   const double ti = tw(i) + tabs;
@@ -54,9 +58,13 @@ void S4GSUM(ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/, ThCInts gfmask, 
   }
 }
 
-void S1GSUM(ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/, ThCInts gfmask, ThCInts glmask, ThCInts grmask,
-            ThCInts dbnodemask, ThCInts pcs, ThCPtrs ptrs, int /*ngf*/, int /*ngl*/, int /*ngr*/, int nt, int i,
-            double stefan, ThCReals t, ThCReals tf, double tabs, double& g, double& gt, double& r, double& rt) {
+void S1GSUM(const ThNetwork& net, ThCInts gfmask, ThCInts glmask, ThCInts grmask, ThCInts dbnodemask, int i,
+            ThCReals t, double& g, double& gt, double& r, double& rt) {
+  const int nt = net.nt;
+  const ThCInts pcs = net.cpcs;
+  const ThCPtrs ptrs = net.cptrs;
+  const ThCReals gf = net.gf, gl = net.gl, gr = net.gr, tf = net.tf;
+  const double stefan = net.stefan(), tabs = net.tabs();
   g = gt = r = rt = 0.0;
   double tj = 0.0;
   for (int e = 0, s = ptrs(3, i); e < ptrs(4, i); ++e) {
@@ -82,9 +90,12 @@ void S1GSUM(ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/, ThCInts gfmask, 
   }
 }
 
-void S4TCLC2(ThCReals caps, double dampt, double dtimeu, ThCInts zcapmask, int nloop, int i, ThCReals qsum,
-             int fstepold, int tstepold, double relxca, double g, double gt, double r, double rt, double tabs,
-             ThReals t, ThCReals core, double& relxcc, int& nrlxcc) {
+void S4TCLC2(const ThNetwork& net, double dampt, double dtimeu, ThCInts zcapmask, int nloop, int i, ThCReals qsum,
+             int fstepold, int tstepold, double relxca, double g, double gt, double r, double rt, ThCReals core,
+             double& relxcc, int& nrlxcc) {
+  const ThCReals caps = net.cap;
+  const ThReals t = net.t;
+  const double tabs = net.tabs();
   const double x = t(i) + tabs;
   const double q = qsum(i);
   const double xx = (q + gt) + rt;
@@ -131,4 +142,3 @@ void S4TCLC2(ThCReals caps, double dampt, double dtimeu, ThCInts zcapmask, int n
     SETERX(msg, 4, 1, "S4TCLC2");
   }
 }
-
