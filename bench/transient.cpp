@@ -141,25 +141,34 @@ void sweep(const Masks& mk, ThCReals t, ThCReals tabs4, double tabs, ThReals out
   }
 }
 
-// Time of one reference sweep, the best of several rounds.
-double sweep_time(int n) {
+// The reference sweep of the model as it is, ready to be timed.
+struct Sweep {
+  Masks mk;
+  std::vector<double> t4, out;
+  int reps = 1;
+};
+
+Sweep prepare_sweep(int n) {
   const int nt = FLAGS(1);
-  const double tabs = GLOR.TABS;
-  std::vector<double> t4(static_cast<std::size_t>(nt)), out(static_cast<std::size_t>(nt));
+  Sweep s;
+  s.t4.resize(static_cast<std::size_t>(nt));
+  s.out.resize(static_cast<std::size_t>(nt));
   for (int i = 1; i <= nt; ++i) {
-    const double x = gar_thermalnodetemps(i) + tabs;
-    t4[static_cast<std::size_t>(i - 1)] = ((x * x) * x) * x;
+    const double x = gar_thermalnodetemps(i) + GLOR.TABS;
+    s.t4[static_cast<std::size_t>(i - 1)] = ((x * x) * x) * x;
   }
-  const Masks mk = masks();
-  const int reps = n >= 100000 ? 20 : (n >= 10000 ? 200 : 2000);
-  double best = 1e30;
-  for (int round = 0; round < 5; ++round) {
-    const auto t0 = Clock::now();
-    for (int r = 0; r < reps; ++r)
-      sweep(mk, gar_thermalnodetemps.view(), ThCReals(t4.data(), nt), tabs, ThReals(out.data(), nt));
-    best = std::min(best, seconds_since(t0) / reps);
-  }
-  return best;
+  s.mk = masks();
+  s.reps = n >= 100000 ? 10 : (n >= 10000 ? 100 : 1000);
+  return s;
+}
+
+// Time of one reference sweep, over s.reps sweeps.
+double sweep_time(Sweep& s) {
+  const int nt = FLAGS(1);
+  const auto t0 = Clock::now();
+  for (int r = 0; r < s.reps; ++r)
+    sweep(s.mk, gar_thermalnodetemps.view(), ThCReals(s.t4.data(), nt), GLOR.TABS, ThReals(s.out.data(), nt));
+  return seconds_since(t0) / s.reps;
 }
 
 // The control constants of a plain run of `steps` steps of length dt.
@@ -219,26 +228,35 @@ Run run(void (*routine)(), const std::vector<double>& t0, double dt, int steps) 
 }
 
 // Time of one step: the difference of a run of 2k steps and one of k steps
-// from the same start, over the extra steps; each run the fastest of five.
+// from the same start, over the extra steps, each run the fastest of
+// several; and the fastest reference sweep, timed between the runs so that
+// both see the same load of the machine.
 struct StepTime {
   double seconds = 0.0;
   double passes = 0.0;
+  double sweep = 0.0;   // the time of one reference sweep
+  double sweeps = 0.0;  // the step in reference sweeps
   std::uint64_t checksum = 0;
 };
 
-StepTime step_time(void (*routine)(), const std::vector<double>& t0, double dt, int k) {
+StepTime step_time(void (*routine)(), const std::vector<double>& t0, double dt, int k, Sweep& sw) {
   Run a, b;
   a.seconds = b.seconds = 1e30;
-  for (int round = 0; round < 5; ++round) {
+  double sweep = 1e30;
+  for (int round = 0; round < 7; ++round) {
     const Run x = run(routine, t0, dt, k);
     if (x.seconds < a.seconds) a = x;
+    sweep = std::min(sweep, sweep_time(sw));
     const Run y = run(routine, t0, dt, 2 * k);
     if (y.seconds < b.seconds) b = y;
+    sweep = std::min(sweep, sweep_time(sw));
   }
   StepTime s;
   const double extra = static_cast<double>(b.steps - a.steps);
   s.seconds = (b.seconds - a.seconds) / extra;
   s.passes = static_cast<double>(b.passes - a.passes) / extra;
+  s.sweep = sweep;
+  s.sweeps = s.seconds / sweep;
   s.checksum = b.checksum;
   return s;
 }
@@ -260,24 +278,26 @@ double measure(int n) {
   std::vector<double> t0(static_cast<std::size_t>(nt));
   for (int i = 1; i <= nt; ++i) t0[static_cast<std::size_t>(i - 1)] = gar_thermalnodetemps(i);
   set_constants(10.0, 1);
-  const double sweep = sweep_time(n);
+  Sweep sw = prepare_sweep(n);
 
   const int k = n >= 100000 ? 10 : (n >= 10000 ? 40 : 200);
-  const StepTime cn = step_time(SLCRNC, t0, 10.0, k);
-  const StepTime fb = step_time(SLFWBK, t0, 10.0, k);
+  const StepTime cn = step_time(SLCRNC, t0, 10.0, k, sw);
+  const StepTime fb = step_time(SLFWBK, t0, 10.0, k, sw);
   // The explicit routine takes its own steps (0.95 of the smallest C / G).
-  const StepTime fr = step_time(SLFRWD, t0, 100.0, k);
+  const StepTime fr = step_time(SLFRWD, t0, 100.0, k, sw);
 
-  std::printf("%8d nodes  GL %7d  GR %7d  compact list %9lld words  sweep %9.4f ms\n", nt, ngl, ngr,
-              static_cast<long long>(gar_pcsthermal.size()), 1e3 * sweep);
+  std::printf("%8d nodes  GL %7d  GR %7d  compact list %9lld words\n", nt, ngl, ngr,
+              static_cast<long long>(gar_pcsthermal.size()));
   const struct {
     const char* name;
     const StepTime& s;
   } rows[] = {{"Crank-Nicolson  ", cn}, {"forward-backward", fb}, {"explicit        ", fr}};
   for (const auto& r : rows)
-    std::printf("          %s step %9.4f ms = %6.2f sweeps  (%.2f passes per step, temperatures %016llx)\n", r.name,
-                1e3 * r.s.seconds, r.s.seconds / sweep, r.s.passes, static_cast<unsigned long long>(r.s.checksum));
-  return cn.seconds / sweep;
+    std::printf(
+        "          %s step %9.4f ms = %6.2f sweeps of %7.4f ms  (%.2f passes per step, temperatures %016llx)\n",
+        r.name, 1e3 * r.s.seconds, r.s.sweeps, 1e3 * r.s.sweep, r.s.passes,
+        static_cast<unsigned long long>(r.s.checksum));
+  return cn.sweeps;
 }
 
 }  // namespace

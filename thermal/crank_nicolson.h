@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "thermal/counting_list.h"
 #include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
@@ -30,14 +31,14 @@ struct S9SlveWork {
   // Blocks on the dynamic core (9 real of nt words; 4 integer).
   ThReals tstepold, ratestepold, xsnap1, xsnap2, tarith0, archange, ctau, asnap1, asnap2;
   ThInts gfmask, glmask, grmask, dbnodemask;
-  // Heap arrays of the step loop.
+  // Heap arrays of the step loop: node masks, sources, powers, the counting
+  // list (rebuilt with the masks) and the nodes of each class at the start
+  // of the step in index order, arithmetic (narith) and the others (nother).
   ThInts dnodemask, arithmask;
-  ThReals qsum, tabs3, tabs4;
-  // Entry lists: entry-numbered copy of the compact list, per-entry
-  // conductance, mask and conductor, saved GR values.
-  ThInts entlist, glemask, gremask, glecond, grecond;
-  ThReals gle, gre, grsaved;
-  int ngle = 0, ngre = 0;
+  ThReals qsum, tabs3, tabs4, gsum, gtsum;
+  ThCountingList counting;
+  ThInts arithnodes, othernodes;
+  int narith = 0, nother = 0;
   // Step-loop counters.
   int steps = 0, nrel = 0, ndtp = 0, ndtr = 0;
   // Largest change of the capacitive nodes over the attempt; the most

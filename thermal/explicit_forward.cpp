@@ -40,6 +40,7 @@ void build_masks(S7SlveWork& w) {
   const ThNetwork& n = w.net;
   SLOGST2(n.ngf, n.ngl, n.ngr, n.nt, n.gfacts, n.glacts, n.gracts, n.tstat, w.dnodemask, w.gfmask, w.glmask,
           w.grmask, w.dbnodemask);
+  th_build_counting_list(n, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.counting);
 }
 
 }  // namespace
@@ -56,7 +57,7 @@ void S7DIFF(S7SlveWork& w, int& status) {
     w.zcapmask(i) = std::fabs(c) < 1.0e-37 ? 1 : 0;
     if (w.dnodemask(i) != 1 || w.zcapmask(i) != 0) continue;
     double g = 0.0, gt = 0.0;
-    S4GSUM(w.net, w.gfmask, w.glmask, w.grmask, w.dbnodemask, i, w.tpass, g, gt);
+    S4GSUM(n, w.counting, i, w.tpass, g, gt);
     const double h = c / dtimeu;
     n.t(i) = ((h - g) * w.tpass(i) + w.qsum(i) + gt) / h;
     if (overheated(n.t(i))) {
@@ -80,7 +81,7 @@ void S7ARTH(S7SlveWork& w, int& status) {
   for (int i = 1; i <= nt; ++i) {
     if (w.dnodemask(i) != 1 || w.zcapmask(i) != 1) continue;
     double g = 0.0, gt = 0.0, r = 0.0, rt = 0.0;
-    S1GSUM(n, w.gfmask, w.glmask, w.grmask, w.dbnodemask, i, n.t, g, gt, r, rt);
+    S1GSUM(n, w.counting, i, n.t, g, gt, r, rt);
     const double q = w.qsum(i);
     const double x = n.t(i) + tabs;
     const bool hasg = std::fabs(g) >= 1.0e-37, hasr = std::fabs(r) >= 1.0e-37;
@@ -134,9 +135,11 @@ void S7SLVE(S7SlveWork& w, int& status) {
   w.steps = w.nexc = 0;
   std::vector<std::int32_t> zcap, dmask;
   std::vector<double> qsum;
+  ThCountingStore counting;
   w.zcapmask = th_take_scratch(zcap, w.net.nt);
   w.dnodemask = th_take_scratch(dmask, w.net.nt);
   w.qsum = th_take_scratch(qsum, w.net.nt);
+  w.counting = th_counting_list(w.net, counting);
   if (stat_getstatst() == 0) build_masks(w);
 
   for (;;) {
@@ -159,6 +162,7 @@ void S7SLVE(S7SlveWork& w, int& status) {
   w.zcapmask = ThInts();
   w.dnodemask = ThInts();
   w.qsum = ThReals();
+  w.counting = ThCountingList();
 }
 
 void SLFRWD() {

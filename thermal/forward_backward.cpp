@@ -40,6 +40,7 @@ void build_masks(S4SlveWork& w) {
   const ThNetwork& n = w.net;
   SLOGST2(n.ngf, n.ngl, n.ngr, n.nt, n.gfacts, n.glacts, n.gracts, n.tstat, w.dnodemask, w.gfmask, w.glmask,
           w.grmask, w.dbnodemask);
+  th_build_counting_list(n, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.counting);
 }
 
 // A proposed step that is not a number (0 / 0 after a step without change
@@ -69,7 +70,7 @@ void S4LOP1(S4SlveWork& w, int& status) {
     w.zcapmask(i) = std::fabs(c) < 1.0e-37 ? 1 : 0;
     if (w.dnodemask(i) != 1 || w.zcapmask(i) != 0) continue;
     double g = 0.0, gt = 0.0;
-    S4GSUM(w.net, w.gfmask, w.glmask, w.grmask, w.dbnodemask, i, w.tstepold, g, gt);
+    S4GSUM(n, w.counting, i, w.tstepold, g, gt);
     w.fstepold(i) = gt - g * w.tstepold(i);
     const double h = c / dtimeu;
     n.t(i) = (gt + h * w.tstepold(i) + w.qsum(i)) / (h + g);
@@ -88,7 +89,7 @@ void S4LOP1(S4SlveWork& w, int& status) {
   for (int i = 1; i <= nt; ++i) {
     if (w.dnodemask(i) != 1 || w.zcapmask(i) != 1) continue;
     double g = 0.0, gt = 0.0, r = 0.0, rt = 0.0;
-    S1GSUM(n, w.gfmask, w.glmask, w.grmask, w.dbnodemask, i, n.t, g, gt, r, rt);
+    S1GSUM(n, w.counting, i, n.t, g, gt, r, rt);
     const double q = w.qsum(i);
     const double big = q + gt + rt;
     const bool nog = std::fabs(g) < 1.0e-37, nor = std::fabs(r) < 1.0e-37;
@@ -133,13 +134,8 @@ void S4NEWT(S4SlveWork& w, int& status) {
     const double dampt = GLOR.DAMPT, dtimeu = GLOR.DTIMEU;
     const double relxca = GLOR.RELXCA;
     const int nloop = GLOI.NLOOP;
-    for (int i = 1; i <= nt; ++i) {
-      if (w.dnodemask(i) != 1) continue;
-      double g = 0.0, gt = 0.0, r = 0.0, rt = 0.0;
-      S1GSUM(n, w.gfmask, w.glmask, w.grmask, w.dbnodemask, i, n.t, g, gt, r, rt);
-      S4TCLC2(n, dampt, dtimeu, w.zcapmask, nloop, i, w.qsum, w.fstepold_at, w.tstepold_at, relxca, g, gt, r, rt,
-              core, GLOR.RELXCC, GLOI.NRLXCC);
-    }
+    s4_newton_pass(n, w.counting, w.dnodemask, dampt, dtimeu, w.zcapmask, nloop, w.qsum, w.fstepold_at,
+                   w.tstepold_at, relxca, core, GLOR.RELXCC, GLOI.NRLXCC);
     if (GLOR.RELXCC <= GLOR.RELXCA) return;
     if (GLOI.LOOPCT >= GLOI.NLOOP) {
       SETERX(trf_padded("SLFWBK: Solution failed to converge for this time step@NLOOP count exceeded", 170), 3, 2,
@@ -178,9 +174,11 @@ void S4SLVE(S4SlveWork& w, int& status) {
   w.attempts = w.nrel = w.ndtp = 0;
   std::vector<std::int32_t> zcap, dmask;
   std::vector<double> qsum;
+  ThCountingStore counting;
   w.zcapmask = th_take_scratch(zcap, w.net.nt);
   w.dnodemask = th_take_scratch(dmask, w.net.nt);
   w.qsum = th_take_scratch(qsum, w.net.nt);
+  w.counting = th_counting_list(w.net, counting);
   if (stat_getstatst() == 0) build_masks(w);
 
   for (;;) {
@@ -218,6 +216,7 @@ void S4SLVE(S4SlveWork& w, int& status) {
   w.zcapmask = ThInts();
   w.dnodemask = ThInts();
   w.qsum = ThReals();
+  w.counting = ThCountingList();
 }
 
 void SLFWBK() {

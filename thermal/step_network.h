@@ -4,6 +4,7 @@
 // of the step loop. th_bind_step_work (step_work_binding.h) fills it.
 #pragma once
 
+#include "thermal/counting_list.h"
 #include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
@@ -16,9 +17,11 @@ struct ThStepNetwork {
   ThNetwork net;
   // The integer masks on the integer dynamic core.
   ThInts gfmask, glmask, grmask, dbnodemask;
-  // Heap arrays of the step loop (set by the solution for its duration).
+  // Heap arrays of the step loop (set by the solution for its duration):
+  // the counting list follows the masks.
   ThInts zcapmask, dnodemask;
   ThReals qsum;
+  ThCountingList counting;
   // The transient frame of the call: event list, output times.
   TrfFrame* frame = nullptr;
 };

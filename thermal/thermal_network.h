@@ -14,7 +14,7 @@
 //   const ThNetwork net = th_network();
 //   for (int i = 1; i <= net.nt; ++i) {
 //     double g = 0.0, gt = 0.0;
-//     S4GSUM(net, gfmask, glmask, grmask, dbnodemask, i, tstepold, g, gt);
+//     S4GSUM(net, counting, i, tstepold, g, gt);
 //   }
 //
 // A const view still writes through its spans (they are views, not owners):

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "thermal/counting_list.h"
 #include "thermal/crank_nicolson.h"
 #include "thermal/explicit_forward.h"
 #include "thermal/forward_backward.h"
@@ -407,8 +408,11 @@ Sums sums_of(int i) {
           gar_radiativecondacts.view(), gar_thermalnodestatuses.view(), dv, gfv, glv, grv, dbv);
   Sums s;
   const ThNetwork net = th_network();
-  S1GSUM(net, gfv, glv, grv, dbv, i, net.t, s.g, s.gt, s.r, s.rt);
-  S4GSUM(net, gfv, glv, grv, dbv, i, net.t, s.g4, s.gt4);
+  static ThCountingStore store;
+  ThCountingList list = th_counting_list(net, store);
+  th_build_counting_list(net, gfv, glv, grv, dbv, list);
+  S1GSUM(net, list, i, net.t, s.g, s.gt, s.r, s.rt);
+  S4GSUM(net, list, i, net.t, s.g4, s.gt4);
   return s;
 }
 
