@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "thermal/eigen.h"
+#include "bench/support/clock.h"
 
 #if __has_include(<Eigen/Dense>)
 #include <Eigen/Dense>
@@ -34,18 +35,10 @@
 #define TNA_HAVE_EIGEN 0
 #endif
 
-// The blocks of this model: no user statements.
-void IN0001() {}
-void EXECTN() {}
-void V10001() {}
-void V20001() {}
-void OUTPUT() {}
-void GM0001(bool&) {}
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double seconds_since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+using bench::Clock;
+using bench::seconds_since;
 
 struct Problem {
   int n = 0;

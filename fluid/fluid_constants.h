@@ -14,3 +14,57 @@ inline constexpr double kFlPi = 3.1415927;
 inline constexpr double kFlWaterAirRatio = 0.6221;
 // Levels of the fluid temperature history when TIMELA is "YES".
 inline constexpr int kFlHistoryLevels = 100;
+
+// ---- Friction factor (FLFRLS); double-precision constants ----------------
+// Zero test of the roughness and the flow.
+inline constexpr double kFrTiny = 1.0e-37;
+// Reynolds numbers of the end of laminar flow and of the start of the
+// turbulent correlation, and the laminar constant (F = 16 / Re).
+inline constexpr double kFrReLaminar = 2000.0;
+inline constexpr double kFrReTurbulent = 4000.0;
+inline constexpr double kFrLaminar = 16.0;
+// Friction factor at Re = 2000, where the blend to turbulence starts.
+inline constexpr double kFrBlendStart = 0.008;
+// Explicit form of the rough-wall correlation: X = E R / (18.57 D) +
+// log10(R / 5.02), F = 1 / (16 (s + log10(R / (5.02 X)))^2).
+inline constexpr double kFrRoughDiv = 18.57;
+inline constexpr double kFrReDiv = 5.02;
+inline constexpr double kFrTurbulent = 16.0;
+// Step correction s by X: s = kFrStep[i] for X <= kFrStepX[i], the last value
+// above the last bound.
+inline constexpr double kFrStepX[6] = {2.0, 10.0, 20.0, 40.0, 100.0, 1000.0};
+inline constexpr double kFrStep[7] = {0.057, 0.044, 0.029, 0.018, 0.0087, 0.0013, 8.0e-5};
+
+// ---- State update (FGUPDT, XDRHO); double-precision constants -----------
+// Single-phase test of a quality (|X| or |1 - X| below it).
+inline constexpr double kStTiny = 1.0e-37;
+// Relative pressure step of the two-phase density derivative, and the
+// quality below which it is taken downwards.
+inline constexpr double kStDpFraction = 0.001;
+inline constexpr double kStDpQuality = 0.5;
+
+// ---- Continuity of low-resistance links (FMCALC, FLMSFL); double --------
+// Flow given to a link between two held pressures that still carries a
+// pressure difference.
+inline constexpr double kCoBigFlow = 1.0e10;
+// Scale of the flow rise with the residual pressure difference, and the
+// multiple of MINFLO that restarts a link without flow.
+inline constexpr double kCoResidualScale = 1000.0;
+inline constexpr double kCoRestartFactor = 100.0;
+// Sweeps of the continuity flows.
+inline constexpr int kCoSweeps = 10;
+
+// ---- Implicit node updates and humid air ---------------------------------
+// Largest thermal node temperature the implicit updates accept.
+inline constexpr double kFlTempLimit = static_cast<double>(1.0e10f);
+// Increment of an arithmetic node with heat input and no conductor at all
+// (large enough to trip the temperature limit).
+inline constexpr double kFlNoConductorStep = static_cast<double>(1.0e20f);
+// The inner Newton iteration of an arithmetic node goes on while its step
+// exceeds this multiple of RELXCA.
+inline constexpr double kFlInnerNewtonFactor = static_cast<double>(100.0f);
+// Humidity ratio given for a vapour mass fraction of 1 or more.
+inline constexpr double kFlHumidityCap = static_cast<double>(1.0e15f);
+// Relative change of the summed vapour fractions at which the iterated
+// humidity update stops.
+inline constexpr double kFlHumidTolerance = static_cast<double>(1.0e-5f);

@@ -59,7 +59,7 @@ FlNetwork fl_network() {
   n.p = gar_fluidnodepressures.view();
   n.fe = gar_fluidnodespecenthalpies.view();
   n.vq = gar_fluidnodevapourqualities.view();
-  n.fd = ro(gar_fluidnodehydraulicdiameters);
+  n.fd = gar_fluidnodehydraulicdiameters.view();
   n.fl = gar_fluidnodelengths.view();
   n.fla = gar_fluidnodeflowareas.view();
   n.vol = gar_fluidnodevolumes.view();

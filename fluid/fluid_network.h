@@ -20,12 +20,12 @@
 // A const view still writes through its spans (they are views, not owners):
 // the element type says what the fluid-loop solution may change. Spans of
 // const elements are model input that no fluid routine writes (labels,
-// statuses, fluid names, descriptors, geometry inputs, conductors, links'
-// node pairs and statuses, the connection lists); every state the solution
-// updates (temperatures, pressures, enthalpies, qualities, flow areas,
-// lengths, volumes, mass sources and their states, humidities, link flows,
-// conductances and link states, the thermal QR heat source) is a mutable
-// span.
+// statuses, fluid names, descriptors, roughnesses, positions, conductors,
+// links' node pairs and statuses, the connection lists); every state the
+// solution updates (temperatures, pressures, enthalpies, qualities, flow
+// areas, hydraulic diameters, lengths, volumes, mass sources and their
+// states, humidities, link flows, conductances and link states, the thermal
+// QR heat source) is a mutable span.
 //
 // Indices. Fluid node k (1..nf) is element k of every fluid-node span; its
 // global node number, the NODE argument of the property functions and the
@@ -102,7 +102,7 @@ struct FlNetwork {
   FlReals p;              // P
   FlReals fe;             // FE, specific enthalpies
   FlReals vq;             // VQ, vapour qualities (humidity ratio of "AIRW" nodes in a solution)
-  FlCReals fd;            // FD, hydraulic diameters
+  FlReals fd;             // FD, hydraulic diameters (a compliant node's follows its volume)
   FlReals fl;             // FL, lengths
   FlReals fla;            // FLA, flow areas
   FlReals vol;            // VOL, volumes

@@ -17,3 +17,12 @@
 //    |VQ| < 1e-37, "VAP" when |1 - VQ| < 1e-37, "HEM" otherwise.
 // Messages name routine "FGEIND".
 void FGEIND(const FlNetwork& net, int k);
+
+// Vapour quality implied by pressure p and temperature t of fluid ifluid
+// (node: message context): 0 when t is at or below the saturation
+// temperature XTEMPS(p), else 1.
+double XGXPT(double p, double t, int ifluid, int node);
+// Vapour quality implied by pressure p and specific enthalpy h: 0 at or below
+// the saturated-liquid enthalpy, 1 at or above the saturated-vapour one,
+// else (h - hl) / (hv - hl), the saturation enthalpies XENTHS at XTEMPS(p).
+double XGXPH(double p, double h, int ifluid, int node);

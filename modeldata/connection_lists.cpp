@@ -10,7 +10,9 @@
 #include "modeldata/connection_lists.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,9 @@
 #include "core/search_sort.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/intermodel_links.h"
+#include "modeldata/load_work.h"
 #include "modeldata/mdb_readers.h"
+#include "modeldata/node_index.h"
 
 namespace {
 
@@ -45,11 +49,20 @@ int find_node(plat::Vec1<const int> nodes, int n, int key) {
   return (st == 0 && found) ? pos : 0;
 }
 
-// A model's node numbers (thermal or fluid) as an ascending slice.
+// A model's node numbers (thermal or fluid) as an ascending slice, with the
+// load's index of the slice when a load runs.
 struct NodeSlice {
   plat::Vec1<const int> nums;
   int n = 0;
-  int find(int key) const { return find_node(nums, n, key < 0 ? -key : key); }
+  const NodeIndex* index = nullptr;
+  NodeSlice() = default;
+  NodeSlice(plat::Vec1<const int> v, int count) : nums(v), n(count), index(load_node_index(v, count)) {}
+  // The number's magnitude is looked up (a stored node number may carry a
+  // sign); the lowest integer has none and is looked up as it is.
+  int find(int key) const {
+    if (key < 0 && key != INT_MIN) key = -key;
+    return index ? index->find(key) : find_node(nums, n, key);
+  }
 };
 
 NodeSlice thermal_slice(plat::Mat2<int> dir, int m) {
@@ -124,45 +137,133 @@ struct PairList {
   int b(int k) const { return p(2 * k); }
 };
 
-// The thermal sub-list of one kind for every node, chained form: for node n,
-// the conductors whose second node is n and whose first node lies before it
-// (ascending), then the run of conductors whose first node is n, then for GF
-// the conductors whose second node is n and whose first node lies after it.
+// The chained form of a model's thermal local list, written straight into
+// out[0 .. cap): for each node n, its GL, GR and GF sub-lists, the GR one
+// followed by the node's complete-matrix entries, each closed by (jump, 0)
+// with the jump to the local position of the 0. One sub-list of kind k
+// holds, in this order:
+//   a. the conductors whose second node is n and whose first node lies
+//      before it, ascending (n's chain);
+//   b. the run of conductors, from a cursor that only moves forward, whose
+//      first node is n;
+//   c. for GF only, the rest of n's chain: conductors whose first node lies
+//      after n.
 // Entries whose neighbour is not a thermal node of the model are left out.
-void chained_kind(const PairList& pl, int first, int count, int s, const NodeSlice& th, Buckets& out) {
+// The chains are kept as buckets by second node (a counting pass, then a
+// fill in conductor order), so each node reads its own conductors in one
+// run. Scratch, borrowed from the load's work space: per conductor its
+// first node's position signed as the stored number and its second node's
+// position (0 for a number that is not one of the model's nodes), the
+// buckets' conductors with that signed position, and per node and kind the
+// end of its bucket. Returns the length, or -1 when it does not fit.
+std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], const NodeSlice& th,
+                          const Buckets& matrix, int* out, std::int64_t cap) {
+  static constexpr int kSign[3] = {1, 1, -1};
   const int ntm = th.n;
-  std::vector<int> pa(static_cast<std::size_t>(count) + 1), pb(static_cast<std::size_t>(count) + 1);
-  std::vector<int> head(static_cast<std::size_t>(ntm) + 1, 0), next(static_cast<std::size_t>(count) + 1, 0);
-  for (int j = 1; j <= count; ++j) {
-    const int k = first + j - 1;
-    pa[j] = th.find(pl.a(k));
-    pb[j] = th.find(pl.b(k));
-  }
-  for (int j = count; j >= 1; --j) {
-    if (pb[j] == 0) continue;
-    next[j] = head[pb[j]];
-    head[pb[j]] = j;
-  }
-  // Entries of node n, in output order, as a generator used twice (count, then fill).
-  auto emit = [&](int n, int& cursor, auto&& put) {
-    for (int j = head[n]; j != 0; j = next[j])
-      if (pa[j] != 0 && pa[j] < n) put(pa[j], j * sgn(pl.a(first + j - 1)));
-    while (cursor <= count && pa[cursor] < n) ++cursor;  // pairs whose first node is unknown or past
-    while (cursor <= count && pa[cursor] == n) {
-      const int j = cursor++;
-      if (pb[j] != 0) put(pb[j], j * sgn(static_cast<long long>(pl.b(first + j - 1)) * s));
+  std::int64_t total = 0;
+  for (int k = 0; k < 3; ++k) total += counts[k];
+  LoadWords end_words(LoadArea::Pointers, 3 * (static_cast<std::int64_t>(ntm) + 1));
+  LoadWords conductor_words(LoadArea::Compact, 4 * total, LoadFill::Any);
+  int* ends[3];    // ends[k][n]: end of node n's bucket, ends[k][n - 1] its start (ends[k][0] = 0)
+  int* pos[3];     // pos[k][2(j-1)], [2(j-1) + 1]: signed first-node and second-node positions of conductor j
+  int* bucket[3];  // bucket[k][2i], [2i + 1]: conductor and its signed first-node position
+  {
+    std::int64_t at = 0;
+    for (int k = 0; k < 3; ++k) {
+      ends[k] = end_words.data() + static_cast<std::int64_t>(k) * (ntm + 1);
+      pos[k] = conductor_words.data() + 2 * at;
+      bucket[k] = conductor_words.data() + 2 * total + 2 * at;
+      at += counts[k];
     }
-    if (s < 0)
-      for (int j = head[n]; j != 0; j = next[j])
-        if (pa[j] > n) put(pa[j], j * sgn(pl.a(first + j - 1)));
+  }
+  for (int k = 0; k < 3; ++k) {
+    const PairList& pl = kinds[k];
+    int* e = ends[k];
+    int* p = pos[k];
+    // Pairs come in order of first node: a number usually repeats.
+    int last_a = 0, last_pa = th.find(0);
+    for (int j = 1; j <= counts[k]; ++j) {
+      const int a = pl.a(j);
+      if (a != last_a) {
+        last_a = a;
+        last_pa = th.find(a);
+      }
+      const int pa = last_pa, pb = th.find(pl.b(j));
+      p[2 * j - 2] = a < 0 ? -pa : pa;
+      p[2 * j - 1] = pb;
+      if (pb != 0) ++e[pb];
+    }
+    // Bucket starts, then the fill moves each to its bucket's end.
+    int run = 0;
+    for (int n = 1; n <= ntm; ++n) {
+      const int c = e[n];
+      e[n] = run;
+      run += c;
+    }
+    int* bk = bucket[k];
+    for (int j = 1; j <= counts[k]; ++j) {
+      const int pb = p[2 * j - 1];
+      if (pb == 0) continue;
+      const int i = e[pb]++;
+      bk[2 * i] = j;
+      bk[2 * i + 1] = p[2 * j - 2];
+    }
+  }
+  int cursor[3] = {1, 1, 1};
+  std::int64_t w = 0;
+  auto put = [&](int neighbour, int cond) {
+    if (w + 2 > cap) return false;
+    out[w] = neighbour;
+    out[w + 1] = cond;
+    w += 2;
+    return true;
   };
-  out.init(ntm);
-  int cursor = 1;
-  for (int n = 1; n <= ntm; ++n) emit(n, cursor, [&](int, int) { out.count(n); });
-  out.finish_count();
-  cursor = 1;
-  for (int n = 1; n <= ntm; ++n) emit(n, cursor, [&](int nb, int c) { out.add(n, nb, c); });
+  for (int n = 1; n <= ntm; ++n) {
+    for (int k = 0; k < 3; ++k) {
+      const PairList& pl = kinds[k];
+      const int* p = pos[k];
+      const int* bk = bucket[k];
+      const int count = counts[k];
+      const int b0 = ends[k][n - 1], b1 = ends[k][n];
+      for (int i = b0; i < b1; ++i) {
+        const int j = bk[2 * i], spa = bk[2 * i + 1], pa = spa < 0 ? -spa : spa;
+        if (pa != 0 && pa < n && !put(pa, spa < 0 ? -j : j)) return -1;
+      }
+      int& cur = cursor[k];
+      auto first_node = [&](int j) { return p[2 * j - 2] < 0 ? -p[2 * j - 2] : p[2 * j - 2]; };
+      while (cur <= count && first_node(cur) < n) ++cur;
+      while (cur <= count && first_node(cur) == n) {
+        const int j = cur++;
+        const int pb = p[2 * j - 1];
+        if (pb != 0 && !put(pb, j * sgn(static_cast<long long>(pl.b(j)) * kSign[k]))) return -1;
+      }
+      if (kSign[k] < 0) {
+        for (int i = b0; i < b1; ++i) {
+          const int j = bk[2 * i], spa = bk[2 * i + 1], pa = spa < 0 ? -spa : spa;
+          if (pa > n && !put(pa, spa < 0 ? -j : j)) return -1;
+        }
+      }
+      if (k == 1) {
+        bool fits = true;
+        matrix.each(n, [&](int nb, int cd) { fits = fits && put(nb, cd); });
+        if (!fits) return -1;
+      }
+      if (w + 2 > cap) return -1;
+      out[w] = -static_cast<int>(w + 2);
+      out[w + 1] = 0;
+      w += 2;
+    }
+  }
+  return w;
 }
+
+// The chained local list SPCSA wrote last (its array, the fill position
+// before it and its length), which SIMPCS rebases in place.
+struct ChainedNote {
+  const int* list = nullptr;
+  int fill = 0, len = 0;
+};
+ChainedNote chained_note;
 
 // Complete radiative matrix entries: pair j (1..M) stored after the listed
 // radiative pairs joins both its nodes with the conductor ngr + j. Adds 5 to
@@ -278,6 +379,7 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
   status = 0;
   present = 0;
   locallen = 0;
+  chained_note = {};
   const NodeSlice th = thermal_slice(gar_modeldirectory, m);
   const NodeSlice fl = fluid_slice(gar_modeldirectory, m);
   const int ntm = th.n;
@@ -320,13 +422,28 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
   int errors = 0;
   Buckets sub[3], matrix;
   static constexpr int kSign[3] = {1, 1, -1};
-  for (int k = 0; k < 3; ++k) {
-    if (chained) chained_kind(kinds[k], 1, counts[k], kSign[k], th, sub[k]);
-    else scanning_kind(kinds[k], counts[k], kSign[k], th, fl, sub[k], errors);
-  }
+  if (!chained)
+    for (int k = 0; k < 3; ++k) scanning_kind(kinds[k], counts[k], kSign[k], th, fl, sub[k], errors);
   if (mcount > 0) matrix_entries(kinds[1], counts[1], mcount, th, matrix, errors);
   if (errors > 10) {
     fail();
+    return;
+  }
+
+  if (chained) {
+    // Straight into the list array, at fill + 1 and within its first FLAGS(24) words.
+    const std::int64_t len = std::min<std::int64_t>(FLAGS(24), gar_pcsthermalold.size());
+    const std::int64_t w = fill < 0 || fill > len
+                               ? -1
+                               : chained_list(kinds, counts, th, matrix, gar_pcsthermalold.data() + fill, len - fill);
+    if (w < 0) {
+      fail();
+      return;
+    }
+    if (w > 0) chained_note = {gar_pcsthermalold.data(), fill, static_cast<int>(w)};
+    locallen = static_cast<int>(w);
+    fill += locallen;
+    present = locallen > 0 ? 1 : 0;
     return;
   }
 
@@ -490,8 +607,9 @@ void SGVNOD(plat::Vec1<int> words, int nwords, plat::Vec1<const int> nodenums, i
     status = 1;
     return;
   }
+  const NodeIndex* index = load_node_index(nodenums, nnodes);
   for (int i = 1; i <= nwords; ++i) {
-    const int p = find_node(nodenums, nnodes, words(i));
+    const int p = index ? index->find(words(i)) : find_node(nodenums, nnodes, words(i));
     if (p == 0) {
       status = 1;
       return;
@@ -729,7 +847,49 @@ void SIMPCS(int thpresent, int thlen, int flpresent, int fllen, int m, plat::Mat
   };
 
   // ---- thermal side (SLKPCS) ----
-  if (ntm > 0) {
+  const ChainedNote note = chained_note;
+  chained_note = {};
+  const std::int64_t th_total = std::min<std::int64_t>(lenpcsold, gar_pcsthermalold.size());
+  if (ntm > 0 && thpresent && thlen > 0 && note.list == gar_pcsthermalold.data() && note.fill == thfill - thlen &&
+      note.len == thlen && note.fill >= 0 && th_total - thlen >= note.fill && tbase >= 0 &&
+      tbase + ntm <= gar_pcsptrsthermalold.size()) {
+    // The chained local list just built: every sub-list closes with
+    // (jump, 0), so the global list has its length and each word takes the
+    // place of its local word. Rebasing in place gives what the move to the
+    // tail and the rewrite from the front give, the tail cleared included.
+    const int total = static_cast<int>(th_total);
+    thfill -= thlen;
+    const int tail = total - thlen + 1;
+    int* a = gar_pcsthermalold.data();
+    std::int64_t w = thfill;  // zero-based
+    // With every base 0 and the list at the start of the array, the local
+    // list is already the global one: only the node starts are taken.
+    const bool as_is = thfill == 0 && tbase == 0 && cbase[0] == 0 && cbase[1] == 0 && cbase[2] == 0;
+    for (int n = 1; n <= ntm && as_is; ++n) {
+      gar_pcsptrsthermalold(n) = static_cast<int>(w + 1);
+      for (int k = 0; k < 3; ++k) {
+        while (a[w] >= 0) w += 2;
+        w += 2;
+      }
+    }
+    for (int n = 1; n <= ntm && !as_is; ++n) {
+      gar_pcsptrsthermalold(tbase + n) = static_cast<int>(w + 1);
+      for (int k = 0; k < 3; ++k) {
+        for (;;) {
+          const int v = a[w];
+          if (v < 0) break;
+          const int c = a[w + 1];
+          a[w] = v <= ntm ? v + tbase : v - ntm + nt + fbase;
+          a[w + 1] = c + sgn(c) * cbase[k];
+          w += 2;
+        }
+        a[w] = -static_cast<int>(w + 2);
+        w += 2;
+      }
+    }
+    std::fill(a + (std::max<std::int64_t>(w + 1, tail) - 1), a + total, 0);
+    thfill = static_cast<int>(w);
+  } else if (ntm > 0) {
     plat::Vec1<int> arr = gar_pcsthermalold.view();
     const int total = static_cast<int>(std::min<std::int64_t>(lenpcsold, arr.size()));
     const int tail = to_tail(arr, total, thpresent, thlen, thfill);
@@ -895,15 +1055,25 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
         }
         const int v = in[p - 1];
         if (v > 0) {
-          if (p + 1 > len || o + 1 > cap) {
+          // The run of whole entries from p, copied at once as far as the
+          // compact list has room; an entry cut by the end of the list or
+          // without room ends the build there.
+          std::int64_t q = p;
+          while (q + 1 <= len && in[q - 1] > 0) q += 2;
+          const std::int64_t fit = o <= cap ? (cap - o + 1) / 2 : 0;
+          const std::int64_t whole = (q - p) / 2, copied = std::min(whole, fit);
+          if (copied <= 8) {
+            for (std::int64_t i = 0; i < 2 * copied; ++i) out[o - 1 + i] = in[p - 1 + i];
+          } else {
+            std::memcpy(out + (o - 1), in + (p - 1), static_cast<std::size_t>(2 * copied) * sizeof(int));
+          }
+          o += 2 * copied;
+          p += 2 * copied;
+          count += static_cast<int>(copied);
+          if (copied < whole || (p <= len && in[p - 1] > 0)) {
             storage_error();
             return;
           }
-          out[o - 1] = v;
-          out[o] = in[p];
-          o += 2;
-          p += 2;
-          ++count;
         } else if (v < 0) {
           p = -static_cast<std::int64_t>(v);
         } else {

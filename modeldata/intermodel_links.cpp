@@ -10,14 +10,19 @@
 #include "modeldata/intermodel_links.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/diagnostics.h"
 #include "core/search_sort.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/load_work.h"
 #include "modeldata/mdb_readers.h"
+#include "modeldata/node_index.h"
 
 namespace {
 
@@ -151,15 +156,20 @@ void SLKMOD(int orient, int start, int firstcond, int worklen, int n, int m, pla
 void SLKNDT(int reclen, int nrec, int i, int ntm, int nfm, plat::Vec1<const int> thnums,
             plat::Vec1<const int> flnums, int thbase, int flbase, int nt, plat::Vec1<int> records, int& status) {
   status = 0;
+  const NodeIndex* thindex = load_node_index(thnums, ntm);
+  const NodeIndex* flindex = load_node_index(flnums, nfm);
+  auto find = [](const NodeIndex* index, plat::Vec1<const int> nums, int n, int key) {
+    return index ? index->find(key) : find_node(nums, n, key);
+  };
   for (int r = 1; r <= nrec; ++r) {
     for (int e = 1; e <= 3; e += 2) {
       const std::int64_t w = static_cast<std::int64_t>(reclen) * (r - 1) + e;
       if (records(w) != i) continue;
       const int node = records(w + 1);
-      int p = find_node(thnums, ntm, node);
+      int p = find(thindex, thnums, ntm, node);
       if (p) {
         records(w + 1) = p + thbase;
-      } else if ((p = find_node(flnums, nfm, node)) != 0) {
+      } else if ((p = find(flindex, flnums, nfm, node)) != 0) {
         records(w + 1) = p + flbase + nt;
       } else {
         status = 1;
@@ -195,7 +205,7 @@ void SLKUPD(int i, int worklen, plat::Mat2<int> directory, int /*nm*/, int /*nf*
   }
 }
 
-void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int nf, int nt, plat::Vec1<const int> thermalnums,
+void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int /*nf*/, int nt, plat::Vec1<const int> thermalnums,
             plat::Vec1<const int> fluidnums, CTextVec1 modelnames, plat::Vec1<int> work, int& status) {
   status = 0;
   worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
@@ -205,12 +215,100 @@ void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int nf, int nt, plat
                             "UPDATE INTER-MODEL LINKS" + "  Zerror = " + iw(status, 2);
     SETERX(msg, 4, 1, "SLKALL");
   };
+  // The result of SLKUPD for models 1..nm in turn, in one pass over the
+  // records instead of one pass per model: the ends are resolved in the
+  // order (model, kind, record, end) up to the first failure, which is
+  // found first, and every end after it is left as SLKUPD would leave it.
+  struct Model {
+    bool skip = true;  // neither thermal nor fluid nodes
+    bool bad = false;  // its node slices leave the arrays
+    int tb = 0, fb = 0, ntm = 0, nfm = 0;
+    const NodeIndex* th = nullptr;
+    const NodeIndex* fl = nullptr;
+  };
+  std::vector<Model> models(static_cast<std::size_t>(std::max(nm, 0)) + 1);
   for (int i = 1; i <= nm; ++i) {
-    SLKUPD(i, worklen, directory, nm, nf, nt, thermalnums, fluidnums, work, status);
-    if (status != 0) {
-      report(i);
-      return;
+    Model& md = models[static_cast<std::size_t>(i)];
+    md.tb = directory(md_thermalnodebase, i);
+    md.ntm = directory(md_thermalnodebase, i + 1) - md.tb;
+    md.fb = directory(md_fluidnodebase, i);
+    md.nfm = directory(md_fluidnodebase, i + 1) - md.fb;
+    md.skip = md.ntm <= 0 && md.nfm <= 0;
+    if (md.skip) continue;
+    md.bad = md.tb < 0 || md.tb + std::max(md.ntm, 0) > thermalnums.size() || md.fb < 0 ||
+             md.fb + std::max(md.nfm, 0) > fluidnums.size();
+    md.ntm = std::max(md.ntm, 0);
+    md.nfm = std::max(md.nfm, 0);
+  }
+  auto thslice = [&](const Model& md) { return plat::Vec1<const int>(thermalnums.data() + md.tb, md.ntm); };
+  auto flslice = [&](const Model& md) { return plat::Vec1<const int>(fluidnums.data() + md.fb, md.nfm); };
+  // Position (model, kind, record, end) in that order; kind 0 stands for the
+  // bounds check that precedes a model's kinds, record 0 for the check of a
+  // kind's area that precedes its records.
+  using Point = std::array<std::int64_t, 4>;
+  const Point none = {std::int64_t{nm} + 1, 0, 0, 0};
+  Point fail = none;
+  plat::Vec1<int> recs[4];
+  int nrec[4] = {0, 0, 0, 0};
+  int kinds = 3;  // kinds whose records can be read
+  for (int t = 1; t <= 3; ++t) {
+    if (!kind_records(work, worklen, t, recs[t], nrec[t])) {
+      kinds = t - 1;
+      break;
     }
+  }
+  for (int i = 1; i <= nm && fail == none; ++i) {
+    const Model& md = models[static_cast<std::size_t>(i)];
+    if (md.skip) continue;
+    if (md.bad) fail = {i, 0, 0, 0};
+    else if (kinds < 3) fail = {i, kinds + 1, 0, 0};
+  }
+  // The resolved value of end word w of a record for model i, 0 when i has no such node.
+  auto resolve = [&](plat::Vec1<int> r, std::int64_t w, int i) {
+    Model& md = models[static_cast<std::size_t>(i)];
+    if (!md.th && md.ntm > 0) md.th = load_node_index(thslice(md), md.ntm);
+    if (!md.fl && md.nfm > 0) md.fl = load_node_index(flslice(md), md.nfm);
+    const int node = r(w + 1);
+    int p = md.th ? md.th->find(node) : find_node(thslice(md), md.ntm, node);
+    if (p) return p + md.tb;
+    p = md.fl ? md.fl->find(node) : find_node(flslice(md), md.nfm, node);
+    return p ? p + md.fb + nt : 0;
+  };
+  auto reached = [&](int i) { return i >= 1 && i <= nm && !models[static_cast<std::size_t>(i)].skip; };
+  // The resolved values, two per record, kept for the second pass.
+  std::int64_t words = 0;
+  for (int t = 1; t <= kinds; ++t) words += 2LL * nrec[t];
+  LoadWords values(LoadArea::Compact, words, LoadFill::Any);
+  int* value = values.data();
+  for (int t = 1; t <= kinds; ++t) {
+    for (int rr = 1; rr <= nrec[t]; ++rr, value += 2) {
+      for (int e = 1; e <= 3; e += 2) {
+        const std::int64_t w = kRec * (rr - 1LL) + e;
+        const int i = recs[t](w);
+        if (!reached(i) || Point{i, t, rr, e} >= fail) continue;
+        if (models[static_cast<std::size_t>(i)].bad) continue;
+        value[e / 2] = resolve(recs[t], w, i);
+        if (value[e / 2] == 0) fail = {i, t, rr, e};
+      }
+    }
+  }
+  value = values.data();
+  for (int t = 1; t <= kinds; ++t) {
+    for (int rr = 1; rr <= nrec[t]; ++rr, value += 2) {
+      for (int e = 1; e <= 3; e += 2) {
+        const std::int64_t w = kRec * (rr - 1LL) + e;
+        const int i = recs[t](w);
+        if (reached(i) && Point{i, t, rr, e} < fail) {
+          recs[t](w + 1) = value[e / 2];
+          recs[t](w) = 0;
+        }
+      }
+    }
+  }
+  if (fail != none) {
+    status = 1;
+    report(static_cast<int>(fail[0]));
+    return;
   }
   // An end naming no model of the tree is never resolved: refuse it here
   // rather than chain a raw node number.
@@ -307,6 +405,101 @@ bool add_links(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat:
   return true;
 }
 
+// The link entries of every kind and end as the insertion takes them: by
+// node in ascending order and, within a node, in record order, which is the
+// order of the node's chain. Built with a counting sort over the records
+// once it is checked that the chains (heads and next words) are exactly
+// those SLKNDS builds from the records' end nodes, so that reading the runs
+// gives what walking the chains gives; otherwise the insertion walks the
+// chains. The runs are read in order, so no node needs a pointer of its own.
+class LinkRuns {
+ public:
+  // Runs of the nodes lo..hi (nnodes = NT + NF); false when some chain is
+  // not the one SLKNDS builds.
+  bool build(const Insertion& ins, plat::Vec1<int> work, int worklen, int nnodes, int lo, int hi) {
+    for (int t = 1; t <= 3; ++t)
+      for (int e = 1; e <= 2; ++e)
+        if (!build_one(ins.recs[t - 1], ins.nrec[t - 1], head_column(work, worklen, nnodes, 2 * t - 2 + e), t, e,
+                       lo, hi))
+          return false;
+    return true;
+  }
+
+  // add_links from the runs.
+  bool add(int t, int node, plat::Vec1<int> list, int& w, int r, int& shift, std::string_view routine) {
+    LoopGuard guard(routine);
+    for (int e = 1; e <= 2; ++e) {
+      Run& run = runs_[2 * (t - 1) + (e - 1)];
+      while (run.at < run.n && run.e[3 * run.at] == node) {
+        guard.pass();
+        if (w + 1 >= r) return false;
+        list(w) = run.e[3 * run.at + 1];
+        list(w + 1) = run.e[3 * run.at + 2];
+        w += 2;
+        shift += 2;
+        ++run.at;
+      }
+    }
+    return true;
+  }
+
+ private:
+  struct Run {
+    std::optional<LoadWords> words;
+    const int* e = nullptr;  // (node, neighbour, conductor) per entry
+    std::int64_t n = 0, at = 0;
+  };
+
+  bool build_one(plat::Vec1<const int> recs, int nrec, plat::Vec1<const int> head, int t, int e, int lo, int hi) {
+    Run& run = runs_[2 * (t - 1) + (e - 1)];
+    if (nrec <= 0 || hi < lo) return true;
+    const std::int64_t node_word = 2 * e, next_word = e == 1 ? 1 : 3;
+    const std::int64_t span = std::int64_t{hi} - lo + 1;
+    LoadWords scratch(LoadArea::Pointers, 2 * span);
+    int* last = scratch.data() - lo;          // last[v], v = lo..hi: the chain's first record so far
+    int* count = scratch.data() + span - lo;  // count[v]: the node's records
+    std::int64_t m = 0;
+    for (int rec = nrec; rec >= 1; --rec) {
+      const std::int64_t o = kRec * (rec - 1LL);
+      const int v = recs(o + node_word);
+      if (v < lo || v > hi) continue;
+      const int next = recs(o + next_word);
+      if (last[v] != 0 ? next != last[v] : (next >= 1 && next <= nrec)) return false;
+      last[v] = rec;
+      ++count[v];
+      ++m;
+    }
+    for (int v = lo; v <= hi; ++v) {
+      const int h = head(v);
+      if (last[v] != 0 ? h != last[v] : (h >= 1 && h <= nrec)) return false;
+    }
+    // Counting sort by node, records in ascending order within a node.
+    run.words.emplace(LoadArea::Compact, 3 * m, LoadFill::Any);
+    int* out = run.words->data();
+    int start = 0;
+    for (int v = lo; v <= hi; ++v) {
+      last[v] = start;
+      start += count[v];
+    }
+    for (int rec = 1; rec <= nrec; ++rec) {
+      const std::int64_t o = kRec * (rec - 1LL);
+      const int v = recs(o + node_word);
+      if (v < lo || v > hi) continue;
+      int cond = recs(o + 5);
+      if (e == 1 && t == 3) cond = -cond;
+      int* x = out + 3 * static_cast<std::int64_t>(last[v]++);
+      x[0] = v;
+      x[1] = e == 1 ? recs(o + 4) : recs(o + 2);
+      x[2] = cond;
+    }
+    run.e = out;
+    run.n = m;
+    return true;
+  }
+
+  Run runs_[6];  // kind t, end e at 2 (t - 1) + (e - 1)
+};
+
 // Moves the (node, conductor) pairs of a sub-list from word r down to word w
 // up to its terminator pair (first word not positive), which is read and
 // passed over but not written; v and c are the terminator's words. false
@@ -314,9 +507,21 @@ bool add_links(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat:
 // the reading.
 bool move_pairs(plat::Vec1<int> list, int& w, int& r, LoopGuard& guard, int& v, int& c) {
   const std::int64_t len = list.size();
+  int* a = list.data();  // list(i) at a[i - 1]
   for (;;) {
     guard.pass();
     if (r < 1 || r + 1 > len) return false;
+    // A run of whole entries moves as one block: the writing keeps the same
+    // distance behind the reading for all of them, so one check serves.
+    std::int64_t q = r;
+    while (q + 1 <= len && a[q - 1] > 0) q += 2;
+    if (q > r) {
+      if (w < 1 || w + 1 >= r + 2) return false;
+      std::memmove(a + (w - 1), a + (r - 1), static_cast<std::size_t>(q - r) * sizeof(int));
+      w += static_cast<int>(q - r);
+      r = static_cast<int>(q);
+      continue;
+    }
     v = list(r);
     c = list(r + 1);
     r += 2;
@@ -330,11 +535,17 @@ bool move_pairs(plat::Vec1<int> list, int& w, int& r, LoopGuard& guard, int& v, 
 
 }  // namespace
 
-void SLKTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+namespace {
+
+// SLKTRF, with the link entries from the runs when given.
+void slktrf(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
             int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& nextstart,
-            int& shift, int& status) {
+            int& shift, int& status, LinkRuns* runs) {
   status = 0;
-  if (!add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, "SLKTRF")) {
+  const bool added = runs ? runs->add((kind + 1) / 2, node, list, w, r, shift, "SLKTRF")
+                          : add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift,
+                                      "SLKTRF");
+  if (!added) {
     status = 11;
     return;
   }
@@ -355,6 +566,14 @@ void SLKTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Ve
   if (kind == 5) nextstart = w;
 }
 
+}  // namespace
+
+void SLKTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+            int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& nextstart,
+            int& shift, int& status) {
+  slktrf(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, nextstart, shift, status, nullptr);
+}
+
 void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<int> work, plat::Vec1<int> pcsold,
             plat::Vec1<int> ptrsold, int& status) {
   status = 0;
@@ -369,6 +588,8 @@ void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<in
   const int len = ins.len;
   const auto& recs = ins.recs;
   const auto& nrec = ins.nrec;
+  LinkRuns runs;
+  LinkRuns* by_runs = runs.build(ins, work, worklen, nn, 1, nt) ? &runs : nullptr;
   // shift counts the words inserted so far: a word's new position is its
   // old position plus the shift, and so is a jump's target.
   int shift = 0;
@@ -377,8 +598,8 @@ void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<in
     ptrsold(n) = w;
     for (int t = 1; t <= 3; ++t) {
       const int kind = 2 * t - 1;
-      SLKTRF(recs[t - 1], head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t), kind, n,
-             nn, kRec, nrec[t - 1], list, w, r, nextstart, shift, status);
+      slktrf(recs[t - 1], head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t), kind, n,
+             nn, kRec, nrec[t - 1], list, w, r, nextstart, shift, status, by_runs);
       if (status != 0) {
         status = 11;
         return;
@@ -411,9 +632,12 @@ void SFLUPD(plat::Vec1<int> list, int& w, int& r, int& status) {
   w += 2;
 }
 
-void SFLTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+namespace {
+
+// SFLTRF, with the link entries from the runs when given.
+void sfltrf(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
             int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& shift,
-            int& status) {
+            int& status, LinkRuns* runs) {
   status = 0;
   const std::int64_t len = list.size();
   LoopGuard guard("SFLTRF");
@@ -442,13 +666,23 @@ void SFLTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Ve
     list(w + 1) = c;
     w += 2;
   }
-  if (!add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, "SFLTRF") ||
-      w >= r) {
+  const bool added = runs ? runs->add((kind + 1) / 2, node, list, w, r, shift, "SFLTRF")
+                          : add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift,
+                                      "SFLTRF");
+  if (!added || w >= r) {
     status = 11;
     return;
   }
   list(w) = 0;
   ++w;
+}
+
+}  // namespace
+
+void SFLTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
+            int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& shift,
+            int& status) {
+  sfltrf(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, status, nullptr);
 }
 
 void SFLCTR(int worklen, int lenpcsfluid, int& used, int nf, int nt, plat::Vec1<int> work, plat::Vec1<int> pcsfluid,
@@ -465,13 +699,15 @@ void SFLCTR(int worklen, int lenpcsfluid, int& used, int nf, int nt, plat::Vec1<
   const int len = ins.len;
   const auto& recs = ins.recs;
   const auto& nrec = ins.nrec;
+  LinkRuns runs;
+  LinkRuns* by_runs = runs.build(ins, work, worklen, nn, nt + 1, nt + nf) ? &runs : nullptr;
   int shift = 0, r = ins.tail, w = 1;
   for (int j = 1; j <= nf; ++j) {
     ptrsfluid(j) = w;
     SFLUPD(list, w, r, status);
     for (int t = 1; t <= 3 && status == 0; ++t) {
-      SFLTRF(recs[t - 1], head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t),
-             2 * t - 1, nt + j, nn, kRec, nrec[t - 1], list, w, r, shift, status);
+      sfltrf(recs[t - 1], head_column(work, worklen, nn, 2 * t - 1), head_column(work, worklen, nn, 2 * t),
+             2 * t - 1, nt + j, nn, kRec, nrec[t - 1], list, w, r, shift, status, by_runs);
     }
     if (status != 0) {
       status = 11;
@@ -517,6 +753,13 @@ void SREDSP(plat::Mat2<int> directory, plat::Vec1<const int> tiedlist, int l, pl
     if (model < 1 || model > nm) return 0;
     const int tb = directory(md_thermalnodebase, model);
     const int ntm = directory(md_thermalnodebase, model + 1) - tb;
+    if (ntm >= 1 && tb >= 0 && tb < thermalnums.size()) {
+      const int n = static_cast<int>(std::min<std::int64_t>(ntm, thermalnums.size() - tb));
+      if (const NodeIndex* index = load_node_index(thermalnums.from(tb + 1, n), n)) {
+        const int p = index->first(node);
+        return p ? tb + p : 0;
+      }
+    }
     int pos = 0, st = 0;
     PNDPOS(thermalnums, tb + 1, ntm, node, pos, st);
     return st == 0 ? pos : 0;

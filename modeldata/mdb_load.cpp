@@ -18,7 +18,9 @@
 #include "modeldata/entity_loaders.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/intermodel_links.h"
+#include "modeldata/load_work.h"
 #include "modeldata/mdb_readers.h"
+#include "modeldata/node_index.h"
 #include "platform/units.h"
 
 namespace {
@@ -54,11 +56,17 @@ constexpr std::string_view kReadError = "Fortran read error - unable to read fro
 std::string field(long long v, int width) { return filesvc::int_field(v, width); }
 
 // Header of the integer dynamic core while the load runs (link areas,
-// same-node list, mass-flow link area); every other word 0.
+// same-node list, mass-flow link area). Only the header is set: every other
+// word the load reads it has written before (lists read into the areas, the
+// link chain heads cleared by SLKPTS), so the rest of the core, which may be
+// large, is left as it is.
 void set_core_header() {
   using namespace ldh;
-  std::fill(gar_dynamiccoreint.begin(), gar_dynamiccoreint.end(), 0);
-  if (dystor() < kHeaderWords) return;
+  if (dystor() < kHeaderWords) {
+    std::fill(gar_dynamiccoreint.begin(), gar_dynamiccoreint.end(), 0);
+    return;
+  }
+  std::fill(gar_dynamiccoreint.begin(), gar_dynamiccoreint.begin() + kHeaderWords, 0);
   const std::int64_t nt = flag(1), nf = flag(32), nl = flag(33);
   const std::int64_t ngl = flag(2), ngf = flag(3), ngr = flag(4), w25 = flag(25);
   const std::int64_t w8 = std::int64_t{dystor()} - 6 * (nt + nf) - 2 * w25 + 1;
@@ -207,6 +215,8 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
   using namespace ldh;
   status = 0;
   const int nm = flag(26), nt = flag(1), nf = flag(32), nl = flag(33);
+  LoadWorkScope work;
+  NodeIndexScope node_indexes;
   set_core_header();
   LoadSection s;
   s.unit = unit;
@@ -331,10 +341,22 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
         }
       }
     }
+    // The look-up tables and the builders' scratch live in the arrays that
+    // the compaction fills: the work space ends after it, clearing what the
+    // compaction has not rewritten.
+    node_indexes.end();
+    std::int64_t kept_pointers = 0, kept_compact = 0;
     if (nt > 0 && began_ok) {
       LPCSCN(lenold, nt, gar_thermalnodestatuses.view(), gar_pcsthermalold.view(), gar_pcsptrsthermalold.view(),
              gar_pcsthermal.view(), gar_pcsptrsthermal.view());
+      kept_pointers = 6LL * nt;
+      for (int n = 1; n <= nt; ++n)
+        for (int k = 1; k <= 3; ++k)
+          if (gar_pcsptrsthermal(2 * k, n) > 0)
+            kept_compact = std::max<std::int64_t>(kept_compact,
+                                                  gar_pcsptrsthermal(2 * k - 1, n) + 2LL * gar_pcsptrsthermal(2 * k, n) - 1);
     }
+    work.end(kept_pointers, kept_compact);
   }
 
   // Run-time state of the fluid loops, whatever happened.

@@ -13,7 +13,8 @@ namespace {
 
 constexpr int kChunked = 7;
 
-// One buffer for every record read, reused so that a load does not allocate per list.
+// The buffer of the chunk-count records (the lists themselves are read
+// straight into their arrays).
 std::vector<unsigned char>& record_buffer() {
   static std::vector<unsigned char> buf;
   return buf;
@@ -41,21 +42,14 @@ std::string_view before_blank(std::string_view s) {
   ERROR(routine);
 }
 
-// Reads the next record whole; a failed read ends the run.
-const std::vector<unsigned char>& read_or_fail(int unit, std::string_view routine) {
-  auto& buf = record_buffer();
-  if (int st = plat::io::read_record(unit, buf)) read_failed(unit, st, routine);
-  return buf;
-}
-
-// Copies n items of `size` bytes from the record into dst; a record that holds
-// fewer ends the run as the I/O error of a read past the record.
-void take(const std::vector<unsigned char>& rec, void* dst, std::int64_t n, std::size_t size, int unit,
-          std::string_view routine) {
-  if (n <= 0) return;
-  const auto bytes = static_cast<std::uint64_t>(n) * size;
-  if (bytes > rec.size()) read_failed(unit, plat::io::kPastRecord, routine);
-  std::memcpy(dst, rec.data(), static_cast<std::size_t>(bytes));
+// Reads the next record and its first n items of `size` bytes straight into
+// dst; a failed read, or a record that holds fewer items, ends the run (the
+// latter as the I/O error of a read past the record).
+void read_into(int unit, void* dst, std::int64_t n, std::size_t size, std::string_view routine) {
+  const std::size_t bytes = n > 0 ? static_cast<std::size_t>(n) * size : 0;
+  std::size_t len = 0;
+  if (int st = plat::io::read_record_into(unit, dst, bytes, len)) read_failed(unit, st, routine);
+  if (bytes > len) read_failed(unit, plat::io::kPastRecord, routine);
 }
 
 // A caller asking a record reader for more items than its array holds is a
@@ -152,22 +146,19 @@ std::string real_read_error_message(std::string_view connected_name, int unit, i
 void DBQRII(int n, int unit, plat::Vec1<int> a, int& status) {
   status = 0;
   check_room(n, a.size(), "DBQRII");
-  const auto& rec = read_or_fail(unit, "DBQRII");
-  take(rec, a.data(), n, sizeof(int), unit, "DBQRII");
+  read_into(unit, a.data(), n, sizeof(int), "DBQRII");
 }
 
 void DBQRDD(int n, int unit, plat::Vec1<double> a, int& status) {
   status = 0;
   check_room(n, a.size(), "DBQRDD");
-  const auto& rec = read_or_fail(unit, "Dbqrdd");
-  take(rec, a.data(), n, sizeof(double), unit, "Dbqrdd");
+  read_into(unit, a.data(), n, sizeof(double), "Dbqrdd");
 }
 
 void DBQRZZ(int n, int unit, TextVec1 a, int& status) {
   status = 0;
   check_room(n, a.size(), "DBQRZZ");
-  const auto& rec = read_or_fail(unit, "DBQRZZ");
-  take(rec, a.data(), n, a.len(), unit, "DBQRZZ");
+  read_into(unit, a.data(), n, a.len(), "DBQRZZ");
 }
 
 void DBQRSK(int n, int unit, int& status) {
@@ -183,8 +174,7 @@ void DBQRMK(int unit, int& found, int& status) {
   found = 0;
   status = 0;
   int w[4];
-  const auto& rec = read_or_fail(unit, "DBQRMK");
-  take(rec, w, 4, sizeof(int), unit, "DBQRMK");
+  read_into(unit, w, 4, sizeof(int), "DBQRMK");
   if (w[0] == -1 && w[1] == 0 && w[2] == 0 && w[3] == 0) {
     found = 1;
   } else {
@@ -261,16 +251,15 @@ int move_status(int ntot, int n, int from, int to, std::int64_t size) {
 void DBCOPI(int ntot, int n, int from, int to, plat::Vec1<int> a, int& status) {
   status = move_status(ntot, n, from, to, a.size());
   if (status != 0 || from == to) return;
+  // Element by element (copy, then clear the source) in the direction that
+  // keeps an overlapping block intact comes to this: the block moves, and
+  // the source positions outside the destination become 0.
+  int* d = a.data();  // element i at d[i - 1]
+  std::memmove(d + (to - 1), d + (from - 1), static_cast<std::size_t>(n) * sizeof(int));
   if (to < from) {
-    for (int k = 0; k < n; ++k) {
-      a(to + k) = a(from + k);
-      a(from + k) = 0;
-    }
+    std::fill(d + (std::max(from, to + n) - 1), d + (from + n - 1), 0);
   } else {
-    for (int k = n - 1; k >= 0; --k) {
-      a(to + k) = a(from + k);
-      a(from + k) = 0;
-    }
+    std::fill(d + (from - 1), d + (std::min(from + n, to) - 1), 0);
   }
 }
 

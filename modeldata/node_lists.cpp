@@ -11,6 +11,7 @@
 #include "core/text_utils.h"
 #include "modeldata/entity_codes.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/status_changes.h"
 #include "modeldata/submodel_refs.h"
 
 namespace {
@@ -24,11 +25,16 @@ std::string fit(std::string s, std::size_t n) {
   return s;
 }
 
-// One remembered LSCHND request: the key and the list it gave.
+// One remembered LSCHND request: the key, the list it gave and the status
+// generation it was evaluated at. A list that leaves out inactive nodes
+// (inclx 0) depends on the node statuses and is stale once the generation
+// has moved; a list that includes them does not depend on statuses.
 struct CachedList {
   int inclx, modref, subref;
   std::string kind, zlabel;  // without trailing blanks
   std::vector<int> nodes;
+  std::uint64_t generation;
+  bool current() const { return inclx != 0 || generation == status_generation(); }
 };
 std::vector<CachedList> g_cache;
 
@@ -233,9 +239,15 @@ void LSCHND(int modref, int maxn, std::string_view kind, int inclx, std::string_
   ierr = 0;
   const std::string_view kind_key = plat::trimmed(kind), label_key = plat::trimmed(zlabel);
   const int capacity = static_cast<int>(std::clamp<std::int64_t>(std::min<std::int64_t>(maxn, list.size()), 0, INT32_MAX));
-  for (const CachedList& c : g_cache) {
+  const std::uint64_t generation = status_generation();
+  CachedList* stale = nullptr;  // the entry of this key, when statuses changed since it was evaluated
+  for (CachedList& c : g_cache) {
     if (c.inclx == inclx && c.modref == modref && c.subref == subref && c.kind == kind_key &&
         c.zlabel == label_key) {
+      if (!c.current()) {
+        stale = &c;
+        break;
+      }
       // A list longer than this caller's room is evaluated again, which
       // reports the shortage instead of writing past the caller's list.
       if (static_cast<int>(c.nodes.size()) > capacity) break;
@@ -293,9 +305,13 @@ void LSCHND(int modref, int maxn, std::string_view kind, int inclx, std::string_
       list(++count) = nt + j;
     }
   }
-  if (static_cast<int>(g_cache.size()) < kMaxCached) {
+  if (stale != nullptr) {
+    // The key keeps its place in memory; its list is the new one.
+    stale->nodes.assign(list.data(), list.data() + count);
+    stale->generation = generation;
+  } else if (static_cast<int>(g_cache.size()) < kMaxCached) {
     g_cache.push_back(CachedList{inclx, modref, subref, std::string(kind_key), std::string(label_key),
-                                 std::vector<int>(list.data(), list.data() + count)});
+                                 std::vector<int>(list.data(), list.data() + count), generation});
   }
 }
 

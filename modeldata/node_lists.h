@@ -45,7 +45,9 @@ void LKFNUM(int model, plat::Vec1<const int> directory, int slots, int nm, int n
 // nodes of status "X". The capacity is maxn (never more than list.size()).
 // ierr 0; 1 for an invalid reference, a full list or an error in the node
 // list (each reported). Successful requests are remembered (up to 100 for
-// the run) and answered again from memory without evaluating any node.
+// the run) and answered again from memory without evaluating any node; a
+// remembered list that leaves out inactive nodes is evaluated again, in its
+// place, once the status generation (modeldata/status_changes.h) has moved.
 void LSCHND(int modref, int maxn, std::string_view kind, int inclx, std::string_view routine, int subref,
             std::string_view zlabel, int& ierr, plat::Vec1<int> list, int& count);
 

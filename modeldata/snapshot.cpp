@@ -18,6 +18,7 @@
 #include "core/control_constants.h"
 #include "core/global_records.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/status_changes.h"
 #include "platform/units.h"
 
 namespace {
@@ -191,4 +192,6 @@ void RSTCOM(int unit, int& status) {
   status += std::abs(read_item(unit, buf, t[1]));
   if (status != 0) return;
   for (int r = 2; r < kSnapshotRecords; ++r) status += std::abs(read_item(unit, buf, t[r]));
+  // The node statuses are those of the snapshot now.
+  advance_status_generation();
 }

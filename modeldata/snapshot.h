@@ -24,5 +24,6 @@ void DMPCOM(int unit, int& status);
 // arrays. status as DMPCOM. A record that is missing, corrupt or shorter
 // than its target leaves the target untouched and adds its nonzero status;
 // reading goes on with the next record (except after records 1 and 2).
-// Every field of GLOC is overwritten, PARNAM included.
+// Every field of GLOC is overwritten, PARNAM included. The status generation
+// moves on once all records are read (the statuses may be others now).
 void RSTCOM(int unit, int& status);

@@ -12,6 +12,7 @@
 #include "core/global_records.h"
 #include "core/text_utils.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/status_changes.h"
 #include "modeldata/submodel_refs.h"
 #include "parameters/case_texts.h"
 #include "parameters/case_values.h"
@@ -220,6 +221,10 @@ void PARCNS(plat::Vec1<const int> list, int count, std::string_view status, int 
       }
     }
   }
+  // Statuses changed between solutions leave the status-changed flag alone
+  // (every solution derives its masks when it starts), but node lists that
+  // leave out inactive nodes must see them.
+  if (nthermal + nfluid > 0) advance_status_generation();
 }
 
 void PARUDE(std::string_view command, int code, plat::Vec1<const int> list, int count, std::string_view value,

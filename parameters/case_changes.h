@@ -41,7 +41,8 @@ void PARSFR(plat::Vec1<const int> list, int count, double factor, int nt, plat::
             int& refused);
 
 // Node status letter: thermal nodes only among B, D, X (status and its
-// copy), fluid nodes only among F, H, J, K, Q, R, S.
+// copy), fluid nodes only among F, H, J, K, Q, R, S. When any node changed,
+// the status generation moves on (the status-changed flag is left alone).
 void PARCNS(plat::Vec1<const int> list, int count, std::string_view status, int nt,
             plat::Vec1<plat::Text<1>> fluid, plat::Vec1<plat::Text<1>> thermal, plat::Vec1<plat::Text<1>> copy,
             int& nthermal, int& nfluid, int& tflag, int& fflag);

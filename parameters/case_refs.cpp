@@ -556,17 +556,20 @@ void PARGFP(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, in
   }
 }
 
-void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq,
-            plat::Vec1<const int> gvpairs, int first, int last, plat::Vec1<int> out, int& nout, int& status) {
-  status = 0;
-  const long long n = static_cast<long long>(last) - first + 1;
-  const bool inside = first >= 1 && n >= 1 && 2LL * last <= gvpairs.size();
-  const plat::Vec1<const int> table = inside ? gvpairs.from(2LL * first - 1, 2 * n) : plat::Vec1<const int>();
-  const int count = inside ? static_cast<int>(n) : 0;
+namespace {
+
+// PARGGV as the search of every pair of A x B with the two-key bisection:
+// the form for a range that holds no item (each search fails and reports)
+// or whose pairs are not in ascending order (where the bisection's answer
+// depends on its path).
+void gv_pairs_by_search(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq,
+                        plat::Vec1<const int> gvpairs, int first, int last, int count, plat::Vec1<int> out, int& nout,
+                        int& status) {
+  const plat::Vec1<const int> table = count >= 1 ? gvpairs.from(2LL * first - 1, 2LL * count) : plat::Vec1<const int>();
   auto pair_at = [&](long long item, int p) { return gvpairs(2 * item - 2 + p); };
   for (int ka = 1; ka <= na; ++ka) {
     const int node_a = a(ka);
-    // Skip a node that starts no pair of the range (the range is ascending).
+    // Skip a node that starts no pair of the range.
     if (count >= 1) {
       int key[2] = {node_a, INT_MIN};
       int st = 0, found = 0, pos = 0;
@@ -589,6 +592,115 @@ void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, in
         for (long long i = item; same(i); ++i) append(out, nout, static_cast<int>(i));
       } else {
         const long long i = static_cast<long long>(first) + pos + seq - 2;
+        if (same(i)) append(out, nout, static_cast<int>(i));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq,
+            plat::Vec1<const int> gvpairs, int first, int last, plat::Vec1<int> out, int& nout, int& status) {
+  status = 0;
+  const long long n = static_cast<long long>(last) - first + 1;
+  const bool inside = first >= 1 && n >= 1 && 2LL * last <= gvpairs.size();
+  const int count = inside ? static_cast<int>(n) : 0;
+  auto pair_at = [&](long long item, int p) { return gvpairs(2 * item - 2 + p); };
+  auto before = [&](long long i, long long j) {  // pair of item i before that of item j
+    return pair_at(i, 1) != pair_at(j, 1) ? pair_at(i, 1) < pair_at(j, 1) : pair_at(i, 2) < pair_at(j, 2);
+  };
+  bool ascending = count >= 1;
+  for (long long i = first; ascending && i < last; ++i) ascending = !before(i + 1, i);
+  if (!ascending) {
+    gv_pairs_by_search(a, na, b, nb, seq, gvpairs, first, last, count, out, nout, status);
+    return;
+  }
+  // Every pair (a, b) of A x B in that order, found by walking a's own run
+  // of pairs: each group of equal pairs (a, v) of the run is matched with
+  // the places of v in B, and the groups are taken in the order of those
+  // places. A group is what the bisection finds: its first item is the
+  // first of the equal pairs.
+  na = static_cast<int>(std::clamp<std::int64_t>(na, 0, a.size()));
+  nb = static_cast<int>(std::clamp<std::int64_t>(nb, 0, b.size()));
+  // The places of each node in B (ascending): counted by node over the
+  // range of B's numbers when it is not much wider than B, else sorted.
+  std::vector<int> places(static_cast<std::size_t>(nb));
+  std::vector<int> first_place;  // by node - lowest: start of its places; one past the last node
+  int lowest = 0;
+  std::vector<std::pair<int, int>> sorted_places;  // (node, place) when B's numbers spread wide
+  if (nb > 0) {
+    int highest = b(1);
+    lowest = b(1);
+    for (int kb = 2; kb <= nb; ++kb) {
+      lowest = std::min(lowest, b(kb));
+      highest = std::max(highest, b(kb));
+    }
+    if (static_cast<std::int64_t>(highest) - lowest <= 4LL * nb + 1024) {
+      first_place.assign(static_cast<std::size_t>(highest - lowest) + 2, 0);
+      for (int kb = 1; kb <= nb; ++kb) ++first_place[static_cast<std::size_t>(b(kb) - lowest) + 1];
+      for (std::size_t i = 1; i < first_place.size(); ++i) first_place[i] += first_place[i - 1];
+      std::vector<int> fill(first_place.begin(), first_place.end() - 1);
+      for (int kb = 1; kb <= nb; ++kb) places[static_cast<std::size_t>(fill[static_cast<std::size_t>(b(kb) - lowest)]++)] = kb;
+    } else {
+      for (int kb = 1; kb <= nb; ++kb) sorted_places.emplace_back(b(kb), kb);
+      std::sort(sorted_places.begin(), sorted_places.end());
+    }
+  }
+  // Calls f(place) for every place of node v in B, ascending.
+  auto each_place = [&](int v, auto&& f) {
+    if (!first_place.empty()) {
+      const std::int64_t d = static_cast<std::int64_t>(v) - lowest;
+      if (d < 0 || d + 1 >= static_cast<std::int64_t>(first_place.size())) return;
+      for (int i = first_place[static_cast<std::size_t>(d)]; i < first_place[static_cast<std::size_t>(d) + 1]; ++i)
+        f(places[static_cast<std::size_t>(i)]);
+      return;
+    }
+    auto it = std::lower_bound(sorted_places.begin(), sorted_places.end(), std::make_pair(v, INT_MIN));
+    for (; it != sorted_places.end() && it->first == v; ++it) f(it->second);
+  };
+  struct Match {
+    int place;
+    long long item;  // first item of the group
+  };
+  std::vector<Match> matches;
+  long long prev_start = first;  // where the previous node's run starts
+  int prev_a = INT_MIN;
+  for (int ka = 1; ka <= na; ++ka) {
+    const int node_a = a(ka);
+    // a's run: the items first..last whose first node is a. Nodes of A in
+    // ascending order find theirs by walking on from the previous run.
+    long long lo = first;
+    if (ka > 1 && node_a >= prev_a) {
+      lo = prev_start;
+      while (lo <= last && pair_at(lo, 1) < node_a) ++lo;
+    } else {
+      long long hi = last + 1;
+      while (lo < hi) {
+        const long long mid = lo + (hi - lo) / 2;
+        if (pair_at(mid, 1) < node_a) lo = mid + 1;
+        else hi = mid;
+      }
+    }
+    matches.clear();
+    long long i = lo;
+    while (i <= last && pair_at(i, 1) == node_a) {
+      const int v = pair_at(i, 2);
+      long long end = i + 1;
+      while (end <= last && pair_at(end, 1) == node_a && pair_at(end, 2) == v) ++end;
+      each_place(v, [&](int place) { matches.push_back({place, i}); });
+      i = end;
+    }
+    prev_a = node_a;
+    prev_start = lo;
+    std::sort(matches.begin(), matches.end(), [](const Match& x, const Match& y) { return x.place < y.place; });
+    for (const Match& mt : matches) {
+      const int key0 = pair_at(mt.item, 1), key1 = pair_at(mt.item, 2);
+      auto same = [&](long long i) { return i <= last && pair_at(i, 1) == key0 && pair_at(i, 2) == key1; };
+      if (seq == 0) {
+        for (long long i = mt.item; same(i); ++i) append(out, nout, static_cast<int>(i));
+      } else {
+        const long long i = mt.item + seq - 1;
         if (same(i)) append(out, nout, static_cast<int>(i));
       }
     }

@@ -21,6 +21,7 @@ struct Unit {
   bool is_stdout = false;
   bool read_only = false;
   bool writing = false;  // last transfer was a write: the file ends where we are
+  long long size = -1;   // the file's size while only reading, -1 when not known
   std::string partial;   // pending non-advancing output
   bool record_open = false;  // a non-advancing write left the record open
 };
@@ -64,6 +65,7 @@ int prepare_write(Unit& u) {
   if (::ftruncate(::fileno(u.f), pos) != 0) return errno;
   if (std::fseek(u.f, pos, SEEK_SET) != 0) return errno;
   u.writing = true;
+  u.size = -1;
   return 0;
 }
 
@@ -72,6 +74,7 @@ int prepare_read(Unit& u) {
   if (std::fflush(u.f) != 0) return errno;
   if (std::fseek(u.f, 0, SEEK_CUR) != 0) return errno;  // switch direction
   u.writing = false;
+  u.size = -1;
   return 0;
 }
 
@@ -148,6 +151,7 @@ int rewind_unit(int unit) {
   if (std::fflush(u->f) != 0) return errno;
   if (std::fseek(u->f, 0, SEEK_SET) != 0) return errno;
   u->writing = false;
+  u->size = -1;
   return 0;
 }
 
@@ -286,11 +290,16 @@ int read_marker(std::FILE* f, std::uint32_t& len, bool at_start) {
 }
 
 // Bytes left in the file from the current position, or -1 when unknown.
-long long bytes_left(std::FILE* f) {
-  const long pos = std::ftell(f);
-  struct stat sb {};
-  if (pos < 0 || ::fstat(::fileno(f), &sb) != 0) return -1;
-  return static_cast<long long>(sb.st_size) - pos;
+// The size is asked for once while a unit only reads.
+long long bytes_left(Unit& u) {
+  const long pos = std::ftell(u.f);
+  if (pos < 0) return -1;
+  if (u.size < 0) {
+    struct stat sb {};
+    if (::fstat(::fileno(u.f), &sb) != 0) return -1;
+    u.size = static_cast<long long>(sb.st_size);
+  }
+  return u.size - pos;
 }
 
 int next_record(Unit& u, std::vector<unsigned char>* rec) {
@@ -299,7 +308,7 @@ int next_record(Unit& u, std::vector<unsigned char>* rec) {
   std::uint32_t len = 0, tail = 0;
   if (int st = read_marker(u.f, len, true)) return st;
   // Never trust a length beyond what the file holds.
-  const long long left = bytes_left(u.f);
+  const long long left = bytes_left(u);
   if (left >= 0 && static_cast<long long>(len) + 4 > left) return kBadRecord;
   if (rec) {
     rec->resize(len);
@@ -318,6 +327,28 @@ int read_record(int unit, std::vector<unsigned char>& rec) {
   Unit* u = find(unit);
   if (!u || u->is_stdout) return kNotConnected;
   return next_record(*u, &rec);
+}
+
+int read_record_into(int unit, void* dst, std::size_t n, std::size_t& len) {
+  len = 0;
+  Unit* u = find(unit);
+  if (!u || u->is_stdout) return kNotConnected;
+  if (u->form != Form::Unformatted) return kWrongForm;
+  if (int st = prepare_read(*u)) return st;
+  std::uint32_t rlen = 0, tail = 0;
+  if (int st = read_marker(u->f, rlen, true)) return st;
+  const long long left = bytes_left(*u);
+  if (left >= 0 && static_cast<long long>(rlen) + 4 > left) return kBadRecord;
+  len = rlen;
+  if (std::fseek(u->f, static_cast<long>(rlen), SEEK_CUR) != 0) return kBadRecord;
+  if (int st = read_marker(u->f, tail, false)) return st;
+  if (tail != rlen) return kBadRecord;
+  if (n == 0 || rlen < n) return 0;
+  // The framing is sound: back to the data, which goes straight to dst.
+  if (std::fseek(u->f, -static_cast<long>(rlen) - 4, SEEK_CUR) != 0) return kBadRecord;
+  if (std::fread(dst, 1, n, u->f) != n) return kBadRecord;
+  if (std::fseek(u->f, static_cast<long>(rlen - n) + 4, SEEK_CUR) != 0) return kBadRecord;
+  return 0;
 }
 
 int skip_record(int unit) {

@@ -75,6 +75,11 @@ int write_record(int unit, const void* data, std::size_t n);
 // Reads the next record whole into rec. kEnd at end of file; kBadRecord when
 // the framing is corrupt or the file ends inside the record.
 int read_record(int unit, std::vector<unsigned char>& rec);
+// Reads the next record's first n bytes straight into dst and passes over
+// the rest; len := the record's length. The statuses are read_record's; a
+// record shorter than n, or one whose framing is corrupt, leaves dst as it
+// was (the caller tells a short record by len).
+int read_record_into(int unit, void* dst, std::size_t n, std::size_t& len);
 // Skips the next record.
 int skip_record(int unit);
 

@@ -1,16 +1,15 @@
 // The table of dispatch routines QPffpp, kind by kind, fluid by fluid, in
 // the columns liquid, saturated liquid, two-phase, saturated vapour, vapour.
 // Each cell is an adapter that brings the common arguments into the call
-// form of one library routine, a two-phase rule, or nullptr where the system
-// serves no such combination.
+// form of one library routine, a two-phase rule, a rule of the gases or of
+// the derived properties, or nullptr where the system serves no such
+// combination.
 #include "properties/dispatch.h"
-
-#include <string>
 
 #include "core/control_constants.h"
 #include "properties/library.h"
+#include "properties/library_constants.h"
 #include "properties/properties.h"
-#include "properties/property_texts.h"
 
 namespace {
 
@@ -94,17 +93,87 @@ double MixRho(double p, double t, double h, double x, int ifluid, int node) {
   return 1.0 / (x / sv + (1.0 - x) / sl);
 }
 
-// ---- The air, humid-air and derived-property rules are not built yet:
-// these entries end the run naming their QPffpp routine.
-constexpr char digit(int n) { return static_cast<char>('0' + n % 10); }
+// ---- Dry air and humid air ("AIRW", whose X is the specific humidity w).
 
-template <int K, int N>
-double Rule(double, double, double, double, int ifluid, int) {
-  constexpr int pp = 5 * (K - 1) + N;
-  const char name[6] = {'Q', 'P', digit(ifluid / 10), digit(ifluid), digit(pp / 10), digit(pp)};
-  std::string what(prop_text::kPropertyWords[K - 1]);
-  what.append(", ").append(prop_text::kPhaseWords[N - 1]).append(", ").append(FTYPEC(ifluid).trimmed());
-  return prop_not_built(std::string_view(name, sizeof name), what);
+// Saturated states of the gases: the liquid's enthalpy is the zero, the
+// vapour's enthalpy its specific heat times the absolute saturation
+// temperature (1 K for dry air, 273.16 K for humid air).
+double Zero(double, double, double, double, int, int) { return 0.0; }
+double AirSaturatedVapour(double, double, double, double, int, int) { return prop_const::kAirSaturatedVapour; }
+double AirSaturationT(double, double, double, double, int, int) { return prop_const::kAirSaturation - GLOR.TABS; }
+inline double humid_saturated_cp(double w) {
+  return ((prop_const::kHumidAirCpVapour * w) + prop_const::kHumidAirCpAir) / (w + 1.0);
+}
+double HumidSaturatedCp(double, double, double, double w, int, int) { return humid_saturated_cp(w); }
+double HumidSaturatedH(double, double, double, double w, int, int) {
+  return humid_saturated_cp(w) * prop_const::kHumidAirSaturation;
+}
+double HumidSaturationT(double, double, double, double, int, int) {
+  return prop_const::kHumidAirSaturation - GLOR.TABS;
+}
+
+// Density: the dry air at its partial pressure plus the water vapour at
+// its own, p_v = w P / (w + 0.6221) (both passed relative).
+double HumidDensity(double p, double t, double, double w, int, int) {
+  const double pa = p + GLOR.PABS;
+  const double pv = (w * pa) / (w + prop_const::kMolarMassRatio);
+  const double rho_a = PRHO00((pa - pv) - GLOR.PABS, GLOR.PABS, rel_t(t), GLOR.TABS);
+  const double rho_v = PROS02(GLOR.PABS, pv - GLOR.PABS, GLOR.TABS, rel_t(t));
+  return rho_v + rho_a;
+}
+// Specific heat per kilogram of mixture; conductivity and viscosity by the
+// molar-mass weights of air (0.6221) and vapour (w).
+double HumidCp(double, double t, double, double w, int, int node) {
+  const double ca = PCP00(rel_t(t), GLOR.TABS);
+  const double cv = PCP02(node, rel_t(t), GLOR.TABS);
+  return ((cv * w) + ca) / (w + 1.0);
+}
+template <double (*Air)(double, double), double (*Vapour)(int, double, double)>
+double HumidMix(double, double t, double, double w, int, int node) {
+  const double a = Air(rel_t(t), GLOR.TABS);
+  const double v = Vapour(node, rel_t(t), GLOR.TABS);
+  return ((v * w) + (a * prop_const::kMolarMassRatio)) / (prop_const::kMolarMassRatio + w);
+}
+
+// Gases: no Joule-Thomson effect, the ideal gas's compressibility.
+double GasJouleThomson(double, double, double, double, int, int) { return 0.0; }
+double GasCompressibility(double p, double, double, double, int, int) { return 1.0 / (p + GLOR.PABS); }
+
+// ---- Derived properties of the two-phase fluids, by one-sided differences
+// through the property functions with the caller's X (so a liquid rule
+// evaluates the liquid and a vapour rule the vapour).
+
+// Joule-Thomson coefficient -(1 + (T/rho) (drho/dT)_P) / (rho cp), the
+// liquid 0.001 K colder (Sign -1), the vapour 0.001 K hotter (Sign +1).
+template <int Sign>
+double JouleThomson(double p, double t, double, double x, int ifluid, int node) {
+  const double delta = Sign * prop_const::kDerivedStep;
+  const double tk = t + GLOR.TABS;
+  const double rho0 = XRHO(rel_p(p), rel_t(t), x, ifluid, node);
+  const double rho1 = XRHO(rel_p(p), (tk + delta) - GLOR.TABS, x, ifluid, node);
+  const double cp = XCP(rel_p(p), rel_t(t), x, ifluid, node);
+  return -(1.0 + tk * (rho1 - rho0) / (delta * rho0)) / (rho0 * cp);
+}
+// The saturated vapour: the vapour rule with the quality forced to 1.
+double SaturatedJouleThomson(double p, double t, double, double, int ifluid, int node) {
+  return XJT(rel_p(p), rel_t(t), 1.0, ifluid, node);
+}
+
+// Isothermal compressibility (1/rho) (drho/dP)_T, the liquid at a 0.1 %
+// higher pressure (Sign +1), the vapour at a 0.1 % lower one (Sign -1).
+template <int Sign>
+double Compressibility(double p, double t, double, double x, int ifluid, int node) {
+  const double pk = p + GLOR.PABS;
+  const double delta = Sign * prop_const::kDerivedStep * pk;
+  const double rho0 = XRHO(rel_p(p), rel_t(t), x, ifluid, node);
+  const double rho1 = XRHO((pk + delta) - GLOR.PABS, rel_t(t), x, ifluid, node);
+  return (rho1 - rho0) / (delta * rho0);
+}
+// Liquid water: 1.01 / (u^2 rho) with u the speed of sound.
+double WaterCompressibility(double p, double t, double, double x, int ifluid, int node) {
+  const double u = PSND01(rel_p(p), rel_t(t));
+  const double rho = XRHO(rel_p(p), rel_t(t), x, ifluid, node);
+  return prop_const::kWaterCompressibilityFactor / ((u * u) * rho);
 }
 
 constexpr prop_dispatch::Routine nil = nullptr;
@@ -118,7 +187,7 @@ const prop_dispatch::Routine prop_dispatch::kRoutines[kKinds][kFluids][kPhases] 
     /* AMMONIA */ {NodePT<PROL15>, ByT<PRHO15>, MixRho<ByT<PRHO15>, ByT<PRHO16>>, ByT<PRHO16>, NodePT<PROS16>},
     /* WATER   */ {PabsT<PROL01>, ByT<PRHO01>, MixRho<ByT<PRHO01>, ByP<PRHO02>>, ByP<PRHO02>, Vapour<PROS02>},
     /* AIR     */ {nil, nil, nil, nil, PabsT<PRHO00>},
-    /* AIRW    */ {nil, nil, nil, nil, Rule<1, 5>},
+    /* AIRW    */ {nil, nil, nil, nil, HumidDensity},
     /* R11     */ {NodePT<PROL03>, ByT<PRHO03>, MixRho<ByT<PRHO03>, ByP<PRHO04>>, ByP<PRHO04>, Vapour<PROS04>},
     /* R114    */ {NodePT<PROL11>, ByT<PRHO11>, MixRho<ByT<PRHO11>, ByP<PRHO12>>, ByP<PRHO12>, Vapour<PROS12>},
     /* R12     */ {NodePT<PROL05>, ByT<PRHO05>, MixRho<ByT<PRHO05>, ByP<PRHO06>>, ByP<PRHO06>, Vapour<PROS06>},
@@ -130,8 +199,8 @@ const prop_dispatch::Routine prop_dispatch::kRoutines[kKinds][kFluids][kPhases] 
   {
     /* AMMONIA */ {ByT<PCP15>, ByT<PCP15>, Mix<ByT<PCP15>, ByT<PCP16>>, ByT<PCP16>, ByT<PCP16>},
     /* WATER   */ {ByT<PCP01>, ByT<PCP01>, Mix<ByT<PCP01>, ByT<PCP02>>, ByT<PCP02>, ByT<PCP02>},
-    /* AIR     */ {nil, nil, nil, Rule<2, 4>, Gas<PCP00>},
-    /* AIRW    */ {nil, nil, nil, Rule<2, 4>, Rule<2, 5>},
+    /* AIR     */ {nil, nil, nil, AirSaturatedVapour, Gas<PCP00>},
+    /* AIRW    */ {nil, nil, nil, HumidSaturatedCp, HumidCp},
     /* R11     */ {ByT<PCP03>, ByT<PCP03>, Mix<ByT<PCP03>, ByPT<PCP04>>, ByPT<PCP04>, ByPT<PCP04>},
     /* R114    */ {ByT<PCP11>, ByT<PCP11>, Mix<ByT<PCP11>, ByPT<PCP12>>, ByPT<PCP12>, ByPT<PCP12>},
     /* R12     */ {ByT<PCP05>, ByT<PCP05>, Mix<ByT<PCP05>, ByPT<PCP06>>, ByPT<PCP06>, ByPT<PCP06>},
@@ -144,7 +213,7 @@ const prop_dispatch::Routine prop_dispatch::kRoutines[kKinds][kFluids][kPhases] 
     /* AMMONIA */ {ByT<PCND15>, ByT<PCND15>, Mix<ByT<PCND15>, ByT<PCND16>>, ByT<PCND16>, ByT<PCND16>},
     /* WATER   */ {ByT<PCND01>, ByT<PCND01>, Mix<ByT<PCND01>, ByT<PCND02>>, ByT<PCND02>, ByT<PCND02>},
     /* AIR     */ {nil, nil, nil, nil, Gas<PCND00>},
-    /* AIRW    */ {nil, nil, nil, nil, Rule<3, 5>},
+    /* AIRW    */ {nil, nil, nil, nil, HumidMix<PCND00, PCND02>},
     /* R11     */ {ByT<PCND03>, ByT<PCND03>, Mix<ByT<PCND03>, ByT<PCND04>>, ByT<PCND04>, ByT<PCND04>},
     /* R114    */ {ByT<PCND11>, ByT<PCND11>, Mix<ByT<PCND11>, ByT<PCND12>>, ByT<PCND12>, ByT<PCND12>},
     /* R12     */ {ByT<PCND05>, ByT<PCND05>, Mix<ByT<PCND05>, ByT<PCND06>>, ByT<PCND06>, ByT<PCND06>},
@@ -157,7 +226,7 @@ const prop_dispatch::Routine prop_dispatch::kRoutines[kKinds][kFluids][kPhases] 
     /* AMMONIA */ {ByT<PVSC15>, ByT<PVSC15>, Mix<ByT<PVSC15>, ByT<PVSC16>>, ByT<PVSC16>, ByT<PVSC16>},
     /* WATER   */ {ByT<PVSC01>, ByT<PVSC01>, Mix<ByT<PVSC01>, ByT<PVSC02>>, ByT<PVSC02>, ByT<PVSC02>},
     /* AIR     */ {nil, nil, nil, nil, Gas<PVSC00>},
-    /* AIRW    */ {nil, nil, nil, nil, Rule<4, 5>},
+    /* AIRW    */ {nil, nil, nil, nil, HumidMix<PVSC00, PVSC02>},
     /* R11     */ {ByT<PVSC03>, ByT<PVSC03>, Mix<ByT<PVSC03>, ByT<PVSC04>>, ByT<PVSC04>, ByT<PVSC04>},
     /* R114    */ {ByT<PVSC11>, ByT<PVSC11>, Mix<ByT<PVSC11>, ByT<PVSC12>>, ByT<PVSC12>, ByT<PVSC12>},
     /* R12     */ {ByT<PVSC05>, ByT<PVSC05>, Mix<ByT<PVSC05>, ByT<PVSC06>>, ByT<PVSC06>, ByT<PVSC06>},
@@ -182,8 +251,8 @@ const prop_dispatch::Routine prop_dispatch::kRoutines[kKinds][kFluids][kPhases] 
   {
     /* AMMONIA */ {Hpt, ByP<PETH15>, Mix<ByP<PETH15>, ByP<PETH16>>, ByP<PETH16>, Hpt},
     /* WATER   */ {Hpt, ByP<PETH01>, Mix<ByP<PETH01>, ByP<PETH02>>, ByP<PETH02>, Hpt},
-    /* AIR     */ {nil, Rule<6, 2>, nil, Rule<6, 4>, Hpt},
-    /* AIRW    */ {nil, Rule<6, 2>, nil, Rule<6, 4>, Hpt},
+    /* AIR     */ {nil, Zero, nil, AirSaturatedVapour, Hpt},
+    /* AIRW    */ {nil, Zero, nil, HumidSaturatedH, Hpt},
     /* R11     */ {Hpt, ByP<PETH03>, Mix<ByP<PETH03>, ByP<PETH04>>, ByP<PETH04>, Hpt},
     /* R114    */ {Hpt, ByP<PETH11>, Mix<ByP<PETH11>, ByP<PETH12>>, ByP<PETH12>, Hpt},
     /* R12     */ {Hpt, ByP<PETH05>, Mix<ByP<PETH05>, ByP<PETH06>>, ByP<PETH06>, Hpt},
@@ -196,8 +265,8 @@ const prop_dispatch::Routine prop_dispatch::kRoutines[kKinds][kFluids][kPhases] 
   {
     /* AMMONIA */ {Tph, SatT<PTS16>, nil, nil, Tph},
     /* WATER   */ {Tph, SatT<PTS02>, nil, nil, Tph},
-    /* AIR     */ {nil, Rule<7, 2>, nil, nil, Tph},
-    /* AIRW    */ {nil, Rule<7, 2>, nil, nil, Tph},
+    /* AIR     */ {nil, AirSaturationT, nil, nil, Tph},
+    /* AIRW    */ {nil, HumidSaturationT, nil, nil, Tph},
     /* R11     */ {Tph, SatT<PTS04>, nil, nil, Tph},
     /* R114    */ {Tph, SatT<PTS12>, nil, nil, Tph},
     /* R12     */ {Tph, SatT<PTS06>, nil, nil, Tph},
@@ -220,29 +289,29 @@ const prop_dispatch::Routine prop_dispatch::kRoutines[kKinds][kFluids][kPhases] 
   },
   // Kind 9, Joule-Thomson coefficient.
   {
-    /* AMMONIA */ {Rule<9, 1>, nil, nil, Rule<9, 4>, Rule<9, 5>},
-    /* WATER   */ {Rule<9, 1>, nil, nil, Rule<9, 4>, Rule<9, 5>},
-    /* AIR     */ {nil, nil, nil, nil, Rule<9, 5>},
-    /* AIRW    */ {nil, nil, nil, nil, Rule<9, 5>},
-    /* R11     */ {Rule<9, 1>, nil, nil, Rule<9, 4>, Rule<9, 5>},
-    /* R114    */ {Rule<9, 1>, nil, nil, Rule<9, 4>, Rule<9, 5>},
-    /* R12     */ {Rule<9, 1>, nil, nil, Rule<9, 4>, Rule<9, 5>},
-    /* R21     */ {Rule<9, 1>, nil, nil, Rule<9, 4>, Rule<9, 5>},
-    /* R22     */ {Rule<9, 1>, nil, nil, Rule<9, 4>, Rule<9, 5>},
-    /* R502    */ {Rule<9, 1>, nil, nil, Rule<9, 4>, Rule<9, 5>},
+    /* AMMONIA */ {JouleThomson<-1>, nil, nil, SaturatedJouleThomson, JouleThomson<1>},
+    /* WATER   */ {JouleThomson<-1>, nil, nil, SaturatedJouleThomson, JouleThomson<1>},
+    /* AIR     */ {nil, nil, nil, nil, GasJouleThomson},
+    /* AIRW    */ {nil, nil, nil, nil, GasJouleThomson},
+    /* R11     */ {JouleThomson<-1>, nil, nil, SaturatedJouleThomson, JouleThomson<1>},
+    /* R114    */ {JouleThomson<-1>, nil, nil, SaturatedJouleThomson, JouleThomson<1>},
+    /* R12     */ {JouleThomson<-1>, nil, nil, SaturatedJouleThomson, JouleThomson<1>},
+    /* R21     */ {JouleThomson<-1>, nil, nil, SaturatedJouleThomson, JouleThomson<1>},
+    /* R22     */ {JouleThomson<-1>, nil, nil, SaturatedJouleThomson, JouleThomson<1>},
+    /* R502    */ {JouleThomson<-1>, nil, nil, SaturatedJouleThomson, JouleThomson<1>},
   },
   // Kind 10, isothermal compressibility.
   {
-    /* AMMONIA */ {ByT<PKT15>, nil, nil, nil, Rule<10, 5>},
-    /* WATER   */ {Rule<10, 1>, nil, nil, nil, Rule<10, 5>},
-    /* AIR     */ {nil, nil, nil, nil, Rule<10, 5>},
-    /* AIRW    */ {nil, nil, nil, nil, Rule<10, 5>},
-    /* R11     */ {Rule<10, 1>, nil, nil, nil, Rule<10, 5>},
-    /* R114    */ {Rule<10, 1>, nil, nil, nil, Rule<10, 5>},
-    /* R12     */ {Rule<10, 1>, nil, nil, nil, Rule<10, 5>},
-    /* R21     */ {Rule<10, 1>, nil, nil, nil, Rule<10, 5>},
-    /* R22     */ {Rule<10, 1>, nil, nil, nil, Rule<10, 5>},
-    /* R502    */ {Rule<10, 1>, nil, nil, nil, Rule<10, 5>},
+    /* AMMONIA */ {ByT<PKT15>, nil, nil, nil, Compressibility<-1>},
+    /* WATER   */ {WaterCompressibility, nil, nil, nil, Compressibility<-1>},
+    /* AIR     */ {nil, nil, nil, nil, GasCompressibility},
+    /* AIRW    */ {nil, nil, nil, nil, GasCompressibility},
+    /* R11     */ {Compressibility<1>, nil, nil, nil, Compressibility<-1>},
+    /* R114    */ {Compressibility<1>, nil, nil, nil, Compressibility<-1>},
+    /* R12     */ {Compressibility<1>, nil, nil, nil, Compressibility<-1>},
+    /* R21     */ {Compressibility<1>, nil, nil, nil, Compressibility<-1>},
+    /* R22     */ {Compressibility<1>, nil, nil, nil, Compressibility<-1>},
+    /* R502    */ {Compressibility<1>, nil, nil, nil, Compressibility<-1>},
   },
 };
 // clang-format on

@@ -11,6 +11,8 @@
 // unless its comment says otherwise; the run goes on.
 #pragma once
 
+#include "properties/library_constants.h"
+
 // ---- Temperature tables: property of the saturated liquid (odd) or
 // vapour (even) at T + TABS; linear interpolation in two ranges.
 
@@ -150,28 +152,64 @@ double PRHO14(int node, double pabs, double p);
 double PRHO15(int node, double t, double tabs);
 double PRHO16(int node, double t, double tabs);
 
-// ---- Not built yet (pending.cpp): each ends the run with a fatal
-// diagnostic naming itself. The property dispatch already calls them.
+// ---- Work of one call of an iterative routine, counted by the counted forms
+// below for tests and benchmarks (the routines themselves count nothing).
+struct PropWork {
+  int steps = 0;        // secant, Newton or bisection steps
+  int evaluations = 0;  // specific-heat evaluations
+};
 
-// Specific heat of the vapours of R11, R12, R22, R114 and R502, J/(kg K),
-// from relative P and T (an equation of state).
+// ---- Specific heat of the vapours of R11, R12, R22, R114 and R502,
+// J/(kg K), from relative P and T: the Martin-Hou equation of state of the
+// substance with the vapour density from XRHO (quality 1). The vapour and
+// the saturated vapour of a fluid reach the same routine.
 double PCP04(double p, double t, int node);
 double PCP06(double p, double t, int node);
 double PCP10(double p, double t, int node);
 double PCP12(double p, double t, int node);
 double PCP14(double p, double t, int node);
-// Gas and vapour density off saturation, kg/m3: air, the refrigerant and
-// water vapours, the ammonia vapour.
+// Their work, for fluid code ifluid with the constants c (reads TABS): a
+// specific volume within 1e-37 m3/kg of the co-volume b ends the run
+// (severity 4, code 1, reference PCP04 for every fluid, node context).
+double CPMAHO(double p, double t, int ifluid, int node, const prop_const::MartinHou& c);
+// The formula of CPMAHO at density rho (kg/m3) and absolute temperature tk.
+double prop_martin_hou_cp(const prop_const::MartinHou& c, double rho, double tk);
+
+// ---- Gas and vapour density off saturation, kg/m3.
+// Air, ideal gas; below 1 K absolute a severity-2 diagnostic (no node
+// context) and Pk / 287.04.
 double PRHO00(double p, double pabs, double t, double tabs);
+// Water vapour: virial equation solved by Newton steps. A pressure above
+// 1e7 Pa or a temperature outside 273.15 .. 1073.15 K warns (severity 2,
+// codes 1 to 3) and the computation goes on at the limit. A step without a
+// slope or a non-number ends the run (severity 4, code 4).
 double PROS02(double pabs, double p, double tabs, double t);
+double prop_pros02(double pabs, double p, double tabs, double t, PropWork* work);
+// Refrigerant vapours: the equation of state of the substance inverted by
+// PFRHOV.
 double PROS04(double pabs, double p, double tabs, double t);
 double PROS06(double pabs, double p, double tabs, double t);
 double PROS08(double pabs, double p, double tabs, double t);
 double PROS10(double pabs, double p, double tabs, double t);
 double PROS12(double pabs, double p, double tabs, double t);
 double PROS14(double pabs, double p, double tabs, double t);
+// Pressure (psi) of the refrigerant equation of state c at TR (degrees
+// Rankine) and specific volume v (ft3/lb).
+double PEOS(const prop_const::RefrigerantEos& c, double tr, double v);
+// Density (kg/m3) at absolute pk (Pa) and tk (K): secant steps on PEOS until
+// the pressure is met within 1e-5 of itself. Two equal pressures of a step
+// or a non-number end the run (severity 4, code 1, reference PFRHOV).
+double PFRHOV(const prop_const::RefrigerantEos& c, double pk, double tk, PropWork* work = nullptr);
+// Ammonia vapour: ideal gas with the second virial coefficient, blended near
+// saturation into the saturated vapour density (calls XTEMPS and XRHOS).
 double PROS16(int node, double pabs, double p, double tabs, double t);
-// Liquid density off saturation, kg/m3.
+// Second virial coefficient of ammonia, m3/kmol, at T + TABS; outside 195 to
+// 700 K its own warnings (code 1 below, 2 at or above, node context) and
+// the end values.
+double PB16(int node, double t, double tabs);
+
+// ---- Liquid density off saturation, kg/m3: the saturated-liquid density at
+// T corrected for P against the saturation pressure at T.
 double PROL01(double p, double pabs, double t, double tabs);
 double PROL03(int node, double pabs, double p, double tabs, double t);
 double PROL05(int node, double pabs, double p, double tabs, double t);
@@ -180,12 +218,33 @@ double PROL09(int node, double pabs, double p, double tabs, double t);
 double PROL11(int node, double pabs, double p, double tabs, double t);
 double PROL13(int node, double pabs, double p, double tabs, double t);
 double PROL15(int node, double pabs, double p, double tabs, double t);
-// Isothermal compressibility of liquid ammonia, 1/Pa, from T + TABS; speed
-// of sound in liquid water, m/s, from relative P and T.
+// Compressed-liquid density from the acentric factor omega, absolute
+// pressure pk, critical pressure pc, absolute saturation pressure psk,
+// absolute temperature tk, critical temperature tc and the saturated-liquid
+// specific volume vs. At or above tc (code 1), and where the correlation
+// gives no density (code 2: the logarithm of a ratio that is not positive
+// and finite, or a volume that is not positive), a severity-2 diagnostic
+// without node context and the saturated density 1 / vs.
+double PRHOL(double omega, double pk, double pc, double psk, double tk, double tc, double vs);
+// Isothermal compressibility of liquid ammonia, 1/Pa, from T + TABS;
+// outside -77 .. 91 C the end values and a range warning.
 double PKT15(int node, double t, double tabs);
+// Speed of sound in liquid water, m/s, at relative P and T (reads PABS and
+// TABS); no range.
 double PSND01(double p, double t);
-// Enthalpy of the liquid (x <= 0) or vapour side at relative P and T, and
-// the temperature at which that side has enthalpy h; both call the property
-// functions of fluid ifluid.
+
+// ---- Enthalpy off saturation: the saturated enthalpy of the side X
+// selects (X <= 0 liquid) at P plus the integral of XCP from the saturation
+// temperature to T. For humid air ("AIRW") with 0 < X < 1 the saturated
+// vapour's forms are evaluated with X as the humidity.
 double XGHPT1(double p, double t, double x, int ifluid, int node);
+// The integral of XCP(P, T, X) from t1 to t2 by Simpson's rule with
+// successive halving (at most 10 levels); 0 for |t1 - t2| < 1e-37.
+double INTCP(double p, double t1, double t2, double x, int ifluid, int node);
+double prop_intcp(double p, double t1, double t2, double x, int ifluid, int node, PropWork* work);
+// The relative temperature at which the side X selects has enthalpy h at
+// P: Newton steps, then bisection after three changes of sign. A step
+// without a slope or a non-number ends the run (severity 4, code 1,
+// reference XGTPH1, node context).
 double XGTPH1(double p, double h, double x, int ifluid, int node);
+double prop_xgtph1(double p, double h, double x, int ifluid, int node, PropWork* work);

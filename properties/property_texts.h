@@ -1,4 +1,4 @@
-// Texts the property functions and the dispatch share in their messages.
+// Texts of the property functions' messages.
 #pragma once
 
 #include <string_view>
@@ -17,13 +17,4 @@ inline constexpr std::string_view kPropertyWords[10] = {"density",
                                                         "Joule-Thompson coefficient",
                                                         "isothermal compressibility"};
 
-// Phases 1..5 in words.
-inline constexpr std::string_view kPhaseWords[5] = {"liquid", "saturated liquid", "two-phase", "saturated vapour",
-                                                    "vapour"};
-
 }  // namespace prop_text
-
-// Ends the run: a fatal diagnostic (code 1, reference `routine`) saying that
-// `what`, the work of `routine`, is not available in this build. Returns
-// 0.0 only when the diagnostic service returns (tests).
-double prop_not_built(std::string_view routine, std::string_view what);

@@ -57,6 +57,15 @@ struct DensityTable {
   DensityRange ranges[4];
 };
 
+// Points of one uniform grid: n values at x0 + k * step, k = 0 .. n - 1, in
+// double precision (the ammonia virial coefficient and compressibility;
+// their routines read them by straight lines, each with its own ends).
+struct StepTable {
+  double x0, step;
+  int n;
+  const double* y;
+};
+
 // The parabola through y[0], y[1], y[2] at s = 0, h, 2h, read at s:
 // [y0 (s - h)(s - 2h) - 2 y1 s (s - 2h) + y2 s (s - h)] / (2h^2), each point
 // times its weight, so that a grid point (s = 0 or h) gives its value exactly.

@@ -70,19 +70,6 @@ void S5CSGM(const ThNetwork& net, ThCReals t, double& csgmin, int& ncsgmn) {
   }
 }
 
-bool trf_require_finite(std::string_view routine, std::span<const TrfValue> values, int code) {
-  for (const TrfValue& v : values) {
-    if (std::isfinite(v.value)) continue;
-    const std::string r(routine);
-    SETERX(trf_padded(r + ": Control constant " + std::string(v.name) + " not specified@See User Manual description of " +
-                          r + " for a list of required control constants",
-                      170),
-           4, code, r);
-    return false;
-  }
-  return true;
-}
-
 bool trf_open(TrfFrame& f, std::string_view routine, bool crnc_wording, std::span<const TrfRequired> required,
               TrfFinite finite, int work_code, std::string_view work_ending, std::int64_t nreal, std::int64_t nint) {
   const std::string r(routine);

@@ -30,6 +30,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/control_constants.h"
 #include "modeldata/event_arrays.h"
 #include "modeldata/global_arrays.h"
 #include "thermal/thermal_network.h"
@@ -66,17 +67,13 @@ struct TrfFinite {
 };
 
 // A control constant and the value a routine is about to use for it.
-struct TrfValue {
-  std::string_view name;
-  double value = 0.0;
-};
+using TrfValue = RequiredValue;
 
-// The first of `values` that is not a finite number is refused:
-// "<routine>: Control constant <name> not specified@See User Manual
-// description of <routine> for a list of required control constants",
-// severity 4 with `code`, naming the routine (the run ends). True when every
-// value is finite.
-bool trf_require_finite(std::string_view routine, std::span<const TrfValue> values, int code);
+// The first of `values` that is not a finite number ends the run with the
+// routine's "Control constant <name> not specified" (require_finite_constants).
+inline bool trf_require_finite(std::string_view routine, std::span<const TrfValue> values, int code) {
+  return require_finite_constants(routine, values, code);
+}
 
 // State of one transient call. Holds the dynamic core from trf_open to the
 // end of its scope.

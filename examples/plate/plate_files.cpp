@@ -1,9 +1,13 @@
 // The model database and the analysis-case file of PLATE, as the outside
-// preprocessor would write them from the model file. Called by
-// "plate --write-files".
+// preprocessor would write them from the model file: "plate_files" writes
+// PLATE.MDB and PLATE.acd into the working directory. It stands in for the
+// preprocessor and uses the library's test writers (tools/), so it is built
+// only in the library's tree; the model program itself (plate.cpp) needs
+// nothing but the installed library.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,7 +54,7 @@ std::vector<double> control_constants() {
 
 }  // namespace
 
-void write_plate_files() {
+int main() {
   // Four aluminium strips of 250 x 62.5 x 2 mm and deep space.
   const std::vector<std::int32_t> nodes = {1, 2, 3, 4, 99};
   const double cap = 2700.0 * 900.0 * 0.25 * 0.0625 * 0.002;  // J/K
@@ -89,7 +93,13 @@ void write_plate_files() {
       .reals(96, {0.03125, 0.09375, 0.15625, 0.21875, 0.0})
       .reals(97, zeros)
       .reals(98, zeros);
-  db.write("PLATE.MDB");
-  acdw::write_empty_case("PLATE.acd");
+  try {
+    db.write("PLATE.MDB");
+    acdw::write_empty_case("PLATE.acd");
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "plate_files: %s\n", e.what());
+    return 1;
+  }
   std::puts("PLATE.MDB and PLATE.acd written");
+  return 0;
 }

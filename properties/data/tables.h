@@ -90,5 +90,8 @@ extern const PressureTable kPETH13;
 extern const PressureTable kPETH14;
 extern const PressureTable kPETH15;
 extern const PressureTable kPETH16;
+extern const StepTable kPB16;
+extern const StepTable kPKT15_1;
+extern const StepTable kPKT15_2;
 
 }  // namespace prop_data

@@ -4,7 +4,9 @@
 // for every node of every fixture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -599,6 +601,213 @@ TEST_F(Pcs, UnknownLinkNodeEndsTheLoadWithTheLinkDiagnostic) {
   EXPECT_EQ(exit_status, 1);
   EXPECT_NE(out.find("Error in reading model SUBMOD"), std::string::npos) << out;
   EXPECT_NE(out.find("UPDATE INTER-MODEL LINKS"), std::string::npos) << out;
+}
+
+TEST_F(Pcs, MergeInPlaceGivesWhatTheMoveToTheTailGives) {
+  // Model 2 of three (model 3 holds no node) with every kind of conductor,
+  // after a model 1 with nodes and a conductor or after an empty model 1
+  // (every base 0: the local list is the global one); its chained local
+  // list merged right after SPCSA built it (in place) and merged after
+  // another SPCSA call (moved to the tail and rewritten) must leave the same
+  // array, pointers and fill position, the cleared tail included, whether
+  // the array has room to spare or is full.
+  const Pairs gl = {{4, 5}, {4, 7}, {5, 7}}, gr = {{4, 7}, {5, 7}}, gf = {{5, 4}, {7, 4}};
+  for (bool empty_first : {false, true}) {
+    for (int spare : {0, 1, 7, 40}) {
+      SCOPED_TRACE(std::string(empty_first ? "empty model 1" : "model 1 with nodes") + ", spare words " +
+                   std::to_string(spare));
+      gar_deallocate_all();
+      // Model 1: nodes 1, 2 and one GL, or nothing; model 2: nodes 4, 5, 7.
+      const int o = empty_first ? 0 : 2, gb = empty_first ? 0 : 1;
+      const int global = empty_first ? 0 : 6 * 2 + 4 * 1, local = 6 * 3 + 4 * 7;
+      alloc({.nt = 3 + o, .ngl = 3 + gb, .ngr = 2, .ngf = 2, .nm = 3, .lold = global + local + spare});
+      const int nums[5] = {1, 2, 4, 5, 7};
+      for (int i = 0; i < 3 + o; ++i) gar_thermalnodenums(i + 1) = nums[i + 2 - o];
+      bases(md_thermalnodebase, {0, o, 3 + o, 3 + o});
+      bases(md_linearcondbase, {0, gb, 3 + gb, 3 + gb});
+      bases(md_radiativecondbase, {0, 0, 2, 2});
+      bases(md_fluidiccondbase, {0, 0, 2, 2});
+      bases(md_fluidnodebase, {0, 0, 0, 0});
+      bases(md_massflowlinkbase, {0, 0, 0, 0});
+      if (!empty_first) model(1, {{1, 2}}, {}, {});
+      // Words past the global list hold whatever they hold.
+      for (int i = thfill + 1; i <= FLAGS(24); ++i) gar_pcsthermalold(i) = 1000 + i;
+      put_pairs(gar_linearcondnodepairs, gl);
+      put_pairs(gar_radiativecondnodepairs, gr);
+      put_pairs(gar_fluidiccondnodepairs, gf);
+      std::vector<int> dir(580, 0);
+      const std::array<int, 3> touch = {0, 0, 0};
+      const plat::Vec1<const int> d(dir.data(), 580), t(touch.data(), 3);
+      int thp = 0, thl = 0, st = 0, fill = thfill;
+      SPCSA(d, 2, 2, 6, 4, 4, t, fill, thp, thl, st);
+      ASSERT_EQ(st, 0);
+      ASSERT_EQ(thl, local);
+      const std::vector<int> built(gar_pcsthermalold.begin(), gar_pcsthermalold.end());
+      auto merge = [&](bool other_build_between) {
+        std::copy(built.begin(), built.end(), gar_pcsthermalold.begin());
+        std::fill(gar_pcsptrsthermalold.begin() + o, gar_pcsptrsthermalold.end(), 0);
+        int f = fill, fl = 0, p = 0, l = 0, s2 = 0;
+        if (other_build_between) SPCSA(d, 2, 3, 0, 0, 0, t, fl, p, l, s2);  // model 3: nothing built
+        SIMPCS(thp, thl, 0, 0, 2, gar_modeldirectory, FLAGS(24), FLAGS(35), f, fl, gar_dynamiccoreint, s2);
+        EXPECT_EQ(s2, 0);
+        std::vector<int> out(gar_pcsthermalold.begin(), gar_pcsthermalold.end());
+        out.insert(out.end(), gar_pcsptrsthermalold.begin(), gar_pcsptrsthermalold.end());
+        out.push_back(f);
+        return out;
+      };
+      const std::vector<int> in_place = merge(false), moved = merge(true);
+      EXPECT_EQ(in_place, moved);
+      // And the merged lists are the model's: node 7 has GL 2 and 3 from 4
+      // and 5, GR 1 and 2 likewise, and is the first node of GF 2 to node
+      // 4, which holds both GF conductors.
+      const int n4 = 1 + o, n5 = 2 + o, n7 = 3 + o;
+      EXPECT_EQ(linked(n7, 1), (Entries{{n4, 2 + gb}, {n5, 3 + gb}}));
+      EXPECT_EQ(linked(n7, 2), (Entries{{n4, 1}, {n5, 2}}));
+      EXPECT_EQ(linked(n7, 3), (Entries{{n4, -2}}));
+      EXPECT_EQ(linked(n4, 3), (Entries{{n5, 1}, {n7, 2}}));
+    }
+  }
+}
+
+TEST_F(Pcs, LinkInsertionTakesEachNodesLinksInTheOrderOfItsChain) {
+  // Three GL links of model 1's node 9 (global 2) to model 2: the chains
+  // SLKPTS builds list them in record order; chains built otherwise (here
+  // reversed) are walked as they stand.
+  for (bool reversed : {false, true}) {
+    SCOPED_TRACE(reversed ? "reversed chain" : "chain of SLKPTS");
+    gar_deallocate_all();
+    alloc({.nt = 4, .ngl = 5, .ngf = 1, .nm = 2});
+    two_models();
+    bases(md_linearcondbase, {0, 4, 5});
+    model(1, {{1, 9}}, {}, {});
+    links(1, 1, {{0, 9, 1, 5}, {0, 9, 1, 6}, {0, 9, 1, 5}});
+    model(2, {{5, 6}}, {}, {});
+    int st = 0;
+    auto& core = gar_dynamiccoreint;
+    SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums,
+           CTextVec1(gar_modelnames), core, st);
+    ASSERT_EQ(st, 0);
+    SLKPTS(sz.dystor, 0, 4, core, st);
+    ASSERT_EQ(st, 0);
+    const int heads = sz.dystor - 6 * 4;  // head column 1 (GL, end 1) of the four nodes
+    ASSERT_EQ(core(heads + 2), 1);       // node 2's chain: records 1, 2, 3
+    if (reversed) {
+      const int area = core(1);
+      core(heads + 2) = 3;
+      core(area + 5 * 2) = 2;  // next of record 3
+      core(area + 5 * 1) = 1;  // next of record 2
+      core(area + 5 * 0) = 0;  // record 1 ends the chain
+    }
+    SLKCTR(sz.dystor, FLAGS(24), thfill, 0, 4, core, gar_pcsthermalold, gar_pcsptrsthermalold, st);
+    ASSERT_EQ(st, 0);
+    const Entries links_in_order = {{3, 2}, {4, 3}, {3, 4}};
+    Entries want = reversed ? Entries(links_in_order.rbegin(), links_in_order.rend()) : links_in_order;
+    want.emplace_back(1, 1);  // then the node's own GL to node 1
+    EXPECT_EQ(linked(2, 1), want);
+  }
+}
+
+TEST_F(Pcs, LinkEndsAreResolvedAsByOnePassPerModel) {
+  // Random link records over four models (model 3 holds no node) with ends
+  // that name unknown nodes, resolved ends and models outside the tree:
+  // SLKALL leaves the records and ends (or fails) as SLKUPD does model by
+  // model, then the check of every end.
+  std::mt19937 rng(11);
+  auto r = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  int failures = 0;
+  for (int trial = 0; trial < 300; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    gar_deallocate_all();
+    alloc({.nt = 6, .nf = 2, .nm = 4});
+    const int th[6] = {1, 4, 9, 2, 3, 7}, fl[2] = {5, 8};
+    for (int i = 0; i < 6; ++i) gar_thermalnodenums(i + 1) = th[i];
+    for (int i = 0; i < 2; ++i) gar_fluidnodenums(i + 1) = fl[i];
+    bases(md_thermalnodebase, {0, 3, 5, 5, 6});
+    bases(md_fluidnodebase, {0, 1, 1, 1, 2});
+    for (int i = 1; i <= 4; ++i) gar_modelnames(i) = "MODEL" + std::to_string(i);
+    auto& core = gar_dynamiccoreint;
+    const bool unknowns = r(0, 2) == 0;
+    for (int t = 1; t <= 3; ++t) {
+      const int n = r(0, 6), start = core(2 * t - 1);
+      for (int i = 0; i < n; ++i) {
+        for (int e = 0; e < 2; ++e) {
+          const int roll = r(0, 20);
+          int m = r(1, 4), node = std::array<int, 9>{1, 4, 9, 2, 3, 7, 5, 8, 6}[static_cast<std::size_t>(r(0, 8))];
+          if (roll == 0) m = 0;               // already resolved
+          else if (roll == 1) m = 5;          // no such model
+          else if (unknowns && roll == 2) node = 99;
+          core(start + 5 * i + 2 * e) = m;
+          core(start + 5 * i + 2 * e + 1) = node;
+        }
+        core(start + 5 * i + 4) = i + 1;
+      }
+      core(2 * t) = 5 * n;
+    }
+    // The per-model passes on a copy.
+    const std::vector<int> before(core.begin(), core.end());
+    int st = 0, failed_model = 0;
+    for (int i = 1; i <= 4 && st == 0; ++i) {
+      SLKUPD(i, sz.dystor, gar_modeldirectory, 4, 2, 6, gar_thermalnodenums, gar_fluidnodenums, core, st);
+      if (st != 0) failed_model = i;
+    }
+    for (int t = 1; t <= 3 && st == 0; ++t)
+      for (int i = 0; i < core(2 * t) / 5; ++i)
+        if (core(core(2 * t - 1) + 5 * i) != 0 || core(core(2 * t - 1) + 5 * i + 2) != 0) {
+          st = 1;
+          failed_model = 4;
+        }
+    const std::vector<int> expected(core.begin(), core.end());
+    std::copy(before.begin(), before.end(), core.begin());
+    testing::internal::CaptureStdout();
+    int status = 0, exit_status = 0;
+    try {
+      SLKALL(sz.dystor, gar_modeldirectory, 4, 2, 6, gar_thermalnodenums, gar_fluidnodenums,
+             CTextVec1(gar_modelnames), core, status);
+    } catch (const plat::ProcessExit& e) {
+      exit_status = e.status;
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(std::vector<int>(core.begin(), core.end()), expected);
+    EXPECT_EQ(exit_status, failed_model ? 1 : 0);
+    if (failed_model) {
+      ++failures;
+      EXPECT_NE(out.find("Error in reading model MODEL" + std::to_string(failed_model)), std::string::npos) << out;
+    }
+  }
+  EXPECT_GT(failures, 20);
+}
+
+TEST_F(Pcs, CompactionStopsWhereAnEntryHasNoRoomOrIsCutByTheListsEnd) {
+  // Node 1's GL sub-list holds three entries; the compact list has room for
+  // two (one conductor), or the linked list ends inside the third entry.
+  struct Case {
+    const char* what;
+    int ngl, len;
+  } cases[] = {{"no room", 1, 24}, {"cut", 5, 5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    gar_deallocate_all();
+    alloc({.nt = 2, .ngl = c.ngl, .lold = 24});
+    const int words[24] = {2, 1, 2, 2, 2, 3, -8, 0, -10, 0, -12, 0, -14, 0, -16, 0, -18, 0};
+    for (int i = 0; i < 24; ++i) gar_pcsthermalold(i + 1) = words[i];
+    gar_pcsptrsthermalold(1) = 1;
+    gar_pcsptrsthermalold(2) = 13;
+    testing::internal::CaptureStdout();
+    int exit_status = 0;
+    try {
+      LPCSCN(c.len, 2, gar_thermalnodestatuses, gar_pcsthermalold, gar_pcsptrsthermalold, gar_pcsthermal,
+             gar_pcsptrsthermal);
+    } catch (const plat::ProcessExit& e) {
+      exit_status = e.status;
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(exit_status, 1);
+    EXPECT_NE(out.find("PCS STORAGE ERROR"), std::string::npos) << out;
+    EXPECT_EQ(std::vector<int>(gar_pcsthermal.begin(), gar_pcsthermal.begin() + 4), (std::vector<int>{2, 1, 2, 2}));
+    if (c.ngl > 2) {
+      EXPECT_EQ(gar_pcsthermal(5), 0);  // nothing of the cut entry
+    }
+  }
 }
 
 TEST_F(Pcs, LargeChainIsBuiltByBothBuildersInLinearTime) {

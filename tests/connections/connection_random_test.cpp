@@ -56,14 +56,23 @@ struct Gen {
   bool chance(int percent) { return r(1, 100) <= percent; }
 };
 
-std::vector<Spec> generate(Gen& g) {
+// scale 1: a few nodes per model numbered from 1..40; larger scales: 65 to
+// 300 thermal nodes per model numbered with gaps from 100000, a few of them
+// outliers (1, 2, 99999999, 10^9), and conductors in proportion.
+std::vector<Spec> generate(Gen& g, int scale = 1) {
   const int nm = g.r(2, 4);
   std::vector<Spec> specs(static_cast<std::size_t>(nm));
   for (Spec& s : specs) {
-    std::vector<int> nums(40);
-    for (int i = 0; i < 40; ++i) nums[static_cast<std::size_t>(i)] = i + 1;
+    const int ntm = scale == 1 ? g.r(1, 6) : g.r(65, 300);
+    const int nfm = g.chance(60) ? g.r(1, scale == 1 ? 3 : 8) : 0;
+    std::vector<int> nums;
+    if (scale == 1) {
+      for (int i = 0; i < 40; ++i) nums.push_back(i + 1);
+    } else {
+      for (int i = 1; i <= ntm + nfm + 30; ++i) nums.push_back(100000 + 10 * i + i % 3);
+      nums.insert(nums.end(), {1, 2, 99999999, 1000000000});
+    }
     std::shuffle(nums.begin(), nums.end(), g.rng);
-    const int ntm = g.r(1, 6), nfm = g.chance(60) ? g.r(1, 3) : 0;
     s.th.assign(nums.begin(), nums.begin() + ntm);
     s.fl.assign(nums.begin() + ntm, nums.begin() + ntm + nfm);
     std::sort(s.th.begin(), s.th.end());
@@ -71,26 +80,26 @@ std::vector<Spec> generate(Gen& g) {
     const int all = ntm + nfm;
     const bool fluid_conductors = nfm > 0 && g.chance(70);
     // GL: first node a thermal node, second a later thermal node or a fluid node.
-    for (int c = g.r(0, 6); c > 0; --c) {
+    for (int c = g.r(0, 6 * scale); c > 0; --c) {
       const int a = g.r(1, ntm);
       const int hi = fluid_conductors ? all : ntm;
       if (a < hi) s.pairs[0].push_back({a, g.r(a + 1, hi)});
     }
     // GR: thermal nodes only.
-    for (int c = g.r(0, 3); c > 0; --c) {
+    for (int c = g.r(0, 3 * scale); c > 0; --c) {
       const int a = g.r(1, ntm);
       if (a < ntm) s.pairs[1].push_back({a, g.r(a + 1, ntm)});
     }
     // GF: two distinct nodes, at least one thermal (the builders look up a
     // fluid node's neighbour among the thermal nodes), in the conductor's direction.
-    for (int c = g.r(0, 4); c > 0; --c) {
+    for (int c = g.r(0, 4 * scale); c > 0; --c) {
       const int hi = fluid_conductors ? all : ntm;
       const int a = g.r(1, hi), b = g.r(1, hi);
       if (a != b && (a <= ntm || b <= ntm)) s.pairs[2].push_back({a, b});
     }
     for (auto& p : s.pairs)
       std::stable_sort(p.begin(), p.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    s.gv = ntm >= 2 && g.chance(35);
+    s.gv = ntm >= 2 && ntm <= 40 && g.chance(35);
     for (int c = nfm >= 2 ? g.r(0, 3) : 0; c > 0; --c) {
       const int a = g.r(1, nfm), b = g.r(1, nfm);
       if (a != b) s.flows.push_back({a, b});
@@ -113,7 +122,7 @@ std::vector<Spec> generate(Gen& g) {
       return {-1, 0};
     };
     for (int kind = 0; kind < 3; ++kind) {
-      for (int c = g.r(0, 3); c > 0; --c) {
+      for (int c = g.r(0, 3 * scale); c > 0; --c) {
         const auto a = end(kind == 1, false), b = end(kind == 1, false);
         if (a.first < 0 || b.first < 0 || a == b) continue;
         s.links[kind].push_back({a.first, a.second, b.first, b.second});
@@ -166,6 +175,8 @@ struct Built {
   std::map<int, int> tied;  // target -> source (global thermal indices)
   std::vector<int> fluid_model;
   int nt = 0, nf = 0, nl = 0, counts[4] = {0, 0, 0, 0};
+  int intermodel = 0;  // inter-model GL, GR and GF conductors
+  int copy_words = 2;  // length of the node-copy list: 2 + per group 2 + its targets
 };
 
 Built build(const std::vector<Spec>& specs, Gen& g) {
@@ -234,6 +245,7 @@ Built build(const std::vector<Spec>& specs, Gen& g) {
           rec.insert(rec.end(), l.begin(), l.end());
           out.edges.push_back({kind, base[kind] + k + i + 1, code(m + l[0], l[1]), code(m + l[2], l[3])});
         }
+        out.intermodel += n;
         md.reals(kLinkValues[kind], std::vector<double>(n, 2.0))
             .texts(kLinkActs[kind], 1, std::vector<std::string>(n, "A"))
             .ints(kLinkPairs[kind], rec);
@@ -284,19 +296,68 @@ Built build(const std::vector<Spec>& specs, Gen& g) {
       grp.targets.push_back(nodes[next++]);
       out.tied[code(grp.targets.back().first, grp.targets.back().second)] = code(grp.source.first, grp.source.second);
     }
+    out.copy_words += 2 + static_cast<int>(grp.targets.size());
     groups.push_back(grp);
   }
   out.db.models[0].same_node_list(groups);
   return out;
 }
 
-void set_flags(const Built& b) {
-  FLAGS = FlagsRecord{};
+// The list lengths and the dynamic core of a database: FLAGS words 24, 25,
+// 35 and 28.
+struct Lengths {
+  int w24 = 0, w25 = 0, w35 = 0, w28 = 0;
+};
+
+// Generous lengths, as a generator that rounds up would give them.
+Lengths generous(const Built& b) {
   const int conductors = b.counts[0] + b.counts[1] + b.counts[2];
-  const int words[41] = {b.nt, b.counts[0], b.counts[2], b.counts[1], b.counts[3], 0, 0, 0, 0, 0, 2, 0, 49, 25, 16,
-                         0, 92, 0, 0, 0, 0, 0, 0, 12 * b.nt + 8 * conductors + 200, 100, static_cast<int>(b.db.models.size()),
-                         133, 20000, 1, 0, 0, b.nf, b.nl, 0, 12 * b.nf + 8 * conductors + 8 * b.nl + 100, 1, 0, 0, 0, 0, 0};
-  for (int i = 0; i < 41; ++i) FLAGS(i + 1) = words[i];
+  return {12 * b.nt + 8 * conductors + 200, 100, 12 * b.nf + 8 * conductors + 8 * b.nl + 100, 20000};
+}
+
+// The least lengths, by the formulas of docs/GENERATED_PROGRAM.md: every
+// thermal node 6 words of list ends and every conductor end on it 2 words,
+// then the node-copy list; every fluid node 5 words, every mass-flow link 4
+// and every conductor end on a fluid node 2; the dynamic core the load's
+// work areas.
+Lengths documented(const Built& b) {
+  int thermal_ends = 0, fluid_ends = 0;
+  for (const Edge& e : b.edges) {
+    if (e.kind == 3) continue;
+    for (int end : {e.a, e.b}) (end <= b.nt ? thermal_ends : fluid_ends) += 1;
+  }
+  const int conductors = b.counts[0] + b.counts[1] + b.counts[2];
+  Lengths l;
+  l.w25 = b.copy_words;
+  l.w24 = 6 * b.nt + 2 * thermal_ends + l.w25;
+  l.w35 = 5 * b.nf + 4 * b.nl + 2 * fluid_ends;
+  l.w28 = 9 * b.nt + 6 * b.nf + conductors + 5 * b.nl + 2 * l.w25 + 5 * b.intermodel + 222;
+  return l;
+}
+
+void set_flags(const Built& b, const Lengths& l) {
+  FLAGS = FlagsRecord{};
+  // Sizes of the model; the fixed words; the lengths under test.
+  FLAGS(1) = b.nt;
+  FLAGS(2) = b.counts[0];
+  FLAGS(3) = b.counts[2];
+  FLAGS(4) = b.counts[1];
+  FLAGS(5) = b.counts[3];
+  FLAGS(26) = static_cast<int>(b.db.models.size());
+  FLAGS(32) = b.nf;
+  FLAGS(33) = b.nl;
+  FLAGS(11) = 2;
+  FLAGS(13) = 49;
+  FLAGS(14) = 25;
+  FLAGS(15) = 16;
+  FLAGS(17) = 92;
+  FLAGS(27) = 133;
+  FLAGS(29) = 1;
+  FLAGS(36) = 1;
+  FLAGS(24) = l.w24;
+  FLAGS(25) = l.w25;
+  FLAGS(28) = l.w28;
+  FLAGS(35) = l.w35;
   SPRSIZ = SprsizRecord{};
   SPRSIZ(1) = 1;
   SPRSIZ(2) = 3;
@@ -323,6 +384,13 @@ Entries sorted(Entries e) {
 
 class RandomPcs : public ::testing::Test {
  protected:
+  // What the generated databases reached.
+  struct Reached {
+    int chained = 0, scanning = 0, tied = 0, interflows = 0;
+  };
+  // Loads the database of one seed and checks every list.
+  void check(unsigned seed, int scale, Reached& reached);
+
   void SetUp() override { plat::set_exit_throws(true); }
   void TearDown() override {
     acda_close();
@@ -334,11 +402,34 @@ class RandomPcs : public ::testing::Test {
 };
 
 TEST_F(RandomPcs, ListsOfRandomMultiModelDatabasesHoldEveryConductorInBothForms) {
-  int chained = 0, scanning = 0, tied = 0, interflows = 0;
-  for (unsigned seed = 1; seed <= 200; ++seed) {
+  Reached reached;
+  for (unsigned seed = 1; seed <= 200 && !HasFailure(); ++seed) check(seed, 1, reached);
+  // The generator reached both builders, tied groups and inter-model mass-flow links.
+  EXPECT_GT(reached.chained, 0);
+  EXPECT_GT(reached.scanning, 0);
+  EXPECT_GT(reached.tied, 0);
+  EXPECT_GT(reached.interflows, 0);
+}
+
+TEST_F(RandomPcs, ListsOfLargerModelsWithGappedAndOutlyingNodeNumbers) {
+  // Hundreds of nodes per model: the load looks node numbers up in its
+  // tables rather than by bisection, outliers left to bisection.
+  Reached reached;
+  for (unsigned seed = 1; seed <= 12 && !HasFailure(); ++seed) check(seed, 40, reached);
+  EXPECT_GT(reached.chained, 0);
+  EXPECT_GT(reached.scanning, 0);
+  EXPECT_GT(reached.tied, 0);
+}
+
+void RandomPcs::check(unsigned seed, int scale, Reached& reached) {
+  int& chained = reached.chained;
+  int& scanning = reached.scanning;
+  int& tied = reached.tied;
+  int& interflows = reached.interflows;
+  {
     SCOPED_TRACE("seed " + std::to_string(seed));
     Gen g(seed);
-    const std::vector<Spec> specs = generate(g);
+    const std::vector<Spec> specs = generate(g, scale);
     const Built b = build(specs, g);
     for (const Spec& s : specs) {
       const bool touches = std::any_of(std::begin(s.pairs), std::end(s.pairs), [&](const auto& p) {
@@ -353,7 +444,7 @@ TEST_F(RandomPcs, ListsOfRandomMultiModelDatabasesHoldEveryConductorInBothForms)
 
     gar_deallocate_all();
     reset_message_counters();
-    set_flags(b);
+    set_flags(b, generous(b));
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
     const int st = load_harness::load_database(b.db, b.db.name);
     acda_close();
@@ -405,13 +496,42 @@ TEST_F(RandomPcs, ListsOfRandomMultiModelDatabasesHoldEveryConductorInBothForms)
             << "fluid node " << j << " sub-list " << k + 1;
       EXPECT_EQ(gar_fluidnodemodelnums(j), b.fluid_model[static_cast<std::size_t>(j - 1)]) << "fluid node " << j;
     }
+  }
+}
+
+// The documented least lengths load every database, and each of them one
+// word shorter does not: the fatal diagnostic of the load ends the run.
+TEST_F(RandomPcs, DocumentedLeastListLengthsAndCoreAreExactlyEnough) {
+  int fluid = 0;
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Gen g(seed);
+    const Built b = build(generate(g), g);
+    const Lengths least = documented(b);
+    auto load = [&](const Lengths& l) {
+      gar_deallocate_all();
+      reset_message_counters();
+      set_flags(b, l);
+      EXPECT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
+      const int st = load_harness::load_database(b.db, b.db.name);
+      acda_close();
+      plat::io::close_unit(6);
+      return st;
+    };
+    ASSERT_EQ(load(least), 0) << dir_.read("listing.txt");
+    // The load reports the lengths it found: the node-copy list in word 25.
+    EXPECT_EQ(FLAGS(25), least.w25);
+    for (int word : {24, 25, 35, 28}) {
+      Lengths l = least;
+      int& w = word == 24 ? l.w24 : word == 25 ? l.w25 : word == 35 ? l.w35 : l.w28;
+      if (w == 0) continue;  // no fluid node: the fluid list has no words to spare
+      --w;
+      EXPECT_NE(load(l), 0) << "word " << word << " one less than " << w + 1;
+    }
+    if (b.nf > 0) ++fluid;
     if (HasFailure()) return;
   }
-  // The generator reached both builders, tied groups and inter-model mass-flow links.
-  EXPECT_GT(chained, 0);
-  EXPECT_GT(scanning, 0);
-  EXPECT_GT(tied, 0);
-  EXPECT_GT(interflows, 0);
+  EXPECT_GT(fluid, 0);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <set>
 #include <string>
 #include <utility>
@@ -294,6 +295,19 @@ TEST_F(Load, TwoModelsWithALinkAndASkipBlock) {
   EXPECT_EQ(md_arraybase(2), 1);
   EXPECT_EQ(LOCI(1, 2), 3);
   EXPECT_EQ(PRTINF(1), 60);
+}
+
+TEST_F(Load, ConductorEndNumberedWithTheLowestIntegerIsLeftOut) {
+  // A node number of -2147483648 has no magnitude to look up: the conductor
+  // names no node of the model and is left out of the lists, as any other
+  // unknown number (and without an overflow on the way).
+  load_harness::set_flags();
+  mdbw::Database db = load_harness::good_database();
+  db.models[0].ints(69, {1, std::numeric_limits<std::int32_t>::min()});
+  ASSERT_EQ(load(db, load_harness::kModel), 0) << listing();
+  EXPECT_EQ(entries(1, 1), (std::set<std::pair<int, int>>{}));
+  EXPECT_EQ(entries(2, 1), (std::set<std::pair<int, int>>{}));
+  EXPECT_EQ(entries(3, 1), (std::set<std::pair<int, int>>{{5, 2}}));
 }
 
 TEST_F(Load, ArrayValuesOfTheAnalysisCaseFileFollowTheDatabaseValues) {

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "case_fixture.h"
+#include "casedata/status_flag.h"
 #include "core/char_pool.h"
 #include "core/control_constants.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/node_lists.h"
 #include "parameters/case_appliers.h"
 #include "parameters/case_statements.h"
 
@@ -388,6 +390,39 @@ TEST_F(StatementsTest, WorkSpaceStartsAtTheFirstFreeWord) {
   EXPECT_EQ(gar_dynamiccoreint(9), 1);
   EXPECT_EQ(gar_dynamiccoreint(10), 2);
   EXPECT_EQ(gar_linearcondacts(2), "I");
+}
+
+// A status changed by a case reaches the remembered node lists that leave
+// out inactive nodes, though the status-changed flag stays clear; a list
+// that includes inactive nodes is not evaluated again (the node the test
+// relabels shows it).
+TEST_F(StatementsTest, StatusChangesReachRememberedNodeLists) {
+  constexpr int room = params_test::kNT + params_test::kNF;
+  auto panels = [](int inclx) {
+    std::vector<int> list(room, 0);
+    int count = 0, ierr = 0;
+    LSCHND(1, room, "BOTH", inclx, "TEST", 1, "PANEL", ierr, plat::Vec1<int>(list.data(), room), count);
+    EXPECT_EQ(ierr, 0);
+    return params_test::head(list, count);
+  };
+  const int loop = params_test::kNT + 1;  // fluid node 1, "PANEL LOOP"
+  stat_setstatst(0);
+  EXPECT_EQ(panels(0), (std::vector<int>{1, 2, 8, loop}));
+  EXPECT_EQ(panels(1), (std::vector<int>{1, 2, 8, loop}));
+  gar_thermalnodelabels(3) = "PANEL D";
+
+  int nerr = -1, eof = -1;
+  std::string next;
+  run("CHANGE X2 = X\n", nerr, eof, next);
+  EXPECT_EQ(nerr, 0);
+  EXPECT_EQ(stat_getstatst(), 0);
+  EXPECT_EQ(panels(0), (std::vector<int>{1, 3, 8, loop}));
+  EXPECT_EQ(panels(1), (std::vector<int>{1, 2, 8, loop}));
+
+  run("CHANGE X2 = D\n", nerr, eof, next);
+  EXPECT_EQ(nerr, 0);
+  EXPECT_EQ(panels(0), (std::vector<int>{1, 2, 3, 8, loop}));
+  EXPECT_EQ(panels(1), (std::vector<int>{1, 2, 8, loop}));
 }
 
 TEST_F(StatementsTest, StopsAtTheNextHeaderAndKeepsIt) {

@@ -1,7 +1,10 @@
 // Node, conductor and array references, and the conductor searches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "param_fixture.h"
@@ -335,6 +338,57 @@ TEST_F(RefsTest, ViewFactorSearch) {
   EXPECT_TRUE(found.empty());
   EXPECT_EQ(out, boxes({{"Error searching node pair list@Contact Central Support", 3, 1, "PARGGV"},
                         {"Error searching node pair list@Contact Central Support", 3, 1, "PARGGV"}}));
+}
+
+// The search as the pairs of A x B: for each a of A, each b of B, the first
+// of the equal pairs (a, b) among the ascending pairs first..last, then the
+// whole group (sequence 0) or its s-th item.
+std::vector<int> gv_by_pairs(const std::vector<int>& pairs, const std::vector<int>& a, const std::vector<int>& b,
+                             int seq, int first, int last) {
+  std::vector<int> out;
+  auto at = [&](int item) { return std::make_pair(pairs[2 * item - 2], pairs[2 * item - 1]); };
+  for (int x : a) {
+    for (int y : b) {
+      int item = first;
+      while (item <= last && at(item) < std::make_pair(x, y)) ++item;
+      if (item > last || at(item) != std::make_pair(x, y)) continue;
+      int end = item;
+      while (end <= last && at(end) == std::make_pair(x, y)) ++end;
+      for (int i = item; i < end; ++i)
+        if (seq == 0 || i == item + seq - 1) out.push_back(i);
+    }
+  }
+  return out;
+}
+
+TEST_F(RefsTest, ViewFactorSearchAgreesWithTheSearchOfEveryPair) {
+  // Random ascending pair tables with repeated pairs, node lists in any
+  // order (or ascending) with repeats, B's numbers close together or spread
+  // wide, sequence numbers and sub-ranges.
+  std::mt19937 rng(2024);
+  auto r = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int trial = 0; trial < 300; ++trial) {
+    std::vector<std::pair<int, int>> table(static_cast<std::size_t>(r(1, 40)));
+    for (auto& p : table) p = {r(1, 8), r(1, 8)};
+    std::sort(table.begin(), table.end());
+    std::vector<int> pairs;
+    for (const auto& [x, y] : table) pairs.insert(pairs.end(), {x, y});
+    std::vector<int> a(static_cast<std::size_t>(r(0, 6))), b(static_cast<std::size_t>(r(0, 6)));
+    for (int& x : a) x = r(0, 9);
+    for (int& y : b) y = r(0, 9);
+    if (trial % 3 == 0) b.push_back(1000000000);  // B's numbers spread wide
+    if (trial % 4 == 0) std::sort(a.begin(), a.end());
+    const int n = static_cast<int>(table.size());
+    const int first = r(1, n), last = r(first, n), seq = r(0, 3);
+    std::vector<int> out(200, 0);
+    int nout = 0, status = -1;
+    PARGGV(plat::Vec1<const int>(a.data(), static_cast<int>(a.size())), static_cast<int>(a.size()),
+           plat::Vec1<const int>(b.data(), static_cast<int>(b.size())), static_cast<int>(b.size()), seq,
+           plat::Vec1<const int>(pairs.data(), static_cast<int>(pairs.size())), first, last,
+           plat::Vec1<int>(out.data(), 200), nout, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(head(out, nout), gv_by_pairs(pairs, a, b, seq, first, last)) << "trial " << trial;
+  }
 }
 
 TEST_F(RefsTest, OwningSubmodelOfAnItem) {

@@ -171,6 +171,73 @@ TEST(Records, CorruptFramingIsReportedNotTrusted) {
   }
 }
 
+TEST(Records, ReadIntoTakesTheFirstBytesAndLeavesTheCallersArrayAloneOnFailure) {
+  tna_test::ScratchDir d("rec");
+  ASSERT_EQ(open_unit(10, "r.bin", Form::Unformatted, "UNKNOWN"), 0);
+  RecordOut r;
+  r.put<std::int32_t>(1).put<std::int32_t>(2).put<std::int32_t>(3);
+  r.write(10);
+  RecordOut s;
+  s.put<std::int32_t>(4);
+  s.write(10);
+  ASSERT_EQ(rewind_unit(10), 0);
+  std::int32_t a[3] = {-1, -1, -1};
+  std::size_t len = 0;
+  ASSERT_EQ(read_record_into(10, a, 8, len), 0);  // two of three items; the rest is passed over
+  EXPECT_EQ(len, 12u);
+  EXPECT_EQ(a[0], 1);
+  EXPECT_EQ(a[1], 2);
+  EXPECT_EQ(a[2], -1);
+  ASSERT_EQ(read_record_into(10, a, 8, len), 0);  // record 2 is too short: len tells, a stays
+  EXPECT_EQ(len, 4u);
+  EXPECT_EQ(a[0], 1);
+  EXPECT_EQ(read_record_into(10, a, 4, len), kEnd);
+  close_unit(10);
+  // Corrupt framing: read_record's status, the array untouched.
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"length beyond the file", std::string("\xff\xff\xff\x0f", 4) + "abc"},
+      {"trailing marker differs", std::string("\x04\0\0\0abcd\x03\0\0\0", 12)},
+      {"file ends before the trailing marker", std::string("\x04\0\0\0abcd", 8)},
+  };
+  for (const auto& c : cases) {
+    write_file("bad.bin", c.bytes);
+    ASSERT_EQ(open_unit(10, "bad.bin", Form::Unformatted, "OLD"), 0) << c.what;
+    std::int32_t b = 77;
+    EXPECT_EQ(read_record_into(10, &b, 4, len), kBadRecord) << c.what;
+    EXPECT_EQ(b, 77) << c.what;
+    close_unit(10);
+  }
+}
+
+TEST(Records, TheFileSizeThatChecksLengthsFollowsWritesOnTheUnit) {
+  // Records are checked against the file's size; a unit that writes after
+  // reading (the file cut and extended) must check against the new size.
+  tna_test::ScratchDir d("rec");
+  ASSERT_EQ(open_unit(10, "r.bin", Form::Unformatted, "UNKNOWN"), 0);
+  std::vector<unsigned char> rec;
+  ASSERT_EQ(write_record(10, "AA", 2), 0);
+  ASSERT_EQ(write_record(10, "BB", 2), 0);
+  ASSERT_EQ(rewind_unit(10), 0);
+  ASSERT_EQ(read_record(10, rec), 0);
+  ASSERT_EQ(write_record(10, "CCCCCCCCCCCC", 12), 0);  // replaces BB, longer
+  ASSERT_EQ(rewind_unit(10), 0);
+  ASSERT_EQ(read_record(10, rec), 0);
+  ASSERT_EQ(read_record(10, rec), 0);
+  EXPECT_EQ(std::string(rec.begin(), rec.end()), "CCCCCCCCCCCC");
+  ASSERT_EQ(write_record(10, "DDDDDDDDDDDDDDDDDDDD", 20), 0);
+  ASSERT_EQ(rewind_unit(10), 0);
+  std::size_t len = 0;
+  char buf[20];
+  ASSERT_EQ(read_record_into(10, buf, 2, len), 0);
+  ASSERT_EQ(read_record_into(10, buf, 2, len), 0);
+  ASSERT_EQ(read_record_into(10, buf, 20, len), 0);
+  EXPECT_EQ(std::string(buf, 20), std::string(20, 'D'));
+  close_unit(10);
+}
+
 TEST(Process, ExitCanBeObservedWithoutEndingTheTest) {
   plat::set_exit_throws(true);
   try {

@@ -17,20 +17,7 @@ using prop_dispatch::QP;
 using prop_dispatch::routine;
 using prop_test::PropertyTest;
 
-class Dispatch : public PropertyTest {
- protected:
-  void SetUp() override {
-    PropertyTest::SetUp();
-    tabs_ = GLOR.TABS;
-    pabs_ = GLOR.PABS;
-  }
-  void TearDown() override {
-    GLOR.TABS = tabs_;
-    GLOR.PABS = pabs_;
-    PropertyTest::TearDown();
-  }
-  double tabs_ = 0.0, pabs_ = 0.0;
-};
+using Dispatch = PropertyTest;
 
 TEST_F(Dispatch, RoutinesPerKindAndNames) {
   // 304 routines: per kind, the fluids and phases that have one.

@@ -2,7 +2,9 @@
 // scratch folder, plain message steering (MLEVEL 0, MSHORT 0, TRACE 0), and a
 // small model for the node context of warnings: the main model MAIN with
 // thermal nodes 10 and 20, and submodel SUB1 holding thermal node 30 and fluid
-// node 7 (internal numbers 1, 2, 3 and 4).
+// node 7 (internal numbers 1, 2, 3 and 4). The control constants TABS and
+// PABS a test sets are restored after it; fatal diagnostics end a call with
+// plat::ProcessExit, which run() catches.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -60,9 +62,13 @@ class PropertyTest : public ::testing::Test {
     gar_thermalnodenums(3) = 30;
     gar_fluidnodenums(1) = 7;
     ndssmd_reset_for_tests();
+    saved_tabs_ = GLOR.TABS;
+    saved_pabs_ = GLOR.PABS;
   }
 
   void TearDown() override {
+    GLOR.TABS = saved_tabs_;
+    GLOR.PABS = saved_pabs_;
     ndssmd_reset_for_tests();
     gar_deallocate_all();
     FLAGS = FlagsRecord{};
@@ -86,8 +92,37 @@ class PropertyTest : public ::testing::Test {
   std::string box(const std::string& message, int severity, int code, const std::string& routine) {
     return printed([&] { SETERX(message, severity, code, routine); });
   }
+  // The box of a fatal diagnostic as the first message of a run.
+  std::string fatal_box(const std::string& message, int code, const std::string& routine) {
+    return printed([&] {
+      try {
+        SETERX(message, 4, code, routine);
+      } catch (const plat::ProcessExit&) {
+      }
+    });
+  }
+  // What f prints; true in `ended` when f ended the run (status 1).
+  std::string run(const std::function<void()>& f, bool& ended) {
+    ended = false;
+    return printed([&] {
+      try {
+        f();
+      } catch (const plat::ProcessExit& e) {
+        ended = e.status == 1;
+      }
+    });
+  }
+
+  // The control constants TABS and PABS for one test (restored after it).
+  static void offsets(double tabs, double pabs) {
+    GLOR.TABS = tabs;
+    GLOR.PABS = pabs;
+  }
 
   tna_test::ScratchDir dir_{"props"};
+
+ private:
+  double saved_tabs_ = 0.0, saved_pabs_ = 0.0;
 };
 
 }  // namespace prop_test

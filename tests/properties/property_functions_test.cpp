@@ -27,43 +27,11 @@ class OffsetTest : public PropertyTest, public ::testing::WithParamInterface<Off
  protected:
   void SetUp() override {
     PropertyTest::SetUp();
-    saved_tabs_ = GLOR.TABS;
-    saved_pabs_ = GLOR.PABS;
-    GLOR.TABS = GetParam().tabs;
-    GLOR.PABS = GetParam().pabs;
-  }
-  void TearDown() override {
-    GLOR.TABS = saved_tabs_;
-    GLOR.PABS = saved_pabs_;
-    PropertyTest::TearDown();
+    offsets(GetParam().tabs, GetParam().pabs);
   }
   // Relative values of an absolute temperature (K) and pressure (Pa).
   static double rt(double tk) { return tk - GLOR.TABS; }
   static double rp(double pa) { return pa - GLOR.PABS; }
-
-  // The box of a fatal diagnostic as the first message of a run.
-  std::string fatal_box(const std::string& message, int code, const std::string& routine) {
-    return printed([&] {
-      try {
-        SETERX(message, 4, code, routine);
-      } catch (const plat::ProcessExit&) {
-      }
-    });
-  }
-  // What f prints; true in `ended` when f ended the run (status 1).
-  std::string run(const std::function<void()>& f, bool& ended) {
-    ended = false;
-    return printed([&] {
-      try {
-        f();
-      } catch (const plat::ProcessExit& e) {
-        ended = e.status == 1;
-      }
-    });
-  }
-
- private:
-  double saved_tabs_ = 0.0, saved_pabs_ = 0.0;
 };
 
 inline const Offsets kOffsets[] = {{273.15, 0.0, "Celsius"}, {0.0, 0.0, "Kelvin"}, {273.15, 101325.0, "GaugePressure"}};
@@ -206,51 +174,6 @@ bool served(const Function& f, int ff, int phase) {
   return two;  // XRHOS, XCONDS, XVISCS, XSIGS, XPRESS
 }
 
-// The routine that still ends the run because the next step of the
-// substance library has not built it: "" when the combination is served
-// by this build. Substance numbers: liquid side, vapour side + 1.
-std::string not_built(int kind, int ff, int phase) {
-  const int liquid[11] = {0, 15, 1, 0, 0, 3, 11, 5, 7, 9, 13};
-  auto num = [](const char* family, int n) {
-    char s[8];
-    std::snprintf(s, sizeof s, "%s%02d", family, n);
-    std::string r(s);
-    r.resize(6, ' ');
-    return r;
-  };
-  auto qp = [&](int pp) { return num("QP", ff).substr(0, 4) + (pp < 10 ? "0" : "") + std::to_string(pp); };
-  const int pp = 5 * (kind - 1) + phase;
-  const bool two = two_phase_fluid(ff);
-  switch (kind) {
-    case 1:
-      if (ff == kAir) return "PRHO00";
-      if (ff == kHumidAir) return qp(pp);
-      if (phase == L) return num("PROL", liquid[ff]);
-      if (phase == V) return num("PROS", liquid[ff] + 1);
-      return "";
-    case 2:
-      if (ff == kR11 || ff == kR114 || ff == kR12 || ff == kR22 || ff == kR502)
-        return phase == L || phase == SL ? "" : num("PCP", liquid[ff] + 1);
-      if (ff == kAir) return phase == SV ? qp(pp) : "";
-      if (ff == kHumidAir) return qp(pp);
-      return "";
-    case 3:
-    case 4:
-      return ff == kHumidAir ? qp(pp) : "";
-    case 6:
-      if (phase == L || phase == V) return "XGHPT1";
-      return two ? "" : qp(pp);
-    case 7:
-      if (phase == L || phase == V) return "XGTPH1";
-      return two ? "" : qp(pp);
-    case 9:
-      return qp(pp);
-    case 10:
-      return ff == kAmmonia && phase == L ? "PKT15 " : qp(pp);
-  }
-  return "";
-}
-
 // Absolute pressure (Pa) and temperature (K) of each fluid's state in the
 // matrix: inside every table the fluid's routines read.
 struct State {
@@ -263,7 +186,7 @@ using PropertyFunctions = OffsetTest;
 
 TEST_P(PropertyFunctions, EveryFunctionFluidAndQualityAnswersOrEndsTheRunAsSpecified) {
   const double qualities[] = {-0.5, 0.0, 0.5, 1.0, 2.0};
-  int answered = 0, pending = 0, refused = 0;
+  int answered = 0, refused = 0;
   for (const Function& f : functions()) {
     for (int ff : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0, 11, -1}) {
       for (double x : qualities) {
@@ -277,6 +200,7 @@ TEST_P(PropertyFunctions, EveryFunctionFluidAndQualityAnswersOrEndsTheRunAsSpeci
         // Refused requests: the exact diagnostic and code.
         std::string expected;
         int code = 0;
+        std::string function = f.name;
         if (ff < 1 || ff > 10) {
           expected = "Unrecognised fluid type.@Fluid specified: " + name24(0);
           code = f.saturation ? 11 : 1;
@@ -286,6 +210,13 @@ TEST_P(PropertyFunctions, EveryFunctionFluidAndQualityAnswersOrEndsTheRunAsSpeci
                          "specified for saturation ") +
                      kWords[f.kind - 1] + " of " + name24(ff);
           code = ff;
+        } else if (std::string(f.name) == "XTEMP " && ff == kHumidAir && x <= 0.0) {
+          // The temperature from enthalpy starts from the saturation
+          // specific heat of the side X selects, which humid air has only
+          // for the vapour.
+          expected = "Fluid property undefined.@Property required: saturation specific heat of liquid " + name24(ff);
+          code = 12;
+          function = "XCPS  ";
         } else {
           const int phase = phase_of(f, ff, x);
           if (phase == 0 || !served(f, ff, phase)) {
@@ -301,32 +232,25 @@ TEST_P(PropertyFunctions, EveryFunctionFluidAndQualityAnswersOrEndsTheRunAsSpeci
                        (f.saturation ? "saturation " : "") + kWords[f.kind - 1] + " of " + word + " " + name24(ff);
             code = f.saturation ? 12 : 2;
           } else {
-            // Served: an answer, or the library routine not built yet.
-            const std::string routine = not_built(f.kind, ff, phase);
-            if (routine.empty()) {
-              EXPECT_FALSE(ended);
-              EXPECT_EQ(out, "");
-              EXPECT_TRUE(std::isfinite(value));
-              ++answered;
-            } else {
-              EXPECT_TRUE(ended);
-              EXPECT_NE(out.find("@@@@  FATAL ERROR"), std::string::npos) << out;
-              EXPECT_NE(out.find("Problem............: Fluid property not available in this build"), std::string::npos)
-                  << out;
-              EXPECT_NE(out.find("Reference..........: (" + routine + ",   1)"), std::string::npos) << out;
-              ++pending;
-            }
+            // Served: an answer; the library may warn about its ranges on
+            // the way (the enthalpy integrals and the temperature from
+            // H = 2e5 J/kg cross table ends), nothing worse.
+            EXPECT_FALSE(ended) << out;
+            EXPECT_EQ(out.find("@@@@  FATAL ERROR"), std::string::npos) << out;
+            EXPECT_EQ(out.find("@@@@  FAILURE"), std::string::npos) << out;
+            EXPECT_TRUE(std::isfinite(value));
+            ++answered;
             continue;
           }
         }
         EXPECT_TRUE(ended);
-        EXPECT_EQ(out, fatal_box(expected, code, f.name));
+        EXPECT_EQ(out, fatal_box(expected, code, function));
         EXPECT_EQ(value, 0.0);
         ++refused;
       }
     }
   }
-  EXPECT_EQ(answered + pending + refused, 20 * 13 * 5);
+  EXPECT_EQ(answered + refused, 20 * 13 * 5);
   EXPECT_GT(answered, 0);
 }
 

@@ -25,6 +25,7 @@
 #include "core/global_records.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/node_lists.h"
+#include "modeldata/status_changes.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"
@@ -140,6 +141,7 @@ class RefsTest : public ::testing::Test {
     plat::io::close_unit(6);
     ndssmd_reset_for_tests();
     lschnd_reset_for_tests();
+    status_changed = 0;
     gar_deallocate_all();
     FLAGS = FlagsRecord{};
     SPRSIZ = SprsizRecord{};

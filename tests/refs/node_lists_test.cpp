@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "casedata/status_flag.h"
 #include "core/text_utils.h"
 #include "refs/fixture.h"
 
@@ -305,6 +306,105 @@ TEST_F(NodeLists, AtMostOneHundredRequestsAreRemembered) {
   EXPECT_EQ(select({1, 1, "THERMAL", 1, "#101"}, ierr), (std::vector<int>{12}));
   gar_thermalnodenums(12) = 12;
   EXPECT_EQ(select({1, 1, "THERMAL", 1, "#101"}, ierr), (std::vector<int>{}));
+}
+
+// A remembered list that leaves out inactive nodes follows the statuses as
+// soon as a change is signalled through the status-changed flag; clearing
+// the flag (as the solution routines do) does not make it evaluate again.
+TEST_F(NodeLists, ListsWithoutInactiveNodesFollowSignalledStatusChanges) {
+  int ierr = 0;
+  const Request active{1, 1, "THERMAL", 0, "#1-6"};
+  const Request both{1, 1, "BOTH", 0, "TANK"};
+  EXPECT_EQ(select(active, ierr), (std::vector<int>{1, 2, 3, 5, 6}));  // node 4 is "X"
+  EXPECT_EQ(select(both, ierr), (std::vector<int>{5, 14, kNT + 1}));
+
+  gar_thermalnodestatuses(5) = "X";
+  stat_setstatst(1);
+  EXPECT_EQ(select(active, ierr), (std::vector<int>{1, 2, 3, 6}));
+  EXPECT_EQ(select(both, ierr), (std::vector<int>{14, kNT + 1}));
+  EXPECT_EQ(ierr, 0);
+
+  // The solution routines clear the flag: the lists stay as evaluated, and
+  // a change nobody signals is not seen.
+  stat_setstatst(0);
+  gar_thermalnodestatuses(6) = "X";
+  EXPECT_EQ(select(active, ierr), (std::vector<int>{1, 2, 3, 6}));
+
+  // Node 5 comes back, node 4 becomes active; any non-zero value signals.
+  gar_thermalnodestatuses(4) = "D";
+  gar_thermalnodestatuses(5) = "D";
+  gar_thermalnodestatuses(6) = "D";
+  stat_setstatst(7);
+  EXPECT_EQ(select(active, ierr), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(select(both, ierr), (std::vector<int>{5, 14, kNT + 1}));
+  // Fluid nodes are taken whatever their status.
+  gar_fluidnodestatuses(1) = "X";
+  stat_setstatst(1);
+  EXPECT_EQ(select(both, ierr), (std::vector<int>{5, 14, kNT + 1}));
+}
+
+// Lists that include inactive nodes do not depend on statuses: a signalled
+// change leaves them remembered (a relabelled node shows that nothing was
+// evaluated again).
+TEST_F(NodeLists, ListsWithInactiveNodesStayRememberedAcrossStatusChanges) {
+  int ierr = 0;
+  const Request tank{1, 1, "BOTH", 1, "TANK"};
+  const Request numbers{1, 1, "THERMAL", 1, "#3-6"};
+  EXPECT_EQ(select(tank, ierr), (std::vector<int>{5, 14, kNT + 1}));
+  EXPECT_EQ(select(numbers, ierr), (std::vector<int>{3, 4, 5, 6}));
+  gar_thermalnodestatuses(5) = "X";
+  gar_thermalnodelabels(7) = "TANK BASE";
+  gar_thermalnodenums(7) = 5;
+  stat_setstatst(1);
+  EXPECT_EQ(select(tank, ierr), (std::vector<int>{5, 14, kNT + 1}));
+  EXPECT_EQ(select(numbers, ierr), (std::vector<int>{3, 4, 5, 6}));
+  // The same key with inactive nodes left out is another request.
+  EXPECT_EQ(select({1, 1, "BOTH", 0, "TANK"}, ierr), (std::vector<int>{7, 14, kNT + 1}));
+}
+
+// A list evaluated again keeps its place in memory: the memory does not
+// grow, so the hundredth request is still remembered and the one after it
+// is not; the list evaluated again is remembered as it now is.
+TEST_F(NodeLists, ListsEvaluatedAgainKeepTheirPlaceInMemory) {
+  int ierr = 0;
+  const Request stale{1, 1, "THERMAL", 0, "TANK"};
+  EXPECT_EQ(select(stale, ierr), (std::vector<int>{5, 14}));
+  for (int k = 2; k <= 99; ++k) select({1, 1, "THERMAL", 1, "#" + std::to_string(k)}, ierr);
+
+  gar_thermalnodestatuses(14) = "X";
+  stat_setstatst(1);
+  EXPECT_EQ(select(stale, ierr), (std::vector<int>{5}));
+  const Request hundredth{1, 1, "THERMAL", 1, "LID"}, beyond{1, 1, "THERMAL", 1, "BASE"};
+  gar_thermalnodelabels(8) = "LID BASE";
+  EXPECT_EQ(select(hundredth, ierr), (std::vector<int>{8, 14}));
+  EXPECT_EQ(select(beyond, ierr), (std::vector<int>{8}));
+
+  // Relabelling without a status change: what is remembered is served.
+  gar_thermalnodelabels(8) = "";
+  gar_thermalnodelabels(9) = "TANK LID BASE";
+  EXPECT_EQ(select(stale, ierr), (std::vector<int>{5}));
+  EXPECT_EQ(select(hundredth, ierr), (std::vector<int>{8, 14}));
+  EXPECT_EQ(select(beyond, ierr), (std::vector<int>{9}));
+}
+
+// A list that a status change made longer than a caller's room is never
+// served from memory: the shortage is reported, and a caller with room then
+// gets the list as it now is.
+TEST_F(NodeLists, AStaleListIsNeverServed) {
+  int ierr = 0;
+  const Request active{1, 1, "THERMAL", 0, "#1-6"};
+  EXPECT_EQ(select(active, ierr, 5), (std::vector<int>{1, 2, 3, 5, 6}));
+  gar_thermalnodestatuses(4) = "D";
+  stat_setstatst(1);
+  std::vector<int> got;
+  const std::string out = printed([&] { got = select(active, ierr, 5); });
+  EXPECT_EQ(ierr, 1);
+  EXPECT_EQ(got, (std::vector<int>{1, 2, 3, 4, 5}));
+  EXPECT_NE(out.find("Insufficient space to store node list"), std::string::npos) << out;
+  printed([&] { got = select(active, ierr, 5); });
+  EXPECT_EQ(ierr, 1);
+  EXPECT_EQ(select(active, ierr), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(ierr, 0);
 }
 
 }  // namespace

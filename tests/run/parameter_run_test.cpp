@@ -15,11 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "casedata/status_flag.h"
 #include "core/control_constants.h"
 #include "core/global_records.h"
 #include "executive/run_driver.h"
 #include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/node_lists.h"
+#include "output/node_tables.h"
 #include "parameters/parameter_cases.h"
 #include "platform/units.h"
 #include "run/child_run.h"
@@ -271,6 +274,62 @@ TEST_F(ParameterRunTest, ResultFilesAreWrittenGffThenTmdThenCsv) {
   EXPECT_NE(o.out.find("Cannot open GFF file " + stem + ".GFF"), std::string::npos) << o.out;
   EXPECT_FALSE(dir.exists(stem + ".TMD"));
   EXPECT_EQ(csv_rows(), 0u);
+}
+
+// Node statuses changed by parameter cases, by the restore of an "!INITIAL"
+// case and by user statements (which signal their change through the
+// status-changed flag) reach the node lists that leave out inactive nodes,
+// though the same request was answered before; the lists that include
+// inactive nodes stay remembered. EXECUTION notes both lists of every case
+// on standard error and prints a node table whose rows mark inactive nodes.
+TEST_F(ParameterRunTest, StatusChangesReachNodeListsAndTables) {
+  cases("$PARAMETERS\n"
+        "!FINAL = 'Off'\n"
+        "CHANGE X1 = X\n"
+        "!FINAL = 'On'\n"
+        "CHANGE X1 = D\n"
+        "!FINAL = 'User off'\n"
+        "!FINAL = 'User on'\n"
+        "!FINAL = 'Off again'\n"
+        "CHANGE X1 = X\n"
+        "!INITIAL = 'Restored'\n");
+  const Outcome o = in_child([] {
+    tna_test::model.execution = [] {
+      const std::string name(GLOC.PARNAM.trimmed());
+      // The user's statements of two cases: a status written directly, then
+      // the change signalled.
+      if (name == "User off" || name == "User on") {
+        gar_thermalnodestatuses(1) = name == "User off" ? "X" : "D";
+        stat_setstatst(1);
+      }
+      std::string note = "[" + name;
+      for (int inclx : {0, 1}) {
+        int list[2] = {0, 0}, count = 0, ierr = 0;
+        LSCHND(1, 2, "THERMAL", inclx, "TEST", 1, " ", ierr, plat::Vec1<int>(list, 2), count);
+        note += inclx == 0 ? ":" : " |";
+        for (int k = 0; k < count; ++k) note += " " + std::to_string(list[k]);
+        if (ierr != 0) note += " error";
+      }
+      std::fputs((note + "]").c_str(), stderr);
+      PRNDTB(" ", "L", 1);
+    };
+    run_model();
+  });
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.err,
+            "[ORIGINAL: 1 2 | 1 2][Off: 2 | 1 2][On: 1 2 | 1 2][User off: 2 | 1 2][User on: 1 2 | 1 2]"
+            "[Off again: 2 | 1 2][Restored: 1 2 | 1 2]");
+  // The rows of every table, case after case: node 1 is marked inactive
+  // exactly in the cases that made it so, and both nodes are always listed.
+  std::vector<std::string> rows;
+  for (const std::string& l : lines_of(o.out)) {
+    if (l.find("ONE") != std::string::npos || l.find("TWO") != std::string::npos)
+      rows.push_back(l.substr(0, l.find_last_not_of(' ') + 1));
+  }
+  const std::string on1 = "            1    ONE", off1 = " X          1    ONE", row2 = "            2    TWO";
+  const std::vector<std::string> expected = {on1, row2, off1, row2, on1, row2, off1, row2,
+                                             on1, row2, off1, row2, on1, row2};
+  EXPECT_EQ(rows, expected) << o.out;
 }
 
 TEST_F(ParameterRunTest, OneCsvTableForTheRunAndOutputsFromVariables2) {

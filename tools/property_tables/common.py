@@ -88,6 +88,21 @@ def linear_factor_correction(grid, shape, anchors_at, anchors):
     return out, factors
 
 
+def split_at_anchors(xs, anchor_xs):
+    """A grid of one range cut into ranges between neighbouring anchors (each
+    piece holds both of its anchors), for linear_factor_correction on a table
+    whose data fix values inside its range."""
+    return [[x for x in xs if a <= x <= b] for a, b in zip(anchor_xs, anchor_xs[1:])]
+
+
+def join_ranges(ranges):
+    """The values of neighbouring pieces in one list, each shared anchor once."""
+    out = list(ranges[0])
+    for r in ranges[1:]:
+        out += r[1:]
+    return out
+
+
 def snap_ends(values, anchors):
     """Keeps the values computed at the grid points and sets the first and
     last point of every range to its anchor (the curve already passes through

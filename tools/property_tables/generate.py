@@ -24,12 +24,15 @@ import time
 sys.dont_write_bytecode = True  # leave no __pycache__ in the source tree
 
 import common  # noqa: E402
+import compressibility  # noqa: E402
 import saturation_density  # noqa: E402
 import saturation_enthalpy  # noqa: E402
 import saturation_temperature  # noqa: E402
 import temperature_tables  # noqa: E402
+import virial_coefficient  # noqa: E402
 
-FAMILIES = [temperature_tables, saturation_temperature, saturation_density, saturation_enthalpy]
+FAMILIES = [temperature_tables, saturation_temperature, saturation_density, saturation_enthalpy, virial_coefficient,
+            compressibility]
 
 HEADER = "properties/data/tables.h"
 README = "properties/data/README.md"

@@ -405,3 +405,26 @@ def martin_hou_vapour_enthalpy(substance, pk):
     e = math.exp(-m["k"] * tk / m["Tc"])
     du = sum((m["A"][i] + m["C"][i] * e * (1.0 + m["k"] * tk / m["Tc"])) / ((i + 1) * w ** (i + 1)) for i in range(4))
     return u0 + du + pk * v
+
+
+# ------------------------------------------------ ammonia virial and liquid
+
+@functools.lru_cache(maxsize=None)
+def _nh3():
+    return NH3()
+
+
+def ammonia_second_virial(t):
+    """Second virial coefficient (cm3/mol) of the iapws ammonia equation of
+    state at absolute temperature t (K): the slope of its residual Helmholtz
+    energy at vanishing density, B = (d phi_r / d delta at delta -> 0) / rhoc,
+    times the molar mass. The limit needs no saturated state, so it holds
+    below the triple point too, where the equation is continued."""
+    n = _nh3()
+    return n._virial(t)["B"] / n.rhoc * n.M * 1000.0
+
+
+def ammonia_liquid_compressibility(t):
+    """Isothermal compressibility (1/bar) of iapws ammonia's saturated liquid
+    at absolute temperature t (K)."""
+    return NH3(T=t, x=0.0).Liquid.kappa * 0.1

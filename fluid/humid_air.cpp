@@ -1,0 +1,89 @@
+// Humid air: fraction and ratio conversions, the vapour mass balance around
+// the hydraulic solution and the vapour transport of a step.
+#include <cmath>
+#include <cstdlib>
+
+#include "core/diagnostics.h"
+#include "fluid/fluid_constants.h"
+#include "fluid/humid_air.h"
+#include "modeldata/connection_lists.h"
+
+int fl_humid_work_words(int nf, bool humid) { return humid ? 2 * nf : 0; }
+
+void HUMFSP(int n, int mode, FlReals q, FlReals w) {
+  LoopGuard guard("HUMFSP");
+  for (int i = 1; i <= n; ++i) {
+    guard.pass();
+    if (mode != 0) {
+      if (q(i) <= 0.0) w(i) = 0.0;
+      else if (std::fabs(1.0 - q(i)) < kFlTiny || q(i) > 1.0) w(i) = kFlHumidityCap;
+      else w(i) = q(i) / (1.0 - q(i));
+    } else {
+      q(i) = w(i) / (w(i) + 1.0);
+    }
+  }
+}
+
+void SFMCON(const FlNetwork& net, FlCReals r1, int mode) {
+  LoopGuard guard("SFMCON");
+  for (int k = 1; k <= net.nf; ++k) {
+    guard.pass();
+    if (!(net.ftypes(k) == "AIRW")) continue;
+    if (mode == 1) {
+      net.vq(k) = net.w(k);
+    } else if (mode == 2) {
+      net.vq(k) = net.w(k);
+      net.fm(k) = (net.fm(k) - r1(k)) - net.sink(k);
+    } else if (mode == 3) {
+      net.fm(k) = (net.fm(k) + r1(k)) + net.sink(k);
+    }
+  }
+}
+
+void WVMCON(const FlNetwork& net, double dt, FlCReals vdot, FlCReals r1, FlCReals rho, int mix, FlCReals qold,
+            FlReals qnew) {
+  LoopGuard guard("WVMCON");
+  for (int i = 1; i <= net.nf; ++i) {
+    guard.pass();
+    const char st = net.fstat(i).c[0];
+    if (st == 'R') {
+      qnew(i) = mix == 0 ? qold(i) : (qold(i) + qnew(i)) * 0.5;
+      continue;
+    }
+    const bool held_pressure = st == 'J';
+    double sum = 0.0, g = 0.0;
+    int kind = 0, pos = 0, cond = 0, nb = 0;
+    for (;;) {
+      guard.pass();
+      SFUNPK(0, net.lenfluid, net.nf, net.nt, i, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
+      if (nb == 0 || kind > 1) break;
+      const int l = std::abs(cond);
+      if (!net.link_active(l)) continue;
+      const double m = net.m(l);
+      const bool leaves = (net.first(l) == i && m >= 0.0) || (net.second(l) == i && m < 0.0);
+      if (leaves) {
+        if (!held_pressure) g += std::fabs(m);
+      } else {
+        const double qj = mix == 1 ? (qold(nb) + qnew(nb)) * 0.5 : qold(nb);
+        sum += qj * std::fabs(m);
+        if (held_pressure) g += std::fabs(m);
+      }
+    }
+    const double fm = net.fm(i), fw = net.fw(i);
+    if (!held_pressure) {
+      if (fm > 0.0) sum += fw * fm / (fw + 1.0);
+      else g += std::fabs(fm);
+      sum = (sum - r1(i)) - net.sink(i);
+    } else if (fm > 0.0) {
+      sum += fw * fm / (fw + 1.0);
+      g -= fm;
+    }
+    const double mass = net.vol(i) * rho(i);
+    const double before = mass - rho(i) * vdot(i) * dt;
+    if (mix == 1) {
+      qnew(i) = (before * qold(i) + (sum - 0.5 * g * qold(i)) * dt) / (mass + 0.5 * g * dt);
+    } else {
+      qnew(i) = (dt * (sum - g * qold(i)) + before * qold(i)) / mass;
+    }
+  }
+}

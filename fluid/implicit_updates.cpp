@@ -1,0 +1,302 @@
+#include "fluid/implicit_updates.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "fluid/conductance_sums.h"
+#include "fluid/fluid_constants.h"
+#include "fluid/temperature_history.h"
+#include "modeldata/submodel_refs.h"
+
+namespace {
+
+inline double cube(double x) { return (x * x) * x; }
+
+// Sum of the five heat sources of thermal node i.
+inline double heat(const FlNetwork& net, int i) {
+  return (((net.qa(i) + net.qe(i)) + net.qi(i)) + net.qr(i)) + net.qs(i);
+}
+
+inline bool solved(const FlNetwork& net, int i) { return net.tstat(i).c[0] == 'D'; }
+inline bool diffusion(const FlNetwork& net, int i) { return solved(net, i) && std::fabs(net.cap(i)) >= kFlTiny; }
+inline bool arithmetic(const FlNetwork& net, int i) { return solved(net, i) && std::fabs(net.cap(i)) < kFlTiny; }
+
+inline bool held(char status) { return status == 'K' || status == 'R'; }
+
+// Ends the run: "Temperature > 1.0D10 detected" with the context of global
+// node `node`.
+[[noreturn]] void temperature_fatal(int node, const char* routine) {
+  std::string msg = "Temperature > 1.0D10 detected";
+  msg.resize(255, ' ');
+  MESBLD(node, plat::TextRef(msg));
+  SETERX(msg, 4, 1, routine);
+  ERROR(routine);  // not reached: severity 4 ends the run
+}
+
+// A thermal temperature the updates cannot accept: above the limit or not a
+// number.
+inline bool out_of_range(double t) { return t > kFlTempLimit || std::isnan(t); }
+
+// Increment of an arithmetic node that lacks one kind of conductance (or
+// both): true with d set, false when it has both.
+bool one_sided_increment(double q, double sg, double sgt, double sr, double srt, double ta, double& d) {
+  const bool no_g = std::fabs(sg) < kFlTiny, no_r = std::fabs(sr) < kFlTiny;
+  if (no_g && no_r) {
+    d = std::fabs(q) > kFlTiny ? kFlNoConductorStep : 0.0;
+  } else if (no_g) {
+    d = std::sqrt(std::sqrt((q + srt) / sr)) - ta;
+  } else if (no_r) {
+    d = (sgt + q) / sg - ta;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Word j of level `level` in a history table of levels of nf + 1 words.
+inline std::int64_t history_word(int level, int nf, int j) {
+  return static_cast<std::int64_t>(level - 1) * (nf + 1) + j;
+}
+
+}  // namespace
+
+void STSTAB(const FlNetwork& net, double dt, const FlStepArrays& s, double& csgmin, int& ncsgmn, int& status) {
+  csgmin = kFlHuge;
+  const double tabs = net.tabs();
+  LoopGuard guard("STSTAB");
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    if (!diffusion(net, i)) continue;
+    double g = 0.0, gt = 0.0;
+    FSTGSM(net, i, s.told, s.tfold, g, gt);
+    const double c = net.cap(i);
+    s.fold(i) = gt - s.told(i) * g;
+    s.tnew(i) = ((gt + heat(net, i)) + s.told(i) * c / dt) / (c / dt + g);
+    if (std::fabs(g) >= kFlTiny && csgmin > c / g) {
+      csgmin = c / g;
+      ncsgmn = i;
+    }
+  }
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    if (!arithmetic(net, i)) continue;
+    double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0;
+    SFGSUM(net, 0, i, s.tnew, s.tfnew, sg, sgt, sr, srt);
+    const double ta = s.tnew(i) + tabs;
+    const double q = heat(net, i);
+    double d = 0.0;
+    if (!one_sided_increment(q, sg, sgt, sr, srt, ta, d)) {
+      const double r3 = sr * cube(ta);
+      d = (((srt + sgt) + q) - ta * (sg + r3)) / (sg + 4.0 * r3);
+    }
+    s.tnew(i) += d;
+    if (out_of_range(s.tnew(i))) temperature_fatal(i, "STSTAB");
+  }
+  status = 1;
+}
+
+void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, double relxca, double sg, double sgt,
+            double sr, double srt, const FlStepArrays& s, double& relxcc, int& nrlxcc, double& change) {
+  const double tabs = net.tabs();
+  const double t = s.tnew(i);
+  const double ta = t + tabs;
+  const double q = heat(net, i);
+  double d = 0.0;
+  if (std::fabs(net.cap(i)) < kFlTiny) {
+    if (!one_sided_increment(q, sg, sgt, sr, srt, ta, d)) {
+      // Newton steps on f(u) = Q + SGT + SRT - u (SG + SR u^3).
+      auto step = [&](double u) {
+        const double r3 = sr * cube(u);
+        return (((q + sgt) + srt) - u * (sg + r3)) / (sg + 4.0 * r3);
+      };
+      double tp = t;
+      if (MTDTST(1024)) {
+        tp = t + dampt * step(ta);
+      } else {
+        int reps = 0;
+        LoopGuard guard("S4TCLC");
+        for (;;) {
+          guard.pass();
+          const double j = step(tp + tabs);
+          tp += dampt * j;
+          ++reps;
+          // A value that is not a number fails the last test and ends the
+          // iteration too.
+          if (!(reps < nloopt && std::fabs(j) > kFlInnerNewtonFactor * relxca && tp <= kFlTempLimit)) break;
+        }
+      }
+      d = tp - t;
+    }
+  } else {
+    const double w = net.cap(i) / dt;
+    const double r = sr * cube(ta);
+    d = (((0.5 * ((sgt + srt) + s.fold(i)) + q) + w * (s.told(i) + tabs)) - ta * (0.5 * (sg + r) + w)) /
+        ((2.0 * r + w) + 0.5 * sg);
+  }
+  change = std::fabs(d);
+  s.tnew(i) = t + dampt * d;
+  if (change > relxcc) {
+    relxcc = change;
+    nrlxcc = i;
+  }
+  if (out_of_range(s.tnew(i))) temperature_fatal(i, "S4TCLC");
+}
+
+void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks, bool& outer, bool& inner) {
+  GLOR.RELXCC = 0.0;
+  const double dampt = GLOR.DAMPT, relxca = GLOR.RELXCA;
+  const int nloopt = GLOI.NLOOPT, method = GLOI.METHOD;
+  LoopGuard guard("SFBKTS");
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    if (!solved(net, i) || marks(i) != 0) {
+      marks(i) = 1;
+      continue;
+    }
+    double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0, change = 0.0;
+    SFGSUM(net, 0, i, s.tnew, s.tfnew, sg, sgt, sr, srt);
+    S4TCLC(net, dampt, dt, nloopt, i, relxca, sg, sgt, sr, srt, s, GLOR.RELXCC, GLOI.NRLXCC, change);
+    if (change >= relxca) {
+      inner = false;
+      outer = false;
+    } else if (method == 1) {
+      marks(i) = 1;
+    }
+  }
+}
+
+void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals vrate, FlTimeLag& lag,
+            const FlStepArrays& s, double& minratio, int& minnode, int& status) {
+  status = 1;
+  const double tabs = net.tabs();
+  const int nf = net.nf, nlev = lag.nlev;
+  // The user's blocks may switch TIMELA on during a run whose loop reserved
+  // no history: the delay needs the table.
+  const bool delay =
+      GLOC.TIMELA == "YES" && nlev >= 1 && lag.table.size() >= static_cast<std::int64_t>(nlev) * (nf + 1);
+  const bool start = std::fabs(lag.time) < kFlTiny;
+  lag.pointer = start ? 1 : lag.pointer + 1;
+  if (delay && start) GHIINI(net, s.told, s.tfold, nlev, lag.table);
+  lag.time += dt;
+  if (lag.pointer > nlev) lag.pointer = 1;
+
+  LoopGuard guard("SFSTAB");
+  for (int i = 1; i <= nf; ++i) {
+    guard.pass();
+    const char st = net.fstat(i).c[0];
+    if (held(st) || st == 'H') continue;
+    double gf = 0.0, gtf = 0.0;
+    FSFGSM(net, i, s.told, s.tfold, gf, gtf);
+    if (std::fabs(gf) < kFlTiny) continue;
+    const double to = s.tfold(i) + tabs;
+    const double md = rho(i) * vrate(i);
+    const double mass = (net.fla(i) * rho(i)) * net.fl(i);
+    const double h = cp(i) * mass;
+    if (!delay) {
+      s.ffold(i) = (md * cp(i) - gf) * to + gtf;
+      s.tfnew(i) = ((cp(i) * (mass - md * dt) / dt * to + gtf) + net.fq(i)) / ((h / dt + gf) - md * cp(i)) - tabs;
+    } else {
+      double mdot = 0.0;
+      SGNODM(net, i, mdot);
+      const double mix = gtf / gf;
+      lag.table(history_word(lag.pointer, nf, i)) = mix;
+      lag.table(history_word(lag.pointer, nf, nf + 1)) = lag.time - dt;
+      lag.pointer = lag.pointer == nlev ? 1 : lag.pointer + 1;
+      lag.table(history_word(lag.pointer, nf, i)) = mix;
+      lag.table(history_word(lag.pointer, nf, nf + 1)) = lag.time;
+      // No through-flow makes the delay infinite: the look-up then returns
+      // the mixing temperature just recorded.
+      const double residence = (rho(i) * net.fla(i)) * net.fl(i) / mdot;
+      int found = 0;
+      double tlag = 0.0;
+      SGTDEL(lag.pointer, nlev, lag.time, nf, i, residence, found, tlag, lag.table);
+      double gtp = gtf, w = h / dt;
+      if (found < nlev) {
+        gtp = tlag * gf;
+        w = mdot * cp(i);
+      }
+      lag.pointer = lag.pointer == 1 ? nlev : lag.pointer - 1;
+      s.ffold(i) = (md * cp(i) - gf) * to + gtp;
+      s.tfnew(i) = ((gtp + net.fq(i)) + to * w) / ((w + gf) - md * cp(i)) - tabs;
+    }
+    // A storage term that cancels the conductance leaves no finite estimate.
+    if (!std::isfinite(s.tfnew(i))) temperature_fatal(net.global(i), "SFSTAB");
+    if (h / gf <= minratio) {
+      minratio = h / gf;
+      minnode = net.global(i);
+    }
+  }
+  for (int i = 1; i <= nf; ++i) {
+    guard.pass();
+    if (net.fstat(i).c[0] != 'H') continue;
+    double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0;
+    SFGSUM(net, 1, i, s.tnew, s.tfnew, sg, sgt, sr, srt);
+    if (std::fabs(sg) < kFlTiny && std::fabs(sr) < kFlTiny) continue;
+    const double ta = s.tfnew(i) + tabs;
+    const double r3 = sr * cube(ta);
+    s.tfnew(i) += (((net.fq(i) + sgt) + srt) - ta * (sg + r3)) / (sg + 4.0 * r3);
+    if (!std::isfinite(s.tfnew(i))) temperature_fatal(net.global(i), "SFSTAB");
+  }
+}
+
+void SFCALC(const FlNetwork& net, double dampt, FlCReals rho, double dt, FlCReals vrate, int i, FlCReals cp,
+            double sg, double sgt, double sr, double srt, const FlStepArrays& s, double& frlxcc, int& nfrlxc,
+            double& change) {
+  const double tabs = net.tabs();
+  const double t = s.tfnew(i);
+  const double ta = t + tabs;
+  const double qf = net.fq(i);
+  double v = 0.0;
+  if (net.fstat(i).c[0] == 'H') {
+    const double r3 = sr * cube(ta);
+    v = (((qf + sgt) + srt) - ta * (sg + r3)) / (sg + 4.0 * r3);
+  } else {
+    const double md = rho(i) * vrate(i);
+    const double mass = (net.fla(i) * rho(i)) * net.fl(i);
+    const double c = cp(i);
+    const double b = (qf + 0.5 * ((sgt + srt) + s.ffold(i))) + (s.tfold(i) + tabs) * c * (mass - md * dt) / dt;
+    const double e = 2.0 * c * mass / dt;
+    const double h = 0.5 * sg + c * mass / dt;
+    v = (b - ((((sr * cube(ta)) + sg) + e) - md * c) * ta / 2.0) / (2.0 * sr * cube(ta) + h);
+    if (sr > 0.0) {
+      const double ta2 = ta + v;
+      v += (b - (((e + sg) + sr * cube(ta2)) - md * c) * ta2 / 2.0) / (h + 2.0 * sr * cube(ta2));
+    }
+  }
+  change = std::fabs(v);
+  if (change > frlxcc) {
+    frlxcc = change;
+    nfrlxc = i;
+  }
+  s.tfnew(i) = t + dampt * v;
+  if (!std::isfinite(s.tfnew(i))) temperature_fatal(net.global(i), "SFCALC");
+}
+
+void SFBKFS(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals vrate, FlCInts perm,
+            const FlStepArrays& s, FlInts marks, bool& outer, bool& inner) {
+  GLOR.FRLXCC = 0.0;
+  const double dampt = GLOR.DAMPT, frlxca = GLOR.FRLXCA;
+  const int method = GLOI.METHOD;
+  LoopGuard guard("SFBKFS");
+  for (int r = 1; r <= net.nf; ++r) {
+    guard.pass();
+    const int n = perm(r);
+    if (marks(n) == 1 || held(net.fstat(n).c[0])) {
+      marks(n) = 1;
+      continue;
+    }
+    double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0, change = 0.0;
+    SFGSUM(net, 1, n, s.tnew, s.tfnew, sg, sgt, sr, srt);
+    if (std::fabs(sg) < kFlTiny && std::fabs(sr) < kFlTiny) continue;
+    SFCALC(net, dampt, rho, dt, vrate, n, cp, sg, sgt, sr, srt, s, GLOR.FRLXCC, GLOI.NFRLXC, change);
+    if (change >= frlxca) {
+      inner = false;
+      outer = false;
+    } else if (method == 1) {
+      marks(n) = 1;
+    }
+  }
+}
