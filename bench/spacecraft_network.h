@@ -24,14 +24,19 @@ inline void fill_model(int n, unsigned seed) {
   const int space = n, ntied = net.ntied, nsolved = net.nsolved;
   int nt = n, ngl = static_cast<int>(gl.size()), ngr = static_cast<int>(gr.size()), ngf = 0;
   const int l = 2 + 2 + ntied;  // header, then one group: source, count, targets
-  std::vector<std::vector<std::pair<int, int>>> lgl(static_cast<std::size_t>(nt) + 1), lgr(static_cast<std::size_t>(nt) + 1);
+  std::vector<std::vector<std::pair<int, int>>> lgl(static_cast<std::size_t>(nt) + 1),
+      lgr(static_cast<std::size_t>(nt) + 1);
   for (int k = 0; k < ngl; ++k) {
-    lgl[static_cast<std::size_t>(gl[static_cast<std::size_t>(k)].a)].push_back({gl[static_cast<std::size_t>(k)].b, k + 1});
-    lgl[static_cast<std::size_t>(gl[static_cast<std::size_t>(k)].b)].push_back({gl[static_cast<std::size_t>(k)].a, k + 1});
+    lgl[static_cast<std::size_t>(gl[static_cast<std::size_t>(k)].a)].push_back(
+        {gl[static_cast<std::size_t>(k)].b, k + 1});
+    lgl[static_cast<std::size_t>(gl[static_cast<std::size_t>(k)].b)].push_back(
+        {gl[static_cast<std::size_t>(k)].a, k + 1});
   }
   for (int k = 0; k < ngr; ++k) {
-    lgr[static_cast<std::size_t>(gr[static_cast<std::size_t>(k)].a)].push_back({gr[static_cast<std::size_t>(k)].b, k + 1});
-    lgr[static_cast<std::size_t>(gr[static_cast<std::size_t>(k)].b)].push_back({gr[static_cast<std::size_t>(k)].a, k + 1});
+    lgr[static_cast<std::size_t>(gr[static_cast<std::size_t>(k)].a)].push_back(
+        {gr[static_cast<std::size_t>(k)].b, k + 1});
+    lgr[static_cast<std::size_t>(gr[static_cast<std::size_t>(k)].b)].push_back(
+        {gr[static_cast<std::size_t>(k)].a, k + 1});
   }
   int lpcsold = 6 * nt + 4 * (ngl + ngr) + l;
   int lpcsth = 4 * (ngl + ngr);

@@ -49,9 +49,9 @@ struct S9SlveWork {
 // The step loop: allocates its heap arrays, steps until TIMEO reaches
 // TIMEND, issues the end warnings and frees its arrays.
 void S9SLVE(S9SlveWork& w);
-// Start of a step: entry refresh, step-start copies, node classes and time
-// constants (CSGMIN, NCSGMN), implicit-Euler estimate of the capacitive
-// nodes, one balance of the arithmetic nodes.
+// Start of a step: step-start copies, sources, node classes (and their node
+// lists) and time constants (CSGMIN, NCSGMN), implicit-Euler estimate of the
+// capacitive nodes, one balance of the arithmetic nodes.
 void S9LOP1(S9SlveWork& w);
 // The Newton passes of one attempt.
 void S9NEWT(S9SlveWork& w);
