@@ -33,9 +33,10 @@
 #include "thermal/solver_masks.h"
 #include "thermal/steady_kernel.h"
 #include "thermal/steady_state.h"
+#include "thermal/thermal_network.h"
 #include "bench/support/clock.h"
 
-#include "bench/spacecraft.h"
+#include "bench/spacecraft_network.h"
 
 #if __has_include(<Eigen/Sparse>)
 #include <Eigen/Sparse>
@@ -52,92 +53,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 double seconds_since(Clock::time_point t0) {
   return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-// Fills the global arrays with a generated network of about n nodes and
-// writes both forms of the connection lists.
-void generate(int n, unsigned seed) {
-  const spacecraft::Network net = spacecraft::generate(n, seed);
-  const auto& gl = net.gl;
-  const auto& gr = net.gr;
-  const int space = n, ntied = net.ntied, nsolved = net.nsolved;
-  int nt = n, ngl = static_cast<int>(gl.size()), ngr = static_cast<int>(gr.size()), ngf = 0;
-  const int l = 2 + 2 + ntied;  // header, then one group: source, count, targets
-  std::vector<std::vector<std::pair<int, int>>> lgl(static_cast<std::size_t>(nt) + 1), lgr(static_cast<std::size_t>(nt) + 1);
-  for (int k = 0; k < ngl; ++k) {
-    lgl[static_cast<std::size_t>(gl[static_cast<std::size_t>(k)].a)].push_back({gl[static_cast<std::size_t>(k)].b, k + 1});
-    lgl[static_cast<std::size_t>(gl[static_cast<std::size_t>(k)].b)].push_back({gl[static_cast<std::size_t>(k)].a, k + 1});
-  }
-  for (int k = 0; k < ngr; ++k) {
-    lgr[static_cast<std::size_t>(gr[static_cast<std::size_t>(k)].a)].push_back({gr[static_cast<std::size_t>(k)].b, k + 1});
-    lgr[static_cast<std::size_t>(gr[static_cast<std::size_t>(k)].b)].push_back({gr[static_cast<std::size_t>(k)].a, k + 1});
-  }
-  int lpcsold = 6 * nt + 4 * (ngl + ngr) + l;
-  int lpcsth = 4 * (ngl + ngr);
-  int dystor = 16, mdrows = md_numslots, nm = 1, zero = 0, ncc = gcc_num_all, lpcsfluid = 1;
-  gar_deallocate_all();
-  gar_allocate(zero, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, zero, ncc, zero, zero, zero, zero, ngf, zero, zero,
-               zero, ngl, zero, zero, ngr, zero, zero, nm, nt, zero, zero, zero, zero);
-  FLAGS(1) = nt;
-  FLAGS(2) = ngl;
-  FLAGS(3) = ngf;
-  FLAGS(4) = ngr;
-  FLAGS(24) = lpcsold;
-  FLAGS(25) = l;
-  FLAGS(26) = 1;
-  md_thermalnodebase(2) = nt;
-  md_linearcondbase(2) = ngl;
-  md_radiativecondbase(2) = ngr;
-  gar_modelnames(1) = "SPACECRAFT";
-  for (int k = 1; k <= ngl; ++k) {
-    gar_linearconds(k) = gl[static_cast<std::size_t>(k - 1)].g;
-    gar_linearcondacts(k) = "A";
-  }
-  for (int k = 1; k <= ngr; ++k) {
-    gar_radiativeconds(k) = gr[static_cast<std::size_t>(k - 1)].g;
-    gar_radiativecondacts(k) = "A";
-  }
-  for (int i = 1; i <= nt; ++i) {
-    gar_thermalnodenums(i) = i;
-    gar_thermalnodestatuses(i) = "D";
-    gar_thermalnodetemps(i) = 20.0;
-    gar_thermalnodeheatsourcessolar(i) = net.solar[static_cast<std::size_t>(i - 1)];
-    gar_thermalnodeheatsourcesinternal(i) = net.internal[static_cast<std::size_t>(i - 1)];
-  }
-  gar_thermalnodestatuses(space) = "B";
-  gar_thermalnodetemps(space) = -270.0;
-  // Tied nodes (sensor points without conductors of their own) copy node 1.
-  for (int j = 0; j < ntied; ++j) gar_thermalnodestatuses(nsolved + 1 + j) = "C";
-
-  // Linked form, then the compact form.
-  int w = 1, c = 1;
-  auto put = [&](int v) { gar_pcsthermalold(w++) = v; };
-  for (int i = 1; i <= nt; ++i) {
-    gar_pcsptrsthermalold(i) = w;
-    const bool copied = gar_thermalnodestatuses(i).c[0] == 'C';
-    for (int kind = 1; kind <= 3; ++kind) {
-      const auto& src = kind == 1 ? lgl[static_cast<std::size_t>(i)] : lgr[static_cast<std::size_t>(i)];
-      const int start = c, count = kind == 3 ? 0 : static_cast<int>(src.size());
-      if (kind < 3) {
-        for (const auto& e : src) {
-          put(e.first);
-          put(e.second);
-          gar_pcsthermal(c++) = e.first;
-          gar_pcsthermal(c++) = e.second;
-        }
-      }
-      put(-(w + 1));
-      put(0);
-      gar_pcsptrsthermal(2 * kind - 1, i) = copied ? 0 : start;
-      gar_pcsptrsthermal(2 * kind, i) = copied ? 0 : count;
-    }
-  }
-  const int b = lpcsold - l;
-  gar_pcsthermalold(b + 1) = l;
-  gar_pcsthermalold(b + 2) = 1;
-  gar_pcsthermalold(b + 3) = 1;
-  gar_pcsthermalold(b + 4) = ntied;
-  for (int j = 0; j < ntied; ++j) gar_pcsthermalold(b + 5 + j) = nsolved + 1 + j;
 }
 
 void set_constants() {
@@ -164,9 +79,10 @@ struct Ratios {
 Ratios run(int n) {
   Ratios ratios;
   ratios.n = n;
-  generate(n, 12345u + static_cast<unsigned>(n));
+  spacecraft::fill_model(n, 12345u + static_cast<unsigned>(n));
   set_constants();
   const int nt = FLAGS(1), ngl = FLAGS(2), ngf = FLAGS(3), ngr = FLAGS(4);
+  const ThNetwork net = th_network();
 
   auto t0 = Clock::now();
   SOLVFM();
@@ -193,12 +109,7 @@ Ratios run(int n) {
   int status = 0;
   for (int r = 0; r < reps; ++r) {
     t0 = Clock::now();
-    S3COND(V(diag), gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), 0, dmask, gfmask,
-           glmask, grmask, dbmask, V(pos), ngf, ngl, ngr, gar_thermalnodenums.view(), nt, gar_pcsthermal.view(),
-           th_cmat(gar_pcsptrsthermal), gar_thermalnodeheatsourcesalbedo.view(),
-           gar_thermalnodeheatsourcesplanet.view(), gar_thermalnodeheatsourcesinternal.view(),
-           gar_thermalnodeheatsourcesother.view(), gar_thermalnodeheatsourcessolar.view(), V(order), GLOR.STEFAN,
-           gar_thermalnodetemps.view(), gar_fluidnodetemps.view(), GLOR.TABS, proflen, P, R, V(rowf), status);
+    S3COND(net, V(diag), dmask, gfmask, glmask, grmask, dbmask, V(pos), V(order), proflen, P, R, V(rowf), status);
     t_asm += seconds_since(t0);
     if (r == 0) assembled = prof;
     t0 = Clock::now();
@@ -224,12 +135,7 @@ Ratios run(int n) {
   std::vector<Eigen::Triplet<double>> trip;
   trip.reserve(static_cast<std::size_t>(proflen));
   std::vector<double> b(static_cast<std::size_t>(nt));
-  S3COND(V(diag), gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), 0, dmask, gfmask,
-         glmask, grmask, dbmask, V(pos), ngf, ngl, ngr, gar_thermalnodenums.view(), nt, gar_pcsthermal.view(),
-         th_cmat(gar_pcsptrsthermal), gar_thermalnodeheatsourcesalbedo.view(), gar_thermalnodeheatsourcesplanet.view(),
-         gar_thermalnodeheatsourcesinternal.view(), gar_thermalnodeheatsourcesother.view(),
-         gar_thermalnodeheatsourcessolar.view(), V(order), GLOR.STEFAN, gar_thermalnodetemps.view(),
-         gar_fluidnodetemps.view(), GLOR.TABS, proflen, P, R, V(rowf), status);
+  S3COND(net, V(diag), dmask, gfmask, glmask, grmask, dbmask, V(pos), V(order), proflen, P, R, V(rowf), status);
   for (int i = 1; i <= nt; ++i) {
     b[static_cast<std::size_t>(i - 1)] = rhs[static_cast<std::size_t>(i - 1)];
     for (int j = rowf[static_cast<std::size_t>(i - 1)]; j <= i; ++j) {

@@ -1,6 +1,7 @@
 #include "thermal/cn_kernels.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -8,60 +9,51 @@
 #include "modeldata/submodel_refs.h"
 #include "thermal/steady_kernel.h"
 
-void SCONDSUMSABSTEMPGRT4(int nt, ThCReals gf, ThCReals gle, ThCReals gre, ThCInts gfmask, ThCInts glemask,
-                          ThCInts gremask, ThCInts dbnodemask, ThCInts pcs, ThCPtrs ptrs, ThCInts entlist, int i,
-                          double stefan, ThCReals t, ThCReals tabs4, ThCReals tf, double tabs, double& g,
-                          double& gt, double& r, double& rt) {
-  g = gt = r = rt = 0.0;
-  for (int e = 0, s = ptrs(1, i); e < ptrs(2, i); ++e) {
-    const int k = entlist(s + 2 * e), n = entlist(s + 2 * e + 1);
-    if (glemask(n) == 0) continue;
-    double tk;
-    if (k > nt) {
-      tk = tf(k - nt) + tabs;
-    } else {
-      if (dbnodemask(k) == 0) continue;
-      tk = t(k) + tabs;
+namespace {
+
+// Every node 1..nt, as the extrapolation of S9EXTR walks them.
+struct AllNodes {
+  int nt;
+  std::int64_t size() const { return nt; }
+  int operator()(std::int64_t a) const { return static_cast<int>(a); }
+};
+
+// S9EXTR over the nodes(1..size) (in any order; each node by itself).
+template <class Nodes>
+void extrapolate(int p, int q, int k, const Nodes& nodes, double threshold, ThReals snap1, ThReals snap2,
+                 ThReals t) {
+  if (p == 0) return;
+  const std::int64_t n = nodes.size();
+  const int h = k % p;
+  if (h == p - 2 * q) {
+    for (std::int64_t a = 1; a <= n; ++a) snap1(nodes(a)) = t(nodes(a));
+  } else if (h == p - q) {
+    for (std::int64_t a = 1; a <= n; ++a) snap2(nodes(a)) = t(nodes(a));
+  } else if (h == 0) {
+    for (std::int64_t a = 1; a <= n; ++a) {
+      const int i = nodes(a);
+      const double s1 = snap1(i), s2 = snap2(i), ti = t(i);
+      const double f = ti - s2;
+      const double rise = s2 - s1;
+      if (!(std::fabs(f) > threshold && rise >= 1e-37)) continue;
+      if (f / rise >= 1.0) {
+        t(i) = ti + 10.0 * f;
+      } else if (rise * f > 0.0) {
+        const double ya = (ti * s1 - s2 * s2) / ((s1 + ti) - 2.0 * s2);
+        t(i) = 10.0 * std::fabs(f) > std::fabs(ya - ti) ? ya : ti + 10.0 * f;
+      }
     }
-    g += gle(n);
-    gt += gle(n) * tk;
-  }
-  double r0 = 0.0, rt0 = 0.0;
-  for (int e = 0, s = ptrs(3, i); e < ptrs(4, i); ++e) {
-    const int k = entlist(s + 2 * e), n = entlist(s + 2 * e + 1);
-    if (gremask(n) == 0) continue;
-    double tk4;
-    if (k > nt) {
-      const double x = tf(k - nt) + tabs;
-      tk4 = ((x * x) * x) * x;
-    } else {
-      if (dbnodemask(k) == 0) continue;
-      tk4 = tabs4(k);
-    }
-    r0 += gre(n);
-    rt0 += gre(n) * tk4;
-  }
-  r = r0 * stefan;
-  rt = rt0 * stefan;
-  for (int e = 0, s = ptrs(5, i); e < ptrs(6, i); ++e) {
-    const int k = pcs(s + 2 * e), m = pcs(s + 2 * e + 1);
-    if (m <= 0 || gfmask(m) == 0) continue;
-    double tk;
-    if (k > nt) {
-      tk = tf(k - nt) + tabs;
-    } else {
-      if (dbnodemask(k) == 0) continue;
-      tk = t(k) + tabs;
-    }
-    g += gf(m);
-    gt += gf(m) * tk;
   }
 }
 
-void S9TCLC(int /*nt*/, ThCReals caps, double dampt, double dtimeu, int i, ThCReals qsum, double g, double gt,
-            double r, double rt, double tabs, ThCReals tstepold, ThCReals ratestepold, int& overflow, double& dtrocc,
-            int& ndtroc, int& nrlxcc, double& relxcc, ThReals t, ThReals tabs3, ThReals tabs4) {
-  const double c = caps(i);
+}  // namespace
+
+void S9TCLC(const ThNetwork& net, double dampt, double dtimeu, int i, ThCReals qsum, double g, double gt, double r,
+            double rt, ThCReals tstepold, ThCReals ratestepold, int& overflow, double& dtrocc, int& ndtroc,
+            int& nrlxcc, double& relxcc, ThReals tabs3, ThReals tabs4) {
+  const ThReals t = net.t;
+  const double tabs = net.tabs();
+  const double c = net.cap(i);
   const double t0 = tstepold(i), r0 = ratestepold(i);
   const double u = r * tabs3(i);
   const double ta = t(i) + tabs;
@@ -86,13 +78,16 @@ void S9TCLC(int /*nt*/, ThCReals caps, double dampt, double dtimeu, int i, ThCRe
   }
 }
 
-void S9ARTH(int nt, int /*ngf*/, int /*ngl*/, int /*ngr*/, double dampt, double dtimeu, ThCReals gf, ThCReals gle,
-            ThCReals gre, ThCInts gfmask, ThCInts glemask, ThCInts gremask, ThCInts arithmask, ThCInts dnodemask,
-            ThCInts dbnodemask, int nloop, ThCInts pcs, ThCPtrs ptrs, ThCInts entlist, ThCReals qsum,
-            double relxca, double stefan, double tabs, ThCReals tstepold, ThCReals tf, int& nrlxcc,
-            double& relxcc, ThReals t, ThReals tabs3, ThReals tabs4, ThReals ratestepold, ThReals asnap1,
-            ThReals asnap2, ThReals archange, ThReals tarith0) {
-  for (int i = 1; i <= nt; ++i) {
+void S9ARTH(const ThNetwork& net, const ThCountingList& list, ThCInts arith, ThCInts dnodemask, double dampt,
+            double dtimeu, int nloop, ThCReals qsum, double relxca, ThCReals tstepold, int& nrlxcc, double& relxcc,
+            ThReals tabs3, ThReals tabs4, ThReals ratestepold, ThReals asnap1, ThReals asnap2, ThReals archange,
+            ThReals tarith0) {
+  const int nt = net.nt;
+  const ThReals t = net.t;
+  const double tabs = net.tabs();
+  const std::int64_t na = arith.size();
+  for (std::int64_t a = 1; a <= na; ++a) {
+    const int i = arith(a);
     archange(i) = 1.0 + relxca;
     tarith0(i) = t(i);
   }
@@ -100,14 +95,14 @@ void S9ARTH(int nt, int /*ngf*/, int /*ngl*/, int /*ngr*/, double dampt, double 
   for (int s = 1;; ++s) {
     guard.pass();
     double mx = 0.0;
-    for (int i = 1; i <= nt; ++i) {
-      if (!(archange(i) > relxca && dnodemask(i) == 1 && arithmask(i) == 1)) {
+    for (std::int64_t a = 1; a <= na; ++a) {
+      const int i = arith(a);
+      if (!(archange(i) > relxca && dnodemask(i) == 1)) {
         archange(i) = 0.0;
         continue;
       }
       double g, gt, r, rt;
-      SCONDSUMSABSTEMPGRT4(nt, gf, gle, gre, gfmask, glemask, gremask, dbnodemask, pcs, ptrs, entlist, i, stefan, t,
-                           tabs4, tf, tabs, g, gt, r, rt);
+      SCONDSUMSABSTEMPGRT4(net, list, i, t, tabs4, g, gt, r, rt);
       const double q = qsum(i);
       double d;
       if (std::fabs(g) < 1e-37 && std::fabs(r) < 1e-37) {
@@ -135,14 +130,35 @@ void S9ARTH(int nt, int /*ngf*/, int /*ngl*/, int /*ngr*/, double dampt, double 
       }
     }
     if (mx > relxca) {
-      S9EXTR(4, 1, s, nt, relxca, asnap1, asnap2, t);
+      // Only arithmetic nodes move in a balance, so only they can be
+      // extrapolated (every other node's change is 0).
+      extrapolate(4, 1, s, arith, relxca, asnap1, asnap2, t);
       // Keep the powers current for the nodes the extrapolation moved.
       if (s % 4 == 0)
         for (int i = 1; i <= nt; ++i) cn_set_powers(i, t, tabs, tabs3, tabs4);
     }
     if (mx <= relxca || s >= nloop) break;
   }
-  for (int i = 1; i <= nt; ++i) {
+  if (0.0 > relxcc) {
+    // A negative figure on entry is raised by the first node of all,
+    // arithmetic or not, whose change (0 for the others) exceeds it.
+    std::int64_t a = 1;
+    for (int i = 1; i <= nt; ++i) {
+      double t0 = t(i);
+      if (a <= na && arith(a) == i) {
+        t0 = tarith0(i);
+        ++a;
+      }
+      const double c = std::fabs(t(i) - t0);
+      if (c > relxcc) {
+        relxcc = c;
+        nrlxcc = i;
+      }
+    }
+    return;
+  }
+  for (std::int64_t a = 1; a <= na; ++a) {
+    const int i = arith(a);
     const double c = std::fabs(t(i) - tarith0(i));
     if (c > relxcc) {
       relxcc = c;
@@ -152,24 +168,21 @@ void S9ARTH(int nt, int /*ngf*/, int /*ngl*/, int /*ngr*/, double dampt, double 
 }
 
 void S9EXTR(int p, int q, int k, int nt, double threshold, ThReals snap1, ThReals snap2, ThReals t) {
-  if (p == 0) return;
-  const int h = k % p;
-  if (h == p - 2 * q) {
-    for (int i = 1; i <= nt; ++i) snap1(i) = t(i);
-  } else if (h == p - q) {
-    for (int i = 1; i <= nt; ++i) snap2(i) = t(i);
-  } else if (h == 0) {
-    for (int i = 1; i <= nt; ++i) {
-      const double s1 = snap1(i), s2 = snap2(i), ti = t(i);
-      const double f = ti - s2;
-      const double rise = s2 - s1;
-      if (!(std::fabs(f) > threshold && rise >= 1e-37)) continue;
-      if (f / rise >= 1.0) {
-        t(i) = ti + 10.0 * f;
-      } else if (rise * f > 0.0) {
-        const double ya = (ti * s1 - s2 * s2) / ((s1 + ti) - 2.0 * s2);
-        t(i) = 10.0 * std::fabs(f) > std::fabs(ya - ti) ? ya : ti + 10.0 * f;
-      }
-    }
+  extrapolate(p, q, k, AllNodes{nt}, threshold, snap1, snap2, t);
+}
+
+void cn_newton_sweep(const ThNetwork& net, const ThCountingList& list, ThCInts nodes, ThCInts dnodemask,
+                     double dampt, double dtimeu, ThCReals qsum, ThCReals tstepold, ThCReals ratestepold,
+                     int& overflow, int& hot, double& dtrocc, int& ndtroc, int& nrlxcc, double& relxcc,
+                     ThReals tabs3, ThReals tabs4) {
+  const std::int64_t n = nodes.size();
+  for (std::int64_t a = 1; a <= n; ++a) {
+    const int i = nodes(a);
+    if (dnodemask(i) != 1) continue;
+    double g, gt, r, rt;
+    SCONDSUMSABSTEMPGRT4(net, list, i, net.t, tabs4, g, gt, r, rt);
+    S9TCLC(net, dampt, dtimeu, i, qsum, g, gt, r, rt, tstepold, ratestepold, overflow, dtrocc, ndtroc, nrlxcc,
+           relxcc, tabs3, tabs4);
+    if (overflow != 0 && hot == 0) hot = i;
   }
 }

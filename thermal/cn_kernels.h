@@ -4,50 +4,87 @@
 // Ta^4 of every thermal node and are kept current by every kernel that
 // changes a temperature.
 //
-// Entry lists: entlist is a copy of the compact connection list (pcs, ptrs)
-// in which each GL and GR pair's conductor number is replaced by an entry
-// number (the GL pairs of all nodes numbered 1, 2, ... in list order, the GR
-// pairs likewise); GF pairs keep their conductor number. gle/gre hold each
-// entry's conductance and glemask/gremask its conductor's mask, so that a
-// node sweep reads its conductors contiguously.
+// The sums walk the counting list (counting_list.h): the entries of the
+// compact list whose conductor is active and whose neighbour counts, in
+// list order, with the conductances read from the conductor arrays. The
+// nodes a sweep visits come as lists in index order: the arithmetic nodes
+// (arithmask 1) and the others, the capacitive ones among which are those
+// with dnodemask 1.
 //
 // Fluid neighbours: an entry whose neighbour k is above nt is fluid node
-// k - nt, a boundary at tf(k - nt); no thermal array is indexed with it.
+// k - nt, a boundary at net.tf(k - nt); no thermal array is indexed with it.
+//
+// The sums are defined here, inline, so that the sweeps fold them in.
 #pragma once
 
+#include "thermal/counting_list.h"
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
-// Conductance sums of node i (each reset to 0): over counting entries (mask
-// 1, neighbour "D" or "B"):
+// Conductance sums of node i (each reset to 0) over its counting entries:
 //   G  = sum GL + sum GF,   GT = sum value * Ta(k)
 //   R  = STEFAN * sum GR,   RT = STEFAN * sum GR * tabs4(k)
-// walked GL, GR, GF; a GF entry counts only with a positive conductor.
-void SCONDSUMSABSTEMPGRT4(int nt, ThCReals gf, ThCReals gle, ThCReals gre, ThCInts gfmask, ThCInts glemask,
-                          ThCInts gremask, ThCInts dbnodemask, ThCInts pcs, ThCPtrs ptrs, ThCInts entlist, int i,
-                          double stefan, ThCReals t, ThCReals tabs4, ThCReals tf, double tabs, double& g,
-                          double& gt, double& r, double& rt);
+// walked GL, GR, GF.
+inline void SCONDSUMSABSTEMPGRT4(const ThNetwork& net, const ThCountingList& list, int i, ThCReals t, ThCReals tabs4,
+                                 double& g, double& gt, double& r, double& rt) {
+  const int nt = net.nt;
+  const ThCReals gl = net.gl, gr = net.gr, gf = net.gf, tf = net.tf;
+  const double stefan = net.stefan(), tabs = net.tabs();
+  g = gt = r = rt = 0.0;
+  for (int e = list.gl_begin(i), last = list.gr_begin(i); e < last; ++e) {
+    const int k = list.neighbour(e);
+    const double tk = (k > nt ? tf(k - nt) : t(k)) + tabs;
+    const double c = gl(list.conductor(e));
+    g += c;
+    gt += c * tk;
+  }
+  double r0 = 0.0, rt0 = 0.0;
+  for (int e = list.gr_begin(i), last = list.gf_begin(i); e < last; ++e) {
+    const int k = list.neighbour(e);
+    double tk4;
+    if (k > nt) {
+      const double x = tf(k - nt) + tabs;
+      tk4 = ((x * x) * x) * x;
+    } else {
+      tk4 = tabs4(k);
+    }
+    const double c = gr(list.conductor(e));
+    r0 += c;
+    rt0 += c * tk4;
+  }
+  r = r0 * stefan;
+  rt = rt0 * stefan;
+  for (int e = list.gf_begin(i), last = list.end(i); e < last; ++e) {
+    const int k = list.neighbour(e);
+    const double tk = (k > nt ? tf(k - nt) : t(k)) + tabs;
+    const double c = gf(list.conductor(e));
+    g += c;
+    gt += c * tk;
+  }
+}
 
-// Damped Newton correction of capacitive node i on the trapezoidal residual
+// Damped Newton correction of capacitive node i (capacitance net.cap(i),
+// temperature net.t(i)) on the trapezoidal residual
 //   T0 + dt/2 (r0 + r1) - T(i),  r1 = (qsum + GT + RT - Ta (G + R Ta^3)) / C.
 // Raises dtrocc/ndtroc with dt |r1 - r0| and relxcc/nrlxcc with the
 // undamped correction (strictly greater wins). A result above 1.0E10 in
 // magnitude (or not a number) prints the PRTWAR block and sets overflow to 1.
-void S9TCLC(int nt, ThCReals caps, double dampt, double dtimeu, int i, ThCReals qsum, double g, double gt, double r,
-            double rt, double tabs, ThCReals tstepold, ThCReals ratestepold, int& overflow, double& dtrocc,
-            int& ndtroc, int& nrlxcc, double& relxcc, ThReals t, ThReals tabs3, ThReals tabs4);
+void S9TCLC(const ThNetwork& net, double dampt, double dtimeu, int i, ThCReals qsum, double g, double gt, double r,
+            double rt, ThCReals tstepold, ThCReals ratestepold, int& overflow, double& dtrocc, int& ndtroc,
+            int& nrlxcc, double& relxcc, ThReals tabs3, ThReals tabs4);
 
-// One balance of the arithmetic nodes (dnodemask and arithmask 1): point
-// sweeps until the largest correction is at most relxca or nloop sweeps,
-// with extrapolation (S9EXTR 4, 1) after each sweep that did not settle.
-// A node above 1.0E10 (or not a number) is fatal: "SLCRNC: Temperature >
-// 1.0D10 detected" + node context, severity 4, code 1, routine "S9Arth".
-// Finally raises relxcc/nrlxcc with each node's total change in the balance.
-void S9ARTH(int nt, int ngf, int ngl, int ngr, double dampt, double dtimeu, ThCReals gf, ThCReals gle,
-            ThCReals gre, ThCInts gfmask, ThCInts glemask, ThCInts gremask, ThCInts arithmask, ThCInts dnodemask,
-            ThCInts dbnodemask, int nloop, ThCInts pcs, ThCPtrs ptrs, ThCInts entlist, ThCReals qsum,
-            double relxca, double stefan, double tabs, ThCReals tstepold, ThCReals tf, int& nrlxcc,
-            double& relxcc, ThReals t, ThReals tabs3, ThReals tabs4, ThReals ratestepold, ThReals asnap1,
-            ThReals asnap2, ThReals archange, ThReals tarith0);
+// One balance of the arithmetic nodes `arith` (in index order) of the
+// temperatures net.t, those with dnodemask 1 taking part: point sweeps until
+// the largest correction is at most relxca or nloop sweeps, with
+// extrapolation (S9EXTR 4, 1) of the arithmetic nodes after each sweep that
+// did not settle. A node above 1.0E10 (or not a number) is fatal: "SLCRNC:
+// Temperature > 1.0D10 detected" + node context, severity 4, code 1, routine
+// "S9Arth". Finally raises relxcc/nrlxcc with each node's total change in
+// the balance (every other node's change being 0).
+void S9ARTH(const ThNetwork& net, const ThCountingList& list, ThCInts arith, ThCInts dnodemask, double dampt,
+            double dtimeu, int nloop, ThCReals qsum, double relxca, ThCReals tstepold, int& nrlxcc, double& relxcc,
+            ThReals tabs3, ThReals tabs4, ThReals ratestepold, ThReals asnap1, ThReals asnap2, ThReals archange,
+            ThReals tarith0);
 
 // Extrapolation of a sequence of iterates, by the phase h = k mod p:
 // h = p - 2q copies t to snap1, h = p - q to snap2, h = 0 extrapolates each
@@ -64,3 +101,12 @@ inline void cn_set_powers(int i, ThCReals t, double tabs, ThReals tabs3, ThReals
   tabs3(i) = x3;
   tabs4(i) = x3 * x;
 }
+
+// The Newton sweep of one pass: for each node of `nodes` (the nodes that are
+// not arithmetic, in index order) with dnodemask 1, SCONDSUMSABSTEMPGRT4 and
+// S9TCLC, each correction seen by the nodes after it. hot is set to the
+// first node that overflowed (when it is still 0).
+void cn_newton_sweep(const ThNetwork& net, const ThCountingList& list, ThCInts nodes, ThCInts dnodemask,
+                     double dampt, double dtimeu, ThCReals qsum, ThCReals tstepold, ThCReals ratestepold,
+                     int& overflow, int& hot, double& dtrocc, int& ndtroc, int& nrlxcc, double& relxcc,
+                     ThReals tabs3, ThReals tabs4);

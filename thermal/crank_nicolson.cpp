@@ -38,65 +38,34 @@ void fatal_temperature(int node, const char* routine) {
   SETERX(msg, 4, 1, routine);
 }
 
+// The masks from the letters, and the counting list that follows them.
 void build_masks(S9SlveWork& w) {
-  SLOGST2(w.ngf, w.ngl, w.ngr, w.nt, w.gfacts, w.glacts, w.gracts, w.statuses, w.dnodemask, w.gfmask, w.glmask,
+  const ThNetwork& n = w.net;
+  SLOGST2(n.ngf, n.ngl, n.ngr, n.nt, n.gfacts, n.glacts, n.gracts, n.tstat, w.dnodemask, w.gfmask, w.glmask,
           w.grmask, w.dbnodemask);
+  th_build_counting_list(n, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.counting);
 }
 
-// Entry values from the conductor values: GL always, GR where the value
-// differs from the saved copy (which then follows).
-void refresh_entry_values(S9SlveWork& w) {
-  for (int e = 1; e <= w.ngle; ++e) w.gle(e) = w.gl(w.glecond(e));
-  for (int e = 1; e <= w.ngre; ++e) {
-    const int m = w.grecond(e);
-    if (w.gr(m) != w.grsaved(m)) w.gre(e) = w.gr(m);
+// The sources of every node after VARIABLES1, and the powers of the
+// boundary nodes (the user may have changed their temperatures).
+void sources_and_boundary_powers(S9SlveWork& w) {
+  const ThNetwork& n = w.net;
+  const double tabs = n.tabs();
+  for (int i = 1; i <= n.nt; ++i) {
+    w.qsum(i) = (((n.qa(i) + n.qe(i)) + n.qi(i)) + n.qr(i)) + n.qs(i);
+    if (n.tstat(i).c[0] == 'B') cn_set_powers(i, n.t, tabs, w.tabs3, w.tabs4);
   }
-  for (int m = 1; m <= w.ngr; ++m) w.grsaved(m) = w.gr(m);
-}
-
-void refresh_entry_masks(S9SlveWork& w) {
-  for (int e = 1; e <= w.ngle; ++e) w.glemask(e) = w.glmask(w.glecond(e));
-  for (int e = 1; e <= w.ngre; ++e) w.gremask(e) = w.grmask(w.grecond(e));
-}
-
-// Numbers the GL and GR pairs of the compact list as entries, in list
-// order, and fills the entry values.
-void build_entries(S9SlveWork& w) {
-  for (std::int64_t k = 1; k <= w.pcs.size(); ++k) w.entlist(k) = w.pcs(k);
-  int nl = 0, nr = 0;
-  for (int i = 1; i <= w.nt; ++i) {
-    for (int e = 0, s = w.ptrs(1, i); e < w.ptrs(2, i); ++e) {
-      w.glecond(++nl) = std::abs(w.pcs(s + 2 * e + 1));
-      w.entlist(s + 2 * e + 1) = nl;
-    }
-    for (int e = 0, s = w.ptrs(3, i); e < w.ptrs(4, i); ++e) {
-      w.grecond(++nr) = std::abs(w.pcs(s + 2 * e + 1));
-      w.entlist(s + 2 * e + 1) = nr;
-    }
-  }
-  for (int e = 1; e <= w.ngle; ++e) w.gle(e) = w.gl(w.glecond(e));
-  for (int e = 1; e <= w.ngre; ++e) w.gre(e) = w.gr(w.grecond(e));
-  for (int m = 1; m <= w.ngr; ++m) w.grsaved(m) = w.gr(m);
-}
-
-void sum_sources(S9SlveWork& w) {
-  for (int i = 1; i <= w.nt; ++i)
-    w.qsum(i) = (((gar_thermalnodeheatsourcesalbedo(i) + gar_thermalnodeheatsourcesplanet(i)) +
-                  gar_thermalnodeheatsourcesinternal(i)) +
-                 gar_thermalnodeheatsourcesother(i)) +
-                gar_thermalnodeheatsourcessolar(i);
 }
 
 void all_powers(S9SlveWork& w) {
-  const double tabs = GLOR.TABS;
-  for (int i = 1; i <= w.nt; ++i) cn_set_powers(i, w.t, tabs, w.tabs3, w.tabs4);
+  const double tabs = w.net.tabs();
+  for (int i = 1; i <= w.net.nt; ++i) cn_set_powers(i, w.net.t, tabs, w.tabs3, w.tabs4);
 }
 
 void balance_arithmetic(S9SlveWork& w) {
-  S9ARTH(w.nt, w.ngf, w.ngl, w.ngr, GLOR.DAMPT, GLOR.DTIMEU, w.gf, w.gle, w.gre, w.gfmask, w.glemask, w.gremask,
-         w.arithmask, w.dnodemask, w.dbnodemask, GLOI.NLOOP, w.pcs, w.ptrs, w.entlist, w.qsum, GLOR.RELXCA,
-         GLOR.STEFAN, GLOR.TABS, w.tstepold, w.tf, GLOI.NRLXCC, GLOR.RELXCC, w.t, w.tabs3, w.tabs4, w.ratestepold,
-         w.asnap1, w.asnap2, w.archange, w.tarith0);
+  S9ARTH(w.net, w.counting, w.arithnodes.from(1, w.narith), w.dnodemask, GLOR.DAMPT, GLOR.DTIMEU, GLOI.NLOOP,
+         w.qsum, GLOR.RELXCA, w.tstepold, GLOI.NRLXCC, GLOR.RELXCC, w.tabs3, w.tabs4, w.ratestepold, w.asnap1,
+         w.asnap2, w.archange, w.tarith0);
 }
 
 // A capacitive node: solved and not arithmetic.
@@ -106,25 +75,26 @@ inline bool capacitive(const S9SlveWork& w, int i) { return w.dnodemask(i) == 1 
 
 void S9LOP1(S9SlveWork& w) {
   GLOR.CSGMIN = 1.0e38;
-  refresh_entry_values(w);
-  if (stat_getstatst() != 0) {
-    refresh_entry_masks(w);
-    stat_setstatst(0);
-  }
-  for (int i = 1; i <= w.nt; ++i) {
-    w.tstepold(i) = w.t(i);
-    w.ctau(i) = 0.0;
-    w.ratestepold(i) = 0.0;
-  }
-  sum_sources(w);
+  // The counting list follows the masks already.
+  if (stat_getstatst() != 0) stat_setstatst(0);
+  const ThNetwork& n = w.net;
+  for (int i = 1; i <= n.nt; ++i) w.tstepold(i) = n.t(i);
   const double dt = GLOR.DTIMEU, limit = GLOR.ARITH * GLOR.DTIMEU;
-  const double stefan = GLOR.STEFAN, tabs = GLOR.TABS;
-  const int len = static_cast<int>(w.pcs.size());
-  for (int i = 1; i <= w.nt; ++i) {
+  const double tabs = n.tabs();
+  w.narith = w.nother = 0;
+  for (int i = 1; i <= n.nt; ++i) {
+    const double c = n.cap(i);
+    // A node without capacitance has the time constant 0 and is arithmetic
+    // unless the limit is negative: its sums are needed only then.
     double g = 0.0, gt = 0.0;
-    S4GSUM(w.gf, w.gl, w.gr, len, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl, w.ngr,
-           w.nt, i, stefan, w.tstepold, w.tf, tabs, g, gt);
-    const double c = w.caps(i);
+    if (!(std::fabs(c) < 1e-37) || !(0.0 <= limit)) S4GSUM(n, w.counting, i, w.tstepold, g, gt);
+    w.gsum(i) = g;
+    w.gtsum(i) = gt;
+  }
+  for (int i = 1; i <= n.nt; ++i) {
+    w.qsum(i) = (((n.qa(i) + n.qe(i)) + n.qi(i)) + n.qr(i)) + n.qs(i);
+    const double c = n.cap(i);
+    const double g = w.gsum(i), gt = w.gtsum(i);
     double tau;
     if (std::fabs(c) < 1e-37)
       tau = 0.0;
@@ -138,23 +108,30 @@ void S9LOP1(S9SlveWork& w) {
       GLOI.NCSGMN = i;
     }
     w.arithmask(i) = tau <= limit ? 1 : 0;
+    if (w.arithmask(i) == 1)
+      w.arithnodes(++w.narith) = i;
+    else
+      w.othernodes(++w.nother) = i;
     if (capacitive(w, i)) {
-      const double told = w.t(i);
+      const double told = n.t(i);
       const double q = w.qsum(i);
       const double est = (c / dt * told + q + gt) / (c / dt + g);
-      w.t(i) = est;
+      n.t(i) = est;
       w.ratestepold(i) = (q + gt - g * told) / c;
       if (est > 1.0e10 || !std::isfinite(est)) {
         fatal_temperature(i, "S9Lop1");
         return;
       }
+    } else {
+      w.ratestepold(i) = 0.0;
     }
-    cn_set_powers(i, w.t, tabs, w.tabs3, w.tabs4);
+    cn_set_powers(i, n.t, tabs, w.tabs3, w.tabs4);
   }
   balance_arithmetic(w);
 }
 
 void S9NEWT(S9SlveWork& w) {
+  const ThNetwork& n = w.net;
   int seen = 0, overflow = 0, hot = 0;
   for (int j = 1;; ++j) {
     GLOI.LOOPCT += 1;
@@ -162,30 +139,16 @@ void S9NEWT(S9SlveWork& w) {
       V10001();
       if (stat_getstatst() != 0) {
         build_masks(w);
-        refresh_entry_masks(w);
-        refresh_entry_values(w);
         stat_setstatst(0);
         seen = 1;
-      } else {
-        refresh_entry_values(w);
       }
-      sum_sources(w);
-      const double tabs = GLOR.TABS;
-      for (int i = 1; i <= w.nt; ++i)
-        if (w.statuses(i).c[0] == 'B') cn_set_powers(i, w.t, tabs, w.tabs3, w.tabs4);
+      sources_and_boundary_powers(w);
     }
     GLOR.RELXCC = 0.0;
     GLOR.DTROCC = 0.0;
-    const double dampt = GLOR.DAMPT, dt = GLOR.DTIMEU, stefan = GLOR.STEFAN, tabs = GLOR.TABS;
-    for (int i = 1; i <= w.nt; ++i) {
-      if (!capacitive(w, i)) continue;
-      double g, gt, r, rt;
-      SCONDSUMSABSTEMPGRT4(w.nt, w.gf, w.gle, w.gre, w.gfmask, w.glemask, w.gremask, w.dbnodemask, w.pcs, w.ptrs,
-                           w.entlist, i, stefan, w.t, w.tabs4, w.tf, tabs, g, gt, r, rt);
-      S9TCLC(w.nt, w.caps, dampt, dt, i, w.qsum, g, gt, r, rt, tabs, w.tstepold, w.ratestepold, overflow,
-             GLOR.DTROCC, GLOI.NDTROC, GLOI.NRLXCC, GLOR.RELXCC, w.t, w.tabs3, w.tabs4);
-      if (overflow != 0 && hot == 0) hot = i;
-    }
+    cn_newton_sweep(n, w.counting, w.othernodes.from(1, w.nother), w.dnodemask, GLOR.DAMPT, GLOR.DTIMEU, w.qsum,
+                    w.tstepold, w.ratestepold, overflow, hot, GLOR.DTROCC, GLOI.NDTROC, GLOI.NRLXCC, GLOR.RELXCC,
+                    w.tabs3, w.tabs4);
     balance_arithmetic(w);
     // An overflow ends the run after the pass that found it (the balance of
     // the arithmetic nodes belongs to the pass).
@@ -196,7 +159,7 @@ void S9NEWT(S9SlveWork& w) {
       break;
     }
     if (GLOR.RELXCC < 10.0 * GLOR.RELXCA && GLOR.DTROCC > GLOR.DTROCA) break;
-    S9EXTR(4, 1, j, w.nt, GLOR.RELXCA, w.xsnap1, w.xsnap2, w.t);
+    S9EXTR(4, 1, j, n.nt, GLOR.RELXCA, w.xsnap1, w.xsnap2, n.t);
     if (j % 4 == 0) all_powers(w);  // the extrapolated temperatures' powers
   }
   if (overflow != 0) {
@@ -246,7 +209,8 @@ bool S9TIME(S9SlveWork& w) {
     const double r = h / dtu;
     GLOR.DTIMEU = h;
     GLOR.TIMEN = GLOR.TIMEO + h;
-    for (int i = 1; i <= w.nt; ++i) w.t(i) = r * w.t(i) + (1.0 - r) * w.tstepold(i);
+    const ThNetwork& n = w.net;
+    for (int i = 1; i <= n.nt; ++i) n.t(i) = r * n.t(i) + (1.0 - r) * w.tstepold(i);
     // The retry starts from these temperatures: their powers follow them.
     all_powers(w);
     return true;
@@ -263,34 +227,27 @@ bool S9TIME(S9SlveWork& w) {
 }
 
 void S9SLVE(S9SlveWork& w) {
-  const int nt = w.nt;
-  std::vector<std::int32_t> dmask, amask, entlist, glemask, gremask, glecond, grecond;
-  std::vector<double> qsum, tabs3, tabs4, gle, gre, grsaved;
-  w.ngle = 0;
-  w.ngre = 0;
-  for (int i = 1; i <= nt; ++i) {
-    w.ngle += w.ptrs(2, i);
-    w.ngre += w.ptrs(4, i);
-  }
+  const ThNetwork& n = w.net;
+  const int nt = n.nt;
+  std::vector<std::int32_t> dmask, amask, arithnodes, othernodes;
+  std::vector<double> qsum, tabs3, tabs4;
+  ThCountingStore counting;
   w.dnodemask = th_take_scratch(dmask, nt);
   w.arithmask = th_take_scratch(amask, nt);
   w.qsum = th_take_scratch(qsum, nt);
   w.tabs3 = th_take_scratch(tabs3, nt);
   w.tabs4 = th_take_scratch(tabs4, nt);
-  w.entlist = th_take_scratch(entlist, w.pcs.size());
-  w.glemask = th_take_scratch(glemask, w.ngle);
-  w.gremask = th_take_scratch(gremask, w.ngre);
-  w.glecond = th_take_scratch(glecond, w.ngle);
-  w.grecond = th_take_scratch(grecond, w.ngre);
-  w.gle = th_take_scratch(gle, w.ngle);
-  w.gre = th_take_scratch(gre, w.ngre);
-  w.grsaved = th_take_scratch(grsaved, w.ngr);
-  build_entries(w);
+  std::vector<double> gsum, gtsum;
+  w.gsum = th_take_scratch(gsum, nt);
+  w.gtsum = th_take_scratch(gtsum, nt);
+  w.counting = th_counting_list(n, counting);
+  w.arithnodes = th_take_scratch(arithnodes, nt);
+  w.othernodes = th_take_scratch(othernodes, nt);
+  w.narith = w.nother = 0;
 
   bool masks_built = false;
   if (stat_getstatst() == 0) {
     build_masks(w);
-    refresh_entry_masks(w);
     masks_built = true;
   }
   w.steps = w.nrel = w.ndtp = w.ndtr = 0;
@@ -302,7 +259,7 @@ void S9SLVE(S9SlveWork& w) {
     V10001();
     if (stat_getstatst() != 0 || !masks_built) {
       build_masks(w);
-      // S9LOP1 copies the new masks to the entries when it sees the flag.
+      // S9LOP1 clears the flag it sees.
       if (stat_getstatst() == 0) stat_setstatst(1);
       masks_built = true;
     }
@@ -314,7 +271,7 @@ void S9SLVE(S9SlveWork& w) {
       double maxdt = -std::numeric_limits<double>::max();
       for (int i = 1; i <= nt; ++i) {
         if (w.dnodemask(i) != 1 || !(w.ctau(i) > limit)) continue;
-        const double d = std::fabs(w.tstepold(i) - w.t(i));
+        const double d = std::fabs(w.tstepold(i) - n.t(i));
         if (d > maxdt) maxdt = d;
       }
       w.maxdt = maxdt;
@@ -328,10 +285,8 @@ void S9SLVE(S9SlveWork& w) {
 }
 
 void SLCRNC() {
-  const int nt = FLAGS(1) > 0 ? FLAGS(1) : 0;
-  const int ngl = FLAGS(2) > 0 ? FLAGS(2) : 0;
-  const int ngf = FLAGS(3) > 0 ? FLAGS(3) : 0;
-  const int ngr = FLAGS(4) > 0 ? FLAGS(4) : 0;
+  const ThNetwork net = th_network();
+  const int nt = net.nt, ngl = net.ngl, ngf = net.ngf, ngr = net.ngr;
 
   TrfFrame f;
   static constexpr TrfRequired kRequired[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
@@ -343,22 +298,7 @@ void SLCRNC() {
 
   S9SlveWork w;
   w.frame = &f;
-  w.nt = nt;
-  w.ngf = ngf;
-  w.ngl = ngl;
-  w.ngr = ngr;
-  w.pcs = gar_pcsthermal.view();
-  w.ptrs = th_cmat(gar_pcsptrsthermal);
-  w.gf = gar_fluidicconds.view();
-  w.gl = gar_linearconds.view();
-  w.gr = gar_radiativeconds.view();
-  w.caps = gar_thermalnodecapacitances.view();
-  w.tf = gar_fluidnodetemps.view();
-  w.gfacts = gar_fluidiccondacts.view();
-  w.glacts = gar_linearcondacts.view();
-  w.gracts = gar_radiativecondacts.view();
-  w.statuses = gar_thermalnodestatuses.view();
-  w.t = gar_thermalnodetemps.view();
+  w.net = net;
 
   ThReals* real_blocks[] = {&w.tstepold, &w.ratestepold, &w.xsnap1, &w.xsnap2, &w.tarith0,
                             &w.archange, &w.ctau,        &w.asnap1, &w.asnap2};

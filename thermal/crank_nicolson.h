@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "thermal/counting_list.h"
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
 struct TrfFrame;
@@ -23,25 +25,20 @@ void SLCRNC();
 // seen.
 struct S9SlveWork {
   TrfFrame* frame = nullptr;
-  int nt = 0, ngf = 0, ngl = 0, ngr = 0;
-  // Compact connection list and its pointers.
-  ThCInts pcs;
-  ThCPtrs ptrs;
-  // Conductors and letters, capacitances, statuses, temperatures.
-  ThCReals gf, gl, gr, caps, tf;
-  ThCLetters gfacts, glacts, gracts, statuses;
-  ThReals t;
+  // The network: counts, compact list, conductors and letters,
+  // capacitances, statuses, sources, temperatures.
+  ThNetwork net;
   // Blocks on the dynamic core (9 real of nt words; 4 integer).
   ThReals tstepold, ratestepold, xsnap1, xsnap2, tarith0, archange, ctau, asnap1, asnap2;
   ThInts gfmask, glmask, grmask, dbnodemask;
-  // Heap arrays of the step loop.
+  // Heap arrays of the step loop: node masks, sources, powers, the counting
+  // list (rebuilt with the masks) and the nodes of each class at the start
+  // of the step in index order, arithmetic (narith) and the others (nother).
   ThInts dnodemask, arithmask;
-  ThReals qsum, tabs3, tabs4;
-  // Entry lists: entry-numbered copy of the compact list, per-entry
-  // conductance, mask and conductor, saved GR values.
-  ThInts entlist, glemask, gremask, glecond, grecond;
-  ThReals gle, gre, grsaved;
-  int ngle = 0, ngre = 0;
+  ThReals qsum, tabs3, tabs4, gsum, gtsum;
+  ThCountingList counting;
+  ThInts arithnodes, othernodes;
+  int narith = 0, nother = 0;
   // Step-loop counters.
   int steps = 0, nrel = 0, ndtp = 0, ndtr = 0;
   // Largest change of the capacitive nodes over the attempt; the most
@@ -52,9 +49,9 @@ struct S9SlveWork {
 // The step loop: allocates its heap arrays, steps until TIMEO reaches
 // TIMEND, issues the end warnings and frees its arrays.
 void S9SLVE(S9SlveWork& w);
-// Start of a step: entry refresh, step-start copies, node classes and time
-// constants (CSGMIN, NCSGMN), implicit-Euler estimate of the capacitive
-// nodes, one balance of the arithmetic nodes.
+// Start of a step: step-start copies, sources, node classes (and their node
+// lists) and time constants (CSGMIN, NCSGMN), implicit-Euler estimate of the
+// capacitive nodes, one balance of the arithmetic nodes.
 void S9LOP1(S9SlveWork& w);
 // The Newton passes of one attempt.
 void S9NEWT(S9SlveWork& w);

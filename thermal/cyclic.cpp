@@ -48,16 +48,9 @@ constexpr CycleSolver kSolvers[] = {
 plat::Text<6> solver_name(std::string_view zsolvr) { return plat::Text<6>(zsolvr.substr(0, 6)); }
 
 // Rate of thermal node i on the model's arrays.
-double thermal_rate(int i) {
+double thermal_rate(const ThNetwork& net, int i) {
   double rate = 0.0;
-  LPDTTM(gar_thermalnodetemps.view(), gar_fluidnodetemps.view(), gar_thermalnodecapacitances.view(),
-         gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(),
-         static_cast<int>(gar_pcsthermal.size()), gar_fluidiccondacts.view(), gar_linearcondacts.view(),
-         gar_radiativecondacts.view(), FLAGS(3), FLAGS(2), FLAGS(4), FLAGS(1), i, gar_thermalnodestatuses.view(),
-         gar_pcsthermal.view(), th_cmat(gar_pcsptrsthermal), gar_thermalnodeheatsourcesalbedo.view(),
-         gar_thermalnodeheatsourcesplanet.view(), gar_thermalnodeheatsourcesinternal.view(),
-         gar_thermalnodeheatsourcesother.view(), gar_thermalnodeheatsourcessolar.view(), GLOR.STEFAN, GLOR.TABS,
-         rate);
+  LPDTTM(net, i, rate);
   return rate;
 }
 
@@ -101,16 +94,13 @@ struct Largest {
 
 }  // namespace
 
-void LPDTTM(ThCReals t, ThCReals tf, ThCReals caps, ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/,
-            ThCLetters gfacts, ThCLetters glacts, ThCLetters gracts, int /*ngf*/, int /*ngl*/, int /*ngr*/, int nt,
-            int i, ThCLetters statuses, ThCInts pcs, ThCPtrs ptrs, ThCReals qa, ThCReals qe, ThCReals qi, ThCReals qr,
-            ThCReals qs, double stefan, double tabs, double& rate) {
+void LPDTTM(const ThNetwork& net, int i, double& rate) {
   rate = 0.0;
-  const double c = caps(i);
-  if (statuses(i).c[0] != 'D' || std::fabs(c) < static_cast<double>(1.0E-37f)) return;
+  const double c = net.cap(i);
+  if (net.tstat(i).c[0] != 'D' || std::fabs(c) < static_cast<double>(1.0E-37f)) return;
   double sf = 0.0, sl = 0.0, sr = 0.0;
-  SCNDHF(gf, gfacts, gl, glacts, gr, gracts, pcs, ptrs, nt, statuses, i, stefan, t, tf, tabs, sf, sl, sr);
-  rate = ((((qa(i) + qe(i)) + qi(i)) + qr(i)) + qs(i) + (sr + (sf + sl))) / c;
+  SCNDHF(net, i, net.t, sf, sl, sr);
+  rate = ((((net.qa(i) + net.qe(i)) + net.qi(i)) + net.qr(i)) + net.qs(i) + (sr + (sf + sl))) / c;
 }
 
 void LFDTTM(ThCLetters linkstatuses, int lenfluid, ThCReals massflowsources, ThCInts linkpairs,
@@ -140,7 +130,8 @@ void LFDTTM(ThCLetters linkstatuses, int lenfluid, ThCReals massflowsources, ThC
 
 void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, const double& period,
             const int& maxcyc, std::string_view zlabel, std::string_view zout) {
-  const int nt = FLAGS(1) > 0 ? FLAGS(1) : 0;
+  const ThNetwork net = th_network();
+  const int nt = net.nt;
   const int nf = FLAGS(32) > 0 ? FLAGS(32) : 0;
   const int nm = FLAGS(26);
   const bool links = FLAGS(33) > 0;
@@ -171,8 +162,8 @@ void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, 
 
   // State at the start: every node, listed or not.
   for (int i = 1; i <= nt; ++i) {
-    tprevcyc(i) = gar_thermalnodetemps(i);
-    if (dtconv < kNoRateTest) rprevcyc(i) = thermal_rate(i);
+    tprevcyc(i) = net.t(i);
+    if (dtconv < kNoRateTest) rprevcyc(i) = thermal_rate(net, i);
   }
   if (links) refresh_link_conductances();
   for (int j = 1; j <= nf; ++j) {
@@ -213,11 +204,11 @@ void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, 
     for (int i = 1; i <= nt; ++i) {
       int ierr = 0;
       if (!NDOFZL(1, nm, nt, i, 1, "SOLCYC", zlabel, ierr)) continue;
-      const double ti = gar_thermalnodetemps(i);
+      const double ti = net.t(i);
       dt.offer(std::fabs(ti - tprevcyc(i)), i);
       tprevcyc(i) = ti;
       if (rates) {
-        const double r = thermal_rate(i);
+        const double r = thermal_rate(net, i);
         ddt.offer(std::fabs(r - rprevcyc(i)), i);
         rprevcyc(i) = r;
       }

@@ -21,6 +21,7 @@
 
 #include "platform/array.h"
 #include "platform/text.h"
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
 // zsolvr: name of the routine to repeat, compared over 6 characters
@@ -38,14 +39,11 @@
 void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, const double& period,
             const int& maxcyc, std::string_view zlabel, std::string_view zout);
 
-// Rate of change of thermal node i: 0 unless its status is "D" and
-// |C(i)| >= 1.0E-37 (single precision); else (((( QA + QE) + QI) + QR) + QS
-// + (sR + (sF + sL))) / C(i), with the net conducted heats of SCNDHF.
-// ngf, ngl, ngr are the conductor counts (not read beyond the views).
-void LPDTTM(ThCReals t, ThCReals tf, ThCReals caps, ThCReals gf, ThCReals gl, ThCReals gr, int len, ThCLetters gfacts,
-            ThCLetters glacts, ThCLetters gracts, int ngf, int ngl, int ngr, int nt, int i, ThCLetters statuses,
-            ThCInts pcs, ThCPtrs ptrs, ThCReals qa, ThCReals qe, ThCReals qi, ThCReals qr, ThCReals qs, double stefan,
-            double tabs, double& rate);
+// Rate of change of thermal node i at the temperatures net.t: 0 unless its
+// status is "D" and |C(i)| >= 1.0E-37 (single precision); else (((( QA +
+// QE) + QI) + QR) + QS + (sR + (sF + sL))) / C(i), with the net conducted
+// heats of SCNDHF.
+void LPDTTM(const ThNetwork& net, int i, double& rate);
 
 // Rate of change of fluid node j (global node nt + j): N = XRHO x XCP x
 // volume at the node's state (fluid code ifluid); 1.0E20 when |N| < 1.0E-37;

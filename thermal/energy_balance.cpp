@@ -16,9 +16,12 @@ inline void add_flow(double x, double& in, double& out) {
 
 }  // namespace
 
-void SEBDIF(ThCReals gf, ThCInts gfmask, int /*ngf1*/, int nt, int i, ThCReals t, double& in, double& out,
-            ThCInts dbnodemask, int len, ThCInts list, ThCInts ptrs, ThCReals gl, ThCReals gr, ThCInts glmask,
-            ThCInts grmask, double stefan, ThCReals tf, double tabs) {
+void SEBDIF(const ThNetwork& net, ThCInts gfmask, ThCInts glmask, ThCInts grmask, ThCInts dbnodemask, int i,
+            double& in, double& out) {
+  const int nt = net.nt, len = net.lenthermal;
+  const ThCInts list = net.pcs, ptrs = net.ptrs;
+  const ThCReals gf = net.gf, gl = net.gl, gr = net.gr, t = net.t, tf = net.tf;
+  const double stefan = net.stefan(), tabs = net.tabs();
   int sublist = 0, pos = 0, cond = 0, k = 0;
   for (;;) {
     SUNPAK2(0, dbnodemask, len, nt, i, list, ptrs, sublist, pos, cond, k);
@@ -42,9 +45,12 @@ void SEBDIF(ThCReals gf, ThCInts gfmask, int /*ngf1*/, int nt, int i, ThCReals t
   }
 }
 
-void SEBBND(ThCReals gl, ThCReals gr, ThCInts glmask, ThCInts grmask, int /*ngl1*/, int /*ngr1*/, int nt,
-            double stefan, ThCReals t, double tabs, int i, double& in, double& out, ThCInts dbnodemask, int len,
-            ThCInts list, ThCInts ptrs) {
+void SEBBND(const ThNetwork& net, ThCInts glmask, ThCInts grmask, ThCInts dbnodemask, int i, double& in,
+            double& out) {
+  const int nt = net.nt, len = net.lenthermal;
+  const ThCInts list = net.pcs, ptrs = net.ptrs;
+  const ThCReals gl = net.gl, gr = net.gr, t = net.t;
+  const double stefan = net.stefan(), tabs = net.tabs();
   const double ti = t(i) + tabs;
   int sublist = 0, pos = 0, cond = 0, k = 0;
   for (;;) {
@@ -63,10 +69,10 @@ void SEBBND(ThCReals gl, ThCReals gr, ThCInts glmask, ThCInts grmask, int /*ngl1
   }
 }
 
-void SENGBL(ThCInts dnodemask, ThCInts dbnodemask, int nt, double& enbala, double& enbalr, ThCReals gf,
-            ThCReals gl, ThCReals gr, ThCInts gfmask, ThCInts glmask, ThCInts grmask, int len, int ngf1, int ngl1,
-            int ngr1, ThCInts list, ThCInts ptrs, ThCReals qa, ThCReals qe, ThCReals qi, ThCReals qr, ThCReals qs,
-            double stefan, ThCReals t, ThCReals tf, double tabs) {
+void SENGBL(const ThNetwork& net, ThCInts dnodemask, ThCInts dbnodemask, ThCInts gfmask, ThCInts glmask,
+            ThCInts grmask, double& enbala, double& enbalr) {
+  const int nt = net.nt;
+  const ThCReals qa = net.qa, qe = net.qe, qi = net.qi, qr = net.qr, qs = net.qs;
   double in = 0.0, out = 0.0, s = 0.0;
   if (nt < 1) {
     enbala = 0.0;
@@ -76,10 +82,9 @@ void SENGBL(ThCInts dnodemask, ThCInts dbnodemask, int nt, double& enbala, doubl
   for (int i = 1; i <= nt; ++i) {
     if (dnodemask(i) == 1) {
       s = ((((s + qa(i)) + qe(i)) + qi(i)) + qr(i)) + qs(i);
-      SEBDIF(gf, gfmask, ngf1, nt, i, t, in, out, dbnodemask, len, list, ptrs, gl, gr, glmask, grmask, stefan, tf,
-             tabs);
+      SEBDIF(net, gfmask, glmask, grmask, dbnodemask, i, in, out);
     } else if (dbnodemask(i) == 1) {
-      SEBBND(gl, gr, glmask, grmask, ngl1, ngr1, nt, stefan, t, tabs, i, in, out, dbnodemask, len, list, ptrs);
+      SEBBND(net, glmask, grmask, dbnodemask, i, in, out);
     }
   }
   enbala = std::fabs((in - out) + s);

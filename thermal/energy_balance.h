@@ -12,23 +12,19 @@
 // (ENBALR = 0 when that denominator is below 1e-37 in magnitude.)
 #pragma once
 
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
-// Sets enbala and enbalr from the current temperatures. ngf1, ngl1, ngr1 are
-// max(count, 1). tf: fluid-node temperatures.
-void SENGBL(ThCInts dnodemask, ThCInts dbnodemask, int nt, double& enbala, double& enbalr, ThCReals gf,
-            ThCReals gl, ThCReals gr, ThCInts gfmask, ThCInts glmask, ThCInts grmask, int len, int ngf1, int ngl1,
-            int ngr1, ThCInts list, ThCInts ptrs, ThCReals qa, ThCReals qe, ThCReals qi, ThCReals qr, ThCReals qs,
-            double stefan, ThCReals t, ThCReals tf, double tabs);
+// Sets enbala and enbalr from the temperatures net.t over the linked list.
+void SENGBL(const ThNetwork& net, ThCInts dnodemask, ThCInts dbnodemask, ThCInts gfmask, ThCInts glmask,
+            ThCInts grmask, double& enbala, double& enbalr);
 
 // Flows into solved node i: its positive GF entries from thermal or fluid
 // neighbours, and its GL and GR exchange with fluid neighbours.
-void SEBDIF(ThCReals gf, ThCInts gfmask, int ngf1, int nt, int i, ThCReals t, double& in, double& out,
-            ThCInts dbnodemask, int len, ThCInts list, ThCInts ptrs, ThCReals gl, ThCReals gr, ThCInts glmask,
-            ThCInts grmask, double stefan, ThCReals tf, double tabs);
+void SEBDIF(const ThNetwork& net, ThCInts gfmask, ThCInts glmask, ThCInts grmask, ThCInts dbnodemask, int i,
+            double& in, double& out);
 
 // Flows out of boundary node i into its thermal neighbours through GL and GR
 // conductors (exchange with fluid nodes, boundaries both, is left out).
-void SEBBND(ThCReals gl, ThCReals gr, ThCInts glmask, ThCInts grmask, int ngl1, int ngr1, int nt, double stefan,
-            ThCReals t, double tabs, int i, double& in, double& out, ThCInts dbnodemask, int len, ThCInts list,
-            ThCInts ptrs);
+void SEBBND(const ThNetwork& net, ThCInts glmask, ThCInts grmask, ThCInts dbnodemask, int i, double& in,
+            double& out);

@@ -37,8 +37,10 @@ void temperature_fatal(std::string_view text, int i, std::string_view routine) {
 }
 
 void build_masks(S7SlveWork& w) {
-  SLOGST2(w.ngf, w.ngl, w.ngr, w.nt, w.gfacts, w.glacts, w.gracts, w.statuses, w.dnodemask, w.gfmask, w.glmask,
+  const ThNetwork& n = w.net;
+  SLOGST2(n.ngf, n.ngl, n.ngr, n.nt, n.gfacts, n.glacts, n.gracts, n.tstat, w.dnodemask, w.gfmask, w.glmask,
           w.grmask, w.dbnodemask);
+  th_build_counting_list(n, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.counting);
 }
 
 }  // namespace
@@ -46,19 +48,19 @@ void build_masks(S7SlveWork& w) {
 void S7DIFF(S7SlveWork& w, int& status) {
   status = 0;
   GLOR.CSGMIN = SRLMAX();
-  const int nt = w.nt;
-  const double dtimeu = GLOR.DTIMEU, stefan = GLOR.STEFAN, tabs = GLOR.TABS;
+  const ThNetwork& n = w.net;
+  const int nt = n.nt;
+  const double dtimeu = GLOR.DTIMEU;
   for (int i = 1; i <= nt; ++i) {
-    w.qsum(i) = (((w.qa(i) + w.qe(i)) + w.qi(i)) + w.qr(i)) + w.qs(i);
-    const double c = w.cap(i);
+    w.qsum(i) = (((n.qa(i) + n.qe(i)) + n.qi(i)) + n.qr(i)) + n.qs(i);
+    const double c = n.cap(i);
     w.zcapmask(i) = std::fabs(c) < 1.0e-37 ? 1 : 0;
     if (w.dnodemask(i) != 1 || w.zcapmask(i) != 0) continue;
     double g = 0.0, gt = 0.0;
-    S4GSUM(w.gf, w.gl, w.gr, w.lencompact, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl,
-           w.ngr, nt, i, stefan, w.tpass, w.tf, tabs, g, gt);
+    S4GSUM(n, w.counting, i, w.tpass, g, gt);
     const double h = c / dtimeu;
-    w.t(i) = ((h - g) * w.tpass(i) + w.qsum(i) + gt) / h;
-    if (overheated(w.t(i))) {
+    n.t(i) = ((h - g) * w.tpass(i) + w.qsum(i) + gt) / h;
+    if (overheated(n.t(i))) {
       status = 1;
       temperature_fatal("SLFRWD: Temperature > 1.0E10 detected@", i, "S7DIFF");
       return;
@@ -73,29 +75,29 @@ void S7DIFF(S7SlveWork& w, int& status) {
 void S7ARTH(S7SlveWork& w, int& status) {
   status = 0;
   GLOR.RELXCC = 0.0;
-  const int nt = w.nt;
-  const double stefan = GLOR.STEFAN, tabs = GLOR.TABS;
+  const ThNetwork& n = w.net;
+  const int nt = n.nt;
+  const double tabs = n.tabs();
   for (int i = 1; i <= nt; ++i) {
     if (w.dnodemask(i) != 1 || w.zcapmask(i) != 1) continue;
     double g = 0.0, gt = 0.0, r = 0.0, rt = 0.0;
-    S1GSUM(w.gf, w.gl, w.gr, w.lencompact, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl,
-           w.ngr, nt, i, stefan, w.t, w.tf, tabs, g, gt, r, rt);
+    S1GSUM(n, w.counting, i, n.t, g, gt, r, rt);
     const double q = w.qsum(i);
-    const double x = w.t(i) + tabs;
+    const double x = n.t(i) + tabs;
     const bool hasg = std::fabs(g) >= 1.0e-37, hasr = std::fabs(r) >= 1.0e-37;
     double d;
     if (hasg && !hasr) {
-      d = (q + gt) / g - tabs - w.t(i);
+      d = (q + gt) / g - tabs - n.t(i);
     } else if (hasg && hasr) {
       const double s = r * (x * x * x);
       d = (q + gt + rt - x * (g + s)) / (g + 4.0 * s);
     } else if (!hasg && !hasr) {
       d = std::fabs(q) > 1.0e-37 ? 1.0e20 : 0.0;
     } else {
-      d = std::sqrt(std::sqrt((q + rt) / r)) - tabs - w.t(i);
+      d = std::sqrt(std::sqrt((q + rt) / r)) - tabs - n.t(i);
     }
-    w.t(i) += d;
-    if (overheated(w.t(i))) {
+    n.t(i) += d;
+    if (overheated(n.t(i))) {
       status = 1;
       temperature_fatal("SLFRWD: Temperature > 1.0D10 detected@", i, "S7ARTH");
       return;
@@ -108,7 +110,7 @@ void S7ARTH(S7SlveWork& w, int& status) {
 }
 
 void S7NEWT(S7SlveWork& w, int& status) {
-  for (int i = 1; i <= w.nt; ++i) w.tpass(i) = w.t(i);
+  for (int i = 1; i <= w.net.nt; ++i) w.tpass(i) = w.net.t(i);
   S7DIFF(w, status);
   if (status > 0) return;
   GLOI.LOOPCT = 0;
@@ -133,9 +135,11 @@ void S7SLVE(S7SlveWork& w, int& status) {
   w.steps = w.nexc = 0;
   std::vector<std::int32_t> zcap, dmask;
   std::vector<double> qsum;
-  w.zcapmask = th_take_scratch(zcap, w.nt);
-  w.dnodemask = th_take_scratch(dmask, w.nt);
-  w.qsum = th_take_scratch(qsum, w.nt);
+  ThCountingStore counting;
+  w.zcapmask = th_take_scratch(zcap, w.net.nt);
+  w.dnodemask = th_take_scratch(dmask, w.net.nt);
+  w.qsum = th_take_scratch(qsum, w.net.nt);
+  w.counting = th_counting_list(w.net, counting);
   if (stat_getstatst() == 0) build_masks(w);
 
   for (;;) {
@@ -158,11 +162,12 @@ void S7SLVE(S7SlveWork& w, int& status) {
   w.zcapmask = ThInts();
   w.dnodemask = ThInts();
   w.qsum = ThReals();
+  w.counting = ThCountingList();
 }
 
 void SLFRWD() {
-  const int nt = FLAGS(1), ngl = FLAGS(2), ngf = FLAGS(3), ngr = FLAGS(4);
-  const int ngf1 = ngf > 1 ? ngf : 1, ngl1 = ngl > 1 ? ngl : 1, ngr1 = ngr > 1 ? ngr : 1;
+  const ThNetwork net = th_network();
+  const int nt = net.nt;
 
   GLOC.MODULE = "SLFRWD";
   // Without NLOOP the step makes one relaxation pass and nothing counts as
@@ -176,7 +181,7 @@ void SLFRWD() {
   // Real block from rtop + 1: tpass; integer blocks from u + 1 (u = the top
   // above the event list): the conductor masks and dbnodemask.
   const std::int64_t nreal = static_cast<std::int64_t>(nt) + 2;
-  const std::int64_t nint = static_cast<std::int64_t>(nt) + ngf1 + ngl1 + ngr1;
+  const std::int64_t nint = static_cast<std::int64_t>(nt) + net.ngf1 + net.ngl1 + net.ngr1;
   if (!trf_open(f, "SLFRWD", false, {}, {4, false}, 3, gar_dystor_record, nreal, nint)) {
     trf_close(f);
     return;
@@ -187,7 +192,7 @@ void SLFRWD() {
   FLAGS(FLAGS_NEXTDYNAMICCOREINT) = static_cast<int>(u + nint + 1);
 
   S7SlveWork w;
-  th_bind_step_work(w, f, nt, ngf, ngl, ngr, ngf1, ngl1, ngr1, u);
+  th_bind_step_work(w, f, net, u);
   w.tpass = gar_dynamiccorereal.from(rtop + 1, nt);
 
   // The first step is the stability limit at the start temperatures.

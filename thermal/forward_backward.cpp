@@ -37,8 +37,10 @@ void temperature_fatal(std::string_view text, int i, int code, std::string_view 
 }
 
 void build_masks(S4SlveWork& w) {
-  SLOGST2(w.ngf, w.ngl, w.ngr, w.nt, w.gfacts, w.glacts, w.gracts, w.statuses, w.dnodemask, w.gfmask, w.glmask,
+  const ThNetwork& n = w.net;
+  SLOGST2(n.ngf, n.ngl, n.ngr, n.nt, n.gfacts, n.glacts, n.gracts, n.tstat, w.dnodemask, w.gfmask, w.glmask,
           w.grmask, w.dbnodemask);
+  th_build_counting_list(n, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.counting);
 }
 
 // A proposed step that is not a number (0 / 0 after a step without change
@@ -57,22 +59,22 @@ void S4LOP1(S4SlveWork& w, int& status) {
   GLOI.LOOPCT = 1;
   GLOR.CSGMIN = SRLMAX();
   status = 0;
-  const int nt = w.nt;
-  for (int i = 1; i <= nt; ++i) w.tstepold(i) = w.t(i);
+  const ThNetwork& n = w.net;
+  const int nt = n.nt;
+  for (int i = 1; i <= nt; ++i) w.tstepold(i) = n.t(i);
 
-  const double dtimeu = GLOR.DTIMEU, stefan = GLOR.STEFAN, tabs = GLOR.TABS;
+  const double dtimeu = GLOR.DTIMEU, tabs = n.tabs();
   for (int i = 1; i <= nt; ++i) {
-    w.qsum(i) = (((w.qa(i) + w.qe(i)) + w.qi(i)) + w.qr(i)) + w.qs(i);
-    const double c = w.cap(i);
+    w.qsum(i) = (((n.qa(i) + n.qe(i)) + n.qi(i)) + n.qr(i)) + n.qs(i);
+    const double c = n.cap(i);
     w.zcapmask(i) = std::fabs(c) < 1.0e-37 ? 1 : 0;
     if (w.dnodemask(i) != 1 || w.zcapmask(i) != 0) continue;
     double g = 0.0, gt = 0.0;
-    S4GSUM(w.gf, w.gl, w.gr, w.lencompact, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl,
-           w.ngr, nt, i, stefan, w.tstepold, w.tf, tabs, g, gt);
+    S4GSUM(n, w.counting, i, w.tstepold, g, gt);
     w.fstepold(i) = gt - g * w.tstepold(i);
     const double h = c / dtimeu;
-    w.t(i) = (gt + h * w.tstepold(i) + w.qsum(i)) / (h + g);
-    if (overheated(w.t(i))) {
+    n.t(i) = (gt + h * w.tstepold(i) + w.qsum(i)) / (h + g);
+    if (overheated(n.t(i))) {
       status = 1;
       temperature_fatal("SLFWBK: Temperature > 1.0D10 detected@", i, 1, "S4LOP1");
       return;
@@ -87,32 +89,31 @@ void S4LOP1(S4SlveWork& w, int& status) {
   for (int i = 1; i <= nt; ++i) {
     if (w.dnodemask(i) != 1 || w.zcapmask(i) != 1) continue;
     double g = 0.0, gt = 0.0, r = 0.0, rt = 0.0;
-    S1GSUM(w.gf, w.gl, w.gr, w.lencompact, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl,
-           w.ngr, nt, i, stefan, w.t, w.tf, tabs, g, gt, r, rt);
+    S1GSUM(n, w.counting, i, n.t, g, gt, r, rt);
     const double q = w.qsum(i);
     const double big = q + gt + rt;
     const bool nog = std::fabs(g) < 1.0e-37, nor = std::fabs(r) < 1.0e-37;
     if (nog && nor) {
-      if (std::fabs(q) > 1.0e-37) w.t(i) = 1.0e20;
+      if (std::fabs(q) > 1.0e-37) n.t(i) = 1.0e20;
     } else if (nog) {
-      w.t(i) = std::sqrt(std::sqrt((q + rt) / r)) - tabs;
+      n.t(i) = std::sqrt(std::sqrt((q + rt) / r)) - tabs;
     } else if (nor) {
-      w.t(i) = (q + gt) / g - tabs;
+      n.t(i) = (q + gt) / g - tabs;
     } else {
       // Newton steps on G x + R x^4 = X with the neighbours held:
       // T + DAMPT (X - x (S + G)) / (G + 4 S), the damping factor taken
       // into the numerator; d is the correction before damping.
       const double dampt = GLOR.DAMPT;
-      for (int n = 1;; ++n) {
-        const double x = w.t(i) + tabs;
+      for (int k = 1;; ++k) {
+        const double x = n.t(i) + tabs;
         const double s = r * (x * x * x);
         const double num = big - x * (s + g), den = g + 4.0 * s;
         const double d = num / den;
-        w.t(i) += dampt * num / den;
-        if (one_step || n >= GLOI.NLOOP || std::fabs(d) <= 100.0 * GLOR.RELXCA || overheated(w.t(i))) break;
+        n.t(i) += dampt * num / den;
+        if (one_step || k >= GLOI.NLOOP || std::fabs(d) <= 100.0 * GLOR.RELXCA || overheated(n.t(i))) break;
       }
     }
-    if (overheated(w.t(i))) {
+    if (overheated(n.t(i))) {
       status = 2;
       temperature_fatal("SLFWBK: Temperature > 1.0D10 detected@", i, 2, "S4LOP1");
       return;
@@ -123,30 +124,25 @@ void S4LOP1(S4SlveWork& w, int& status) {
 void S4NEWT(S4SlveWork& w, int& status) {
   status = 0;
   w.k = 0;
-  const int nt = w.nt;
+  const ThNetwork& n = w.net;
+  const int nt = n.nt;
   const ThCReals core = gar_dynamiccorereal.view();
   for (;;) {
     ++w.k;
     GLOI.LOOPCT += 1;
     GLOR.RELXCC = 0.0;
-    const double stefan = GLOR.STEFAN, tabs = GLOR.TABS, dampt = GLOR.DAMPT, dtimeu = GLOR.DTIMEU;
+    const double dampt = GLOR.DAMPT, dtimeu = GLOR.DTIMEU;
     const double relxca = GLOR.RELXCA;
     const int nloop = GLOI.NLOOP;
-    for (int i = 1; i <= nt; ++i) {
-      if (w.dnodemask(i) != 1) continue;
-      double g = 0.0, gt = 0.0, r = 0.0, rt = 0.0;
-      S1GSUM(w.gf, w.gl, w.gr, w.lencompact, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.pcs, w.ptrs, w.ngf, w.ngl,
-             w.ngr, nt, i, stefan, w.t, w.tf, tabs, g, gt, r, rt);
-      S4TCLC2(w.cap, dampt, dtimeu, w.zcapmask, nloop, i, w.qsum, w.fstepold_at, w.tstepold_at, relxca, g, gt, r, rt,
-              tabs, w.t, core, GLOR.RELXCC, GLOI.NRLXCC);
-    }
+    s4_newton_pass(n, w.counting, w.dnodemask, dampt, dtimeu, w.zcapmask, nloop, w.qsum, w.fstepold_at,
+                   w.tstepold_at, relxca, core, GLOR.RELXCC, GLOI.NRLXCC);
     if (GLOR.RELXCC <= GLOR.RELXCA) return;
     if (GLOI.LOOPCT >= GLOI.NLOOP) {
       SETERX(trf_padded("SLFWBK: Solution failed to converge for this time step@NLOOP count exceeded", 170), 3, 2,
              "S4NEWT");
       return;
     }
-    S9EXTR(4, 1, w.k, nt, GLOR.RELXCA, w.xsnap1, w.xsnap2, w.t);
+    S9EXTR(4, 1, w.k, nt, GLOR.RELXCA, w.xsnap1, w.xsnap2, n.t);
   }
 }
 
@@ -160,7 +156,7 @@ void S4TIME(S4SlveWork& w, double dmax) {
       GLOR.DTIMEU = trf_limit_step(proposed(dt));
       GLOR.TIMEN = GLOR.TIMEO + GLOR.DTIMEU;
       GLOR.TIMEM = (GLOR.DTIMEU + 2.0 * GLOR.TIMEO) * 0.5;
-      for (int i = 1; i <= w.nt; ++i) w.t(i) = w.tstepold(i);
+      for (int i = 1; i <= w.net.nt; ++i) w.net.t(i) = w.tstepold(i);
       return;
     }
   }
@@ -178,9 +174,11 @@ void S4SLVE(S4SlveWork& w, int& status) {
   w.attempts = w.nrel = w.ndtp = 0;
   std::vector<std::int32_t> zcap, dmask;
   std::vector<double> qsum;
-  w.zcapmask = th_take_scratch(zcap, w.nt);
-  w.dnodemask = th_take_scratch(dmask, w.nt);
-  w.qsum = th_take_scratch(qsum, w.nt);
+  ThCountingStore counting;
+  w.zcapmask = th_take_scratch(zcap, w.net.nt);
+  w.dnodemask = th_take_scratch(dmask, w.net.nt);
+  w.qsum = th_take_scratch(qsum, w.net.nt);
+  w.counting = th_counting_list(w.net, counting);
   if (stat_getstatst() == 0) build_masks(w);
 
   for (;;) {
@@ -195,9 +193,9 @@ void S4SLVE(S4SlveWork& w, int& status) {
     if (status > 0) break;
 
     double dmax = 0.0;
-    for (int i = 1; i <= w.nt; ++i) {
+    for (int i = 1; i <= w.net.nt; ++i) {
       if (w.dnodemask(i) != 1 || w.zcapmask(i) != 0) continue;
-      const double d = std::fabs(w.t(i) - w.tstepold(i));
+      const double d = std::fabs(w.net.t(i) - w.tstepold(i));
       if (d > dmax) dmax = d;
     }
     S4TIME(w, dmax);
@@ -218,11 +216,12 @@ void S4SLVE(S4SlveWork& w, int& status) {
   w.zcapmask = ThInts();
   w.dnodemask = ThInts();
   w.qsum = ThReals();
+  w.counting = ThCountingList();
 }
 
 void SLFWBK() {
-  const int nt = FLAGS(1), ngl = FLAGS(2), ngf = FLAGS(3), ngr = FLAGS(4);
-  const int ngf1 = ngf > 1 ? ngf : 1, ngl1 = ngl > 1 ? ngl : 1, ngr1 = ngr > 1 ? ngr : 1;
+  const ThNetwork net = th_network();
+  const int nt = net.nt;
 
   TrfFrame f;
   const TrfRequired required[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
@@ -230,7 +229,7 @@ void SLFWBK() {
   // integer blocks from u + 1 (u = the top above the event list): the
   // conductor masks and dbnodemask.
   const std::int64_t nreal = 4LL * nt + 1;
-  const std::int64_t nint = static_cast<std::int64_t>(nt) + ngf1 + ngl1 + ngr1;
+  const std::int64_t nint = static_cast<std::int64_t>(nt) + net.ngf1 + net.ngl1 + net.ngr1;
   if (!trf_open(f, "SLFWBK", false, required, {7}, 6, gar_dystor_record, nreal, nint)) {
     trf_close(f);
     return;
@@ -241,7 +240,7 @@ void SLFWBK() {
   FLAGS(FLAGS_NEXTDYNAMICCOREINT) = static_cast<int>(u + nint + 2);
 
   S4SlveWork w;
-  th_bind_step_work(w, f, nt, ngf, ngl, ngr, ngf1, ngl1, ngr1, u);
+  th_bind_step_work(w, f, net, u);
 
   w.tstepold_at = rtop + 1;
   w.fstepold_at = rtop + nt + 1;

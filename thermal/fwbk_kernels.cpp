@@ -9,82 +9,12 @@
 #include "core/diagnostics.h"
 #include "modeldata/submodel_refs.h"
 
-namespace {
-
-// Relative temperature of neighbour k, or false when it does not count:
-// a fluid neighbour (k > nt) counts as a boundary at its temperature.
-inline bool neighbour_temp(int k, int nt, ThCInts dbnodemask, ThCReals t, ThCReals tf, double& tk) {
-  if (k > nt) {
-    tk = tf(k - nt);
-    return true;
-  }
-  if (dbnodemask(k) == 0) return false;
-  tk = t(k);
-  return true;
-}
-
-}  // namespace
-
-void S4GSUM(ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/, ThCInts gfmask, ThCInts glmask, ThCInts grmask,
-            ThCInts dbnodemask, ThCInts pcs, ThCPtrs ptrs, int /*ngf*/, int /*ngl*/, int /*ngr*/, int nt, int i,
-            double stefan, ThCReals tw, ThCReals tf, double tabs, double& g, double& gt) {
-  g = 0.0;
-  gt = 0.0;
-  const double ti = tw(i) + tabs;
-  double tj = 0.0;
-  for (int e = 0, s = ptrs(3, i); e < ptrs(4, i); ++e) {
-    const int j = pcs(s + 2 * e), k = std::abs(pcs(s + 2 * e + 1));
-    if (grmask(k) == 0 || !neighbour_temp(j, nt, dbnodemask, tw, tf, tj)) continue;
-    const double tja = tj + tabs;
-    const double h = (tja + ti) * gr(k) * stefan * (ti * ti + tja * tja);
-    g += h;
-    gt += h * tj;
-  }
-  for (int e = 0, s = ptrs(1, i); e < ptrs(2, i); ++e) {
-    const int j = pcs(s + 2 * e), k = std::abs(pcs(s + 2 * e + 1));
-    if (glmask(k) == 0 || !neighbour_temp(j, nt, dbnodemask, tw, tf, tj)) continue;
-    g += gl(k);
-    gt += gl(k) * tj;
-  }
-  for (int e = 0, s = ptrs(5, i); e < ptrs(6, i); ++e) {
-    const int j = pcs(s + 2 * e), k = pcs(s + 2 * e + 1);
-    if (k <= 0 || gfmask(k) == 0 || !neighbour_temp(j, nt, dbnodemask, tw, tf, tj)) continue;
-    g += gf(k);
-    gt += gf(k) * tj;
-  }
-}
-
-void S1GSUM(ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/, ThCInts gfmask, ThCInts glmask, ThCInts grmask,
-            ThCInts dbnodemask, ThCInts pcs, ThCPtrs ptrs, int /*ngf*/, int /*ngl*/, int /*ngr*/, int nt, int i,
-            double stefan, ThCReals t, ThCReals tf, double tabs, double& g, double& gt, double& r, double& rt) {
-  g = gt = r = rt = 0.0;
-  double tj = 0.0;
-  for (int e = 0, s = ptrs(3, i); e < ptrs(4, i); ++e) {
-    const int j = pcs(s + 2 * e), k = std::abs(pcs(s + 2 * e + 1));
-    if (grmask(k) == 0 || !neighbour_temp(j, nt, dbnodemask, t, tf, tj)) continue;
-    const double x = tj + tabs;
-    r += gr(k);
-    rt += gr(k) * (((x * x) * x) * x);
-  }
-  r *= stefan;
-  rt *= stefan;
-  for (int e = 0, s = ptrs(1, i); e < ptrs(2, i); ++e) {
-    const int j = pcs(s + 2 * e), k = std::abs(pcs(s + 2 * e + 1));
-    if (glmask(k) == 0 || !neighbour_temp(j, nt, dbnodemask, t, tf, tj)) continue;
-    g += gl(k);
-    gt += gl(k) * (tj + tabs);
-  }
-  for (int e = 0, s = ptrs(5, i); e < ptrs(6, i); ++e) {
-    const int j = pcs(s + 2 * e), k = pcs(s + 2 * e + 1);
-    if (k <= 0 || gfmask(k) == 0 || !neighbour_temp(j, nt, dbnodemask, t, tf, tj)) continue;
-    g += gf(k);
-    gt += gf(k) * (tj + tabs);
-  }
-}
-
-void S4TCLC2(ThCReals caps, double dampt, double dtimeu, ThCInts zcapmask, int nloop, int i, ThCReals qsum,
-             int fstepold, int tstepold, double relxca, double g, double gt, double r, double rt, double tabs,
-             ThReals t, ThCReals core, double& relxcc, int& nrlxcc) {
+void S4TCLC2(const ThNetwork& net, double dampt, double dtimeu, ThCInts zcapmask, int nloop, int i, ThCReals qsum,
+             int fstepold, int tstepold, double relxca, double g, double gt, double r, double rt, ThCReals core,
+             double& relxcc, int& nrlxcc) {
+  const ThCReals caps = net.cap;
+  const ThReals t = net.t;
+  const double tabs = net.tabs();
   const double x = t(i) + tabs;
   const double q = qsum(i);
   const double xx = (q + gt) + rt;
@@ -132,3 +62,14 @@ void S4TCLC2(ThCReals caps, double dampt, double dtimeu, ThCInts zcapmask, int n
   }
 }
 
+void s4_newton_pass(const ThNetwork& net, const ThCountingList& list, ThCInts dnodemask, double dampt, double dtimeu,
+                    ThCInts zcapmask, int nloop, ThCReals qsum, int fstepold, int tstepold, double relxca,
+                    ThCReals core, double& relxcc, int& nrlxcc) {
+  for (int i = 1; i <= net.nt; ++i) {
+    if (dnodemask(i) != 1) continue;
+    double g = 0.0, gt = 0.0, r = 0.0, rt = 0.0;
+    S1GSUM(net, list, i, net.t, g, gt, r, rt);
+    S4TCLC2(net, dampt, dtimeu, zcapmask, nloop, i, qsum, fstepold, tstepold, relxca, g, gt, r, rt, core, relxcc,
+            nrlxcc);
+  }
+}

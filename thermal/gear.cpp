@@ -30,10 +30,7 @@ std::string named(std::string_view name, std::string_view rest) {
 double smaller(double a, double b) { return b < a ? b : a; }
 
 // Smallest time constant of the solved nodes into CSGMIN and NCSGMN.
-void smallest_time_constant(GearState& g) {
-  S5CSGM(g.cap, g.nt, g.statuses, GLOR.CSGMIN, GLOI.NCSGMN, g.gf, g.gfacts, g.gl, g.glacts, g.gr, g.gracts, 0,
-         g.lenlinked, g.ngf, g.ngl, g.ngr, g.list, g.listptrs, GLOR.STEFAN, g.t, g.tf, GLOR.TABS);
-}
+void smallest_time_constant(GearState& g) { S5CSGM(g.net, g.net.t, GLOR.CSGMIN, GLOI.NCSGMN); }
 
 // The next step end from TIMEO with the current DTIMEU: at most two steps
 // ahead and not past `limit`, pulled back onto an event, and halved when it
@@ -50,7 +47,7 @@ void next_step_end(GearState& g, double limit) {
 double weighted_norm(GearState& g, int s) {
   double e = 0.0;
   LoopGuard guard("S5ORDR");
-  for (int i = 1; i <= g.nt; ++i) {
+  for (int i = 1; i <= g.net.nt; ++i) {
     guard.pass();
     if (!g.solved(i)) continue;
     const double v = std::fabs(g.slab(s, i)) / g.slab(11, i);
@@ -63,9 +60,9 @@ double weighted_norm(GearState& g, int s) {
 void restore_temperatures(GearState& g, std::string_view routine) {
   const double tabs = GLOR.TABS;
   LoopGuard guard(routine);
-  for (int i = 1; i <= g.nt; ++i) {
+  for (int i = 1; i <= g.net.nt; ++i) {
     guard.pass();
-    g.t(i) = g.slab(g.r, i) - tabs;
+    g.net.t(i) = g.slab(g.r, i) - tabs;
   }
 }
 
@@ -98,9 +95,9 @@ void S5PRED(GearState& g) {
     g.C(i + 1) = g.C(i) * (tn - g.TH(GearState::ring(g.r - i + 1))) / (to - g.TH(GearState::ring(g.r - i)));
     const double ci = g.C(i + 1);
     const int s = GearState::ring(g.r - i);
-    for (int j = 1; j <= g.nt; ++j) {
+    for (int j = 1; j <= g.net.nt; ++j) {
       guard.pass();
-      if (g.solved(j)) g.t(j) = g.t(j) + ci * g.slab(s, j);
+      if (g.solved(j)) g.net.t(j) = g.net.t(j) + ci * g.slab(s, j);
     }
   }
   if (g.evalcount > g.k && g.k <= 5) {
@@ -117,7 +114,7 @@ void S5CHCK(GearState& g) {
   double emax = 0.0;
   int q = 0;
   LoopGuard guard("S5CHCK");
-  for (int i = 1; i <= g.nt; ++i) {
+  for (int i = 1; i <= g.net.nt; ++i) {
     guard.pass();
     if (!g.solved(i)) continue;
     ++q;
@@ -157,16 +154,16 @@ void S5STAK(GearState& g) {
   g.TH(g.r) = GLOR.TIMEN;
   const double tabs = GLOR.TABS;
   LoopGuard guard("S5STAK");
-  for (int i = 1; i <= g.nt; ++i) {
+  for (int i = 1; i <= g.net.nt; ++i) {
     guard.pass();
-    g.slab(g.r, i) = g.t(i) + tabs;
+    g.slab(g.r, i) = g.net.t(i) + tabs;
   }
   g.hist = 1;
   const int m = g.evalcount > g.k ? (g.k + 2 < 7 ? g.k + 2 : 7) : g.k + 1;
   for (int i = 1; i <= m; ++i) {
     const int lo = GearState::ring(g.r - i), hi = GearState::ring(g.r - i + 1);
     const double ci = g.C(i);
-    for (int j = 1; j <= g.nt; ++j) {
+    for (int j = 1; j <= g.net.nt; ++j) {
       guard.pass();
       if (g.solved(j)) g.slab(lo, j) = g.slab(hi, j) - ci * g.slab(lo, j);
     }
@@ -179,8 +176,8 @@ void S5OUTP(GearState& g) {
   for (int m = 1; m <= g.k; ++m) {
     l = l * (tout - g.TH(GearState::ring(g.r - m + 1))) / (g.TH(g.r) - g.TH(GearState::ring(g.r - m)));
     const int s = GearState::ring(g.r - m);
-    for (int j = 1; j <= g.nt; ++j)
-      if (g.solved(j)) g.t(j) = g.t(j) + l * g.slab(s, j);
+    for (int j = 1; j <= g.net.nt; ++j)
+      if (g.solved(j)) g.net.t(j) = g.net.t(j) + l * g.slab(s, j);
   }
   const double kept = GLOR.TIMEN;
   GLOR.TIMEN = tout;
@@ -242,8 +239,8 @@ void S5STUP(GearState& g) {
     }
   }
   const double tabs = GLOR.TABS;
-  for (int i = 1; i <= g.nt; ++i) {
-    const double a = g.t(i) + tabs;
+  for (int i = 1; i <= g.net.nt; ++i) {
+    const double a = g.net.t(i) + tabs;
     if (a > g.slab(11, i)) g.slab(11, i) = a;
   }
   if (g.evalcount > g.k) {
@@ -258,8 +255,8 @@ void S5STUP(GearState& g) {
 
 void s5_start(GearState& g) {
   const double tabs = GLOR.TABS;
-  for (int i = 1; i <= g.nt; ++i) {
-    g.slab(1, i) = g.t(i) + tabs;
+  for (int i = 1; i <= g.net.nt; ++i) {
+    g.slab(1, i) = g.net.t(i) + tabs;
     g.slab(11, i) = 1.0;
     for (int s = 2; s <= 8; ++s) g.slab(s, i) = 0.0;
   }
@@ -293,7 +290,7 @@ void S5SLVE(GearState& g) {
 void s5_drive(std::string_view name, void (*loop)(GearState&)) {
   GearState g;
   g.name = name;
-  g.nt = FLAGS(1) > 0 ? FLAGS(1) : 0;
+  g.net = th_network();
   for (double& th : g.th) th = 0.0;
   g.TH(1) = GLOR.TIMEO;
 
@@ -305,14 +302,14 @@ void s5_drive(std::string_view name, void (*loop)(GearState&)) {
   const bool solve = trf_open(f, name, false, required, {6, false}, 5, gar_dystor_record, 0, 0);
   const int top = FLAGS(FLAGS_NEXTDYNAMICCOREREAL);
   const std::int64_t dystor = FLAGS(FLAGS_DYSTOR);
-  const std::int64_t need = static_cast<std::int64_t>(top) + 13LL * g.nt;
+  const std::int64_t need = static_cast<std::int64_t>(top) + 13LL * g.net.nt;
   if (need > dystor) {
     report(gar_worktext(name, need - dystor), 4, 5, name);
     f.solve = false;
     trf_close(f);
     return;
   }
-  f.core.take_real(12LL * g.nt + 1);
+  f.core.take_real(12LL * g.net.nt + 1);
   if (!solve) {
     trf_close(f);
     return;
@@ -321,28 +318,6 @@ void s5_drive(std::string_view name, void (*loop)(GearState&)) {
   g.w = gar_dynamiccorereal.from(top, g.lenw);
   g.events = f.events;
   g.nev = f.nev;
-  g.t = gar_thermalnodetemps.view();
-  g.tf = gar_fluidnodetemps.view();
-  g.cap = gar_thermalnodecapacitances.view();
-  g.statuses = gar_thermalnodestatuses.view();
-  g.gf = gar_fluidicconds.view();
-  g.gl = gar_linearconds.view();
-  g.gr = gar_radiativeconds.view();
-  g.gfacts = gar_fluidiccondacts.view();
-  g.glacts = gar_linearcondacts.view();
-  g.gracts = gar_radiativecondacts.view();
-  g.list = gar_pcsthermalold.view();
-  g.listptrs = gar_pcsptrsthermalold.view();
-  g.lenlinked = FLAGS(24);
-  g.lennodecopy = FLAGS(25);
-  g.ngl = FLAGS(2);
-  g.ngf = FLAGS(3);
-  g.ngr = FLAGS(4);
-  g.qa = gar_thermalnodeheatsourcesalbedo.view();
-  g.qe = gar_thermalnodeheatsourcesplanet.view();
-  g.qi = gar_thermalnodeheatsourcesinternal.view();
-  g.qr = gar_thermalnodeheatsourcesother.view();
-  g.qs = gar_thermalnodeheatsourcessolar.view();
 
   // The state at the start, shown with DTIMEU = CSGMIN.
   GLOR.TIMEN = GLOR.TIMEM = GLOR.TIMEO;

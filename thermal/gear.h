@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
 // User-callable transient routine (EXECUTION block).
@@ -28,12 +29,14 @@ void SLGEAR();
 // control constants are read and written in GLOR/GLOI directly, so that the
 // user's blocks see and change them during the integration.
 struct GearState {
-  // Thermal nodes and the work space W(1 .. lenw): slab s holds
-  // W(s*nt + 1 .. s*nt + nt); slabs 1..8 history ring (absolute
-  // temperatures in the newest, differences in the others), 9 history term,
-  // 10 residual / increment, 11 error weights, 12 onwards the corrector's
-  // matrix or diagonal.
-  int nt = 0;
+  // The network: counts, temperatures, capacitances, statuses, conductors
+  // and letters, the linked list and its node-copy tail, heat sources.
+  ThNetwork net;
+
+  // The work space W(1 .. lenw): slab s holds W(s*nt + 1 .. s*nt + nt);
+  // slabs 1..8 history ring (absolute temperatures in the newest,
+  // differences in the others), 9 history term, 10 residual / increment, 11
+  // error weights, 12 onwards the corrector's matrix or diagonal.
   std::int64_t lenw = 0;
   ThReals w;
 
@@ -46,17 +49,6 @@ struct GearState {
   // Event list (numbers of the event arrays).
   ThCInts events;
   int nev = 0;
-
-  // Model data.
-  ThReals t;
-  ThCReals tf, cap;
-  ThCLetters statuses;
-  ThCReals gf, gl, gr;
-  ThCLetters gfacts, glacts, gracts;
-  ThCInts list, listptrs;
-  int lenlinked = 0, lennodecopy = 0;
-  int ngf = 0, ngl = 0, ngr = 0;
-  ThCReals qa, qe, qi, qr, qs;
 
   // Method state.
   int k = 1;          // order
@@ -78,8 +70,8 @@ struct GearState {
   double& TH(int i) { return th[i]; }
   double& C(int i) { return c[i]; }
   // Value i of slab s.
-  double& slab(int s, int i) { return w(static_cast<std::int64_t>(s) * nt + i); }
-  bool solved(int i) const { return statuses(i).c[0] == 'D'; }
+  double& slab(int s, int i) { return w(static_cast<std::int64_t>(s) * net.nt + i); }
+  bool solved(int i) const { return net.tstat(i).c[0] == 'D'; }
 };
 
 // Step loop of SLGEAR: sets up the history and runs passes of prediction,

@@ -18,40 +18,41 @@ constexpr std::size_t kMessageLength = 170;
 
 // The matrix area of W: nd x nd words from W(12 NT + 1).
 ThReals matrix(GearState& g) {
-  return g.w.from(12LL * g.nt + 1, static_cast<std::int64_t>(g.nd) * g.nd > 0 ? static_cast<std::int64_t>(g.nd) * g.nd : 1);
+  return g.w.from(12LL * g.net.nt + 1,
+                  static_cast<std::int64_t>(g.nd) * g.nd > 0 ? static_cast<std::int64_t>(g.nd) * g.nd : 1);
 }
 
 }  // namespace
 
 void s5_history(GearState& g, bool all) {
   LoopGuard guard(all ? "S6JINT" : "S5JINT");
-  for (int j = 1; j <= g.nt; ++j) g.slab(9, j) = 0.0;
+  for (int j = 1; j <= g.net.nt; ++j) g.slab(9, j) = 0.0;
   const double tn = GLOR.TIMEN;
   double s = 0.0;
   for (int i = g.k; i >= 1; --i) {
     const int lvl = GearState::ring(g.r - i + 1);
     s = s + 1.0 / (tn - g.TH(lvl));
     const double cs = g.C(i) * s;
-    for (int j = 1; j <= g.nt; ++j) {
+    for (int j = 1; j <= g.net.nt; ++j) {
       guard.pass();
       if (all || g.solved(j)) g.slab(9, j) = g.slab(9, j) + cs * g.slab(lvl, j);
     }
   }
   g.alpha = s;
-  for (int j = 1; j <= g.nt; ++j) g.slab(9, j) = g.slab(9, j) / s;
+  for (int j = 1; j <= g.net.nt; ++j) g.slab(9, j) = g.slab(9, j) / s;
 }
 
 void S5JINT(GearState& g, int& status) {
   status = 0;
   int nd = 0;
   LoopGuard guard("S5JINT");
-  for (int i = 1; i <= g.nt; ++i) {
+  for (int i = 1; i <= g.net.nt; ++i) {
     guard.pass();
     if (g.solved(i)) ++nd;
   }
   g.nd = nd;
-  for (int j = 1; j <= g.nt; ++j) g.slab(9, j) = 0.0;
-  const std::int64_t need = 13LL * g.nt + static_cast<std::int64_t>(nd) * (nd - 1);
+  for (int j = 1; j <= g.net.nt; ++j) g.slab(9, j) = 0.0;
+  const std::int64_t need = 13LL * g.net.nt + static_cast<std::int64_t>(nd) * (nd - 1);
   if (g.lenw < need) {
     SETERX(trf_padded(gar_text_slgear_jacobian, kMessageLength), 4, 1, "S5JINT");
     status = 1;
@@ -62,30 +63,30 @@ void S5JINT(GearState& g, int& status) {
 
 void S5JROW(GearState& g, int i, int q, std::int64_t rowstart) {
   const double tabs = GLOR.TABS, stefan = GLOR.STEFAN, alpha = g.alpha;
-  const int nt = g.nt;
+  const int nt = g.net.nt;
   ThReals w = g.w;
-  const double ti = g.t(i) + tabs;
-  const double ac = alpha * g.cap(i);
+  const double ti = g.net.t(i) + tabs;
+  const double ac = alpha * g.net.cap(i);
   w(rowstart + i) = ac;
-  double fq = ((((g.qa(i) + g.qe(i)) + g.qi(i)) + g.qr(i)) + g.qs(i)) + ac * (g.slab(9, i) - ti);
+  double fq = ((((g.net.qa(i) + g.net.qe(i)) + g.net.qi(i)) + g.net.qr(i)) + g.net.qs(i)) + ac * (g.slab(9, i) - ti);
 
   const double ti3 = ti * ti * ti;
   double sa = 0.0, sb = 0.0, sc = 0.0, sd = 0.0;
   int sublist = 0, pos = 0, cond = 0, j = 0;
   for (;;) {
-    SUNPAK(0, g.lenlinked, nt, i, g.statuses, g.list, g.listptrs, sublist, pos, cond, j);
+    SUNPAK(0, g.net.lenthermal, nt, i, g.net.tstat, g.net.pcs, g.net.ptrs, sublist, pos, cond, j);
     if (pos == 0) break;
     // A fluid neighbour is a boundary at its fluid node's temperature: it
     // has no column.
     const bool fluid = j > nt;
-    const double tj = (fluid ? g.tf(j - nt) : g.t(j)) + tabs;
+    const double tj = (fluid ? g.net.tf(j - nt) : g.net.t(j)) + tabs;
     if (sublist == 1 || sublist == 3) {
       double gv = 0.0;
       if (sublist == 1) {
         const int m = std::abs(cond);
-        if (g.glacts(m).c[0] == 'A') gv = g.gl(m);
-      } else if (cond > 0 && g.gfacts(cond).c[0] == 'A') {
-        gv = g.gf(cond);
+        if (g.net.glacts(m).c[0] == 'A') gv = g.net.gl(m);
+      } else if (cond > 0 && g.net.gfacts(cond).c[0] == 'A') {
+        gv = g.net.gf(cond);
       }
       if (gv == 0.0) continue;
       if (!fluid) w(rowstart + j) = w(rowstart + j) - gv;
@@ -94,8 +95,8 @@ void S5JROW(GearState& g, int i, int q, std::int64_t rowstart) {
       sb = sb + gv;
     } else if (sublist == 2) {
       const int m = std::abs(cond);
-      if (g.gracts(m).c[0] != 'A') continue;
-      const double sg = stefan * g.gr(m);
+      if (g.net.gracts(m).c[0] != 'A') continue;
+      const double sg = stefan * g.net.gr(m);
       const double tj2 = tj * tj;
       if (!fluid) w(rowstart + j) = w(rowstart + j) - 4.0 * sg * (tj2 * tj);
       w(rowstart + i) = w(rowstart + i) + 4.0 * sg * ti3;
@@ -108,7 +109,7 @@ void S5JROW(GearState& g, int i, int q, std::int64_t rowstart) {
 }
 
 void S5JCLC(GearState& g) {
-  const int nt = g.nt, nd = g.nd;
+  const int nt = g.net.nt, nd = g.nd;
   const std::int64_t base = 12LL * nt;
   LoopGuard guard("S5JCLC");
   int q = 0;
@@ -173,7 +174,7 @@ void s5_conv(GearState& g, int& done, std::string_view routine, double prev) {
   // corrector's own failure, the temperatures left as they were.
   int q = 0;
   bool finite = true;
-  for (int i = 1; i <= g.nt; ++i) {
+  for (int i = 1; i <= g.net.nt; ++i) {
     guard.pass();
     if (!g.solved(i)) continue;
     ++q;
@@ -182,11 +183,11 @@ void s5_conv(GearState& g, int& done, std::string_view routine, double prev) {
   if (finite) {
     GLOR.RELXCC = 0.0;
     q = 0;
-    for (int i = 1; i <= g.nt; ++i) {
+    for (int i = 1; i <= g.net.nt; ++i) {
       if (!g.solved(i)) continue;
       ++q;
       const double d = g.slab(10, g.bynode ? i : q);
-      g.t(i) = g.t(i) + d;
+      g.net.t(i) = g.net.t(i) + d;
       if (std::fabs(d) > GLOR.RELXCC) {
         GLOR.RELXCC = std::fabs(d);
         GLOI.NRLXCC = i;
@@ -227,7 +228,7 @@ void S5CORR(GearState& g) {
     S5JCLC(g);
     ThReals s = matrix(g);
     S5FACT(g.nd, s, status);
-    S5MATS(g.nd, s, g.w.from(10LL * g.nt + 1, g.nt > 0 ? g.nt : 1));
+    S5MATS(g.nd, s, g.w.from(10LL * g.net.nt + 1, g.net.nt > 0 ? g.net.nt : 1));
     int done = 0;
     S5CONV(g, done);
     if (done != 0) return;

@@ -43,7 +43,7 @@ plat::Vec1<T> view(std::vector<T>& v, std::int64_t n) {
 }
 
 // Absolute temperature of neighbour j (a fluid node above nt).
-inline double neighbour_t(const S8Net& net, int j, double tabs) {
+inline double neighbour_t(const ThNetwork& net, int j, double tabs) {
   return (j > net.nt ? net.tf(j - net.nt) : net.t(j)) + tabs;
 }
 
@@ -73,33 +73,6 @@ void end_warning(std::string_view what, int count, int steps, double tenth, int 
 }
 
 }  // namespace
-
-S8Net s8_model_net() {
-  S8Net net;
-  net.nt = FLAGS(1);
-  net.ngl = FLAGS(2);
-  net.ngf = FLAGS(3);
-  net.ngr = FLAGS(4);
-  net.len = FLAGS(24);
-  net.caps = gar_thermalnodecapacitances.view();
-  net.gf = gar_fluidicconds.view();
-  net.gl = gar_linearconds.view();
-  net.gr = gar_radiativeconds.view();
-  net.qa = gar_thermalnodeheatsourcesalbedo.view();
-  net.qe = gar_thermalnodeheatsourcesplanet.view();
-  net.qi = gar_thermalnodeheatsourcesinternal.view();
-  net.qr = gar_thermalnodeheatsourcesother.view();
-  net.qs = gar_thermalnodeheatsourcessolar.view();
-  net.tf = gar_fluidnodetemps.view();
-  net.statuses = gar_thermalnodestatuses.view();
-  net.gfacts = gar_fluidiccondacts.view();
-  net.glacts = gar_linearcondacts.view();
-  net.gracts = gar_radiativecondacts.view();
-  net.list = gar_pcsthermalold.view();
-  net.ptrs = gar_pcsptrsthermalold.view();
-  net.t = gar_thermalnodetemps.view();
-  return net;
-}
 
 // ---------------------------------------------------------------------------
 // Driver.
@@ -146,7 +119,7 @@ void SLMODE() {
   trf_first_step(f);
   GLOR.TIMEM = (GLOR.TIMEO + GLOR.TIMEN) / 2.0;
 
-  const S8Net net = s8_model_net();
+  const ThNetwork net = th_network();
   ThReals area = gar_dynamiccorereal.from(f.real_first + 1, need);
   ThInts ix = gar_dynamiccoreint.from(f.int_first + 1, nt64);
   S8SLVE(f, net, area, ix);
@@ -157,7 +130,7 @@ void SLMODE() {
 // ---------------------------------------------------------------------------
 // Start of the modal system.
 
-void S8SLVE(TrfFrame& frame, const S8Net& net, ThReals real_area, ThInts ix) {
+void S8SLVE(TrfFrame& frame, const ThNetwork& net, ThReals real_area, ThInts ix) {
   V10001();
 
   S8Work w;
@@ -165,7 +138,7 @@ void S8SLVE(TrfFrame& frame, const S8Net& net, ThReals real_area, ThInts ix) {
   w.frame = &frame;
   w.ix = ix;
   const int nt = net.nt;
-  S8PTST(nt, net.statuses, net.caps, ix, w.n);
+  S8PTST(nt, net.tstat, net.cap, ix, w.n);
   const int n = w.n;
   const std::int64_t nn = static_cast<std::int64_t>(n) * n;
 
@@ -239,17 +212,17 @@ void S8PTST(int nt, ThCLetters statuses, ThCReals caps, ThInts ix, int& nd) {
   }
 }
 
-void S8RCLC(const S8Net& net, ThCInts ix, int node, int k, int n, ThReals column, double& cap, double& load) {
+void S8RCLC(const ThNetwork& net, ThCInts ix, int node, int k, int n, ThReals column, double& cap, double& load) {
   for (int m = 1; m <= n; ++m) column(m) = 0.0;
-  cap = net.caps(node);
+  cap = net.cap(node);
   load = net.qa(node) + net.qe(node) + net.qi(node) + net.qr(node) + net.qs(node);
-  const double tabs = GLOR.TABS, sigma = GLOR.STEFAN;
+  const double tabs = net.tabs(), sigma = net.stefan();
   const double ti = net.t(node) + tabs;
   int sublist = 0, pos = 0, cond = 0, j = 0;
   LoopGuard guard("S8RCLC");
   for (;;) {
     guard.pass();
-    SUNPAK(0, net.len, net.nt, node, net.statuses, net.list, net.ptrs, sublist, pos, cond, j);
+    SUNPAK(0, net.lenthermal, net.nt, node, net.tstat, net.pcs, net.ptrs, sublist, pos, cond, j);
     if (pos == 0) break;
     const double tj = neighbour_t(net, j, tabs);
     double v = 0.0;
@@ -317,9 +290,7 @@ void S8TMST(S8Work& w) {
       SRCOMP(nt, w.net.t, w.t0, dmax);
       S8TIME(w, dmax);
     } while (!w.accept);
-    S5CSGM(w.net.caps, nt, w.net.statuses, GLOR.CSGMIN, GLOI.NCSGMN, w.net.gf, w.net.gfacts, w.net.gl,
-           w.net.glacts, w.net.gr, w.net.gracts, 0, w.net.len, w.net.ngf, w.net.ngl, w.net.ngr, w.net.list,
-           w.net.ptrs, GLOR.STEFAN, w.net.t, w.net.tf, GLOR.TABS);
+    S5CSGM(w.net, w.net.t, GLOR.CSGMIN, GLOI.NCSGMN);
     ++w.ns;
     S8RHSV(w);
   }
@@ -358,14 +329,14 @@ void S8CTMP(int n, ThCInts node_of, ThCReals lambda, ThCReals p, double dt, doub
   }
 }
 
-void S8GSUM(const S8Net& net, int node, double& gs, double& gt, double& rs, double& rt) {
+void S8GSUM(const ThNetwork& net, int node, double& gs, double& gt, double& rs, double& rt) {
   gs = gt = rs = rt = 0.0;
-  const double tabs = GLOR.TABS;
+  const double tabs = net.tabs();
   int sublist = 0, pos = 0, cond = 0, j = 0;
   LoopGuard guard("S8GSUM");
   for (;;) {
     guard.pass();
-    SUNPAK(0, net.len, net.nt, node, net.statuses, net.list, net.ptrs, sublist, pos, cond, j);
+    SUNPAK(0, net.lenthermal, net.nt, node, net.tstat, net.pcs, net.ptrs, sublist, pos, cond, j);
     if (pos == 0) break;
     const double tj = neighbour_t(net, j, tabs);
     if (sublist == 1) {
@@ -385,21 +356,21 @@ void S8GSUM(const S8Net& net, int node, double& gs, double& gt, double& rs, doub
       gt += net.gf(cond) * tj;
     }
   }
-  rs = GLOR.STEFAN * rs;
-  rt = GLOR.STEFAN * rt;
+  rs = net.stefan() * rs;
+  rt = net.stefan() * rt;
 }
 
-void S8ARTH(const S8Net& net, ThCInts ix) {
+void S8ARTH(const ThNetwork& net, ThCInts ix) {
   LoopGuard passes("S8ARTH");
   for (int p = 1;; ++p) {
     passes.pass();
     GLOI.LOOPCT = p;
     GLOR.RELXCC = 0.0;
     for (int i = 1; i <= net.nt; ++i) {
-      if (net.statuses(i).c[0] != 'D' || ix(i) != 0) continue;
+      if (net.tstat(i).c[0] != 'D' || ix(i) != 0) continue;
       double gs = 0.0, gt = 0.0, rs = 0.0, rt = 0.0;
       S8GSUM(net, i, gs, gt, rs, rt);
-      const double tabs = GLOR.TABS;
+      const double tabs = net.tabs();
       const double e = net.qa(i) + net.qe(i) + net.qi(i) + net.qr(i) + net.qs(i);
       const double ti = net.t(i) + tabs;
       const bool nog = std::fabs(gs) < kTiny, nor = std::fabs(rs) < kTiny;

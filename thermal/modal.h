@@ -32,6 +32,7 @@
 
 #include <cstdint>
 
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 #include "thermal/transient_frame.h"
 
@@ -41,23 +42,12 @@
 // refused before the integration.
 void SLMODE();
 
-// The network as the S8 kernels read it (views of the global arrays; T is
-// written). Fluid neighbours (index above nt) are boundaries at their fluid
-// node's temperature tf.
-struct S8Net {
-  int nt = 0, ngf = 0, ngl = 0, ngr = 0, len = 0;
-  ThCReals caps, gf, gl, gr, qa, qe, qi, qr, qs, tf;
-  ThCLetters statuses, gfacts, glacts, gracts;
-  ThCInts list, ptrs;
-  ThReals t;
-};
-
-// The network views of the loaded model.
-S8Net s8_model_net();
-
-// Everything the step loop works on.
+// Everything the step loop works on. The S8 kernels read the network over
+// its linked list (net.pcs, net.ptrs) and write the temperatures net.t;
+// fluid neighbours (index above nt) are boundaries at their fluid node's
+// temperature net.tf.
 struct S8Work {
-  S8Net net;
+  ThNetwork net;
   TrfFrame* frame = nullptr;
   int n = 0;                    // number of modal nodes
   ThInts ix;                    // modal number of each node, or 0 (nt words)
@@ -74,14 +64,14 @@ struct S8Work {
 // Selection, assembly, eigen-decomposition, start of the modal coordinates,
 // the step loop and the end warnings. real_area: the real block (its length
 // covers the layout above for N = nt); ix: nt integer words.
-void S8SLVE(TrfFrame& frame, const S8Net& net, ThReals real_area, ThInts ix);
+void S8SLVE(TrfFrame& frame, const ThNetwork& net, ThReals real_area, ThInts ix);
 
 // nd = number of modal nodes; ix(i) = modal number of node i, or 0.
 void S8PTST(int nt, ThCLetters statuses, ThCReals caps, ThInts ix, int& nd);
 
 // Column k (n words) of the conductance matrix for modal node `node`, its
 // capacitance and its load at the present temperatures and data.
-void S8RCLC(const S8Net& net, ThCInts ix, int node, int k, int n, ThReals column, double& cap, double& load);
+void S8RCLC(const ThNetwork& net, ThCInts ix, int node, int k, int n, ThReals column, double& cap, double& load);
 
 // p = Phi^T.p through scratch (n words each).
 void S8PMLT(int n, ThCReals phi, ThReals p, ThReals scratch);
@@ -100,12 +90,12 @@ void S8CTMP(int n, ThCInts node_of, ThCReals lambda, ThCReals p, double dt, doub
             ThReals t, ThReals acc);
 
 // Point iteration of the arithmetic nodes (LOOPCT, RELXCC, NRLXCC).
-void S8ARTH(const S8Net& net, ThCInts ix);
+void S8ARTH(const ThNetwork& net, ThCInts ix);
 
 // Conductance sums of one node: gs = sum g, gt = sum g Tj over active GL and
 // GF (positive index); rs = STEFAN sum GR, rt = STEFAN sum GR Tj^4 over
 // active GR; Tj absolute.
-void S8GSUM(const S8Net& net, int node, double& gs, double& gt, double& rs, double& rt);
+void S8GSUM(const ThNetwork& net, int node, double& gs, double& gt, double& rs, double& rt);
 
 // dmax = the largest |t(i) - t0(i)|, i = 1..nt (0.0 when none is larger).
 void SRCOMP(int nt, ThCReals t, ThCReals t0, double& dmax);

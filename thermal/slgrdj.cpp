@@ -12,30 +12,31 @@ void S6JINT(GearState& g) { s5_history(g, true); }
 
 void S6JCLC(GearState& g) {
   const double tabs = GLOR.TABS, stefan = GLOR.STEFAN, alpha = g.alpha;
-  const int nt = g.nt;
+  const int nt = g.net.nt;
   LoopGuard guard("S6JCLC");
   for (int i = 1; i <= nt; ++i) {
     guard.pass();
     if (!g.solved(i)) continue;
-    const double ti = g.t(i) + tabs;
-    const double ac = alpha * g.cap(i);
+    const double ti = g.net.t(i) + tabs;
+    const double ac = alpha * g.net.cap(i);
     double d = ac;
-    double fi = ((((g.qa(i) + g.qe(i)) + g.qi(i)) + g.qr(i)) + g.qs(i)) + ac * (g.slab(9, i) - ti);
+    double fi =
+        ((((g.net.qa(i) + g.net.qe(i)) + g.net.qi(i)) + g.net.qr(i)) + g.net.qs(i)) + ac * (g.slab(9, i) - ti);
     const double ti3 = ti * ti * ti;
     double sa = 0.0, sb = 0.0, sc = 0.0, sd = 0.0;
     int sublist = 0, pos = 0, cond = 0, j = 0;
     for (;;) {
-      SUNPAK(0, g.lenlinked, nt, i, g.statuses, g.list, g.listptrs, sublist, pos, cond, j);
+      SUNPAK(0, g.net.lenthermal, nt, i, g.net.tstat, g.net.pcs, g.net.ptrs, sublist, pos, cond, j);
       if (pos == 0) break;
       // A fluid neighbour is a boundary at its fluid node's temperature.
-      const double tj = (j > nt ? g.tf(j - nt) : g.t(j)) + tabs;
+      const double tj = (j > nt ? g.net.tf(j - nt) : g.net.t(j)) + tabs;
       if (sublist == 1 || sublist == 3) {
         double gv = 0.0;
         if (sublist == 1) {
           const int m = std::abs(cond);
-          if (g.glacts(m).c[0] == 'A') gv = g.gl(m);
-        } else if (cond > 0 && g.gfacts(cond).c[0] == 'A') {
-          gv = g.gf(cond);
+          if (g.net.glacts(m).c[0] == 'A') gv = g.net.gl(m);
+        } else if (cond > 0 && g.net.gfacts(cond).c[0] == 'A') {
+          gv = g.net.gf(cond);
         }
         if (gv == 0.0) continue;
         d = d + gv;
@@ -43,8 +44,8 @@ void S6JCLC(GearState& g) {
         sb = sb + gv;
       } else if (sublist == 2) {
         const int m = std::abs(cond);
-        if (g.gracts(m).c[0] != 'A') continue;
-        const double sg = stefan * g.gr(m);
+        if (g.net.gracts(m).c[0] != 'A') continue;
+        const double sg = stefan * g.net.gr(m);
         const double tj2 = tj * tj;
         d = d + 4.0 * sg * ti3;
         sc = sc + sg * (tj2 * tj2);
@@ -71,7 +72,7 @@ void S6CORR(GearState& g) {
     V10001();
     S6JINT(g);
     S6JCLC(g);
-    for (int i = 1; i <= g.nt; ++i) g.slab(10, i) = g.solved(i) ? g.slab(10, i) / g.slab(12, i) : 0.0;
+    for (int i = 1; i <= g.net.nt; ++i) g.slab(10, i) = g.solved(i) ? g.slab(10, i) / g.slab(12, i) : 0.0;
     int done = 0;
     S6CONV(g, done);
     if (g.prev < GLOR.RELXCC) return;

@@ -35,11 +35,15 @@ std::string padded(std::string s, std::size_t n) {
 
 }  // namespace
 
-void S3COND(ThCInts diagptr, ThCReals gf, ThCReals gl, ThCReals gr, int /*len*/, ThCInts dnodemask,
-            ThCInts gfmask, ThCInts glmask, ThCInts grmask, ThCInts dbnodemask, ThCInts nodepos, int /*ngf*/,
-            int /*ngl*/, int /*ngr*/, ThCInts nodenums, int nt, ThCInts pcs, ThCPtrs ptrs, ThCReals qa,
-            ThCReals qe, ThCReals qi, ThCReals qr, ThCReals qs, ThCInts nodeorder, double stefan, ThCReals t,
-            ThCReals tf, double tabs, int proflen, ThReals profile, ThReals rhs, ThInts rowfirst, int& status) {
+void S3COND(const ThNetwork& net, ThCInts diagptr, ThCInts dnodemask, ThCInts gfmask, ThCInts glmask, ThCInts grmask,
+            ThCInts dbnodemask, ThCInts nodepos, ThCInts nodeorder, int proflen, ThReals profile, ThReals rhs,
+            ThInts rowfirst, int& status) {
+  const int nt = net.nt;
+  const ThCInts pcs = net.cpcs, nodenums = net.nums;
+  const ThCPtrs ptrs = net.cptrs;
+  const ThCReals gf = net.gf, gl = net.gl, gr = net.gr, t = net.t, tf = net.tf;
+  const ThCReals qa = net.qa, qe = net.qe, qi = net.qi, qr = net.qr, qs = net.qs;
+  const double stefan = net.stefan(), tabs = net.tabs();
   status = 0;
   for (int k = 1; k <= nt; ++k) rhs(k) = 0.0;
   if (proflen < 1) {
@@ -214,9 +218,12 @@ void S3SSUB(ThCInts rowfirst, ThCInts diagptr, ThCReals factor, int nt, int /*pr
   }
 }
 
-void SDGSUM(ThCReals gf, ThCReals gl, ThCReals gr, int /*ngf*/, int /*ngl*/, int /*ngr*/, int nt, int node,
-            double stefan, ThCReals t, ThCReals tf, double tabs, double& sum, ThCLetters gfacts, ThCLetters glacts,
-            ThCLetters gracts, int len, ThCLetters statuses, ThCInts list, ThCInts ptrs) {
+void SDGSUM(const ThNetwork& net, int node, ThCReals t, double& sum) {
+  const int nt = net.nt, len = net.lenthermal;
+  const ThCReals gf = net.gf, gl = net.gl, gr = net.gr, tf = net.tf;
+  const ThCLetters gfacts = net.gfacts, glacts = net.glacts, gracts = net.gracts, statuses = net.tstat;
+  const ThCInts list = net.pcs, ptrs = net.ptrs;
+  const double stefan = net.stefan(), tabs = net.tabs();
   sum = 0.0;
   const double ti = t(node) + tabs;
   int sublist = 0, pos = 0, cond = 0, k = 0;
@@ -239,9 +246,13 @@ void SDGSUM(ThCReals gf, ThCReals gl, ThCReals gr, int /*ngf*/, int /*ngl*/, int
   }
 }
 
-void SCNDHF(ThCReals gf, ThCLetters gfacts, ThCReals gl, ThCLetters glacts, ThCReals gr, ThCLetters gracts,
-            ThCInts pcs, ThCPtrs ptrs, int nt, ThCLetters statuses, int i, double stefan, ThCReals t, ThCReals tf,
-            double tabs, double& qfluid, double& qlinear, double& qradiative) {
+void SCNDHF(const ThNetwork& net, int i, ThCReals t, double& qfluid, double& qlinear, double& qradiative) {
+  const int nt = net.nt;
+  const ThCReals gf = net.gf, gl = net.gl, gr = net.gr, tf = net.tf;
+  const ThCLetters gfacts = net.gfacts, glacts = net.glacts, gracts = net.gracts, statuses = net.tstat;
+  const ThCInts pcs = net.cpcs;
+  const ThCPtrs ptrs = net.cptrs;
+  const double stefan = net.stefan(), tabs = net.tabs();
   qfluid = qlinear = qradiative = 0.0;
   const double ti = t(i) + tabs;
   // Absolute temperature of neighbour k, or false for a thermal neighbour of status "X".

@@ -9,25 +9,26 @@
 //
 // Fluid neighbours: a connection-list entry whose neighbour k is above nt is
 // fluid node k - nt. Every routine here treats it as a boundary held at that
-// fluid node's temperature tf(k - nt); none indexes a thermal array with it.
+// fluid node's temperature net.tf(k - nt); none indexes a thermal array with
+// it.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/array.h"
 #include "platform/text.h"
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
-// One assembly. Identity rows (diagonal 1, right-hand side T + TABS) for
-// nodes that are not solved; a solved node without any active connection
-// gets the zero-diagonal warning (severity 2, code 1) and an identity row.
-// rowfirst is rebuilt as the actual first column of each row. status 0, or 1
-// when proflen is not positive (nothing assembled).
-void S3COND(ThCInts diagptr, ThCReals gf, ThCReals gl, ThCReals gr, int len, ThCInts dnodemask, ThCInts gfmask, ThCInts glmask,
-            ThCInts grmask, ThCInts dbnodemask, ThCInts nodepos, int ngf, int ngl, int ngr, ThCInts nodenums, int nt,
-            ThCInts pcs, ThCPtrs ptrs, ThCReals qa, ThCReals qe, ThCReals qi, ThCReals qr, ThCReals qs, ThCInts nodeorder,
-            double stefan, ThCReals t, ThCReals tf, double tabs, int proflen, ThReals profile, ThReals rhs, ThInts rowfirst,
-            int& status);
+// One assembly at the temperatures net.t over the compact list. Identity
+// rows (diagonal 1, right-hand side T + TABS) for nodes that are not
+// solved; a solved node without any active connection gets the
+// zero-diagonal warning (severity 2, code 1) and an identity row. rowfirst
+// is rebuilt as the actual first column of each row. status 0, or 1 when
+// proflen is not positive (nothing assembled).
+void S3COND(const ThNetwork& net, ThCInts diagptr, ThCInts dnodemask, ThCInts gfmask, ThCInts glmask, ThCInts grmask,
+            ThCInts dbnodemask, ThCInts nodepos, ThCInts nodeorder, int proflen, ThReals profile, ThReals rhs,
+            ThInts rowfirst, int& status);
 
 // Cholesky factorisation in place within rowfirst. status 0, or the last
 // matrix row whose pivot failed: relative size below 1e-8 against the
@@ -39,18 +40,15 @@ void S3SFCT(ThCInts diagptr, ThCInts rowfirst, int nt, int proflen, ThReals prof
 // right-hand side on entry and the solution on return.
 void S3SSUB(ThCInts rowfirst, ThCInts diagptr, ThCReals factor, int nt, int proflen, ThReals v);
 
-// Linearised conductance sum of node `node` over its linked list (neighbours
-// of status "X" or "C" skipped, inactive conductors adding 0).
-void SDGSUM(ThCReals gf, ThCReals gl, ThCReals gr, int ngf, int ngl, int ngr, int nt, int node, double stefan, ThCReals t,
-            ThCReals tf, double tabs, double& sum, ThCLetters gfacts, ThCLetters glacts, ThCLetters gracts, int len,
-            ThCLetters statuses, ThCInts list, ThCInts ptrs);
+// Linearised conductance sum of node `node` at the temperatures t over its
+// linked list (neighbours of status "X" or "C" skipped, inactive conductors
+// adding 0).
+void SDGSUM(const ThNetwork& net, int node, ThCReals t, double& sum);
 
-// Heat flows into node i by conductor kind over its compact lists (active
-// conductors only; thermal neighbours of status "X" skipped; GF entries
-// with a positive conductor only).
-void SCNDHF(ThCReals gf, ThCLetters gfacts, ThCReals gl, ThCLetters glacts, ThCReals gr, ThCLetters gracts, ThCInts pcs, ThCPtrs ptrs,
-            int nt, ThCLetters statuses, int i, double stefan, ThCReals t, ThCReals tf, double tabs, double& qfluid,
-            double& qlinear, double& qradiative);
+// Heat flows into node i at the temperatures t by conductor kind over its
+// compact lists (active conductors only; thermal neighbours of status "X"
+// skipped; GF entries with a positive conductor only).
+void SCNDHF(const ThNetwork& net, int i, ThCReals t, double& qfluid, double& qlinear, double& qradiative);
 
 // Prints the block warning of a temperature above 1.0E10 at node index n on
 // the print unit of PRTINF, with page control.

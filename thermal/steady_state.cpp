@@ -48,14 +48,13 @@ void release(std::vector<T>& v) {
 bool cyclic_run() { return GLOC.SOLVER.view().substr(0, 2) == "CY"; }
 
 void rebuild_masks(S3SlveWork& w) {
-  SLOGST2(w.ngf, w.ngl, w.ngr, w.nt, w.gfacts, w.glacts, w.gracts, w.statuses, w.dnodemask, w.gfmask, w.glmask,
+  const ThNetwork& n = w.net;
+  SLOGST2(n.ngf, n.ngl, n.ngr, n.nt, n.gfacts, n.glacts, n.gracts, n.tstat, w.dnodemask, w.gfmask, w.glmask,
           w.grmask, w.dbnodemask);
 }
 
 void energy_balance(S3SlveWork& w) {
-  SENGBL(w.dnodemask, w.dbnodemask, w.nt, *w.enbala, *w.enbalr, w.gf, w.gl, w.gr, w.gfmask, w.glmask, w.grmask,
-         w.lenlinked, w.ngf > 1 ? w.ngf : 1, w.ngl > 1 ? w.ngl : 1, w.ngr > 1 ? w.ngr : 1, w.list, w.listptrs,
-         w.qa, w.qe, w.qi, w.qr, w.qs, *w.stefan, w.t, w.tf, *w.tabs);
+  SENGBL(w.net, w.dnodemask, w.dbnodemask, w.gfmask, w.glmask, w.grmask, *w.enbala, *w.enbalr);
 }
 
 // VARIABLES1 and, when it changed statuses or activities, the masks again.
@@ -68,7 +67,8 @@ void variables1(S3SlveWork& w) {
 }
 
 void copy_tied_nodes(S3SlveWork& w) {
-  if (w.lennodecopy >= 2) SSNCNT(w.lenlinked, w.lennodecopy, w.nt, w.list, w.t);
+  const ThNetwork& n = w.net;
+  if (n.lencopy >= 2) SSNCNT(n.lenthermal, n.lencopy, n.nt, n.pcs, n.t);
 }
 
 inline double sign50(double d) { return d >= 0.0 ? 50.0 : -50.0; }
@@ -77,8 +77,9 @@ inline double sign50(double d) { return d >= 0.0 ? 50.0 : -50.0; }
 
 void S3SLVE(S3SlveWork& w, int& status) {
   status = 0;
+  const ThNetwork& net = w.net;
   double u = *w.relxca;
-  for (int n = 1; n <= w.nt; ++n) {
+  for (int n = 1; n <= net.nt; ++n) {
     w.store6(n) = 0.0;
     w.store8(n) = 0.0;
   }
@@ -86,14 +87,13 @@ void S3SLVE(S3SlveWork& w, int& status) {
     variables1(w);
 
     int st = 0;
-    S3COND(w.diagptr, w.gf, w.gl, w.gr, w.lencompact, w.dnodemask, w.gfmask, w.glmask, w.grmask, w.dbnodemask,
-           w.nodepos, w.ngf, w.ngl, w.ngr, w.nodenums, w.nt, w.pcs, w.ptrs, w.qa, w.qe, w.qi, w.qr, w.qs,
-           w.nodeorder, *w.stefan, w.t, w.tf, *w.tabs, w.proflen, w.profile, w.x, w.rowfirst, st);
+    S3COND(net, w.diagptr, w.dnodemask, w.gfmask, w.glmask, w.grmask, w.dbnodemask, w.nodepos, w.nodeorder,
+           w.proflen, w.profile, w.x, w.rowfirst, st);
     if (st != 0) {
       status = st;
       return;
     }
-    S3SFCT(w.diagptr, w.rowfirst, w.nt, w.proflen, w.profile, st);
+    S3SFCT(w.diagptr, w.rowfirst, net.nt, w.proflen, w.profile, st);
     if (st != 0) {
       const int n = w.nodeorder(st);
       const std::string msg =
@@ -104,16 +104,16 @@ void S3SLVE(S3SlveWork& w, int& status) {
       status = 1;
       return;
     }
-    S3SSUB(w.rowfirst, w.diagptr, w.profile, w.nt, w.proflen, w.x);
+    S3SSUB(w.rowfirst, w.diagptr, w.profile, net.nt, w.proflen, w.x);
 
-    const double dampt = *w.dampt, tabs = *w.tabs;
+    const double dampt = *w.dampt, tabs = net.tabs();
     const int p = *w.loopct;
     const int r = p % 10;
     int hot = 0;
     *w.relxcc = 0.0;
-    for (int i = 1; i <= w.nt; ++i) {
+    for (int i = 1; i <= net.nt; ++i) {
       const int n = w.nodeorder(i);
-      const double told = w.t(n);
+      const double told = net.t(n);
       double y = told + dampt * ((w.x(i) - tabs) - told);
       // A temperature that is not a number is a fault of the same kind as
       // one above 1.0E10, never a small change.
@@ -144,10 +144,10 @@ void S3SLVE(S3SlveWork& w, int& status) {
       }
       double change;
       if (std::fabs(told - y) > 50.0) {
-        w.t(n) = told + sign50(y - told);
+        net.t(n) = told + sign50(y - told);
         change = 50.0;
       } else {
-        w.t(n) = y;
+        net.t(n) = y;
         change = std::fabs(told - y);
       }
       if (change > *w.relxcc) {
@@ -203,38 +203,12 @@ void SOLVFM() {
   if (nt < 0) return;
 
   S3SlveWork w;
-  w.nt = nt;
-  w.ngl = FLAGS(2);
-  w.ngf = FLAGS(3);
-  w.ngr = FLAGS(4);
-  w.lenlinked = FLAGS(24);
-  w.lennodecopy = FLAGS(25);
-  w.lencompact = static_cast<int>(gar_pcsthermal.size());
-  w.pcs = gar_pcsthermal.view();
-  w.ptrs = th_cmat(gar_pcsptrsthermal);
-  w.list = gar_pcsthermalold.view();
-  w.listptrs = gar_pcsptrsthermalold.view();
-  w.gf = gar_fluidicconds.view();
-  w.gl = gar_linearconds.view();
-  w.gr = gar_radiativeconds.view();
-  w.gfacts = gar_fluidiccondacts.view();
-  w.glacts = gar_linearcondacts.view();
-  w.gracts = gar_radiativecondacts.view();
-  w.statuses = gar_thermalnodestatuses.view();
-  w.nodenums = gar_thermalnodenums.view();
-  w.qa = gar_thermalnodeheatsourcesalbedo.view();
-  w.qe = gar_thermalnodeheatsourcesplanet.view();
-  w.qi = gar_thermalnodeheatsourcesinternal.view();
-  w.qr = gar_thermalnodeheatsourcesother.view();
-  w.qs = gar_thermalnodeheatsourcessolar.view();
-  w.t = gar_thermalnodetemps.view();
-  w.tf = gar_fluidnodetemps.view();
+  w.net = th_network();
+  const ThNetwork& net = w.net;
   w.dampt = &GLOR.DAMPT;
   w.relxca = &GLOR.RELXCA;
   w.inbala = &GLOR.INBALA;
   w.inbalr = &GLOR.INBALR;
-  w.stefan = &GLOR.STEFAN;
-  w.tabs = &GLOR.TABS;
   w.nloop = &GLOI.NLOOP;
   w.relxcc = &GLOR.RELXCC;
   w.nrlxcc = &GLOI.NRLXCC;
@@ -246,9 +220,9 @@ void SOLVFM() {
   std::vector<std::int32_t> dmask, dbmask, gfmask, glmask, grmask;
   th_take_scratch(dmask, nt);
   th_take_scratch(dbmask, nt);
-  th_take_scratch(gfmask, w.ngf);
-  th_take_scratch(glmask, w.ngl);
-  th_take_scratch(grmask, w.ngr);
+  th_take_scratch(gfmask, net.ngf);
+  th_take_scratch(glmask, net.ngl);
+  th_take_scratch(grmask, net.ngr);
   w.dnodemask = view(dmask);
   w.dbnodemask = view(dbmask);
   w.gfmask = view(gfmask);
@@ -268,7 +242,7 @@ void SOLVFM() {
     th_take_scratch(state, nt);
     th_take_scratch(priority, nt);
     th_take_scratch(minpos, nt);
-    S3PNTR(w.lencompact, nt, w.pcs, w.ptrs, view(diagptr), view(nodepos), view(nodeorder), view(rowfirst),
+    S3PNTR(net.lencompact, nt, net.cpcs, net.cptrs, view(diagptr), view(nodepos), view(nodeorder), view(rowfirst),
            w.proflen, view(frontier), w.dnodemask, view(minpos), view(state), view(priority));
   }
   if (w.proflen < 0) th_allocation_failed();

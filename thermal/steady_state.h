@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
 void SOLVFM();
@@ -21,20 +22,10 @@ struct S3SlveWork {
   ThCInts diagptr, nodepos, nodeorder;
   ThInts rowfirst;
   int proflen = 0;
-  // Counts.
-  int nt = 0, ngf = 0, ngl = 0, ngr = 0;
-  // Compact and linked connection lists; node-copy list length (FLAGS 25).
-  int lencompact = 0, lenlinked = 0, lennodecopy = 0;
-  ThCInts pcs;
-  ThCPtrs ptrs;
-  ThCInts list, listptrs;
-  // Conductors, letters, heat sources, temperatures.
-  ThCReals gf, gl, gr;
-  ThCLetters gfacts, glacts, gracts, statuses;
-  ThCInts nodenums;
-  ThCReals qa, qe, qi, qr, qs;
-  ThReals t;
-  ThCReals tf;
+  // The network: counts, both connection lists and the node-copy list,
+  // conductors and letters, node numbers, heat sources, temperatures,
+  // STEFAN and TABS.
+  ThNetwork net;
   // Masks (rebuilt when the status-changed flag is set).
   ThInts dnodemask, gfmask, glmask, grmask, dbnodemask;
   // Profile array, solution vector and the stores of passes ending in 6 and 8.
@@ -44,8 +35,6 @@ struct S3SlveWork {
   const double* relxca = nullptr;
   const double* inbala = nullptr;
   const double* inbalr = nullptr;
-  const double* stefan = nullptr;
-  const double* tabs = nullptr;
   const std::int32_t* nloop = nullptr;
   double* relxcc = nullptr;
   std::int32_t* nrlxcc = nullptr;

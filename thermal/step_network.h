@@ -4,30 +4,24 @@
 // of the step loop. th_bind_step_work (step_work_binding.h) fills it.
 #pragma once
 
+#include "thermal/counting_list.h"
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
 struct TrfFrame;
 
 struct ThStepNetwork {
-  // Counts and the mask extents (counts raised to at least 1).
-  int nt = 0, ngf = 0, ngl = 0, ngr = 0;
-  int ngf1 = 1, ngl1 = 1, ngr1 = 1;
-  // Compact connection list and its pointers (6 rows per node).
-  int lencompact = 0;
-  ThCInts pcs;
-  ThCPtrs ptrs;
-  // Conductors, letters, capacitances, heat sources, temperatures.
-  ThCReals gf, gl, gr;
-  ThCLetters gfacts, glacts, gracts, statuses;
-  ThCReals cap;
-  ThCReals qa, qe, qi, qr, qs;
-  ThReals t;
-  ThCReals tf;  // fluid-node temperatures (fluid neighbours are boundaries)
+  // The network: counts and mask extents, compact list, conductors and
+  // letters, capacitances, heat sources, temperatures (fluid neighbours are
+  // boundaries at their fluid node's temperature).
+  ThNetwork net;
   // The integer masks on the integer dynamic core.
   ThInts gfmask, glmask, grmask, dbnodemask;
-  // Heap arrays of the step loop (set by the solution for its duration).
+  // Heap arrays of the step loop (set by the solution for its duration):
+  // the counting list follows the masks.
   ThInts zcapmask, dnodemask;
   ThReals qsum;
+  ThCountingList counting;
   // The transient frame of the call: event list, output times.
   TrfFrame* frame = nullptr;
 };

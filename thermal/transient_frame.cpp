@@ -51,20 +51,16 @@ std::string trf_padded(std::string_view text, std::size_t n) {
   return s;
 }
 
-void S5CSGM(ThCReals caps, int nt, ThCLetters statuses, double& csgmin, int& ncsgmn, ThCReals gf,
-            ThCLetters gfacts, ThCReals gl, ThCLetters glacts, ThCReals gr, ThCLetters gracts, int /*unused*/,
-            int len, int ngf, int ngl, int ngr, ThCInts list, ThCInts ptrs, double stefan, ThCReals t,
-            ThCReals tf, double tabs) {
+void S5CSGM(const ThNetwork& net, ThCReals t, double& csgmin, int& ncsgmn) {
   csgmin = 1.0e38;
   LoopGuard guard("S5CSGM");
-  for (int i = 1; i <= nt; ++i) {
+  for (int i = 1; i <= net.nt; ++i) {
     guard.pass();
-    if (statuses(i).c[0] != 'D') continue;
-    const double c = caps(i);
+    if (net.tstat(i).c[0] != 'D') continue;
+    const double c = net.cap(i);
     if (std::fabs(c) < 1e-37) continue;
     double g = 0.0;
-    SDGSUM(gf, gl, gr, ngf, ngl, ngr, nt, i, stefan, t, tf, tabs, g, gfacts, glacts, gracts, len, statuses, list,
-           ptrs);
+    SDGSUM(net, i, t, g);
     if (std::fabs(g) < 1e-37) continue;
     const double m = c / g;
     if (m < csgmin) {
@@ -156,13 +152,9 @@ void trf_first_step(TrfFrame& f) {
 
 void trf_start_services() {
   V10001();
-  const int len = FLAGS(24), lensn = FLAGS(25), nt = FLAGS(1);
-  if (lensn >= 2) SSNCNT(len, lensn, nt, gar_pcsthermalold.view(), gar_thermalnodetemps.view());
-  S5CSGM(gar_thermalnodecapacitances.view(), nt, gar_thermalnodestatuses.view(), GLOR.CSGMIN, GLOI.NCSGMN,
-         gar_fluidicconds.view(), gar_fluidiccondacts.view(), gar_linearconds.view(), gar_linearcondacts.view(),
-         gar_radiativeconds.view(), gar_radiativecondacts.view(), 0, len, FLAGS(3), FLAGS(2), FLAGS(4),
-         gar_pcsthermalold.view(), gar_pcsptrsthermalold.view(), GLOR.STEFAN, gar_thermalnodetemps.view(),
-         gar_fluidnodetemps.view(), GLOR.TABS);
+  const ThNetwork net = th_network();
+  if (net.lencopy >= 2) SSNCNT(net.lenthermal, net.lencopy, net.nt, net.pcs, net.t);
+  S5CSGM(net, net.t, GLOR.CSGMIN, GLOI.NCSGMN);
 }
 
 void trf_outputs_at_start() {

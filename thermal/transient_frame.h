@@ -33,19 +33,17 @@
 #include "core/control_constants.h"
 #include "modeldata/event_arrays.h"
 #include "modeldata/global_arrays.h"
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_views.h"
 
 // ---- Services ---------------------------------------------------------
 
 // CSGMIN = 1.0E38, then the smallest C(i) / g over the solved ("D") nodes
 // with |C| and |g| at least 1e-37, g the node's linearised conductance sum
-// (SDGSUM); NCSGMN its node index (first smallest wins; unchanged when no
-// node qualifies). `unused` is not read. tf: fluid-node temperatures (fluid
-// neighbours count as boundaries at their temperatures).
-void S5CSGM(ThCReals caps, int nt, ThCLetters statuses, double& csgmin, int& ncsgmn, ThCReals gf,
-            ThCLetters gfacts, ThCReals gl, ThCLetters glacts, ThCReals gr, ThCLetters gracts, int unused, int len,
-            int ngf, int ngl, int ngr, ThCInts list, ThCInts ptrs, double stefan, ThCReals t, ThCReals tf,
-            double tabs);
+// at the temperatures t (SDGSUM); NCSGMN its node index (first smallest
+// wins; unchanged when no node qualifies). Fluid neighbours count as
+// boundaries at their temperatures.
+void S5CSGM(const ThNetwork& net, ThCReals t, double& csgmin, int& ncsgmn);
 
 // ---- Frame helpers ----------------------------------------------------
 

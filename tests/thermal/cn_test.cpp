@@ -13,6 +13,7 @@
 #include "thermal/cn_kernels.h"
 #include "thermal/crank_nicolson.h"
 #include "thermal/steady_state.h"
+#include "thermal/thermal_network.h"
 #include "thermal/transient_frame.h"
 #include "transient_fixture.h"
 
@@ -356,8 +357,7 @@ TEST_F(CrankNicolson, RejectionPullsTemperaturesBackLinearly) {
   gar_thermalnodetemps(2) = tnow[1];
   std::vector<double> tabs3(2), tabs4(2);
   S9SlveWork w;
-  w.nt = 2;
-  w.t = gar_thermalnodetemps.view();
+  w.net = th_network();
   w.tstepold = ThReals(told.data(), 2);
   w.tabs3 = ThReals(tabs3.data(), 2);
   w.tabs4 = ThReals(tabs4.data(), 2);

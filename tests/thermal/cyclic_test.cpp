@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "fluid/fluid_services.h"
-#include "platform/format.h"
+#include "modeldata/submodel_refs.h"
 #include "output/page_headers.h"
+#include "platform/format.h"
 #include "properties/properties.h"
 #include "thermal/crank_nicolson.h"
 #include "thermal/cyclic.h"
@@ -23,6 +24,7 @@
 #include "thermal/modal.h"
 #include "thermal/slgrdj.h"
 #include "modeldata/submodel_refs.h"
+#include "thermal/thermal_network.h"
 #include "transient_fixture.h"
 
 namespace {
@@ -415,14 +417,7 @@ TEST_F(Cyclic, ThermalRate) {
   gar_thermalnodeheatsourcessolar(1) = 5.0;
   auto rate = [&](int i) {
     double r = -1.0;
-    LPDTTM(gar_thermalnodetemps.view(), gar_fluidnodetemps.view(), gar_thermalnodecapacitances.view(),
-           gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(),
-           static_cast<int>(gar_pcsthermal.size()), gar_fluidiccondacts.view(), gar_linearcondacts.view(),
-           gar_radiativecondacts.view(), FLAGS(3), FLAGS(2), FLAGS(4), FLAGS(1), i, gar_thermalnodestatuses.view(),
-           gar_pcsthermal.view(), th_cmat(gar_pcsptrsthermal), gar_thermalnodeheatsourcesalbedo.view(),
-           gar_thermalnodeheatsourcesplanet.view(), gar_thermalnodeheatsourcesinternal.view(),
-           gar_thermalnodeheatsourcesother.view(), gar_thermalnodeheatsourcessolar.view(), GLOR.STEFAN, GLOR.TABS,
-           r);
+    LPDTTM(th_network(), i, r);
     return r;
   };
   const double ta = 20.0 + cn_test::kTabs, tr = 100.0 + cn_test::kTabs;

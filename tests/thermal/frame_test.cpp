@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "thermal/counting_list.h"
 #include "thermal/crank_nicolson.h"
 #include "thermal/explicit_forward.h"
 #include "thermal/forward_backward.h"
 #include "thermal/fwbk_kernels.h"
 #include "thermal/solver_masks.h"
+#include "thermal/thermal_network.h"
 #include "thermal/transient_frame.h"
 #include "transient_fixture.h"
 
@@ -405,13 +407,12 @@ Sums sums_of(int i) {
   SLOGST2(FLAGS(3), FLAGS(2), FLAGS(4), nt, gar_fluidiccondacts.view(), gar_linearcondacts.view(),
           gar_radiativecondacts.view(), gar_thermalnodestatuses.view(), dv, gfv, glv, grv, dbv);
   Sums s;
-  const int len = static_cast<int>(gar_pcsthermal.size());
-  S1GSUM(gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), len, gfv, glv, grv, dbv,
-         gar_pcsthermal.view(), th_cmat(gar_pcsptrsthermal), FLAGS(3), FLAGS(2), FLAGS(4), nt, i, GLOR.STEFAN,
-         gar_thermalnodetemps.view(), gar_fluidnodetemps.view(), GLOR.TABS, s.g, s.gt, s.r, s.rt);
-  S4GSUM(gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), len, gfv, glv, grv, dbv,
-         gar_pcsthermal.view(), th_cmat(gar_pcsptrsthermal), FLAGS(3), FLAGS(2), FLAGS(4), nt, i, GLOR.STEFAN,
-         gar_thermalnodetemps.view(), gar_fluidnodetemps.view(), GLOR.TABS, s.g4, s.gt4);
+  const ThNetwork net = th_network();
+  static ThCountingStore store;
+  ThCountingList list = th_counting_list(net, store);
+  th_build_counting_list(net, gfv, glv, grv, dbv, list);
+  S1GSUM(net, list, i, net.t, s.g, s.gt, s.r, s.rt);
+  S4GSUM(net, list, i, net.t, s.g4, s.gt4);
   return s;
 }
 
@@ -461,6 +462,15 @@ TEST_F(Frame, RadiationAtEqualTemperatures) {
   EXPECT_NEAR(s.g4, 4.0 * kSigma * 2.0 * 1e6, 1e-15);
 }
 
+// The network of the built model with the capacitances caps and the TABS of
+// the tests.
+ThNetwork with_caps(const std::vector<double>& caps) {
+  ThNetwork n = th_network();
+  n.cap = ThCReals(caps.data(), static_cast<std::int64_t>(caps.size()));
+  n.tabs_at = &kTabs;
+  return n;
+}
+
 TEST_F(Frame, ZeroCapacitanceNodeBalance) {
   // Radiation only: one correction reaches the balance with DAMPT = 1;
   // with DAMPT = 0.5 the distance halves per correction.
@@ -472,12 +482,13 @@ TEST_F(Frame, ZeroCapacitanceNodeBalance) {
   std::vector<std::int32_t> zcap = {1, 0};
   const Sums s = sums_of(1);
   const double x = std::sqrt(std::sqrt((50.0 + s.rt) / s.r));
+  const ThNetwork n = with_caps(caps);
   for (double dampt : {1.0, 0.5}) {
     gar_thermalnodetemps(1) = 0.0;
     double relxcc = 0.0;
     int nrlxcc = 0;
-    S4TCLC2(ThCReals(caps.data(), 2), dampt, 1.0, ThCInts(zcap.data(), 2), 100, 1, ThCReals(qsum.data(), 2), 1, 3,
-            1e-9, s.g, s.gt, s.r, s.rt, kTabs, gar_thermalnodetemps.view(), ThCReals(core.data(), 4), relxcc, nrlxcc);
+    S4TCLC2(n, dampt, 1.0, ThCInts(zcap.data(), 2), 100, 1, ThCReals(qsum.data(), 2), 1, 3, 1e-9, s.g, s.gt, s.r,
+            s.rt, ThCReals(core.data(), 4), relxcc, nrlxcc);
     const double target = x - kTabs;
     EXPECT_NEAR(gar_thermalnodetemps(1), dampt * target, 1e-9);
     EXPECT_NEAR(relxcc, std::fabs(target), 1e-9);
@@ -487,9 +498,8 @@ TEST_F(Frame, ZeroCapacitanceNodeBalance) {
   gar_thermalnodetemps(1) = 0.0;
   double relxcc = 0.0;
   int nrlxcc = 0;
-  EXPECT_THROW(S4TCLC2(ThCReals(caps.data(), 2), 1.0, 1.0, ThCInts(zcap.data(), 2), 100, 1, ThCReals(qsum.data(), 2),
-                       1, 3, 1e-9, 0.0, 0.0, 0.0, 0.0, kTabs, gar_thermalnodetemps.view(), ThCReals(core.data(), 4),
-                       relxcc, nrlxcc),
+  EXPECT_THROW(S4TCLC2(n, 1.0, 1.0, ThCInts(zcap.data(), 2), 100, 1, ThCReals(qsum.data(), 2), 1, 3, 1e-9, 0.0, 0.0,
+                       0.0, 0.0, ThCReals(core.data(), 4), relxcc, nrlxcc),
                plat::ProcessExit);
   const std::string l = listing();
   EXPECT_TRUE(has_message(l, "Temperature > 1.0D10 detected@Node 1 in main model"));
@@ -510,8 +520,8 @@ TEST_F(Frame, CapacitiveNodeTrapezoidalStep) {
   std::vector<std::int32_t> zcap = {0, 0};
   double relxcc = 0.0;
   int nrlxcc = 0;
-  S4TCLC2(ThCReals(caps.data(), 2), 1.0, 2.0, ThCInts(zcap.data(), 2), 100, 1, ThCReals(qsum.data(), 2), 1, 3, 1e-9,
-          s.g, s.gt, s.r, s.rt, kTabs, gar_thermalnodetemps.view(), ThCReals(core.data(), 4), relxcc, nrlxcc);
+  S4TCLC2(with_caps(caps), 1.0, 2.0, ThCInts(zcap.data(), 2), 100, 1, ThCReals(qsum.data(), 2), 1, 3, 1e-9, s.g,
+          s.gt, s.r, s.rt, ThCReals(core.data(), 4), relxcc, nrlxcc);
   // w (x - 10) = 3 + 0.5 (-10 - x) with w = 2: x = 18 / 2.5.
   EXPECT_NEAR(gar_thermalnodetemps(1), 7.2, 1e-9);
 }

@@ -129,12 +129,12 @@ TEST_F(SlgrdjSolution, UnconvergedCorrectorRetriesShorterOrEndsAtDtmin) {
   st[0] = "D";
   st[1] = "B";
   GearState g;
-  g.nt = 2;
+  g.net.nt = 2;
   g.bynode = true;
   g.lenw = static_cast<std::int64_t>(w.size());
   g.w = ThReals(w.data(), g.lenw);
-  g.t = ThReals(t.data(), 2);
-  g.statuses = ThCLetters(st.data(), 2);
+  g.net.t = ThReals(t.data(), 2);
+  g.net.tstat = ThCLetters(st.data(), 2);
   g.r = 3;
   g.slab(3, 1) = 10.0 + GLOR.TABS;
   g.slab(3, 2) = 20.0 + GLOR.TABS;

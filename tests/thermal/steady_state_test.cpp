@@ -26,6 +26,7 @@
 #include "thermal/network_builder.h"
 #include "thermal/solver_masks.h"
 #include "thermal/steady_kernel.h"
+#include "thermal/thermal_network.h"
 #include "thermal/thermal_test_fixture.h"
 
 namespace {
@@ -514,6 +515,15 @@ TEST_F(SteadyState, NotANumberIsAFatalTemperatureError) {
   EXPECT_TRUE(has_message(listing(), "SOLVFM: Temperature > 1.0D10 detected"));
 }
 
+// The network view of the built model, with STEFAN and TABS of the tests
+// (the kernel tests do not set the control constants).
+ThNetwork model_net() {
+  ThNetwork n = th_network();
+  n.stefan_at = &kSigma;
+  n.tabs_at = &kTabs;
+  return n;
+}
+
 // ---------------------------------------------------------------------------
 // Energy balance figures.
 
@@ -530,12 +540,7 @@ Balance energy_balance(int ngr) {
   SLOGST2(0, 2, ngr, 3, gar_fluidiccondacts.view(), gar_linearcondacts.view(), gar_radiativecondacts.view(),
           gar_thermalnodestatuses.view(), d, gf, gl, gr, db);
   Balance b;
-  SENGBL(d, db, 3, b.a, b.r, gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), gf, gl, gr,
-         FLAGS(24), 1, 2, 1, gar_pcsthermalold.view(), gar_pcsptrsthermalold.view(),
-         gar_thermalnodeheatsourcesalbedo.view(), gar_thermalnodeheatsourcesplanet.view(),
-         gar_thermalnodeheatsourcesinternal.view(), gar_thermalnodeheatsourcesother.view(),
-         gar_thermalnodeheatsourcessolar.view(), kSigma, gar_thermalnodetemps.view(), gar_fluidnodetemps.view(),
-         kTabs);
+  SENGBL(model_net(), d, db, gf, gl, gr, b.a, b.r);
   return b;
 }
 
@@ -692,12 +697,8 @@ TEST(Kernel, RadiationAtEqualTemperatureReturnsIt) {
           gar_thermalnodestatuses.view(), V(dm), V(gfm), V(glm), V(grm), V(dbm));
   std::vector<double> prof(2), rhs(2);
   int status = -1;
-  S3COND(V(diag), gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), 0, V(dm), V(gfm),
-         V(glm), V(grm), V(dbm), V(pos), 0, 0, 1, gar_thermalnodenums.view(), 2, gar_pcsthermal.view(),
-         th_cmat(gar_pcsptrsthermal), gar_thermalnodeheatsourcesalbedo.view(), gar_thermalnodeheatsourcesplanet.view(),
-         gar_thermalnodeheatsourcesinternal.view(), gar_thermalnodeheatsourcesother.view(),
-         gar_thermalnodeheatsourcessolar.view(), V(order), kSigma, gar_thermalnodetemps.view(),
-         gar_fluidnodetemps.view(), kTabs, 2, ThReals(prof.data(), 2), ThReals(rhs.data(), 2), V(rowf), status);
+  S3COND(model_net(), V(diag), V(dm), V(gfm), V(glm), V(grm), V(dbm), V(pos), V(order), 2, ThReals(prof.data(), 2),
+         ThReals(rhs.data(), 2), V(rowf), status);
   EXPECT_EQ(status, 0);
   const double ta = 30.0 + kTabs, p = 0.3 * kSigma;
   EXPECT_NEAR(prof[0], 4.0 * p * ta * ta * ta, 1e-12);
@@ -717,10 +718,7 @@ TEST(Kernel, HeatFlowsByKind) {
   net.gf(1, 2, 7.0);   // leaves node 1: not a flow into it
   net.build();
   double qf, ql, qr;
-  SCNDHF(gar_fluidicconds.view(), gar_fluidiccondacts.view(), gar_linearconds.view(), gar_linearcondacts.view(),
-         gar_radiativeconds.view(), gar_radiativecondacts.view(), gar_pcsthermal.view(), th_cmat(gar_pcsptrsthermal),
-         FLAGS(1), gar_thermalnodestatuses.view(), 1, kSigma, gar_thermalnodetemps.view(), gar_fluidnodetemps.view(),
-         kTabs, qf, ql, qr);
+  SCNDHF(model_net(), 1, gar_thermalnodetemps.view(), qf, ql, qr);
   EXPECT_NEAR(ql, 20.0, 1e-12);
   EXPECT_NEAR(qf, 60.0, 1e-12);
   const double t1 = 10.0 + kTabs, t2 = 20.0 + kTabs;
@@ -741,10 +739,7 @@ TEST(Kernel, ConductanceSumLinearisesRadiation) {
   net.gf(1, 2, 7.0);        // out of node 1: not part of its sum
   net.build();
   double sum = -1.0;
-  SDGSUM(gar_fluidicconds.view(), gar_linearconds.view(), gar_radiativeconds.view(), FLAGS(3), FLAGS(2), FLAGS(4),
-         FLAGS(1), 1, kSigma, gar_thermalnodetemps.view(), gar_fluidnodetemps.view(), kTabs, sum,
-         gar_fluidiccondacts.view(), gar_linearcondacts.view(), gar_radiativecondacts.view(), FLAGS(24),
-         gar_thermalnodestatuses.view(), gar_pcsthermalold.view(), gar_pcsptrsthermalold.view());
+  SDGSUM(model_net(), 1, gar_thermalnodetemps.view(), sum);
   const double t1 = 10.0 + kTabs, t2 = 20.0 + kTabs, t9 = 30.0 + kTabs;
   const double expect = 2.0 + 0.5 * kSigma * (t1 * t1 + t2 * t2) * (t1 + t2) +
                         0.25 * kSigma * (t1 * t1 + t9 * t9) * (t1 + t9) + 3.0;
