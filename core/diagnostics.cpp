@@ -1,6 +1,7 @@
 #include "core/diagnostics.h"
 #include "platform/process_state.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/control_constants.h"
@@ -21,13 +22,6 @@ FatalEnd g_fatal_end = nullptr;
 constexpr int kListingUnit = 6;
 constexpr int kTraceUnit = 13;
 constexpr std::size_t kLabelWidth = 27;
-
-// Every row of a box starts with a 27-character label.
-std::string label(std::string_view text) {
-  std::string s(text);
-  s.resize(kLabelWidth, ' ');
-  return s;
-}
 
 // Integer right-aligned in `width` columns, asterisks when it does not fit.
 std::string right_aligned(long long value, std::size_t width) {
@@ -55,22 +49,40 @@ constexpr BoxStyle kFileErrorStyle{53,
                                    {"@     Problem............: ", "@     Current action.....: ",
                                     "@     Comment............: ", "@     Additional info....: "}};
 
+// Writes the rows of one box. Every row is built in the one buffer the
+// writer keeps, so a box costs one allocation however many rows it has.
 class BoxWriter {
  public:
   BoxWriter(int unit, bool count_lines, const BoxStyle& style)
-      : unit_(unit), count_lines_(count_lines), style_(style), blank_(label("@")) {}
+      : unit_(unit), count_lines_(count_lines), style_(style) {
+    row_.reserve(kLabelWidth + 128);
+  }
 
   void line(std::string_view text) {
     plat::io::write_line(unit_, text);
     if (count_lines_) PRTINF(2) += 1;
   }
-  void blank_row() { line(blank_); }
+  // A row that starts with a 27-character label (cut or blank-padded).
+  std::string& labelled(std::string_view label) {
+    row_.assign(label.substr(0, std::min(label.size(), kLabelWidth)));
+    row_.resize(kLabelWidth, ' ');
+    return row_;
+  }
+  // A row of its own text.
+  std::string& plain() {
+    row_.clear();
+    return row_;
+  }
+  void write_row() { line(row_); }
+  void blank_row() {
+    labelled("@");
+    write_row();
+  }
 
   // One part of the message: divided into segments at each "<NL>", each
   // segment on new lines of at most text_width characters. The part's label
   // goes on its first printed line; an empty first segment loses it.
   void part(std::string_view text, std::string_view part_label) {
-    std::string first = label(part_label);
     bool labelled = true;
     for (;;) {
       const std::size_t nl = text.find("<NL>");
@@ -78,7 +90,7 @@ class BoxWriter {
       if (segment.empty()) {
         labelled = false;
       } else {
-        this->segment(segment, labelled ? first : blank_);
+        this->segment(segment, labelled ? part_label : std::string_view("@"));
         labelled = false;
       }
       if (nl == std::string_view::npos) break;
@@ -90,9 +102,9 @@ class BoxWriter {
   // A remainder shorter than the width prints whole; a longer one is cut
   // after the last blank among its characters 2..width (the blank ends the
   // line), or hard after `width` characters when there is none.
-  void segment(std::string_view rest, const std::string& first_label) {
+  void segment(std::string_view rest, std::string_view first_label) {
     const std::size_t width = style_.text_width;
-    const std::string* lab = &first_label;
+    std::string_view lab = first_label;
     while (!rest.empty()) {
       std::size_t take;
       if (rest.size() <= width - 1) {
@@ -101,29 +113,33 @@ class BoxWriter {
         const std::size_t b = rest.substr(0, width).rfind(' ');
         take = (b != std::string_view::npos && b >= 1) ? b + 1 : width;
       }
-      std::string row = *lab;
-      row.append(rest.substr(0, take));
-      line(row);
+      labelled(lab).append(rest.substr(0, take));
+      write_row();
       rest.remove_prefix(take);
-      lab = &blank_;
+      lab = "@";
     }
   }
 
   int unit_;
   bool count_lines_;
   const BoxStyle& style_;
-  std::string blank_;
+  std::string row_;
 };
 
 // The 14-row box shared by SETERX and ERRNEW.
 void print_box(BoxWriter& w, const BoxStyle& style, long long counter, std::string_view header,
                std::string_view message, bool problem_only, std::string_view routine, int code) {
   w.blank_row();
-  std::string top = "@";
-  top.append(style.top_dashes, '-').append(" | MESSAGE ").append(right_aligned(counter, 4)).append(" |-");
-  w.line(top);
+  w.plain()
+      .append("@")
+      .append(style.top_dashes, '-')
+      .append(" | MESSAGE ")
+      .append(right_aligned(counter, 4))
+      .append(" |-");
+  w.write_row();
   w.blank_row();
-  w.line(label(header));
+  w.labelled(header);
+  w.write_row();
   w.blank_row();
 
   const std::string_view text = plat::trimmed(message);
@@ -143,13 +159,16 @@ void print_box(BoxWriter& w, const BoxStyle& style, long long counter, std::stri
   }
 
   w.blank_row();
-  std::string ref = label("@     Reference..........: ");
-  ref.append("(").append(routine).append(", ").append(right_aligned(code, 3)).append(")");
-  w.line(ref);
+  w.labelled("@     Reference..........: ")
+      .append("(")
+      .append(routine)
+      .append(", ")
+      .append(right_aligned(code, 3))
+      .append(")");
+  w.write_row();
   w.blank_row();
-  std::string bottom = "@";
-  bottom.append(style.bottom_dashes, '-');
-  w.line(bottom);
+  w.plain().append("@").append(style.bottom_dashes, '-');
+  w.write_row();
   w.blank_row();
 }
 
@@ -202,12 +221,12 @@ void ERROR(std::string_view routine) {
   l.append(routine).append(" @@@@");
   write_line(kListingUnit, l);
   write_line(kListingUnit, "");
-  write_line(kListingUnit, std::string(12, ' ') + " @@@@ Program will terminate @@@@");
+  write_line(kListingUnit, "             @@@@ Program will terminate @@@@");
   write_line(kListingUnit, "");
   write_line(kListingUnit, "");
-  write_line(kListingUnit, " " + std::string("   @@@@ Check log file for further messages and @@@@"));
+  write_line(kListingUnit, "    @@@@ Check log file for further messages and @@@@");
   write_line(kListingUnit, "");
-  write_line(kListingUnit, " " + std::string(" @@@@ Consult Norvek Program Central Support if required @@@@ "));
+  write_line(kListingUnit, "  @@@@ Consult Norvek Program Central Support if required @@@@ ");
   if (plat::io::is_open(1)) plat::io::close_unit(1);
   if (plat::io::is_open(kListingUnit)) plat::io::close_unit(kListingUnit);
   fatal_end();

@@ -19,6 +19,7 @@
 #include "modeldata/quiet_hdf5_errors.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "platform/units.h"
 
 namespace {
 
@@ -333,7 +334,12 @@ void acda_open(std::string_view name, int length) {
     file.resize(kNameField);
   }
   mfilename = file;
-  mfileid = H5Fopen(file.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
+  // A missing file is told by asking for it: a failed open costs HDF5 its
+  // error stack, many times the price of the question. (The question ignores
+  // trailing blanks, so a name cut to end in one goes to HDF5 as it is.)
+  bool exists = true;
+  if (!file.empty() && file.back() != ' ') plat::io::inquire_exists(file, exists);
+  mfileid = exists ? H5Fopen(file.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT) : -1;
   if (mfileid < 0) {
     mfileid = -1;
     ERRNEW("Cannot open ACD file@Initialising ACD Arrays Load@ACD file name: " + file + "@", 1, 2,

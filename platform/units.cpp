@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <map>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -23,6 +25,11 @@ struct Unit {
   bool read_only = false;
   bool writing = false;  // last transfer was a write: the file ends where we are
   long long size = -1;   // the file's size while only reading, -1 when not known
+  // A file served from memory: its bytes and the position in them (f stays null).
+  const unsigned char* memory = nullptr;
+  long long memory_size = -1;
+  long long memory_pos = 0;
+  bool discarding = false;  // connected to no file: writes are thrown away
   std::string partial;   // pending non-advancing output
   bool record_open = false;  // a non-advancing write left the record open
 };
@@ -30,6 +37,42 @@ struct Unit {
 std::map<int, Unit>& units() {
   static std::map<int, Unit> u;
   return u;
+}
+
+// Files served from memory (a seam of the fuzz harnesses), by trimmed name.
+struct MemoryFile {
+  std::string name;
+  const unsigned char* data;
+  std::size_t size;
+};
+
+std::vector<MemoryFile>& memory_files() {
+  static std::vector<MemoryFile> files;
+  return files;
+}
+
+MemoryFile* served(const std::string& name) {
+  for (auto& m : memory_files())
+    if (m.name == name) return &m;
+  return nullptr;
+}
+
+void stop_serving(const std::string& name) {
+  auto& files = memory_files();
+  for (auto it = files.begin(); it != files.end(); ++it) {
+    if (it->name == name) {
+      files.erase(it);
+      return;
+    }
+  }
+}
+
+// The stream of a discarding unit.
+ssize_t discard_write(void*, const char*, std::size_t n) { return static_cast<ssize_t>(n); }
+ssize_t discard_read(void*, char*, std::size_t) { return 0; }
+int discard_seek(void*, off64_t* offset, int) {
+  *offset = 0;
+  return 0;
 }
 
 Unit* find(int unit) {
@@ -58,7 +101,7 @@ std::string upper_trim(std::string_view s) {
 // Sequential semantics: the first write after reading or positioning cuts the
 // file at the current position.
 int prepare_write(Unit& u) {
-  if (u.writing || u.is_stdout) return 0;
+  if (u.writing || u.is_stdout || u.discarding) return 0;
   if (u.read_only) return EBADF;
   std::fflush(u.f);
   const long pos = std::ftell(u.f);
@@ -68,6 +111,35 @@ int prepare_write(Unit& u) {
   u.writing = true;
   u.size = -1;
   return 0;
+}
+
+// The reading primitives: the unit's stream, or the bytes of a file served from memory.
+std::size_t read_bytes(Unit& u, void* dst, std::size_t n) {
+  if (!u.memory) return std::fread(dst, 1, n, u.f);
+  const long long left = u.memory_size - u.memory_pos;
+  if (left <= 0) return 0;
+  if (static_cast<long long>(n) > left) n = static_cast<std::size_t>(left);
+  if (n) std::memcpy(dst, u.memory + u.memory_pos, n);
+  u.memory_pos += static_cast<long long>(n);
+  return n;
+}
+
+// Moves the position by `offset` bytes; false when that fails.
+bool seek_by(Unit& u, long offset) {
+  if (!u.memory) return std::fseek(u.f, offset, SEEK_CUR) == 0;
+  if (u.memory_pos + offset < 0) return false;
+  u.memory_pos += offset;
+  return true;
+}
+
+long tell(Unit& u) { return u.memory ? static_cast<long>(u.memory_pos) : std::ftell(u.f); }
+
+bool read_error(Unit& u) { return !u.memory && std::ferror(u.f); }
+
+int get_char(Unit& u) {
+  if (!u.memory) return std::fgetc(u.f);
+  if (u.memory_pos >= u.memory_size) return EOF;
+  return u.memory[u.memory_pos++];
 }
 
 int prepare_read(Unit& u) {
@@ -81,13 +153,15 @@ int prepare_read(Unit& u) {
 
 int release(int unit, Unit& u, bool delete_file) {
   int st = 0;
-  if (!u.partial.empty()) {
+  if (!u.partial.empty() && u.f) {
     std::fwrite(u.partial.data(), 1, u.partial.size(), u.f);
     std::fputc('\n', u.f);
     u.partial.clear();
   }
   if (u.is_stdout) {
     std::fflush(stdout);
+  } else if (u.memory) {
+    if (delete_file) stop_serving(u.name);
   } else if (u.f) {
     if (std::fclose(u.f) != 0) st = errno;
     u.f = nullptr;
@@ -115,6 +189,16 @@ int open_unit(int unit, std::string_view file, Form form, std::string_view statu
   if (st == "SCRATCH") {
     u.f = std::tmpfile();
     u.scratch = true;
+  } else if (const MemoryFile* m = served(name)) {
+    // An existing read-only file.
+    if (st == "NEW") return EEXIST;
+    if (st == "REPLACE") return EACCES;
+    u.memory = m->size ? m->data : reinterpret_cast<const unsigned char*>("");
+    u.memory_size = static_cast<long long>(m->size);
+    u.read_only = true;
+    u.name = name;
+    units()[unit] = std::move(u);
+    return 0;
   } else {
     if (name.empty()) return ENOENT;
     struct stat sb {};
@@ -138,6 +222,18 @@ int open_unit(int unit, std::string_view file, Form form, std::string_view statu
   return 0;
 }
 
+int open_discarding_unit(int unit, Form form) {
+  if (auto* old = find(unit); old && !old->is_stdout) release(unit, *old, false);
+  Unit u;
+  u.form = form;
+  u.discarding = true;
+  u.f = ::fopencookie(nullptr, "w+b", cookie_io_functions_t{discard_read, discard_write, discard_seek, nullptr});
+  if (!u.f) return errno ? errno : EIO;
+  std::setvbuf(u.f, nullptr, _IONBF, 0);
+  units()[unit] = std::move(u);
+  return 0;
+}
+
 int close_unit(int unit, bool delete_file) {
   Unit* u = find(unit);
   if (!u) return 0;
@@ -148,6 +244,10 @@ int rewind_unit(int unit) {
   Unit* u = find(unit);
   if (!u) return kNotConnected;
   if (u->is_stdout) return 0;
+  if (u->memory) {
+    u->memory_pos = 0;
+    return 0;
+  }
   if (!u->partial.empty()) end_line(unit);
   if (std::fflush(u->f) != 0) return errno;
   if (std::fseek(u->f, 0, SEEK_SET) != 0) return errno;
@@ -158,7 +258,7 @@ int rewind_unit(int unit) {
 
 int flush_unit(int unit) {
   Unit* u = find(unit);
-  if (!u) return 0;
+  if (!u || !u->f) return 0;
   return std::fflush(u->f) == 0 ? 0 : errno;
 }
 
@@ -198,6 +298,10 @@ int inquire_exists(std::string_view file, bool& exists) {
   exists = false;
   const std::string name(trimmed(file));
   if (name.empty()) return 0;
+  if (served(name)) {
+    exists = true;
+    return 0;
+  }
   struct stat sb {};
   if (::stat(name.c_str(), &sb) == 0) {
     exists = true;
@@ -208,8 +312,19 @@ int inquire_exists(std::string_view file, bool& exists) {
 
 int remove_file(std::string_view file) {
   const std::string name(trimmed(file));
+  if (served(name)) {
+    stop_serving(name);
+    return 0;
+  }
   if (std::remove(name.c_str()) == 0 || errno == ENOENT) return 0;
   return errno;
+}
+
+void serve_file_from_memory(std::string_view file, const void* data, std::size_t size) {
+  const std::string name(trimmed(file));
+  stop_serving(name);
+  if (data != nullptr && !name.empty())
+    memory_files().push_back({name, static_cast<const unsigned char*>(data), size});
 }
 
 int write_line(int unit, std::string_view line) {
@@ -252,12 +367,12 @@ int read_line(int unit, std::string& line) {
   if (int st = prepare_read(*u)) return st;
   int c;
   bool any = false;
-  while ((c = std::fgetc(u->f)) != EOF) {
+  while ((c = get_char(*u)) != EOF) {
     any = true;
     if (c == '\n') break;
     line.push_back(static_cast<char>(c));
   }
-  if (!any) return std::ferror(u->f) ? EIO : kEnd;
+  if (!any) return read_error(*u) ? EIO : kEnd;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return 0;
 }
@@ -279,10 +394,10 @@ int write_record(int unit, const void* data, std::size_t n) {
 
 namespace {
 // Reads a record marker; kEnd when the file ends exactly here.
-int read_marker(std::FILE* f, std::uint32_t& len, bool at_start) {
+int read_marker(Unit& u, std::uint32_t& len, bool at_start) {
   unsigned char m[4];
-  const std::size_t got = std::fread(m, 1, 4, f);
-  if (got == 0 && at_start) return std::ferror(f) ? EIO : kEnd;
+  const std::size_t got = read_bytes(u, m, 4);
+  if (got == 0 && at_start) return read_error(u) ? EIO : kEnd;
   if (got != 4) return kBadRecord;
   len = static_cast<std::uint32_t>(m[0]) | (static_cast<std::uint32_t>(m[1]) << 8) |
         (static_cast<std::uint32_t>(m[2]) << 16) | (static_cast<std::uint32_t>(m[3]) << 24);
@@ -293,8 +408,9 @@ int read_marker(std::FILE* f, std::uint32_t& len, bool at_start) {
 // Bytes left in the file from the current position, or -1 when unknown.
 // The size is asked for once while a unit only reads.
 long long bytes_left(Unit& u) {
-  const long pos = std::ftell(u.f);
+  const long pos = tell(u);
   if (pos < 0) return -1;
+  if (u.memory) return std::max<long long>(0, u.memory_size - pos);
   if (u.size < 0) {
     struct stat sb {};
     if (::fstat(::fileno(u.f), &sb) != 0) return -1;
@@ -307,17 +423,17 @@ int next_record(Unit& u, std::vector<unsigned char>* rec) {
   if (u.form != Form::Unformatted) return kWrongForm;
   if (int st = prepare_read(u)) return st;
   std::uint32_t len = 0, tail = 0;
-  if (int st = read_marker(u.f, len, true)) return st;
+  if (int st = read_marker(u, len, true)) return st;
   // Never trust a length beyond what the file holds.
   const long long left = bytes_left(u);
   if (left >= 0 && static_cast<long long>(len) + 4 > left) return kBadRecord;
   if (rec) {
     rec->resize(len);
-    if (len && std::fread(rec->data(), 1, len, u.f) != len) return kBadRecord;
-  } else if (std::fseek(u.f, static_cast<long>(len), SEEK_CUR) != 0) {
+    if (len && read_bytes(u, rec->data(), len) != len) return kBadRecord;
+  } else if (!seek_by(u, static_cast<long>(len))) {
     return kBadRecord;
   }
-  if (int st = read_marker(u.f, tail, false)) return st;
+  if (int st = read_marker(u, tail, false)) return st;
   if (tail != len) return kBadRecord;
   return 0;
 }
@@ -337,18 +453,18 @@ int read_record_into(int unit, void* dst, std::size_t n, std::size_t& len) {
   if (u->form != Form::Unformatted) return kWrongForm;
   if (int st = prepare_read(*u)) return st;
   std::uint32_t rlen = 0, tail = 0;
-  if (int st = read_marker(u->f, rlen, true)) return st;
+  if (int st = read_marker(*u, rlen, true)) return st;
   const long long left = bytes_left(*u);
   if (left >= 0 && static_cast<long long>(rlen) + 4 > left) return kBadRecord;
   len = rlen;
-  if (std::fseek(u->f, static_cast<long>(rlen), SEEK_CUR) != 0) return kBadRecord;
-  if (int st = read_marker(u->f, tail, false)) return st;
+  if (!seek_by(*u, static_cast<long>(rlen))) return kBadRecord;
+  if (int st = read_marker(*u, tail, false)) return st;
   if (tail != rlen) return kBadRecord;
   if (n == 0 || rlen < n) return 0;
   // The framing is sound: back to the data, which goes straight to dst.
-  if (std::fseek(u->f, -static_cast<long>(rlen) - 4, SEEK_CUR) != 0) return kBadRecord;
-  if (std::fread(dst, 1, n, u->f) != n) return kBadRecord;
-  if (std::fseek(u->f, static_cast<long>(rlen - n) + 4, SEEK_CUR) != 0) return kBadRecord;
+  if (!seek_by(*u, -static_cast<long>(rlen) - 4)) return kBadRecord;
+  if (read_bytes(*u, dst, n) != n) return kBadRecord;
+  if (!seek_by(*u, static_cast<long>(rlen - n) + 4)) return kBadRecord;
   return 0;
 }
 

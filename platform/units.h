@@ -59,6 +59,22 @@ int inquire_exists(std::string_view file, bool& exists);
 // Deletes a file by name; status 0 when it is gone afterwards.
 int remove_file(std::string_view file);
 
+// Seam for the fuzz harnesses and tests: serves the named file from memory.
+// While it is served, the name stands for an existing read-only file that
+// holds the `size` bytes at `data` (which must stay valid as long as a unit
+// reads them): open_unit with "OLD" or "UNKNOWN" connects the unit to those
+// bytes, "NEW" finds the file there, "REPLACE" is refused as on a read-only
+// file, inquire_exists finds it, and remove_file or a deleting close stops
+// serving it. The name is compared as open_unit compares names (trailing
+// blanks ignored). Serving a name again replaces its bytes; data == nullptr
+// stops serving it. No name is served unless a harness asks.
+void serve_file_from_memory(std::string_view file, const void* data, std::size_t size);
+// Seam for the fuzz harnesses and tests: connects the unit to no file at all.
+// Writes succeed and their bytes are thrown away, reads find the end of the
+// file; the unit has no file name. Like a unit opened on /dev/null, without
+// the system calls.
+int open_discarding_unit(int unit, Form form);
+
 // Formatted transfers. A record is one line; a line read from a file loses its
 // line end (LF or CR LF).
 int write_line(int unit, std::string_view line);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/process.h"
@@ -236,6 +237,125 @@ TEST(Records, TheFileSizeThatChecksLengthsFollowsWritesOnTheUnit) {
   ASSERT_EQ(read_record_into(10, buf, 20, len), 0);
   EXPECT_EQ(std::string(buf, 20), std::string(20, 'D'));
   close_unit(10);
+}
+
+// What a fixed sequence of reads sees of a unit: every status, length and byte.
+std::string reads_of(int unit, Form form) {
+  std::string seen;
+  auto note = [&](int st, const std::string& what) { seen += std::to_string(st) + ":" + what + "|"; };
+  if (form == Form::Formatted) {
+    std::string l;
+    for (int i = 0; i < 4; ++i) {
+      const int st = read_line(unit, l);
+      note(st, l);
+    }
+    note(rewind_unit(unit), "");
+    const int st = read_line(unit, l);
+    note(st, l);
+    return seen;
+  }
+  std::vector<unsigned char> rec;
+  char buf[6] = {'-', '-', '-', '-', '-', '-'};
+  std::size_t len = 0;
+  for (int pass = 0; pass < 2; ++pass) {
+    int st = read_record_into(unit, buf, 6, len);
+    note(st, std::to_string(len) + std::string(buf, 6));
+    st = skip_record(unit);
+    note(st, "");
+    st = read_record(unit, rec);
+    note(st, std::string(rec.begin(), rec.end()));
+    note(rewind_unit(unit), "");
+  }
+  return seen;
+}
+
+// A file served from memory reads exactly as the same bytes on disk, sound
+// or broken: what the fuzz harnesses find through it is what a run finds.
+TEST(Units, AFileServedFromMemoryReadsAsTheSameFileOnDisk) {
+  tna_test::ScratchDir d("units");
+  const std::string two = std::string("\x03\0\0\0abc\x03\0\0\0\x08\0\0\0ABCDEFGH\x08\0\0\0", 24);
+  struct Case {
+    const char* what;
+    Form form;
+    std::string bytes;
+  } cases[] = {
+      {"two records", Form::Unformatted, two + std::string("\x01\0\0\0z\x01\0\0\0", 9)},
+      {"empty", Form::Unformatted, ""},
+      {"length beyond the file", Form::Unformatted, two + std::string("\xff\xff\xff\x0f", 4) + "abc"},
+      {"trailing marker differs", Form::Unformatted, std::string("\x06\0\0\0abcdef\x05\0\0\0", 14)},
+      {"ends inside a marker", Form::Unformatted, two + std::string("\x02\0", 2)},
+      {"negative length", Form::Unformatted, std::string("\xfe\xff\xff\xff", 4) + std::string(8, 'x')},
+      {"lines", Form::Formatted, "one\r\ntwo\n\nlast"},
+  };
+  for (const auto& c : cases) {
+    write_file("disk.bin", c.bytes);
+    serve_file_from_memory("mem.bin  ", c.bytes.data(), c.bytes.size());
+    ASSERT_EQ(open_unit(10, "disk.bin", c.form, "OLD"), 0) << c.what;
+    ASSERT_EQ(open_unit(11, "mem.bin", c.form, "OLD"), 0) << c.what;
+    EXPECT_EQ(reads_of(11, c.form), reads_of(10, c.form)) << c.what;
+    EXPECT_EQ(file_name(11), "mem.bin") << c.what;
+    close_unit(10);
+    close_unit(11);
+  }
+  EXPECT_FALSE(d.exists("mem.bin"));
+  serve_file_from_memory("mem.bin", nullptr, 0);
+}
+
+// A served name stands for an existing read-only file until it is removed;
+// removing it never touches a file of that name on disk.
+TEST(Units, AFileServedFromMemoryIsAnExistingReadOnlyFile) {
+  tna_test::ScratchDir d("units");
+  const std::string bytes("\x01\0\0\0q\x01\0\0\0", 9);
+  write_file("both.bin", "on disk");
+  serve_file_from_memory("both.bin", bytes.data(), bytes.size());
+  bool ex = false;
+  EXPECT_EQ(inquire_exists("both.bin ", ex), 0);
+  EXPECT_TRUE(ex);
+  EXPECT_EQ(open_unit(12, "both.bin", Form::Unformatted, "NEW"), EEXIST);
+  EXPECT_EQ(open_unit(12, "both.bin", Form::Unformatted, "REPLACE"), EACCES);
+  ASSERT_EQ(open_unit(12, "both.bin", Form::Unformatted, "UNKNOWN"), 0);
+  std::vector<unsigned char> rec;
+  ASSERT_EQ(read_record(12, rec), 0);
+  EXPECT_EQ(std::string(rec.begin(), rec.end()), "q");
+  EXPECT_EQ(write_record(12, "x", 1), EBADF);
+  EXPECT_EQ(close_unit(12, true), 0);  // stops serving it
+  EXPECT_EQ(d.read("both.bin"), "on disk");
+  ASSERT_EQ(open_unit(12, "both.bin", Form::Formatted, "OLD"), 0);  // the file on disk again
+  std::string l;
+  EXPECT_EQ(read_line(12, l), 0);
+  EXPECT_EQ(l, "on disk");
+  close_unit(12);
+
+  serve_file_from_memory("gone.bin", bytes.data(), bytes.size());
+  EXPECT_EQ(remove_file("gone.bin"), 0);
+  EXPECT_EQ(inquire_exists("gone.bin", ex), 0);
+  EXPECT_FALSE(ex);
+  EXPECT_EQ(open_unit(12, "gone.bin", Form::Unformatted, "OLD"), ENOENT);
+  serve_file_from_memory("kept.bin", bytes.data(), bytes.size());
+  serve_file_from_memory("kept.bin", nullptr, 0);
+  EXPECT_EQ(open_unit(12, "kept.bin", Form::Unformatted, "OLD"), ENOENT);
+}
+
+TEST(Units, ADiscardingUnitTakesEveryWriteAndReadsNothing) {
+  tna_test::ScratchDir d("units");
+  ASSERT_EQ(open_discarding_unit(13, Form::Formatted), 0);
+  EXPECT_TRUE(is_open(13));
+  EXPECT_EQ(file_name(13), "");
+  EXPECT_EQ(write_line(13, "a line"), 0);
+  EXPECT_EQ(write_partial(13, "part"), 0);
+  EXPECT_EQ(end_line(13), 0);
+  std::string l = "x";
+  EXPECT_EQ(read_line(13, l), kEnd);
+  EXPECT_EQ(write_line(13, "after a read"), 0);
+  EXPECT_EQ(rewind_unit(13), 0);
+  EXPECT_EQ(close_unit(13, true), 0);
+  ASSERT_EQ(open_discarding_unit(13, Form::Unformatted), 0);
+  EXPECT_EQ(write_record(13, "abc", 3), 0);
+  EXPECT_EQ(write_line(13, "x"), kWrongForm);
+  std::vector<unsigned char> rec;
+  EXPECT_EQ(read_record(13, rec), kEnd);
+  close_all();
+  EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path()));
 }
 
 TEST(Process, ExitCanBeObservedWithoutEndingTheTest) {

@@ -24,7 +24,7 @@
 #include "tools/fuzz/load_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  load_harness::load_bytes(std::vector<unsigned char>(data, data + size));
+  load_harness::load_bytes(data, size);
   return 0;
 }
 

@@ -7,10 +7,12 @@
 // plat::ProcessExit, which the target catches; anything else that goes wrong
 // (out-of-bounds access, leak, crash, hang) is a finding.
 //
+// The file is served from memory (plat::io::serve_file_from_memory): nothing
+// is written, and the target arrays are made once and refilled per input.
+//
 // Also built without libFuzzer as a replayer (TNA_FUZZ_REPLAY_MAIN): each
 // argument is an input file run once.
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -26,25 +28,31 @@ namespace {
 constexpr int kUnit = 10;
 constexpr std::size_t kScript = 16;
 
-// In the working directory, which the run script makes a fresh scratch directory.
-std::string scratch_name() {
-  static const std::string name = "tna_fuzz_" + std::to_string(::getpid()) + ".MDB";
-  return name;
-}
+// The name the file is served under; it exists only in memory.
+constexpr const char* kFile = "FUZZ.MDB";
 
-void write_file(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
+// Targets are sized like small model arrays; capacities may claim more than
+// the arrays hold, which the readers must not believe. Made once, refilled
+// for every input.
+struct Targets {
+  std::vector<int> ints = std::vector<int>(64);
+  std::vector<double> reals = std::vector<double>(32);
+  std::vector<char> texts = std::vector<char>(24 * 8);
+  std::vector<int> directory = std::vector<int>(580);
+  void refill() {
+    std::fill(ints.begin(), ints.end(), 0);
+    std::fill(reals.begin(), reals.end(), 0.0);
+    std::fill(texts.begin(), texts.end(), ' ');
+    std::fill(directory.begin(), directory.end(), 1);
+  }
+};
 
 // Runs the readers on the file as the script says; returns when a reader fails fatally.
-void run_script(const std::uint8_t* s) {
-  // Targets are sized like small model arrays; capacities may claim more than
-  // the arrays hold, which the readers must not believe.
-  std::vector<int> ints(64, 0);
-  std::vector<double> reals(32, 0.0);
-  std::vector<char> texts(24 * 8, ' ');
-  std::vector<int> directory(580, 1);
+void run_script(const std::uint8_t* s, Targets& t) {
+  auto& ints = t.ints;
+  auto& reals = t.reals;
+  auto& texts = t.texts;
+  auto& directory = t.directory;
   for (std::size_t i = 0; i < kScript; ++i) {
     const int op = s[i] % 9;
     const int arg = s[(i + 1) % kScript];
@@ -93,16 +101,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }();
   (void)once;
   if (size < kScript) return 0;
-  write_file(scratch_name(), data + kScript, size - kScript);
+  static Targets targets;
+  targets.refill();
+  plat::io::serve_file_from_memory(kFile, data + kScript, size - kScript);
   // The boxes of failed reads go nowhere; the unrecoverable-error path closes
   // unit 6, so it is connected again on every input.
-  plat::io::open_unit(6, "/dev/null", plat::io::Form::Formatted, "UNKNOWN");
-  if (plat::io::open_unit(kUnit, scratch_name(), plat::io::Form::Unformatted, "OLD") != 0) return 0;
-  try {
-    run_script(data);
-  } catch (const plat::ProcessExit&) {
+  plat::io::open_discarding_unit(6, plat::io::Form::Formatted);
+  if (plat::io::open_unit(kUnit, kFile, plat::io::Form::Unformatted, "OLD") == 0) {
+    try {
+      run_script(data, targets);
+    } catch (const plat::ProcessExit&) {
+    }
   }
   plat::io::close_all();
+  plat::io::serve_file_from_memory(kFile, nullptr, 0);
   return 0;
 }
 
@@ -113,7 +125,6 @@ int main(int argc, char** argv) {
     const std::vector<std::uint8_t> in((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(in.data(), in.size());
   }
-  plat::io::remove_file(scratch_name());
   return 0;
 }
 #endif

@@ -7,16 +7,21 @@
 // user constants of the three kinds, one array. good_database() writes a
 // file that loads with these sizes; the corpus holds it and broken variants.
 //
-// load_bytes() writes the bytes as the model's database file in the working
-// directory and runs SCOMLD with the fatal end intercepted: it returns the
-// load's status (0), or the exit status of a fatal end. Anything else
-// (a crash, an out-of-bounds access, a hang) is a finding.
+// load_bytes() serves the bytes from memory as the model's database file
+// (nothing is written) and runs SCOMLD with the fatal end intercepted: it
+// returns the load's status (0), or the exit status of a fatal end. Anything
+// else (a crash, an out-of-bounds access, a hang) is a finding. The arrays
+// are allocated once and refilled with the values a fresh allocation holds
+// before every load, which is what a load of a run finds.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
-#include <utility>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "core/control_constants.h"
@@ -81,6 +86,57 @@ inline void allocate() {
                SPRSIZ(4), SPRSIZ(5), FLAGS(5)};
   gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
                c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+}
+
+// The shape of every array of the allocation (the 108 arrays, LOCI and
+// LOCR): element counts, and rows of the two-dimensional ones.
+inline std::vector<std::int64_t>& array_shapes(std::vector<std::int64_t>& out) {
+  out.clear();
+#define TNA_X1(name, T, n) out.push_back(name.size());
+#define TNA_X2(name, T, r, c) out.push_back(name.size()), out.push_back(name.rows());
+  TNA_GAR_LIST(TNA_X1, TNA_X2)
+#undef TNA_X1
+#undef TNA_X2
+  out.push_back(LOCI.size());
+  out.push_back(LOCI.rows());
+  out.push_back(LOCR.size());
+  out.push_back(LOCR.rows());
+  return out;
+}
+
+// Fills n elements at p with T(), in block copies rather than element by
+// element: the fuzz build traces every comparison of a loop.
+template <class T>
+void refill(T* p, std::int64_t n) {
+  static_assert(std::is_trivially_copyable_v<T>);
+  if (n <= 0) return;
+  p[0] = T();
+  for (std::int64_t done = 1; done < n;) {
+    const std::int64_t k = std::min(done, n - done);
+    std::memcpy(p + done, p, static_cast<std::size_t>(k) * sizeof(T));
+    done += k;
+  }
+}
+
+// Every array of the allocation as a fresh allocation from FLAGS leaves it.
+// The first call allocates; later calls refill the arrays in place with the
+// values a fresh allocation holds, or allocate anew when a shape differs
+// from the one the last allocation made.
+inline void allocate_or_refill() {
+  static std::vector<std::int64_t> made, now;
+  if (made.empty() || array_shapes(now) != made) {
+    gar_deallocate_all();
+    allocate();
+    array_shapes(made);
+    return;
+  }
+#define TNA_X1(name, T, n) refill(name.data(), name.size());
+#define TNA_X2(name, T, r, c) refill(name.data(), name.size());
+  TNA_GAR_LIST(TNA_X1, TNA_X2)
+#undef TNA_X1
+#undef TNA_X2
+  refill(LOCI.data(), LOCI.size());
+  refill(LOCR.data(), LOCR.size());
 }
 
 // A list 68 of the main model (76 values) or a submodel (its 2 local integers).
@@ -168,9 +224,13 @@ struct LoadEnd {
 
 // Loads the database file of `model` in the working directory with the
 // allocation made from FLAGS, the fatal end intercepted.
-inline LoadEnd load_file(const std::string& model) {
+inline LoadEnd load_file(const std::string& model, bool refill = false) {
   JOBINF.jobname = model;
-  allocate();
+  if (refill) {
+    allocate_or_refill();
+  } else {
+    allocate();
+  }
   try {
     int status = 0;
     SCOMLD(10, status);
@@ -189,24 +249,24 @@ inline int load_database(const mdbw::Database& db, const std::string& model) {
 }
 
 // Runs the load on `bytes` as the fixed model's database file; see above.
-inline int load_bytes(const std::vector<unsigned char>& bytes) {
+inline int load_bytes(const std::uint8_t* data, std::size_t size) {
   plat::set_exit_throws(true);
-  gar_deallocate_all();
   set_flags();
   GLOR = GlorRecord{};
   GLOI = GloiRecord{};
   reset_message_counters();
   plat::io::close_all();
   // Boxes go nowhere; a fatal end closes every unit, so unit 6 is opened anew.
-  plat::io::open_unit(6, "/dev/null", plat::io::Form::Formatted, "UNKNOWN");
-  {
-    std::ofstream f(std::string(kModel) + ".MDB", std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  const int result = load_file(kModel).status;
+  plat::io::open_discarding_unit(6, plat::io::Form::Formatted);
+  const std::string file = std::string(kModel) + ".MDB";
+  plat::io::serve_file_from_memory(file, data, size);
+  const int result = load_file(kModel, true).status;
   acda_close();
   plat::io::close_all();
+  plat::io::serve_file_from_memory(file, nullptr, 0);
   return result;
 }
+
+inline int load_bytes(const std::vector<unsigned char>& bytes) { return load_bytes(bytes.data(), bytes.size()); }
 
 }  // namespace load_harness

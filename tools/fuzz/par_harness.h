@@ -17,10 +17,14 @@
 // TNA_PAR_LISTING names a file for it.
 //
 // Every run happens in the folder "run" under the working directory, emptied
-// afterwards of all but the snapshot. A run that leaves anything else in the
-// working directory has written outside its run folder: the harness aborts,
-// which the fuzzer reports as a finding. So does anything else that goes wrong (an
+// afterwards. A run that leaves anything else in the working directory has
+// written outside its run folder: the harness aborts, which the fuzzer
+// reports as a finding. So does anything else that goes wrong (an
 // out-of-bounds access, a leak, a crash, a hang).
+//
+// The parameter file and the snapshot are served from memory
+// (plat::io::serve_file_from_memory): the bytes are not written, and the
+// snapshot, the same for every run, is made once.
 #pragma once
 
 #include <hdf5.h>
@@ -29,6 +33,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -156,6 +161,29 @@ inline std::vector<std::pair<std::string, std::string>> seed_files() {
   };
 }
 
+// The snapshot of the start state as the run set-up writes it: written once
+// through its unit into a file, kept in memory, the file removed.
+inline const std::vector<unsigned char>& start_snapshot(const std::string& file) {
+  static std::vector<unsigned char> bytes;
+  if (!bytes.empty()) return bytes;
+  int st = 0;
+  plat::io::open_unit(kSnapshotUnit, file, plat::io::Form::Unformatted, "UNKNOWN");
+  DMPCOM(kSnapshotUnit, st);
+  plat::io::close_unit(kSnapshotUnit);
+  std::ifstream in(file, std::ios::binary);
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::filesystem::remove(file);
+  if (bytes.empty()) std::abort();
+  return bytes;
+}
+
+// The entries of a folder.
+inline void list_folder(const std::filesystem::path& dir, std::vector<std::filesystem::path>& out) {
+  out.clear();
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(dir, ec)) out.push_back(e.path());
+}
+
 // Runs `bytes` as the parameter file; returns PARAMX's status, or 1000 + the
 // exit status of a run end. Aborts when the run wrote outside its folder.
 inline int run_bytes(const std::uint8_t* data, std::size_t size) {
@@ -168,50 +196,55 @@ inline int run_bytes(const std::uint8_t* data, std::size_t size) {
   plat::set_exit_throws(true);
   plat::io::close_all();
 
-  const fs::path home = fs::current_path();
+  // What the working directory holds before a run; a run that passed the
+  // check below leaves it as it was, so it is listed again only when the
+  // working directory is another.
+  static fs::path home;
+  static std::vector<fs::path> before, after;
   std::error_code ec;
-  std::vector<fs::path> before;
-  for (const auto& e : fs::directory_iterator(home, ec)) before.push_back(e.path());
+  if (const fs::path here = fs::current_path(ec); here != home) {
+    home = here;
+    list_folder(home, before);
+  }
   const fs::path run = home / "run";
   const std::string snapshot = std::string(kModel) + ".COM";
+  const std::string parameters = std::string(kModel) + ".PAR";
   fs::create_directory(run, ec);
   fs::current_path(run, ec);
   if (ec) std::abort();
 
   start_state();
+  const std::vector<unsigned char>& snap = start_snapshot(snapshot);
+  plat::io::serve_file_from_memory(snapshot, snap.data(), snap.size());
+  plat::io::serve_file_from_memory(parameters, data, size);
   int result = 0;
   try {
     // The listing goes nowhere, or to the file TNA_PAR_LISTING names (to
     // look at what a run printed; give a path outside the working directory).
     const char* listing = std::getenv("TNA_PAR_LISTING");
-    plat::io::open_unit(6, listing ? listing : "/dev/null", plat::io::Form::Formatted, "UNKNOWN");
-    {
-      std::ofstream f(std::string(kModel) + ".PAR", std::ios::binary);
-      f.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    if (listing) {
+      plat::io::open_unit(6, listing, plat::io::Form::Formatted, "UNKNOWN");
+    } else {
+      plat::io::open_discarding_unit(6, plat::io::Form::Formatted);
     }
-    plat::io::open_unit(kParameterUnit, std::string(kModel) + ".PAR", plat::io::Form::Formatted, "OLD");
-    // The snapshot of the start state, as the run set-up writes it; the same
-    // for every run, so written once and kept in the run folder.
-    const bool written = fs::exists(snapshot, ec);
-    plat::io::open_unit(kSnapshotUnit, snapshot, plat::io::Form::Unformatted, written ? "OLD" : "UNKNOWN");
-    int st = 0;
-    if (!written) DMPCOM(kSnapshotUnit, st);
+    plat::io::open_unit(kParameterUnit, parameters, plat::io::Form::Formatted, "OLD");
+    plat::io::open_unit(kSnapshotUnit, snapshot, plat::io::Form::Unformatted, "OLD");
     PARAMX(1, "FUZZMOD                 ", result, kSnapshotUnit, kParameterUnit, kCsvUnit);
   } catch (const plat::ProcessExit& e) {
     result = 1000 + e.status;
   }
   plat::io::close_all();
+  plat::io::serve_file_from_memory(parameters, nullptr, 0);
+  plat::io::serve_file_from_memory(snapshot, nullptr, 0);
   tmd_requests_reset_for_tests();
   tna_test::model.reset();
   plat::set_exit_throws(false);
 
-  // Everything of the run but the snapshot goes.
-  for (const auto& e : fs::directory_iterator(run, ec))
-    if (e.path().filename() != snapshot) fs::remove_all(e.path(), ec);
+  // Everything of the run goes.
+  for (const auto& e : fs::directory_iterator(run, ec)) fs::remove_all(e.path(), ec);
   fs::current_path(home, ec);
   // Nothing but what was there before may be left beside the run folder.
-  std::vector<fs::path> after;
-  for (const auto& e : fs::directory_iterator(home, ec)) after.push_back(e.path());
+  list_folder(home, after);
   for (const auto& p : after) {
     bool known = false;
     for (const auto& q : before) known = known || p == q;
