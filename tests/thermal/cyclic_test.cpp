@@ -451,37 +451,6 @@ TEST_F(Cyclic, SolverNameMustMatchOverSixCharacters) {
   }
 }
 
-TEST_F(Cyclic, WorkSpaceShortage) {
-  tna_test::Network net;
-  net.node(1, 'D', 5.0).node(2, 'B', 0.0).fluid(1, 0.0);
-  net.gl(1, 2, 1.0);
-  build(net, 100, 90);
-  gar_thermalnodecapacitances(1) = 1.0;
-  // Need: top + 2 (NT + NF) + 2 = 90 + 6 + 2 = 98 words; 97 fall short by 1.
-  FLAGS(FLAGS_DYSTOR) = 97;
-  EXPECT_THROW(SOLCYC("SLCRNC", 1.0, 1e10, 1.0, 1, "#1", "NONE"), plat::ProcessExit);
-  const std::string l = listing();
-  EXPECT_NE(l.find("SOLCYC: Insufficient work space"), std::string::npos) << l;
-  EXPECT_TRUE(has_message(l, "SOLCYC: Insufficient work space@An extra         1 words needed, increase DYSTOR "
-                             "on $EXECUTION record, see User Manual description of $EXECUTION block"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "SOLCYC", 1));
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 90);
-
-  // The exact fit passes: SOLCYC's own VARIABLES1 sees the top one word past
-  // its blocks; then the repeated routine finds no room above them.
-  FLAGS(FLAGS_DYSTOR) = 98;
-  int top_seen = 0;
-  tna_test::model.variables1 = [&] {
-    if (top_seen == 0) top_seen = FLAGS(FLAGS_NEXTDYNAMICCOREREAL);
-  };
-  fresh_listing();
-  EXPECT_THROW(SOLCYC("SLCRNC", 1.0, 1e10, 1.0, 1, " ", "NONE"), plat::ProcessExit);
-  EXPECT_EQ(top_seen, 97);
-  EXPECT_NE(listing().find("SLCRNC: Insufficient work space"), std::string::npos) << listing();
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 90);
-}
-
 // ---------------------------------------------------------------------------
 // The cycle report.
 
