@@ -2,7 +2,8 @@
 // source against the analytic periodic solution for every thermal transient
 // routine, periodicity of the converged cycle, the blocks and OUTIME during
 // the cycles, the state restored at return, the cycle report, the rate
-// functions, messages, work space, fluid codes and couplings, repeatability.
+// functions, messages, fluid codes and couplings (work space and
+// repeatability: solver_contract_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -195,27 +196,6 @@ TEST_F(Cyclic, GearRoutinesFarFromTimeZero) {
     EXPECT_LE(cycles, 8);
     EXPECT_EQ(box_count(), 0) << listing();
   }
-}
-
-TEST_F(Cyclic, TwoRunsGiveIdenticalBits) {
-  const GlorRecord glor = GLOR;
-  const GloiRecord gloi = GLOI;
-  const Rc m;
-  auto run = [&] {
-    GLOR = glor;
-    GLOI = gloi;
-    tna_test::Network net = rc(m, 3.0);
-    small_steps(0.05);
-    const double tconv = 1e-5, dtconv = 1e-4, period = m.period;
-    const int maxcyc = 20;
-    SOLCYC("SLFWBK", tconv, dtconv, period, maxcyc, " ", "NONE");
-    return std::vector<double>{gar_thermalnodetemps(1), GLOR.TIMEN, GLOR.TIMEM, GLOR.DTIMEU};
-  };
-  const std::vector<double> a = run();
-  fresh_listing();
-  const std::vector<double> b = run();
-  ASSERT_EQ(a.size(), b.size());
-  EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0);
 }
 
 // ---------------------------------------------------------------------------

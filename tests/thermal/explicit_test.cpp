@@ -367,25 +367,4 @@ TEST_F(Frwd, AgreesWithForwardBackwardAndTheSteadyState) {
   EXPECT_NEAR(rad + 0.4 * (-20.0 - t3), 0.0, 1e-6);
 }
 
-TEST_F(Frwd, TwoRunsGiveIdenticalBits) {
-  std::vector<double> runs[2];
-  for (int k = 0; k < 2; ++k) {
-    tna_test::Network net;
-    smooth_network(net);
-    build(net, {{1, 60.0}, {2, 15.0}});
-    GLOR.TIMEO = 0.0;
-    GLOR.TIMEND = 300.0;
-    GLOR.OUTINT = 7.0;
-    v2.clear();
-    record();
-    SLFRWD();
-    for (const Seen& s : v2) {
-      runs[k].push_back(s.timen);
-      runs[k].insert(runs[k].end(), s.t.begin(), s.t.end());
-    }
-  }
-  ASSERT_EQ(runs[0].size(), runs[1].size());
-  EXPECT_EQ(std::memcmp(runs[0].data(), runs[1].data(), runs[0].size() * sizeof(double)), 0);
-}
-
 }  // namespace

@@ -530,33 +530,4 @@ TEST_F(Fwbk, LongRunReachesTheSteadyStateOfSolvfm) {
   for (int n = 1; n <= 3; ++n) EXPECT_NEAR(T(b, n), steady[static_cast<std::size_t>(n - 1)], 1e-6) << n;
 }
 
-TEST_F(Fwbk, TwoRunsGiveIdenticalBits) {
-  std::vector<double> runs[2];
-  std::vector<double> times[2];
-  for (int k = 0; k < 2; ++k) {
-    tna_test::Network net;
-    net.node(1, 'D', 80.0, 3.0).node(2, 'D', 10.0).node(3, 'D', 0.0).node(4, 'B', -40.0);
-    net.gl(1, 2, 0.7);
-    net.gr(2, 4, 1.5);
-    net.gl(2, 3, 0.2);
-    net.gl(3, 4, 0.9);
-    build(net, {{1, 5.0}, {2, 8.0}});
-    GLOR.TIMEO = 0.0;
-    GLOR.TIMEND = 60.0;
-    GLOR.OUTINT = 7.0;
-    GLOR.DTPMAX = 0.5;
-    GLOR.DTIMEI = 3.0;
-    v2.clear();
-    record();
-    SLFWBK();
-    for (const Seen& s : v2) {
-      times[k].push_back(s.timen);
-      runs[k].insert(runs[k].end(), s.t.begin(), s.t.end());
-    }
-  }
-  ASSERT_EQ(runs[0].size(), runs[1].size());
-  EXPECT_EQ(std::memcmp(runs[0].data(), runs[1].data(), runs[0].size() * sizeof(double)), 0);
-  EXPECT_EQ(std::memcmp(times[0].data(), times[1].data(), times[0].size() * sizeof(double)), 0);
-}
-
 }  // namespace

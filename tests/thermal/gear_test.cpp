@@ -1,6 +1,7 @@
 // The Gear solution SLGEAR: analytic decays, a stiff pair, energy
 // conservation, outputs and blocks at their moments, the step and order
-// control, the messages, the work space and repeatability.
+// control and the messages (the work space, required constants, OUTINT
+// default and repeatability: solver_contract_test.cpp).
 #include "thermal/gear.h"
 
 #include <gtest/gtest.h>
@@ -441,30 +442,6 @@ TEST_F(GearSolution, ModelWithoutSolvedNodesGrowsTheStepTenfoldToDtmax) {
   for (double s : steps) EXPECT_LE(s, 2.0);
   EXPECT_EQ(gar_thermalnodetemps(1), 5.0);
   EXPECT_EQ(GLOR.TIMEO, 100.0);
-}
-
-TEST_F(GearSolution, TwoRunsGiveIdenticalBits) {
-  std::vector<Out> runs[2];
-  for (auto& run : runs) {
-    outs_.clear();
-    SetUp();
-    tna_test::Network net;
-    net.node(1, 'D', 300.0).node(2, 'D', 0.0).node(3, 'B', -50.0);
-    net.gr(1, 2, 0.2);
-    net.gl(2, 3, 0.7);
-    build(net, {{1, 3.0}, {2, 1.0}});
-    GLOR.TIMEND = 30.0;
-    GLOR.OUTINT = 1.5;
-    record_outputs();
-    SLGEAR();
-    run = outs_;
-    TearDown();
-  }
-  ASSERT_EQ(runs[0].size(), runs[1].size());
-  for (std::size_t n = 0; n < runs[0].size(); ++n) {
-    EXPECT_EQ(std::memcmp(&runs[0][n].time, &runs[1][n].time, sizeof(double)), 0);
-    EXPECT_EQ(std::memcmp(runs[0][n].t.data(), runs[1][n].t.data(), runs[0][n].t.size() * sizeof(double)), 0);
-  }
 }
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Modal solution: exact decay of linear networks, energy growth of a floating
 // group, arithmetic nodes, step and output times, the order of the blocks,
-// every message and code, the work space and repeatability.
+// messages and codes, the work space given back (the shared refusals and
+// repeatability: solver_contract_test.cpp).
 #include "thermal/modal.h"
 
 #include <gtest/gtest.h>
@@ -540,32 +541,6 @@ TEST_F(Modal, OutintNotANumberIsRefusedBeforeAnyOutput) {
   EXPECT_TRUE(has_message(listing(), "SLMODE: Control constant OUTINT not specified@See User Manual description of "
                                      "SLMODE for a list of required control constants"));
   EXPECT_TRUE(has_reference(listing(), "SLMODE", 9));
-}
-
-TEST_F(Modal, RepeatableToTheBit) {
-  auto run = [&] {
-    SetUp();
-    tna_test::Network net;
-    net.node(1, 'D', 80.0, 1.0).node(2, 'D', 20.0).node(3, 'D', 5.0).node(4, 'D', 0.0, 0.5).node(5, 'B', -50.0);
-    net.gl(1, 2, 0.8);
-    net.gl(2, 3, 0.6);
-    net.gr(3, 5, 0.3);
-    net.gl(4, 1, 0.2);
-    net.gl(4, 5, 0.1);
-    build(net, {{1, 3.0}, {2, 2.0}, {3, 1.0}});
-    GLOR.TIMEND = 20.0;
-    GLOR.OUTINT = 1.7;
-    std::vector<double> trace;
-    tna_test::model.variables2 = [&] {
-      for (int i = 1; i <= 4; ++i) trace.push_back(T(net, i));
-    };
-    SLMODE();
-    return trace;
-  };
-  const std::vector<double> a = run(), b = run();
-  ASSERT_EQ(a.size(), b.size());
-  ASSERT_FALSE(a.empty());
-  EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(double)));
 }
 
 }  // namespace

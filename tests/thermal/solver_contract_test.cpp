@@ -6,7 +6,9 @@
 // that routine's own tests start from.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -20,11 +22,13 @@
 #include "support/test_model.h"
 #include "thermal/crank_nicolson.h"
 #include "thermal/cyclic.h"
+#include "thermal/eigen.h"
 #include "thermal/explicit_forward.h"
 #include "thermal/forward_backward.h"
 #include "thermal/gear.h"
 #include "thermal/modal.h"
 #include "thermal/network_builder.h"
+#include "thermal/slgrdj.h"
 #include "thermal/transient_frame.h"
 #include "transient_fixture.h"
 
@@ -94,6 +98,22 @@ void gear_constants() {
   GLOR.DTMAX = 1e6;
 }
 
+// The Gear solution with the direct Jacobian (SLGRDJ).
+void slgrdj_constants() {
+  SLDINC();
+  GLOR.RELXCA = 1e-4;
+  GLOI.NLOOP = 200;
+  GLOR.TIMEO = 0.0;
+  GLOR.TIMEND = 50.0;
+  GLOR.OUTINT = 5.0;
+  GLOR.DTIMEI = 1e-3;
+  GLOR.DTMIN = 1e-9;
+  GLOR.DTMAX = 1e6;
+}
+
+// A routine that keeps no run state (the eigen-decomposition).
+void no_constants() {}
+
 // The modal solution (SLMODE).
 void modal_constants() {
   GLOR.RELXCA = 1e-6;
@@ -122,6 +142,11 @@ void two_nodes_to_boundary(tna_test::Network& net) {
   net.gl(1, 3, 1.0);
   net.gl(2, 3, 1.0);
   cn_test::build_with_caps(net, {{1, 1.0}, {2, 1.0}});
+}
+
+// Every node's temperature, in node order, appended to v.
+void push_temps(std::vector<double>& v) {
+  for (int i = 1; i <= FLAGS(1); ++i) v.push_back(gar_thermalnodetemps(i));
 }
 
 // The fixture of every contract: the run state reset, the row's starting
@@ -561,5 +586,203 @@ const OutintRow kOutintRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Routines, OutintDefault, ::testing::ValuesIn(kOutintRows), row_name<OutintRow>);
+
+// ---------------------------------------------------------------------------
+// Repeatability: a second run from the same start gives the same bits. Each
+// row runs the routine once and returns the values it compares; between the
+// runs the starting control constants are put back, the model's blocks
+// emptied and the listing opened afresh, nothing more.
+
+struct RepeatRow {
+  const char* name;
+  void (*start)();
+  std::vector<double> (*run)();
+};
+
+using Repeatable = Contract<RepeatRow>;
+
+TEST_P(Repeatable, TwoRunsGiveIdenticalBits) {
+  const RepeatRow& row = GetParam();
+  const GlorRecord glor = GLOR;
+  const GloiRecord gloi = GLOI;
+  const std::vector<double> a = row.run();
+  GLOR = glor;
+  GLOI = gloi;
+  tna_test::model.reset();
+  fresh_listing();
+  const std::vector<double> b = row.run();
+  ASSERT_EQ(a.size(), b.size());
+  ASSERT_FALSE(a.empty());
+  EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0);
+}
+
+// A sine-driven RC node, twice (nodes 1 and 3 to the boundary 2), for the
+// cyclic solution: C dT/dt = Q0 sin(w t) - G T.
+std::vector<double> cyclic_run() {
+  const double c = 10.0, g = 2.0, q0 = 10.0, period = 20.0;
+  const double w = 2.0 * std::numbers::pi / period;
+  tna_test::Network net;
+  net.node(1, 'D', 3.0).node(2, 'B', 0.0).node(3, 'D', 3.0 + 5.0);
+  net.gl(1, 2, g);
+  net.gl(3, 2, g);
+  net.build();
+  give_core(20000, 101, 101);
+  gar_thermalnodecapacitances(1) = c;
+  gar_thermalnodecapacitances(3) = c;
+  tna_test::model.variables1 = [=] {
+    gar_thermalnodeheatsourcesinternal(1) = q0 * std::sin(w * GLOR.TIMEM);
+    gar_thermalnodeheatsourcesinternal(3) = q0 * std::sin(w * GLOR.TIMEM);
+  };
+  // Small steps so that the repeated routine resolves the sine.
+  const double h = 0.05;
+  GLOR.DTIMEI = h;
+  GLOR.DTMAX = h;
+  GLOR.DTMIN = h * 1e-3;
+  GLOR.OUTINT = 5.0;
+  SOLCYC("SLFWBK", 1e-5, 1e-4, period, 20, " ", "NONE");
+  return {gar_thermalnodetemps(1), GLOR.TIMEN, GLOR.TIMEM, GLOR.DTIMEU};
+}
+
+// Three solved nodes, one radiating, to a boundary: the time and the
+// temperatures at each output of the Gear routines.
+std::vector<double> gear_family_run(double radiation, void (*routine)(), bool with_time) {
+  tna_test::Network net;
+  net.node(1, 'D', 300.0).node(2, 'D', 0.0).node(3, 'B', -50.0);
+  net.gr(1, 2, radiation);
+  net.gl(2, 3, 0.7);
+  cn_test::build_with_caps(net, {{1, 3.0}, {2, 1.0}});
+  give_core(4000, 1, 20);
+  GLOR.TIMEND = 30.0;
+  GLOR.OUTINT = 1.5;
+  std::vector<double> v;
+  tna_test::model.outputs = [&v, with_time] {
+    if (with_time) v.push_back(GLOR.TIMEN);
+    push_temps(v);
+  };
+  routine();
+  tna_test::model.outputs = nullptr;
+  return v;
+}
+
+const RepeatRow kRepeatRows[] = {
+    {"SLCRNC", transient_constants,
+     [] {
+       tna_test::Network net;
+       net.node(1, 'D', 300.0, 5.0).node(2, 'D', 20.0).node(3, 'B', -100.0).node(4, 'D', 50.0);
+       net.gl(1, 2, 0.7);
+       net.gr(1, 3, 0.02);
+       net.gr(2, 4, 0.05);
+       net.gl(4, 3, 0.1);
+       net.build();
+       give_core(4000, 101, 101);
+       gar_thermalnodecapacitances(1) = 30.0;
+       gar_thermalnodecapacitances(2) = 12.0;
+       gar_thermalnodecapacitances(4) = 0.01;  // arithmetic with ARITH = 1
+       GLOR.ARITH = 1.0;
+       GLOR.DTPMAX = 2.0;
+       GLOR.DTROCA = 0.5;
+       GLOR.DTIMEI = 5.0;
+       GLOR.TIMEND = 60.0;
+       GLOR.OUTINT = 20.0;
+       GLOR.RELXCA = 1e-6;
+       SLCRNC();
+       std::vector<double> out;
+       for (int i = 1; i <= 4; ++i) out.push_back(gar_thermalnodetemps(i));
+       out.push_back(GLOR.DTIMEU);
+       out.push_back(GLOR.CSGMIN);
+       return out;
+     }},
+    {"SOLCYC", cyclic_constants, cyclic_run},
+    {"SLFRWD", stepping_constants,
+     [] {
+       tna_test::Network net;
+       net.node(1, 'D', 80.0, 20.0).node(2, 'D', 10.0).node(3, 'D', 30.0).node(4, 'B', -20.0);
+       net.gl(1, 2, 0.5);
+       net.gr(2, 3, 3.0);
+       net.gl(3, 4, 0.4);
+       net.gl(1, 4, 0.1);
+       cn_test::build_with_caps(net, {{1, 60.0}, {2, 15.0}});
+       give_core(4000, 7, 11);
+       GLOR.TIMEO = 0.0;
+       GLOR.TIMEND = 300.0;
+       GLOR.OUTINT = 7.0;
+       std::vector<double> v;
+       tna_test::model.variables2 = [&v] {
+         v.push_back(GLOR.TIMEN);
+         push_temps(v);
+       };
+       SLFRWD();
+       tna_test::model.variables2 = nullptr;
+       return v;
+     }},
+    {"SLFWBK", stepping_constants,
+     [] {
+       tna_test::Network net;
+       net.node(1, 'D', 80.0, 3.0).node(2, 'D', 10.0).node(3, 'D', 0.0).node(4, 'B', -40.0);
+       net.gl(1, 2, 0.7);
+       net.gr(2, 4, 1.5);
+       net.gl(2, 3, 0.2);
+       net.gl(3, 4, 0.9);
+       cn_test::build_with_caps(net, {{1, 5.0}, {2, 8.0}});
+       give_core(4000, 7, 11);
+       GLOR.TIMEO = 0.0;
+       GLOR.TIMEND = 60.0;
+       GLOR.OUTINT = 7.0;
+       GLOR.DTPMAX = 0.5;
+       GLOR.DTIMEI = 3.0;
+       std::vector<double> v;
+       tna_test::model.variables2 = [&v] {
+         v.push_back(GLOR.TIMEN);
+         push_temps(v);
+       };
+       SLFWBK();
+       tna_test::model.variables2 = nullptr;
+       return v;
+     }},
+    {"SLGEAR", gear_constants, [] { return gear_family_run(0.2, SLGEAR, true); }},
+    {"SLGRDJ", slgrdj_constants, [] { return gear_family_run(0.002, SLGRDJ, false); }},
+    {"SLMODE", modal_constants,
+     [] {
+       tna_test::Network net;
+       net.node(1, 'D', 80.0, 1.0).node(2, 'D', 20.0).node(3, 'D', 5.0).node(4, 'D', 0.0, 0.5).node(5, 'B', -50.0);
+       net.gl(1, 2, 0.8);
+       net.gl(2, 3, 0.6);
+       net.gr(3, 5, 0.3);
+       net.gl(4, 1, 0.2);
+       net.gl(4, 5, 0.1);
+       cn_test::build_with_caps(net, {{1, 3.0}, {2, 2.0}, {3, 1.0}});
+       give_core(4000, 5, 5);
+       GLOR.TIMEND = 20.0;
+       GLOR.OUTINT = 1.7;
+       std::vector<double> trace;
+       tna_test::model.variables2 = [&] {
+         for (int i = 1; i <= 4; ++i) trace.push_back(gar_thermalnodetemps(net.index(i)));
+       };
+       SLMODE();
+       tna_test::model.variables2 = nullptr;
+       return trace;
+     }},
+    {"LEIGEN", no_constants,
+     [] {
+       // The generalised problem of a 20-node tridiagonal Laplacian (2 on
+       // the diagonal, -1 beside it) with graded capacitances.
+       const int n = 20;
+       std::vector<double> c(static_cast<std::size_t>(n)), k(static_cast<std::size_t>(n * n), 0.0);
+       for (int i = 0; i < n; ++i) {
+         c[static_cast<std::size_t>(i)] = 1.0 + 0.37 * i;
+         k[static_cast<std::size_t>(i * n + i)] = 2.0;
+         if (i > 0) k[static_cast<std::size_t>(i * n + i - 1)] = k[static_cast<std::size_t>((i - 1) * n + i)] = -1.0;
+       }
+       std::vector<double> phi(static_cast<std::size_t>(n * n), -7.0);
+       int status = -1;
+       LEIGEN({c.data(), n}, n, {k.data(), n * n}, {phi.data(), n * n}, status);
+       EXPECT_EQ(status, 0);
+       std::vector<double> v(k.begin(), k.begin() + n);  // the eigenvalues
+       v.insert(v.end(), phi.begin(), phi.end());
+       return v;
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Routines, Repeatable, ::testing::ValuesIn(kRepeatRows), row_name<RepeatRow>);
 
 }  // namespace
