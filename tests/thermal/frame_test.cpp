@@ -1,5 +1,5 @@
 // Transient frame: checks and messages, event lists and event times, first
-// step and output times, the smallest time constant, and the
+// step and output times, the dynamic core, the smallest time constant, and the
 // forward-backward kernels (conductance sums, node correction, METHOD bits).
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // and one row per routine: a short dynamic core ends the run naming the
 // missing words; the first missing required control constant ends the run;
 // an undefined OUTINT becomes TIMEND - TIMEO with its message, giving outputs
-// at the start and the end only. Each row starts from the control constants
-// that routine's own tests start from.
+// at the start and the end only; a second run gives the same bits. Each row
+// starts from the control constants that routine's own tests start from.
 #include <gtest/gtest.h>
 
 #include <cmath>
