@@ -1,7 +1,7 @@
 // Crank-Nicolson solution: the trapezoidal recurrence on an RC decay,
 // conservation, the steady limit, arithmetic nodes, step control and
-// rejection, block calls, messages, repeatability, and the kernels'
-// extrapolation.
+// rejection, block calls, messages, and the kernels' extrapolation
+// (repeatability: solver_contract_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -111,42 +111,6 @@ TEST_F(CrankNicolson, DecayFollowsTrapezoidalRecurrence) {
   EXPECT_EQ(GLOI.NCSGMN, 1);
   EXPECT_EQ(GLOC.SOLVER.trimmed(), "");
   EXPECT_EQ(box_count(), 0);
-}
-
-TEST_F(CrankNicolson, TwoRunsGiveIdenticalBits) {
-  const GlorRecord glor = GLOR;
-  const GloiRecord gloi = GLOI;
-  auto run = [&] {
-    GLOR = glor;
-    GLOI = gloi;
-    tna_test::Network net;
-    net.node(1, 'D', 300.0, 5.0).node(2, 'D', 20.0).node(3, 'B', -100.0).node(4, 'D', 50.0);
-    net.gl(1, 2, 0.7);
-    net.gr(1, 3, 0.02);
-    net.gr(2, 4, 0.05);
-    net.gl(4, 3, 0.1);
-    build(net);
-    gar_thermalnodecapacitances(1) = 30.0;
-    gar_thermalnodecapacitances(2) = 12.0;
-    gar_thermalnodecapacitances(4) = 0.01;  // arithmetic with ARITH = 1
-    GLOR.ARITH = 1.0;
-    GLOR.DTPMAX = 2.0;
-    GLOR.DTROCA = 0.5;
-    GLOR.DTIMEI = 5.0;
-    GLOR.TIMEND = 60.0;
-    GLOR.OUTINT = 20.0;
-    GLOR.RELXCA = 1e-6;
-    SLCRNC();
-    std::vector<double> out;
-    for (int i = 1; i <= 4; ++i) out.push_back(gar_thermalnodetemps(i));
-    out.push_back(GLOR.DTIMEU);
-    out.push_back(GLOR.CSGMIN);
-    return out;
-  };
-  const std::vector<double> a = run();
-  const std::vector<double> b = run();
-  ASSERT_EQ(a.size(), b.size());
-  EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -2,7 +2,8 @@
 // source against the analytic periodic solution for every thermal transient
 // routine, periodicity of the converged cycle, the blocks and OUTIME during
 // the cycles, the state restored at return, the cycle report, the rate
-// functions, messages, work space, fluid codes and couplings, repeatability.
+// functions, messages, fluid codes and couplings (work space and
+// repeatability: solver_contract_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -195,27 +196,6 @@ TEST_F(Cyclic, GearRoutinesFarFromTimeZero) {
     EXPECT_LE(cycles, 8);
     EXPECT_EQ(box_count(), 0) << listing();
   }
-}
-
-TEST_F(Cyclic, TwoRunsGiveIdenticalBits) {
-  const GlorRecord glor = GLOR;
-  const GloiRecord gloi = GLOI;
-  const Rc m;
-  auto run = [&] {
-    GLOR = glor;
-    GLOI = gloi;
-    tna_test::Network net = rc(m, 3.0);
-    small_steps(0.05);
-    const double tconv = 1e-5, dtconv = 1e-4, period = m.period;
-    const int maxcyc = 20;
-    SOLCYC("SLFWBK", tconv, dtconv, period, maxcyc, " ", "NONE");
-    return std::vector<double>{gar_thermalnodetemps(1), GLOR.TIMEN, GLOR.TIMEM, GLOR.DTIMEU};
-  };
-  const std::vector<double> a = run();
-  fresh_listing();
-  const std::vector<double> b = run();
-  ASSERT_EQ(a.size(), b.size());
-  EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(double)), 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -449,37 +429,6 @@ TEST_F(Cyclic, SolverNameMustMatchOverSixCharacters) {
     EXPECT_TRUE(has_reference(l, "SOLCYC", 2));
     EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 101);
   }
-}
-
-TEST_F(Cyclic, WorkSpaceShortage) {
-  tna_test::Network net;
-  net.node(1, 'D', 5.0).node(2, 'B', 0.0).fluid(1, 0.0);
-  net.gl(1, 2, 1.0);
-  build(net, 100, 90);
-  gar_thermalnodecapacitances(1) = 1.0;
-  // Need: top + 2 (NT + NF) + 2 = 90 + 6 + 2 = 98 words; 97 fall short by 1.
-  FLAGS(FLAGS_DYSTOR) = 97;
-  EXPECT_THROW(SOLCYC("SLCRNC", 1.0, 1e10, 1.0, 1, "#1", "NONE"), plat::ProcessExit);
-  const std::string l = listing();
-  EXPECT_NE(l.find("SOLCYC: Insufficient work space"), std::string::npos) << l;
-  EXPECT_TRUE(has_message(l, "SOLCYC: Insufficient work space@An extra         1 words needed, increase DYSTOR "
-                             "on $EXECUTION record, see User Manual description of $EXECUTION block"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "SOLCYC", 1));
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 90);
-
-  // The exact fit passes: SOLCYC's own VARIABLES1 sees the top one word past
-  // its blocks; then the repeated routine finds no room above them.
-  FLAGS(FLAGS_DYSTOR) = 98;
-  int top_seen = 0;
-  tna_test::model.variables1 = [&] {
-    if (top_seen == 0) top_seen = FLAGS(FLAGS_NEXTDYNAMICCOREREAL);
-  };
-  fresh_listing();
-  EXPECT_THROW(SOLCYC("SLCRNC", 1.0, 1e10, 1.0, 1, " ", "NONE"), plat::ProcessExit);
-  EXPECT_EQ(top_seen, 97);
-  EXPECT_NE(listing().find("SLCRNC: Insufficient work space"), std::string::npos) << listing();
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 90);
 }
 
 // ---------------------------------------------------------------------------

@@ -2,7 +2,7 @@
 // generalised problems to working precision, graded and degenerate spectra
 // against exact two-node pairs and a dense reference solver, residuals and
 // orthonormality, the negligible-subdiagonal search, the quarter-turn, the
-// failure and dimension messages, and repeatability.
+// failure and dimension messages (repeatability: solver_contract_test.cpp).
 #include "thermal/eigen.h"
 
 #include <gtest/gtest.h>
@@ -468,17 +468,6 @@ TEST_F(EigenTest, GatheringTheDiagonal) {
   Mat one = {4.0};
   LSRTEV(1, v1(one));
   EXPECT_EQ(one[0], 4.0);
-}
-
-TEST_F(EigenTest, RepeatableToTheBit) {
-  const int n = 20;
-  std::vector<double> c(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) c[static_cast<std::size_t>(i)] = 1.0 + 0.37 * i;
-  const Mat k = laplacian(n);
-  const Decomposition d1 = decompose(k, c), d2 = decompose(k, c);
-  ASSERT_EQ(d1.status, 0);
-  EXPECT_EQ(0, std::memcmp(d1.lambda.data(), d2.lambda.data(), sizeof(double) * n));
-  EXPECT_EQ(0, std::memcmp(d1.phi.data(), d2.phi.data(), sizeof(double) * n * n));
 }
 
 // ---------------------------------------------------------------------------

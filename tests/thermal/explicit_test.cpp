@@ -271,54 +271,6 @@ TEST_F(Frwd, UndefinedNloopMeansOnePassAndNoWarning) {
 // ---------------------------------------------------------------------------
 // Messages and the dynamic core.
 
-TEST_F(Frwd, UndefinedOutintIsDefaultedWithItsMessage) {
-  tna_test::Network net;
-  rc(net, 100.0, 0.0, 2.0);
-  build(net, {{1, 10.0}});
-  cn_test::set_undefined(GLOR.OUTINT);
-  record();
-  SLFRWD();
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[1].timen, 10.0);
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLFRWD: Control constant OUTINT not specified@Default is TIMEND - TIMEO, see User "
-                             "Manual description of SLFRWD for a list of control constants"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "SLFRWD", 2));
-}
-
-TEST_F(Frwd, WorkSpaceShortageAndCoreTops) {
-  tna_test::Network net;
-  net.node(1, 'D', 1.0).node(2, 'D', 2.0).node(3, 'B', 0.0);
-  net.gl(1, 3, 1.0);
-  net.gl(2, 3, 1.0);
-  build(net, {{1, 1.0}, {2, 1.0}});
-  // Real need: rtop + NT + 3 = 30 + 6 = 36 against 34 words.
-  core(34, 30, 1);
-  EXPECT_THROW(SLFRWD(), plat::ProcessExit);
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLFRWD: Insufficient work space@An extra         2 words needed, increase DYSTOR on "
-                             "$EXECUTION record, see User Manual description of $EXECUTION block"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "SLFRWD", 3));
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 30);
-
-  // The exact fit runs; while it runs the tops stand above its blocks.
-  core(36, 30, 1);
-  int rseen = 0, iseen = 0;
-  tna_test::model.variables2 = [&] {
-    rseen = FLAGS(FLAGS_NEXTDYNAMICCOREREAL);
-    iseen = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
-  };
-  fresh_listing();
-  SLFRWD();
-  EXPECT_TRUE(box_text(listing()).empty()) << listing();
-  EXPECT_EQ(rseen, 30 + 3 + 1);
-  EXPECT_EQ(iseen, 1 + (1 + 2 + 1 + 3) + 1);  // NGF 0 (extent 1), NGL 2, NGR 0 (1), NT 3
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 30);
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 1);
-}
-
 TEST_F(Frwd, TemperatureErrorsOfBothKernels) {
   {
     // A zero-capacitance node with a source and no conductor.
@@ -413,27 +365,6 @@ TEST_F(Frwd, AgreesWithForwardBackwardAndTheSteadyState) {
   EXPECT_NEAR(20.0 + 0.5 * (t2 - t1) + 0.1 * (-20.0 - t1), 0.0, 1e-6);
   EXPECT_NEAR(0.5 * (t1 - t2) - rad, 0.0, 1e-6);
   EXPECT_NEAR(rad + 0.4 * (-20.0 - t3), 0.0, 1e-6);
-}
-
-TEST_F(Frwd, TwoRunsGiveIdenticalBits) {
-  std::vector<double> runs[2];
-  for (int k = 0; k < 2; ++k) {
-    tna_test::Network net;
-    smooth_network(net);
-    build(net, {{1, 60.0}, {2, 15.0}});
-    GLOR.TIMEO = 0.0;
-    GLOR.TIMEND = 300.0;
-    GLOR.OUTINT = 7.0;
-    v2.clear();
-    record();
-    SLFRWD();
-    for (const Seen& s : v2) {
-      runs[k].push_back(s.timen);
-      runs[k].insert(runs[k].end(), s.t.begin(), s.t.end());
-    }
-  }
-  ASSERT_EQ(runs[0].size(), runs[1].size());
-  EXPECT_EQ(std::memcmp(runs[0].data(), runs[1].data(), runs[0].size() * sizeof(double)), 0);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Transient frame: checks and messages, event lists and event times, first
-// step and output times, work space, the smallest time constant, and the
+// step and output times, the dynamic core, the smallest time constant, and the
 // forward-backward kernels (conductance sums, node correction, METHOD bits).
 #include <gtest/gtest.h>
 
@@ -122,79 +122,6 @@ TEST_F(Frame, EndNotAfterStartOnlyWarns) {
   EXPECT_TRUE(has_message(
       l, "SLCRNC: TIMEND is not greater than TIMEO@See Engineering Manual for control constant definitions"));
   EXPECT_TRUE(has_reference(l, "SLCRNC", 1));
-}
-
-TEST_F(Frame, RequiredConstantsInOrder) {
-  struct Case {
-    const char* name;
-    int code;
-  };
-  const Case cases[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    tna_test::Network net;
-    net.node(1, 'D', 10.0).node(2, 'B', 0.0);
-    net.gl(1, 2, 1.0);
-    build(net);
-    fresh_listing();
-    GLOI.NLOOP = 100;
-    GLOR.DTIMEI = 1.0;
-    GLOR.RELXCA = 1e-6;
-    const std::string name = c.name;
-    // This constant and the later ones undefined: only the first is reported.
-    if (name == "NLOOP") GLOI.NLOOP = SKUNDF();
-    if (name != "RELXCA") cn_test::set_undefined(GLOR.DTIMEI);
-    cn_test::set_undefined(GLOR.RELXCA);
-    EXPECT_THROW(SLCRNC(), plat::ProcessExit);
-    const std::string l = listing();
-    EXPECT_TRUE(has_message(l, "SLCRNC: Control constant " + name +
-                                   " not specified@See User Manual description of SLCRNC for a list of required "
-                                   "control constants"));
-    EXPECT_TRUE(has_reference(l, "SLCRNC", c.code));
-    for (int other = 3; other <= 5; ++other)
-      if (other != c.code) {
-        EXPECT_FALSE(has_reference(l, "SLCRNC", other));
-      }
-    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 101);
-  }
-}
-
-TEST_F(Frame, OutputIntervalDefaultsToWholeRun) {
-  tna_test::Network net;
-  net.node(1, 'D', 10.0).node(2, 'B', 0.0);
-  net.gl(1, 2, 1.0);
-  build(net);
-  gar_thermalnodecapacitances(1) = 5.0;
-  cn_test::set_undefined(GLOR.OUTINT);
-  GLOR.TIMEND = 4.0;
-  std::vector<double> at;
-  tna_test::model.outputs = [&] { at.push_back(GLOR.TIMEN); };
-  SLCRNC();
-  EXPECT_EQ(GLOR.OUTINT, 4.0);
-  ASSERT_EQ(at.size(), 2u);
-  EXPECT_EQ(at[0], 0.0);
-  EXPECT_EQ(at[1], 4.0);
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLCRNC: Control constant OUTINT not specified@Default is TIMEND - TIMEO. See User "
-                             "Manual description of SLCRNC for a list of control constants"));
-  EXPECT_TRUE(has_reference(l, "SLCRNC", 2));
-}
-
-TEST_F(Frame, WorkSpaceShortage) {
-  tna_test::Network net;
-  net.node(1, 'D', 10.0).node(2, 'B', 0.0).node(3, 'D', 0.0);
-  net.gl(1, 2, 1.0);
-  net.gl(1, 3, 1.0);
-  build(net, 120, 101);
-  // Real: 101 + 27 + 1 - 120 = 9; integer: 101 + 3 + 2 - 120 < 0.
-  EXPECT_THROW(SLCRNC(), plat::ProcessExit);
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLCRNC: Insufficient work space@An extra 9 words needed; increase DYSTOR on "
-                             "$EXECUTION line. See User Manual description of $EXECUTION block"));
-  EXPECT_TRUE(has_reference(l, "SLCRNC", 6));
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 101);
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 101);
-  EXPECT_EQ(gar_worktext("SLCRNC", 9, gar_dystor_line).substr(41, 9), "        9");
 }
 
 // First step length and output times with and without events; the stack

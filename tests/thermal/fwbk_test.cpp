@@ -248,24 +248,6 @@ TEST_F(Fwbk, OutputTimesHalvingAndBlockOrder) {
   EXPECT_EQ(c.back(), "OUTPUTS");
 }
 
-TEST_F(Fwbk, UndefinedOutintGivesOutputsAtStartAndEndOnly) {
-  tna_test::Network net;
-  rc(net, 100.0, 0.0, 2.0);
-  build(net, {{1, 10.0}});
-  cn_test::set_undefined(GLOR.OUTINT);
-  record();
-  SLFWBK();
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0].timen, 0.0);
-  EXPECT_EQ(out[1].timen, 10.0);
-  EXPECT_EQ(GLOR.OUTINT, 10.0);
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLFWBK: Control constant OUTINT not specified@Default is TIMEND - TIMEO, see User "
-                             "Manual description of SLFWBK for a list of control constants"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "SLFWBK", 2));
-}
-
 // ---------------------------------------------------------------------------
 // Zero-capacitance nodes, radiation, status changes.
 
@@ -460,57 +442,6 @@ TEST_F(Fwbk, TimendNotAfterTimeoComputesNothing) {
   EXPECT_TRUE(GLOC.SOLVER.blank());
 }
 
-TEST_F(Fwbk, RequiredConstantsFirstMissingIsFatal) {
-  struct Case {
-    const char* name;
-    int code;
-  } cases[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
-  for (const Case& c : cases) {
-    tna_test::Network net;
-    rc(net, 100.0, 0.0, 2.0);
-    build(net, {{1, 10.0}});
-    GLOI.NLOOP = 50;
-    GLOR.DTIMEI = 0.5;
-    GLOR.RELXCA = 1e-9;
-    cn_test::set_undefined(GLOR.RELXCA);  // always missing: only the first is reported
-    if (std::string(c.name) == "NLOOP") GLOI.NLOOP = kUndefined;
-    if (std::string(c.name) == "DTIMEI") cn_test::set_undefined(GLOR.DTIMEI);
-    fresh_listing();
-    EXPECT_THROW(SLFWBK(), plat::ProcessExit);
-    const std::string l = listing();
-    EXPECT_TRUE(has_message(l, std::string("SLFWBK: Control constant ") + c.name +
-                                   " not specified@See User Manual description of SLFWBK for a list of required "
-                                   "control constants"))
-        << l;
-    EXPECT_TRUE(has_reference(l, "SLFWBK", c.code));
-    EXPECT_EQ(count_of(box_text(l), "not specified"), 1);
-    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 7);
-  }
-}
-
-TEST_F(Fwbk, WorkSpaceShortageNamesTheExtraWords) {
-  tna_test::Network net;
-  net.node(1, 'D', 1.0).node(2, 'D', 2.0).node(3, 'B', 0.0);
-  net.gl(1, 3, 1.0);
-  net.gl(2, 3, 1.0);
-  build(net, {{1, 1.0}, {2, 1.0}});
-  // Real need: rtop + 4 NT + 2 = 30 + 14 = 44 against 40 words.
-  core(40, 30, 1);
-  EXPECT_THROW(SLFWBK(), plat::ProcessExit);
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLFWBK: Insufficient work space@An extra         4 words needed, increase DYSTOR on "
-                             "$EXECUTION record, see User Manual description of $EXECUTION block"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "SLFWBK", 6));
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 30);
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 1);
-  // The exact fit runs.
-  core(44, 30, 1);
-  fresh_listing();
-  SLFWBK();
-  EXPECT_TRUE(box_text(listing()).empty()) << listing();
-}
-
 TEST_F(Fwbk, CoreTopsStandAboveTheBlocksWhileRunningAndReturn) {
   tna_test::Network net;
   net.node(1, 'D', 1.0).node(2, 'D', 2.0).node(3, 'B', 0.0);
@@ -597,35 +528,6 @@ TEST_F(Fwbk, LongRunReachesTheSteadyStateOfSolvfm) {
   GLOI.NLOOP = 50;
   SLFWBK();
   for (int n = 1; n <= 3; ++n) EXPECT_NEAR(T(b, n), steady[static_cast<std::size_t>(n - 1)], 1e-6) << n;
-}
-
-TEST_F(Fwbk, TwoRunsGiveIdenticalBits) {
-  std::vector<double> runs[2];
-  std::vector<double> times[2];
-  for (int k = 0; k < 2; ++k) {
-    tna_test::Network net;
-    net.node(1, 'D', 80.0, 3.0).node(2, 'D', 10.0).node(3, 'D', 0.0).node(4, 'B', -40.0);
-    net.gl(1, 2, 0.7);
-    net.gr(2, 4, 1.5);
-    net.gl(2, 3, 0.2);
-    net.gl(3, 4, 0.9);
-    build(net, {{1, 5.0}, {2, 8.0}});
-    GLOR.TIMEO = 0.0;
-    GLOR.TIMEND = 60.0;
-    GLOR.OUTINT = 7.0;
-    GLOR.DTPMAX = 0.5;
-    GLOR.DTIMEI = 3.0;
-    v2.clear();
-    record();
-    SLFWBK();
-    for (const Seen& s : v2) {
-      times[k].push_back(s.timen);
-      runs[k].insert(runs[k].end(), s.t.begin(), s.t.end());
-    }
-  }
-  ASSERT_EQ(runs[0].size(), runs[1].size());
-  EXPECT_EQ(std::memcmp(runs[0].data(), runs[1].data(), runs[0].size() * sizeof(double)), 0);
-  EXPECT_EQ(std::memcmp(times[0].data(), times[1].data(), times[0].size() * sizeof(double)), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The Gear solution SLGEAR: analytic decays, a stiff pair, energy
 // conservation, outputs and blocks at their moments, the step and order
-// control, the messages, the work space and repeatability.
+// control and the messages (the work space, required constants, OUTINT
+// default and repeatability: solver_contract_test.cpp).
 #include "thermal/gear.h"
 
 #include <gtest/gtest.h>
@@ -365,24 +366,6 @@ TEST_F(GearSolution, SeveralOutputsInOneStepAreInterpolated) {
   }
 }
 
-TEST_F(GearSolution, OutintUndefinedGivesOutputsAtStartAndEnd) {
-  tna_test::Network net;
-  rc_network(net);
-  build(net, {{1, 10.0}});
-  GLOR.OUTINT = 0.0;
-  std::memcpy(&GLOR.OUTINT, &kUndefined, sizeof kUndefined);
-  record_outputs();
-  SLGEAR();
-  ASSERT_EQ(outs_.size(), 2u);
-  EXPECT_EQ(outs_[0].time, 0.0);
-  EXPECT_EQ(outs_[1].time, 50.0);
-  EXPECT_EQ(GLOR.OUTINT, 50.0);
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLGEAR: Control constant OUTINT not specified@Default is TIMEND - TIMEO, see User "
-                             "Manual description of SLGEAR for a list of control constants"));
-  EXPECT_TRUE(has_reference(l, "SLGEAR", 2));
-}
-
 TEST_F(GearSolution, NonPositiveOutintOutputsAtStartAndEndOnly) {
   tna_test::Network net;
   rc_network(net);
@@ -461,30 +444,6 @@ TEST_F(GearSolution, ModelWithoutSolvedNodesGrowsTheStepTenfoldToDtmax) {
   EXPECT_EQ(GLOR.TIMEO, 100.0);
 }
 
-TEST_F(GearSolution, TwoRunsGiveIdenticalBits) {
-  std::vector<Out> runs[2];
-  for (auto& run : runs) {
-    outs_.clear();
-    SetUp();
-    tna_test::Network net;
-    net.node(1, 'D', 300.0).node(2, 'D', 0.0).node(3, 'B', -50.0);
-    net.gr(1, 2, 0.2);
-    net.gl(2, 3, 0.7);
-    build(net, {{1, 3.0}, {2, 1.0}});
-    GLOR.TIMEND = 30.0;
-    GLOR.OUTINT = 1.5;
-    record_outputs();
-    SLGEAR();
-    run = outs_;
-    TearDown();
-  }
-  ASSERT_EQ(runs[0].size(), runs[1].size());
-  for (std::size_t n = 0; n < runs[0].size(); ++n) {
-    EXPECT_EQ(std::memcmp(&runs[0][n].time, &runs[1][n].time, sizeof(double)), 0);
-    EXPECT_EQ(std::memcmp(runs[0][n].t.data(), runs[1][n].t.data(), runs[0][n].t.size() * sizeof(double)), 0);
-  }
-}
-
 // ---------------------------------------------------------------------------
 // Messages, failures and the work space.
 
@@ -506,68 +465,6 @@ TEST_F(GearSolution, EndNotAfterStartCallsNoBlockAndKeepsEverything) {
   EXPECT_TRUE(has_message(l, "SLGEAR: TIMEND is not greater than TIMEO@See Engineering Manual for control constant "
                              "definitions"));
   EXPECT_TRUE(has_reference(l, "SLGEAR", 1));
-}
-
-TEST_F(GearSolution, RequiredConstantsEndTheRun) {
-  struct Case {
-    bool nloop, relxca;
-    const char* text;
-    int code;
-  } cases[] = {
-      {true, true, "SLGEAR: Control constant NLOOP not specified@See User Manual description of SLGEAR for a list "
-                   "of required control constants", 3},
-      {false, true, "SLGEAR: Control constant RELXCA not specified@See User Manual description of SLGEAR for a "
-                    "list of required control constants", 4},
-  };
-  for (const Case& c : cases) {
-    SetUp();
-    tna_test::Network net;
-    rc_network(net);
-    build(net, {{1, 10.0}});
-    if (c.nloop) GLOI.NLOOP = kUndefined;
-    if (c.relxca) std::memcpy(&GLOR.RELXCA, &kUndefined, sizeof kUndefined);
-    EXPECT_THROW(SLGEAR(), plat::ProcessExit);
-    const std::string l = listing();
-    EXPECT_TRUE(has_message(l, c.text)) << c.code;
-    EXPECT_TRUE(has_reference(l, "SLGEAR", c.code));
-    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 1);
-    TearDown();
-  }
-}
-
-TEST_F(GearSolution, WorkSpaceShortages) {
-  // 3 solved nodes: 13 NT = 39 words from the real top must fit in DYSTOR.
-  tna_test::Network net;
-  net.node(1, 'D', 10.0).node(2, 'D', 20.0).node(3, 'D', 30.0).node(4, 'B', 0.0);
-  net.gl(1, 2, 1.0);
-  net.gl(2, 3, 1.0);
-  net.gl(3, 4, 1.0);
-  build(net, {{1, 1.0}, {2, 1.0}, {3, 1.0}}, 60);
-  FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = 30;  // 30 + 52 - 60 = 22 short
-  EXPECT_THROW(SLGEAR(), plat::ProcessExit);
-  std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLGEAR: Insufficient work space@An extra        22 words needed, increase DYSTOR on "
-                             "$EXECUTION record, see User Manual description of $EXECUTION block"));
-  EXPECT_TRUE(has_reference(l, "SLGEAR", 5));
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 30);
-
-  // Room for 13 NT but not for the matrix (13 NT + ND (ND - 1) = 58 words).
-  FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = 8;  // W holds 53 words
-  fresh_listing();
-  EXPECT_THROW(SLGEAR(), plat::ProcessExit);
-  l = listing();
-  EXPECT_TRUE(has_message(l, std::string(gar_text_slgear_jacobian)));
-  EXPECT_TRUE(has_reference(l, "S5JINT", 1));
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 8);
-
-  // Exactly enough.
-  FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = 3;  // W holds 58 words
-  fresh_listing();
-  GLOR.TIMEO = 0.0;
-  GLOR.TIMEND = 5.0;
-  SLGEAR();
-  EXPECT_EQ(GLOR.TIMEO, 5.0);
-  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 3);
 }
 
 TEST_F(GearSolution, NloopOneEndsTheRunWhenTheFirstIncrementIsLarge) {

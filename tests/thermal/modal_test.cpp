@@ -1,6 +1,7 @@
 // Modal solution: exact decay of linear networks, energy growth of a floating
 // group, arithmetic nodes, step and output times, the order of the blocks,
-// every message and code, the work space and repeatability.
+// messages and codes, the work space given back (the shared refusals and
+// repeatability: solver_contract_test.cpp).
 #include "thermal/modal.h"
 
 #include <gtest/gtest.h>
@@ -405,66 +406,6 @@ TEST_F(Modal, TimendNotAfterTimeo) {
   EXPECT_TRUE(has_reference(out, "SLMODE", 1));
 }
 
-TEST_F(Modal, OutintDefaultsToTheWholeRun) {
-  tna_test::Network net;
-  net.node(1, 'D', 1.0).node(2, 'D', 2.0).node(3, 'B', 0.0);
-  net.gl(1, 2, 1.0);
-  net.gl(2, 3, 1.0);
-  build(net, {{1, 1.0}, {2, 1.0}});
-  GLOR.OUTINT = undefined_real();
-  std::vector<double> outs;
-  tna_test::model.outputs = [&] { outs.push_back(GLOR.TIMEN); };
-  SLMODE();
-  EXPECT_EQ(outs, (std::vector<double>{0.0, 10.0}));
-  const std::string out = listing();
-  EXPECT_TRUE(has_message(out, "SLMODE: Control constant OUTINT not specified@Default is TIMEND - TIMEO, see User "
-                               "Manual description of SLMODE for a list of control constants"));
-  EXPECT_TRUE(has_reference(out, "SLMODE", 2));
-}
-
-TEST_F(Modal, RequiredConstants) {
-  struct Case {
-    const char* name;
-    int code;
-  } cases[] = {{"NLOOP", 3}, {"DTIMEI", 4}, {"RELXCA", 5}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    tna_test::Network net;
-    net.node(1, 'D', 1.0).node(2, 'D', 2.0);
-    net.gl(1, 2, 1.0);
-    build(net, {{1, 1.0}, {2, 1.0}});
-    reset_message_counters();
-    fresh_listing();
-    GLOI.NLOOP = std::string(c.name) == "NLOOP" ? kUndefined : 100;
-    GLOR.DTIMEI = std::string(c.name) == "DTIMEI" ? undefined_real() : 1.0;
-    GLOR.RELXCA = std::string(c.name) == "RELXCA" ? undefined_real() : 1e-6;
-    EXPECT_THROW(SLMODE(), plat::ProcessExit);
-    const std::string out = listing();
-    EXPECT_TRUE(has_message(out, "SLMODE: Control constant " + std::string(c.name) +
-                                     " not specified@See User Manual description of SLMODE for a list of required "
-                                     "control constants"))
-        << out;
-    EXPECT_TRUE(has_reference(out, "SLMODE", c.code));
-  }
-}
-
-TEST_F(Modal, WorkSpaceShortage) {
-  // NT = 10: 3 x 10 x 11 = 330 words on each stack. With DYSTOR 400 and both
-  // tops at 71 the area reaches 71 + 330 = 401: 2 words short.
-  tna_test::Network net;
-  for (int i = 1; i <= 10; ++i) net.node(i, 'D', 1.0);
-  net.gl(1, 2, 1.0);
-  build(net, {}, 400, 71);
-  EXPECT_THROW(SLMODE(), plat::ProcessExit);
-  const std::string out = listing();
-  EXPECT_TRUE(has_message(out, "SLMODE: Insufficient work space@An extra         2 words needed, increase DYSTOR on "
-                               "$EXECUTION record, see User Manual description of $EXECUTION block"))
-      << out;
-  EXPECT_TRUE(has_reference(out, "SLMODE", 6));
-  EXPECT_EQ(FLAGS(29), 71);
-  EXPECT_EQ(FLAGS(36), 71);
-}
-
 TEST_F(Modal, WorkSpaceJustEnoughAndGivenBack) {
   tna_test::Network net;
   for (int i = 1; i <= 10; ++i) net.node(i, 'D', 1.0 * i);
@@ -600,32 +541,6 @@ TEST_F(Modal, OutintNotANumberIsRefusedBeforeAnyOutput) {
   EXPECT_TRUE(has_message(listing(), "SLMODE: Control constant OUTINT not specified@See User Manual description of "
                                      "SLMODE for a list of required control constants"));
   EXPECT_TRUE(has_reference(listing(), "SLMODE", 9));
-}
-
-TEST_F(Modal, RepeatableToTheBit) {
-  auto run = [&] {
-    SetUp();
-    tna_test::Network net;
-    net.node(1, 'D', 80.0, 1.0).node(2, 'D', 20.0).node(3, 'D', 5.0).node(4, 'D', 0.0, 0.5).node(5, 'B', -50.0);
-    net.gl(1, 2, 0.8);
-    net.gl(2, 3, 0.6);
-    net.gr(3, 5, 0.3);
-    net.gl(4, 1, 0.2);
-    net.gl(4, 5, 0.1);
-    build(net, {{1, 3.0}, {2, 2.0}, {3, 1.0}});
-    GLOR.TIMEND = 20.0;
-    GLOR.OUTINT = 1.7;
-    std::vector<double> trace;
-    tna_test::model.variables2 = [&] {
-      for (int i = 1; i <= 4; ++i) trace.push_back(T(net, i));
-    };
-    SLMODE();
-    return trace;
-  };
-  const std::vector<double> a = run(), b = run();
-  ASSERT_EQ(a.size(), b.size());
-  ASSERT_FALSE(a.empty());
-  EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(double)));
 }
 
 }  // namespace

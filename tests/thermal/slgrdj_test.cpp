@@ -209,26 +209,4 @@ TEST_F(SlgrdjSolution, MessagesNameSlgrdj) {
   }
 }
 
-TEST_F(SlgrdjSolution, TwoRunsGiveIdenticalBits) {
-  std::vector<Out> runs[2];
-  for (auto& run : runs) {
-    outs_.clear();
-    SetUp();
-    tna_test::Network net;
-    net.node(1, 'D', 300.0).node(2, 'D', 0.0).node(3, 'B', -50.0);
-    net.gr(1, 2, 0.002);
-    net.gl(2, 3, 0.7);
-    build(net, {{1, 3.0}, {2, 1.0}});
-    GLOR.TIMEND = 30.0;
-    GLOR.OUTINT = 1.5;
-    record_outputs();
-    SLGRDJ();
-    run = outs_;
-    TearDown();
-  }
-  ASSERT_EQ(runs[0].size(), runs[1].size());
-  for (std::size_t n = 0; n < runs[0].size(); ++n)
-    EXPECT_EQ(std::memcmp(runs[0][n].t.data(), runs[1][n].t.data(), runs[0][n].t.size() * sizeof(double)), 0);
-}
-
 }  // namespace
