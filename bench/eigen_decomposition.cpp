@@ -22,8 +22,8 @@
 #include <random>
 #include <vector>
 
-#include "thermal/eigen.h"
 #include "bench/support/clock.h"
+#include "thermal/eigen.h"
 
 #if __has_include(<Eigen/Dense>)
 #include <Eigen/Dense>
@@ -177,14 +177,14 @@ int main(int argc, char** argv) {
     const Problem p = generate(n, 20240611u + static_cast<unsigned>(n));
     const int reps = n <= 200 ? 5 : (n <= 500 ? 3 : 1);
     const Result ours = run_leigen(p, reps);
-    std::printf("%6d nodes  LEIGEN %9.3f s  residual %.2e  orthonormality %.2e  lambda %.3e .. %.3e\n", n, ours.seconds,
-                ours.residual, ours.orthonormality, ours.lambda.front(), ours.lambda.back());
+    std::printf("%6d nodes  LEIGEN %9.3f s  residual %.2e  orthonormality %.2e  lambda %.3e .. %.3e\n", n,
+                ours.seconds, ours.residual, ours.orthonormality, ours.lambda.front(), ours.lambda.back());
 #if TNA_HAVE_EIGEN
     const Result ref = run_reference(p, reps);
     double diff = 0.0;
     for (int m = 0; m < n; ++m)
-      diff =
-          std::max(diff, std::fabs(ours.lambda[static_cast<std::size_t>(m)] - ref.lambda[static_cast<std::size_t>(m)]));
+      diff = std::max(diff,
+                      std::fabs(ours.lambda[static_cast<std::size_t>(m)] - ref.lambda[static_cast<std::size_t>(m)]));
     const double top = std::max(std::fabs(ref.lambda.front()), std::fabs(ref.lambda.back()));
     last_ratio = ours.seconds / ref.seconds;
     last_n = n;

@@ -35,6 +35,7 @@
 
 #include <unistd.h>
 
+#include "bench/support/clock.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
@@ -48,7 +49,6 @@
 #include "properties/properties.h"
 #include "tools/acd_writer.h"
 #include "tools/mdb_writer.h"
-#include "bench/support/clock.h"
 
 namespace {
 

@@ -25,6 +25,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/support/clock.h"
 #include "core/control_constants.h"
 #include "core/global_records.h"
 #include "fluid/fluid_network.h"
@@ -34,7 +35,6 @@
 #include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
 #include "properties/properties.h"
-#include "bench/support/clock.h"
 
 #if __has_include(<Eigen/Sparse>)
 #include <Eigen/Sparse>

@@ -38,7 +38,8 @@ int main() {
     }
     const auto t1 = std::chrono::steady_clock::now();
     std::printf("%-42s [%s] allocations/call %.2f, ns/call %.0f\n", f, out.front().c_str(),
-                static_cast<double>(g_allocs - a0) / n, std::chrono::duration<double, std::nano>(t1 - t0).count() / n);
+                static_cast<double>(g_allocs - a0) / n,
+                std::chrono::duration<double, std::nano>(t1 - t0).count() / n);
   }
   return 0;
 }

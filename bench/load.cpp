@@ -29,18 +29,18 @@
 
 #include "bench/spacecraft.h"
 #include "bench/spacecraft_mdb.h"
-#include "modeldata/acda_arrays_load.h"
-#include "core/diagnostics.h"
-#include "model/generated_program.h"
+#include "bench/support/clock.h"
 #include "core/control_constants.h"
-#include "modeldata/global_arrays.h"
+#include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "model/generated_program.h"
+#include "modeldata/acda_arrays_load.h"
+#include "modeldata/global_arrays.h"
 #include "modeldata/mdb_load.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "tools/acd_writer.h"
 #include "tools/mdb_writer.h"
-#include "bench/support/clock.h"
 
 using spacecraft::Case;
 using spacecraft::kModel;

@@ -71,7 +71,8 @@ int main() {
   const double pcnd01 = calls_per_second(temps, [](double t) { return PCND01(0, t, 0.0); });
   const double pvsc16 = calls_per_second(ammonia_t, [](double t) { return PVSC16(0, t, 0.0); });
   const double pts02 = calls_per_second(water_p, [](double p) { return PTS02(0, 0.0, p, 273.15); });
-  const double pts16 = calls_per_second(arguments(10000.0, 11100000.0), [](double p) { return PTS16(0, 0.0, p, 0.0); });
+  const double pts16 =
+      calls_per_second(arguments(10000.0, 11100000.0), [](double p) { return PTS16(0, 0.0, p, 0.0); });
   const double psat02 = calls_per_second(temps, [](double t) { return PSAT02(0.0, 0.0, t); });
   const double psat06 = calls_per_second(arguments(150.0, 385.0), [](double t) { return PSAT06(0.0, 0.0, t); });
   const double psig01 = calls_per_second(temps, [](double t) { return PSIG01(t, 0.0); });

@@ -47,7 +47,8 @@ inline Network generate(int n, unsigned seed) {
   for (int p = 0; p <= npanels; ++p)
     panel_first[static_cast<std::size_t>(p)] = 1 + static_cast<int>(static_cast<long long>(nsolved) * p / npanels);
   for (int p = 0; p < npanels; ++p) {
-    const int first = panel_first[static_cast<std::size_t>(p)], count = panel_first[static_cast<std::size_t>(p) + 1] - first;
+    const int first = panel_first[static_cast<std::size_t>(p)],
+              count = panel_first[static_cast<std::size_t>(p) + 1] - first;
     const int cols = std::max(1, static_cast<int>(std::sqrt(static_cast<double>(count))));
     for (int k = 0; k < count; ++k) {
       const int node = first + k;

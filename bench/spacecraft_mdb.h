@@ -40,10 +40,9 @@ inline std::vector<double> control_constants(bool main_model) {
 // The node lists of one model: its nodes given by generator index (1-based)
 // with their numbers.
 inline void node_lists(mdbw::Model& md, const spacecraft::Network& net, const std::vector<int>& nodes,
-                const std::vector<int>& numbers) {
+                       const std::vector<int>& numbers) {
   const std::size_t n = nodes.size();
-  std::vector<double> t(n, 20.0), c(n, 100.0), qs(n), qi(n), zero(n, 0.0), area(n, 0.01), alp(n, 0.3),
-      eps(n, 0.8);
+  std::vector<double> t(n, 20.0), c(n, 100.0), qs(n), qi(n), zero(n, 0.0), area(n, 0.01), alp(n, 0.3), eps(n, 0.8);
   std::vector<std::string> labels(n), statuses(n, "D");
   for (std::size_t k = 0; k < n; ++k) {
     const int i = nodes[k];
@@ -62,8 +61,8 @@ inline void node_lists(mdbw::Model& md, const spacecraft::Network& net, const st
 
 // Values, activities and node pairs (sorted by first node, as the
 // preprocessor writes them) of conductors within one model.
-inline void conductor_lists(mdbw::Model& md, std::vector<spacecraft::Conductor> gl, std::vector<spacecraft::Conductor> gr,
-                     const std::vector<int>& number) {
+inline void conductor_lists(mdbw::Model& md, std::vector<spacecraft::Conductor> gl,
+                            std::vector<spacecraft::Conductor> gr, const std::vector<int>& number) {
   auto by_first = [](const spacecraft::Conductor& x, const spacecraft::Conductor& y) { return x.a < y.a; };
   std::stable_sort(gl.begin(), gl.end(), by_first);
   std::stable_sort(gr.begin(), gr.end(), by_first);
@@ -83,9 +82,17 @@ inline void conductor_lists(mdbw::Model& md, std::vector<spacecraft::Conductor> 
 }
 
 inline void set_flags(Case& c, int nt, int ngl, int ngr, int nm, long long lpcsold, int w25, long long dystor) {
-  const int words[41] = {nt, ngl, 0, ngr, 0, 0, 0, 0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0, 0, 0,
-                         static_cast<int>(lpcsold), w25, nm, 133, static_cast<int>(dystor), 1, 0, 0, 0, 0, 0, 0,
-                         1, 0, 0, 0, 0, 0};
+  const int words[41] = {nt,  ngl, 0,   ngr,
+                         0,   0,   0,   0,
+                         0,   0,   2,   0,
+                         49,  25,  16,  0,
+                         92,  0,   0,   0,
+                         0,   0,   0,   static_cast<int>(lpcsold),
+                         w25, nm,  133, static_cast<int>(dystor),
+                         1,   0,   0,   0,
+                         0,   0,   0,   1,
+                         0,   0,   0,   0,
+                         0};
   std::copy(words, words + 41, c.flags);
 }
 

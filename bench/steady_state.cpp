@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/clock.h"
 #include "casedata/status_flag.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
@@ -34,7 +35,6 @@
 #include "thermal/steady_kernel.h"
 #include "thermal/steady_state.h"
 #include "thermal/thermal_network.h"
-#include "bench/support/clock.h"
 
 #include "bench/spacecraft_network.h"
 
@@ -51,9 +51,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-double seconds_since(Clock::time_point t0) {
-  return std::chrono::duration<double>(Clock::now() - t0).count();
-}
+double seconds_since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
 
 void set_constants() {
   SLDINC();
@@ -124,9 +122,10 @@ Ratios run(int n) {
   t_sub /= reps;
   std::printf("%8d nodes  GL %7d  GR %7d  passes %4d  solve %8.3f s  profile %11d (%.1f per row)\n", nt, ngl, ngr,
               passes, total, proflen, static_cast<double>(proflen) / nt);
-  std::printf("          per pass: ordering (once) %9.3f ms  assembly %9.3f ms  factorisation %9.3f ms  "
-              "substitution %9.3f ms\n",
-              1e3 * t_order, 1e3 * t_asm, 1e3 * t_fac, 1e3 * t_sub);
+  std::printf(
+      "          per pass: ordering (once) %9.3f ms  assembly %9.3f ms  factorisation %9.3f ms  "
+      "substitution %9.3f ms\n",
+      1e3 * t_order, 1e3 * t_asm, 1e3 * t_fac, 1e3 * t_sub);
   std::printf("          balance ENBALA %.4g ENBALR %.4g  last change %.3g at node %d\n", GLOR.ENBALA, GLOR.ENBALR,
               GLOR.RELXCC, GLOI.NRLXCC);
 
@@ -167,14 +166,16 @@ Ratios run(int n) {
   double diff = 0;
   for (int i = 0; i < nt; ++i) diff = std::max(diff, std::fabs(xe[i] - rhs[static_cast<std::size_t>(i)]));
   const long long nnzl = static_cast<long long>(ldlt.matrixL().nestedExpression().nonZeros()) + nt;
-  std::printf("          sparse LDL^T (Eigen): analysis %9.3f ms  factorisation %9.3f ms  solve %9.3f ms  "
-              "factor entries %lld  max |dx| %.2e\n",
-              1e3 * e_an, 1e3 * e_fac, 1e3 * e_sol, nnzl, diff);
+  std::printf(
+      "          sparse LDL^T (Eigen): analysis %9.3f ms  factorisation %9.3f ms  solve %9.3f ms  "
+      "factor entries %lld  max |dx| %.2e\n",
+      1e3 * e_an, 1e3 * e_fac, 1e3 * e_sol, nnzl, diff);
   ratios.pass = (t_asm + t_fac + t_sub) / (e_fac + e_sol);
   ratios.storage = static_cast<double>(proflen) / static_cast<double>(nnzl);
-  std::printf("          whole pass (assembly + factorisation + substitution) / (sparse factorisation + solve): "
-              "%.2f   profile / sparse factor entries: %.2f\n",
-              ratios.pass, ratios.storage);
+  std::printf(
+      "          whole pass (assembly + factorisation + substitution) / (sparse factorisation + solve): "
+      "%.2f   profile / sparse factor entries: %.2f\n",
+      ratios.pass, ratios.storage);
 #else
   std::printf("          sparse Cholesky reference not built (Eigen headers not found)\n");
 #endif
@@ -200,7 +201,8 @@ int main(int argc, char** argv) {
     std::printf("no sparse Cholesky reference: no ratio\n");
     return 0;
   }
-  std::printf("at %d nodes: whole pass / (sparse factorisation + solve) %.2f, profile / sparse factor entries %.2f\n",
-              last.n, last.pass, last.storage);
+  std::printf(
+      "at %d nodes: whole pass / (sparse factorisation + solve) %.2f, profile / sparse factor entries %.2f\n",
+      last.n, last.pass, last.storage);
   return 0;
 }

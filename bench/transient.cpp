@@ -24,12 +24,12 @@
 // This program is its own model program: it supplies the blocks (it does not
 // take the empty ones of bench/support).
 #include <algorithm>
-#include <ctime>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <vector>
 

@@ -22,10 +22,10 @@
 #include <utility>
 #include <vector>
 
+#include "bench/support/clock.h"
 #include "core/search_sort.h"
 #include "model/generated_program.h"
 #include "parameters/case_refs.h"
-#include "bench/support/clock.h"
 
 namespace {
 
@@ -120,8 +120,8 @@ int main(int argc, char** argv) {
   double growth = 0;
   if (sizes.size() >= 2) {
     const std::size_t l = sizes.size() - 1;
-    growth = std::log(times[l].search / times[l - 1].search) /
-             std::log(static_cast<double>(sizes[l]) / sizes[l - 1]);
+    growth =
+        std::log(times[l].search / times[l - 1].search) / std::log(static_cast<double>(sizes[l]) / sizes[l - 1]);
   }
   if (with_ref >= 0) {
     const auto w = static_cast<std::size_t>(with_ref);

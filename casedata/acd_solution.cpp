@@ -69,8 +69,8 @@ struct AcdModel {
   std::vector<int> albedoNodeMap, planetNodeMap, remainderNodeMap, solarNodeMap;
   std::vector<int> radCondIndex, radCondNodeI, radCondNodeJ;
   Slices albedoSlices, planetSlices, remainderSlices, solarSlices;
-  Slices radCondSlices;      // types 2 and 3
-  Slices radCondWaveSlices;  // type 4: w x Ng, waveband fastest
+  Slices radCondSlices;            // types 2 and 3
+  Slices radCondWaveSlices;        // type 4: w x Ng, waveband fastest
   std::vector<double> waveValues;  // type 4: g(1..w) of one conductor
   std::unique_ptr<AcdModel> firstChild;
   std::unique_ptr<AcdModel> nextSibling;
@@ -409,10 +409,12 @@ void createradiativeconductormaps(hid_t loc, AcdModel& r, int m) {
   std::vector<int> model_i(static_cast<std::size_t>(ng)), model_j(static_cast<std::size_t>(ng));
   read_text_member(
       ds.get(), ng, "relativeSubmodelPathI", kPathLength,
-      [&](int k, const std::string& t) { model_i[static_cast<std::size_t>(k)] = getmodelreference(m, t); }, kRoutine);
+      [&](int k, const std::string& t) { model_i[static_cast<std::size_t>(k)] = getmodelreference(m, t); },
+      kRoutine);
   read_text_member(
       ds.get(), ng, "relativeSubmodelPathJ", kPathLength,
-      [&](int k, const std::string& t) { model_j[static_cast<std::size_t>(k)] = getmodelreference(m, t); }, kRoutine);
+      [&](int k, const std::string& t) { model_j[static_cast<std::size_t>(k)] = getmodelreference(m, t); },
+      kRoutine);
   const std::vector<int> num_i = read_member<int>(ds.get(), ng, "nodeNumberI", H5T_NATIVE_INT, kRoutine);
   const std::vector<int> num_j = read_member<int>(ds.get(), ng, "nodeNumberJ", H5T_NATIVE_INT, kRoutine);
 
@@ -431,7 +433,8 @@ void createradiativeconductormaps(hid_t loc, AcdModel& r, int m) {
       const long long w = start + 2 * e;
       if (w < 1 || w + 1 > gar_pcsthermal.size()) break;
       const long long c = std::llabs(static_cast<long long>(gar_pcsthermal(w + 1)));
-      if (gar_pcsthermal(w) == nj && c > lo && c <= hi && c <= gar_radiativeconds.size()) found = static_cast<int>(c);
+      if (gar_pcsthermal(w) == nj && c > lo && c <= hi && c <= gar_radiativeconds.size())
+        found = static_cast<int>(c);
     }
     if (found == 0) plat::consistency_stop(kRoutine);
     r.radCondIndex[k] = found;
@@ -468,8 +471,8 @@ void setmissiondata(hid_t loc, AcdModel& r) {
     r.orbitalArcTimes.assign(4 * static_cast<std::size_t>(r.numberOfArcs), 0.0);
     const char* members[4] = {"start", "startFirst", "endFirst", "endAll"};
     for (std::size_t row = 0; row < 4; ++row) {
-      const std::vector<double> v = read_member<double>(ds.get(), r.numberOfArcs, members[row], H5T_NATIVE_DOUBLE,
-                                                        kRoutine);
+      const std::vector<double> v =
+          read_member<double>(ds.get(), r.numberOfArcs, members[row], H5T_NATIVE_DOUBLE, kRoutine);
       for (std::size_t k = 0; k < v.size(); ++k) r.orbitalArcTimes[4 * k + row] = v[k];
     }
   } else if (type == 4) {
@@ -519,8 +522,7 @@ void setupmodeltree(hid_t loc, int m, AcdModel& r) {
   if (type >= 1) {
     r.numNodes = count_attribute(loc, "ModelData/NodeList", "count");
     for (int kind = kAlbedo; kind <= kSolar; ++kind) {
-      r.fluxCount(kind) =
-          count_attribute(loc, std::string("ModelData/TimeDependent/") + kFluxGroup[kind], "count");
+      r.fluxCount(kind) = count_attribute(loc, std::string("ModelData/TimeDependent/") + kFluxGroup[kind], "count");
     }
     r.numRadiativeConductors = count_attribute(loc, "ModelData/TimeDependent/RadiativeConductors", "count");
     createnodemap(loc, "ModelData/NodeList", r.numNodes, m, r.nodeListMap);
@@ -610,7 +612,8 @@ void gettimeinterpparams(const AcdModel& r, double timem, int& k, double& f) {
     const auto it = std::lower_bound(t.begin() + 1, t.begin() + n, tau);
     const int i = static_cast<int>(it - t.begin()) + 1;
     k = i - 1;
-    f = (tau - t[static_cast<std::size_t>(k - 1)]) / (t[static_cast<std::size_t>(k)] - t[static_cast<std::size_t>(k - 1)]);
+    f = (tau - t[static_cast<std::size_t>(k - 1)]) /
+        (t[static_cast<std::size_t>(k)] - t[static_cast<std::size_t>(k - 1)]);
   }
 }
 

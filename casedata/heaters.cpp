@@ -46,10 +46,8 @@ std::string heater_context(std::string_view name, std::int64_t model) {
     c.append(name);
   } else {
     c.append(plat::trimmed(name)).append("<NL>").append("Model: ");
-    if (model <= gar_modelnames.size())
-      c.append(gar_modelnames(model).view());
-    else
-      c.append(24, ' ');
+    if (model <= gar_modelnames.size()) c.append(gar_modelnames(model).view());
+    else c.append(24, ' ');
   }
   c.resize(kContextLength, ' ');
   return c;
@@ -94,10 +92,8 @@ htr_HeaterRecord* new_heater(int nt) {
   } catch (const std::bad_alloc&) {
     plat::consistency_stop("Allocation would exceed memory limit");
   }
-  if (mlastheater == nullptr)
-    mfirstheater = h;
-  else
-    mlastheater->nextHeater = h;
+  if (mlastheater == nullptr) mfirstheater = h;
+  else mlastheater->nextHeater = h;
   mlastheater = h;
   return h;
 }
@@ -125,25 +121,16 @@ void for_each_node_power(const htr_HeaterRecord& h, std::string_view where, F f)
   double common = 0.0;
   bool per_node = false;
   switch (type) {
-    case 0:
-      common = h.nominalLoad;
-      break;
+    case 0: common = h.nominalLoad; break;
     case 1:
-    case 5:
-      common = INTRP1(GLOR.TIMEM, h.powerArray, order);
-      break;
+    case 5: common = INTRP1(GLOR.TIMEM, h.powerArray, order); break;
     case 2:
-    case 6:
-      common = INTCY1(GLOR.TIMEM, h.powerArray, order, h.cyclicPeriod, 0.0);
-      break;
+    case 6: common = INTCY1(GLOR.TIMEM, h.powerArray, order, h.cyclicPeriod, 0.0); break;
     case 3:
     case 4:
     case 7:
-    case 8:
-      per_node = true;
-      break;
-    default:
-      stop(std::string(where) + " 1");
+    case 8: per_node = true; break;
+    default: stop(std::string(where) + " 1");
   }
   for (int i = 1; i <= h.numPowerNodes; ++i) {
     const int node = h.powerNodes(i);
@@ -151,15 +138,10 @@ void for_each_node_power(const htr_HeaterRecord& h, std::string_view where, F f)
     if (per_node) {
       switch (type) {
         case 3:
-        case 7:
-          u = INTRP1(gar_thermalnodetemps(node), h.powerArray, order);
-          break;
+        case 7: u = INTRP1(gar_thermalnodetemps(node), h.powerArray, order); break;
         case 4:
-        case 8:
-          u = INTRP2(GLOR.TIMEM, gar_thermalnodetemps(node), h.powerArray, order);
-          break;
-        default:
-          stop(std::string(where) + " 2");
+        case 8: u = INTRP2(GLOR.TIMEM, gar_thermalnodetemps(node), h.powerArray, order); break;
+        default: stop(std::string(where) + " 2");
       }
     }
     const double w = node_weight(h, i);
@@ -203,16 +185,11 @@ void update_transient_v1() {
     double f = 1.0;
     switch (h.transientMode) {
       case 1:
-        if (t <= h.onTemperature)
-          h.thermostatState = 1;
-        else if (t >= h.offTemperature)
-          h.thermostatState = 0;
+        if (t <= h.onTemperature) h.thermostatState = 1;
+        else if (t >= h.offTemperature) h.thermostatState = 0;
         break;
-      case 2:
-        f = proportional(h, t, "(htr) ThermostatTrans 1");
-        break;
-      default:
-        stop("(htr) ThermostatTrans 2");
+      case 2: f = proportional(h, t, "(htr) ThermostatTrans 1"); break;
+      default: stop("(htr) ThermostatTrans 2");
     }
     if (h.numPowerNodes < 1) stop("(htr) UpdateTransientV1 2");
     // CalcPowerTrans
@@ -234,8 +211,7 @@ void update_transient_v1() {
         h.isOn = applied > 0.0 ? 1 : 0;
         break;
       }
-      default:
-        stop("(htr) CalcPowerTrans 3");
+      default: stop("(htr) CalcPowerTrans 3");
     }
   }
   mfirstv1 = 0;
@@ -316,14 +292,9 @@ void update_steady_v1() {
     double f = 1.0;
     switch (h.steadyMode) {
       case 1:
-      case 3:
-        h.thermostatState = 1;
-        break;
-      case 2:
-        f = proportional(h, h.measuredTemperature, "(htr) ThermostatSteady 1");
-        break;
-      default:
-        stop("(htr) ThermostatSteady 2");
+      case 3: h.thermostatState = 1; break;
+      case 2: f = proportional(h, h.measuredTemperature, "(htr) ThermostatSteady 1"); break;
+      default: stop("(htr) ThermostatSteady 2");
     }
     if (h.numPowerNodes < 1) stop("(htr) UpdateSteadyV1 2");
     // CalcPowerSteady
@@ -366,8 +337,7 @@ void update_steady_v1() {
         }
         demand = applied;
         break;
-      default:
-        stop("(htr) CalcPowerSteady 3");
+      default: stop("(htr) CalcPowerSteady 3");
     }
     h.demandPower = demand;
     h.heaterPower = applied;
@@ -427,8 +397,7 @@ void htr_define(std::string_view heaterName, std::string_view measuredNodeSpec, 
   // Power nodes: resolved again only when their specification changed.
   if (fresh || !plat::text_eq(powerNodeSpec, h.powerNodeSpec.view())) {
     int ierr = 0, count = 0;
-    LSCHND(model, nt, "THERMAL", 0, kDefine, model, plat::trimmed(powerNodeSpec), ierr, h.powerNodes.view(),
-           count);
+    LSCHND(model, nt, "THERMAL", 0, kDefine, model, plat::trimmed(powerNodeSpec), ierr, h.powerNodes.view(), count);
     if (ierr != 0 || count == 0)
       define_fails(
           "Failed to find any thermal nodes matching power node number string.@Defining a Heater.@At least one "
@@ -484,7 +453,8 @@ void htr_define(std::string_view heaterName, std::string_view measuredNodeSpec, 
     if (powerType == 4 || powerType == 8) {
       if (status != 0 || ndim != 2 || type != 4)
         define_fails(
-            "Incorrect array definition for Time&Temperature dependent heat load.@Defining a Heater.@Must be a Table "
+            "Incorrect array definition for Time&Temperature dependent heat load.@Defining a Heater.@Must be a "
+            "Table "
             "array with 2 independent variables.@",
             15, context);
     } else if (status != 0 || ndim != 2 || dims[0] != 2 || type != 2) {
@@ -527,8 +497,8 @@ void htr_define(std::string_view heaterName, std::string_view measuredNodeSpec, 
       for (int i = 1; i <= n; ++i) h.measuredNodes(i) = h.powerNodes(i);
     } else {
       int ierr = 0;
-      LSCHND(model, nt, "THERMAL", 0, kDefine, model, plat::trimmed(measuredNodeSpec), ierr,
-             h.measuredNodes.view(), n);
+      LSCHND(model, nt, "THERMAL", 0, kDefine, model, plat::trimmed(measuredNodeSpec), ierr, h.measuredNodes.view(),
+             n);
       if (ierr != 0 || n == 0)
         define_fails(
             "Failed to find any nodes matching measured temperature node number string.@Defining a Heater.@At "
@@ -542,8 +512,9 @@ void htr_define(std::string_view heaterName, std::string_view measuredNodeSpec, 
 
   // "Not less than" also refuses a NaN.
   if (!(onTemperature < offTemperature))
-    define_fails("Heater thermostat On temperature is not less than thermostat Off temperature.@Defining a Heater.@@",
-                 19, context);
+    define_fails(
+        "Heater thermostat On temperature is not less than thermostat Off temperature.@Defining a Heater.@@", 19,
+        context);
   h.onTemperature = onTemperature;
   h.offTemperature = offTemperature;
   h.holdTemperature = holdTemperature;
@@ -568,8 +539,7 @@ void htr_status(std::string_view heaterName, int modelNumber, double& measuredTe
   // Wide: the magnitude of the most negative number is no overflow.
   const std::int64_t m = std::llabs(static_cast<long long>(modelNumber));
   if (m == 0 || m > number_of_models())
-    raise("Invalid model reference@Retrieving a Heater status.@@Heater: " + std::string(heaterName), 4, 1,
-          routine);
+    raise("Invalid model reference@Retrieving a Heater status.@@Heater: " + std::string(heaterName), 4, 1, routine);
   const std::string context = heater_context(heaterName, m);
   if (plat::len_trim(heaterName) > kNameLength)
     raise(too_long("Heater name", kNameLength, "Retrieving a Heater status.") + context, 4, 2, routine);
@@ -636,8 +606,7 @@ void calcmeasuredtemp(int measurementMethod, int count, plat::Vec1<const std::in
       result = t;
       return;
     }
-    default:
-      stop("(htr) CalcMeasuredTemp");
+    default: stop("(htr) CalcMeasuredTemp");
   }
 }
 
@@ -648,15 +617,11 @@ void htr_update() {
   if (!transient && kind != "SS") return;
   const std::string_view block = GLOC.OPBLOK.view();
   if (plat::text_eq(block, "VARIABLES1")) {
-    if (transient)
-      update_transient_v1();
-    else
-      update_steady_v1();
+    if (transient) update_transient_v1();
+    else update_steady_v1();
   } else if (plat::text_eq(block, "VARIABLES2")) {
-    if (transient)
-      update_transient_v2();
-    else
-      update_steady_v2();
+    if (transient) update_transient_v2();
+    else update_steady_v2();
   } else {
     stop(transient ? "htr_Update 2" : "htr_Update 1");
   }

@@ -30,8 +30,7 @@ Flat flat(PoolView pool, int nelem) {
 
 }  // namespace
 
-void DBFZPK(PoolView pool, int nelem, int limit, int start, int& length, plat::TextRef text,
-            int& status) {
+void DBFZPK(PoolView pool, int nelem, int limit, int start, int& length, plat::TextRef text, int& status) {
   status = 0;
   length = 0;
   text.fill_blank();
@@ -47,14 +46,11 @@ void DBFZPK(PoolView pool, int nelem, int limit, int start, int& length, plat::T
   }
   length = nul - start;
   SCVUCA(pool, nelem, limit, start, nul - 1, text, st);
-  if (st == 1)
-    status = 1;
-  else if (st < 0)
-    status = -1;
+  if (st == 1) status = 1;
+  else if (st < 0) status = -1;
 }
 
-void SCANDX(PoolView pool, int nelem, int limit, int start, std::string_view sought, int& position,
-            int& status) {
+void SCANDX(PoolView pool, int nelem, int limit, int start, std::string_view sought, int& position, int& status) {
   position = 0;
   status = 0;
   const Flat f = flat(pool, nelem);
@@ -109,8 +105,7 @@ void SCVNDX(int nelem, PoolView pool, int limit, int sought_length, int element,
   offset = 1;
 }
 
-void SCVUCA(PoolView pool, int nelem, int limit, int first, int last, plat::TextRef text,
-            int& status) {
+void SCVUCA(PoolView pool, int nelem, int limit, int first, int last, plat::TextRef text, int& status) {
   status = 0;
   if (nelem < 1 || text.size() < 1 || limit < 1 || first < 1 || first > last) {
     status = -2;

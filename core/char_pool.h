@@ -27,12 +27,10 @@ using PoolRef = plat::Vec1<PoolElement>;
 // must lie at or before `limit`). status 0; 1 when the value is longer than
 // `text` (which holds its beginning; `length` is the full length); -1 for a
 // bad start or limit, no NUL up to the limit, or an empty value.
-void DBFZPK(PoolView pool, int nelem, int limit, int start, int& length, plat::TextRef text,
-            int& status);
+void DBFZPK(PoolView pool, int nelem, int limit, int start, int& length, plat::TextRef text, int& status);
 // First pool position at or after `start` where `sought` occurs, within
 // `limit`; 0 when none. status 1 for a bad start or limit.
-void SCANDX(PoolView pool, int nelem, int limit, int start, std::string_view sought, int& position,
-            int& status);
+void SCANDX(PoolView pool, int nelem, int limit, int start, std::string_view sought, int& position, int& status);
 // Occurrence of the first `sought_length` characters of `sought` that begins
 // near the end of element `element`, from `offset` on, and may run on into
 // the next elements without passing `limit`: found 1 and `offset` := its pool
@@ -42,8 +40,7 @@ void SCVNDX(int nelem, PoolView pool, int limit, int sought_length, int element,
 // Copies pool positions first..last into `text`. status 0; 1 when `text` is
 // shorter (copied as far as it goes); -1 for a range beyond the pool or the
 // limit; -2 for an empty pool, text or range, or a non-positive limit or first.
-void SCVUCA(PoolView pool, int nelem, int limit, int first, int last, plat::TextRef text,
-            int& status);
+void SCVUCA(PoolView pool, int nelem, int limit, int first, int last, plat::TextRef text, int& status);
 // Copies `count` pool characters from (element, offset) into `text` (blank
 // first); element, offset and count are left after the last character copied.
 void SMOVAV(PoolView pool, int nelem, int& offset, int& element, int& count, plat::TextRef text);
@@ -58,8 +55,7 @@ void SZEROD(int count, plat::Vec1<double> values, int& status);
 void SZEROZ(int count, char* texts, std::size_t text_length, std::size_t capacity, int& status);
 template <std::size_t N>
 void SZEROZ(int count, plat::Vec1<plat::Text<N>> texts, int& status) {
-  SZEROZ(count, texts.data() ? texts.data()->data() : nullptr, N, static_cast<std::size_t>(texts.size()),
-         status);
+  SZEROZ(count, texts.data() ? texts.data()->data() : nullptr, N, static_cast<std::size_t>(texts.size()), status);
 }
 void SICOPY(plat::Vec1<const int> source, int count, int& status, plat::Vec1<int> target);
 

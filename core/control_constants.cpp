@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <string>
 #include <numeric>
+#include <string>
 
 GlorRecord GLOR;
 GloiRecord GLOI;
@@ -118,18 +118,18 @@ const std::array<plat::Text<6>, 49> gcc_ctrl_const_names_real = sorted_names(kRe
 const std::array<plat::Text<6>, 25> gcc_ctrl_const_names_int = sorted_names(kIntNames, int_order());
 const std::array<plat::Text<6>, 16> gcc_ctrl_const_names_char = sorted_names(kCharNames, char_order());
 
-#define TNA_X(U, l)                                  \
-  double gcc_get##l() { return GLOR.U; }             \
+#define TNA_X(U, l) \
+  double gcc_get##l() { return GLOR.U; } \
   void gcc_set##l(const double& v) { GLOR.U = v; }
 TNA_GLOR_LIST(TNA_X)
 #undef TNA_X
-#define TNA_X(U, l)                                          \
-  std::int32_t gcc_get##l() { return GLOI.U; }               \
+#define TNA_X(U, l) \
+  std::int32_t gcc_get##l() { return GLOI.U; } \
   void gcc_set##l(const std::int32_t& v) { GLOI.U = v; }
 TNA_GLOI_LIST(TNA_X)
 #undef TNA_X
-#define TNA_X(U, l, n, d)                                 \
-  plat::Text<n> gcc_get##l() { return GLOC.U; }           \
+#define TNA_X(U, l, n, d) \
+  plat::Text<n> gcc_get##l() { return GLOC.U; } \
   void gcc_set##l(std::string_view v) { GLOC.U = v; }
 TNA_GLOC_LIST(TNA_X)
 #undef TNA_X
@@ -154,8 +154,8 @@ void gcc_getvalueschar(plat::Vec1<plat::Text<132>> v, std::int64_t stride) {
 
 void SCNTRL(int ngc, int ngi, int ngr, int nlc, int nli, int nlr, char* names, std::size_t elem_len,
             std::int64_t count, int& ierr) {
-  if (ngc != gcc_num_char || ngi != gcc_num_int || ngr != gcc_num_real || nlc != 0 ||
-      nli != gcc_num_local_int || nlr != 0) {
+  if (ngc != gcc_num_char || ngi != gcc_num_int || ngr != gcc_num_real || nlc != 0 || nli != gcc_num_local_int ||
+      nlr != 0) {
     ierr = 1;
     return;
   }
@@ -164,11 +164,9 @@ void SCNTRL(int ngc, int ngi, int ngr, int nlc, int nli, int nlr, char* names, s
   store_names(names, elem_len, count);
 }
 
-void SCNTRL(int ngc, int ngi, int ngr, int nlc, int nli, int nlr, plat::Vec1<plat::Text<18>> names,
-            int& ierr) {
+void SCNTRL(int ngc, int ngi, int ngr, int nlc, int nli, int nlr, plat::Vec1<plat::Text<18>> names, int& ierr) {
   static_assert(sizeof(plat::Text<18>) == 18);
-  SCNTRL(ngc, ngi, ngr, nlc, nli, nlr, names.size() > 0 ? names.data()->data() : nullptr, 18, names.size(),
-         ierr);
+  SCNTRL(ngc, ngi, ngr, nlc, nli, nlr, names.size() > 0 ? names.data()->data() : nullptr, 18, names.size(), ierr);
 }
 
 void SLDINC() {
@@ -190,8 +188,9 @@ bool require_finite_constants(std::string_view routine, std::span<const Required
   for (const RequiredValue& v : values) {
     if (std::isfinite(v.value)) continue;
     const std::string r(routine);
-    std::string text = r + ": Control constant " + std::string(v.name) + " not specified@See User Manual description of " +
-                       r + " for a list of required control constants";
+    std::string text = r + ": Control constant " + std::string(v.name) +
+                       " not specified@See User Manual description of " + r +
+                       " for a list of required control constants";
     text.resize(170, ' ');
     SETERX(text, 4, code, r);
     return false;

@@ -24,6 +24,7 @@
 #include "platform/array.h"
 #include "platform/text.h"
 
+// clang-format off
 // Global real control constants, slot order (49).
 #define TNA_GLOR_LIST(X)                                                                   \
   X(CSGMIN, csgmin) X(DAMPT, dampt) X(DTIMEI, dtimei) X(DTIMEU, dtimeu) X(DTMAX, dtmax)     \
@@ -56,6 +57,7 @@
   X(TFORMF, tformf, 132, "*") X(SOLTYP, soltyp, 7, "") X(RESULT, result, 80, "")            \
   X(MFFB, mffb, 3, "HEM") X(TIMELA, timela, 3, "NO") X(OUTIME, outime, 18, "ALL")           \
   X(SOLVER, solver, 6, "") X(QTRSOL, qtrsol, 3, "YES")
+// clang-format on
 
 // Per-model integer control constants held in LOCI, row order (2).
 #define TNA_LOCI_LIST(X) X(NODES) X(NODESM)
@@ -102,17 +104,17 @@ extern const std::array<plat::Text<6>, 25> gcc_ctrl_const_names_int;
 extern const std::array<plat::Text<6>, 16> gcc_ctrl_const_names_char;
 
 // One getter and one setter per global constant, gcc_get<name>/gcc_set<name>.
-#define TNA_X(U, l)         \
-  double gcc_get##l();      \
+#define TNA_X(U, l) \
+  double gcc_get##l(); \
   void gcc_set##l(const double& v);
 TNA_GLOR_LIST(TNA_X)
 #undef TNA_X
-#define TNA_X(U, l)         \
+#define TNA_X(U, l) \
   std::int32_t gcc_get##l(); \
   void gcc_set##l(const std::int32_t& v);
 TNA_GLOI_LIST(TNA_X)
 #undef TNA_X
-#define TNA_X(U, l, n, d)    \
+#define TNA_X(U, l, n, d) \
   plat::Text<n> gcc_get##l(); \
   void gcc_set##l(std::string_view v);
 TNA_GLOC_LIST(TNA_X)
@@ -129,8 +131,7 @@ void gcc_getvalueschar(plat::Vec1<plat::Text<132>> v, std::int64_t stride = 1);
 // Count check of the control-constant counts (FLAGS words 15, 14, 13, 12,
 // 11, 10) and fill of the 92-name list. On a count mismatch IERR := 1 and
 // NAMES is left as it was; IERR is not touched on success.
-void SCNTRL(int ngc, int ngi, int ngr, int nlc, int nli, int nlr, plat::Vec1<plat::Text<18>> names,
-            int& ierr);
+void SCNTRL(int ngc, int ngi, int ngr, int nlc, int nli, int nlr, plat::Vec1<plat::Text<18>> names, int& ierr);
 // The same for a list of `count` texts of `elem_len` characters stored one
 // after the other from `names` (elem_len 0: the names are not stored).
 void SCNTRL(int ngc, int ngi, int ngr, int nlc, int nli, int nlr, char* names, std::size_t elem_len,

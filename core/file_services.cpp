@@ -63,8 +63,7 @@ std::string open_message(std::string_view file_name, int unit, int error) {
 
 std::string close_message(std::string_view connected_name, int unit, int error) {
   const std::string name = field(connected_name, kEnquiryField);
-  return field("File closing error has occurred@" + file_error_tail(shown_name(name), unit, error),
-               kMessageLength);
+  return field("File closing error has occurred@" + file_error_tail(shown_name(name), unit, error), kMessageLength);
 }
 
 }  // namespace filesvc
@@ -91,8 +90,7 @@ void SFLNAM(std::string_view model_name, int count, TextVec1 names, int& status)
   }
 }
 
-void SOPSQ(std::string_view file_name, std::string_view form, std::string_view open_status, int unit,
-           int& status) {
+void SOPSQ(std::string_view file_name, std::string_view form, std::string_view open_status, int unit, int& status) {
   status = 0;
   if (plat::is_blank(file_name)) {
     status = 1;

@@ -23,8 +23,7 @@ void SFLNAM(std::string_view model_name, int count, TextVec1 names, int& status)
 // open_status "OLD"/"UNKNOWN"; status 0, 1 (blank name, nothing done), or the
 // positive error number of the open (after the "Error opening file@" box) or
 // of the rewind that follows it.
-void SOPSQ(std::string_view file_name, std::string_view form, std::string_view open_status, int unit,
-           int& status);
+void SOPSQ(std::string_view file_name, std::string_view form, std::string_view open_status, int unit, int& status);
 
 // Closes unit with disposition "KEEP" or "DELETE". A unit not connected is no
 // error. A failed close prints the "File closing error has occurred@" box.

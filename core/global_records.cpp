@@ -24,9 +24,7 @@ plat::Text<24> mmodelname;
 
 }  // namespace
 
-plat::Text<18>& SprnodRecord::operator()(int row, int kind) {
-  return (*this)((kind - 1) * SPRSIZ(1) + row);
-}
+plat::Text<18>& SprnodRecord::operator()(int row, int kind) { return (*this)((kind - 1) * SPRSIZ(1) + row); }
 
 void SLDINA(std::string_view jobname) {
   JOBINF.jobname = jobname;

@@ -10,7 +10,6 @@
 
 namespace {
 
-
 // Records are compared through raw pointers inside the sort; the public
 // routines check the views first.
 inline std::int64_t iabs(int v) { return v < 0 ? -static_cast<std::int64_t>(v) : v; }
@@ -33,7 +32,9 @@ inline int cmp_abs(const int* a, const int* b, int nk) {
 // Record r (one-based) of a table of nk-word records.
 inline int* rec(int* t, int nk, int r) { return t + static_cast<std::ptrdiff_t>(r - 1) * nk; }
 inline const int* rec(const int* t, int nk, int r) { return t + static_cast<std::ptrdiff_t>(r - 1) * nk; }
-inline void put(int* dst, const int* src, int nk) { std::memmove(dst, src, sizeof(int) * static_cast<std::size_t>(nk)); }
+inline void put(int* dst, const int* src, int nk) {
+  std::memmove(dst, src, sizeof(int) * static_cast<std::size_t>(nk));
+}
 
 // Records a table view can hold.
 inline std::int64_t records_in(std::int64_t words, int nk) { return nk < 1 ? 0 : words / nk; }
@@ -461,8 +462,8 @@ void SCOMPX(plat::Vec1<const int> a, plat::Vec1<const int> b, int nk, int& compa
   comparison = cmp_abs(a.data(), b.data(), nk);
 }
 
-void SERCHD(int nk, int /*n*/, int lower_limit, plat::Vec1<const int> pivot, plat::Vec1<const int> table,
-            int& high, int& status) {
+void SERCHD(int nk, int /*n*/, int lower_limit, plat::Vec1<const int> pivot, plat::Vec1<const int> table, int& high,
+            int& status) {
   status = 0;
   if (nk < 1 || nk > pivot.size()) {
     status = -1;
@@ -597,8 +598,8 @@ struct Directory {
 
 }  // namespace
 
-void SNMLVL(plat::Vec1<const int> directory, int slots_per_model, int models, CTextVec1 names, int level,
-            int first, std::string_view name, int count, int& model_found, int& status) {
+void SNMLVL(plat::Vec1<const int> directory, int slots_per_model, int models, CTextVec1 names, int level, int first,
+            std::string_view name, int count, int& model_found, int& status) {
   status = 0;
   model_found = 0;
   if (slots_per_model < 1 || models < 1) {
@@ -614,7 +615,8 @@ void SNMLVL(plat::Vec1<const int> directory, int slots_per_model, int models, CT
     return;
   }
   const Directory dir{directory, slots_per_model, models};
-  const std::int64_t last = std::min<std::int64_t>({static_cast<std::int64_t>(first) + count - 1, models, names.size()});
+  const std::int64_t last =
+      std::min<std::int64_t>({static_cast<std::int64_t>(first) + count - 1, models, names.size()});
   LoopGuard guard("SNMLVL");
   for (std::int64_t m = first; m <= last; ++m) {
     guard.pass();

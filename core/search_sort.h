@@ -56,5 +56,5 @@ void SNMINC(plat::Vec1<const int> directory, int slots_per_model, int models, CT
 void SNMLVX(plat::Vec1<const int> directory, int slots_per_model, int models, CTextVec1 names, CTextVec1 path,
             int path_length, int start, int& reached, int& status);
 // The first of models first..first+count-1 at the given level with the given name.
-void SNMLVL(plat::Vec1<const int> directory, int slots_per_model, int models, CTextVec1 names, int level,
-            int first, std::string_view name, int count, int& model_found, int& status);
+void SNMLVL(plat::Vec1<const int> directory, int slots_per_model, int models, CTextVec1 names, int level, int first,
+            std::string_view name, int count, int& model_found, int& status);

@@ -255,8 +255,7 @@ void IINTC2(std::string_view text, int count, int& flag, int& value) {
   flag = 1;
 }
 
-void GETTOKEN(std::string_view line, std::string_view delimiters, int& position,
-              plat::TextRef token, int& length) {
+void GETTOKEN(std::string_view line, std::string_view delimiters, int& position, plat::TextRef token, int& length) {
   const int len = static_cast<int>(line.size());
   const int old = position < 0 ? 0 : position;
   int e = len + 1;
@@ -264,10 +263,8 @@ void GETTOKEN(std::string_view line, std::string_view delimiters, int& position,
     const std::size_t p = line.find_first_of(delimiters, old);
     if (p != std::string_view::npos) e = static_cast<int>(p) + 1;
   }
-  if (e - 1 > old)
-    token = line.substr(old, e - 1 - old);
-  else
-    token.fill_blank();
+  if (e - 1 > old) token = line.substr(old, e - 1 - old);
+  else token.fill_blank();
   length = e - old - 1;
   position = e;
 }
@@ -302,9 +299,8 @@ void STCHEK(plat::TextRef descriptor, int& flag) {
 }
 
 std::string ZDAYDT() {
-  static constexpr const char* kMonths[12] = {"January", "February", "March",     "April",
-                                              "May",     "June",     "July",      "August",
-                                              "September", "October", "November", "December"};
+  static constexpr const char* kMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                              "July",    "August",   "September", "October", "November", "December"};
   const plat::DateTime t = plat::now();
   const int m = (t.month >= 1 && t.month <= 12) ? t.month - 1 : 0;
   char buf[32];

@@ -62,8 +62,7 @@ void IINTC2(std::string_view text, int count, int& flag, int& value);
 // blanks of `delimiters` count), or at the end of the line. `position` moves
 // to that delimiter (line length + 1 at the end); `length` is the token's
 // full length even when `token` is shorter.
-void GETTOKEN(std::string_view line, std::string_view delimiters, int& position,
-              plat::TextRef token, int& length);
+void GETTOKEN(std::string_view line, std::string_view delimiters, int& position, plat::TextRef token, int& length);
 
 // The first 30 characters of `text`, lower-case letters made upper case.
 void SLTOU(std::string_view text, plat::TextRef result);

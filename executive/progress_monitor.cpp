@@ -98,7 +98,8 @@ std::string real_field(double v) {
   constexpr int kWidth = 22;
   if (std::isnan(v)) return std::string(kWidth - 3, ' ') + "NaN";
   // As the Fortran edit writes them: a sign only for the negative one.
-  if (std::isinf(v)) return v < 0 ? std::string(kWidth - 9, ' ') + "-Infinity" : std::string(kWidth - 8, ' ') + "Infinity";
+  if (std::isinf(v))
+    return v < 0 ? std::string(kWidth - 9, ' ') + "-Infinity" : std::string(kWidth - 8, ' ') + "Infinity";
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.15E", v);
   // buf: [-]d.dddddddddddddddE+xx[x]

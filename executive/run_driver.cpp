@@ -64,8 +64,8 @@ void CHKTRM() {
   // no trace of its own, so the listing says why the run ended.
   if (const int sig = plat::stop_signal(); sig != 0) {
     const std::string text = " *** RUN STOPPED BY SIGNAL " + std::string(plat::signal_name(sig)) + " ***";
-    for (std::string_view line : {std::string_view(), std::string_view(), std::string_view(text),
-                                  std::string_view(), std::string_view()}) {
+    for (std::string_view line :
+         {std::string_view(), std::string_view(), std::string_view(text), std::string_view(), std::string_view()}) {
       plat::io::write_line(6, line);
     }
     FAILUR();

@@ -8,13 +8,13 @@
 #include "core/file_services.h"
 #include "core/global_records.h"
 #include "executive/progress_monitor.h"
-#include "platform/process_state.h"
 #include "executive/run_driver.h"
 #include "modeldata/acda_arrays_load.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/mdb_load.h"
 #include "modeldata/snapshot.h"
 #include "parameters/parameter_cases.h"
+#include "platform/process_state.h"
 #include "platform/stop_signals.h"
 #include "platform/text.h"
 #include "platform/units.h"
@@ -144,14 +144,14 @@ void MAINA(std::string_view name, int length) {
   FLAGS(20) += nreal;
 
   int larrinfo = FLAGS(18), dystor = FLAGS(28), mdrows = 18, lpcsfluid = FLAGS(35),
-      lpcsth = 4 * (FLAGS(2) + FLAGS(3) + FLAGS(4)), lpcsold = FLAGS(24), narrays = FLAGS(19),
-      ncc = FLAGS(17), nucn = FLAGS(16), ncharel = FLAGS(22), ncharuc = FLAGS(9), ncharpool = FLAGS(8),
-      ngf = FLAGS(3), nf = FLAGS(32), nintel = FLAGS(21), nintuc = FLAGS(7), ngl = FLAGS(2), nl = FLAGS(33),
-      nalias = FLAGS(40), ngr = FLAGS(4), nrealel = FLAGS(20), nrealuc = FLAGS(6), nm = FLAGS(26),
-      nt = FLAGS(1), nchent = SPRSIZ(3), nintent = SPRSIZ(4), nrealent = SPRSIZ(5), ngv = FLAGS(5);
-  gar_allocate(larrinfo, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, narrays, ncc, nucn, ncharel, ncharuc,
-               ncharpool, ngf, nf, nintel, nintuc, ngl, nl, nalias, ngr, nrealel, nrealuc, nm, nt, nchent,
-               nintent, nrealent, ngv);
+      lpcsth = 4 * (FLAGS(2) + FLAGS(3) + FLAGS(4)), lpcsold = FLAGS(24), narrays = FLAGS(19), ncc = FLAGS(17),
+      nucn = FLAGS(16), ncharel = FLAGS(22), ncharuc = FLAGS(9), ncharpool = FLAGS(8), ngf = FLAGS(3),
+      nf = FLAGS(32), nintel = FLAGS(21), nintuc = FLAGS(7), ngl = FLAGS(2), nl = FLAGS(33), nalias = FLAGS(40),
+      ngr = FLAGS(4), nrealel = FLAGS(20), nrealuc = FLAGS(6), nm = FLAGS(26), nt = FLAGS(1), nchent = SPRSIZ(3),
+      nintent = SPRSIZ(4), nrealent = SPRSIZ(5), ngv = FLAGS(5);
+  gar_allocate(larrinfo, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, narrays, ncc, nucn, ncharel, ncharuc, ncharpool,
+               ngf, nf, nintel, nintuc, ngl, nl, nalias, ngr, nrealel, nrealuc, nm, nt, nchent, nintent, nrealent,
+               ngv);
 
   int parfile = 0;
   int status = 0;

@@ -5,8 +5,8 @@
 
 #include "core/diagnostics.h"
 #include "modeldata/connection_lists.h"
-#include "properties/properties.h"
 #include "modeldata/list_walks.h"
+#include "properties/properties.h"
 
 namespace {
 
@@ -118,8 +118,8 @@ void FSFGSM(const FlNetwork& net, int k, FlCReals t, FlCReals tf, double& sumg, 
   SFGSM(net, k, t, tf, sumg, sumgt);
 }
 
-void SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf, double& sg, double& sgt,
-            double& sr, double& srt) {
+void SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf, double& sg, double& sgt, double& sr,
+            double& srt) {
   sg = sgt = sr = srt = 0.0;
   const double tabs = net.tabs();
   auto add = [&](bool radiative, double g, double tn) {

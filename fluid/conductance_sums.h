@@ -48,8 +48,8 @@ void FSFGSM(const FlNetwork& net, int k, FlCReals t, FlCReals tf, double& sumg, 
 // entering links and its mass source) and of G x the absolute reference
 // temperature; sr = STEFAN x sum of GR, srt = STEFAN x sum of GR x (Tn +
 // TABS)^4.
-void SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf, double& sg, double& sgt,
-            double& sr, double& srt);
+void SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf, double& sg, double& sgt, double& sr,
+            double& srt);
 
 // Through-flow of fluid node k: 0.5 x (sum over its active links of |M| +
 // |FM(k)|).

@@ -4,12 +4,12 @@
 
 #include "core/char_pool.h"
 #include "core/diagnostics.h"
+#include "core/global_records.h"
 #include "core/text_utils.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
 #include "fluid/fluid_state.h"
 #include "modeldata/global_arrays.h"
-#include "core/global_records.h"
 #include "modeldata/node_lists.h"
 #include "properties/properties.h"
 
@@ -149,8 +149,8 @@ void FGEIND(const FlNetwork& net, int k) {
   const bool humid = ifluid == airw;
   const int node = net.global(k);
   if (form == Form::kUnknown) {
-    SETERX("Fluid state descriptor not recognised@String given: FST = '" + std::string(net.fst(k).view()) + "'",
-           3, 5, "FGEIND");
+    SETERX("Fluid state descriptor not recognised@String given: FST = '" + std::string(net.fst(k).view()) + "'", 3,
+           5, "FGEIND");
   } else {
     switch (form) {
       case Form::kPT:

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "core/diagnostics.h"
-#include "modeldata/global_arrays.h"
 #include "core/global_records.h"
+#include "modeldata/global_arrays.h"
 #include "properties/properties.h"
 
 namespace {

@@ -83,52 +83,52 @@ struct FlNetwork {
   int lenfluid = 0, lenthermal = 0, lencopy = 0;
 
   // ---- Thermal nodes
-  FlReals t;              // temperatures
-  FlCReals cap;           // capacitances
-  FlCLetters tstat;       // statuses ("D", "B", "X", "C")
+  FlReals t;                // temperatures
+  FlCReals cap;             // capacitances
+  FlCLetters tstat;         // statuses ("D", "B", "X", "C")
   FlCReals qa, qe, qi, qs;  // heat sources: albedo, planet, internal, solar
-  FlReals qr;             // heat source "other"; the latent heat of condensation is added for a step
+  FlReals qr;               // heat source "other"; the latent heat of condensation is added for a step
 
   // ---- Fluid nodes
-  FlCNames labels;        // L
-  FlCInts nums;           // user node numbers
-  FlCInts models;         // submodel of each node
-  FlCNames ftypes;        // FT, fluid names ("WATER", "AIRW", ...)
-  FlCLetters fstat;       // status letters (F J R K H Q S U I O V)
-  FlCText4 fst;           // FST, state descriptors
-  FlText4 frg;            // FRG, flow regimes
-  FlCLetters vcf;         // volume-control flags ("A" area, "L" length)
-  FlReals tf;             // T
-  FlReals p;              // P
-  FlReals fe;             // FE, specific enthalpies
-  FlReals vq;             // VQ, vapour qualities (humidity ratio of "AIRW" nodes in a solution)
-  FlReals fd;             // FD, hydraulic diameters (a compliant node's follows its volume)
-  FlReals fl;             // FL, lengths
-  FlReals fla;            // FLA, flow areas
-  FlReals vol;            // VOL, volumes
-  FlCReals ff;            // FF, wall roughnesses
-  FlCReals area;          // A, heat-transfer areas
-  FlCReals fx, fy, fz;    // FX, FY, FZ, positions
-  FlCReals fq;            // FQ, heat sources
-  FlReals fm;             // FM, mass sources
-  FlReals fr;             // FR, mass-source temperatures
-  FlReals fh;             // FH, mass-source specific enthalpies
-  FlReals fw;             // FW, mass-source qualities (humidity ratios for humid air)
-  FlReals phi;            // PHI, relative humidities
-  FlReals w;              // specific humidities (humidity ratios) of humid-air nodes
-  FlReals sink;           // water-vapour sink rates
-  FlCReals cmp;           // CMP, compliances
-  FlCReals vdt;           // VDT, volume change rates
+  FlCNames labels;      // L
+  FlCInts nums;         // user node numbers
+  FlCInts models;       // submodel of each node
+  FlCNames ftypes;      // FT, fluid names ("WATER", "AIRW", ...)
+  FlCLetters fstat;     // status letters (F J R K H Q S U I O V)
+  FlCText4 fst;         // FST, state descriptors
+  FlText4 frg;          // FRG, flow regimes
+  FlCLetters vcf;       // volume-control flags ("A" area, "L" length)
+  FlReals tf;           // T
+  FlReals p;            // P
+  FlReals fe;           // FE, specific enthalpies
+  FlReals vq;           // VQ, vapour qualities (humidity ratio of "AIRW" nodes in a solution)
+  FlReals fd;           // FD, hydraulic diameters (a compliant node's follows its volume)
+  FlReals fl;           // FL, lengths
+  FlReals fla;          // FLA, flow areas
+  FlReals vol;          // VOL, volumes
+  FlCReals ff;          // FF, wall roughnesses
+  FlCReals area;        // A, heat-transfer areas
+  FlCReals fx, fy, fz;  // FX, FY, FZ, positions
+  FlCReals fq;          // FQ, heat sources
+  FlReals fm;           // FM, mass sources
+  FlReals fr;           // FR, mass-source temperatures
+  FlReals fh;           // FH, mass-source specific enthalpies
+  FlReals fw;           // FW, mass-source qualities (humidity ratios for humid air)
+  FlReals phi;          // PHI, relative humidities
+  FlReals w;            // specific humidities (humidity ratios) of humid-air nodes
+  FlReals sink;         // water-vapour sink rates
+  FlCReals cmp;         // CMP, compliances
+  FlCReals vdt;         // VDT, volume change rates
 
   // ---- Mass-flow links
-  FlCInts pairs;          // first and second fluid node of link l at 2l - 1, 2l
-  FlReals m;              // M, mass flows
-  FlCReals gp;            // GP, fitting loss coefficients
-  FlCLetters lstat;       // "A" active, "I" inactive
-  FlInts ltype;           // link type codes
-  FlReals lcond;          // thermal conductances (heat-capacity rates)
-  FlReals psrc, psrcd;    // pressure sources and their derivatives
-  FlReals lvq, lh, lqevap;  // carried qualities, carried enthalpies, evaporative heat fluxes
+  FlCInts pairs;                     // first and second fluid node of link l at 2l - 1, 2l
+  FlReals m;                         // M, mass flows
+  FlCReals gp;                       // GP, fitting loss coefficients
+  FlCLetters lstat;                  // "A" active, "I" inactive
+  FlInts ltype;                      // link type codes
+  FlReals lcond;                     // thermal conductances (heat-capacity rates)
+  FlReals psrc, psrcd;               // pressure sources and their derivatives
+  FlReals lvq, lh, lqevap;           // carried qualities, carried enthalpies, evaporative heat fluxes
   plat::Mat2<std::int32_t> psflags;  // phase-separation flags (2 x nl: first, second end)
   plat::Mat2<double> psvq;           // phase-separation qualities (2 x nl)
 
@@ -137,9 +137,9 @@ struct FlNetwork {
   FlCLetters glacts, gracts, gfacts;
 
   // ---- Connection lists
-  FlCInts fpcs, fptrs;    // fluid list and start words
-  FlCInts pcs, ptrs;      // linked thermal list and start words (node-copy tail included)
-  FlCInts cpcs;           // compact thermal list
+  FlCInts fpcs, fptrs;                   // fluid list and start words
+  FlCInts pcs, ptrs;                     // linked thermal list and start words (node-copy tail included)
+  FlCInts cpcs;                          // compact thermal list
   plat::Mat2<const std::int32_t> cptrs;  // its pointers, 6 per thermal node
 
   // ---- Helpers
@@ -149,9 +149,7 @@ struct FlNetwork {
   bool link_active(int l) const { return lstat(l).c[0] == 'A'; }
   // Whether link l brings fluid into fluid node k: k is its second node and
   // the flow is positive, or its first node and the flow is negative.
-  bool link_feeds(int l, int k) const {
-    return (second(l) == k && m(l) > 0.0) || (first(l) == k && m(l) < 0.0);
-  }
+  bool link_feeds(int l, int k) const { return (second(l) == k && m(l) > 0.0) || (first(l) == k && m(l) < 0.0); }
   // Fluid code of node k (FTYPEI of its fluid name).
   int fluid_code(int k) const;
 

@@ -76,8 +76,8 @@ void SFCDHF(plat::Vec1<const plat::Text<1>> linkstatuses, int lenfluid, plat::Ve
             plat::Vec1<const std::int32_t> pcsfluid, plat::Vec1<const std::int32_t> ptrsfluid,
             plat::Vec1<const double> masssourcetemps, int ifluid, plat::Vec1<const double> gf,
             plat::Vec1<const plat::Text<1>> gfacts, plat::Vec1<const double> gl,
-            plat::Vec1<const plat::Text<1>> glacts, plat::Vec1<const double> linkconds,
-            plat::Vec1<const double> gr, plat::Vec1<const plat::Text<1>> gracts, plat::Vec1<const double> flows,
-            int nt, int n, plat::Vec1<const plat::Text<1>> statuses, plat::Vec1<const double> qualities,
-            double stefan, plat::Vec1<const double> t, double tabs, plat::Vec1<const double> tf, double& qsrc,
-            double& qgf, double& qgl, double& qlink, double& qgr);
+            plat::Vec1<const plat::Text<1>> glacts, plat::Vec1<const double> linkconds, plat::Vec1<const double> gr,
+            plat::Vec1<const plat::Text<1>> gracts, plat::Vec1<const double> flows, int nt, int n,
+            plat::Vec1<const plat::Text<1>> statuses, plat::Vec1<const double> qualities, double stefan,
+            plat::Vec1<const double> t, double tabs, plat::Vec1<const double> tf, double& qsrc, double& qgf,
+            double& qgl, double& qlink, double& qgr);

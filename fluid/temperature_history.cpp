@@ -9,9 +9,7 @@
 namespace {
 
 // Index of word j of level L in a table of levels of nf + 1 words.
-inline std::int64_t word(int level, int nf, int j) {
-  return static_cast<std::int64_t>(level - 1) * (nf + 1) + j;
-}
+inline std::int64_t word(int level, int nf, int j) { return static_cast<std::int64_t>(level - 1) * (nf + 1) + j; }
 
 }  // namespace
 

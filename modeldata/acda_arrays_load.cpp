@@ -31,8 +31,8 @@ constexpr std::int64_t kMaxValues = 100000000;
 struct AcdArrayModel {
   std::string submodel_name;
   int nesting_level = 0;
-  hid_t group_id = -1;       // the file itself for the main model
-  hid_t submodels_id = -1;   // its "Submodels" group once a child was entered
+  hid_t group_id = -1;      // the file itself for the main model
+  hid_t submodels_id = -1;  // its "Submodels" group once a child was entered
 };
 
 struct AcdArrayInfo {
@@ -299,8 +299,8 @@ void generate_index_words(AcdArrayInfo& a, IndexWords& w) {
   } else if (a.number_of_dimensions == 3) {
     const std::int64_t cube = d1 * d2 * d3;
     a.index_word_count = static_cast<int>(3 * d1 * (d2 + 1) + 7);
-    for (std::int64_t v : {std::int64_t{3}, std::int64_t{1}, std::int64_t{2}, std::int64_t{3},
-                           2 * d1 + 3 * d1 * d2 + 2}) {
+    for (std::int64_t v :
+         {std::int64_t{3}, std::int64_t{1}, std::int64_t{2}, std::int64_t{3}, 2 * d1 + 3 * d1 * d2 + 2}) {
       w.put(v);
     }
     for (std::int64_t i = 1; i <= d1 && !w.full(); ++i) {
@@ -328,8 +328,8 @@ void acda_open(std::string_view name, int length) {
   const std::size_t n = std::min<std::size_t>(name.size(), static_cast<std::size_t>(std::max(length, 0)));
   std::string file = std::string(plat::trimmed(name.substr(0, n))) + ".acd";
   if (file.size() > kNameField) {
-    ERRNEW("ACD file name too long@Initialising ACD Arrays Load@Maximum filename length: " + right_aligned10(kNameField) +
-               "<NL>Supplied file name: " + file.substr(0, kNameField) + "...@",
+    ERRNEW("ACD file name too long@Initialising ACD Arrays Load@Maximum filename length: " +
+               right_aligned10(kNameField) + "<NL>Supplied file name: " + file.substr(0, kNameField) + "...@",
            1, 1, "(acda)OpenFile");
     file.resize(kNameField);
   }
@@ -342,8 +342,7 @@ void acda_open(std::string_view name, int length) {
   mfileid = exists ? H5Fopen(file.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT) : -1;
   if (mfileid < 0) {
     mfileid = -1;
-    ERRNEW("Cannot open ACD file@Initialising ACD Arrays Load@ACD file name: " + file + "@", 1, 2,
-           "(acda)OpenFile");
+    ERRNEW("Cannot open ACD file@Initialising ACD Arrays Load@ACD file name: " + file + "@", 1, 2, "(acda)OpenFile");
   }
   AcdArrayModel main;
   main.submodel_name = std::string(plat::Text<24>(name.substr(0, n)).view());
@@ -460,9 +459,10 @@ void acda_getarraydata(int& narrays, int& nreal, int& nint, std::vector<double>&
       return "values " + std::to_string(std::max(first, from)) + " to " + std::to_string(last);
     };
     if (a.size > 0 && last > nreal) {
-      array_error(array, range(std::int64_t{nreal} + 1) + " lie beyond the " + std::to_string(nreal) +
-                             " of numberOfArrayValues",
-                  arrays_name);
+      array_error(
+          array,
+          range(std::int64_t{nreal} + 1) + " lie beyond the " + std::to_string(nreal) + " of numberOfArrayValues",
+          arrays_name);
     }
     if (a.size > 0 && last > held) {
       array_error(array,
@@ -503,18 +503,21 @@ void acda_getarraydata(int& narrays, int& nreal, int& nint, std::vector<double>&
   ints.resize(static_cast<std::size_t>(nint), 0);
 }
 
-void acda_updatearraypointers(int /*narrays*/, int ibase, int rbase, plat::Vec1<const std::int32_t> arrayinfopointers,
+void acda_updatearraypointers(int /*narrays*/, int ibase, int rbase,
+                              plat::Vec1<const std::int32_t> arrayinfopointers,
                               plat::Vec1<std::int32_t> arrayinfolist, CTextVec1 arraynames, int lbase, int nfirst,
                               int nlast, int /*namelen*/) {
   std::int64_t t = std::int64_t{ibase} + 1, o = std::int64_t{rbase} + 1;
-  const std::int64_t last = std::min<std::int64_t>({std::int64_t{nlast}, arraynames.size(), arrayinfopointers.size()});
+  const std::int64_t last =
+      std::min<std::int64_t>({std::int64_t{nlast}, arraynames.size(), arrayinfopointers.size()});
   // The model's array names, trailing blanks ignored; the first of equal names wins.
   std::unordered_map<std::string_view, std::int64_t> position;
-  for (std::int64_t j = std::max(1, nfirst + 1); j <= last; ++j) position.emplace(plat::trimmed(arraynames.view(j)), j);
+  for (std::int64_t j = std::max(1, nfirst + 1); j <= last; ++j)
+    position.emplace(plat::trimmed(arraynames.view(j)), j);
   for (const auto& a : marrayinfolist) {
     const bool name_fits = a.array_name.size() < 19 || a.array_name[18] == ' ';
-    const auto found = name_fits ? position.find(plat::trimmed(std::string_view(a.array_name).substr(0, 18)))
-                                 : position.end();
+    const auto found =
+        name_fits ? position.find(plat::trimmed(std::string_view(a.array_name).substr(0, 18))) : position.end();
     if (found != position.end()) {
       const std::int64_t j = found->second;
       const std::int64_t q = std::int64_t{arrayinfopointers(j)} + lbase;

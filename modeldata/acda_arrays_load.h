@@ -55,10 +55,9 @@ void acda_getarraydata(int& narrays, int& nreal, int& nint, std::vector<double>&
 // counts and first positions, which count on from the model's own values
 // (ibase integer, rbase real) array after array. Arrays not found are passed
 // over. Frees the kept table.
-void acda_updatearraypointers(int narrays, int ibase, int rbase,
-                              plat::Vec1<const std::int32_t> arrayinfopointers,
-                              plat::Vec1<std::int32_t> arrayinfolist, CTextVec1 arraynames,
-                              int lbase, int nfirst, int nlast, int namelen);
+void acda_updatearraypointers(int narrays, int ibase, int rbase, plat::Vec1<const std::int32_t> arrayinfopointers,
+                              plat::Vec1<std::int32_t> arrayinfolist, CTextVec1 arraynames, int lbase, int nfirst,
+                              int nlast, int namelen);
 
 // Closes every group the walker holds open, and the file.
 void acda_close();

@@ -434,9 +434,9 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
   if (chained) {
     // Straight into the list array, at fill + 1 and within its first FLAGS(24) words.
     const std::int64_t len = std::min<std::int64_t>(FLAGS(24), gar_pcsthermalold.size());
-    const std::int64_t w = fill < 0 || fill > len
-                               ? -1
-                               : chained_list(kinds, counts, th, matrix, gar_pcsthermalold.data() + fill, len - fill);
+    const std::int64_t w = fill < 0 || fill > len ? -1
+                                                  : chained_list(kinds, counts, th, matrix,
+                                                                 gar_pcsthermalold.data() + fill, len - fill);
     if (w < 0) {
       fail();
       return;
@@ -816,8 +816,8 @@ void LOADUP(int m, plat::Mat2<int> directory, int nlinkwords, plat::Vec1<int> co
 // Merge of a model's local lists into global form.
 // ---------------------------------------------------------------------------
 
-void SIMPCS(int thpresent, int thlen, int flpresent, int fllen, int m, plat::Mat2<int> directory,
-            int lenpcsold, int lenpcsfluid, int& thfill, int& flfill, plat::Vec1<int> core, int& status) {
+void SIMPCS(int thpresent, int thlen, int flpresent, int fllen, int m, plat::Mat2<int> directory, int lenpcsold,
+            int lenpcsfluid, int& thfill, int& flfill, plat::Vec1<int> core, int& status) {
   status = 0;
   auto md = [&](int slot, int model) { return directory(slot, model); };
   const int nt = FLAGS(1);

@@ -72,8 +72,8 @@ void LOADUP(int m, plat::Mat2<int> directory, int nlinkwords, plat::Vec1<int> co
 // mass-flow link records waiting in core (see LOADUP) are entered and
 // consumed as their nodes are written. status: that of the block move
 // (-1, 1), or 1 when the list does not fit.
-void SIMPCS(int thpresent, int thlen, int flpresent, int fllen, int m, plat::Mat2<int> directory,
-            int lenpcsold, int lenpcsfluid, int& thfill, int& flfill, plat::Vec1<int> core, int& status);
+void SIMPCS(int thpresent, int thlen, int flpresent, int fllen, int m, plat::Mat2<int> directory, int lenpcsold,
+            int lenpcsfluid, int& thfill, int& flfill, plat::Vec1<int> core, int& status);
 
 // Builds the compact form from the linked form for nodes 1..nt (status "C"
 // nodes get zero pointers). A linked list that would overflow pcs ends the

@@ -13,10 +13,10 @@
 namespace {
 
 constexpr const char* kMnemonics[ent_count] = {
-    "L",   "T",   "C",   "QA",  "QE",  "QI",  "QR",  "QS",  "A",   "ALP", "EPS", "QAI", "QEI", "QSI", "FD",
-    "FL",  "P",   "FE",  "FF",  "FQ",  "FM",  "FH",  "FR",  "FT",  "FX",  "FY",  "FZ",  "VQ",  "FRG", "FLA",
-    "VOL", "PHI", "FW",  "CMP", "VDT", "FST", "ZZB", "ZZC", "ZW",  "ZX",  "ZY",  "GL",  "GR",  "GF",  "GV",
-    "M",   "GP",  "G",   "D",   "B",   "X",   "F",   "H",   "J",   "K",   "Q",   "R",   "S"};
+    "L",   "T",   "C",  "QA",  "QE",  "QI",  "QR",  "QS",  "A",  "ALP", "EPS", "QAI", "QEI", "QSI", "FD",
+    "FL",  "P",   "FE", "FF",  "FQ",  "FM",  "FH",  "FR",  "FT", "FX",  "FY",  "FZ",  "VQ",  "FRG", "FLA",
+    "VOL", "PHI", "FW", "CMP", "VDT", "FST", "ZZB", "ZZC", "ZW", "ZX",  "ZY",  "GL",  "GR",  "GF",  "GV",
+    "M",   "GP",  "G",  "D",   "B",   "X",   "F",   "H",   "J",  "K",   "Q",   "R",   "S"};
 
 // Array of a real built-in code for a thermal node (null: the value is 0).
 plat::Array1<double>* thermal_array(int code) {
@@ -213,9 +213,9 @@ void LSNTVI(int code, int index, int nf, int nt, std::string_view routine, int& 
     status = 1;
     return;
   }
-  const std::int32_t* p = index <= nt ? user_value(gar_thermalnodeuserentityvalsint, index, column)
-                                      : (index - nt <= nf ? user_value(gar_fluidnodeuserentityvalsint, index - nt, column)
-                                                          : nullptr);
+  const std::int32_t* p =
+      index <= nt ? user_value(gar_thermalnodeuserentityvalsint, index, column)
+                  : (index - nt <= nf ? user_value(gar_fluidnodeuserentityvalsint, index - nt, column) : nullptr);
   if (p == nullptr) {
     report_index(routine, ": Getting an integer entity value", "LSNTVI", status);
     return;
@@ -238,9 +238,9 @@ void LSNTVC(int code, int index, int nf, int nt, std::string_view routine, plat:
     status = 1;
     return;
   }
-  const plat::Text<24>* p = index <= nt ? user_value(gar_thermalnodeuserentityvalschar, index, column)
-                                        : (index - nt <= nf ? user_value(gar_fluidnodeuserentityvalschar, index - nt, column)
-                                                            : nullptr);
+  const plat::Text<24>* p =
+      index <= nt ? user_value(gar_thermalnodeuserentityvalschar, index, column)
+                  : (index - nt <= nf ? user_value(gar_fluidnodeuserentityvalschar, index - nt, column) : nullptr);
   if (p == nullptr) {
     report_index(routine, ": Getting a character entity value", "LSNTVC", status);
     return;
@@ -302,7 +302,8 @@ void LGTALI(int model, std::string_view alias, int& node, int& status) {
   const int n = last - first + 1;
   int st = 0, found = 0, position = 0;
   SOFNDZ(CTextVec1(gar_nodealiasnames.view().from(first, n)), n, alias, st, found, position);
-  if (found && first + position - 1 <= gar_nodealiasnumbers.size()) node = gar_nodealiasnumbers(first + position - 1);
+  if (found && first + position - 1 <= gar_nodealiasnumbers.size())
+    node = gar_nodealiasnumbers(first + position - 1);
 }
 
 double SRLMAX() { return 1.0e38; }

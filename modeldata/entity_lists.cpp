@@ -98,8 +98,7 @@ void LSNTID(int nlist, int nseen, int ncodes, int code, std::string_view routine
 }
 
 void LSDNTT(int nlist, int nseen, int ncodes, std::string_view routine, std::string_view zents, int len,
-            plat::Vec1<int> list, int& condflag, plat::Vec1<int> seen, int& nodeflag, int& n, int& sort,
-            int& ierr) {
+            plat::Vec1<int> list, int& condflag, plat::Vec1<int> seen, int& nodeflag, int& n, int& sort, int& ierr) {
   int e = 0;
   ACONI(1, nseen, 0, seen, e);
   ACONI(1, nlist, 0, list, e);

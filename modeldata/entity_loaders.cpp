@@ -271,8 +271,7 @@ void LOADI(LoadSection& s, int& status) {
     plat::Vec1<int> work = core_from(at, 5 * n + 1);
     if (work.size() < 5 * n + 1) return false;
     int st = 0;
-    SGTLNK(static_cast<int>(work.size()), static_cast<int>(n), work, st, orientation, first_cond, m, key,
-           s.unit);
+    SGTLNK(static_cast<int>(work.size()), static_cast<int>(n), work, st, orientation, first_cond, m, key, s.unit);
     return st == 0;
   };
 
@@ -375,9 +374,8 @@ void LOADC1(LoadSection& s, int& status) {
   g.step(LOADE, "NODAL PROPERTIES") && g.step(LOADF, "SIMPLE CONDUCTORS") &&
       g.step(LOADG, "INTER-MODEL COND VALUES") && g.skip(25, 25, "SKIP LIST 25") &&
       g.step(LOADH, "INTER-MODEL COND FLAGS") && g.skip(29, 29, "SKIP LIST 29") &&
-      g.step(LOADI, "INTER-MODEL NODE PAIRS") && g.skip(33, 33, "SKIP LIST 33") &&
-      g.step(LOADJ, "GV NODE PAIRS") && g.step(load_same_node_list, "SKIP LIST 35") &&
-      g.skip(36, 44, "SKIP LISTS 36-44");
+      g.step(LOADI, "INTER-MODEL NODE PAIRS") && g.skip(33, 33, "SKIP LIST 33") && g.step(LOADJ, "GV NODE PAIRS") &&
+      g.step(load_same_node_list, "SKIP LIST 35") && g.skip(36, 44, "SKIP LISTS 36-44");
 }
 
 // ---------------------------------------------------------------------------
@@ -572,8 +570,8 @@ void LOADM(LoadSection& s, int& status) {
     if (m > 1 && pos > first) {
       // Pointers and descriptors of this model become global positions.
       int words[8] = {rb[1], rb[2], rb[3], rb[4], nil, nai, nar, nac};
-      SAPTUP(plat::Vec1<int>(words, 8), w27, first + 1, pos, gar_arrayinfolist.view(),
-             gar_arrayinfopointers.view(), st);
+      SAPTUP(plat::Vec1<int>(words, 8), w27, first + 1, pos, gar_arrayinfolist.view(), gar_arrayinfopointers.view(),
+             st);
       if (st != 0) return st;
     }
     return 0;

@@ -58,12 +58,12 @@ struct LoadSection {
   int fpcs_used = 0;
 
   // Handed on within the section.
-  int tn = 0;                    // thermal nodes of the model (LOADE)
-  int gl = 0, gr = 0, gf = 0;    // inter-model conductors (LOADG)
-  int pairs_gl = 0, pairs_gr = 0, pairs_gf = 0;  // node-pair integers of lists 69..71 (LOADEM)
-  std::array<int, 3> fluid_touch{};              // items 70..72 of list 66 (LOADP)
+  int tn = 0;                                      // thermal nodes of the model (LOADE)
+  int gl = 0, gr = 0, gf = 0;                      // inter-model conductors (LOADG)
+  int pairs_gl = 0, pairs_gr = 0, pairs_gf = 0;    // node-pair integers of lists 69..71 (LOADEM)
+  std::array<int, 3> fluid_touch{};                // items 70..72 of list 66 (LOADP)
   std::array<int, 3 * kSkipColumns> skip_table{};  // items 77..205 of list 66 (LOADP)
-  int mf_link_words = 0;         // integers of list 224 (LOADGF)
+  int mf_link_words = 0;                           // integers of list 224 (LOADGF)
 
   // What the failing step was doing (256 characters, blank when none).
   plat::Text<256> context;
@@ -89,24 +89,24 @@ void LOADC2(LoadSection& s, int& status);
 void LOADC3(LoadSection& s, int& status);
 
 // The loaders they call (each: status 0 or the failure status).
-void LOADE(LoadSection& s, int& status);   // keys 1..13: thermal nodes
-void LOADF(LoadSection& s, int& status);   // keys 14..21: conductor values and activities
-void LOADG(LoadSection& s, int& status);   // keys 22..24: inter-model conductor values
-void LOADH(LoadSection& s, int& status);   // keys 26..28: inter-model conductor activities
-void LOADI(LoadSection& s, int& status);   // keys 30..32: inter-model node pairs
-void LOADJ(LoadSection& s, int& status);   // key 34: GV node pairs
-void LOADL(LoadSection& s, int& status);   // keys 45..51: user constants
-void LOADM(LoadSection& s, int& status);   // keys 52..65: user arrays
-void LOADP(LoadSection& s, int& status);   // key 66: ID-card information
-void LOADQ(LoadSection& s, int& status);   // key 68: control constants
-void LOADEM(LoadSection& s, int& status);  // keys 69..71: conductor node pairs
-void LOADEN(LoadSection& s, int& status);  // keys 72..74: incident fluxes
+void LOADE(LoadSection& s, int& status);                       // keys 1..13: thermal nodes
+void LOADF(LoadSection& s, int& status);                       // keys 14..21: conductor values and activities
+void LOADG(LoadSection& s, int& status);                       // keys 22..24: inter-model conductor values
+void LOADH(LoadSection& s, int& status);                       // keys 26..28: inter-model conductor activities
+void LOADI(LoadSection& s, int& status);                       // keys 30..32: inter-model node pairs
+void LOADJ(LoadSection& s, int& status);                       // key 34: GV node pairs
+void LOADL(LoadSection& s, int& status);                       // keys 45..51: user constants
+void LOADM(LoadSection& s, int& status);                       // keys 52..65: user arrays
+void LOADP(LoadSection& s, int& status);                       // key 66: ID-card information
+void LOADQ(LoadSection& s, int& status);                       // key 68: control constants
+void LOADEM(LoadSection& s, int& status);                      // keys 69..71: conductor node pairs
+void LOADEN(LoadSection& s, int& status);                      // keys 72..74: incident fluxes
 void LOADTHERMALNODECOORDINATES(LoadSection& s, int& status);  // keys 96..98
-void LOADNA(LoadSection& s, int& status);  // keys 107..108: node aliases
-void LOADEF(LoadSection& s, int& status);  // keys 201..218: fluid nodes
-void LOADFF(LoadSection& s, int& status);  // keys 219..223: mass-flow links
-void LOADGF(LoadSection& s, int& status);  // keys 224..228: inter-model mass-flow links
-void LOADFN(LoadSection& s, int& status);  // keys 231..244: further fluid-node entities
+void LOADNA(LoadSection& s, int& status);                      // keys 107..108: node aliases
+void LOADEF(LoadSection& s, int& status);                      // keys 201..218: fluid nodes
+void LOADFF(LoadSection& s, int& status);                      // keys 219..223: mass-flow links
+void LOADGF(LoadSection& s, int& status);                      // keys 224..228: inter-model mass-flow links
+void LOADFN(LoadSection& s, int& status);                      // keys 231..244: further fluid-node entities
 
 // Integer form of a control-constant value as the file holds it: the
 // undefined marker when its first (low-address) 4 bytes hold the marker,

@@ -80,15 +80,14 @@ void allocate_array(Entry& e, plat::Array2<T>& a, std::int64_t rows, std::int64_
 
 }  // namespace
 
-void gar_allocate(int& larrinfo, int& dystor, int& mdrows, int& lpcsfluid, int& lpcsth, int& lpcsold,
-                  int& narrays, int& ncc, int& nucn, int& ncharel, int& ncharuc, int& ncharpool, int& ngf,
-                  int& nf, int& nintel, int& nintuc, int& ngl, int& nl, int& nalias, int& ngr, int& nrealel,
-                  int& nrealuc, int& nm, int& nt, int& nchent, int& nintent, int& nrealent, int& ngv) {
+void gar_allocate(int& larrinfo, int& dystor, int& mdrows, int& lpcsfluid, int& lpcsth, int& lpcsold, int& narrays,
+                  int& ncc, int& nucn, int& ncharel, int& ncharuc, int& ncharpool, int& ngf, int& nf, int& nintel,
+                  int& nintuc, int& ngl, int& nl, int& nalias, int& ngr, int& nrealel, int& nrealuc, int& nm,
+                  int& nt, int& nchent, int& nintent, int& nrealent, int& ngv) {
   Entry* e = g_entries;
   // Products of two counts are formed in 64 bits.
 #define TNA_X1(name, T, n) allocate_array(*e++, name, static_cast<std::int64_t>(n));
-#define TNA_X2(name, T, r, c) \
-  allocate_array(*e++, name, static_cast<std::int64_t>(r), static_cast<std::int64_t>(c));
+#define TNA_X2(name, T, r, c) allocate_array(*e++, name, static_cast<std::int64_t>(r), static_cast<std::int64_t>(c));
   TNA_GAR_LIST(TNA_X1, TNA_X2)
 #undef TNA_X1
 #undef TNA_X2

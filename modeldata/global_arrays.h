@@ -24,7 +24,7 @@ using gar_logical = std::int32_t;
 // The arrays in allocation order: one-dimensional X1(name, element, extent)
 // and two-dimensional X2(name, element, rows, columns); the extents are the
 // counts of gar_allocate.
-#define TNA_GAR_LIST(X1, X2)  \
+#define TNA_GAR_LIST(X1, X2) \
   X1(gar_thermalnodenums, std::int32_t, nt) \
   X1(gar_thermalnodelabels, plat::Text<24>, nt) \
   X1(gar_thermalnodestatuses, plat::Text<1>, nt) \
@@ -84,17 +84,17 @@ using gar_logical = std::int32_t;
   X2(gar_fluidnodeuserentityvalschar, plat::Text<24>, nf, nchent) \
   X1(gar_linearconds, double, ngl) \
   X1(gar_linearcondacts, plat::Text<1>, ngl) \
-  X1(gar_linearcondnodepairs, std::int32_t, 2*ngl) \
+  X1(gar_linearcondnodepairs, std::int32_t, 2 * ngl) \
   X1(gar_radiativeconds, double, ngr) \
   X1(gar_radiativecondacts, plat::Text<1>, ngr) \
-  X1(gar_radiativecondnodepairs, std::int32_t, 2*ngr) \
+  X1(gar_radiativecondnodepairs, std::int32_t, 2 * ngr) \
   X1(gar_fluidicconds, double, ngf) \
   X1(gar_fluidiccondacts, plat::Text<1>, ngf) \
-  X1(gar_fluidiccondnodepairs, std::int32_t, 2*ngf) \
+  X1(gar_fluidiccondnodepairs, std::int32_t, 2 * ngf) \
   X1(gar_vfacconds, double, ngv) \
   X1(gar_vfaccondacts, plat::Text<1>, ngv) \
-  X1(gar_vfaccondnodepairs, std::int32_t, 2*ngv) \
-  X1(gar_massflowlinkcondnodepairs, std::int32_t, 2*nl) \
+  X1(gar_vfaccondnodepairs, std::int32_t, 2 * ngv) \
+  X1(gar_massflowlinkcondnodepairs, std::int32_t, 2 * nl) \
   X1(gar_massflowlinkflowrates, double, nl) \
   X1(gar_massflowlinkfittinglosses, double, nl) \
   X1(gar_massflowlinkstatuses, plat::Text<1>, nl) \
@@ -107,7 +107,7 @@ using gar_logical = std::int32_t;
   X1(gar_massflowlinktypes, std::int32_t, nl) \
   X2(gar_massflowlinkphasesepflags, gar_logical, 2, nl) \
   X2(gar_massflowlinkphasesepvapquals, double, 2, nl) \
-  X2(gar_modeldirectory, std::int32_t, mdrows, nm+1) \
+  X2(gar_modeldirectory, std::int32_t, mdrows, nm + 1) \
   X1(gar_modelnames, plat::Text<24>, nm) \
   X1(gar_submodelnames, plat::Text<24>, nm) \
   X1(gar_modelstatuses, plat::Text<1>, nm) \
@@ -152,10 +152,10 @@ TNA_GAR_LIST(TNA_X1, TNA_X2)
 // character, integer and real user entities, GV conductors. Negative counts
 // count as 0. Contents are zero. A second allocation, a size overflow or an
 // exhausted heap ends the process at once with status 1.
-void gar_allocate(int& larrinfo, int& dystor, int& mdrows, int& lpcsfluid, int& lpcsth, int& lpcsold,
-                  int& narrays, int& ncc, int& nucn, int& ncharel, int& ncharuc, int& ncharpool, int& ngf,
-                  int& nf, int& nintel, int& nintuc, int& ngl, int& nl, int& nalias, int& ngr, int& nrealel,
-                  int& nrealuc, int& nm, int& nt, int& nchent, int& nintent, int& nrealent, int& ngv);
+void gar_allocate(int& larrinfo, int& dystor, int& mdrows, int& lpcsfluid, int& lpcsth, int& lpcsold, int& narrays,
+                  int& ncc, int& nucn, int& ncharel, int& ncharuc, int& ncharpool, int& ngf, int& nf, int& nintel,
+                  int& nintuc, int& ngl, int& nl, int& nalias, int& ngr, int& nrealel, int& nrealuc, int& nm,
+                  int& nt, int& nchent, int& nintent, int& nrealent, int& ngv);
 
 // Whether one of the arrays above is allocated.
 bool gar_allocated(const void* array);

@@ -211,8 +211,8 @@ void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int /*nf*/, int nt, 
   worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
   auto report = [&](int i) {
     const std::string name = (i >= 1 && i <= modelnames.size()) ? text24(modelnames.view(i)) : text24("");
-    const std::string msg = "Error in reading model " + name + "(" + iw(i, 3) + ")@" +
-                            "UPDATE INTER-MODEL LINKS" + "  Zerror = " + iw(status, 2);
+    const std::string msg = "Error in reading model " + name + "(" + iw(i, 3) + ")@" + "UPDATE INTER-MODEL LINKS" +
+                            "  Zerror = " + iw(status, 2);
     SETERX(msg, 4, 1, "SLKALL");
   };
   // The result of SLKUPD for models 1..nm in turn, in one pass over the
@@ -419,8 +419,8 @@ class LinkRuns {
   bool build(const Insertion& ins, plat::Vec1<int> work, int worklen, int nnodes, int lo, int hi) {
     for (int t = 1; t <= 3; ++t)
       for (int e = 1; e <= 2; ++e)
-        if (!build_one(ins.recs[t - 1], ins.nrec[t - 1], head_column(work, worklen, nnodes, 2 * t - 2 + e), t, e,
-                       lo, hi))
+        if (!build_one(ins.recs[t - 1], ins.nrec[t - 1], head_column(work, worklen, nnodes, 2 * t - 2 + e), t, e, lo,
+                       hi))
           return false;
     return true;
   }
@@ -542,9 +542,9 @@ void slktrf(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Ve
             int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& nextstart,
             int& shift, int& status, LinkRuns* runs) {
   status = 0;
-  const bool added = runs ? runs->add((kind + 1) / 2, node, list, w, r, shift, "SLKTRF")
-                          : add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift,
-                                      "SLKTRF");
+  const bool added =
+      runs ? runs->add((kind + 1) / 2, node, list, w, r, shift, "SLKTRF")
+           : add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, "SLKTRF");
   if (!added) {
     status = 11;
     return;
@@ -666,9 +666,9 @@ void sfltrf(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Ve
     list(w + 1) = c;
     w += 2;
   }
-  const bool added = runs ? runs->add((kind + 1) / 2, node, list, w, r, shift, "SFLTRF")
-                          : add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift,
-                                      "SFLTRF");
+  const bool added =
+      runs ? runs->add((kind + 1) / 2, node, list, w, r, shift, "SFLTRF")
+           : add_links(records, head1, head2, kind, node, nnodes, reclen, nrec, list, w, r, shift, "SFLTRF");
   if (!added || w >= r) {
     status = 11;
     return;
@@ -1072,9 +1072,7 @@ void SAPTUP(plat::Vec1<int> rebase, int charmult, int first, int last, plat::Vec
     switch (type) {
       case 1:
       case 2:
-      case 3:
-        ok = raise(ptr + 2, w[1 + type], w[5 + type]);
-        break;
+      case 3: ok = raise(ptr + 2, w[1 + type], w[5 + type]); break;
       case 4: {
         ok = raise(ptr + 2, w[2], w[6]) && raise(ptr + 4, w[3], w[7]);
         if (ok && ptr + 5 <= nlist) {
@@ -1089,11 +1087,8 @@ void SAPTUP(plat::Vec1<int> rebase, int charmult, int first, int last, plat::Vec
         break;
       }
       case 5:
-      case 6:
-        ok = raise(ptr + 2, w[3], w[7]);
-        break;
-      default:
-        ok = false;
+      case 6: ok = raise(ptr + 2, w[3], w[7]); break;
+      default: ok = false;
     }
     if (!ok) {
       status = 3;

@@ -38,8 +38,8 @@ void SLKMOD(int orient, int start, int firstcond, int worklen, int n, int m, pla
 void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int nf, int nt, plat::Vec1<const int> thermalnums,
             plat::Vec1<const int> fluidnums, CTextVec1 modelnames, plat::Vec1<int> work, int& status);
 // The ends belonging to model i, for each kind with records.
-void SLKUPD(int i, int worklen, plat::Mat2<int> directory, int nm, int nf, int nt,
-            plat::Vec1<const int> thermalnums, plat::Vec1<const int> fluidnums, plat::Vec1<int> work, int& status);
+void SLKUPD(int i, int worklen, plat::Mat2<int> directory, int nm, int nf, int nt, plat::Vec1<const int> thermalnums,
+            plat::Vec1<const int> fluidnums, plat::Vec1<int> work, int& status);
 // Resolves the ends of nrec records (reclen words each) whose model word is i;
 // ntm / nfm node numbers of the model in thnums / flnums (ascending), their
 // bases thbase / flbase. status 1 for a node that the model does not have.
@@ -50,8 +50,7 @@ void SLKNDT(int reclen, int nrec, int i, int ntm, int nfm, plat::Vec1<const int>
 void SLKPTS(int worklen, int nf, int nt, plat::Vec1<int> work, int& status);
 // The two chains of one kind: head1 / head2 (nnodes words) receive the first
 // record of each end-1 / end-2 node, words 1 / 3 of a record the next one.
-void SLKNDS(int nnodes, int reclen, int nrec, plat::Vec1<int> records, plat::Vec1<int> head1,
-            plat::Vec1<int> head2);
+void SLKNDS(int nnodes, int reclen, int nrec, plat::Vec1<int> records, plat::Vec1<int> head1, plat::Vec1<int> head2);
 
 // Inserts the links into every thermal node's sub-lists of gar_pcsthermalold
 // (length lenpcsold, used words 1..used; used is updated). status 11 when

@@ -56,10 +56,8 @@ int defined_count(const Abscissae& xs, int n) {
   int lo = 1, hi = n;  // xs(lo) defined, xs(hi) undefined
   while (hi - lo > 1) {
     const int mid = lo + (hi - lo) / 2;
-    if (xs.undefined(mid))
-      hi = mid;
-    else
-      lo = mid;
+    if (xs.undefined(mid)) hi = mid;
+    else lo = mid;
   }
   return lo;
 }
@@ -104,12 +102,9 @@ void select_points(const Abscissae& xs, int n, int order, double x, int& first, 
   int low = 1, high = n;
   while (high - low > 1) {
     const int mid = (low + high) / 2;
-    if (xs.undefined(mid))
-      high = mid - 1;
-    else if (xs(mid) > x)
-      high = mid;
-    else
-      low = mid;
+    if (xs.undefined(mid)) high = mid - 1;
+    else if (xs(mid) > x) high = mid;
+    else low = mid;
   }
   // The bisection never looks at its upper end: x equal to the last
   // abscissa stops with low one point short of it.
@@ -133,8 +128,8 @@ void select_points(const Abscissae& xs, int n, int order, double x, int& first, 
 }
 
 // Copies the descriptor of array k into the outputs; see APARS.
-void read_descriptor(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int> dims, int& nvalues,
-                     int& count, int& type, int& status) {
+void read_descriptor(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int> dims, int& nvalues, int& count,
+                     int& type, int& status) {
   status = 0;
   const std::int64_t larr = gar_arrayinfolist.size();
   const int p = (narray >= 1 && narray <= FLAGS(19) && narray <= gar_arrayinfopointers.size())
@@ -160,9 +155,10 @@ void read_descriptor(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int
     rpos = word(5);
     ndim = word(6);
     // The structure and the reals must lie inside the value arrays.
-    const bool inside = nvalues >= 0 && count >= 0 &&
-                        (nvalues == 0 || (ipos >= 1 && std::int64_t{ipos} + nvalues - 1 <= gar_arrayvaluesint.size())) &&
-                        (count == 0 || (rpos >= 1 && std::int64_t{rpos} + count - 1 <= gar_arrayvaluesreal.size()));
+    const bool inside =
+        nvalues >= 0 && count >= 0 &&
+        (nvalues == 0 || (ipos >= 1 && std::int64_t{ipos} + nvalues - 1 <= gar_arrayvaluesint.size())) &&
+        (count == 0 || (rpos >= 1 && std::int64_t{rpos} + count - 1 <= gar_arrayvaluesreal.size()));
     if (!inside) {
       status = kIntpFetchFailed;
       SETERX(kInvalidSize, 4, 2, "APARS");
@@ -259,13 +255,13 @@ double interp1(double x, int narray, int order, bool cyclic) {
 
 // ---------------------------------------------------------------------------
 
-void APARS(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int> dims, int& nvalues, int& count,
-           int& type, int& status) {
+void APARS(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int> dims, int& nvalues, int& count, int& type,
+           int& status) {
   read_descriptor(narray, ipos, rpos, ndim, dims, nvalues, count, type, status);
 }
 
-void ATYPR(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int> dims, int& nvalues, int& count,
-           int& type, int& status) {
+void ATYPR(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int> dims, int& nvalues, int& count, int& type,
+           int& status) {
   APARS(narray, ipos, rpos, ndim, dims, nvalues, count, type, status);
   if (status == 0 && type != 2 && type != 4) {
     SETERX(kWrongType, 3, 1, "ATYPR");
@@ -337,12 +333,9 @@ void LADTAB(plat::Vec1<const int> s, int nvars, plat::Vec1<const int> sel, int l
           }
         } else if (i == n - 1) {
           const int next = S(p + 2);
-          if (next > 0)
-            p = p + 3 * std::int64_t{d} - 1;
-          else if (next < 0)
-            p = p + 2;
-          else if (err == 0)
-            err = 5;
+          if (next > 0) p = p + 3 * std::int64_t{d} - 1;
+          else if (next < 0) p = p + 2;
+          else if (err == 0) err = 5;
         } else {
           p = std::int64_t{n} + 1 + S(p + d + 1);
         }
@@ -428,10 +421,8 @@ void LS1INT(plat::Vec1<const double> pairs, int n, double x, double& value, int&
   int lo = 1, hi = d + 1;
   while (lo < hi) {
     const int mid = lo + (hi - lo) / 2;
-    if (xs(mid) >= x)
-      hi = mid;
-    else
-      lo = mid + 1;
+    if (xs(mid) >= x) hi = mid;
+    else lo = mid + 1;
   }
   const int k = lo;
   if (k > d) {
@@ -449,14 +440,12 @@ void LS1INT(plat::Vec1<const double> pairs, int n, double x, double& value, int&
     return;
   }
   const double xk = xs(k), xk1 = xs(k - 1);
-  if (std::fabs(xk - xk1) < kTiny)
-    value = y(k - 1);
-  else
-    value = y(k) - (xk - x) * (y(k) - y(k - 1)) / (xk - xk1);
+  if (std::fabs(xk - xk1) < kTiny) value = y(k - 1);
+  else value = y(k) - (xk - x) * (y(k) - y(k - 1)) / (xk - xk1);
 }
 
-void LSINT1(int rpos, plat::Vec1<const int> s, int nvars, int order, int j, int k, int lstruct, int nreals,
-            double x, double& value, int& status) {
+void LSINT1(int rpos, plat::Vec1<const int> s, int nvars, int order, int j, int k, int lstruct, int nreals, double x,
+            double& value, int& status) {
   value = 0.0;
   status = 0;
   int selv[3] = {0, 0, 0};

@@ -21,15 +21,15 @@
 #include "platform/array.h"
 
 // Statuses of the kernels.
-inline constexpr int kIntpOutOfRange = 204;     // LS1INT: value out of range of data
-inline constexpr int kIntpDivideByZero = 301;   // coincident abscissae
-inline constexpr int kIntpWrongType = 303;      // wrong arithmetic type
-inline constexpr int kIntpWrongDims = 304;      // wrong number of dimensions
-inline constexpr int kIntpOutOfOrder = 308;     // table parameters out of order
-inline constexpr int kIntpImpossible = 309;     // impossible value
-inline constexpr int kIntpFetchFailed = 401;    // failed fetch or invalid array size
-inline constexpr int kIntpInvalidArray = 402;   // invalid array number
-inline constexpr int kIntpWrongEntry = 403;     // wrong entry in table
+inline constexpr int kIntpOutOfRange = 204;    // LS1INT: value out of range of data
+inline constexpr int kIntpDivideByZero = 301;  // coincident abscissae
+inline constexpr int kIntpWrongType = 303;     // wrong arithmetic type
+inline constexpr int kIntpWrongDims = 304;     // wrong number of dimensions
+inline constexpr int kIntpOutOfOrder = 308;    // table parameters out of order
+inline constexpr int kIntpImpossible = 309;    // impossible value
+inline constexpr int kIntpFetchFailed = 401;   // failed fetch or invalid array size
+inline constexpr int kIntpInvalidArray = 402;  // invalid array number
+inline constexpr int kIntpWrongEntry = 403;    // wrong entry in table
 
 // Room the descriptor readers need in the caller's dimension list.
 inline constexpr int kIntpMaxDims = 20;
@@ -54,11 +54,11 @@ double INTRP2(double x1, double x2, int narray, int order);
 // gar_arrayvaluesint, count = number of reals, rpos = first real, ndim =
 // number of independent variables, nvalues = structure length. dims needs
 // room for kIntpMaxDims. An invalid number or size is fatal (402 / 401).
-void APARS(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int> dims, int& nvalues, int& count,
-           int& type, int& status);
+void APARS(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int> dims, int& nvalues, int& count, int& type,
+           int& status);
 // APARS, then a check that the type is 2 or 4 (otherwise status 303).
-void ATYPR(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int> dims, int& nvalues, int& count,
-           int& type, int& status);
+void ATYPR(int narray, int& ipos, int& rpos, int& ndim, plat::Vec1<int> dims, int& nvalues, int& count, int& type,
+           int& status);
 
 // ---- Table structure walk ------------------------------------------------
 
@@ -92,8 +92,8 @@ void LS1INT(plat::Vec1<const double> pairs, int n, double x, double& value, int&
 // Interpolation along the last variable of a table at x, the earlier
 // variables fixed at points j (of three) and k (of two or three). rpos: the
 // table's first real in gar_arrayvaluesreal.
-void LSINT1(int rpos, plat::Vec1<const int> s, int nvars, int order, int j, int k, int lstruct, int nreals,
-            double x, double& value, int& status);
+void LSINT1(int rpos, plat::Vec1<const int> s, int nvars, int order, int j, int k, int lstruct, int nreals, double x,
+            double& value, int& status);
 // Interpolation along the last two variables of a table at (x1, x2).
 void LSINT2(int rpos, plat::Vec1<const int> s, int nvars, int order, int j, int lstruct, int nreals, double x1,
             double x2, double& value, int& status);

@@ -73,8 +73,7 @@ int* load_lasting_words(std::int64_t n) {
   return p;
 }
 
-LoadWords::LoadWords(LoadArea area, std::int64_t n, LoadFill fill)
-    : area_(area), n_(std::max<std::int64_t>(n, 0)) {
+LoadWords::LoadWords(LoadArea area, std::int64_t n, LoadFill fill) : area_(area), n_(std::max<std::int64_t>(n, 0)) {
   State& s = state();
   Area& a = area_of(area);
   if (s.active && a.base && a.bottom + a.top + n_ <= a.size) {

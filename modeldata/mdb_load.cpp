@@ -73,9 +73,7 @@ void set_core_header() {
   const std::int64_t w11 = w8 - 3 * nt - ngl - ngr - ngf - 6;
   const std::int64_t w9 = w11 - 5 * nl;
   const std::int64_t w7 = w9 - std::max<std::int64_t>(205, flag(17));
-  auto clamp = [](std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
-  };
+  auto clamp = [](std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); };
   hw(kGlStart) = 12;
   hw(kGlUsed) = 0;
   hw(kGrStart) = clamp((w7 - 12) / 3 + 12);
@@ -128,8 +126,8 @@ void LOADC(LoadSection& s, int& status) {
     return;
   }
   SIMPCS(th_present, th_len, fl_present, fl_len, s.m, gar_modeldirectory.view(),
-         static_cast<int>(gar_pcsthermalold.size()), static_cast<int>(gar_pcsfluid.size()), s.pcs_used,
-         s.fpcs_used, gar_dynamiccoreint.view(), status);
+         static_cast<int>(gar_pcsthermalold.size()), static_cast<int>(gar_pcsfluid.size()), s.pcs_used, s.fpcs_used,
+         gar_dynamiccoreint.view(), status);
   if (status != 0) {
     s.set_context("UPDATE PCS", 24);
     return;
@@ -233,9 +231,10 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
   } else if (first.models != nm) {
     SETERX("Different number of submodels in MDB file and fortran", 4, 3, "LOADB ");
   } else if (first.version != 20) {
-    SETERX("Different Norvek version for MDB file and solution@Repreprocess input file to produce consistent MDB "
-           "file",
-           4, 4, "LOADB ");
+    SETERX(
+        "Different Norvek version for MDB file and solution@Repreprocess input file to produce consistent MDB "
+        "file",
+        4, 4, "LOADB ");
   }
   model_name = std::string_view(first.name);
 
@@ -314,8 +313,7 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
                status);
       }
       if (nf > 0 && status == 0) {
-        SFLCTR(dystor(), lenfluid, s.fpcs_used, nf, nt, core, gar_pcsfluid.view(), gar_pcsptrsfluid.view(),
-               status);
+        SFLCTR(dystor(), lenfluid, s.fpcs_used, nf, nt, core, gar_pcsfluid.view(), gar_pcsptrsfluid.view(), status);
       }
       if (status == 11) fail_context("PCS STORAGE ERROR");
     }
@@ -332,8 +330,8 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
         auto copy_list = gar_pcsthermalold.view().from(lenold - l + 1, l);
         SREDSP(dir, core.from(same, 2 * std::int64_t{l}), l, copy_list, status, gar_thermalnodenums.view());
         if (status == 0 && l > 2) {
-          LINCSP(lenfluid, lenold, nt, gar_pcsptrsthermalold.view(), copy_list, l, gar_pcsthermalold.view(),
-                 status, gar_pcsptrsfluid.view(), gar_pcsfluid.view());
+          LINCSP(lenfluid, lenold, nt, gar_pcsptrsthermalold.view(), copy_list, l, gar_pcsthermalold.view(), status,
+                 gar_pcsptrsfluid.view(), gar_pcsfluid.view());
           if (status == 0) {
             std::vector<int> scratch(static_cast<std::size_t>(l));
             SUPINV(l, copy_list, plat::Vec1<int>(scratch.data(), l));
@@ -353,8 +351,8 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
       for (int n = 1; n <= nt; ++n)
         for (int k = 1; k <= 3; ++k)
           if (gar_pcsptrsthermal(2 * k, n) > 0)
-            kept_compact = std::max<std::int64_t>(kept_compact,
-                                                  gar_pcsptrsthermal(2 * k - 1, n) + 2LL * gar_pcsptrsthermal(2 * k, n) - 1);
+            kept_compact = std::max<std::int64_t>(
+                kept_compact, gar_pcsptrsthermal(2 * k - 1, n) + 2LL * gar_pcsptrsthermal(2 * k, n) - 1);
     }
     work.end(kept_pointers, kept_compact);
   }
@@ -403,17 +401,19 @@ void SCOMLD(int unit, int& status) {
     FirstRecord first;
     if (read_first_record(unit, first) != 0) SETERX(kReadError, 4, 2, "SCOMLD");
     if (first.version <= 19) {
-      SETERX("Different NORVEK version for MDB file and solution@Repreprocess input file to produce consistent  "
-             "MDB file",
-             4, 3, "SCOMLD");
+      SETERX(
+          "Different NORVEK version for MDB file and solution@Repreprocess input file to produce consistent  "
+          "MDB file",
+          4, 3, "SCOMLD");
     }
     plat::io::rewind_unit(unit);
     int ierr = 0;
     SCNTRL(flag(15), flag(14), flag(13), flag(12), flag(11), flag(10), gar_controlconstnames.view(), ierr);
     if (ierr != 0) {
-      SETERX("Different Norvek version for MDB file and solution@Repreprocess input file to produce consistent  "
-             "MDB file",
-             4, 4, "SCOMLD");
+      SETERX(
+          "Different Norvek version for MDB file and solution@Repreprocess input file to produce consistent  "
+          "MDB file",
+          4, 4, "SCOMLD");
     }
     SLDINC();
     SETZZZ("A", flag(26), TextVec1(gar_modelstatuses), st);

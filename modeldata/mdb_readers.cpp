@@ -206,8 +206,7 @@ void SCOMZZ(int base, int capacity, int key, int unit, int item_len, TextVec1 a,
     status = 1;
     return;
   }
-  const std::int64_t n = std::max<std::int64_t>(
-      0, (static_cast<std::int64_t>(hdr(3)) + item_len - 1) / item_len);
+  const std::int64_t n = std::max<std::int64_t>(0, (static_cast<std::int64_t>(hdr(3)) + item_len - 1) / item_len);
   // The item count is stored before the capacity test, as the loaders expect.
   count = static_cast<int>(n);
   const std::int64_t limit = std::min<std::int64_t>(capacity, a.size());
@@ -222,8 +221,7 @@ void SCOMZZ(int base, int capacity, int key, int unit, int item_len, TextVec1 a,
   }
 }
 
-void SCOMSK(plat::Vec1<const int> directory, int dim1, int /*dim2*/, int first, int last, int unit,
-            int& status) {
+void SCOMSK(plat::Vec1<const int> directory, int dim1, int /*dim2*/, int first, int last, int unit, int& status) {
   status = 0;
   LoopGuard guard("SCOMSK");
   int present = 0;

@@ -72,7 +72,7 @@ class NodeIndex {
   // Positions p0..p1 are in the table; smaller and larger numbers are bisected.
   int p0_ = 1, p1_ = 0;
   std::int64_t lo_ = 0, hi_ = 0;  // numbers at p0 and p1
-  std::int64_t low_ = 1;           // smallest key the table answers (hi_ the largest)
+  std::int64_t low_ = 1;          // smallest key the table answers (hi_ the largest)
   int shift_ = 0;
   // The last key looked up outside the table and its answer: a boundary
   // node is often the far end of many conductors.

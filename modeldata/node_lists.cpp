@@ -135,8 +135,8 @@ bool NDOFZL(int modref, int nm, int nt, int node, int report, std::string_view r
     return false;
   }
   int result = 0;
-  LKFNUM(std::abs(modref), gar_modeldirectory.flat(), md_numslots, nm, node, report, routine, gar_modelnames,
-         zlabel, result, ierr);
+  LKFNUM(std::abs(modref), gar_modeldirectory.flat(), md_numslots, nm, node, report, routine, gar_modelnames, zlabel,
+         result, ierr);
   return result == 1 && ierr == 0;
 }
 
@@ -184,7 +184,8 @@ void LKFNUM(int model, plat::Vec1<const int> directory, int slots, int nm, int n
     int low = 0;
     while (p <= segend) {
       guard.pass();
-      const std::size_t d = text.substr(0, static_cast<std::size_t>(segend)).find_first_of(",-", static_cast<std::size_t>(p - 1));
+      const std::size_t d =
+          text.substr(0, static_cast<std::size_t>(segend)).find_first_of(",-", static_cast<std::size_t>(p - 1));
       const std::size_t vend = d == std::string_view::npos ? static_cast<std::size_t>(segend) : d;
       std::string_view value = text.substr(static_cast<std::size_t>(p - 1), vend - static_cast<std::size_t>(p - 1));
       value = value.substr(0, std::min<std::size_t>(value.size(), kMaxValue));
@@ -239,7 +240,8 @@ void LSCHND(int modref, int maxn, std::string_view kind, int inclx, std::string_
   count = 0;
   ierr = 0;
   const std::string_view kind_key = plat::trimmed(kind), label_key = plat::trimmed(zlabel);
-  const int capacity = static_cast<int>(std::clamp<std::int64_t>(std::min<std::int64_t>(maxn, list.size()), 0, INT32_MAX));
+  const int capacity =
+      static_cast<int>(std::clamp<std::int64_t>(std::min<std::int64_t>(maxn, list.size()), 0, INT32_MAX));
   const std::uint64_t generation = status_generation();
   CachedList* stale = nullptr;  // the entry of this key, when statuses changed since it was evaluated
   for (CachedList& c : g_cache) {

@@ -67,6 +67,7 @@ SnapItem counted(void* p, std::int64_t count, std::int64_t capacity, std::size_t
 // The 85 records in file order.
 void build_table(SnapTable& t, unsigned char* job) {
   const std::int64_t nmodels = FLAGS(26);
+  // clang-format off
   t = SnapTable{{
       {job, kJobBytes},                                       // 1
       {&GLOC, sizeof(GlocRecord)},                            // 2
@@ -154,6 +155,7 @@ void build_table(SnapTable& t, unsigned char* job) {
       whole(gar_pcsptrsfluid),                                // 84
       whole(gar_pcsfluid),                                    // 85
   }};
+  // clang-format on
 }
 
 // Reads the next record into `item`. A record shorter than the item is an

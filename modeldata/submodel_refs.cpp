@@ -7,8 +7,8 @@
 #include "core/search_sort.h"
 #include "core/text_utils.h"
 #include "modeldata/global_arrays.h"
-#include "platform/process_state.h"
 #include "modeldata/submodel_refs.h"
+#include "platform/process_state.h"
 
 namespace {
 std::vector<std::int32_t> g_node_models;  // NDSSMD's node-to-model map
@@ -70,9 +70,9 @@ void SCCNAM(plat::Mat2<std::int32_t> directory, int slots, int (* /*model_count*
   depth = directory(md_level, model) + 1;
   if (depth < 1 || depth > chain.size()) {
     depth = 0;
-    SETERX(plat::Text<256>("Error in Master model directory@Internal directory error, contact NORVEK support")
-               .view(),
-           3, 2, "SCCNAM");
+    SETERX(
+        plat::Text<256>("Error in Master model directory@Internal directory error, contact NORVEK support").view(),
+        3, 2, "SCCNAM");
     ierr = 3;
     return;
   }
@@ -89,9 +89,9 @@ void SCCNAM(plat::Mat2<std::int32_t> directory, int slots, int (* /*model_count*
     }
   }
   if (!(wanted == 0 && slot == 1)) {
-    SETERX(plat::Text<256>("Error in Master model directory@Internal directory error, contact NORVEK support")
-               .view(),
-           3, 2, "SCCNAM");
+    SETERX(
+        plat::Text<256>("Error in Master model directory@Internal directory error, contact NORVEK support").view(),
+        3, 2, "SCCNAM");
     ierr = 3;
   }
 }
@@ -185,8 +185,8 @@ int INTNOD(int model, int node) {
   int hit = find_number(g_thermal_by_number, gar_thermalnodenums, md_thermalnodebase(model),
                         md_thermalnodebase(model + 1), node);
   if (hit > 0) return hit;
-  hit = find_number(g_fluid_by_number, gar_fluidnodenums, md_fluidnodebase(model), md_fluidnodebase(model + 1),
-                    node);
+  hit =
+      find_number(g_fluid_by_number, gar_fluidnodenums, md_fluidnodebase(model), md_fluidnodebase(model + 1), node);
   if (hit > 0) return nt + hit;
   SETERX(plat::Text<100>("Node node found").view(), 2, 1, "INTNOD");
   return 0;
@@ -216,9 +216,7 @@ int CDSSMD(int index, int type) {
     case 3: slot = md_fluidiccondbase; break;
     case 4: slot = md_vfaccondbase; break;
     case 5: slot = md_massflowlinkbase; break;
-    default:
-      SETERX("Invalid conductor type for NORVEK neutral file", 4, 1, "CDSSMD");
-      return 0;
+    default: SETERX("Invalid conductor type for NORVEK neutral file", 4, 1, "CDSSMD"); return 0;
   }
   const int nm = FLAGS(26);
   int m = 1;
@@ -261,7 +259,8 @@ void LSMINT(plat::Vec1<const int> directory, int slots, int nm, int report, int 
   while (pos >= 1 && pos <= end) {
     guard.pass();
     if (text[static_cast<std::size_t>(pos - 1)] == '(') break;
-    const std::size_t colon = text.substr(0, static_cast<std::size_t>(end)).find(':', static_cast<std::size_t>(pos - 1));
+    const std::size_t colon =
+        text.substr(0, static_cast<std::size_t>(end)).find(':', static_cast<std::size_t>(pos - 1));
     if (colon == std::string_view::npos) break;
     const int k = static_cast<int>(colon) + 1 - pos + 1;
     if (k < 2 || k > 25) {
@@ -279,7 +278,8 @@ void LSMINT(plat::Vec1<const int> directory, int slots, int nm, int report, int 
   if (path.empty() || ierr != 0) return;
   int found_count = 0, status = 0;
   int found[1] = {0};
-  SNMINC(directory, slots, nm, names, plat::Vec1<plat::Text<24>>(path.data(), static_cast<std::int64_t>(path.size())),
+  SNMINC(directory, slots, nm, names,
+         plat::Vec1<plat::Text<24>>(path.data(), static_cast<std::int64_t>(path.size())),
          static_cast<int>(path.size()), current, found_count, plat::Vec1<int>(found, 1), status);
   if (status == 0 && found_count == 1 && found[0] >= 1) {
     model = found[0];
@@ -288,7 +288,8 @@ void LSMINT(plat::Vec1<const int> directory, int slots, int nm, int report, int 
   ierr = 2;
   if (report != 0) {
     std::string msg = "Mistake in ZENT/ZLABEL, invalid or ambiguous submodel@";
-    msg.append(text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(std::max(0, pos - 1 - start))));
+    msg.append(
+        text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(std::max(0, pos - 1 - start))));
     SETERX(msg, 3, 2, "LSMINT");
   }
 }

@@ -82,7 +82,8 @@ int put_int(plat::TextRef slot, std::string_view int_format, long long value) {
   if (int_format != "(I10)" || slot.size() < 10) return plat::write_internal(slot, int_format, value);
   char digits[24];
   int n = 0;
-  unsigned long long v = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  unsigned long long v =
+      value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
   do {
     digits[n++] = static_cast<char>('0' + v % 10);
     v /= 10;
@@ -118,9 +119,7 @@ int write_row(int rectype, CTextVec1 fields, int count, int row_length, int unit
 
 // Upper end of model m's items of one kind: the next model's base, or the
 // total for the last model.
-int upper(const gar_ModelDirectorySlot& slot, int m, int nm, int total) {
-  return m < nm ? slot(m + 1) : total;
-}
+int upper(const gar_ModelDirectorySlot& slot, int m, int nm, int total) { return m < nm ? slot(m + 1) : total; }
 
 int model_count() { return md_subtreesize(1); }
 
@@ -330,8 +329,8 @@ void GZBLKS(std::string_view list, int length, int n, CTextVec1 names, plat::Vec
   }
 }
 
-void MODNAM(int maxlen, int maxmodels, plat::Mat2<const std::int32_t> directory, int slots, int nm,
-            CTextVec1 names, TextVec1 fullnames) {
+void MODNAM(int maxlen, int maxmodels, plat::Mat2<const std::int32_t> directory, int slots, int nm, CTextVec1 names,
+            TextVec1 fullnames) {
   (void)slots;
   if (nm > maxmodels) {
     SETERX("Too many submodels for TOLMA output routine", 4, 1, "MODNAM");
@@ -499,8 +498,8 @@ void constant_section(HeaderWriter& h, int nm, int n, std::string_view record, s
 
 }  // namespace
 
-void GHEADB(int unit, std::string_view jobname, std::string_view date, std::string_view time,
-            std::string_view title, plat::Vec1<const int> lblks) {
+void GHEADB(int unit, std::string_view jobname, std::string_view date, std::string_view time, std::string_view title,
+            plat::Vec1<const int> lblks) {
   const int nm = model_count();
   MODNAM(gff_fullname_length, gff_max_models,
          plat::Mat2<const std::int32_t>(gar_modeldirectory.data(), gar_modeldirectory.rows(),
@@ -559,11 +558,27 @@ void GHEADB(int unit, std::string_view jobname, std::string_view date, std::stri
     h.attribute("Type", "INTEGER");
     h.maps({"F", "J", "R", "H", "U", "I", "O", "Q", "S", "V", "K"});
     h.attribute("Label", "STRING");
-    floats(h, {"Temperature", "Heat_Transfer_Area", "Equivalent_Diameter", "Length", "Static_Pressure",
-               "Specific_Enthalpy", "Wall_Surface_Roughness", "Internal_Heat_Source", "Mass_Source",
-               "Specific_Enthalpy_Of_Mass_Source", "Temperature_Of_Mass_Source", "X_Coordinate", "Y_Coordinate",
-               "Z_Coordinate", "Vapour_Quality", "Cross-sectional_Flow_Area", "Nodal_Volume", "Relative_Humidity",
-               "Mass_Source_Specific_Humidity", "Node_Compliance", "Partial_Derivative_@V/@t"});
+    floats(h, {"Temperature",
+               "Heat_Transfer_Area",
+               "Equivalent_Diameter",
+               "Length",
+               "Static_Pressure",
+               "Specific_Enthalpy",
+               "Wall_Surface_Roughness",
+               "Internal_Heat_Source",
+               "Mass_Source",
+               "Specific_Enthalpy_Of_Mass_Source",
+               "Temperature_Of_Mass_Source",
+               "X_Coordinate",
+               "Y_Coordinate",
+               "Z_Coordinate",
+               "Vapour_Quality",
+               "Cross-sectional_Flow_Area",
+               "Nodal_Volume",
+               "Relative_Humidity",
+               "Mass_Source_Specific_Humidity",
+               "Node_Compliance",
+               "Partial_Derivative_@V/@t"});
     h.attribute("Fluid_Type", "STRING");
     h.attribute("Flow_Regime", "STRING");
     h.attribute("Fluid_State_Descriptor", "STRING");
@@ -589,8 +604,8 @@ void GHEADB(int unit, std::string_view jobname, std::string_view date, std::stri
 // Record writers
 // ---------------------------------------------------------------------------
 
-void GTNODA(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit) {
+void GTNODA(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit) {
   static constexpr std::string_view kRoutine = "GTNODA";
   const int nreal = SPRSIZ(5), nint = SPRSIZ(4), nchar = SPRSIZ(3);
   const int need = 21 + nreal + nint + nchar;
@@ -599,15 +614,22 @@ void GTNODA(int rectype, double timen, std::string_view real_format, std::string
   if (st_time != 0) return write_failure(kWriteError, st_time, kRoutine, 2);
 
   const int nt = FLAGS(1), nm = model_count();
-  const plat::Array1<double>* reals[16] = {
-      &gar_thermalnodetemps,                &gar_thermalnodecapacitances,
-      &gar_thermalnodeheatsourcesalbedo,    &gar_thermalnodeheatsourcesplanet,
-      &gar_thermalnodeheatsourcesinternal,  &gar_thermalnodeheatsourcessolar,
-      &gar_thermalnodeheatsourcesother,     &gar_thermalnodesurfaceareas,
-      &gar_thermalnodeabsorptivities,       &gar_thermalnodeemissivities,
-      &gar_thermalnodeincidentfluxesalbedo, &gar_thermalnodeincidentfluxesplanet,
-      &gar_thermalnodeincidentfluxessolar,  &gar_thermalnodecoordsx,
-      &gar_thermalnodecoordsy,              &gar_thermalnodecoordsz};
+  const plat::Array1<double>* reals[16] = {&gar_thermalnodetemps,
+                                           &gar_thermalnodecapacitances,
+                                           &gar_thermalnodeheatsourcesalbedo,
+                                           &gar_thermalnodeheatsourcesplanet,
+                                           &gar_thermalnodeheatsourcesinternal,
+                                           &gar_thermalnodeheatsourcessolar,
+                                           &gar_thermalnodeheatsourcesother,
+                                           &gar_thermalnodesurfaceareas,
+                                           &gar_thermalnodeabsorptivities,
+                                           &gar_thermalnodeemissivities,
+                                           &gar_thermalnodeincidentfluxesalbedo,
+                                           &gar_thermalnodeincidentfluxesplanet,
+                                           &gar_thermalnodeincidentfluxessolar,
+                                           &gar_thermalnodecoordsx,
+                                           &gar_thermalnodecoordsy,
+                                           &gar_thermalnodecoordsz};
   LoopGuard guard(kRoutine);
   for (int m = 1; m <= nm; ++m) {
     const int hi = upper(md_thermalnodebase, m, nm, nt);
@@ -629,8 +651,8 @@ void GTNODA(int rectype, double timen, std::string_view real_format, std::string
   }
 }
 
-void GFNODA(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit) {
+void GFNODA(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit) {
   static constexpr std::string_view kRoutine = "GFNODA";
   const int nreal = SPRSIZ(5), nint = SPRSIZ(4), nchar = SPRSIZ(3);
   const int need = 29 + nreal + nint + nchar;
@@ -639,28 +661,27 @@ void GFNODA(int rectype, double timen, std::string_view real_format, std::string
   if (st_time != 0) return write_failure(kWriteError, st_time, kRoutine, 2);
 
   const int nf = FLAGS(32), nm = model_count();
-  const plat::Array1<double>* reals[21] = {
-      &gar_fluidnodetemps,
-      &gar_fluidnodeheattransferareas,
-      &gar_fluidnodehydraulicdiameters,
-      &gar_fluidnodelengths,
-      &gar_fluidnodepressures,
-      &gar_fluidnodespecenthalpies,
-      &gar_fluidnodewallroughnesses,
-      &gar_fluidnodeheatsources,
-      &gar_fluidnodemassflowsources,
-      &gar_fluidnodemasssourcespecenthalpies,
-      &gar_fluidnodemasssourcetemps,
-      &gar_fluidnodecoordsx,
-      &gar_fluidnodecoordsy,
-      &gar_fluidnodecoordsz,
-      &gar_fluidnodevapourqualities,
-      &gar_fluidnodeflowareas,
-      &gar_fluidnodevolumes,
-      &gar_fluidnoderelhumidities,
-      &gar_fluidnodemasssourcespechumidities,
-      &gar_fluidnodecompliances,
-      &gar_fluidnodevolumechangerates};
+  const plat::Array1<double>* reals[21] = {&gar_fluidnodetemps,
+                                           &gar_fluidnodeheattransferareas,
+                                           &gar_fluidnodehydraulicdiameters,
+                                           &gar_fluidnodelengths,
+                                           &gar_fluidnodepressures,
+                                           &gar_fluidnodespecenthalpies,
+                                           &gar_fluidnodewallroughnesses,
+                                           &gar_fluidnodeheatsources,
+                                           &gar_fluidnodemassflowsources,
+                                           &gar_fluidnodemasssourcespecenthalpies,
+                                           &gar_fluidnodemasssourcetemps,
+                                           &gar_fluidnodecoordsx,
+                                           &gar_fluidnodecoordsy,
+                                           &gar_fluidnodecoordsz,
+                                           &gar_fluidnodevapourqualities,
+                                           &gar_fluidnodeflowareas,
+                                           &gar_fluidnodevolumes,
+                                           &gar_fluidnoderelhumidities,
+                                           &gar_fluidnodemasssourcespechumidities,
+                                           &gar_fluidnodecompliances,
+                                           &gar_fluidnodevolumechangerates};
   LoopGuard guard(kRoutine);
   for (int m = 1; m <= nm; ++m) {
     const int hi = upper(md_fluidnodebase, m, nm, nf);
@@ -688,8 +709,8 @@ void GFNODA(int rectype, double timen, std::string_view real_format, std::string
   }
 }
 
-void GTCNDB(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit, plat::Vec1<int> counters) {
+void GTCNDB(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit, plat::Vec1<int> counters) {
   static constexpr std::string_view kRoutine = "GTCNDB";
   int st = plat::write_internal(fields(1), real_format, timen);
   if (st != 0) return write_failure(kWriteError, st, kRoutine, 2);
@@ -714,9 +735,9 @@ void GTCNDB(int rectype, double timen, std::string_view real_format, std::string
           if (!cr.ok) return;
           const int seq = ++cnt.of(nb);
           const int k = c < 0 ? -c : c;
-          const int code = write_conductor(rectype, fields, real_format, int_format, unit, kind, CDSSMD(k, kind),
-                                           from_model, from_num, NDSSMD(nb), gar_thermalnodenums(nb), seq, cr.value,
-                                           cr.act, st);
+          const int code =
+              write_conductor(rectype, fields, real_format, int_format, unit, kind, CDSSMD(k, kind), from_model,
+                              from_num, NDSSMD(nb), gar_thermalnodenums(nb), seq, cr.value, cr.act, st);
           if (code != 0) {
             failed = true;
             write_failure(kWriteError, st, kRoutine, code);
@@ -731,8 +752,8 @@ void GTCNDB(int rectype, double timen, std::string_view real_format, std::string
   }
 }
 
-void GVFB(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-          TextVec1 fields, int unit) {
+void GVFB(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+          int unit) {
   static constexpr std::string_view kRoutine = "GVFB";
   int st = plat::write_internal(fields(1), real_format, timen);
   if (st != 0) return write_failure(kViewFactorWriteError, st, kRoutine, 2);
@@ -745,15 +766,15 @@ void GVFB(int rectype, double timen, std::string_view real_format, std::string_v
       const int a = gar_vfaccondnodepairs(2 * c - 1), b = gar_vfaccondnodepairs(2 * c);
       if (a < 1 || a > nt || b < 1 || b > nt) continue;
       const int code = write_conductor(rectype, fields, real_format, int_format, unit, 4, CDSSMD(c, 4), NDSSMD(a),
-                                       gar_thermalnodenums(a), NDSSMD(b), gar_thermalnodenums(b), 1, gar_vfacconds(c),
-                                       gar_vfaccondacts(c).view(), st);
+                                       gar_thermalnodenums(a), NDSSMD(b), gar_thermalnodenums(b), 1,
+                                       gar_vfacconds(c), gar_vfaccondacts(c).view(), st);
       if (code != 0) return write_failure(kViewFactorWriteError, st, kRoutine, code);
     }
   }
 }
 
-void GFCNDB(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit, plat::Vec1<int> counters) {
+void GFCNDB(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit, plat::Vec1<int> counters) {
   static constexpr std::string_view kRoutine = "GFCNDB";
   int st = plat::write_internal(fields(1), real_format, timen);
   if (st != 0) return write_failure(kWriteError, st, kRoutine, 2);
@@ -813,8 +834,8 @@ void GFCNDB(int rectype, double timen, std::string_view real_format, std::string
   }
 }
 
-void GMFB(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-          TextVec1 fields, int unit) {
+void GMFB(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+          int unit) {
   static constexpr std::string_view kRoutine = "GMFB";
   int st = plat::write_internal(fields(1), real_format, timen);
   if (st != 0) return write_failure(kWriteError, st, kRoutine, 2);
@@ -866,8 +887,8 @@ void constant_lines(std::string_view routine, int rectype, double timen, std::st
 
 }  // namespace
 
-void GIUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit) {
+void GIUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit) {
   constant_lines(
       "GIUCTS", rectype, timen, real_format, int_format, fields, unit,
       [](int m, int nm) { return upper(md_intuserconstbase, m, nm, FLAGS(7)) - md_intuserconstbase(m); },
@@ -877,8 +898,8 @@ void GIUCTS(int rectype, double timen, std::string_view real_format, std::string
       });
 }
 
-void GRUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit) {
+void GRUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit) {
   constant_lines(
       "GRUCTS", rectype, timen, real_format, int_format, fields, unit,
       [](int m, int nm) { return upper(md_realuserconstbase, m, nm, FLAGS(6)) - md_realuserconstbase(m); },
@@ -889,8 +910,8 @@ void GRUCTS(int rectype, double timen, std::string_view real_format, std::string
       });
 }
 
-void GCUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit) {
+void GCUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit) {
   (void)fields;  // character values need the wider slots
   const TextVec1 wide(g_char_fields, 4, gff_char_field_length);
   static plat::Text<480> value;
@@ -977,8 +998,8 @@ void PARGFF(std::string_view zents, std::string_view stem, int case_number, int 
     }
     static const plat::Text<10> kNames[4] = {"", "NODES", "CONDUCTORS", "CONSTANTS"};
     int ierr = 0;
-    GZBLKS(zents, static_cast<int>(zents.size()), 4,
-           CTextVec1(reinterpret_cast<const char*>(kNames), 4, 10), plat::Vec1<int>(g_lblks, 4), ierr);
+    GZBLKS(zents, static_cast<int>(zents.size()), 4, CTextVec1(reinterpret_cast<const char*>(kNames), 4, 10),
+           plat::Vec1<int>(g_lblks, 4), ierr);
     plat::Text<100> title;
     std::string t = "Parameter case " + filesvc::int_field(case_number, 4) + " ";
     t += GLOC.PARNAM.view();

@@ -20,13 +20,13 @@
 #include "platform/text.h"
 
 // Lengths of the fixed texts and arrays of the writer.
-inline constexpr int gff_field_length = 26;       // one field slot
+inline constexpr int gff_field_length = 26;        // one field slot
 inline constexpr int gff_char_field_length = 255;  // slot of a character user-constant value
-inline constexpr int gff_field_slots = 326;       // slots of the field array
-inline constexpr int gff_node_row_length = 5000;  // row buffer of node lines
-inline constexpr int gff_row_length = 1000;       // row buffer of all other lines
-inline constexpr int gff_fullname_length = 200;   // full model name
-inline constexpr int gff_max_models = 100;        // models MODNAM names
+inline constexpr int gff_field_slots = 326;        // slots of the field array
+inline constexpr int gff_node_row_length = 5000;   // row buffer of node lines
+inline constexpr int gff_row_length = 1000;        // row buffer of all other lines
+inline constexpr int gff_fullname_length = 200;    // full model name
+inline constexpr int gff_max_models = 100;         // models MODNAM names
 
 // One output point: header of a new file when one starts, then the data
 // block. zents: the GFF entity list (256 characters), stem: the file stem
@@ -43,22 +43,21 @@ void GZBLKS(std::string_view list, int length, int n, CTextVec1 names, plat::Vec
 // line, one section per record kind that lblks(1..4) selects and the model
 // holds, and the end line. The model tree, its names, the user-entity names
 // and the counts are read from the model data.
-void GHEADB(int unit, std::string_view jobname, std::string_view date, std::string_view time,
-            std::string_view title, plat::Vec1<const int> lblks);
+void GHEADB(int unit, std::string_view jobname, std::string_view date, std::string_view time, std::string_view title,
+            plat::Vec1<const int> lblks);
 
 // Writes one block of data lines for time timen: the sections selected by
 // lblks(1..4) in record-type order. format: the control constant FORMAT (8
 // characters; "*" gives G12.6). work: one integer per thermal node (at least
 // 1) followed by one per fluid node (at least 1), the sequence counters of
 // the conductor writers.
-void GRECDB(plat::Vec1<const int> lblks, std::string_view format, double timen, int unit,
-            plat::Vec1<int> work);
+void GRECDB(plat::Vec1<const int> lblks, std::string_view format, double timen, int unit, plat::Vec1<int> work);
 
 // Full model names, e.g. ROOT:SUB1:SUB2: one blank-padded text of maxlen
 // (200) characters per model 1..nm in fullnames, from the nesting levels of
 // the directory (slots rows per model) and the 24-character model names.
-void MODNAM(int maxlen, int maxmodels, plat::Mat2<const std::int32_t> directory, int slots, int nm,
-            CTextVec1 names, TextVec1 fullnames);
+void MODNAM(int maxlen, int maxmodels, plat::Mat2<const std::int32_t> directory, int slots, int nm, CTextVec1 names,
+            TextVec1 fullnames);
 
 // Joins fields(1..count), each without its leading and trailing blanks, with
 // single blanks into row (blank-padded); blank fields are dropped, a blank
@@ -74,24 +73,24 @@ void SETVU(std::string_view real_format, double value, plat::TextRef field);
 // section's record-type number (1..7); real_format and int_format: the
 // formats of the block; fields: the field array (gff_field_slots slots of
 // gff_field_length characters); counters: the work space of GRECDB.
-void GTNODA(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit);
-void GTCNDB(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit, plat::Vec1<int> counters);
-void GVFB(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-          TextVec1 fields, int unit);
-void GFNODA(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit);
-void GFCNDB(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit, plat::Vec1<int> counters);
-void GMFB(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-          TextVec1 fields, int unit);
-void GIUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit);
-void GRUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit);
-void GCUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format,
-            TextVec1 fields, int unit);
+void GTNODA(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit);
+void GTCNDB(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit, plat::Vec1<int> counters);
+void GVFB(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+          int unit);
+void GFNODA(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit);
+void GFCNDB(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit, plat::Vec1<int> counters);
+void GMFB(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+          int unit);
+void GIUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit);
+void GRUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit);
+void GCUCTS(int rectype, double timen, std::string_view real_format, std::string_view int_format, TextVec1 fields,
+            int unit);
 
 // Forgets the state PARGFF keeps between calls (no file started yet, the
 // previous case -1, the previous time -1.0E20) and closes nothing. Only

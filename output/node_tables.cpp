@@ -22,10 +22,10 @@
 
 namespace {
 
-constexpr int kField = 132;            // length of the format and heading fields
-constexpr int kHeadStart = 16;         // "          NODE  "
-constexpr int kHighestCode = 48;       // highest built-in code of an entity list
-constexpr int kSeenFlags = 400;        // seen-marks of the decoder (codes up to 399)
+constexpr int kField = 132;       // length of the format and heading fields
+constexpr int kHeadStart = 16;    // "          NODE  "
+constexpr int kHighestCode = 48;  // highest built-in code of an entity list
+constexpr int kSeenFlags = 400;   // seen-marks of the decoder (codes up to 399)
 constexpr std::string_view kRowStart = "(1X,A,1X,I10)";
 constexpr std::string_view kHeadText = "          NODE  ";
 constexpr std::string_view kUserStart = "(1X,A,1X,";
@@ -75,20 +75,11 @@ Column column_of(int code) {
   const std::string_view mnem = mnemonic.view();
   c.name = std::string(plat::trimmed(mnem));
   switch (code) {
-    case 1:
-      c.width = 28, c.fluid_piece = ",4X,A)", c.thermal_piece = ",4X,A)", c.heading = " LABEL";
-      return c;
-    case 24:
-      c.width = 28, c.fluid_piece = ",4X,A)", c.thermal_piece = ",28X )", c.heading = " FLUID TYPE";
-      return c;
-    case 29:
-      c.width = 8, c.fluid_piece = ",4X,A)", c.thermal_piece = ", 8X )", c.heading = " FRG";
-      return c;
-    case 36:
-      c.width = 8, c.fluid_piece = ",4X,A)", c.thermal_piece = ", 8X )", c.heading = " FST";
-      return c;
-    default:
-      break;
+    case 1: c.width = 28, c.fluid_piece = ",4X,A)", c.thermal_piece = ",4X,A)", c.heading = " LABEL"; return c;
+    case 24: c.width = 28, c.fluid_piece = ",4X,A)", c.thermal_piece = ",28X )", c.heading = " FLUID TYPE"; return c;
+    case 29: c.width = 8, c.fluid_piece = ",4X,A)", c.thermal_piece = ", 8X )", c.heading = " FRG"; return c;
+    case 36: c.width = 8, c.fluid_piece = ",4X,A)", c.thermal_piece = ", 8X )", c.heading = " FST"; return c;
+    default: break;
   }
   c.width = 14;
   c.heading = std::string(8, ' ') + std::string(mnem);
@@ -156,8 +147,7 @@ void stable_sort_by_keys(int dir, int n, plat::Vec1<int> list, plat::Vec1<K> key
   auto flush = [&](int end) {  // run holds positions end - size + 1 .. end
     if (dir > 0)
       std::stable_sort(run.begin(), run.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    else
-      std::stable_sort(run.begin(), run.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    else std::stable_sort(run.begin(), run.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     int k = end - static_cast<int>(run.size());
     for (const auto& [key, node] : run) {
       ++k;
@@ -284,7 +274,8 @@ void LSTBFM(plat::Vec1<const int> codes, int ncodes, int width, int ierr, NodeTa
       if (width < 132)
         msg.append("Increase line length, integer global control constant WIDTH (maximum 132 characters).@");
       else
-        msg.append("Line length (WIDTH) already at maximum 132 characters.<NL>Split entities over two calls to PRNDTB.@");
+        msg.append(
+            "Line length (WIDTH) already at maximum 132 characters.<NL>Split entities over two calls to PRNDTB.@");
       if (msg.size() > 300) msg.resize(300);
       SETERX(msg, 2, 1, "LSTBFM");
       break;
@@ -425,12 +416,13 @@ void LS1TAB(plat::Vec1<const int> codes, int ncodes, std::string_view fluid_form
   std::string_view lost_format;
   auto report_lost = [&] {
     if (lost == 0) return;
-    SETERX("Node table row not written@Printing table output with PRNDTB.@The row format does not suit the values "
-           "of node " +
-               std::to_string(lost_number) + " (I/O error code " + std::to_string(lost_io) +
-               ")<NL>Rows left out of this table: " + std::to_string(lost) +
-               "<NL>Row format: " + std::string(plat::trimmed(lost_format)) + "@",
-           2, 1, "LS1TAB");
+    SETERX(
+        "Node table row not written@Printing table output with PRNDTB.@The row format does not suit the values "
+        "of node " +
+            std::to_string(lost_number) + " (I/O error code " + std::to_string(lost_io) +
+            ")<NL>Rows left out of this table: " + std::to_string(lost) +
+            "<NL>Row format: " + std::string(plat::trimmed(lost_format)) + "@",
+        2, 1, "LS1TAB");
   };
 
   NodeTableRow row;

@@ -139,8 +139,7 @@ void PRHEAD() {
   const int unit = PRTINF(3);
   const int nt = FLAGS(1);
   const int node = defined_node(GLOI.NCSGMN) ? user_number(GLOI.NCSGMN) : 0;
-  const int fnode =
-      defined_node(GLOI.FNCSGM) && GLOI.FNCSGM > nt ? user_number(GLOI.FNCSGM) : 0;
+  const int fnode = defined_node(GLOI.FNCSGM) && GLOI.FNCSGM > nt ? user_number(GLOI.FNCSGM) : 0;
 
   const std::string t = LFMTR(10, 2, 2, GLOR.TIMEN).str();
   const std::string cs = LFMTR(10, 4, 4, GLOR.CSGMIN).str();
@@ -155,8 +154,7 @@ void PRHEAD() {
 
   const std::string_view solver = GLOC.SOLVER.view();
   const bool cyclic = solver.substr(0, 2) == "CY";
-  const std::string p =
-      "(/, 1X, ' TIMEN =', " + t + ", '      MODULE ', A6" + (cyclic ? ", '-CYC" : ", '    ");
+  const std::string p = "(/, 1X, ' TIMEN =', " + t + ", '      MODULE ', A6" + (cyclic ? ", '-CYC" : ", '    ");
   const int width = GLOI.WIDTH;
   // Joint between the two halves of a long line: a new line at or below the limit.
   auto joint = [&](int limit, int& lines) {
@@ -173,8 +171,8 @@ void PRHEAD() {
 
   if (plat::text_eq(solver, "SSTH")) {
     lines = 4;
-    const std::string f = p + "  LOOPCT =', I6, " + joint(101, lines) + "'ENBALA =', " + ea +
-                          ", '      ENBALR =', " + er + ")";
+    const std::string f =
+        p + "  LOOPCT =', I6, " + joint(101, lines) + "'ENBALA =', " + ea + ", '      ENBALR =', " + er + ")";
     plat::write_formatted(unit, f, timen, module, GLOI.LOOPCT, GLOR.ENBALA, GLOR.ENBALR);
     PRTINF(2) += lines;
   } else if (solver.substr(2, 2) == "TH") {
@@ -191,8 +189,9 @@ void PRHEAD() {
     PRTINF(2) += lines;
   } else if (solver.substr(2, 4) == "FL1P" && plat::text_eq(module.view(), "FLTMTS")) {
     int first = 4;
-    const std::string f = p + "  RELXMC =', " + rm + ", " + joint(128, first) + "'FSTEPS =', I6, '      DTIMEU =', " +
-                          du + ", '      DTCOUR =', " + dc + ",  /, 1X, 'CSGMIN =', " + cs + ")";
+    const std::string f = p + "  RELXMC =', " + rm + ", " + joint(128, first) +
+                          "'FSTEPS =', I6, '      DTIMEU =', " + du + ", '      DTCOUR =', " + dc +
+                          ",  /, 1X, 'CSGMIN =', " + cs + ")";
     plat::write_formatted_partial(unit, f, timen, module, GLOR.RELXMC, GLOI.FSTEPS, GLOR.DTIMEU, GLOR.DTCOUR,
                                   GLOR.CSGMIN);
     PRTINF(2) += first;

@@ -81,7 +81,9 @@ void tmd_walkconductors(const std::vector<std::int32_t>& refs, std::vector<TmdCo
     ++c;
     rows.push_back({kind, v, y, z, c});
   };
-  auto selected = [&](int n) { return n >= 1 && n < static_cast<int>(refs.size()) && refs[static_cast<std::size_t>(n)] != 0; };
+  auto selected = [&](int n) {
+    return n >= 1 && n < static_cast<int>(refs.size()) && refs[static_cast<std::size_t>(n)] != 0;
+  };
 
   for (int i = 1; i <= tmv::numselectednodes; ++i) {
     const int v = tmv::selectednodes(i);

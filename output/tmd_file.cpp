@@ -35,8 +35,7 @@ struct TmdSlot {
   hid_t gl_datasetid = -1, gr_datasetid = -1, gf_datasetid = -1, gv_datasetid = -1, m_datasetid = -1,
         gp_datasetid = -1;
   hid_t muserconstantsrealdatasetid = -1, muserconstantsintdatasetid = -1, muserconstantschardatasetid = -1;
-  hid_t mcontrolconstantsrealdatasetid = -1, mcontrolconstantsintdatasetid = -1,
-        mcontrolconstantschardatasetid = -1;
+  hid_t mcontrolconstantsrealdatasetid = -1, mcontrolconstantsintdatasetid = -1, mcontrolconstantschardatasetid = -1;
   int numselectedthermalnodes = 0, numselectedfluidnodes = 0;
   int numrealthermalattributes = 0, numstringthermalattributes = 0, numintegerthermalattributes = 0;
   int numrealfluidattributes = 0, numstringfluidattributes = 0, numintegerfluidattributes = 0;
@@ -161,7 +160,8 @@ void datacreate(hid_t loc, const char* name, hid_t type, int nitems, int nattrs,
   if (nitems < 1 || nattrs < 1 || err != 0) return;
   const hsize_t n = static_cast<hsize_t>(nitems), a = static_cast<hsize_t>(nattrs);
   if (twod && nattrs == 1) {
-    const hsize_t dims[2] = {0, n}, maxdims[2] = {H5S_UNLIMITED, n}, chunk[2] = {kChunkTimes, std::min(n, kChunkRows)};
+    const hsize_t dims[2] = {0, n}, maxdims[2] = {H5S_UNLIMITED, n},
+                  chunk[2] = {kChunkTimes, std::min(n, kChunkRows)};
     hsrdatasetcreate(loc, name, type, 2, dims, maxdims, chunk, id, err);
   } else {
     const hsize_t dims[3] = {0, n, a}, maxdims[3] = {H5S_UNLIMITED, n, a},
@@ -189,7 +189,8 @@ void modelscreate(hid_t loc, int nm, int& err) {
       const std::int32_t p32 = parent;
       std::memcpy(rec + 24, &p32, 4);
       LSUBMD("ALL", m, len, plat::TextRef(path), ierr);
-      put_text(rec + 28, kPath, std::string_view(path).substr(0, static_cast<std::size_t>(std::clamp<int>(len, 0, kPath))));
+      put_text(rec + 28, kPath,
+               std::string_view(path).substr(0, static_cast<std::size_t>(std::clamp<int>(len, 0, kPath))));
     }
     const hsize_t n = static_cast<hsize_t>(nm);
     staticwrite(loc, "models", type, type, 1, &n, &n, buf.data(), err);
@@ -320,8 +321,10 @@ NodeAttributes node_attributes(bool fluid) {
     at.stringsrc.push_back(fluid ? text_source(gar_fluidnodelabels) : text_source(gar_thermalnodelabels));
   }
   if (fluid) {
-    if (flag(24)) at.stringnames.emplace_back("Fluid_Type"), at.stringsrc.push_back(text_source(gar_fluidnodefluidtypes));
-    if (flag(29)) at.stringnames.emplace_back("Flow_Regime"), at.stringsrc.push_back(text_source(gar_fluidnodeflowregimes));
+    if (flag(24))
+      at.stringnames.emplace_back("Fluid_Type"), at.stringsrc.push_back(text_source(gar_fluidnodefluidtypes));
+    if (flag(29))
+      at.stringnames.emplace_back("Flow_Regime"), at.stringsrc.push_back(text_source(gar_fluidnodeflowregimes));
     if (flag(36))
       at.stringnames.emplace_back("Fluid_State_Descriptor"),
           at.stringsrc.push_back(text_source(gar_fluidnodestatedescriptors));
@@ -468,7 +471,8 @@ void conductordatacreate(hid_t loc, const char* name, int count, hid_t& id, int&
   id = -1;
   if (count < 1 || err != 0) return;
   const hsize_t c = static_cast<hsize_t>(count);
-  const hsize_t dims[3] = {0, c, 2}, maxdims[3] = {H5S_UNLIMITED, c, 2}, chunk[3] = {kChunkTimes, std::min(c, kChunkRows), 2};
+  const hsize_t dims[3] = {0, c, 2}, maxdims[3] = {H5S_UNLIMITED, c, 2},
+                chunk[3] = {kChunkTimes, std::min(c, kChunkRows), 2};
   hsrdatasetcreate(loc, name, H5T_IEEE_F64LE, 3, dims, maxdims, chunk, id, err);
 }
 
@@ -497,8 +501,8 @@ void nodescreate(TmdSlot& s, bool fluid, int& err) {
     rows[2 * k + 1] = NDSSMD(node);
   }
   const hsize_t dims[2] = {static_cast<hsize_t>(n), 2}, chunk[2] = {std::min(dims[0], kChunkRows), 2};
-  staticwrite(g, fluid ? "fluidNodes" : "thermalNodes", H5T_STD_I32LE, H5T_NATIVE_INT32, 2, dims, chunk,
-              rows.data(), err);
+  staticwrite(g, fluid ? "fluidNodes" : "thermalNodes", H5T_STD_I32LE, H5T_NATIVE_INT32, 2, dims, chunk, rows.data(),
+              err);
 
   const NodeAttributes at = node_attributes(fluid);
   int& ar = fluid ? s.numrealfluidattributes : s.numrealthermalattributes;
@@ -513,7 +517,8 @@ void nodescreate(TmdSlot& s, bool fluid, int& err) {
   datacreate(d, fluid ? "fluidNodesRealData" : "thermalNodesRealData", H5T_IEEE_F64LE, n, ar, false,
              fluid ? s.fluidnodesrealdatasetid : s.thermalnodesrealdatasetid, err);
   as = static_cast<int>(at.stringnames.size());
-  nameswrite(g, fluid ? "fluidNodesStringAttributes" : "thermalNodesStringAttributes", at.stringnames, kNameLen, err);
+  nameswrite(g, fluid ? "fluidNodesStringAttributes" : "thermalNodesStringAttributes", at.stringnames, kNameLen,
+             err);
   if (err == 0) {
     const hid_t s24 = string_type(kCellLen);
     if (okid(s24, err)) {
@@ -718,7 +723,8 @@ void conductorslices(const TmdSlot& s, int& err) {
 void constantslices(const TmdSlot& s, int& err) {
   if (err != 0) return;
   const int first = tmv::tmv_selectedsubmodelfirstid, last = tmv::tmv_selectedsubmodellastid;
-  if (tmv::tmv_numselecteduserconstantsreal != s.numuserreal || tmv::tmv_numselecteduserconstantsint != s.numuserint ||
+  if (tmv::tmv_numselecteduserconstantsreal != s.numuserreal ||
+      tmv::tmv_numselecteduserconstantsint != s.numuserint ||
       tmv::tmv_numselecteduserconstantschar != s.numuserchar) {
     ok(-1, err);
     return;
@@ -763,9 +769,12 @@ void constantslices(const TmdSlot& s, int& err) {
   gcc_getvaluesreal(plat::Vec1<double>(reals, gcc_num_real));
   gcc_getvaluesint(plat::Vec1<std::int32_t>(ints, gcc_num_int));
   gcc_getvalueschar(plat::Vec1<plat::Text<132>>(chars, gcc_num_char));
-  if (s.mcontrolconstantsrealdatasetid >= 0) controlconstantsrealdatawrite(s.mcontrolconstantsrealdatasetid, reals, err);
-  if (s.mcontrolconstantsintdatasetid >= 0) integerdata2dwrite(s.mcontrolconstantsintdatasetid, gcc_num_int, ints, err);
-  if (s.mcontrolconstantschardatasetid >= 0) controlconstantschardatawrite(s.mcontrolconstantschardatasetid, chars, err);
+  if (s.mcontrolconstantsrealdatasetid >= 0)
+    controlconstantsrealdatawrite(s.mcontrolconstantsrealdatasetid, reals, err);
+  if (s.mcontrolconstantsintdatasetid >= 0)
+    integerdata2dwrite(s.mcontrolconstantsintdatasetid, gcc_num_int, ints, err);
+  if (s.mcontrolconstantschardatasetid >= 0)
+    controlconstantschardatawrite(s.mcontrolconstantschardatasetid, chars, err);
 }
 
 void close_slot(TmdSlot& s, int& hdferr) {
@@ -773,9 +782,8 @@ void close_slot(TmdSlot& s, int& hdferr) {
                     &s.thermalnodesintegerdatasetid, &s.fluidnodesrealdatasetid, &s.fluidnodesstringdatasetid,
                     &s.fluidnodesintegerdatasetid, &s.gl_datasetid, &s.gr_datasetid, &s.gf_datasetid,
                     &s.gv_datasetid, &s.m_datasetid, &s.gp_datasetid, &s.muserconstantsrealdatasetid,
-                    &s.muserconstantsintdatasetid, &s.muserconstantschardatasetid,
-                    &s.mcontrolconstantsrealdatasetid, &s.mcontrolconstantsintdatasetid,
-                    &s.mcontrolconstantschardatasetid})
+                    &s.muserconstantsintdatasetid, &s.muserconstantschardatasetid, &s.mcontrolconstantsrealdatasetid,
+                    &s.mcontrolconstantsintdatasetid, &s.mcontrolconstantschardatasetid})
     close_id(*id, H5Dclose);
   close_id(s.datagroup1id, H5Gclose);
   close_id(s.analysisset1id, H5Gclose);

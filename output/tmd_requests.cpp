@@ -56,8 +56,8 @@ std::string numbered(std::string_view base, int n) {
 
 void DMPTMD(std::string_view zlabel, std::string_view zents, int modref, std::string_view basename) {
   const int nrows = SPRSIZ(1), nkinds = SPRSIZ(2);
-  const std::int64_t nnames = std::min<std::int64_t>(static_cast<std::int64_t>(std::max(nrows, 0)) * std::max(nkinds, 0),
-                                                     SprnodRecord::capacity);
+  const std::int64_t nnames = std::min<std::int64_t>(
+      static_cast<std::int64_t>(std::max(nrows, 0)) * std::max(nkinds, 0), SprnodRecord::capacity);
   DMPTMDREAL(zlabel, zents, modref, basename, JOBINF.date.view(), JOBINF.jobname.view(), JOBINF.time.view(),
              FLAGS(33), FLAGS(2), FLAGS(3), FLAGS(4), FLAGS(5), FLAGS(26), FLAGS(32), FLAGS(1),
              plat::Vec1<const plat::Text<18>>(SPRNOD.t, nnames), nrows, nkinds, "DMPTMD", GLOR.TIMEN, SPRSIZ(3),
@@ -69,8 +69,8 @@ void DMPTMDREAL(std::string_view zlabel, std::string_view zents, int modref, std
                 int ngf, int ngr, int ngv, int nmodels, int nf, int nt, plat::Vec1<const plat::Text<18>> uenames,
                 int nrows, int nkinds, std::string_view routine, double timen, int nchar, int nint, int nreal) {
   constexpr std::string_view kRoutine = "DmptmdReal";
-  std::vector<int> nodeflags(static_cast<std::size_t>(41 + std::max(nreal, 0) + std::max(nint, 0) + std::max(nchar, 0)),
-                             0);
+  std::vector<int> nodeflags(
+      static_cast<std::size_t>(41 + std::max(nreal, 0) + std::max(nint, 0) + std::max(nchar, 0)), 0);
   int condflags[6] = {};
   int wantn = 0, wantc = 0, wantk = 0;
   GFFPARSEENTITYLIST(zents, routine, uenames, nrows, nkinds, nchar, nint, nreal, wantn, wantc, wantk,
@@ -148,8 +148,8 @@ void DMPTMDREAL(std::string_view zlabel, std::string_view zents, int modref, std
 
 void PARTMD(std::string_view entlist, std::string_view stem, int caseno) {
   const int nrows = SPRSIZ(1), nkinds = SPRSIZ(2);
-  const std::int64_t nnames = std::min<std::int64_t>(static_cast<std::int64_t>(std::max(nrows, 0)) * std::max(nkinds, 0),
-                                                     SprnodRecord::capacity);
+  const std::int64_t nnames = std::min<std::int64_t>(
+      static_cast<std::int64_t>(std::max(nrows, 0)) * std::max(nkinds, 0), SprnodRecord::capacity);
   PARTMDBASE(entlist, stem, caseno, GLOC.PARNAM.view(), GLOR.TIMEN, JOBINF.date.view(), JOBINF.jobname.view(),
              JOBINF.time.view(), "ParTmd", FLAGS(33), FLAGS(2), FLAGS(3), FLAGS(4), FLAGS(5), FLAGS(26), FLAGS(32),
              FLAGS(1), plat::Vec1<const plat::Text<18>>(SPRNOD.t, nnames), nrows, nkinds, SPRSIZ(3), SPRSIZ(4),
@@ -158,11 +158,12 @@ void PARTMD(std::string_view entlist, std::string_view stem, int caseno) {
 
 void PARTMDBASE(std::string_view entlist, std::string_view stem, int caseno, std::string_view parnam, double timen,
                 std::string_view jobdate, std::string_view jobname, std::string_view jobtime,
-                std::string_view routine, int nlinks, int ngl, int ngf, int ngr, int ngv, int nmodels, int nf, int nt,
-                plat::Vec1<const plat::Text<18>> uenames, int nrows, int nkinds, int nchar, int nint, int nreal) {
+                std::string_view routine, int nlinks, int ngl, int ngf, int ngr, int ngv, int nmodels, int nf,
+                int nt, plat::Vec1<const plat::Text<18>> uenames, int nrows, int nkinds, int nchar, int nint,
+                int nreal) {
   constexpr std::string_view kRoutine = "ParTmdBase";
-  std::vector<int> nodeflags(static_cast<std::size_t>(41 + std::max(nreal, 0) + std::max(nint, 0) + std::max(nchar, 0)),
-                             0);
+  std::vector<int> nodeflags(
+      static_cast<std::size_t>(41 + std::max(nreal, 0) + std::max(nint, 0) + std::max(nchar, 0)), 0);
   int condflags[6] = {};
   int wantn = 0, wantc = 0, wantk = 0;
   GFFPARSEENTITYLIST(entlist, routine, uenames, nrows, nkinds, nchar, nint, nreal, wantn, wantc, wantk,

@@ -44,8 +44,9 @@ void PARTMD(std::string_view entlist, std::string_view stem, int caseno);
 // and the same sizes and user entity names as DMPTMDREAL.
 void PARTMDBASE(std::string_view entlist, std::string_view stem, int caseno, std::string_view parnam, double timen,
                 std::string_view jobdate, std::string_view jobname, std::string_view jobtime,
-                std::string_view routine, int nlinks, int ngl, int ngf, int ngr, int ngv, int nmodels, int nf, int nt,
-                plat::Vec1<const plat::Text<18>> uenames, int nrows, int nkinds, int nchar, int nint, int nreal);
+                std::string_view routine, int nlinks, int ngl, int ngf, int ngr, int ngv, int nmodels, int nf,
+                int nt, plat::Vec1<const plat::Text<18>> uenames, int nrows, int nkinds, int nchar, int nint,
+                int nreal);
 
 // Closes every TMD file and forgets the base names and the parameter-case
 // state. Only tests call this; a run keeps its streams until HDF5 is closed.

@@ -228,7 +228,8 @@ void tmvvariablesupdate(int subref, plat::Vec1<const int> condflags, std::string
                         int wantk, int wantn, std::string_view zlabel) {
   namespace tmv = TmvThermalModelVariables;
   tmv::submodelreference = subref;
-  for (int k = 0; k < tmd_numcondkinds; ++k) tmv::conductortypeflags[k] = k + 1 <= condflags.size() ? condflags(k + 1) : 0;
+  for (int k = 0; k < tmd_numcondkinds; ++k)
+    tmv::conductortypeflags[k] = k + 1 <= condflags.size() ? condflags(k + 1) : 0;
   tmv::description = description;
   tmv::fileindex = fileindex;
   tmv::mainroutine = mainroutine;

@@ -44,8 +44,8 @@ extern plat::Text<8> thejobtime;
 extern std::int32_t numberofm_gps, numberofgfs, numberofgls, numberofgrs, numberofgvs;
 extern std::int32_t numberofsubmodels;
 extern std::int32_t numberoffluidnodes, numberofthermalnodes;
-extern plat::Array1<std::int32_t> nodeattributeflags;      // 41 + NREAL + NINT + NCHAR
-extern plat::Array2<plat::Text<32>> userattributenames;    // NROWS x NKINDS
+extern plat::Array1<std::int32_t> nodeattributeflags;    // 41 + NREAL + NINT + NCHAR
+extern plat::Array2<plat::Text<32>> userattributenames;  // NROWS x NKINDS
 extern double currenttime;
 extern std::int32_t numuserstringattributes, numuserintegerattributes, numuserrealattributes;
 extern std::int32_t wantconductorsflag, wantconstantsflag, wantnodesflag;

@@ -132,10 +132,12 @@ struct CondKind {
 };
 
 const CondKind* cond_kind(int code) {
+  // clang-format off
   static const CondKind kinds[] = {
       {42, md_linearcondbase, 1, 2},     {43, md_radiativecondbase, 3, 3}, {44, md_fluidiccondbase, 5, 4},
       {45, md_vfaccondbase, 0, 0},       {46, md_massflowlinkbase, 0, 1},  {47, md_massflowlinkbase, 0, 1},
   };
+  // clang-format on
   for (const auto& k : kinds)
     if (k.code == code) return &k;
   return nullptr;
@@ -169,8 +171,8 @@ bool resolve_prefix(std::string_view ref, int end, int submodel, int& model, std
   SQNDEX(ref.substr(0, static_cast<std::size_t>(end)), ":", colon);
   if (colon == 0) return true;
   int pos = 1, ierr = 0, m = submodel;
-  LSMINT(gar_modeldirectory.flat(), md_numslots, FLAGS(26), 0, submodel, CTextVec1(gar_modelnames), ref, end, pos,
-         m, ierr);
+  LSMINT(gar_modeldirectory.flat(), md_numslots, FLAGS(26), 0, submodel, CTextVec1(gar_modelnames), ref, end, pos, m,
+         ierr);
   if (ierr != 0 || pos <= colon) return false;
   model = m;
   rest = ref.substr(static_cast<std::size_t>(std::min<int>(pos - 1, static_cast<int>(ref.size()))));
@@ -336,8 +338,10 @@ void PARCND(std::string_view command, int code, std::string_view ref, std::strin
   // The items of the kind owned by the submodels mfirst..mlast.
   const int first = gar_modeldirectory(kind->slot, mfirst) + 1;
   const int last = gar_modeldirectory(kind->slot, mlast + 1);
-  const plat::Vec1<const int> a = na > 0 ? plat::Vec1<const int>(gar_dynamiccoreint.from(ia, na)) : plat::Vec1<const int>();
-  const plat::Vec1<const int> b = nb > 0 ? plat::Vec1<const int>(gar_dynamiccoreint.from(ib, nb)) : plat::Vec1<const int>();
+  const plat::Vec1<const int> a =
+      na > 0 ? plat::Vec1<const int>(gar_dynamiccoreint.from(ia, na)) : plat::Vec1<const int>();
+  const plat::Vec1<const int> b =
+      nb > 0 ? plat::Vec1<const int>(gar_dynamiccoreint.from(ib, nb)) : plat::Vec1<const int>();
   int nout = 0;
   if (code == 45) {
     PARGGV(a, na, b, nb, seq, gar_vfaccondnodepairs.view(), first, last, out, nout, st);
@@ -453,9 +457,9 @@ void PARARR(std::string_view command, std::string_view ref, std::string_view val
       report("Can only supply list of values with CHANGE", 4, "PARARR");
       return;
     }
-    const plat::Vec1<double> store =
-        firstvalue >= 1 && firstvalue <= gar_arrayvaluesreal.size() ? gar_arrayvaluesreal.view().from(firstvalue)
-                                                                     : plat::Vec1<double>();
+    const plat::Vec1<double> store = firstvalue >= 1 && firstvalue <= gar_arrayvaluesreal.size()
+                                         ? gar_arrayvaluesreal.view().from(firstvalue)
+                                         : plat::Vec1<double>();
     if (rangeflag != 0) {
       if (values.size() > 1) {
         status = 6;

@@ -62,8 +62,8 @@ void fluid_nodes(plat::Vec1<const int> list, int count, int nt, F f) {
 }
 
 template <class T, class Walk>
-void set_values(Walk walk, plat::Vec1<const int> list, int count, T value, int nt, plat::Vec1<T> values, int& changed,
-                int& refused, std::string_view routine, bool warn) {
+void set_values(Walk walk, plat::Vec1<const int> list, int count, T value, int nt, plat::Vec1<T> values,
+                int& changed, int& refused, std::string_view routine, bool warn) {
   changed = 0;
   refused = 0;
   walk(list, count, nt, [&](int node, int index) {
@@ -112,7 +112,8 @@ constexpr std::string_view kStatusLetters = "BDXFHJKQRS";
 bool thermal_letter(char c) { return c == 'B' || c == 'D' || c == 'X'; }
 bool fluid_letter(char c) { return kStatusLetters.substr(3).find(c) != std::string_view::npos; }
 
-constexpr std::string_view kUnpackFailure = "Unable to unpack character array from data base@Contact Central Support";
+constexpr std::string_view kUnpackFailure =
+    "Unable to unpack character array from data base@Contact Central Support";
 
 // Pool position p as (element, offset).
 void pool_place(long long p, int& element, int& offset) {
@@ -185,9 +186,9 @@ void PARSFR(plat::Vec1<const int> list, int count, double factor, int nt, plat::
   scale_values(kFluid, list, count, factor, nt, values, changed, refused, "PARSFR");
 }
 
-void PARCNS(plat::Vec1<const int> list, int count, std::string_view status, int nt,
-            plat::Vec1<plat::Text<1>> fluid, plat::Vec1<plat::Text<1>> thermal, plat::Vec1<plat::Text<1>> copy,
-            int& nthermal, int& nfluid, int& tflag, int& fflag) {
+void PARCNS(plat::Vec1<const int> list, int count, std::string_view status, int nt, plat::Vec1<plat::Text<1>> fluid,
+            plat::Vec1<plat::Text<1>> thermal, plat::Vec1<plat::Text<1>> copy, int& nthermal, int& nfluid,
+            int& tflag, int& fflag) {
   nthermal = nfluid = tflag = fflag = 0;
   const std::string_view letter = status.substr(0, static_cast<std::size_t>(STRLNA(status)));
   if (letter.size() != 1 || kStatusLetters.find(letter[0]) == std::string_view::npos) {
@@ -370,12 +371,12 @@ const plat::Text<6> kParCtrlConstNames[kParCtrlConstCount] = {
 namespace {
 
 // Slots of the table rows, in the same order as the names.
-double GlorRecord::* const kRealSlots[] = {
+double GlorRecord::*const kRealSlots[] = {
 #define TNA_X(U, l) &GlorRecord::U,
     TNA_GLOR_LIST(TNA_X)
 #undef TNA_X
 };
-std::int32_t GloiRecord::* const kIntSlots[] = {
+std::int32_t GloiRecord::*const kIntSlots[] = {
 #define TNA_X(U, l) &GloiRecord::U,
     TNA_GLOI_LIST(TNA_X)
 #undef TNA_X
@@ -420,8 +421,7 @@ void PARCCT(std::string_view command, std::string_view name, std::string_view va
   SETERX(field(std::move(message), 300), 3, 1, "PARCCT");
 }
 
-void PARCCR(std::string_view command, std::string_view name, std::string_view value, double& constant,
-            int& status) {
+void PARCCR(std::string_view command, std::string_view name, std::string_view value, double& constant, int& status) {
   status = 0;
   double v = 0.0;
   const bool change = is_change(command);

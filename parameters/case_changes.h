@@ -43,9 +43,9 @@ void PARSFR(plat::Vec1<const int> list, int count, double factor, int nt, plat::
 // Node status letter: thermal nodes only among B, D, X (status and its
 // copy), fluid nodes only among F, H, J, K, Q, R, S. When any node changed,
 // the status generation moves on (the status-changed flag is left alone).
-void PARCNS(plat::Vec1<const int> list, int count, std::string_view status, int nt,
-            plat::Vec1<plat::Text<1>> fluid, plat::Vec1<plat::Text<1>> thermal, plat::Vec1<plat::Text<1>> copy,
-            int& nthermal, int& nfluid, int& tflag, int& fflag);
+void PARCNS(plat::Vec1<const int> list, int count, std::string_view status, int nt, plat::Vec1<plat::Text<1>> fluid,
+            plat::Vec1<plat::Text<1>> thermal, plat::Vec1<plat::Text<1>> copy, int& nthermal, int& nfluid,
+            int& tflag, int& fflag);
 
 // User-defined nodal entity -code (reals first, then integers, then texts)
 // of the listed nodes, from the value text. status 0; 1 SCALE of an integer
@@ -83,8 +83,7 @@ extern const plat::Text<6> kParCtrlConstNames[kParCtrlConstCount];
 void PARCCT(std::string_view command, std::string_view name, std::string_view value, int submodel, int& status);
 // Real constant: CHANGE reads an expression, SCALE a single factor. status 2
 // for a SCALE of an undefined constant (kept); a CHANGE of one warns.
-void PARCCR(std::string_view command, std::string_view name, std::string_view value, double& constant,
-            int& status);
+void PARCCR(std::string_view command, std::string_view name, std::string_view value, double& constant, int& status);
 // Integer constant: the value is an integer expression; SCALE gives status 2.
 void PARCCI(std::string_view command, std::string_view name, std::string_view value, int& constant, int& status);
 // Text constant: the value is a quoted text, cut or padded to the length of

@@ -43,9 +43,10 @@ int decode_piece(std::string_view piece, int& check, int& parmonly, int& output_
     } else if (v == "=VARIABLES2") {
       output_from_v2 = 1;
     } else {
-      report_option(std::string(kRecord) +
-                        "Unrecognised OUTPUT_FROM option value@Should be either OUTPUTS or VARIABLES2 (without quotes)",
-                    1);
+      report_option(
+          std::string(kRecord) +
+              "Unrecognised OUTPUT_FROM option value@Should be either OUTPUTS or VARIABLES2 (without quotes)",
+          1);
       return 1;
     }
     return 0;
@@ -104,8 +105,8 @@ int decode_piece(std::string_view piece, int& check, int& parmonly, int& output_
   }
   if (starts_with(piece, "TMD_ENTITIES")) {
     if (!quoted('\'', '\'')) {
-      report_option("Invalid TMD_ENTITIES format@Parsing parameter-case options@Input is:<NL>  " + std::string(piece) +
-                        "<NL>Correct format is:<NL>  TMD_ENTITIES = '...'@" +
+      report_option("Invalid TMD_ENTITIES format@Parsing parameter-case options@Input is:<NL>  " +
+                        std::string(piece) + "<NL>Correct format is:<NL>  TMD_ENTITIES = '...'@" +
                         "$PARAMETERS line in parameter-case file",
                     6);
       return 6;
@@ -121,8 +122,8 @@ int decode_piece(std::string_view piece, int& check, int& parmonly, int& output_
 }  // namespace
 
 void PAROPT(std::string_view record, int& check, int& parmonly, int& output_multiple, int& csv_requested,
-            int& csv_multiple, int& gff_requested, int& tmd_requested, int& output_from_v2,
-            plat::TextRef csv_list, plat::TextRef gff_list, plat::TextRef tmd_list, int& ierr) {
+            int& csv_multiple, int& gff_requested, int& tmd_requested, int& output_from_v2, plat::TextRef csv_list,
+            plat::TextRef gff_list, plat::TextRef tmd_list, int& ierr) {
   check = 0;
   parmonly = 0;
   ierr = 0;
@@ -150,8 +151,8 @@ void PAROPT(std::string_view record, int& check, int& parmonly, int& output_mult
     pos += static_cast<std::size_t>(comma);
     if (pos > rec.size()) {
       // A comma in the last column leaves an empty last piece.
-      const int last = decode_piece("", check, parmonly, output_multiple, csv_requested, csv_multiple,
-                                    gff_requested, tmd_requested, output_from_v2, csv_list, gff_list, tmd_list);
+      const int last = decode_piece("", check, parmonly, output_multiple, csv_requested, csv_multiple, gff_requested,
+                                    tmd_requested, output_from_v2, csv_list, gff_list, tmd_list);
       if (last != 0) ierr = last;
       return;
     }

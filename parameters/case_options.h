@@ -14,8 +14,8 @@
 // malformed option is reported (severity 3); ierr is the code of the last one
 // (1..7), 8 for a record that is no $PARAMETERS record, 0 when all is well.
 void PAROPT(std::string_view record, int& check, int& parmonly, int& output_multiple, int& csv_requested,
-            int& csv_multiple, int& gff_requested, int& tmd_requested, int& output_from_v2,
-            plat::TextRef csv_list, plat::TextRef gff_list, plat::TextRef tmd_list, int& ierr);
+            int& csv_multiple, int& gff_requested, int& tmd_requested, int& output_from_v2, plat::TextRef csv_list,
+            plat::TextRef gff_list, plat::TextRef tmd_list, int& ierr);
 
 // Builds the file stem of case `case_number` (model8 + "_PAR" + four digits +
 // "_" + the case name with inner blanks, every other character that is not a

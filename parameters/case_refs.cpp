@@ -200,7 +200,8 @@ void PARNDS(std::string_view ref, int submodel, int capacity, plat::Vec1<int> li
       return;
     }
     last = std::min(last, nm);
-    for (int i = md_thermalnodebase(m) + 1; i <= md_thermalnodebase(last + 1) && count < nt + nf; ++i) list(++count) = i;
+    for (int i = md_thermalnodebase(m) + 1; i <= md_thermalnodebase(last + 1) && count < nt + nf; ++i)
+      list(++count) = i;
     for (int j = md_fluidnodebase(m) + 1; j <= md_fluidnodebase(last + 1) && count < nt + nf; ++j)
       list(++count) = nt + j;
     return;
@@ -374,7 +375,8 @@ void LNDSZL(std::string_view text, int submodel, plat::Vec1<int> list, int capac
       std::sort(intervals.begin(), intervals.end());
       std::vector<std::pair<int, int>> merged;
       for (const auto& iv : intervals) {
-        if (!merged.empty() && iv.first <= merged.back().second) merged.back().second = std::max(merged.back().second, iv.second);
+        if (!merged.empty() && iv.first <= merged.back().second)
+          merged.back().second = std::max(merged.back().second, iv.second);
         else merged.push_back(iv);
       }
       auto selected = [&](int number) {
@@ -393,8 +395,8 @@ void LNDSZL(std::string_view text, int submodel, plat::Vec1<int> list, int capac
     if (list(i) != 0) list(++count) = list(i);
 }
 
-void PARCNP(std::string_view ref, int submodel, int dystor, int nm, int nf, int nt, plat::Vec1<int> core,
-            int& top, int& na, int& nb, int& ia, int& ib, int& seq, int& mfirst, int& mlast, int& status) {
+void PARCNP(std::string_view ref, int submodel, int dystor, int nm, int nf, int nt, plat::Vec1<int> core, int& top,
+            int& na, int& nb, int& ia, int& ib, int& seq, int& mfirst, int& mlast, int& status) {
   status = 0;
   na = nb = ia = ib = seq = 0;
   const std::string_view text = trim_right(ref);
@@ -417,7 +419,8 @@ void PARCNP(std::string_view ref, int submodel, int dystor, int nm, int nf, int 
     mfirst = mlast = m;
     start = pos;
   }
-  const std::string_view pair = text.substr(static_cast<std::size_t>(std::min<int>(start - 1, static_cast<int>(text.size()))));
+  const std::string_view pair =
+      text.substr(static_cast<std::size_t>(std::min<int>(start - 1, static_cast<int>(text.size()))));
   if (pair.size() < 2 || pair.front() != '(' || pair.back() != ')') {
     status = 2;
     report("Node pair not delimited by ()@" + whole, 300, 2, "PARCNP");
@@ -563,9 +566,10 @@ namespace {
 // or whose pairs are not in ascending order (where the bisection's answer
 // depends on its path).
 void gv_pairs_by_search(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq,
-                        plat::Vec1<const int> gvpairs, int first, int last, int count, plat::Vec1<int> out, int& nout,
-                        int& status) {
-  const plat::Vec1<const int> table = count >= 1 ? gvpairs.from(2LL * first - 1, 2LL * count) : plat::Vec1<const int>();
+                        plat::Vec1<const int> gvpairs, int first, int last, int count, plat::Vec1<int> out,
+                        int& nout, int& status) {
+  const plat::Vec1<const int> table =
+      count >= 1 ? gvpairs.from(2LL * first - 1, 2LL * count) : plat::Vec1<const int>();
   auto pair_at = [&](long long item, int p) { return gvpairs(2 * item - 2 + p); };
   for (int ka = 1; ka <= na; ++ka) {
     const int node_a = a(ka);
@@ -600,8 +604,8 @@ void gv_pairs_by_search(plat::Vec1<const int> a, int na, plat::Vec1<const int> b
 
 }  // namespace
 
-void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq,
-            plat::Vec1<const int> gvpairs, int first, int last, plat::Vec1<int> out, int& nout, int& status) {
+void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq, plat::Vec1<const int> gvpairs,
+            int first, int last, plat::Vec1<int> out, int& nout, int& status) {
   status = 0;
   const long long n = static_cast<long long>(last) - first + 1;
   const bool inside = first >= 1 && n >= 1 && 2LL * last <= gvpairs.size();
@@ -641,7 +645,8 @@ void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, in
       for (int kb = 1; kb <= nb; ++kb) ++first_place[static_cast<std::size_t>(b(kb) - lowest) + 1];
       for (std::size_t i = 1; i < first_place.size(); ++i) first_place[i] += first_place[i - 1];
       std::vector<int> fill(first_place.begin(), first_place.end() - 1);
-      for (int kb = 1; kb <= nb; ++kb) places[static_cast<std::size_t>(fill[static_cast<std::size_t>(b(kb) - lowest)]++)] = kb;
+      for (int kb = 1; kb <= nb; ++kb)
+        places[static_cast<std::size_t>(fill[static_cast<std::size_t>(b(kb) - lowest)]++)] = kb;
     } else {
       for (int kb = 1; kb <= nb; ++kb) sorted_places.emplace_back(b(kb), kb);
       std::sort(sorted_places.begin(), sorted_places.end());
@@ -741,8 +746,8 @@ void PARAIN(int narray, std::string_view text, int& type, int& first, int& ndim,
   const std::size_t close = s.find(')');
   if (s.empty() || s[0] != '(' || close == std::string_view::npos) {
     status = 1;
-    report("Invalid array reference syntax@" + std::string(text.substr(0, std::min<std::size_t>(text.size(), 256))), 300, 1,
-           "PARAIN");
+    report("Invalid array reference syntax@" + std::string(text.substr(0, std::min<std::size_t>(text.size(), 256))),
+           300, 1, "PARAIN");
     return;
   }
   const std::string_view items = s.substr(1, close - 1);

@@ -30,8 +30,8 @@ void LNDSZL(std::string_view text, int submodel, plat::Vec1<int> list, int capac
 // core(ib..ib+nb-1) above the stack top `top`, which is left raised past
 // them (the caller restores it). seq 0 when absent. Items searched: those
 // owned by submodels mfirst..mlast. status 0..7 or a PARNDS status.
-void PARCNP(std::string_view ref, int submodel, int dystor, int nm, int nf, int nt, plat::Vec1<int> core,
-            int& top, int& na, int& nb, int& ia, int& ib, int& seq, int& mfirst, int& mlast, int& status);
+void PARCNP(std::string_view ref, int submodel, int dystor, int nm, int nf, int nt, plat::Vec1<int> core, int& top,
+            int& na, int& nb, int& ia, int& ib, int& seq, int& mfirst, int& mlast, int& status);
 // Items numbered first..last of thermal sub-list `sublist` (1 GL, 3 GR, 5 GF
 // of the compact lists pcs/ptrs) between a node of A and a node of B,
 // appended to out(nout + 1 ..). status 0.
@@ -45,8 +45,8 @@ void PARGFP(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, in
             int first, int last, int kind, int slot, int nf, int nt, plat::Vec1<int> out, int& nout, int& status);
 // GV items first..last whose node pair is (a, b), a in A, b in B; status 1
 // when a pair search fails (the range holds no GV item).
-void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq,
-            plat::Vec1<const int> gvpairs, int first, int last, plat::Vec1<int> out, int& nout, int& status);
+void PARGGV(plat::Vec1<const int> a, int na, plat::Vec1<const int> b, int nb, int seq, plat::Vec1<const int> gvpairs,
+            int first, int last, plat::Vec1<int> out, int& nout, int& status);
 // Submodel owning item `item` of the kind whose cumulative bases are in
 // directory slot `slot`; 0 when none.
 int SUBMDE(int item, int slot);

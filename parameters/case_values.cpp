@@ -224,9 +224,7 @@ void step(int op, int unary, plat::Vec1<T> vals, plat::Vec1<int> ops, int& n, in
         if (!push<T>(vals, ops, n, static_cast<T>(-1), 4)) status = 1;
       }
       return;
-    default:
-      status = 1;
-      return;
+    default: status = 1; return;
   }
 }
 
@@ -265,15 +263,15 @@ void evaluate(std::string_view expr, bool exponent_rule, Read read, Step stack_s
       int e = i;
       while (e < j) {
         const char c = expr[static_cast<std::size_t>(e)];
-        if (operator_code(c) == 0 ||
-            (exponent_rule && (c == '+' || c == '-') && e + 1 < j &&
-             is_exponent_letter(expr[static_cast<std::size_t>(e - 1)]))) {
+        if (operator_code(c) == 0 || (exponent_rule && (c == '+' || c == '-') && e + 1 < j &&
+                                      is_exponent_letter(expr[static_cast<std::size_t>(e - 1)]))) {
           ++e;
           continue;
         }
         break;
       }
-      const int rs = read(expr.substr(static_cast<std::size_t>(i - 1), static_cast<std::size_t>(e - i + 1)), operand);
+      const int rs =
+          read(expr.substr(static_cast<std::size_t>(i - 1), static_cast<std::size_t>(e - i + 1)), operand);
       if (rs != 0) {
         status = rs;
         return;
@@ -416,7 +414,8 @@ void PARRGT(std::string_view text, double& value, int& status) {
     PARRVL(operand, v, st);
     return st;
   };
-  evaluate<double>(expr, true, read, &SDELMD, [](double) { return true; }, value, status, "PARRGT");
+  evaluate<double>(
+      expr, true, read, &SDELMD, [](double) { return true; }, value, status, "PARRGT");
 }
 
 void PARIGT(std::string_view text, int& value, int& status) {

@@ -341,8 +341,8 @@ namespace {
 // write(value, unit, status); any failed write sets ierr = 1 and the rest
 // are still written.
 template <class T, class Write>
-void write_range_cells(int e1, int e2, plat::Vec1<const int> ranges, plat::Vec1<const T> values, int unit,
-                       int& ierr, Write write) {
+void write_range_cells(int e1, int e2, plat::Vec1<const int> ranges, plat::Vec1<const T> values, int unit, int& ierr,
+                       Write write) {
   ierr = 0;
   for (int k = ranges(5); k <= ranges(6); ++k)
     for (int j = ranges(3); j <= ranges(4); ++j)
@@ -503,9 +503,7 @@ NodeArrays node_arrays(int code) {
   auto rt = [&](auto& arr) { a.treal = arr.view(); };
   auto rf = [&](auto& arr) { a.freal = arr.view(); };
   switch (code) {
-    case 1:
-      a.character = true, a.length = 24, a.tchar = gar_thermalnodelabels, a.fchar = gar_fluidnodelabels;
-      break;
+    case 1: a.character = true, a.length = 24, a.tchar = gar_thermalnodelabels, a.fchar = gar_fluidnodelabels; break;
     case 2: rt(gar_thermalnodetemps), rf(gar_fluidnodetemps); break;
     case 3: rt(gar_thermalnodecapacitances); break;
     case 4: rt(gar_thermalnodeheatsourcesalbedo); break;

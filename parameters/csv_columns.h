@@ -33,8 +33,7 @@ void PRCCCR(double value, int unit, int& ierr);
 void PRCCCI(int value, int unit, int& ierr);
 void PRCCCZ(std::string_view text, int unit, int& ierr, int len);
 void PRCWNR(plat::Vec1<const int> list, int n, int nt, plat::Vec1<const double> values, int unit, int& ierr);
-void PRCWFR(plat::Vec1<const int> list, int n, int nf, int nt, plat::Vec1<const double> values, int unit,
-            int& ierr);
+void PRCWFR(plat::Vec1<const int> list, int n, int nf, int nt, plat::Vec1<const double> values, int unit, int& ierr);
 void PRCWNI(plat::Vec1<const int> list, int n, int nt, plat::Vec1<const int> values, int unit, int& ierr);
 void PRCWFI(plat::Vec1<const int> list, int n, int nf, int nt, plat::Vec1<const int> values, int unit, int& ierr);
 void PRCWNZ(plat::Vec1<const int> list, int n, int nt, CTextVec1 values, int unit, int& ierr, int len);
@@ -46,8 +45,7 @@ void PRCWTR(plat::Vec1<const int> list, int n, plat::Vec1<const double> values, 
 // values(1), first index fastest. A failed element does not stop the others.
 void PRCRAR(int e1, int e2, int e3, plat::Vec1<const int> ranges, plat::Vec1<const double> values, int unit,
             int& ierr);
-void PRCIAR(int e1, int e2, int e3, plat::Vec1<const int> ranges, plat::Vec1<const int> values, int unit,
-            int& ierr);
+void PRCIAR(int e1, int e2, int e3, plat::Vec1<const int> ranges, plat::Vec1<const int> values, int unit, int& ierr);
 // The index-th field of a character array that starts at pool position start.
 void PRCZA1(int index, int start, int nelem, PoolView pool, int unit, int& ierr);
 // Every element inside ranges of a character array starting at pool position start.

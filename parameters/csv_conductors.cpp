@@ -20,16 +20,18 @@ constexpr std::string_view kSubmodelError = "Error interpreting Conductor submod
 // Kind data of codes 42..47.
 struct CondKind {
   std::string_view mnem;
-  int slot;      // model-directory slot of the cumulative bases
-  int sublist;   // thermal compact part (0: none)
-  int fluidkind; // fluid-list kind (0: none)
+  int slot;       // model-directory slot of the cumulative bases
+  int sublist;    // thermal compact part (0: none)
+  int fluidkind;  // fluid-list kind (0: none)
 };
 
 const CondKind* cond_kind(int code) {
+  // clang-format off
   static const CondKind kinds[6] = {
       {"GL", 4, 1, 2}, {"GR", 6, 3, 3}, {"GF", 5, 5, 4}, {"GV", 7, 0, 0}, {"M", 17, 0, 1}, {"GP", 17, 0, 1}};
   return code >= 42 && code <= 47 ? &kinds[code - 42] : nullptr;
 }
+// clang-format on
 
 // Membership in an ascending node list; a list of every node holds all.
 bool member(plat::Vec1<const int> list, int n, int node, int nall) {
@@ -140,8 +142,8 @@ void PRHGNP(plat::Vec1<const int> lista, int na, plat::Vec1<const int> listb, in
             std::string_view mnem, int nf, int nt, int part, int unit, int& ierr, int& found) {
   ierr = 0;
   const int nall = nt + nf;
-  const ConductorHeadings headings{lista, na, listb, nb, nall, first, last, seq, slot, part == 1 || part == 3,
-                                   mnem, "PRHGNP", unit};
+  const ConductorHeadings headings{lista, na,       listb, nb, nall, first, last, seq, slot, part == 1 || part == 3,
+                                   mnem,  "PRHGNP", unit};
   for (int i = 1; i <= na; ++i) {
     const int a = lista(i);
     if (a > nt) break;
@@ -163,8 +165,8 @@ void PRHGFP(plat::Vec1<const int> lista, int na, plat::Vec1<const int> listb, in
             plat::Vec1<const plat::Text<1>> statuses, int unit, int& ierr, int& found) {
   ierr = 0;
   const int nall = nt + nf;
-  const ConductorHeadings headings{lista, na, listb, nb, nall, first, last, seq, slot, kind == 2 || kind == 3,
-                                   mnem, "PRHGFP", unit};
+  const ConductorHeadings headings{lista, na,       listb, nb, nall, first, last, seq, slot, kind == 2 || kind == 3,
+                                   mnem,  "PRHGFP", unit};
   LoopGuard guard("PRHGFP");
   for (int i = 1; i <= na; ++i) {
     const int a = lista(i);
@@ -243,10 +245,14 @@ namespace {
 // The conductor reference resolved on the integer core (the guard restores the top).
 struct CondRef {
   int na = 0, nb = 0, ia = 0, ib = 0, seq = 0, mfirst = 0, mlast = 0;
-  plat::Vec1<const int> a() const { if (na < 1) return {};
-    return gar_dynamiccoreint.from(ia, na); }
-  plat::Vec1<const int> b() const { if (nb < 1) return {};
-    return gar_dynamiccoreint.from(ib, nb); }
+  plat::Vec1<const int> a() const {
+    if (na < 1) return {};
+    return gar_dynamiccoreint.from(ia, na);
+  }
+  plat::Vec1<const int> b() const {
+    if (nb < 1) return {};
+    return gar_dynamiccoreint.from(ib, nb);
+  }
 };
 
 plat::Mat2<const int> thermal_ptrs() {
@@ -298,10 +304,11 @@ void PRHCND(int code, std::string_view condref, std::string_view head, int model
         PRHGGV(a, na, b, nb, r.seq, gar_vfaccondnodepairs.view(), first, last, r.mfirst, head, unit, st1, found);
       } else {
         if (k->sublist != 0)
-          PRHGNP(a, na, b, nb, r.seq, gar_pcsthermal.view(), thermal_ptrs(), first, last, k->slot, k->mnem,
-                 nf, nt, k->sublist, unit, st1, found);
-        PRHGFP(a, na, b, nb, r.seq, gar_massflowlinkcondnodepairs.view(), gar_pcsfluid.view(), gar_pcsptrsfluid.view(),
-               first, last, k->fluidkind, k->slot, k->mnem, nf, nt, gar_thermalnodestatuses.view(), unit, st2, found);
+          PRHGNP(a, na, b, nb, r.seq, gar_pcsthermal.view(), thermal_ptrs(), first, last, k->slot, k->mnem, nf, nt,
+                 k->sublist, unit, st1, found);
+        PRHGFP(a, na, b, nb, r.seq, gar_massflowlinkcondnodepairs.view(), gar_pcsfluid.view(),
+               gar_pcsptrsfluid.view(), first, last, k->fluidkind, k->slot, k->mnem, nf, nt,
+               gar_thermalnodestatuses.view(), unit, st2, found);
       }
       ierr = st1 != 0 ? st1 : st2;
     }
@@ -353,8 +360,8 @@ void PRCCND(int code, std::string_view condref, std::string_view item, int model
     PARGGV(a, na, b, nb, r.seq, gar_vfaccondnodepairs.view(), first, last, out, nout, st);
   } else {
     if (k->sublist != 0)
-      PARGNP(a, na, b, nb, r.seq, gar_pcsthermal.view(), thermal_ptrs(), first, last, nf, nt, k->sublist,
-             out, nout, st);
+      PARGNP(a, na, b, nb, r.seq, gar_pcsthermal.view(), thermal_ptrs(), first, last, nf, nt, k->sublist, out, nout,
+             st);
     PARGFP(a, na, b, nb, r.seq, gar_massflowlinkcondnodepairs.view(), gar_pcsfluid.view(), gar_pcsptrsfluid.view(),
            first, last, k->fluidkind, k->slot, nf, nt, out, nout, st);
   }

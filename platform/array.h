@@ -21,7 +21,7 @@ namespace plat {
 
 #if defined(TNA_BOUNDS_CHECK)
 #define TNA_CHECK_INDEX(i, n, what) \
-  do {                              \
+  do { \
     if ((i) < 1 || (i) > (n)) ::plat::bounds_failure((i), (n), (what)); \
   } while (0)
 #else

@@ -25,24 +25,47 @@ using io::kBadFormat;
 using io::kBadInput;
 using io::kItemMismatch;
 
-constexpr int kMaxNumber = 1000000;          // largest count, width or position in a format
+constexpr int kMaxNumber = 1000000;           // largest count, width or position in a format
 constexpr long long kMaxPassSteps = 1000000;  // descriptors run by one pass through a format
 constexpr std::size_t kMaxRecord = 1u << 20;  // longest record the engine builds
 constexpr std::size_t kMaxOutput = 1u << 26;  // characters and records one statement may produce
 
 enum Op : unsigned char {
-  OpOpen, OpClose, OpEnd,
-  OpI, OpF, OpE, OpES, OpEN, OpD, OpG, OpL, OpA,  // data descriptors
-  OpX, OpT, OpTL, OpTR, OpSlash, OpColon, OpDollar, OpP, OpBN, OpBZ, OpS, OpSP, OpSS, OpLit
+  OpOpen,
+  OpClose,
+  OpEnd,
+  OpI,
+  OpF,
+  OpE,
+  OpES,
+  OpEN,
+  OpD,
+  OpG,
+  OpL,
+  OpA,  // data descriptors
+  OpX,
+  OpT,
+  OpTL,
+  OpTR,
+  OpSlash,
+  OpColon,
+  OpDollar,
+  OpP,
+  OpBN,
+  OpBZ,
+  OpS,
+  OpSP,
+  OpSS,
+  OpLit
 };
 
 bool is_data(Op op) { return op >= OpI && op <= OpA; }
 
 struct Node {
   Op op;
-  int r = 1;           // repeat count (groups, data descriptors, slashes)
+  int r = 1;  // repeat count (groups, data descriptors, slashes)
   int w = -1, d = -1, e = -1;
-  int link = 0;        // open <-> close
+  int link = 0;  // open <-> close
   std::uint32_t lit = 0, litlen = 0;
 };
 
@@ -264,14 +287,19 @@ class Parser {
         }
         break;
       }
-      case 'I': case 'F': case 'E': case 'D': case 'G': case 'L': case 'A':
+      case 'I':
+      case 'F':
+      case 'E':
+      case 'D':
+      case 'G':
+      case 'L':
+      case 'A':
         if (n == 0) return false;
         node.r = n < 0 ? 1 : n;
         if (!data(c, node)) return false;
         steps += node.r - 1;
         break;
-      default:
-        return false;
+      default: return false;
     }
     p_.nodes.push_back(node);
     ++steps;
@@ -314,9 +342,7 @@ class Parser {
           if (node.w > 0 && node.d > node.w) return false;
         }
         return true;
-      case 'F':
-        node.op = OpF;
-        return wd(node, true) && (node.d >= 0);
+      case 'F': node.op = OpF; return wd(node, true) && (node.d >= 0);
       case 'E': {
         node.op = OpE;
         const int c2 = upper_peek();
@@ -326,9 +352,7 @@ class Parser {
         }
         return wd(node, false) && node.d >= 0 && exp_digits(node);
       }
-      case 'D':
-        node.op = OpD;
-        return wd(node, false) && node.d >= 0;
+      case 'D': node.op = OpD; return wd(node, false) && node.d >= 0;
       case 'G':
         node.op = OpG;
         node.w = number();
@@ -463,19 +487,36 @@ class Control {
           move_to(static_cast<std::size_t>(n.w - 1), false);
           ++pc_;
           break;
-        case OpP: scale_ = n.w; ++pc_; break;
-        case OpBN: blank_zero_ = false; ++pc_; break;
-        case OpBZ: blank_zero_ = true; ++pc_; break;
-        case OpS: case OpSS: plus_ = false; ++pc_; break;
-        case OpSP: plus_ = true; ++pc_; break;
-        case OpDollar: no_advance_ = true; ++pc_; break;
+        case OpP:
+          scale_ = n.w;
+          ++pc_;
+          break;
+        case OpBN:
+          blank_zero_ = false;
+          ++pc_;
+          break;
+        case OpBZ:
+          blank_zero_ = true;
+          ++pc_;
+          break;
+        case OpS:
+        case OpSS:
+          plus_ = false;
+          ++pc_;
+          break;
+        case OpSP:
+          plus_ = true;
+          ++pc_;
+          break;
+        case OpDollar:
+          no_advance_ = true;
+          ++pc_;
+          break;
         case OpLit:
           literal(std::string_view(f_.lits).substr(n.lit, n.litlen));
           ++pc_;
           break;
-        default:
-          status = kBadFormat;
-          return nullptr;
+        default: status = kBadFormat; return nullptr;
       }
     }
   }
@@ -489,7 +530,7 @@ class Control {
     if (by_x) moved_ = true;
   }
 
-  virtual bool new_record() = 0;          // false on error (status set)
+  virtual bool new_record() = 0;  // false on error (status set)
   virtual void literal(std::string_view) = 0;
 
   const Parsed& f_;
@@ -567,8 +608,10 @@ struct OutCursor {
 enum class Cat { Int, Real, Logical, Chars };
 Cat category(Elem e) {
   switch (e) {
-    case Elem::I32: case Elem::I64: return Cat::Int;
-    case Elem::F32: case Elem::F64: return Cat::Real;
+    case Elem::I32:
+    case Elem::I64: return Cat::Int;
+    case Elem::F32:
+    case Elem::F64: return Cat::Real;
     case Elem::Bool: return Cat::Logical;
     default: return Cat::Chars;
   }
@@ -815,8 +858,7 @@ double pow10_loop(int d) {
 }
 
 // E, D (style 0), ES (1), EN (2).
-void put_e(std::string& out, double x, int w, int d, int e, int k, char letter, int style, bool plus,
-           int& status) {
+void put_e(std::string& out, double x, int w, int d, int e, int k, char letter, int style, bool plus, int& status) {
   if (!std::isfinite(x)) return put_infnan(out, x, w, plus);
   if (style == 0 && (k <= -d || k > d + 1)) {
     status = kBadFormat;
@@ -1006,10 +1048,16 @@ class Writer : public Control {
         if (n.w == 0 && !std::isfinite(cur_.dval())) put_infnan(field_, cur_.dval(), 0, plus_);
         else put_f(field_, cur_.dval(), n.w, n.d, scale_, plus_);
         return put(field_);
-      case OpE: case OpD: case OpES: case OpEN:
+      case OpE:
+      case OpD:
+      case OpES:
+      case OpEN:
         if (c != Cat::Real) break;
         put_e(field_, cur_.dval(), n.w, n.d, n.e, scale_, n.op == OpD ? 'D' : 'E',
-              n.op == OpES ? 1 : n.op == OpEN ? 2 : 0, plus_, status);
+              n.op == OpES   ? 1
+              : n.op == OpEN ? 2
+                             : 0,
+              plus_, status);
         return put(field_);
       case OpG:
         switch (c) {
@@ -1027,8 +1075,7 @@ class Writer : public Control {
         if (c != Cat::Chars) break;
         chars(n.w);
         return put(field_);
-      default:
-        break;
+      default: break;
     }
     status = kItemMismatch;
   }
@@ -1071,7 +1118,6 @@ int run_writer(std::string_view fmt, const OutItem* items, std::size_t n, bool c
   no_advance = wr.no_advance();
   return wr.status;
 }
-
 
 // ------------------------------------------------------------------ input
 
@@ -1137,7 +1183,11 @@ class Reader : public Control {
       case OpI:
         if (c != Cat::Int || n.w == 0) break;
         return read_int(field(static_cast<std::size_t>(n.w)), it, e);
-      case OpF: case OpE: case OpD: case OpES: case OpEN:
+      case OpF:
+      case OpE:
+      case OpD:
+      case OpES:
+      case OpEN:
         if (c != Cat::Real || n.w == 0) break;
         return read_real(field(static_cast<std::size_t>(n.w)), std::max(n.d, 0), it, e);
       case OpL:
@@ -1152,8 +1202,7 @@ class Reader : public Control {
         else assign_text(dst, len, f);
         return;
       }
-      default:
-        break;
+      default: break;
     }
     status = kItemMismatch;
   }
@@ -1202,11 +1251,11 @@ class Reader : public Control {
     }
     if (it.elem == Elem::I32) {
       if (v > (neg ? 2147483648ull : 2147483647ull)) return bad();
-      static_cast<std::int32_t*>(it.p)[e] = static_cast<std::int32_t>(neg ? -static_cast<long long>(v) : static_cast<long long>(v));
+      static_cast<std::int32_t*>(it.p)[e] =
+          static_cast<std::int32_t>(neg ? -static_cast<long long>(v) : static_cast<long long>(v));
     } else {
       if (!neg && v > 9223372036854775807ull) return bad();
-      static_cast<std::int64_t*>(it.p)[e] =
-          neg ? static_cast<std::int64_t>(0ull - v) : static_cast<std::int64_t>(v);
+      static_cast<std::int64_t*>(it.p)[e] = neg ? static_cast<std::int64_t>(0ull - v) : static_cast<std::int64_t>(v);
     }
   }
 
@@ -1344,8 +1393,7 @@ int run_reader(std::string_view fmt, const InItem* items, std::size_t n, bool bl
 
 }  // namespace
 
-int format_records_impl(std::vector<std::string>& out, std::string_view fmt, const OutItem* items,
-                        std::size_t n) {
+int format_records_impl(std::vector<std::string>& out, std::string_view fmt, const OutItem* items, std::size_t n) {
   bool no_adv = false;
   return run_writer(fmt, items, n, false, out, no_adv);
 }

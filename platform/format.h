@@ -152,10 +152,17 @@ OutItem out_item(const T& v) {
     it.elem = Elem::Chars, it.p = s.data(), it.len = s.size(), it.n = 1;
   } else if constexpr (std::is_same_v<U, TextRef>) {
     it.elem = Elem::Chars, it.p = v.data(), it.len = v.size(), it.n = 1;
-  } else if constexpr (requires { v.data(); v.size(); typename U::value_type; }) {
+  } else if constexpr (requires {
+                         v.data();
+                         v.size();
+                         typename U::value_type;
+                       }) {
     using E = std::remove_cv_t<typename U::value_type>;
     return out_array<E>(v.data(), static_cast<std::size_t>(v.size()));
-  } else if constexpr (requires { v.data(); v.size(); }) {
+  } else if constexpr (requires {
+                         v.data();
+                         v.size();
+                       }) {
     // Vec1<T>: element type from data().
     using E = std::remove_cv_t<std::remove_pointer_t<decltype(v.data())>>;
     return out_array<E>(v.data(), static_cast<std::size_t>(v.size()));
@@ -190,7 +197,10 @@ InItem in_item(T&& v) {
     static_assert(std::is_lvalue_reference_v<T> && !std::is_const_v<std::remove_reference_t<T>>,
                   "formatted input needs a modifiable variable");
     it.elem = elem_of<U>(), it.p = &v, it.n = 1;
-  } else if constexpr (requires { v.data(); v.size(); }) {
+  } else if constexpr (requires {
+                         v.data();
+                         v.size();
+                       }) {
     using E = std::remove_pointer_t<decltype(v.data())>;
     return in_array<E>(v.data(), static_cast<std::size_t>(v.size()));
   } else {
@@ -199,8 +209,7 @@ InItem in_item(T&& v) {
   return it;
 }
 
-int format_records_impl(std::vector<std::string>& out, std::string_view fmt, const OutItem* items,
-                        std::size_t n);
+int format_records_impl(std::vector<std::string>& out, std::string_view fmt, const OutItem* items, std::size_t n);
 int write_unit_impl(int unit, bool partial, std::string_view fmt, const OutItem* items, std::size_t n);
 int write_internal_impl(TextRef dest, std::string_view fmt, const OutItem* items, std::size_t n);
 int read_unit_impl(int unit, std::string_view fmt, const InItem* items, std::size_t n);

@@ -51,16 +51,14 @@ DateTime now() {
   d.hour = tm.tm_hour;
   d.minute = tm.tm_min;
   d.second = tm.tm_sec;
-  d.millisecond = static_cast<int>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(tp.time_since_epoch()).count() % 1000);
+  d.millisecond =
+      static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(tp.time_since_epoch()).count() % 1000);
   return d;
 }
 
 void set_fixed_clock(const DateTime* dt) {
-  if (dt)
-    g_fixed_clock = *dt;
-  else
-    g_fixed_clock.reset();
+  if (dt) g_fixed_clock = *dt;
+  else g_fixed_clock.reset();
 }
 
 double cpu_seconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }

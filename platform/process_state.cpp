@@ -20,8 +20,9 @@ std::vector<Entry>& entries() {
 
 void sort_entries() {
   auto& e = entries();
-  std::stable_sort(e.begin(), e.end(),
-                   [](const Entry& a, const Entry& b) { return std::string_view(a.owner) < std::string_view(b.owner); });
+  std::stable_sort(e.begin(), e.end(), [](const Entry& a, const Entry& b) {
+    return std::string_view(a.owner) < std::string_view(b.owner);
+  });
 }
 
 }  // namespace

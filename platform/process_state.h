@@ -31,8 +31,7 @@ std::vector<std::string> process_state_owners();
 // process-wide state. Use once, at namespace scope, in the source file that
 // defines the state; registration happens when the program starts, for every
 // file linked into it.
-#define TNA_PROCESS_STATE(owner, reset)                                           \
-  namespace {                                                                     \
-  [[maybe_unused]] const bool tna_process_state_registered_ =                     \
-      ::plat::register_state_reset(owner, reset);                                 \
+#define TNA_PROCESS_STATE(owner, reset) \
+  namespace { \
+  [[maybe_unused]] const bool tna_process_state_registered_ = ::plat::register_state_reset(owner, reset); \
   }

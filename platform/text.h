@@ -26,9 +26,7 @@ inline std::size_t len_trim(std::string_view s) {
 inline std::string_view trimmed(std::string_view s) { return s.substr(0, len_trim(s)); }
 
 // Equality with trailing blanks ignored (the shorter text is taken as blank-padded).
-inline bool text_eq(std::string_view a, std::string_view b) {
-  return trimmed(a) == trimmed(b);
-}
+inline bool text_eq(std::string_view a, std::string_view b) { return trimmed(a) == trimmed(b); }
 
 // Ordering with the shorter text blank-padded; byte values compare as unsigned.
 inline int text_cmp(std::string_view a, std::string_view b) {

@@ -29,8 +29,8 @@ struct Unit {
   const unsigned char* memory = nullptr;
   long long memory_size = -1;
   long long memory_pos = 0;
-  bool discarding = false;  // connected to no file: writes are thrown away
-  std::string partial;   // pending non-advancing output
+  bool discarding = false;   // connected to no file: writes are thrown away
+  std::string partial;       // pending non-advancing output
   bool record_open = false;  // a non-advancing write left the record open
 };
 
@@ -177,8 +177,7 @@ int release(int unit, Unit& u, bool delete_file) {
 
 int open_unit(int unit, std::string_view file, Form form, std::string_view status, bool blank_zero) {
   const std::string st = upper_trim(status);
-  if (st != "OLD" && st != "NEW" && st != "UNKNOWN" && st != "REPLACE" && st != "SCRATCH")
-    return kBadSpecifier;
+  if (st != "OLD" && st != "NEW" && st != "UNKNOWN" && st != "REPLACE" && st != "SCRATCH") return kBadSpecifier;
   if (auto* old = find(unit); old && !old->is_stdout) release(unit, *old, false);
 
   const std::string name(trimmed(file));

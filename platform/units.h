@@ -38,8 +38,7 @@ enum class Form { Formatted, Unformatted };
 // close); compared without case and trailing blanks. The file is positioned at
 // its start. A unit still connected to another file is closed (kept) first.
 // blank_zero: blanks in numeric input fields read as zeros.
-int open_unit(int unit, std::string_view file, Form form, std::string_view status,
-         bool blank_zero = false);
+int open_unit(int unit, std::string_view file, Form form, std::string_view status, bool blank_zero = false);
 // Closes the unit, keeping or deleting its file. A unit that is not connected
 // is no error. Unit 6 returns to standard output.
 int close_unit(int unit, bool delete_file = false);

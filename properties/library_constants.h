@@ -66,7 +66,8 @@ inline constexpr RefrigerantPsat kPsatR11{471.15,      42.14703, -4344.344, -12.
                                           0.004008372, 0.03136,  862.07,    4410866.026700566};
 inline constexpr RefrigerantPsat kPsatR12{385.15,      39.88382, -3436.632, -12.47152,
                                           0.004730442, 0.0,      0.0,       4115482.3937187004};
-inline constexpr RefrigerantPsat kPsatR21{451.6, 42.7908, -4261.34, -13.0295, 0.0039851, 0.0, 0.0, 5133058.629312248};
+inline constexpr RefrigerantPsat kPsatR21{451.6,     42.7908, -4261.34, -13.0295,
+                                          0.0039851, 0.0,     0.0,      5133058.629312248};
 inline constexpr RefrigerantPsat kPsatR22{369.17,      29.35754, -3845.193, -7.861031,
                                           0.002190939, 0.445747, 686.1,     4978482.861197563};
 inline constexpr RefrigerantPsat kPsatR114{418.86,       27.07131, -5113.702, -6.308676,

@@ -73,14 +73,10 @@ inline double property(std::string_view function, double p, double t, double h, 
   if (!valid(ifluid)) [[unlikely]]
     return unrecognised(function, 1, ifluid, node);
   int phase;
-  if (ifluid == kHumidAir)
-    phase = prop_dispatch::kVapour;
-  else if (x <= 0.0)
-    phase = prop_dispatch::kLiquid;
-  else if (x >= 1.0)
-    phase = prop_dispatch::kVapour;
-  else
-    phase = prop_dispatch::kTwoPhase;
+  if (ifluid == kHumidAir) phase = prop_dispatch::kVapour;
+  else if (x <= 0.0) phase = prop_dispatch::kLiquid;
+  else if (x >= 1.0) phase = prop_dispatch::kVapour;
+  else phase = prop_dispatch::kTwoPhase;
   const Routine r = prop_dispatch::kRoutines[Kind - 1][ifluid - 1][phase - 1];
   if (r == nullptr) [[unlikely]] {
     const std::string_view word = ifluid == kHumidAir               ? kBlank9

@@ -40,9 +40,13 @@ inline double read(const prop_data::DensityTable& tab, int node, double x, std::
 }  // namespace
 
 #define TNA_LIQUID_DENSITY(name) \
-  double name(int node, double t, double tabs) { return read(prop_data::k##name, node, t + tabs, kLiquidText, #name); }
+  double name(int node, double t, double tabs) { \
+    return read(prop_data::k##name, node, t + tabs, kLiquidText, #name); \
+  }
 #define TNA_VAPOUR_DENSITY(name) \
-  double name(int node, double pabs, double p) { return read(prop_data::k##name, node, p + pabs, kVapourText, #name); }
+  double name(int node, double pabs, double p) { \
+    return read(prop_data::k##name, node, p + pabs, kVapourText, #name); \
+  }
 
 TNA_LIQUID_DENSITY(PRHO01)
 TNA_VAPOUR_DENSITY(PRHO02)

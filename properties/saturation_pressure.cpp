@@ -17,7 +17,8 @@ using namespace prop_const;
 // The diagnostic of a temperature outside the equation's range: head, the
 // relative temperature as F10.2, tail, in a 255-character field; severity 1,
 // no node context.
-[[gnu::cold]] void report(std::string_view head, double t, std::string_view tail, int code, std::string_view routine) {
+[[gnu::cold]] void report(std::string_view head, double t, std::string_view tail, int code,
+                          std::string_view routine) {
   plat::Text<10> number;
   plat::write_internal(number, "(F10.2)", t);
   std::string text(head);
@@ -26,8 +27,8 @@ using namespace prop_const;
   SETERX(msg.view(), 1, code, routine);
 }
 
-double refrigerant(const RefrigerantPsat& c, std::string_view name, std::string_view routine, double pabs, double tabs,
-                   double t) {
+double refrigerant(const RefrigerantPsat& c, std::string_view name, std::string_view routine, double pabs,
+                   double tabs, double t) {
   const double tk = t + tabs;
   if (tk > c.tc) {
     report(std::string("Temperature greater than critical temperature@Temperature too high for calculation of "

@@ -21,7 +21,8 @@ inline double sigma(const SurfaceTension& c, double t, double tabs) {
 double PSIG01(double t, double tabs) {
   const double x = 1.0 - (t + tabs) / prop_const::kSigmaWater.tc;
   if (x < 0.0) return 0.0;
-  return prop_const::kSigmaWater.a * std::pow(x, prop_const::kSigmaWater.n) * (1.0 - prop_const::kSigmaWaterFactor * x);
+  return prop_const::kSigmaWater.a * std::pow(x, prop_const::kSigmaWater.n) *
+         (1.0 - prop_const::kSigmaWaterFactor * x);
 }
 double PSIG03(double t, double tabs) { return sigma(prop_const::kSigmaR11, t, tabs); }
 double PSIG05(double t, double tabs) { return sigma(prop_const::kSigmaR12, t, tabs); }

@@ -63,9 +63,9 @@ void all_powers(S9SlveWork& w) {
 }
 
 void balance_arithmetic(S9SlveWork& w) {
-  S9ARTH(w.net, w.counting, w.arithnodes.from(1, w.narith), w.dnodemask, GLOR.DAMPT, GLOR.DTIMEU, GLOI.NLOOP,
-         w.qsum, GLOR.RELXCA, w.tstepold, GLOI.NRLXCC, GLOR.RELXCC, w.tabs3, w.tabs4, w.ratestepold, w.asnap1,
-         w.asnap2, w.archange, w.tarith0);
+  S9ARTH(w.net, w.counting, w.arithnodes.from(1, w.narith), w.dnodemask, GLOR.DAMPT, GLOR.DTIMEU, GLOI.NLOOP, w.qsum,
+         GLOR.RELXCA, w.tstepold, GLOI.NRLXCC, GLOR.RELXCC, w.tabs3, w.tabs4, w.ratestepold, w.asnap1, w.asnap2,
+         w.archange, w.tarith0);
 }
 
 // A capacitive node: solved and not arithmetic.
@@ -96,22 +96,17 @@ void S9LOP1(S9SlveWork& w) {
     const double c = n.cap(i);
     const double g = w.gsum(i), gt = w.gtsum(i);
     double tau;
-    if (std::fabs(c) < 1e-37)
-      tau = 0.0;
-    else if (std::fabs(g) < 1e-37)
-      tau = 1.0e38;
-    else
-      tau = c / g;
+    if (std::fabs(c) < 1e-37) tau = 0.0;
+    else if (std::fabs(g) < 1e-37) tau = 1.0e38;
+    else tau = c / g;
     w.ctau(i) = tau;
     if (tau != 0.0 && tau != 1.0e38 && tau < GLOR.CSGMIN) {
       GLOR.CSGMIN = tau;
       GLOI.NCSGMN = i;
     }
     w.arithmask(i) = tau <= limit ? 1 : 0;
-    if (w.arithmask(i) == 1)
-      w.arithnodes(++w.narith) = i;
-    else
-      w.othernodes(++w.nother) = i;
+    if (w.arithmask(i) == 1) w.arithnodes(++w.narith) = i;
+    else w.othernodes(++w.nother) = i;
     if (capacitive(w, i)) {
       const double told = n.t(i);
       const double q = w.qsum(i);
@@ -176,16 +171,12 @@ bool S9TIME(S9SlveWork& w) {
 
   bool reject = false;
   if (maxdt > dtpmax) {
-    if (dtu > 1.0001 * dtmin)
-      reject = true;
-    else
-      ++w.ndtp;
+    if (dtu > 1.0001 * dtmin) reject = true;
+    else ++w.ndtp;
   }
   if (!reject && dtrocc > dtroca) {
-    if (dtu > 1.0001 * dtmin)
-      reject = true;
-    else
-      ++w.ndtr;
+    if (dtu > 1.0001 * dtmin) reject = true;
+    else ++w.ndtr;
   }
 
   constexpr double kTinyF = static_cast<double>(1.0e-37f);
@@ -197,7 +188,8 @@ bool S9TIME(S9SlveWork& w) {
   double hp = 1.0e10;
   if (!(std::fabs(maxdt) < kTinyF || dtpmax >= 1.0e10))
     hp = no_capacitive_node ? GLOR.DTMAX : 0.95 * dtu * dtpmax / maxdt;
-  const double hr = (std::fabs(dtrocc) < kTinyF || dtroca >= 1.0e10) ? 1.0e10 : 0.9 * dtu * std::sqrt(dtroca / dtrocc);
+  const double hr =
+      (std::fabs(dtrocc) < kTinyF || dtroca >= 1.0e10) ? 1.0e10 : 0.9 * dtu * std::sqrt(dtroca / dtrocc);
   double h = hr < hp ? hr : hp;
 
   if (reject) {

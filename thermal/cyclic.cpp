@@ -58,9 +58,9 @@ double thermal_rate(const ThNetwork& net, int i) {
 double fluid_rate(int j) {
   const int ifluid = FTYPEI(gar_fluidnodefluidtypes(j).view());
   double rate = 0.0;
-  LFDTTM(gar_massflowlinkstatuses.view(), static_cast<int>(gar_pcsfluid.size()),
-         gar_fluidnodemassflowsources.view(), gar_massflowlinkcondnodepairs.view(), gar_fluidnodestatuses.view(),
-         gar_fluidnodepressures.view(), gar_pcsfluid.view(), gar_pcsptrsfluid.view(), gar_fluidnodeheatsources.view(),
+  LFDTTM(gar_massflowlinkstatuses.view(), static_cast<int>(gar_pcsfluid.size()), gar_fluidnodemassflowsources.view(),
+         gar_massflowlinkcondnodepairs.view(), gar_fluidnodestatuses.view(), gar_fluidnodepressures.view(),
+         gar_pcsfluid.view(), gar_pcsptrsfluid.view(), gar_fluidnodeheatsources.view(),
          gar_fluidnodemasssourcetemps.view(), ifluid, gar_fluidicconds.view(), gar_fluidiccondacts.view(),
          gar_linearconds.view(), gar_linearcondacts.view(), gar_radiativeconds.view(), gar_radiativecondacts.view(),
          gar_massflowlinkconds.view(), FLAGS(3), FLAGS(2), FLAGS(4), FLAGS(33), gar_massflowlinkflowrates.view(),
@@ -103,12 +103,12 @@ void LPDTTM(const ThNetwork& net, int i, double& rate) {
   rate = ((((net.qa(i) + net.qe(i)) + net.qi(i)) + net.qr(i)) + net.qs(i) + (sr + (sf + sl))) / c;
 }
 
-void LFDTTM(ThCLetters linkstatuses, int lenfluid, ThCReals massflowsources, ThCInts linkpairs,
-            ThCLetters fstatuses, ThCReals pressures, ThCInts pcsfluid, ThCInts ptrsfluid, ThCReals fheatsources,
-            ThCReals masssourcetemps, int ifluid, ThCReals gf, ThCLetters gfacts, ThCReals gl, ThCLetters glacts,
-            ThCReals gr, ThCLetters gracts, ThCReals linkconds, int /*ngf*/, int /*ngl*/, int /*ngr*/, int /*nl*/,
-            ThCReals flows, int nt, int j, ThCLetters statuses, ThCReals qualities, double stefan, ThCReals t,
-            double tabs, ThCReals tf, ThCReals volumes, double& rate) {
+void LFDTTM(ThCLetters linkstatuses, int lenfluid, ThCReals massflowsources, ThCInts linkpairs, ThCLetters fstatuses,
+            ThCReals pressures, ThCInts pcsfluid, ThCInts ptrsfluid, ThCReals fheatsources, ThCReals masssourcetemps,
+            int ifluid, ThCReals gf, ThCLetters gfacts, ThCReals gl, ThCLetters glacts, ThCReals gr,
+            ThCLetters gracts, ThCReals linkconds, int /*ngf*/, int /*ngl*/, int /*ngr*/, int /*nl*/, ThCReals flows,
+            int nt, int j, ThCLetters statuses, ThCReals qualities, double stefan, ThCReals t, double tabs,
+            ThCReals tf, ThCReals volumes, double& rate) {
   const double rho = XRHO(pressures(j), tf(j), qualities(j), ifluid, nt + j);
   const double cp = XCP(pressures(j), tf(j), qualities(j), ifluid, nt + j);
   const double n = rho * cp * volumes(j);

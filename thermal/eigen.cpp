@@ -26,8 +26,7 @@ void LEIGEN(plat::Vec1<const double> cv, int n, plat::Vec1<double> a, plat::Vec1
   }
   const std::int64_t nn = static_cast<std::int64_t>(n) * n;
   int st = 0;
-  if (nn <= 2147483647)
-    SZEROD(static_cast<int>(nn), phi, st);
+  if (nn <= 2147483647) SZEROD(static_cast<int>(nn), phi, st);
   else
     for (std::int64_t w = 1; w <= nn; ++w) phi(w) = 0.0;
   const plat::Mat2<double> A = square(a, n), P = square(phi, n);
@@ -277,10 +276,8 @@ void LDIAGN(int limit, double tau, plat::Vec1<double> a, int n, plat::Vec1<doubl
         fail();
         return;
       }
-      if (down)
-        qr_step_down(t, phi.data(), n, l, m);
-      else
-        qr_step_up(t, phi.data(), n, l, m);
+      if (down) qr_step_down(t, phi.data(), n, l, m);
+      else qr_step_up(t, phi.data(), n, l, m);
       for (int k = l; k < m && !split; ++k) {
         guard.pass();
         split = negligible(t.e(k), t.d(k), t.d(k + 1), tau);

@@ -8,10 +8,8 @@
 namespace {
 
 inline void add_flow(double x, double& in, double& out) {
-  if (x > 0.0)
-    in += x;
-  else
-    out -= x;
+  if (x > 0.0) in += x;
+  else out -= x;
 }
 
 }  // namespace

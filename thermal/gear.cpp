@@ -72,9 +72,7 @@ constexpr double kStepFraction = 1.0e-4;
 
 // Length of the last accepted step (after the history update: from the
 // previous ring level to the newest); 0 before the first.
-double last_step(GearState& g) {
-  return g.hist == 0 ? 0.0 : g.TH(g.r) - g.TH(GearState::ring(g.r - 1));
-}
+double last_step(GearState& g) { return g.hist == 0 ? 0.0 : g.TH(g.r) - g.TH(GearState::ring(g.r - 1)); }
 
 // Whether the integration has reached TIMEND: TIMEO is there, or short of
 // it by a negligible part of the last step. The test is relative to the
@@ -218,10 +216,8 @@ void S5ORDR(GearState& g) {
   g.k = chosen;
   if (std::fabs(best - 1.0) > 0.1 || std::fabs(best - g.f[g.k]) < 1.0e-37) {
     GLOR.DTIMEU = best * GLOR.DTIMEU;
-    if (GLOR.DTIMEU > GLOR.DTMAX)
-      GLOR.DTIMEU = GLOR.DTMAX;
-    else if (GLOR.DTIMEU < GLOR.DTMIN)
-      GLOR.DTIMEU = GLOR.DTMIN;
+    if (GLOR.DTIMEU > GLOR.DTMAX) GLOR.DTIMEU = GLOR.DTMAX;
+    else if (GLOR.DTIMEU < GLOR.DTMIN) GLOR.DTIMEU = GLOR.DTMIN;
   }
 }
 

@@ -61,9 +61,9 @@ struct GearState {
   double th[9] = {};  // history times TH(1..8)
   double c[9] = {};   // coefficients c(1..8)
   double alpha = 0.0;
-  double prev = 0.0;  // point corrector: largest increment of the previous pass
+  double prev = 0.0;                                    // point corrector: largest increment of the previous pass
   double f[7] = {0.0, 10.0, 2.6, 1.9, 1.5, 1.2, 1.05};  // growth limits F(1..6)
-  double tout = 0.0, tout0 = 0.0;                        // next and running output time
+  double tout = 0.0, tout0 = 0.0;                       // next and running output time
 
   // Helpers.
   static int ring(int x) { return ((x - 1) % 8 + 8) % 8 + 1; }

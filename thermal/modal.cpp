@@ -15,10 +15,10 @@
 #include "model/generated_program.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/list_walks.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "thermal/eigen.h"
-#include "modeldata/list_walks.h"
 #include "thermal/scratch.h"
 
 namespace {
@@ -67,8 +67,9 @@ double bounded_step(double h) {
 void end_warning(std::string_view what, int count, int steps, double tenth, int code_low) {
   if (count <= 0) return;
   const bool few = static_cast<double>(count) / static_cast<double>(steps) < tenth;
-  const std::string text = "SLMODE: " + std::string(what) +
-                           (few ? " exceeded in up to 10% of time steps" : " exceeded in more than 10% of time steps");
+  const std::string text =
+      "SLMODE: " + std::string(what) +
+      (few ? " exceeded in up to 10% of time steps" : " exceeded in more than 10% of time steps");
   SETERX(trf_padded(text, kMessageLength), 2, few ? code_low : code_low + 1, "S8SLVE");
 }
 
@@ -100,9 +101,10 @@ void SLMODE() {
 
   // (An OUTINT that is not a number was refused by the frame.)
   if (GLOR.OUTINT <= 0.0) {
-    SETERX("SLMODE: Control constant OUTINT is not greater than zero@Output times would never advance, see User "
-           "Manual description of SLMODE for a list of control constants",
-           4, 8, "SLMODE");
+    SETERX(
+        "SLMODE: Control constant OUTINT is not greater than zero@Output times would never advance, see User "
+        "Manual description of SLMODE for a list of control constants",
+        4, 8, "SLMODE");
     f.solve = false;
     trf_close(f);
     return;
@@ -238,10 +240,8 @@ void S8RCLC(const ThNetwork& net, ThCInts ix, int node, int k, int n, ThReals co
     column(k) += v;
     // Conductors between modal nodes stay in K (symmetric); fluidic ones and
     // those to any other node act through the load.
-    if (j <= net.nt && ix(j) != 0 && sublist != 3)
-      column(ix(j)) -= v;
-    else
-      load += v * tj;
+    if (j <= net.nt && ix(j) != 0 && sublist != 3) column(ix(j)) -= v;
+    else load += v * tj;
   }
 }
 
@@ -471,8 +471,8 @@ void S8LCFM(int n, int k, ThCReals kstart, ThCReals cv, double cn, ThReals dk, d
   }
 }
 
-void S8CFFN(int n, int node, double pn, double dc, ThCReals dk, ThCReals tabsolute, ThCReals t, ThCReals t0, double h,
-            double& pk) {
+void S8CFFN(int n, int node, double pn, double dc, ThCReals dk, ThCReals tabsolute, ThCReals t, ThCReals t0,
+            double h, double& pk) {
   double s = 0.0;
   LoopGuard guard("S8CFFN");
   for (int q = 1; q <= n; ++q) {

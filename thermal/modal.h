@@ -49,11 +49,11 @@ void SLMODE();
 struct S8Work {
   ThNetwork net;
   TrfFrame* frame = nullptr;
-  int n = 0;                    // number of modal nodes
-  ThInts ix;                    // modal number of each node, or 0 (nt words)
-  ThCInts node_of;              // node index of each modal number (n words)
+  int n = 0;        // number of modal nodes
+  ThInts ix;        // modal number of each node, or 0 (nt words)
+  ThCInts node_of;  // node index of each modal number (n words)
   ThReals k, cv, phi, p, a, kw, a0, t0, dk, scratch;
-  ThReals tabsolute;            // scratch: T + TABS of the modal nodes (n words)
+  ThReals tabsolute;  // scratch: T + TABS of the modal nodes (n words)
   // Counters of the call: accepted steps + 1, steps whose arithmetic
   // iteration ended above RELXCA, steps accepted at the smallest step with a
   // change above DTPMAX.
@@ -116,5 +116,5 @@ void S8LCFM(int n, int k, ThCReals kstart, ThCReals cv, double cn, ThReals dk, d
 // Load of modal node `node` for the next step: pn - dc (T - T0) / h - sum
 // over modal nodes of dk(q) (T + TABS). tabsolute(q): T + TABS of modal node
 // q.
-void S8CFFN(int n, int node, double pn, double dc, ThCReals dk, ThCReals tabsolute, ThCReals t, ThCReals t0, double h,
-            double& pk);
+void S8CFFN(int n, int node, double pn, double dc, ThCReals dk, ThCReals tabsolute, ThCReals t, ThCReals t0,
+            double h, double& pk);

@@ -5,8 +5,8 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "model/generated_program.h"
-#include "thermal/gear_jacobian.h"
 #include "modeldata/list_walks.h"
+#include "thermal/gear_jacobian.h"
 
 void S6JINT(GearState& g) { s5_history(g, true); }
 

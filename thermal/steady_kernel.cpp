@@ -9,11 +9,11 @@
 #include "core/diagnostics.h"
 #include "core/global_records.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/list_walks.h"
 #include "modeldata/submodel_refs.h"
 #include "output/page_headers.h"
 #include "platform/process.h"
 #include "platform/units.h"
-#include "modeldata/list_walks.h"
 
 namespace {
 
@@ -204,10 +204,8 @@ void S3SSUB(ThCInts rowfirst, ThCInts diagptr, ThCReals factor, int nt, int /*pr
     while (m != 0) {
       const std::int32_t after = next[static_cast<std::size_t>(m)];
       if (rf[m - 1] > i) {
-        if (prev == 0)
-          head = after;
-        else
-          next[static_cast<std::size_t>(prev)] = after;
+        if (prev == 0) head = after;
+        else next[static_cast<std::size_t>(prev)] = after;
       } else {
         sum += a[static_cast<long long>(dp[m - 1]) - m - 1 + i] * x[m - 1];
         prev = m;

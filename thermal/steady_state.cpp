@@ -13,10 +13,10 @@
 #include "core/global_records.h"
 #include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/node_copies.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "thermal/energy_balance.h"
-#include "modeldata/node_copies.h"
 #include "thermal/scratch.h"
 #include "thermal/solver_masks.h"
 #include "thermal/steady_kernel.h"
@@ -135,10 +135,8 @@ void S3SLVE(S3SlveWork& w, int& status) {
             y = told + 10.0 * (y - b);
           } else if ((b - a) * (y - b) > 0.0) {
             const double ya = (y * a - b * b) / ((a + y) - 2.0 * b);
-            if (!std::isfinite(ya) || std::fabs(ya - told) > 10.0 * std::fabs(y - b))
-              y = told + 10.0 * (y - b);
-            else
-              y = ya;
+            if (!std::isfinite(ya) || std::fabs(ya - told) > 10.0 * std::fabs(y - b)) y = told + 10.0 * (y - b);
+            else y = ya;
           }
         }
       }

@@ -10,8 +10,8 @@
 #include "core/global_records.h"
 #include "model/generated_program.h"
 #include "modeldata/interpolation.h"
-#include "platform/text.h"
 #include "modeldata/node_copies.h"
+#include "platform/text.h"
 #include "thermal/steady_kernel.h"
 
 namespace {
@@ -89,10 +89,14 @@ bool trf_open(TrfFrame& f, std::string_view routine, bool crnc_wording, std::spa
   if (SDUNDF(GLOR.OUTINT)) {
     GLOR.OUTINT = GLOR.TIMEND - GLOR.TIMEO;
     const std::string text =
-        crnc_wording ? r + ": Control constant OUTINT not specified@Default is TIMEND - TIMEO. See User Manual "
-                           "description of " + r + " for a list of control constants"
-                     : r + ": Control constant OUTINT not specified@Default is TIMEND - TIMEO, see User Manual "
-                           "description of " + r + " for a list of control constants";
+        crnc_wording ? r +
+                           ": Control constant OUTINT not specified@Default is TIMEND - TIMEO. See User Manual "
+                           "description of " +
+                           r + " for a list of control constants"
+                     : r +
+                           ": Control constant OUTINT not specified@Default is TIMEND - TIMEO, see User Manual "
+                           "description of " +
+                           r + " for a list of control constants";
     SETERX(trf_padded(text, 170), 2, 2, r);
   }
   for (const TrfRequired& q : required) {
@@ -191,8 +195,9 @@ void trf_end_warning(std::string_view name, std::string_view what, int count, in
   if (count <= 0) return;
   const double ratio = static_cast<double>(count) / static_cast<double>(steps);
   const bool few = ratio < 0.1;
-  const std::string text = std::string(name) + ": " + std::string(what) +
-                           (few ? " exceeded in up to 10% of time steps" : " exceeded in more than 10% of time steps");
+  const std::string text =
+      std::string(name) + ": " + std::string(what) +
+      (few ? " exceeded in up to 10% of time steps" : " exceeded in more than 10% of time steps");
   SETERX(trf_padded(text, 170), 2, few ? code_low : code_low + 1, routine);
 }
 

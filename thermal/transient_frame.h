@@ -78,15 +78,15 @@ inline bool trf_require_finite(std::string_view routine, std::span<const TrfValu
 // State of one transient call. Holds the dynamic core from trf_open to the
 // end of its scope.
 struct TrfFrame {
-  gar_CoreGuard core;   // both tops are set back when the frame ends
-  ThCInts events;       // event list (array numbers), nev words at the integer top
+  gar_CoreGuard core;  // both tops are set back when the frame ends
+  ThCInts events;      // event list (array numbers), nev words at the integer top
   int nev = 0;
-  bool solve = false;   // false when TIMEND is not after TIMEO (or a check failed)
-  int real_first = 0;   // first word of the routine's real blocks
-  int int_first = 0;    // first word of the routine's integer blocks (after the events)
-  double outtime = 0.0; // actual next output time
-  double nominal = 0.0; // nominal next output time (TIMEO + k * OUTINT)
-  std::string routine;  // the transient routine, named when a step cannot advance
+  bool solve = false;    // false when TIMEND is not after TIMEO (or a check failed)
+  int real_first = 0;    // first word of the routine's real blocks
+  int int_first = 0;     // first word of the routine's integer blocks (after the events)
+  double outtime = 0.0;  // actual next output time
+  double nominal = 0.0;  // nominal next output time (TIMEO + k * OUTINT)
+  std::string routine;   // the transient routine, named when a step cannot advance
 };
 
 // Frame steps 1 to 4: MODULE = routine, SOLVER = "TRTH" unless it begins

@@ -41,7 +41,8 @@ void ints(hid_t loc, const std::string& name, const std::vector<int>& v) {
 }
 
 // Rows of equal length as one row-major block; throws on ragged rows.
-std::vector<double> flatten(const std::vector<std::vector<double>>& rows, std::size_t width, const std::string& what) {
+std::vector<double> flatten(const std::vector<std::vector<double>>& rows, std::size_t width,
+                            const std::string& what) {
   std::vector<double> out;
   for (const auto& r : rows) {
     if (r.size() != width) throw std::runtime_error("acd writer: row length of " + what);

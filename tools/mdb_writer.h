@@ -69,13 +69,13 @@ List real_list(std::vector<double> v);
 List text_list(int item_len, std::vector<std::string> v);
 
 struct Model {
-  std::string name;     // model name (24 characters in the file)
-  std::string subname;  // submodel name for the analysis-case file; the name when empty
-  int level = 0;        // nesting level, 0 for the main model
+  std::string name;            // model name (24 characters in the file)
+  std::string subname;         // submodel name for the analysis-case file; the name when empty
+  int level = 0;               // nesting level, 0 for the main model
   std::optional<int> subtree;  // subtree size; computed from the levels when unset
   std::map<int, List> lists;   // by key
   std::optional<std::array<std::int32_t, 4>> marker;  // record written in place of the closing marker
-  ListFault directory_fault;   // faults of the list directory (key = model number)
+  ListFault directory_fault;                          // faults of the list directory (key = model number)
 
   Model& ints(int key, std::vector<std::int32_t> v);
   Model& reals(int key, std::vector<double> v);
@@ -98,12 +98,12 @@ struct Model {
 };
 
 struct Database {
-  std::string name;                   // stored model name (24 characters)
+  std::string name;  // stored model name (24 characters)
   int version = 20;
-  std::optional<int> models_field;    // model count written instead of the true one
+  std::optional<int> models_field;  // model count written instead of the true one
   std::string date = "01-January-2024";
   std::string time = "12:00:00";
-  std::vector<Model> models;          // depth-first order, model 1 the main model
+  std::vector<Model> models;               // depth-first order, model 1 the main model
   std::optional<std::size_t> truncate_to;  // cut the file after this many bytes
 
   Model& add_model(std::string model_name, int level);

@@ -135,11 +135,11 @@ void SYMREF() {
   // conductor ends + 2, word 35 = 5 x 10 + 4 x 10 + 2 x 8 fluid conductor
   // ends.
   static constexpr int flags[41] = {
-      2, 4,  0,  4, 0,   3, 0,   0,      0, 0,  // words 1-10
-      2, 0,  49, 25, 16, 3, 92,  0,      0, 0,  // words 11-20
-      0, 0,  0,  30, 2,  1, 133, 100000, 1, 0,  // words 21-30
-      0, 10, 10, 0, 106, 1, 0,   0,      0, 0,  // words 31-40
-      0                                         // word 41
+      2, 4,  0,  4,  0,   3, 0,   0,      0, 0,  // words 1-10
+      2, 0,  49, 25, 16,  3, 92,  0,      0, 0,  // words 11-20
+      0, 0,  0,  30, 2,   1, 133, 100000, 1, 0,  // words 21-30
+      0, 10, 10, 0,  106, 1, 0,   0,      0, 0,  // words 31-40
+      0                                          // word 41
   };
   for (int i = 1; i <= 41; ++i) FLAGS(i) = flags[i - 1];
   SVMNAM(kModelName);

@@ -30,20 +30,65 @@ double undefined_real() {
 // then the global integers and the global reals in slot order. Constants the
 // model file leaves out stay undefined.
 std::vector<double> control_constants() {
-  const std::map<std::string, double> given = {
-      // integers
-      {"LOOPCT", 0}, {"MODEL", 1}, {"NLOOP", 100}, {"LENGTH", 60}, {"WIDTH", 132}, {"MSHORT", 0},
-      {"TRACE", 0}, {"MLEVEL", 0}, {"METHOD", 0}, {"PRGFBK", 0}, {"STEPCT", 0}, {"NCSGMN", 0},
-      {"NRLXCC", 0}, {"NDTROC", 0}, {"FLLPCT", 0}, {"NRLXMC", 0}, {"SUMFLL", 0}, {"SUMTHL", 0},
-      {"THLPCT", 0}, {"NFRLXC", 0}, {"NLOOPH", 0}, {"NLOOPT", 0}, {"FSTEPS", 1}, {"FNCSGM", 0},
-      // reals
-      {"CSGMIN", 0.0}, {"DAMPT", 1.0}, {"RELXCA", 0.01}, {"RELXCC", 0.0}, {"STEFAN", 5.6704e-8},
-      {"TABS", 273.15}, {"PABS", 0.0}, {"TIMEO", 0.0}, {"TIMEN", 0.0}, {"TIMEM", 0.0}, {"TIMEND", 0.0},
-      {"DTMIN", 0.0}, {"ENBALA", 0.01}, {"ENBALR", 0.001}, {"ARITH", 0.0}, {"DTROCC", 0.0},
-      {"ENBNDM", 0.0}, {"INBNDM", 0.0}, {"DAMPM", 1.0}, {"GRAVX", 0.0}, {"GRAVY", 0.0}, {"GRAVZ", 0.0},
-      {"RELXMC", 0.0}, {"DTCOUR", 0.0}, {"RLCOUR", 0.5}, {"FRLXCC", 0.0}, {"MINFLO", 0.0},
-      {"MINDP", 0.0}, {"FCSGMN", 0.0}, {"DTIMIF", 0.0}, {"DTIMUT", 0.0}, {"TIMENT", 0.0},
-      {"TIMEOT", 0.0}};
+  const std::map<std::string, double> given = {// integers
+                                               {"LOOPCT", 0},
+                                               {"MODEL", 1},
+                                               {"NLOOP", 100},
+                                               {"LENGTH", 60},
+                                               {"WIDTH", 132},
+                                               {"MSHORT", 0},
+                                               {"TRACE", 0},
+                                               {"MLEVEL", 0},
+                                               {"METHOD", 0},
+                                               {"PRGFBK", 0},
+                                               {"STEPCT", 0},
+                                               {"NCSGMN", 0},
+                                               {"NRLXCC", 0},
+                                               {"NDTROC", 0},
+                                               {"FLLPCT", 0},
+                                               {"NRLXMC", 0},
+                                               {"SUMFLL", 0},
+                                               {"SUMTHL", 0},
+                                               {"THLPCT", 0},
+                                               {"NFRLXC", 0},
+                                               {"NLOOPH", 0},
+                                               {"NLOOPT", 0},
+                                               {"FSTEPS", 1},
+                                               {"FNCSGM", 0},
+                                               // reals
+                                               {"CSGMIN", 0.0},
+                                               {"DAMPT", 1.0},
+                                               {"RELXCA", 0.01},
+                                               {"RELXCC", 0.0},
+                                               {"STEFAN", 5.6704e-8},
+                                               {"TABS", 273.15},
+                                               {"PABS", 0.0},
+                                               {"TIMEO", 0.0},
+                                               {"TIMEN", 0.0},
+                                               {"TIMEM", 0.0},
+                                               {"TIMEND", 0.0},
+                                               {"DTMIN", 0.0},
+                                               {"ENBALA", 0.01},
+                                               {"ENBALR", 0.001},
+                                               {"ARITH", 0.0},
+                                               {"DTROCC", 0.0},
+                                               {"ENBNDM", 0.0},
+                                               {"INBNDM", 0.0},
+                                               {"DAMPM", 1.0},
+                                               {"GRAVX", 0.0},
+                                               {"GRAVY", 0.0},
+                                               {"GRAVZ", 0.0},
+                                               {"RELXMC", 0.0},
+                                               {"DTCOUR", 0.0},
+                                               {"RLCOUR", 0.5},
+                                               {"FRLXCC", 0.0},
+                                               {"MINFLO", 0.0},
+                                               {"MINDP", 0.0},
+                                               {"FCSGMN", 0.0},
+                                               {"DTIMIF", 0.0},
+                                               {"DTIMUT", 0.0},
+                                               {"TIMENT", 0.0},
+                                               {"TIMEOT", 0.0}};
   std::vector<double> v = {12, 0};  // NODES, NODESM
   auto value = [&](const char* name) {
     auto it = given.find(name);
@@ -106,8 +151,8 @@ int main() {
       .reals(48, {400.0, 600.0, 14400.0})
       .id_card({4, 4, 0})  // GL and GR conductors that touch fluid nodes
       .control_constants(control_constants())
-      .ints(69, {100, 2, 100, 3, 100, 4, 100, 5})   // GL: box to cold-plate nodes 2-5
-      .ints(70, {999, 6, 999, 7, 999, 8, 999, 9})   // GR: deep space to radiator nodes 6-9
+      .ints(69, {100, 2, 100, 3, 100, 4, 100, 5})  // GL: box to cold-plate nodes 2-5
+      .ints(70, {999, 6, 999, 7, 999, 8, 999, 9})  // GR: deep space to radiator nodes 6-9
       .reals(72, tzeros)
       .reals(73, tzeros)
       .reals(74, tzeros)
@@ -126,14 +171,14 @@ int main() {
       .reals(210, all(0.0))     // mass sources
       .reals(211, all(0.0))
       .reals(212, all(0.0))
-      .reals(213, all(0.0))     // coordinates
+      .reals(213, all(0.0))  // coordinates
       .reals(214, all(0.0))
       .reals(215, all(0.0))
       .texts(216, 24, texts("WATER"))
       .texts(217, 24, labels)
       .texts(218, 1, statuses)
       .ints(219, links)
-      .reals(220, all(0.01))   // first guess of the flows, kg/s
+      .reals(220, all(0.01))    // first guess of the flows, kg/s
       .reals(222, all(1.0e20))  // fitting-loss coefficients: no fitting loss
       .texts(223, 1, texts("A"))
       .reals(231, all(0.0))  // liquid

@@ -30,16 +30,38 @@ double undefined_real() {
 // then the global integers and the global reals in slot order. Constants the
 // model file leaves out stay undefined.
 std::vector<double> control_constants() {
-  const std::map<std::string, double> given = {
-      // integers
-      {"LOOPCT", 0}, {"MODEL", 1}, {"NLOOP", 100}, {"LENGTH", 60}, {"WIDTH", 132}, {"MSHORT", 0},
-      {"TRACE", 0}, {"MLEVEL", 0}, {"METHOD", 0}, {"PRGFBK", 0}, {"STEPCT", 0}, {"NCSGMN", 0},
-      {"NRLXCC", 0}, {"NDTROC", 0},
-      // reals
-      {"CSGMIN", 0.0}, {"DAMPT", 1.0}, {"RELXCA", 0.01}, {"RELXCC", 0.0}, {"STEFAN", 5.6704e-8},
-      {"TABS", 273.15}, {"TIMEO", 0.0}, {"TIMEN", 0.0}, {"TIMEM", 0.0}, {"TIMEND", 0.0},
-      {"ENBALA", 0.01}, {"ENBALR", 0.001}, {"ARITH", 0.0}, {"DTROCC", 0.0}, {"ENBNDM", 0.0},
-      {"INBNDM", 0.0}};
+  const std::map<std::string, double> given = {// integers
+                                               {"LOOPCT", 0},
+                                               {"MODEL", 1},
+                                               {"NLOOP", 100},
+                                               {"LENGTH", 60},
+                                               {"WIDTH", 132},
+                                               {"MSHORT", 0},
+                                               {"TRACE", 0},
+                                               {"MLEVEL", 0},
+                                               {"METHOD", 0},
+                                               {"PRGFBK", 0},
+                                               {"STEPCT", 0},
+                                               {"NCSGMN", 0},
+                                               {"NRLXCC", 0},
+                                               {"NDTROC", 0},
+                                               // reals
+                                               {"CSGMIN", 0.0},
+                                               {"DAMPT", 1.0},
+                                               {"RELXCA", 0.01},
+                                               {"RELXCC", 0.0},
+                                               {"STEFAN", 5.6704e-8},
+                                               {"TABS", 273.15},
+                                               {"TIMEO", 0.0},
+                                               {"TIMEN", 0.0},
+                                               {"TIMEM", 0.0},
+                                               {"TIMEND", 0.0},
+                                               {"ENBALA", 0.01},
+                                               {"ENBALR", 0.001},
+                                               {"ARITH", 0.0},
+                                               {"DTROCC", 0.0},
+                                               {"ENBNDM", 0.0},
+                                               {"INBNDM", 0.0}};
   std::vector<double> v = {5, 0};  // NODES, NODESM
   auto value = [&](const char* name) {
     auto it = given.find(name);
@@ -58,8 +80,8 @@ int main() {
   // Four aluminium strips of 250 x 62.5 x 2 mm and deep space.
   const std::vector<std::int32_t> nodes = {1, 2, 3, 4, 99};
   const double cap = 2700.0 * 900.0 * 0.25 * 0.0625 * 0.002;  // J/K
-  const double gl = 160.0 * 0.25 * 0.002 / 0.0625;              // W/K
-  const double gr = 0.85 * 0.25 * 0.0625;                       // m2
+  const double gl = 160.0 * 0.25 * 0.002 / 0.0625;            // W/K
+  const double gr = 0.85 * 0.25 * 0.0625;                     // m2
   const std::vector<double> zeros(5, 0.0);
 
   mdbw::Database db;

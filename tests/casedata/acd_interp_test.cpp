@@ -35,14 +35,14 @@ TEST(BlackBodyFraction, TableRowsAndPlanckLaw) {
   struct Row {
     double x, v;
   };
-  const Row rows[] = {{0.0, 0.0},          {0.001, 0.000320774597}, {0.0029, 0.250560931}, {0.005, 0.633726635},
+  const Row rows[] = {{0.0, 0.0},          {0.001, 0.000320774597}, {0.0029, 0.250560931},      {0.005, 0.633726635},
                       {0.01, 0.914157218}, {0.05, 0.998903881},     {0.0999999999, 0.999855211}};
   for (const Row& r : rows) EXPECT_NEAR(BLACKBODYFRACPOWER(r.x), r.v, 1e-10) << r.x;
   // Between the points: the straight line between Planck's law at the two.
   for (double x : {0.0007, 0.00123, 0.0025, 0.00413, 0.0078, 0.0155, 0.037, 0.0842}) {
     const double lo = std::floor(x * 10000.0) * 0.0001, hi = lo + 0.0001;
-    const double line = planck_by_integration(lo) + (planck_by_integration(hi) - planck_by_integration(lo)) *
-                                                        (x - lo) / 0.0001;
+    const double line =
+        planck_by_integration(lo) + (planck_by_integration(hi) - planck_by_integration(lo)) * (x - lo) / 0.0001;
     EXPECT_NEAR(BLACKBODYFRACPOWER(x), line, 1e-8) << x;
   }
   // At the points themselves to eight digits.
@@ -74,7 +74,8 @@ TEST(BlackBodyFraction, EndsAndInterpolation) {
 }
 
 double RADCOND(double ti, double tj, int n, const std::vector<double>& lambda, const std::vector<double>& g) {
-  return RADCONDPIECEWISEGREYBODY(ti, tj, n, plat::Vec1<const double>(lambda.data(), static_cast<std::int64_t>(lambda.size())),
+  return RADCONDPIECEWISEGREYBODY(ti, tj, n,
+                                  plat::Vec1<const double>(lambda.data(), static_cast<std::int64_t>(lambda.size())),
                                   plat::Vec1<const double>(g.data(), static_cast<std::int64_t>(g.size())));
 }
 
@@ -90,7 +91,9 @@ TEST(GreyBodyConductor, BandsTemperaturesAndSymmetry) {
   // Two bands: the band fractions of each spectrum, by the definition.
   const std::vector<double> two = {0.0, 10e-6, 1.0}, g = {0.1, 0.8};
   for (auto [ti, tj] : {std::pair{300.0, 200.0}, {150.0, 600.0}, {1000.0, 999.0}}) {
-    auto s = [&](double t) { return 0.1 * BLACKBODYFRACPOWER(10e-6 * t) + 0.8 * (1.0 - BLACKBODYFRACPOWER(10e-6 * t)); };
+    auto s = [&](double t) {
+      return 0.1 * BLACKBODYFRACPOWER(10e-6 * t) + 0.8 * (1.0 - BLACKBODYFRACPOWER(10e-6 * t));
+    };
     const double expect = (s(ti) * std::pow(ti, 4) - s(tj) * std::pow(tj, 4)) / (std::pow(ti, 4) - std::pow(tj, 4));
     EXPECT_NEAR(RADCOND(ti, tj, 2, two, g), expect, 1e-12) << ti << " " << tj;
     EXPECT_NEAR(RADCOND(tj, ti, 2, two, g), expect, 1e-12) << ti << " " << tj;
@@ -108,9 +111,9 @@ TEST(Seqtol, RelativeEquality) {
     double a, b, tol;
     bool eq;
   };
-  const Case cases[] = {{1.0, 1.0 + 5e-8, 1e-7, true},   {1.0, 1.0 + 2e-7, 1e-7, false}, {0.0, 0.0, 1e-7, true},
+  const Case cases[] = {{1.0, 1.0 + 5e-8, 1e-7, true},    {1.0, 1.0 + 2e-7, 1e-7, false}, {0.0, 0.0, 1e-7, true},
                         {-300.0, -300.00002, 1e-7, true}, {1e-30, 0.0, 1e-7, false},      {0.0, 1e-30, 1e-7, false},
-                        {NAN, 1.0, 1e-7, false},         {5.0, -5.0, 1e-7, false}};
+                        {NAN, 1.0, 1e-7, false},          {5.0, -5.0, 1e-7, false}};
   for (const Case& c : cases) EXPECT_EQ(SEQTOL(c.a, c.b, c.tol), c.eq) << c.a << " " << c.b;
 }
 
@@ -177,10 +180,12 @@ TEST_F(Timin1, WarningsOutsideTheArcs) {
   for (char c : listing()) {
     if (c != ' ' && c != '\n') l.push_back(c);
   }
-  const auto first = l.find("@@@@WARNING@@Problem............:TIMINT:TIMEMbeforestartoffirstarc.@@"
-                            "Reference..........:(TIMIN1,1)");
-  const auto second = l.find("@@@@WARNING@@Problem............:TIMINT:TIMEMexceededendtimeoflast@orbitarc.@@"
-                             "Reference..........:(TIMIN1,2)");
+  const auto first = l.find(
+      "@@@@WARNING@@Problem............:TIMINT:TIMEMbeforestartoffirstarc.@@"
+      "Reference..........:(TIMIN1,1)");
+  const auto second = l.find(
+      "@@@@WARNING@@Problem............:TIMINT:TIMEMexceededendtimeoflast@orbitarc.@@"
+      "Reference..........:(TIMIN1,2)");
   ASSERT_NE(first, std::string::npos) << l;
   ASSERT_NE(second, std::string::npos) << l;
   EXPECT_LT(first, second);
@@ -191,12 +196,14 @@ TEST_F(Timin1, TimesOutsideTheTableStop) {
     std::vector<double> arcs, times;
     double timem;
   };
+  // clang-format off
   const Case cases[] = {
       {{0, 10, 60, 300}, {0, 10, 30}, 55},  // the orbit runs past the table
       {{}, {0, 10}, 5},                     // no arcs
       {{0, 10, 60, 300}, {}, 5},            // no times
       {{0, 10, 60, 300}, {0, 10, 60}, NAN}, // a time that is not a number, without a warning
   };
+  // clang-format on
   for (const Case& c : cases) {
     testing::internal::CaptureStderr();
     EXPECT_THROW(teff(c.arcs, c.times, c.timem), plat::ProcessExit);

@@ -57,8 +57,8 @@ void build_model() {
   c[19] = kNGR;
   c[22] = kNM;
   c[23] = kNT;
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-               c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
+               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
   const int level[3] = {0, 1, 1}, size[3] = {3, 1, 1};
   const int tbase[4] = {0, 4, 7, 9}, fbase[4] = {0, 0, 1, 1}, grbase[4] = {0, 3, 5, 6};
   const char* names[3] = {"MAIN", "SUB1", "SUB2"};
@@ -343,8 +343,8 @@ TEST_F(AcdManager, PeriodicLoadsWrapTheTimeIntoTheFirstPeriod) {
   struct Case {
     double timem, tau;
   };
-  const Case cases[] = {{15, 15}, {0, 0}, {30, 30}, {250, 50}, {-30, 70}, {100, 100}, {-100, 100},
-                        {1030, 30}, {65, 65}, {100.5, 0.5}};
+  const Case cases[] = {{15, 15},   {0, 0},      {30, 30},   {250, 50}, {-30, 70},
+                        {100, 100}, {-100, 100}, {1030, 30}, {65, 65},  {100.5, 0.5}};
   for (const Case& c : cases) {
     at(c.timem);
     EXPECT_NEAR(qa(1), 2 * c.tau + 1, 1e-12) << "TIMEM " << c.timem;
@@ -479,6 +479,7 @@ TEST_F(AcdManager, OrbitalArcsMapTheTimeOntoTheTable) {
   struct Case {
     double timem, tau;
   };
+  // clang-format off
   const Case cases[] = {
       {5, 5},       // before the first orbit of the first arc
       {10, 10},     // startFirst
@@ -490,6 +491,7 @@ TEST_F(AcdManager, OrbitalArcsMapTheTimeOntoTheTable) {
       {420, 420},   // second arc
       {470, 420},   // its second orbit
   };
+  // clang-format on
   for (const Case& c : cases) {
     at(c.timem);
     EXPECT_NEAR(qs(2), c.tau, 1e-9) << "TIMEM " << c.timem;
@@ -528,7 +530,8 @@ TEST_F(AcdManager, WavebandConductorFollowsTheTemperaturesAtEveryPass) {
     auto band = [&](double t) {
       const double g[3] = {0.2, 0.5, 0.9};
       double s = 0;
-      for (int k = 0; k < 3; ++k) s += g[k] * (BLACKBODYFRACPOWER(limits[k + 1] * t) - BLACKBODYFRACPOWER(limits[k] * t));
+      for (int k = 0; k < 3; ++k)
+        s += g[k] * (BLACKBODYFRACPOWER(limits[k + 1] * t) - BLACKBODYFRACPOWER(limits[k] * t));
       return s;
     };
     return (band(ti) * std::pow(ti, 4) - band(tj) * std::pow(tj, 4)) / (std::pow(ti, 4) - std::pow(tj, 4));
@@ -554,8 +557,7 @@ TEST_F(AcdManager, WavebandConductorFollowsTheTemperaturesAtEveryPass) {
 TEST_F(AcdManager, MissingFileIsFatal) {
   const std::string l = fatal_end([] { acds_open("NOFILE"); });
   expect_box(l, "@@@@  FATAL ERROR",
-             {"Problem............: Cannot open ACD file",
-              "Current action.....: Initialising ACD Solution Manager",
+             {"Problem............: Cannot open ACD file", "Current action.....: Initialising ACD Solution Manager",
               "Info...............: ACD file name: NOFILE.acd"},
              "((acds)OpenFile,   2)");
 }
@@ -563,10 +565,10 @@ TEST_F(AcdManager, MissingFileIsFatal) {
 TEST_F(AcdManager, OverlongNameIsFatal) {
   const std::string name(600, 'N');
   const std::string l = fatal_end([&] { acds_open(name); });
-  expect_box(l, "@@@@  FATAL ERROR",
-             {"Problem............: ACD file name too long",
-              "Info...............: Maximum filename length:        500"},
-             "((acds)OpenFile,   1)");
+  expect_box(
+      l, "@@@@  FATAL ERROR",
+      {"Problem............: ACD file name too long", "Info...............: Maximum filename length:        500"},
+      "((acds)OpenFile,   1)");
 }
 
 TEST_F(AcdManager, TruncatedFileIsFatal) {
@@ -628,6 +630,7 @@ void replace_with_text(hid_t f, const char* path) {
 
 TEST_F(AcdManager, BrokenFilesGetTheirDiagnostic) {
   const std::string file = "<NL>ACD file: ACDM.acd";
+  // clang-format off
   const std::vector<Damage> damages = {
       {"no Submodels", [](hid_t f) { H5Ldelete(f, "Submodels", H5P_DEFAULT); },
        {"Problem............: Cannot open ACD group", "Info...............: Group: /Submodels"},
@@ -718,6 +721,7 @@ TEST_F(AcdManager, BrokenFilesGetTheirDiagnostic) {
        },
        {"Dataset: /ModelData/TimeDependent/RadiativeConductors/Values"}, "((acds)Load2DDatasetRowDble,   1)", true},
   };
+  // clang-format on
   for (const Damage& d : damages) {
     SCOPED_TRACE(d.name);
     acds_close();

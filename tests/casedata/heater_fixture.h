@@ -46,8 +46,8 @@ struct Define {
   double smult = 1.0, relax = 1.0, hold = 0.0;
 
   void operator()() const {
-    htr_define(name, measured, on, off, method, power, factors, type, load, array, period, multiplier, tmode, initial,
-               smode, smult, relax, hold);
+    htr_define(name, measured, on, off, method, power, factors, type, load, array, period, multiplier, tmode,
+               initial, smode, smult, relax, hold);
   }
 };
 

@@ -37,10 +37,8 @@ class HeaterManager : public HeaterTest {
   // The context that ends every message of a heater.
   static std::string context(const std::string& name, const std::string& model_name = "") {
     std::string c = "Heater: ";
-    if (model_name.empty())
-      c += name;
-    else
-      c += name + "<NL>Model: " + model_name;
+    if (model_name.empty()) c += name;
+    else c += name + "<NL>Model: " + model_name;
     if (c.size() > 170) c.resize(170);
     return c;
   }
@@ -59,7 +57,8 @@ TEST_F(HeaterManager, EveryFailedCheckPrintsItsMessageAndEndsTheRun) {
       "Incorrect array definition for Time/Temperature dependent heat load.@Defining a Heater.@Must be a (2xN) "
       "array of Nominal Power vs Time or Temperature.@";
   const std::string table_message =
-      "Incorrect array definition for Time&Temperature dependent heat load.@Defining a Heater.@Must be a Table array "
+      "Incorrect array definition for Time&Temperature dependent heat load.@Defining a Heater.@Must be a Table "
+      "array "
       "with 2 independent variables.@";
   const std::string factor_message =
       "Incorrect definition of power factors array.@Defining a Heater.@Must be a 1D array containing sufficient "
@@ -81,6 +80,7 @@ TEST_F(HeaterManager, EveryFailedCheckPrintsItsMessageAndEndsTheRun) {
     std::string text;
   };
   const int fa = factors_, pa = points_, ta = table_, tl = tall_;
+  // clang-format off
   const std::vector<Case> cases = {
       {1, [&](Define& d) { d.name = n134; },
        "Heater name string too long, maximum 133        characters@Defining a Heater.@@"},
@@ -147,6 +147,7 @@ TEST_F(HeaterManager, EveryFailedCheckPrintsItsMessageAndEndsTheRun) {
        "Heat load application nodes cannot be boundary nodes@Defining a Heater.@@"},
       {18, [](Define& d) { d.measured = "NOSUCH", d.on = 30.0; }, measured_message},
   };
+  // clang-format on
   for (std::size_t k = 0; k < cases.size(); ++k) {
     const Case& c = cases[k];
     htr_clear_for_tests();
@@ -360,6 +361,7 @@ TEST_F(HeaterManager, StatusAndResetMessages) {
     return [&t, &p, &on_time, &duty, &on, &sw, name, m] { htr_status(name, m, t, on, p, sw, on_time, duty); };
   };
   auto reset = [](std::string name, int m) { return [name, m] { htr_reset(name, m); }; };
+  // clang-format off
   const std::vector<Case> cases = {
       {status("H", 0), 4, 1, "htr_Status", "Invalid model reference@Retrieving a Heater status.@@Heater: H"},
       {status("H", 4), 4, 1, "htr_Status", "Invalid model reference@Retrieving a Heater status.@@Heater: H"},
@@ -378,6 +380,7 @@ TEST_F(HeaterManager, StatusAndResetMessages) {
       {reset("H", 3), 3, 3, "htr_Reset",
        "Requested Heater was not defined@Resetting a Heater.@@Heater: H<NL>Model: SUBSUB"},
   };
+  // clang-format on
   for (std::size_t k = 0; k < cases.size(); ++k) {
     const Case& c = cases[k];
     const auto got = printed(c.call);
@@ -442,11 +445,13 @@ TEST_F(HeaterManager, ResetClearsTheCountersOfTheChosenModels) {
     int model;
     std::vector<bool> cleared;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"", -2, {false, true, false}}, {"", 2, {false, true, true}},   {"", 1, {true, true, true}},
       {"", -1, {true, false, false}}, {"", 3, {false, false, true}},  {"H", 3, {false, false, true}},
       {"H", -2, {false, true, false}}, {"H  ", 1, {true, false, false}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     fill();
     htr_reset(c.name, c.model);

@@ -43,7 +43,7 @@ class HeaterUpdate : public HeaterTest {
     net_.build();
     htr_test::Arrays a;
     factors_ = a.add_real({2}, {0.25, 0.75});
-    time_ = a.add_points({0.0, 10.0, 10.0, 110.0});                                       // 10 + 10 x
+    time_ = a.add_points({0.0, 10.0, 10.0, 110.0});                                               // 10 + 10 x
     temperature_ = a.add_points({0.0, 0.0, 10.0, 100.0, 20.0, 200.0, 30.0, 300.0, 40.0, 400.0});  // 10 T
     std::vector<double> r = {0.0, 1.0, 0.0, 1.0, 2.0};
     for (double x1 : {0.0, 1.0})
@@ -102,11 +102,13 @@ TEST_F(HeaterUpdate, OtherBlocksAreConsistencyStops) {
   struct Case {
     const char *solver, *block, *stop;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"TRTH", "OUTPUTS", "STOP htr_Update 2"},   {"TRFL1P", "INITIAL", "STOP htr_Update 2"},
       {"CYTH", "", "STOP htr_Update 2"},          {"SSTH", "OUTPUTS", "STOP htr_Update 1"},
       {"SS", "VARIABLES", "STOP htr_Update 1"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     GLOC.SOLVER = c.solver;
     GLOC.OPBLOK = c.block;
@@ -195,7 +197,8 @@ TEST_F(HeaterUpdate, ProportionalThermostatScalesTheDemand) {
   struct Case {
     double t, factor;
   };
-  for (const Case& c : std::vector<Case>{{15.0, 0.5}, {10.0, 1.0}, {5.0, 1.0}, {12.5, 0.75}, {20.0, 0.0}, {30.0, 0.0}}) {
+  for (const Case& c :
+       std::vector<Case>{{15.0, 0.5}, {10.0, 1.0}, {5.0, 1.0}, {12.5, 0.75}, {20.0, 0.0}, {30.0, 0.0}}) {
     gar_thermalnodetemps(2) = c.t;
     v1("CYTH");
     const htr_HeaterRecord& h = heater();
@@ -309,10 +312,12 @@ TEST_F(HeaterUpdate, SwitchesOnTimeAndDutyCycleOverTransientSteps) {
     double dt;
     std::vector<Step> steps;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {2.0, {{5.0, 1, 2.0, 2.0}, {15.0, 1, 4.0, 4.0}, {25.0, 1, 6.0, 4.0}, {5.0, 2, 8.0, 6.0}, {25.0, 2, 10.0, 6.0}}},
       {0.0, {{5.0, 1, 0.0, 0.0}, {25.0, 1, 0.0, 0.0}, {5.0, 2, 0.0, 0.0}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     htr_clear_for_tests();
     Define d;
@@ -435,8 +440,8 @@ TEST_F(HeaterUpdate, SteadyRelaxationMovesThePowerTowardsTheThermostatResult) {
 // GF from node 1 to node 2 carrying nothing into node 1).
 double inflow(double t, double t2 = 30.0) {
   const double a1 = t + htr_test::kTabs, a5 = 40.0 + htr_test::kTabs;
-  return 2.0 * (t2 - t) + 1.0 * (5.0 - t) +
-         htr_test::kSigma * (0.5 * (a5 * a5 * a5 * a5 - a1 * a1 * a1 * a1)) + 0.3 * (50.0 - t);
+  return 2.0 * (t2 - t) + 1.0 * (5.0 - t) + htr_test::kSigma * (0.5 * (a5 * a5 * a5 * a5 - a1 * a1 * a1 * a1)) +
+         0.3 * (50.0 - t);
 }
 
 TEST_F(HeaterUpdate, SteadyHoldMakesThePowerNodesBoundaryNodesUntilVariables2) {

@@ -14,7 +14,8 @@ plat::Array1<PoolElement> make_pool(int n, const std::string& chars) {
   plat::Array1<PoolElement> pool(n);
   std::string all(static_cast<std::size_t>(n) * kPoolElementLength, '~');
   all.replace(0, chars.size(), chars);
-  for (int e = 1; e <= n; ++e) pool(e) = std::string_view(all).substr((e - 1) * kPoolElementLength, kPoolElementLength);
+  for (int e = 1; e <= n; ++e)
+    pool(e) = std::string_view(all).substr((e - 1) * kPoolElementLength, kPoolElementLength);
   return pool;
 }
 

@@ -28,6 +28,7 @@ struct CharSlot {
   std::size_t len, offset;
   const char* def;
 };
+// clang-format off
 const CharSlot kCharSlots[] = {
     {"OPBLOK", 10, 0, ""},     {"FORMAT", 8, 10, "*"},         {"LINTYP", 6, 18, "SOLID"},
     {"MODULE", 6, 24, ""},     {"TFORM", 132, 30, "*"},        {"THEAD", 132, 162, ""},
@@ -54,6 +55,7 @@ std::size_t slot_of(const std::vector<std::string>& slots, std::string_view name
   return static_cast<std::size_t>(std::find(slots.begin(), slots.end(), std::string(plat::trimmed(name))) -
                                   slots.begin());
 }
+// clang-format on
 
 std::string pad(std::string s, std::size_t n) {
   s.resize(n, ' ');
@@ -143,8 +145,7 @@ TEST_F(ControlConstants, SldincWritesEveryCharacterOfTheDefaults) {
   std::memset(static_cast<void*>(&GLOC), 'x', sizeof GLOC);
   SLDINC();
   const std::string rec(reinterpret_cast<const char*>(&GLOC), sizeof GLOC);
-  for (const auto& c : kCharSlots)
-    EXPECT_EQ(rec.substr(c.offset, c.len), pad(c.def, c.len)) << c.name;
+  for (const auto& c : kCharSlots) EXPECT_EQ(rec.substr(c.offset, c.len), pad(c.def, c.len)) << c.name;
   EXPECT_TRUE(GLOC.OUTIME == "ALL");
 }
 

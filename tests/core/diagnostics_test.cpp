@@ -108,6 +108,7 @@ TEST_F(Diagnostics, PartsLabelsNewLinesAndWrapping) {
     std::string message;
     std::vector<std::string> rows;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"no @: Problem only", "Alpha", {P + "Alpha"}},
       {"one @: second part continues the Problem", "Alpha@Beta", {P + "Alpha", kBlank + "Beta"}},
@@ -127,6 +128,7 @@ TEST_F(Diagnostics, PartsLabelsNewLinesAndWrapping) {
       {"further blanks stay at the start of the next line", std::string(44, 'a') + "  bbbbb",
        {P + std::string(44, 'a') + " ", kBlank + " bbbbb"}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     reset_message_counters();
     SETERX(c.message, 1, 7, "TESTER");
@@ -354,9 +356,8 @@ class NodeContext : public Diagnostics {
     c[13] = 1;  // fluid nodes
     c[22] = 3;  // models
     c[23] = 4;  // thermal nodes
-    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13],
-                 c[14], c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26],
-                 c[27]);
+    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
+                 c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
     const int level[3] = {0, 1, 2}, size[3] = {3, 2, 1}, tbase[4] = {0, 2, 3, 4}, fbase[4] = {0, 0, 1, 1};
     for (int m = 1; m <= 3; ++m) {
       md_level(m) = level[m - 1];
@@ -418,8 +419,8 @@ TEST_F(NodeContext, LongPathEndsInDots) {
   c[2] = 18;
   c[22] = 11;
   c[23] = 11;
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-               c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
+               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
   for (int m = 1; m <= 11; ++m) {
     md_level(m) = m - 1;
     md_subtreesize(m) = 12 - m;

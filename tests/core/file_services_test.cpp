@@ -35,8 +35,9 @@ TEST(Sflnam, TheExtensionTableInOrder) {
   int status = 99;
   SFLNAM("ABCDEFGHIJKL", 23, names.view(), status);
   ASSERT_EQ(status, 0);
-  const char* ext[23] = {".MDB", ".log", ".f  ", ".lgf", ".SCA", ".SCB", ".SCC", ".SCD", ".SCE", ".DMP", ".RST", ".PAR",
-                         ".COM", ".SCF", ".D0 ", ".INP", ".ELM", ".DAT", ".SCR", ".MON", ".UNF", ".TRA", ".h  "};
+  const char* ext[23] = {".MDB", ".log", ".f  ", ".lgf", ".SCA", ".SCB", ".SCC", ".SCD",
+                         ".SCE", ".DMP", ".RST", ".PAR", ".COM", ".SCF", ".D0 ", ".INP",
+                         ".ELM", ".DAT", ".SCR", ".MON", ".UNF", ".TRA", ".h  "};
   for (int k = 1; k <= 23; ++k) EXPECT_EQ(names.at(k), padded(std::string("ABCDEFGH") + ext[k - 1], 40)) << k;
 }
 
@@ -49,6 +50,7 @@ struct StemCase {
 };
 
 TEST(Sflnam, StemRulesAndStatuses) {
+  // clang-format off
   const StemCase cases[] = {
       {"ABCDEFGHIJKL            ", 1, 32, 0, "ABCDEFGH.MDB"},  // twelve letters: first eight
       {"AB CDEF", 1, 32, -1, nullptr},                      // blank at 3 before a letter
@@ -67,6 +69,7 @@ TEST(Sflnam, StemRulesAndStatuses) {
       {"ABC", 0, 32, 0, nullptr},                           // nothing asked for
       {"ABC", -3, 32, 0, nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) {
     Names names(24, c.len);
     int status = 99;
@@ -112,16 +115,18 @@ TEST(FileMessages, OpenFailureLayout) {
     const char* unit_field;
     const char* error_field;
   };
+  // clang-format off
   const Case cases[] = {
       {"missing.dat extra", 10, 2, "missing.dat", " 10", "   2"},  // the name up to its first blank
       {"MODEL.MDB", 9, 13, "MODEL.MDB", "  9", "  13"},
       {" lead", 4, -1, "", "  4", "  -1"},                           // a leading blank shows nothing
       {"big.txt", 1000, 12345, "big.txt", "***", "****"},           // fields too narrow: asterisks
   };
+  // clang-format on
   for (const auto& c : cases) {
     const std::string m = filesvc::open_message(c.name, c.unit, c.error);
-    const std::string expected = std::string("Error opening file@File name = \"") + c.shown + "\",  Unit no.=" +
-                                 c.unit_field + ",  Fortran I/O error =" + c.error_field +
+    const std::string expected = std::string("Error opening file@File name = \"") + c.shown +
+                                 "\",  Unit no.=" + c.unit_field + ",  Fortran I/O error =" + c.error_field +
                                  "             For an explanation: see your Fortran Manual";
     EXPECT_EQ(m, padded(expected, 220)) << c.name;
   }
@@ -134,10 +139,8 @@ TEST(FileMessages, CloseFailureShowsThePartAfterTheBracket) {
     const char* connected;
     const char* shown;
   };
-  const Case cases[] = {{"DISK$USER:[RUNS.A]MODEL.MDB", "MODEL.MDB"},
-                        {"plain.MON", "plain.MON"},
-                        {"[X]two words", "two"},
-                        {"", ""}};
+  const Case cases[] = {
+      {"DISK$USER:[RUNS.A]MODEL.MDB", "MODEL.MDB"}, {"plain.MON", "plain.MON"}, {"[X]two words", "two"}, {"", ""}};
   for (const auto& c : cases) {
     const std::string m = filesvc::close_message(c.connected, 9, 5001);
     const std::string expected = std::string("File closing error has occurred@File name = \"") + c.shown +
@@ -268,6 +271,7 @@ TEST_F(FileServices, ExistenceOfAnyName) {
     int count;
     int exists;
   };
+  // clang-format off
   const Case cases[] = {
       {{"", "   ", ""}, 3, 0},
       {{"nope.A", "there.PAR"}, 2, 1},
@@ -276,6 +280,7 @@ TEST_F(FileServices, ExistenceOfAnyName) {
       {{"", "there.PAR"}, 5, 1},           // count beyond the array stops at its end
       {{"nope.A"}, 0, 0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     Names names(static_cast<int>(c.names.size()), 256);
     for (std::size_t i = 0; i < c.names.size(); ++i) names.view()(static_cast<int>(i) + 1) = c.names[i];
@@ -291,9 +296,7 @@ TEST_F(FileServices, ModelDatabaseLookupAndOpen) {
   SMODCH("MYMODEL1XYZ", exists, status);
   EXPECT_EQ(exists, 0);
   EXPECT_EQ(status, 0);
-  {
-    std::ofstream f("MYMODEL1.MDB");
-  }
+  { std::ofstream f("MYMODEL1.MDB"); }
   SMODCH("MYMODEL1XYZ", exists, status);
   EXPECT_EQ(exists, 1);
   EXPECT_EQ(status, 0);

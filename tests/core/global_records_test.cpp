@@ -41,6 +41,7 @@ TEST_F(GlobalRecords, EveryGetterReadsItsOwnFlagsWord) {
   const struct {
     int (*get)();
     int word;
+    // clang-format off
   } cases[] = {
       {gfl_getnumthermalnodes, 1},         {gfl_getnumlinearconds, 2},
       {gfl_getnumfluidicconds, 3},         {gfl_getnumradiativeconds, 4},
@@ -57,6 +58,7 @@ TEST_F(GlobalRecords, EveryGetterReadsItsOwnFlagsWord) {
       {gfl_getnummassflowlinks, 33},       {gfl_getlenpcsfluid, 35},
       {gfl_getnumnodealiases, 40},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(c.get(), 1000 + c.word) << "word " << c.word;
 }
 
@@ -106,7 +108,10 @@ TEST_F(GlobalRecords, SldinaFillsJobNameDateAndTime) {
   plat::set_fixed_clock(&t);
   SLDINA("THERMALMODEL_WITH_A_LONG_NAME");
   const std::string rec(reinterpret_cast<const char*>(&JOBINF), sizeof JOBINF);
-  EXPECT_EQ(rec, "05 May       2026" "14:05:09" "THERMALMODEL_WITH_A_LONG");
+  EXPECT_EQ(rec,
+            "05 May       2026"
+            "14:05:09"
+            "THERMALMODEL_WITH_A_LONG");
 
   t.month = 9;
   t.day = 30;

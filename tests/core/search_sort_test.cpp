@@ -39,6 +39,7 @@ TEST(Bisection, FirstOfAnEqualRunOrTheInsertPosition) {
     int n, key, status, found, position;
   };
   const std::vector<int> l = {2, 4, 4, 4, 9};
+  // clang-format off
   const Case cases[] = {
       {l, 5, 4, 0, 1, 2},  {l, 5, 5, 0, 0, 5}, {l, 5, 1, 0, 0, 1}, {l, 5, 10, 0, 0, 6},
       {l, 5, 2, 0, 1, 1},  {l, 5, 9, 0, 1, 5}, {l, 5, 3, 0, 0, 2},
@@ -49,6 +50,7 @@ TEST(Bisection, FirstOfAnEqualRunOrTheInsertPosition) {
       {l, 3, 9, 0, 0, 4},    // only the first n elements count
       {l, 50, 9, 0, 1, 5},   // n beyond the list stops at its end
   };
+  // clang-format on
   for (const auto& c : cases) {
     int status = 9, found = 9, position = 9;
     SOFNDI(cv(c.list), c.n, c.key, status, found, position);
@@ -81,7 +83,7 @@ TEST(Bisection, TextsIgnoreTrailingBlanks) {
     int found, position;
   };
   const Case cases[] = {{"BETA      ", 1, 2}, {"BETA", 1, 2}, {"ALPHA", 1, 1}, {"GAMMA", 1, 5},
-                        {"AAA", 0, 1},       {"BET", 0, 2},  {"ZETA", 0, 6},  {"BETA X", 0, 5}};
+                        {"AAA", 0, 1},        {"BET", 0, 2},  {"ZETA", 0, 6},  {"BETA X", 0, 5}};
   for (const auto& c : cases) {
     int status, found, position;
     SOFNDZ(t.view(), t.n, c.key, status, found, position);
@@ -100,8 +102,8 @@ TEST(Bisection, RecordsInSignedOrder) {
     std::vector<int> key;
     int found, position;
   };
-  const Case cases[] = {{{1, 0}, 1, 2}, {{1, 7}, 1, 4}, {{5, 0}, 0, 6}, {{-5, 1}, 1, 1}, {{-6, 0}, 0, 1},
-                        {{1, 1}, 0, 4}};
+  const Case cases[] = {{{1, 0}, 1, 2},  {{1, 7}, 1, 4},  {{5, 0}, 0, 6},
+                        {{-5, 1}, 1, 1}, {{-6, 0}, 0, 1}, {{1, 1}, 0, 4}};
   for (const auto& c : cases) {
     int status, found, position;
     SOFNDM(cv(table), 2, 5, cv(c.key), status, found, position);
@@ -139,11 +141,13 @@ TEST(Comparators, SignedAndAbsoluteOrders) {
     std::vector<int> a, b;
     int nk, signed_cmp, abs_cmp;
   };
+  // clang-format off
   const Case cases[] = {
       {{-5, 1}, {5, 0}, 2, -1, 1},  {{5, 0}, {-5, 0}, 2, 1, 0},   {{3, 9}, {3, 9}, 2, 0, 0},
       {{3, 9}, {3, 8}, 1, 0, 0},    {{INT_MIN}, {INT_MAX}, 1, -1, 1},  // |INT_MIN| does not wrap
       {{-2, -7}, {-2, 7}, 2, -1, 0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     int cmp, status;
     SCOMPI(cv(c.a), cv(c.b), c.nk, cmp, status);
@@ -171,6 +175,7 @@ struct SortCase {
 TEST(RecordSort, OrdersOfTheAlgorithm) {
   // The orders of equal records below come from tracing the partition and
   // short-run passes by hand; a stable sort would give different ones.
+  // clang-format off
   const SortCase cases[] = {
       {"equal keys of opposite sign, the later one moved first", 1, {7, 1, 9, -7}, {1, -7, 7, 9}},
       {"last record out of place is inserted", 1, {5, -5, 3}, {3, 5, -5}},
@@ -182,6 +187,7 @@ TEST(RecordSort, OrdersOfTheAlgorithm) {
       {"two records", 1, {-3, 2}, {2, -3}},
       {"already in order", 2, {1, 5, 1, 6, -2, 0}, {1, 5, 1, 6, -2, 0}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::vector<int> t = c.table;
     int status = 9, dup = 0;
@@ -222,7 +228,8 @@ TEST(RecordSort, SortsLargeAndAdversarialTablesByAbsoluteValue) {
     const std::size_t n = before.size() / static_cast<std::size_t>(nk);
     auto key = [&](const std::vector<int>& v, std::size_t r) {
       std::vector<long long> k;
-      for (int i = 0; i < nk; ++i) k.push_back(std::llabs(v[r * static_cast<std::size_t>(nk) + static_cast<std::size_t>(i)]));
+      for (int i = 0; i < nk; ++i)
+        k.push_back(std::llabs(v[r * static_cast<std::size_t>(nk) + static_cast<std::size_t>(i)]));
       return k;
     };
     for (std::size_t r = 1; r < n; ++r) ASSERT_LE(key(after, r - 1), key(after, r)) << "record " << r;
@@ -281,7 +288,7 @@ TEST(RecordSort, PartitionReportsSortedRunsAndRefusesBadSizes) {
   dup = 1;
   SSMSRT(0, 2, mv(big), status, dup);
   EXPECT_EQ(status, -1);
-  EXPECT_EQ(dup, 0);  // the duplicate check that asked for it still clears the flag
+  EXPECT_EQ(dup, 0);                     // the duplicate check that asked for it still clears the flag
   SSMSRT(1, 300, mv(big), status, dup);  // more records than the table holds
   EXPECT_EQ(status, 2);
 }
@@ -361,11 +368,13 @@ TEST(RecordSort, FullStackGivesTheOrderOfTheShortRunSort) {
     int nk, n;
     int pattern;  // 0 descending, 1 descending in steps of three equal keys, 2 random with many equal keys
   };
+  // clang-format off
   const Case cases[] = {
       {"descending, one word", 1, 400, 0},       {"descending, equal keys", 1, 900, 1},
       {"descending links", 5, 1500, 1},          {"descending, two words", 2, 2500, 0},
       {"random, many equal keys", 3, 1200, 2},   {"just past the stack depth", 1, 110, 1},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::vector<int> t(static_cast<std::size_t>(c.n) * static_cast<std::size_t>(c.nk));
     for (int r = 0; r < c.n; ++r) {
@@ -393,7 +402,8 @@ TEST(RecordSort, DescendingTablesSortInReasonableTime) {
   const int n = 100000;
   std::vector<int> t(5 * static_cast<std::size_t>(n));
   for (int r = 0; r < n; ++r)
-    for (int w = 0; w < 5; ++w) t[5 * static_cast<std::size_t>(r) + static_cast<std::size_t>(w)] = w == 0 ? n - r : w;
+    for (int w = 0; w < 5; ++w)
+      t[5 * static_cast<std::size_t>(r) + static_cast<std::size_t>(w)] = w == 0 ? n - r : w;
   int status = 9, dup = 1;
   const auto start = std::chrono::steady_clock::now();
   SSMSRT(5, n, mv(t), status, dup);
@@ -448,6 +458,7 @@ TEST_F(PathLookup, Cases) {
     int current, status;
     std::vector<int> found;
   };
+  // clang-format off
   const Case cases[] = {
       {{"X"}, 1, 0, {5}},            // the direct child wins over the grandchild met first
       {{"x"}, 1, 0, {5}},            // the path is upper-cased
@@ -464,6 +475,7 @@ TEST_F(PathLookup, Cases) {
       {{"X"}, 9, 1, {}},
       {{}, 1, 2, {}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     int status = 9;
     const auto found = lookup(c.path, c.current, status);

@@ -111,6 +111,7 @@ TEST(TextUtils, BlankAndCommentRemoval) {
     std::string out;
     int count, quote_out;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"A = 1 # comment", 0, "A=1", 3, 0},
       {"   # whole line", 0, "", 0, 0},
@@ -120,6 +121,7 @@ TEST(TextUtils, BlankAndCommentRemoval) {
       {"more' # gone", 1, "more'", 5, 0},
       {"\tB\t=\t2", 0, "B=2", 3, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     plat::Text<40> out;
     int quote = c.quote_in, count = -1;
@@ -141,6 +143,7 @@ TEST(TextUtils, SqueezeAndLeftTrim) {
     int limit;
     std::string expected;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"    #12", 1, "#"},      // a "#" in the first position stays
       {"12#34", 11, "12"},      // from the second position on it ends the text
@@ -149,6 +152,7 @@ TEST(TextUtils, SqueezeAndLeftTrim) {
       {"  ", 5, ""},
       {"# 1, 2", 0, "#1,2"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     plat::Text<11> r;
     CCHAR(c.text, c.limit, r);
@@ -170,6 +174,7 @@ TEST(TextUtils, SearchesOutsideQuotesAndBrackets) {
     std::string text, sought;
     int quotes_only, quotes_and_brackets;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"NAME='A=B'", "=", 5, 5},
       {"'A=B'", "=", 0, 0},
@@ -183,6 +188,7 @@ TEST(TextUtils, SearchesOutsideQuotesAndBrackets) {
       {"x='a'", "=", 2, 2},
       {"abc", "z", 0, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     int p = -1;
     SQNDEX(c.text, c.sought, p);
@@ -253,6 +259,7 @@ TEST(TextUtils, TextToInteger) {
     std::string text;
     int count, flag, value;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"0042", 4, 1, 42},
       {"4a2", 3, 0, -1},
@@ -263,6 +270,7 @@ TEST(TextUtils, TextToInteger) {
       {"42", 3, 0, -1},      // beyond the text: not a digit
       {"4294967297", 10, 1, 1},  // 32-bit wrap-around
   };
+  // clang-format on
   for (const Case& c : cases) {
     int flag = -1, value = -7;
     IINTCH(c.text, c.count, flag);
@@ -284,6 +292,7 @@ TEST(TextUtils, Tokens) {
     std::string line, delimiters;
     std::vector<Step> steps;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"A,B", ",", {{"A", 1, 2}, {"B", 1, 4}}},
       {"T(1),QI", ",(", {{"T", 1, 2}, {"1)", 2, 5}, {"QI", 2, 8}}},
@@ -291,6 +300,7 @@ TEST(TextUtils, Tokens) {
       {"AB CD", ", ", {{"AB", 2, 3}, {"CD", 2, 6}}},  // the blank of the delimiters counts
       {"LONGTOKEN,Z", ",", {{"LON", 9, 10}, {"Z", 1, 12}}},  // length is the full length
   };
+  // clang-format on
   for (const Case& c : cases) {
     int pos = 0;
     for (const Step& s : c.steps) {
@@ -319,11 +329,13 @@ TEST(TextUtils, StateDescriptorCheck) {
     std::string in, out;
     int flag;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"VQ & P", "P&VQ", 1}, {"vq & p", "vq & p", 0}, {"P&T", "P&T", 1},   {"T & P", "P&T", 1},
       {"FE&P", "P&FE", 1},   {"T&VQ", "T&VQ", 1},     {"VQ&T", "T&VQ", 1}, {"P&X", "P&X", 0},
       {"'P&T'", "'P&T'", 0}, {"", "", 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     plat::Text<8> d(c.in);
     int flag = -1;

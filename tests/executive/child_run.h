@@ -3,8 +3,8 @@
 // reads them back.
 #pragma once
 
-#include <sys/wait.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>

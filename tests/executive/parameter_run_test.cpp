@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "casedata/status_flag.h"
+#include "child_run.h"
 #include "core/control_constants.h"
 #include "core/global_records.h"
 #include "executive/run_driver.h"
@@ -25,7 +26,6 @@
 #include "output/node_tables.h"
 #include "parameters/parameter_cases.h"
 #include "platform/units.h"
-#include "child_run.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
@@ -63,20 +63,32 @@ void write_database() {
   m.ints(1, {1, 2})
       .reals(2, {10.0, 20.0})
       .reals(3, {1.0, 1.0})
-      .reals(4, z).reals(5, z).reals(6, z).reals(7, z).reals(8, z).reals(9, z).reals(10, z).reals(11, z)
+      .reals(4, z)
+      .reals(5, z)
+      .reals(6, z)
+      .reals(7, z)
+      .reals(8, z)
+      .reals(9, z)
+      .reals(10, z)
+      .reals(11, z)
       .texts(12, 24, {"ONE", "TWO"})
       .texts(13, 1, {"D", "B"})
       .reals(14, {1.5})
       .texts(18, 1, {"A"})
       .control_constants(cc)
       .ints(69, {1, 2})
-      .reals(72, z).reals(73, z).reals(74, z).reals(96, z).reals(97, z).reals(98, z);
+      .reals(72, z)
+      .reals(73, z)
+      .reals(74, z)
+      .reals(96, z)
+      .reals(97, z)
+      .reals(98, z);
   db.write("PARMOD.MDB");
 }
 
 [[noreturn]] void run_model() {
-  static constexpr int flags[41] = {2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
-                                    0, 0, 64, 2, 1, 133, 1000, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+  static constexpr int flags[41] = {2, 1, 0,  0, 0, 0,   0,    0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
+                                    0, 0, 64, 2, 1, 133, 1000, 1, 0, 0, 0, 0, 0,  0,  1,  0, 0,  0, 0, 0};
   for (int i = 1; i <= 41; ++i) FLAGS(i) = flags[i - 1];
   SVMNAM(kName);
   for (int i = 1; i <= 5; ++i) SPRSIZ(i) = i == 1 ? 1 : (i == 2 ? 3 : 0);
@@ -124,9 +136,15 @@ std::string banner(int number, const std::string& type, const std::string& title
   n.resize(24, ' ');
   return " ########################################\n"
          " #                                      #\n"
-         " # Parameter Case No.: " + std::string(no) + "            #\n"
-         " # Type: " + t + "                       #\n"
-         " # Title: " + n + "      #\n"
+         " # Parameter Case No.: " +
+         std::string(no) +
+         "            #\n"
+         " # Type: " +
+         t +
+         "                       #\n"
+         " # Title: " +
+         n +
+         "      #\n"
          " #                                      #\n"
          " ########################################\n"
          "\n"
@@ -134,15 +152,16 @@ std::string banner(int number, const std::string& type, const std::string& title
 }
 
 TEST_F(ParameterRunTest, BaseCaseThenEveryCaseInFileOrder) {
-  cases("# cases of the test\n"
-        "\n"
-        "$PARAMETERS\n"
-        "!INITIAL = 'Hot case'\n"
-        "CHANGE T1 = 50\n"
-        "  # between the statements\n"
-        "!FINAL = 'Cold step'   # goes on from the hot case\n"
-        "SCALE T1 * 2\n"
-        "!INITIAL\n");
+  cases(
+      "# cases of the test\n"
+      "\n"
+      "$PARAMETERS\n"
+      "!INITIAL = 'Hot case'\n"
+      "CHANGE T1 = 50\n"
+      "  # between the statements\n"
+      "!FINAL = 'Cold step'   # goes on from the hot case\n"
+      "SCALE T1 * 2\n"
+      "!INITIAL\n");
   const Outcome o = run();
   EXPECT_EQ(o.status, 0) << o.out;
   // The third case restores the snapshot: node 1 is back at 10.
@@ -156,9 +175,10 @@ TEST_F(ParameterRunTest, BaseCaseThenEveryCaseInFileOrder) {
 }
 
 TEST_F(ParameterRunTest, PerCaseListingsAndCsvTables) {
-  cases("$PARAMETERS, OUTPUT = MULTIPLE, CSV_OUTPUT=MULTIPLE, CSV_ENTITIES=(T1)\n"
-        "!FINAL='Two words'\n"
-        "CHANGE T1 = 40\n");
+  cases(
+      "$PARAMETERS, OUTPUT = MULTIPLE, CSV_OUTPUT=MULTIPLE, CSV_ENTITIES=(T1)\n"
+      "!FINAL='Two words'\n"
+      "CHANGE T1 = 40\n");
   const Outcome o = run();
   EXPECT_EQ(o.status, 0) << o.out;
   EXPECT_EQ(o.err, "[I][E ORIGINAL 10][E Two words 40]");
@@ -198,9 +218,10 @@ TEST_F(ParameterRunTest, CaseNamesNeverLeadOutOfTheRunFolder) {
   write_database();
   acdw::write_empty_case("PARMOD.acd");
   fs::create_directory("PARMOD_PAR0001_x");
-  cases("$PARAMETERS,PARMONLY,OUTPUT=MULTIPLE,CSV_OUTPUT=MULTIPLE,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',"
-        "TMD_ENTITIES='NODES'\n"
-        "!FINAL='x/../../escape'\n");
+  cases(
+      "$PARAMETERS,PARMONLY,OUTPUT=MULTIPLE,CSV_OUTPUT=MULTIPLE,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',"
+      "TMD_ENTITIES='NODES'\n"
+      "!FINAL='x/../../escape'\n");
   const Outcome o = run();
   fs::current_path("..");
   EXPECT_EQ(o.status, 0) << o.out;
@@ -282,16 +303,17 @@ TEST_F(ParameterRunTest, ResultFilesAreWrittenGffThenTmdThenCsv) {
 // inactive nodes stay remembered. EXECUTION notes both lists of every case
 // on standard error and prints a node table whose rows mark inactive nodes.
 TEST_F(ParameterRunTest, StatusChangesReachNodeListsAndTables) {
-  cases("$PARAMETERS\n"
-        "!FINAL = 'Off'\n"
-        "CHANGE X1 = X\n"
-        "!FINAL = 'On'\n"
-        "CHANGE X1 = D\n"
-        "!FINAL = 'User off'\n"
-        "!FINAL = 'User on'\n"
-        "!FINAL = 'Off again'\n"
-        "CHANGE X1 = X\n"
-        "!INITIAL = 'Restored'\n");
+  cases(
+      "$PARAMETERS\n"
+      "!FINAL = 'Off'\n"
+      "CHANGE X1 = X\n"
+      "!FINAL = 'On'\n"
+      "CHANGE X1 = D\n"
+      "!FINAL = 'User off'\n"
+      "!FINAL = 'User on'\n"
+      "!FINAL = 'Off again'\n"
+      "CHANGE X1 = X\n"
+      "!INITIAL = 'Restored'\n");
   const Outcome o = in_child([] {
     tna_test::model.execution = [] {
       const std::string name(GLOC.PARNAM.trimmed());
@@ -326,15 +348,16 @@ TEST_F(ParameterRunTest, StatusChangesReachNodeListsAndTables) {
       rows.push_back(l.substr(0, l.find_last_not_of(' ') + 1));
   }
   const std::string on1 = "            1    ONE", off1 = " X          1    ONE", row2 = "            2    TWO";
-  const std::vector<std::string> expected = {on1, row2, off1, row2, on1, row2, off1, row2,
-                                             on1, row2, off1, row2, on1, row2};
+  const std::vector<std::string> expected = {on1,  row2, off1, row2, on1,  row2, off1,
+                                             row2, on1,  row2, off1, row2, on1,  row2};
   EXPECT_EQ(rows, expected) << o.out;
 }
 
 TEST_F(ParameterRunTest, OneCsvTableForTheRunAndOutputsFromVariables2) {
-  cases("$PARAMETERS,CSV_ENTITIES=(T1),OUTPUT_FROM=VARIABLES2\n"
-        "!FINAL='A'\n"
-        "!FINAL='B'\n");
+  cases(
+      "$PARAMETERS,CSV_ENTITIES=(T1),OUTPUT_FROM=VARIABLES2\n"
+      "!FINAL='A'\n"
+      "!FINAL='B'\n");
   const Outcome o = in_child([] {
     note_blocks();
     tna_test::model.execution = [] {
@@ -452,11 +475,12 @@ TEST_F(ParameterRunTest, CsvRowsAreOnDiskAsSoonAsWritten) {
 }
 
 TEST_F(ParameterRunTest, CheckReadsEveryCaseAndRunsNothing) {
-  cases("$PARAMETERS,CHECK\n"
-        "!INITIAL='One'\n"
-        "CHANGE T1 = X\n"
-        "!FINAL='Two'\n"
-        "CHANGE T1 = 5\n");
+  cases(
+      "$PARAMETERS,CHECK\n"
+      "!INITIAL='One'\n"
+      "CHANGE T1 = X\n"
+      "!FINAL='Two'\n"
+      "CHANGE T1 = 5\n");
   const Outcome o = run();
   EXPECT_EQ(o.status, 0) << o.out;  // the last case had no error
   EXPECT_EQ(o.err, "");

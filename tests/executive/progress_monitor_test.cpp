@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "child_run.h"
 #include "core/char_pool.h"
 #include "core/control_constants.h"
 #include "core/global_records.h"
 #include "executive/progress_monitor.h"
 #include "platform/process.h"
-#include "child_run.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "child_run.h"
 #include "core/control_constants.h"
 #include "core/global_records.h"
 #include "executive/run_driver.h"
@@ -19,7 +20,6 @@
 #include "modeldata/global_arrays.h"
 #include "platform/process.h"
 #include "platform/units.h"
-#include "child_run.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
@@ -38,10 +38,10 @@ using runtest::Outcome;
 std::vector<double> constants(int prgfbk) {
   std::vector<double> v = {2, 0};
   for (int i = 0; i < 25; ++i) v.push_back(0.0);
-  v[2 + 3] = 100;        // NLOOP
-  v[2 + 5] = 60;         // LENGTH
-  v[2 + 14] = 132;       // WIDTH
-  v[2 + 23] = prgfbk;    // PRGFBK
+  v[2 + 3] = 100;      // NLOOP
+  v[2 + 5] = 60;       // LENGTH
+  v[2 + 14] = 132;     // WIDTH
+  v[2 + 23] = prgfbk;  // PRGFBK
   for (int i = 0; i < 49; ++i) v.push_back(0.0);
   return v;
 }
@@ -55,21 +55,33 @@ void write_database(int prgfbk = 1) {
   m.ints(1, {1, 2})
       .reals(2, {10.0, 20.0})
       .reals(3, {1.0, 1.0})
-      .reals(4, z).reals(5, z).reals(6, z).reals(7, z).reals(8, z).reals(9, z).reals(10, z).reals(11, z)
+      .reals(4, z)
+      .reals(5, z)
+      .reals(6, z)
+      .reals(7, z)
+      .reals(8, z)
+      .reals(9, z)
+      .reals(10, z)
+      .reals(11, z)
       .texts(12, 24, {"ONE", "TWO"})
       .texts(13, 1, {"D", "B"})
       .reals(14, {1.5})
       .texts(18, 1, {"A"})
       .control_constants(constants(prgfbk))
       .ints(69, {1, 2})
-      .reals(72, z).reals(73, z).reals(74, z).reals(96, z).reals(97, z).reals(98, z);
+      .reals(72, z)
+      .reals(73, z)
+      .reals(74, z)
+      .reals(96, z)
+      .reals(97, z)
+      .reals(98, z);
   db.write("RUNMOD.MDB");
 }
 
 // What the entry of the generated program does.
 [[noreturn]] void run_model() {
-  static constexpr int flags[41] = {2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
-                                    0, 0, 64, 2, 1, 133, 1000, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+  static constexpr int flags[41] = {2, 1, 0,  0, 0, 0,   0,    0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
+                                    0, 0, 64, 2, 1, 133, 1000, 1, 0, 0, 0, 0, 0,  0,  1,  0, 0,  0, 0, 0};
   for (int i = 1; i <= 41; ++i) FLAGS(i) = flags[i - 1];
   SVMNAM(kName);
   for (int i = 1; i <= 5; ++i) SPRSIZ(i) = i == 1 ? 1 : (i == 2 ? 3 : 0);
@@ -111,9 +123,7 @@ TEST_F(RunTest, ModelRunsItsBlocksInOrderAndEndsWithStatus0) {
   acdw::write_empty_case("RUNMOD.acd");
   const Outcome o = in_child([] {
     auto& m = tna_test::model;
-    auto say = [](const char* what) {
-      std::fprintf(stderr, "[%s]", what);
-    };
+    auto say = [](const char* what) { std::fprintf(stderr, "[%s]", what); };
     m.initial = [=] { say("INITIAL"); };
     m.execution = [=] {
       say("EXECUTION");

@@ -454,8 +454,9 @@ TEST_F(FgenfiSteps, MissingOrUnusableConstantsEndTheRun) {
     // The undefined ones in the routine's own words; the times and steps
     // that are not finite numbers in the words every solution routine uses.
     const std::string manual = c.code == 9 ? "FGENFI" : "Fgenfi";
-    EXPECT_TRUE(has_message(l, "FGENFI: Control constant " + c.name + " not specified@See User Manual description of " +
-                                   manual + " for a list of required control constants"))
+    EXPECT_TRUE(has_message(l, "FGENFI: Control constant " + c.name +
+                                   " not specified@See User Manual description of " + manual +
+                                   " for a list of required control constants"))
         << l;
     EXPECT_TRUE(has_reference(l, "FGENFI", c.code)) << l;
   }

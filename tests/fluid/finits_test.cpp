@@ -87,11 +87,13 @@ TEST_F(FinitsTest, SubmodelReferencesAndNodeListsSelectTheNodes) {
     int modref;
     std::vector<int> nodes;
   };
+  // clang-format off
   const Case cases[] = {
       {" ", -1, {1, 2}},  {" ", 1, {1, 2, 3}}, {" ", -2, {3}},    {" ", 2, {3}},
       {"#2", 1, {2}},     {"#1-2", -1, {1, 2}}, {"PUMP", 1, {3}}, {"PUMP", -1, {}},
       {"NOTHING", 1, {}},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(selected_by(c.zlabel, c.modref), c.nodes) << c.zlabel << " " << c.modref;
   EXPECT_EQ(listing().find("@@@@"), std::string::npos) << listing();
 }
@@ -138,7 +140,8 @@ TEST_F(FinitsTest, DescriptorFormsAreNormalisedInACopy) {
     const std::string stored(net.fst(k).view());
     EXPECT_EQ(stored, std::string(plat::Text<4>(d).view()));
     EXPECT_TRUE(has_message(out, "Fluid state descriptor not recognised@String given: FST = '" + stored + "'"))
-        << d << "\n" << out;
+        << d << "\n"
+        << out;
     // The node still gets its flow regime from the quality it had.
     EXPECT_EQ(std::string(net.frg(k).view()), "VAP ") << d;
   }
@@ -159,10 +162,12 @@ TEST_F(FinitsTest, FlowRegimeFollowsQualityAndHumidAirIsVapour) {
     double vq;
     const char* frg;
   };
+  // clang-format off
   const Case cases[] = {
       {"WATER", "P&VQ", 0.0, "LIQ "},   {"WATER", "P&VQ", 5.0e-38, "LIQ "}, {"WATER", "P&VQ", 1.0, "VAP "},
       {"WATER", "P&VQ", 0.4, "HEM "},   {"WATER", "P&VQ", 1.0e-30, "HEM "}, {"AIRW", "P&T", 0.3, "VAP "},
   };
+  // clang-format on
   tna_test::FluidModel fm;
   int num = 0;
   for (const Case& c : cases) {

@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "fluid/fluid_network.h"
 #include "core/control_constants.h"
-#include "modeldata/global_arrays.h"
 #include "core/global_records.h"
+#include "fluid/fluid_network.h"
+#include "modeldata/global_arrays.h"
 #include "support/fluid_model.h"
 #include "support/test_model.h"
 #include "thermal/thermal_test_fixture.h"

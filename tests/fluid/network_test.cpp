@@ -101,6 +101,7 @@ TEST(FluidModelQueries, FtairwFindsHumidAirByExactName) {
     int n;
     bool found;
   };
+  // clang-format off
   const Case cases[] = {
       {{"AIRW"}, 1, true},
       {{"WATER", "AIRW"}, 2, true},
@@ -113,6 +114,7 @@ TEST(FluidModelQueries, FtairwFindsHumidAirByExactName) {
       {{"AIRW"}, 0, false},                      // no nodes
       {{"WATER", "AIRW"}, 1, false},             // only the first n names count
   };
+  // clang-format on
   for (const Case& c : cases) {
     std::vector<plat::Text<24>> names(c.names.size());
     for (std::size_t i = 0; i < names.size(); ++i) names[i] = c.names[i];
@@ -125,8 +127,7 @@ TEST(FluidModelQueries, StunpkSkipsInactiveThermalNeighboursAndFollowsJumps) {
   // Thermal node 1 of a hand-made list (nt = 4, node 5 = fluid node 1):
   // GL (2, c1), a jump in the middle of the GL sub-list, GL (3, c2), end;
   // GR (4, c3), end; GF (5, +c4), (2, -c5), end.
-  std::vector<std::int32_t> words = {2, 1, -10, 0, 0, 0, 0, 0, 0,
-                                     3, 2, 0, 4, 3, 0, 5, 4, 2, -5, 0};
+  std::vector<std::int32_t> words = {2, 1, -10, 0, 0, 0, 0, 0, 0, 3, 2, 0, 4, 3, 0, 5, 4, 2, -5, 0};
   std::vector<std::int32_t> ptrs = {1, 0, 0, 0};
   std::vector<plat::Text<1>> stat(4);
   for (auto& s : stat) s = "D";
@@ -161,6 +162,7 @@ TEST_F(FluidNetworkTest, ShapesBuildTheirLinksAndConductors) {
     tna_test::FluidModel fm;
     int nf, nl, nt;
   };
+  // clang-format off
   Case cases[] = {
       {"chain", tna_test::chain(4), 4, 3, 0},
       {"ring", tna_test::ring(5, false), 5, 5, 0},
@@ -169,6 +171,7 @@ TEST_F(FluidNetworkTest, ShapesBuildTheirLinksAndConductors) {
       {"evaporator", tna_test::evaporator(4), 4, 3, 4},
       {"humid duct", tna_test::humid_duct(3), 3, 2, 1},
   };
+  // clang-format on
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
     build(c.fm);

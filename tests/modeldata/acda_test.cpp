@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/diagnostics.h"
 #include "acd_fixture.h"
+#include "core/diagnostics.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/units.h"
@@ -121,8 +121,8 @@ TEST_F(AcdaArrays, CountsWalkIndexWordsAndPositions) {
   std::vector<plat::Text<18>> names = {"PLAIN", "TAB2"};
   std::vector<std::int32_t> pointers = {0, 2}, info(10, -1);
   acda_updatearraypointers(2, 5, 7, plat::Vec1<const std::int32_t>(pointers.data(), 2),
-                           plat::Vec1<std::int32_t>(info.data(), 10), CTextVec1(names.data()->data(), 2, 18), 0,
-                           0, 2, 18);
+                           plat::Vec1<std::int32_t>(info.data(), 10), CTextVec1(names.data()->data(), 2, 18), 0, 0,
+                           2, 18);
   // TAB2 (first in the file): index words at 6.., reals at 8..; PLAIN: reals after TAB2's 11.
   EXPECT_EQ(info, (std::vector<std::int32_t>{3, 19, 12, 6, 11, 8, -1, -1, -1, -1}));
 
@@ -246,6 +246,7 @@ TEST_F(AcdaArrays, ShortOrMissingArrayDataEndsTheRun) {
   const std::string file = "ACD file: ACDMOD.acd";
   const std::string data = "Object: /ModelData/Arrays/ArrayData";
   const std::string arrays = "Object: /ModelData/Arrays";
+  // clang-format off
   const Case cases[] = {
       {"two values stored, five announced", {record("G", 2, 5, 0, 0, 0, 0)}, {7.0, 8.0}, 0, values_announced(5),
        {"Invalid ACD data", "Array G: values 3 to 5 are not in the file: the dataset holds 2", data, file}, 5},
@@ -275,6 +276,7 @@ TEST_F(AcdaArrays, ShortOrMissingArrayDataEndsTheRun) {
       {"fewer records than arrays", {record("G", 2, 2, 0, 0, 0, 0)}, {7.0, 8.0}, 0, arrays_announced(2),
        {"Cannot read ACD dataset", "Dataset: /ModelData/Arrays/ArrayInformation " + file}, 1},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     hid_t f = H5Fcreate("ACDMOD.acd", H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);

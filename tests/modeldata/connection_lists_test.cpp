@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "list_readers.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "list_readers.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/intermodel_links.h"
@@ -65,9 +65,7 @@ class Pcs : public tna_test::StateTest {
     FLAGS = FlagsRecord{};
     plat::set_exit_throws(true);
   }
-  void TearDown() override {
-    plat::set_exit_throws(false);
-  }
+  void TearDown() override { plat::set_exit_throws(false); }
 
   void alloc(const Sizes& s) {
     sz = s;
@@ -81,8 +79,12 @@ class Pcs : public tna_test::StateTest {
     FLAGS(32) = s.nf;
     FLAGS(33) = s.nl;
     FLAGS(35) = s.lfluid;
-    int c[28] = {0, s.dystor, 18, s.lfluid, 4 * (s.ngl + s.ngf + s.ngr), s.lold, 0, 0, 0, 0, 0, 0, s.ngf, s.nf,
-                 0, 0,        s.ngl, s.nl,  0, s.ngr, 0, 0, s.nm, s.nt, 0, 0, 0, 0};
+    int c[28] = {0,      s.dystor, 18,    s.lfluid, 4 * (s.ngl + s.ngf + s.ngr),
+                 s.lold, 0,        0,     0,        0,
+                 0,      0,        s.ngf, s.nf,     0,
+                 0,      s.ngl,    s.nl,  0,        s.ngr,
+                 0,      0,        s.nm,  s.nt,     0,
+                 0,      0,        0};
     gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
                  c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
     for (int i = 1; i <= s.nt; ++i) gar_thermalnodestatuses(i) = "D";
@@ -113,7 +115,9 @@ class Pcs : public tna_test::StateTest {
     const int start = core(2 * t - 1) + core(2 * t);
     for (int i = 0; i < n; ++i)
       for (int w = 0; w < 4; ++w) core(start + n + 4 * i + w) = raw[static_cast<std::size_t>(i)][w];
-    const gar_ModelDirectorySlot slot = t == 1 ? md_linearcondbase : t == 2 ? md_radiativecondbase : md_fluidiccondbase;
+    const gar_ModelDirectorySlot slot = t == 1   ? md_linearcondbase
+                                        : t == 2 ? md_radiativecondbase
+                                                 : md_fluidiccondbase;
     int st = 0;
     SLKMOD(t == 3 ? 1 : 0, n + 1, slot(m + 1) - n + 1, 5 * n, n, m, core.from(start, 5 * n), st);
     ASSERT_EQ(st, 0);
@@ -428,8 +432,8 @@ TEST_F(Pcs, TiedNodeThatItsModelDoesNotHaveIsRefused) {
   tied({{{1, 1}, {{1, 9}}}});
   const int l = gar_dynamiccoreint(kTiedList) / 2;
   int st = 0;
-  SREDSP(gar_modeldirectory, gar_dynamiccoreint.from(kTiedList, 2 * l), l, gar_pcsthermalold.from(FLAGS(24) - l + 1, l),
-         st, gar_thermalnodenums);
+  SREDSP(gar_modeldirectory, gar_dynamiccoreint.from(kTiedList, 2 * l), l,
+         gar_pcsthermalold.from(FLAGS(24) - l + 1, l), st, gar_thermalnodenums);
   EXPECT_EQ(st, 1);
 }
 
@@ -590,8 +594,8 @@ TEST_F(Pcs, UnknownLinkNodeEndsTheLoadWithTheLinkDiagnostic) {
   int st = 0, exit_status = -1;
   testing::internal::CaptureStdout();
   try {
-    SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums,
-           CTextVec1(gar_modelnames), gar_dynamiccoreint, st);
+    SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums, CTextVec1(gar_modelnames),
+           gar_dynamiccoreint, st);
   } catch (const plat::ProcessExit& e) {
     exit_status = e.status;
   }
@@ -682,13 +686,13 @@ TEST_F(Pcs, LinkInsertionTakesEachNodesLinksInTheOrderOfItsChain) {
     model(2, {{5, 6}}, {}, {});
     int st = 0;
     auto& core = gar_dynamiccoreint;
-    SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums,
-           CTextVec1(gar_modelnames), core, st);
+    SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums, CTextVec1(gar_modelnames),
+           core, st);
     ASSERT_EQ(st, 0);
     SLKPTS(sz.dystor, 0, 4, core, st);
     ASSERT_EQ(st, 0);
     const int heads = sz.dystor - 6 * 4;  // head column 1 (GL, end 1) of the four nodes
-    ASSERT_EQ(core(heads + 2), 1);       // node 2's chain: records 1, 2, 3
+    ASSERT_EQ(core(heads + 2), 1);        // node 2's chain: records 1, 2, 3
     if (reversed) {
       const int area = core(1);
       core(heads + 2) = 3;
@@ -731,8 +735,8 @@ TEST_F(Pcs, LinkEndsAreResolvedAsByOnePassPerModel) {
         for (int e = 0; e < 2; ++e) {
           const int roll = r(0, 20);
           int m = r(1, 4), node = std::array<int, 9>{1, 4, 9, 2, 3, 7, 5, 8, 6}[static_cast<std::size_t>(r(0, 8))];
-          if (roll == 0) m = 0;               // already resolved
-          else if (roll == 1) m = 5;          // no such model
+          if (roll == 0) m = 0;       // already resolved
+          else if (roll == 1) m = 5;  // no such model
           else if (unknowns && roll == 2) node = 99;
           core(start + 5 * i + 2 * e) = m;
           core(start + 5 * i + 2 * e + 1) = node;
@@ -844,7 +848,8 @@ TEST_F(Pcs, ArrayDescriptorsAreRebasedAndCheckedAgainstTheirLimits) {
   std::vector<int> ptrs = {1, 6};
   int words[8] = {0, 100, 200, 3, 30, 1000, 1000, 1000};
   int st = -1;
-  SAPTUP(plat::Vec1<int>(words, 8), 133, 1, 2, plat::Vec1<int>(info.data(), 14), plat::Vec1<int>(ptrs.data(), 2), st);
+  SAPTUP(plat::Vec1<int>(words, 8), 133, 1, 2, plat::Vec1<int>(info.data(), 14), plat::Vec1<int>(ptrs.data(), 2),
+         st);
   EXPECT_EQ(st, 0);
   EXPECT_EQ(info[1], 3);    // count of the real array kept
   EXPECT_EQ(info[2], 205);  // its first value position rebased by the real base

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "list_readers.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "list_readers.h"
 #include "modeldata/acda_arrays_load.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/mdb_load.h"
@@ -72,8 +72,8 @@ mdbw::Database three_models() {
 
 void set_flags() {
   FLAGS = FlagsRecord{};
-  const int words[41] = {8,   5, 2, 1, 1, 0, 0, 0, 0, 0, 2, 0, 49, 25, 16, 0,  92, 0, 0, 0, 0,
-                         0,   0, 300, 20, 3, 133, 4000, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+  const int words[41] = {8, 5, 2,   1,  1, 0,   0,    0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
+                         0, 0, 300, 20, 3, 133, 4000, 1, 0, 0, 0, 0, 0,  0,  1,  0, 0,  0, 0, 0};
   for (int i = 0; i < 41; ++i) FLAGS(i + 1) = words[i];
   SPRSIZ = SprsizRecord{};
   SPRSIZ(1) = 1;

@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "list_readers.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "list_readers.h"
 #include "modeldata/acda_arrays_load.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/global_arrays.h"
@@ -105,8 +105,7 @@ std::vector<Spec> generate(Gen& g, int scale = 1) {
       const int a = g.r(1, nfm), b = g.r(1, nfm);
       if (a != b) s.flows.push_back({a, b});
     }
-    std::stable_sort(s.flows.begin(), s.flows.end(),
-                     [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::stable_sort(s.flows.begin(), s.flows.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
   }
   // Inter-model records read with model m name model m or a later one.
   for (int m = 1; m <= nm; ++m) {
@@ -273,10 +272,11 @@ Built build(const std::vector<Spec>& specs, Gen& g) {
       for (int i = 0; i < ninter; ++i) {
         const auto& l = s.interflows[static_cast<std::size_t>(i)];
         rec.insert(rec.end(), l.begin(), l.end());
-        out.edges.push_back(
-            {3, lbase + nown + i + 1, code(m + l[0], l[1]) - out.nt, code(m + l[2], l[3]) - out.nt});
+        out.edges.push_back({3, lbase + nown + i + 1, code(m + l[0], l[1]) - out.nt, code(m + l[2], l[3]) - out.nt});
       }
-      md.ints(224, rec).reals(225, std::vector<double>(ninter, 0.3)).texts(228, 1, std::vector<std::string>(ninter, "A"));
+      md.ints(224, rec)
+          .reals(225, std::vector<double>(ninter, 0.3))
+          .texts(228, 1, std::vector<std::string>(ninter, "A"));
     }
     lbase += nown + ninter;
   }
@@ -295,7 +295,8 @@ Built build(const std::vector<Spec>& specs, Gen& g) {
     grp.source = nodes[next++];
     for (int t = g.r(1, 3); t > 0 && next < nodes.size(); --t) {
       grp.targets.push_back(nodes[next++]);
-      out.tied[code(grp.targets.back().first, grp.targets.back().second)] = code(grp.source.first, grp.source.second);
+      out.tied[code(grp.targets.back().first, grp.targets.back().second)] =
+          code(grp.source.first, grp.source.second);
     }
     out.copy_words += 2 + static_cast<int>(grp.targets.size());
     groups.push_back(grp);
@@ -469,8 +470,11 @@ void RandomPcs::check(unsigned seed, int scale, Reached& reached) {
       }
       const int first = e.kind == 2 ? -e.index : e.index;
       auto put = [&](int at, int neighbour, int c) {
-        if (at <= nt) th[static_cast<std::size_t>(fold(at))][static_cast<std::size_t>(e.kind)].emplace_back(fold(neighbour), c);
-        else fl[static_cast<std::size_t>(at - nt)][static_cast<std::size_t>(e.kind) + 1].emplace_back(fold(neighbour), c);
+        if (at <= nt)
+          th[static_cast<std::size_t>(fold(at))][static_cast<std::size_t>(e.kind)].emplace_back(fold(neighbour), c);
+        else
+          fl[static_cast<std::size_t>(at - nt)][static_cast<std::size_t>(e.kind) + 1].emplace_back(fold(neighbour),
+                                                                                                   c);
       };
       put(e.a, e.b, first);
       put(e.b, e.a, e.index);
@@ -492,7 +496,8 @@ void RandomPcs::check(unsigned seed, int scale, Reached& reached) {
     for (int j = 1; j <= b.nf; ++j) {
       const auto got = fluid_lists_of(j);
       for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(sorted(got[static_cast<std::size_t>(k)]), sorted(fl[static_cast<std::size_t>(j)][static_cast<std::size_t>(k)]))
+        EXPECT_EQ(sorted(got[static_cast<std::size_t>(k)]),
+                  sorted(fl[static_cast<std::size_t>(j)][static_cast<std::size_t>(k)]))
             << "fluid node " << j << " sub-list " << k + 1;
       EXPECT_EQ(gar_fluidnodemodelnums(j), b.fluid_model[static_cast<std::size_t>(j - 1)]) << "fluid node " << j;
     }

@@ -15,10 +15,10 @@ using EntityCodes = RefsTest;
 
 TEST_F(EntityCodes, MnemonicTableLengthsAndKinds) {
   const std::vector<std::string> table = {
-      "L",   "T",   "C",   "QA",  "QE", "QI", "QR", "QS", "A",  "ALP", "EPS", "QAI", "QEI", "QSI", "FD",
-      "FL",  "P",   "FE",  "FF",  "FQ", "FM", "FH", "FR", "FT", "FX",  "FY",  "FZ",  "VQ",  "FRG", "FLA",
-      "VOL", "PHI", "FW",  "CMP", "VDT", "FST", "ZZB", "ZZC", "ZW", "ZX", "ZY", "GL", "GR", "GF", "GV",
-      "M",   "GP",  "G",   "D",   "B",  "X",  "F",  "H",  "J",  "K",   "Q",   "R",   "S"};
+      "L",   "T",   "C",  "QA",  "QE",  "QI",  "QR",  "QS",  "A",  "ALP", "EPS", "QAI", "QEI", "QSI", "FD",
+      "FL",  "P",   "FE", "FF",  "FQ",  "FM",  "FH",  "FR",  "FT", "FX",  "FY",  "FZ",  "VQ",  "FRG", "FLA",
+      "VOL", "PHI", "FW", "CMP", "VDT", "FST", "ZZB", "ZZC", "ZW", "ZX",  "ZY",  "GL",  "GR",  "GF",  "GV",
+      "M",   "GP",  "G",  "D",   "B",   "X",   "F",   "H",   "J",  "K",   "Q",   "R",   "S"};
   ASSERT_EQ(table.size(), 58u);
   for (int code = 1; code <= 58; ++code) {
     EXPECT_EQ(ENTNAM(code).trimmed(), table[code - 1]) << code;
@@ -33,6 +33,7 @@ TEST_F(EntityCodes, MnemonicTableLengthsAndKinds) {
   struct Kind {
     int code, ric, typ;
   };
+  // clang-format off
   const std::vector<Kind> kinds = {
       {1, 3, 0},    {2, 1, 0},    {3, 1, 1},    {8, 1, 1},   {9, 1, 0},    {10, 1, 1},  {14, 1, 1},
       {15, 1, -1},  {24, 3, -1},  {25, 1, 0},   {27, 1, 0},  {28, 1, -1},  {29, 3, -1}, {36, 3, -1},
@@ -43,6 +44,7 @@ TEST_F(EntityCodes, MnemonicTableLengthsAndKinds) {
     EXPECT_EQ(ENTRIC(k.code), k.ric) << k.code;
     EXPECT_EQ(ENTYP(k.code), k.typ) << k.code;
   }
+  // clang-format on
 }
 
 TEST_F(EntityCodes, RealAccessByTableAndUserEntity) {
@@ -51,6 +53,7 @@ TEST_F(EntityCodes, RealAccessByTableAndUserEntity) {
     int code, index;
     double value;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {2, 3, 30.0},                       // T of a thermal node
       {3, 3, 103.0},                      // C
@@ -68,6 +71,7 @@ TEST_F(EntityCodes, RealAccessByTableAndUserEntity) {
       {102, 4, -4.0},                     // user real MASSX
       {101, fluid2, 14.0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     double v = -99.0;
     int status = -1;
@@ -87,11 +91,13 @@ TEST_F(EntityCodes, RealAccessRefusesCodesWithoutRealValue) {
   // The thermal branch trims the caller's name, the fluid branch keeps it whole.
   const std::string thermal = "Unrecognised entity code@PRNDTB: Getting a real entity value";
   const std::string fluid = "PRNDTB  : Unrecognised entity code";
+  // clang-format off
   const std::vector<Case> cases = {
       {1, 3, 1, thermal, 1},        {48, 3, 1, thermal, 1},        {58, 2, 1, thermal, 1},
       {0, 1, 1, thermal, 1},        {250, 1, 1, thermal, 1},       {103, 1, 1, thermal, 1},
       {1, kNT + 1, 2, fluid, 2},    {50, kNT + 2, 2, fluid, 2},    {-4, kNT + 1, 2, fluid, 2},
   };
+  // clang-format on
   for (const Case& c : cases) {
     double v = -1.0;
     int status = 0;
@@ -151,12 +157,14 @@ TEST_F(EntityCodes, UserEntityNamesAndCodes) {
     int code, kind, column;
     std::string name;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {101, 1, 1, "HEAT"}, {102, 1, 2, "MASSX"}, {201, 2, 1, "ICOUNT"}, {301, 3, 1, "TAG"},
       {205, 0, 0, ""},     {202, 0, 0, ""},      {103, 0, 0, ""},       {100, 0, 0, ""},
       {50, 0, 0, ""},      {401, 0, 0, ""},      {0, 0, 0, ""},         {INT_MIN, 0, 0, ""},
       {INT_MAX, 0, 0, ""},
   };
+  // clang-format on
   for (const Case& c : cases) {
     int kind = -1, column = -1;
     plat::Text<18> name("garbage");
@@ -198,11 +206,13 @@ TEST_F(EntityCodes, AliasLookUpPerModel) {
     std::string alias;
     int node, status;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {1, "INLET", 2, 0},  {1, "PUMP", 11, 0},  {1, "HEATER", 0, 0}, {3, "HEATER", 20, 0}, {3, "ALIAS7", 7, 0},
       {3, "ALIAS", 0, 0},  {3, "ZZZ", 0, 0},    {2, "INLET", 0, 0},  {0, "INLET", 0, 2},   {4, "INLET", 0, 2},
       {-1, "PUMP", 0, 2},
   };
+  // clang-format on
   for (const Case& c : cases) {
     int node = -1, status = -1;
     const std::string out = printed([&] { LGTALI(c.model, c.alias, node, status); });

@@ -38,6 +38,7 @@ TEST_F(EntityLists, DecodesCodesFlagsAndSortKey) {
     std::vector<int> codes;
     int nodeflag, condflag, sort, ierr;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"L,T,QS,QE,QA,QI,C", {1, 2, 8, 5, 4, 6, 3}, 1, 0, 0, 0},
       {"T-DEC,L", {1}, 1, 0, -2, 0},
@@ -73,6 +74,7 @@ TEST_F(EntityLists, DecodesCodesFlagsAndSortKey) {
       {"-INC", {}, 0, 0, 0, 5},
       {"", {}, 0, 0, 0, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const Decoded d = decode(c.zents);
     EXPECT_EQ(d.codes, c.codes) << c.zents;
@@ -163,8 +165,8 @@ TEST_F(EntityLists, CodesBeyondTheCallersRoomAreRefused) {
   LSDNTT(10, 400, 48, "R", "T,C", 500, plat::Vec1<int>(list.data(), 10), cond, plat::Vec1<int>(seen.data(), 400),
          node, n, sort, ierr);
   EXPECT_EQ(n, 2);
-  LSDNTT(10, 400, 48, "R", "T,C", 1, plat::Vec1<int>(list.data(), 10), cond, plat::Vec1<int>(seen.data(), 400),
-         node, n, sort, ierr);
+  LSDNTT(10, 400, 48, "R", "T,C", 1, plat::Vec1<int>(list.data(), 10), cond, plat::Vec1<int>(seen.data(), 400), node,
+         n, sort, ierr);
   EXPECT_EQ(n, 1);
 }
 
@@ -188,8 +190,8 @@ namespace {
 
 TEST_F(EntityLists, RandomTextIsHandledSafely) {
   GLOI.MLEVEL = 3;
-  const std::vector<std::string> words = {"T", "L", "G", "GL", "GR", "QS", "C", "ZW", "HEAT", "TAG", "ICOUNT",
-                                          "-INC", "-DEC", ",", ",", "", "X", "FT", "D"};
+  const std::vector<std::string> words = {"T",      "L",    "G",    "GL", "GR", "QS", "C", "ZW", "HEAT", "TAG",
+                                          "ICOUNT", "-INC", "-DEC", ",",  ",",  "",   "X", "FT", "D"};
   unsigned state = 777u;
   auto next = [&] {
     state = state * 1103515245u + 12345u;

@@ -15,8 +15,9 @@ namespace {
 
 // FLAGS of a model with 130 thermal nodes, 156 GL and 1401 GR conductors, one
 // real user constant, no submodel and a dynamic core of 1003377 words.
-const int kExampleFlags[41] = {130, 156, 0, 1401, 0, 1, 0, 0,    0,       0, 2, 0, 49, 25, 16, 1, 92, 0, 0, 0, 0,
-                               0,   0,   7030, 2, 1, 133, 1003377, 1, 0, 0, 0, 0, 0,  22, 1, 0, 0, 2802, 0, 0};
+const int kExampleFlags[41] = {130, 156, 0,  1401, 0, 1, 0,  0, 0, 0,    2,    0, 49,  25,
+                               16,  1,   92, 0,    0, 0, 0,  0, 0, 7030, 2,    1, 133, 1003377,
+                               1,   0,   0,  0,    0, 0, 22, 1, 0, 0,    2802, 0, 0};
 
 // The allocation the run driver makes from the stored sizes.
 void allocate_from_flags() { load_harness::allocate(); }
@@ -31,9 +32,7 @@ class GlobalArrays : public tna_test::StateTest {
     SPRSIZ(2) = 3;
     plat::set_exit_throws(true);
   }
-  void TearDown() override {
-    plat::set_exit_throws(false);
-  }
+  void TearDown() override { plat::set_exit_throws(false); }
 };
 
 // Runs f, which must end the process; returns the exit status and the error output.
@@ -107,14 +106,15 @@ TEST_F(GlobalArrays, SecondAllocationEndsTheRunNamingTheFirstArray) {
 
 TEST_F(GlobalArrays, ByteSizeOverflowEndsTheRun) {
   int z[28] = {};
-  z[2] = INT_MAX;      // directory rows
+  z[2] = INT_MAX;       // directory rows
   z[22] = INT_MAX - 1;  // models: (INT_MAX) x (INT_MAX) integers overflow 64 bits
   const auto [status, err] = expect_end([&] {
     gar_allocate(z[0], z[1], z[2], z[3], z[4], z[5], z[6], z[7], z[8], z[9], z[10], z[11], z[12], z[13], z[14],
                  z[15], z[16], z[17], z[18], z[19], z[20], z[21], z[22], z[23], z[24], z[25], z[26], z[27]);
   });
   EXPECT_EQ(status, 1);
-  EXPECT_NE(err.find("Integer overflow when calculating the amount of memory to allocate"), std::string::npos) << err;
+  EXPECT_NE(err.find("Integer overflow when calculating the amount of memory to allocate"), std::string::npos)
+      << err;
 }
 
 TEST_F(GlobalArrays, NodePairArraysAreFreedOnceAndASecondFreeEndsTheRun) {
@@ -137,7 +137,8 @@ TEST_F(GlobalArrays, ShortageTextsCarryTheCountInNineColumns) {
   EXPECT_EQ(gar_worktext("SLCRNC", 123456, gar_dystor_line),
             "SLCRNC: Insufficient work space@An extra    123456 words needed; increase DYSTOR on $EXECUTION "
             "line. See User Manual description of $EXECUTION block");
-  EXPECT_EQ(gar_paramcoretext(42), "Insufficient dynamic core@Increase DYSTOR - another        42locations required");
+  EXPECT_EQ(gar_paramcoretext(42),
+            "Insufficient dynamic core@Increase DYSTOR - another        42locations required");
   EXPECT_EQ(gar_eventcoretext("SLFRWD"),
             "SLFRWD: Insufficient dynamic core@Increase DYSTOR setting on $EXECUTION statement");
   EXPECT_EQ(gar_count9(999999999), "999999999");

@@ -62,9 +62,7 @@ struct ArrayModel {
     return static_cast<int>(ptrs.size());
   }
   // A 2 x N array of (x, y) points.
-  int add_points(const std::vector<double>& xy) {
-    return add_real(2, {2, static_cast<int>(xy.size() / 2)}, xy);
-  }
+  int add_points(const std::vector<double>& xy) { return add_real(2, {2, static_cast<int>(xy.size() / 2)}, xy); }
   // A table of nvars variables: structure s (s[0] is word 1) and reals r.
   int add_table(int nvars, const std::vector<int>& s, const std::vector<double>& r) {
     ptrs.push_back(static_cast<int>(info.size()) + 1);
@@ -273,7 +271,8 @@ TEST_F(Interp, CyclicWrapsByItsPeriod) {
   struct Case {
     double x, offset, y;
   };
-  for (const Case& c : std::vector<Case>{{23, 0, 30}, {-3, 0, 70}, {10, 0, 0}, {-20, 0, 0}, {1, 25, 60}, {4, -5, 90}})
+  for (const Case& c :
+       std::vector<Case>{{23, 0, 30}, {-3, 0, 70}, {10, 0, 0}, {-20, 0, 0}, {1, 25, 60}, {4, -5, 90}})
     EXPECT_NEAR(INTCY1(c.x, line, 1, 10.0, c.offset), c.y, 1e-12) << c.x << " " << c.offset;
   EXPECT_DOUBLE_EQ(INTCY1(-3.0, line, 0, 10.0, 0.0), 0.0);  // 7 lies between the points: the one below
   EXPECT_TRUE(messages().empty());
@@ -436,8 +435,9 @@ TEST_F(Interp, InvalidArraysEndTheRun) {
   // The descriptor reader itself reports the invalid number with status 402.
   int ipos = 0, rpos = 0, ndim = 0, nv = 0, cnt = 0, type = 0, status = 0;
   int dims[kIntpMaxDims];
-  EXPECT_EQ(exit_status([&] { APARS(7, ipos, rpos, ndim, plat::Vec1<int>(dims, kIntpMaxDims), nv, cnt, type, status); }),
-            1);
+  EXPECT_EQ(
+      exit_status([&] { APARS(7, ipos, rpos, ndim, plat::Vec1<int>(dims, kIntpMaxDims), nv, cnt, type, status); }),
+      1);
   EXPECT_EQ(status, kIntpInvalidArray);
 }
 
@@ -473,6 +473,7 @@ TEST_F(Interp, TableWalk) {
     std::vector<int> sel;
     int pos, count, status;
   };
+  // clang-format off
   const std::vector<Case> good = {
       {{0, 0}, 1, 2, 0},  // abscissae of variable 1
       {{1, 0}, 3, 3, 0},  // abscissae of variable 2 (shared)
@@ -481,6 +482,7 @@ TEST_F(Interp, TableWalk) {
       {{2, 1}, 9, -3, 0},  // row 2
       {{2, 2}, 10, -3, 0},
   };
+  // clang-format on
   for (const Case& c : good) {
     int pos = 0, count = 0, status = -1;
     LADTAB(s, 2, plat::Vec1<const int>(c.sel.data(), 2), 9, 11, pos, count, status);
@@ -564,12 +566,14 @@ TEST_F(Interp, PointSelectionWindows) {
     double x;
     int first, npts, status;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {1, 4.5, 5, 2, 0},   {2, 4.4, 4, 3, 0},  {2, 4.6, 5, 3, 0},  {2, 4.5, 4, 3, 0},  // ties move down
       {3, 4.5, 4, 4, 0},   {2, 0.2, 1, 3, 0},  {2, 8.8, 8, 3, 0},  {9, 4.5, 1, 10, 0},
       {12, 4.5, 1, 10, 1}, {-1, 4.5, 5, 1, 1}, {0, 9.0, 10, 1, 0}, {2, -1.0, 1, 1, 2},
       {2, 9.5, 10, 1, 2},
   };
+  // clang-format on
   for (const Case& c : cases) {
     int first = 0, npts = 0, status = -1;
     LSPNT1(v, 10, c.order, c.x, first, npts, status);

@@ -16,11 +16,11 @@
 #include <utility>
 #include <vector>
 
+#include "acd_fixture.h"
 #include "core/char_pool.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
-#include "acd_fixture.h"
 #include "modeldata/acda_arrays_load.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/entity_loaders.h"
@@ -37,8 +37,9 @@ namespace {
 
 // FLAGS of the generated program of the example model: 130 thermal nodes,
 // 156 GL and 1401 GR conductors, one real user constant, no submodel.
-const int kExampleFlags[41] = {130, 156, 0, 1401, 0, 1, 0, 0,    0,       0, 2, 0, 49, 25, 16, 1, 92, 0, 0, 0, 0,
-                               0,   0,   7030, 2, 1, 133, 1003377, 1, 0, 0, 0, 0, 0,  22, 1, 0, 0, 2802, 0, 0};
+const int kExampleFlags[41] = {130, 156, 0,  1401, 0, 1, 0,  0, 0, 0,    2,    0, 49,  25,
+                               16,  1,   92, 0,    0, 0, 0,  0, 0, 7030, 2,    1, 133, 1003377,
+                               1,   0,   0,  0,    0, 0, 22, 1, 0, 0,    2802, 0, 0};
 
 // A real whose first (low-address) word holds the undefined marker.
 double undefined_real() {
@@ -169,7 +170,8 @@ Example example_database(const ControlValues& cc) {
     grp.push_back(100 + ex.gr_pairs[c].second);
   }
   m.reals(14, ex.gl).reals(15, ex.gr);
-  m.texts(18, 1, std::vector<std::string>(ex.gl.size(), "A")).texts(19, 1, std::vector<std::string>(ex.gr.size(), "A"));
+  m.texts(18, 1, std::vector<std::string>(ex.gl.size(), "A"))
+      .texts(19, 1, std::vector<std::string>(ex.gr.size(), "A"));
   m.texts(47, 18, {"SIGMA"}).reals(48, {5.67e-8});
   m.control_constants(cc.v);
   m.ints(69, glp).ints(70, grp);
@@ -236,7 +238,8 @@ TEST_F(Load, ExampleModelFillsTheModel) {
     const auto it = std::find(ex.gl_pairs.begin(), ex.gl_pairs.end(), std::make_pair(a, b));
     return static_cast<int>(it - ex.gl_pairs.begin()) + 1;
   };
-  EXPECT_EQ(entries(2, 1), (std::set<std::pair<int, int>>{{1, gl_index(1, 2)}, {3, gl_index(2, 3)}, {4, gl_index(2, 4)}}));
+  EXPECT_EQ(entries(2, 1),
+            (std::set<std::pair<int, int>>{{1, gl_index(1, 2)}, {3, gl_index(2, 3)}, {4, gl_index(2, 4)}}));
   // GR: rows 1..11 of node pairs whole (1364), then (12, 13..49).
   EXPECT_EQ(entries(1, 2).size(), 129u);
   EXPECT_EQ(entries(12, 2).size(), 11u + 37u);
@@ -374,8 +377,8 @@ TEST_F(Load, TiedNodesBecomeTheNodeCopyList) {
 TEST_F(Load, FluidNodesAndAMassFlowLinkLoad) {
   // Two thermal nodes 1, 2; two fluid nodes 101, 102 joined by one mass-flow
   // link; GL 1 joins the thermal nodes, GL 2 thermal node 2 and fluid node 101.
-  const int flags[41] = {2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
-                         0, 0, 100, 2, 1, 133, 3000, 1, 0, 0, 2, 1, 0, 100, 1, 0, 0, 0, 0, 0};
+  const int flags[41] = {2, 2, 0,   0, 0, 0,   0,    0, 0, 0, 2, 0, 49, 25,  16, 0, 92, 0, 0, 0, 0,
+                         0, 0, 100, 2, 1, 133, 3000, 1, 0, 0, 2, 1, 0,  100, 1,  0, 0,  0, 0, 0};
   set_flags(flags);
   mdbw::Database db;
   db.name = "FLUIDMOD";
@@ -457,8 +460,8 @@ mdbw::Database fluid_link_database(int far_model, int far_node) {
   return db;
 }
 
-const int kFluidLinkFlags[41] = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
-                                 0, 0, 100, 2, 2, 133, 3000, 1, 0, 0, 3, 2, 0, 100, 1, 0, 0, 0, 0, 0};
+const int kFluidLinkFlags[41] = {2, 0, 0,   0, 0, 0,   0,    0, 0, 0, 2, 0, 49, 25,  16, 0, 92, 0, 0, 0, 0,
+                                 0, 0, 100, 2, 2, 133, 3000, 1, 0, 0, 3, 2, 0,  100, 1,  0, 0,  0, 0, 0};
 
 TEST_F(Load, InterModelMassFlowLinkJoinsBothFluidLists) {
   set_flags(kFluidLinkFlags);
@@ -488,9 +491,9 @@ TEST_F(Load, InterModelMassFlowLinkJoinsBothFluidLists) {
 TEST_F(Load, MassFlowLinkToANodeThatIsNotThere) {
   set_flags(kFluidLinkFlags);
   EXPECT_EQ(load(fluid_link_database(1, 6), "MFLINK"), 101);
-  const std::string want = fatal_box("Error in reading model SUB" + std::string(21, ' ') +
-                                         "(  2)@Failed updating F nodes  Zerror =  1",
-                                     5, "LOADB ");
+  const std::string want =
+      fatal_box("Error in reading model SUB" + std::string(21, ' ') + "(  2)@Failed updating F nodes  Zerror =  1",
+                5, "LOADB ");
   const std::string got = dir_.read("listing.txt");
   EXPECT_TRUE(ends_with(got, want)) << got;
 }
@@ -502,6 +505,7 @@ TEST_F(Load, BrokenFluidSectionsNameTheirLoader) {
     void (*change)(mdbw::Model&);
     const char* context;
   };
+  // clang-format off
   const Case cases[] = {
       {"pressures one short", [](mdbw::Model& m) { m.reals(205, {1.0}); }, "FLUID NODE PROPS"},
       {"flow rates of two links for one pair", [](mdbw::Model& m) { m.reals(220, {0.2, 0.3}); },
@@ -510,6 +514,7 @@ TEST_F(Load, BrokenFluidSectionsNameTheirLoader) {
        [](mdbw::Model& m) { m.ints(224, {0, 102, 1, 5, 0, 102, 1, 5, 0, 102, 1, 5}); }, "FLUID INTER-MODEL LINKS"},
       {"flow areas one short", [](mdbw::Model& m) { m.reals(233, {0.5}); }, "NEW FLUID NODE ENTITIES"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SetUp();
     set_flags(kFluidLinkFlags);
@@ -578,6 +583,7 @@ TEST_F(Load, BrokenFilesEndWithTheirExactBox) {
     int code;
     const char* routine;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"version 19", [](mdbw::Database& db) { db.version = 19; },
        "Different NORVEK version for MDB file and solution@Repreprocess input file to produce consistent  MDB file",
@@ -647,6 +653,7 @@ TEST_F(Load, BrokenFilesEndWithTheirExactBox) {
        "Error in reading model SUB" + std::string(21, ' ') + "(  2)@ENTITIES FX, FY & FZ  Zerror =  1", 5,
        "LOADB "},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SetUp();
     load_harness::set_flags();
@@ -722,8 +729,8 @@ TEST_F(Load, TruncatedFilesEndWithTheFileInputBox) {
       // The model tree is read by the load itself: its failure is the load's own message.
       const std::string name24 = std::string(load_harness::kModel) + std::string(24 - 7, ' ');
       const std::string got = dir_.read("listing.txt");
-      const std::string want = fatal_box(
-          "Error in reading model " + name24 + "(  1)@Master/virtual directory  Zerror =  1", 5, "LOADB ");
+      const std::string want =
+          fatal_box("Error in reading model " + name24 + "(  1)@Master/virtual directory  Zerror =  1", 5, "LOADB ");
       EXPECT_TRUE(ends_with(got, want)) << got;
     }
     TearDown();

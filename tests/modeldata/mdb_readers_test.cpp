@@ -38,7 +38,8 @@ class MdbReaders : public tna_test::StateTest {
   void expect_next(const std::vector<int>& words) {
     std::vector<int> got(words.size());
     int st = 0;
-    DBQRII(static_cast<int>(words.size()), kUnit, plat::Vec1<int>(got.data(), static_cast<std::int64_t>(got.size())), st);
+    DBQRII(static_cast<int>(words.size()), kUnit, plat::Vec1<int>(got.data(), static_cast<std::int64_t>(got.size())),
+           st);
     EXPECT_EQ(got, words);
   }
   tna_test::ScratchDir dir_{"mdb"};
@@ -93,12 +94,14 @@ TEST_F(MdbReaders, KeyAndTypeRefusalsLeaveTheDataRecordUnread) {
     int reader;  // 0 SCOMII, 1 SCOMDD, 2 SCOMZZ
     int status;
   };
+  // clang-format off
   const Case cases[] = {
       {"next key (a list missing)", 6, 1, 5, 0, 1}, {"type -1, integer", 5, -1, 5, 0, 1},
       {"type -1, real", 5, -1, 5, 1, 1},             {"type 1, character", 5, 1, 5, 2, 1},
       {"type 0, integer", 5, 0, 5, 0, 0},            {"type 0, character", 5, 0, 5, 2, 0},
       {"type -3, character", 5, -3, 5, 2, 0},        {"type 3, real", 5, 3, 5, 1, 0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     open({hdr(c.key, c.type, 4), mdbw::int_record({1, 2, 3, 4}), mdbw::int_record({-1, 0, 0, 0})});
@@ -162,6 +165,7 @@ TEST_F(MdbReaders, ChunkStatuses) {
     int status;
     int count;
   };
+  // clang-format off
   const Case cases[] = {
       {"chunk keys 1, 3", {hdr(4, 7, 0), mdbw::int_record({2}), hdr(1, 1, 1), mdbw::int_record({9}), hdr(3, 1, 1),
                            mdbw::int_record({8})}, 1, 1},
@@ -172,6 +176,7 @@ TEST_F(MdbReaders, ChunkStatuses) {
       {"chunked chunk", {hdr(4, 7, 0), mdbw::int_record({1}), hdr(1, 7, 0), mdbw::int_record({1})}, 1, 0},
       {"negative length reads as empty", {hdr(4, 1, -8), mdbw::int_record({})}, 0, 0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     open(c.records);
@@ -229,7 +234,10 @@ TEST_F(MdbReaders, MarkerRecognition) {
     std::vector<int> words;
     int found, status;
   };
-  const Case cases[] = {{{-1, 0, 0, 0}, 1, 0}, {{5, 0, 0, 0}, 0, 5}, {{0, 0, 0, 0}, 0, 0}, {{-1, 0, 0, 1}, 0, -1},
+  const Case cases[] = {{{-1, 0, 0, 0}, 1, 0},
+                        {{5, 0, 0, 0}, 0, 5},
+                        {{0, 0, 0, 0}, 0, 0},
+                        {{-1, 0, 0, 1}, 0, -1},
                         {{-1, 0, 0, 0, 9}, 1, 0}};
   for (const auto& c : cases) {
     open({mdbw::int_record(c.words)});
@@ -299,8 +307,9 @@ std::string run_to_fatal_end(const std::function<void()>& read, int& exit_status
 }
 
 std::string expected_message(const std::string& name, int unit, int io) {
-  std::string m = "File input error has occurred@File name = \"" + name + "\",  Unit no.=" +
-                  filesvc::int_field(unit, 3) + ",  Fortran I/O error =" + filesvc::int_field(io, 4) +
+  std::string m = "File input error has occurred@File name = \"" + name +
+                  "\",  Unit no.=" + filesvc::int_field(unit, 3) +
+                  ",  Fortran I/O error =" + filesvc::int_field(io, 4) +
                   "             For an explanation: see your Fortran Manual";
   m.resize(200, ' ');
   return m;
@@ -313,8 +322,8 @@ TEST_F(MdbReaders, TruncatedFileEndsTheRunWithTheFileInputBox) {
     open({hdr(1, 1, 4), mdbw::int_record({1, 2, 3, 4})}, cut);
     std::vector<int> a(4);
     int count = 0, status = 0, exit_status = 0;
-    const std::string out = run_to_fatal_end(
-        [&] { SCOMII(0, 4, 1, kUnit, plat::Vec1<int>(a.data(), 4), count, status); }, exit_status);
+    const std::string out =
+        run_to_fatal_end([&] { SCOMII(0, 4, 1, kUnit, plat::Vec1<int>(a.data(), 4), count, status); }, exit_status);
     EXPECT_EQ(exit_status, 1);
     const int io = cut == 24 ? plat::io::kEnd : plat::io::kBadRecord;
     // The listing is the file-error box of exactly this message, then the unrecoverable-error text.
@@ -339,6 +348,7 @@ TEST_F(MdbReaders, EveryRecordReaderEndsTheRunOnAFailedRead) {
   std::string z(80, ' ');
   // A list header of 50 characters of 24-character items whose record holds only 48.
   const std::vector<Record> short_list = {hdr(1, -1, 50), Record(48, 'x')};
+  // clang-format off
   const FatalCase cases[] = {
       {"integers past the record", short_list,
        [&] { int s; DBQRII(5, kUnit, plat::Vec1<int>(i.data(), 8), s); }, "DBQRII", plat::io::kPastRecord},
@@ -355,6 +365,7 @@ TEST_F(MdbReaders, EveryRecordReaderEndsTheRunOnAFailedRead) {
        [&] { int c, s; SCOMII(0, 8, 1, kUnit, plat::Vec1<int>(i.data(), 8), c, s); }, "DBQRII",
        plat::io::kPastRecord},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     open(c.records);
@@ -380,8 +391,12 @@ TEST_F(MdbReaders, RealReaderHasItsOwnMessage) {
   open({mdbw::int_record({1})});
   std::vector<double> d(1);
   int exit_status = 0;
-  const std::string out =
-      run_to_fatal_end([&] { int s; DBQRDD(1, kUnit, plat::Vec1<double>(d.data(), 1), s); }, exit_status);
+  const std::string out = run_to_fatal_end(
+      [&] {
+        int s;
+        DBQRDD(1, kUnit, plat::Vec1<double>(d.data(), 1), s);
+      },
+      exit_status);
   EXPECT_EQ(exit_status, 1);
   std::string m =
       "File input error has occurred@Reading double precision data from the model data file@Try pre-processing "
@@ -407,6 +422,7 @@ TEST(BlockMoves, IntegerMovesClearOnlyTheVacatedPlaces) {
     std::vector<int> result;
   };
   const std::vector<int> start = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  // clang-format off
   const Case cases[] = {
       {10, 3, 3, 1, 0, {3, 4, 5, 0, 0, 6, 7, 8, 9, 10}},
       {10, 3, 1, 3, 0, {0, 0, 1, 2, 3, 6, 7, 8, 9, 10}},
@@ -419,6 +435,7 @@ TEST(BlockMoves, IntegerMovesClearOnlyTheVacatedPlaces) {
       {10, 1, 0, 1, -1, start},
       {12, 3, 9, 1, 1, start},   // ntot beyond the array the caller passes
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::vector<int> a = start;
     int status = 99;

@@ -97,7 +97,8 @@ ReadBack read_back(const std::string& path) {
         std::string buf(static_cast<std::size_t>(len) * 100, ' ');
         SCOMZZ(0, 100, key, kUnit, len, TextVec1(buf.data(), 100, static_cast<std::size_t>(len)), count, st);
         for (int i = 0; i < count; ++i)
-          l.texts.emplace_back(plat::trimmed(std::string_view(buf).substr(static_cast<std::size_t>(i * len), static_cast<std::size_t>(len))));
+          l.texts.emplace_back(plat::trimmed(
+              std::string_view(buf).substr(static_cast<std::size_t>(i * len), static_cast<std::size_t>(len))));
       }
       EXPECT_EQ(st, 0) << "model " << m << " key " << key;
     }
@@ -175,7 +176,7 @@ TEST_F(MdbWriter, TwoModelDatabaseReadsBackWhole) {
   EXPECT_EQ(b.subname, "SUBORIG");
   EXPECT_EQ(b.lists.at(59).ints.size(), 40u);
   EXPECT_EQ(b.lists.at(59).ints[39], 39 * 39);
-  EXPECT_EQ(b.lists.count(35), 0u);  // only model 1 gets the default same-node list
+  EXPECT_EQ(b.lists.count(35), 0u);                                  // only model 1 gets the default same-node list
   EXPECT_EQ(b.lists.at(68).reals, (std::vector<double>{0.0, 0.0}));  // the default: two local integers
 }
 
@@ -191,7 +192,8 @@ TEST_F(MdbWriter, SingleModelHasNoSkipBlock) {
 
 TEST_F(MdbWriter, SubtreeSizesFollowTheLevels) {
   mdbw::Database t;
-  for (auto [n, l] : std::vector<std::pair<const char*, int>>{{"M", 0}, {"A", 1}, {"AA", 2}, {"B", 1}, {"BA", 2}, {"BB", 2}})
+  for (auto [n, l] :
+       std::vector<std::pair<const char*, int>>{{"M", 0}, {"A", 1}, {"AA", 2}, {"B", 1}, {"BA", 2}, {"BB", 2}})
     t.add_model(n, l);
   std::vector<int> sizes;
   for (int m = 1; m <= 6; ++m) sizes.push_back(t.subtree_size(m));

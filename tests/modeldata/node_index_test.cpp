@@ -80,7 +80,8 @@ std::vector<Slice> slices() {
       series(300, [](int i) { return i <= 20 ? -100000000 * (21 - i) : (i > 280 ? 100000000 * (i - 280) : i); }));
   add("extreme numbers", {INT_MIN, INT_MIN + 1, -5, 0, 5, INT_MAX - 1, INT_MAX});
   add("runs of equal numbers", series(600, [](int i) { return i / 7; }));
-  add("equal numbers across the outlier cut", series(400, [](int i) { return i <= 10 ? 0 : (i < 390 ? 1 : 5000000 + i); }));
+  add("equal numbers across the outlier cut",
+      series(400, [](int i) { return i <= 10 ? 0 : (i < 390 ? 1 : 5000000 + i); }));
   add("all equal", std::vector<int>(200, 42));
   add("not ascending", series(300, [](int i) { return (i * 7919) % 301; }));
   add("one pair exchanged", [&] {

@@ -42,8 +42,8 @@ struct Request {
 std::vector<int> select(const Request& r, int& ierr, int room = kNT + kNF) {
   std::vector<int> buffer(static_cast<std::size_t>(room), -7);
   int count = -1;
-  LSCHND(r.modref, room, r.kind, r.inclx, "PRNDTB", r.subref, r.zlabel, ierr,
-         plat::Vec1<int>(buffer.data(), room), count);
+  LSCHND(r.modref, room, r.kind, r.inclx, "PRNDTB", r.subref, r.zlabel, ierr, plat::Vec1<int>(buffer.data(), room),
+         count);
   return std::vector<int>(buffer.begin(), buffer.begin() + std::max(count, 0));
 }
 
@@ -53,6 +53,7 @@ TEST_F(NodeLists, GroupSpecificationsSelectTheExpectedNodes) {
     Request r;
     std::vector<int> nodes;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {{1, 1, "THERMAL", 1, "#1-10;SUB2:3,ALIAS7"}, join(range(1, 10), {17, 18, 21})},
       {{1, 1, "THERMAL", 0, "#1-10;SUB2:3,ALIAS7"}, {1, 2, 3, 5, 6, 7, 8, 9, 10, 17, 18, 21}},  // node 4 is "X"
@@ -84,6 +85,7 @@ TEST_F(NodeLists, GroupSpecificationsSelectTheExpectedNodes) {
       {{1, 1, "NONE", 1, ""}, {}},
       {{1, 1, "THERMAL ", 1, "#3"}, {3}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     lschnd_reset_for_tests();
     int ierr = -1;
@@ -100,6 +102,7 @@ TEST_F(NodeLists, MalformedListsAreRefusedWithTheirTexts) {
     std::string zlabel, message, routine;
     int code;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"#10-5", range_text + "Second value less than first", "LKFNUM", 2},
       {"#1-", range_text + "No upper limit on range", "LKFNUM", 4},
@@ -121,6 +124,7 @@ TEST_F(NodeLists, MalformedListsAreRefusedWithTheirTexts) {
       {"#" + std::string(30, 'S') + ":5", "Mistake in ZENT/ZLABEL, syntax error at \":\"@" + std::string(30, 'S') + ":",
        "LSMINT", 1},
   };
+  // clang-format on
   for (const Case& c : cases) {
     lschnd_reset_for_tests();
     int ierr = 0;
@@ -139,10 +143,12 @@ TEST_F(NodeLists, ErrorsOfTheListComeFromTheNodeTest) {
     std::string zlabel;
     int result, ierr;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {1, "#10-5", 0, 2}, {1, "#1-", 0, 4}, {1, "#1-5-9", 0, 3}, {1, "#X", 0, 1}, {1, "#1-5", 1, 0},
       {1, "#NOPE:1", 0, 2}, {1, "#:1", 0, 1},
   };
+  // clang-format on
   for (const Case& c : cases) {
     int result = -1, ierr = -1;
     LKFNUM(c.modref, gar_modeldirectory.flat(), md_numslots, kNM, 3, 0, "R", gar_modelnames, c.zlabel, result, ierr);
@@ -161,8 +167,8 @@ TEST_F(NodeLists, ErrorsOfTheListComeFromTheNodeTest) {
     int modref, node;
     bool selected;
   };
-  const std::vector<Ref> refs = {{1, 17, true}, {2, 17, true}, {-2, 17, false}, {-3, 17, true},
-                                 {3, 13, false}, {2, 3, false}, {-1, 3, true},  {-1, kNT + 3, false}};
+  const std::vector<Ref> refs = {{1, 17, true},  {2, 17, true}, {-2, 17, false}, {-3, 17, true},
+                                 {3, 13, false}, {2, 3, false}, {-1, 3, true},   {-1, kNT + 3, false}};
   for (const Ref& r : refs) {
     int e = -1;
     EXPECT_EQ(NDOFZL(r.modref, kNM, kNT, r.node, 1, "R", "", e), r.selected) << r.modref << " " << r.node;
@@ -206,18 +212,20 @@ TEST_F(NodeLists, InvalidReferencesAndFullLists) {
     int modref, subref;
     std::string cname;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {4, 4, ""}, {-2, 5, "SUB1:ONLY"}, {2, -4, "SUB1"}, {0, 1, ""}, {1, 0, "MAIN"},
       {INT_MIN, INT_MIN, ""}, {INT_MAX, 1, ""}, {-3, INT_MIN, "SUB2:ONLY"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     int ierr = 0;
     std::vector<int> got;
     const std::string out = printed([&] { got = select({c.modref, c.subref, "BOTH", 1, "#1 "}, ierr); });
     EXPECT_EQ(ierr, 1);
     EXPECT_TRUE(got.empty());
-    EXPECT_EQ(out, box(pad(head + "PRNDTB called with:<NL>   ZLABEL = #1<NL>   CNAME = " + c.cname, 1000), 3, 1,
-                       "Lschnd"))
+    EXPECT_EQ(
+        out, box(pad(head + "PRNDTB called with:<NL>   ZLABEL = #1<NL>   CNAME = " + c.cname, 1000), 3, 1, "Lschnd"))
         << c.modref << " " << c.subref;
   }
 
@@ -234,10 +242,10 @@ TEST_F(NodeLists, InvalidReferencesAndFullLists) {
   out = printed([&] { got = select({-1, -1, "FLUID", 1, ""}, ierr, 1); });
   EXPECT_EQ(ierr, 1);
   EXPECT_EQ(got, (std::vector<int>{kNT + 1}));
-  EXPECT_EQ(out, box(pad(full_head + ITOC(1) +
-                             " nodes found@PRNDTB called with:<NL>   ZLABEL = <NL>   CNAME = MAIN:ONLY",
-                         1000),
-                     3, 3, "Lschnd"));
+  EXPECT_EQ(out,
+            box(pad(full_head + ITOC(1) + " nodes found@PRNDTB called with:<NL>   ZLABEL = <NL>   CNAME = MAIN:ONLY",
+                    1000),
+                3, 3, "Lschnd"));
   // ZLABEL as the caller gives it: the refused-reference message drops its
   // trailing blanks, the full-list message keeps them.
   const std::string padded = pad("#1-10", 20);
@@ -270,7 +278,8 @@ TEST_F(NodeLists, RepeatedRequestsAreAnsweredFromMemory) {
   EXPECT_EQ(select({1, 1, "BOTH", 0, "TANK"}, ierr), (std::vector<int>{7, 14, kNT + 1}));
   EXPECT_EQ(select({-1, 1, "BOTH", 1, "TANK"}, ierr), (std::vector<int>{7, kNT + 1}));
   EXPECT_EQ(select({1, -1, "BOTH", 1, "TANK"}, ierr), (std::vector<int>{7, kNT + 1}));
-  EXPECT_EQ(select({1, 1, "BOTH", 1, "TANK "}, ierr), (std::vector<int>{5, 14, kNT + 1}));  // trailing blanks: same key
+  EXPECT_EQ(select({1, 1, "BOTH", 1, "TANK "}, ierr),
+            (std::vector<int>{5, 14, kNT + 1}));  // trailing blanks: same key
   EXPECT_EQ(select({1, 1, "BOTH", 1, "TANK B"}, ierr), (std::vector<int>{7}));
 
   // A remembered list longer than a later caller's room is not copied past

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "fixture.h"
 #include "modeldata/entity_codes.h"
 #include "modeldata/entity_lists.h"
-#include "fixture.h"
 
 namespace refs_test {
 namespace {
@@ -27,20 +27,38 @@ using RandomText = RefsTest;
 // Tokens and separators that make lists likely to be nearly right, and noise
 // that makes them wrong in every way the decoders must survive.
 const std::vector<std::string> kLabelTokens = {
-    "1", "3", "5", "7", "9", "12", "20", "50", "60", "100", "0", "007", "2147483647", "SUB1:", "SUB2:", "sub1:",
-    "SUB1:SUB2:", "INLET", "PUMP", "ALIAS7", "HEATER", "1-12", "3-7", "SUB1:1-5", "SUB2:3,ALIAS7"};
+    "1",    "3",      "5",      "7",          "9",     "12",       "20",           "50",         "60",
+    "100",  "0",      "007",    "2147483647", "SUB1:", "SUB2:",    "sub1:",        "SUB1:SUB2:", "INLET",
+    "PUMP", "ALIAS7", "HEATER", "1-12",       "3-7",   "SUB1:1-5", "SUB2:3,ALIAS7"};
 const std::vector<std::string> kLabelSeparators = {",", ",", ";", ";", "-", " "};
-const std::vector<std::string> kLabelNoise = {
-    "2147483648", "4294967297", "99999999999999999999", "-", "--", ":", "::", "MAIN:", "CURRENT:", "NOPE:", "TANK",
-    "OUTER", "\t", "'", "(", ")", "#", std::string(24, 'S') + ":", std::string(25, 'S') + ":",
-    std::string(41, '9'), std::string(45, 'A')};
+const std::vector<std::string> kLabelNoise = {"2147483648",
+                                              "4294967297",
+                                              "99999999999999999999",
+                                              "-",
+                                              "--",
+                                              ":",
+                                              "::",
+                                              "MAIN:",
+                                              "CURRENT:",
+                                              "NOPE:",
+                                              "TANK",
+                                              "OUTER",
+                                              "\t",
+                                              "'",
+                                              "(",
+                                              ")",
+                                              "#",
+                                              std::string(24, 'S') + ":",
+                                              std::string(25, 'S') + ":",
+                                              std::string(41, '9'),
+                                              std::string(45, 'A')};
 
 const std::vector<std::string> kEntityTokens = {
-    "L",  "T",  "C",  "QS", "QA", "A",  "ALP", "FT",   "FRG",   "FST",    "P",   "VQ",   "GL",  "GR",
-    "GF", "GV", "M",  "GP", "G",  "HEAT", "MASSX", "ICOUNT", "TAG", "T-INC", "T-DEC", "GL-DEC", "HEAT-INC"};
+    "L",  "T",  "C", "QS", "QA", "A",    "ALP",   "FT",     "FRG", "FST",   "P",     "VQ",     "GL",      "GR",
+    "GF", "GV", "M", "GP", "G",  "HEAT", "MASSX", "ICOUNT", "TAG", "T-INC", "T-DEC", "GL-DEC", "HEAT-INC"};
 const std::vector<std::string> kEntitySeparators = {",", ",", ",", ",,"};
-const std::vector<std::string> kEntityNoise = {"ZZB", "ZW", "ZY", "D", "S", "X", "NOPE", "t", "gl", "-INC",
-                                               "-DEC", "-", " ", "TAG-INC", "L-DEC", "G-INC"};
+const std::vector<std::string> kEntityNoise = {"ZZB", "ZW",   "ZY",   "D", "S", "X",       "NOPE",  "t",
+                                               "gl",  "-INC", "-DEC", "-", " ", "TAG-INC", "L-DEC", "G-INC"};
 
 std::string random_text(std::mt19937& rng, const std::vector<std::string>& tokens,
                         const std::vector<std::string>& separators, const std::vector<std::string>& noise,
@@ -68,7 +86,8 @@ TEST_F(RandomText, NodeListsAgreeWithTheNodeTest) {
   int selected_any = 0, refused = 0, full = 0;
   for (int trial = 0; trial < 4000; ++trial) {
     GLOI.MLEVEL = trial % 16 == 0 ? 0 : 3;  // print a share of the boxes, so that their texts are built too
-    std::string zlabel = (rng() % 4 != 0 ? "#" : "") + random_text(rng, kLabelTokens, kLabelSeparators, kLabelNoise, 4);
+    std::string zlabel =
+        (rng() % 4 != 0 ? "#" : "") + random_text(rng, kLabelTokens, kLabelSeparators, kLabelNoise, 4);
     if (trial % 50 == 0) zlabel = "#" + std::string(505 + rng() % 10, ' ') + zlabel;  // around the 512 limit
     const int modref = random_reference(rng);
     const int subref = rng() % 4 == 0 ? random_reference(rng) : modref;

@@ -42,12 +42,12 @@ void allocate(const Sizes& s) {
   FLAGS(26) = s.nm;
   FLAGS(29) = 3;
   FLAGS(36) = 4;
-  int c[28] = {s.larrinfo, s.dystor, 18,        s.lpcsfluid, s.lpcsth,  s.lpcsold, s.narrays,
-               s.ncc,      s.nucn,   s.ncharel, s.ncharuc,   s.ncharpool, s.ngf,   s.nf,
-               s.nintel,   s.nintuc, s.ngl,     s.nl,        s.nalias,  s.ngr,     s.nrealel,
-               s.nrealuc,  s.nm,     s.nt,      s.nchent,    s.nintent, s.nrealent, s.ngv};
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-               c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  int c[28] = {s.larrinfo, s.dystor, 18,        s.lpcsfluid, s.lpcsth,    s.lpcsold,  s.narrays,
+               s.ncc,      s.nucn,   s.ncharel, s.ncharuc,   s.ncharpool, s.ngf,      s.nf,
+               s.nintel,   s.nintuc, s.ngl,     s.nl,        s.nalias,    s.ngr,      s.nrealel,
+               s.nrealuc,  s.nm,     s.nt,      s.nchent,    s.nintent,   s.nrealent, s.ngv};
+  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
+               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
 }
 
 // Sets or changes one element in a way that depends on its place, so that
@@ -173,6 +173,7 @@ TEST_F(Snapshot, EightyFiveFramedRecordsOfTheStatedLengths) {
     int record;
     std::size_t bytes;
   };
+  // clang-format off
   const std::vector<Len> lens = {
       {1, 49},   {2, 702},  {3, 18 * 3 * 4}, {4, 2},       {5, 48},        {6, 5 * 4},     {7, 5 * 8},
       {23, 5},   {25, 120}, {26, 4 * 8},     {27, 4},      {34, 2 * 2 * 4}, {35, 3 * 18},  {39, 133},
@@ -180,6 +181,7 @@ TEST_F(Snapshot, EightyFiveFramedRecordsOfTheStatedLengths) {
       {52, 40 * 4}, {53, 3 * 4}, {65, 3 * 24}, {73, 3 * 4}, {80, 2 * 2 * 4}, {83, 2},       {84, 3 * 4},
       {85, 20 * 4},
   };
+  // clang-format on
   for (const Len& l : lens) EXPECT_EQ(recs[l.record - 1].bytes.size(), l.bytes) << "record " << l.record;
 
   // Record 1: job name, date, time in that order.
@@ -222,8 +224,9 @@ TEST_F(Snapshot, RestoreBringsBackTheSnapshotAndOnlyIt) {
   for (int w = 1; w <= 41; ++w) EXPECT_EQ(FLAGS(w), flags(w)) << w;
   EXPECT_EQ(PRTINF(4), 12);
   EXPECT_EQ(std::vector<std::int32_t>(gar_pcsthermal.begin(), gar_pcsthermal.end()), pcs);
-  EXPECT_EQ(std::vector<std::int32_t>(gar_pcsptrsthermal.data(), gar_pcsptrsthermal.data() + gar_pcsptrsthermal.size()),
-            pcsptrs);
+  EXPECT_EQ(
+      std::vector<std::int32_t>(gar_pcsptrsthermal.data(), gar_pcsptrsthermal.data() + gar_pcsptrsthermal.size()),
+      pcsptrs);
   EXPECT_EQ(std::vector<std::int32_t>(gar_nodealiasnumbers.begin(), gar_nodealiasnumbers.end()), aliases);
   EXPECT_EQ(std::vector<double>(gar_massflowlinkconds.begin(), gar_massflowlinkconds.end()), mfconds);
   EXPECT_EQ(std::vector<double>(gar_dynamiccorereal.begin(), gar_dynamiccorereal.end()), core);

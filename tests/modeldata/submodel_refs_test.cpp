@@ -39,12 +39,14 @@ TEST_F(SubmodelRefs, InvalidNumbersGiveWarningsAndZero) {
     std::string message;
     int code;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {1, 13, "Node node found", 1},   // SUB1 has no node 13, nor MAIN
       {2, 100, "Node node found", 1},  // fluid 100 belongs to MAIN
       {3, 1, "Node node found", 1},    {0, 1, "Invalid submodel", 2},
       {4, 1, "Invalid submodel", 2},   {-1, 1, "Invalid submodel", 2},
   };
+  // clang-format on
   for (const Case& c : cases) {
     int result = -1;
     const std::string out = printed([&] { result = INTNOD(c.model, c.node); });
@@ -64,12 +66,14 @@ TEST_F(SubmodelRefs, PathsOfModelsAndNodes) {
     int model;
     std::string attrib, expected;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {1, "SUBMODEL", "MAIN"},          {1, "ROOT", "MAIN"},      {1, "ALL", "MAIN"},
       {3, "ALL", "MAIN:SUB1:SUB2"},     {3, "", "MAIN:SUB1:SUB2"}, {3, "ALL   ", "MAIN:SUB1:SUB2"},
       {3, "ROOT", "MAIN:SUB1"},         {3, "SUBMODEL", "SUB2"},  {2, "ROOT", "MAIN"},
       {2, "CURRENT", "SUBMOD: Invalid argument ATTRIB"},          {2, "all", "SUBMOD: Invalid argument ATTRIB"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     GLOI.MODEL = c.model;
     EXPECT_EQ(SUBMOD(c.attrib), c.expected) << c.model << " " << c.attrib;
@@ -151,6 +155,7 @@ TEST_F(SubmodelRefs, SubmodelPrefixOfAnItem) {
     int current, model, pos, ierr;
   };
   // model -1 stands for "unchanged"; pos is where the node or entity part starts.
+  // clang-format off
   const std::vector<Case> cases = {
       {"SUB1:SUB2:12", 1, 3, 11, 0},
       {"SUB2:4", 1, 3, 6, 0},          // a deeper model found by name alone
@@ -169,6 +174,7 @@ TEST_F(SubmodelRefs, SubmodelPrefixOfAnItem) {
       {std::string(24, 'A') + ":1", 1, -1, 26, 2},  // 24 characters: a name, but no such model
       {std::string(25, 'A') + ":1", 1, -1, 1, 1},   // 25 characters: too long
   };
+  // clang-format on
   for (const Case& c : cases) {
     int pos = 1, model = -1, ierr = -1;
     LSMINT(gar_modeldirectory.flat(), md_numslots, kNM, 0, c.current, gar_modelnames, c.text,
@@ -180,9 +186,8 @@ TEST_F(SubmodelRefs, SubmodelPrefixOfAnItem) {
   EXPECT_EQ(listing(), "");  // the message switch was off
 
   int pos = 1, model = 0, ierr = 0;
-  std::string out = printed([&] {
-    LSMINT(gar_modeldirectory.flat(), md_numslots, kNM, 1, 1, gar_modelnames, ":5", 2, pos, model, ierr);
-  });
+  std::string out = printed(
+      [&] { LSMINT(gar_modeldirectory.flat(), md_numslots, kNM, 1, 1, gar_modelnames, ":5", 2, pos, model, ierr); });
   EXPECT_EQ(out, box("Mistake in ZENT/ZLABEL, syntax error at \":\"@:", 3, 1, "LSMINT"));
   pos = 1;
   out = printed([&] {

@@ -11,9 +11,9 @@ namespace tmd_test {
 namespace {
 
 std::string random_list(std::mt19937& rng) {
-  static const char* pieces[] = {"NODES", "CONDUCTORS", "CONSTANTS", "(", ")", ",", " ", "\t", "T", "QI", "GL",
-                                 "M", "GP", "GV", "HFD", "HEATFLUXDENS", "ICOUNT", "TAG", "L", "FT", "nodes",
-                                 "X", "", "((", "))", ",,", "ZY", "VDT"};
+  static const char* pieces[] = {
+      "NODES", "CONDUCTORS",   "CONSTANTS", "(",   ")", ",",  " ",     "\t", "T", "QI", "GL", "M",  "GP", "GV",
+      "HFD",   "HEATFLUXDENS", "ICOUNT",    "TAG", "L", "FT", "nodes", "X",  "",  "((", "))", ",,", "ZY", "VDT"};
   std::string s;
   const int n = static_cast<int>(rng() % 14);
   for (int k = 0; k < n; ++k) s += pieces[rng() % (sizeof(pieces) / sizeof(pieces[0]))];

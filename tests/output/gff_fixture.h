@@ -124,8 +124,8 @@ inline void build_model() {
   c[25] = 1;
   c[26] = 1;
   c[27] = 1;  // GV
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-               c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
+               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
   for (std::size_t k = 0; k < th.size(); ++k) gar_pcsthermalold(static_cast<int>(k) + 1) = th[k];
   for (int i = 1; i <= kNT; ++i) gar_pcsptrsthermalold(i) = ptr[i];
   for (std::size_t k = 0; k < fl.size(); ++k) gar_pcsfluid(static_cast<int>(k) + 1) = fl[k];
@@ -162,6 +162,7 @@ inline void build_model() {
   const int tcount[kNT] = {3, -1, 0, 4, 2147483646};
   const double u = undefined_real();
   // T C QA QE QI QS QR A ALP EPS QAI QEI QSI X Y Z
+  // clang-format off
   const double tr[kNT][16] = {
       {20.5, 1500.0, 0.0, 0.0, 12.75, 0.0, 0.0, 0.25, 0.3, 0.85, 0.0, 0.0, 1366.1, 0.0, 0.1, -0.05},
       {-270.0, u, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
@@ -184,8 +185,10 @@ inline void build_model() {
     gar_thermalnodeuserentityvalsint(i, 1) = tcount[i - 1];
     gar_thermalnodeuserentityvalschar(i, 1) = ttag[i - 1];
   }
+  // clang-format on
 
   // T HTA D L P H RUF Q MS MSH MST X Y Z VQ FA VOL RH MSSH CMP VDT
+  // clang-format off
   const double fr[kNF][21] = {
       {15.0, 0.5, 0.01, 2.0, 101325.0, 63000.0, 1.0e-5, 0, 0, 0, 0, 0, 0, 0, 0, 7.85398e-5, 1.5708e-4, 0, 0, 0, 0},
       {-33.34, 0.0, 0.02, 0.0, -1.0e5, 1.3e6, 0.0, -250.0, 0.001, 2.0e5, 25.0, 1.0, 2.0, 3.0, 0.999999, 0.0, u, 0.5,
@@ -232,6 +235,7 @@ inline void build_model() {
     gar_fluidnodeuserentityvalsint(j, 1) = fcount[j - 1];
     gar_fluidnodeuserentityvalschar(j, 1) = ftag[j - 1];
   }
+  // clang-format on
 
   const double gl[5] = {10.0, 0.125, 3.3e-4, 45.0, 1.0};
   const char* glact[5] = {"A", "I", "A", "A", "A"};

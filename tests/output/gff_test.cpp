@@ -118,6 +118,7 @@ TEST_F(GffTest, SelectionGivesSectionsAndNumbers) {
     std::vector<std::string> sections;
     std::string digits;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"", true,
        {"Thermal_Node=   1", "Thermal_Conductor=   2", "Fluid_Node=   3", "Fluid_Conductor=   4",
@@ -137,6 +138,7 @@ TEST_F(GffTest, SelectionGivesSectionsAndNumbers) {
         "Character_User_Constant=   5"},
        "12345"},
   };
+  // clang-format on
   int k = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE("list \"" + c.list + "\"" + (c.fluid ? "" : " without fluid nodes"));
@@ -175,7 +177,7 @@ TEST_F(GffTest, ConductorPairingSequenceAndDirection) {
 }
 
 TEST_F(GffTest, SetvuFieldsAgreeWithGfortran) {
-  const double vals[12] = {1.0,     -1.0,     0.1,     123456.5,  999999.5, 1234567.0,
+  const double vals[12] = {1.0,    -1.0,      0.1,     123456.5,  999999.5, 1234567.0,
                            1.0e-5, -2.5e-300, 3.0e100, 0.0999999, 65.4321,  -0.000123456789};
   const auto want = split(read_data("gff/setvu_fields.txt"));
   ASSERT_EQ(want.size(), 12u);
@@ -282,9 +284,8 @@ TEST_F(GffTest, JoinerAndSelectionFlags) {
   std::vector<plat::Text<10>> f = {"1234567890", "1234567890"};
   char row[20];
   int len = 0;
-  const auto got = fatal([&] {
-    STRSPC(CTextVec1(reinterpret_cast<const char*>(f.data()), 2, 10), 2, plat::TextRef(row, 20), len);
-  });
+  const auto got = fatal(
+      [&] { STRSPC(CTextVec1(reinterpret_cast<const char*>(f.data()), 2, 10), 2, plat::TextRef(row, 20), len); });
   EXPECT_EQ(got, box(" Size of output buffer too small.   Current length =     20", 1, "STRSPC"));
 
   const plat::Text<10> names[4] = {"", "NODES", "CONDUCTORS", "CONSTANTS"};
@@ -293,12 +294,9 @@ TEST_F(GffTest, JoinerAndSelectionFlags) {
     int length;
     std::vector<int> flags;
   };
-  const std::vector<Sel> sels = {{"   ", 3, {1, 1, 1, 1}},
-                                 {"NODES,CONSTANTS", 15, {0, 1, 0, 1}},
-                                 {"XNODESX", 7, {0, 1, 0, 0}},
-                                 {"CONDUCTORS", 9, {0, 0, 0, 0}},
-                                 {"CONDUCTORS  ", 5, {0, 0, 0, 0}},
-                                 {"Nodes", 5, {0, 0, 0, 0}}};
+  const std::vector<Sel> sels = {{"   ", 3, {1, 1, 1, 1}},          {"NODES,CONSTANTS", 15, {0, 1, 0, 1}},
+                                 {"XNODESX", 7, {0, 1, 0, 0}},      {"CONDUCTORS", 9, {0, 0, 0, 0}},
+                                 {"CONDUCTORS  ", 5, {0, 0, 0, 0}}, {"Nodes", 5, {0, 0, 0, 0}}};
   for (const auto& s : sels) {
     int flags[4] = {9, 9, 9, 9}, ierr = 7;
     GZBLKS(s.list, s.length, 4, CTextVec1(reinterpret_cast<const char*>(names), 4, 10), plat::Vec1<int>(flags, 4),
@@ -337,14 +335,15 @@ TEST_F(GffTest, WriteFailuresAreReported) {
   ASSERT_EQ(symlink("/dev/full", "FULL.GFF"), 0);
   const auto got = fatal([&] { PARGFF(kBlank, "FULL", 1, 14); });
   // The status is the system's error number, whatever it is on this system.
-  const auto st = std::find_if(got.begin(), got.end(),
-                               [](const std::string& l) { return l.find("Fortran IO status =") != std::string::npos; });
+  const auto st = std::find_if(got.begin(), got.end(), [](const std::string& l) {
+    return l.find("Fortran IO status =") != std::string::npos;
+  });
   ASSERT_NE(st, got.end());
   const int status = std::stoi(st->substr(st->find('=') + 1));
   EXPECT_GT(status, 0);
-  EXPECT_EQ(got, box("Error writing data for NORVEK neutral file : Fortran IO status = " +
-                         filesvc::int_field(status, 6),
-                     1, "GHEADB"));
+  EXPECT_EQ(got,
+            box("Error writing data for NORVEK neutral file : Fortran IO status = " + filesvc::int_field(status, 6),
+                1, "GHEADB"));
 
   // A unit closed under the writer: the first data line fails (code 9).
   gff_reset_for_tests();
@@ -353,10 +352,9 @@ TEST_F(GffTest, WriteFailuresAreReported) {
   plat::io::close_unit(14);
   GLOR.TIMEN = 2.0;
   const auto got2 = fatal([&] { PARGFF(kBlank, "GONE", 1, 14); });
-  EXPECT_EQ(got2,
-            box("Error writing data for NORVEK neutral file : Fortran IO status = " +
-                    filesvc::int_field(plat::io::kNotConnected, 6),
-                9, "GTNODA"));
+  EXPECT_EQ(got2, box("Error writing data for NORVEK neutral file : Fortran IO status = " +
+                          filesvc::int_field(plat::io::kNotConnected, 6),
+                      9, "GTNODA"));
   // Nothing of the failed block reached the file.
   EXPECT_EQ(data_digits(file_lines("GONE.GFF")), "1234567");
   EXPECT_EQ(with_prefix(file_lines("GONE.GFF"), "1 ").size(), static_cast<std::size_t>(kNT));
@@ -365,13 +363,11 @@ TEST_F(GffTest, WriteFailuresAreReported) {
 TEST_F(GffTest, FieldArrayTooSmallForUserEntities) {
   SPRSIZ(5) = 400;
   static char fields[gff_field_slots * gff_field_length];
-  const auto got = fatal([&] {
-    GTNODA(1, 0.0, "(G12.6)", "(I10)", TextVec1(fields, gff_field_slots, gff_field_length), 14);
-  });
+  const auto got =
+      fatal([&] { GTNODA(1, 0.0, "(G12.6)", "(I10)", TextVec1(fields, gff_field_slots, gff_field_length), 14); });
   EXPECT_EQ(got, box(" Size of BUFFER in GRECDB is   326:, need  423 for thermal nodes.", 1, "GTNODA"));
-  const auto got2 = fatal([&] {
-    GFNODA(1, 0.0, "(G12.6)", "(I10)", TextVec1(fields, gff_field_slots, gff_field_length), 14);
-  });
+  const auto got2 =
+      fatal([&] { GFNODA(1, 0.0, "(G12.6)", "(I10)", TextVec1(fields, gff_field_slots, gff_field_length), 14); });
   EXPECT_EQ(got2, box(" Size of BUFFER in GRECDB is   326:, need  431 for fluid nodes.", 1, "GFNODA"));
 }
 

@@ -62,8 +62,8 @@ inline void build_model() {
   c[24] = 1;       // character user entities
   c[25] = 1;       // integer user entities
   c[26] = 2;       // real user entities
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-               c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
+               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
   const int level[3] = {0, 1, 2}, size[3] = {3, 2, 1};
   const int tbase[4] = {0, 2, 4, 6}, fbase[4] = {0, 1, 1, 2};
   for (int m = 1; m <= kNM; ++m) {

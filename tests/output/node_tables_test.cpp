@@ -70,7 +70,9 @@ TEST_F(NodeTables, RowsAgreeWithGfortran) {
     PRNDTB(" ", lists[t], 1);
     const auto rows = rows_of(listing());
     ASSERT_EQ(rows.size(), 8u) << lists[t];
-    for (int k = 0; k < 8; ++k) EXPECT_EQ(rows[static_cast<std::size_t>(k)], golden[static_cast<std::size_t>(8 * t + order[k])]) << lists[t] << " row " << k;
+    for (int k = 0; k < 8; ++k)
+      EXPECT_EQ(rows[static_cast<std::size_t>(k)], golden[static_cast<std::size_t>(8 * t + order[k])])
+          << lists[t] << " row " << k;
   }
 }
 
@@ -141,28 +143,70 @@ TEST_F(NodeTables, Layouts) {
   const std::string lf = "(1X,A,1X,I10,4X,A,4X,F10.2,4X,10X  ,4X,10X  ,4X,10X  ,4X,10X  ,4X,10X  )";
   const std::vector<Case> cases = {
       // L, T, QS, QE, QA, QI, C: 16 + 28 + 6 x 14 = 128 fits 132.
-      {132, {1, 2, 8, 5, 4, 6, 3}, lt, lf,
-       heading(132, {{17, " LABEL"}, {45, "        T"}, {59, "        QS"}, {73, "        QE"}, {87, "        QA"},
-                     {101, "        QI"}, {115, "        C"}}),
-       start, start, heading(132, {}), 7, 0, 0},
+      {132,
+       {1, 2, 8, 5, 4, 6, 3},
+       lt,
+       lf,
+       heading(132, {{17, " LABEL"},
+                     {45, "        T"},
+                     {59, "        QS"},
+                     {73, "        QE"},
+                     {87, "        QA"},
+                     {101, "        QI"},
+                     {115, "        C"}}),
+       start,
+       start,
+       heading(132, {}),
+       7,
+       0,
+       0},
       // WIDTH 80: L, T, QS (72) in the main table, QE, QA, QI, C continued.
-      {80, {1, 2, 8, 5, 4, 6, 3}, "(1X,A,1X,I10,4X,A,4X,F10.2,4X,F10.2)", "(1X,A,1X,I10,4X,A,4X,F10.2,4X,10X  )",
+      {80,
+       {1, 2, 8, 5, 4, 6, 3},
+       "(1X,A,1X,I10,4X,A,4X,F10.2,4X,F10.2)",
+       "(1X,A,1X,I10,4X,A,4X,F10.2,4X,10X  )",
        heading(132, {{17, " LABEL"}, {45, "        T"}, {59, "        QS"}}),
-       "(1X,A,1X,I10,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2)", "(1X,A,1X,I10,4X,10X  ,4X,10X  ,4X,10X  ,4X,10X  )",
-       heading(132, {{17, "        QE"}, {31, "        QA"}, {45, "        QI"}, {59, "        C"}}), 3, 4, 1},
+       "(1X,A,1X,I10,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2)",
+       "(1X,A,1X,I10,4X,10X  ,4X,10X  ,4X,10X  ,4X,10X  )",
+       heading(132, {{17, "        QE"}, {31, "        QA"}, {45, "        QI"}, {59, "        C"}}),
+       3,
+       4,
+       1},
       // Fluid-only texts, user entities: a long name gets width 19 and
       // ",5X)" after its value; a short one is right-justified in 10.
-      {132, {24, 29, 36, 102, 201, 301}, "(1X,A,1X,I10,28X , 8X , 8X ,4X,F10.2,5X,4X,I10,4X,A)",
+      {132,
+       {24, 29, 36, 102, 201, 301},
+       "(1X,A,1X,I10,28X , 8X , 8X ,4X,F10.2,5X,4X,I10,4X,A)",
        "(1X,A,1X,I10,4X,A,4X,A,4X,A,4X,F10.2,5X,4X,I10,4X,A)",
-       heading(132, {{17, " FLUID TYPE"}, {45, " FRG"}, {53, " FST"}, {62, "HEATFLUXDENSITY"}, {81, "    ICOUNT"},
+       heading(132, {{17, " FLUID TYPE"},
+                     {45, " FRG"},
+                     {53, " FST"},
+                     {62, "HEATFLUXDENSITY"},
+                     {81, "    ICOUNT"},
                      {95, "       TAG"}}),
-       start, start, heading(132, {}), 6, 0, 0},
+       start,
+       start,
+       heading(132, {}),
+       6,
+       0,
+       0},
       // Fluid-only real P; TAG no longer fits the main table.
-      {132, {24, 29, 36, 17, 102, 201, 301}, "(1X,A,1X,I10,28X , 8X , 8X ,4X,10X  ,4X,F10.2,5X,4X,I10)",
+      {132,
+       {24, 29, 36, 17, 102, 201, 301},
+       "(1X,A,1X,I10,28X , 8X , 8X ,4X,10X  ,4X,F10.2,5X,4X,I10)",
        "(1X,A,1X,I10,4X,A,4X,A,4X,A,4X,F10.2,4X,F10.2,5X,4X,I10)",
-       heading(132, {{17, " FLUID TYPE"}, {45, " FRG"}, {53, " FST"}, {61, "        P"}, {76, "HEATFLUXDENSITY"},
+       heading(132, {{17, " FLUID TYPE"},
+                     {45, " FRG"},
+                     {53, " FST"},
+                     {61, "        P"},
+                     {76, "HEATFLUXDENSITY"},
                      {95, "    ICOUNT"}}),
-       "(1X,A,1X,I10,4X,A)", "(1X,A,1X,I10,4X,A)", heading(132, {{18, "       TAG"}}), 6, 1, 1},
+       "(1X,A,1X,I10,4X,A)",
+       "(1X,A,1X,I10,4X,A)",
+       heading(132, {{18, "       TAG"}}),
+       6,
+       1,
+       1},
   };
   for (const Case& c : cases) {
     NodeTableFormats f;
@@ -197,7 +241,8 @@ TEST_F(NodeTables, UserFormats) {
   GLOC.THEAD = "NODE        TEMP";
   LSTBFM(plat::Vec1<const int>(codes, 9), 9, 132, 0, f, n1, n2, cont);
   EXPECT_EQ(f.thermal_main.trimmed(), "(1X,A,1X,I6,F12.3)");
-  EXPECT_EQ(f.fluid_main.trimmed(), "(1X,A,1X,I10,4X,F10.2,4X,10X  ,4X,10X  ,4X,10X  ,4X,10X  ,4X,10X  ,4X,F10.2,4X,10X  )");
+  EXPECT_EQ(f.fluid_main.trimmed(),
+            "(1X,A,1X,I10,4X,F10.2,4X,10X  ,4X,10X  ,4X,10X  ,4X,10X  ,4X,10X  ,4X,F10.2,4X,10X  )");
   EXPECT_EQ(f.head_main.trimmed(), "  NODE        TEMP");
   EXPECT_EQ(n1, 9);
   EXPECT_EQ(cont, 0);
@@ -211,7 +256,8 @@ TEST_F(NodeTables, UserFormats) {
   EXPECT_EQ(n1, 9);
   // A decoder status above 2 ignores the user formats and THEAD.
   LSTBFM(plat::Vec1<const int>(codes, 9), 9, 132, 5, f, n1, n2, cont);
-  EXPECT_EQ(f.thermal_main.trimmed(), "(1X,A,1X,I10,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2)");
+  EXPECT_EQ(f.thermal_main.trimmed(),
+            "(1X,A,1X,I10,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2,4X,F10.2)");
   EXPECT_EQ(n1, 8);
   EXPECT_EQ(n2, 1);
   EXPECT_EQ(cont, 1);
@@ -221,9 +267,13 @@ TEST_F(NodeTables, UserFormats) {
   PRNDTB(" ", "T", -1);
   const auto l = listing();
   const std::vector<std::string> tail(l.end() - 7, l.end());
-  const std::vector<std::string> expected = {
-      " ", "  NODE        TEMP" + blanks(132 - 18), "", "       10      20.500", "       20      -3.125", " ",
-      "          100         15.00"};
+  const std::vector<std::string> expected = {" ",
+                                             "  NODE        TEMP" + blanks(132 - 18),
+                                             "",
+                                             "       10      20.500",
+                                             "       20      -3.125",
+                                             " ",
+                                             "          100         15.00"};
   EXPECT_EQ(tail, expected);
   // A status above 2 from the decoder ("T, BOGUS") prints the default layout.
   PRNDTB(" ", "T, BOGUS", -1);
@@ -264,8 +314,9 @@ TEST_F(NodeTables, RowsTheUserFormatCannotWriteAreReportedOncePerTable) {
   EXPECT_EQ(warnings, 3) << all;
   std::size_t at = 0;
   for (const char* first : {"node 10 ", "node 1 ", "node 5 "}) {
-    const std::string text = std::string("Node table row not written Printing table output with PRNDTB. The row format "
-                                         "does not suit the values of ") +
+    const std::string text = std::string(
+                                 "Node table row not written Printing table output with PRNDTB. The row format "
+                                 "does not suit the values of ") +
                              first;
     const std::size_t found = squeezed.find(text, at);
     ASSERT_NE(found, std::string::npos) << text << "\n" << squeezed;
@@ -355,7 +406,8 @@ TEST_F(NodeTables, SortRoutines) {
     std::vector<int> l(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
       const unsigned r = rng() % 12;
-      k[static_cast<std::size_t>(i)] = r == 0 ? std::numeric_limits<double>::quiet_NaN() : static_cast<double>(r % 5);
+      k[static_cast<std::size_t>(i)] =
+          r == 0 ? std::numeric_limits<double>::quiet_NaN() : static_cast<double>(r % 5);
       l[static_cast<std::size_t>(i)] = i + 1;
     }
     const int dir = trial % 2 == 0 ? 1 : -1;
@@ -521,12 +573,14 @@ TEST_F(NodeTables, WorkSpaceShortages) {
     const char* zents;
     std::string_view text;
     int code;
+    // clang-format off
   } cases[] = {
       {93, 1, false, "T", gar_text_nodetable_int, 1},   // 93 + 6 + 2 > 100
       {99, 1, false, "T", gar_text_nodetable_int, 1},
       {1, 99, false, "T-DEC, T", gar_text_nodetable_real, 2},  // 3 keys, 2 words from 99
       {92, 1, true, "T, ICOUNT-INC", gar_text_nodetable_int, 3},  // the list of 8 ends at 100
   };
+  // clang-format on
   for (const auto& c : cases) {
     if (c.single_model) {
       FLAGS(26) = 1;

@@ -115,8 +115,9 @@ TEST_F(PageHeaders, SteadyStateHeaderJoinsAtWidth102) {
   PRHEAD();
   l = listing();
   ASSERT_EQ(l.size(), 9u);
-  EXPECT_EQ(l[6], "  TIMEN =      0.00      MODULE SOLVFM      LOOPCT =    12      ENBALA =    0.5000      "
-                  "ENBALR = 0.0010");
+  EXPECT_EQ(l[6],
+            "  TIMEN =      0.00      MODULE SOLVFM      LOOPCT =    12      ENBALA =    0.5000      "
+            "ENBALR = 0.0010");
   EXPECT_EQ(PRTINF(2), 10 + 5 + 4);
 }
 
@@ -138,6 +139,7 @@ TEST_F(PageHeaders, TransientHeaderWithNodeSuffix) {
     int ncsgmn;
     std::vector<std::string> lines;
     int count;
+    // clang-format off
   } cases[] = {
       {"TRTH", 2,
        {"", "  TIMEN =      1.50      MODULE SLCRNC      DTIMEU =    0.2500",
@@ -150,6 +152,7 @@ TEST_F(PageHeaders, TransientHeaderWithNodeSuffix) {
       {"TRTH", kUndefined,
        {"", "  TIMEN =      1.50      MODULE SLCRNC      DTIMEU =    0.2500", " CSGMIN = 5.000E-02", "", ""}, 5},
   };
+  // clang-format on
   for (const Case& c : cases) {
     plat::io::close_unit(6);
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
@@ -185,16 +188,15 @@ TEST_F(PageHeaders, FluidHeaderWithBothNodeSuffixes) {
   GLOI.FNCSGM = 2;
   PRTINF(2) = 10;
   PRHEAD();
-  const std::vector<std::string> expect = {
-      "",
-      "  TIMEN =      1.50      MODULE FLTMTS      RELXMC = 1.000E-03",
-      " FSTEPS =    12      DTIMEU =    0.2500      DTCOUR =    0.5000",
-      " CSGMIN = 5.000E-02  AT NODE 7 IN SUB-MODEL  ",
-      "+" + std::string(44, ' ') + "MAIN" + std::string(132 - 48, ' '),
-      " FCSGMN =    2.0000  AT NODE 50 IN SUB-MODEL  ",
-      "+" + std::string(45, ' ') + "MAIN" + std::string(132 - 49, ' '),
-      "",
-      ""};
+  const std::vector<std::string> expect = {"",
+                                           "  TIMEN =      1.50      MODULE FLTMTS      RELXMC = 1.000E-03",
+                                           " FSTEPS =    12      DTIMEU =    0.2500      DTCOUR =    0.5000",
+                                           " CSGMIN = 5.000E-02  AT NODE 7 IN SUB-MODEL  ",
+                                           "+" + std::string(44, ' ') + "MAIN" + std::string(132 - 48, ' '),
+                                           " FCSGMN =    2.0000  AT NODE 50 IN SUB-MODEL  ",
+                                           "+" + std::string(45, ' ') + "MAIN" + std::string(132 - 49, ' '),
+                                           "",
+                                           ""};
   EXPECT_EQ(listing(), expect);
   EXPECT_EQ(PRTINF(2), 10 + 4 + 1 + 1 + 1 + 1 + 2);
   ndssmd_reset_for_tests();
@@ -204,10 +206,9 @@ TEST_F(PageHeaders, FluidHeaderWithBothNodeSuffixes) {
 // A path wider than the line: the names that do not fit go on a further "+"
 // record from column 1. A WIDTH above the 132-character line breaks there.
 TEST_F(PageHeaders, ModelPathContinuesOnAFurtherLine) {
-  std::vector<plat::Text<24>> names = {plat::Text<24>("MAIN"), plat::Text<24>("SECOND_LEVEL_MODEL_NAME2"),
-                                       plat::Text<24>("THIRD_LEVEL_MODEL_NAME_3"),
-                                       plat::Text<24>("FOURTH_LEVEL_MODEL_NAME4"),
-                                       plat::Text<24>("FIFTH_LEVEL_MODEL_NAME_5")};
+  std::vector<plat::Text<24>> names = {
+      plat::Text<24>("MAIN"), plat::Text<24>("SECOND_LEVEL_MODEL_NAME2"), plat::Text<24>("THIRD_LEVEL_MODEL_NAME_3"),
+      plat::Text<24>("FOURTH_LEVEL_MODEL_NAME4"), plat::Text<24>("FIFTH_LEVEL_MODEL_NAME_5")};
   const plat::Vec1<const plat::Text<24>> v(names.data(), 5);
   for (int width : {80, 132, 200}) {
     plat::io::close_unit(6);

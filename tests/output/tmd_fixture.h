@@ -77,27 +77,27 @@ inline void build_model() {
   }
 
   int c[28] = {};
-  c[1] = 100;                           // DYSTOR
-  c[2] = 18;                            // directory rows
-  c[3] = static_cast<int>(fl.size());   // fluid list
-  c[5] = static_cast<int>(th.size());   // linked thermal list
-  c[8] = 7;                             // user-constant names
-  c[10] = 2;                            // character user constants
-  c[11] = 2;                            // character pool elements
-  c[12] = 1;                            // GF
+  c[1] = 100;                          // DYSTOR
+  c[2] = 18;                           // directory rows
+  c[3] = static_cast<int>(fl.size());  // fluid list
+  c[5] = static_cast<int>(th.size());  // linked thermal list
+  c[8] = 7;                            // user-constant names
+  c[10] = 2;                           // character user constants
+  c[11] = 2;                           // character pool elements
+  c[12] = 1;                           // GF
   c[13] = kNF;
-  c[15] = 2;                            // integer user constants
-  c[16] = 4;                            // GL
-  c[17] = 2;                            // links
-  c[19] = 1;                            // GR
-  c[21] = 3;                            // real user constants
+  c[15] = 2;  // integer user constants
+  c[16] = 4;  // GL
+  c[17] = 2;  // links
+  c[19] = 1;  // GR
+  c[21] = 3;  // real user constants
   c[22] = kNM;
   c[23] = kNT;
-  c[24] = 1;                            // character user entities
-  c[25] = 1;                            // integer user entities
-  c[26] = 2;                            // real user entities
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-               c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  c[24] = 1;  // character user entities
+  c[25] = 1;  // integer user entities
+  c[26] = 2;  // real user entities
+  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
+               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
   FLAGS(1) = kNT;
   FLAGS(2) = 4;
   FLAGS(3) = 1;
@@ -115,11 +115,13 @@ inline void build_model() {
   for (int j = 1; j <= kNF; ++j) gar_pcsptrsfluid(j) = flstart[static_cast<std::size_t>(j - 1)];
 
   // Directory: level, subtree, then cumulative bases per slot (column 4 = totals).
+  // clang-format off
   const int dir[18][4] = {
       {0, 1, 1, 0}, {3, 1, 1, 0},  {0, 2, 4, 5}, {0, 3, 4, 4}, {0, 0, 0, 1}, {0, 1, 1, 1},
       {0, 0, 0, 0}, {0, 2, 3, 3},  {0, 1, 1, 2}, {0, 1, 1, 2}, {0, 4, 5, 7}, {2, 5, 5, 7},
       {3, 5, 6, 7}, {0, 0, 0, 0},  {0, 1, 1, 2}, {0, 2, 2, 3}, {0, 1, 1, 2}, {0, 0, 0, 0},
   };
+  // clang-format on
   for (int s = 1; s <= 18; ++s)
     for (int m = 1; m <= kNM + 1; ++m) gar_modeldirectory(s, m) = dir[s - 1][m - 1];
   const char* names[kNM] = {"MAIN", "SUB1", "SUB2"};

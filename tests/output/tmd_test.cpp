@@ -88,6 +88,7 @@ TEST_F(TmdTest, EntityListMistakesAreReportedAndParsingGoesOn) {
     std::vector<int> nodes;
     int wantk;
   };
+  // clang-format off
   const Case cases[] = {
       {"NODES(T,,C)", 3, "Entity name invalid@Parsing GFF entity string@'' found in<NL>'NODES(T,,C)'@DMPTMD called",
        {2, 3}, 0},
@@ -103,6 +104,7 @@ TEST_F(TmdTest, EntityListMistakesAreReportedAndParsingGoesOn) {
       {"CONDUCTORS(GL, G)", 4,
        "Invalid conductor type@Parsing GFF entity string@'G' found in<NL>'CONDUCTORS(GL, G)'@DMPTMD called", {}, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     listing();
     reset_message_counters();
@@ -186,7 +188,8 @@ TEST_F(TmdTest, ConductorRowsInTheirFixedOrder) {
   TmdConductorTables t;
   int gl = 0, gr = 0, gf = 0, gv = 0, link = 0;
   getconductorinfo(kNT, t, gl, gr, gf, gv, link);
-  EXPECT_EQ(rows_of(t.infogl), (std::vector<std::vector<int>>{{1, 2, 1, 1}, {1, 2, 2, 1}, {3, 4, 1, 2}, {-1, 2, 1, 1}}));
+  EXPECT_EQ(rows_of(t.infogl),
+            (std::vector<std::vector<int>>{{1, 2, 1, 1}, {1, 2, 2, 1}, {3, 4, 1, 2}, {-1, 2, 1, 1}}));
   EXPECT_EQ(rows_of(t.infogr), (std::vector<std::vector<int>>{{1, 3, 1, 1}}));
   EXPECT_EQ(rows_of(t.infogf), (std::vector<std::vector<int>>{{4, 5, 1, 3}}));
   EXPECT_EQ(rows_of(t.infom_gp), (std::vector<std::vector<int>>{{-1, -2, 1, 1}, {-2, -3, 1, 3}}));
@@ -311,15 +314,16 @@ TEST_F(TmdTest, FullFileLayoutAndTwoSlices) {
   EXPECT_FALSE(f.exists(at(kSet, "conductorsGV")));
 
   const auto tdata = reals(f.id, at(kData, "thermalNodesRealData"));
-  EXPECT_EQ(tdata[1 * 18 + 0], 20.0);               // slice 0, node 2, Temperature
-  EXPECT_EQ(tdata[5 * 18 + 1 * 18 + 0], -7.5);      // slice 1, node 2
-  EXPECT_EQ(tdata[5 * 18 + 4 * 18 + 17], 2005.0);   // slice 1, node 5, HEATFLUXDENS
+  EXPECT_EQ(tdata[1 * 18 + 0], 20.0);              // slice 0, node 2, Temperature
+  EXPECT_EQ(tdata[5 * 18 + 1 * 18 + 0], -7.5);     // slice 1, node 2
+  EXPECT_EQ(tdata[5 * 18 + 4 * 18 + 17], 2005.0);  // slice 1, node 5, HEATFLUXDENS
   const auto tstr = strings(f.id, at(kData, "thermalNodesStringData"));
   EXPECT_EQ(tstr[4 * 3 + 0], pad("B", 24));
   EXPECT_EQ(tstr[4 * 3 + 2], pad("TAG5", 24));
   EXPECT_EQ(ints(f.id, at(kData, "fluidNodesIntegerData")), (std::vector<int>{91, 92, 93, 91, 92, 93}));
 
-  EXPECT_EQ(ints(f.id, at(kSet, "conductorsGL")), (std::vector<int>{1, 2, 1, 1, 1, 2, 2, 1, 3, 4, 1, 2, -1, 2, 1, 1}));
+  EXPECT_EQ(ints(f.id, at(kSet, "conductorsGL")),
+            (std::vector<int>{1, 2, 1, 1, 1, 2, 2, 1, 3, 4, 1, 2, -1, 2, 1, 1}));
   EXPECT_EQ(ints(f.id, at(kSet, "conductorsM_GP")), (std::vector<int>{-1, -2, 1, 1, -2, -3, 1, 3}));
   const auto gl = reals(f.id, at(kData, "conductorDataGL"));
   EXPECT_EQ(std::vector<double>(gl.begin(), gl.begin() + 8), (std::vector<double>{1.5, 1, 2.5, 1, 4.5, -2, 3.5, 1}));
@@ -341,7 +345,8 @@ TEST_F(TmdTest, FullFileLayoutAndTwoSlices) {
     H5Tclose(type);
     H5Dclose(ds);
   }
-  EXPECT_EQ(reals(f.id, at(kData, "userConstantsRealData")), (std::vector<double>{1.25, 2.25, 3.25, 1.25, 2.25, 3.25}));
+  EXPECT_EQ(reals(f.id, at(kData, "userConstantsRealData")),
+            (std::vector<double>{1.25, 2.25, 3.25, 1.25, 2.25, 3.25}));
   EXPECT_EQ(ints(f.id, at(kData, "userConstantsIntegerData")), (std::vector<int>{11, 22, 11, 22}));
   const auto texts = strings(f.id, at(kData, "userConstantsStringData"));
   EXPECT_EQ(texts[0], pad("main text", 132));
@@ -372,7 +377,8 @@ TEST_F(TmdTest, NodesOnlyAndConductorsOnlyFiles) {
     File f("NODEONLY.TMD");
     EXPECT_TRUE(f.exists(at(kSet, "models")));
     EXPECT_TRUE(f.exists(at(kData, "times")));
-    EXPECT_EQ(strings(f.id, at(kSet, "thermalNodesRealAttributes")), (std::vector<std::string>{pad("Temperature", 32)}));
+    EXPECT_EQ(strings(f.id, at(kSet, "thermalNodesRealAttributes")),
+              (std::vector<std::string>{pad("Temperature", 32)}));
     EXPECT_EQ(strings(f.id, at(kSet, "fluidNodesStringAttributes")),
               (std::vector<std::string>{pad("Type", 32), pad("Fluid_Type", 32)}));
     EXPECT_EQ(dims_of(f.id, at(kData, "thermalNodesRealData")), (std::vector<hsize_t>{1, 5, 1}));
@@ -418,6 +424,7 @@ TEST_F(TmdTest, TimeThatDoesNotAdvanceStartsTheNextNumberedFile) {
   }
   EXPECT_EQ(listing(), "");
   tmd_requests_reset_for_tests();
+  // clang-format off
   const std::pair<const char*, std::vector<double>> files[] = {
       {"MAIN.TMD", {0.0}}, {"MAIN.TMD2", {0.0, 5.0, 10.0}}, {"MAIN.TMD3", {10.0}},
       {"ALPHA.TMD", {1, 2, 3}}, {"BETA.TMD", {1, 2, 3}}};
@@ -427,6 +434,7 @@ TEST_F(TmdTest, TimeThatDoesNotAdvanceStartsTheNextNumberedFile) {
     EXPECT_EQ(reals(f.id, at(kData, "times")), times) << name;
     EXPECT_EQ(dims_of(f.id, at(kData, "thermalNodesRealData"))[0], times.size()) << name;
   }
+  // clang-format on
   File f("MAIN.TMD3");
   EXPECT_EQ(text_attribute(f.id, kData, "Description"), pad("Solution number 3", 100));
   EXPECT_FALSE(dir_.exists("ALPHA.TMD2"));
@@ -439,8 +447,8 @@ TEST_F(TmdTest, HundredthBaseNameIsRefused) {
   EXPECT_FALSE(dir_.exists("B100.TMD"));
   const std::string printed = listing();
   EXPECT_EQ(printed, box("Too many file basenames@Preparing to write TMD file@Maximum number of TMD file basenames "
-                           "is 99.<NL>Request denied: B100@DMPTMD called in MAIN",
-                           3, 2, "DmptmdReal"));
+                         "is 99.<NL>Request denied: B100@DMPTMD called in MAIN",
+                         3, 2, "DmptmdReal"));
   GLOR.TIMEN = 1.0;
   DMPTMD(" ", "CONSTANTS", 1, "B7");  // registered names go on
   tmd_requests_reset_for_tests();
@@ -454,8 +462,8 @@ TEST_F(TmdTest, MissingDirectoryGivesTheFatalDiagnostic) {
   int err = 0;
   tmdcreatefile("missing/OUT.TMD", 7, err);
   EXPECT_LT(err, 0);
-  EXPECT_EQ(printed, box("Failed to open file missing/OUT.TMD@Writing TMD output@HDF error.@DMPTMD called in MAIN", 4, 4,
-                         "DmptmdReal"));
+  EXPECT_EQ(printed, box("Failed to open file missing/OUT.TMD@Writing TMD output@HDF error.@DMPTMD called in MAIN",
+                         4, 4, "DmptmdReal"));
 }
 
 TEST_F(TmdTest, ParameterCaseFilesPerCaseAndRestart) {

@@ -36,9 +36,8 @@ TEST_F(ChangesTest, ChangeOfUndefinedValuesWarnsAndSets) {
   const std::vector<int> list = {7, 8, 9};
   make_undefined(gar_thermalnodetemps(8));
   int changed = -1, refused = -1;
-  const std::string out = printed([&] {
-    PARCNR(view(list), 3, 5.0, kNT, gar_thermalnodetemps.view(), changed, refused);
-  });
+  const std::string out =
+      printed([&] { PARCNR(view(list), 3, 5.0, kNT, gar_thermalnodetemps.view(), changed, refused); });
   EXPECT_EQ(changed, 3);
   EXPECT_EQ(refused, 0);
   for (int n : list) EXPECT_EQ(gar_thermalnodetemps(n), 5.0);
@@ -49,9 +48,8 @@ TEST_F(ChangesTest, ScaleRefusesUndefinedValuesAndGoesOn) {
   const std::vector<int> list = {7, 8, 9};
   make_undefined(gar_thermalnodetemps(8));
   int changed = -1, refused = -1;
-  const std::string out = printed([&] {
-    PARSNR(view(list), 3, 2.0, kNT, gar_thermalnodetemps.view(), changed, refused);
-  });
+  const std::string out =
+      printed([&] { PARSNR(view(list), 3, 2.0, kNT, gar_thermalnodetemps.view(), changed, refused); });
   EXPECT_EQ(changed, 2);
   EXPECT_EQ(refused, 1);
   EXPECT_EQ(gar_thermalnodetemps(7), 140.0);
@@ -84,9 +82,8 @@ TEST_F(ChangesTest, ThermalAndFluidHalvesOfOneList) {
   std::vector<int> ints = {5, 6, 7, 8};
   make_undefined(ints[1]);
   const std::vector<int> fl = {15, 16};
-  std::string out = printed([&] {
-    PARCFI(view(fl), 2, 9, kNT, plat::Vec1<int>(ints.data(), 4), fchanged, refused);
-  });
+  std::string out =
+      printed([&] { PARCFI(view(fl), 2, 9, kNT, plat::Vec1<int>(ints.data(), 4), fchanged, refused); });
   EXPECT_EQ(fchanged, 2);
   EXPECT_EQ(refused, 0);
   EXPECT_EQ(ints, (std::vector<int>{5, 9, 9, 8}));  // fluid 2, 3 at (node - NT)
@@ -165,7 +162,8 @@ TEST_F(ChangesTest, UserEntitiesByKind) {
   make_undefined(gar_fluidnodeuserentityvalsreal(1, 1));
   out = printed([&] { PARUDE("SCALE", -1, view(list), 3, "2", nf, nt, status); });
   EXPECT_EQ(status, 2);
-  EXPECT_EQ(out, boxes({{undefined_node(1, "MAIN"), 3, 1, "PARSNR"}, {undefined_node(100, "MAIN"), 3, 1, "PARSFR"}}));
+  EXPECT_EQ(out,
+            boxes({{undefined_node(1, "MAIN"), 3, 1, "PARSNR"}, {undefined_node(100, "MAIN"), 3, 1, "PARSFR"}}));
   PARUDE("SCALE", -1, view(list), 3, "2*1", nf, nt, status);  // SCALE reads a single number
   EXPECT_EQ(status, 3);
 
@@ -253,9 +251,8 @@ TEST_F(ChangesTest, TextArrayElementsKeepTheirStoredLengths) {
   PARZA2(3, 1, 1, plat::Vec1<const int>(range, 6), "QQQQQ", 1, 1, gar_arrayvalueschar.view(), status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(pool_texts(3), (std::vector<std::string>{"LON", "QQ", "QQQQ"}));
-  out = printed([&] {
-    PARZA2(4, 1, 1, plat::Vec1<const int>(range, 6), "Z", 1, 1, gar_arrayvalueschar.view(), status);
-  });
+  out = printed(
+      [&] { PARZA2(4, 1, 1, plat::Vec1<const int>(range, 6), "Z", 1, 1, gar_arrayvalueschar.view(), status); });
   EXPECT_EQ(status, 1);
   EXPECT_EQ(out, box("Unable to unpack character array from data base@Contact Central Support", 3, 1, "PARZA2"));
 }
@@ -340,7 +337,8 @@ TEST_F(ChangesTest, ControlConstants) {
   run("CHANGE", "QTRSOL", "'NO'");
   EXPECT_EQ(GLOC.QTRSOL.view(), "NO ");
   GLOC.PARNAM = "KEEP";
-  EXPECT_EQ(run("CHANGE", "PARNAM", "NEW"), box("String is not delimited with single quotes@>>NEW<<", 3, 1, "PARZVL"));
+  EXPECT_EQ(run("CHANGE", "PARNAM", "NEW"),
+            box("String is not delimited with single quotes@>>NEW<<", 3, 1, "PARZVL"));
   EXPECT_EQ(status, 1);
   EXPECT_EQ(GLOC.PARNAM.view(), plat::Text<24>("KEEP").view());
   EXPECT_EQ(run("SCALE", "PARNAM", "'NEW'"), box("Cannot SCALE character constants", 3, 1, "PARCCZ"));

@@ -64,29 +64,29 @@ inline void build_model() {
   FLAGS(33) = 1;  // links
   FLAGS(36) = 1;
   int c[28] = {};
-  c[0] = 6;        // array descriptor list
+  c[0] = 6;  // array descriptor list
   c[1] = kDystor;
   c[2] = 18;
-  c[3] = 12;       // fluid connection list
-  c[4] = 16;       // compact thermal list
-  c[6] = 1;        // arrays
-  c[8] = 5;        // user-constant names
-  c[10] = 1;       // character user constants
-  c[11] = 1;       // character pool elements
+  c[3] = 12;  // fluid connection list
+  c[4] = 16;  // compact thermal list
+  c[6] = 1;   // arrays
+  c[8] = 5;   // user-constant names
+  c[10] = 1;  // character user constants
+  c[11] = 1;  // character pool elements
   c[13] = kNF;
-  c[15] = 2;       // integer user constants
-  c[16] = 4;       // GL
-  c[17] = 1;       // links
-  c[20] = 6;       // real array elements
-  c[21] = 2;       // real user constants
+  c[15] = 2;  // integer user constants
+  c[16] = 4;  // GL
+  c[17] = 1;  // links
+  c[20] = 6;  // real array elements
+  c[21] = 2;  // real user constants
   c[22] = kNM;
   c[23] = kNT;
-  c[24] = 1;       // character user entities
-  c[25] = 1;       // integer user entities
-  c[26] = 1;       // real user entities
-  c[27] = 1;       // GV
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-               c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  c[24] = 1;  // character user entities
+  c[25] = 1;  // integer user entities
+  c[26] = 1;  // real user entities
+  c[27] = 1;  // GV
+  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
+               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
   const int level[2] = {0, 1}, size[2] = {2, 1};
   for (int m = 1; m <= kNM; ++m) {
     md_level(m) = level[m - 1];
@@ -97,13 +97,12 @@ inline void build_model() {
     gar_ModelDirectorySlot s;
     int v[3];
   };
-  const Slot slots[] = {{md_thermalnodebase, {0, 4, 6}},   {md_linearcondbase, {0, 2, 4}},
-                        {md_vfaccondbase, {0, 0, 1}},      {md_realuserconstbase, {0, 1, 2}},
-                        {md_intuserconstbase, {0, 1, 2}},  {md_charuserconstbase, {0, 1, 1}},
-                        {md_realnamebase, {0, 3, 5}},      {md_intnamebase, {1, 4, 5}},
-                        {md_charnamebase, {2, 5, 5}},      {md_arraybase, {0, 1, 1}},
-                        {md_charelementbase, {0, 1, 1}},   {md_fluidnodebase, {0, 1, 2}},
-                        {md_massflowlinkbase, {0, 1, 1}}};
+  const Slot slots[] = {
+      {md_thermalnodebase, {0, 4, 6}},   {md_linearcondbase, {0, 2, 4}},   {md_vfaccondbase, {0, 0, 1}},
+      {md_realuserconstbase, {0, 1, 2}}, {md_intuserconstbase, {0, 1, 2}}, {md_charuserconstbase, {0, 1, 1}},
+      {md_realnamebase, {0, 3, 5}},      {md_intnamebase, {1, 4, 5}},      {md_charnamebase, {2, 5, 5}},
+      {md_arraybase, {0, 1, 1}},         {md_charelementbase, {0, 1, 1}},  {md_fluidnodebase, {0, 1, 2}},
+      {md_massflowlinkbase, {0, 1, 1}}};
   for (const Slot& s : slots)
     for (int m = 1; m <= kNM + 1; ++m) s.s(m) = s.v[m - 1];
   gar_modelnames(1) = "MAIN";
@@ -246,10 +245,10 @@ class CsvTest : public tna_test::StateTest {
 };
 
 // The listing printed so far must equal the boxes of these messages (read first).
-#define EXPECT_BOXES(msgs)                 \
-  do {                                     \
-    const std::string got_ = listing();    \
-    EXPECT_EQ(got_, boxes(msgs));          \
+#define EXPECT_BOXES(msgs) \
+  do { \
+    const std::string got_ = listing(); \
+    EXPECT_EQ(got_, boxes(msgs)); \
   } while (0)
 
 std::string golden(const std::string& name) {
@@ -302,7 +301,7 @@ TEST_F(CsvTest, FailingItemsCutTheHeaderAndTheRowShort) {
   PARHDC("(T1,ENBNDM,T3)", 1, kCsv, ierr);
   EXPECT_EQ(ierr, 3);
   EXPECT_BOXES((std::vector<Msg>{{"Unrecognised entity reference@ENBNDM", 4, "PRHCST"},
-                              {"Error processing CSV_ENTITIES at @ENBNDM", 3, "PARHDC"}}));
+                                 {"Error processing CSV_ENTITIES at @ENBNDM", 3, "PARHDC"}}));
   // The status letter D is a fluid-only code for the heading, an invalid one for a row.
   PARCSV("(T1,D10,T3)", 5, 1, kCsv, ierr);
   EXPECT_EQ(ierr, 0);
@@ -323,6 +322,7 @@ TEST_F(CsvTest, ItemWriterMessages) {
     bool header;
     std::vector<Msg> expect;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"(NOSUB:GAIN)", true,
        {{"Unrecognised submodel name@NOSUB:GAIN", 1, "PRHCST"},
@@ -341,6 +341,7 @@ TEST_F(CsvTest, ItemWriterMessages) {
         {"Error processing CSV_ENTITIES at @GL(3,4,2)", 3, "PARHDC"}}},
       {"(GL(3,4,2))", false, {{"No matching conductors found@GL(3,4,2)", 3, "PRCCND"}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     listing();
     reset_message_counters();
@@ -375,6 +376,7 @@ TEST_F(CsvTest, NamesLongerThanANameFieldNameNothing) {
     bool header;
     std::vector<Msg> expect;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"(GAINABCDEFGHIJKLMNX)", true,
        {{"Unrecognised entity reference@GAINABCDEFGHIJKLMNX", 4, "PRHCST"},
@@ -386,6 +388,7 @@ TEST_F(CsvTest, NamesLongerThanANameFieldNameNothing) {
         {"Error processing CSV_ENTITIES at @TABABCDEFGHIJKLMNOX(1,2)", 3, "PARHDC"}}},
       {"(TABABCDEFGHIJKLMNOX(1,2))", false, {{"Unrecognised array name@TABABCDEFGHIJKLMNOX(1,2)", 3, "PRCARR"}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     listing();
     reset_message_counters();
@@ -410,8 +413,8 @@ TEST_F(CsvTest, ViewFactorSearchInAModelWithoutAny) {
   PARHDC("(GV(1,2))", 1, kCsv, ierr);
   EXPECT_EQ(ierr, 3);
   EXPECT_BOXES((std::vector<Msg>{{"Error searching node pair list@Contact Central Support", 3, "PRHGGV"},
-                              {"No matching conductors found@GV(1,2)", 2, "PRHCND"},
-                              {"Error processing CSV_ENTITIES at @GV(1,2)", 3, "PARHDC"}}));
+                                 {"No matching conductors found@GV(1,2)", 2, "PRHCND"},
+                                 {"Error processing CSV_ENTITIES at @GV(1,2)", 3, "PARHDC"}}));
 }
 
 TEST_F(CsvTest, ListsWithoutBracketsAreRefused) {
@@ -432,17 +435,20 @@ TEST_F(CsvTest, WriteErrorsAreReportedWithTheirStatus) {
   int ierr = 0;
   PARCSV("(T1)", 1, 1, kCsv, ierr);
   EXPECT_EQ(ierr, 2);
-  EXPECT_BOXES((std::vector<Msg>{{"Error writing to csv file@Fortran I/O error code" + code + " returned", 2, "PARCSV"}}));
+  EXPECT_BOXES(
+      (std::vector<Msg>{{"Error writing to csv file@Fortran I/O error code" + code + " returned", 2, "PARCSV"}}));
   PARHDC("(T1)", 1, kCsv, ierr);
   EXPECT_EQ(ierr, 2);
-  EXPECT_BOXES((std::vector<Msg>{{"Error writing to csv file@Fortran I/O error code" + code + " returned", 2, "PARHDC"}}));
+  EXPECT_BOXES(
+      (std::vector<Msg>{{"Error writing to csv file@Fortran I/O error code" + code + " returned", 2, "PARHDC"}}));
   // Field writers use the long form.
   PRCCCR(1.0, kCsv, ierr);
   EXPECT_EQ(ierr, 1);
-  EXPECT_BOXES((std::vector<Msg>{{"Error writing to csv file@Fortran I/O error code" + code +
-                                   " returned. Possible causes are network error, disc full, or record being written "
-                                   "is too long.",
-                               1, "PRCCCR"}}));
+  EXPECT_BOXES(
+      (std::vector<Msg>{{"Error writing to csv file@Fortran I/O error code" + code +
+                             " returned. Possible causes are network error, disc full, or record being written "
+                             "is too long.",
+                         1, "PRCCCR"}}));
 }
 
 TEST_F(CsvTest, WorkSpaceShortage) {
@@ -453,11 +459,10 @@ TEST_F(CsvTest, WorkSpaceShortage) {
   EXPECT_BOXES((std::vector<Msg>{{"Insufficient dynamic core@Increase DYSTOR", 1, "PRHNOD"}}));
   PRCNOD(2, "1", "T1", 1, kCsv, ierr);
   EXPECT_EQ(ierr, 1);
-  EXPECT_BOXES((std::vector<Msg>{{"Insufficient dynamic core@Increase DYSTOR - another         1locations required", 1,
-                               "PRCNOD"}}));
+  EXPECT_BOXES((std::vector<Msg>{
+      {"Insufficient dynamic core@Increase DYSTOR - another         1locations required", 1, "PRCNOD"}}));
   EXPECT_EQ(FLAGS(36), kDystor - kNT - kNF);
 }
-
 
 // An empty stored text (its delimiter right at its start) is a value like any
 // other: written as two adjacent double quotes, and skipped by its length 0.

@@ -76,8 +76,8 @@ TEST_F(OptionsTest, DecodingTable) {
     std::string record;
     Decoded want;
   };
-  auto D = [](int check, int parmonly, int w6, int w3, int w1, int w4, int w7, int w5, int ierr, std::string csv = "",
-              std::string gff = "", std::string tmd = "") {
+  auto D = [](int check, int parmonly, int w6, int w3, int w1, int w4, int w7, int w5, int ierr,
+              std::string csv = "", std::string gff = "", std::string tmd = "") {
     return Decoded{check, parmonly, w6, w3, w1, w4, w7, w5, ierr, std::move(csv), std::move(gff), std::move(tmd)};
   };
   const std::vector<Case> cases = {
@@ -129,6 +129,7 @@ TEST_F(OptionsTest, EveryMessageWithItsCode) {
     std::string record;
     std::vector<Msg> expect;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"$PARAMETERS,OUTPUT_FROM=OUTPUT",
        {{rec + "Unrecognised OUTPUT_FROM option value@Should be either OUTPUTS or VARIABLES2 (without quotes)", 1}}},
@@ -147,6 +148,7 @@ TEST_F(OptionsTest, EveryMessageWithItsCode) {
       {"$PARAMETERS,NOSUCH", {{rec + "Unrecognised option@NOSUCH", 7}}},
       {"$PARAMETRES,CHECK", {{rec + "Unrecognised statement@$PARAMETRES,CHECK", 8}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     listing();
     reset_message_counters();

@@ -26,8 +26,8 @@
 
 #include "core/char_pool.h"
 #include "core/control_constants.h"
-#include "modeldata/global_arrays.h"
 #include "core/global_records.h"
+#include "modeldata/global_arrays.h"
 #include "modeldata/node_lists.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/array.h"
@@ -82,8 +82,8 @@ inline void build_param_fixture() {
   c[14] = 5;  // integer array values
   c[15] = 1;  // integer user constants
   c[16] = kNGL;
-  c[17] = 1;  // mass-flow links
-  c[18] = 3;  // aliases
+  c[17] = 1;   // mass-flow links
+  c[18] = 3;   // aliases
   c[20] = 12;  // real array values
   c[21] = 1;   // real user constants
   c[22] = kNM;
@@ -92,8 +92,8 @@ inline void build_param_fixture() {
   c[25] = 1;  // integer user entities
   c[26] = 2;  // real user entities
   c[27] = kNGV;
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-               c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
+               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
 
   const int level[3] = {0, 1, 2}, size[3] = {3, 2, 1};
   for (int m = 1; m <= kNM; ++m) {

@@ -25,6 +25,7 @@ struct NodeCase {
 
 TEST_F(RefsTest, NodeReferencesResolveToAscendingInternalLists) {
   const std::vector<int> sub1_tree = {7, 8, 9, 10, 11, 12, 13, 15, 16, 17};
+  // clang-format off
   const NodeCase cases[] = {
       {"3", 1, {3}},
       {"3", 2, {9}},                // the submodel's own node, not its subtree's
@@ -50,6 +51,7 @@ TEST_F(RefsTest, NodeReferencesResolveToAscendingInternalLists) {
       {"TWELVE", 2, {11}},               // "12" is a label text, not a number
       {"SUB1:TWELVE", 1, {11}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::vector<int> list(kAll, -1);
     int count = -1, status = -1;
@@ -76,6 +78,7 @@ TEST_F(RefsTest, NodeReferenceFailuresGetTheirMessages) {
     int submodel;
     int status;
     std::vector<std::tuple<std::string, int, int, std::string>> messages;
+    // clang-format off
   } cases[] = {
       {"99", 1, 3,
        {{"Node node found", 2, 1, "INTNOD"}, {"Node does not exist in sub-model@Node Number:         99", 3, 3, "PARNDS"}}},
@@ -91,6 +94,7 @@ TEST_F(RefsTest, NodeReferenceFailuresGetTheirMessages) {
       {"'#5-1'", 1, 2,
        {{"NDSOZL: Illegal range construct in ZLABEL@Second value less than first:5-1", 3, 2, "LNDSZL"}}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::vector<int> list(kAll, 0);
     int count = -1, status = -1;
@@ -102,7 +106,8 @@ TEST_F(RefsTest, NodeReferenceFailuresGetTheirMessages) {
   // Both argument checks are reported before the call ends.
   std::vector<int> list(kAll, 0);
   int count = 0, status = 0;
-  const std::string out = printed([&] { PARNDS("1", 0, kAll - 1, plat::Vec1<int>(list.data(), kAll), count, status); });
+  const std::string out =
+      printed([&] { PARNDS("1", 0, kAll - 1, plat::Vec1<int>(list.data(), kAll), count, status); });
   EXPECT_EQ(status, 2);
   EXPECT_EQ(out, boxes({{"Node list is too short for data@Contact central support", 3, 1, "PARNDS"},
                         {"Model number is invalid@Contact central support", 3, 2, "PARNDS"}}));
@@ -126,7 +131,7 @@ TEST_F(RefsTest, LabelSelectionAndItsChecks) {
   EXPECT_EQ(out, box("Invalid model number@Contact central support", 3, 2, "NDSOZL"));
   out = printed([&] { NDSOZL("PANEL", 0, v, kAll, 0, count, status); });
   EXPECT_EQ(status, 2);
-  EXPECT_EQ(out, "");  // messages off
+  EXPECT_EQ(out, "");                             // messages off
   NDSOZL("#1-3", -2, v, kAll, 1, count, status);  // a "#" list of SUB1 alone
   EXPECT_EQ(status, 0);
   EXPECT_EQ(head(list, count), (std::vector<int>{7, 8, 9}));
@@ -172,16 +177,14 @@ TEST_F(RefsTest, NodeNumberLists) {
   for (const auto& c : bad) {
     std::vector<int> list(kAll, -1);
     int count = -1, status = -1;
-    const std::string out = printed(
-        [&] { LNDSZL(c.ref, 1, plat::Vec1<int>(list.data(), kAll), kAll, 1, "PARCSV", count, status); });
+    const std::string out =
+        printed([&] { LNDSZL(c.ref, 1, plat::Vec1<int>(list.data(), kAll), kAll, 1, "PARCSV", count, status); });
     EXPECT_EQ(status, c.status) << c.ref;
     EXPECT_EQ(count, 0) << c.ref;
     EXPECT_EQ(out, box(c.message, 3, c.status, "LNDSZL")) << c.ref;
     // With messages off nothing is printed.
-    EXPECT_EQ(printed([&] {
-                LNDSZL(c.ref, 1, plat::Vec1<int>(list.data(), kAll), kAll, 0, "PARCSV", count, status);
-              }),
-              "")
+    EXPECT_EQ(
+        printed([&] { LNDSZL(c.ref, 1, plat::Vec1<int>(list.data(), kAll), kAll, 0, "PARCSV", count, status); }), "")
         << c.ref;
   }
 }
@@ -243,6 +246,7 @@ TEST_F(RefsTest, ConductorReferenceFailures) {
     int top;
     int status;
     std::vector<std::tuple<std::string, int, int, std::string>> messages;
+    // clang-format off
   } cases[] = {
       {"(1,2,0)", 0, 7, {{"Sequence number not valid@0", 3, 7, "PARCNP"}}},
       {"(1,2,X)", 0, 6, {{"Sequence number not an integer@X", 3, 6, "PARCNP"}}},
@@ -260,6 +264,7 @@ TEST_F(RefsTest, ConductorReferenceFailures) {
       {"(1,99)", 0, 3,
        {{"Node node found", 2, 1, "INTNOD"}, {"Node does not exist in sub-model@Node Number:         99", 3, 3, "PARNDS"}}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     Pair p;
     const std::string out = printed([&] { p = conductor_pair(c.ref, 1, c.top); });

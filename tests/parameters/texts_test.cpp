@@ -20,6 +20,7 @@ struct EntCase {
 
 TEST_F(TextsTest, EntfndTakesTheLongestMnemonicOrALongerUserName) {
   // User entities of the fixture: real HEAT, MASS; integer COUNT; character TAG.
+  // clang-format off
   const EntCase cases[] = {
       {"T12", 2, 1, "T"},
       {"QAI5", 12, 3, "QAI"},
@@ -33,6 +34,7 @@ TEST_F(TextsTest, EntfndTakesTheLongestMnemonicOrALongerUserName) {
       {"   ", 0, 0, ""},
       {"ZZZ", 0, 0, ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     plat::Text<18> name("garbage");
     int code = 99, lm = 99;

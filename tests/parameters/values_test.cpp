@@ -20,6 +20,7 @@ struct RealCase {
 };
 
 TEST_F(ValuesTest, RealExpressionsFollowPrecedenceAndBrackets) {
+  // clang-format off
   const RealCase cases[] = {
       {"1+2*3", 7},       {"10-2-3", 5},      {"8/2*2", 8},         {"2*3**2", 18},     {"2**3**2", 64},
       {"-2**2", -4},      {"2**(-1)", 0.5},   {"8/(-2)", -4},       {"-(2+3)*2", -10},
@@ -33,6 +34,7 @@ TEST_F(ValuesTest, RealExpressionsFollowPrecedenceAndBrackets) {
       {"0.001*2", 0.002}, {"-(-(3))", 3},     {"2**0.5", std::sqrt(2.0)},
       {"2**(1+1)+1", 5},  {"2**(3)*4", 32},   {"2**(1+1)**2", 16},  {"(2)**(3)-1", 7},
   };
+  // clang-format on
   for (const auto& c : cases) {
     double v = -999;
     int status = -1;
@@ -43,8 +45,8 @@ TEST_F(ValuesTest, RealExpressionsFollowPrecedenceAndBrackets) {
   // Division by zero gives the floating-point infinity, and so does zero to
   // a negative power; an infinity goes on through later operations.
   const double inf = std::numeric_limits<double>::infinity();
-  const RealCase infinite[] = {{"1/0", inf}, {"-1/0", -inf}, {"1/-0", -inf}, {"0**(-1)", inf}, {"1/0*2", inf},
-                               {"1/0+1e300*10", inf}};
+  const RealCase infinite[] = {{"1/0", inf},     {"-1/0", -inf}, {"1/-0", -inf},
+                               {"0**(-1)", inf}, {"1/0*2", inf}, {"1/0+1e300*10", inf}};
   for (const auto& c : infinite) {
     double v = 0;
     int status = -1;
@@ -77,6 +79,7 @@ TEST_F(ValuesTest, IntegerExpressionsTruncate) {
   struct Case {
     std::string text;
     int value;
+    // clang-format off
   } cases[] = {
       {"1+2*3", 7},   {"10-2-3", 5},     {"8/2*2", 8},   {"2*3**2", 18}, {"2**3**2", 64},    {"-2**2", -4},
       {"2**(-1)", 0}, {"2**(1+1)+1", 5}, {"2**(3)*4", 32}, {"8/(-2)", -4},    {"8/-2", -4},   {"-(2+3)*2", -10}, {"1++2", 3},     {"1--2", 3},
@@ -87,6 +90,7 @@ TEST_F(ValuesTest, IntegerExpressionsTruncate) {
       {"2147483646+1-1", 2147483646}, {"65536*65536/65536", 65536}, {"-2**31", INT32_MIN},
       {"-2147483646-2", INT32_MIN}, {"2**62/2**40", 4194304}, {"(-1)**2147483646", 1}, {"1**2147483646", 1},
   };
+  // clang-format on
   for (const auto& c : cases) {
     int v = -999, status = -1;
     PARIGT(c.text, v, status);
@@ -191,6 +195,7 @@ TEST_F(ValuesTest, SingleRealNumbers) {
     std::string text;
     int status;
     double value;
+    // clang-format off
   } cases[] = {
       {"1.5", 0, 1.5},   {"-2", 0, -2},    {"3E2", 0, 300},   {"3d-2", 0, 0.03}, {"  7.25  ", 0, 7.25},
       {"1+3", 0, 1000},  // a sign after the digits starts the exponent
@@ -203,6 +208,7 @@ TEST_F(ValuesTest, SingleRealNumbers) {
       {std::string(40, '1'), 0, 1.1111111111111111e39},
       {std::string(41, '1'), 1, 0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     double v = -1;
     int status = -1;
@@ -225,11 +231,13 @@ TEST_F(ValuesTest, SingleIntegers) {
     std::string text;
     int status;
     int value;
+    // clang-format off
   } cases[] = {
       {"42", 0, 42}, {"007", 0, 7}, {"2147483646", 0, 2147483646}, {"2147483647", 1, 0}, {"2147483648", 1, 0},
       {"-7", 1, 0},
       {"+7", 1, 0},  {"", 1, 0},    {" 7", 1, 0},  {"7  ", 0, 7},  {"7a", 1, 0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     int v = -1, status = -1;
     PARIVL(c.text, v, status);
@@ -271,18 +279,16 @@ TEST_F(ValuesTest, ConductorValuesFollowTheUndefinedRule) {
       "Entity undefined - possibly defined with Mortran@Value may be overwritten by Mortran expression during "
       "solution.";
   // SCALE keeps the undefined element and refuses with status 2.
-  std::string out = printed([&] {
-    PARSTR(plat::Vec1<const int>(items, 3), 3, "SCALE", 2.0, gar_linearconds.view(), status);
-  });
+  std::string out =
+      printed([&] { PARSTR(plat::Vec1<const int>(items, 3), 3, "SCALE", 2.0, gar_linearconds.view(), status); });
   EXPECT_EQ(status, 2);
   EXPECT_EQ(out, box(message, 3, 2, "PARSTR"));
   EXPECT_EQ(gar_linearconds(1), 1.0);
   EXPECT_TRUE(SLUNDF(gar_linearconds(2)));
   EXPECT_EQ(gar_linearconds(3), 3.0);
   // CHANGE sets every element, warning with code 1.
-  out = printed([&] {
-    PARSTR(plat::Vec1<const int>(items, 3), 3, "CHANGE  ", 9.0, gar_linearconds.view(), status);
-  });
+  out =
+      printed([&] { PARSTR(plat::Vec1<const int>(items, 3), 3, "CHANGE  ", 9.0, gar_linearconds.view(), status); });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(out, box(message, 3, 1, "PARSTR"));
   for (int k = 1; k <= 3; ++k) EXPECT_EQ(gar_linearconds(k), 9.0);

@@ -15,8 +15,8 @@
 
 namespace {
 
-using plat::fmt_detail::OutItem;
 using plat::fmt_detail::out_item;
+using plat::fmt_detail::OutItem;
 
 std::vector<std::string> lines_of(const std::string& rel) {
   std::ifstream in(tna_test::data_path(rel));
@@ -47,8 +47,7 @@ TEST(FormatRandomGolden, OutputMatchesGfortran) {
     }
     std::vector<std::string> got;
     const int st = plat::fmt_detail::format_records_impl(got, fmt, &item, 1);
-    const bool ok = want_err ? st != 0
-                             : st == 0 && got == std::vector<std::string>{rest.substr(1, rest.size() - 2)};
+    const bool ok = want_err ? st != 0 : st == 0 && got == std::vector<std::string>{rest.substr(1, rest.size() - 2)};
     if (!ok) {
       ++bad;
       ADD_FAILURE() << line << "\n  got status " << st << (got.empty() ? "" : " [" + got.front() + "]");
@@ -81,8 +80,8 @@ TEST(FormatRandomGolden, InputMatchesGfortran) {
         ok = st == plat::io::kBadInput;
       } else {
         const double w = std::bit_cast<double>(std::stoull(want, nullptr, 16));
-        ok = st == 0 && (std::isnan(w) ? std::isnan(x)
-                                       : std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(w));
+        ok = st == 0 &&
+             (std::isnan(w) ? std::isnan(x) : std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(w));
         char h[20];
         std::snprintf(h, sizeof h, "%016llX", static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(x)));
         got = h;

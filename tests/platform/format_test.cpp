@@ -16,14 +16,15 @@
 
 namespace {
 
-using plat::fmt_detail::OutItem;
 using plat::fmt_detail::out_item;
+using plat::fmt_detail::OutItem;
 
 int hexval(char c) { return c <= '9' ? c - '0' : (c & ~0x20) - 'A' + 10; }
 
 std::string unhex(std::string_view h) {
   std::string s;
-  for (std::size_t i = 0; i + 1 < h.size(); i += 2) s.push_back(static_cast<char>(hexval(h[i]) * 16 + hexval(h[i + 1])));
+  for (std::size_t i = 0; i + 1 < h.size(); i += 2)
+    s.push_back(static_cast<char>(hexval(h[i]) * 16 + hexval(h[i + 1])));
   return s;
 }
 
@@ -65,11 +66,17 @@ TEST(FormatGolden, OutputMatchesGfortran) {
       const std::string_view v = std::string_view(t).substr(1);
       switch (t[0]) {
         case 'r': items.push_back(out_item(std::bit_cast<double>(std::stoull(std::string(v), nullptr, 16)))); break;
-        case 'f': items.push_back(out_item(std::bit_cast<float>(static_cast<std::uint32_t>(std::stoul(std::string(v), nullptr, 16))))); break;
+        case 'f':
+          items.push_back(
+              out_item(std::bit_cast<float>(static_cast<std::uint32_t>(std::stoul(std::string(v), nullptr, 16)))));
+          break;
         case 'i': items.push_back(out_item(static_cast<int>(std::stol(std::string(v))))); break;
         case 'j': items.push_back(out_item(static_cast<long long>(std::stoll(std::string(v))))); break;
         case 'l': items.push_back(out_item(v == "T")); break;
-        case 'a': texts.push_back(unhex(v)); items.push_back(out_item(std::string_view(texts.back()))); break;
+        case 'a':
+          texts.push_back(unhex(v));
+          items.push_back(out_item(std::string_view(texts.back())));
+          break;
         default: FAIL() << "bad token " << t;
       }
     }
@@ -232,9 +239,9 @@ TEST(FormatOutput, ErrorsAreStatuses) {
   EXPECT_EQ(plat::format_records_to(out, "(-4PE10.3)", 1.0), plat::io::kBadFormat);
   out.clear();
   EXPECT_EQ(plat::format_records_to(out, "(G10.0)", 1.5), plat::io::kBadFormat);
-  for (const char* bad : {"(I5", "(F10)", "(E10)", "(I5.7 )", "(0I5)", "(0(I5))", "(Q5)", "('abc)", "(T0)",
-                          "(+3I5)", "(3'x')", "(5:)", "(A0)", "(E0.3)", "(G0)", "(L)", "(I)", "(B5)", "((I2)",
-                          "(2(I2)", "(F5.)", "(E9.2E)", "(TL)", "(999999999X)", "(3H)"}) {
+  for (const char* bad : {"(I5",    "(F10)",  "(E10)", "(I5.7 )", "(0I5)",  "(0(I5))",      "(Q5)", "('abc)", "(T0)",
+                          "(+3I5)", "(3'x')", "(5:)",  "(A0)",    "(E0.3)", "(G0)",         "(L)",  "(I)",    "(B5)",
+                          "((I2)",  "(2(I2)", "(F5.)", "(E9.2E)", "(TL)",   "(999999999X)", "(3H)"}) {
     out.clear();
     EXPECT_EQ(plat::format_records_to(out, bad, 1), plat::io::kBadFormat) << bad;
   }
@@ -276,7 +283,12 @@ TEST(FormatOutput, FuzzedFormatsNeverCrashOrHang) {
 TEST(FormatOutput, ParsedFormatsAreCachedAndStayValid) {
   // The same text many times, interleaved with many distinct texts (cache eviction).
   for (int k = 0; k < 2000; ++k) {
-    EXPECT_EQ(format_records("(I4)", k), Recs{(k < 1000 ? std::string(k < 10 ? 3 : k < 100 ? 2 : 1, ' ') : "") + std::to_string(k)});
+    EXPECT_EQ(format_records("(I4)", k), Recs{(k < 1000 ? std::string(k < 10    ? 3
+                                                                      : k < 100 ? 2
+                                                                                : 1,
+                                                                      ' ')
+                                                        : "") +
+                                              std::to_string(k)});
     const std::string f = "(I" + std::to_string(5 + k % 700) + ")";
     EXPECT_EQ(format_records(f, 1).front().size(), static_cast<std::size_t>(5 + k % 700));
   }
@@ -349,7 +361,8 @@ TEST(FormatRoundTrip, WriteThenReadGivesSameValue) {
   const char* fmts[] = {"(ES25.16E3)", "(E26.17E3)", "(1PD25.16)", "(G26.17E3)", "(EN28.16E3)"};
   for (int k = 0; k < 3000; ++k) {
     double v;
-    do v = std::bit_cast<double>(rng()); while (!std::isfinite(v));
+    do v = std::bit_cast<double>(rng());
+    while (!std::isfinite(v));
     for (const char* f : fmts) {
       const Recs r = format_records(f, v);
       ASSERT_EQ(r.size(), 1u);
@@ -358,7 +371,8 @@ TEST(FormatRoundTrip, WriteThenReadGivesSameValue) {
       ASSERT_EQ(std::bit_cast<std::uint64_t>(back), std::bit_cast<std::uint64_t>(v)) << f << " " << r[0];
     }
   }
-  for (long long i : {0LL, 1LL, -1LL, 2147483647LL, -2147483648LL, 9223372036854775807LL, -9223372036854775807LL - 1}) {
+  for (long long i :
+       {0LL, 1LL, -1LL, 2147483647LL, -2147483648LL, 9223372036854775807LL, -9223372036854775807LL - 1}) {
     const Recs r = format_records("(I21, L3, A5)", i, i < 0, "ab cd");
     long long back = 0;
     bool lb = false;

@@ -124,8 +124,9 @@ TEST_F(Dispatch, TwoPhaseRulesMixTheSaturatedValues) {
     double p, t;  // Pa, C
     bool cp;      // vapour specific heat from a table
   };
-  const State states[] = {{1, 5e5, 4.0, true},  {2, 1e5, 99.6, true}, {5, 1e5, 23.5, false},  {6, 3e5, 40.0, false},
-                          {7, 3e5, 0.0, false}, {8, 2e5, 20.0, true}, {9, 3e5, -15.0, false}, {10, 3e5, -20.0, false}};
+  const State states[] = {{1, 5e5, 4.0, true},    {2, 1e5, 99.6, true},   {5, 1e5, 23.5, false},
+                          {6, 3e5, 40.0, false},  {7, 3e5, 0.0, false},   {8, 2e5, 20.0, true},
+                          {9, 3e5, -15.0, false}, {10, 3e5, -20.0, false}};
   const std::string out = printed([&] {
     for (const State& s : states) {
       SCOPED_TRACE(s.ff);
@@ -210,8 +211,8 @@ TEST_F(Dispatch, RangeWarningsOfTheLibraryCarryTheNode) {
   GLOR.TABS = 273.15;
   GLOR.PABS = 0.0;
   const std::string out = printed([&] { EXPECT_EQ(XENTHS(100.0, 0.0, 0.0, 2, 4), double(746.8f)); });
-  EXPECT_EQ(
-      out, box("Pressure out of range for liquid enthalpy function@ Node 7 in model SUB1 (MAIN:SUB1)", 2, 1, "PETH01"));
+  EXPECT_EQ(out, box("Pressure out of range for liquid enthalpy function@ Node 7 in model SUB1 (MAIN:SUB1)", 2, 1,
+                     "PETH01"));
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 #include <functional>
 #include <string>
 
-#include "core/diagnostics.h"
 #include "core/control_constants.h"
-#include "modeldata/global_arrays.h"
+#include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "modeldata/global_arrays.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"
@@ -44,8 +44,8 @@ class PropertyTest : public tna_test::StateTest {
     c[13] = 1;  // fluid nodes
     c[22] = 2;  // models
     c[23] = 3;  // thermal nodes
-    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
-                 c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
+                 c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
     md_level(1) = 0;
     md_level(2) = 1;
     md_subtreesize(1) = 2;

@@ -34,7 +34,8 @@ class OffsetTest : public PropertyTest, public ::testing::WithParamInterface<Off
   static double rp(double pa) { return pa - GLOR.PABS; }
 };
 
-inline const Offsets kOffsets[] = {{273.15, 0.0, "Celsius"}, {0.0, 0.0, "Kelvin"}, {273.15, 101325.0, "GaugePressure"}};
+inline const Offsets kOffsets[] = {
+    {273.15, 0.0, "Celsius"}, {0.0, 0.0, "Kelvin"}, {273.15, 101325.0, "GaugePressure"}};
 
 inline std::string offsets_name(const ::testing::TestParamInfo<Offsets>& info) { return info.param.name; }
 
@@ -117,16 +118,11 @@ const std::vector<Function>& functions() {
 
 double call(const Function& f, double p, double t, double x, int ifluid, int node) {
   switch (f.form) {
-    case Form::PTX:
-      return f.ptx(p, t, x, ifluid, node);
-    case Form::PHX:
-      return f.ptx(p, 2.0e5, x, ifluid, node);
-    case Form::PT:
-      return f.pt(p, t, ifluid, node);
-    case Form::P:
-      return f.p1(p, ifluid, node);
-    case Form::T:
-      return f.p1(t, ifluid, node);
+    case Form::PTX: return f.ptx(p, t, x, ifluid, node);
+    case Form::PHX: return f.ptx(p, 2.0e5, x, ifluid, node);
+    case Form::PT: return f.pt(p, t, ifluid, node);
+    case Form::P: return f.p1(p, ifluid, node);
+    case Form::T: return f.p1(t, ifluid, node);
   }
   return 0.0;
 }
@@ -226,8 +222,7 @@ TEST_P(PropertyFunctions, EveryFunctionFluidAndQualityAnswersOrEndsTheRunAsSpeci
                      : phase == 0 || phase == L ? "liquid   "
                      : phase == V               ? "vapour   "
                                                 : "two-phase";
-            else
-              word = std::string(f.name) == "XPRESS" ? "      " : phase == SL ? "liquid" : "vapour";
+            else word = std::string(f.name) == "XPRESS" ? "      " : phase == SL ? "liquid" : "vapour";
             expected = std::string("Fluid property undefined.@Property required: ") +
                        (f.saturation ? "saturation " : "") + kWords[f.kind - 1] + " of " + word + " " + name24(ff);
             code = f.saturation ? 12 : 2;
@@ -263,8 +258,9 @@ TEST_P(PropertyFunctions, MessagesCarryTheNodeContext) {
   EXPECT_EQ(run([&] { XTEMPS(0.0, 0, 4); }, ended),
             fatal_box("Unrecognised fluid type.@Fluid specified:" + ctx, 11, "XTEMPS"));
   // Liquid AIR conductivity: four blanks between the phase and the name.
-  EXPECT_EQ(run([&] { XCOND(rp(1e5), rt(300.0), 0.0, kAir, 4); }, ended),
-            fatal_box("Fluid property undefined.@Property required: conductivity of liquid    AIR" + ctx, 2, "XCOND "));
+  EXPECT_EQ(
+      run([&] { XCOND(rp(1e5), rt(300.0), 0.0, kAir, 4); }, ended),
+      fatal_box("Fluid property undefined.@Property required: conductivity of liquid    AIR" + ctx, 2, "XCOND "));
   EXPECT_EQ(run([&] { XCONDS(rp(1e5), rt(300.0), 0.5, kAir, 2); }, ended),
             fatal_box("Invalid input for fluid property.@Vapour quality between 0.0D0 and 1.0D0 specified for "
                       "saturation conductivity of AIR Node 20 in main model",
@@ -274,12 +270,13 @@ TEST_P(PropertyFunctions, MessagesCarryTheNodeContext) {
       fatal_box("Fluid property undefined.@Property required: saturation conductivity of vapour AIR", 12, "XCONDS"));
   EXPECT_EQ(
       run([&] { XJTS(rp(1e5), rt(300.0), 0.0, kR12, 0); }, ended),
-      fatal_box("Fluid property undefined.@Property required: saturation Joule-Thompson coefficient of liquid R12", 12,
-                "XJTS  "));
+      fatal_box("Fluid property undefined.@Property required: saturation Joule-Thompson coefficient of liquid R12",
+                12, "XJTS  "));
   EXPECT_TRUE(ended);
 }
 
-INSTANTIATE_TEST_SUITE_P(Offsets, PropertyFunctions, ::testing::ValuesIn(prop_test::kOffsets), prop_test::offsets_name);
+INSTANTIATE_TEST_SUITE_P(Offsets, PropertyFunctions, ::testing::ValuesIn(prop_test::kOffsets),
+                         prop_test::offsets_name);
 
 // ---------------------------------------------------------------- physics
 

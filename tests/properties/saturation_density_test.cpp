@@ -42,6 +42,7 @@ const std::vector<Case>& cases() {
     return e;
   };
   const std::vector<int> n4 = {100, 101, 101, 101};
+  // clang-format off
   static const std::vector<Case> c = {
       {"PRHO01", true, PRHO01, nullptr, &kPRHO01, {273.16, 497.33, 623.45}, {80, 83}, {1000.06f, 834.76f, 573.13f}},
       {"PRHO02",
@@ -123,6 +124,7 @@ const std::vector<Case>& cases() {
        {101, 101, 101, 101},
        {0.063f, 8.248f, 51.672f, 106.464f, 197.996f}},
   };
+  // clang-format on
   return c;
 }
 

@@ -34,6 +34,7 @@ struct Case {
 
 const std::vector<Case>& cases() {
   using namespace prop_data;
+  // clang-format off
   static const std::vector<Case> c = {
       {PETH01,
        "PETH01",
@@ -134,6 +135,7 @@ const std::vector<Case>& cases() {
         {3328000, 8400000, 3300000, 50000, 103, 1167081.2f, 1026618.5f},
         {8400000, 11000000, 8400000, 50000, 53, 1026618.5f, 655644.7f}}},
   };
+  // clang-format on
   return c;
 }
 
@@ -173,7 +175,8 @@ TEST_F(SaturationEnthalpy, EndsOfTheValidRangeAndTheWarnings) {
   // end the last point with the vapour-side warning; PETH01 below 610 Pa the
   // first point with the liquid-side warning, with node context.
   EXPECT_EQ(printed([&] { EXPECT_EQ(PETH02(0, 0.0, 610.0), 2503786.0); }), "");
-  EXPECT_EQ(printed([&] { EXPECT_EQ(PETH02(0, 0.0, 20090810.0), double(2402141.5f)); }), box(kVapour, 2, 1, "PETH02"));
+  EXPECT_EQ(printed([&] { EXPECT_EQ(PETH02(0, 0.0, 20090810.0), double(2402141.5f)); }),
+            box(kVapour, 2, 1, "PETH02"));
   EXPECT_EQ(printed([&] { EXPECT_EQ(PETH01(4, 100.0, 500.0), double(746.8f)); }),
             box(kLiquid + " Node 7 in model SUB1 (MAIN:SUB1)", 2, 1, "PETH01"));
   // PABS carries the pressure: the same absolute pressure, the same value.
@@ -191,7 +194,8 @@ TEST_F(SaturationEnthalpy, EndsOfTheValidRangeAndTheWarnings) {
     EXPECT_EQ(printed([&] { EXPECT_EQ(c.f(0, 0.0, last.upper), last.y[last.n - 1]); }), box(text, 2, 1, c.routine));
     EXPECT_EQ(printed([&] { EXPECT_NEAR(c.f(0, 0.0, std::nextafter(last.upper, 0.0)), last.y[last.n - 1], 1e-6); }),
               "");
-    EXPECT_EQ(printed([&] { EXPECT_EQ(c.f(0, 0.0, std::nan("")), last.y[last.n - 1]); }), box(text, 2, 1, c.routine));
+    EXPECT_EQ(printed([&] { EXPECT_EQ(c.f(0, 0.0, std::nan("")), last.y[last.n - 1]); }),
+              box(text, 2, 1, c.routine));
   }
 }
 
@@ -242,8 +246,9 @@ TEST_F(SaturationEnthalpy, PhysicsOfTheSaturationLine) {
     Peth liquid, vapour;
     double p_lo, p_hi;  // Pa
   };
-  const Pair pairs[] = {{PETH01, PETH02, 700.0, 2.0e7}, {PETH03, PETH04, 700.0, 4.1e6},  {PETH05, PETH06, 700.0, 4.0e6},
-                        {PETH07, PETH08, 700.0, 5.0e6}, {PETH09, PETH10, 700.0, 4.8e6},  {PETH11, PETH12, 700.0, 3.1e6},
+  const Pair pairs[] = {{PETH01, PETH02, 700.0, 2.0e7}, {PETH03, PETH04, 700.0, 4.1e6},
+                        {PETH05, PETH06, 700.0, 4.0e6}, {PETH07, PETH08, 700.0, 5.0e6},
+                        {PETH09, PETH10, 700.0, 4.8e6}, {PETH11, PETH12, 700.0, 3.1e6},
                         {PETH13, PETH14, 700.0, 3.9e6}, {PETH15, PETH16, 11000.0, 8.3e6}};
   const std::string out = printed([&] {
     for (const Pair& q : pairs) {

@@ -9,10 +9,10 @@
 #include <stdexcept>
 
 #include "core/char_pool.h"
-#include "modeldata/connection_lists.h"
 #include "core/control_constants.h"
-#include "modeldata/global_arrays.h"
 #include "core/global_records.h"
+#include "modeldata/connection_lists.h"
+#include "modeldata/global_arrays.h"
 #include "modeldata/intermodel_links.h"
 #include "modeldata/node_lists.h"
 #include "modeldata/submodel_refs.h"
@@ -131,8 +131,8 @@ void FluidModel::build(int dystor) {
   int nchent = 0, nintent = 0, nrealent = 0, narrays = 0, larrinfo = 0;
   if (dystor < 64) dystor = 64;
   FLAGS = FlagsRecord{};
-  gar_allocate(larrinfo, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, narrays, ncc, zero, zero, zero, zero, ngf,
-               nf, zero, zero, ngl, nl, zero, ngr, zero, zero, nmodels, nt, nchent, nintent, nrealent, ngv);
+  gar_allocate(larrinfo, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, narrays, ncc, zero, zero, zero, zero, ngf, nf,
+               zero, zero, ngl, nl, zero, ngr, zero, zero, nmodels, nt, nchent, nintent, nrealent, ngv);
   FLAGS(1) = nt;
   FLAGS(2) = ngl;
   FLAGS(3) = ngf;
@@ -161,9 +161,8 @@ void FluidModel::build(int dystor) {
       if (!directed && info(c.a).order > info(c.b).order) std::swap(c.a, c.b);
       out.push_back({static_cast<int>(h), c});
     }
-    std::stable_sort(out.begin(), out.end(), [&](const Placed& x, const Placed& y) {
-      return info(x.c.a).order < info(y.c.a).order;
-    });
+    std::stable_sort(out.begin(), out.end(),
+                     [&](const Placed& x, const Placed& y) { return info(x.c.a).order < info(y.c.a).order; });
     return out;
   };
 
@@ -484,13 +483,13 @@ void BlockLog::install() {
 }
 
 int BlockLog::count(std::string_view block) const {
-  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const BlockCall& c) { return c.block == block; }));
+  return static_cast<int>(
+      std::count_if(calls.begin(), calls.end(), [&](const BlockCall& c) { return c.block == block; }));
 }
 
 int BlockLog::count(std::string_view block, std::string_view soltyp) const {
-  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const BlockCall& c) {
-    return c.block == block && c.soltyp == soltyp;
-  }));
+  return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                        [&](const BlockCall& c) { return c.block == block && c.soltyp == soltyp; }));
 }
 
 }  // namespace tna_test

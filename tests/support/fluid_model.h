@@ -45,7 +45,7 @@ struct FluidNodeSpec {
   int num = 0;
   int model = 1;
   char status = 'F';
-  std::string label;          // blank: "FLUID <num>"
+  std::string label;  // blank: "FLUID <num>"
   std::string fluid = "WATER";
   std::string fst = "P&T";
   double t = 20.0, p = 2.0e5, fe = 0.0, vq = 0.0;
@@ -91,9 +91,9 @@ class FluidModel {
   int nt() const { return nt_; }
   int nf() const { return nf_; }
   int nl() const { return static_cast<int>(links_.size()); }
-  int tindex(int num) const;   // global thermal index
-  int findex(int num) const;   // fluid index 1..NF
-  int global(int num) const;   // global node number (fluid: NT + fluid index)
+  int tindex(int num) const;  // global thermal index
+  int findex(int num) const;  // fluid index 1..NF
+  int global(int num) const;  // global node number (fluid: NT + fluid index)
   int link_index(int h) const { return link_map_.at(static_cast<std::size_t>(h)); }
   int gl_index(int h) const { return gl_map_.at(static_cast<std::size_t>(h)); }
   int gr_index(int h) const { return gr_map_.at(static_cast<std::size_t>(h)); }

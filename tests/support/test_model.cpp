@@ -13,10 +13,10 @@
 #include "fluid/fluid_services.h"
 #include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/node_copies.h"
 #include "parameters/parameter_cases.h"
 #include "platform/process.h"
 #include "platform/text.h"
-#include "modeldata/node_copies.h"
 #include "properties/properties.h"
 
 namespace tna_test {

@@ -43,6 +43,7 @@ TEST_F(CrankNicolson, ExtrapolationCases) {
   struct Case {
     double s1, s2, t, expect;
   };
+  // clang-format off
   const Case cases[] = {
       {10.0, 11.0, 11.5, 12.0},     // Aitken within the cap
       {11.0, 10.0, 9.5, 9.5},       // falling snapshots: left alone
@@ -51,6 +52,7 @@ TEST_F(CrankNicolson, ExtrapolationCases) {
       {10.0, 10.0, 12.0, 12.0},     // no rise between the snapshots
       {10.0, 11.0, 10.5, 10.5},     // change against the rise
   };
+  // clang-format on
   for (const Case& c : cases) {
     double s1 = c.s1, s2 = c.s2, t = c.t;
     S9EXTR(4, 1, 8, 1, 0.01, ThReals(&s1, 1), ThReals(&s2, 1), ThReals(&t, 1));

@@ -24,7 +24,6 @@
 #include "thermal/gear.h"
 #include "thermal/modal.h"
 #include "thermal/slgrdj.h"
-#include "modeldata/submodel_refs.h"
 #include "thermal/thermal_network.h"
 #include "transient_fixture.h"
 
@@ -219,11 +218,12 @@ TEST_F(Cyclic, ConvergenceRulesAndReport) {
     double tconv, dtconv;
     std::string zlabel;
     int maxcyc;
-    int cycles;         // cycles reported
+    int cycles;  // cycles reported
     bool maxcyc_message;
-    const char* t_line; // line after the cycle number
+    const char* t_line;  // line after the cycle number
     const char* r_line;
   };
+  // clang-format off
   const Case cases[] = {
       {"temperatures only", 1e-9, 1e10, " ", 5, 1, false, "   Max delta T =  0.0000E+00", "   Max delta dT/dt = Not calculated "},
       {"rate test on", 1e-9, 1e-9, " ", 5, 1, false, "   Max delta T =  0.0000E+00", "   Max delta dT/dt =  0.0000E+00"},
@@ -237,6 +237,7 @@ TEST_F(Cyclic, ConvergenceRulesAndReport) {
       {"change equal to the tolerance", 0.0, 0.0, "NODE 1", 5, 1, false, "   Max delta T =  0.0000E+00",
        "   Max delta dT/dt =  0.0000E+00"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     steady();
@@ -276,7 +277,11 @@ TEST_F(Cyclic, BlocksAndOutimeDuringTheCycles) {
   };
   std::vector<Seen> v1, out;
   auto seen = [] {
-    return Seen{GLOR.TIMEO, GLOR.TIMEN, GLOR.TIMEM, GLOR.TIMEND, std::string(GLOC.OUTIME.trimmed()),
+    return Seen{GLOR.TIMEO,
+                GLOR.TIMEN,
+                GLOR.TIMEM,
+                GLOR.TIMEND,
+                std::string(GLOC.OUTIME.trimmed()),
                 std::string(GLOC.SOLVER.trimmed())};
   };
   tna_test::model.variables1 = [&] { v1.push_back(seen()); };
@@ -404,7 +409,7 @@ TEST_F(Cyclic, ThermalRate) {
   const double radiated = (tr * tr * tr * tr - ta * ta * ta * ta) * 0.5 * cn_test::kSigma;
   const double expect = (15.0 + (radiated + (3.0 * 20.0 + 2.0 * -10.0))) / 4.0;
   EXPECT_NEAR(rate(1), expect, 1e-12 * std::fabs(expect));
-  EXPECT_EQ(rate(2), 0.0);  // boundary
+  EXPECT_EQ(rate(2), 0.0);                   // boundary
   gar_thermalnodecapacitances(1) = 9.0e-38;  // below 1.0E-37 in single precision
   EXPECT_EQ(rate(1), 0.0);
 }
@@ -506,14 +511,13 @@ TEST_F(Cyclic, FluidNodeHeatFlows) {
   net.gl(2, 10, 5.0, 'I');
   build(net);
   double qsrc = -1, qgf = -1, qgl = -1, qlink = -1, qgr = -1;
-  SFCDHF(gar_massflowlinkstatuses.view(), static_cast<int>(gar_pcsfluid.size()),
-         gar_fluidnodemassflowsources.view(), gar_massflowlinkcondnodepairs.view(), gar_fluidnodepressures.view(),
-         gar_pcsfluid.view(), gar_pcsptrsfluid.view(), gar_fluidnodemasssourcetemps.view(), 2,
-         gar_fluidicconds.view(), gar_fluidiccondacts.view(), gar_linearconds.view(), gar_linearcondacts.view(),
-         gar_massflowlinkconds.view(), gar_radiativeconds.view(), gar_radiativecondacts.view(),
-         gar_massflowlinkflowrates.view(), FLAGS(1), 1, gar_thermalnodestatuses.view(),
-         gar_fluidnodevapourqualities.view(), GLOR.STEFAN, gar_thermalnodetemps.view(), GLOR.TABS,
-         gar_fluidnodetemps.view(), qsrc, qgf, qgl, qlink, qgr);
+  SFCDHF(gar_massflowlinkstatuses.view(), static_cast<int>(gar_pcsfluid.size()), gar_fluidnodemassflowsources.view(),
+         gar_massflowlinkcondnodepairs.view(), gar_fluidnodepressures.view(), gar_pcsfluid.view(),
+         gar_pcsptrsfluid.view(), gar_fluidnodemasssourcetemps.view(), 2, gar_fluidicconds.view(),
+         gar_fluidiccondacts.view(), gar_linearconds.view(), gar_linearcondacts.view(), gar_massflowlinkconds.view(),
+         gar_radiativeconds.view(), gar_radiativecondacts.view(), gar_massflowlinkflowrates.view(), FLAGS(1), 1,
+         gar_thermalnodestatuses.view(), gar_fluidnodevapourqualities.view(), GLOR.STEFAN,
+         gar_thermalnodetemps.view(), GLOR.TABS, gar_fluidnodetemps.view(), qsrc, qgf, qgl, qlink, qgr);
   const double th = 60.0 + cn_test::kTabs, tf = 20.0 + cn_test::kTabs;
   EXPECT_EQ(qsrc, 0.0);
   EXPECT_NEAR(qgf, 3.0 * 40.0, 1e-9);
@@ -559,10 +563,10 @@ TEST_F(Cyclic, FluidNodeHeatFlowsOverLinksAndInterModelConductors) {
   // Sub-lists: links; GL (thermal 1, "X" thermal 2, fluid 3); GR (fluid 2);
   // GF (its first node's negative entry, then fluid 3); each closed by a
   // jump to the next word and the end word 0.
-  const std::vector<I> words = {2, 1, 3, 2, 2, 3, 3, 4, -10, 0,   // links, jump at 9
-                                1, 1, 2, 2, nt + 3, 3, -18, 0,    // GL, jump at 17
-                                nt + 2, 1, -22, 0,                // GR, jump at 21
-                                1, -1, nt + 3, 2, -28, 0};        // GF, jump at 27
+  const std::vector<I> words = {2,      1,  3,      2, 2,      3, 3,   4, -10, 0,  // links, jump at 9
+                                1,      1,  2,      2, nt + 3, 3, -18, 0,          // GL, jump at 17
+                                nt + 2, 1,  -22,    0,                             // GR, jump at 21
+                                1,      -1, nt + 3, 2, -28,    0};                 // GF, jump at 27
   plat::Array1<I> pcs(static_cast<std::int64_t>(words.size()));
   for (std::size_t k = 0; k < words.size(); ++k) pcs(static_cast<std::int64_t>(k) + 1) = words[k];
   plat::Array1<I> ptrs(3, 0);

@@ -92,6 +92,7 @@ TEST(GearDenseLinearAlgebra, SingularAndNonFinitePivotsAreReported) {
     int nd;
     std::vector<double> j;
     int status;  // first row whose pivot is zero or not finite
+    // clang-format off
   } cases[] = {
       {1, {0.0}, 1},
       {2, {0.0, 1.0, 1.0, 0.0}, 1},               // needs pivoting, which is not done
@@ -100,6 +101,7 @@ TEST(GearDenseLinearAlgebra, SingularAndNonFinitePivotsAreReported) {
       {2, {nan, 1.0, 1.0, 2.0}, 1},
       {2, {1.0, 1.0, 1.0, nan}, 2},
   };
+  // clang-format on
   for (auto& c : cases) {
     std::vector<double> s = c.j;
     EXPECT_EQ(factor(c.nd, s), c.status) << c.nd;

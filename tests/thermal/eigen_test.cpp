@@ -43,7 +43,9 @@ double& at(Mat& m, int n, int i, int j) { return m[static_cast<std::size_t>((j -
 double at(const Mat& m, int n, int i, int j) { return m[static_cast<std::size_t>((j - 1) * n + (i - 1))]; }
 
 plat::Vec1<double> v1(std::vector<double>& v) { return {v.data(), static_cast<std::int64_t>(v.size())}; }
-plat::Vec1<const double> cv1(const std::vector<double>& v) { return {v.data(), static_cast<std::int64_t>(v.size())}; }
+plat::Vec1<const double> cv1(const std::vector<double>& v) {
+  return {v.data(), static_cast<std::int64_t>(v.size())};
+}
 
 // Tridiagonal Laplacian: 2 on the diagonal, -1 beside it.
 Mat laplacian(int n) {

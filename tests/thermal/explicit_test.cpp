@@ -260,8 +260,9 @@ TEST_F(Frwd, UndefinedNloopMeansOnePassAndNoWarning) {
   EXPECT_EQ(GLOR.TIMEN, 1.0);
   EXPECT_EQ(GLOR.TIMEM, 2.0);
   const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLFRWD: TIMEND is not greater than TIMEO@See Engineering Manual for control constant "
-                             "definitions"))
+  EXPECT_TRUE(has_message(l,
+                          "SLFRWD: TIMEND is not greater than TIMEO@See Engineering Manual for control constant "
+                          "definitions"))
       << l;
   EXPECT_TRUE(has_reference(l, "SLFRWD", 1));
   EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 7);

@@ -37,9 +37,17 @@ TEST_F(Frame, MethodBits) {
     int method, bit;
     bool set;
   };
-  const Case cases[] = {{1024, 1024, true}, {1025, 1024, true}, {3072, 1024, true}, {0, 1024, false},
-                        {2048, 1024, false}, {-1024, 1024, false}, {2, 2, true},     {3, 2, true},
-                        {1, 2, false},       {-2, 2, false},       {2147483647, 1073741824, true}};
+  const Case cases[] = {{1024, 1024, true},
+                        {1025, 1024, true},
+                        {3072, 1024, true},
+                        {0, 1024, false},
+                        {2048, 1024, false},
+                        {-1024, 1024, false},
+                        {2, 2, true},
+                        {3, 2, true},
+                        {1, 2, false},
+                        {-2, 2, false},
+                        {2147483647, 1073741824, true}};
   for (const Case& c : cases) {
     GLOI.METHOD = c.method;
     EXPECT_EQ(MTDTST(c.bit), c.set) << "METHOD " << c.method << " bit " << c.bit;
@@ -81,12 +89,14 @@ TEST_F(Frame, EventTimesPullBack) {
     const char* mode;
     double tnow, tnext, expect;
   };
+  // clang-format off
   const Case cases[] = {
       {{1}, "TIMESTEP", 0.0, 7.5, 3.0},  {{1}, "OUTPUT", 0.0, 15.0, 3.0}, {{2}, "OUTPUT", 0.0, 15.0, 15.0},
       {{2}, "TIMESTEP", 0.0, 7.5, 3.0},  {{1}, "TIMESTEP", 3.0, 7.5, 7.5}, {{1}, "TIMESTEP", 0.0, 3.0, 3.0},
       {{3}, "TIMESTEP", 2.0, 10.0, 4.0}, {{3}, "TIMESTEP", 4.0, 10.0, 8.0}, {{3}, "TIMESTEP", 2.0, 3.5, 3.5},
       {{4}, "TIMESTEP", 0.0, 10.0, 6.5}, {{4}, "TIMESTEP", 7.0, 10.0, 10.0}, {{3, 1}, "OUTPUT", 2.5, 10.0, 3.0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     double tnext = c.tnext;
     LEVTIM(ThCInts(c.events.data(), static_cast<std::int64_t>(c.events.size())), c.mode,
@@ -181,11 +191,13 @@ TEST_F(Frame, StepLimits) {
   struct Case {
     double dtmin, dtmax, h, expected;
   };
+  // clang-format off
   const Case cases[] = {
       {0.25, 4.0, 1.0, 1.0}, {0.25, 4.0, 0.1, 0.25}, {0.25, 4.0, -3.0, 0.25},
       {0.25, 4.0, 10.0, 4.0}, {0.25, 4.0, nan, 0.25}, {5.0, 4.0, nan, 4.0},
       {5.0, 4.0, 1.0, 4.0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.h);
     GLOR.DTMIN = c.dtmin;
@@ -329,8 +341,9 @@ Sums sums_of(int i) {
   grm.assign(static_cast<std::size_t>(std::max(FLAGS(4), 1)), 0);
   dm.assign(static_cast<std::size_t>(nt), 0);
   dbm.assign(static_cast<std::size_t>(nt), 0);
-  ThInts gfv(gfm.data(), static_cast<std::int64_t>(gfm.size())), glv(glm.data(), static_cast<std::int64_t>(glm.size())),
-      grv(grm.data(), static_cast<std::int64_t>(grm.size())), dv(dm.data(), nt), dbv(dbm.data(), nt);
+  ThInts gfv(gfm.data(), static_cast<std::int64_t>(gfm.size())),
+      glv(glm.data(), static_cast<std::int64_t>(glm.size())), grv(grm.data(), static_cast<std::int64_t>(grm.size())),
+      dv(dm.data(), nt), dbv(dbm.data(), nt);
   SLOGST2(FLAGS(3), FLAGS(2), FLAGS(4), nt, gar_fluidiccondacts.view(), gar_linearcondacts.view(),
           gar_radiativecondacts.view(), gar_thermalnodestatuses.view(), dv, gfv, glv, grv, dbv);
   Sums s;
@@ -347,11 +360,11 @@ TEST_F(Frame, ConductanceSumsSkipWhatDoesNotCount) {
   tna_test::Network net;
   net.node(1, 'D', 10.0).node(2, 'B', 30.0).node(3, 'X', 500.0).node(4, 'D', 40.0).fluid(9, 60.0);
   net.gl(1, 2, 2.0);
-  net.gl(1, 3, 5.0);         // neighbour inactive
-  net.gl(1, 4, 7.0, 'I');    // conductor inactive
-  net.gf(1, 4, 3.0);         // node 1 is upstream: counts at node 4 only
-  net.gf(2, 1, 0.5);         // downstream at node 1: counts
-  net.gl(1, 9, 1.5);         // fluid neighbour: a boundary at 60
+  net.gl(1, 3, 5.0);       // neighbour inactive
+  net.gl(1, 4, 7.0, 'I');  // conductor inactive
+  net.gf(1, 4, 3.0);       // node 1 is upstream: counts at node 4 only
+  net.gf(2, 1, 0.5);       // downstream at node 1: counts
+  net.gl(1, 9, 1.5);       // fluid neighbour: a boundary at 60
   net.gr(1, 2, 0.25);
   build(net);
   const Sums s = sums_of(1);
@@ -362,7 +375,8 @@ TEST_F(Frame, ConductanceSumsSkipWhatDoesNotCount) {
   EXPECT_NEAR(s.rt, 0.25 * kSigma * t2 * t2 * t2 * t2, 1e-9);
   // The linearised radiative conductance makes GT - G T1 the exact net heat.
   const double net1 = s.gt4 - s.g4 * 10.0;
-  const double exact = 2.0 * 20.0 + 0.5 * 20.0 + 1.5 * 50.0 + 0.25 * kSigma * (t2 * t2 * t2 * t2 - t1 * t1 * t1 * t1);
+  const double exact =
+      2.0 * 20.0 + 0.5 * 20.0 + 1.5 * 50.0 + 0.25 * kSigma * (t2 * t2 * t2 * t2 - t1 * t1 * t1 * t1);
   EXPECT_NEAR(net1, exact, 1e-9);
   // Node 4: only the GF conductor from node 1 counts.
   const Sums s4 = sums_of(4);

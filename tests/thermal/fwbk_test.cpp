@@ -436,8 +436,9 @@ TEST_F(Fwbk, TimendNotAfterTimeoComputesNothing) {
   EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 7);
   EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 11);
   const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLFWBK: TIMEND is not greater than TIMEO@See Engineering Manual for control constant "
-                             "definitions"));
+  EXPECT_TRUE(has_message(l,
+                          "SLFWBK: TIMEND is not greater than TIMEO@See Engineering Manual for control constant "
+                          "definitions"));
   EXPECT_TRUE(has_reference(l, "SLFWBK", 1));
   EXPECT_TRUE(GLOC.SOLVER.blank());
 }

@@ -346,8 +346,7 @@ TEST_F(GearSolution, OrderAndStepEvaluationEveryKPlusTwoSteps) {
   ASSERT_GT(steps.size(), 6u);
   for (int n = 0; n < 3; ++n) EXPECT_NEAR(steps[n], 0.01, 1e-15) << n;
   EXPECT_GT(steps[3], 0.011);
-  for (std::size_t n = 1; n < steps.size(); ++n)
-    EXPECT_LE(steps[n], 10.0 * steps[n - 1] * (1 + 1e-12)) << n;
+  for (std::size_t n = 1; n < steps.size(); ++n) EXPECT_LE(steps[n], 10.0 * steps[n - 1] * (1 + 1e-12)) << n;
 }
 
 TEST_F(GearSolution, SeveralOutputsInOneStepAreInterpolated) {
@@ -462,8 +461,9 @@ TEST_F(GearSolution, EndNotAfterStartCallsNoBlockAndKeepsEverything) {
   EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), 1);
   EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 20);
   const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SLGEAR: TIMEND is not greater than TIMEO@See Engineering Manual for control constant "
-                             "definitions"));
+  EXPECT_TRUE(has_message(l,
+                          "SLGEAR: TIMEND is not greater than TIMEO@See Engineering Manual for control constant "
+                          "definitions"));
   EXPECT_TRUE(has_reference(l, "SLGEAR", 1));
 }
 

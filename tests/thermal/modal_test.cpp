@@ -96,50 +96,51 @@ TEST_F(Modal, RcDecayIsExactAtEveryOutput) {
 // are exact for a linear network, in relative and in absolute temperatures.
 TEST_F(Modal, SmallNetworkFollowsTheExactSolution) {
   for (const auto& [tabs, tol] : {std::pair{0.0, 1e-8}, std::pair{kTabs, 1e-8}}) {
-  SCOPED_TRACE(tabs);
-  SetUp();
-  tna_test::Network net;
-  net.node(1, 'D', 50.0, 3.0).node(2, 'D', 0.0).node(3, 'D', 10.0).node(4, 'B', 0.0);
-  net.gl(1, 2, 1.0);
-  net.gl(2, 3, 0.7);
-  net.gl(3, 4, 0.4);
-  net.gl(1, 4, 0.2);
-  const double c[3] = {4.0, 2.0, 3.0};
-  build(net, {{1, c[0]}, {2, c[1]}, {3, c[2]}});
-  GLOR.TABS = tabs;
-  GLOR.TIMEND = 30.0;
-  GLOR.OUTINT = 3.0;
-  std::vector<double> times;
-  std::vector<std::vector<double>> temps;
-  tna_test::model.outputs = [&] {
-    times.push_back(GLOR.TIMEN);
-    temps.push_back({T(net, 1), T(net, 2), T(net, 3)});
-  };
-  SLMODE();
+    SCOPED_TRACE(tabs);
+    SetUp();
+    tna_test::Network net;
+    net.node(1, 'D', 50.0, 3.0).node(2, 'D', 0.0).node(3, 'D', 10.0).node(4, 'B', 0.0);
+    net.gl(1, 2, 1.0);
+    net.gl(2, 3, 0.7);
+    net.gl(3, 4, 0.4);
+    net.gl(1, 4, 0.2);
+    const double c[3] = {4.0, 2.0, 3.0};
+    build(net, {{1, c[0]}, {2, c[1]}, {3, c[2]}});
+    GLOR.TABS = tabs;
+    GLOR.TIMEND = 30.0;
+    GLOR.OUTINT = 3.0;
+    std::vector<double> times;
+    std::vector<std::vector<double>> temps;
+    tna_test::model.outputs = [&] {
+      times.push_back(GLOR.TIMEN);
+      temps.push_back({T(net, 1), T(net, 2), T(net, 3)});
+    };
+    SLMODE();
 
-  auto rhs = [&](const double* y, double* dy) {
-    dy[0] = (3.0 - 1.0 * (y[0] - y[1]) - 0.2 * y[0]) / c[0];
-    dy[1] = (-1.0 * (y[1] - y[0]) - 0.7 * (y[1] - y[2])) / c[1];
-    dy[2] = (-0.7 * (y[2] - y[1]) - 0.4 * y[2]) / c[2];
-  };
-  double y[3] = {50.0, 0.0, 10.0}, tnow = 0.0;
-  const double h = 1e-3;
-  ASSERT_EQ(times.size(), 11u);
-  for (std::size_t k = 0; k < times.size(); ++k) {
-    while (tnow < times[k] - h / 2) {
-      double k1[3], k2[3], k3[3], k4[3], z[3];
-      rhs(y, k1);
-      for (int i = 0; i < 3; ++i) z[i] = y[i] + h / 2 * k1[i];
-      rhs(z, k2);
-      for (int i = 0; i < 3; ++i) z[i] = y[i] + h / 2 * k2[i];
-      rhs(z, k3);
-      for (int i = 0; i < 3; ++i) z[i] = y[i] + h * k3[i];
-      rhs(z, k4);
-      for (int i = 0; i < 3; ++i) y[i] += h / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
-      tnow += h;
+    auto rhs = [&](const double* y, double* dy) {
+      dy[0] = (3.0 - 1.0 * (y[0] - y[1]) - 0.2 * y[0]) / c[0];
+      dy[1] = (-1.0 * (y[1] - y[0]) - 0.7 * (y[1] - y[2])) / c[1];
+      dy[2] = (-0.7 * (y[2] - y[1]) - 0.4 * y[2]) / c[2];
+    };
+    double y[3] = {50.0, 0.0, 10.0}, tnow = 0.0;
+    const double h = 1e-3;
+    ASSERT_EQ(times.size(), 11u);
+    for (std::size_t k = 0; k < times.size(); ++k) {
+      while (tnow < times[k] - h / 2) {
+        double k1[3], k2[3], k3[3], k4[3], z[3];
+        rhs(y, k1);
+        for (int i = 0; i < 3; ++i) z[i] = y[i] + h / 2 * k1[i];
+        rhs(z, k2);
+        for (int i = 0; i < 3; ++i) z[i] = y[i] + h / 2 * k2[i];
+        rhs(z, k3);
+        for (int i = 0; i < 3; ++i) z[i] = y[i] + h * k3[i];
+        rhs(z, k4);
+        for (int i = 0; i < 3; ++i) y[i] += h / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
+        tnow += h;
+      }
+      for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(temps[k][static_cast<std::size_t>(i)], y[i], tol) << times[k] << " " << i;
     }
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR(temps[k][static_cast<std::size_t>(i)], y[i], tol) << times[k] << " " << i;
-  }
   }
 }
 
@@ -174,12 +175,14 @@ TEST_F(Modal, LinearTwoNodeNetworksAreExact) {
   struct Case {
     const char* what;
     double c1, c2, g12, g1b, g2b, t1, t2, tb;
+    // clang-format off
   } cases[] = {
       {"stiff node 1 (C 1E-6) between slow node 2 (C 10) and the boundary", 1e-6, 10.0, 1.0, 1.0, 0.0, 100.0,
        100.0, 0.0},
       {"identical nodes coupled by 0.01", 10.0, 10.0, 0.01, 1.0, 1.0, 100.0, 0.0, 0.0},
       {"an ordinary pair", 4.0, 1.5, 0.8, 0.5, 0.2, 80.0, -20.0, 10.0},
   };
+  // clang-format on
   for (const Case& t : cases) {
     SCOPED_TRACE(t.what);
     SetUp();
@@ -401,8 +404,9 @@ TEST_F(Modal, TimendNotAfterTimeo) {
   EXPECT_EQ(FLAGS(29), 5);
   EXPECT_EQ(FLAGS(36), 5);
   const std::string out = listing();
-  EXPECT_TRUE(has_message(out, "SLMODE: TIMEND is not greater than TIMEO@See Engineering Manual for control "
-                               "constant definitions"));
+  EXPECT_TRUE(has_message(out,
+                          "SLMODE: TIMEND is not greater than TIMEO@See Engineering Manual for control "
+                          "constant definitions"));
   EXPECT_TRUE(has_reference(out, "SLMODE", 1));
 }
 
@@ -538,8 +542,9 @@ TEST_F(Modal, OutintNotANumberIsRefusedBeforeAnyOutput) {
   tna_test::model.outputs = [&] { outs.push_back(GLOR.TIMEN); };
   EXPECT_THROW(SLMODE(), plat::ProcessExit);
   EXPECT_TRUE(outs.empty());
-  EXPECT_TRUE(has_message(listing(), "SLMODE: Control constant OUTINT not specified@See User Manual description of "
-                                     "SLMODE for a list of required control constants"));
+  EXPECT_TRUE(has_message(listing(),
+                          "SLMODE: Control constant OUTINT not specified@See User Manual description of "
+                          "SLMODE for a list of required control constants"));
   EXPECT_TRUE(has_reference(listing(), "SLMODE", 9));
 }
 

@@ -89,8 +89,8 @@ class Network {
     int dystor = 64, mdrows = md_numslots, nm = 1, zero = 0, ngv = 0, nl = 0, ncc = gcc_num_all;
     int nchent = 0, nintent = 0, nrealent = 0, narrays = 0, larrinfo = 0;
     FLAGS = FlagsRecord{};
-    gar_allocate(larrinfo, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, narrays, ncc, zero, zero, zero, zero, ngf,
-                 nf, zero, zero, ngl, nl, zero, ngr, zero, zero, nm, nt, nchent, nintent, nrealent, ngv);
+    gar_allocate(larrinfo, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, narrays, ncc, zero, zero, zero, zero, ngf, nf,
+                 zero, zero, ngl, nl, zero, ngr, zero, zero, nm, nt, nchent, nintent, nrealent, ngv);
     FLAGS(1) = nt;
     FLAGS(2) = ngl;
     FLAGS(3) = ngf;
@@ -198,8 +198,7 @@ class Network {
       if (!directed && order_of(c.a) > order_of(c.b)) std::swap(c.a, c.b);
     std::vector<int> perm(v.size());
     std::iota(perm.begin(), perm.end(), 0);
-    std::stable_sort(perm.begin(), perm.end(),
-                     [&](int x, int y) { return order_of(v[x].a) < order_of(v[y].a); });
+    std::stable_sort(perm.begin(), perm.end(), [&](int x, int y) { return order_of(v[x].a) < order_of(v[y].a); });
     map.assign(v.size(), 0);
     touch = 0;
     for (std::size_t k = 0; k < perm.size(); ++k) {

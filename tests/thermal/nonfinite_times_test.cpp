@@ -84,6 +84,7 @@ TEST_F(NonFiniteTimes, EveryRoutineRefusesTheTimesItSteps) {
     double value;
     int code;
   };
+  // clang-format off
   const Case cases[] = {
       {slcrnc, "TIMEO", kNaN, 7},    {slcrnc, "TIMEND", kInf, 7},   {slcrnc, "TIMEND", overflowed(), 7},
       {slcrnc, "DTIMEI", kInf, 7},   {slcrnc, "OUTINT", kNaN, 7},   {slcrnc, "DTMIN", -kInf, 7},
@@ -94,6 +95,7 @@ TEST_F(NonFiniteTimes, EveryRoutineRefusesTheTimesItSteps) {
       {slmode, "DTIMEI", kNaN, 9},   {slmode, "DTMAX", kInf, 9},    {solcyc, "TIMEO", kNaN, 5},
       {solcyc, "TIMEO", kInf, 5},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.routine.name) + " " + c.constant + " = " + std::to_string(c.value));
     fresh_model();
@@ -108,8 +110,9 @@ TEST_F(NonFiniteTimes, EveryRoutineRefusesTheTimesItSteps) {
     EXPECT_EQ(v1, 0);  // refused before the first block
     const std::string l = listing();
     const std::string r = c.routine.name;
-    EXPECT_TRUE(has_message(l, r + ": Control constant " + c.constant + " not specified@See User Manual description of " +
-                                   r + " for a list of required control constants"))
+    EXPECT_TRUE(has_message(l, r + ": Control constant " + c.constant +
+                                   " not specified@See User Manual description of " + r +
+                                   " for a list of required control constants"))
         << l;
     EXPECT_TRUE(has_reference(l, r, c.code)) << l;
     EXPECT_NE(l.find("@@@@  FATAL ERROR"), std::string::npos);
@@ -155,12 +158,9 @@ TEST_F(NonFiniteTimes, ConstantsARoutineDoesNotTakeAsGivenDoNotStopIt) {
     const char* constant;
     double value;
   };
-  const Case cases[] = {{{"SLFRWD", SLFRWD}, "DTIMEI", kNaN},
-                        {{"SLFRWD", SLFRWD}, "DTIMEI", kInf},
-                        {{"SLGEAR", SLGEAR}, "DTIMEI", kNaN},
-                        {{"SLGRDJ", SLGRDJ}, "DTIMEI", kInf},
-                        {{"SOLVFM", SOLVFM}, "TIMEND", kInf},
-                        {{"SOLVFM", SOLVFM}, "TIMEO", kNaN}};
+  const Case cases[] = {{{"SLFRWD", SLFRWD}, "DTIMEI", kNaN}, {{"SLFRWD", SLFRWD}, "DTIMEI", kInf},
+                        {{"SLGEAR", SLGEAR}, "DTIMEI", kNaN}, {{"SLGRDJ", SLGRDJ}, "DTIMEI", kInf},
+                        {{"SOLVFM", SOLVFM}, "TIMEND", kInf}, {{"SOLVFM", SOLVFM}, "TIMEO", kNaN}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.routine.name) + " " + c.constant);
     fresh_model();

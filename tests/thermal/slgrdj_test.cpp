@@ -106,10 +106,8 @@ TEST_F(SlgrdjSolution, AgreesWithSlgearOnASmoothRadiatingNetwork) {
     GLOR.TIMEND = 100.0;
     GLOR.OUTINT = 10.0;
     record_outputs();
-    if (n == 0)
-      SLGEAR();
-    else
-      SLGRDJ();
+    if (n == 0) SLGEAR();
+    else SLGRDJ();
     runs[n] = outs_;
     TearDown();
   }

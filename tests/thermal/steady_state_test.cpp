@@ -246,10 +246,8 @@ TEST_F(SteadyState, ExtrapolationOnTheEleventhPass) {
     GLOI.NLOOP = passes;
     SOLVFM();
     EXPECT_EQ(GLOI.LOOPCT, passes);
-    if (passes == 10)
-      EXPECT_NEAR(T(net, 1), 30.0 - 30.0 * std::pow(0.5, 10), 1e-9);  // plain damping so far
-    else
-      EXPECT_NEAR(T(net, 1), 30.0, 1e-9);  // extrapolated on the 11th pass
+    if (passes == 10) EXPECT_NEAR(T(net, 1), 30.0 - 30.0 * std::pow(0.5, 10), 1e-9);  // plain damping so far
+    else EXPECT_NEAR(T(net, 1), 30.0, 1e-9);  // extrapolated on the 11th pass
   }
 }
 
@@ -384,14 +382,18 @@ TEST_F(SteadyState, RequiredConstantsAndNodes) {
   GLOI.NLOOP = kUndefined;
   fresh_listing();
   EXPECT_THROW(SOLVFM(), plat::ProcessExit);
-  EXPECT_TRUE(has_message(listing(), "SOLVFM: Control constant NLOOP not specified@See User Manual description of SOLVFM for a list of required control constants"));
+  EXPECT_TRUE(has_message(listing(),
+                          "SOLVFM: Control constant NLOOP not specified@See User Manual description of SOLVFM for a "
+                          "list of required control constants"));
   EXPECT_TRUE(has_reference(listing(), "SOLVFM", 1));
   GLOI.NLOOP = 10;
   std::int32_t words[2] = {kUndefined, 0};
   std::memcpy(&GLOR.RELXCA, words, sizeof words);
   fresh_listing();
   EXPECT_THROW(SOLVFM(), plat::ProcessExit);
-  EXPECT_TRUE(has_message(listing(), "SOLVFM: Control constant RELXCA not specified@See User Manual description of SOLVFM for a list of required control constants"));
+  EXPECT_TRUE(has_message(listing(),
+                          "SOLVFM: Control constant RELXCA not specified@See User Manual description of SOLVFM for "
+                          "a list of required control constants"));
   EXPECT_TRUE(has_reference(listing(), "SOLVFM", 2));
 }
 
@@ -408,8 +410,9 @@ TEST_F(SteadyState, SingularGroupIsFatal) {
     EXPECT_EQ(e.status, 1);
   }
   const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "Singular submatrix encountered - run aborted@A group of nodes are connected to each "
-                             "other but not to a boundary - including node         8 of submodel MAIN"))
+  EXPECT_TRUE(has_message(l,
+                          "Singular submatrix encountered - run aborted@A group of nodes are connected to each "
+                          "other but not to a boundary - including node         8 of submodel MAIN"))
       << l;
   EXPECT_NE(l.find("FATAL ERROR"), std::string::npos);
   EXPECT_TRUE(has_reference(l, "S3slve", 1));
@@ -426,8 +429,9 @@ TEST_F(SteadyState, ZeroDiagonalWarningKeepsTheTemperature) {
   EXPECT_EQ(T(net, 3), 42.0);
   EXPECT_NEAR(T(net, 1), 10.0, 1e-9);
   const std::string l = listing();
-  EXPECT_TRUE(has_message(l, "SOLVFM: Zero diagonal element in conductance matrix@Check for unconnected node, "
-                             "Node=       3, Model=MAIN"))
+  EXPECT_TRUE(has_message(l,
+                          "SOLVFM: Zero diagonal element in conductance matrix@Check for unconnected node, "
+                          "Node=       3, Model=MAIN"))
       << l;
   EXPECT_NE(l.find("@@@@  WARNING"), std::string::npos);
   EXPECT_TRUE(has_reference(l, "S3COND", 1));
@@ -441,8 +445,9 @@ TEST_F(SteadyState, TemperatureAboveLimitPrintsTheWarningAndEnds) {
   net.build();
   EXPECT_THROW(SOLVFM(), plat::ProcessExit);
   const std::string l = listing();
-  EXPECT_NE(l.find(" TEMPERATURE GREATER THAN 1.0E10 DETECTED\n\n AT NODE NUMBER          1 IN SUBMODEL\n\n MAIN \n\n\n"),
-            std::string::npos)
+  EXPECT_NE(
+      l.find(" TEMPERATURE GREATER THAN 1.0E10 DETECTED\n\n AT NODE NUMBER          1 IN SUBMODEL\n\n MAIN \n\n\n"),
+      std::string::npos)
       << l;
   EXPECT_TRUE(has_message(l, "SOLVFM: Temperature > 1.0D10 detected"));
   EXPECT_TRUE(has_reference(l, "S3slve", 2));
@@ -712,10 +717,10 @@ TEST(Kernel, HeatFlowsByKind) {
   tna_test::Network net;
   net.node(1, 'D', 10.0).node(2, 'B', 20.0).node(3, 'X', 99.0).fluid(9, 30.0);
   net.gl(1, 2, 2.0);
-  net.gl(1, 3, 5.0);   // neighbour of status X: skipped
+  net.gl(1, 3, 5.0);  // neighbour of status X: skipped
   net.gr(1, 2, 0.5);
-  net.gf(9, 1, 3.0);   // from the fluid node into node 1
-  net.gf(1, 2, 7.0);   // leaves node 1: not a flow into it
+  net.gf(9, 1, 3.0);  // from the fluid node into node 1
+  net.gf(1, 2, 7.0);  // leaves node 1: not a flow into it
   net.build();
   double qf, ql, qr;
   SCNDHF(model_net(), 1, gar_thermalnodetemps.view(), qf, ql, qr);
@@ -734,15 +739,15 @@ TEST(Kernel, ConductanceSumLinearisesRadiation) {
   net.gl(1, 3, 5.0);        // neighbour of status X: skipped
   net.gl(1, 4, 13.0);       // neighbour of status C: skipped
   net.gr(1, 2, 0.5);
-  net.gr(1, 9, 0.25);       // to a fluid node, at its temperature
-  net.gf(9, 1, 3.0);        // into node 1
-  net.gf(1, 2, 7.0);        // out of node 1: not part of its sum
+  net.gr(1, 9, 0.25);  // to a fluid node, at its temperature
+  net.gf(9, 1, 3.0);   // into node 1
+  net.gf(1, 2, 7.0);   // out of node 1: not part of its sum
   net.build();
   double sum = -1.0;
   SDGSUM(model_net(), 1, gar_thermalnodetemps.view(), sum);
   const double t1 = 10.0 + kTabs, t2 = 20.0 + kTabs, t9 = 30.0 + kTabs;
-  const double expect = 2.0 + 0.5 * kSigma * (t1 * t1 + t2 * t2) * (t1 + t2) +
-                        0.25 * kSigma * (t1 * t1 + t9 * t9) * (t1 + t9) + 3.0;
+  const double expect =
+      2.0 + 0.5 * kSigma * (t1 * t1 + t2 * t2) * (t1 + t2) + 0.25 * kSigma * (t1 * t1 + t9 * t9) * (t1 + t9) + 3.0;
   EXPECT_NEAR(sum, expect, 1e-12);
   gar_deallocate_all();
 }

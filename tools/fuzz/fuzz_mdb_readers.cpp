@@ -61,33 +61,15 @@ void run_script(const std::uint8_t* s, Targets& t) {
     const int key = s[(i + 2) % kScript] % 8 - 1;
     int count = 0, status = 0, found = 0;
     switch (op) {
-      case 0:
-        SCOMII(base, capacity, key, kUnit, plat::Vec1<int>(ints.data(), 64), count, status);
-        break;
-      case 1:
-        SCOMDD(base, capacity, key, kUnit, plat::Vec1<double>(reals.data(), 32), count, status);
-        break;
-      case 2:
-        SCOMZZ(base, capacity, key, kUnit, 1 + arg % 30, TextVec1(texts.data(), 8, 24), count, status);
-        break;
-      case 3:
-        DBQRMK(kUnit, found, status);
-        break;
-      case 4:
-        SCOMSK(plat::Vec1<const int>(directory.data(), 580), 2, 290, key, key + arg % 4, kUnit, status);
-        break;
-      case 5:
-        DBQRII(arg % 65, kUnit, plat::Vec1<int>(ints.data(), 64), status);
-        break;
-      case 6:
-        DBQRZZ(arg % 9, kUnit, TextVec1(texts.data(), 8, 24), status);
-        break;
-      case 7:
-        DBCOPI(arg % 70 - 2, key + 2, arg % 5, capacity % 70, plat::Vec1<int>(ints.data(), 64), status);
-        break;
-      default:
-        DBQRDD(arg % 33, kUnit, plat::Vec1<double>(reals.data(), 32), status);
-        break;
+      case 0: SCOMII(base, capacity, key, kUnit, plat::Vec1<int>(ints.data(), 64), count, status); break;
+      case 1: SCOMDD(base, capacity, key, kUnit, plat::Vec1<double>(reals.data(), 32), count, status); break;
+      case 2: SCOMZZ(base, capacity, key, kUnit, 1 + arg % 30, TextVec1(texts.data(), 8, 24), count, status); break;
+      case 3: DBQRMK(kUnit, found, status); break;
+      case 4: SCOMSK(plat::Vec1<const int>(directory.data(), 580), 2, 290, key, key + arg % 4, kUnit, status); break;
+      case 5: DBQRII(arg % 65, kUnit, plat::Vec1<int>(ints.data(), 64), status); break;
+      case 6: DBQRZZ(arg % 9, kUnit, TextVec1(texts.data(), 8, 24), status); break;
+      case 7: DBCOPI(arg % 70 - 2, key + 2, arg % 5, capacity % 70, plat::Vec1<int>(ints.data(), 64), status); break;
+      default: DBQRDD(arg % 33, kUnit, plat::Vec1<double>(reals.data(), 32), status); break;
     }
   }
 }

@@ -41,35 +41,34 @@ inline constexpr const char* kModel = "FUZZMOD";
 // FLAGS of the fixed model.
 inline void set_flags() {
   FLAGS = FlagsRecord{};
-  const int words[41] = {
-      5,    // 1 thermal nodes
-      3,    // 2 GL
-      0,    // 3 GF
-      1,    // 4 GR
-      0,    // 5 GV
-      1,    // 6 real user constants
-      2,    // 7 integer user constants
-      1,    // 8 character pool elements
-      1,    // 9 character user constants
-      0, 2, 0, 49, 25, 16,
-      4,    // 16 user-constant names
-      92,   // 17
-      8,    // 18 array info list
-      1,    // 19 arrays
-      3,    // 20 real array elements
-      0, 0, 0,
-      200,  // 24 linked connection list
-      4,    // 25 node-copy list bound
-      2,    // 26 models
-      133,  // 27
-      4000, // 28 DYSTOR
-      1, 0, 0,
-      0,    // 32 fluid nodes
-      0, 0,
-      0,    // 35 fluid connection list
-      1, 0, 0, 0,
-      0,    // 40 aliases
-      0};
+  const int words[41] = {5,  // 1 thermal nodes
+                         3,  // 2 GL
+                         0,  // 3 GF
+                         1,  // 4 GR
+                         0,  // 5 GV
+                         1,  // 6 real user constants
+                         2,  // 7 integer user constants
+                         1,  // 8 character pool elements
+                         1,  // 9 character user constants
+                         0,    2, 0, 49, 25, 16,
+                         4,   // 16 user-constant names
+                         92,  // 17
+                         8,   // 18 array info list
+                         1,   // 19 arrays
+                         3,   // 20 real array elements
+                         0,    0, 0,
+                         200,   // 24 linked connection list
+                         4,     // 25 node-copy list bound
+                         2,     // 26 models
+                         133,   // 27
+                         4000,  // 28 DYSTOR
+                         1,    0, 0,
+                         0,  // 32 fluid nodes
+                         0,    0,
+                         0,  // 35 fluid connection list
+                         1,    0, 0, 0,
+                         0,  // 40 aliases
+                         0};
   for (int i = 0; i < 41; ++i) FLAGS(i + 1) = words[i];
   SPRSIZ = SprsizRecord{};
   SPRSIZ(1) = 1;
@@ -84,8 +83,8 @@ inline void allocate() {
                FLAGS(7),  FLAGS(2),  FLAGS(33), FLAGS(40), FLAGS(4),
                FLAGS(20), FLAGS(6),  FLAGS(26), FLAGS(1),  SPRSIZ(3),
                SPRSIZ(4), SPRSIZ(5), FLAGS(5)};
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-               c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
+               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
 }
 
 // The shape of every array of the allocation (the 108 arrays, LOCI and
@@ -142,8 +141,8 @@ inline void allocate_or_refill() {
 // A list 68 of the main model (76 values) or a submodel (its 2 local integers).
 inline std::vector<double> control_constants(bool main_model) {
   std::vector<double> v(main_model ? 76 : 2, 0.0);
-  v[0] = 3;  // NODES
-  v[1] = 3;  // NODESM
+  v[0] = 3;                       // NODES
+  v[1] = 3;                       // NODESM
   if (main_model) v[2 + 5] = 60;  // LENGTH
   return v;
 }
@@ -207,9 +206,7 @@ inline std::vector<std::pair<std::string, mdbw::Database>> seed_databases() {
   add("header_length_huge", [](mdbw::Database& db) { db.models[0].list(48).fault.length = 2000000000; });
   add("header_key_wrong", [](mdbw::Database& db) { db.models[0].list(46).fault.key = 47; });
   add("data_record_short", [](mdbw::Database& db) { db.models[1].list(2).fault.short_by = 3; });
-  add("same_node_unknown", [](mdbw::Database& db) {
-    db.models[0].same_node_list({{{1, 1}, {{2, 99}}}});
-  });
+  add("same_node_unknown", [](mdbw::Database& db) { db.models[0].same_node_list({{{1, 1}, {{2, 99}}}}); });
   add("same_node_length_huge", [](mdbw::Database& db) { db.models[0].ints(35, {2000000000, 0, 0, 0}); });
   add("directory_short", [](mdbw::Database& db) { db.models[1].directory_fault.short_by = 8; });
   add("id_card_missing", [](mdbw::Database& db) { db.models[1].list(66).in_directory = false; });

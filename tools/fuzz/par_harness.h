@@ -38,17 +38,17 @@
 #include <utility>
 #include <vector>
 
-#include "core/diagnostics.h"
-#include "modeldata/snapshot.h"
-#include "model/generated_program.h"
 #include "core/control_constants.h"
-#include "modeldata/global_arrays.h"
+#include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "model/generated_program.h"
+#include "modeldata/global_arrays.h"
+#include "modeldata/snapshot.h"
 #include "output/gff.h"
 #include "output/tmd_requests.h"
+#include "parameters/param_model.h"
 #include "parameters/param_records.h"
 #include "parameters/parameter_cases.h"
-#include "parameters/param_model.h"
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_model.h"
@@ -99,7 +99,8 @@ inline std::vector<std::pair<std::string, std::string>> seed_files() {
        "!FINAL = 'Cold step'   # goes on from the hot case\nSCALE T1 * 2\n!INITIAL\n"},
       {"ok_options",
        "$PARAMETERS,OUTPUT=MULTIPLE,CSV_OUTPUT=MULTIPLE,GFF_ENTITIES='NODES,CONDUCTORS,CONSTANTS',"
-       "TMD_ENTITIES='NODES,CONSTANTS',OUTPUT_FROM=VARIABLES2,CSV_ENTITIES=(T1,T:SUB1:12,P:*,C:'PANEL',L1,FT100,HEAT4,"
+       "TMD_ENTITIES='NODES,CONSTANTS',OUTPUT_FROM=VARIABLES2,CSV_ENTITIES=(T1,T:SUB1:12,P:*,C:'PANEL',L1,FT100,"
+       "HEAT4,"
        "COUNT3,GAIN,LABELX,TIMEN,REALA(*,2),GL(*))\n"
        "!FINAL='Two words'\nCHANGE T1 = 40\n!INITIAL='B'\nCHANGE QI2 = 1.5E2\n"},
       {"ok_options_csv",
@@ -138,7 +139,8 @@ inline std::vector<std::pair<std::string, std::string>> seed_files() {
        "CHANGE REALA(4,1) = 1\nCHANGE REALA(1) = 1\nCHANGE INTA(1,1,1) = 1\nCHANGE REALA(x) = 1\n"
        "CHANGE SUB1:SUB2:TWELVE = 'x'\nCHANGE NOSUCH:GAIN = 1\nCHANGE A(2) = 1\nCHANGE TABLE(1) = 1\n"},
       {"ok_escape_name",
-       "$PARAMETERS,OUTPUT=MULTIPLE,CSV_OUTPUT=MULTIPLE,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',TMD_ENTITIES='NODES'\n"
+       "$PARAMETERS,OUTPUT=MULTIPLE,CSV_OUTPUT=MULTIPLE,CSV_ENTITIES=(T1),GFF_ENTITIES='NODES',TMD_ENTITIES='NODES'"
+       "\n"
        "!FINAL='x/../../escape'\n!FINAL='../..'\n!FINAL='/tmp/a b'\n"},
       {"bad_empty", ""},
       {"bad_comments_only", "\n  # only comments\n\n"},
@@ -151,9 +153,9 @@ inline std::vector<std::pair<std::string, std::string>> seed_files() {
       {"bad_case_typex", "$PARAMETERS\n!FINALX='A'\n"},
       {"bad_statement", "$PARAMETERS\n!FINAL='A'\nCHANGE T1 = 'X'\n!FINAL='B'\n"},
       {"bad_unquoted_name", "$PARAMETERS\n!FINAL='A'\n!FINAL=B\n!INITIALISE='C'\n"},
-      {"bad_long_lines",
-       "$PARAMETERS,PARMONLY\n!FINAL='A'\nCHANGE T1 = 1" + std::string(250, ' ') + "+5\nCHANGE T2 = 1" +
-           std::string(250, ' ') + "# comment\n!FINAL='" + std::string(260, 'B') + "'\n"},
+      {"bad_long_lines", "$PARAMETERS,PARMONLY\n!FINAL='A'\nCHANGE T1 = 1" + std::string(250, ' ') +
+                             "+5\nCHANGE T2 = 1" + std::string(250, ' ') + "# comment\n!FINAL='" +
+                             std::string(260, 'B') + "'\n"},
       {"bad_commands",
        "$PARAMETERS,PARMONLY\n!FINAL='A'\n\tS T2 * 1.5\nCHANGET1=3\nchange T1=3\nO GL(1,2)\nONX GL(1,2)\n"
        "CHANGE T1\nSCALE T1 = 2\nOFF GL\nGET NOSUCH\nSCALE T1 * 2*3\nCHANGE A = B = 3\nCHANGE ENBNDM = 1\n"
