@@ -75,7 +75,7 @@ class FluidModel {
   // Adds fluid node num with the defaults of FluidNodeSpec; returns it for
   // editing (valid until the next node is added).
   FluidNodeSpec& fluid(int num, int model = 1);
-  // The spec of fluid node num (before build()).
+  // The description of fluid node num, to edit before build().
   FluidNodeSpec& node(int num);
   // Links and conductors; the result is a handle.
   int link(int a, int b, double flow, char status = 'A');
