@@ -117,15 +117,7 @@ void FSTDIF(const FlNetwork& net, double dt, const FlStepArrays& s) {
 void FSFDIF(const FlNetwork& net, double dt, const FlStepArrays& s, FlCReals vrate, FlTimeLag& lag) {
   const int nf = net.nf, nlev = lag.nlev;
   const double tabs = net.tabs();
-  // As in the implicit estimate, the delay needs the history the loop
-  // reserved.
-  const bool delay =
-      GLOC.TIMELA == "YES" && nlev >= 1 && lag.table.size() >= static_cast<std::int64_t>(nlev) * (nf + 1);
-  const bool start = std::fabs(lag.time) < kFlTiny;
-  lag.pointer = start ? 1 : lag.pointer + 1;
-  if (delay && start) GHIINI(net, s.told, s.tfold, nlev, lag.table);
-  lag.time += dt;
-  if (lag.pointer > nlev) lag.pointer = 1;
+  const bool delay = fl_lag_step(net, dt, s.told, s.tfold, lag);
 
   LoopGuard guard("FSFDIF");
   for (int i = 1; i <= nf; ++i) {

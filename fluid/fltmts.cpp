@@ -394,16 +394,9 @@ void FLSITM(FltFrame& f, int fsteps) {
   w.hflg = f.hflg;
   w.ord = f.ord;
   if (hydraulics) {
-    const int lprof = f.ord.lprof;
-    int t = static_cast<int>(top), o1 = 0, o2 = 0, o3 = 0, o4 = 0, o5 = 0, o6 = 0;
-    FHDYAR(nl, nf, lprof, t, o1, o2, o3, o4, o5, o6);
-    w.amat = gar_dynamiccorereal.from(o1, lprof);
-    w.hpsol = gar_dynamiccorereal.from(o2, nf);
-    w.hcp = gar_dynamiccorereal.from(o3, nl);
-    w.hc0 = gar_dynamiccorereal.from(o5, nl);
-    w.bvec = gar_dynamiccorereal.from(o6, nf);
+    std::int64_t hcp = 0;
+    top = flt_hydraulic_work(w, nl, nf, f.ord.lprof, top, hcp);
     a.scratch = w.hpsol;
-    top = t;
   } else {
     a.scratch = take(nf);
   }

@@ -164,20 +164,24 @@ void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks
   }
 }
 
+bool fl_lag_step(const FlNetwork& net, double dt, FlCReals told, FlCReals tfold, FlTimeLag& lag) {
+  const int nf = net.nf, nlev = lag.nlev;
+  const bool delay =
+      GLOC.TIMELA == "YES" && nlev >= 1 && lag.table.size() >= static_cast<std::int64_t>(nlev) * (nf + 1);
+  const bool start = std::fabs(lag.time) < kFlTiny;
+  lag.pointer = start ? 1 : lag.pointer + 1;
+  if (delay && start) GHIINI(net, told, tfold, nlev, lag.table);
+  lag.time += dt;
+  if (lag.pointer > nlev) lag.pointer = 1;
+  return delay;
+}
+
 void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals vrate, FlTimeLag& lag,
             const FlStepArrays& s, double& minratio, int& minnode, int& status) {
   status = 1;
   const double tabs = net.tabs();
   const int nf = net.nf, nlev = lag.nlev;
-  // The user's blocks may switch TIMELA on during a run whose loop reserved
-  // no history: the delay needs the table.
-  const bool delay =
-      GLOC.TIMELA == "YES" && nlev >= 1 && lag.table.size() >= static_cast<std::int64_t>(nlev) * (nf + 1);
-  const bool start = std::fabs(lag.time) < kFlTiny;
-  lag.pointer = start ? 1 : lag.pointer + 1;
-  if (delay && start) GHIINI(net, s.told, s.tfold, nlev, lag.table);
-  lag.time += dt;
-  if (lag.pointer > nlev) lag.pointer = 1;
+  const bool delay = fl_lag_step(net, dt, s.told, s.tfold, lag);
 
   LoopGuard guard("SFSTAB");
   for (int i = 1; i <= nf; ++i) {

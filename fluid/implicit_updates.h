@@ -106,6 +106,14 @@ struct FlTimeLag {
   int pointer = 1;
 };
 
+// Moves the transport-delay state on by a step dt: the pointer restarts at 1
+// when the accumulated time is 0 (and, with the delay on, GHIINI fills the
+// history at Told, Tfold), else moves on by one, wrapping to 1 past nlev; the
+// time grows by dt. True when the delay is on: TIMELA "YES" and a history
+// the loop reserved (the user's blocks may switch TIMELA on during a run
+// whose loop reserved none).
+bool fl_lag_step(const FlNetwork& net, double dt, FlCReals told, FlCReals tfold, FlTimeLag& lag);
+
 // Start-of-step estimate of the fluid nodes over a step dt; rho, cp are the
 // node densities and specific heats, vrate the volume change rates. status
 // := 1. The pointer restarts at 1 when the accumulated time is 0 (and with
