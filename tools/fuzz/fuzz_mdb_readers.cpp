@@ -22,6 +22,7 @@
 #include "modeldata/mdb_readers.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "tools/fuzz/replay_main.h"
 
 namespace {
 
@@ -101,12 +102,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 }
 
 #ifdef TNA_FUZZ_REPLAY_MAIN
-int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    std::ifstream f(argv[i], std::ios::binary);
-    const std::vector<std::uint8_t> in((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(in.data(), in.size());
-  }
-  return 0;
-}
+int main(int argc, char** argv) { return fuzz_replay::replay_files(argc, argv); }
 #endif

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "tools/fuzz/par_harness.h"
+#include "tools/fuzz/replay_main.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   par_harness::run_bytes(data, size);
@@ -27,14 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 }
 
 #if defined(TNA_FUZZ_REPLAY_MAIN)
-int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    std::ifstream f(argv[i], std::ios::binary);
-    const std::vector<std::uint8_t> in((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(in.data(), in.size());
-  }
-  return 0;
-}
+int main(int argc, char** argv) { return fuzz_replay::replay_files(argc, argv); }
 #elif defined(TNA_FUZZ_WRITE_SEEDS)
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
