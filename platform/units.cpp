@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -29,6 +31,17 @@ struct Unit {
   const unsigned char* memory = nullptr;
   long long memory_size = -1;
   long long memory_pos = 0;
+  // Unformatted reading of a file on disk goes through a window of the
+  // file's bytes read with pread, keeping its own position: the framing of
+  // a record (lengths checked before and after, data skipped or read) then
+  // costs no system call for each step, where every stdio seek would cost
+  // one. rpos is the position while the window is in use, -1 while the
+  // stream's own position holds; sync_window() hands the position back to
+  // the stream before any other use of it.
+  long long rpos = -1;
+  long long win_start = 0;
+  std::vector<unsigned char> win;
+  bool win_error = false;    // a read of the window failed
   bool discarding = false;   // connected to no file: writes are thrown away
   std::string partial;       // pending non-advancing output
   bool record_open = false;  // a non-advancing write left the record open
@@ -98,11 +111,86 @@ std::string upper_trim(std::string_view s) {
   return p == std::string::npos ? std::string() : r.substr(p);
 }
 
+// Bytes read into the window at a time; a read at least this long goes
+// straight to the caller's memory.
+constexpr std::size_t kWindow = 64 * 1024;
+
+// Ends the use of the window: the stream is positioned where reading got to.
+int sync_window(Unit& u) {
+  if (u.rpos < 0) return 0;
+  const long long pos = u.rpos;
+  u.rpos = -1;
+  u.win.clear();
+  u.win_error = false;
+  return std::fseek(u.f, static_cast<long>(pos), SEEK_SET) == 0 ? 0 : errno;
+}
+
+// Starts the use of the window at the stream's position; false for a
+// stream without a file descriptor (it is read through stdio).
+bool start_window(Unit& u) {
+  if (u.rpos >= 0) return true;
+  const int fd = ::fileno(u.f);
+  if (fd < 0) return false;
+  const long pos = std::ftell(u.f);
+  if (pos < 0) return false;
+  u.rpos = pos;
+  u.win.clear();
+  u.win_start = pos;
+  u.win_error = false;
+  return true;
+}
+
+// pread of up to n bytes at offset; the count read (short at the end of the
+// file), the window's error flag set when the read fails.
+std::size_t pread_full(Unit& u, void* dst, std::size_t n, long long offset) {
+  const int fd = ::fileno(u.f);
+  std::size_t got = 0;
+  while (got < n) {
+    const ssize_t r = ::pread(fd, static_cast<unsigned char*>(dst) + got, n - got, static_cast<off_t>(offset + got));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      u.win_error = true;
+      break;
+    }
+    if (r == 0) break;
+    got += static_cast<std::size_t>(r);
+  }
+  return got;
+}
+
+std::size_t window_read(Unit& u, void* dst, std::size_t n) {
+  auto* out = static_cast<unsigned char*>(dst);
+  std::size_t done = 0;
+  while (done < n) {
+    const long long end = u.win_start + static_cast<long long>(u.win.size());
+    if (u.rpos >= u.win_start && u.rpos < end) {
+      const std::size_t k = std::min(n - done, static_cast<std::size_t>(end - u.rpos));
+      std::memcpy(out + done, u.win.data() + (u.rpos - u.win_start), k);
+      done += k;
+      u.rpos += static_cast<long long>(k);
+      continue;
+    }
+    if (n - done >= kWindow) {
+      const std::size_t k = pread_full(u, out + done, n - done, u.rpos);
+      done += k;
+      u.rpos += static_cast<long long>(k);
+      break;
+    }
+    u.win.resize(kWindow);
+    const std::size_t k = pread_full(u, u.win.data(), kWindow, u.rpos);
+    u.win.resize(k);
+    u.win_start = u.rpos;
+    if (k == 0) break;
+  }
+  return done;
+}
+
 // Sequential semantics: the first write after reading or positioning cuts the
 // file at the current position.
 int prepare_write(Unit& u) {
   if (u.writing || u.is_stdout || u.discarding) return 0;
   if (u.read_only) return EBADF;
+  if (int st = sync_window(u)) return st;
   std::fflush(u.f);
   const long pos = std::ftell(u.f);
   if (pos < 0) return errno;
@@ -115,7 +203,7 @@ int prepare_write(Unit& u) {
 
 // The reading primitives: the unit's stream, or the bytes of a file served from memory.
 std::size_t read_bytes(Unit& u, void* dst, std::size_t n) {
-  if (!u.memory) return std::fread(dst, 1, n, u.f);
+  if (!u.memory) return start_window(u) ? window_read(u, dst, n) : std::fread(dst, 1, n, u.f);
   const long long left = u.memory_size - u.memory_pos;
   if (left <= 0) return 0;
   if (static_cast<long long>(n) > left) n = static_cast<std::size_t>(left);
@@ -126,24 +214,36 @@ std::size_t read_bytes(Unit& u, void* dst, std::size_t n) {
 
 // Moves the position by `offset` bytes; false when that fails.
 bool seek_by(Unit& u, long offset) {
-  if (!u.memory) return std::fseek(u.f, offset, SEEK_CUR) == 0;
+  if (!u.memory) {
+    if (!start_window(u)) return std::fseek(u.f, offset, SEEK_CUR) == 0;
+    if (u.rpos + offset < 0) return false;
+    u.rpos += offset;
+    return true;
+  }
   if (u.memory_pos + offset < 0) return false;
   u.memory_pos += offset;
   return true;
 }
 
-long tell(Unit& u) { return u.memory ? static_cast<long>(u.memory_pos) : std::ftell(u.f); }
+long tell(Unit& u) {
+  if (u.memory) return static_cast<long>(u.memory_pos);
+  return u.rpos >= 0 ? static_cast<long>(u.rpos) : std::ftell(u.f);
+}
 
-bool read_error(Unit& u) { return !u.memory && std::ferror(u.f); }
+bool read_error(Unit& u) { return !u.memory && (u.win_error || std::ferror(u.f)); }
 
 int get_char(Unit& u) {
-  if (!u.memory) return std::fgetc(u.f);
+  if (!u.memory) {
+    if (u.rpos >= 0 && sync_window(u) != 0) return EOF;
+    return std::fgetc(u.f);
+  }
   if (u.memory_pos >= u.memory_size) return EOF;
   return u.memory[u.memory_pos++];
 }
 
 int prepare_read(Unit& u) {
   if (!u.writing) return 0;
+  u.rpos = -1;
   if (std::fflush(u.f) != 0) return errno;
   if (std::fseek(u.f, 0, SEEK_CUR) != 0) return errno;  // switch direction
   u.writing = false;
@@ -248,6 +348,9 @@ int rewind_unit(int unit) {
     return 0;
   }
   if (!u->partial.empty()) end_line(unit);
+  u->rpos = -1;
+  u->win.clear();
+  u->win_error = false;
   if (std::fflush(u->f) != 0) return errno;
   if (std::fseek(u->f, 0, SEEK_SET) != 0) return errno;
   u->writing = false;

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <vector>
 
 #include "platform/process.h"
 #include "support/test_env.h"
@@ -237,6 +240,65 @@ TEST(Records, TheFileSizeThatChecksLengthsFollowsWritesOnTheUnit) {
   ASSERT_EQ(read_record_into(10, buf, 20, len), 0);
   EXPECT_EQ(std::string(buf, 20), std::string(20, 'D'));
   close_unit(10);
+}
+
+// Records of every size around the 64 KiB that unformatted reading takes
+// from the file at a time, read by each kind of read in turn: every byte
+// and every boundary must come out as written, and a write after reading
+// must cut the file where the reading got to.
+TEST(Records, RecordsAcrossAndBeyondTheReadWindowReadBackExactly) {
+  tna_test::ScratchDir d("rec");
+  const std::size_t sizes[] = {10, 70000, 5, 65530, 200000, 3, 65536, 0, 131071, 7};
+  auto record = [](std::size_t k, std::size_t n) {
+    std::vector<unsigned char> r(n);
+    for (std::size_t i = 0; i < n; ++i) r[i] = static_cast<unsigned char>((i * 131 + k * 17) % 251);
+    return r;
+  };
+  ASSERT_EQ(open_unit(10, "w.bin", Form::Unformatted, "UNKNOWN"), 0);
+  for (std::size_t k = 0; k < std::size(sizes); ++k) {
+    const auto r = record(k, sizes[k]);
+    ASSERT_EQ(write_record(10, r.data(), r.size()), 0);
+  }
+  ASSERT_EQ(rewind_unit(10), 0);
+  std::vector<unsigned char> got, buf;
+  for (std::size_t k = 0; k < std::size(sizes); ++k) {
+    const auto want = record(k, sizes[k]);
+    switch (k % 3) {
+      case 0:
+        ASSERT_EQ(read_record(10, got), 0) << k;
+        EXPECT_EQ(got, want) << k;
+        break;
+      case 1: {
+        // The first half of the record, straight into the caller's array.
+        std::size_t len = 0;
+        buf.assign(sizes[k] / 2 + 1, 0xEE);
+        ASSERT_EQ(read_record_into(10, buf.data(), sizes[k] / 2, len), 0) << k;
+        EXPECT_EQ(len, sizes[k]);
+        EXPECT_TRUE(std::equal(want.begin(), want.begin() + sizes[k] / 2, buf.begin())) << k;
+        EXPECT_EQ(buf.back(), 0xEE) << k;
+        break;
+      }
+      default:
+        ASSERT_EQ(skip_record(10), 0) << k;
+    }
+  }
+  ASSERT_EQ(read_record(10, got), kEnd);
+  // Read four records again, then write: the fifth and later are replaced.
+  ASSERT_EQ(rewind_unit(10), 0);
+  for (int k = 0; k < 4; ++k) ASSERT_EQ(skip_record(10), 0);
+  ASSERT_EQ(write_record(10, "XYZ", 3), 0);
+  ASSERT_EQ(rewind_unit(10), 0);
+  for (int k = 0; k < 4; ++k) {
+    ASSERT_EQ(read_record(10, got), 0);
+    EXPECT_EQ(got, record(k, sizes[k]));
+  }
+  ASSERT_EQ(read_record(10, got), 0);
+  EXPECT_EQ(std::string(got.begin(), got.end()), "XYZ");
+  EXPECT_EQ(read_record(10, got), kEnd);
+  close_unit(10);
+  std::size_t bytes = 3 + 8;
+  for (int k = 0; k < 4; ++k) bytes += sizes[k] + 8;
+  EXPECT_EQ(std::filesystem::file_size("w.bin"), bytes);
 }
 
 // What a fixed sequence of reads sees of a unit: every status, length and byte.
