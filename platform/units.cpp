@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -47,8 +46,45 @@ struct Unit {
   bool record_open = false;  // a non-advancing write left the record open
 };
 
-std::map<int, Unit>& units() {
-  static std::map<int, Unit> u;
+// The connected units in ascending unit order. A program has a handful of
+// units connected at a time: a short sorted array serves them, searched from
+// the start, without a node allocated for each connection.
+class UnitTable {
+ public:
+  Unit* find(int unit) {
+    for (auto& e : v_) {
+      if (e.first == unit) return &e.second;
+      if (e.first > unit) break;
+    }
+    return nullptr;
+  }
+  Unit& put(int unit, Unit u) {
+    auto it = std::lower_bound(v_.begin(), v_.end(), unit, [](const auto& e, int k) { return e.first < k; });
+    if (it != v_.end() && it->first == unit) {
+      it->second = std::move(u);
+      return it->second;
+    }
+    return v_.emplace(it, unit, std::move(u))->second;
+  }
+  void erase(int unit) {
+    for (auto it = v_.begin(); it != v_.end(); ++it) {
+      if (it->first == unit) {
+        v_.erase(it);
+        return;
+      }
+    }
+  }
+  bool empty() const { return v_.empty(); }
+  std::pair<int, Unit>& front() { return v_.front(); }
+  auto begin() { return v_.begin(); }
+  auto end() { return v_.end(); }
+
+ private:
+  std::vector<std::pair<int, Unit>> v_;
+};
+
+UnitTable& units() {
+  static UnitTable u;
   return u;
 }
 
@@ -90,14 +126,13 @@ int discard_seek(void*, off64_t* offset, int) {
 
 Unit* find(int unit) {
   auto& m = units();
-  auto it = m.find(unit);
-  if (it != m.end()) return &it->second;
+  if (Unit* u = m.find(unit)) return u;
   if (unit == kStdoutUnit) {
     Unit u;
     u.f = stdout;
     u.is_stdout = true;
     u.name = "stdout";
-    return &m.emplace(unit, u).first->second;
+    return &m.put(unit, std::move(u));
   }
   return nullptr;
 }
@@ -296,7 +331,7 @@ int open_unit(int unit, std::string_view file, Form form, std::string_view statu
     u.memory_size = static_cast<long long>(m->size);
     u.read_only = true;
     u.name = name;
-    units()[unit] = std::move(u);
+    units().put(unit, std::move(u));
     return 0;
   } else {
     if (name.empty()) return ENOENT;
@@ -317,7 +352,7 @@ int open_unit(int unit, std::string_view file, Form form, std::string_view statu
   }
   if (!u.f) return errno ? errno : EIO;
   u.name = name;
-  units()[unit] = std::move(u);
+  units().put(unit, std::move(u));
   return 0;
 }
 
@@ -329,7 +364,7 @@ int open_discarding_unit(int unit, Form form) {
   u.f = ::fopencookie(nullptr, "w+b", cookie_io_functions_t{discard_read, discard_write, discard_seek, nullptr});
   if (!u.f) return errno ? errno : EIO;
   std::setvbuf(u.f, nullptr, _IONBF, 0);
-  units()[unit] = std::move(u);
+  units().put(unit, std::move(u));
   return 0;
 }
 
@@ -373,8 +408,8 @@ void flush_all() {
 void close_all() {
   auto& m = units();
   while (!m.empty()) {
-    auto it = m.begin();
-    release(it->first, it->second, false);
+    auto& e = m.front();
+    release(e.first, e.second, false);
   }
   std::fflush(stdout);
 }
@@ -433,6 +468,11 @@ int write_line(int unit, std::string_view line) {
   Unit* u = find(unit);
   if (!u) return kNotConnected;
   if (u->form != Form::Formatted) return kWrongForm;
+  if (u->discarding) {
+    u->partial.clear();
+    u->record_open = false;
+    return 0;
+  }
   if (int st = prepare_write(*u)) return st;
   if (!u->partial.empty()) {
     if (std::fwrite(u->partial.data(), 1, u->partial.size(), u->f) != u->partial.size()) return errno;
@@ -448,7 +488,7 @@ int write_partial(int unit, std::string_view text) {
   Unit* u = find(unit);
   if (!u) return kNotConnected;
   if (u->form != Form::Formatted) return kWrongForm;
-  u->partial.append(text);
+  if (!u->discarding) u->partial.append(text);
   u->record_open = true;
   return 0;
 }

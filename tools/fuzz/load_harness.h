@@ -109,6 +109,11 @@ template <class T>
 void refill(T* p, std::int64_t n) {
   static_assert(std::is_trivially_copyable_v<T>);
   if (n <= 0) return;
+  if constexpr (std::is_arithmetic_v<T>) {
+    // Zero bytes are T() for the numbers: one fill.
+    std::memset(static_cast<void*>(p), 0, static_cast<std::size_t>(n) * sizeof(T));
+    return;
+  }
   p[0] = T();
   for (std::int64_t done = 1; done < n;) {
     const std::int64_t k = std::min(done, n - done);
@@ -248,6 +253,9 @@ inline int load_database(const mdbw::Database& db, const std::string& model) {
 // Runs the load on `bytes` as the fixed model's database file; see above.
 inline int load_bytes(const std::uint8_t* data, std::size_t size) {
   plat::set_exit_throws(true);
+  // A fatal end throws at once, as plat::exit_process(1) would after closing
+  // the units (closed below): one unwinding call fewer on the fatal paths.
+  set_fatal_end([] { throw plat::ProcessExit{1}; });
   set_flags();
   GLOR = GlorRecord{};
   GLOI = GloiRecord{};
@@ -261,6 +269,7 @@ inline int load_bytes(const std::uint8_t* data, std::size_t size) {
   acda_close();
   plat::io::close_all();
   plat::io::serve_file_from_memory(file, nullptr, 0);
+  set_fatal_end(nullptr);
   return result;
 }
 
