@@ -37,10 +37,17 @@ struct FirstRecord {
 };
 constexpr std::size_t kFirstRecordBytes = 73;
 
+// The buffer of the whole records the load reads itself (the first record,
+// the model tree), kept between loads with its capacity.
+std::vector<unsigned char>& record_buffer() {
+  static std::vector<unsigned char> buf;
+  return buf;
+}
+
 // Reads the first record; the I/O status (a record shorter than 73 bytes
 // fails like any other read).
 int read_first_record(int unit, FirstRecord& r) {
-  std::vector<unsigned char> rec;
+  std::vector<unsigned char>& rec = record_buffer();
   int st = plat::io::read_record(unit, rec);
   if (st != 0) return st;
   if (rec.size() < kFirstRecordBytes) return plat::io::kPastRecord;
@@ -256,7 +263,7 @@ void LOADB(plat::TextRef model_name, int md_dim1, int unit, int& status) {
   if (header_ok) {
     // The model tree is read item by item: a short record stops at the
     // first missing item and fails the load.
-    std::vector<unsigned char> rec;
+    std::vector<unsigned char>& rec = record_buffer();
     const int st_read = plat::io::read_record(unit, rec);
     const std::size_t have = st_read == 0 ? rec.size() / 4 : 0;
     for (int m = 1; m <= nm; ++m) {
