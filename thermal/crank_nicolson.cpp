@@ -51,10 +51,15 @@ void build_masks(S9SlveWork& w) {
 void sources_and_boundary_powers(S9SlveWork& w) {
   const ThNetwork& n = w.net;
   const double tabs = n.tabs();
-  for (int i = 1; i <= n.nt; ++i) {
-    w.qsum(i) = (((n.qa(i) + n.qe(i)) + n.qi(i)) + n.qr(i)) + n.qs(i);
-    if (n.tstat(i).c[0] == 'B') cn_set_powers(i, n.t, tabs, w.tabs3, w.tabs4);
+  {
+    // Plain arrays, so that the sum of the five sources runs in one
+    // straight loop.
+    double* q = &w.qsum(1);
+    const double *qa = &n.qa(1), *qe = &n.qe(1), *qi = &n.qi(1), *qr = &n.qr(1), *qs = &n.qs(1);
+    for (int k = 0; k < n.nt; ++k) q[k] = (((qa[k] + qe[k]) + qi[k]) + qr[k]) + qs[k];
   }
+  for (int i = 1; i <= n.nt; ++i)
+    if (n.tstat(i).c[0] == 'B') cn_set_powers(i, n.t, tabs, w.tabs3, w.tabs4);
 }
 
 void all_powers(S9SlveWork& w) {
