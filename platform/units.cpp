@@ -39,8 +39,9 @@ struct Unit {
   // the stream before any other use of it.
   long long rpos = -1;
   long long win_start = 0;
-  std::vector<unsigned char> win;
-  bool win_error = false;    // a read of the window failed
+  std::vector<unsigned char> win;  // allocated once, at its full size
+  std::size_t win_len = 0;         // bytes of the file it holds
+  bool win_error = false;          // a read of the window failed
   bool discarding = false;   // connected to no file: writes are thrown away
   std::string partial;       // pending non-advancing output
   bool record_open = false;  // a non-advancing write left the record open
@@ -150,13 +151,18 @@ std::string upper_trim(std::string_view s) {
 // straight to the caller's memory.
 constexpr std::size_t kWindow = 64 * 1024;
 
+// Forgets the window and its position (the stream's position holds again).
+void drop_window(Unit& u) {
+  u.rpos = -1;
+  u.win_len = 0;
+  u.win_error = false;
+}
+
 // Ends the use of the window: the stream is positioned where reading got to.
 int sync_window(Unit& u) {
   if (u.rpos < 0) return 0;
   const long long pos = u.rpos;
-  u.rpos = -1;
-  u.win.clear();
-  u.win_error = false;
+  drop_window(u);
   return std::fseek(u.f, static_cast<long>(pos), SEEK_SET) == 0 ? 0 : errno;
 }
 
@@ -168,10 +174,9 @@ bool start_window(Unit& u) {
   if (fd < 0) return false;
   const long pos = std::ftell(u.f);
   if (pos < 0) return false;
+  drop_window(u);
   u.rpos = pos;
-  u.win.clear();
   u.win_start = pos;
-  u.win_error = false;
   return true;
 }
 
@@ -197,7 +202,7 @@ std::size_t window_read(Unit& u, void* dst, std::size_t n) {
   auto* out = static_cast<unsigned char*>(dst);
   std::size_t done = 0;
   while (done < n) {
-    const long long end = u.win_start + static_cast<long long>(u.win.size());
+    const long long end = u.win_start + static_cast<long long>(u.win_len);
     if (u.rpos >= u.win_start && u.rpos < end) {
       const std::size_t k = std::min(n - done, static_cast<std::size_t>(end - u.rpos));
       std::memcpy(out + done, u.win.data() + (u.rpos - u.win_start), k);
@@ -211,9 +216,9 @@ std::size_t window_read(Unit& u, void* dst, std::size_t n) {
       u.rpos += static_cast<long long>(k);
       break;
     }
-    u.win.resize(kWindow);
+    if (u.win.size() < kWindow) u.win.resize(kWindow);
     const std::size_t k = pread_full(u, u.win.data(), kWindow, u.rpos);
-    u.win.resize(k);
+    u.win_len = k;
     u.win_start = u.rpos;
     if (k == 0) break;
   }
@@ -278,7 +283,7 @@ int get_char(Unit& u) {
 
 int prepare_read(Unit& u) {
   if (!u.writing) return 0;
-  u.rpos = -1;
+  drop_window(u);
   if (std::fflush(u.f) != 0) return errno;
   if (std::fseek(u.f, 0, SEEK_CUR) != 0) return errno;  // switch direction
   u.writing = false;
@@ -383,9 +388,7 @@ int rewind_unit(int unit) {
     return 0;
   }
   if (!u->partial.empty()) end_line(unit);
-  u->rpos = -1;
-  u->win.clear();
-  u->win_error = false;
+  drop_window(*u);
   if (std::fflush(u->f) != 0) return errno;
   if (std::fseek(u->f, 0, SEEK_SET) != 0) return errno;
   u->writing = false;
