@@ -1,15 +1,20 @@
 // Speed of FLTNTS on the pumped water loop of examples/loop scaled up.
 //
-// The model: a ring of 1,000 fluid nodes (1 m of 20 mm pipe each, water at
-// 2 bar, node 1 of status "J", a pump on link 1); fluid nodes 2-500 are a cold
-// plate, each joined by a GL to one node of an electronics panel of 9,999
-// thermal nodes (a GL grid of 100 columns, 50 J/K and 0.2 W each), nodes
-// 501-999 a radiator, each joined by a GR to deep space (thermal node 10,000,
-// a boundary at -270 C). It is written as a model database and loaded as a
-// run loads it, FINITS completes the fluid states, and FLTNTS runs STEPS
-// steps of 10 s (20 unless given on the command line).
+// Usage: bench_fltnts_loop [--steps STEPS] [FLUID_NODES ...]
 //
-// Per step (the first step left out) it reports the time and its split,
+// The model at N fluid nodes (1,000 unless sizes are given): a ring of N
+// fluid nodes (1 m of 20 mm pipe each, water at 2 bar, node 1 of status "J",
+// a pump on link 1); fluid nodes 2..N/2 are a cold plate, each joined by a GL
+// to one node of an electronics panel of 10 N - 1 thermal nodes (a GL grid of
+// 100 columns, 50 J/K and 0.2 W each), nodes N/2 + 1..N - 1 a radiator, each
+// joined by a GR to deep space (thermal node 10 N, a boundary at -270 C). It
+// is written as a model database and loaded as a run loads it, FINITS
+// completes the fluid states, and FLTNTS runs STEPS steps of 10 s (20 unless
+// given). Each size runs in a process of its own.
+//
+// Per step (the first step left out) it reports the time and its split
+// (all times are the thread's processor time, which a loaded machine
+// inflates far less than the wall clock),
 // taken from the clock at the generated blocks FLTNTS calls: the hydraulic
 // part of the pass (from the first to the second VARIABLES1 of the pass), the
 // thermal-fluid iteration (from there to VARIABLES2) and the rest; then the
@@ -18,7 +23,12 @@
 // first two parts contain. The reference is one plain Gauss-Seidel sweep of
 // the thermal network (GL and linearised GR sums over the compact connection
 // list, no marks, no damping); the last line prints the step time over that
-// sweep.
+// sweep, and a hash of the final state (every temperature, pressure, quality
+// and flow) to check that a change left the results as they were. After all
+// sizes a table gives the step time per size and the growth exponent of the
+// step time between neighbouring sizes and over the whole range; the last
+// line prints the step time over one plain sweep at the size nearest to
+// 1,000 fluid nodes.
 //
 // This program is its own model program: it supplies the five blocks.
 #include <algorithm>
@@ -33,9 +43,11 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "bench/support/clock.h"
+#include "bench/support/state_hash.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
@@ -52,15 +64,23 @@
 
 namespace {
 
-using bench::Clock;
+using Clock = bench::ThreadClock;
 using bench::seconds_since;
 
 constexpr const char* kModel = "BLOOP";  // at most 8 characters: the file name
 constexpr int kColumns = 100;
-constexpr int kGrid = 9999;        // panel nodes; node 10,000 is deep space
-constexpr int kFluid = 1000;       // fluid nodes, user numbers 10,001..
-constexpr int kPlateEnd = 500;     // fluid nodes 2..500 cool the panel
-constexpr int kRadiatorEnd = 999;  // fluid nodes 501..999 radiate
+// The sizes of the model being run (set from the fluid node count N).
+int kFluid = 1000;       // fluid nodes, user numbers kGrid + 2..
+int kGrid = 9999;        // panel nodes 10 N - 1; node kGrid + 1 is deep space
+int kPlateEnd = 500;     // fluid nodes 2..N/2 cool the panel
+int kRadiatorEnd = 999;  // fluid nodes N/2 + 1..N - 1 radiate
+
+void set_sizes(int n) {
+  kFluid = n;
+  kGrid = 10 * n - 1;
+  kPlateEnd = n / 2;
+  kRadiatorEnd = n - 1;
+}
 
 // The clock at the blocks: per pass the first and second VARIABLES1 with
 // SOLTYP blank (the hydraulic solution calls it with "FLUID", the sweeps
@@ -87,7 +107,7 @@ std::vector<double> control_constants() {
       {"FSTEPS", 1},  {"NLOOPH", 0},   {"NLOOPT", 0},   {"DAMPT", 1.0}, {"STEFAN", 5.6704e-8}, {"TABS", 273.15},
       {"PABS", 0.0},  {"DAMPM", 0.5},  {"GRAVX", 0.0},  {"GRAVY", 0.0}, {"GRAVZ", 0.0},        {"MINFLO", 1.0e-6},
       {"MINDP", 0.0}, {"RLCOUR", 0.5}, {"ENBNDM", 0.0}, {"INBNDM", 0.0}};
-  std::vector<double> v = {kGrid + 1 + kFluid, 0};  // NODES, NODESM
+  std::vector<double> v = {static_cast<double>(kGrid + 1 + kFluid), 0};  // NODES, NODESM
   auto value = [&](const char* name) {
     auto it = given.find(name);
     if (it != given.end()) return it->second;
@@ -167,8 +187,9 @@ void write_model() {
   const int ends_t = 2 * (ngl - (kPlateEnd - 1)) + (kPlateEnd - 1) + ngr;
   const int ends_f = (kPlateEnd - 1) + ngr;
   const int w25 = 2, w24 = 6 * nt + 2 * ends_t + w25, w35 = 5 * kFluid + 4 * kFluid + 2 * ends_f;
+  const int dystor = std::max(400000, 20 * (nt + kFluid));  // dynamic storage words
   const int flags[41] = {nt, ngl, 0,   ngr, 0, 0,   0,      0, 0, 0, 2,      0,      49, 25,  16, 0, 92, 0, 0, 0, 0,
-                         0,  0,   w24, w25, 1, 133, 400000, 1, 0, 0, kFluid, kFluid, 0,  w35, 1,  0, 0,  0, 0, 0};
+                         0,  0,   w24, w25, 1, 133, dystor, 1, 0, 0, kFluid, kFluid, 0,  w35, 1,  0, 0,  0, 0, 0};
   FLAGS = FlagsRecord{};
   for (int i = 0; i < 41; ++i) FLAGS(i + 1) = flags[i];
   SPRSIZ = SprsizRecord{};
@@ -261,8 +282,17 @@ void V20001() {
 void OUTPUT() {}
 void GM0001(bool&) {}
 
-int main(int argc, char** argv) {
-  const int steps = argc > 1 ? std::max(2, std::atoi(argv[1])) : 20;
+namespace {
+
+// What one size's run hands back to the parent process.
+struct SizeResult {
+  int fluid = 0, thermal = 0;
+  double step = 0.0, sweep = 0.0;
+};
+
+// Runs the model at the sizes set; prints its rows and fills r. Non-zero when
+// the model did not load.
+int run_size(int steps, SizeResult& r) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / ("tna_bench_fltnts_" + std::to_string(::getpid()));
   fs::create_directories(dir);
@@ -276,7 +306,7 @@ int main(int argc, char** argv) {
   fs::current_path(dir.parent_path());
   fs::remove_all(dir);
   if (!loaded) {
-    std::printf("the model database did not load\n");
+    std::printf("the model database did not load (%d fluid nodes)\n", kFluid);
     return 1;
   }
   FINITS(" ", -1);
@@ -299,6 +329,7 @@ int main(int argc, char** argv) {
   FLTNTS();
   const double total = seconds_since(t0);
   marks.on = false;
+  const std::uint64_t hash = bench::state_hash();
   const int timed = marks.steps - 1;
   const double per_step = (marks.hydraulics + marks.iteration + marks.rest) / timed;
 
@@ -348,6 +379,78 @@ int main(int argc, char** argv) {
       "inside the parts above\n",
       1e3 * t_props, 1e3 * t_snfe, 1e3 * t_scprho, 1e3 * t_rv);
   std::printf("plain Gauss-Seidel sweep of the thermal network: %.3f ms\n", 1e3 * t_sweep);
-  std::printf("step time / one plain thermal sweep: %.1f\n", per_step / t_sweep);
+  std::printf("state hash %016llx; step time / one plain thermal sweep: %.1f\n",
+              static_cast<unsigned long long>(hash), per_step / t_sweep);
+  r.fluid = nf;
+  r.thermal = FLAGS(1);
+  r.step = per_step;
+  r.sweep = t_sweep;
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int steps = 20;
+  std::vector<int> sizes;
+  for (int a = 1; a < argc; ++a) {
+    if (std::strcmp(argv[a], "--steps") == 0 && a + 1 < argc) {
+      steps = std::max(2, std::atoi(argv[++a]));
+    } else {
+      const int n = std::atoi(argv[a]);
+      if (n < 10) {
+        std::fprintf(stderr, "usage: bench_fltnts_loop [--steps STEPS] [FLUID_NODES (10 or more) ...]\n");
+        return 2;
+      }
+      sizes.push_back(n);
+    }
+  }
+  if (sizes.empty()) sizes.push_back(1000);
+  std::vector<SizeResult> results;
+  for (int n : sizes) {
+    // A process per size: each run loads its own model into fresh globals.
+    int fd[2];
+    if (::pipe(fd) != 0) return 1;
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child < 0) return 1;
+    if (child == 0) {
+      ::close(fd[0]);
+      set_sizes(n);
+      SizeResult r;
+      const int rc = run_size(steps, r);
+      std::fflush(stdout);
+      if (rc == 0 && ::write(fd[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) ::_exit(1);
+      ::_exit(rc);
+    }
+    ::close(fd[1]);
+    SizeResult r;
+    const bool got = ::read(fd[0], &r, sizeof r) == static_cast<ssize_t>(sizeof r);
+    ::close(fd[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
+    results.push_back(r);
+  }
+  if (results.size() > 1) {
+    std::printf("\n%12s %14s %12s %12s %12s %10s\n", "fluid nodes", "thermal nodes", "step ms", "sweep ms",
+                "step/sweep", "exponent");
+    for (std::size_t i = 0; i < results.size(); ++i) {
+      const SizeResult& r = results[i];
+      std::printf("%12d %14d %12.3f %12.4f %12.1f", r.fluid, r.thermal, 1e3 * r.step, 1e3 * r.sweep, r.step / r.sweep);
+      if (i > 0) {
+        const SizeResult& q = results[i - 1];
+        std::printf(" %10.2f", std::log(r.step / q.step) / std::log(static_cast<double>(r.fluid) / q.fluid));
+      }
+      std::printf("\n");
+    }
+    const SizeResult &a = results.front(), &b = results.back();
+    std::printf("growth exponent of the step time from %d to %d fluid nodes: %.2f\n", a.fluid, b.fluid,
+                std::log(b.step / a.step) / std::log(static_cast<double>(b.fluid) / a.fluid));
+  }
+  const SizeResult* near = &results.front();
+  for (const SizeResult& r : results)
+    if (std::abs(std::log(r.fluid / 1000.0)) < std::abs(std::log(near->fluid / 1000.0))) near = &r;
+  std::printf("step time / one plain thermal sweep at %d fluid nodes: %.1f\n", near->fluid, near->step / near->sweep);
   return 0;
 }
