@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 #include "core/diagnostics.h"
 #include "modeldata/connection_lists.h"
@@ -18,14 +19,17 @@ inline double neighbour_t(const FlNetwork& net, FlCReals t, FlCReals tf, int n) 
 
 // Calls f(radiative, g, tn) for every active contribution of thermal node
 // i: g the conductor value (GR unlinearised), tn the neighbour's relative
-// temperature.
+// temperature. The list is walked inline with the reading rule of STUNPK
+// (the same entries in the same order, the same neighbour filter and pass
+// guards), so that the sums stay in registers.
 template <class F>
-void thermal_walk(const FlNetwork& net, int i, FlCReals t, FlCReals tf, const char* routine, F f) {
+inline void thermal_walk(const FlNetwork& net, int i, FlCReals t, FlCReals tf, std::string_view routine, F f) {
+  const ListWalkStatusKeep keep{net.tstat};
   int sub = 0, pos = 0, cond = 0, nb = 0;
   LoopGuard guard(routine);
   for (;;) {
     guard.pass();
-    STUNPK(0, net.lenthermal, net.nt, i, net.tstat, net.pcs, net.ptrs, sub, pos, cond, nb);
+    list_walk_next(0, net.nt, i, net.pcs, net.ptrs, sub, pos, cond, nb, "STUNPK", keep);
     if (pos == 0) return;
     if (sub == 1) {
       const int c = std::abs(cond);
@@ -40,9 +44,10 @@ void thermal_walk(const FlNetwork& net, int i, FlCReals t, FlCReals tf, const ch
 }
 
 // The same for fluid node k: its mass source first, then its entering
-// links, GL, GR and GF conductors.
+// links, GL, GR and GF conductors, the list walked inline with the reading
+// rule of SFUNPK.
 template <class F>
-void fluid_walk(const FlNetwork& net, int k, FlCReals t, FlCReals tf, const char* routine, F f) {
+inline void fluid_walk(const FlNetwork& net, int k, FlCReals t, FlCReals tf, std::string_view routine, F f) {
   if (net.fm(k) > 0.0) {
     const double cp = XCP(net.p(k), (tf(k) + net.fr(k)) * 0.5, net.vq(k), net.fluid_code(k), net.global(k));
     f(false, net.fm(k) * cp, net.fr(k));
@@ -51,7 +56,7 @@ void fluid_walk(const FlNetwork& net, int k, FlCReals t, FlCReals tf, const char
   LoopGuard guard(routine);
   for (;;) {
     guard.pass();
-    SFUNPK(0, net.lenfluid, net.nf, net.nt, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
+    sfunpk_next(0, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
     if (nb == 0) return;
     switch (kind) {
       case 1: {
@@ -85,16 +90,20 @@ inline double fourth(double x) { return ((x * x) * x) * x; }
 
 }  // namespace
 
+// The sums are taken in locals and stored once at the end: adding into the
+// reference outputs would put a store and a reload on the chain of every
+// addition.
 void SRGSUM(const FlNetwork& net, int i, FlCReals t, FlCReals tf, double& sumg, double& sumgt) {
-  sumg = 0.0;
-  sumgt = 0.0;
+  double g_sum = 0.0, gt_sum = 0.0;
   const double tabs = net.tabs(), stefan = net.stefan();
   const double ti = t(i) + tabs;
   thermal_walk(net, i, t, tf, "SRGSUM", [&](bool radiative, double g, double tn) {
     if (radiative) g = linearised(g, stefan, ti, tn + tabs);
-    sumg += g;
-    sumgt += g * tn;
+    g_sum += g;
+    gt_sum += g * tn;
   });
+  sumg = g_sum;
+  sumgt = gt_sum;
 }
 
 void FSTGSM(const FlNetwork& net, int i, FlCReals t, FlCReals tf, double& sumg, double& sumgt) {
@@ -102,16 +111,17 @@ void FSTGSM(const FlNetwork& net, int i, FlCReals t, FlCReals tf, double& sumg, 
 }
 
 void SFGSM(const FlNetwork& net, int k, FlCReals t, FlCReals tf, double& sumg, double& sumgt) {
-  sumg = 0.0;
-  sumgt = 0.0;
+  double g_sum = 0.0, gt_sum = 0.0;
   const double tabs = net.tabs(), stefan = net.stefan();
   const double ti = tf(k) + tabs;
   fluid_walk(net, k, t, tf, "SFGSM", [&](bool radiative, double g, double tn) {
     const double ta = tn + tabs;
     if (radiative) g = linearised(g, stefan, ti, ta);
-    sumg += g;
-    sumgt += g * ta;
+    g_sum += g;
+    gt_sum += g * ta;
   });
+  sumg = g_sum;
+  sumgt = gt_sum;
 }
 
 void FSFGSM(const FlNetwork& net, int k, FlCReals t, FlCReals tf, double& sumg, double& sumgt) {
@@ -120,36 +130,38 @@ void FSFGSM(const FlNetwork& net, int k, FlCReals t, FlCReals tf, double& sumg, 
 
 void SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf, double& sg, double& sgt, double& sr,
             double& srt) {
-  sg = sgt = sr = srt = 0.0;
+  double g_sum = 0.0, gt_sum = 0.0, r_sum = 0.0, rt_sum = 0.0;
   const double tabs = net.tabs();
   auto add = [&](bool radiative, double g, double tn) {
     const double ta = tn + tabs;
     if (radiative) {
-      sr += g;
-      srt += g * fourth(ta);
+      r_sum += g;
+      rt_sum += g * fourth(ta);
     } else {
-      sg += g;
-      sgt += g * ta;
+      g_sum += g;
+      gt_sum += g * ta;
     }
   };
   if (fluid != 0) fluid_walk(net, node, t, tf, "SFGSUM", add);
   else thermal_walk(net, node, t, tf, "SFGSUM", add);
-  sr *= net.stefan();
-  srt *= net.stefan();
+  sg = g_sum;
+  sgt = gt_sum;
+  sr = r_sum * net.stefan();
+  srt = rt_sum * net.stefan();
 }
 
 void SGNODM(const FlNetwork& net, int k, double& mdot) {
-  mdot = 0.0;
+  double through = 0.0;
   int kind = 0, pos = 0, cond = 0, nb = 0;
   LoopGuard guard("SGNODM");
   for (;;) {
     guard.pass();
-    SFUNPK(0, net.lenfluid, net.nf, net.nt, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
+    sfunpk_next(0, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
     if (nb == 0 || kind > 1) break;
     const int l = std::abs(cond);
-    if (net.link_active(l)) mdot += 0.5 * std::fabs(net.m(l));
+    if (net.link_active(l)) through += 0.5 * std::fabs(net.m(l));
   }
-  mdot += 0.5 * std::fabs(net.fm(k));
+  mdot = through + 0.5 * std::fabs(net.fm(k));
 }
 
 void AADDR2(FlCReals a, FlCReals b, int n, FlReals c, int& status) {

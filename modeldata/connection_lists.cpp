@@ -1091,41 +1091,7 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
 void SFUNPK(int incl, int /*size1*/, int /*size2*/, int /*size3*/, int node,
             plat::Vec1<const plat::Text<1>> statuses, plat::Vec1<const int> pcsfluid,
             plat::Vec1<const int> ptrsfluid, int& kind, int& pos, int& cond, int& neighbour) {
-  std::int64_t p;
-  if (pos == 0) {
-    kind = 1;
-    p = (node >= 1 && node <= ptrsfluid.size()) ? ptrsfluid(node) : 0;
-  } else {
-    p = static_cast<std::int64_t>(pos) + 2;
-  }
-  const std::int64_t len = pcsfluid.size();
-  const std::int64_t nst = statuses.size();
-  LoopGuard guard("SFUNPK");
-  for (;;) {
-    guard.pass();
-    if (p < 1 || p > len) break;
-    const int v = pcsfluid(p);
-    if (v > 0) {
-      if (p + 1 > len) break;
-      if (kind >= 2 && incl == 0 && v <= nst && statuses(v) == "X") {
-        p += 2;
-        continue;
-      }
-      neighbour = v;
-      cond = pcsfluid(p + 1);
-      pos = static_cast<int>(p);
-      return;
-    }
-    if (v < 0) {
-      p = -static_cast<std::int64_t>(v);
-      continue;
-    }
-    ++kind;
-    if (kind > 4) break;
-    ++p;
-  }
-  neighbour = 0;
-  pos = 0;
+  sfunpk_next(incl, node, statuses, pcsfluid, ptrsfluid, kind, pos, cond, neighbour);
 }
 
 void SCOPYD(plat::Vec1<const double> a, int n, int& status, plat::Vec1<double> b) {

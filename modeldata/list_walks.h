@@ -15,9 +15,61 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
+#include "core/diagnostics.h"
 #include "platform/array.h"
 #include "platform/text.h"
+
+// The walk the three routines share, inline so that a caller walking many
+// lists (the fluid-loop conductance sums) folds it into its own loop: one
+// call returns the next pair whose neighbour is above nt or passes keep(w)
+// (any pair when incl is non-zero), with the calling order above. Stops
+// through ERROR naming routine after 2,000,000,000 words read in one call.
+template <class Keep>
+inline void list_walk_next(int incl, int nt, int node, plat::Vec1<const std::int32_t> list,
+                           plat::Vec1<const std::int32_t> ptrs, int& sublist, int& pos, int& cond, int& neighbour,
+                           std::string_view routine, Keep keep) {
+  if (pos == 0) {
+    sublist = 1;
+    pos = ptrs(node);
+  } else {
+    pos += 2;
+  }
+  LoopGuard guard(routine);
+  for (;;) {
+    guard.pass();
+    const std::int32_t w = list(pos);
+    neighbour = w;
+    if (w > 0) {
+      if (incl != 0 || w > nt || keep(w)) {
+        cond = list(pos + 1);
+        return;
+      }
+      pos += 2;
+    } else if (w < 0) {
+      pos = -w;
+    } else {
+      cond = 0;
+      ++sublist;
+      if (sublist > 3) {
+        pos = 0;
+        return;
+      }
+      pos += 1;
+    }
+  }
+}
+
+// The neighbour filter of SUNPAK and STUNPK: thermal neighbours of status
+// "X" or "C" are passed over.
+struct ListWalkStatusKeep {
+  plat::Vec1<const plat::Text<1>> statuses;
+  bool operator()(std::int32_t w) const {
+    const char c = statuses(w).c[0];
+    return c != 'X' && c != 'C';
+  }
+};
 
 // Next pair whose neighbour's status letter is neither "X" nor "C" (any pair
 // when incl is non-zero). len is not used. Stops through ERROR naming

@@ -9,6 +9,9 @@
 
 #include "fluid/conductance_sums.h"
 #include "fluid_fixture.h"
+#include "modeldata/connection_lists.h"
+#include "modeldata/intermodel_links.h"
+#include "modeldata/list_walks.h"
 #include "properties/properties.h"
 
 namespace fluid_test {
@@ -296,6 +299,162 @@ TEST_F(SumsTest, RandomNetworksAgreeAndCountEveryConductanceAtItsEnds) {
       total += a.sg;
     }
     EXPECT_NEAR(total, expected, 1e-9 * (1.0 + expected));
+  }
+}
+
+// One contribution of a node's surroundings: its conductance (GR not
+// linearised) and the neighbour's relative temperature.
+struct Term {
+  bool radiative;
+  double g, tn;
+};
+
+// The contributions of thermal node i, the list walked through the
+// out-of-line iterator STUNPK.
+std::vector<Term> thermal_terms(const FlNetwork& net, int i) {
+  std::vector<Term> v;
+  int sub = 0, pos = 0, cond = 0, nb = 0;
+  auto tn = [&](int n) { return n > net.nt ? net.tf(n - net.nt) : net.t(n); };
+  for (;;) {
+    STUNPK(0, net.lenthermal, net.nt, i, net.tstat, net.pcs, net.ptrs, sub, pos, cond, nb);
+    if (pos == 0) return v;
+    const int c = std::abs(cond);
+    if (sub == 1 && net.glacts(c) == "A") v.push_back({false, net.gl(c), tn(nb)});
+    if (sub == 2 && net.gracts(c) == "A") v.push_back({true, net.gr(c), tn(nb)});
+    if (sub == 3 && cond > 0 && net.gfacts(cond) == "A") v.push_back({false, net.gf(cond), tn(nb)});
+  }
+}
+
+// The same for fluid node k through SFUNPK, its mass source first.
+std::vector<Term> fluid_terms(const FlNetwork& net, int k) {
+  std::vector<Term> v;
+  if (net.fm(k) > 0.0) {
+    const double cp = XCP(net.p(k), (net.tf(k) + net.fr(k)) * 0.5, net.vq(k), net.fluid_code(k), net.global(k));
+    v.push_back({false, net.fm(k) * cp, net.fr(k)});
+  }
+  int kind = 0, pos = 0, cond = 0, nb = 0;
+  auto tn = [&](int n) { return n > net.nt ? net.tf(n - net.nt) : net.t(n); };
+  for (;;) {
+    SFUNPK(0, net.lenfluid, net.nf, net.nt, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
+    if (nb == 0) return v;
+    const int c = std::abs(cond);
+    if (kind == 1 && net.link_active(c) && net.link_feeds(c, k)) v.push_back({false, net.lcond(c), net.tf(nb)});
+    if (kind == 2 && net.glacts(c) == "A") v.push_back({false, net.gl(c), tn(nb)});
+    if (kind == 3 && net.gracts(c) == "A") v.push_back({true, net.gr(c), tn(nb)});
+    if (kind == 4 && cond > 0 && net.gfacts(cond) == "A") v.push_back({false, net.gf(cond), tn(nb)});
+  }
+}
+
+// The linearised sums of the terms in their order; `absolute` takes the
+// reference temperatures absolute (the fluid-node sums).
+Sums linearised_sums(const std::vector<Term>& terms, double ti, double tabs, double stefan, bool absolute) {
+  Sums s;
+  for (const Term& x : terms) {
+    const double ta = x.tn + tabs;
+    const double g = x.radiative ? ((x.g * stefan) * (ti * ti + ta * ta)) * (ti + ta) : x.g;
+    s.g += g;
+    s.gt += g * (absolute ? ta : x.tn);
+  }
+  return s;
+}
+
+Apart apart_sums(const std::vector<Term>& terms, double tabs, double stefan) {
+  Apart a;
+  for (const Term& x : terms) {
+    const double ta = x.tn + tabs;
+    if (x.radiative) {
+      a.sr += x.g;
+      a.srt += x.g * (((ta * ta) * ta) * ta);
+    } else {
+      a.sg += x.g;
+      a.sgt += x.g * ta;
+    }
+  }
+  a.sr *= stefan;
+  a.srt *= stefan;
+  return a;
+}
+
+TEST_F(SumsTest, InlineWalksGiveTheIteratorsSumsBitForBit) {
+  // Every kind of entry the lists hold: a tied group (thermal node 2 tied to
+  // 1, its entries spliced into 1's sub-lists through jump words), a
+  // neighbour of status "X" and one of status "C", inactive conductors, GF
+  // entries negative at their first node, fluid neighbours of thermal nodes
+  // and a mass source. The sums must equal, bit for bit, sums taken in the
+  // same order over the entries that STUNPK and SFUNPK return.
+  GLOR.STEFAN = 5.6704e-8;
+  tna_test::FluidModel fm = tna_test::chain(4);
+  const double temps[] = {35.0, 12.5, -40.0, 80.0, 7.25, 150.0, -120.0, 61.0};
+  const char stats[] = {'D', 'D', 'D', 'X', 'D', 'B', 'D', 'D'};
+  for (int n = 1; n <= 8; ++n) fm.thermal(10 + n, stats[n - 1], temps[n - 1]);
+  for (int k = 1; k <= 4; ++k) fm.node(k).t = 20.0 + 7.0 * k;
+  fm.node(2).fm = 0.05;
+  fm.node(2).fr = 45.0;
+  fm.link(4, 1, -0.02);
+  fm.gl(11, 13, 2.5);
+  fm.gl(12, 13, 1.5);       // the tied node's own conductor, spliced into 11's list
+  fm.gl(12, 15, 0.75);
+  fm.gl(11, 14, 4.0);       // neighbour "X"
+  fm.gl(13, 17, 3.0, 'I');  // inactive
+  fm.gl(15, 18, 0.5);
+  fm.gl(11, 2, 6.0);        // fluid neighbours
+  fm.gl(12, 3, 1.25);
+  fm.gl(17, 4, 2.0);
+  fm.gr(11, 16, 0.02);
+  fm.gr(12, 16, 0.01);
+  fm.gr(13, 18, 0.03, 'I');
+  fm.gr(18, 1, 0.04);
+  fm.gf(13, 11, 0.7);  // negative entry in 13's list, positive in 11's
+  fm.gf(15, 12, 0.3);
+  fm.gf(17, 15, 0.9, 'I');
+  fm.gf(1, 17, 1.1);   // fluid to thermal and back
+  fm.gf(18, 3, 0.6);
+  build(fm);
+  net.lcond(1) = 0.4;
+  net.lcond(2) = 0.9;
+  net.lcond(3) = 1.7;
+  net.lcond(4) = 2.2;
+  net.m(2) = -0.01;
+  // Tie thermal node 12 to 11: statuses and the splice of the lists.
+  const int source = fm.tindex(11), target = fm.tindex(12);
+  const int groups[] = {5, 1, source, 1, target};
+  gar_thermalnodestatuses(target) = "C";
+  int status = 0;
+  LINCSP(net.lenfluid, net.lenthermal, net.nt, gar_pcsptrsthermalold.view(), plat::Vec1<const int>(groups, 5), 5,
+         gar_pcsthermalold.view(), status, gar_pcsptrsfluid.view(), gar_pcsfluid.view());
+  ASSERT_EQ(status, 0);
+  const double tabs = GLOR.TABS, stefan = GLOR.STEFAN;
+  int spliced = 0;
+  for (int i = 1; i <= net.nt; ++i) {
+    SCOPED_TRACE(i);
+    const std::vector<Term> terms = thermal_terms(net, i);
+    if (i == source) spliced = static_cast<int>(terms.size());
+    const Sums want = linearised_sums(terms, net.t(i) + tabs, tabs, stefan, false);
+    const Sums got = thermal(i);
+    EXPECT_EQ(got.g, want.g);
+    EXPECT_EQ(got.gt, want.gt);
+    const Apart a = apart(0, i), b = apart_sums(terms, tabs, stefan);
+    EXPECT_EQ(a.sg, b.sg);
+    EXPECT_EQ(a.sgt, b.sgt);
+    EXPECT_EQ(a.sr, b.sr);
+    EXPECT_EQ(a.srt, b.srt);
+  }
+  // The source sees its own active terms and its tied node's: GL 13, GL 2
+  // (fluid), GR 16, GF from 13 (its own); GL 13, GL 15, GL 3 (fluid), GR 16,
+  // GF from 15 (the tied node's); "X" and inactive conductors left out.
+  EXPECT_EQ(spliced, 9);
+  for (int k = 1; k <= net.nf; ++k) {
+    SCOPED_TRACE(k);
+    const std::vector<Term> terms = fluid_terms(net, k);
+    const Sums want = linearised_sums(terms, net.tf(k) + tabs, tabs, stefan, true);
+    const Sums got = fluid(k);
+    EXPECT_EQ(got.g, want.g);
+    EXPECT_EQ(got.gt, want.gt);
+    const Apart a = apart(1, k), b = apart_sums(terms, tabs, stefan);
+    EXPECT_EQ(a.sg, b.sg);
+    EXPECT_EQ(a.sgt, b.sgt);
+    EXPECT_EQ(a.sr, b.sr);
+    EXPECT_EQ(a.srt, b.srt);
   }
 }
 
