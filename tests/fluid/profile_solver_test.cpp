@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -151,6 +152,88 @@ TEST_P(ProfileSolverTest, AgreesWithDenseLu) {
 
 INSTANTIATE_TEST_SUITE_P(Layouts, ProfileSolverTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "LoopRows" : "Symmetric"; });
+
+// The factorisation as a plain Doolittle loop, row by row: row i of L by dot
+// products down the columns of U, then column i of U. FHSFCT must give this
+// factor bit for bit, whatever order its loops read the profile in.
+void plain_factor(const Profile& p, std::vector<double>& a) {
+  auto at = [&](int q) -> double& { return a[static_cast<std::size_t>(q - 1)]; };
+  for (int i = 1; i <= p.n; ++i) {
+    const int di = p.id[i - 1], jli = p.jl[i - 1], jui = p.ju[i - 1];
+    for (int j = jli; j < i; ++j) {
+      double s = at(di + j - i);
+      for (int l = std::max(p.ju[j - 1], jli); l < j; ++l) s -= at(di + l - i) * at(p.id[l - 1] + j - l);
+      at(di + j - i) = s / at(p.id[j - 1]);
+    }
+    for (int j = jui; j <= i; ++j) {
+      const int dj = p.id[j - 1];
+      double s = at(dj + i - j);
+      for (int l = std::max(p.jl[j - 1], jui); l < j; ++l) s -= at(dj + l - j) * at(p.id[l - 1] + i - l);
+      at(dj + i - j) = s;
+    }
+  }
+}
+
+// A profile shaped as the orderings build theirs: each column's first row
+// (ju) is the row that reached it first, so ju never decreases; with loops,
+// the last row of each loop reaches back to the loop's first column in its
+// lower profile only.
+Profile ordering_profile(int n, bool loops, std::mt19937& rng) {
+  std::vector<std::int32_t> ju(static_cast<std::size_t>(n));
+  std::vector<int> loop_start(static_cast<std::size_t>(n));
+  int start = 1;
+  for (int r = 1; r <= n; ++r) {
+    if (r > 1 && rng() % 9 == 0) start = r;
+    loop_start[r - 1] = start;
+    ju[r - 1] = r == start ? r : std::min(r - 1, std::max(ju[r - 2], r - 1 - static_cast<int>(rng() % 8)));
+    if (r > start) ju[r - 1] = std::max(ju[r - 1], start);
+  }
+  std::vector<std::int32_t> jl = ju;
+  if (loops)
+    for (int r = 1; r <= n; ++r)
+      if (r == n || loop_start[r] != loop_start[r - 1]) jl[r - 1] = loop_start[r - 1];
+  return Profile::make(jl, ju);
+}
+
+void expect_plain_factor(Profile& p, std::mt19937& rng) {
+  std::vector<double> amat;
+  fill(p, amat, rng);
+  std::vector<double> want = amat;
+  plain_factor(p, want);
+  int ierr = -1;
+  FHSFCT(p.v(p.id), p.v(p.jl), p.n, p.v(p.ju), FlReals(amat.data(), p.lprof), ierr);
+  ASSERT_EQ(ierr, 0);
+  for (int q = 1; q <= p.lprof; ++q) {
+    std::uint64_t a = 0, b = 0;
+    std::memcpy(&a, &amat[static_cast<std::size_t>(q - 1)], sizeof a);
+    std::memcpy(&b, &want[static_cast<std::size_t>(q - 1)], sizeof b);
+    ASSERT_EQ(a, b) << "word " << q << " of " << p.lprof;
+  }
+}
+
+TEST_P(ProfileSolverTest, FactorIsThePlainLoopsBitForBit) {
+  // Both layouts, the orderings' profiles (read row-wise) and random ones
+  // whose columns start anywhere (read by the plain loops).
+  const bool loops = GetParam();
+  std::mt19937 rng(loops ? 41u : 43u);
+  for (int trial = 0; trial < 30; ++trial) {
+    SCOPED_TRACE(trial);
+    const int n = 1 + static_cast<int>(rng() % 120);
+    Profile p = ordering_profile(n, loops, rng);
+    expect_plain_factor(p, rng);
+    Profile q = random_profile(1 + static_cast<int>(rng() % 40), loops, rng);
+    expect_plain_factor(q, rng);
+  }
+  // A column taller than the scratch column of the factorisation.
+  const int n = 2100;
+  std::vector<std::int32_t> ju(n);
+  for (int r = 1; r <= n; ++r) ju[r - 1] = std::max(1, r - 1);
+  ju[n - 1] = 1;
+  std::vector<std::int32_t> jl = ju;
+  if (loops) jl[n - 2] = 1;
+  Profile tall = Profile::make(jl, ju);
+  expect_plain_factor(tall, rng);
+}
 
 class OrderedSolveTest : public FluidTest {};
 
