@@ -84,17 +84,22 @@ bool begin_insertion(int& worklen, plat::Vec1<int> work, int lenarray, plat::Vec
   worklen = static_cast<int>(std::min<std::int64_t>(worklen, work.size()));
   const int len = static_cast<int>(std::min<std::int64_t>(lenarray, array.size()));
   if (used < 0 || used > len || !heads_fit(worklen, nnodes) || !ptrs_fit) return false;
-  const int tail = len - used + 1;
-  if (used > 0 && tail > 1) {
-    int st = 0;
-    DBCOPI(len, used, 1, tail, array, st);
-    if (st != 0) return false;
-  }
   ins.list = array.from(1, len);
   ins.len = len;
-  ins.tail = tail;
+  ins.tail = len - used + 1;
   for (int t = 1; t <= 3; ++t) {
     if (!kind_records(work, worklen, t, ins.recs[t - 1], ins.nrec[t - 1])) return false;
+  }
+  return true;
+}
+
+// Moves the used words 1..used of the list to its tail (from ins.tail), where
+// the forward rewrite reads them.
+bool move_to_tail(const Insertion& ins, int used) {
+  if (used > 0 && ins.tail > 1) {
+    int st = 0;
+    DBCOPI(ins.len, used, 1, ins.tail, ins.list, st);
+    if (st != 0) return false;
   }
   return true;
 }
@@ -425,6 +430,43 @@ class LinkRuns {
     return true;
   }
 
+  // Entries of every run (the words the insertion adds are twice as many).
+  std::int64_t total() const {
+    std::int64_t n = 0;
+    for (const Run& run : runs_) n += run.n;
+    return n;
+  }
+
+  // For the rewrite from the last node back: the entries of kind t at
+  // `node`, taken from the end of the runs (node must not rise from call to
+  // call), written in insertion order (end 1's, then end 2's, each in
+  // record order) to the words before `end`; their number of words.
+  int take_back(int t, int node, int* end) {
+    std::int64_t from[2], count[2];
+    for (int e = 1; e <= 2; ++e) {
+      Run& run = runs_[2 * (t - 1) + (e - 1)];
+      if (!run.taking_back) {
+        run.taking_back = true;
+        run.at = run.n;
+      }
+      std::int64_t a = run.at;
+      while (a > 0 && run.e[3 * (a - 1)] == node) --a;
+      from[e - 1] = a;
+      count[e - 1] = run.at - a;
+      run.at = a;
+    }
+    int* out = end - 2 * (count[0] + count[1]);
+    for (int e = 1; e <= 2; ++e) {
+      const Run& run = runs_[2 * (t - 1) + (e - 1)];
+      for (std::int64_t k = 0; k < count[e - 1]; ++k) {
+        out[0] = run.e[3 * (from[e - 1] + k) + 1];
+        out[1] = run.e[3 * (from[e - 1] + k) + 2];
+        out += 2;
+      }
+    }
+    return static_cast<int>(2 * (count[0] + count[1]));
+  }
+
   // add_links from the runs.
   bool add(int t, int node, plat::Vec1<int> list, int& w, int r, int& shift, std::string_view routine) {
     LoopGuard guard(routine);
@@ -448,6 +490,7 @@ class LinkRuns {
     std::optional<LoadWords> words;
     const int* e = nullptr;  // (node, neighbour, conductor) per entry
     std::int64_t n = 0, at = 0;
+    bool taking_back = false;
   };
 
   bool build_one(plat::Vec1<const int> recs, int nrec, plat::Vec1<const int> head, int t, int e, int lo, int hi) {
@@ -568,6 +611,72 @@ void slktrf(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Ve
 
 }  // namespace
 
+namespace {
+
+// The insertion of SLKCTR when the link entries come from the runs, done in
+// place: as the lists only grow, each sub-list is moved up by the words
+// inserted before its end, from the last node back, and its link entries
+// written in front of its own; no word is moved twice and nothing is moved
+// to the tail first. The nodes' lists must follow one another from word 1,
+// each sub-list closed by its terminator (-(p + 1), 0) at its position p;
+// the words after node nt's list are dropped. The result is word for word
+// that of the forward rewrite (SLKTRF per node and kind), the free words
+// after the used part cleared as there. false when a list is malformed or
+// the array is too short for the inserted entries.
+bool rewrite_from_the_back(plat::Vec1<int> list, int len, int& used, int nt, plat::Vec1<int> ptrsold,
+                           LinkRuns& runs) {
+  int* a = list.data();  // list(i) at a[i - 1]
+  // Where each node's list starts, checking the form on the way.
+  LoopGuard guard("SLKTRF");
+  std::int64_t p = 1;
+  for (int n = 1; n <= nt; ++n) {
+    ptrsold(n) = static_cast<int>(p);
+    for (int t = 1; t <= 3; ++t) {
+      for (;;) {
+        guard.pass();
+        if (p + 1 > used) return false;
+        if (a[p - 1] <= 0) break;
+        p += 2;
+      }
+      if (a[p - 1] != -(p + 1) || a[p] != 0) return false;
+      p += 2;
+    }
+  }
+  const std::int64_t end = p;  // first word after node nt's list
+  const std::int64_t inserted = 2 * runs.total();
+  if (end - 1 + inserted > len) return false;
+  // shift: the words inserted before the sub-list being moved, counting its own.
+  std::int64_t shift = inserted, next = end;
+  for (int n = nt; n >= 1; --n) {
+    const std::int64_t start = ptrsold(n);
+    std::int64_t term[3], first[3];
+    std::int64_t q = start;
+    for (int t = 0; t < 3; ++t) {
+      first[t] = q;
+      while (a[q - 1] > 0) q += 2;
+      term[t] = q;
+      q += 2;
+    }
+    if (q != next) return false;
+    for (int t = 2; t >= 0; --t) {
+      a[term[t] + shift] = 0;
+      a[term[t] + shift - 1] = static_cast<int>(-(term[t] + shift + 1));
+      std::memmove(a + (first[t] + shift - 1), a + (first[t] - 1),
+                   static_cast<std::size_t>(term[t] - first[t]) * sizeof(int));
+      shift -= runs.take_back(t + 1, n, a + (first[t] + shift - 1));
+    }
+    ptrsold(n) = static_cast<int>(start + shift);
+    next = start;
+  }
+  if (shift != 0) return false;
+  const std::int64_t now_used = end - 1 + inserted;
+  std::fill(a + now_used, a + len, 0);
+  used = static_cast<int>(now_used);
+  return true;
+}
+
+}  // namespace
+
 void SLKTRF(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Vec1<const int> head2, int kind,
             int node, int nnodes, int reclen, int nrec, plat::Vec1<int> list, int& w, int& r, int& nextstart,
             int& shift, int& status) {
@@ -590,6 +699,14 @@ void SLKCTR(int worklen, int lenpcsold, int& used, int nf, int nt, plat::Vec1<in
   const auto& nrec = ins.nrec;
   LinkRuns runs;
   LinkRuns* by_runs = runs.build(ins, work, worklen, nn, 1, nt) ? &runs : nullptr;
+  if (by_runs) {
+    if (!rewrite_from_the_back(list, len, used, nt, ptrsold, runs)) status = 11;
+    return;
+  }
+  if (!move_to_tail(ins, used)) {
+    status = 11;
+    return;
+  }
   // shift counts the words inserted so far: a word's new position is its
   // old position plus the shift, and so is a jump's target.
   int shift = 0;
@@ -699,6 +816,10 @@ void SFLCTR(int worklen, int lenpcsfluid, int& used, int nf, int nt, plat::Vec1<
   const int len = ins.len;
   const auto& recs = ins.recs;
   const auto& nrec = ins.nrec;
+  if (!move_to_tail(ins, used)) {
+    status = 11;
+    return;
+  }
   LinkRuns runs;
   LinkRuns* by_runs = runs.build(ins, work, worklen, nn, nt + 1, nt + nf) ? &runs : nullptr;
   int shift = 0, r = ins.tail, w = 1;

@@ -550,6 +550,38 @@ int read_marker(Unit& u, std::uint32_t& len, bool at_start) {
   return 0;
 }
 
+// peek_marker's answer for a stream read through stdio (no window).
+constexpr int kNoPeek = -1;
+
+// Reads the record marker `offset` bytes after the current position without
+// moving: from the window when it holds the marker, else by one 4-byte
+// read. 0, or the status read_marker would give there (kBadRecord for a
+// short read, a failed read or a length out of range); kNoPeek for a stream
+// without a window, which the caller reads by seeking.
+int peek_marker(Unit& u, long long offset, std::uint32_t& len) {
+  unsigned char m[4];
+  std::size_t got = 0;
+  if (u.memory) {
+    const long long at = u.memory_pos + offset;
+    if (at >= 0 && at < u.memory_size) got = static_cast<std::size_t>(std::min<long long>(4, u.memory_size - at));
+    if (got) std::memcpy(m, u.memory + at, got);
+  } else {
+    if (!start_window(u)) return kNoPeek;
+    const long long at = u.rpos + offset;
+    if (at >= u.win_start && at + 4 <= u.win_start + static_cast<long long>(u.win_len)) {
+      std::memcpy(m, u.win.data() + (at - u.win_start), 4);
+      got = 4;
+    } else {
+      got = pread_full(u, m, 4, at);
+    }
+  }
+  if (got != 4) return kBadRecord;
+  len = static_cast<std::uint32_t>(m[0]) | (static_cast<std::uint32_t>(m[1]) << 8) |
+        (static_cast<std::uint32_t>(m[2]) << 16) | (static_cast<std::uint32_t>(m[3]) << 24);
+  if (len > 0x7fffffffu) return kBadRecord;
+  return 0;
+}
+
 // Bytes left in the file from the current position, or -1 when unknown.
 // The size is asked for once while a unit only reads.
 long long bytes_left(Unit& u) {
@@ -602,12 +634,18 @@ int read_record_into(int unit, void* dst, std::size_t n, std::size_t& len) {
   const long long left = bytes_left(*u);
   if (left >= 0 && static_cast<long long>(rlen) + 4 > left) return kBadRecord;
   len = rlen;
-  if (!seek_by(*u, static_cast<long>(rlen))) return kBadRecord;
-  if (int st = read_marker(*u, tail, false)) return st;
-  if (tail != rlen) return kBadRecord;
-  if (n == 0 || rlen < n) return 0;
-  // The framing is sound: back to the data, which goes straight to dst.
-  if (!seek_by(*u, -static_cast<long>(rlen) - 4)) return kBadRecord;
+  // The trailing marker is looked at where it lies, without moving: the
+  // body is then read once, straight to dst.
+  int peeked = peek_marker(*u, static_cast<long long>(rlen), tail);
+  if (peeked == kNoPeek) {
+    // A stream without a window: over the body to the marker and back.
+    if (!seek_by(*u, static_cast<long>(rlen))) return kBadRecord;
+    if (int st = read_marker(*u, tail, false)) return st;
+    if (!seek_by(*u, -static_cast<long>(rlen) - 4)) return kBadRecord;
+    peeked = 0;
+  }
+  if (peeked != 0 || tail != rlen) return kBadRecord;
+  if (n == 0 || rlen < n) return seek_by(*u, static_cast<long>(rlen) + 4) ? 0 : kBadRecord;
   if (read_bytes(*u, dst, n) != n) return kBadRecord;
   if (!seek_by(*u, static_cast<long>(rlen - n) + 4)) return kBadRecord;
   return 0;
