@@ -152,7 +152,12 @@ void FSFDIF(const FlNetwork& net, double dt, const FlStepArrays& s, FlCReals vra
         gtp = tlag * gf;
         // Without through-flow the residence time is infinite and the
         // delayed inflow is the present one: the plain explicit factor.
-        if (mdot > 0.0) k = 1.0 / (mdot * cp);
+        // With it the node moves towards its delayed mixing temperature by
+        // (Gf - mD cp) / (through-flow cp) of the way; where the conductance
+        // sum exceeds the through-flow (a wall, an outlet fed by one link)
+        // that share would pass the mixing temperature and grow from step to
+        // step, so the factor is bounded to reach it at most.
+        if (mdot > 0.0) k = 1.0 / std::max(mdot * cp, storage);
       }
       s.tfnew(i) = ((gtp + net.fq(i)) - to * storage) * k + r * to - tabs;
     }

@@ -49,8 +49,9 @@ void FSTDIF(const FlNetwork& net, double dt, const FlStepArrays& s);
 // GTf / Gf is recorded at the level of the pointer with the time minus dt,
 // and the inflow is taken one residence time FLA rho FL / through-flow
 // (SGNODM) earlier: when the history reaches back that far GT' := Tlag Gf
-// and the factor 1 / (through-flow cp) replaces dt / H; without through-flow
-// (an infinite residence time) the factor stays dt / H. The pointer
+// and the factor 1 / max(through-flow cp, Gf - mD cp) replaces dt / H, so
+// that a step never carries the node past its delayed mixing temperature;
+// without through-flow (an infinite residence time) the factor stays dt / H. The pointer
 // restarts at 1 when the accumulated time is 0 (GHIINI fills the history),
 // else moves on by one and wraps past nlev; the time grows by dt.
 // Then CSGMIN and NCSGMN (node nt + i) follow the smallest cp' FLA rho' FL /

@@ -149,6 +149,64 @@ TEST_F(FltRoutines, HeatedPipeReachesTheSameSteadyStateWithEveryRoutine) {
       EXPECT_NEAR(finals[k][i], finals[0][i], 1e-4) << kRoutines[k].name << " node " << i + 1;
 }
 
+TEST_F(FltRoutines, WallCooledNodeSettlesBetweenInletAndWallWithAndWithoutDelay) {
+  // Chain of three water nodes, all at 40 C: node 1 "K" fed 0.01 kg/s by
+  // its mass source, node 2 cooled through a GL of 100 W/K by a wall at
+  // 20 C, node 3 the outlet "J". The conductance sums of nodes 2 and 3 are
+  // at least twice their through-flows times cp, which the delayed explicit
+  // update has to survive. Every routine, with the transport delay and
+  // without, settles at the mixing temperature (m cp 40 + GL 20) / (m cp +
+  // GL), and at every step nodes 2 and 3 (the outlet, fed by one link) lie
+  // between the wall and the inlet.
+  const double gl = 100.0, t_in = 40.0, t_wall = 20.0;
+  std::vector<double> finals;
+  for (const Named& r : kRoutines) {
+    for (const char* timela : {"NO", "YES"}) {
+      SCOPED_TRACE(std::string(r.name) + " TIMELA " + timela);
+      fresh_listing();
+      tna_test::FluidModel fm = tna_test::chain(3);
+      for (int i = 1; i <= 3; ++i) fm.node(i).t = t_in;
+      fm.node(1).status = 'K';
+      fm.node(1).fm = 0.01;
+      fm.node(1).fr = t_in;
+      fm.node(3).status = 'J';
+      for (int h = 0; h < fm.nl(); ++h) fm.link_spec(h).gp = 1.0e20;  // no fitting loss
+      fm.thermal(100, 'B', t_wall);
+      fm.gl(100, 2, gl);
+      build(fm);
+      controls();
+      FINITS(" ", -1);
+      GLOC.TIMELA = timela;
+      GLOR.RLCOUR = 1.0;
+      GLOR.TIMEND = 100.0;
+      GLOR.OUTINT = 100.0;
+      GLOR.DTIMEI = 1.0;
+      GLOR.DTMAX = 1.0;
+      GLOI.FSTEPS = 1;
+      int steps = 0;
+      log.variables2 = [&] {
+        ++steps;
+        for (int k : {2, 3}) {
+          ASSERT_GE(gar_fluidnodetemps(k), t_wall) << "node " << k << " at " << GLOR.TIMEN;
+          ASSERT_LE(gar_fluidnodetemps(k), t_in) << "node " << k << " at " << GLOR.TIMEN;
+        }
+      };
+      r.run();
+      log.variables2 = nullptr;
+      EXPECT_GE(steps, 100);
+      EXPECT_EQ(gar_fluidnodetemps(1), t_in);
+      // The link's conductance is its flow times the mean cp of its ends.
+      const double g = gar_massflowlinkconds(1);
+      EXPECT_NEAR(g, 0.01 * cp_of(1), 0.01 * g);
+      EXPECT_NEAR(gar_fluidnodetemps(2), (g * t_in + gl * t_wall) / (g + gl), 1e-4);
+      EXPECT_NEAR(gar_fluidnodetemps(3), gar_fluidnodetemps(2), 1e-3);
+      finals.push_back(gar_fluidnodetemps(2));
+      EXPECT_EQ(listing(), "");
+    }
+  }
+  for (double t : finals) EXPECT_NEAR(t, finals[0], 1e-5);
+}
+
 TEST_F(FltRoutines, LateRunEndsAtTimendWithItsFinalOutputs) {
   // From 999 000 s to 1 000 000 s in steps of 50 s (FLTMTS: two sub-steps
   // of 25 s each): every routine makes the last step to TIMEND and its
