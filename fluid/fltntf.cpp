@@ -71,12 +71,7 @@ bool checks(const FltFrame& f) {
   }
   // Times that are not finite, and an output interval that does not move
   // the output time on, would keep the loop from ever reaching TIMEND.
-  if (!fl_require_finite(kName, 9, false)) return false;
-  if (!(GLOR.OUTINT > 0.0)) {
-    fl_not_specified(kName, "OUTINT", 9);
-    return false;
-  }
-  return true;
+  return fl_require_finite(kName, 9, false) && fl_require_positive_outint(kName, 10);
 }
 
 }  // namespace

@@ -407,6 +407,9 @@ TEST_F(FltRoutines, FltntfChecks) {
       " not specified@See User Manual description of FLTNTF for a list of required control constants";
   const std::string shortened =
       " not specified@See User Manual description of FLTNTF for a list of control connstants";
+  const std::string not_positive =
+      " is not greater than zero@Output times would never advance, see User Manual description of FLTNTF for a "
+      "list of control constants";
   const double nan = std::numeric_limits<double>::quiet_NaN();
   struct Case {
     const char* what;
@@ -424,7 +427,7 @@ TEST_F(FltRoutines, FltntfChecks) {
       {"RELXMA", true, [] { GLOR.RELXMA = tna_test::undefined_real(); }, 5, "FLTNTF: Control constant RELXMA" + req},
       {"FRLXCA", true, [] { GLOR.FRLXCA = tna_test::undefined_real(); }, 6, "FLTNTF: Control constant FRLXCA" + req},
       {"TIMEND not a number", false, [nan] { GLOR.TIMEND = nan; }, 9, "FLTNTF: Control constant TIMEND" + req},
-      {"OUTINT zero", false, [] { GLOR.OUTINT = 0.0; }, 9, "FLTNTF: Control constant OUTINT" + req},
+      {"OUTINT zero", false, [] { GLOR.OUTINT = 0.0; }, 10, "FLTNTF: Control constant OUTINT" + not_positive},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -558,6 +561,9 @@ TEST_F(FltRoutines, FltmtsChecks) {
       {"DTIMEI", [] { GLOR.DTIMEI = tna_test::undefined_real(); }, 8, "FLTMTS: Control constant DTIMEI" + req},
       {"DTMAX infinite", [] { GLOR.DTMAX = std::numeric_limits<double>::infinity(); }, 12,
        "FLTMTS: Control constant DTMAX" + req},
+      {"OUTINT negative", [] { GLOR.OUTINT = -1.0; }, 13,
+       "FLTMTS: Control constant OUTINT is not greater than zero@Output times would never advance, see User Manual "
+       "description of FLTMTS for a list of control constants"},
       {"FSTEPS zero", [] { GLOI.FSTEPS = 0; }, 11, "FLTMTS: Control constant FSTEPS must be greater than zero"},
   };
   for (const Case& c : cases) {
