@@ -8,6 +8,7 @@
 #include "core/diagnostics.h"
 #include "fluid/conductance_sums.h"
 #include "fluid/fluid_constants.h"
+#include "fluid/non_finite.h"
 #include "fluid/temperature_history.h"
 #include "model/generated_program.h"
 #include "properties/properties.h"
@@ -107,6 +108,9 @@ void FSTDIF(const FlNetwork& net, double dt, const FlStepArrays& s) {
     const double c = net.cap(i);
     const double w = c / dt;
     s.tnew(i) = (((gt - s.told(i) * g) + fl_node_heat(net, i)) + s.told(i) * w) / w;
+    // A conductor or neighbour temperature that is not a number makes this
+    // one not a number too: the run ends here as in the implicit updates.
+    if (fl_temperature_out_of_range(s.tnew(i))) fl_temperature_fatal(i, "FSTDIF");
     if (std::fabs(g) >= kFlTiny && GLOR.CSGMIN > c / g) {
       GLOR.CSGMIN = c / g;
       GLOI.NCSGMN = i;
@@ -126,7 +130,9 @@ void FSFDIF(const FlNetwork& net, double dt, const FlStepArrays& s, FlCReals vra
     if (st == 'R' || st == 'H' || st == 'K') continue;
     double gf = 0.0, gtf = 0.0;
     FSFGSM(net, i, s.told, s.tfold, gf, gtf);
-    if (!(std::fabs(gf) > kFlTiny)) continue;
+    // A node without conductance keeps its temperature; a sum that is not a
+    // number is no absent conductance and reaches the test of the result.
+    if (std::fabs(gf) <= kFlTiny) continue;
     const int fluid = net.fluid_code(i), node = net.global(i);
     const double rho = XRHO(net.p(i), s.tfnew(i), net.vq(i), fluid, node);
     const double cp = XCP(net.p(i), s.tfnew(i), net.vq(i), fluid, node);
@@ -161,7 +167,7 @@ void FSFDIF(const FlNetwork& net, double dt, const FlStepArrays& s, FlCReals vra
       }
       s.tfnew(i) = ((gtp + net.fq(i)) - to * storage) * k + r * to - tabs;
     }
-    if (!std::isfinite(s.tfnew(i))) fl_temperature_fatal(node, "FSFDIF");
+    if (fl_not_finite(s.tfnew(i))) fl_temperature_fatal(node, "FSFDIF");
     const double rho2 = XRHO(net.p(i), s.tfnew(i), net.vq(i), fluid, node);
     const double cp2 = XCP(net.p(i), s.tfnew(i), net.vq(i), fluid, node);
     const double ratio = cp2 * net.fla(i) * rho2 * net.fl(i) / gf;

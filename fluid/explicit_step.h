@@ -37,11 +37,14 @@ void FSTNEW(const FlNetwork& net, double dt, const FlStepArrays& s, FlCReals vra
 // Thermal diffusion nodes ("D", |C| >= 1e-37) in node order, with Gsum,
 // GTsum from FSTGSM at Told, Tfold: Tnew := Told + dt / C (GTsum - Told
 // Gsum + Q). CSGMIN := 1.0E38 first, then the smallest C / Gsum over the
-// nodes with |Gsum| >= 1e-37, its node in NCSGMN.
+// nodes with |Gsum| >= 1e-37, its node in NCSGMN. A temperature above
+// 1.0E10 or not finite (fl_temperature_out_of_range) ends the run
+// ("Temperature > 1.0D10 detected", routine "FSTDIF").
 void FSTDIF(const FlNetwork& net, double dt, const FlStepArrays& s);
 
-// Fluid nodes not "R", "H" or "K" with |Gf| > 1e-37 (Gf, GTf from FSFGSM at
-// Told, Tfold), in node order: rho, cp from XRHO, XCP at (P, Tfnew, VQ),
+// Fluid nodes not "R", "H" or "K" whose Gf (Gf, GTf from FSFGSM at Told,
+// Tfold) is not below 1e-37 in magnitude (a sum that is not a number
+// counts), in node order: rho, cp from XRHO, XCP at (P, Tfnew, VQ),
 // node nt + i; M := FLA rho FL, H := M cp, mD := rho vrate, r := (M - mD
 // dt) / M, To := Tfold + TABS:
 //   Tfnew := (QF + GTf - (Gf - mD cp) To) dt / H + r To - TABS.
@@ -55,8 +58,9 @@ void FSTDIF(const FlNetwork& net, double dt, const FlStepArrays& s);
 // restarts at 1 when the accumulated time is 0 (GHIINI fills the history),
 // else moves on by one and wraps past nlev; the time grows by dt.
 // Then CSGMIN and NCSGMN (node nt + i) follow the smallest cp' FLA rho' FL /
-// Gf, with the properties at the new temperature. A result that is not a
-// number ends the run ("Temperature > 1.0D10 detected", routine "FSFDIF").
+// Gf, with the properties at the new temperature. A result that is not
+// finite (fl_not_finite) ends the run ("Temperature > 1.0D10 detected",
+// routine "FSFDIF").
 void FSFDIF(const FlNetwork& net, double dt, const FlStepArrays& s, FlCReals vrate, FlTimeLag& lag);
 
 // One undamped pass over the thermal arithmetic nodes ("D", |C| < 1e-37) in

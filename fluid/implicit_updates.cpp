@@ -8,6 +8,7 @@
 #include "core/diagnostics.h"
 #include "fluid/conductance_sums.h"
 #include "fluid/fluid_constants.h"
+#include "fluid/non_finite.h"
 #include "fluid/temperature_history.h"
 #include "modeldata/submodel_refs.h"
 
@@ -92,7 +93,7 @@ void fl_temperature_fatal(int node, const char* routine) {
   ERROR(routine);  // not reached: severity 4 ends the run
 }
 
-bool fl_temperature_out_of_range(double t) { return t > kFlTempLimit || std::isnan(t); }
+bool fl_temperature_out_of_range(double t) { return fl_not_finite(t) || t > kFlTempLimit; }
 
 void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, double relxca, double sg, double sgt,
             double sr, double srt, const FlStepArrays& s, double& relxcc, int& nrlxcc, double& change) {
@@ -223,7 +224,7 @@ void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
       s.tfnew(i) = ((gtp + net.fq(i)) + to * w) / ((w + gf) - md * cp(i)) - tabs;
     }
     // A storage term that cancels the conductance leaves no finite estimate.
-    if (!std::isfinite(s.tfnew(i))) fl_temperature_fatal(net.global(i), "SFSTAB");
+    if (fl_not_finite(s.tfnew(i))) fl_temperature_fatal(net.global(i), "SFSTAB");
     if (h / gf <= minratio) {
       minratio = h / gf;
       minnode = net.global(i);
@@ -238,7 +239,7 @@ void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
     const double ta = s.tfnew(i) + tabs;
     const double r3 = sr * cube(ta);
     s.tfnew(i) += (((net.fq(i) + sgt) + srt) - ta * (sg + r3)) / (sg + 4.0 * r3);
-    if (!std::isfinite(s.tfnew(i))) fl_temperature_fatal(net.global(i), "SFSTAB");
+    if (fl_not_finite(s.tfnew(i))) fl_temperature_fatal(net.global(i), "SFSTAB");
   }
 }
 
@@ -272,7 +273,7 @@ void SFCALC(const FlNetwork& net, double dampt, FlCReals rho, double dt, FlCReal
     nfrlxc = i;
   }
   s.tfnew(i) = t + dampt * v;
-  if (!std::isfinite(s.tfnew(i))) fl_temperature_fatal(net.global(i), "SFCALC");
+  if (fl_not_finite(s.tfnew(i))) fl_temperature_fatal(net.global(i), "SFCALC");
 }
 
 void SFBKFS(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals vrate, FlCInts perm,

@@ -17,11 +17,11 @@
 // so a node updated earlier in a pass counts with its new value. Q of a
 // thermal node is QA + QE + QI + QR + QS, formed at every use.
 //
-// A thermal temperature above 1.0E10, or one that is not a number (a
+// A thermal temperature above 1.0E10, or one that is not finite (a
 // radiation-only arithmetic node whose heat balance has no root), ends the
 // run: "Temperature > 1.0D10 detected" with the node's context, severity 4,
-// code 1, routine "STSTAB" or "S4TCLC". A fluid temperature that is not a
-// number (a vanishing denominator of the estimate or the update) ends the
+// code 1, routine "STSTAB" or "S4TCLC". A fluid temperature that is not
+// finite (a vanishing denominator of the estimate or the update) ends the
 // run with the same text naming the fluid node, routine "SFSTAB" or
 // "SFCALC"; fluid temperatures have no upper limit.
 #pragma once
@@ -86,8 +86,8 @@ double fl_arithmetic_step(const FlNetwork& net, int i, FlReals t, FlCReals tf, c
 // node `node` (MESBLD), severity 4, code 1, naming `routine`.
 [[noreturn]] void fl_temperature_fatal(int node, const char* routine);
 
-// A thermal temperature the updates cannot accept: above 1.0E10 or not a
-// number.
+// A thermal temperature the updates cannot accept: not finite
+// (fl_not_finite, fluid/non_finite.h) or above 1.0E10.
 bool fl_temperature_out_of_range(double t);
 
 // ---- Fluid nodes -------------------------------------------------------------

@@ -207,6 +207,57 @@ TEST_F(FltRoutines, WallCooledNodeSettlesBetweenInletAndWallWithAndWithoutDelay)
   for (double t : finals) EXPECT_NEAR(t, finals[0], 1e-5);
 }
 
+TEST_F(FltRoutines, ConductanceOrBoundaryNotANumberEndsEveryRoutine) {
+  // A heated box (thermal node 100) joined by a GL of 25 W/K to fluid node 2
+  // of a water chain fed at 20 C, and fluid node 3 radiating through a GR of
+  // 0.25 m2 to deep space (boundary 999 at -270 C). A GL or a space
+  // temperature that is not a number must not run on into the results or
+  // leave the radiator frozen: every routine ends the run with the
+  // temperature box of the first update that meets it, naming the node.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    Named routine;
+    bool gl;  // the box conductor is not a number, else the space temperature
+    const char* update;
+    const char* node;
+  };
+  const Case cases[] = {
+      {kRoutines[0], true, "SFSTAB", "Node 2 in main model"},
+      {kRoutines[0], false, "SFSTAB", "Node 3 in main model"},
+      {kRoutines[1], true, "FSTDIF", "Node 100 in main model"},
+      {kRoutines[1], false, "FSFDIF", "Node 3 in main model"},
+      {kRoutines[2], true, "S4TCLC", "Node 100 in main model"},
+      {kRoutines[2], false, "SFSTAB", "Node 3 in main model"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.routine.name) + (c.gl ? ", GL" : ", space temperature"));
+    fresh_listing();
+    tna_test::FluidModel fm = tna_test::chain(3);
+    fm.node(1).status = 'K';
+    fm.node(1).fm = 0.01;
+    fm.node(1).fr = 20.0;
+    fm.node(3).status = 'J';
+    for (int h = 0; h < fm.nl(); ++h) fm.link_spec(h).gp = 1.0e20;
+    fm.thermal(100, 'D', 20.0, 4000.0).thermal(999, 'B', -270.0);
+    const int box = fm.gl(100, 2, 25.0);
+    fm.gr(999, 3, 0.25);
+    build(fm);
+    controls();
+    FINITS(" ", -1);
+    gar_thermalnodeheatsourcesinternal(fm.tindex(100)) = 400.0;
+    if (c.gl) gar_linearconds(fm.gl_index(box)) = nan;
+    else gar_thermalnodetemps(fm.tindex(999)) = nan;
+    GLOR.RLCOUR = 1.0;
+    GLOR.TIMEND = 100.0;
+    GLOR.OUTINT = 100.0;
+    EXPECT_THROW(c.routine.run(), plat::ProcessExit);
+    const std::string l = listing();
+    EXPECT_TRUE(has_message(l, std::string("Temperature > 1.0D10 detected ") + c.node)) << l;
+    EXPECT_TRUE(has_reference(l, c.update, 1)) << l;
+    EXPECT_NE(l.find("@@@@  FATAL ERROR"), std::string::npos) << l;
+  }
+}
+
 TEST_F(FltRoutines, LateRunEndsAtTimendWithItsFinalOutputs) {
   // From 999 000 s to 1 000 000 s in steps of 50 s (FLTMTS: two sub-steps
   // of 25 s each): every routine makes the last step to TIMEND and its
