@@ -4,7 +4,10 @@
 #include <bit>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <stdexcept>
+
+#include "core/control_constants.h"
 
 namespace mdbw {
 namespace {
@@ -269,5 +272,32 @@ std::vector<unsigned char> Database::bytes() const {
 }
 
 void Database::write(const std::string& path) const { write_bytes(path, bytes()); }
+
+double undefined_real() {
+  double v = 0.0;
+  const std::int32_t marker = 2147483647;
+  std::memcpy(&v, &marker, sizeof marker);
+  return v;
+}
+
+std::vector<double> control_constant_values(std::vector<double> locals, const std::map<std::string, double>& given,
+                                            bool main_model) {
+  std::vector<double> v = std::move(locals);
+  if (!main_model) return v;
+  std::set<std::string> used;
+  auto value = [&](const char* name) {
+    const auto it = given.find(name);
+    if (it == given.end()) return undefined_real();
+    used.insert(name);
+    return it->second;
+  };
+#define TNA_X(U, l) v.push_back(value(#U));
+  TNA_GLOI_LIST(TNA_X)
+  TNA_GLOR_LIST(TNA_X)
+#undef TNA_X
+  for (const auto& [name, x] : given)
+    if (!used.count(name)) throw std::invalid_argument("no global control constant " + name);
+  return v;
+}
 
 }  // namespace mdbw

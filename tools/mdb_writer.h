@@ -115,6 +115,18 @@ struct Database {
   void write(const std::string& path) const;
 };
 
+// A real whose first (low-address) 32-bit word holds the undefined marker
+// 2147483647: how the file holds a control constant the model leaves out.
+double undefined_real();
+
+// The values of list 68 of a model: its local integer constants (NODES,
+// NODESM) as given, then, for the main model, every global integer constant
+// in GLOI order and every global real constant in GLOR order, each the value
+// `given` holds under its name or undefined. A name that is no global
+// control constant throws std::invalid_argument.
+std::vector<double> control_constant_values(std::vector<double> locals, const std::map<std::string, double>& given,
+                                            bool main_model = true);
+
 // Building blocks, also for files that are not whole databases.
 Record int_record(const std::vector<std::int32_t>& v);
 Record real_record(const std::vector<double>& v);

@@ -6,25 +6,15 @@
 // nothing but the installed library.
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "core/control_constants.h"
 #include "tools/acd_writer.h"
 #include "tools/mdb_writer.h"
 
 namespace {
-
-// A real whose first 32-bit word holds the undefined marker.
-double undefined_real() {
-  double v = 0.0;
-  const std::int32_t marker = 2147483647;
-  std::memcpy(&v, &marker, sizeof marker);
-  return v;
-}
 
 // Control-constant values of the main model: local integers NODES, NODESM,
 // then the global integers and the global reals in slot order. Constants the
@@ -68,8 +58,8 @@ std::vector<double> control_constants() {
                                                {"TIMEM", 0.0},
                                                {"TIMEND", 0.0},
                                                {"DTMIN", 0.0},
-                                               {"ENBALA", 0.01},
-                                               {"ENBALR", 0.001},
+                                               {"INBALA", 0.01},
+                                               {"INBALR", 0.001},
                                                {"ARITH", 0.0},
                                                {"DTROCC", 0.0},
                                                {"ENBNDM", 0.0},
@@ -89,16 +79,7 @@ std::vector<double> control_constants() {
                                                {"DTIMUT", 0.0},
                                                {"TIMENT", 0.0},
                                                {"TIMEOT", 0.0}};
-  std::vector<double> v = {12, 0};  // NODES, NODESM
-  auto value = [&](const char* name) {
-    auto it = given.find(name);
-    return it == given.end() ? undefined_real() : it->second;
-  };
-#define TNA_X(U, l) v.push_back(value(#U));
-  TNA_GLOI_LIST(TNA_X)
-  TNA_GLOR_LIST(TNA_X)
-#undef TNA_X
-  return v;
+  return mdbw::control_constant_values({12, 0}, given);  // NODES, NODESM, then the globals
 }
 
 }  // namespace
@@ -183,7 +164,7 @@ int main() {
       .texts(223, 1, texts("A"))
       .reals(231, all(0.0))  // liquid
       .texts(232, 4, texts("LIQ"))
-      .reals(233, all(undefined_real()))  // flow areas from the diameters
+      .reals(233, all(mdbw::undefined_real()))  // flow areas from the diameters
       .reals(234, all(0.0))
       .reals(235, all(0.0))
       .reals(236, all(0.0))

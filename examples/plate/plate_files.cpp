@@ -6,25 +6,15 @@
 // nothing but the installed library.
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "core/control_constants.h"
 #include "tools/acd_writer.h"
 #include "tools/mdb_writer.h"
 
 namespace {
-
-// A real whose first 32-bit word holds the undefined marker.
-double undefined_real() {
-  double v = 0.0;
-  const std::int32_t marker = 2147483647;
-  std::memcpy(&v, &marker, sizeof marker);
-  return v;
-}
 
 // Control-constant values of the main model: local integers NODES, NODESM,
 // then the global integers and the global reals in slot order. Constants the
@@ -56,22 +46,13 @@ std::vector<double> control_constants() {
                                                {"TIMEN", 0.0},
                                                {"TIMEM", 0.0},
                                                {"TIMEND", 0.0},
-                                               {"ENBALA", 0.01},
-                                               {"ENBALR", 0.001},
+                                               {"INBALA", 0.01},
+                                               {"INBALR", 0.001},
                                                {"ARITH", 0.0},
                                                {"DTROCC", 0.0},
                                                {"ENBNDM", 0.0},
                                                {"INBNDM", 0.0}};
-  std::vector<double> v = {5, 0};  // NODES, NODESM
-  auto value = [&](const char* name) {
-    auto it = given.find(name);
-    return it == given.end() ? undefined_real() : it->second;
-  };
-#define TNA_X(U, l) v.push_back(value(#U));
-  TNA_GLOI_LIST(TNA_X)
-  TNA_GLOR_LIST(TNA_X)
-#undef TNA_X
-  return v;
+  return mdbw::control_constant_values({5, 0}, given);  // NODES, NODESM, then the globals
 }
 
 }  // namespace
