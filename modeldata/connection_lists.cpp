@@ -138,6 +138,44 @@ struct PairList {
   int b(int k) const { return p(2 * k); }
 };
 
+// What the chained builder and the complete-matrix scan find wrong in a
+// model's node-pair lists (lists 69, 70, 71, indexed 0, 1, 2 here): the
+// first pair out of order, and per kind the conductors found touching a
+// fluid node.
+struct PairFault {
+  enum What { None, Unsorted, Reversed };
+  What what = None;
+  int kind = 0;    // 0 GL, 1 GR, 2 GF
+  int pair = 0;    // its number in its list
+  int before = 0;  // Unsorted: the pair it follows
+  int fluid[3] = {0, 0, 0};
+  void note(What w, int k, int j, int prev) {
+    if (what != None) return;
+    what = w;
+    kind = k;
+    pair = j;
+    before = prev;
+  }
+  bool any() const { return what != None || fluid[0] + fluid[1] + fluid[2] > 0; }
+};
+
+// The order a cursor over a pair list relies on, checked one pair at a
+// time: first nodes ascending in the model's node order (pa, the first
+// node's position), and for GL and GR the first node before the second.
+// Pairs whose first node is not a node of the model are passed by.
+struct PairOrder {
+  int kind;
+  int last_j = 0, last_pa = 0;
+  explicit PairOrder(int k) : kind(k) {}
+  void see(int j, int pa, int pb, PairFault& fault) {
+    if (pa == 0) return;
+    if (pa < last_pa) fault.note(PairFault::Unsorted, kind, j, last_j);
+    if (kind < 2 && pb != 0 && pa > pb) fault.note(PairFault::Reversed, kind, j, 0);
+    last_j = j;
+    last_pa = pa;
+  }
+};
+
 // The chained form of a model's thermal local list, written straight into
 // out[0 .. cap): for each node n, its GL, GR and GF sub-lists, the GR one
 // followed by the node's complete-matrix entries, each closed by (jump, 0)
@@ -158,7 +196,7 @@ struct PairList {
 // buckets' conductors with that signed position, and per node and kind the
 // end of its bucket. Returns the length, or -1 when it does not fit.
 std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], const NodeSlice& th,
-                          const Buckets& matrix, int* out, std::int64_t cap) {
+                          const NodeSlice& fl, const Buckets& matrix, int* out, std::int64_t cap, PairFault& fault) {
   static constexpr int kSign[3] = {1, 1, -1};
   const int ntm = th.n;
   std::int64_t total = 0;
@@ -181,8 +219,12 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
     const PairList& pl = kinds[k];
     int* e = ends[k];
     int* p = pos[k];
-    // Pairs come in order of first node: a number usually repeats.
+    // Pairs come in order of first node: a number usually repeats. The
+    // order the node loop below relies on is checked on the way, and a
+    // node that is not thermal is looked for among the fluid nodes: such a
+    // conductor needs the scanning form.
     int last_a = 0, last_pa = th.find(0);
+    PairOrder order(k);
     for (int j = 1; j <= counts[k]; ++j) {
       const int a = pl.a(j);
       if (a != last_a) {
@@ -193,6 +235,8 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
       p[2 * j - 2] = a < 0 ? -pa : pa;
       p[2 * j - 1] = pb;
       if (pb != 0) ++e[pb];
+      if ((pa == 0 || pb == 0) && fl.n > 0 && (fl.find(a) != 0 || fl.find(pl.b(j)) != 0)) ++fault.fluid[k];
+      order.see(j, pa, pb, fault);
     }
     // Bucket starts, then the fill moves each to its bucket's end.
     int run = 0;
@@ -210,6 +254,7 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
       bk[2 * i + 1] = p[2 * j - 2];
     }
   }
+  if (fault.any()) return -1;
   int cursor[3] = {1, 1, 1};
   std::int64_t w = 0;
   auto put = [&](int neighbour, int cond) {
@@ -269,14 +314,19 @@ ChainedNote chained_note;
 // Complete radiative matrix entries: pair j (1..M) stored after the listed
 // radiative pairs joins both its nodes with the conductor ngr + j. Adds 5 to
 // errors for a pair with exactly one end among the model's nodes.
-void matrix_entries(const PairList& pl, int ngr, int mcount, const NodeSlice& th, Buckets& out, int& errors) {
+// Its scan follows each node's run of pairs with a cursor, so the pairs'
+// order is checked as they are looked up (pair numbers of list 70).
+void matrix_entries(const PairList& pl, int ngr, int mcount, const NodeSlice& th, Buckets& out, int& errors,
+                    PairFault& fault) {
   const int ntm = th.n;
   std::vector<int> qa(static_cast<std::size_t>(mcount) + 1), qb(static_cast<std::size_t>(mcount) + 1);
   std::vector<int> head(static_cast<std::size_t>(ntm) + 1, 0), next(static_cast<std::size_t>(mcount) + 1, 0);
+  PairOrder order(1);
   for (int j = 1; j <= mcount; ++j) {
     qa[j] = th.find(pl.a(ngr + j));
     qb[j] = th.find(pl.b(ngr + j));
     if ((qa[j] == 0) != (qb[j] == 0)) errors += 5;
+    order.see(ngr + j, qa[j], qb[j], fault);
   }
   for (int j = mcount; j >= 1; --j) {
     if (qb[j] == 0 || qa[j] == 0) continue;
@@ -305,8 +355,9 @@ void matrix_entries(const PairList& pl, int ngr, int mcount, const NodeSlice& th
 // its second node (neighbour = first node), in index order; a neighbour is a
 // thermal node p or a fluid node (ntm + p); a neighbour found in neither adds
 // 5 to errors.
-void scanning_kind(const PairList& pl, int count, int s, const NodeSlice& th, const NodeSlice& fl, Buckets& out,
-                   int& errors) {
+// Returns the number of the conductors that touch a fluid node.
+int scanning_kind(const PairList& pl, int count, int s, const NodeSlice& th, const NodeSlice& fl, Buckets& out,
+                  int& errors) {
   const int ntm = th.n;
   auto locate = [&](int node) {
     const int p = th.find(node);
@@ -315,9 +366,11 @@ void scanning_kind(const PairList& pl, int count, int s, const NodeSlice& th, co
     return q ? ntm + q : 0;
   };
   std::vector<int> na(static_cast<std::size_t>(count) + 1), nb(static_cast<std::size_t>(count) + 1);
+  int touching = 0;
   for (int k = 1; k <= count; ++k) {
     na[k] = locate(pl.a(k));
     nb[k] = locate(pl.b(k));
+    if (na[k] > ntm || nb[k] > ntm) ++touching;
   }
   out.init(ntm);
   for (int pass = 0; pass < 2; ++pass) {
@@ -342,11 +395,52 @@ void scanning_kind(const PairList& pl, int count, int s, const NodeSlice& th, co
     }
     if (pass == 0) out.finish_count();
   }
+  return touching;
 }
 
 void report_build_failure(std::string_view text, int m, std::string_view routine) {
   const std::string msg = std::string(text) + iw(m, 3);
   SETERX(msg, 4, 2, routine);
+}
+
+// Reports the first fault of a model's node-pair lists (the counts of the
+// conductors touching fluid nodes before the order of the pairs) with the
+// fatal diagnostic of SPCSA; false when there is none.
+bool report_pair_fault(int m, const PairFault& f, const PairList (&kinds)[3], plat::Vec1<const int> fluidcounts) {
+  static constexpr const char* kKind[3] = {"GL", "GR", "GF"};
+  auto stored = [&](int k) { return k + 1 <= fluidcounts.size() ? fluidcounts(k + 1) : 0; };
+  auto list = [&](int k) { return "List " + std::to_string(69 + k) + " (" + kKind[k] + " node pairs)"; };
+  auto pair = [&](int k, int j) {
+    return "pair " + std::to_string(j) + " (" + std::to_string(kinds[k].a(j)) + ", " +
+           std::to_string(kinds[k].b(j)) + ")";
+  };
+  const std::string action = "Building the connection lists of model " +
+                             std::string(plat::trimmed(gar_modelnames(m).view())) + " (" + std::to_string(m) + ")";
+  constexpr std::string_view kContext = "@Loading the model database";
+  for (int k = 0; k < 3; ++k) {
+    if (f.fluid[k] == stored(k)) continue;
+    SETERX("Count of conductors touching fluid nodes is wrong@" + action + "@" + kKind[k] +
+               " conductors touching fluid nodes: " + std::to_string(stored(k)) + " by list 66 item " +
+               std::to_string(70 + k) + ", " + std::to_string(f.fluid[k]) + " in list " + std::to_string(69 + k) +
+               std::string(kContext),
+           4, 5, "SPCSA");
+    return true;
+  }
+  switch (f.what) {
+    case PairFault::Unsorted:
+      SETERX("Conductor node pairs not sorted by first node@" + action + "@" + list(f.kind) + ": " +
+                 pair(f.kind, f.pair) + " follows " + pair(f.kind, f.before) +
+                 "; a list runs in ascending order of its first nodes" + std::string(kContext),
+             4, 3, "SPCSA");
+      return true;
+    case PairFault::Reversed:
+      SETERX("Conductor node pair in reverse order@" + action + "@" + list(f.kind) + ": " + pair(f.kind, f.pair) +
+                 "; a GL or GR pair names the lower node number first" + std::string(kContext),
+             4, 4, "SPCSA");
+      return true;
+    case PairFault::None: break;
+  }
+  return false;
 }
 
 // Node-pair list of a kind, checked against its array.
@@ -384,17 +478,36 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
   const NodeSlice th = thermal_slice(gar_modeldirectory, m);
   const NodeSlice fl = fluid_slice(gar_modeldirectory, m);
   const int ntm = th.n;
-  if (ntm <= 0) return;
+  static constexpr int kSign[3] = {1, 1, -1};
+  PairList kinds[3];
+  const bool pairs_ok = pair_list(gar_linearcondnodepairs, nglwords, kinds[0]) &&
+                        pair_list(gar_radiativecondnodepairs, ngrwords, kinds[1]) &&
+                        pair_list(gar_fluidiccondnodepairs, ngfwords, kinds[2]);
+  // The counts of the conductors that touch fluid nodes choose the builder
+  // here and bound the fluid list's scan: they must be those of the pairs.
+  PairFault fault;
+  auto refused = [&] {
+    if (!report_pair_fault(m, fault, kinds, fluidcounts)) return false;
+    status = 4;
+    return true;
+  };
+  if (ntm <= 0) {
+    // No thermal list; the counts still decide the fluid list.
+    if (pairs_ok && fl.n > 0) {
+      Buckets none;
+      int errors = 0;
+      for (int k = 0; k < 3; ++k)
+        fault.fluid[k] = scanning_kind(kinds[k], kinds[k].n, kSign[k], th, fl, none, errors);
+      refused();
+    }
+    return;
+  }
 
   auto fail = [&] {
     report_build_failure("Failed to create PCS for model ", m, "SPCSA");
     status = 4;
   };
-
-  PairList kinds[3];
-  if (!pair_list(gar_linearcondnodepairs, nglwords, kinds[0]) ||
-      !pair_list(gar_radiativecondnodepairs, ngrwords, kinds[1]) ||
-      !pair_list(gar_fluidiccondnodepairs, ngfwords, kinds[2])) {
+  if (!pairs_ok) {
     fail();
     return;
   }
@@ -414,7 +527,10 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
       return;
     }
   }
-  if (counts[0] == 0 && counts[1] == 0 && counts[2] == 0 && mcount == 0) return;
+  if (counts[0] == 0 && counts[1] == 0 && counts[2] == 0 && mcount == 0) {
+    refused();
+    return;
+  }
 
   long long touching = 0;
   for (int k = 1; k <= 3 && k <= fluidcounts.size(); ++k) touching += fluidcounts(k);
@@ -422,21 +538,23 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
 
   int errors = 0;
   Buckets sub[3], matrix;
-  static constexpr int kSign[3] = {1, 1, -1};
   if (!chained)
-    for (int k = 0; k < 3; ++k) scanning_kind(kinds[k], counts[k], kSign[k], th, fl, sub[k], errors);
-  if (mcount > 0) matrix_entries(kinds[1], counts[1], mcount, th, matrix, errors);
+    for (int k = 0; k < 3; ++k)
+      fault.fluid[k] = scanning_kind(kinds[k], counts[k], kSign[k], th, fl, sub[k], errors);
+  if (mcount > 0) matrix_entries(kinds[1], counts[1], mcount, th, matrix, errors, fault);
   if (errors > 10) {
     fail();
     return;
   }
+  if (!chained && refused()) return;
 
   if (chained) {
     // Straight into the list array, at fill + 1 and within its first FLAGS(24) words.
     const std::int64_t len = std::min<std::int64_t>(FLAGS(24), gar_pcsthermalold.size());
     const std::int64_t w = fill < 0 || fill > len ? -1
-                                                  : chained_list(kinds, counts, th, matrix,
-                                                                 gar_pcsthermalold.data() + fill, len - fill);
+                                                  : chained_list(kinds, counts, th, fl, matrix,
+                                                                 gar_pcsthermalold.data() + fill, len - fill, fault);
+    if (refused()) return;
     if (w < 0) {
       fail();
       return;

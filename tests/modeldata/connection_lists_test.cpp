@@ -265,29 +265,39 @@ TEST_F(Pcs, FluidicConductorIsNegativeAtItsFirstNodeAndPositiveAtItsSecond) {
 
 TEST_F(Pcs, ChainedAndScanningBuildersGiveTheSameLists) {
   // The same network built once by the chained builder and once by the
-  // scanning builder (forced by a non-zero fluid-touch count with no fluid
-  // nodes); node numbers are not the indices, and the submodel sits after
-  // another so that every base is non-zero.
+  // scanning builder, which a conductor to a fluid node calls for: in the
+  // second pass GL 7 joins node 40 to fluid node 50 (its entries are left
+  // out of the comparison). Node numbers are not the indices, and the
+  // submodel sits after another so that every base is non-zero.
   const Pairs gl = {{10, 30}, {10, 40}, {20, 30}, {30, 40}, {30, 40}};
   const Pairs gr = {{10, 20}, {20, 40}};
   const Pairs gf = {{10, 30}, {20, 10}, {30, 30}, {40, 10}};
+  auto thermal_only = [](Entries e) {
+    std::erase_if(e, [](const auto& entry) { return entry.first > 6; });
+    return e;
+  };
   std::vector<std::vector<Entries>> result[2];
   for (int pass = 0; pass < 2; ++pass) {
+    const bool fluid = pass == 1;
     gar_deallocate_all();
-    alloc({.nt = 6, .ngl = 6, .ngr = 3, .ngf = 5, .nm = 2});
+    alloc({.nt = 6, .nf = fluid ? 1 : 0, .ngl = fluid ? 7 : 6, .ngr = 3, .ngf = 5, .nm = 2});
     const int nums[6] = {1, 2, 10, 20, 30, 40};
     for (int i = 0; i < 6; ++i) gar_thermalnodenums(i + 1) = nums[i];
+    if (fluid) gar_fluidnodenums(1) = 50;
     bases(md_thermalnodebase, {0, 2, 6});
-    bases(md_linearcondbase, {0, 1, 6});
+    bases(md_linearcondbase, {0, 1, fluid ? 7 : 6});
     bases(md_radiativecondbase, {0, 1, 3});
     bases(md_fluidiccondbase, {0, 1, 5});
-    bases(md_fluidnodebase, {0, 0, 0});
+    bases(md_fluidnodebase, {0, 0, fluid ? 1 : 0});
     bases(md_massflowlinkbase, {0, 0, 0});
     model(1, {{1, 2}}, {{1, 2}}, {{2, 1}});
-    model(2, gl, gr, gf, pass == 0 ? std::array<int, 3>{0, 0, 0} : std::array<int, 3>{0, 0, 1});
+    Pairs gl_of_pass = gl;
+    if (fluid) gl_of_pass.emplace_back(40, 50);
+    model(2, gl_of_pass, gr, gf, fluid ? std::array<int, 3>{1, 0, 0} : std::array<int, 3>{0, 0, 0});
     finish();
     expect_forms_agree();
-    for (int n = 1; n <= 6; ++n) result[pass].push_back({linked(n, 1), linked(n, 2), linked(n, 3)});
+    for (int n = 1; n <= 6; ++n)
+      result[pass].push_back({thermal_only(linked(n, 1)), thermal_only(linked(n, 2)), thermal_only(linked(n, 3))});
   }
   EXPECT_EQ(result[0], result[1]);
   // Node 30 (global 5): GL from 10 and 20, then its own run to 40 twice.
@@ -296,6 +306,8 @@ TEST_F(Pcs, ChainedAndScanningBuildersGiveTheSameLists) {
   EXPECT_EQ(result[0][2][2], (Entries{{5, -2}, {4, 3}, {6, 5}}));
   // A GF conductor from a node to itself is entered once.
   EXPECT_EQ(result[0][4][2], (Entries{{3, 2}, {5, -4}}));
+  // The fluid node is node 40's neighbour (NT + 1) in the scanning pass.
+  EXPECT_EQ(linked(6, 1), (Entries{{3, 3}, {5, 5}, {5, 6}, {7, 7}}));
 }
 
 TEST_F(Pcs, CompleteRadiativeMatrixFollowsTheListedRadiativeConductors) {
@@ -338,6 +350,82 @@ TEST_F(Pcs, CompleteMatrixBeyondTheModelsRadiativeRangeFailsTheBuild) {
   EXPECT_EQ(exit_status, 1);
   EXPECT_NE(out.find("Failed to create PCS for model   1"), std::string::npos) << out;
   EXPECT_EQ(fill, 0);
+}
+
+// The box of a fatal message of SPCSA as the first message.
+std::string spcsa_box(const std::string& message, int code) {
+  reset_message_counters();
+  testing::internal::CaptureStdout();
+  try {
+    SETERX(message, 4, code, "SPCSA");
+  } catch (const plat::ProcessExit&) {
+  }
+  return testing::internal::GetCapturedStdout();
+}
+
+TEST_F(Pcs, PairsTheBuildersCannotTakeAreRefusedNamingTheListAndThePair) {
+  // The complete radiative matrix is scanned by a cursor over its pairs in
+  // every model; a model without thermal nodes still has the counts of its
+  // conductors touching fluid nodes checked (they bound the fluid list).
+  const std::string action = "@Building the connection lists of model MAIN (1)@";
+  const std::string context = "@Loading the model database";
+  // What SPCSA prints for model 1, and the exit status of its fatal end.
+  auto build_output = [](const Pairs& gl, const Pairs& gr, std::array<int, 3> touch, bool gv) {
+    gar_modelnames(1) = "MAIN";
+    put_pairs(gar_linearcondnodepairs, gl);
+    put_pairs(gar_radiativecondnodepairs, gr);
+    std::vector<int> dir(580, 0);
+    if (gv) dir[2 * 33 + 1] = 1;
+    int fill = 0, present = 0, len = 0, st = 0, exit_status = -1;
+    testing::internal::CaptureStdout();
+    try {
+      SPCSA(plat::Vec1<const int>(dir.data(), 580), 2, 1, 2 * static_cast<int>(gl.size()),
+            2 * static_cast<int>(gr.size()), 0, plat::Vec1<const int>(touch.data(), 3), fill, present, len, st);
+    } catch (const plat::ProcessExit& e) {
+      exit_status = e.status;
+    }
+    return std::pair{exit_status, testing::internal::GetCapturedStdout()};
+  };
+  struct Case {
+    const char* what;
+    int nt, nf;
+    Pairs gl, gr;
+    std::array<int, 3> touch;
+    std::string message;
+    int code;
+  };
+  // clang-format off
+  const std::vector<Case> cases = {
+      {"matrix pairs not sorted", 3, 0, {}, {{1, 3}, {1, 2}, {2, 3}, {1, 3}}, {0, 0, 0},
+       "Conductor node pairs not sorted by first node" + action +
+           "List 70 (GR node pairs): pair 4 (1, 3) follows pair 3 (2, 3); a list runs in ascending order of its "
+           "first nodes" + context,
+       3},
+      {"matrix pair reversed", 3, 0, {}, {{1, 3}, {1, 2}, {3, 1}, {2, 3}}, {0, 0, 0},
+       "Conductor node pair in reverse order" + action +
+           "List 70 (GR node pairs): pair 3 (3, 1); a GL or GR pair names the lower node number first" + context,
+       4},
+      {"no thermal nodes", 0, 2, {{101, 102}}, {}, {0, 0, 0},
+       "Count of conductors touching fluid nodes is wrong" + action +
+           "GL conductors touching fluid nodes: 0 by list 66 item 70, 1 in list 69" + context,
+       5},
+      {"counted conductors that are not there", 2, 1, {}, {}, {1, 0, 0},
+       "Count of conductors touching fluid nodes is wrong" + action +
+           "GL conductors touching fluid nodes: 1 by list 66 item 70, 0 in list 69" + context,
+       5},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    gar_deallocate_all();
+    alloc({.nt = c.nt, .nf = c.nf, .ngl = static_cast<int>(c.gl.size()), .ngr = static_cast<int>(c.gr.size())});
+    one_model_nodes(c.nt, static_cast<int>(c.gl.size()), static_cast<int>(c.gr.size()), 0, c.nf);
+    for (int j = 1; j <= c.nf; ++j) gar_fluidnodenums(j) = 100 + j;
+    reset_message_counters();
+    const auto [status, out] = build_output(c.gl, c.gr, c.touch, c.gr.size() > 1);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(out, spcsa_box(c.message, c.code));
+  }
 }
 
 TEST_F(Pcs, ConductorToAFluidNodeAppearsInBothLists) {
@@ -815,19 +903,24 @@ TEST_F(Pcs, CompactionStopsWhereAnEntryHasNoRoomOrIsCutByTheListsEnd) {
 TEST_F(Pcs, LargeChainIsBuiltByBothBuildersInLinearTime) {
   // 60000 nodes in a chain of GL conductors plus a GF return: a per-node
   // rescan of the conductors would take minutes here.
+  // The second pass takes the scanning builder: GL n joins node n to a
+  // fluid node.
   constexpr int n = 60000;
   for (int pass = 0; pass < 2; ++pass) {
+    const bool fluid = pass == 1;
+    const int ngl = fluid ? n : n - 1;
     gar_deallocate_all();
-    alloc({.nt = n, .ngl = n - 1, .ngf = 1, .lold = 10 * n + 20});
-    one_model_nodes(n, n - 1, 0, 1);
+    alloc({.nt = n, .nf = fluid ? 1 : 0, .ngl = ngl, .ngf = 1, .lold = 10 * n + 20});
+    one_model_nodes(n, ngl, 0, 1, fluid ? 1 : 0);
+    if (fluid) gar_fluidnodenums(1) = n + 1;
     Pairs gl;
-    for (int i = 1; i < n; ++i) gl.emplace_back(i, i + 1);
-    model(1, gl, {}, {{n, 1}}, pass == 0 ? std::array<int, 3>{0, 0, 0} : std::array<int, 3>{0, 0, 1});
+    for (int i = 1; i <= ngl; ++i) gl.emplace_back(i, i + 1);
+    model(1, gl, {}, {{n, 1}}, fluid ? std::array<int, 3>{1, 0, 0} : std::array<int, 3>{0, 0, 0});
     finish();
     EXPECT_EQ(linked(n / 2, 1), (Entries{{n / 2 - 1, n / 2 - 1}, {n / 2 + 1, n / 2}}));
     EXPECT_EQ(compact(1, 3), (Entries{{n, 1}}));
     EXPECT_EQ(compact(n, 3), (Entries{{1, -1}}));
-    EXPECT_EQ(compact(n, 1), (Entries{{n - 1, n - 1}}));
+    EXPECT_EQ(compact(n, 1), fluid ? (Entries{{n - 1, n - 1}, {n + 1, n}}) : (Entries{{n - 1, n - 1}}));
   }
 }
 
