@@ -43,10 +43,10 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "bench/support/clock.h"
+#include "bench/support/loop_model.h"
 #include "bench/support/state_hash.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
@@ -94,30 +94,13 @@ struct Marks {
   long long sweeps = 0, passes = 0;
 } marks;
 
-double undefined_real() {
-  double v = 0.0;
-  const std::int32_t marker = 2147483647;
-  std::memcpy(&v, &marker, sizeof marker);
-  return v;
-}
-
 std::vector<double> control_constants() {
-  const std::map<std::string, double> given = {
-      {"MODEL", 1},   {"NLOOP", 100},  {"LENGTH", 60},  {"WIDTH", 132}, {"MLEVEL", 3},         {"METHOD", 0},
-      {"FSTEPS", 1},  {"NLOOPH", 0},   {"NLOOPT", 0},   {"DAMPT", 1.0}, {"STEFAN", 5.6704e-8}, {"TABS", 273.15},
-      {"PABS", 0.0},  {"DAMPM", 0.5},  {"GRAVX", 0.0},  {"GRAVY", 0.0}, {"GRAVZ", 0.0},        {"MINFLO", 1.0e-6},
-      {"MINDP", 0.0}, {"RLCOUR", 0.5}, {"ENBNDM", 0.0}, {"INBNDM", 0.0}};
-  std::vector<double> v = {static_cast<double>(kGrid + 1 + kFluid), 0};  // NODES, NODESM
-  auto value = [&](const char* name) {
-    auto it = given.find(name);
-    if (it != given.end()) return it->second;
-    return std::string(name) == "LOOPCT" ? 0.0 : undefined_real();
-  };
-#define TNA_X(U, l) v.push_back(value(#U));
-  TNA_GLOI_LIST(TNA_X)
-  TNA_GLOR_LIST(TNA_X)
-#undef TNA_X
-  return v;
+  return bench::control_constants(
+      kGrid + 1 + kFluid,
+      {{"MODEL", 1},   {"NLOOP", 100},  {"LENGTH", 60},  {"WIDTH", 132}, {"MLEVEL", 3},         {"METHOD", 0},
+       {"FSTEPS", 1},  {"NLOOPH", 0},   {"NLOOPT", 0},   {"DAMPT", 1.0}, {"STEFAN", 5.6704e-8}, {"TABS", 273.15},
+       {"PABS", 0.0},  {"DAMPM", 0.5},  {"GRAVX", 0.0},  {"GRAVY", 0.0}, {"GRAVZ", 0.0},        {"MINFLO", 1.0e-6},
+       {"MINDP", 0.0}, {"RLCOUR", 0.5}, {"ENBNDM", 0.0}, {"INBNDM", 0.0}});
 }
 
 // Writes the model database and sets the sizes its generated program would
@@ -177,7 +160,7 @@ void write_model() {
   for (int k = 209; k <= 215; ++k) m.reals(k, all(0.0));
   m.texts(216, 24, texts("WATER")).texts(217, 24, flab).texts(218, 1, fstat);
   m.ints(219, links).reals(220, all(0.05)).reals(222, all(1.0e20)).texts(223, 1, texts("A"));
-  m.reals(231, all(0.0)).texts(232, 4, texts("LIQ")).reals(233, all(undefined_real()));
+  m.reals(231, all(0.0)).texts(232, 4, texts("LIQ")).reals(233, all(bench::undefined_real()));
   for (int k = 234; k <= 238; ++k) m.reals(k, all(0.0));
   m.texts(239, 4, texts("P&T"));
   db.write(std::string(kModel) + ".MDB");
@@ -186,68 +169,7 @@ void write_model() {
   // Sizes: thermal ends of the conductors 2 per grid GL, 1 per fluid GL and GR.
   const int ends_t = 2 * (ngl - (kPlateEnd - 1)) + (kPlateEnd - 1) + ngr;
   const int ends_f = (kPlateEnd - 1) + ngr;
-  const int w25 = 2, w24 = 6 * nt + 2 * ends_t + w25, w35 = 5 * kFluid + 4 * kFluid + 2 * ends_f;
-  const int dystor = std::max(400000, 20 * (nt + kFluid));  // dynamic storage words
-  const int flags[41] = {nt, ngl, 0,   ngr, 0, 0,   0,      0, 0, 0, 2,      0,      49, 25,  16, 0, 92, 0, 0, 0, 0,
-                         0,  0,   w24, w25, 1, 133, dystor, 1, 0, 0, kFluid, kFluid, 0,  w35, 1,  0, 0,  0, 0, 0};
-  FLAGS = FlagsRecord{};
-  for (int i = 0; i < 41; ++i) FLAGS(i + 1) = flags[i];
-  SPRSIZ = SprsizRecord{};
-  SPRSIZ(1) = 1;
-  SPRSIZ(2) = 3;
-}
-
-bool load_model() {
-  gar_deallocate_all();
-  int k[28] = {FLAGS(18), FLAGS(28), 18,        FLAGS(35), 4 * (FLAGS(2) + FLAGS(3) + FLAGS(4)),
-               FLAGS(24), FLAGS(19), FLAGS(17), FLAGS(16), FLAGS(22),
-               FLAGS(9),  FLAGS(8),  FLAGS(3),  FLAGS(32), FLAGS(21),
-               FLAGS(7),  FLAGS(2),  FLAGS(33), FLAGS(40), FLAGS(4),
-               FLAGS(20), FLAGS(6),  FLAGS(26), FLAGS(1),  SPRSIZ(3),
-               SPRSIZ(4), SPRSIZ(5), FLAGS(5)};
-  gar_allocate(k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8], k[9], k[10], k[11], k[12], k[13], k[14], k[15],
-               k[16], k[17], k[18], k[19], k[20], k[21], k[22], k[23], k[24], k[25], k[26], k[27]);
-  reset_message_counters();
-  JOBINF.jobname = kModel;
-  SLDINC();
-  int status = 0;
-  try {
-    SCOMLD(10, status);
-  } catch (const plat::ProcessExit&) {
-    return false;
-  }
-  FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = 1;
-  FLAGS(FLAGS_NEXTDYNAMICCOREINT) = 1;
-  return status == 0;
-}
-
-// One plain Gauss-Seidel sweep of the thermal network over the compact
-// connection list: GL sums and GR linearised at the current temperatures.
-double plain_sweep() {
-  const int nt = FLAGS(1);
-  const double tabs = GLOR.TABS, sigma = GLOR.STEFAN;
-  double largest = 0.0;
-  for (int i = 1; i <= nt; ++i) {
-    if (gar_thermalnodestatuses(i).c[0] != 'D') continue;
-    const double ti = gar_thermalnodetemps(i) + tabs;
-    double sg = 0.0, sgt = gar_thermalnodeheatsourcesinternal(i);
-    for (int kind = 1; kind <= 2; ++kind) {
-      const int start = gar_pcsptrsthermal(2 * kind - 1, i), count = gar_pcsptrsthermal(2 * kind, i);
-      for (int e = 0; e < count; ++e) {
-        const int j = gar_pcsthermal(start + 2 * e), c = gar_pcsthermal(start + 2 * e + 1);
-        const double tj = (j <= nt ? gar_thermalnodetemps(j) : gar_fluidnodetemps(j - nt)) + tabs;
-        const double g =
-            kind == 1 ? gar_linearconds(c) : sigma * gar_radiativeconds(c) * (ti * ti + tj * tj) * (ti + tj);
-        sg += g;
-        sgt += g * tj;
-      }
-    }
-    if (sg <= 0.0) continue;
-    const double tnew = sgt / sg - tabs;
-    largest = std::max(largest, std::fabs(tnew - gar_thermalnodetemps(i)));
-    gar_thermalnodetemps(i) = tnew;
-  }
-  return largest;
+  bench::set_loop_sizes(nt, ngl, ngr, kFluid, kFluid, ends_t, ends_f);
 }
 
 }  // namespace
@@ -302,7 +224,7 @@ int run_size(int steps, SizeResult& r) {
   PRTINF(3) = 6;
   PRTINF(4) = 1;
   write_model();
-  const bool loaded = load_model();
+  const bool loaded = bench::load_model(kModel);
   fs::current_path(dir.parent_path());
   fs::remove_all(dir);
   if (!loaded) {
@@ -361,7 +283,7 @@ int run_size(int steps, SizeResult& r) {
   const int sweeps = 50;
   t0 = Clock::now();
   volatile double sink = 0.0;
-  for (int r = 0; r < sweeps; ++r) sink = sink + plain_sweep();
+  for (int r = 0; r < sweeps; ++r) sink = sink + bench::plain_sweep();
   const double t_sweep = seconds_since(t0) / sweeps;
   for (int i = 1; i <= FLAGS(1); ++i) gar_thermalnodetemps(i) = keep[static_cast<std::size_t>(i - 1)];
 
@@ -407,31 +329,11 @@ int main(int argc, char** argv) {
   }
   if (sizes.empty()) sizes.push_back(1000);
   std::vector<SizeResult> results;
-  for (int n : sizes) {
-    // A process per size: each run loads its own model into fresh globals.
-    int fd[2];
-    if (::pipe(fd) != 0) return 1;
-    std::fflush(stdout);
-    const pid_t child = ::fork();
-    if (child < 0) return 1;
-    if (child == 0) {
-      ::close(fd[0]);
-      set_sizes(n);
-      SizeResult r;
-      const int rc = run_size(steps, r);
-      std::fflush(stdout);
-      if (rc == 0 && ::write(fd[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) ::_exit(1);
-      ::_exit(rc);
-    }
-    ::close(fd[1]);
-    SizeResult r;
-    const bool got = ::read(fd[0], &r, sizeof r) == static_cast<ssize_t>(sizeof r);
-    ::close(fd[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
-    results.push_back(r);
-  }
+  if (!bench::run_sizes(sizes, results, [steps](int n, SizeResult& r) {
+        set_sizes(n);
+        return run_size(steps, r);
+      }))
+    return 1;
   if (results.size() > 1) {
     std::printf("\n%12s %14s %12s %12s %12s %10s\n", "fluid nodes", "thermal nodes", "step ms", "sweep ms",
                 "step/sweep", "exponent");
@@ -440,13 +342,13 @@ int main(int argc, char** argv) {
       std::printf("%12d %14d %12.3f %12.4f %12.1f", r.fluid, r.thermal, 1e3 * r.step, 1e3 * r.sweep, r.step / r.sweep);
       if (i > 0) {
         const SizeResult& q = results[i - 1];
-        std::printf(" %10.2f", std::log(r.step / q.step) / std::log(static_cast<double>(r.fluid) / q.fluid));
+        std::printf(" %10.2f", bench::growth(q.step, r.step, q.fluid, r.fluid));
       }
       std::printf("\n");
     }
     const SizeResult &a = results.front(), &b = results.back();
     std::printf("growth exponent of the step time from %d to %d fluid nodes: %.2f\n", a.fluid, b.fluid,
-                std::log(b.step / a.step) / std::log(static_cast<double>(b.fluid) / a.fluid));
+                bench::growth(a.step, b.step, a.fluid, b.fluid));
   }
   const SizeResult* near = &results.front();
   for (const SizeResult& r : results)
