@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "fgenfi_pass.h"
 #include "fluid/fluid_state.h"
@@ -78,7 +79,11 @@ TEST_P(TwoPhaseDerivatives, AgreeWithDifferencesOfThePropertyFunctions) {
 INSTANTIATE_TEST_SUITE_P(Water, TwoPhaseDerivatives,
                          ::testing::Values(TwoPhaseCase{1.0e5, 0.1}, TwoPhaseCase{2.0e5, 0.3},
                                            TwoPhaseCase{2.0e5, 0.5}, TwoPhaseCase{5.0e5, 0.7},
-                                           TwoPhaseCase{1.0e6, 0.95}));
+                                           TwoPhaseCase{1.0e6, 0.95}),
+                         [](const auto& info) {
+                           return "P" + std::to_string(static_cast<int>(info.param.p / 1000.0)) + "kPa_X" +
+                                  std::to_string(static_cast<int>(info.param.x * 100.0 + 0.5));
+                         });
 
 class FgupdtTest : public StateUpdateTest {
  protected:
