@@ -67,6 +67,24 @@ class CheckLayers(unittest.TestCase):
                     self.assertIn(text, out)
                 self.assertIn("FAILED", out)
 
+    def test_help_and_wrong_command_lines_print_the_usage(self):
+        def call(*args):
+            p = subprocess.run([sys.executable, SCRIPT, *args], capture_output=True, text=True)
+            return p.returncode, p.stdout, p.stderr
+
+        usage = "usage: tools/check-layers [ROOT]"
+        for flag in ("--help", "-h"):
+            status, out, err = call(flag)
+            self.assertEqual((status, err), (0, ""), flag)
+            self.assertTrue(out.startswith(usage), out)
+        with tempfile.TemporaryDirectory() as empty:
+            for args, message in [((empty,), f"no layers.txt in {empty}"), (("--root", empty), ""),
+                                  ((empty, empty), "")]:
+                status, out, err = call(*args)
+                self.assertEqual((status, out), (2, ""), args)
+                self.assertIn(message, err)
+                self.assertIn(usage, err)
+
     def test_folder_listed_twice_fails(self):
         status, out = run(CLEAN, LAYERS + "base\n")
         self.assertEqual(status, 1, out)
