@@ -340,3 +340,162 @@ def check_points(n, head=5, stride=5):
     last = n - 1
     ks = set(range(min(head, last))) | set(range(max(last - head, 0), last)) | set(range(0, last, stride))
     return sorted(ks)
+
+
+# ---------------------------------------------------------------- shapes
+
+class Range:
+    """One range of a table as its shape checks see it: the points at
+    origin + k * step, used from `lower` to `upper`, and the table's reading
+    read(points, x) of the range (None when only the switches are checked,
+    which look at the points alone)."""
+
+    def __init__(self, lower, upper, origin, step, points, read):
+        self.lower, self.upper, self.origin, self.step = lower, upper, origin, step
+        self.points = list(points)
+        self.read = read
+
+    def arguments(self):
+        """The grid points and the midpoints of the intervals that the range
+        serves, in increasing order."""
+        h, n = self.step, len(self.points)
+        xs = [self.origin + 0.5 * k * h for k in range(2 * n - 2)] + [self.upper]
+        return [x for x in xs if self.lower <= x <= self.upper]
+
+    def value(self, x):
+        """The reading at x, the last point at the upper end."""
+        return self.points[-1] if x >= self.upper else self.read(self.points, x)
+
+
+def readings(ranges):
+    """(x, reading) at every grid point and interval midpoint of the table,
+    in increasing order, each shared range end once."""
+    out = []
+    for r in ranges:
+        for x in r.arguments():
+            if not out or x > out[-1][0]:
+                out.append((x, r.value(x)))
+    return out
+
+
+def turning_points(values):
+    """The indices where the values turn (a strict rise followed by a fall or
+    the reverse, level stretches ignored)."""
+    out, last = [], 0
+    for k in range(1, len(values)):
+        d = values[k] - values[k - 1]
+        if d == 0.0:
+            continue
+        s = 1 if d > 0.0 else -1
+        if last and s != last:
+            out.append(k - 1)
+        last = s
+    return out
+
+
+def check_monotone(name, ranges, direction, what):
+    """Raises unless the table's readings never fall (direction +1) or never
+    rise (-1) within each range whose own ends go that way; a range whose
+    anchors go the other way is exempt (the anchors force a turn somewhere in
+    it). Returns the numbers (from 1) of the exempt ranges."""
+    exempt = []
+    for k, r in enumerate(ranges):
+        seq = readings([r])
+        if (seq[-1][1] - seq[0][1]) * direction < 0.0:
+            exempt.append(k + 1)
+            continue
+        for (xa, ya), (xb, yb) in zip(seq, seq[1:]):
+            if (yb - ya) * direction < 0.0:
+                raise ValueError("%s: %s %s between %r and %r (%r, %r)" % (
+                    name, what, "falls" if direction > 0 else "rises", xa, xb, ya, yb))
+    return exempt
+
+
+def check_single_turn(name, ranges, what, turn="maximum"):
+    """Raises unless the table's readings rise to one maximum and fall from
+    it (turn "maximum"), or fall to one minimum and rise from it
+    ("minimum"); either side may be empty."""
+    seq = readings(ranges)
+    ys = [y for _, y in seq]
+    turns = turning_points(ys)
+    wrong = (lambda k: ys[k + 1] > ys[k]) if turn == "maximum" else (lambda k: ys[k + 1] < ys[k])
+    if len(turns) > 1 or (turns and wrong(turns[0])):
+        raise ValueError("%s: %s has more than one %s or turns the other way (at %s)" % (
+            name, what, turn, ", ".join("%r" % seq[k][0] for k in turns)))
+
+
+def _end_slope(points, h, s):
+    """Slope at s of the parabola through points[0..2] at 0, h, 2h."""
+    return (points[0] * (2.0 * s - 3.0 * h) - 2.0 * points[1] * (2.0 * s - 2.0 * h)
+            + points[2] * (2.0 * s - h)) / (2.0 * h * h)
+
+
+def switch_slopes(left, right):
+    """The slopes of the table's curve at the switch x = left.upper from
+    either side: the parabolas through the last three points of the left
+    range and the first three of the right one, each with an estimate of its
+    error (a third of its difference from the parabola through every second
+    point, the leading term of the error of the first)."""
+    x = left.upper
+    pl, hl = left.points, left.step
+    sl = _end_slope(pl[-3:], hl, 2.0 * hl)
+    sl2 = _end_slope(pl[-5::2], 2.0 * hl, 4.0 * hl)
+    pr, hr = right.points, right.step
+    s = x - right.origin
+    sr = _end_slope(pr[:3], hr, s)
+    sr2 = _end_slope(pr[:5:2], 2.0 * hr, s)
+    return sl, abs(sl - sl2) / 3.0, sr, abs(sr - sr2) / 3.0
+
+
+def check_switches(name, ranges, forced):
+    """Raises unless the table is as smooth across each switch between its
+    ranges as its anchors allow: the jump of the slope there (right minus
+    left) differs from `forced[k]`, the jump that the anchor correction puts
+    at switch k (zero where the table's curve is smooth), by no more than the
+    slopes' error estimates and the rounding of the points to single
+    precision allow. Returns, per switch, (slope left, slope right, jump,
+    forced, allowed difference)."""
+    out = []
+    for k, (a, b) in enumerate(zip(ranges, ranges[1:])):
+        sl, el, sr, er = switch_slopes(a, b)
+        y = max(abs(v) for v in a.points[-5:] + b.points[:5])
+        allowed = 3.0 * (el + er) + 2.0 ** -20 * y * (1.0 / a.step + 1.0 / b.step) + 1e-9 * max(abs(sl), abs(sr))
+        jump = sr - sl
+        if not abs(jump - forced[k]) <= allowed:
+            raise ValueError("%s: the slope jumps by %r at the switch at %r where the anchors allow %r (+- %r)" % (
+                name, jump, a.upper, forced[k], allowed))
+        out.append((sl, sr, jump, forced[k], allowed))
+    return out
+
+
+def factor_jumps(ends, anchors, factors):
+    """Slope jumps that a factor linear between neighbouring ends puts on a
+    smooth curve S at the inner ends: S(x) times the change of the factor's
+    slope, with S(x) = anchor / factor there."""
+    slopes = [(fb - fa) / (xb - xa) for xa, xb, fa, fb in zip(ends, ends[1:], factors, factors[1:])]
+    return [a / f * (s2 - s1) for a, f, s1, s2 in zip(anchors[1:-1], factors[1:-1], slopes, slopes[1:])]
+
+
+def offset_jumps(ranges_ends, offsets):
+    """Slope jumps that an added term linear in each range puts at the
+    switches: ranges_ends per range (x first, x last), offsets per range
+    (at the first, at the last)."""
+    slopes = [(db - da) / (xb - xa) for (xa, xb), (da, db) in zip(ranges_ends, offsets)]
+    return [s2 - s1 for s1, s2 in zip(slopes, slopes[1:])]
+
+
+SHAPE_HEADER = ["| table | substance, side | shape | ranges exempt | slope jump at each switch, measured / forced "
+                "by the anchors (% of the slope) |",
+                "|---|---|---|---|---|"]
+
+
+def shape_row(name, what, shape, exempt, switches):
+    """A README row of a table's shape checks: the shape asserted, the ranges
+    whose anchors go the other way, and per switch the measured and the
+    anchor-forced jump of the slope relative to the mean slope there."""
+    def pc(x, s):
+        return "%+.2f" % (100.0 * x / s) if s else "0"
+    jumps = " ; ".join("%s / %s" % (pc(j, 0.5 * (abs(sl) + abs(sr))), pc(f, 0.5 * (abs(sl) + abs(sr))))
+                       for sl, sr, j, f, _ in switches)
+    return "| %s | %s | %s | %s | %s |" % (name, what, shape, ", ".join("%d" % k for k in exempt) or "-",
+                                          jumps or "-")

@@ -60,6 +60,11 @@ def build():
     info = {"factors": factors,
             "deviation": max(abs(points[x] / shape[x] - 1.0) for x in xs),
             "interpolation": max(abs(0.5 * (points[x] + points[x + 1]) / curve(x + 0.5) - 1.0) for x in xs[:-1])}
+    # No kink at the switch between the tables beyond the one the anchor
+    # factor puts there (the switch is one of the anchors).
+    ranges = [common.Range(a, b, a, 1.0, vs, None) for (a, b), vs in zip(RANGES, tables)]
+    jumps = dict(zip(at[1:-1], common.factor_jumps(at, values, factors)))
+    info["switches"] = common.check_switches("PKT15", ranges, [jumps[RANGES[0][1]]])
     return tables, info
 
 
@@ -94,6 +99,11 @@ def report(info):
     rows.append("Largest departure of the tables from iapws: %s; largest difference between the tables' "
                 "straight lines and the corrected curve at the midpoints of the intervals, relative: %.1e." % (
                     common.percent(info["deviation"]), info["interpolation"]))
+    sl, sr, jump, forced, _ = info["switches"][0]
+    rows.append("")
+    rows.append("The tables rise with temperature; at their switch, 31 C, the slope jumps by %+.2f %%, the "
+                "anchor factor puts %+.2f %% there." % (200.0 * jump / (abs(sl) + abs(sr)),
+                                                        200.0 * forced / (abs(sl) + abs(sr))))
     return {"compressibility": "\n".join(rows)}
 
 

@@ -125,6 +125,12 @@ def liquid_density(substance):
     return liquid_form(substance, t.ends, t.anchors)[0]
 
 
+def liquid_density_end(substance):
+    """The temperature (K) where a refrigerant's saturated-liquid density
+    table ends: the library reads its last value beyond it."""
+    return _liquid_table(substance).ends[-1]
+
+
 def _iapws(args):
     substance, side, arg, x = args
     if arg == "T":
@@ -183,7 +189,32 @@ def build(table):
         raise ValueError("%s: an anchor is not kept" % table.name)
     info["monotone"] = [common.monotone(vs) for vs in values]
     info["interpolation"] = interpolation_error(table, values, corrected)
+    info["switches"] = check_shape(table, values, info)
     return values, info
+
+
+def check_shape(table, values, info):
+    """The shape a saturated density has: the liquid's falls as the
+    temperature rises (water's above its maximum near 4 C), the vapour's
+    rises with pressure (and with the temperature, PRHO16); and no kink at a
+    range switch beyond the one the anchor factor puts there. Raises
+    otherwise; returns the switch measures (common.check_switches)."""
+    ranges = [common.Range(r["x0"], r["x1"], r["x0"], r["step"], [common.f32(v) for v in vs],
+                           lambda pts, x, r=r: common.density_reading(r["x0"], r["x1"], r["step"], pts, x,
+                                                                      table.linear))
+              for r, vs in zip(table.ranges, values)]
+    what = "the saturated %s density" % table.side
+    if table.substance == "water" and table.side == "liquid":
+        common.check_single_turn(table.name, ranges, what)
+        info.update(exempt=[], shape="one maximum")
+    else:
+        info["exempt"] = common.check_monotone(table.name, ranges, -1 if table.side == "liquid" else +1, what)
+        info["shape"] = "%s with %s" % ("falls" if table.side == "liquid" else "rises", table.arg)
+    if "factors" in info:
+        forced = common.factor_jumps(table.ends, table.anchors, info["factors"])
+    else:
+        forced = [0.0] * (len(table.ranges) - 1)
+    return common.check_switches(table.name, ranges, forced)
 
 
 def interpolation_error(table, values, curve):
@@ -278,7 +309,11 @@ def report(tables, built):
                 t.name, t.substance, info["tc"], info["coef"][0], info["coef"][1], info["coef"][2],
                 common.percent(info["standin"]["water"]), common.percent(info["standin"]["ammonia"]),
                 _errors(info["interpolation"]), " / ".join("yes" if m else "**no**" for m in info["monotone"])))
-    return {"density-sources": "\n".join(ref), "density-liquid-forms": "\n".join(liq)}
+    shapes = common.SHAPE_HEADER + [
+        common.shape_row(t.name, "%s %s" % (t.substance, t.side), built[t.name][1]["shape"],
+                         built[t.name][1]["exempt"], built[t.name][1]["switches"]) for t in tables]
+    return {"density-sources": "\n".join(ref), "density-liquid-forms": "\n".join(liq),
+            "density-shapes": "\n".join(shapes)}
 
 
 def tables():

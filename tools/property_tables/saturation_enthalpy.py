@@ -146,7 +146,12 @@ def _iapws(args):
 
 
 def _martin_hou(args):
-    return sources.martin_hou_vapour_enthalpy(*args)
+    """The Martin-Hou vapour enthalpy, None where the equation has no vapour
+    root (close below the critical point)."""
+    try:
+        return sources.martin_hou_vapour_enthalpy(*args)
+    except sources.NoVapourRoot:
+        return None
 
 
 def _latent(args):
@@ -154,12 +159,18 @@ def _latent(args):
     T (v_vapour - v_liquid) dPsat/dT at the saturation temperature of the
     library's vapour-pressure equation, the vapour volume from the library's
     equation of state and the liquid volume from the saturated-liquid density
-    curve (taken at the critical temperature where T lies above it, as the
-    curve has no value there)."""
+    curve. None where the equation of state has no vapour root, and beyond
+    the end of the liquid density table (R21's enthalpy tables reach past it
+    and past the critical temperature, where the curve falls steeply)."""
     substance, p = args
     tk = sources.tsat_equation(substance, p)
-    rho_v = sources.eos_vapour_density(substance, p, tk)
-    rho_l = saturation_density.liquid_density(substance)(min(tk, sources.LIBRARY_TC[substance]))
+    if tk > saturation_density.liquid_density_end(substance):
+        return None
+    try:
+        rho_v = sources.eos_vapour_density(substance, p, tk)
+    except sources.NoVapourRoot:
+        return None
+    rho_l = saturation_density.liquid_density(substance)(tk)
     return tk * (1.0 / rho_v - 1.0 / rho_l) * sources.dpsat_dt(substance, tk)
 
 
@@ -193,6 +204,33 @@ def curve_in_log_pressure(points):
     return lambda p: s(math.log(p))
 
 
+def continued(table, form):
+    """The closed form `form` (None where undefined) at every pressure of the
+    table: close below the critical point the vapour equations can lose
+    their vapour root at the saturation temperature of the vapour-pressure
+    equation, and the form has no value there. Above the last grid point
+    where it is defined the form is continued by the parabola in ln P
+    through its values at the last three such grid points. Returns the
+    function and that last pressure (None when the form is defined
+    everywhere)."""
+    grid = sorted({p for g in table.grid for p in g})
+    undefined = [p for p in all_pressures([table]) if form(p) is None]
+    if not undefined:
+        return form, None
+    defined = [p for p in grid if form(p) is not None]
+    last = defined[-1]
+    if len(defined) < 3 or any(p < last for p in undefined):
+        raise ValueError("%s: the closed form is undefined inside the table" % table.name)
+    xs = [math.log(p) for p in defined[-3:]]
+    ys = [form(p) for p in defined[-3:]]
+
+    def parabola(p):
+        x = math.log(p)
+        return sum(y * math.prod((x - xk) / (xj - xk) for k, xk in enumerate(xs) if k != j)
+                   for j, (xj, y) in enumerate(zip(xs, ys)))
+    return (lambda p: form(p) if p <= last else parabola(p)), last
+
+
 # ------------------------------------------------------------------ build
 
 def corrected_curve(table, shape, offsets):
@@ -218,24 +256,29 @@ def build_reference(table, states, offset):
 
 
 def build_closed(table, closed, offset):
-    """A refrigerant table from its closed form (None: no closed form): the
-    linear anchor correction when the form meets the anchors within the
-    table's interpolation error, else the form bent onto them by the smooth
-    curve in ln P through its misses (the bare curve through the anchors when
-    there is no form)."""
+    """A refrigerant table from its closed form (None: no closed form; the
+    form itself None where undefined, see continued): the linear anchor
+    correction when the form meets the anchors within the table's
+    interpolation error, else the form bent onto them by the smooth curve in
+    ln P through its misses (the bare curve through the anchors when there is
+    no form). Anchors beyond the form's last defined point do not test the
+    form, so they take no part in that choice."""
     info = {"offset": offset}
     if closed is None:
         curve = curve_in_log_pressure(table.anchor_points)
-        info.update(source="none", curve_kind="curve through the anchors")
+        info.update(source="none", curve_kind="curve through the anchors", continued_above=None)
     else:
-        shape = lambda p: closed(p) + offset
+        form, last = continued(table, closed)
+        shape = lambda p: form(p) + offset
         misses = [(p, y - shape(p)) for p, y in table.anchor_points]
         plain = [[shape(p) for p in g] for g in table.grid]
         own = interpolation_error(table, plain, shape)
-        info.update(misses=misses, form_interpolation=own)
-        if max(abs(m) for _, m in misses) <= max(own):
-            curve = corrected_curve(table, shape, common.range_offset_correction(table.grid, shape, table.ends)[1])
-            info["curve_kind"] = "linear correction"
+        info.update(misses=misses, form_interpolation=own, continued_above=last)
+        tested = [m for p, m in misses if last is None or p <= last]
+        if max(abs(m) for m in tested) <= max(own):
+            offsets = common.range_offset_correction(table.grid, shape, table.ends)[1]
+            curve = corrected_curve(table, shape, offsets)
+            info.update(curve_kind="linear correction", corrections=offsets)
         else:
             bend = curve_in_log_pressure(misses)
             curve = lambda p: shape(p) + bend(p)
@@ -253,6 +296,34 @@ def check(table, values):
     for r, vs in zip(table.ranges, values):
         if common.f32(vs[0]) != r["first"] or common.f32(vs[-1]) != r["last"]:
             raise ValueError("%s: an anchor is not kept" % table.name)
+
+
+def shape_ranges(table, values):
+    """The table's ranges as the shape checks see them (common.Range)."""
+    return [common.Range(r["lower"], r["upper"], r["origin"], r["step"], [common.f32(v) for v in vs],
+                         lambda pts, x, r=r: common.quadratic_reading(r["lower"], r["upper"], r["origin"], r["step"],
+                                                                      pts, x))
+            for r, vs in zip(table.ranges, values)]
+
+
+def check_shape(table, values, info):
+    """The shape a saturated enthalpy has: the liquid's rises with pressure
+    (but in a range whose anchors fall), the vapour's rises to one maximum
+    and falls from it; and no kink at a range switch beyond the one the
+    linear anchor correction puts there. Raises otherwise; returns the switch
+    measures (common.check_switches)."""
+    ranges = shape_ranges(table, values)
+    if table.side == "liquid":
+        info["exempt"] = common.check_monotone(table.name, ranges, +1, "the saturated-liquid enthalpy")
+        info["shape"] = "rises with P"
+    else:
+        common.check_single_turn(table.name, ranges, "the saturated-vapour enthalpy")
+        info.update(exempt=[], shape="one maximum")
+    if "corrections" in info:
+        forced = common.offset_jumps([(r["origin"], r["upper"]) for r in table.ranges], info["corrections"])
+    else:
+        forced = [0.0] * (len(table.ranges) - 1)
+    return common.check_switches(table.name, ranges, forced)
 
 
 def build_all(ts):
@@ -279,10 +350,10 @@ def build_all(ts):
         if sub in sources.MARTIN_HOU:
             ps = all_pressures([vap, liq])
             mh = dict(zip(ps, common.parallel_map(_martin_hou, [(sub, p) for p in ps])))
-            offset = common.median([y - mh[p] for p, y in vap.anchor_points])
-            vap_values, vap_curve, vap_info = build_closed(vap, lambda p, mh=mh: mh[p], offset)
+            offset = common.median([y - continued(vap, mh.get)[0](p) for p, y in vap.anchor_points])
+            vap_values, vap_curve, vap_info = build_closed(vap, mh.get, offset)
             vap_info["source"] = "Martin-Hou"
-            vapour = lambda p, mh=mh, offset=offset: mh[p] + offset
+            vapour = lambda p, mh=mh, offset=offset: None if mh[p] is None else mh[p] + offset
         else:
             vap_values, vap_curve, vap_info = build_closed(vap, None, 0.0)
             vapour = vap_curve
@@ -290,13 +361,15 @@ def build_all(ts):
         ps = all_pressures([liq])
         latent = dict(zip(ps, common.parallel_map(_latent, [(sub, p) for p in ps])))
         liq_values, liq_curve, liq_info = build_closed(
-            liq, lambda p, vapour=vapour, latent=latent: vapour(p) - latent[p], 0.0)
+            liq, lambda p, vapour=vapour, latent=latent: None if vapour(p) is None or latent[p] is None
+            else vapour(p) - latent[p], 0.0)
         liq_info["source"] = "vapour - Clapeyron"
         built[liq.name] = (liq_values, liq_curve, liq_info)
     for t in ts:
         values, curve, info = built[t.name]
         check(t, values)
         info["interpolation"] = interpolation_error(t, values, curve)
+        info["switches"] = check_shape(t, values, info)
     return {t.name: (built[t.name][0], built[t.name][2]) for t in ts}
 
 
@@ -352,11 +425,17 @@ def report(ts, built):
             rows.append("| %s | %s %s | none | - | - | %s | - | %s |" % (
                 t.name, t.substance, t.side, info["curve_kind"], interp))
         else:
+            kind = info["curve_kind"]
+            if info["continued_above"] is not None:
+                kind += ", the form continued above %.0f Pa" % info["continued_above"]
             rows.append("| %s | %s %s | %s | %s | %.1f | %s | %.0f | %s |" % (
                 t.name, t.substance, t.side, info["source"], " / ".join(_j(m) for _, m in info["misses"]),
-                max(info["form_interpolation"]), info["curve_kind"], info["departure"], interp))
+                max(info["form_interpolation"]), kind, info["departure"], interp))
+    shapes = common.SHAPE_HEADER + [
+        common.shape_row(t.name, "%s %s" % (t.substance, t.side), built[t.name][1]["shape"],
+                         built[t.name][1]["exempt"], built[t.name][1]["switches"]) for t in ts]
     return {"enthalpy-references": "\n".join(ref + ref_rows), "enthalpy-refrigerants": "\n".join(rows),
-            "enthalpy-curve-check": curve_check()}
+            "enthalpy-curve-check": curve_check(), "enthalpy-shapes": "\n".join(shapes)}
 
 
 # The bare curve in ln P through a table's few anchors, tried on water and

@@ -97,9 +97,20 @@ def build(table):
     offsets = [values[0][0] - table.anchors[0]] + [vs[-1] - a for vs, a in zip(values, table.anchors[1:])]
     values = common.snap_ends(values, table.anchors)
     for vs in values:
-        if not all(math.isfinite(v) for v in vs) or not all(b > a for a, b in zip(vs, vs[1:])):
-            raise ValueError("%s: values not finite and rising" % table.name)
-    return values, {"offsets": offsets}
+        if not all(math.isfinite(v) for v in vs):
+            raise ValueError("%s: a value is not finite" % table.name)
+    ranges = [common.Range(r["lower"], r["upper"], r["lower"], r["step"], [common.f32(v) for v in vs],
+                           lambda pts, x, r=r: common.quadratic_reading(r["lower"], r["upper"], r["lower"], r["step"],
+                                                                        pts, x))
+              for r, vs in zip(table.ranges, values)]
+    # The saturation temperature rises with pressure; the equation is smooth,
+    # and an anchor set onto a switch point moves the slopes on both sides.
+    exempt = common.check_monotone(table.name, ranges, +1, "the saturation temperature")
+    if exempt:
+        raise ValueError("%s: the anchors fall with pressure" % table.name)
+    forced = [1.5 * off * (1.0 / a["step"] + 1.0 / b["step"])
+              for off, a, b in zip(offsets[1:], table.ranges, table.ranges[1:])]
+    return values, {"offsets": offsets, "switches": common.check_switches(table.name, ranges, forced)}
 
 
 def interpolation_error(table, values):
@@ -173,7 +184,9 @@ def report(tables, built):
             t.name, t.substance, " / ".join("%+.4f" % -o for o in info["offsets"]),
             " / ".join("%.1e" % e for e in interpolation_error(t, values)),
             "-" if ref is None else "%.3f (%s)" % (ref, "IAPWS-IF97" if t.substance == "water" else "iapws NH3")))
-    return {"saturation-temperature": "\n".join(rows)}
+    shapes = common.SHAPE_HEADER + [common.shape_row(t.name, t.substance, "rises with P", [],
+                                                     built[t.name][1]["switches"]) for t in tables]
+    return {"saturation-temperature": "\n".join(rows), "saturation-temperature-shapes": "\n".join(shapes)}
 
 
 def generate():

@@ -321,16 +321,14 @@ def _eos_pressure(c, tr, v):
     return c["R"] * tr / w + sum((c["A"][i] + c["B"][i] * tr + c["C"][i] * e) / w ** (i + 2) for i in range(4))
 
 
-def _vapour_root(pressure, v_ideal, b, p):
-    """The largest volume at which pressure(v) equals p: scanning down from
-    twice the ideal-gas volume to the first crossing, then bisection to the
-    last bit."""
-    hi = 2.0 * v_ideal
-    lo = hi
-    while pressure(lo) < p:
-        hi, lo = lo, lo * 0.99
-        if lo <= b * 1.000001:
-            raise ValueError("no vapour volume at %r" % (p,))
+class NoVapourRoot(ValueError):
+    """The isotherm has no vapour root at the pressure asked for: its vapour
+    branch ends (at a maximum of the pressure) below that pressure."""
+
+
+def _bisect(pressure, lo, hi, p):
+    """The volume between lo (pressure at or above p) and hi (below p) where
+    pressure(v) meets p, by bisection to the last bit."""
     while True:
         mid = 0.5 * (lo + hi)
         if mid <= lo or mid >= hi:
@@ -339,6 +337,54 @@ def _vapour_root(pressure, v_ideal, b, p):
             hi = mid
         else:
             lo = mid
+
+
+def _maximum(pressure, lo, hi):
+    """The volume of the pressure's largest value between lo and hi (one
+    maximum there), by golden-section search to a relative 1e-13."""
+    g = 0.5 * (math.sqrt(5.0) - 1.0)
+    a, b = lo, hi
+    c, d = b - g * (b - a), a + g * (b - a)
+    pc, pd = pressure(c), pressure(d)
+    while b - a > 1e-13 * b:
+        if pc > pd:
+            b, d, pd = d, c, pc
+            c = b - g * (b - a)
+            pc = pressure(c)
+        else:
+            a, c, pc = c, d, pd
+            d = a + g * (b - a)
+            pd = pressure(d)
+    return c if pc > pd else d
+
+
+def _vapour_root(pressure, v_ideal, b, p):
+    """The vapour root of pressure(v) = p, the largest volume where the
+    isotherm meets p: scanning down in steps of 1 % from twice the ideal-gas
+    volume to the first sample at or above p, then bisection to the last bit.
+    Coming down from large volumes the pressure of the vapour rises; when the
+    samples begin to fall before one reaches p, the isotherm has passed a
+    maximum, and the vapour root is where it meets p before that maximum if
+    the maximum reaches p (a hump narrower than a step), else there is none
+    (NoVapourRoot: close below the critical point the equation's vapour
+    branch can end below the pressure of the vapour-pressure equation)."""
+    hi = 2.0 * v_ideal
+    above = None  # the sample before hi, at a larger volume
+    lo = hi
+    p_prev = pressure(hi)
+    while True:
+        p_lo = pressure(lo)
+        if p_lo >= p:
+            break
+        if p_lo < p_prev:
+            v_max = _maximum(pressure, lo, above if above is not None else hi)
+            if pressure(v_max) < p:
+                raise NoVapourRoot("no vapour volume at %r" % (p,))
+            return _bisect(pressure, v_max, above if above is not None else hi, p)
+        above, hi, p_prev, lo = hi, lo, p_lo, lo * 0.99
+        if lo <= b * 1.000001:
+            raise ValueError("no vapour volume at %r" % (p,))
+    return _bisect(pressure, lo, hi, p)
 
 
 def eos_vapour_density(substance, pk, tk):

@@ -189,7 +189,51 @@ def build(table, form):
     kept = [values[0][0], values[0][-1], values[1][0], values[1][-1]]
     if [common.f32(v) for v in kept] != [table.anchors[i] for i in (0, 1, 1, 2)]:
         raise ValueError("%s: an anchor is not kept" % table.name)
+    if table.reference_substance:
+        forced = common.factor_jumps(table.ends, table.anchors, info["factors"])
+    else:
+        forced = [form_kink(y, table.t1)]
+    info.update(check_shape(table, values, forced))
     return values, info
+
+
+def form_kink(y, t):
+    """The jump of the slope of the curve y at t (right minus left): the kink
+    a form that is fitted range by range has at the switch, none for the
+    others."""
+    d = 1e-6 * t
+    return (y(t + d) - y(t)) / d - (y(t) - y(t - d)) / d
+
+
+# The way each property of a saturated liquid or vapour goes as the
+# temperature rises: +1 rises, -1 falls; water's liquid conductivity has one
+# maximum (near 400 K) and its liquid specific heat one minimum (near 308 K).
+DIRECTION = {("k", "liquid"): -1, ("k", "vapour"): +1, ("cp", "liquid"): +1, ("cp", "vapour"): +1,
+             ("mu", "liquid"): -1, ("mu", "vapour"): +1}
+WATER_TURN = {("k", "liquid"): "maximum", ("cp", "liquid"): "minimum"}
+
+
+def check_shape(table, values, forced):
+    """The shape of the property on the saturation line (DIRECTION; a range
+    whose anchors go the other way is exempt) and no kink at the switch
+    beyond the one the anchors put there (`forced`). Raises otherwise;
+    returns {"exempt": ranges, "shape": text, "switches": measures}."""
+    ranges = []
+    for lower, upper, step, vs in ((table.t0, table.t1, table.step1, values[0]),
+                                   (table.t1, table.t2, table.step2, values[1])):
+        def read(pts, x, lower=lower, step=step):
+            i = min(int((x - lower) / step), len(pts) - 2)
+            return pts[i] + (pts[i + 1] - pts[i]) * (x - (lower + i * step)) / step
+        ranges.append(common.Range(lower, upper, lower, step, [common.f32(v) for v in vs], read))
+    what = "the saturated %s %s" % (table.side, {"k": "conductivity", "cp": "specific heat",
+                                                  "mu": "viscosity"}[table.prop])
+    if table.substance == "water" and table.kind in WATER_TURN:
+        common.check_single_turn(table.name, ranges, what, WATER_TURN[table.kind])
+        exempt, shape = [], "one " + WATER_TURN[table.kind]
+    else:
+        exempt = common.check_monotone(table.name, ranges, DIRECTION[table.kind], what)
+        shape = "%s with T" % ("rises" if DIRECTION[table.kind] > 0 else "falls")
+    return {"exempt": exempt, "shape": shape, "switches": common.check_switches(table.name, ranges, forced)}
 
 
 def _build(args):
@@ -277,7 +321,10 @@ def report(tables, built, own, standin, chosen, worst):
         rho = sources.saturated("ammonia", "vapour", "rho", tk)
         nh3.append("| %.2f | %.4g | %.5f | %.5f |" % (tk, rho, sources.saturated("ammonia", "vapour", "k", tk),
                                                     sources.nh3_conductivity_as_shipped(rho, tk)))
-    return {"ammonia-conductivity": "\n".join(nh3),
+    shapes = common.SHAPE_HEADER + [
+        common.shape_row(t.name, "%s %s" % (t.substance, t.side), built[t.name][1]["shape"],
+                         built[t.name][1]["exempt"], built[t.name][1]["switches"]) for t in tables]
+    return {"ammonia-conductivity": "\n".join(nh3), "temperature-shapes": "\n".join(shapes),
             "temperature-candidates": "\n".join(cand),
             "temperature-choice": "\n".join(summary),
             "temperature-references": "\n".join(per),
