@@ -33,6 +33,11 @@ const char* const kBadType = "Unrecognised mass flow link type@Allowed types: mo
 
 double square(double x) { return x * x; }
 
+// Temperature of the far end j of a conductor of a fluid node: a thermal
+// node, or fluid node j - nt when an inter-model conductor joins two fluid
+// nodes.
+double conductor_t(const FlNetwork& net, int j) { return j > net.nt ? net.tf(j - net.nt) : net.t(j); }
+
 }  // namespace
 
 FgPhases PHSCHT(const FlNetwork& net, int i, double h, double hl, double hv, double mass) {
@@ -212,15 +217,15 @@ void FCNGTK(const FlNetwork& net, const FgPass& w) {
         }
       } else if (kind == 2) {
         const int c = std::abs(cond);
-        if (net.glacts(c).c[0] == 'A') b += (net.t(j) - tfl) * net.gl(c);
+        if (net.glacts(c).c[0] == 'A') b += (conductor_t(net, j) - tfl) * net.gl(c);
       } else if (kind == 3) {
         const int c = std::abs(cond);
         if (net.gracts(c).c[0] == 'A') {
-          const double tj = net.t(j) + tabs, ti = tfl + tabs;
+          const double tj = conductor_t(net, j) + tabs, ti = tfl + tabs;
           b += (((tj * tj) * tj) * tj - ((ti * ti) * ti) * ti) * net.gr(c) * stefan;
         }
       } else if (kind == 4) {
-        if (cond > 0 && net.gfacts(cond).c[0] == 'A') b += (net.t(j) - tfl) * net.gf(cond);
+        if (cond > 0 && net.gfacts(cond).c[0] == 'A') b += (conductor_t(net, j) - tfl) * net.gf(cond);
       } else {
         break;
       }

@@ -46,7 +46,9 @@ struct FgPhases {
 //    outflow takes the node's enthalpy, or its separated phase, and its
 //    kinetic and potential energy; a node of volume-control flag "L" moves
 //    its faces by half its volume change rate), the GL, GR and GF
-//    conductors from its thermal neighbours, and the change of kinetic
+//    conductors from its neighbours (thermal nodes, or the fluid nodes an
+//    inter-model conductor joins it to, at their current temperatures),
+//    and the change of kinetic
 //    energy stored over the step; then the continuity balance is taken from
 //    the diagonal, and a diagonal that is then zero holds the enthalpy.
 // The links' carried enthalpy and quality are written as their upstream node

@@ -117,6 +117,39 @@ TEST_F(EnergyEquationTest, OneNodeStoresItsHeatInflows) {
   }
 }
 
+TEST_F(EnergyEquationTest, FluidNodesOfTwoModelsExchangeHeatThroughTheirConductors) {
+  // Fluid node 1 of the main model at 1 bar and fluid node 2 of submodel SUB
+  // at 2 bar (both two-phase, so at their saturation temperatures) joined by
+  // an inter-model GL and GR; node 1 also sees a wall (thermal node 100) by
+  // a GL. The far end of an inter-model conductor is the other fluid node at
+  // its own temperature: what one node gains the other loses.
+  tna_test::FluidModel f;
+  const int sub = f.submodel("SUB");
+  f.thermal(100, 'B', 150.0);
+  f.fluid(1);
+  f.fluid(2, sub);
+  f.gl(100, 1, 2.0);
+  f.gl(1, 2, 3.0);
+  f.gr(2, 1, 0.5);
+  setup(f);
+  const int k1 = f.findex(1), k2 = f.findex(2), code = net.fluid_code(k2);
+  const double p2 = 2.0e5, ts2 = XTEMPS(p2, code, 0);
+  const double hl2 = XENTHS(p2, ts2, 0.0, code, 0), hv2 = XENTHS(p2, ts2, 1.0, code, 0);
+  net.p(k2) = p2;
+  net.tf(k2) = ts2;
+  net.fe(k2) = hl2 + 0.3 * (hv2 - hl2);
+  refresh();
+  solve();
+  const FgPass& w = store->w;
+  auto fourth = [](double t) { return t * t * t * t; };
+  const double t1 = ts + 273.15, t2 = ts2 + 273.15;
+  const double exchange = 3.0 * (ts2 - ts) + 0.5 * 5.670374e-8 * (fourth(t2) - fourth(t1));
+  ASSERT_GT(exchange, 10.0);
+  auto gained = [&](int k) { return (w.hnew(k) - w.hold(k)) * w.rho(k) * net.vol(k) / GLOR.DTIMEU; };
+  EXPECT_NEAR(gained(k1), exchange + 2.0 * (150.0 - ts), 1e-9 * exchange);
+  EXPECT_NEAR(gained(k2), -exchange, 1e-9 * exchange);
+}
+
 TEST_F(EnergyEquationTest, NodeWithoutStorageOrFlowKeepsItsEnthalpy) {
   tna_test::FluidModel f;
   f.fluid(1).status = 'H';

@@ -1,7 +1,7 @@
 // The two-phase solution FGENFI and the single-phase solution FLTNTS on the
-// same subcooled WATER pipe: each run to its steady state must give every
-// node the rise of its heat over the heat-capacity rate of the flow that
-// enters it, and the two must agree with each other node by node.
+// same subcooled WATER networks: each run to its steady state must give
+// every node the rise of its heat over the heat-capacity rate of the flow
+// that enters it, and the two must agree with each other node by node.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -122,6 +122,71 @@ TEST_F(FgenfiAgainstFltnts, HeatedSubcooledPipeHasTheSameSteadyState) {
     const double gain = q[i - 1] / b.m[i - 2] + (i == 5 ? 0.5 * u4 * u4 : 0.0);
     EXPECT_NEAR(b.h[i - 1] - b.h[i - 2], gain, 1.0e-6 * gain);
   }
+}
+
+// Two streams in two models: a hot one in the main model (nodes 1 -> 2 -> 3,
+// inlet at 60 C) and a cold one in submodel COLD (nodes 11 -> 12 -> 13,
+// inlet at 20 C), each driven by 20 Pa from its inlet ("R") to its outlet
+// ("J", 2 bar; the flows are laminar), exchanging heat between nodes 2 and
+// 12 through an inter-model GL of 5 W/K. At the steady state the hot stream
+// gives up what the cold one takes, GL (T2 - T12), and each exchanging node
+// lies between the two inlets; both routines agree.
+TEST_F(FgenfiAgainstFltnts, StreamsOfTwoModelsExchangeHeatThroughAnInterModelConductor) {
+  struct Result {
+    double t2, t12, hot, cold, exchange;
+  };
+  auto run_streams = [&](auto solve) {
+    fresh_listing();
+    tna_test::FluidModel fm;
+    const int cold = fm.submodel("COLD");
+    for (int base : {0, 10}) {
+      for (int i = 1; i <= 3; ++i) fm.fluid(base + i, base == 0 ? 1 : cold);
+      fm.node(base + 1).status = 'R';
+      fm.node(base + 1).p = 2.0e5 + 20.0;
+      fm.node(base + 1).t = base == 0 ? 60.0 : 20.0;
+      fm.node(base + 3).status = 'J';
+      fm.link_spec(fm.link(base + 1, base + 2, 0.01)).gp = 1.0e20;
+      fm.link_spec(fm.link(base + 2, base + 3, 0.01)).gp = 1.0e20;
+    }
+    fm.gl(2, 12, 5.0);
+    build(fm);
+    tna_test::fluid_controls();
+    FINITS(" ", 1);
+    GLOR.TIMEND = 2000.0;
+    GLOR.OUTINT = 2000.0;
+    GLOR.DTIMEI = 10.0;
+    GLOR.DTMAX = 10.0;
+    GLOR.DTMIN = 1.0e-3;
+    GLOI.NLOOP = 200;
+    try {
+      solve();
+    } catch (const plat::ProcessExit&) {
+      ADD_FAILURE() << "the run ended:\n" << listing();
+    }
+    EXPECT_EQ(listing(), "");
+    const int k1 = fm.findex(1), k2 = fm.findex(2), k11 = fm.findex(11), k12 = fm.findex(12);
+    auto cp = [&](int a, int b) { return 0.5 * (cp_of(a) + cp_of(b)); };
+    Result r;
+    r.t2 = net.tf(k2);
+    r.t12 = net.tf(k12);
+    r.hot = net.m(fm.link_index(0)) * cp(k1, k2) * (net.tf(k1) - r.t2);
+    r.cold = net.m(fm.link_index(2)) * cp(k11, k12) * (r.t12 - net.tf(k11));
+    r.exchange = 5.0 * (r.t2 - r.t12);
+    return r;
+  };
+  const Result a = run_streams([] { FLTNTS(); });
+  const Result b = run_streams([] { FGENFI(); });
+  for (const Result* r : {&a, &b}) {
+    SCOPED_TRACE(r == &a ? "FLTNTS" : "FGENFI");
+    EXPECT_GT(r->t12, 20.0);
+    EXPECT_LT(r->t2, 60.0);
+    EXPECT_GT(r->t2, r->t12);
+    EXPECT_GT(r->exchange, 50.0);
+    EXPECT_NEAR(r->hot, r->exchange, 1.0e-3 * r->exchange);
+    EXPECT_NEAR(r->cold, r->exchange, 1.0e-3 * r->exchange);
+  }
+  EXPECT_NEAR(b.t2, a.t2, 1.0e-3);
+  EXPECT_NEAR(b.t12, a.t12, 1.0e-3);
 }
 
 }  // namespace

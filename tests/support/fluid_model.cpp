@@ -156,8 +156,7 @@ void FluidModel::build(int dystor) {
     std::vector<Placed> out;
     for (std::size_t h = 0; h < v.size(); ++h) {
       CondSpec c = v[h];
-      if (info(c.a).model != m) continue;
-      if (info(c.b).model != m) throw std::invalid_argument("a conductor joins two models");
+      if (info(c.a).model != m || info(c.b).model != m) continue;
       if (!directed && info(c.a).order > info(c.b).order) std::swap(c.a, c.b);
       out.push_back({static_cast<int>(h), c});
     }
@@ -165,12 +164,25 @@ void FluidModel::build(int dystor) {
                      [&](const Placed& x, const Placed& y) { return info(x.c.a).order < info(y.c.a).order; });
     return out;
   };
+  // Inter-model conductors, read with the lower-numbered of their two models
+  // after that model's own conductors, in the order they were added.
+  auto links_of = [&](const std::vector<CondSpec>& v, int m) {
+    std::vector<Placed> out;
+    for (std::size_t h = 0; h < v.size(); ++h) {
+      const int ma = info(v[h].a).model, mb = info(v[h].b).model;
+      if (ma != mb && std::min(ma, mb) == m) out.push_back({static_cast<int>(h), v[h]});
+    }
+    return out;
+  };
 
   // Model directory: the main model holds every submodel as a child.
   int tbase = 0, fbase = 0, lbase = 0, cbase[3] = {0, 0, 0};
-  std::vector<std::vector<Placed>> placed[3];
+  std::vector<std::vector<Placed>> placed[3], linked[3];
   std::vector<std::vector<int>> model_links(static_cast<std::size_t>(nm) + 1);
-  for (int k = 0; k < 3; ++k) placed[k].resize(static_cast<std::size_t>(nm) + 1);
+  for (int k = 0; k < 3; ++k) {
+    placed[k].resize(static_cast<std::size_t>(nm) + 1);
+    linked[k].resize(static_cast<std::size_t>(nm) + 1);
+  }
   for (std::size_t h = 0; h < links_.size(); ++h) {
     const int m = info(links_[h].a).model;
     if (info(links_[h].b).model != m) throw std::invalid_argument("a link joins two models");
@@ -195,7 +207,12 @@ void FluidModel::build(int dystor) {
     placed[0][static_cast<std::size_t>(m)] = by_model(gl_, false, m);
     placed[1][static_cast<std::size_t>(m)] = by_model(gr_, false, m);
     placed[2][static_cast<std::size_t>(m)] = by_model(gf_, true, m);
-    for (int k = 0; k < 3; ++k) cbase[k] += static_cast<int>(placed[k][static_cast<std::size_t>(m)].size());
+    linked[0][static_cast<std::size_t>(m)] = links_of(gl_, m);
+    linked[1][static_cast<std::size_t>(m)] = links_of(gr_, m);
+    linked[2][static_cast<std::size_t>(m)] = links_of(gf_, m);
+    for (int k = 0; k < 3; ++k)
+      cbase[k] += static_cast<int>(placed[k][static_cast<std::size_t>(m)].size() +
+                                   linked[k][static_cast<std::size_t>(m)].size());
     const std::string name = m == 1 ? "MAIN" : submodels_[static_cast<std::size_t>(m - 2)];
     gar_modelnames(m) = name;
     gar_submodelnames(m) = name;
@@ -251,10 +268,24 @@ void FluidModel::build(int dystor) {
     gar_fluidnodevolumechangerates(j) = s.vdt;
   }
 
-  // Load-time header of the integer core: no inter-model link records.
+  // Load-time header of the integer core: the areas of the inter-model link
+  // records of GL, GR and GF (start word, words used; five words a record),
+  // then the mass-flow link area, which stays empty.
+  std::int64_t nlinked[3] = {0, 0, 0};
+  for (int k = 0; k < 3; ++k)
+    for (const auto& v : linked[k]) nlinked[k] += static_cast<std::int64_t>(v.size());
   gar_dynamiccoreint(9) = 20;
   gar_dynamiccoreint(10) = 0;
   gar_dynamiccoreint(11) = 40;
+  {
+    std::int64_t at = 41;
+    for (int k = 0; k < 3; ++k) {
+      gar_dynamiccoreint(2 * k + 1) = static_cast<int>(at);
+      gar_dynamiccoreint(2 * k + 2) = 0;
+      at += 5 * nlinked[k];
+    }
+    if (at > 41 && at + 6LL * (nt + nf) > dystor) throw std::invalid_argument("dystor too small for the inter-model links");
+  }
 
   std::vector<int> listdir(580, 0);
   const plat::Vec1<const int> dir(listdir.data(), 580);
@@ -294,6 +325,34 @@ void FluidModel::build(int dystor) {
       gar_massflowlinkfittinglosses(idx) = s.gp;
       gar_massflowlinktypes(idx) = s.type;
     }
+    // The model's inter-model conductors: values after its own, and their
+    // records (model relative to m, node, model relative to m, node) widened
+    // as the load widens them (a GF keeps its direction in its sign).
+    for (int k = 0; k < 3; ++k) {
+      const auto& list = linked[k][static_cast<std::size_t>(m)];
+      if (list.empty()) continue;
+      const int n = static_cast<int>(list.size());
+      const int first = gar_modeldirectory(md_base_slot[k], m) +
+                        static_cast<int>(placed[k][static_cast<std::size_t>(m)].size()) + 1;
+      for (int q = 0; q < n; ++q) {
+        const CondSpec& c = list[static_cast<std::size_t>(q)].c;
+        (*maps[k])[static_cast<std::size_t>(list[static_cast<std::size_t>(q)].handle)] = first + q;
+        (*vals[k])(first + q) = c.g;
+        (*acts[k])(first + q) = std::string(1, c.act);
+      }
+      const std::int64_t start = gar_dynamiccoreint(2 * k + 1) + gar_dynamiccoreint(2 * k + 2);
+      plat::Vec1<int> area = gar_dynamiccoreint.view().from(start, 5LL * n);
+      for (int q = 0; q < n; ++q) {
+        const CondSpec& c = list[static_cast<std::size_t>(q)].c;
+        area(n + 4 * q + 1) = info(c.a).model - m;
+        area(n + 4 * q + 2) = c.a;
+        area(n + 4 * q + 3) = info(c.b).model - m;
+        area(n + 4 * q + 4) = c.b;
+      }
+      SLKMOD(k == 2 ? 1 : 0, n + 1, first, 5 * n, n, m, area, status);
+      ASSERT_EQ(status, 0) << "SLKMOD, model " << m;
+      gar_dynamiccoreint(2 * k + 2) += 5 * n;
+    }
     const plat::Vec1<const int> tv(touch, 3);
     int present = 0, len = 0, fpresent = 0, flen = 0;
     SPCSA(dir, 2, m, words[0], words[1], words[2], tv, used, present, len, status);
@@ -305,6 +364,24 @@ void FluidModel::build(int dystor) {
     SIMPCS(present, len, fpresent, flen, m, gar_modeldirectory.view(), lpcsold, lpcsfluid, used, fused,
            gar_dynamiccoreint.view(), status);
     ASSERT_EQ(status, 0) << "SIMPCS, model " << m;
+  }
+
+  // The inter-model conductors into the finished lists, as the load does it.
+  if (nlinked[0] + nlinked[1] + nlinked[2] > 0) {
+    auto core = gar_dynamiccoreint.view();
+    SLKALL(dystor, gar_modeldirectory.view(), nm, nf, nt, gar_thermalnodenums.view(), gar_fluidnodenums.view(),
+           CTextVec1(gar_modelnames), core, status);
+    ASSERT_EQ(status, 0) << "SLKALL";
+    SLKPTS(dystor, nf, nt, core, status);
+    ASSERT_EQ(status, 0) << "SLKPTS";
+    if (nt > 0) {
+      SLKCTR(dystor, lpcsold, used, nf, nt, core, gar_pcsthermalold.view(), gar_pcsptrsthermalold.view(), status);
+      ASSERT_EQ(status, 0) << "SLKCTR";
+    }
+    if (nf > 0) {
+      SFLCTR(dystor, lpcsfluid, fused, nf, nt, core, gar_pcsfluid.view(), gar_pcsptrsfluid.view(), status);
+      ASSERT_EQ(status, 0) << "SFLCTR";
+    }
   }
 
   // An empty node-copy list: (W, -), (no groups, -).

@@ -17,10 +17,13 @@
 // Numbering: user node numbers are unique over thermal and fluid nodes;
 // within each model the thermal and the fluid nodes are stored in ascending
 // user number, models in the order they were added (the main model is
-// model 1, each submodel a child of it). A conductor or link belongs to the
-// model of its first node and must join nodes of that model. Conductors and
-// links get their global indices from the builders' order; look them up by
-// handle (gl_index(h), link_index(h), ...). After build() the dynamic core
+// model 1, each submodel a child of it). A link belongs to the model of its
+// first node and must join nodes of that model. A conductor that joins nodes
+// of two models is an inter-model conductor, read with the lower-numbered
+// model after that model's own conductors and entered into the lists as the
+// load enters it (so a GL between fluid nodes of two models is possible,
+// and only so). Conductors and links get their global indices from the
+// builders' order; look them up by handle (gl_index(h), link_index(h), ...). After build() the dynamic core
 // has `dystor` words on each stack with both tops at 1, and the node-list
 // and node-model caches are empty.
 //
