@@ -178,7 +178,7 @@ void FGEIND(const FlNetwork& net, int k) {
     if (humid) {
       const double pabs = net.pabs();
       const double pv = net.phi(k) * (XPRESS(net.tf(k), water, node) + pabs);
-      net.w(k) = kFlWaterAirRatio * pv / (pabs + net.p(k) - pv);
+      net.w(k) = kFlWaterAirRatioInit * pv / (pabs + net.p(k) - pv);
       net.vq(k) = net.w(k);
     }
     if (!SDUNDF(net.fm(k)) && net.fm(k) > 0.0) complete_mass_source(net, k, form, ifluid, humid);

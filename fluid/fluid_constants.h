@@ -10,8 +10,11 @@ inline constexpr double kFlHuge = 1.0e38;
 // Pi of the flow area computed from the hydraulic diameter (the double
 // nearest 3.1415927, not full-precision pi).
 inline constexpr double kFlPi = 3.1415927;
-// Ratio of the molar masses of water and dry air (double).
+// Ratio of the molar masses of water and dry air: a double in the humid-air
+// routines of the solution; the single-precision literal where FINITS
+// completes a node's specific humidity.
 inline constexpr double kFlWaterAirRatio = 0.6221;
+inline constexpr double kFlWaterAirRatioInit = static_cast<double>(0.6221f);
 // Levels of the fluid temperature history when TIMELA is "YES".
 inline constexpr int kFlHistoryLevels = 100;
 

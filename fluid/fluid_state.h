@@ -19,8 +19,9 @@
 //      P&VQ  T  := XTEMPS(P);      FE := XENTH(P, T, VQ)
 //      T&VQ  P  := XPRESS(T);      FE := XENTH(P, T, VQ)
 //  - humid air ("AIRW"): pv := PHI x (XPRESS(T) of "WATER" + PABS), the
-//    specific humidity W := 0.6221 x pv / (PABS + P - pv), and VQ := W (the
-//    enthalpy keeps the quality of the step before);
+//    specific humidity W := 0.6221 x pv / (PABS + P - pv) (the factor the
+//    single-precision value), and VQ := W (the enthalpy keeps the quality
+//    of the step before);
 //  - a mass source FM that is defined and positive: its state at P (at
 //    XPRESS(FR) for "T&VQ"): P&T FH, FW from FR; P&FE FR, FW from FH (FW
 //    kept for humid air); P&VQ FR := T, then FH from FW; T&VQ FH from FR
