@@ -113,7 +113,7 @@ def main():
         ns = {}
         for block in code_blocks(os.path.join(docs, "RESULTS.md"), "python"):
             exec(block, ns)
-        tmd_nodes, csv_table = ns["tmd_nodes"], ns["csv_table"]
+        tmd_nodes, tmd_conductors, csv_table = ns["tmd_nodes"], ns["tmd_conductors"], ns["csv_table"]
 
         check_frame("PLATE.TMD", ns["steady"], tables[0:1])
         check_frame("PLATE.TMD2", ns["transient"], tables[1:6])
@@ -123,6 +123,22 @@ def main():
         check(list(ns["heat"][("PLATE", 1)]) == [25.0, 25.0, 0.0, 0.0, 0.0],
               f"the edge heater through the transient: {list(ns['heat'][('PLATE', 1)])}")
         check(ns["tabs"] == 273.15, f"TAbs {ns['tabs']}")
+        # The conductors: GL between neighbouring strips, GR from each strip
+        # to deep space, all active, through every slice.
+        gl, gl_active = ns["gl"], ns["gl_active"]
+        check(list(gl.columns) == [("PLATE:1", "PLATE:2", 1), ("PLATE:2", "PLATE:3", 1), ("PLATE:3", "PLATE:4", 1)],
+              f"GL columns {list(gl.columns)}")
+        check(list(gl.index) == list(ns["transient"].index), f"GL times {list(gl.index)}")
+        check((gl == 1.28).all().all() and (gl_active == 1.0).all().all(), f"GL values\n{gl}\n{gl_active}")
+        check(list(ns["edge_to_next"]) == [1.28] * 5, f"GL(1, 2) {list(ns['edge_to_next'])}")
+        gr, _ = tmd_conductors("PLATE.TMD", "GR")
+        check(list(gr.columns) == [(f"PLATE:{n}", "PLATE:99", 1) for n in (1, 2, 3, 4)], f"GR columns {list(gr.columns)}")
+        # Cells as the CSV writer gives them, three-digit exponents included.
+        csv_value = ns["csv_value"]
+        for cell, want in [(" 1.500000-120", 1.5e-120), ("-2.250000+150", -2.25e150), (" 1.000000E-99", 1e-99),
+                           (" 3.000000E+00", 3.0)]:
+            check(csv_value(cell) == want, f"CSV cell {cell!r}: {csv_value(cell)}")
+        check(math.isnan(csv_value("U")) and csv_value("ABC") == "ABC", "CSV cells U and a text")
         kelvin = ns["kelvin"][("PLATE", 99)]
         check(all(abs(k - 3.15) < 1e-9 for k in kelvin), f"deep space in kelvin: {list(kelvin)}")
 
