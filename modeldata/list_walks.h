@@ -90,3 +90,18 @@ void STUNPK(int incl, int len, int nt, int node, plat::Vec1<const plat::Text<1>>
 void SUNPAK2(int incl, plat::Vec1<const std::int32_t> mask, int len, int nt, int node,
              plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist, int& pos,
              int& cond, int& neighbour);
+
+// SUNPAK and SUNPAK2 inline (the same walks, ERROR naming the same
+// routines), for the kernels that walk every node's list; len is not taken.
+inline void sunpak_next(int incl, int nt, int node, plat::Vec1<const plat::Text<1>> statuses,
+                        plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist,
+                        int& pos, int& cond, int& neighbour) {
+  list_walk_next(incl, nt, node, list, ptrs, sublist, pos, cond, neighbour, "SUNPAK", ListWalkStatusKeep{statuses});
+}
+
+inline void sunpak2_next(int incl, plat::Vec1<const std::int32_t> mask, int nt, int node,
+                         plat::Vec1<const std::int32_t> list, plat::Vec1<const std::int32_t> ptrs, int& sublist,
+                         int& pos, int& cond, int& neighbour) {
+  list_walk_next(incl, nt, node, list, ptrs, sublist, pos, cond, neighbour, "SUNPAK2",
+                 [&](std::int32_t w) { return mask(w) != 0; });
+}

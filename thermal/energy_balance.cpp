@@ -16,13 +16,13 @@ inline void add_flow(double x, double& in, double& out) {
 
 void SEBDIF(const ThNetwork& net, ThCInts gfmask, ThCInts glmask, ThCInts grmask, ThCInts dbnodemask, int i,
             double& in, double& out) {
-  const int nt = net.nt, len = net.lenthermal;
+  const int nt = net.nt;
   const ThCInts list = net.pcs, ptrs = net.ptrs;
   const ThCReals gf = net.gf, gl = net.gl, gr = net.gr, t = net.t, tf = net.tf;
   const double stefan = net.stefan(), tabs = net.tabs();
   int sublist = 0, pos = 0, cond = 0, k = 0;
   for (;;) {
-    SUNPAK2(0, dbnodemask, len, nt, i, list, ptrs, sublist, pos, cond, k);
+    sunpak2_next(0, dbnodemask, nt, i, list, ptrs, sublist, pos, cond, k);
     if (pos == 0) break;
     if (sublist == 3) {
       if (cond > 0 && gfmask(cond) == 1) {
@@ -45,14 +45,14 @@ void SEBDIF(const ThNetwork& net, ThCInts gfmask, ThCInts glmask, ThCInts grmask
 
 void SEBBND(const ThNetwork& net, ThCInts glmask, ThCInts grmask, ThCInts dbnodemask, int i, double& in,
             double& out) {
-  const int nt = net.nt, len = net.lenthermal;
+  const int nt = net.nt;
   const ThCInts list = net.pcs, ptrs = net.ptrs;
   const ThCReals gl = net.gl, gr = net.gr, t = net.t;
   const double stefan = net.stefan(), tabs = net.tabs();
   const double ti = t(i) + tabs;
   int sublist = 0, pos = 0, cond = 0, k = 0;
   for (;;) {
-    SUNPAK2(0, dbnodemask, len, nt, i, list, ptrs, sublist, pos, cond, k);
+    sunpak2_next(0, dbnodemask, nt, i, list, ptrs, sublist, pos, cond, k);
     if (pos == 0 || sublist >= 3) break;
     if (k > nt) continue;
     const int m = std::abs(cond);

@@ -224,7 +224,7 @@ void S8RCLC(const ThNetwork& net, ThCInts ix, int node, int k, int n, ThReals co
   LoopGuard guard("S8RCLC");
   for (;;) {
     guard.pass();
-    SUNPAK(0, net.lenthermal, net.nt, node, net.tstat, net.pcs, net.ptrs, sublist, pos, cond, j);
+    sunpak_next(0, net.nt, node, net.tstat, net.pcs, net.ptrs, sublist, pos, cond, j);
     if (pos == 0) break;
     const double tj = neighbour_t(net, j, tabs);
     double v = 0.0;
@@ -336,7 +336,7 @@ void S8GSUM(const ThNetwork& net, int node, double& gs, double& gt, double& rs, 
   LoopGuard guard("S8GSUM");
   for (;;) {
     guard.pass();
-    SUNPAK(0, net.lenthermal, net.nt, node, net.tstat, net.pcs, net.ptrs, sublist, pos, cond, j);
+    sunpak_next(0, net.nt, node, net.tstat, net.pcs, net.ptrs, sublist, pos, cond, j);
     if (pos == 0) break;
     const double tj = neighbour_t(net, j, tabs);
     if (sublist == 1) {

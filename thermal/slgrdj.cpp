@@ -26,7 +26,7 @@ void S6JCLC(GearState& g) {
     double sa = 0.0, sb = 0.0, sc = 0.0, sd = 0.0;
     int sublist = 0, pos = 0, cond = 0, j = 0;
     for (;;) {
-      SUNPAK(0, g.net.lenthermal, nt, i, g.net.tstat, g.net.pcs, g.net.ptrs, sublist, pos, cond, j);
+      sunpak_next(0, nt, i, g.net.tstat, g.net.pcs, g.net.ptrs, sublist, pos, cond, j);
       if (pos == 0) break;
       // A fluid neighbour is a boundary at its fluid node's temperature.
       const double tj = (j > nt ? g.net.tf(j - nt) : g.net.t(j)) + tabs;

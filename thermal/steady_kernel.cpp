@@ -217,31 +217,32 @@ void S3SSUB(ThCInts rowfirst, ThCInts diagptr, ThCReals factor, int nt, int /*pr
 }
 
 void SDGSUM(const ThNetwork& net, int node, ThCReals t, double& sum) {
-  const int nt = net.nt, len = net.lenthermal;
+  const int nt = net.nt;
   const ThCReals gf = net.gf, gl = net.gl, gr = net.gr, tf = net.tf;
   const ThCLetters gfacts = net.gfacts, glacts = net.glacts, gracts = net.gracts, statuses = net.tstat;
   const ThCInts list = net.pcs, ptrs = net.ptrs;
   const double stefan = net.stefan(), tabs = net.tabs();
-  sum = 0.0;
+  double g_sum = 0.0;  // summed in a local, stored once
   const double ti = t(node) + tabs;
   int sublist = 0, pos = 0, cond = 0, k = 0;
   LoopGuard guard("SDGSUM");
   for (;;) {
     guard.pass();
-    SUNPAK(0, len, nt, node, statuses, list, ptrs, sublist, pos, cond, k);
+    sunpak_next(0, nt, node, statuses, list, ptrs, sublist, pos, cond, k);
     if (pos == 0) break;
     const int m = std::abs(cond);
     if (sublist == 1) {
-      if (glacts(m).c[0] == 'A') sum += gl(m);
+      if (glacts(m).c[0] == 'A') g_sum += gl(m);
     } else if (sublist == 2) {
       if (gracts(m).c[0] == 'A') {
         const double tk = (k > nt ? tf(k - nt) : t(k)) + tabs;
-        sum += ((gr(m) * stefan) * (ti * ti + tk * tk)) * (tk + ti);
+        g_sum += ((gr(m) * stefan) * (ti * ti + tk * tk)) * (tk + ti);
       }
     } else if (sublist == 3) {
-      if (cond > 0 && gfacts(cond).c[0] == 'A') sum += gf(cond);
+      if (cond > 0 && gfacts(cond).c[0] == 'A') g_sum += gf(cond);
     }
   }
+  sum = g_sum;
 }
 
 void SCNDHF(const ThNetwork& net, int i, ThCReals t, double& qfluid, double& qlinear, double& qradiative) {
