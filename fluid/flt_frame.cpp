@@ -262,3 +262,68 @@ void flt_humidity_carried(const FlNetwork& net) {
   for (int k = 1; k <= net.nf; ++k)
     if (net.ftypes(k) == "AIRW") net.vq(k) = net.w(k);
 }
+
+// ---- State at the start of a pass --------------------------------------------
+
+namespace {
+
+void save(int n, FlCReals from, std::vector<double>& to) {
+  for (int i = 1; i <= n; ++i) to[static_cast<std::size_t>(i - 1)] = from(i);
+}
+
+void restore(int n, const std::vector<double>& from, FlReals to) {
+  for (int i = 1; i <= n; ++i) to(i) = from[static_cast<std::size_t>(i - 1)];
+}
+
+}  // namespace
+
+void flt_step_start_size(const FltFrame& f, FltStepStart& start) {
+  const auto nf = static_cast<std::size_t>(f.net.nf), nt = static_cast<std::size_t>(f.net.nt);
+  for (std::vector<double>* v : {&start.p, &start.vol, &start.fla, &start.fl, &start.fd, &start.r1})
+    v->assign(nf, 0.0);
+  start.r2.assign(nt, 0.0);
+  const std::size_t humid = f.humid ? nf : 0;
+  for (std::vector<double>* v : {&start.w, &start.phi, &start.vq}) v->assign(humid, 0.0);
+}
+
+void flt_step_start_save(const FltFrame& f, const FlTimeLag& lag, FltStepStart& start) {
+  const FlNetwork& net = f.net;
+  const int nf = net.nf;
+  save(nf, net.p, start.p);
+  save(nf, net.vol, start.vol);
+  save(nf, net.fla, start.fla);
+  save(nf, net.fl, start.fl);
+  save(nf, net.fd, start.fd);
+  save(nf, f.r1, start.r1);
+  save(net.nt, f.r2, start.r2);
+  if (f.humid) {
+    save(nf, net.w, start.w);
+    save(nf, net.phi, start.phi);
+    save(nf, net.vq, start.vq);
+  }
+  start.lag_time = lag.time;
+  start.lag_pointer = lag.pointer;
+}
+
+void flt_step_start_restore(const FltFrame& f, FlTimeLag& lag, const FltStepStart& start) {
+  const FlNetwork& net = f.net;
+  const int nf = net.nf;
+  restore(nf, start.p, net.p);
+  restore(nf, start.vol, net.vol);
+  restore(nf, start.fla, net.fla);
+  restore(nf, start.fl, net.fl);
+  restore(nf, start.fd, net.fd);
+  restore(nf, start.r1, f.r1);
+  restore(net.nt, start.r2, f.r2);
+  if (f.humid) {
+    for (int k = 1; k <= nf; ++k) {
+      if (!(net.ftypes(k) == "AIRW")) continue;
+      const auto j = static_cast<std::size_t>(k - 1);
+      net.w(k) = start.w[j];
+      net.phi(k) = start.phi[j];
+      net.vq(k) = start.vq[j];
+    }
+  }
+  lag.time = start.lag_time;
+  lag.pointer = start.lag_pointer;
+}

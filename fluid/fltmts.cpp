@@ -410,6 +410,8 @@ void FLSITM(FltFrame& f, int fsteps) {
   copy(nf, net.tf, a.tfnew);
   flt_loop_start(f, w);
   int steps = 1;
+  FltStepStart start;
+  flt_step_start_size(f, start);
 
   LoopGuard guard("FLSITM");
   do {
@@ -423,6 +425,7 @@ void FLSITM(FltFrame& f, int fsteps) {
     }
     for (;;) {
       guard.pass();
+      flt_step_start_save(f, a.lag, start);
       GLOI.SUMFLL = 0;
       GLOI.SUMTHL = thermal_count;
       if (nt >= 1) {
@@ -465,6 +468,8 @@ void FLSITM(FltFrame& f, int fsteps) {
       if (accepted) {
         ++steps;
         thermal_count = 0;
+      } else {
+        flt_step_start_restore(f, a.lag, start);
       }
       if (completed) break;
     }
