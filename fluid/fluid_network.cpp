@@ -1,10 +1,12 @@
 #include "fluid/fluid_network.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/diagnostics.h"
 #include "core/global_records.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/submodel_refs.h"
 #include "properties/properties.h"
 
 namespace {
@@ -19,6 +21,14 @@ int count_word(int word) { return std::max(FLAGS(word), 0); }
 }  // namespace
 
 int FlNetwork::fluid_code(int k) const { return FTYPEI(ftypes(k).view()); }
+
+void fl_node_fatal(std::string_view text, int node, int code, std::string_view routine) {
+  std::string msg(text);
+  msg.resize(255, ' ');
+  MESBLD(node, plat::TextRef(msg));
+  SETERX(msg, 4, code, routine);
+  ERROR(routine);  // not reached: severity 4 ends the run
+}
 
 FlNetwork fl_network() {
   FlNetwork n;

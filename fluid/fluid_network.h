@@ -58,6 +58,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "core/control_constants.h"
 #include "platform/array.h"
@@ -170,6 +171,11 @@ struct FlOrdering {
 };
 // Splits block(1 .. 5 nf) into the five arrays.
 FlOrdering fl_ordering(FlInts block, int nf);
+
+// Ends the run on a fault at global node `node` (thermal 1..nt, fluid nt +
+// k): `text` (parts separated by "@") with the node's context appended by
+// MESBLD, severity 4, `code`, naming `routine`.
+[[noreturn]] void fl_node_fatal(std::string_view text, int node, int code, std::string_view routine);
 
 // True when at least one of names(1..n) is "AIRW" (trailing blanks ignored);
 // n < 1 gives false. The scan stops at the first match and carries the pass

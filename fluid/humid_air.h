@@ -35,7 +35,13 @@ void HUMFSP(int n, int mode, FlReals q, FlReals w);
 // Relative humidity and humidity ratio of every "AIRW" node at its pressure
 // P and the fluid temperature tf(k), with ps := XPRESS(tf(k)) of "WATER"
 // and p := P + PABS. mode != 0: W := 0.6221 PHI (ps + PABS) / (p - PHI (ps
-// + PABS)); mode 0: PHI := p W / ((ps + PABS)(W + 0.6221)).
+// + PABS)); mode 0: PHI := p W / ((ps + PABS)(W + 0.6221)). An absolute
+// saturation pressure that is not above 0 (a temperature at or below
+// absolute zero) ends the run with "HUMRSP: No saturation pressure of water
+// at the temperature of a humid-air node@..." (code 1), and in mode 1 a
+// vapour pressure PHI (ps + PABS) not below p with "HUMRSP: Vapour pressure
+// not below the pressure of a humid-air node@..." (code 2), both with the
+// node's context, severity 4.
 void HUMRSP(const FlNetwork& net, int mode, FlCReals tf);
 
 // Mass balance of the vapour around the hydraulic solution, every "AIRW"

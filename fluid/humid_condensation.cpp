@@ -30,10 +30,28 @@ void HUMRSP(const FlNetwork& net, int mode, FlCReals tf) {
   for (int k = 1; k <= net.nf; ++k) {
     guard.pass();
     if (!humid(net, k)) continue;
-    const double ps = XPRESS(tf(k), water, net.global(k)) + pabs;
+    const int node = net.global(k);
+    const double ps = XPRESS(tf(k), water, node) + pabs;
     const double p = net.p(k) + pabs;
+    // Water has no saturation pressure at or below absolute zero: neither
+    // conversion has a meaning there.
+    if (!(ps > 0.0)) {
+      fl_node_fatal(
+          "HUMRSP: No saturation pressure of water at the temperature of a humid-air node@Converting between "
+          "relative humidity and humidity ratio@Check the temperature of the node",
+          node, 1, "HUMRSP");
+    }
     if (mode != 0) {
-      net.w(k) = kFlWaterAirRatio * net.phi(k) * ps / (p - net.phi(k) * ps);
+      // The vapour pressure PHI ps must stay below the node's pressure: at
+      // or above it the humidity ratio would be infinite or negative.
+      const double rest = p - net.phi(k) * ps;
+      if (!(rest > 0.0)) {
+        fl_node_fatal(
+            "HUMRSP: Vapour pressure not below the pressure of a humid-air node@Converting relative humidity to "
+            "humidity ratio@PHI x saturation pressure reaches the node pressure; check PHI, P and T of the node",
+            node, 2, "HUMRSP");
+      }
+      net.w(k) = kFlWaterAirRatio * net.phi(k) * ps / rest;
     } else {
       net.phi(k) = p * net.w(k) / (ps * (net.w(k) + kFlWaterAirRatio));
     }

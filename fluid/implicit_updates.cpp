@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <string>
 
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
@@ -10,7 +9,6 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/non_finite.h"
 #include "fluid/temperature_history.h"
-#include "modeldata/submodel_refs.h"
 
 namespace {
 
@@ -86,11 +84,7 @@ double fl_arithmetic_step(const FlNetwork& net, int i, FlReals t, FlCReals tf, c
 }
 
 void fl_temperature_fatal(int node, const char* routine) {
-  std::string msg = "Temperature > 1.0D10 detected";
-  msg.resize(255, ' ');
-  MESBLD(node, plat::TextRef(msg));
-  SETERX(msg, 4, 1, routine);
-  ERROR(routine);  // not reached: severity 4 ends the run
+  fl_node_fatal("Temperature > 1.0D10 detected", node, 1, routine);
 }
 
 bool fl_temperature_out_of_range(double t) { return fl_not_finite(t) || t > kFlTempLimit; }

@@ -211,6 +211,58 @@ TEST_F(HumidAirTest, RelativeHumidityAndRatioAgainstPsychrometricValues) {
   EXPECT_LT(net.phi(5), 0.6 * 0.5);
 }
 
+TEST_F(HumidAirTest, ConversionWithoutAMeaningEndsTheRun) {
+  // Below absolute zero water has no saturation pressure (either mode); at
+  // 120 C and 1 atm a PHI of 0.9 asks for a vapour pressure above the
+  // node's own (mode 1). Each ends the run naming the humid-air node
+  // instead of handing on a ratio or humidity that is infinite, negative or
+  // not a number.
+  struct Case {
+    const char* what;
+    double t, phi;
+    int mode, code;
+    const char* text;
+  };
+  const char* cold =
+      "HUMRSP: No saturation pressure of water at the temperature of a humid-air node@Converting between relative "
+      "humidity and humidity ratio@Check the temperature of the node Node 2 in main model";
+  const Case cases[] = {
+      {"below absolute zero, to W", -300.0, 0.5, 1, 1, cold},
+      {"below absolute zero, to PHI", -300.0, 0.5, 0, 1, cold},
+      {"above the boiling point", 120.0, 0.9, 1, 2,
+       "HUMRSP: Vapour pressure not below the pressure of a humid-air node@Converting relative humidity to humidity "
+       "ratio@PHI x saturation pressure reaches the node pressure; check PHI, P and T of the node Node 2 in main "
+       "model"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fresh_listing();
+    tna_test::FluidModel fm;
+    fm.fluid(1).phi = 0.5;  // water: untouched
+    tna_test::FluidNodeSpec& n = fm.fluid(2);
+    n.fluid = "AIRW";
+    n.p = 101325.0;
+    n.phi = c.phi;
+    n.w = 0.01;
+    build(fm);
+    std::vector<double> t{20.0, c.t};
+    EXPECT_THROW(HUMRSP(net, c.mode, cview(t)), plat::ProcessExit);
+    EXPECT_TRUE(has_message(listing(), c.text)) << listing();
+    EXPECT_TRUE(has_reference(listing(), "HUMRSP", c.code)) << listing();
+  }
+  // At 120 C a PHI of 0.5 still fits: vapour pressure 99 kPa.
+  tna_test::FluidModel fm;
+  tna_test::FluidNodeSpec& n = fm.fluid(1);
+  n.fluid = "AIRW";
+  n.p = 101325.0;
+  n.t = 120.0;
+  n.phi = 0.5;
+  build(fm);
+  HUMRSP(net, 1, net.tf);
+  EXPECT_GT(net.w(1), 1.0);
+  EXPECT_TRUE(std::isfinite(net.w(1)));
+}
+
 class CondensationTest : public FluidTest {
  protected:
   void condense(double g) { CNDNSE(net, g, net.t, net.tf, view(r1), view(r2)); }
