@@ -6,6 +6,7 @@
 #include "core/diagnostics.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/humid_air.h"
+#include "fluid/non_finite.h"
 #include "modeldata/connection_lists.h"
 
 int fl_humid_work_words(int nf, bool humid) { return humid ? 2 * nf : 0; }
@@ -78,12 +79,35 @@ void WVMCON(const FlNetwork& net, double dt, FlCReals vdot, FlCReals r1, FlCReal
       sum += fw * fm / (fw + 1.0);
       g -= fm;
     }
+    const bool humid = net.ftypes(i) == "AIRW";
     const double mass = net.vol(i) * rho(i);
     const double before = mass - rho(i) * vdot(i) * dt;
-    if (mix == 1) {
+    if (std::fabs(mass) < kFlTiny) {
+      // A node that holds no mass stores no vapour: what flows in flows out
+      // (sum = g q), as its energy balance is steady. Without a flow through
+      // it the fraction stays; vapour that enters such a node and cannot
+      // leave has no balance at all.
+      if (std::fabs(g) >= kFlTiny) {
+        qnew(i) = sum / g;
+      } else if (std::fabs(sum) < kFlTiny || !humid) {
+        qnew(i) = qold(i);
+      } else {
+        fl_node_fatal(
+            "WVMCON: Water vapour enters a humid-air node without mass that lets nothing out@Balancing the "
+            "water vapour of a step@Give the node a volume or an outflow",
+            net.global(i), 1, "WVMCON");
+      }
+    } else if (mix == 1) {
       qnew(i) = (before * qold(i) + (sum - 0.5 * g * qold(i)) * dt) / (mass + 0.5 * g * dt);
     } else {
       qnew(i) = (dt * (sum - g * qold(i)) + before * qold(i)) / mass;
+    }
+    // Only the fractions of "AIRW" nodes are used.
+    if (humid && fl_not_finite(qnew(i))) {
+      fl_node_fatal(
+          "WVMCON: Vapour fraction of a node is not a number@Balancing the water vapour of a step@Check the volume, "
+          "density, flows and sources of the node",
+          net.global(i), 2, "WVMCON");
     }
   }
 }

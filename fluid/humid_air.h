@@ -69,7 +69,14 @@ void CNDNSE(const FlNetwork& net, double g, FlCReals t, FlCReals tf, FlReals r1,
 // earlier mass VOL rho - rho vdot dt. A node of status "J" counts entering
 // links as outflow too, a source as negative outflow, and keeps r1 and S.
 // A node of status "R" keeps its fraction. mix = 1 weights the node's own
-// fraction half old, half new; mix = 0 uses the old ones.
+// fraction half old, half new; mix = 0 uses the old ones. A node without
+// mass (|VOL rho| < 1e-37) stores nothing: its fraction is the balance of
+// what passes, sum / g, or stays when nothing passes; an "AIRW" node without
+// mass that vapour enters and cannot leave ends the run ("WVMCON: Water
+// vapour enters a humid-air node without mass that lets nothing out@...",
+// code 1), and so does an "AIRW" fraction that is not finite ("WVMCON:
+// Vapour fraction of a node is not a number@...", code 2), with the node's
+// context, severity 4.
 void WVMCON(const FlNetwork& net, double dt, FlCReals vdot, FlCReals r1, FlCReals rho, int mix, FlCReals qold,
             FlReals qnew);
 

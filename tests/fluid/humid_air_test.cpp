@@ -165,6 +165,74 @@ TEST_F(VapourTransportTest, HeldNodesAndIsolatedNodes) {
   EXPECT_NEAR(q4[3], (1.0 - 0.2) * 0.03, 1e-15);
 }
 
+TEST_F(VapourTransportTest, NodeWithoutMassPassesWhatFlowsThrough) {
+  // Node 2 of an "AIRW" chain 1 -> 2 -> 3 has no volume: it stores no
+  // vapour, and what enters leaves (q2 = q1 with 0.1 kg/s through it), with
+  // either weighting; without any flow its fraction stays.
+  tna_test::FluidModel fm = tna_test::chain(3);
+  for (int k : {1, 2, 3}) {
+    fm.node(k).fluid = "AIRW";
+    fm.node(k).vol = 2.0;
+  }
+  fm.node(2).vol = 0.0;
+  build(fm);
+  const std::vector<double> qold{0.02, 0.01, 0.005}, r1(3, 0.0), rho(3, 1.0), vdot(3, 0.0);
+  for (int mix : {0, 1}) {
+    const std::vector<double> qnew = transport(3.0, mix, qold, r1, rho, vdot);
+    EXPECT_NEAR(qnew[1], mix == 0 ? 0.02 : 0.5 * (0.02 + qnew[0]), 1e-15) << mix;
+    EXPECT_TRUE(std::isfinite(qnew[2]));
+  }
+  net.m(1) = net.m(2) = 0.0;
+  EXPECT_EQ(transport(3.0, 0, qold, r1, rho, vdot)[1], 0.01);
+}
+
+TEST_F(VapourTransportTest, VapourWithNowhereToGoOrNotANumberEndsTheRun) {
+  // Node 2 without mass and without outflow, fed vapour by a source; node 2
+  // with a density that is not a number. Neither may hand on a fraction
+  // that is not a number: the run ends naming the node.
+  struct Case {
+    const char* what;
+    double vol, rho;
+    int code;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"no mass, no outflow", 0.0, 1.0, 1,
+       "WVMCON: Water vapour enters a humid-air node without mass that lets nothing out@Balancing the water "
+       "vapour of a step@Give the node a volume or an outflow Node 2 in main model"},
+      {"density not a number", 2.0, std::nan(""), 2,
+       "WVMCON: Vapour fraction of a node is not a number@Balancing the water vapour of a step@Check the volume, "
+       "density, flows and sources of the node Node 2 in main model"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fresh_listing();
+    tna_test::FluidModel fm = tna_test::chain(2);
+    for (int k : {1, 2}) {
+      fm.node(k).fluid = "AIRW";
+      fm.node(k).vol = 2.0;
+    }
+    fm.node(2).vol = c.vol;
+    fm.node(2).fm = 0.01;
+    fm.node(2).fw = 0.01;
+    build(fm);
+    net.m(1) = 0.0;
+    const std::vector<double> qold{0.02, 0.01}, r1(2, 0.0), rho{1.0, c.rho}, vdot(2, 0.0);
+    EXPECT_THROW(transport(1.0, 0, qold, r1, rho, vdot), plat::ProcessExit);
+    EXPECT_TRUE(has_message(listing(), c.text)) << listing();
+    EXPECT_TRUE(has_reference(listing(), "WVMCON", c.code)) << listing();
+  }
+  // A water node's fraction is not used: it never ends the run.
+  tna_test::FluidModel fm = tna_test::chain(2);
+  fm.node(2).vol = 0.0;
+  fm.node(2).fm = 0.01;
+  fm.node(2).fw = 0.01;
+  build(fm);
+  net.m(1) = 0.0;
+  const std::vector<double> qold{0.0, 0.0}, r1(2, 0.0), rho{1.0, std::nan("")}, vdot(2, 0.0);
+  EXPECT_NO_THROW(transport(1.0, 0, qold, r1, rho, vdot));
+}
+
 // ---- With the water properties -------------------------------------------
 
 TEST_F(HumidAirTest, RelativeHumidityAndRatioAgainstPsychrometricValues) {
