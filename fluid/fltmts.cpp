@@ -264,8 +264,7 @@ void FMTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int 
             const SubstepWork& a, FlExceedances& counts, bool& completed, bool& accepted) {
   const bool thermal = present.size() >= 1 && present[0] == 'Y';
   const bool fluid = present.size() >= 2 && present[1] == 'Y';
-  const bool exceeded = GLOR.DTPMAX < change;
-  if (exceeded && GLOR.DTIMEU > kFlStepAtMinimum * GLOR.DTMIN) {
+  if (fl_step_repeated(change)) {
     const double cut = kFlStepCut * GLOR.DTIMEU * GLOR.DTPMAX / change;
     double d = cut > GLOR.DTMIN ? cut : GLOR.DTMIN;  // a cut that is not a number gives DTMIN
     if (GLOR.DTMAX < d) d = GLOR.DTMAX;
@@ -278,7 +277,7 @@ void FMTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int 
     return;
   }
   accepted = true;
-  if (exceeded) ++counts.dtpmax;  // already at DTMIN: accepted and counted
+  if (GLOR.DTPMAX < change) ++counts.dtpmax;  // already at DTMIN: accepted and counted
   if (thermal) copy(net.nt, a.tse, net.t);
   if (fluid) copy(net.nf, a.tfnew, net.tf);
   V20001();
@@ -459,7 +458,8 @@ void FLSITM(FltFrame& f, int fsteps) {
         SNEWTF(net, a, count, change);
         GLOI.SUMTHL += count;
       }
-      if (f.humid) {
+      if (f.humid && !fl_step_repeated(change)) {
+        // As in the other loops: the sub-step's own new temperatures.
         HMDIPT(net, GLOR.DAMPM, GLOR.DTIMEU, a.vrate, a.rho, a.tse, a.tfnew, f.r1, f.r2, a.qnew, a.qold);
         flt_humidity_carried(net);
       }

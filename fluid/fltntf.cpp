@@ -148,7 +148,9 @@ void FLTFIT(FltFrame& f) {
     double change = 0.0;
     FLTNEX(net, s, w.vrate, f.r2, work.lag, iterations, change);
     GLOI.SUMTHL += iterations;
-    if (f.humid) {
+    if (f.humid && !fl_step_repeated(change)) {
+      // The humidity follows the temperatures the step has just found (see
+      // fluid/humid_air.h); a step about to be repeated shorter skips it.
       // The vapour balance needs the node densities, which only the
       // hydraulic solution evaluates.
       if (!hydraulics) SCPRHO(net, w.hrho, work.scratch);

@@ -139,8 +139,9 @@ void FLTSIT(FltFrame& f) {
     FLTNIM(net, GLOR.DTIMEU, s, f.tmarks, f.fmarks, f.ord.perm, w.hrho, scratch, w.vrate, f.r2, lag, iterations,
            change);
     GLOI.SUMTHL += iterations;
-    if (humid) {
-      // The humidity follows the temperatures the step has just found.
+    if (humid && !fl_step_repeated(change)) {
+      // The humidity follows the temperatures the step has just found (see
+      // fluid/humid_air.h); a step about to be repeated shorter skips it.
       HMDIPT(net, GLOR.DAMPM, GLOR.DTIMEU, w.vrate, w.hrho, s.tnew, s.tfnew, f.r1, f.r2, work.qnew, work.qold);
       flt_humidity_carried(net);
     }

@@ -16,7 +16,19 @@
 // and, with thermal nodes, CNDNSE with g = 1; in every pass HUMRSP mode 1
 // and SFMCON mode 2 before the hydraulic solution, SFMCON mode 3 after it,
 // and HMDIPT (FLTNTS, FLTMTS) or HMDNTF (FLTNTF) after the temperature
-// update. The two vapour-fraction arrays QOLD and QNEW of that update are
+// update, unless the step is to be repeated shorter (fl_step_repeated).
+//
+// The humidity update reads the step's new thermal and fluid temperatures
+// (the iterates the step has just found), not the model's arrays, which
+// still hold the start-of-step values until the step is accepted. PHI is
+// formed from the transported W at the temperature the node will have once
+// the step is accepted, and the next pass forms W back from PHI at that same
+// temperature (HUMRSP mode 1), so W goes through unchanged. Read at the
+// start-of-step temperatures, PHI would be converted back at a different
+// temperature, which creates or destroys vapour whenever a node's
+// temperature changes.
+//
+// The two vapour-fraction arrays QOLD and QNEW of that update are
 // reserved whenever the humid-air flag is set, whether or not the model has
 // links (fl_humid_work_words).
 #pragma once
@@ -88,12 +100,13 @@ void WVMCON(const FlNetwork& net, double dt, FlCReals vdot, FlCReals r1, FlCReal
 // second pass). After NLOOP passes without that it stops with the warning
 // "HMDIPT: Humidity update not converged in NLOOP passes" (severity 2, code
 // 1) and keeps the last pass. qold and qnew hold nf words each; vdot and rho
-// are the volume change rates and densities of the step.
+// are the volume change rates and densities of the step; t and tf are the
+// step's new thermal and fluid temperatures (see above).
 void HMDIPT(const FlNetwork& net, double g, double dt, FlCReals vdot, FlCReals rho, FlCReals t, FlCReals tf,
             FlReals r1, FlReals r2, FlReals qnew, FlReals qold);
 
 // Humidity update after a step of FLTNTF, one pass: qold := q(W), SOLTYP
 // "HUMID", VARIABLES1, WVMCON (mix 0), W from qnew, PHI from W and, with
-// thermal nodes, CNDNSE with g = 1.
+// thermal nodes, CNDNSE with g = 1; t and tf as for HMDIPT.
 void HMDNTF(const FlNetwork& net, double dt, FlCReals vdot, FlCReals rho, FlCReals t, FlCReals tf, FlReals r1,
             FlReals r2, FlReals qnew, FlReals qold);

@@ -25,6 +25,8 @@ void copy(int n, FlCReals from, FlReals to) {
 
 // ---- Step placement and acceptance --------------------------------------
 
+bool fl_step_repeated(double change) { return GLOR.DTPMAX < change && GLOR.DTIMEU > kFlStepAtMinimum * GLOR.DTMIN; }
+
 bool fl_loop_done() { return GLOR.TIMEND <= GLOR.TIMEO + kFlEndShare * GLOR.DTIMEU; }
 
 void fl_place_step(const FlClock& clock) {
@@ -45,8 +47,7 @@ void FSTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int 
             const FlStepArrays& s, FlExceedances& counts, int& accepted) {
   const bool thermal = present.size() >= 1 && present[0] == 'Y';
   const bool fluid = present.size() >= 2 && present[1] == 'Y';
-  const bool exceeded = GLOR.DTPMAX < change;
-  if (exceeded && GLOR.DTIMEU > kFlStepAtMinimum * GLOR.DTMIN) {
+  if (fl_step_repeated(change)) {
     // Repeat the step from the same TIMEO with a shorter one.
     const double cut = kFlStepCut * GLOR.DTIMEU * GLOR.DTPMAX / change;
     double d = cut < GLOR.DTMAX ? cut : GLOR.DTMAX;  // a cut that is not a number gives DTMAX
@@ -60,7 +61,7 @@ void FSTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int 
     return;
   }
   accepted = 1;
-  if (exceeded) ++counts.dtpmax;  // already at DTMIN: accepted and counted
+  if (GLOR.DTPMAX < change) ++counts.dtpmax;  // already at DTMIN: accepted and counted
   if (thermal) copy(net.nt, s.tnew, net.t);
   if (fluid) copy(net.nf, s.tfnew, net.tf);
   V20001();

@@ -50,6 +50,12 @@ struct FlExceedances {
 void FSTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int hydraulic, double change,
             const FlStepArrays& s, FlExceedances& counts, int& accepted);
 
+// Whether the step just solved is to be repeated shorter: its largest
+// change exceeds DTPMAX and DTIMEU > 1.0001 DTMIN (FSTIME, and FMTIME of
+// FLTMTS for its sub-steps). The loops ask it before the humidity update,
+// which a repeated step does not need.
+bool fl_step_repeated(double change);
+
 // Whether the step loop is done: TIMEND <= TIMEO + 0.1 DTIMEU.
 bool fl_loop_done();
 
