@@ -161,7 +161,10 @@ void SNFE(const FlNetwork& net, FlReals x) {
   for (int i = 1; i <= net.nf; ++i) {
     guard.pass();
     const int f = net.fluid_code(i), node = net.global(i);
-    x(i) = XGXPT(net.p(i), net.tf(i), f, node);
+    // For humid air the quality argument of the property functions is the
+    // humidity ratio: its enthalpy is that at the node's own W, not at the
+    // phase value of the state pair.
+    x(i) = net.ftypes(i) == "AIRW" ? net.w(i) : XGXPT(net.p(i), net.tf(i), f, node);
     net.fe(i) = XENTH(net.p(i), net.tf(i), x(i), f, node);
   }
 }

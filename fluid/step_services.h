@@ -94,7 +94,8 @@ void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmark
 // ---- Per-step property and link kernels ---------------------------------
 
 // Qualities and enthalpies of every fluid node from P and T: x(i) :=
-// XGXPT(P, T), FE(i) := XENTH(P, T, x(i)); VQ is not changed. The node loop
+// XGXPT(P, T) (for an "AIRW" node its humidity ratio W), FE(i) := XENTH(P,
+// T, x(i)); VQ is not changed. The node loop
 // carries the pass guard (ERROR naming "SNFE").
 void SNFE(const FlNetwork& net, FlReals x);
 
