@@ -253,14 +253,25 @@ TEST_F(FltRoutines, RejectedStepKeepsNothingItIntegrated) {
     const int k = model.findex(5);
     auto fraction = [&] { return net.w(k) / (1.0 + net.w(k)); };
     auto mass = [&](double w) { return net.vol(k) * XRHO(net.p(k), net.tf(k), w, 4, net.global(k)); };
-    double w_start = net.w(k), q_start = fraction(), vapour = 0.0;
-    log.variables1 = [&] { net.p(4) = p4 + ramp * GLOR.TIMEN; };
+    // The humidity the steps start from is the one the loop forms from PHI
+    // before its first step, which the first pass's VARIABLES1 sees.
+    double w_start = 0.0, q_start = 0.0, vapour = 0.0;
+    bool started = false, stepping = false;
+    log.outputs = [&] { started = true; };
+    log.variables1 = [&] {
+      net.p(4) = p4 + ramp * GLOR.TIMEN;
+      if (!started || stepping) return;
+      stepping = true;
+      w_start = net.w(k);
+      q_start = fraction();
+    };
     log.variables2 = [&] {
       vapour += (fraction() - q_start) * mass(w_start);
       w_start = net.w(k);
       q_start = fraction();
     };
     r.run();
+    log.outputs = nullptr;
     log.variables1 = nullptr;
     log.variables2 = nullptr;
     EXPECT_EQ(listing(), "");
