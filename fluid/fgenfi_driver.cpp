@@ -15,6 +15,7 @@
 #include "fluid/fgenfi.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
+#include "fluid/input_checks.h"
 #include "fluid/state_update.h"
 #include "model/generated_program.h"
 #include "modeldata/connection_lists.h"
@@ -90,6 +91,10 @@ void FGENFI() {
         4, 10);
     return;
   }
+  // The model's fluid inputs, when there are steps to make.
+  if (solve && net.nf > 0 &&
+      (!fl_check_step_constants(kName, !SDUNDF(GLOR.DTIMEI)) || !fl_check_solution_inputs(kName, net)))
+    return;
 
   {
     gar_CoreGuard core;

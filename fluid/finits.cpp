@@ -9,23 +9,109 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
 #include "fluid/fluid_state.h"
+#include "fluid/input_checks.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/node_lists.h"
 #include "properties/properties.h"
 
 namespace {
 
-// Whether the fluid nodes of model |modref| (modref < 0) or of it and its
-// subtree (modref > 0) are none. A reference outside the model tree is left
-// to the node selection, which reports it.
-bool no_fluid_nodes_in(int modref) {
+// The models a submodel reference names: |modref| alone (modref < 0) or with
+// its subtree (modref > 0), models first .. end - 1. False for a reference
+// outside the model tree, which the node selection reports.
+bool model_range(int modref, int& first, int& end) {
   const int nm = FLAGS(26);
-  const int m = modref < 0 ? -modref : modref;
-  if (m < 1 || m > nm) return false;
-  int end = modref < 0 ? m + 1 : m + md_subtreesize(m);
+  first = modref < 0 ? -modref : modref;
+  if (first < 1 || first > nm) return false;
+  end = modref < 0 ? first + 1 : first + md_subtreesize(first);
   if (end > nm + 1) end = nm + 1;
-  if (end <= m) end = m + 1;
-  return md_fluidnodebase(end) <= md_fluidnodebase(m);
+  if (end <= first) end = first + 1;
+  return true;
+}
+
+// The descriptor forms after STCHEK.
+enum class Form { kPT, kPFE, kPVQ, kTVQ, kUnknown };
+
+Form form_of(const plat::Text<4>& normal) {
+  if (normal == "P&T") return Form::kPT;
+  if (normal == "P&FE") return Form::kPFE;
+  if (normal == "P&VQ") return Form::kPVQ;
+  if (normal == "T&VQ") return Form::kTVQ;
+  return Form::kUnknown;
+}
+
+// The form of node k's stored descriptor, normalised in a copy (the stored
+// text is never rewritten).
+Form descriptor_form(const FlNetwork& net, int k) {
+  plat::Text<4> descriptor = net.fst(k);
+  int known = 0;
+  STCHEK(descriptor, known);
+  return known != 0 ? form_of(descriptor) : Form::kUnknown;
+}
+
+constexpr std::string_view kFinits = "FINITS";
+constexpr int kHumidAir = 4;
+
+// The inputs of node k that its completion reads: geometry, the heat and
+// mass sources, for humid air the relative humidity, and the two state
+// values its descriptor gives. A node whose descriptor is not recognised
+// keeps its state (FGEIND reports it); only its geometry and sources are
+// checked.
+bool inputs_possible(const FlNetwork& net, int k, Form form) {
+  if (!fl_require_finite_values(
+          kFinits, net, k,
+          {{"FD", net.fd(k)}, {"FL", net.fl(k)}, {"FLA", net.fla(k)}, {"FM", net.fm(k)}, {"FQ", net.fq(k)}}))
+    return false;
+  if (SDUNDF(net.fla(k))) {
+    if (SDUNDF(net.fd(k)) || !(net.fd(k) > 0.0))
+      return fl_refuse_geometry(kFinits, net, k, "FD", net.fd(k), "must be above zero where FLA is not given");
+  } else if (!(net.fla(k) > 0.0)) {
+    return fl_refuse_geometry(kFinits, net, k, "FLA", net.fla(k), "must be above zero");
+  }
+  if (net.fl(k) < 0.0) return fl_refuse_geometry(kFinits, net, k, "FL", net.fl(k), "must not be negative");
+
+  const bool humid = net.fluid_code(k) == kHumidAir;
+  if (humid) {
+    if (!fl_require_finite_values(kFinits, net, k, {{"PHI", net.phi(k)}})) return false;
+    if (net.phi(k) < 0.0 || net.phi(k) > 1.0)
+      return fl_refuse_range(kFinits, net, k, "PHI", net.phi(k), "must lie between 0 and 1");
+  }
+  const bool p_given = form == Form::kPT || form == Form::kPFE || form == Form::kPVQ;
+  const bool t_given = form == Form::kPT || form == Form::kTVQ;
+  const bool vq_given = form == Form::kPVQ || form == Form::kTVQ;
+  if (p_given && !fl_require_finite_values(kFinits, net, k, {{"P", net.p(k)}})) return false;
+  if (t_given && !fl_require_finite_values(kFinits, net, k, {{"T", net.tf(k)}})) return false;
+  if (form == Form::kPFE && !fl_require_finite_values(kFinits, net, k, {{"FE", net.fe(k)}})) return false;
+  if (vq_given && !fl_require_finite_values(kFinits, net, k, {{"VQ", net.vq(k)}})) return false;
+  if (!SDUNDF(net.fm(k)) && net.fm(k) > 0.0) {
+    // The source values the form completes the source from.
+    const bool fr = form == Form::kPT || form == Form::kTVQ, fw = form == Form::kPVQ || form == Form::kTVQ;
+    if (fr && !fl_require_finite_values(kFinits, net, k, {{"FR", net.fr(k)}})) return false;
+    if (form == Form::kPFE && !fl_require_finite_values(kFinits, net, k, {{"FH", net.fh(k)}})) return false;
+    if (fw && !fl_require_finite_values(kFinits, net, k, {{"FW", net.fw(k)}})) return false;
+  }
+  if (p_given && !(net.p(k) + net.pabs() > 0.0))
+    return fl_refuse_range(kFinits, net, k, "P", net.p(k), "P + PABS must be above zero");
+  if (t_given && !(net.tf(k) + net.tabs() > 0.0))
+    return fl_refuse_range(kFinits, net, k, "T", net.tf(k), "T + TABS must be above zero");
+  if (vq_given && !humid && (net.vq(k) < 0.0 || net.vq(k) > 1.0))
+    return fl_refuse_range(kFinits, net, k, "VQ", net.vq(k), "must lie between 0 and 1");
+  return true;
+}
+
+// The state FGEIND completed: finite, and for humid air a humidity ratio
+// that is not negative (the relative humidity times the saturation pressure
+// of water reached the pressure).
+bool state_possible(const FlNetwork& net, int k) {
+  if (!fl_require_finite_values(kFinits, net, k,
+                                {{"T", net.tf(k)}, {"P", net.p(k)}, {"FE", net.fe(k)}, {"VQ", net.vq(k)}}))
+    return false;
+  if (net.fluid_code(k) != kHumidAir) return true;
+  if (!fl_require_finite_values(kFinits, net, k, {{"W", net.w(k)}})) return false;
+  if (net.w(k) < 0.0)
+    return fl_refuse_range(kFinits, net, k, "W", net.w(k),
+                           "must not be negative: PHI times the saturation pressure of water reaches P + PABS");
+  return true;
 }
 
 }  // namespace
@@ -40,7 +126,10 @@ void FINITS(std::string_view zlabel, int modref) {
   // them back on every path out.
   gar_CoreGuard core;
   const int first = core.take_int(nf);
-  if (nf == 0 || no_fluid_nodes_in(modref)) return;
+  if (nf == 0) return;
+  int m = 0, end = 0;
+  const bool in_tree = model_range(modref, m, end);
+  if (in_tree && md_fluidnodebase(end) <= md_fluidnodebase(m)) return;
 
   plat::Vec1<int> list = gar_dynamiccoreint.from(first, nf);
   int ierr = 0, count = 0;
@@ -50,21 +139,18 @@ void FINITS(std::string_view zlabel, int modref) {
     return;
   }
   const FlNetwork net = fl_network();
-  for (int i = 1; i <= count; ++i) FGEIND(net, list(i) - net.nt);
+  for (int i = 1; i <= count; ++i) {
+    const int k = list(i) - net.nt;
+    const Form form = descriptor_form(net, k);
+    if (!inputs_possible(net, k, form)) return;
+    FGEIND(net, k);
+    if (form != Form::kUnknown && !state_possible(net, k)) return;
+  }
+  // The links of the models named, whose ends the selected nodes may be.
+  if (in_tree) fl_check_links(kFinits, net, md_massflowlinkbase(m) + 1, md_massflowlinkbase(end));
 }
 
 namespace {
-
-// The descriptor forms after STCHEK.
-enum class Form { kPT, kPFE, kPVQ, kTVQ, kUnknown };
-
-Form form_of(const plat::Text<4>& normal) {
-  if (normal == "P&T") return Form::kPT;
-  if (normal == "P&FE") return Form::kPFE;
-  if (normal == "P&VQ") return Form::kPVQ;
-  if (normal == "T&VQ") return Form::kTVQ;
-  return Form::kUnknown;
-}
 
 // The temperature of a state given by pressure and enthalpy with quality x.
 // Between the saturated liquid and vapour the property functions serve no
@@ -139,12 +225,7 @@ void FGEIND(const FlNetwork& net, int k) {
   if (SDUNDF(net.fla(k))) net.fla(k) = net.fd(k) * (kFlPi * net.fd(k)) * 0.25;
   net.vol(k) = net.fla(k) * net.fl(k);
 
-  // The stored descriptor is never rewritten; its normal form lives in a
-  // copy.
-  plat::Text<4> descriptor = net.fst(k);
-  int known = 0;
-  STCHEK(descriptor, known);
-  const Form form = known != 0 ? form_of(descriptor) : Form::kUnknown;
+  const Form form = descriptor_form(net, k);
   const int ifluid = net.fluid_code(k);
   const bool humid = ifluid == airw;
   const int node = net.global(k);

@@ -72,6 +72,13 @@ void flt_outint_default(const FltFrame& f, int code) {
              2, code);
 }
 
+bool flt_check_inputs(const FltFrame& f, bool dtimei) {
+  const FlNetwork& n = f.net;
+  if (!fl_check_step_constants(f.routine, dtimei)) return false;
+  if (n.nf >= 1 && (n.nl >= 1 || f.humid) && !fl_check_dampm(f.routine)) return false;
+  return fl_check_solution_inputs(f.routine, n);
+}
+
 bool flt_events(FltFrame& f) {
   const int itop = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
   const std::int64_t avail =

@@ -46,7 +46,9 @@
 // (FLTNTS, FLTNTF, FLTMTS, FGENFI) checks its required constants before it
 // takes work space, and that check refuses a TIMEO, TIMEND, DTIMEI, OUTINT,
 // DTMIN or DTMAX that is not a finite number, as the thermal transient
-// routines do.
+// routines do; then it checks the model's fluid inputs it reads (the nodes,
+// links and their thermal neighbours, fluid/input_checks.h), so that the
+// kernels may take every value they read from the model as a number.
 //
 // Counts raised to at least 1 (nt1, nf1, ...) are the extents the drivers
 // give their per-node and per-link work blocks.

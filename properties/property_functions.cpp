@@ -6,6 +6,8 @@
 #include <string>
 
 #include "core/diagnostics.h"
+#include "core/global_records.h"
+#include "modeldata/global_arrays.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/text.h"
 #include "properties/dispatch.h"
@@ -32,9 +34,22 @@ constexpr int kMessageLength = 3000;
   return 0.0;
 }
 
+// The name a message gives for an unrecognised code: the fluid name stored
+// for `node` when it is a fluid node whose name is itself not a fluid (the
+// name the model gave, that FTYPEI could not turn into a code), else the
+// name of the code (blanks).
+plat::Text<24> unrecognised_name(int ifluid, int node) {
+  const int nt = FLAGS(1), nf = FLAGS(32);
+  if (node > nt && node <= nt + nf && node - nt <= gar_fluidnodefluidtypes.size()) {
+    const plat::Text<24>& stored = gar_fluidnodefluidtypes(node - nt);
+    if (FTYPEI(stored.view()) == 0) return stored;
+  }
+  return FTYPEC(ifluid);
+}
+
 [[gnu::cold]] [[gnu::noinline]] double unrecognised(std::string_view function, int code, int ifluid, int node) {
   std::string text("Unrecognised fluid type.@Fluid specified: ");
-  text.append(FTYPEC(ifluid).view());
+  text.append(unrecognised_name(ifluid, node).view());
   return report(std::move(text), code, function, node);
 }
 

@@ -490,19 +490,25 @@ TEST_F(FgenfiSteps, OutputIntervalAndTheLoopLimits) {
 
 TEST_F(FgenfiSteps, TimesThatCannotAdvanceEndTheRun) {
   // An output interval of 0, and steps limited to length 0, would hold the
-  // clock: each ends the run with a message of its own.
+  // clock: each ends the run with a message of its own. A DTIMEI given as 0
+  // with DTMIN 0 is refused before the first step; without DTIMEI the step
+  // RLCOUR x DTCOUR (RLCOUR 0 here) is found to have no length at the step.
   struct Case {
     double outint, dtimei, dtmin;
     std::string message;
     int code;
   };
   const Case cases[] = {
+      {5.0, 0.0, 0.0,
+       "FGENFI: Control constant DTIMEI is not greater than zero@With DTMIN not greater than zero either, the time "
+       "step would have no length; see User Manual description of FGENFI for a list of control constants",
+       29},
       {0.0, 1.0, 1.0e-6,
        "FGENFI: Control constant outint is not greater than zero@Output times cannot advance; see User Manual "
        "description of Fgenfi for a list of control constants",
        10},
       {-5.0, 1.0, 1.0e-6, "FGENFI: Control constant outint is not greater than zero", 10},
-      {5.0, 0.0, 0.0,
+      {5.0, tna_test::undefined_real(), 0.0,
        "FGENFI: Time step of zero length at TIMEO = 0.00000 @Check control constants DTIMEI, DTMIN, DTMAX, "
        "RLCOUR and OUTINT",
        11},
@@ -547,6 +553,7 @@ TEST_F(FgenfiSteps, ShortOfWorkSpaceByTheExactWords) {
     fresh_listing();
     tna_test::FluidModel fm = tna_test::chain(3);
     build(fm);
+    FINITS(" ", -1);
     FLAGS(28) = c.dystor;
     EXPECT_THROW(FGENFI(), plat::ProcessExit);
     EXPECT_EQ(FLAGS(29), 1);

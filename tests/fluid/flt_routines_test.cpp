@@ -406,10 +406,12 @@ TEST_F(FltRoutines, CyclicDriverRepeatsEachRoutine) {
   }
 }
 
-TEST_F(FltRoutines, StepThatCannotAdvanceEndsTheRun) {
-  // No step length at all (DTMIN = DTMAX = 0): the run ends naming the
-  // routine instead of stepping for ever; the tops come back.
-  for (const Named& r : {kRoutines[1], kRoutines[2]}) {
+TEST_F(FltRoutines, StepWithoutLengthIsRefused) {
+  // No step length at all (DTMIN = DTMAX = 0): the run ends before the first
+  // step, naming the constant the routine reads (FLTNTF sets its steps
+  // without DTIMEI), instead of stepping for ever; the tops come back.
+  const std::pair<Named, const char*> cases[] = {{kRoutines[1], "DTMAX"}, {kRoutines[2], "DTIMEI"}};
+  for (const auto& [r, name] : cases) {
     SCOPED_TRACE(r.name);
     rc(100.0, 1.0, 10.0);
     fresh_listing();
@@ -418,8 +420,10 @@ TEST_F(FltRoutines, StepThatCannotAdvanceEndsTheRun) {
     GLOR.DTMAX = 0.0;
     raise_tops(5, 7);
     EXPECT_THROW(r.run(), plat::ProcessExit);
-    EXPECT_NE(listing().find(std::string("Unrecoverable error condition in module ") + r.name), std::string::npos)
-        << listing();
+    const std::string l = listing();
+    EXPECT_TRUE(has_message(l, std::string(r.name) + ": Control constant " + name + " is not greater than zero@"))
+        << l;
+    EXPECT_TRUE(has_reference(l, r.name, 29));
     expect_tops(5, 7);
   }
 }

@@ -362,14 +362,22 @@ TEST_F(Fltnts, EndWarningsCountAgainstTheStepsPlusOne) {
   }
 }
 
-TEST_F(Fltnts, StepThatCannotAdvanceEndsTheRun) {
-  // No step length at all: the run ends instead of stepping for ever.
+TEST_F(Fltnts, StepWithoutLengthIsRefused) {
+  // No step length at all: the run ends before the first step, naming the
+  // constant, instead of stepping for ever.
   rc(100.0, 1.0, 10.0);
   GLOR.DTIMEI = 0.0;
   GLOR.DTMIN = 0.0;
   raise_tops(5, 7);
   EXPECT_THROW(FLTNTS(), plat::ProcessExit);
-  EXPECT_NE(listing().find("Unrecoverable error condition in module FLTNTS"), std::string::npos);
+  const std::string l = listing();
+  EXPECT_TRUE(
+      has_message(l,
+                  "FLTNTS: Control constant DTIMEI is not greater than zero@With DTMIN not greater than zero "
+                  "either, the time step would have no length; see User Manual description of FLTNTS for a "
+                  "list of control constants"))
+      << l;
+  EXPECT_TRUE(has_reference(l, "FLTNTS", 29));
   expect_tops(5, 7);
 }
 
@@ -497,6 +505,7 @@ TEST_F(Fltnts, FluidWorkSpaceAndTheHistory) {
   FPNTRS(net, ord);
   const int need = std::max(1 + 100 + ord.lprof + 4, 1 + 80 + ord.lprof + 18);
   build(fm, need - 1);
+  FINITS(" ", -1);
   tna_test::fluid_controls();
   EXPECT_THROW(FLTNTS(), plat::ProcessExit);
   std::string l = listing();

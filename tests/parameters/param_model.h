@@ -7,7 +7,8 @@
 //   SUB1   7..10            : 1, 2, 3, 12      2, 3 (15, 16)          : 12, 13
 //   SUB2   11..13           : 3, 4, 5          4 (17)                 : 20
 //
-// NT = 13, NF = 4; every thermal node "D", every fluid node "F".
+// NT = 13, NF = 4; every thermal node "D", every fluid node "F" with a flow
+// area of 1.0E-4 (the generated INITIAL completes their state and geometry).
 // Labels: 1 "PANEL A", 2 "PANEL B", 5 "RADIATOR", 8 "PANEL C", 11 "12 DEG",
 // fluid 1 "PANEL LOOP". Aliases: MAIN INLET -> 2, OUTLET -> 5; SUB1 LID -> 3.
 // GL: MAIN 1 (1,2), 2 (1,2), 3 (2,3); SUB1 4 (7,8); SUB2 5 (11,12), with
@@ -149,6 +150,7 @@ inline void build_param_fixture() {
     gar_fluidnodenums(j) = fnums[j - 1];
     gar_fluidnodestatuses(j) = "F";
     gar_fluidnodetemps(j) = 1.5 * j;
+    gar_fluidnodeflowareas(j) = 1.0e-4;
     gar_fluidnodeuserentityvalsreal(j, 1) = 7.0 * j;
     gar_fluidnodeuserentityvalsreal(j, 2) = 70.0 * j;
     gar_fluidnodeuserentityvalsint(j, 1) = 2000 + j;

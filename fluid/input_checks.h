@@ -1,0 +1,90 @@
+// The checks of the fluid-loop inputs where they enter: FINITS, when it
+// completes a node, and each fluid-loop solution routine (FLTNTS, FLTNTF,
+// FLTMTS, FGENFI), once before it takes work space. An impossible input is
+// refused there, with a box naming the node, link or control constant, and
+// the run ends (severity 4): left in, it would turn into non-numbers or a
+// plainly wrong answer steps later, far from its cause.
+//
+// Every refusal is a message box of the checking routine (its own name in
+// the Reference row) with the same code in every routine:
+//
+//   21  "Fluid node value is not a finite number"
+//   22  "Fluid node value out of range"
+//   23  "Fluid node geometry impossible"
+//   24  "Mass-flow link joins impossible nodes"
+//   25  "Mass-flow link value impossible"
+//   26  "Conductor of a fluid node is not a finite number"
+//   27  "Thermal node next to a fluid node is not a finite number"
+//   28  "<routine>: Control constant DAMPM is not in (0, 1]"
+//   29  "<routine>: Control constant <name> is not greater than zero"
+//
+// A node message reads "<problem>@<action>@<entity> = <value, G12.6>,
+// <requirement>@" with the node's context appended (MESBLD); a link message
+// ends in "Link <number within its model> in main model" or "... in model
+// <name> (<path>)".
+#pragma once
+
+#include <initializer_list>
+#include <string_view>
+
+#include "fluid/fluid_network.h"
+
+inline constexpr int kFlCheckNotFinite = 21;
+inline constexpr int kFlCheckRange = 22;
+inline constexpr int kFlCheckGeometry = 23;
+inline constexpr int kFlCheckLinkEnds = 24;
+inline constexpr int kFlCheckLinkValue = 25;
+inline constexpr int kFlCheckConductor = 26;
+inline constexpr int kFlCheckThermal = 27;
+inline constexpr int kFlCheckDampm = 28;
+inline constexpr int kFlCheckStep = 29;
+
+// ---- Refusals of one value (the run ends; false if the service returns) --
+
+// Fluid node k: `name` = value is not a finite number (code 21).
+bool fl_refuse_not_finite(std::string_view routine, const FlNetwork& net, int k, std::string_view name,
+                          double value);
+// Fluid node k: `name` = value breaks `requirement` (code 22).
+bool fl_refuse_range(std::string_view routine, const FlNetwork& net, int k, std::string_view name, double value,
+                     std::string_view requirement);
+// Fluid node k: `name` = value gives no flow area, volume or length (code
+// 23).
+bool fl_refuse_geometry(std::string_view routine, const FlNetwork& net, int k, std::string_view name, double value,
+                        std::string_view requirement);
+
+// Each of the values is a finite number (code 21 for the first that is not).
+struct FlNamedValue {
+  std::string_view name;
+  double value;
+};
+bool fl_require_finite_values(std::string_view routine, const FlNetwork& net, int k,
+                              std::initializer_list<FlNamedValue> values);
+
+// ---- Whole checks ------------------------------------------------------------
+
+// Links first..last (1..NL): both ends fluid nodes of the model and two
+// different ones (code 24); M, GP, the pressure source and its derivative
+// finite, GP not negative (code 25).
+bool fl_check_links(std::string_view routine, const FlNetwork& net, int first, int last);
+
+// The inputs a fluid-loop solution routine reads, for every fluid node:
+// T, P, FE, VQ, FM, FQ, FD, FL, FLA, VOL finite, and with a mass source (FM
+// > 0) FR, FH, FW; for "AIRW" nodes PHI and W finite and not negative; P +
+// PABS and T + TABS above zero; VQ in [0, 1] but for "AIRW"; FLA defined and
+// above zero, FL not negative; then every link (fl_check_links); then the
+// active conductors between fluid nodes and thermal nodes (GL, GR, GF with
+// a positive number; thermal neighbours of status "X" are skipped, as the
+// solution skips them) finite, and the temperature of each thermal
+// neighbour, and the capacitance of one of status "D", finite. True when
+// all pass.
+bool fl_check_solution_inputs(std::string_view routine, const FlNetwork& net);
+
+// DAMPM in (0, 1] (code 28), for a routine that relaxes flows or the
+// condensation rate by it.
+bool fl_check_dampm(std::string_view routine);
+
+// A time step that can have a length (code 29): with `dtimei`, the step the
+// routine asks for, max(DTMIN, min(DTIMEI, DTMAX)), is above zero (DTIMEI,
+// else DTMAX, is named when it is not); without, DTMIN or DTMAX is above
+// zero (DTMAX is named).
+bool fl_check_step_constants(std::string_view routine, bool dtimei);
