@@ -51,6 +51,7 @@ void flt_begin(FltFrame& f, std::string_view routine) {
   }
   f.present = std::string(1, n.nt >= 1 ? 'Y' : 'N') + (n.nf >= 1 ? 'Y' : 'N');
   f.humid = n.nf >= 1 && FTAIRW(n.ftypes, n.nf);
+  fl_phase_watch_start(f.phases, f.routine, n);
   f.itop = f.core.int_top();
   f.rtop = f.core.real_top();
 }

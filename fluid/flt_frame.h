@@ -64,12 +64,15 @@ struct FltFrame {
   // Event arrays, output times and the routine named when a step cannot
   // advance.
   FlClock clock;
+
+  // The nodes already warned of leaving the phase of their quality.
+  FlPhaseWatch phases;
 };
 
 // Frame steps 1 to 3: MODULE := routine; SOLVER := "TRFL1P" unless it begins
 // with "CY"; NLOOPH and NLOOPT take NLOOP where they are 0; SUMFLL := SUMTHL
 // := 0; the view of the model, the history levels and size (TIMELA "YES"),
-// the presence flags and the humid-air flag (FTAIRW).
+// the presence flags, the humid-air flag (FTAIRW) and the phase watch.
 void flt_begin(FltFrame& f, std::string_view routine);
 
 // A check's report in the routines' field of 170 characters, naming the

@@ -435,6 +435,7 @@ void FLSITM(FltFrame& f, int fsteps) {
       }
       GLOR.DTCOUR = kFlHuge;
       SNFE(net, a.scratch);
+      fl_watch_phases(net, a.scratch, f.phases);
       STSOLT("");
       V10001();
       int hydraulic = -1;

@@ -132,6 +132,7 @@ void FLTFIT(FltFrame& f) {
     GLOI.SUMTHL = 0;
     GLOI.SUMFLL = 0;
     SNFE(net, work.scratch);
+    fl_watch_phases(net, work.scratch, f.phases);
     STSOLT("");
     V10001();
     int hydraulic = -1;

@@ -119,6 +119,7 @@ void FLTSIT(FltFrame& f) {
     GLOI.SUMFLL = 0;
     GLOR.DTCOUR = kFlHuge;
     SNFE(net, scratch);
+    fl_watch_phases(net, scratch, f.phases);
     STSOLT("");
     V10001();
     int hydraulic = -1;

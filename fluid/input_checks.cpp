@@ -12,11 +12,13 @@
 #include "modeldata/global_arrays.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/format.h"
+#include "properties/properties.h"
 
 namespace {
 
 // Field of the messages: room for the longest submodel path of a context.
 constexpr std::size_t kMessageLength = 600;
+constexpr int kAir = 3;
 constexpr int kHumidAir = 4;
 
 // A value as G12.6 writes it, without the blanks around it.
@@ -257,4 +259,36 @@ bool fl_check_step_constants(std::string_view routine, bool dtimei) {
   text.resize(kMessageLength, ' ');
   SETERX(text, 4, kFlCheckStep, r);
   return false;
+}
+
+// ---- The phase a single-phase routine evaluates -----------------------------
+
+void fl_phase_watch_start(FlPhaseWatch& watch, std::string_view routine, const FlNetwork& net) {
+  watch.routine = routine;
+  watch.warned.assign(static_cast<std::size_t>(net.nf), 0);
+}
+
+void fl_watch_phases(const FlNetwork& net, FlCReals x, FlPhaseWatch& watch) {
+  for (int k = 1; k <= net.nf; ++k) {
+    if (watch.warned[static_cast<std::size_t>(k - 1)] != 0) continue;
+    const double vq = net.vq(k);
+    const bool vapour_state = x(k) >= 1.0;
+    bool other;
+    if (vq <= 0.0) other = vapour_state;
+    else if (vq >= 1.0) other = !vapour_state;
+    else other = true;
+    if (!other) continue;
+    const int fluid = net.fluid_code(k);
+    if (fluid == kAir || fluid == kHumidAir) continue;
+    // XGXPT counts the saturation temperature as liquid; a saturated vapour
+    // there has not condensed.
+    if (vq >= 1.0 && !(net.tf(k) < XTEMPS(net.p(k), fluid, net.global(k)))) continue;
+    watch.warned[static_cast<std::size_t>(k - 1)] = 1;
+    node_box(watch.routine, 2, kFlCheckPhase, "Fluid node leaves the phase of its quality",
+             "Solving on with the properties of the phase of VQ: the single-phase solution cannot follow a change "
+             "of phase",
+             "VQ = " + g12(vq) + ", the state at P = " + g12(net.p(k)) + ", T = " + g12(net.tf(k)) + " is " +
+                 (vapour_state ? "vapour" : "liquid"),
+             net.global(k));
+  }
 }

@@ -17,6 +17,7 @@
 //   27  "Thermal node next to a fluid node is not a finite number"
 //   28  "<routine>: Control constant DAMPM is not in (0, 1]"
 //   29  "<routine>: Control constant <name> is not greater than zero"
+//   30  "Fluid node leaves the phase of its quality" (a warning, severity 2)
 //
 // A node message reads "<problem>@<action>@<entity> = <value, G12.6>,
 // <requirement>@" with the node's context appended (MESBLD); a link message
@@ -26,6 +27,7 @@
 
 #include <initializer_list>
 #include <string_view>
+#include <vector>
 
 #include "fluid/fluid_network.h"
 
@@ -38,6 +40,7 @@ inline constexpr int kFlCheckConductor = 26;
 inline constexpr int kFlCheckThermal = 27;
 inline constexpr int kFlCheckDampm = 28;
 inline constexpr int kFlCheckStep = 29;
+inline constexpr int kFlCheckPhase = 30;
 
 // ---- Refusals of one value (the run ends; false if the service returns) --
 
@@ -88,3 +91,23 @@ bool fl_check_dampm(std::string_view routine);
 // else DTMAX, is named when it is not); without, DTMIN or DTMAX is above
 // zero (DTMAX is named).
 bool fl_check_step_constants(std::string_view routine, bool dtimei);
+
+// ---- The phase a single-phase routine evaluates -----------------------------
+
+// FLTNTS, FLTNTF and FLTMTS evaluate every fluid node in the phase of the
+// quality VQ it started with: a node given as vapour keeps the vapour's
+// density and viscosity when it cools below its saturation temperature. The
+// watch warns once per node and call of the routine when the state of the
+// node, quality x(k) from XGXPT (0 liquid, 1 vapour), is of another phase
+// than VQ: liquid VQ (<= 0) above the saturation temperature, vapour VQ (>=
+// 1) strictly below it (a saturated vapour at its saturation temperature
+// stays vapour), or a two-phase VQ. "AIR" and "AIRW" nodes have no phase to
+// leave.
+struct FlPhaseWatch {
+  std::string_view routine;
+  std::vector<unsigned char> warned;  // one flag per fluid node
+};
+// Sized for the fluid nodes of net, nothing warned yet.
+void fl_phase_watch_start(FlPhaseWatch& watch, std::string_view routine, const FlNetwork& net);
+// After SNFE: x(k) the qualities it found.
+void fl_watch_phases(const FlNetwork& net, FlCReals x, FlPhaseWatch& watch);

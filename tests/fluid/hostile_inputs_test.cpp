@@ -6,6 +6,9 @@
 // Every row ends the run with exit status 1 and its one fatal box; no value
 // that was a number before the call is a non-number after it, and a
 // solution routine refuses before it changes any model array.
+//
+// The phase warning of the single-phase routines is tested here too: a node
+// given as vapour that cools below its saturation temperature is named once.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -317,6 +320,63 @@ TEST_F(HostileInputs, EachIsRefusedWhereItEntersWithItsBox) {
         EXPECT_EQ(std::memcmp(after.data(), before.data(), after.size() * sizeof(double)), 0);
       }
     }
+  }
+}
+
+TEST_F(HostileInputs, VapourThatCoolsBelowSaturationIsNamedOnce) {
+  // Node 2 of the ring starts at 150 C, vapour at 2 bar (saturation at
+  // 120.2 C), among liquid at 20 C: the liquid coming in cools it far below
+  // its saturation temperature within the run. The single-phase routines go
+  // on with its vapour properties, and say so once for that node.
+  for (const Routine& r : kRuns) {
+    if (r.bit == kFgenfi) continue;
+    SCOPED_TRACE(r.name);
+    start(Base::kRing);
+    net.tf(2) = 150.0;
+    FINITS(" ", -1);
+    ASSERT_EQ(net.vq(2), 1.0);
+    GLOR.TIMEND = 60.0;
+    GLOR.OUTINT = 60.0;
+    r.call();
+    EXPECT_EQ(GLOR.TIMEO, 60.0);
+    EXPECT_LT(net.tf(2), 100.0);
+    EXPECT_EQ(net.vq(2), 1.0);  // the quality is kept
+    // One phase warning; the property functions' range warnings of the
+    // vapour below its range come besides it (per call, as they are made).
+    const std::string out = listing();
+    const std::string reference = std::string("(") + r.name + ",  30)";
+    EXPECT_EQ(out.find(reference), out.rfind(reference)) << out;
+    EXPECT_EQ(out.find("FATAL"), std::string::npos);
+    for (const char* part :
+         {"Fluid node leaves the phase of its quality", "the single-phase solution cannot follow a change of phase",
+          "VQ = 1.00000", "is liquid", "Node 2 in main model"})
+      EXPECT_TRUE(has_message(out, part)) << part << "\n" << out;
+    EXPECT_TRUE(has_reference(out, r.name, 30)) << out;
+    EXPECT_EQ(non_numbers(reals(net)), 0u);
+  }
+}
+
+TEST_F(HostileInputs, SaturatedVapourAtItsSaturationTemperatureStaysVapour) {
+  // "P&VQ" with VQ 1 puts the node exactly at its saturation temperature,
+  // which the quality test counts as liquid: no warning for it while it
+  // stays there (an adiabatic ring of saturated vapour, no flow).
+  for (const Routine& r : kRuns) {
+    if (r.bit == kFgenfi) continue;
+    SCOPED_TRACE(r.name);
+    gar_deallocate_all();
+    fresh_listing();
+    tna_test::FluidModel fm = tna_test::ring(3, true);
+    for (int i = 1; i <= 3; ++i) {
+      fm.node(i).fst = "P&VQ";
+      fm.node(i).vq = 1.0;
+    }
+    for (int h = 0; h < 3; ++h) fm.link_spec(h).flow = 0.0;
+    build(fm);
+    controls();
+    FINITS(" ", -1);
+    r.call();
+    EXPECT_EQ(GLOR.TIMEO, 1.0);
+    EXPECT_EQ(listing().find("@@@@"), std::string::npos) << listing();
   }
 }
 
