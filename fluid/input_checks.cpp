@@ -1,6 +1,5 @@
 #include "fluid/input_checks.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -8,6 +7,7 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "fluid/non_finite.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/submodel_refs.h"
@@ -78,8 +78,6 @@ std::string fluid_node_text(const FlNetwork& net, int k) {
   return "no fluid node (index " + std::to_string(k) + " of " + std::to_string(net.nf) + ")";
 }
 
-bool finite_number(double v) { return std::isfinite(v); }
-
 }  // namespace
 
 // ---- Refusals of one value ---------------------------------------------------
@@ -105,7 +103,7 @@ bool fl_refuse_geometry(std::string_view routine, const FlNetwork& net, int k, s
 bool fl_require_finite_values(std::string_view routine, const FlNetwork& net, int k,
                               std::initializer_list<FlNamedValue> values) {
   for (const FlNamedValue& v : values)
-    if (!finite_number(v.value)) return fl_refuse_not_finite(routine, net, k, v.name, v.value);
+    if (fl_not_finite(v.value)) return fl_refuse_not_finite(routine, net, k, v.name, v.value);
   return true;
 }
 
@@ -126,7 +124,7 @@ bool fl_check_links(std::string_view routine, const FlNetwork& net, int first, i
     const FlNamedValue values[] = {
         {"M", net.m(l)}, {"GP", net.gp(l)}, {"Pressure source", net.psrc(l)}, {"Its derivative", net.psrcd(l)}};
     for (const FlNamedValue& v : values)
-      if (!finite_number(v.value))
+      if (fl_not_finite(v.value))
         return link_box(routine, kFlCheckLinkValue, "Mass-flow link value impossible",
                         std::string(v.name) + " = " + g12(v.value) + ", must be a finite number", l);
     if (net.gp(l) < 0.0)
@@ -212,11 +210,11 @@ bool check_thermal_side(std::string_view routine, const FlNetwork& net, int k) {
       g = net.gf(cond);
       name = "GF";
     }
-    if (!finite_number(g)) return conductor_box(routine, name, g, nb, net, k);
+    if (fl_not_finite(g)) return conductor_box(routine, name, g, nb, net, k);
     // A neighbour above NT is a fluid node, checked as one.
     if (nb > net.nt) continue;
-    if (!finite_number(net.t(nb))) return thermal_box(routine, "T", net.t(nb), nb);
-    if (net.tstat(nb).c[0] == 'D' && !finite_number(net.cap(nb))) return thermal_box(routine, "C", net.cap(nb), nb);
+    if (fl_not_finite(net.t(nb))) return thermal_box(routine, "T", net.t(nb), nb);
+    if (net.tstat(nb).c[0] == 'D' && fl_not_finite(net.cap(nb))) return thermal_box(routine, "C", net.cap(nb), nb);
   }
 }
 

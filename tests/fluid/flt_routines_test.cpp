@@ -301,6 +301,9 @@ TEST_F(FltRoutines, ConductanceOrBoundaryNotANumberEndsEveryRoutine) {
   // temperature that is not a number must not run on into the results or
   // leave the radiator frozen: every routine ends the run with the
   // temperature box of the first update that meets it, naming the node.
+  // The value turns into a non-number in the user's VARIABLES1 block, after
+  // the routine's check of its inputs (which refuses it when it is one
+  // already, fluid/input_checks.h).
   const double nan = std::numeric_limits<double>::quiet_NaN();
   struct Case {
     Named routine;
@@ -332,8 +335,11 @@ TEST_F(FltRoutines, ConductanceOrBoundaryNotANumberEndsEveryRoutine) {
     controls();
     FINITS(" ", -1);
     gar_thermalnodeheatsourcesinternal(fm.tindex(100)) = 400.0;
-    if (c.gl) gar_linearconds(fm.gl_index(box)) = nan;
-    else gar_thermalnodetemps(fm.tindex(999)) = nan;
+    const int gl = fm.gl_index(box), space = fm.tindex(999);
+    log.variables1 = [&c, gl, space, nan] {
+      if (c.gl) gar_linearconds(gl) = nan;
+      else gar_thermalnodetemps(space) = nan;
+    };
     GLOR.RLCOUR = 1.0;
     GLOR.TIMEND = 100.0;
     GLOR.OUTINT = 100.0;
@@ -342,6 +348,7 @@ TEST_F(FltRoutines, ConductanceOrBoundaryNotANumberEndsEveryRoutine) {
     EXPECT_TRUE(has_message(l, std::string("Temperature > 1.0D10 detected ") + c.node)) << l;
     EXPECT_TRUE(has_reference(l, c.update, 1)) << l;
     EXPECT_NE(l.find("@@@@  FATAL ERROR"), std::string::npos) << l;
+    log.variables1 = nullptr;
   }
 }
 
