@@ -111,6 +111,13 @@ const std::vector<int> kUnitNodes = {1, 2, 3, 4, 5, 99};
 const Conductors kUnitGl = {{{1, 2}, {2, 3}, {2, 4}, {2, 5}}, {0.5, 0.5, 0.5, 0.5}};
 const Conductors kUnitGr = {{{1, 4}, {3, 99}, {4, 99}, {5, 99}}, {0.01, 0.1, 0.02, 0.02}};
 
+// clang-format off
+const std::map<std::string, double> kUnitConstants = {
+    {"NLOOP", 500}, {"LENGTH", 60}, {"WIDTH", 132}, {"MLEVEL", 0}, {"METHOD", 0}, {"STEPCT", 0}, {"PRGFBK", 0},
+    {"DAMPT", 1.0}, {"RELXCA", 1.0e-5}, {"INBALA", 1.0e-3}, {"INBALR", 1.0e-4}, {"STEFAN", kStefan},
+    {"TABS", kTabs}, {"TIMEO", 0.0}, {"ARITH", 0.0}};
+// clang-format on
+
 void write_unit(const Conductors& gl, const Conductors& gr) {
   const std::vector<double> zeros(6, 0.0);
   mdbw::Database db;
@@ -133,19 +140,7 @@ void write_unit(const Conductors& gl, const Conductors& gr) {
       .reals(15, gr.values)
       .texts(18, 1, {"A", "A", "A", "A"})
       .texts(19, 1, {"A", "A", "A", "A"})
-      .control_constants(mdbw::control_constant_values({6, 0}, {{"NLOOP", 500},
-                                                                {"LENGTH", 60},
-                                                                {"WIDTH", 132},
-                                                                {"MLEVEL", 0},
-                                                                {"METHOD", 0},
-                                                                {"DAMPT", 1.0},
-                                                                {"RELXCA", 1.0e-5},
-                                                                {"INBALA", 1.0e-3},
-                                                                {"INBALR", 1.0e-4},
-                                                                {"STEFAN", kStefan},
-                                                                {"TABS", kTabs},
-                                                                {"TIMEO", 0.0},
-                                                                {"ARITH", 0.0}}))
+      .control_constants(mdbw::control_constant_values({6, 0}, kUnitConstants))
       .ints(69, gl.words())
       .ints(70, gr.words())
       .reals(72, zeros)
@@ -159,8 +154,14 @@ void write_unit(const Conductors& gl, const Conductors& gr) {
 }
 
 // NT 6, NGL 4, NGR 4; word 24 = 6 x 6 + 2 x 16 conductor ends + 2.
-constexpr std::array<int, 41> kUnitFlags = {6, 4, 0,  4, 0, 0,   0,     0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
-                                            0, 0, 70, 2, 1, 133, 10000, 1, 0, 0, 0, 0, 0,  0,  1,  0, 0,  0, 0, 0};
+// clang-format off
+constexpr std::array<int, 41> kUnitFlags = {
+    6, 4, 0, 4,  0, 0, 0,   0,     0, 0,  // words 1-10
+    2, 0, 49, 25, 16, 0, 92, 0,    0, 0,  // words 11-20
+    0, 0, 0, 70, 2, 1, 133, 10000, 1, 0,  // words 21-30
+    0, 0, 0, 0,  0, 1, 0,   0,     0, 0,  // words 31-40
+    0};
+// clang-format on
 
 Outcome run_unit() {
   return in_child([] {
@@ -230,7 +231,7 @@ std::array<double, 5> unit_by_newton() {
 TEST_F(WrittenModels, RadiatingUnitSolvesToItsSteadyState) {
   write_unit(kUnitGl, kUnitGr);
   const Outcome o = run_unit();
-  ASSERT_EQ(o.status, 0) << o.out;
+  ASSERT_EQ(o.status, 0) << o.out << o.err;
   const std::vector<double> t = read_numbers(dir.read("result.txt"));
   ASSERT_EQ(t.size(), 6u);
   const std::array<double, 5> want = unit_by_newton();
@@ -293,6 +294,16 @@ TEST_F(WrittenModels, PairListsOutOfOrderAreRefused) {
 constexpr const char* kRing = "RING                    ";
 constexpr double kPower = 400.0, kGl = 25.0, kGr = 0.3;
 
+// clang-format off
+const std::map<std::string, double> kRingConstants = {
+    {"NLOOP", 100}, {"LENGTH", 60}, {"WIDTH", 132}, {"MLEVEL", 0}, {"METHOD", 0}, {"STEPCT", 0}, {"PRGFBK", 0},
+    {"NLOOPH", 0}, {"NLOOPT", 0}, {"FSTEPS", 1}, {"DAMPT", 1.0}, {"RELXCA", 1.0e-3}, {"FRLXCA", 1.0e-3},
+    {"RELXMA", 1.0e-4}, {"DAMPM", 0.5}, {"MINFLO", 1.0e-6}, {"MINDP", 0.0}, {"STEFAN", kStefan}, {"TABS", kTabs},
+    {"PABS", 0.0}, {"GRAVX", 0.0}, {"GRAVY", 0.0}, {"GRAVZ", 0.0}, {"RLCOUR", 0.5}, {"ARITH", 0.0},
+    {"TIMEO", 0.0}, {"TIMEND", 20000.0}, {"DTIMEI", 20.0}, {"OUTINT", 20000.0}, {"DTMIN", 1.0}, {"DTMAX", 60.0},
+    {"DTPMAX", 2.0}};
+// clang-format on
+
 void write_ring(std::array<std::int32_t, 3> touching) {
   const int nf = 8;
   std::vector<std::int32_t> fluid, links;
@@ -326,14 +337,7 @@ void write_ring(std::array<std::int32_t, 3> touching) {
       .texts(18, 1, {"A", "A", "A", "A"})
       .texts(19, 1, {"A", "A", "A"})
       .id_card(touching)
-      .control_constants(mdbw::control_constant_values(
-          {10, 0},
-          {{"NLOOP", 100},      {"LENGTH", 60},      {"WIDTH", 132}, {"MLEVEL", 0},      {"METHOD", 0},
-           {"NLOOPH", 0},       {"NLOOPT", 0},       {"FSTEPS", 1},  {"DAMPT", 1.0},     {"RELXCA", 1.0e-3},
-           {"FRLXCA", 1.0e-3},  {"RELXMA", 1.0e-4},  {"DAMPM", 0.5}, {"MINFLO", 1.0e-6}, {"MINDP", 0.0},
-           {"STEFAN", kStefan}, {"TABS", kTabs},     {"PABS", 0.0},  {"GRAVX", 0.0},     {"GRAVY", 0.0},
-           {"GRAVZ", 0.0},      {"RLCOUR", 0.5},     {"ARITH", 0.0}, {"TIMEO", 0.0},     {"TIMEND", 20000.0},
-           {"DTIMEI", 20.0},    {"OUTINT", 20000.0}, {"DTMIN", 1.0}, {"DTMAX", 60.0},    {"DTPMAX", 2.0}}))
+      .control_constants(mdbw::control_constant_values({10, 0}, kRingConstants))
       .ints(69, {100, 2, 100, 3, 100, 4, 100, 5})
       .ints(70, {999, 6, 999, 7, 999, 8})
       .reals(72, tzeros)
@@ -379,9 +383,14 @@ void write_ring(std::array<std::int32_t, 3> touching) {
 
 // NT 2, NGL 4, NGR 3, NF 8, NL 8; word 24 = 6 x 2 + 2 x 7 thermal conductor
 // ends + 2, word 35 = 5 x 8 + 4 x 8 + 2 x 7 fluid conductor ends.
-constexpr std::array<int, 41> kRingFlags = {2,  4, 0,  3, 0, 0, 0,  0, 0, 0,  2, 0, 49,  25,
-                                            16, 0, 92, 0, 0, 0, 0,  0, 0, 28, 2, 1, 133, 100000,
-                                            1,  0, 0,  8, 8, 0, 86, 1, 0, 0,  0, 0, 0};
+// clang-format off
+constexpr std::array<int, 41> kRingFlags = {
+    2, 4, 0, 3,  0, 0, 0,   0,      0, 0,  // words 1-10
+    2, 0, 49, 25, 16, 0, 92, 0,     0, 0,  // words 11-20
+    0, 0, 0, 28, 2, 1, 133, 100000, 1, 0,  // words 21-30
+    0, 8, 8, 0,  86, 1, 0,  0,      0, 0,  // words 31-40
+    0};
+// clang-format on
 
 Outcome run_ring() {
   return in_child([] {
@@ -399,7 +408,7 @@ Outcome run_ring() {
 TEST_F(WrittenModels, PumpedRingSettlesWithItsEnergyBalanced) {
   write_ring({4, 3, 0});
   const Outcome o = run_ring();
-  ASSERT_EQ(o.status, 0) << o.out;
+  ASSERT_EQ(o.status, 0) << o.out << o.err;
   const std::vector<double> t = read_numbers(dir.read("result.txt"));
   ASSERT_EQ(t.size(), 9u);
   // The block gives its 400 W to the coolant, the radiator the same to space.
