@@ -15,14 +15,15 @@ docs/GENERATED_PROGRAM.md:
   both programs run on the files of plate_files and print the listing of
   the plate built in the tree.
 docs/MODEL_DATABASE.md:
-  - the Python writer and the database of PAIR: the file is the one
-    pair_files writes, byte for byte but the date and time of writing, and
-    the program PAIR runs on it (with the analysis-case file of the recipe
-    of docs/GENERATED_PROGRAM.md) to the listing of the file of pair_files;
+  - the Python writer and the databases of PAIR and LOOP: each file is the
+    one pair_files or loop_files writes, byte for byte but the date and
+    time of writing, and the program runs on it (with the analysis-case
+    file of the recipe of docs/GENERATED_PROGRAM.md) to the listing of the
+    file of pair_files or loop_files;
   - its lists of the global control constants are those of
     core/control_constants.h.
 
-usage: guide_test.py SOURCE_DIR BUILD_DIR BUILD_TYPE PLATE PLATE_FILES PAIR PAIR_FILES
+usage: guide_test.py SOURCE_DIR BUILD_DIR BUILD_TYPE PLATE PLATE_FILES PAIR PAIR_FILES LOOP LOOP_FILES
 Exit status 0 when every check holds, 1 otherwise.
 """
 import os
@@ -123,47 +124,51 @@ def check_program_blocks(source, build, build_type, plate, plate_files, work):
         check(got == want, f"the plate built with the guide's {name} commands prints another listing")
 
 
-def check_database_blocks(source, pair, pair_files, work):
+def check_database_blocks(source, examples, work):
+    """examples: (name, program, its _files program) of the worked examples."""
     docs = os.path.join(source, "docs")
     ns = {}
     for block in code_blocks(os.path.join(docs, "GENERATED_PROGRAM.md"), "python"):
         exec(block, ns)
 
-    written = os.path.join(work, "pair-written")
+    written = os.path.join(work, "written")
     os.makedirs(written)
     os.chdir(written)
     for block in code_blocks(os.path.join(docs, "MODEL_DATABASE.md"), "python"):
         exec(block, ns)
-    ns["write_least_acd"]("PAIR.acd")
     check(ns["GLOI_NAMES"] == header_names(source, "TNA_GLOI_LIST"), "GLOI_NAMES differ from core/control_constants.h")
     check(ns["GLOR_NAMES"] == header_names(source, "TNA_GLOR_LIST"), "GLOR_NAMES differ from core/control_constants.h")
-    os.chdir(work)
-
-    reference = os.path.join(work, "pair-files")
-    want = listing(pair, pair_files, reference)
-    with open(os.path.join(written, "PAIR.MDB"), "rb") as f:
-        mine = f.read()
-    with open(os.path.join(reference, "PAIR.MDB"), "rb") as f:
-        theirs = f.read()
 
     def without_clock(data):  # the date and time of the first record
         return data[:4 + 44] + data[4 + 69:]
 
-    check(len(mine) == len(theirs) and without_clock(mine) == without_clock(theirs),
-          f"the Python writer's PAIR.MDB ({len(mine)} bytes) is not that of pair_files ({len(theirs)} bytes)")
-    check(listing(pair, None, written) == want, "PAIR on the Python writer's files prints another listing")
+    for name, program, files in examples:
+        here = os.path.join(written, name)
+        os.makedirs(here)
+        os.rename(os.path.join(written, name + ".MDB"), os.path.join(here, name + ".MDB"))
+        ns["write_least_acd"](os.path.join(here, name + ".acd"))
+        reference = os.path.join(work, name + "-files")
+        want = listing(program, files, reference)
+        with open(os.path.join(here, name + ".MDB"), "rb") as f:
+            mine = f.read()
+        with open(os.path.join(reference, name + ".MDB"), "rb") as f:
+            theirs = f.read()
+        check(len(mine) == len(theirs) and without_clock(mine) == without_clock(theirs),
+              f"the Python writer's {name}.MDB ({len(mine)} bytes) is not that of {files} ({len(theirs)} bytes)")
+        check(listing(program, None, here) == want, f"{name} on the Python writer's files prints another listing")
+    os.chdir(work)
 
 
 def main():
-    if len(sys.argv) != 8:
+    if len(sys.argv) != 10:
         print(__doc__)
         return 2
     source, build = (os.path.abspath(a) for a in sys.argv[1:3])
     build_type = sys.argv[3]
-    plate, plate_files, pair, pair_files = (os.path.abspath(a) for a in sys.argv[4:])
+    plate, plate_files, pair, pair_files, loop, loop_files = (os.path.abspath(a) for a in sys.argv[4:])
     with tempfile.TemporaryDirectory() as work:
         check_program_blocks(source, build, build_type, plate, plate_files, work)
-        check_database_blocks(source, pair, pair_files, work)
+        check_database_blocks(source, [("PAIR", pair, pair_files), ("LOOP", loop, loop_files)], work)
         os.chdir("/")
     if FAILURES:
         print("\n".join(FAILURES))
