@@ -1,6 +1,7 @@
 #include "fluid/flt_frame.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "core/char_pool.h"
@@ -275,56 +276,44 @@ void flt_humidity_carried(const FlNetwork& net) {
 
 namespace {
 
-void save(int n, FlCReals from, std::vector<double>& to) {
-  for (int i = 1; i <= n; ++i) to[static_cast<std::size_t>(i - 1)] = from(i);
-}
+// The model arrays a pass changes that every rejection puts back, each with
+// its store in `start`.
+struct Kept {
+  FlReals model;
+  std::vector<double>& store;
+};
 
-void restore(int n, const std::vector<double>& from, FlReals to) {
-  for (int i = 1; i <= n; ++i) to(i) = from[static_cast<std::size_t>(i - 1)];
+std::array<Kept, 7> kept(const FltFrame& f, FltStepStart& start) {
+  const FlNetwork& net = f.net;
+  return {Kept{net.p, start.p},   Kept{net.vol, start.vol}, Kept{net.fla, start.fla}, Kept{net.fl, start.fl},
+          Kept{net.fd, start.fd}, Kept{f.r1, start.r1},     Kept{f.r2, start.r2}};
 }
 
 }  // namespace
 
 void flt_step_start_size(const FltFrame& f, FltStepStart& start) {
-  const auto nf = static_cast<std::size_t>(f.net.nf), nt = static_cast<std::size_t>(f.net.nt);
-  for (std::vector<double>* v : {&start.p, &start.vol, &start.fla, &start.fl, &start.fd, &start.r1})
-    v->assign(nf, 0.0);
-  start.r2.assign(nt, 0.0);
-  const std::size_t humid = f.humid ? nf : 0;
+  for (Kept& k : kept(f, start)) k.store.assign(static_cast<std::size_t>(k.model.size()), 0.0);
+  const std::size_t humid = f.humid ? static_cast<std::size_t>(f.net.nf) : 0;
   for (std::vector<double>* v : {&start.w, &start.phi, &start.vq}) v->assign(humid, 0.0);
 }
 
 void flt_step_start_save(const FltFrame& f, const FlTimeLag& lag, FltStepStart& start) {
+  for (Kept& k : kept(f, start)) std::copy(k.model.begin(), k.model.end(), k.store.begin());
   const FlNetwork& net = f.net;
-  const int nf = net.nf;
-  save(nf, net.p, start.p);
-  save(nf, net.vol, start.vol);
-  save(nf, net.fla, start.fla);
-  save(nf, net.fl, start.fl);
-  save(nf, net.fd, start.fd);
-  save(nf, f.r1, start.r1);
-  save(net.nt, f.r2, start.r2);
   if (f.humid) {
-    save(nf, net.w, start.w);
-    save(nf, net.phi, start.phi);
-    save(nf, net.vq, start.vq);
+    std::copy(net.w.begin(), net.w.end(), start.w.begin());
+    std::copy(net.phi.begin(), net.phi.end(), start.phi.begin());
+    std::copy(net.vq.begin(), net.vq.end(), start.vq.begin());
   }
   start.lag_time = lag.time;
   start.lag_pointer = lag.pointer;
 }
 
-void flt_step_start_restore(const FltFrame& f, FlTimeLag& lag, const FltStepStart& start) {
+void flt_step_start_restore(const FltFrame& f, FlTimeLag& lag, FltStepStart& start) {
+  for (Kept& k : kept(f, start)) std::copy(k.store.begin(), k.store.end(), k.model.begin());
   const FlNetwork& net = f.net;
-  const int nf = net.nf;
-  restore(nf, start.p, net.p);
-  restore(nf, start.vol, net.vol);
-  restore(nf, start.fla, net.fla);
-  restore(nf, start.fl, net.fl);
-  restore(nf, start.fd, net.fd);
-  restore(nf, start.r1, f.r1);
-  restore(net.nt, start.r2, f.r2);
   if (f.humid) {
-    for (int k = 1; k <= nf; ++k) {
+    for (int k = 1; k <= net.nf; ++k) {
       if (!(net.ftypes(k) == "AIRW")) continue;
       const auto j = static_cast<std::size_t>(k - 1);
       net.w(k) = start.w[j];

@@ -209,7 +209,7 @@ void flt_step_start_size(const FltFrame& f, FltStepStart& start);
 void flt_step_start_save(const FltFrame& f, const FlTimeLag& lag, FltStepStart& start);
 
 // Puts it back after a rejected step.
-void flt_step_start_restore(const FltFrame& f, FlTimeLag& lag, const FltStepStart& start);
+void flt_step_start_restore(const FltFrame& f, FlTimeLag& lag, FltStepStart& start);
 
 // ---- Step loops -------------------------------------------------------------
 
