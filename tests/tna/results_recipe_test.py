@@ -19,17 +19,7 @@ import subprocess
 import sys
 import tempfile
 
-FAILURES = []
-
-
-def check(condition, what):
-    if not condition:
-        FAILURES.append(what)
-
-
-def code_blocks(path, language):
-    with open(path) as f:
-        return re.findall(r"^```" + language + r"\n(.*?)^```", f.read(), re.M | re.S)
+from doc_checks import FAILURES, check, code_blocks
 
 
 def is_number(text):
