@@ -232,36 +232,12 @@ double time_profile_solve(const FlNetwork& net, int reps) {
 // Runs the model at n fluid nodes; prints its rows and fills r. Non-zero
 // when the model did not load or the run ended.
 int run_size(int n, int steps, SizeResult& r) {
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("tna_bench_fgenfi_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  fs::current_path(dir);
-  PRTINF(1) = 60;
-  PRTINF(2) = 1;
-  PRTINF(3) = 6;
-  PRTINF(4) = 1;
-  write_model(n);
-  const bool loaded = bench::load_model(kModel);
-  fs::current_path(dir.parent_path());
-  fs::remove_all(dir);
+  const bool loaded = bench::write_and_load(kModel, [&] { write_model(n); });
   if (!loaded) {
     std::printf("the model database did not load (%d fluid nodes)\n", n);
     return 1;
   }
-  FINITS(" ", -1);
-  gar_massflowlinkpressuresources(1) = 5.0e4;  // the pump, Pa
-  GLOR.TIMEO = 0.0;
-  GLOR.TIMEND = 10.0 * steps;
-  GLOR.OUTINT = GLOR.TIMEND;
-  GLOR.DTIMEI = 10.0;
-  GLOR.DTMAX = 10.0;
-  GLOR.DTMIN = 1.0e-3;
-  GLOR.DTPMAX = 1.0e30;
-  GLOR.RELXCA = 1.0e-3;
-  GLOR.FRLXCA = 1.0e-3;
-  GLOR.RELXMA = 1.0e-4;
-  GLOC.OUTIME = "";
-  GLOC.TIMELA = "NO";
+  bench::start_loop_run(steps, 5.0e4);  // the pump, Pa
   GLOC.QTRSOL = "NO";
 
   marks.on = true;

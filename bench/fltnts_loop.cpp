@@ -215,36 +215,12 @@ struct SizeResult {
 // Runs the model at the sizes set; prints its rows and fills r. Non-zero when
 // the model did not load.
 int run_size(int steps, SizeResult& r) {
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("tna_bench_fltnts_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  fs::current_path(dir);
-  PRTINF(1) = 60;
-  PRTINF(2) = 1;
-  PRTINF(3) = 6;
-  PRTINF(4) = 1;
-  write_model();
-  const bool loaded = bench::load_model(kModel);
-  fs::current_path(dir.parent_path());
-  fs::remove_all(dir);
+  const bool loaded = bench::write_and_load(kModel, [&] { write_model(); });
   if (!loaded) {
     std::printf("the model database did not load (%d fluid nodes)\n", kFluid);
     return 1;
   }
-  FINITS(" ", -1);
-  gar_massflowlinkpressuresources(1) = 2.0e4;  // the pump, Pa
-  GLOR.TIMEO = 0.0;
-  GLOR.TIMEND = 10.0 * steps;
-  GLOR.OUTINT = GLOR.TIMEND;
-  GLOR.DTIMEI = 10.0;
-  GLOR.DTMAX = 10.0;
-  GLOR.DTMIN = 1.0e-3;
-  GLOR.DTPMAX = 1.0e30;
-  GLOR.RELXCA = 1.0e-3;
-  GLOR.FRLXCA = 1.0e-3;
-  GLOR.RELXMA = 1.0e-4;
-  GLOC.OUTIME = "";
-  GLOC.TIMELA = "NO";
+  bench::start_loop_run(steps, 2.0e4);  // the pump, Pa
 
   marks.on = true;
   auto t0 = Clock::now();

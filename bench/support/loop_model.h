@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,9 +18,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench/support/allocate.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "fluid/fluid_services.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/mdb_load.h"
 #include "platform/process.h"
@@ -68,15 +71,7 @@ inline void set_loop_sizes(int nt, int ngl, int ngr, int nf, int nl, int ends_t,
 // Allocates from FLAGS and loads the database of `model` in the working
 // directory as a run does; false when the load did not succeed.
 inline bool load_model(const char* model) {
-  gar_deallocate_all();
-  int k[28] = {FLAGS(18), FLAGS(28), 18,        FLAGS(35), 4 * (FLAGS(2) + FLAGS(3) + FLAGS(4)),
-               FLAGS(24), FLAGS(19), FLAGS(17), FLAGS(16), FLAGS(22),
-               FLAGS(9),  FLAGS(8),  FLAGS(3),  FLAGS(32), FLAGS(21),
-               FLAGS(7),  FLAGS(2),  FLAGS(33), FLAGS(40), FLAGS(4),
-               FLAGS(20), FLAGS(6),  FLAGS(26), FLAGS(1),  SPRSIZ(3),
-               SPRSIZ(4), SPRSIZ(5), FLAGS(5)};
-  gar_allocate(k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8], k[9], k[10], k[11], k[12], k[13], k[14], k[15],
-               k[16], k[17], k[18], k[19], k[20], k[21], k[22], k[23], k[24], k[25], k[26], k[27]);
+  allocate_from_flags();
   reset_message_counters();
   JOBINF.jobname = model;
   SLDINC();
@@ -89,6 +84,47 @@ inline bool load_model(const char* model) {
   FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = 1;
   FLAGS(FLAGS_NEXTDYNAMICCOREINT) = 1;
   return status == 0;
+}
+
+// Writes the model database of `model` with write() in a scratch folder of
+// its own (the print record set as a run sets it) and loads it as a run
+// does; false when the load failed.
+template <class Write>
+bool write_and_load(const char* model, Write write) {
+  namespace fs = std::filesystem;
+  const fs::path dir =
+      fs::temp_directory_path() / ("tna_bench_" + std::string(model) + "_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  fs::current_path(dir);
+  PRTINF(1) = 60;
+  PRTINF(2) = 1;
+  PRTINF(3) = 6;
+  PRTINF(4) = 1;
+  write();
+  const bool loaded = load_model(model);
+  fs::current_path(dir.parent_path());
+  fs::remove_all(dir);
+  return loaded;
+}
+
+// The start of a loop benchmark's run after the load: FINITS completes the
+// fluid states, `pump` Pa on link 1, and the control constants of `steps`
+// steps of 10 s.
+inline void start_loop_run(int steps, double pump) {
+  FINITS(" ", -1);
+  gar_massflowlinkpressuresources(1) = pump;
+  GLOR.TIMEO = 0.0;
+  GLOR.TIMEND = 10.0 * steps;
+  GLOR.OUTINT = GLOR.TIMEND;
+  GLOR.DTIMEI = 10.0;
+  GLOR.DTMAX = 10.0;
+  GLOR.DTMIN = 1.0e-3;
+  GLOR.DTPMAX = 1.0e30;
+  GLOR.RELXCA = 1.0e-3;
+  GLOR.FRLXCA = 1.0e-3;
+  GLOR.RELXMA = 1.0e-4;
+  GLOC.OUTIME = "";
+  GLOC.TIMELA = "NO";
 }
 
 // One plain Gauss-Seidel sweep of the thermal network over the compact
