@@ -424,20 +424,24 @@ TEST_F(SumsTest, InlineWalksGiveTheIteratorsSumsBitForBit) {
          gar_pcsthermalold.view(), status, gar_pcsptrsfluid.view(), gar_pcsfluid.view());
   ASSERT_EQ(status, 0);
   const double tabs = GLOR.TABS, stefan = GLOR.STEFAN;
+  // Node `node` (thermal or fluid) against the sums of its iterator terms.
+  auto expect_sums = [&](int is_fluid, int node, const std::vector<Term>& terms, double ti) {
+    const Sums want = linearised_sums(terms, ti + tabs, tabs, stefan, is_fluid != 0);
+    const Sums got = is_fluid != 0 ? fluid(node) : thermal(node);
+    EXPECT_EQ(got.g, want.g);
+    EXPECT_EQ(got.gt, want.gt);
+    const Apart a = apart(is_fluid, node), b = apart_sums(terms, tabs, stefan);
+    EXPECT_EQ(a.sg, b.sg);
+    EXPECT_EQ(a.sgt, b.sgt);
+    EXPECT_EQ(a.sr, b.sr);
+    EXPECT_EQ(a.srt, b.srt);
+  };
   int spliced = 0;
   for (int i = 1; i <= net.nt; ++i) {
     SCOPED_TRACE(i);
     const std::vector<Term> terms = thermal_terms(net, i);
     if (i == source) spliced = static_cast<int>(terms.size());
-    const Sums want = linearised_sums(terms, net.t(i) + tabs, tabs, stefan, false);
-    const Sums got = thermal(i);
-    EXPECT_EQ(got.g, want.g);
-    EXPECT_EQ(got.gt, want.gt);
-    const Apart a = apart(0, i), b = apart_sums(terms, tabs, stefan);
-    EXPECT_EQ(a.sg, b.sg);
-    EXPECT_EQ(a.sgt, b.sgt);
-    EXPECT_EQ(a.sr, b.sr);
-    EXPECT_EQ(a.srt, b.srt);
+    expect_sums(0, i, terms, net.t(i));
   }
   // The source sees its own active terms and its tied node's: GL 13, GL 2
   // (fluid), GR 16, GF from 13 (its own); GL 13, GL 15, GL 3 (fluid), GR 16,
@@ -445,16 +449,7 @@ TEST_F(SumsTest, InlineWalksGiveTheIteratorsSumsBitForBit) {
   EXPECT_EQ(spliced, 9);
   for (int k = 1; k <= net.nf; ++k) {
     SCOPED_TRACE(k);
-    const std::vector<Term> terms = fluid_terms(net, k);
-    const Sums want = linearised_sums(terms, net.tf(k) + tabs, tabs, stefan, true);
-    const Sums got = fluid(k);
-    EXPECT_EQ(got.g, want.g);
-    EXPECT_EQ(got.gt, want.gt);
-    const Apart a = apart(1, k), b = apart_sums(terms, tabs, stefan);
-    EXPECT_EQ(a.sg, b.sg);
-    EXPECT_EQ(a.sgt, b.sgt);
-    EXPECT_EQ(a.sr, b.sr);
-    EXPECT_EQ(a.srt, b.srt);
+    expect_sums(1, k, fluid_terms(net, k), net.tf(k));
   }
 }
 
