@@ -66,6 +66,32 @@ std::string field(std::string_view format, double v) {
   return 0.0;
 }
 
+// No positive root of the virial equation (cold and dense: the state is no
+// vapour). The ideal gas stands in.
+[[gnu::cold]] [[gnu::noinline]] double water_not_positive(double p, double t, double pk, double tk) {
+  report("Vapour density not positive@No positive root of the virial equation of superheated water: ideal-gas "
+         "density assumed@Pressure = " +
+             field<12>("(G12.6)", p) + ", temperature = " + field<12>("(F12.2)", t),
+         0, 2, 5, "PROS02");
+  return pk / (kWaterGasConstant * tk);
+}
+
+// Whether rt rho (1 + b rho + c rho^2) reaches pk at a positive density: it
+// rises from zero and grows without bound unless c < 0 (or c = 0 and
+// b < 0); then it turns at the positive root of its slope,
+// 1 + 2 b rho + 3 c rho^2 = 0, and must reach pk there.
+bool water_has_root(double rt, double b, double c, double pk) {
+  double turn;
+  if (c < 0.0) {
+    turn = (-2.0 * b - std::sqrt(4.0 * b * b - 12.0 * c)) / (6.0 * c);
+  } else if (c == 0.0 && b < 0.0) {
+    turn = -1.0 / (2.0 * b);
+  } else {
+    return true;
+  }
+  return !(rt * turn * (1.0 + b * turn + c * (turn * turn)) < pk);  // a non-number goes on to the steps
+}
+
 [[gnu::cold]] [[gnu::noinline]] double secant_failed(double pk, double tk) {
   report(
       "Vapour density iteration failed@Secant steps on the refrigerant equation of state met two equal "
@@ -178,6 +204,10 @@ double prop_pros02(double pabs, double p, double tabs, double t, PropWork* work)
   const double cv = kWaterC1 + (theta - kWaterC2) * kWaterC3 * std::exp(-kWaterC4 * theta);
   // Start from the root of the equation without its third coefficient.
   const double rt = kWaterGasConstant * tk;
+  // Without a positive root the Newton steps would end at a negative
+  // density or wander without end.
+  if (!water_has_root(rt, bv, cv, pk)) [[unlikely]]
+    return water_not_positive(p, t, pk, tk);
   const double q = 1.0 + 4.0 * bv * pk / rt;
   double rho = q > 0.0 ? (std::sqrt(q) - 1.0) / (2.0 * bv) : -1.0 / (2.0 * bv);
   LoopGuard guard("PROS02");
@@ -190,7 +220,12 @@ double prop_pros02(double pabs, double p, double tabs, double t, PropWork* work)
       return water_iteration_failed(p, t);
     rho -= delta;
     if (work != nullptr) ++work->steps;
-    if (std::fabs(delta) <= kWaterNewtonTolerance) return rho;
+    if (std::fabs(delta) <= kWaterNewtonTolerance) {
+      // (No vapour at all at zero pressure: the density 0 is right there.)
+      if (!(rho > 0.0) && pk > 0.0) [[unlikely]]
+        return water_not_positive(p, t, pk, tk);
+      return rho;
+    }
   }
 }
 

@@ -174,6 +174,49 @@ TEST_F(VapourDensity, RefrigerantAndWaterVapourMeetTheirSaturatedDensities) {
   EXPECT_EQ(out, "");
 }
 
+TEST_F(VapourDensity, WaterVapourBelowSaturationStaysPositive) {
+  // Cold and dense, where the virial equation has no positive root, Newton
+  // steps end at a negative density (they gave -40.4 and -337 kg/m3 for the
+  // first two) or wander on (the third, until the run-away guard): a
+  // warning and the ideal-gas density instead.
+  struct Case {
+    double pk, tk;
+    const char* numbers;  // pressure and temperature as the message writes them
+  };
+  const Case cases[] = {{1e6, 350.0, "0.100000E+07, temperature =       350.00"},
+                        {1e7, 500.0, "0.100000E+08, temperature =       500.00"},
+                        {1e7, 440.0, "0.100000E+08, temperature =       440.00"}};
+  for (const Case& c : cases) {
+    double rho = 0.0;
+    EXPECT_EQ(printed([&] { rho = PROS02(0.0, c.pk, 0.0, c.tk); }),
+              box(std::string("Vapour density not positive@No positive root of the virial equation of superheated "
+                              "water: ideal-gas density assumed@Pressure = ") +
+                      c.numbers,
+                  2, 5, "PROS02"))
+        << c.pk;
+    EXPECT_EQ(rho, c.pk / (461.5 * c.tk)) << c.pk;
+  }
+  // Across the whole range every density is positive and finite, and above
+  // the saturation temperature nothing is reported.
+  offsets(0.0, 0.0);
+  for (double pk : {1e3, 1e4, 1e5, 1e6, 3e6, 1e7})
+    for (double tk = 275.0; tk <= 1070.0; tk += 15.0) {
+      double rho = 0.0;
+      const std::string out = printed([&] { rho = PROS02(0.0, pk, 0.0, tk); });
+      EXPECT_TRUE(std::isfinite(rho) && rho > 0.0) << pk << " " << tk;
+      if (tk > PTS02(0, 0.0, pk, 0.0) + 1.0) {
+        EXPECT_EQ(out, "") << pk << " " << tk;
+      }
+    }
+  // Humid air at a humidity far above saturation (its vapour at 1 MPa and
+  // 350 K, where it was -40.4 kg/m3): the vapour part stays positive too.
+  const double pa = 1.6221e6, pv = (1.0 * pa) / (1.0 + 0.6221);
+  double rho = 0.0;
+  const std::string out = printed([&] { rho = XRHO(pa, 350.0, 1.0, kHumidAir, 0); });
+  EXPECT_NE(out.find("(PROS02,   5)"), std::string::npos) << out;
+  EXPECT_EQ(rho, pv / (461.5 * 350.0) + PRHO00(pa - pv, 0.0, 350.0, 0.0));
+}
+
 TEST_F(VapourDensity, IterationsStopAtOnceOnANonNumber) {
   bool ended;
   // Zero absolute pressure: the first volume of the secant steps is infinite.
