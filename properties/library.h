@@ -230,7 +230,10 @@ double PRHOL(double omega, double pk, double pc, double psk, double tk, double t
 // outside -77 .. 91 C the end values and a range warning.
 double PKT15(int node, double t, double tabs);
 // Speed of sound in liquid water, m/s, at relative P and T (reads PABS and
-// TABS); no range.
+// TABS); no range. A polynomial up to its crossing with the isothermal
+// speed (prop_data::kPSND01.x0, near 467 K); above, the polynomial at that
+// temperature plus a generated continuation, so that 1.01 / u^2 at the
+// saturation pressure is the saturated liquid's (d rho / d P)_T.
 double PSND01(double p, double t);
 
 // ---- Enthalpy off saturation: the saturated enthalpy of the side X

@@ -77,11 +77,24 @@ double PRHOL(double omega, double pk, double pc, double psk, double tk, double t
 }
 
 double PSND01(double p, double t) {
+  // The polynomial is a fit to about 100 C; it falls ever faster than the
+  // speed of sound above and crosses zero at 537.6 K. From where its
+  // 1.01 / u^2 meets the isothermal slope of the saturated liquid (the
+  // continuation's first temperature) it is held at that temperature, with
+  // its pressure dependence there, and the continuation adds the change of
+  // that slope's speed along the saturation line (its last value held).
+  const prop_data::StepTable& c = prop_data::kPSND01;
   const double x = (p + GLOR.PABS) * kSoundPsiPerPascal;
-  const double tc = t + GLOR.TABS - kCelsiusZero;
+  const double tk = t + GLOR.TABS;
+  const bool above = tk > c.x0;
+  const double tc = (above ? c.x0 : tk) - kCelsiusZero;
   double q[5];
   for (int i = 0; i < 5; ++i) q[i] = ((kSound[i][3] * x + kSound[i][2]) * x + kSound[i][1]) * x + kSound[i][0];
-  return (((q[4] * tc + q[3]) * tc + q[2]) * tc + q[1]) * tc + q[0];
+  const double u = (((q[4] * tc + q[3]) * tc + q[2]) * tc + q[1]) * tc + q[0];
+  if (!above) return u;
+  const int i = static_cast<int>((tk - c.x0) / c.step);
+  if (i >= c.n - 1) return u + c.y[c.n - 1];
+  return u + (c.y[i] + (c.y[i + 1] - c.y[i]) * (tk - (c.x0 + i * c.step)) / c.step);
 }
 
 double PKT15(int node, double t, double tabs) {

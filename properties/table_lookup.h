@@ -59,8 +59,9 @@ struct DensityTable {
 };
 
 // Points of one uniform grid: n values at x0 + k * step, k = 0 .. n - 1, in
-// double precision (the ammonia virial coefficient and compressibility;
-// their routines read them by straight lines, each with its own ends).
+// double precision (the ammonia virial coefficient and compressibility, the
+// continuation of the speed of sound of liquid water; their routines read
+// them by straight lines, each with its own ends).
 struct StepTable {
   double x0, step;
   int n;

@@ -93,5 +93,6 @@ extern const PressureTable kPETH16;
 extern const StepTable kPB16;
 extern const StepTable kPKT15_1;
 extern const StepTable kPKT15_2;
+extern const StepTable kPSND01;
 
 }  // namespace prop_data

@@ -245,6 +245,16 @@ TEST_F(LiquidDensity, SpeedOfSoundAndCompressibilityWorkedValues) {
     // 0 C at zero absolute pressure: the constant term alone.
     EXPECT_EQ(PSND01(0.0, 0.0), 1402.859);
     EXPECT_NEAR(PSND01(1e5, 20.0), 1482.92, 0.01);
+    // Above its crossing with the isothermal speed (near 467 K) the
+    // polynomial is continued: continuous there at every pressure, and
+    // positive where the polynomial itself crossed zero (537.6 K).
+    const double tx = prop_data::kPSND01.x0 - 273.15;
+    for (double p : {1e5, 2e6, 1e7, 3e7}) {
+      EXPECT_NEAR(PSND01(p, std::nextafter(tx, 1e9)), PSND01(p, tx), 1e-9) << p;
+      EXPECT_GT(PSND01(p, 537.6 - 273.15), 700.0) << p;
+      EXPECT_GT(PSND01(p, 700.0 - 273.15), 250.0) << p;  // beyond the tables: held
+    }
+    EXPECT_NEAR(XRHO(6e6, 537.0 - 273.15, 0.0, kWater, 0), 779.0, 779.0 * 1e-3);
     // Liquid ammonia: the table's fixed rows, 1/bar to 1/Pa.
     struct Row {
       double t, kappa;
@@ -315,6 +325,41 @@ TEST_F(LiquidDensity, WaterAndAmmoniaCorrections) {
     EXPECT_EQ(PROL15(3, 0.0, 2e6, 273.15, 0.0), (1.0 + (2e6 - pa) * PKT15(3, 0.0, 273.15)) * PRHO15(3, 0.0, 273.15));
     // R502: the saturated density at every pressure.
     EXPECT_EQ(PROL13(0, 0.0, 1e5, 273.15, 0.0), PROL13(0, 0.0, 3e6, 273.15, 0.0));
+  });
+  EXPECT_EQ(out, "");
+}
+
+TEST_F(LiquidDensity, CompressedWaterFollowsIapwsToTheEndOfItsTables) {
+  // Every 50 K from 300 K to the end of the liquid tables, 1 and 5 MPa above
+  // the library's saturation pressure: IAPWS-95 densities, and its
+  // isothermal compressibility at 1 MPa above. The speed of sound once fell
+  // to zero at 537.6 K (4,401 kg/m3 at 6 MPa and 537 K).
+  struct Row {
+    double tk;
+    double rho1, rho5;  // kg/m3, IAPWS-95 at Ps + 1 MPa and Ps + 5 MPa
+    double kappa;       // 1/Pa at Ps + 1 MPa
+    double tolerance;   // relative, of the density
+  };
+  const Row rows[] = {
+      {300.0, 996.962, 998.746, 4.495e-10, 5e-4}, {350.0, 974.147, 975.918, 4.568e-10, 5e-4},
+      {400.0, 937.999, 940.035, 5.462e-10, 5e-4}, {450.0, 890.996, 893.585, 7.339e-10, 5e-4},
+      {500.0, 832.249, 835.916, 1.121e-09, 5e-4}, {550.0, 757.390, 763.473, 2.078e-09, 5e-4},
+      // The slope at saturation, continued to 5 MPa, gives a little too
+      // much compression close to the critical point.
+      {600.0, 653.326, 667.164, 5.858e-09, 4e-3}, {620.0, 594.450, 617.728, 1.198e-08, 2e-2},
+  };
+  offsets(0.0, 0.0);
+  const std::string out = printed([&] {
+    for (const Row& r : rows) {
+      const double ps = XPRESS(r.tk, kWater, 0);
+      const double rhos = XRHOS(ps, r.tk, 0.0, kWater, 0);
+      const double rho1 = XRHO(ps + 1e6, r.tk, 0.0, kWater, 0), rho5 = XRHO(ps + 5e6, r.tk, 0.0, kWater, 0);
+      EXPECT_NEAR(rho1 / r.rho1, 1.0, r.tolerance) << r.tk;
+      EXPECT_NEAR(rho5 / r.rho5, 1.0, r.tolerance) << r.tk;
+      EXPECT_GT(rho1, rhos) << r.tk;
+      EXPECT_GT(rho5, rho1) << r.tk;
+      EXPECT_NEAR(XKT(ps + 1e6, r.tk, 0.0, kWater, 0) / r.kappa, 1.0, 0.15) << r.tk;
+    }
   });
   EXPECT_EQ(out, "");
 }

@@ -28,11 +28,12 @@ import compressibility  # noqa: E402
 import saturation_density  # noqa: E402
 import saturation_enthalpy  # noqa: E402
 import saturation_temperature  # noqa: E402
+import sound_speed  # noqa: E402
 import temperature_tables  # noqa: E402
 import virial_coefficient  # noqa: E402
 
 FAMILIES = [temperature_tables, saturation_temperature, saturation_density, saturation_enthalpy, virial_coefficient,
-            compressibility]
+            compressibility, sound_speed]
 
 HEADER = "properties/data/tables.h"
 README = "properties/data/README.md"
