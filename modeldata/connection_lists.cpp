@@ -720,7 +720,8 @@ void SFPCSA(plat::Vec1<const int> /*listdir*/, int /*dim1*/, int m, int nglwords
 // Mass-flow links.
 // ---------------------------------------------------------------------------
 
-void SGVNOD(plat::Vec1<int> words, int nwords, plat::Vec1<const int> nodenums, int nnodes, int base, int& status) {
+void SGVNOD(plat::Vec1<int> words, int nwords, plat::Vec1<const int> nodenums, int nnodes, int base, int& status,
+            int* missing) {
   status = 0;
   if (nwords > words.size()) {
     status = 1;
@@ -731,6 +732,7 @@ void SGVNOD(plat::Vec1<int> words, int nwords, plat::Vec1<const int> nodenums, i
     const int p = index ? index->find(words(i)) : find_node(nodenums, nnodes, words(i));
     if (p == 0) {
       status = 1;
+      if (missing != nullptr) *missing = i;
       return;
     }
     words(i) = p + base;
@@ -811,6 +813,21 @@ bool SADFLN(int node, plat::Vec1<int> core, plat::Vec1<int> list, int& w, int li
 
 }  // namespace
 
+namespace {
+
+// A mass-flow link read with model m names node `number` of model m, which
+// is no fluid node of it: `which` says which link and end. Reported before
+// the load's own report ends the run.
+void link_end_missing(int m, const std::string& which, int number) {
+  const std::string model(gar_modelnames(m).trimmed());
+  const std::string text = "Mass-flow link names a node its model does not hold@Loading the fluid links of model " +
+                           model + "@" + which + ": node " + std::to_string(number) + " is no fluid node of model " +
+                           model;
+  SETERX(text, 3, 1, "LOADUP");
+}
+
+}  // namespace
+
 void LOADUP(int m, plat::Mat2<int> directory, int nlinkwords, plat::Vec1<int> core, int& status) {
   status = 0;
   auto md = [&](int slot, int model) { return directory(slot, model); };
@@ -828,9 +845,13 @@ void LOADUP(int m, plat::Mat2<int> directory, int nlinkwords, plat::Vec1<int> co
       status = 1;
       return;
     }
-    int st = 0;
-    SGVNOD(pairs.from(2LL * lbase + 1, 2LL * nlm), 2 * nlm, fl.nums, nfm, fbase, st);
+    int st = 0, missing = 0;
+    SGVNOD(pairs.from(2LL * lbase + 1, 2LL * nlm), 2 * nlm, fl.nums, nfm, fbase, st, &missing);
     if (st != 0) {
+      link_end_missing(m,
+                       "Link " + std::to_string((missing + 1) / 2) + " of the model, its " +
+                           (missing % 2 == 1 ? "first" : "second") + " end",
+                       pairs(2LL * lbase + missing));
       status = 1;
       return;
     }
@@ -893,6 +914,7 @@ void LOADUP(int m, plat::Mat2<int> directory, int nlinkwords, plat::Vec1<int> co
       if (area(w) != m) continue;
       const int p = fl.find(area(w + 1));
       if (p == 0) {
+        link_end_missing(m, "A link between models", area(w + 1));
         status = 1;
         return;
       }

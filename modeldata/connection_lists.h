@@ -138,5 +138,8 @@ inline void sfunpk_next(int incl, int node, plat::Vec1<const plat::Text<1>> stat
 void SCOPYD(plat::Vec1<const double> a, int n, int& status, plat::Vec1<double> b);
 
 // Replaces each of words(1..nwords) by (position of that node number among
-// nodenums(1..nnodes), ascending) + base; status 1 for a node not found.
-void SGVNOD(plat::Vec1<int> words, int nwords, plat::Vec1<const int> nodenums, int nnodes, int base, int& status);
+// nodenums(1..nnodes), ascending) + base; status 1 for a node not found,
+// whose word (1..nwords; the words before it are replaced) goes to *missing
+// when missing is given.
+void SGVNOD(plat::Vec1<int> words, int nwords, plat::Vec1<const int> nodenums, int nnodes, int base, int& status,
+            int* missing = nullptr);

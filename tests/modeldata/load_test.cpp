@@ -489,13 +489,38 @@ TEST_F(Load, InterModelMassFlowLinkJoinsBothFluidLists) {
 }
 
 TEST_F(Load, MassFlowLinkToANodeThatIsNotThere) {
-  set_flags(kFluidLinkFlags);
-  EXPECT_EQ(load(fluid_link_database(1, 6), "MFLINK"), 101);
-  const std::string want =
-      fatal_box("Error in reading model SUB" + std::string(21, ' ') + "(  2)@Failed updating F nodes  Zerror =  1",
-                5, "LOADB ");
-  const std::string got = dir_.read("listing.txt");
-  EXPECT_TRUE(ends_with(got, want)) << got;
+  // A link between models to node 6 of SUB, and the main model's own link
+  // to node 107: a box names the link and the node, then the load's own box
+  // ends the run.
+  const std::string main24 = "MFLINK" + std::string(18, ' ');
+  struct Case {
+    bool own;
+    const char* model;
+    const char* which;  // the part of the Info row before the line break
+    std::string failed;
+  };
+  const Case cases[] = {
+      {false, "SUB", "A link between models: node 6 is no fluid", "SUB" + std::string(21, ' ') + "(  2)"},
+      {true, "MFLINK", "Link 1 of the model, its second end: node", main24 + "(  1)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.model);
+    SetUp();
+    set_flags(kFluidLinkFlags);
+    mdbw::Database db = fluid_link_database(1, c.own ? 5 : 6);
+    if (c.own) db.models[0].ints(219, {101, 107});
+    EXPECT_EQ(load(db, "MFLINK"), 101);
+    std::string want =
+        fatal_box("Error in reading model " + c.failed + "@Failed updating F nodes  Zerror =  1", 5, "LOADB ");
+    want.replace(want.find("MESSAGE    1"), 12, "MESSAGE    2");
+    const std::string got = dir_.read("listing.txt");
+    EXPECT_TRUE(ends_with(got, want)) << got;
+    EXPECT_NE(got.find("Mass-flow link names a node its model does"), std::string::npos) << got;
+    EXPECT_NE(got.find(std::string("Loading the fluid links of model ") + c.model), std::string::npos) << got;
+    EXPECT_NE(got.find(c.which), std::string::npos) << got;
+    EXPECT_NE(got.find("(LOADUP,   1)"), std::string::npos) << got;
+    TearDown();
+  }
 }
 
 TEST_F(Load, BrokenFluidSectionsNameTheirLoader) {
