@@ -403,44 +403,64 @@ void report_build_failure(std::string_view text, int m, std::string_view routine
   SETERX(msg, 4, 2, routine);
 }
 
+// The fatal diagnostic of SPCSA for a fault of the lists of model m that
+// the builders rely on (the run ends).
+void report_list_fault(int m, std::string_view problem, const std::string& info, int code) {
+  SETERX(std::string(problem) + "@Building the connection lists of model " +
+             std::string(plat::trimmed(gar_modelnames(m).view())) + " (" + std::to_string(m) + ")@" + info +
+             "@Loading the model database",
+         4, code, "SPCSA");
+}
+
 // Reports the first fault of a model's node-pair lists (the counts of the
-// conductors touching fluid nodes before the order of the pairs) with the
-// fatal diagnostic of SPCSA; false when there is none.
+// conductors touching fluid nodes before the order of the pairs); false
+// when there is none.
 bool report_pair_fault(int m, const PairFault& f, const PairList (&kinds)[3], plat::Vec1<const int> fluidcounts) {
   static constexpr const char* kKind[3] = {"GL", "GR", "GF"};
   auto stored = [&](int k) { return k + 1 <= fluidcounts.size() ? fluidcounts(k + 1) : 0; };
-  auto list = [&](int k) { return "List " + std::to_string(69 + k) + " (" + kKind[k] + " node pairs)"; };
+  auto list = [&](int k) { return "List " + std::to_string(69 + k) + " (" + kKind[k] + " node pairs): "; };
   auto pair = [&](int k, int j) {
     return "pair " + std::to_string(j) + " (" + std::to_string(kinds[k].a(j)) + ", " +
            std::to_string(kinds[k].b(j)) + ")";
   };
-  const std::string action = "Building the connection lists of model " +
-                             std::string(plat::trimmed(gar_modelnames(m).view())) + " (" + std::to_string(m) + ")";
-  constexpr std::string_view kContext = "@Loading the model database";
   for (int k = 0; k < 3; ++k) {
     if (f.fluid[k] == stored(k)) continue;
-    SETERX("Count of conductors touching fluid nodes is wrong@" + action + "@" + kKind[k] +
-               " conductors touching fluid nodes: " + std::to_string(stored(k)) + " by list 66 item " +
-               std::to_string(70 + k) + ", " + std::to_string(f.fluid[k]) + " in list " + std::to_string(69 + k) +
-               std::string(kContext),
-           4, 5, "SPCSA");
+    report_list_fault(m, "Count of conductors touching fluid nodes is wrong",
+                      std::string(kKind[k]) + " conductors touching fluid nodes: " + std::to_string(stored(k)) +
+                          " by list 66 item " + std::to_string(70 + k) + ", " + std::to_string(f.fluid[k]) +
+                          " in list " + std::to_string(69 + k),
+                      5);
     return true;
   }
   switch (f.what) {
     case PairFault::Unsorted:
-      SETERX("Conductor node pairs not sorted by first node@" + action + "@" + list(f.kind) + ": " +
-                 pair(f.kind, f.pair) + " follows " + pair(f.kind, f.before) +
-                 "; a list runs in ascending order of its first nodes" + std::string(kContext),
-             4, 3, "SPCSA");
+      report_list_fault(m, "Conductor node pairs not sorted by first node",
+                        list(f.kind) + pair(f.kind, f.pair) + " follows " + pair(f.kind, f.before) +
+                            "; a list runs in ascending order of its first nodes",
+                        3);
       return true;
     case PairFault::Reversed:
-      SETERX("Conductor node pair in reverse order@" + action + "@" + list(f.kind) + ": " + pair(f.kind, f.pair) +
-                 "; a GL or GR pair names the lower node number first" + std::string(kContext),
-             4, 4, "SPCSA");
+      report_list_fault(m, "Conductor node pair in reverse order",
+                        list(f.kind) + pair(f.kind, f.pair) + "; a GL or GR pair names the lower node number first",
+                        4);
       return true;
     case PairFault::None: break;
   }
   return false;
+}
+
+// Reports a slice of node numbers (list 1 thermal, 201 fluid) that does not
+// ascend strictly; false when it does, or has no index (outside a load).
+bool report_node_order(int m, const NodeSlice& slice, int list) {
+  const int p = slice.index ? slice.index->out_of_order() : 0;
+  if (p == 0) return false;
+  report_list_fault(m, "Node numbers not in ascending order",
+                    "List " + std::to_string(list) + (list == 1 ? " (thermal" : " (fluid") +
+                        " node numbers): node " + std::to_string(slice.nums(p)) + " at position " +
+                        std::to_string(p) + " follows node " + std::to_string(slice.nums(p - 1)) +
+                        "; the numbers of a model ascend, each used once",
+                    6);
+  return true;
 }
 
 // Node-pair list of a kind, checked against its array.
@@ -477,6 +497,11 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
   chained_note = {};
   const NodeSlice th = thermal_slice(gar_modeldirectory, m);
   const NodeSlice fl = fluid_slice(gar_modeldirectory, m);
+  // Every look-up of a node bisects the model's node numbers.
+  if (report_node_order(m, th, 1) || report_node_order(m, fl, 201)) {
+    status = 4;
+    return;
+  }
   const int ntm = th.n;
   static constexpr int kSign[3] = {1, 1, -1};
   PairList kinds[3];

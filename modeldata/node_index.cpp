@@ -23,7 +23,12 @@ NodeIndex::NodeIndex(plat::Vec1<const int> nums, int n) {
   n_ = static_cast<int>(std::clamp<std::int64_t>(n, 0, nums.size()));
   if (n_ < 1) return;
   nums_ = nums.data();
-  ascending_ = std::is_sorted(nums_, nums_ + n_);
+  // One pass finds the first number not above its predecessor; the numbers
+  // before it ascend strictly, so the slice ascends when the rest does.
+  const int* end = nums_ + n_;
+  const int* bad = std::adjacent_find(nums_, end, [](int a, int b) { return a >= b; });
+  out_of_order_ = bad == end ? 0 : static_cast<int>(bad - nums_) + 2;
+  ascending_ = bad == end || std::is_sorted(bad, end);
   if (!ascending_) return;
   // Outliers: a number at either end whose gap to its neighbour exceeds
   // kOutlierGap times the mean spacing of the numbers inside, at most 1/64

@@ -59,6 +59,10 @@ class NodeIndex {
 
   const int* data() const { return nums_; }
   int size() const { return n_; }
+  // Position of the first number that is not above the one before it (a
+  // slice out of order, or a number used twice), 0 when the numbers ascend
+  // strictly.
+  int out_of_order() const { return out_of_order_; }
 
  private:
   // A bucket longer than this is bisected rather than scanned.
@@ -69,6 +73,7 @@ class NodeIndex {
   const int* nums_ = nullptr;  // zero-based copy of the one-based view
   int n_ = 0;
   bool ascending_ = false;
+  int out_of_order_ = 0;
   // Positions p0..p1 are in the table; smaller and larger numbers are bisected.
   int p0_ = 1, p1_ = 0;
   std::int64_t lo_ = 0, hi_ = 0;  // numbers at p0 and p1

@@ -2,13 +2,13 @@
 // writes them, run whole: a six-node radiating unit solved by SOLVFM and an
 // eight-node pumped water ring followed by FLTNTS. Written right they solve
 // to their physics (an independent Newton solution of the unit, the energy
-// balances of the ring). Their two silent faults of old are refused at the
-// load with the fatal diagnostic naming the model, the list and the pair: a
-// conductor pair list not sorted by first node or with a GL or GR pair
-// written in reverse (the connection lists would leave a conductor out at one
-// end or at both), and counts of the conductors touching fluid nodes (list
-// 66, items 70 to 72) that differ from the pair lists (the conductors would
-// be left out of the fluid lists).
+// balances of the ring). Their silent faults of old are refused at the load
+// with the fatal diagnostic naming the model, the list and the pair or
+// node: a conductor pair list not sorted by first node or with a GL or GR
+// pair written in reverse (the connection lists would leave a conductor out
+// at one end or at both), counts of the conductors touching fluid nodes
+// (list 66, items 70 to 72) that differ from the pair lists (the conductors
+// would be left out of the fluid lists), and node numbers out of order.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -118,12 +118,12 @@ const std::map<std::string, double> kUnitConstants = {
     {"TABS", kTabs}, {"TIMEO", 0.0}, {"ARITH", 0.0}};
 // clang-format on
 
-void write_unit(const Conductors& gl, const Conductors& gr) {
+void write_unit(const Conductors& gl, const Conductors& gr, const std::vector<int>& nodes = kUnitNodes) {
   const std::vector<double> zeros(6, 0.0);
   mdbw::Database db;
   db.name = "UNIT";
   auto& m = db.add_model("UNIT", 0);
-  m.ints(1, kUnitNodes)
+  m.ints(1, nodes)
       .reals(2, {0.0, 0.0, 0.0, 0.0, 0.0, kSpace})
       .reals(3, {100.0, 100.0, 100.0, 100.0, 100.0, 0.0})
       .reals(4, zeros)
@@ -304,11 +304,12 @@ const std::map<std::string, double> kRingConstants = {
     {"DTPMAX", 2.0}};
 // clang-format on
 
-void write_ring(std::array<std::int32_t, 3> touching) {
+// The ring's fluid node numbers may be given in another order (the links
+// keep theirs).
+void write_ring(std::array<std::int32_t, 3> touching, std::vector<std::int32_t> fluid = {1, 2, 3, 4, 5, 6, 7, 8}) {
   const int nf = 8;
-  std::vector<std::int32_t> fluid, links;
+  std::vector<std::int32_t> links;
   for (int i = 1; i <= nf; ++i) {
-    fluid.push_back(i);
     links.insert(links.end(), {i, i == nf ? 1 : i + 1});
   }
   auto all = [&](double v) { return std::vector<double>(nf, v); };
@@ -440,6 +441,34 @@ TEST_F(WrittenModels, MiscountedConductorsTouchingFluidNodesAreRefused) {
     SCOPED_TRACE(c.info);
     write_ring(c.touching);
     expect_refused(run_ring(), "Count of conductors touching fluid nodes is wrong" + action + c.info + context, 5);
+  }
+}
+
+// Node numbers out of order (or used twice) would be looked up by bisection
+// and missed: a conductor to a node the search does not find was left out
+// of the lists without a word.
+TEST_F(WrittenModels, NodeNumbersOutOfOrderAreRefused) {
+  const std::string context = "@Loading the model database";
+  {
+    SCOPED_TRACE("thermal nodes 1, 2, 3, 5, 4, 99");
+    write_unit(kUnitGl, kUnitGr, {1, 2, 3, 5, 4, 99});
+    expect_refused(
+        run_unit(),
+        "Node numbers not in ascending order@Building the connection lists of model UNIT (1)@List 1 "
+        "(thermal node numbers): node 4 at position 5 follows node 5; the numbers of a model ascend, each "
+        "used once" +
+            context,
+        6);
+  }
+  {
+    SCOPED_TRACE("fluid node 4 twice");
+    write_ring({4, 3, 0}, {1, 2, 3, 4, 4, 6, 7, 8});
+    expect_refused(run_ring(),
+                   "Node numbers not in ascending order@Building the connection lists of model RING (1)@List 201 "
+                   "(fluid node numbers): node 4 at position 5 follows node 4; the numbers of a model ascend, each "
+                   "used once" +
+                       context,
+                   6);
   }
 }
 
