@@ -50,6 +50,18 @@ std::array<TmdSlot, tmd_numslots + 1> slots;  // [0] unused
 TmdConductorTables info;
 std::vector<double> datagl, datagr, datagf, datagv, datam, datagp;
 
+// A file must keep every slice it was given even when the program is
+// killed in the middle of the next one, so files are written as HDF5's
+// single-writer/multiple-reader mode writes them (latest file format, the
+// mode switched on once the data sets exist): the library then writes every
+// block before the blocks that point to it and never reuses the space of a
+// chunk it has moved, so the file on disk is whole after each write call.
+// A kill can still cut one write call short between two memory pages, so
+// file space is handed out in pages of the system's page size, so that a
+// block smaller than a page lies within one page and is written whole or
+// not at all. A chunk is rewritten, larger and elsewhere, for each slice it
+// receives, and the space of its earlier versions stays in the file.
+constexpr hsize_t kFilePage = 4096;
 constexpr hsize_t kChunkRows = 1000;
 constexpr hsize_t kChunkTimes = 10;
 constexpr std::size_t kNameLen = 32;   // attribute names
@@ -814,10 +826,16 @@ void tmdcreatefile(std::string_view filename, int fileindex, int& hdferr) {
   size_t rdcc_nslots = 0, rdcc_nbytes = 0;
   double rdcc_w0 = 0.0;
   if (ok(H5Pget_cache(fapl, &mdc_nelmts, &rdcc_nslots, &rdcc_nbytes, &rdcc_w0), hdferr) &&
-      ok(H5Pset_cache(fapl, mdc_nelmts, rdcc_nslots, 134217728, 1.0), hdferr)) {
+      ok(H5Pset_cache(fapl, mdc_nelmts, rdcc_nslots, 134217728, 1.0), hdferr) &&
+      ok(H5Pset_libver_bounds(fapl, H5F_LIBVER_LATEST, H5F_LIBVER_LATEST), hdferr)) {
     const std::string name(plat::trimmed(filename));
-    const hid_t f = H5Fcreate(name.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, fapl);
-    if (okid(f, hdferr)) s.fileid = f;
+    const hid_t fcpl = H5Pcreate(H5P_FILE_CREATE);
+    if (okid(fcpl, hdferr) && ok(H5Pset_file_space_strategy(fcpl, H5F_FSPACE_STRATEGY_PAGE, 0, 1), hdferr) &&
+        ok(H5Pset_file_space_page_size(fcpl, kFilePage), hdferr)) {
+      const hid_t f = H5Fcreate(name.c_str(), H5F_ACC_TRUNC, fcpl, fapl);
+      if (okid(f, hdferr)) s.fileid = f;
+    }
+    if (fcpl >= 0) H5Pclose(fcpl);
   }
   H5Pclose(fapl);
   if (hdferr != 0) return;
@@ -896,6 +914,10 @@ void tmdcreatedatasets(int& hdferr) {
   }
 
   if (tmv::wantconstantsflag != 0 && hdferr == 0) constantscreate(s, hdferr);
+
+  // Every object exists: from here on the file only grows by slices, which
+  // the single-writer mode appends so that the file is whole at every write.
+  if (hdferr == 0) ok(H5Fstart_swmr_write(s.fileid), hdferr);
 }
 
 void tmdwritedata(int& hdferr) {

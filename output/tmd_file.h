@@ -13,6 +13,14 @@
 //                          unlimited, one entry per slice
 // Every data set is chunked and deflated at level 1.
 //
+// Files are written in HDF5's single-writer mode (latest file format) once
+// their data sets exist, so that a run killed while it writes leaves every
+// slice it had written readable. Such a file stays marked as open for
+// writing: readers open it with single-writer read access (h5py:
+// swmr=True) or after "h5clear -s". Each slice rewrites the chunk that
+// holds it elsewhere in the file and the space of the earlier version is
+// not reused, so a file is several times larger than its compressed data.
+//
 // Files live in 100 slots: 1..99 for the DMPTMD base names, 100 for the
 // parameter-case file. What to write comes from TmvThermalModelVariables,
 // which the caller refreshes before tmdcreatedatasets and each tmdwritedata.

@@ -5,6 +5,13 @@
 #include "output/tmd_selection.h"
 #include "tmd_fixture.h"
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
+
 namespace tmd_test {
 namespace {
 
@@ -529,6 +536,138 @@ TEST_F(TmdTest, WriterSlotsAndMismatchedSlices) {
   File f("SLOT.TMD");
   EXPECT_EQ(reals(f.id, at(kData, "times")).size(), 2u);  // the refused slice wrote only its time
   EXPECT_EQ(dims_of(f.id, at(kData, "thermalNodesRealData"))[0], 1u);
+}
+
+// ---------------------------------------------------------------------------
+// A run killed while it writes.
+
+// The values of slice t: thermal and fluid temperatures, a GL conductor and
+// a real user constant, varied so that the compressed chunks change size.
+double slice_value(int t, int k) { return 0.001 * ((t * 7919 + k * 104729) % 100003) + 17.0 * t + k; }
+
+void set_slice(int t) {
+  GLOR.TIMEN = t;
+  for (int i = 1; i <= kNT; ++i) gar_thermalnodetemps(i) = slice_value(t, i);
+  for (int j = 1; j <= kNF; ++j) gar_fluidnodetemps(j) = slice_value(t, 10 + j);
+  gar_linearconds(1) = slice_value(t, 20);
+  gar_userconstvaluesreal(1) = slice_value(t, 30);
+}
+
+// Writes slices 0, 1, 2, ... to KILL.TMD, telling `fd` the number written
+// after each; never returns.
+[[noreturn]] void write_slices_until_killed(int fd) {
+  try {
+    for (int t = 0; t < 1000000; ++t) {
+      set_slice(t);
+      DMPTMD(" ", kAll, 1, "KILL");
+      const int written = t + 1;
+      if (::write(fd, &written, sizeof written) != sizeof written) ::_exit(2);
+    }
+  } catch (const plat::ProcessExit&) {
+    ::_exit(3);
+  }
+  ::_exit(4);
+}
+
+herr_t collect_name(hid_t, const char* name, const H5L_info_t*, void* names) {
+  static_cast<std::vector<std::string>*>(names)->push_back(name);
+  return 0;
+}
+
+// What is wrong with the first `n` slices of KILL.TMD (empty when nothing):
+// every time-dependent data set must hold them and read back whole, with the
+// values set_slice gave them. A file left by a killed run is still marked as
+// open for writing, so it is read as a concurrent reader would.
+std::string check_slices(int n) {
+  // One read of each piece: a concurrent reader would retry a block whose
+  // checksum fails, waiting for the writer to finish it; a killed writer
+  // never will.
+  const hid_t fapl = H5Pcreate(H5P_FILE_ACCESS);
+  H5Pset_metadata_read_attempts(fapl, 1);
+  const hid_t fid = H5Fopen("KILL.TMD", H5F_ACC_RDONLY | H5F_ACC_SWMR_READ, fapl);
+  H5Pclose(fapl);
+  if (fid < 0) return "the file does not open";
+  const struct Closer {
+    hid_t id;
+    ~Closer() { H5Fclose(id); }
+  } closer{fid};
+  std::vector<std::string> names;
+  const hid_t g = H5Gopen2(fid, kData, H5P_DEFAULT);
+  if (g < 0 || H5Literate(g, H5_INDEX_NAME, H5_ITER_INC, nullptr, collect_name, &names) < 0) {
+    if (g >= 0) H5Gclose(g);
+    return "the data group does not open";
+  }
+  H5Gclose(g);
+  if (names.size() != 18) return std::to_string(names.size()) + " time-dependent data sets";
+  for (const std::string& name : names) {
+    const hid_t ds = H5Dopen2(fid, at(kData, name.c_str()).c_str(), H5P_DEFAULT);
+    if (ds < 0) return name + " does not open";
+    const hid_t type = H5Dget_type(ds), space = H5Dget_space(ds);
+    hsize_t dims[3] = {0, 1, 1};
+    H5Sget_simple_extent_dims(space, dims, nullptr);
+    std::vector<char> buf(static_cast<std::size_t>(H5Sget_simple_extent_npoints(space)) * H5Tget_size(type) + 1);
+    const herr_t read = H5Dread(ds, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, buf.data());
+    H5Sclose(space);
+    H5Tclose(type);
+    H5Dclose(ds);
+    if (dims[0] < static_cast<hsize_t>(n)) return name + " holds " + std::to_string(dims[0]) + " slices";
+    if (read < 0) return name + " does not read back";
+  }
+  const auto times = reals(fid, at(kData, "times"));
+  const auto tdata = reals(fid, at(kData, "thermalNodesRealData"));
+  const auto fdata = reals(fid, at(kData, "fluidNodesRealData"));
+  const auto gl = reals(fid, at(kData, "conductorDataGL"));
+  const auto uc = reals(fid, at(kData, "userConstantsRealData"));
+  for (int t = 0; t < n; ++t) {
+    const std::string slice = "slice " + std::to_string(t) + ": ";
+    const auto st = static_cast<std::size_t>(t);
+    if (times[st] != t) return slice + "time";
+    for (int i = 1; i <= kNT; ++i)
+      if (tdata[(st * kNT + static_cast<std::size_t>(i - 1)) * 18] != slice_value(t, i)) return slice + "T";
+    for (int j = 1; j <= kNF; ++j)
+      if (fdata[(st * kNF + static_cast<std::size_t>(j - 1)) * 23] != slice_value(t, 10 + j))
+        return slice + "fluid T";
+    if (gl[st * 8] != slice_value(t, 20)) return slice + "GL";
+    if (uc[st * 3] != slice_value(t, 30)) return slice + "user constant";
+  }
+  return "";
+}
+
+TEST_F(TmdTest, SlicesWrittenBeforeAKillReadBack) {
+  std::mt19937 rng(20240611u);
+  tmd_requests_reset_for_tests();
+  int most = 0;
+  for (int iteration = 0; iteration < 30; ++iteration) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::close(fds[0]);
+      write_slices_until_killed(fds[1]);
+    }
+    ::close(fds[1]);
+    // Kill after a random number of slices (up to three chunks of ten and a
+    // part), a random time into the next one.
+    const int target = static_cast<int>(rng() % 36);
+    int written = 0;
+    pollfd p{fds[0], POLLIN, 0};
+    while (written<target&& ::poll(&p, 1, 10000)> 0 && ::read(fds[0], &written, sizeof written) > 0) {
+    }
+    ::usleep(rng() % 1500);
+    ::kill(pid, SIGKILL);
+    int ws = 0;
+    ::waitpid(pid, &ws, 0);
+    for (int more = 0; ::read(fds[0], &more, sizeof more) == sizeof more;) written = more;
+    ::close(fds[0]);
+    ASSERT_TRUE(WIFSIGNALED(ws) && WTERMSIG(ws) == SIGKILL) << "the writer ended by itself, status " << ws;
+    ASSERT_GE(written, target);
+    most = std::max(most, written);
+    if (written >= 1) {
+      EXPECT_EQ(check_slices(written), "") << "iteration " << iteration << ", " << written << " slices written";
+    }
+  }
+  EXPECT_GE(most, 30);  // the kills reached the third chunk
 }
 
 }  // namespace
