@@ -29,7 +29,6 @@
 
 #include "bench/spacecraft.h"
 #include "bench/spacecraft_mdb.h"
-#include "bench/support/allocate.h"
 #include "bench/support/clock.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
@@ -53,15 +52,6 @@ namespace {
 using bench::Clock;
 using bench::seconds_since;
 
-void allocate(const Case& c) {
-  FLAGS = FlagsRecord{};
-  for (int i = 0; i < 41; ++i) FLAGS(i + 1) = c.flags[i];
-  SPRSIZ = SprsizRecord{};
-  SPRSIZ(1) = 1;
-  SPRSIZ(2) = 3;
-  bench::allocate_from_flags();
-}
-
 // Reads the whole file into memory.
 double time_read(const std::string& path, std::vector<unsigned char>& buf) {
   const auto t0 = Clock::now();
@@ -75,7 +65,7 @@ double time_read(const std::string& path, std::vector<unsigned char>& buf) {
 
 // One load; false when it did not end with status 0 and the expected lists.
 bool time_load(const Case& c, double& seconds) {
-  allocate(c);
+  spacecraft::allocate(c);
   reset_message_counters();
   JOBINF.jobname = kModel;
   GLOR = GlorRecord{};

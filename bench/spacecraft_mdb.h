@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "bench/spacecraft.h"
+#include "bench/support/allocate.h"
+#include "core/global_records.h"
 #include "tools/mdb_writer.h"
 
 namespace spacecraft {
@@ -28,6 +30,17 @@ struct Case {
   int flags[41] = {};
   long long entries = 0;  // compact-list entries expected (two per conductor)
 };
+
+// The global arrays of a case, allocated as its generated program's run
+// driver allocates them (one user entity name row of three kinds).
+inline void allocate(const Case& c) {
+  FLAGS = FlagsRecord{};
+  for (int i = 0; i < 41; ++i) FLAGS(i + 1) = c.flags[i];
+  SPRSIZ = SprsizRecord{};
+  SPRSIZ(1) = 1;
+  SPRSIZ(2) = 3;
+  bench::allocate_from_flags();
+}
 
 // List 68 of the main model: local integers NODES, NODESM, then the global
 // integer and real constants (LENGTH 60).
