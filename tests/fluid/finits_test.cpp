@@ -20,13 +20,6 @@ namespace {
 constexpr int kWater = 2;
 constexpr int kHumidAir = 4;
 
-// Number of diagnostic boxes on a listing.
-std::size_t boxes_in(const std::string& out) {
-  std::size_t n = 0;
-  for (std::size_t at = out.find("@@@@  "); at != std::string::npos; at = out.find("@@@@  ", at + 1)) ++n;
-  return n;
-}
-
 class FinitsTest : public FluidTest {
  protected:
   // Main model: fluid nodes 1 and 2; submodel SUB: fluid node 3.

@@ -21,6 +21,13 @@ namespace fluid_test {
 using thermal_test::has_message;
 using thermal_test::has_reference;
 
+// Number of diagnostic boxes on a listing.
+inline std::size_t boxes_in(const std::string& out) {
+  std::size_t n = 0;
+  for (std::size_t at = out.find("@@@@  "); at != std::string::npos; at = out.find("@@@@  ", at + 1)) ++n;
+  return n;
+}
+
 class FluidTest : public thermal_test::ListingTest {
  protected:
   FluidTest() : ListingTest("fluid") {}

@@ -225,12 +225,6 @@ std::size_t non_numbers(const std::vector<double>& v) {
   return n;
 }
 
-std::size_t boxes_in(const std::string& out) {
-  std::size_t n = 0;
-  for (std::size_t at = out.find("@@@@  "); at != std::string::npos; at = out.find("@@@@  ", at + 1)) ++n;
-  return n;
-}
-
 class HostileInputs : public FluidTest {
  protected:
   // A water ring of four nodes (node 1 "J", its pressure held), pumped by
