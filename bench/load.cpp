@@ -65,11 +65,7 @@ double time_read(const std::string& path, std::vector<unsigned char>& buf) {
 
 // One load; false when it did not end with status 0 and the expected lists.
 bool time_load(const Case& c, double& seconds) {
-  spacecraft::allocate(c);
-  reset_message_counters();
-  JOBINF.jobname = kModel;
-  GLOR = GlorRecord{};
-  GLOI = GloiRecord{};
+  spacecraft::prepare_load(c);
   int status = 0;
   const auto t0 = Clock::now();
   try {
@@ -130,13 +126,7 @@ int main(int argc, char** argv) {
   sizes.erase(std::remove_if(sizes.begin(), sizes.end(), [](int n) { return n < 100; }), sizes.end());
   if (sizes.empty()) return 1;
   std::sort(sizes.begin(), sizes.end());
-  plat::set_exit_throws(true);
-  PRTINF(1) = 60;
-  PRTINF(2) = 1;
-  PRTINF(3) = 6;
-  PRTINF(4) = 1;
-  acdw::write_empty_case(std::string(kModel) + ".acd");
-  plat::io::open_unit(6, "/dev/null", plat::io::Form::Formatted, "UNKNOWN");
+  spacecraft::prepare_loads();
   std::vector<Result> one, sub;
   for (int n : sizes) {
     const spacecraft::Network net = spacecraft::generate(n, 12345u + static_cast<unsigned>(n));

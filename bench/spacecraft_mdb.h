@@ -1,8 +1,10 @@
 // The spacecraft-like networks of bench/spacecraft.h as model database
-// files, for bench_load: one model holding everything, or panels as
-// submodels with the conductors between panels and to deep space as
-// inter-model links of the main model; with the sizes (FLAGS) a generated
-// program would have for them.
+// files, for the benchmarks that load them (bench_load, bench_tmd_write):
+// one model holding everything, or panels as submodels with the conductors
+// between panels and to deep space as inter-model links of the main model;
+// with the sizes (FLAGS) a generated program would have for them, the
+// allocation of the global arrays from those sizes and the process set-up
+// that a load needs.
 #pragma once
 
 #include <algorithm>
@@ -15,7 +17,12 @@
 
 #include "bench/spacecraft.h"
 #include "bench/support/allocate.h"
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "platform/process.h"
+#include "platform/units.h"
+#include "tools/acd_writer.h"
 #include "tools/mdb_writer.h"
 
 namespace spacecraft {
@@ -31,15 +38,34 @@ struct Case {
   long long entries = 0;  // compact-list entries expected (two per conductor)
 };
 
-// The global arrays of a case, allocated as its generated program's run
-// driver allocates them (one user entity name row of three kinds).
-inline void allocate(const Case& c) {
+// The state before a load of a case: the global arrays allocated as its
+// generated program's run driver allocates them (one user entity name row
+// of three kinds), the message counters, job name and control constants
+// as a run starts.
+inline void prepare_load(const Case& c) {
   FLAGS = FlagsRecord{};
   for (int i = 0; i < 41; ++i) FLAGS(i + 1) = c.flags[i];
   SPRSIZ = SprsizRecord{};
   SPRSIZ(1) = 1;
   SPRSIZ(2) = 3;
   bench::allocate_from_flags();
+  reset_message_counters();
+  JOBINF.jobname = kModel;
+  GLOR = GlorRecord{};
+  GLOI = GloiRecord{};
+}
+
+// Sets up the process for loads of these databases, as the run driver would
+// before one: fatal ends as exceptions, the print record, the listing to
+// /dev/null and the model's empty analysis-case file.
+inline void prepare_loads() {
+  plat::set_exit_throws(true);
+  PRTINF(1) = 60;
+  PRTINF(2) = 1;
+  PRTINF(3) = 6;
+  PRTINF(4) = 1;
+  acdw::write_empty_case(std::string(kModel) + ".acd");
+  plat::io::open_unit(6, "/dev/null", plat::io::Form::Formatted, "UNKNOWN");
 }
 
 // List 68 of the main model: local integers NODES, NODESM, then the global

@@ -9,8 +9,6 @@
 // slices, so that time the machine gives to other programs counts as little
 // as it can), the time of the file's creation with its first slice, and the
 // size of the finished file per slice.
-//
-// This program is its own model program: it supplies the five blocks.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -26,22 +24,12 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
-#include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/mdb_load.h"
 #include "modeldata/node_lists.h"
 #include "modeldata/submodel_refs.h"
 #include "output/tmd_requests.h"
 #include "platform/process.h"
-#include "platform/units.h"
-#include "tools/acd_writer.h"
-
-void IN0001() {}
-void EXECTN() {}
-void V10001() {}
-void V20001() {}
-void OUTPUT() {}
-void GM0001(bool&) {}
 
 namespace {
 
@@ -54,11 +42,7 @@ constexpr int kSlices = 40;
 constexpr int kFiles = 3;
 
 bool load(const Case& c) {
-  spacecraft::allocate(c);
-  reset_message_counters();
-  JOBINF.jobname = kModel;
-  GLOR = GlorRecord{};
-  GLOI = GloiRecord{};
+  spacecraft::prepare_load(c);
   int status = 0;
   try {
     SCOMLD(10, status);
@@ -107,13 +91,7 @@ int main(int argc, char** argv) {
   }
   sizes.erase(std::remove_if(sizes.begin(), sizes.end(), [](int n) { return n < 100; }), sizes.end());
   if (sizes.empty()) return 1;
-  plat::set_exit_throws(true);
-  PRTINF(1) = 60;
-  PRTINF(2) = 1;
-  PRTINF(3) = 6;
-  PRTINF(4) = 1;
-  acdw::write_empty_case(std::string(kModel) + ".acd");
-  plat::io::open_unit(6, "/dev/null", plat::io::Form::Formatted, "UNKNOWN");
+  spacecraft::prepare_loads();
   for (int n : sizes) {
     const spacecraft::Network net = spacecraft::generate(n, 12345u + static_cast<unsigned>(n));
     const Case c = spacecraft::one_model(net);
