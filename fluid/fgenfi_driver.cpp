@@ -16,6 +16,7 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
 #include "fluid/input_checks.h"
+#include "fluid/required_constants.h"
 #include "fluid/state_update.h"
 #include "model/generated_program.h"
 #include "modeldata/connection_lists.h"
@@ -93,7 +94,8 @@ void FGENFI() {
   }
   // The model's fluid inputs, when there are steps to make.
   if (solve && net.nf > 0 &&
-      (!fl_check_step_constants(kName, !SDUNDF(GLOR.DTIMEI)) || !fl_check_solution_inputs(kName, net)))
+      (!fl_require_finite_controls(kName, 9, net.nt, net.nf, false, true, true) ||
+       !fl_check_step_constants(kName, !SDUNDF(GLOR.DTIMEI)) || !fl_check_solution_inputs(kName, net)))
     return;
 
   {

@@ -13,6 +13,7 @@
 #include "fluid/fluid_services.h"
 #include "fluid/humid_air.h"
 #include "fluid/ordering.h"
+#include "fluid/required_constants.h"
 #include "fluid/stability_limits.h"
 #include "model/generated_program.h"
 #include "modeldata/event_arrays.h"
@@ -74,8 +75,9 @@ void flt_outint_default(const FltFrame& f, int code) {
              2, code);
 }
 
-bool flt_check_inputs(const FltFrame& f, bool dtimei) {
+bool flt_check_inputs(const FltFrame& f, bool dtimei, int finite_code) {
   const FlNetwork& n = f.net;
+  if (!fl_require_finite_controls(f.routine, finite_code, n.nt, n.nf, true, f.routine == "FLTNTF")) return false;
   if (!fl_check_step_constants(f.routine, dtimei)) return false;
   if (n.nf >= 1 && (n.nl >= 1 || f.humid) && !fl_check_dampm(f.routine)) return false;
   return fl_check_solution_inputs(f.routine, n);

@@ -7,7 +7,7 @@
 //   FltFrame f;
 //   flt_begin(f, "FLTNTS");                 // MODULE, SOLVER, NLOOPH/T, counts, flags
 //   ... its own checks (flt_report, flt_outint_default, fl_not_specified) ...
-//   if (!flt_check_inputs(f, true)) return; // the model's fluid inputs
+//   if (!flt_check_inputs(f, true, 10)) return;  // the model's fluid inputs
 //   if (!flt_events(f)) return;             // event arrays at the integer top
 //   if (!flt_integer_work(f, true, 8)) return;
 //   flt_order(f);                           // FPNTRS when there are fluid nodes
@@ -85,12 +85,15 @@ void flt_report(const FltFrame& f, std::string_view text, int severity, int code
 // (severity 2, code). Nothing when OUTINT is defined.
 void flt_outint_default(const FltFrame& f, int code);
 
-// The inputs the routine reads, after its control constants: a step that
-// can have a length (fl_check_step_constants; `dtimei` when the routine
-// asks for DTIMEI), DAMPM in (0, 1] when it solves the hydraulics or humid
-// air, and the fluid nodes, links and their thermal neighbours
-// (fl_check_solution_inputs). A refusal ends the run; false after one.
-bool flt_check_inputs(const FltFrame& f, bool dtimei);
+// The inputs the routine reads, after its control constants: the other
+// constants it reads finite (fl_require_finite_controls, with DTPMAX, and
+// RLCOUR for FLTNTF; refused with `finite_code`, the code of its refusal of
+// non-finite times), a step that can have a length
+// (fl_check_step_constants; `dtimei` when the routine asks for DTIMEI),
+// DAMPM in (0, 1] when it solves the hydraulics or humid air, and the fluid
+// nodes, links and their thermal neighbours (fl_check_solution_inputs). A
+// refusal ends the run; false after one.
+bool flt_check_inputs(const FltFrame& f, bool dtimei, int finite_code);
 
 // Frame step 5: the event arrays (SGTEVT with the room above the integer
 // top) and the integer top past them. False after SGTEVT's shortage.

@@ -63,7 +63,7 @@ bool checks(const FltFrame& f, bool& solve) {
   if (!solve) return true;
   // Times that are not finite, and an output interval that does not move
   // the output time on, would keep the loop from ever reaching TIMEND.
-  return fl_require_finite(kName, 12) && fl_require_positive_outint(kName, 13) && flt_check_inputs(f, true);
+  return fl_require_finite(kName, 12) && fl_require_positive_outint(kName, 13) && flt_check_inputs(f, true, 12);
 }
 
 // max(DTMIN, min(DTIMEI, DTMAX)): the step the user asks for.

@@ -71,7 +71,8 @@ bool checks(const FltFrame& f) {
   }
   // Times that are not finite, and an output interval that does not move
   // the output time on, would keep the loop from ever reaching TIMEND.
-  return fl_require_finite(kName, 9, false) && fl_require_positive_outint(kName, 10) && flt_check_inputs(f, false);
+  return fl_require_finite(kName, 9, false) && fl_require_positive_outint(kName, 10) &&
+         flt_check_inputs(f, false, 9);
 }
 
 }  // namespace

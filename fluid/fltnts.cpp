@@ -63,7 +63,7 @@ bool checks(const FltFrame& f) {
   // Times that are not finite, and an output interval that does not move
   // the output time on, would keep the loop from ever reaching TIMEND; then
   // the step, DAMPM and the model's fluid inputs.
-  return fl_require_finite(kName, 10) && fl_require_positive_outint(kName, 11) && flt_check_inputs(f, true);
+  return fl_require_finite(kName, 10) && fl_require_positive_outint(kName, 11) && flt_check_inputs(f, true, 10);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "fluid/required_constants.h"
 
+#include <cctype>
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -18,6 +20,33 @@ bool fl_require_finite(std::string_view routine, int code, bool dtimei) {
   if (dtimei) return require_finite_constants(routine, all, code);
   const RequiredValue without[] = {all[0], all[1], all[3], all[4], all[5]};
   return require_finite_constants(routine, without, code);
+}
+
+bool fl_require_finite_controls(std::string_view routine, int code, int nt, int nf, bool dtpmax, bool rlcour,
+                                bool lower) {
+  const RequiredValue all[] = {{"RELXCA", nt >= 1 ? GLOR.RELXCA : 0.0},
+                               {"FRLXCA", nf >= 1 ? GLOR.FRLXCA : 0.0},
+                               {"RELXMA", nf >= 1 ? GLOR.RELXMA : 0.0},
+                               {"DAMPT", GLOR.DAMPT},
+                               {"MINFLO", GLOR.MINFLO},
+                               {"MINDP", GLOR.MINDP},
+                               {"GRAVX", GLOR.GRAVX},
+                               {"GRAVY", GLOR.GRAVY},
+                               {"GRAVZ", GLOR.GRAVZ},
+                               {"TABS", GLOR.TABS},
+                               {"PABS", GLOR.PABS},
+                               {"STEFAN", GLOR.STEFAN},
+                               {"DTPMAX", dtpmax ? GLOR.DTPMAX : 0.0},
+                               {"RLCOUR", rlcour ? GLOR.RLCOUR : 0.0}};
+  for (const RequiredValue& v : all) {
+    if (std::isfinite(v.value)) continue;
+    std::string name(v.name);
+    if (lower)
+      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const RequiredValue named{name, v.value};
+    return require_finite_constants(routine, std::span<const RequiredValue>(&named, 1), code);
+  }
+  return true;
 }
 
 bool fl_require_positive_outint(std::string_view routine, int code) {

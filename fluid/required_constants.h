@@ -20,6 +20,17 @@ void fl_not_specified(std::string_view routine, std::string_view name, int code)
 // thermal routines make) and `code`. True when all are finite.
 bool fl_require_finite(std::string_view routine, int code, bool dtimei = true);
 
+// The tolerances, relaxation, flow and gravity constants and the absolute
+// scales a fluid-loop routine reads, refused as fl_require_finite does when
+// not a finite number (an undefined one, which reads as a tiny number, is
+// taken): RELXCA (with thermal nodes, nt >= 1), FRLXCA and RELXMA (with
+// fluid nodes), DAMPT, MINFLO, MINDP, GRAVX, GRAVY, GRAVZ, TABS, PABS,
+// STEFAN, then DTPMAX when `dtpmax` and RLCOUR when `rlcour`. `lower`
+// writes the names in lower case, as FGENFI's texts do. True when all are
+// finite.
+bool fl_require_finite_controls(std::string_view routine, int code, int nt, int nf, bool dtpmax, bool rlcour,
+                                bool lower = false);
+
 // An OUTINT of zero or less would never move the output time on: it is
 // refused with "<routine>: Control constant OUTINT is not greater than
 // zero@Output times would never advance, see User Manual description of

@@ -49,8 +49,8 @@ struct Row {
   unsigned routines;
   Base base;
   Spoil spoil;
-  std::vector<std::string> box;  // fragments of the box, in any order
-  int code;
+  std::vector<std::string> box;     // fragments of the box, in any order
+  int code;                         // 0: the routine's code for constants not finite
   const char* reference = nullptr;  // routine of the Reference row, when not the one run
 };
 
@@ -197,6 +197,22 @@ std::vector<Row> rows() {
        {"Control constant DTIMEI is not greater than zero"}, 29},
       {"DTMAX and DTMIN zero", kFltntf, Base::kRing, [](const FlNetwork&) { GLOR.DTMAX = 0.0; GLOR.DTMIN = 0.0; },
        {"Control constant DTMAX is not greater than zero"}, 29},
+      // Constants that are not finite: the routine's refusal of non-finite
+      // times (code 0: 10 for FLTNTS, 9 for FLTNTF and FGENFI, 12 for FLTMTS).
+      {"GRAVZ not a number", kFlt, Base::kRing, [](const FlNetwork&) { GLOR.GRAVZ = kNaN; },
+       {"Control constant GRAVZ not specified"}, 0},
+      {"GRAVZ not a number", kFgenfi, Base::kRing, [](const FlNetwork&) { GLOR.GRAVZ = kNaN; },
+       {"FGENFI: Control constant gravz not specified"}, 0},
+      {"DAMPT infinite", kFlt, Base::kRing, [](const FlNetwork&) { GLOR.DAMPT = kInf; },
+       {"Control constant DAMPT not specified"}, 0},
+      {"RELXCA not a number", kFlt, Base::kRing, [](const FlNetwork&) { GLOR.RELXCA = kNaN; },
+       {"Control constant RELXCA not specified"}, 0},
+      {"PABS not a number", kFgenfi, Base::kRing, [](const FlNetwork&) { GLOR.PABS = kNaN; },
+       {"Control constant pabs not specified"}, 0},
+      {"DTPMAX not a number", kFlt, Base::kRing, [](const FlNetwork&) { GLOR.DTPMAX = kNaN; },
+       {"Control constant DTPMAX not specified"}, 0},
+      {"RLCOUR not a number", kFltntf, Base::kRing, [](const FlNetwork&) { GLOR.RLCOUR = kNaN; },
+       {"FLTNTF: Control constant RLCOUR not specified"}, 0},
       {"PHI not a number", kFlt, Base::kHumid, [](const FlNetwork& n) { n.phi(2) = kNaN; },
        {"Fluid node value is not a finite number", "PHI = NaN", kNode2}, 21},
       {"PHI negative", kFlt, Base::kHumid, [](const FlNetwork& n) { n.phi(3) = -0.5; },
@@ -206,6 +222,15 @@ std::vector<Row> rows() {
       {"W not a number", kFlt, Base::kHumid, [](const FlNetwork& n) { n.w(3) = kNaN; }, {"W = NaN", kNode3}, 21},
   };
   // clang-format on
+}
+
+// The code of a routine's refusal of a constant that is not finite.
+int finite_code(unsigned routine) {
+  switch (routine) {
+    case kFltnts: return 10;
+    case kFltmts: return 12;
+    default: return 9;
+  }
 }
 
 // Every real of the fluid nodes, links and thermal nodes.
@@ -306,7 +331,8 @@ TEST_F(HostileInputs, EachIsRefusedWhereItEntersWithItsBox) {
       EXPECT_EQ(boxes_in(out), 1u) << out;
       EXPECT_NE(out.find("@@@@  FATAL ERROR"), std::string::npos) << out;
       for (const std::string& part : row.box) EXPECT_TRUE(has_message(out, part)) << part << "\n" << out;
-      EXPECT_TRUE(has_reference(out, row.reference != nullptr ? row.reference : routine, row.code)) << out;
+      const int code = row.code != 0 ? row.code : finite_code(r.bit);
+      EXPECT_TRUE(has_reference(out, row.reference != nullptr ? row.reference : routine, code)) << out;
       const std::vector<double> after = reals(net);
       EXPECT_EQ(non_numbers(after), non_numbers(before));
       // A solution routine refuses before it changes any model array.
