@@ -6,7 +6,9 @@ equally spaced points, read by quadratic interpolation (linear for PRHO11).
 Sources, in order:
 - water and ammonia: python3-iapws saturated states, times a factor linear
   in the argument within each range that equals anchor/iapws at both ends
-  of the range (common.linear_factor_correction);
+  of the range (common.linear_factor_correction); the ammonia vapour at low
+  pressure (PRHO16 below 260 K) follows the library's own density off
+  saturation instead, see ammonia_vapour_range;
 - the refrigerant vapours: the library's vapour equation of state at the
   saturation temperature of the library's vapour-pressure equation, with
   the same anchor factor;
@@ -22,6 +24,7 @@ import math
 
 import common
 import sources
+import virial_coefficient
 
 # name, substance, side, argument ("T" in K or "P" in Pa), ranges (lower end,
 # upper end, points) and the values at the range ends (one more than there
@@ -152,6 +155,72 @@ def shape_values(table, xs):
     return [y(x) for x in xs]
 
 
+# ---------------------------------------------- ammonia vapour, low pressure
+
+# The library's ammonia vapour density off saturation (PROS16) is the
+# second-virial gas, blended near saturation into the saturated density of
+# PRHO16 so that the two meet at the saturation temperature. Where the table
+# and the virial gas differ at saturation, the blend turns the difference
+# into a false slope of the density with temperature (the Joule-Thomson
+# coefficient of the vapour took the wrong sign just above saturation at
+# 20 and 100 kPa, where the table lay 1 % below the virial gas, carried by
+# the anchor factor from 195.45 K). Up to VIRIAL_UNTIL the virial gas is
+# within 0.1 % of iapws, so the table follows it there; from IAPWS_FROM on
+# it follows iapws, and in between the two are blended (a smooth step of
+# the weight). The anchor at 195.45 K, 1.2 % below the virial gas, is met by
+# a factor that fades to 1 over the first ANCHOR_FADE intervals, and the
+# anchor at 300 K by a factor linear from 1 at IAPWS_FROM.
+VIRIAL_UNTIL = 240.0  # K
+IAPWS_FROM = 260.0    # K
+ANCHOR_FADE = 10      # grid intervals
+
+
+def ammonia_virial_density(tk):
+    """The library's second-virial density of ammonia vapour (kg/m3) at tk
+    (K) and the saturation pressure of its vapour-pressure equation:
+    17.03 / (8314.4 T / P + B(T)), B the PB16 table's reading."""
+    pk = sources.psat_equation("ammonia", tk)
+    return 17.03 / (8314.4 * tk / pk + virial_coefficient.reading(_virial_points(), tk))
+
+
+_VIRIAL = []
+
+
+def _virial_points():
+    if not _VIRIAL:
+        _VIRIAL.append(virial_coefficient.build()[0])
+    return _VIRIAL[0]
+
+
+def _low_pressure_weight(tk):
+    """Weight of iapws in the low-pressure source: 0 up to VIRIAL_UNTIL, 1
+    from IAPWS_FROM on, a smooth step between."""
+    u = min(max((tk - VIRIAL_UNTIL) / (IAPWS_FROM - VIRIAL_UNTIL), 0.0), 1.0)
+    return u * u * (3.0 - 2.0 * u)
+
+
+def ammonia_vapour_range(table, shape):
+    """Range 1 of PRHO16 (195.45 to 300 K): the virial gas blended into
+    iapws (`shape`), times the factor that meets the two anchors. Returns
+    the values, the source and the factor as functions of the temperature,
+    and the factors at the anchors."""
+    grid = table.grid[0]
+    t0, t1 = table.ends[0], table.ends[1]
+    source = lambda t: (1.0 - _low_pressure_weight(t)) * ammonia_virial_density(t) + _low_pressure_weight(t) * shape(t)
+    f0 = table.anchors[0] / source(t0)
+    f1 = table.anchors[1] / source(t1)
+    knots = [(t0, f0), (grid[ANCHOR_FADE], 1.0), (IAPWS_FROM, 1.0), (t1, f1)]
+
+    def factor(t):
+        for (xa, fa), (xb, fb) in zip(knots, knots[1:]):
+            if t <= xb:
+                return fa + (fb - fa) * (t - xa) / (xb - xa)
+        return knots[-1][1]
+    values = [source(t) * factor(t) for t in grid]
+    values[0], values[-1] = table.anchors[0], table.anchors[1]
+    return values, source, factor, (f0, f1), knots
+
+
 def check_arguments(table):
     """The midpoints at which the interpolation error is measured, per range."""
     return [[r["x0"] + (k + 0.5) * r["step"] for k in common.check_points(r["n"])] for r in table.ranges]
@@ -172,8 +241,23 @@ def build(table):
     else:
         values, factors = common.linear_factor_correction(table.grid, shape, table.ends, table.anchors)
         info["factors"] = factors
+        info["forced"] = common.factor_jumps(table.ends, table.anchors, factors)
+        low = None
+        if table.name == "PRHO16":
+            values[0], low_source, low_factor, (f0, f1), knots = ammonia_vapour_range(table, shape)
+            info["factors"][0] = f0
+            low = lambda x: low_source(x) * low_factor(x)
+            # At 300 K the factor of range 1 now comes from 1 at IAPWS_FROM.
+            (xa, fa), (xb, fb) = knots[-2], knots[-1]
+            r2 = table.ranges[1]
+            slope2 = (factors[2] - factors[1]) / (r2["x1"] - r2["x0"])
+            info["forced"][0] = table.anchors[1] / f1 * (slope2 - (fb - fa) / (xb - xa))
+            info["virial"] = max(abs(v / ammonia_virial_density(x) - 1.0)
+                                 for x, v in zip(table.grid[0], values[0]) if knots[1][0] <= x <= VIRIAL_UNTIL)
 
         def corrected(x):
+            if low is not None and x <= table.ranges[0]["x1"]:
+                return low(x)
             for r, fa, fb in zip(table.ranges, factors, factors[1:]):
                 if x <= r["x1"]:
                     return shape(x) * (fa + (fb - fa) * (x - r["x0"]) / (r["x1"] - r["x0"]))
@@ -210,8 +294,8 @@ def check_shape(table, values, info):
     else:
         info["exempt"] = common.check_monotone(table.name, ranges, -1 if table.side == "liquid" else +1, what)
         info["shape"] = "%s with %s" % ("falls" if table.side == "liquid" else "rises", table.arg)
-    if "factors" in info:
-        forced = common.factor_jumps(table.ends, table.anchors, info["factors"])
+    if "forced" in info:
+        forced = info["forced"]
     else:
         forced = [0.0] * (len(table.ranges) - 1)
     return common.check_switches(table.name, ranges, forced)
@@ -297,10 +381,15 @@ def report(tables, built):
     liq = ["| table | substance | Tc (K) | rho0, a, b (kg/m3) | stand-in error, water / ammonia "
            "| interpolation error per range (relative) | monotone in each range |",
            "|---|---|---|---|---|---|---|"]
+    low = ""
     for t in tables:
         values, info = built[t.name]
         if "factors" in info:
             source = "iapws" if t.reference_substance else "equation of state"
+            if "virial" in info:
+                source = "virial gas below %.0f K, iapws from %.0f K" % (VIRIAL_UNTIL, IAPWS_FROM)
+                low = ("\n\n`PRHO16` from %.3f to %.0f K departs from the library's virial gas by at most %s."
+                       % (t.grid[0][ANCHOR_FADE], VIRIAL_UNTIL, common.percent(info["virial"])))
             ref.append("| %s | %s %s (%s) | %s | %s | %s |" % (
                 t.name, t.substance, t.side, source, " / ".join("%.4f" % f for f in info["factors"]),
                 common.percent(info["deviation"]), _errors(info["interpolation"])))
@@ -312,7 +401,7 @@ def report(tables, built):
     shapes = common.SHAPE_HEADER + [
         common.shape_row(t.name, "%s %s" % (t.substance, t.side), built[t.name][1]["shape"],
                          built[t.name][1]["exempt"], built[t.name][1]["switches"]) for t in tables]
-    return {"density-sources": "\n".join(ref), "density-liquid-forms": "\n".join(liq),
+    return {"density-sources": "\n".join(ref) + low, "density-liquid-forms": "\n".join(liq),
             "density-shapes": "\n".join(shapes)}
 
 

@@ -47,6 +47,13 @@ def build():
     return points, info
 
 
+def reading(points, tk):
+    """The library's reading of the table at tk (K) inside 195 to 700 K: the
+    straight line of the interval, in m3/kmol."""
+    i = min(int((tk - T0) / STEP), POINTS - 2)
+    return (points[i] + (points[i + 1] - points[i]) / STEP * (tk - (T0 + STEP * i))) * 0.001
+
+
 def interpolation_error(xs, points, shape, at, factors):
     """Largest difference (cm3/mol) between the table's straight line and the
     corrected iapws curve at the midpoints of the intervals."""
