@@ -21,20 +21,24 @@ using namespace prop_const;
 
 constexpr int kHumidAir = 4;
 
-// Humid air's X is the specific humidity, which lies between 0 and 1; the
-// saturation functions would refuse it as a vapour quality. There the
-// saturated vapour's forms of humid air are evaluated with X as it is.
-inline bool humidity_between(int ifluid, double x) { return ifluid == kHumidAir && x > 0.0 && x < 1.0; }
+// Humid air's X is the specific humidity; the saturation functions would
+// refuse one between 0 and 1 as a vapour quality, and serve its specific
+// heat only for X >= 1. For 0 <= X < 1 the enthalpy starts from the form of
+// dry humid air, 0.0 at 273.16 K, as it does at X = 0, and the first step of
+// the inversion takes the saturated vapour's specific heat at X (also at
+// X = 0): the enthalpy is then continuous as the humidity goes to zero.
+// X >= 1 keeps the saturated-vapour forms.
+inline bool humidity_below_one(int ifluid, double x) { return ifluid == kHumidAir && x >= 0.0 && x < 1.0; }
 
 inline double saturated_enthalpy(double p, double ts, double x, int ifluid, int node) {
-  if (humidity_between(ifluid, x)) [[unlikely]]
-    return prop_dispatch::routine(kHumidAir, prop_dispatch::kEnthalpy, prop_dispatch::kSaturatedVapour)(
+  if (humidity_below_one(ifluid, x)) [[unlikely]]
+    return prop_dispatch::routine(kHumidAir, prop_dispatch::kEnthalpy, prop_dispatch::kSaturatedLiquid)(
         p, ts, 0.0, x, ifluid, node);
   return XENTHS(p, ts, x, ifluid, node);
 }
 
 inline double saturated_cp(double p, double ts, double x, int ifluid, int node) {
-  if (humidity_between(ifluid, x)) [[unlikely]]
+  if (humidity_below_one(ifluid, x)) [[unlikely]]
     return prop_dispatch::routine(kHumidAir, prop_dispatch::kSpecificHeat, prop_dispatch::kSaturatedVapour)(
         p, ts, 0.0, x, ifluid, node);
   return XCPS(p, ts, x, ifluid, node);

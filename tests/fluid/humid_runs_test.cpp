@@ -182,5 +182,58 @@ TEST_F(HumidRuns, DuctOverAColdWallLosesItsCondensateAndKeepsItsDryAir) {
   EXPECT_GT(r2[0], 2000.0 * condensate);
 }
 
+TEST_F(HumidRuns, HumidAndDryAirMixWithoutChangingTheirTemperature) {
+  // Four "AIRW" nodes of duct at 1 atm and 25 C without walls, dry at the
+  // start (PHI 0): node 1 "K" fed 0.05 kg/s of air at PHI 0.6, node 3 fed
+  // 0.05 kg/s of dry air (W 0), both at 25 C; node 4 the outlet "J". All
+  // the air is at 25 C, so every node stays there while the humid air fills
+  // the duct, and the humidity ratio after the junction becomes the vapour
+  // over the dry air of both streams. The enthalpy of every node lies next
+  // to that of dry air at 25 C, the vapour's share of the specific heat
+  // apart (the enthalpy of humid air once began from the saturated vapour's
+  // form, 276 kJ/kg above that of dry air at the same temperature).
+  const int n = 4;
+  tna_test::FluidModel fm = tna_test::humid_duct(n);
+  for (int k = 1; k <= n; ++k) fm.node(k).phi = 0.0;
+  fm.node(1).status = 'K';
+  fm.node(1).fm = 0.05;
+  fm.node(1).fr = 25.0;
+  fm.node(3).fm = 0.05;
+  fm.node(3).fr = 25.0;
+  for (int h = 0; h < fm.nl(); ++h) fm.link_spec(h).gp = 1.0e20;  // no fitting loss
+  build(fm);
+  tna_test::fluid_controls();
+  FINITS(" ", -1);
+  for (int k = 0; k < n; ++k) gar_linearcondacts(fm.gl_index(k)) = "I";  // no walls
+  for (int k = 1; k <= n; ++k) EXPECT_EQ(net.w(k), 0.0) << k;
+  const double pv = 0.6 * XPRESS(25.0, FTYPEI("WATER"), 0);
+  const double w1 = 0.6221 * pv / (1.01325e5 - pv);
+  net.fw(1) = w1;   // the humid stream
+  net.fw(3) = 0.0;  // the dry one
+  GLOR.TIMEND = 20.0;
+  GLOR.OUTINT = 20.0;
+  GLOR.DTIMEI = 0.5;
+  GLOR.DTMAX = 0.5;
+  GLOR.FRLXCA = 1.0e-6;
+  double worst = 0.0;
+  log.variables2 = [&] {
+    for (int k = 1; k <= n; ++k) worst = std::max(worst, std::fabs(net.tf(k) - 25.0));
+  };
+  FLTNTS();
+  log.variables2 = nullptr;
+  EXPECT_EQ(listing(), "");
+  EXPECT_EQ(GLOR.TIMEO, GLOR.TIMEND);
+  EXPECT_LT(worst, 1e-3);
+  const double y1 = w1 / (1.0 + w1);
+  const double w_mix = 0.05 * y1 / (0.05 * (1.0 - y1) + 0.05);
+  const double dry = XENTH(1.01325e5, 25.0, 0.0, kAirw, 0);
+  for (int k = 1; k <= n; ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_NEAR(net.w(k), k < 3 ? w1 : w_mix, 1e-3 * w1);
+    EXPECT_NEAR(net.fe(k), own_enthalpy(k), 1e-9 * std::fabs(net.fe(k)));
+    EXPECT_NEAR(net.fe(k), dry, 0.02 * dry);
+  }
+}
+
 }  // namespace
 }  // namespace fluid_test

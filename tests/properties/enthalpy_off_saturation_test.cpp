@@ -1,7 +1,7 @@
 // Enthalpy off saturation and the temperature from it: round trips on both
 // sides of saturation for every fluid that has them, the integral of the
 // specific heat, the shortcuts of the inversion, humid air at a humidity
-// between 0 and 1, and the inversion that meets a non-number.
+// from 0 up to 1 and its mixing, and the inversion that meets a non-number.
 #include <cmath>
 #include <limits>
 #include <string>
@@ -127,28 +127,37 @@ TEST_F(EnthalpyOffSaturation, TemperatureFromEnthalpyNearSaturation) {
   EXPECT_EQ(out, "");
 }
 
-TEST_F(EnthalpyOffSaturation, HumidAirBetweenZeroAndOneUsesTheHumidityAsGiven) {
-  // The specific humidity of humid air is a fraction of a kilogram per
-  // kilogram: the saturated forms of the gas take it as it is. (The
-  // integral starts at 273.16 K, a few microkelvin below the first point of
-  // the water vapour's specific-heat table, 273.16 in single precision: that
-  // is the table's end, not outside it, so nothing is reported.)
+TEST_F(EnthalpyOffSaturation, HumidAirBelowOneStartsWhereDryAirStarts) {
+  // For a specific humidity from 0 up to 1 the enthalpy starts from dry
+  // humid air's zero at 273.16 K, and the temperature from enthalpy takes
+  // the saturated vapour's specific heat at that humidity as its first
+  // slope, at w = 0 too. (The integral starts a few microkelvin below the
+  // first point of the water vapour's specific-heat table, 273.16 in single
+  // precision: that is the table's end, not outside it, so nothing is
+  // reported.)
   offsets(0.0, 0.0);
   bool ended;
   const std::string out = run(
       [&] {
-        for (double w : {0.005, 0.02, 0.5}) {
+        for (double w : {0.0, 0.005, 0.02, 0.5}) {
           SCOPED_TRACE(w);
-          const double hs = ((1868.07 * w) + 1011.57) / (w + 1.0) * 273.16;
           for (double t : {280.0, 300.0, 350.0}) {
             const double h = XENTH(1e5, t, w, kHumidAir, 0);
-            EXPECT_NEAR(h, hs + INTCP(1e5, 273.16, t, w, kHumidAir, 0), 1e-9 * h);
+            EXPECT_NEAR(h, INTCP(1e5, 273.16, t, w, kHumidAir, 0), 1e-9 * h);
             EXPECT_NEAR(XTEMP(1e5, h, w, kHumidAir, 0), t, 0.01);
           }
+          // A small step from 273.16 K takes the saturated vapour's
+          // specific heat as it is.
+          const double cps = ((1868.07 * w) + 1011.57) / (w + 1.0);
+          EXPECT_EQ(XTEMP(1e5, 0.5e-3 * cps, w, kHumidAir, 0), 273.16 + 0.5e-3);
         }
-        // X <= 0 and X >= 1 as before: the saturated liquid's zero, and the
-        // saturated vapour's form with X as the humidity.
-        EXPECT_NEAR(XENTH(1e5, 300.0, 0.0, kHumidAir, 0), INTCP(1e5, 273.16, 300.0, 0.0, kHumidAir, 0), 1e-9);
+        // Continuous as the humidity goes to zero: at 300 K 27,137 J/kg
+        // both (w = 1e-9 once gave 303,457).
+        const double dry = XENTH(1e5, 300.0, 0.0, kHumidAir, 0);
+        EXPECT_NEAR(dry, 27137.0, 1.0);
+        EXPECT_NEAR(XENTH(1e5, 300.0, 1e-9, kHumidAir, 0), dry, 1e-3);
+        // X >= 1 as before: the saturated vapour's form with X as the
+        // humidity.
         const double h = XENTH(1e5, 300.0, 1.5, kHumidAir, 0);
         EXPECT_NEAR(h, ((1868.07 * 1.5) + 1011.57) / 2.5 * 273.16 + INTCP(1e5, 273.16, 300.0, 1.5, kHumidAir, 0),
                     1e-6);
@@ -157,12 +166,34 @@ TEST_F(EnthalpyOffSaturation, HumidAirBetweenZeroAndOneUsesTheHumidityAsGiven) {
       ended);
   EXPECT_FALSE(ended);
   EXPECT_EQ(out, "");
-  // Humid air has no saturation specific heat of the liquid: the
-  // temperature of a humidity at or below 0 ends the run there.
-  EXPECT_EQ(run([&] { XTEMP(1e5, 3e5, 0.0, kHumidAir, 0); }, ended),
+  // A negative humidity has no specific heat of the saturated liquid to
+  // start from: the temperature ends the run there.
+  EXPECT_EQ(run([&] { XTEMP(1e5, 3e5, -0.01, kHumidAir, 0); }, ended),
             fatal_box("Fluid property undefined.@Property required: saturation specific heat of liquid AIRW", 12,
                       "XCPS  "));
   EXPECT_TRUE(ended);
+}
+
+TEST_F(EnthalpyOffSaturation, DryAndHumidStreamsMixAtTheirTemperature) {
+  // Enthalpy per kilogram of mixture is linear in the vapour's mass
+  // fraction at one temperature, so mixing two streams of one temperature
+  // by mass reads that temperature back (a dry and a humid 300 K stream
+  // once read back 165 K).
+  offsets(0.0, 0.0);
+  struct Mix {
+    double w1, m1, w2, m2, t;  // humidity ratios, kg/s, K
+  };
+  const Mix mixes[] = {{0.0, 1.0, 0.02, 1.0, 300.0}, {0.0, 3.0, 0.01, 1.0, 290.0}, {0.005, 1.0, 0.03, 2.0, 320.0}};
+  const std::string out = printed([&] {
+    for (const Mix& m : mixes) {
+      const double y1 = m.w1 / (1.0 + m.w1), y2 = m.w2 / (1.0 + m.w2);
+      const double y = (m.m1 * y1 + m.m2 * y2) / (m.m1 + m.m2);
+      const double h = (m.m1 * XENTH(1e5, m.t, m.w1, kHumidAir, 0) + m.m2 * XENTH(1e5, m.t, m.w2, kHumidAir, 0)) /
+                       (m.m1 + m.m2);
+      EXPECT_NEAR(XTEMP(1e5, h, y / (1.0 - y), kHumidAir, 0), m.t, 0.01) << m.w1 << " " << m.w2;
+    }
+  });
+  EXPECT_EQ(out, "");
 }
 
 TEST_F(EnthalpyOffSaturation, HumidAirAtOrdinaryConditionsGivesNoRangeWarning) {
@@ -177,11 +208,7 @@ TEST_F(EnthalpyOffSaturation, HumidAirAtOrdinaryConditionsGivesNoRangeWarning) {
           SCOPED_TRACE(w);
           for (const double t : {0.01, 5.0, 25.0, 60.0}) {
             const double h = XENTH(101325.0, t, w, kHumidAir, 3);
-            // (Humid air has no liquid side to start a temperature search
-            // from at w = 0.)
-            if (w > 0.0) {
-              EXPECT_NEAR(XTEMP(101325.0, h, w, kHumidAir, 3), t, 0.01);
-            }
+            EXPECT_NEAR(XTEMP(101325.0, h, w, kHumidAir, 3), t, 0.01);
           }
           XCP(101325.0, 0.01, w, kHumidAir, 3);
           XCOND(101325.0, 0.01, w, kHumidAir, 3);
