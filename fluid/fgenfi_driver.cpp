@@ -48,6 +48,7 @@ bool cyclic_run() { return GLOC.SOLVER.c[0] == 'C' && GLOC.SOLVER.c[1] == 'Y'; }
 // its work space (without the ordering), runs VARIABLES1 twice, copies the
 // tied temperatures and sets CSGMIN, and then sets TIMEO, TIMEN and TIMEM to
 // TIMEND without VARIABLES2 or OUTPUTS; the thermal network is not advanced.
+// A warning (code 12) says so: the clock moves all the same.
 void FGENFI() {
   GLOC.MODULE = kName;
   if (!cyclic_run()) GLOC.SOLVER = "TRFL2P";
@@ -196,6 +197,11 @@ void FGENFI() {
       V10001();
       SSNCNT(net.lenthermal, net.lencopy, nt, net.pcs, net.t);
       if (nt > 0) SCKCSG(net);
+      if (nf == 0)
+        report(
+            "FGENFI: No fluid nodes in the model@No time step was made: the thermal network is not advanced, "
+            "TIMEO is set to TIMEND. Use a thermal solution routine for a model without fluid loops",
+            2, 12);
       FGFIIT(net, w, sv, th, loop);
     }
   }

@@ -53,7 +53,8 @@ void FLTNTF();
 // fluid/input_checks.h says (a DTIMEI given and DTMIN both not above zero:
 // code 29). A model without fluid nodes gets no step: FGENFI then only runs VARIABLES1
 // twice, copies the tied temperatures, sets CSGMIN and sets the times to
-// TIMEND. QTRSOL "YES" replaces the storage of the pressure equations by the
+// TIMEND, with the warning "FGENFI: No fluid nodes in the model@No time step
+// was made: ..." (severity 2, code 12). QTRSOL "YES" replaces the storage of the pressure equations by the
 // mass of each loop, kept at its start-of-step value. On return TIMEO, TIMEN
 // and TIMEM are TIMEND and SOLTYP is blank.
 void FGENFI();

@@ -420,6 +420,15 @@ TEST_F(FgenfiSteps, WithoutFluidNodesThereIsNoStep) {
   EXPECT_EQ(net.t(1), 50.0);
   EXPECT_EQ(GLOR.TIMEO, GLOR.TIMEND);
   EXPECT_EQ(GLOR.CSGMIN, 10.0);
+  // The clock moved without a step: a warning says so, once.
+  const std::string l = listing();
+  EXPECT_TRUE(has_message(l,
+                          "FGENFI: No fluid nodes in the model@No time step was made: the thermal network is not "
+                          "advanced, TIMEO is set to TIMEND"))
+      << l;
+  EXPECT_TRUE(has_reference(l, "FGENFI", 12)) << l;
+  EXPECT_EQ(boxes_in(l), 1u) << l;
+  EXPECT_EQ(l.find("FATAL"), std::string::npos) << l;
 }
 
 TEST_F(FgenfiSteps, MissingOrUnusableConstantsEndTheRun) {
