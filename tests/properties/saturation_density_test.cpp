@@ -228,24 +228,32 @@ TEST_F(SaturationDensity, AmmoniaVapourReportsTooLowAndTooHigh) {
 
 TEST_F(SaturationDensity, PhysicsOfTheSaturationLine) {
   // Liquids fall with temperature (water from its density maximum at 4 C
-  // on), vapours rise with pressure (ammonia's with temperature); water at
-  // 100 C and ammonia at its normal boiling point against iapws.
+  // on), vapours rise with pressure (ammonia's with temperature), at every
+  // grid point and interval midpoint up to the last point (read just below
+  // the end, which is outside); water at 100 C and ammonia at its normal
+  // boiling point against iapws.
   const std::string out = printed([&] {
     for (const Case& c : cases()) {
       const prop_data::DensityTable& t = *c.table;
       const bool falling = c.by_temperature && std::string(c.routine) != "PRHO16";
-      bool first = true;
-      double prev = 0.0;
-      for (int r = 0; r < t.count; ++r)
-        for (int k = 1; k < t.ranges[r].n; ++k) {
-          const double x = t.ranges[r].x0 + (k - 0.5) * t.ranges[r].step, v = read(c, x);
-          if (c.table == &prop_data::kPRHO01 && x < 277.2) continue;
-          if (!first) {
+      double prev = 0.0, prev_x = -1.0;
+      for (int r = 0; r < t.count; ++r) {
+        const prop_data::DensityRange& g = t.ranges[r];
+        for (int k = 0; k <= 2 * (g.n - 1); ++k) {
+          double x = k == 2 * (g.n - 1) ? g.x1 : g.x0 + 0.5 * k * g.step;
+          if (r == t.count - 1 && x == g.x1) x = std::nextafter(x, 0.0);
+          if (x <= prev_x || (c.table == &prop_data::kPRHO01 && x < 277.2)) continue;
+          const double v = read(c, x);
+          if (prev_x > 0.0) {
             EXPECT_TRUE(falling ? v < prev : v > prev) << c.routine << " " << x;
           }
-          first = false;
           prev = v;
+          prev_x = x;
         }
+      }
+      // The walk ended at the last point.
+      const prop_data::DensityRange& last = t.ranges[t.count - 1];
+      EXPECT_NEAR(prev, last.y[last.n - 1], 1e-6 * last.y[last.n - 1]) << c.routine;
     }
     EXPECT_NEAR(PRHO01(0, 100.0, 273.15), 958.35, 958.35 * 2e-3);
     EXPECT_NEAR(PRHO02(0, 0.0, 101325.0), 0.598, 0.598 * 5e-3);

@@ -101,6 +101,33 @@ TEST_F(SaturationTemperature, RangesMeetAndGridPointsGiveTheirValues) {
   }
 }
 
+TEST_F(SaturationTemperature, RisesWithPressureUpToTheLastPoint) {
+  // The readings at every grid point and interval midpoint rise, from the
+  // first point to the last (read just below the end, which is outside).
+  const std::string out = printed([&] {
+    for (const Case& c : cases()) {
+      SCOPED_TRACE(c.routine);
+      const prop_data::PressureTable& t = *c.table;
+      double prev = -1e300, prev_p = -1.0;
+      for (int r = 0; r < t.count; ++r) {
+        const prop_data::PressureRange& g = t.ranges[r];
+        for (int k = 0; k <= 2 * (g.n - 1); ++k) {
+          double p = k == 2 * (g.n - 1) ? g.upper : g.origin + 0.5 * k * g.step;
+          if (r == t.count - 1 && p == g.upper) p = std::nextafter(p, 0.0);
+          if (p <= prev_p) continue;
+          const double v = c.f(0, 0.0, p, 0.0);
+          EXPECT_GT(v, prev) << p;
+          prev = v;
+          prev_p = p;
+        }
+      }
+      const prop_data::PressureRange& last = t.ranges[t.count - 1];
+      EXPECT_NEAR(prev, last.y[last.n - 1] + 273.15, 1e-6);
+    }
+  });
+  EXPECT_EQ(out, "");
+}
+
 TEST_F(SaturationTemperature, InvertsTheSaturationPressureEquations) {
   // The bisections pass the critical temperature of the equations, whose
   // severity-1 diagnostics are not the subject here.
