@@ -102,6 +102,15 @@ double SFICOU(const FlNetwork& net);
 // step converged. A zero pivot ends the run with "FGENFI: Zero divide in
 // matrix solution for enthalpy@..." (code 1) or "FGENFI : Zero divide in
 // matrix solution for pressure@..." (code 2), severity 4, routine "Fgfitr".
+// An iterate the properties cannot take ends it too, with the step in the
+// message and the node's or link's context, severity 4, routine "Fgfitr": a
+// solved or relaxed enthalpy or pressure, or a state derived from them (VQ,
+// density and its derivatives), that is not a finite number ("FGENFI: Fluid
+// state is not a finite number", code 3); an absolute pressure P + PABS not
+// above zero ("FGENFI: Fluid pressure not above zero", code 4); a link flow
+// that is not a finite number ("FGENFI: Mass flow is not a finite number",
+// code 5); a fluid temperature that is not ("FGENFI: Temperature > 1.0D10
+// detected@", code 1, routine "Fgupdt").
 void FGFITR(const FlNetwork& net, const FgPass& w, const FgThermal& th, FgLoop& loop);
 
 // One step of the adaptive relaxation: with dc the current and dq the

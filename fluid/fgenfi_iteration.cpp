@@ -9,13 +9,16 @@
 #include "fluid/energy_equation.h"
 #include "fluid/fgenfi.h"
 #include "fluid/fluid_constants.h"
+#include "fluid/input_checks.h"
 #include "fluid/momentum.h"
+#include "fluid/non_finite.h"
 #include "fluid/pressure_equation.h"
 #include "fluid/profile_solver.h"
 #include "fluid/state_update.h"
 #include "fluid/thermal_update.h"
 #include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
+#include "platform/format.h"
 
 namespace {
 
@@ -29,6 +32,58 @@ void zero_pivot(const FlNetwork& net, const char* what, int code, int k, const p
   text.resize(250, ' ');
   SETERX(text, 4, code, "Fgfitr");
 }
+
+// A value as G12.6 writes it, without the blanks around it.
+std::string g12(double v) {
+  plat::Text<12> t;
+  plat::write_internal(t, "(G12.6)", v);
+  std::string_view s = t.trimmed();
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  return std::string(s);
+}
+
+// The step whose iterate the solution cannot go on from.
+std::string step_text() {
+  return "@Step from TIMEO = " + g12(GLOR.TIMEO) + " of DTIMEU = " + g12(GLOR.DTIMEU) + "@";
+}
+
+// Fluid node k: `name` = value, not a finite number, ends the run.
+void state_fatal(const FlNetwork& net, int k, const char* name, double value) {
+  fl_node_fatal("FGENFI: Fluid state is not a finite number" + step_text() + name + " = " + g12(value) + "@",
+                net.global(k), 3, "Fgfitr");
+}
+
+// Fluid node k: an absolute pressure P + PABS not above zero ends the run.
+void pressure_fatal(const FlNetwork& net, int k, double p) {
+  fl_node_fatal("FGENFI: Fluid pressure not above zero" + step_text() + "P = " + g12(p) +
+                    ", P + PABS must be above zero@",
+                net.global(k), 4, "Fgfitr");
+}
+
+// Link l: a flow that is not a finite number ends the run.
+void flow_fatal(const FlNetwork& net, int l) {
+  std::string text =
+      "FGENFI: Mass flow is not a finite number" + step_text() + "M = " + g12(net.m(l)) + "@" + fl_link_context(l);
+  text.resize(255, ' ');
+  SETERX(text, 4, 5, "Fgfitr");
+}
+
+// The first of v(1..n) that is not a finite number, or 0.
+int first_not_finite(FlCReals v, int n) {
+  for (int i = 1; i <= n; ++i)
+    if (fl_not_finite(v(i))) return i;
+  return 0;
+}
+
+// The first fluid node whose iterate (p, h) is not a state: not finite, or
+// an absolute pressure not above zero; 0 when every node has one.
+int first_unphysical(FlCReals p, FlCReals h, int nf, double pabs) {
+  for (int i = 1; i <= nf; ++i)
+    if (fl_not_finite(p(i)) || fl_not_finite(h(i)) || !(p(i) + pabs > 0.0)) return i;
+  return 0;
+}
+
+FlCReals ro(FlReals v) { return FlCReals(v.data(), v.size()); }
 
 }  // namespace
 
@@ -87,6 +142,7 @@ void FGFITR(const FlNetwork& net, const FgPass& wc, const FgThermal& th, FgLoop&
       plat::Text<6> routine;
       FHSKS1(w.amat, w.id, w.jl, w.ir, nf, w.perm, w.ju, w.lprof, w.bvec, w.hnew, dmaxh, ierr, routine);
       if (ierr != 0) return zero_pivot(net, "FGENFI: Zero divide in matrix solution for enthalpy", 1, ierr, routine);
+      if (const int k = first_not_finite(ro(w.hnew), nf)) return state_fatal(net, k, "FE", w.hnew(k));
       STSOLT("FLUID");
       V10001();
       // Momentum and pressure.
@@ -95,6 +151,7 @@ void FGFITR(const FlNetwork& net, const FgPass& wc, const FgThermal& th, FgLoop&
       FHSKS1(w.amat, w.id, w.jl, w.ir, nf, w.perm, w.ju, w.lprof, w.bvec, w.pnew, dmaxp, ierr, routine);
       if (ierr != 0)
         return zero_pivot(net, "FGENFI : Zero divide in matrix solution for pressure", 2, ierr, routine);
+      if (const int k = first_not_finite(ro(w.pnew), nf)) return state_fatal(net, k, "P", w.pnew(k));
       // Relaxation factors.
       if (!first) {
         loop.relxp = fg_relax(loop.relxp, dmaxp, dqp);
@@ -107,16 +164,33 @@ void FGFITR(const FlNetwork& net, const FgPass& wc, const FgThermal& th, FgLoop&
       GLOR.DAMPM = (std::isnan(loop.relxh) || loop.relxp < loop.relxh) ? loop.relxp : loop.relxh;
       const double dampm = GLOR.DAMPM;
       // New flows, under-relaxation, compliance and states.
-      if (net.nl > 0) FMCALC(net, w);
+      if (net.nl > 0) {
+        FMCALC(net, w);
+        if (const int l = first_not_finite(ro(net.m), net.nl)) return flow_fatal(net, l);
+      }
       for (int n = 1; n <= nf; ++n) {
         w.hnew(n) = net.fe(n) + (w.hnew(n) - net.fe(n)) * dampm;
         w.pnew(n) = net.p(n) + (w.pnew(n) - net.p(n)) * dampm;
       }
-      CVOLSP(net, FlCReals(w.pnew.data(), w.pnew.size()), 1, w.vrate);
+      // The properties take only a state: finite, at a pressure above zero.
+      if (const int k = first_unphysical(ro(w.pnew), ro(w.hnew), nf, GLOR.PABS)) {
+        if (fl_not_finite(w.hnew(k))) return state_fatal(net, k, "FE", w.hnew(k));
+        if (fl_not_finite(w.pnew(k))) return state_fatal(net, k, "P", w.pnew(k));
+        return pressure_fatal(net, k, w.pnew(k));
+      }
+      CVOLSP(net, ro(w.pnew), 1, w.vrate);
       FGUPDT(net, w, fluid_conv);
       for (int n = 1; n <= nf; ++n) {
         net.fe(n) = w.hnew(n);
         net.p(n) = w.pnew(n);
+      }
+      if (const int k = first_not_finite(ro(net.tf), nf))
+        fl_node_fatal("FGENFI: Temperature > 1.0D10 detected@", net.global(k), 1, "Fgupdt");
+      for (int k = 1; k <= nf; ++k) {
+        if (fl_not_finite(net.vq(k))) return state_fatal(net, k, "VQ", net.vq(k));
+        if (fl_not_finite(w.rho(k))) return state_fatal(net, k, "Density", w.rho(k));
+        if (fl_not_finite(w.drdh(k)) || fl_not_finite(w.drdp(k)))
+          return state_fatal(net, k, "Density derivative", fl_not_finite(w.drdh(k)) ? w.drdh(k) : w.drdp(k));
       }
       first = false;
     }

@@ -46,9 +46,9 @@ void node_box(std::string_view routine, int severity, int code, std::string_view
   SETERX(msg, severity, code, routine);
 }
 
-// "Link <n> in main model" or "Link <n> in model <name> (<path>)", n the
-// link's number within the model that owns it.
-std::string link_context(int l) {
+}  // namespace
+
+std::string fl_link_context(int l) {
   const int m = CDSSMD(l, 5);
   std::string text = "Link " + std::to_string(l - md_massflowlinkbase(m));
   if (m <= 1) return text + " in main model";
@@ -58,8 +58,10 @@ std::string link_context(int l) {
   return text + " in model " + std::string(gar_modelnames(m).trimmed()) + " (" + std::string(path.trimmed()) + ")";
 }
 
+namespace {
+
 bool link_box(std::string_view routine, int code, std::string_view problem, std::string_view info, int l) {
-  std::string msg = std::string(problem) + "@" + action(routine) + "@" + std::string(info) + "@" + link_context(l);
+  std::string msg = std::string(problem) + "@" + action(routine) + "@" + std::string(info) + "@" + fl_link_context(l);
   msg.resize(kMessageLength, ' ');
   SETERX(msg, 4, code, routine);
   return false;

@@ -26,6 +26,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -41,6 +42,11 @@ inline constexpr int kFlCheckThermal = 27;
 inline constexpr int kFlCheckDampm = 28;
 inline constexpr int kFlCheckStep = 29;
 inline constexpr int kFlCheckPhase = 30;
+
+// "Link <n> in main model" or "Link <n> in model <name> (<path>)", n the
+// number of link l (1..NL) within the model that owns it: the context of a
+// message about a link.
+std::string fl_link_context(int l);
 
 // ---- Refusals of one value (the run ends; false if the service returns) --
 

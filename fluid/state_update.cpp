@@ -1,10 +1,12 @@
 #include "fluid/state_update.h"
 
 #include <cmath>
+#include <limits>
 
 #include "core/control_constants.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_state.h"
+#include "fluid/non_finite.h"
 #include "modeldata/global_arrays.h"
 #include "properties/properties.h"
 
@@ -35,7 +37,12 @@ void FGUPDT(const FlNetwork& net, const FgPass& w, int& converged) {
     net.tf(i) = t;
     XDRHO(h, code, node, pabs, p, x, tabs, t, w.drdh(i), w.drdp(i), w.rho(i));
     const double cp = XCP(p, t, x, code, node);
-    const double v = std::fabs(h - net.fe(i)) / (dampm * cp);
+    double v = std::fabs(h - net.fe(i)) / (dampm * cp);
+    // A state that is not a number is no converged state, whatever the
+    // comparisons with the tolerance say.
+    if (fl_not_finite(v) || fl_not_finite(p) || fl_not_finite(x) || fl_not_finite(t) || fl_not_finite(w.rho(i)) ||
+        fl_not_finite(w.drdh(i)) || fl_not_finite(w.drdp(i)))
+      v = std::numeric_limits<double>::infinity();
     if (v > GLOR.FRLXCC) {
       GLOR.FRLXCC = v;
       GLOI.NFRLXC = i;

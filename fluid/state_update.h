@@ -19,7 +19,9 @@
 //   "HEM"; rho, drdh, drdp from XDRHO; and the enthalpy change measured as a
 //   temperature, |h - FE(i)| / (DAMPM x XCP(p, T, VQ)), whose largest value
 //   goes to FRLXCC with its node in NFRLXC (the first node on a tie; both 0
-//   when nothing changed).
+//   when nothing changed). A node whose p, h or derived state (VQ, T, rho,
+//   drdh, drdp, cp) is not a finite number changes without bound: its
+//   measure is +infinity, so that such a state never counts as converged.
 // converged := 1 when FRLXCC < FRLXCA and RELXMC < RELXMA, else 0. FE (the
 // previous enthalpies) is read, not written.
 void FGUPDT(const FlNetwork& net, const FgPass& w, int& converged);

@@ -7,6 +7,7 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "fluid/fluid_constants.h"
+#include "fluid/non_finite.h"
 #include "model/generated_program.h"
 #include "modeldata/submodel_refs.h"
 
@@ -17,6 +18,15 @@ bool is_d(const FlNetwork& net, int i) { return net.tstat(i).c[0] == 'D'; }
 double qsrc(const FlNetwork& net, int i) { return net.qa(i) + net.qe(i) + net.qi(i) + net.qr(i) + net.qs(i); }
 
 double fourth(double x) { return ((x * x) * x) * x; }
+
+// Ends the run for thermal node i, whose temperature the update cannot
+// accept, naming `routine`.
+void temperature_fatal(int i, const char* routine) {
+  std::string msg = "FGENFI: Temperature > 1.0D10 detected@";
+  msg.resize(255, ' ');
+  MESBLD(i, plat::TextRef(msg));
+  SETERX(msg, 4, 1, routine);
+}
 
 void powers(const FlNetwork& net, const FgThermal& th, int i) {
   const double a = net.t(i) + GLOR.TABS;
@@ -89,7 +99,9 @@ void TSTAB2(const FlNetwork& net, const FgThermal& th, FlCReals tfold) {
     const double g = s.gth + s.gfl;
     const double q0 = s.qth + s.qfl + s.qrs - (th.tthold(i) + tabs) * g - th.t4(i) * s.grs;
     th.qthold(i) = q0;
-    net.t(i) = (q0 + th.tthold(i) * c / dt + qsrc(net, i)) / (c / dt);
+    const double estimate = (q0 + th.tthold(i) * c / dt + qsrc(net, i)) / (c / dt);
+    if (fl_not_finite(estimate)) return temperature_fatal(i, "Tstab2");
+    net.t(i) = estimate;
     const double gl = g + 4.0 * s.grs * th.t3(i);
     if (std::fabs(gl) >= kThTiny && c / gl < GLOR.CSGMIN) {
       GLOR.CSGMIN = c / gl;
@@ -104,16 +116,21 @@ void TSTAB2(const FlNetwork& net, const FgThermal& th, FlCReals tfold) {
     const FgSums s = SNGSUM(net, th, i, t, tfold);
     const double g = s.gth + s.gfl, q = qsrc(net, i);
     const bool no_g = std::fabs(g) < kThTiny, no_r = std::fabs(s.grs) < kThTiny;
+    double estimate = net.t(i);
     if (no_g && no_r) {
-      if (std::fabs(q) > kThTiny) net.t(i) += kThJump;
+      if (std::fabs(q) > kThTiny) estimate += kThJump;
     } else if (no_g) {
-      net.t(i) = std::pow((q + s.qrs) / s.grs, 0.25) - tabs;
+      estimate = std::pow((q + s.qrs) / s.grs, 0.25) - tabs;
     } else if (no_r) {
-      net.t(i) = (q + s.qth + s.qfl) / g - tabs;
+      estimate = (q + s.qth + s.qfl) / g - tabs;
     } else {
       const double t0 = th.tthold(i) + tabs;
-      net.t(i) += (s.qrs + s.qth + s.qfl + q - t0 * (g + s.grs * th.t3(i))) / (4.0 * s.grs * th.t3(i) + g);
+      estimate += (s.qrs + s.qth + s.qfl + q - t0 * (g + s.grs * th.t3(i))) / (4.0 * s.grs * th.t3(i) + g);
     }
+    // Radiation alone with a sink larger than its input has no balance: the
+    // fourth root of a negative number.
+    if (fl_not_finite(estimate)) return temperature_fatal(i, "Tstab2");
+    net.t(i) = estimate;
     powers(net, th, i);
   }
 }
@@ -151,13 +168,9 @@ void FBTCL3(const FlNetwork& net, const FgThermal& th, int i, const FgSums& s, i
     GLOI.NRLXCC = i;
   }
   const double tnew = net.t(i) + GLOR.DAMPT * r;
-  if (tnew > kThMaxT) {
-    std::string msg = "FGENFI: Temperature > 1.0D10 detected@";
-    msg.resize(255, ' ');
-    MESBLD(i, plat::TextRef(msg));
-    SETERX(msg, 4, 1, "Fbtcl3");
-    return;
-  }
+  // A correction that is not a number never counts as converged: it ends
+  // the run as a runaway does.
+  if (fl_not_finite(tnew) || tnew > kThMaxT) return temperature_fatal(i, "Fbtcl3");
   net.t(i) = tnew;
 }
 

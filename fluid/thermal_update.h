@@ -45,7 +45,11 @@ FgSums SNGSUM(const FlNetwork& net, const FgThermal& th, int i, FlCReals tn, FlC
 // (G + 4 GRS T3) gives C / G for CSGMIN and NCSGMN (first node on a tie);
 // then every "D" node without capacitance is put in balance at the new
 // temperatures (radiation alone: ((Qsrc + QRS) / GRS)^(1/4); no conductor
-// and a heat source: raised by 1.0e20). t3 and t4 follow.
+// and a heat source: raised by 1.0e20). t3 and t4 follow. An estimate that
+// is not a finite number (radiation alone with a sink larger than the
+// radiated input: the balance has no root) ends the run: "FGENFI:
+// Temperature > 1.0D10 detected@" with the node, severity 4, code 1, routine
+// "Tstab2".
 void TSTAB2(const FlNetwork& net, const FgThermal& th, FlCReals tfold);
 
 // Thermal passes at the fluid temperatures net.tf: SOLTYP "THERMAL"; each
@@ -62,6 +66,6 @@ void FWBKT3(const FlNetwork& net, const FgThermal& th, int start, int& converged
 // steady balance otherwise, with the derivative of the fluid coupling from
 // the previous pass when start is 1. The undamped correction R goes into
 // RELXCC/NRLXCC when larger; T := T + DAMPT R. A temperature above 1.0e10
-// ends the run: "FGENFI: Temperature > 1.0D10 detected@" with the node,
-// severity 4, code 1, routine "Fbtcl3".
+// or not a finite number ends the run: "FGENFI: Temperature > 1.0D10
+// detected@" with the node, severity 4, code 1, routine "Fbtcl3".
 void FBTCL3(const FlNetwork& net, const FgThermal& th, int i, const FgSums& s, int start);

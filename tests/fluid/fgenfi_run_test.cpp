@@ -604,5 +604,67 @@ TEST_F(FgenfiSteps, RejectedStepRestoresTheHydraulicDiameter) {
   EXPECT_NEAR(net.fd(k) * net.fd(k) / net.fla(k), ratio, 1e-12 * ratio);
 }
 
+// ---------------------------------------------------------------------------
+// Values that are not numbers: never convergence, always the end of the run
+// with the node or link they belong to.
+
+TEST_F(FgenfiSteps, NonNumbersEndTheRunNamingTheirNode) {
+  // Each row spoils a valid run of the small pipe with a wall, thermal node
+  // 100 of no capacity that only radiates to fluid node 2 (0.01 m2, about
+  // 11 W in). The run ends with exit status 1 and its one fatal box, and
+  // leaves no non-number in the model's states.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Row {
+    const char* what;
+    std::function<void()> spoil;  // in VARIABLES1
+    std::vector<std::string> box;
+    const char* routine;
+    int code;
+  };
+  const std::vector<Row> rows = {
+      {"radiation alone with a larger sink", [] { gar_thermalnodeheatsourcesinternal(1) = -50.0; },
+       {"FGENFI: Temperature > 1.0D10 detected@ Node 100 in main model"}, "Tstab2", 1},
+      {"heat into a fluid node not a number, from the third second",
+       [nan] {
+         if (GLOR.TIMEO >= 2.0) gar_fluidnodeheatsources(2) = nan;
+       },
+       // The energy solution spreads it over the loop: the first node is named.
+       {"FGENFI: Fluid state is not a finite number", "Step from TIMEO = 2.00000", "FE = NaN",
+        "Node 1 in main model"},
+       "Fgfitr", 3},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    gar_deallocate_all();
+    tna_test::fluid_controls();
+    fresh_listing();
+    log.calls.clear();
+    tna_test::FluidModel fm = small_pipe();
+    fm.thermal(100, 'D', 100.0, 0.0);
+    fm.gr(100, 2, 0.01);
+    setup(fm);
+    GLOR.TIMEND = 5.0;
+    log.variables1 = r.spoil;
+    int status = -1;
+    try {
+      FGENFI();
+    } catch (const plat::ProcessExit& e) {
+      status = e.status;
+    }
+    EXPECT_EQ(status, 1);
+    const std::string l = listing();
+    EXPECT_EQ(boxes_in(l), 1u) << l;
+    EXPECT_NE(l.find("@@@@  FATAL ERROR"), std::string::npos) << l;
+    for (const std::string& part : r.box) EXPECT_TRUE(has_message(l, part)) << part << "\n" << l;
+    EXPECT_TRUE(has_reference(l, r.routine, r.code)) << l;
+    for (int i = 1; i <= net.nf; ++i) {
+      EXPECT_TRUE(std::isfinite(net.p(i)) && std::isfinite(net.fe(i)) && std::isfinite(net.tf(i))) << i;
+      EXPECT_TRUE(std::isfinite(net.vq(i))) << i;
+    }
+    for (int k = 1; k <= net.nl; ++k) EXPECT_TRUE(std::isfinite(net.m(k))) << k;
+    EXPECT_TRUE(std::isfinite(net.t(1)));
+  }
+}
+
 }  // namespace
 }  // namespace fluid_test

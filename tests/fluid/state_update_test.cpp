@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "fgenfi_pass.h"
@@ -170,6 +171,38 @@ TEST_F(FgupdtTest, ConvergedNeedsBothCriteria) {
   GLOR.FRLXCA = 0.0;
   FGUPDT(net, none.w, converged);
   EXPECT_EQ(converged, 0);
+}
+
+TEST_F(FgupdtTest, StateThatIsNotANumberNeverConverges) {
+  // A non-number compares false with the tolerance: it must still count as
+  // a change without bound. Node 2 of two, so that the node is named; the
+  // pressure, the new or the previous enthalpy not a number.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Row {
+    const char* what;
+    double p, h, fe;
+  };
+  const double h0 = hl(2.0e5) + 0.5 * (hv(2.0e5) - hl(2.0e5));
+  const Row rows[] = {{"new enthalpy", 2.0e5, nan, h0}, {"previous enthalpy", 2.0e5, h0, nan}, {"pressure", nan, h0, h0}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    gar_deallocate_all();
+    setup(2);
+    FgPass& w = store->w;
+    for (int i = 1; i <= 2; ++i) {
+      w.pnew(i) = 2.0e5;
+      w.hnew(i) = h0;
+      net.fe(i) = h0;
+    }
+    w.pnew(2) = r.p;
+    w.hnew(2) = r.h;
+    net.fe(2) = r.fe;
+    int converged = -1;
+    FGUPDT(net, w, converged);
+    EXPECT_EQ(converged, 0);
+    EXPECT_EQ(GLOR.FRLXCC, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(GLOI.NFRLXC, 2);
+  }
 }
 
 TEST_F(FgupdtTest, SubmodelOfAFluidNode) {

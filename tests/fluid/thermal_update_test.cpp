@@ -184,5 +184,30 @@ TEST_F(ThermalUpdateTest, HeatedNodeWithoutConductorsEndsTheRun) {
   EXPECT_TRUE(has_reference(l, "Fbtcl3", 1)) << l;
 }
 
+TEST_F(ThermalUpdateTest, RadiationAloneWithALargerSinkEndsTheRun) {
+  // A zero-capacity node that only radiates, to a boundary at 20 C (about
+  // 4.2 W in), with a sink of 10 W: its balance has no root (the fourth root
+  // of a negative number). The pre-step and a thermal pass each end the run
+  // with the node, not with a temperature that is not a number.
+  tna_test::FluidModel f;
+  f.thermal(1, 'D', 20.0, 0.0).thermal(2, 'B', 20.0);
+  f.gr(1, 2, 0.01);
+  setup(f);
+  gar_thermalnodeheatsourcesinternal(1) = -10.0;
+  EXPECT_THROW(TSTAB2(net, th, tfold()), plat::ProcessExit);
+  std::string l = listing();
+  EXPECT_TRUE(has_message(l, "FGENFI: Temperature > 1.0D10 detected@ Node 1 in main model")) << l;
+  EXPECT_TRUE(has_reference(l, "Tstab2", 1)) << l;
+  EXPECT_EQ(net.t(1), 20.0);  // left as it was
+  fresh_listing();
+  int converged = 0, passes = 0;
+  GLOI.NLOOPT = 5;
+  EXPECT_THROW(FWBKT3(net, th, 0, converged, passes), plat::ProcessExit);
+  l = listing();
+  EXPECT_TRUE(has_message(l, "FGENFI: Temperature > 1.0D10 detected@ Node 1 in main model")) << l;
+  EXPECT_TRUE(has_reference(l, "Fbtcl3", 1)) << l;
+  EXPECT_EQ(net.t(1), 20.0);
+}
+
 }  // namespace
 }  // namespace fluid_test
