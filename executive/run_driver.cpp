@@ -12,6 +12,7 @@
 #include "core/file_services.h"
 #include "core/global_records.h"
 #include "executive/progress_monitor.h"
+#include "output/tmd_file.h"
 #include "platform/process.h"
 #include "platform/stop_signals.h"
 #include "platform/text.h"
@@ -49,6 +50,7 @@ void PROGCL() {
   LFIN(kUnitScratch, kUnitSnapshot, kUnitParameters);
   prm_close();
   acds_close();
+  tmd_closeall();  // so that each file is compacted as it is closed
   H5close();
 }
 

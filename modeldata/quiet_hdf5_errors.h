@@ -2,7 +2,8 @@
 // a QuietHdf5Errors and set back to what it was afterwards. The case-data
 // readers check every HDF5 result and report in their own words (a missing
 // group or attribute is often an ordinary answer); other users of the library
-// (the TMD writer) keep the report they rely on.
+// (the TMD writer) keep the report they rely on, except where a failure
+// is harmless (the compaction of a closed TMD file).
 #pragma once
 
 #include <hdf5.h>

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "core/control_constants.h"
 #include "core/global_records.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/quiet_hdf5_errors.h"
 #include "modeldata/submodel_refs.h"
 #include "output/tmd_conductors.h"
 #include "output/tmd_selection.h"
@@ -42,6 +44,10 @@ struct TmdSlot {
   int countgl = 0, countgr = 0, countgf = 0, countgv = 0, countm_gp = 0;
   // Numbers of user constants of the data sets, to check later requests against.
   int numuserreal = 0, numuserint = 0, numuserchar = 0;
+  // The file's name, and whether it is in single-writer mode (its data sets
+  // exist), so that its close compacts it.
+  std::string name;
+  bool swmr = false;
 };
 
 std::array<TmdSlot, tmd_numslots + 1> slots;  // [0] unused
@@ -59,8 +65,18 @@ std::vector<double> datagl, datagr, datagf, datagv, datam, datagp;
 // A kill can still cut one write call short between two memory pages, so
 // file space is handed out in pages of the system's page size, so that a
 // block smaller than a page lies within one page and is written whole or
-// not at all. A chunk is rewritten, larger and elsewhere, for each slice it
-// receives, and the space of its earlier versions stays in the file.
+// not at all.
+//
+// The cost is space, and no setting of the library lowers it: each slice
+// rewrites, larger and elsewhere, the compressed chunk of ten slices that
+// holds it, and in this mode the library never frees the earlier version (a
+// reader may still be following an index that points to it). Measured on
+// 40 slices of 10,000 nodes: 6.9 times the size of the same slices written
+// without the mode, 6.3 times without the pages; the file-space strategy
+// and its persistence change nothing. A file that the program closes is
+// therefore compacted: a copy of its objects is written beside it and then
+// renamed over it, so that a kill during the copy leaves the written file
+// as it was (see compact_closed_file).
 constexpr hsize_t kFilePage = 4096;
 constexpr hsize_t kChunkRows = 1000;
 constexpr hsize_t kChunkTimes = 10;
@@ -789,6 +805,63 @@ void constantslices(const TmdSlot& s, int& err) {
     controlconstantschardatawrite(s.mcontrolconstantschardatasetid, chars, err);
 }
 
+// Copies the attributes of `from` to `to` (the root group's: the groups and
+// data sets below it carry theirs along when they are copied).
+herr_t copy_attribute(hid_t from, const char* name, const H5A_info_t*, void* to) {
+  const hid_t a = H5Aopen(from, name, H5P_DEFAULT);
+  if (a < 0) return -1;
+  const hid_t type = H5Aget_type(a), space = H5Aget_space(a);
+  herr_t status = -1;
+  if (type >= 0 && space >= 0) {
+    std::vector<char> buf(static_cast<std::size_t>(H5Sget_simple_extent_npoints(space)) * H5Tget_size(type));
+    const hid_t b = H5Acreate2(*static_cast<hid_t*>(to), name, type, space, H5P_DEFAULT, H5P_DEFAULT);
+    if (b >= 0) {
+      if (H5Aread(a, type, buf.data()) >= 0 && H5Awrite(b, type, buf.data()) >= 0) status = 0;
+      if (H5Aclose(b) < 0) status = -1;
+    }
+  }
+  if (space >= 0) H5Sclose(space);
+  if (type >= 0) H5Tclose(type);
+  H5Aclose(a);
+  return status;
+}
+
+// Copies one object below the root (with everything under it) to `to`.
+herr_t copy_object(hid_t from, const char* name, const H5L_info_t*, void* to) {
+  return H5Ocopy(from, name, *static_cast<hid_t*>(to), name, H5P_DEFAULT, H5P_DEFAULT);
+}
+
+// Gives the closed file `name` back the space that the earlier versions of
+// its chunks hold: its objects are copied into a new file NAME.tmp (chunks
+// are copied as they are stored, neither inflated nor deflated again, in the
+// same latest format), which then replaces it by a rename. Until the rename
+// the written file is untouched, so a kill during the copy loses nothing
+// (NAME.tmp, an incomplete copy, is then left beside it; the next
+// compaction of that name overwrites it). A copy that fails is removed and
+// the file stays as written, whole but larger: that is no failure of the
+// file, and the library's error report is kept quiet for it.
+void compact_closed_file(const std::string& name) {
+  const std::string tmp = name + ".tmp";
+  const QuietHdf5Errors quiet;
+  const hid_t from = H5Fopen(name.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
+  if (from < 0) return;
+  bool made = false, copied = false;
+  const hid_t fapl = H5Pcreate(H5P_FILE_ACCESS);
+  if (fapl >= 0 && H5Pset_libver_bounds(fapl, H5F_LIBVER_LATEST, H5F_LIBVER_LATEST) >= 0) {
+    hid_t to = H5Fcreate(tmp.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, fapl);
+    made = to >= 0;
+    if (made) {
+      hsize_t at = 0;
+      copied = H5Aiterate2(from, H5_INDEX_NAME, H5_ITER_INC, &at, copy_attribute, &to) >= 0 &&
+               H5Literate(from, H5_INDEX_NAME, H5_ITER_INC, nullptr, copy_object, &to) >= 0;
+      if (H5Fclose(to) < 0) copied = false;
+    }
+  }
+  if (fapl >= 0) H5Pclose(fapl);
+  if (H5Fclose(from) < 0) copied = false;
+  if (made && (!copied || std::rename(tmp.c_str(), name.c_str()) != 0)) std::remove(tmp.c_str());
+}
+
 void close_slot(TmdSlot& s, int& hdferr) {
   for (hid_t* id : {&s.timesdatasetid, &s.thermalnodesrealdatasetid, &s.thermalnodesstringdatasetid,
                     &s.thermalnodesintegerdatasetid, &s.fluidnodesrealdatasetid, &s.fluidnodesstringdatasetid,
@@ -801,6 +874,7 @@ void close_slot(TmdSlot& s, int& hdferr) {
   close_id(s.analysisset1id, H5Gclose);
   const herr_t status = H5Fclose(s.fileid);
   hdferr = status < 0 ? static_cast<int>(status) : 0;
+  if (status >= 0 && s.swmr) compact_closed_file(s.name);
   s = TmdSlot{};
 }
 
@@ -833,7 +907,10 @@ void tmdcreatefile(std::string_view filename, int fileindex, int& hdferr) {
     if (okid(fcpl, hdferr) && ok(H5Pset_file_space_strategy(fcpl, H5F_FSPACE_STRATEGY_PAGE, 0, 1), hdferr) &&
         ok(H5Pset_file_space_page_size(fcpl, kFilePage), hdferr)) {
       const hid_t f = H5Fcreate(name.c_str(), H5F_ACC_TRUNC, fcpl, fapl);
-      if (okid(f, hdferr)) s.fileid = f;
+      if (okid(f, hdferr)) {
+        s.fileid = f;
+        s.name = name;
+      }
     }
     if (fcpl >= 0) H5Pclose(fcpl);
   }
@@ -917,7 +994,7 @@ void tmdcreatedatasets(int& hdferr) {
 
   // Every object exists: from here on the file only grows by slices, which
   // the single-writer mode appends so that the file is whole at every write.
-  if (hdferr == 0) ok(H5Fstart_swmr_write(s.fileid), hdferr);
+  if (hdferr == 0 && ok(H5Fstart_swmr_write(s.fileid), hdferr)) s.swmr = true;
 }
 
 void tmdwritedata(int& hdferr) {
@@ -957,6 +1034,13 @@ void tmdclosefile(int fileindex, int& hdferr) {
 
 bool tmd_slotopen(int fileindex) {
   return fileindex >= 1 && fileindex <= tmd_numslots && slots[static_cast<std::size_t>(fileindex)].fileid >= 0;
+}
+
+void tmd_closeall() {
+  for (int k = 1; k <= tmd_numslots; ++k) {
+    int ignored = 0;
+    if (tmd_slotopen(k) && H5Iis_valid(slots[static_cast<std::size_t>(k)].fileid) > 0) tmdclosefile(k, ignored);
+  }
 }
 
 void tmd_file_reset_for_tests() {

@@ -15,11 +15,13 @@
 //
 // Files are written in HDF5's single-writer mode (latest file format) once
 // their data sets exist, so that a run killed while it writes leaves every
-// slice it had written readable. Such a file stays marked as open for
-// writing: readers open it with single-writer read access (h5py:
+// slice it had written readable. A file left by a kill stays marked as open
+// for writing: readers open it with single-writer read access (h5py:
 // swmr=True) or after "h5clear -s". Each slice rewrites the chunk that
-// holds it elsewhere in the file and the space of the earlier version is
-// not reused, so a file is several times larger than its compressed data.
+// holds it elsewhere in the file and the mode never frees the earlier
+// version, so such a file is about seven times its compressed data; a file
+// that is closed (tmdclosefile, tmd_closeall) is compacted: its objects are
+// copied into NAME.tmp, which is then renamed over it.
 //
 // Files live in 100 slots: 1..99 for the DMPTMD base names, 100 for the
 // parameter-case file. What to write comes from TmvThermalModelVariables,
@@ -48,9 +50,13 @@ void tmdcreatedatasets(int& hdferr);
 // or attributes no longer match the file's data sets is refused with -1.
 void tmdwritedata(int& hdferr);
 
-// Closes the slot's file and frees the slot; a free slot is left alone and
-// hdferr keeps the caller's value.
+// Closes the slot's file, compacts it, and frees the slot; a free slot is
+// left alone and hdferr keeps the caller's value. hdferr is the status of
+// the close: a compaction that fails leaves the file whole as written.
 void tmdclosefile(int fileindex, int& hdferr);
+
+// Closes every open file (the close-down, before it closes HDF5).
+void tmd_closeall();
 
 // Whether a slot holds an open file.
 bool tmd_slotopen(int fileindex);

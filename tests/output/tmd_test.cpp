@@ -7,9 +7,12 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <random>
 
 namespace tmd_test {
@@ -668,6 +671,107 @@ TEST_F(TmdTest, SlicesWrittenBeforeAKillReadBack) {
     }
   }
   EXPECT_GE(most, 30);  // the kills reached the third chunk
+}
+
+// Writes slices 0 .. n-1 to KILL.TMD.
+void write_slices(int n) {
+  for (int t = 0; t < n; ++t) {
+    set_slice(t);
+    DMPTMD(" ", kAll, 1, "KILL");
+  }
+}
+
+long long file_size(const char* name) {
+  struct stat st {};
+  return ::stat(name, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+// A closed file is compacted: written in the single-writer mode it holds
+// every earlier version of each chunk; the copy that replaces it holds the
+// last ones and opens plainly. When the copy cannot be made (here its name
+// is taken by a directory) the file stays as written, with every slice.
+TEST_F(TmdTest, ClosedFileIsCompactedWithEverySlice) {
+  for (const bool blocked : {false, true}) {
+    SCOPED_TRACE(blocked ? "copy blocked" : "copy made");
+    tmd_requests_reset_for_tests();
+    if (blocked) {
+      ASSERT_TRUE(std::filesystem::create_directory("KILL.TMD.tmp"));
+    }
+    write_slices(35);
+    const long long written = file_size("KILL.TMD");
+    tmd_requests_reset_for_tests();
+    const long long closed = file_size("KILL.TMD");
+    EXPECT_EQ(check_slices(35), "");
+    EXPECT_EQ(listing(), "");
+    if (blocked) {
+      EXPECT_EQ(closed, written);
+      EXPECT_TRUE(std::filesystem::is_directory("KILL.TMD.tmp"));
+      std::filesystem::remove("KILL.TMD.tmp");
+    } else {
+      EXPECT_LT(closed * 2, written) << closed << " bytes closed, " << written << " written";
+      EXPECT_FALSE(std::filesystem::exists("KILL.TMD.tmp"));
+      File f("KILL.TMD");  // no longer marked as open for writing
+      ASSERT_GE(f.id, 0);
+      EXPECT_EQ(text_attribute(f.id, "/", "FileVersion"), "01.00");
+      EXPECT_EQ(text_attribute(f.id, kData, "Description"), pad("Solution number 1", 100));
+      EXPECT_EQ(real_attribute(f.id, kSet, "TAbs"), 273.15);
+      for (const char* name : {"times", "thermalNodesRealData", "conductorDataGL", "userConstantsRealData"}) {
+        const auto [chunk, deflate] = layout_of(f.id, at(kData, name));
+        EXPECT_EQ(chunk.front(), 10u) << name;
+        EXPECT_EQ(deflate, 1) << name;
+      }
+    }
+  }
+}
+
+// A kill while the file is closed and compacted: the written file stays in
+// place until the copy replaces it whole, so the slices read back from
+// whichever is there.
+TEST_F(TmdTest, SlicesWrittenBeforeAKillDuringTheCloseReadBack) {
+  std::mt19937 rng(20261211u);
+  // How long a close takes here, to spread the kills over it.
+  tmd_requests_reset_for_tests();
+  write_slices(25);
+  const auto t0 = std::chrono::steady_clock::now();
+  tmd_requests_reset_for_tests();
+  const auto close_us =
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0).count();
+  ASSERT_EQ(check_slices(25), "");
+  int killed = 0;
+  for (int iteration = 0; iteration < 30; ++iteration) {
+    const int n = 1 + static_cast<int>(rng() % 35);
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::close(fds[0]);
+      try {
+        write_slices(n);
+        if (::write(fds[1], &n, sizeof n) != sizeof n) ::_exit(2);
+        tmd_requests_reset_for_tests();  // the close
+      } catch (const plat::ProcessExit&) {
+        ::_exit(3);
+      }
+      ::_exit(0);
+    }
+    ::close(fds[1]);
+    int written = 0;
+    pollfd p{fds[0], POLLIN, 0};
+    ASSERT_GT(::poll(&p, 1, 10000), 0);
+    ASSERT_EQ(::read(fds[0], &written, sizeof written), static_cast<ssize_t>(sizeof written));
+    ::close(fds[0]);
+    ::usleep(static_cast<useconds_t>(rng() % static_cast<unsigned>(2 * close_us + 1)));
+    ::kill(pid, SIGKILL);
+    int ws = 0;
+    ::waitpid(pid, &ws, 0);
+    ASSERT_TRUE(WIFSIGNALED(ws) || (WIFEXITED(ws) && WEXITSTATUS(ws) == 0)) << "status " << ws;
+    if (WIFSIGNALED(ws)) ++killed;
+    EXPECT_EQ(check_slices(written), "") << "iteration " << iteration << ", " << written << " slices written, "
+                                         << (WIFSIGNALED(ws) ? "killed" : "closed");
+    std::filesystem::remove("KILL.TMD.tmp");
+  }
+  EXPECT_GE(killed, 1);  // some kills came before the close had ended
 }
 
 }  // namespace
