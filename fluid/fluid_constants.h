@@ -19,7 +19,7 @@ inline constexpr double kFlWaterAirRatioInit = static_cast<double>(0.6221f);
 inline constexpr int kFlHistoryLevels = 100;
 
 // ---- Friction factor (FLFRLS); double-precision constants ----------------
-// Zero test of the roughness and the flow.
+// Zero test of the flow.
 inline constexpr double kFrTiny = 1.0e-37;
 // Reynolds numbers of the end of laminar flow and of the start of the
 // turbulent correlation, and the laminar constant (F = 16 / Re).

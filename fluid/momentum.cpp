@@ -11,10 +11,9 @@
 #include "properties/properties.h"
 
 void FLFRLS(double a, double d, double mdot, double e, double mu, double& f) {
-  if (std::fabs(e) < kFrTiny) {
-    f = 0.0;
-    return;
-  }
+  // A wall of roughness 0 is the smooth limit of the same law (16 / Re
+  // laminar, X = log10(R / 5.02) turbulent), not a frictionless one: laminar
+  // friction does not depend on the roughness at all.
   if (std::fabs(mdot) < kFrTiny) return;
   const double re = (std::fabs(mdot) / a) * d / mu;
   if (re < kFrReLaminar) {

@@ -8,13 +8,15 @@
 
 // Fanning friction factor of a flow mdot (kg/s) through area a and hydraulic
 // diameter d with wall roughness e and dynamic viscosity mu:
-//   smooth wall (|e| < 1e-37)       f := 0 (no wall friction)
 //   no flow (|mdot| < 1e-37)        f unchanged
 //   Re = |mdot| / a x d / mu < 2000 f := 16 / Re
 //   Re >= 4000                      the explicit rough-wall correlation
 //                                   (fluid_constants.h) at Re
 //   2000 <= Re < 4000               straight blend from 0.008 at Re = 2000
 //                                   to the correlation's value at 4000
+// A smooth wall (e = 0) has the smooth limit of the same law: 16 / Re, and
+// X = log10(R / 5.02) in the correlation (within 1.61 % of Colebrook's
+// smooth pipe, the most at Re = 4000).
 void FLFRLS(double a, double d, double mdot, double e, double mu, double& f);
 
 // Sum of the flows that link k's direction brings into fluid node n over

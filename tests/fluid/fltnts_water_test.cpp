@@ -26,7 +26,7 @@ class FltntsWater : public FluidTest {
   }
   // Runs FLTNTS from 0 to tend in steps of dt after FINITS has completed the
   // states.
-  void run(double tend, double dt) {
+  void run(double tend, double dt, int nloop = 200) {
     FINITS(" ", -1);
     GLOR.TIMEO = 0.0;
     GLOR.TIMEND = tend;
@@ -34,7 +34,7 @@ class FltntsWater : public FluidTest {
     GLOR.DTIMEI = dt;
     GLOR.DTMAX = dt;
     GLOR.DTMIN = 1.0e-3;
-    GLOI.NLOOP = 200;
+    GLOI.NLOOP = nloop;
     FLTNTS();
   }
   // Specific heat of fluid node k at its state.
@@ -108,6 +108,44 @@ TEST_F(FltntsWater, HeatedPipeInItsSteadyState) {
     // The pressures fall along the flow, the outlet keeps its own.
     EXPECT_EQ(net.p(5), 2.0e5);
     for (int i = 2; i <= 5; ++i) EXPECT_LT(net.p(i), net.p(i - 1));
+  }
+}
+
+// A drawn tube: 2 mm water pipe of three nodes of 1 m, wall roughness 0,
+// between two held pressures 1 kPa apart, from a first guess of 0.01 kg/s
+// (turbulent). Laminar friction does not depend on the roughness: after a
+// step of 1 s both links carry Hagen-Poiseuille's flow, m = dp D^2 A / (32 nu
+// L) over the 2 m the two links act on (1.955e-4 kg/s at 20 C), also when
+// each step is held to 3 passes.
+TEST_F(FltntsWater, SmoothLaminarPipeCarriesTheHagenPoiseuilleFlow) {
+  for (int nloop : {200, 3}) {
+    SCOPED_TRACE("NLOOP " + std::to_string(nloop));
+    fresh_listing();
+    tna_test::FluidModel fm = tna_test::chain(3);
+    for (int i = 1; i <= 3; ++i) {
+      fm.node(i).fd = 0.002;
+      fm.node(i).ff = 0.0;
+      fm.node(i).p = 2.0e5 + 500.0 * (3 - i);
+    }
+    fm.node(1).status = 'J';
+    fm.node(3).status = 'J';
+    for (int h = 0; h < fm.nl(); ++h) fm.link_spec(h).gp = 1.0e20;  // no fitting loss
+    build(fm);
+    tna_test::fluid_controls();  // DAMPM 1, MINDP 0
+    run(1.0, 1.0, nloop);
+    // Each link acts over half of each end node's length, with the mean
+    // kinematic viscosity of its ends.
+    double sum_nu = 0.0;
+    for (int i = 1; i <= 3; ++i) {
+      const int code = FTYPEI(net.ftypes(i).view());
+      const double nu = XVISC(net.p(i), net.tf(i), net.vq(i), code, net.global(i)) /
+                        XRHO(net.p(i), net.tf(i), net.vq(i), code, net.global(i));
+      sum_nu += (i == 2 ? 2.0 : 1.0) * nu;
+    }
+    const double area = net.fla(1), expect = 1000.0 * 0.002 * 0.002 * area / (32.0 * (sum_nu / 4.0) * 2.0);
+    EXPECT_NEAR(expect, 1.955e-4, 0.001e-4);
+    for (int k = 1; k <= 2; ++k) EXPECT_NEAR(net.m(k) / expect, 1.0, 1e-6) << "link " << k;
+    EXPECT_NEAR(net.p(2), 2.0e5 + 500.0, 0.01);
   }
 }
 

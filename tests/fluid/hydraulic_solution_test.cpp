@@ -77,10 +77,11 @@ class HydraulicSolutionTest : public FluidTest {
   int ierr = 0, converged = 0, passes = 0;
 };
 
-// A straight pipe of n nodes 1 m long at 20 C, held pressures at its ends.
-tna_test::FluidModel pipe(int n, double p_in, double p_out) {
+// A straight pipe of n nodes 1 m long at 20 C and of wall roughness e,
+// held pressures at its ends.
+tna_test::FluidModel pipe(int n, double p_in, double p_out, double e = 1.0e-5) {
   tna_test::FluidModel f = tna_test::chain(n);
-  for (int i = 1; i <= n; ++i) f.node(i).ff = 1.0e-5;
+  for (int i = 1; i <= n; ++i) f.node(i).ff = e;
   f.node(1).status = 'J';
   f.node(n).status = 'J';
   f.node(1).p = p_in;
@@ -89,62 +90,90 @@ tna_test::FluidModel pipe(int n, double p_in, double p_out) {
   return f;
 }
 
+// Both a rough wall and a smooth one (roughness 0, a drawn tube).
+constexpr double kRoughnesses[] = {1.0e-5, 0.0};
+
 TEST_F(HydraulicSolutionTest, LaminarPipeIsHagenPoiseuille) {
-  const int n = 5;
-  tna_test::FluidModel f = pipe(n, 2.0e5 + 20.0, 2.0e5);
-  setup(f);
-  solve();
-  EXPECT_EQ(converged, 1);
-  // Each link holds half of each end node's length: the pipe acts over
-  // (n - 1) x 1 m, dp = 32 mu L m / (rho D^2 A) with the nodes' mean mu / rho.
-  double sum_nu = 0.0;
-  for (int i = 1; i <= n; ++i) sum_nu += (i == 1 || i == n ? 1.0 : 2.0) * nu(i);
-  const double mean_nu = sum_nu / (2.0 * (n - 1));
-  const double expect = 20.0 * kD * kD * kArea / (32.0 * mean_nu * (n - 1) * 1.0);
-  for (int k = 1; k < n; ++k) EXPECT_NEAR(net.m(k) / expect, 1.0, 1e-4) << "link " << k;
-  EXPECT_LT(net.m(1) * kD / (kArea * XVISC(net.p(1), 20.0, kQuality, 2, 0)), 2000.0);  // laminar
-  // Pressures fall linearly along the pipe.
-  for (int i = 2; i < n; ++i) EXPECT_NEAR(net.p(i), 2.0e5 + 20.0 * (n - i) / (n - 1), 1e-3) << i;
-  expect_balanced();
+  // Laminar friction does not depend on the roughness: the smooth pipe
+  // carries the same flow.
+  for (double e : kRoughnesses) {
+    SCOPED_TRACE("roughness " + std::to_string(e));
+    const int n = 5;
+    tna_test::FluidModel f = pipe(n, 2.0e5 + 20.0, 2.0e5, e);
+    setup(f);
+    solve();
+    EXPECT_EQ(converged, 1);
+    // Each link holds half of each end node's length: the pipe acts over
+    // (n - 1) x 1 m, dp = 32 mu L m / (rho D^2 A) with the nodes' mean mu /
+    // rho.
+    double sum_nu = 0.0;
+    for (int i = 1; i <= n; ++i) sum_nu += (i == 1 || i == n ? 1.0 : 2.0) * nu(i);
+    const double mean_nu = sum_nu / (2.0 * (n - 1));
+    const double expect = 20.0 * kD * kD * kArea / (32.0 * mean_nu * (n - 1) * 1.0);
+    for (int k = 1; k < n; ++k) EXPECT_NEAR(net.m(k) / expect, 1.0, 1e-4) << "link " << k;
+    EXPECT_LT(net.m(1) * kD / (kArea * XVISC(net.p(1), 20.0, kQuality, 2, 0)), 2000.0);  // laminar
+    // Pressures fall linearly along the pipe.
+    for (int i = 2; i < n; ++i) EXPECT_NEAR(net.p(i), 2.0e5 + 20.0 * (n - i) / (n - 1), 1e-3) << i;
+    expect_balanced();
+  }
+}
+
+// The friction law's smooth limit in the turbulent range, written out: X =
+// log10(Re / 5.02), step 0.044 for 2 < X <= 10 (502 < Re <= 5e10), f = 1 /
+// (16 (0.044 + log10(Re / (5.02 X)))^2).
+double smooth_limit(double re) {
+  const double x = std::log10(re / 5.02);
+  EXPECT_TRUE(x > 2.0 && x <= 10.0) << re;
+  const double y = 0.044 + std::log10(re / (5.02 * x));
+  return 1.0 / (16.0 * y * y);
 }
 
 TEST_F(HydraulicSolutionTest, TurbulentPipeDropIsTwoFLMSquaredOverRhoA2D) {
-  const int n = 5;
-  tna_test::FluidModel f = pipe(n, 6.0e5, 2.0e5);
-  for (int i = 1; i <= n; ++i) f.node(i).ff = 1.0e-5;  // e / D = 1e-3
-  setup(f);
-  GLOR.DAMPM = 0.5;  // the flow of a quadratic drop converges relaxed
-  solve();
-  EXPECT_EQ(converged, 1);
-  const double m = net.m(1);
-  for (int k = 2; k < n; ++k) EXPECT_NEAR(net.m(k), m, 1e-12 * m) << k;
-  const double mu = XVISC(net.p(1), 20.0, kQuality, 2, 0);
-  const double re = m * kD / (kArea * mu);
-  EXPECT_GT(re, 4.0e4);
-  // The drop of every link from its end factors (FLFRLS) is the pressure
-  // difference the solution left over it.
-  double total = 0.0;
-  for (int k = 1; k < n; ++k) {
-    const int a = net.first(k), b = net.second(k);
-    double fa = 0.0, fb = 0.0;
-    FLFRLS(kArea, kD, m, 1.0e-5, XVISC(net.p(a), 20.0, kQuality, 2, 0), fa);
-    FLFRLS(kArea, kD, m, 1.0e-5, XVISC(net.p(b), 20.0, kQuality, 2, 0), fb);
-    const double drop = (fa / rho(a) + fb / rho(b)) * 1.0 * m * m / (kD * kArea * kArea);
-    EXPECT_NEAR(drop / (net.p(a) - net.p(b)), 1.0, 1e-6) << k;
-    total += drop;
+  for (double e : kRoughnesses) {
+    SCOPED_TRACE("roughness " + std::to_string(e));
+    const int n = 5;
+    tna_test::FluidModel f = pipe(n, 6.0e5, 2.0e5, e);  // e / D = 1e-3 or 0
+    setup(f);
+    GLOR.DAMPM = 0.5;  // the flow of a quadratic drop converges relaxed
+    solve();
+    EXPECT_EQ(converged, 1);
+    const double m = net.m(1);
+    for (int k = 2; k < n; ++k) EXPECT_NEAR(net.m(k), m, 1e-12 * m) << k;
+    const double mu = XVISC(net.p(1), 20.0, kQuality, 2, 0);
+    const double re = m * kD / (kArea * mu);
+    EXPECT_GT(re, 4.0e4);
+    // The drop of every link from its end factors (FLFRLS) is the pressure
+    // difference the solution left over it; a smooth wall's factors are the
+    // law's smooth limit.
+    double total = 0.0;
+    for (int k = 1; k < n; ++k) {
+      const int a = net.first(k), b = net.second(k);
+      double fa = 0.0, fb = 0.0;
+      const double mua = XVISC(net.p(a), 20.0, kQuality, 2, 0), mub = XVISC(net.p(b), 20.0, kQuality, 2, 0);
+      FLFRLS(kArea, kD, m, e, mua, fa);
+      FLFRLS(kArea, kD, m, e, mub, fb);
+      if (e == 0.0) {
+        EXPECT_NEAR(fa, smooth_limit(m * kD / (kArea * mua)), 1e-12) << k;
+        EXPECT_NEAR(fb, smooth_limit(m * kD / (kArea * mub)), 1e-12) << k;
+      }
+      const double drop = (fa / rho(a) + fb / rho(b)) * 1.0 * m * m / (kD * kArea * kArea);
+      EXPECT_NEAR(drop / (net.p(a) - net.p(b)), 1.0, 1e-6) << k;
+      total += drop;
+    }
+    // Colebrook: dp = 2 f L m^2 / (rho A^2 D) over (n - 1) m, within 3 %
+    // (1.61 % for the smooth pipe).
+    double fc = 0.005;
+    for (int i = 0; i < 100; ++i) {
+      const double y = -4.0 * std::log10(e / (3.7 * kD) + 1.256 / (re * std::sqrt(fc)));
+      fc = 1.0 / (y * y);
+    }
+    const double colebrook = 2.0 * fc * (n - 1) * m * m / (rho(1) * kArea * kArea * kD);
+    EXPECT_NEAR(total / colebrook, 1.0, e == 0.0 ? 0.0161 : 0.03);
+    // Friction takes all of the 4e5 Pa but the acceleration of the fluid as
+    // its density falls with the pressure (below 0.1 Pa).
+    EXPECT_NEAR(total, 4.0e5, 0.1);
+    expect_balanced();
   }
-  // Colebrook: dp = 2 f L m^2 / (rho A^2 D) over (n - 1) m, within 3 %.
-  double fc = 0.005;
-  for (int i = 0; i < 100; ++i) {
-    const double y = -4.0 * std::log10(1.0e-3 / 3.7 + 1.256 / (re * std::sqrt(fc)));
-    fc = 1.0 / (y * y);
-  }
-  const double colebrook = 2.0 * fc * (n - 1) * m * m / (rho(1) * kArea * kArea * kD);
-  EXPECT_NEAR(total / colebrook, 1.0, 0.03);
-  // Friction takes all of the 4e5 Pa but the acceleration of the fluid as
-  // its density falls with the pressure (below 0.1 Pa).
-  EXPECT_NEAR(total, 4.0e5, 0.1);
-  expect_balanced();
 }
 
 TEST_F(HydraulicSolutionTest, StaticColumnHoldsRhoGDz) {

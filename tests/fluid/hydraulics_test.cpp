@@ -63,12 +63,12 @@ TEST_F(HydraulicsTest, UnconnectedNodeKeepsItsPressure) {
 }
 
 TEST_F(HydraulicsTest, LowResistanceLinkHasCpMinusOne) {
-  // Smooth walls and no fitting loss worth speaking of: at 0.01 kg/s the
-  // linearised drop |m Dn| is below MINDP = 1 Pa.
+  // No wall length (no wall friction) and no fitting loss worth speaking
+  // of: at 0.01 kg/s the linearised drop |m Dn| is below MINDP = 1 Pa.
   tna_test::FluidModel f = tna_test::chain(3);
   f.node(1).status = 'J';
   f.node(3).status = 'J';
-  for (int i = 1; i <= 3; ++i) f.node(i).ff = 0.0;
+  for (int i = 1; i <= 3; ++i) f.node(i).fl = 0.0;
   f.link_spec(0).gp = 1.0e12;
   f.link_spec(1).gp = 1.0e12;
   setup(f);
@@ -92,7 +92,7 @@ TEST_F(HydraulicsTest, HeldPressuresWithoutResistanceGetTheBigFlow) {
     f.node(2).status = 'J';
     f.node(1).p = 2.0e5 + dp;
     f.link_spec(0).gp = 1.0e12;
-    for (int i = 1; i <= 2; ++i) f.node(i).ff = 0.0;
+    for (int i = 1; i <= 2; ++i) f.node(i).fl = 0.0;  // no wall friction
     setup(f);
     GLOR.MINDP = 10.0;
     pass();

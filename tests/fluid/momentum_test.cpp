@@ -76,13 +76,33 @@ TEST(Friction, LaminarAndTransition) {
   EXPECT_EQ(f, fanning(1e5, e));
 }
 
-TEST(Friction, SmoothWallAndNoFlow) {
-  // A smooth wall has no friction at any flow.
-  for (double re : {100.0, 3000.0, 1e6}) EXPECT_EQ(fanning(re, 0.0), 0.0) << re;
-  // No flow leaves the factor as it was.
-  double f = 0.0123;
-  FLFRLS(kA, kD, 0.0, 1.0e-5, kMu, f);
-  EXPECT_EQ(f, 0.0123);
+TEST(Friction, SmoothWallIsTheSmoothLimitOfTheLaw) {
+  // Roughness 0 is a drawn tube, not a frictionless one: laminar friction
+  // does not depend on the roughness, and the turbulent correlation takes
+  // X = log10(Re / 5.02) (its roughness term vanishes).
+  for (double re : {100.0, 1999.0}) EXPECT_NEAR(fanning(re, 0.0), 16.0 / re, 1e-15) << re;
+  EXPECT_NEAR(fanning(2000.0, 0.0), 0.008, 1e-15);
+  // The correlation's smooth form at Re = 1e5: X = 4.2995 (step 0.044).
+  const double x = std::log10(1.0e5 / 5.02);
+  const double y = 0.044 + std::log10(1.0e5 / (5.02 * x));
+  EXPECT_NEAR(fanning(1.0e5, 0.0), 1.0 / (16.0 * y * y), 1e-15);
+  // Halfway through the blend at Re = 3000.
+  EXPECT_NEAR(fanning(3000.0, 0.0), 0.5 * (0.008 + fanning(4000.0, 0.0)), 1e-15);
+  // Within 1.61 % of Colebrook's smooth pipe over the turbulent range (the
+  // most at Re = 4000), and below every rough wall's factor.
+  for (double re = 4000.0; re < 1.0e8; re *= 1.5) {
+    const double f = fanning(re, 0.0);
+    EXPECT_NEAR(f / colebrook(re, 0.0), 1.0, 0.0161) << re;
+    EXPECT_LT(f, fanning(re, 1.0e-6)) << re;
+  }
+}
+
+TEST(Friction, NoFlowLeavesTheFactor) {
+  for (double e : {1.0e-5, 0.0}) {
+    double f = 0.0123;
+    FLFRLS(kA, kD, 0.0, e, kMu, f);
+    EXPECT_EQ(f, 0.0123) << e;
+  }
 }
 
 // ---- Through-flows ---------------------------------------------------------

@@ -156,8 +156,8 @@ TEST_F(TwoPhasePassTest, InertiaOnlyWithoutTheLoopMassFlag) {
 
 TEST_F(TwoPhasePassTest, ClosedSmoothPumpedAndInactiveLinks) {
   tna_test::FluidModel f = pipe(2.0e5, 2.0e5);
-  f.node(4).ff = 0.0;
-  f.node(5).ff = 0.0;
+  f.node(4).fl = 0.0;
+  f.node(5).fl = 0.0;
   f.link_spec(1).status = 'I';
   setup(f);
   FgPass& w = store->w;
@@ -172,7 +172,8 @@ TEST_F(TwoPhasePassTest, ClosedSmoothPumpedAndInactiveLinks) {
   // Inactive: coefficients cleared, flag kept.
   EXPECT_EQ(w.lnkflg(2), 9);
   EXPECT_EQ(w.lnkcp(2), 0.0);
-  // Smooth walls at both ends: only the fitting loss 0.5 |m| / (GP rho A^2).
+  // No wall length at either end: only the fitting loss 0.5 |m| / (GP rho
+  // A^2).
   const double m = net.m(4), rho = w.rho(4);
   EXPECT_NEAR(dn(4), 0.5 * m / (2.0 * rho * kArea * kArea), 1e-9 * dn(4));
   // A head falling with the flow (dps < 0) adds |dps| / rho upstream.
@@ -185,11 +186,11 @@ TEST_F(TwoPhasePassTest, ClosedSmoothPumpedAndInactiveLinks) {
 }
 
 TEST_F(TwoPhasePassTest, SeparatedPhaseTakesTheLinkQuality) {
-  // Smooth walls and no storage: Dn is the fitting loss alone, 0.5 |m| / (GP
-  // rhou A^2), so the upstream density shows.
+  // No wall length and no storage: Dn is the fitting loss alone, 0.5 |m| /
+  // (GP rhou A^2), so the upstream density shows.
   tna_test::FluidModel f = pipe(2.0e5, 2.0e5);
   for (int i = 1; i <= 5; ++i) {
-    f.node(i).ff = 0.0;
+    f.node(i).fl = 0.0;
     f.node(i).vq = 0.2;
     f.node(i).t = 120.0;
   }
@@ -219,7 +220,7 @@ TEST_F(TwoPhasePassTest, ThroughFlowAtAQNode) {
   tna_test::FluidModel f = pipe(2.0e5, 2.0e5);
   f.node(2).status = 'Q';
   f.node(2).fm = 0.004;
-  for (int i = 1; i <= 5; ++i) f.node(i).ff = 0.0;
+  for (int i = 1; i <= 5; ++i) f.node(i).fl = 0.0;  // no wall friction
   setup(f);
   FgPass& w = store->w;
   for (int k = 1; k <= 4; ++k) gar_massflowlinkfittinglosses(k) = 5.0;
@@ -228,7 +229,7 @@ TEST_F(TwoPhasePassTest, ThroughFlowAtAQNode) {
   // Link 2 (2 -> 3): U = node 2 "Q", W = node 3: G at U = FM + the flow of
   // link 1 into it; phi1 = G / A^2, phi2 = m / A^2.
   const double m = net.m(2), g = 0.004 + 0.006, a2 = kArea * kArea;
-  const double rhof = 0.5 * (w.rho(2) + w.rho(3));
+  const double rhof = w.rho(2);  // no lengths: the face lies at node 2
   const double r = 0.5 * m / (5.0 * w.rho(2) * a2);
   EXPECT_NEAR(dn(2), (m / a2 - g / a2) * 2.0 / rhof + r, 1e-9 * std::fabs(dn(2)));
 }
