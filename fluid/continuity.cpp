@@ -67,6 +67,14 @@ double MFCONT(const FlNetwork& net, const FgPass& w, int k, int n) {
          ((w.pnew(n) - w.pold(n)) * w.drdp(n) + (w.hnew(n) - w.hold(n)) * w.drdh(n)) * net.vol(n) / GLOR.DTIMEU;
 }
 
+double fl_low_resistance_step(double m, double residual, double mindp, double minflo) {
+  const double direction = residual != 0.0 ? residual : m;
+  if (!(std::fabs(m) >= minflo)) return std::copysign(std::fabs(kCoRestartFactor * minflo), direction);
+  const double rise = (std::fabs(residual) - mindp) / kCoResidualScale;
+  const bool along = (m >= 0.0) == (direction >= 0.0);
+  return m * (along ? 1.0 + rise : 1.0 - rise);
+}
+
 void FMCALC(const FlNetwork& net, const FgPass& w) {
   GLOR.RELXMC = 0.0;
   GLOI.NRLXMC = 0;
@@ -131,11 +139,10 @@ void FMCALC(const FlNetwork& net, const FgPass& w) {
   }
   for (int k = 1; k <= net.nl; ++k) {
     if (!low(k)) continue;
-    const double d = std::fabs(residual(k, net.first(k), net.second(k)));
-    if (d < mindp) continue;
+    const double d = residual(k, net.first(k), net.second(k));
+    if (std::fabs(d) < mindp) continue;
     const double mk = net.m(k);
-    const double m = std::fabs(mk) >= minflo ? mk * (1.0 + (d - mindp) / kCoResidualScale)
-                                             : std::copysign(std::fabs(kCoRestartFactor * minflo), mk);
+    const double m = fl_low_resistance_step(mk, d, mindp, minflo);
     MFCHK(k, minflo, m, mk, GLOI.NRLXMC, GLOR.RELXMC);
     net.m(k) = mk + (m - mk) * dampm;
   }

@@ -34,12 +34,22 @@ double MFCONT(const FlNetwork& net, const FgPass& w, int k, int n);
 //    (MFCONS with the loop-mass flag, else MFCONT), a link between two held
 //    pressures keeping its flow unless its residual pressure difference
 //    reaches MINDP (then 1e10 with its sign); then a link that still
-//    carries a residual of at least MINDP has its flow raised by the
-//    residual / 1000 (a flow not above MINFLO restarts at 100 MINFLO),
-//    relaxed by DAMPM.
+//    carries a residual of at least MINDP moves its flow towards the
+//    residual (fl_low_resistance_step), relaxed by DAMPM.
 // Another link type ends the run: "Unrecognised mass flow link type@Allowed
 // types: momentum, evaporative." (severity 4, code 1, "FMCALC").
 void FMCALC(const FlNetwork& net, const FgPass& w);
+
+// The flow a link without a usable resistance moves to when, after the
+// continuity sweeps, it still carries the residual pressure difference
+// `residual` (signed: positive drives the flow from its first node to its
+// second) with |residual| >= MINDP: by |m| (|residual| - MINDP) / 1000 in
+// the direction of the residual, so m (1 + ...) when m already points that
+// way and m (1 - ...) when it points against it; a flow below MINFLO
+// restarts at 100 MINFLO in the direction of the residual (of m when there
+// is no residual). A flow that points the wrong way is thus turned round,
+// never driven further against the pressure difference.
+double fl_low_resistance_step(double m, double residual, double mindp, double minflo);
 
 // Compliance: each node's volume follows its pressure change pnew - P by
 // CMP x VOL. A node of volume-control flag "A" with a length takes it up in

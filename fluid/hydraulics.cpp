@@ -265,11 +265,10 @@ void FLMSFL(const FlNetwork& net, const FlHydraulics& w) {
   }
   for (int k = 1; k <= net.nl; ++k) {
     if (!low(k)) continue;
-    const double d = std::fabs(residual(k));
-    if (d < mindp) continue;
+    const double d = residual(k);
+    if (std::fabs(d) < mindp) continue;
     const double mk = net.m(k);
-    const double m = std::fabs(mk) >= minflo ? mk * (1.0 + (d - mindp) / kCoResidualScale)
-                                             : std::copysign(std::fabs(kCoRestartFactor * minflo), mk);
+    const double m = fl_low_resistance_step(mk, d, mindp, minflo);
     MFCHK(k, minflo, m, mk, GLOI.NRLXMC, GLOR.RELXMC);
     net.m(k) = mk + (m - mk) * dampm;
   }

@@ -166,8 +166,9 @@ TEST_F(ContinuityTest, ResidualRaisesTheContinuityFlow) {
   const double m = 0.015;
   EXPECT_NEAR(net.m(1), m + (m * 1.02 - m) * 0.5, 1e-15);
   // Without sources the sweeps leave it at 0, at or below MINFLO: a
-  // residual of at least MINDP restarts it at 100 MINFLO.
-  for (double dp : {0.0, -5.0}) {
+  // residual of at least MINDP restarts it at 100 MINFLO in the residual's
+  // direction.
+  for (double dp : {0.0, -5.0, -10.0}) {
     chain3('F', 'F', 'J');
     GLOR.MINDP = 1.0;
     GLOR.MINFLO = 1.0e-3;
@@ -178,8 +179,42 @@ TEST_F(ContinuityTest, ResidualRaisesTheContinuityFlow) {
     store->w.lnkc0(1) = 5.0;
     store->w.pnew(1) = store->w.pnew(2) + dp;  // residual 5 + dp
     FMCALC(net, store->w);
-    EXPECT_DOUBLE_EQ(net.m(1), dp == 0.0 ? 0.1 : 0.0) << dp;
+    EXPECT_DOUBLE_EQ(net.m(1), dp == 0.0 ? 0.1 : dp == -5.0 ? 0.0 : -0.1) << dp;
   }
+}
+
+TEST_F(ContinuityTest, ResidualMovesTheFlowInItsOwnDirection) {
+  // Node 1 loses 0.03 kg/s through its mass source: continuity gives link 1
+  // (1 -> 2, no usable resistance) -0.015 kg/s. A residual of 30 Pa above
+  // MINDP 10 moves that flow by 2 % of its size in the residual's direction:
+  // one driving from node 1 to node 2 turns it towards 0 (a flow against
+  // the pressure difference must not grow), one driving back raises it.
+  struct Row {
+    double residual, expect;
+  };
+  const Row rows[] = {{30.0, -0.015 * 0.98}, {-30.0, -0.015 * 1.02}};
+  for (const Row& r : rows) {
+    chain3('F', 'F', 'J');
+    FgPass& w = store->w;
+    GLOR.MINDP = 10.0;
+    w.loopflag = 1;
+    gar_fluidnodemassflowsources(1) = -0.03;
+    w.lnkflg(1) = -1;
+    w.lnkflg(2) = 0;
+    w.lnkc0(1) = r.residual;
+    FMCALC(net, w);
+    EXPECT_NEAR(net.m(1), r.expect, 1e-15) << r.residual;
+  }
+  // Two held pressures: the 1e10 of the sweeps already has the residual's
+  // sign and keeps growing with it.
+  chain3('J', 'J', 'F');
+  GLOR.MINDP = 10.0;
+  store->w.lnkflg(1) = -1;
+  store->w.lnkflg(2) = 0;
+  store->w.pnew(1) = net.p(2) + 50.0;
+  net.m(1) = -0.5;
+  FMCALC(net, store->w);
+  EXPECT_DOUBLE_EQ(net.m(1), 1.0e10 * 1.04);
 }
 
 TEST_F(ContinuityTest, UnknownLinkTypeEndsTheRun) {

@@ -143,5 +143,31 @@ TEST_F(HydraulicsTest, InactiveLinksAreLeftAlone) {
   EXPECT_EQ(store->w.hcp(2), 5.0);  // not assembled
 }
 
+TEST_F(HydraulicsTest, ResidualMovesALowResistanceFlowInItsOwnDirection) {
+  // Free nodes 1 and 2 joined by link 1 without usable resistance (flag
+  // -1), node 1 losing 0.03 kg/s through its mass source, link 2 closed:
+  // continuity gives link 1 -0.015 kg/s. A residual pressure difference of
+  // 30 Pa above MINDP 10 moves that flow by 2 % of its size in the
+  // residual's direction (positive: from node 1 to node 2): a flow against
+  // the pressure difference turns towards 0 instead of growing.
+  struct Row {
+    double dp, expect;
+  };
+  const Row rows[] = {{30.0, -0.015 * 0.98}, {-30.0, -0.015 * 1.02}};
+  for (const Row& r : rows) {
+    tna_test::FluidModel f = tna_test::chain(3);
+    f.node(3).status = 'J';
+    f.node(1).fm = -0.03;
+    setup(f);
+    GLOR.MINDP = 10.0;
+    store->w.hflg(1) = -1;
+    store->w.hc0(1) = 0.0;
+    store->w.hflg(2) = 0;
+    net.p(1) = net.p(2) + r.dp;
+    FLMSFL(net, store->w);
+    EXPECT_NEAR(net.m(1), r.expect, 1e-15) << r.dp;
+  }
+}
+
 }  // namespace
 }  // namespace fluid_test
