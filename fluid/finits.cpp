@@ -234,34 +234,28 @@ void FGEIND(const FlNetwork& net, int k) {
            5, "FGEIND");
   } else {
     switch (form) {
-      case Form::kPT:
-        net.vq(k) = XGXPT(net.p(k), net.tf(k), ifluid, node);
-        net.fe(k) = XENTH(net.p(k), net.tf(k), net.vq(k), ifluid, node);
-        break;
+      case Form::kPT: net.vq(k) = XGXPT(net.p(k), net.tf(k), ifluid, node); break;
       case Form::kPFE:
         net.vq(k) = XGXPH(net.p(k), net.fe(k), ifluid, node);
         net.tf(k) = temperature_from_enthalpy(net.p(k), net.fe(k), net.vq(k), ifluid, node, humid);
         break;
-      case Form::kPVQ:
-        net.tf(k) = XTEMPS(net.p(k), ifluid, node);
-        net.fe(k) = XENTH(net.p(k), net.tf(k), net.vq(k), ifluid, node);
-        break;
-      case Form::kTVQ:
-        net.p(k) = XPRESS(net.tf(k), ifluid, node);
-        net.fe(k) = XENTH(net.p(k), net.tf(k), net.vq(k), ifluid, node);
-        break;
+      case Form::kPVQ: net.tf(k) = XTEMPS(net.p(k), ifluid, node); break;
+      case Form::kTVQ: net.p(k) = XPRESS(net.tf(k), ifluid, node); break;
       case Form::kUnknown: break;
     }
     // Humid air: the specific humidity from the relative humidity and the
     // saturation pressure of water at the node temperature; it takes the
-    // place of the quality. The enthalpy above keeps the quality the
-    // descriptor gave.
+    // place of the quality.
     if (humid) {
       const double pabs = net.pabs();
       const double pv = net.phi(k) * (XPRESS(net.tf(k), water, node) + pabs);
       net.w(k) = kFlWaterAirRatioInit * pv / (pabs + net.p(k) - pv);
       net.vq(k) = net.w(k);
     }
+    // The enthalpy at P, T and the quality; for humid air the quality
+    // argument is the humidity ratio, so the node's own W, not the phase
+    // value of the state pair.
+    if (form != Form::kPFE) net.fe(k) = XENTH(net.p(k), net.tf(k), net.vq(k), ifluid, node);
     if (!SDUNDF(net.fm(k)) && net.fm(k) > 0.0) complete_mass_source(net, k, form, ifluid, humid);
   }
 

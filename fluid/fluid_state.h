@@ -20,8 +20,9 @@
 //      T&VQ  P  := XPRESS(T);      FE := XENTH(P, T, VQ)
 //  - humid air ("AIRW"): pv := PHI x (XPRESS(T) of "WATER" + PABS), the
 //    specific humidity W := 0.6221 x pv / (PABS + P - pv) (the factor the
-//    single-precision value), and VQ := W (the enthalpy keeps the quality
-//    of the step before);
+//    single-precision value), and VQ := W; the enthalpy of P&T, P&VQ and
+//    T&VQ is then XENTH(P, T, W), at the node's own humidity ratio (the
+//    quality argument of humid air), not at the phase value of the pair;
 //  - a mass source FM that is defined and positive: its state at P (at
 //    XPRESS(FR) for "T&VQ"): P&T FH, FW from FR; P&FE FR, FW from FH (FW
 //    kept for humid air); P&VQ FR := T, then FH from FW; T&VQ FH from FR

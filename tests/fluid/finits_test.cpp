@@ -314,7 +314,7 @@ TEST_F(FinitsTest, HumidAirGetsItsSpecificHumidity) {
   GLOR.PABS = 1.0e5;
   tna_test::FluidModel fm;
   int num = 0;
-  for (const char* fst : {"P&T", "T&P"}) {
+  for (const char* fst : {"P&T", "T&P", "P&VQ"}) {
     tna_test::FluidNodeSpec& s = fm.fluid(++num);
     s.fluid = "AIRW";
     s.fst = fst;
@@ -323,6 +323,7 @@ TEST_F(FinitsTest, HumidAirGetsItsSpecificHumidity) {
     s.phi = 0.5;
     s.vq = 0.0;
   }
+  fm.node(3).vq = 1.0;  // the quality "P&VQ" gives, not the humidity
   // Node 2 has a mass source of drier, warmer air.
   fm.node(2).fm = 0.01;
   fm.node(2).fr = 30.0;
@@ -339,10 +340,20 @@ TEST_F(FinitsTest, HumidAirGetsItsSpecificHumidity) {
     EXPECT_EQ(net.w(k), w);
     EXPECT_EQ(net.vq(k), w);
     EXPECT_EQ(std::string(net.frg(k).view()), "VAP ");
-    // The enthalpy is taken with the quality of the (P, T) pair, 1 above
-    // the humid-air saturation temperature, as the state pair gives it.
-    EXPECT_EQ(net.fe(k), XENTH(1325.0, 25.0, 1.0, kHumidAir, k));
+    // The enthalpy at the node's own humidity ratio (once at the phase
+    // value of the (P, T) pair, 1, as if half the mass were vapour).
+    EXPECT_EQ(net.fe(k), XENTH(1325.0, 25.0, w, kHumidAir, k));
   }
+  // Next to dry air's at the same temperature, the vapour's share of the
+  // specific heat apart.
+  EXPECT_NEAR(net.fe(1), XENTH(1325.0, 25.0, 0.0, kHumidAir, 1), 0.02 * net.fe(1));
+  // "P&VQ" takes the saturation temperature of humid air, 0.01 C, and the
+  // enthalpy at the humidity ratio there too.
+  EXPECT_EQ(net.tf(3), XTEMPS(1325.0, kHumidAir, 3));
+  const double pv3 = 0.5 * (XPRESS(net.tf(3), kWater, 3) + 1.0e5);
+  const double w3 = static_cast<double>(0.6221f) * pv3 / (1.0e5 + 1325.0 - pv3);
+  EXPECT_EQ(net.w(3), w3);
+  EXPECT_EQ(net.fe(3), XENTH(1325.0, net.tf(3), w3, kHumidAir, 3));
   // The source's enthalpy at its own temperature; its humidity is kept.
   EXPECT_EQ(net.fh(2), XENTH(1325.0, 30.0, 1.0, kHumidAir, 2));
   EXPECT_EQ(net.fw(2), 0.004);
