@@ -178,7 +178,9 @@ void complete_mass_source(const FlNetwork& net, int k, Form form, int ifluid, bo
                              1);
         return;
       }
-      const double x = XGXPT(net.p(k), net.fr(k), ifluid, node);
+      // Humid air enters with its own humidity ratio FW where it is given:
+      // that is the quality argument of its enthalpy, not the phase value.
+      const double x = humid && !SDUNDF(net.fw(k)) ? net.fw(k) : XGXPT(net.p(k), net.fr(k), ifluid, node);
       net.fh(k) = XENTH(net.p(k), net.fr(k), x, ifluid, node);
       if (!humid) net.fw(k) = x;
       return;

@@ -24,8 +24,9 @@
 //    T&VQ is then XENTH(P, T, W), at the node's own humidity ratio (the
 //    quality argument of humid air), not at the phase value of the pair;
 //  - a mass source FM that is defined and positive: its state at P (at
-//    XPRESS(FR) for "T&VQ"): P&T FH, FW from FR; P&FE FR, FW from FH (FW
-//    kept for humid air); P&VQ FR := T, then FH from FW; T&VQ FH from FR
+//    XPRESS(FR) for "T&VQ"): P&T FH, FW from FR (humid air: FH at its FW
+//    where FW is defined, FW kept); P&FE FR, FW from FH (FW kept for humid
+//    air); P&VQ FR := T, then FH from FW; T&VQ FH from FR
 //    and FW. An undefined value the form needs is a warning (severity 2,
 //    codes 1 to 4) and the source keeps its values;
 //  - the flow regime FRG: "VAP" for humid air ("AIRW"); else "LIQ" when

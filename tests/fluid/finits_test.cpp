@@ -354,8 +354,9 @@ TEST_F(FinitsTest, HumidAirGetsItsSpecificHumidity) {
   const double w3 = static_cast<double>(0.6221f) * pv3 / (1.0e5 + 1325.0 - pv3);
   EXPECT_EQ(net.w(3), w3);
   EXPECT_EQ(net.fe(3), XENTH(1325.0, net.tf(3), w3, kHumidAir, 3));
-  // The source's enthalpy at its own temperature; its humidity is kept.
-  EXPECT_EQ(net.fh(2), XENTH(1325.0, 30.0, 1.0, kHumidAir, 2));
+  // The source's enthalpy at its own temperature and humidity ratio (once
+  // at the phase value 1); its humidity is kept.
+  EXPECT_EQ(net.fh(2), XENTH(1325.0, 30.0, 0.004, kHumidAir, 2));
   EXPECT_EQ(net.fw(2), 0.004);
   EXPECT_EQ(net.fr(2), 30.0);
   // Nothing is out of range on the way.
