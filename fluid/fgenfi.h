@@ -99,11 +99,16 @@ double SFICOU(const FlNetwork& net);
 // under-relaxation, compliance, state update, h := hnew, P := pnew, then the
 // thermal passes; until the fluid and the thermal side have converged (with
 // at most one thermal pass) or NLOOP passes. loop.converged := 1 when the
-// step converged. A zero pivot ends the run with "FGENFI: Zero divide in
-// matrix solution for enthalpy@..." (code 1) or "FGENFI : Zero divide in
-// matrix solution for pressure@..." (code 2), severity 4, routine "Fgfitr".
-// An iterate the properties cannot take ends it too, with the step in the
-// message and the node's or link's context, severity 4, routine "Fgfitr": a
+// step converged. A zero pivot, or an iterate the properties cannot take
+// (below), in a step longer than 1.000001 DTMIN (whose half still moves the
+// clock) is a step that did not converge: the iteration returns at once
+// (converged 0, hnew and pnew back to the last iterate) and the step loop
+// rejects the step, restores its start and halves it. At the minimum step
+// the run ends. A zero pivot ends it with "FGENFI: Zero divide in matrix
+// solution for enthalpy@..." (code 1) or "FGENFI : Zero divide in matrix
+// solution for pressure@..." (code 2), severity 4, routine "Fgfitr". An
+// iterate the properties cannot take ends it with the step in the message
+// and the node's or link's context, severity 4, routine "Fgfitr": a
 // solved or relaxed enthalpy or pressure, or a state derived from them (VQ,
 // density and its derivatives), that is not a finite number ("FGENFI: Fluid
 // state is not a finite number", code 3); an absolute pressure P + PABS not

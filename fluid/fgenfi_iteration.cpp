@@ -85,6 +85,23 @@ int first_unphysical(FlCReals p, FlCReals h, int nf, double pabs) {
 
 FlCReals ro(FlReals v) { return FlCReals(v.data(), v.size()); }
 
+// An iterate the step cannot go on from: a zero pivot, a value that is not a
+// finite number, a pressure not above zero. A step longer than the minimum
+// (and whose half still moves the clock) has not converged: the step loop
+// rejects it, restores its start and halves it, as after NLOOP passes. hnew
+// and pnew go back to the last iterate, from which the next try measures its
+// first corrections. True when so; at the minimum step false, and the caller
+// ends the run.
+bool abandon(const FlNetwork& net, const FgPass& w) {
+  if (!(GLOR.DTIMEU > kFgMinStep * GLOR.DTMIN) || !(GLOR.TIMEO + 0.5 * GLOR.DTIMEU > GLOR.TIMEO)) return false;
+  for (int n = 1; n <= net.nf; ++n) {
+    w.hnew(n) = net.fe(n);
+    w.pnew(n) = net.p(n);
+  }
+  STSOLT("");
+  return true;
+}
+
 }  // namespace
 
 double fg_relax(double factor, double dc, double dq) {
@@ -141,17 +158,28 @@ void FGFITR(const FlNetwork& net, const FgPass& wc, const FgThermal& th, FgLoop&
       int ierr = 0;
       plat::Text<6> routine;
       FHSKS1(w.amat, w.id, w.jl, w.ir, nf, w.perm, w.ju, w.lprof, w.bvec, w.hnew, dmaxh, ierr, routine);
-      if (ierr != 0) return zero_pivot(net, "FGENFI: Zero divide in matrix solution for enthalpy", 1, ierr, routine);
-      if (const int k = first_not_finite(ro(w.hnew), nf)) return state_fatal(net, k, "FE", w.hnew(k));
+      if (ierr != 0) {
+        if (abandon(net, w)) return;
+        return zero_pivot(net, "FGENFI: Zero divide in matrix solution for enthalpy", 1, ierr, routine);
+      }
+      if (const int k = first_not_finite(ro(w.hnew), nf)) {
+        if (abandon(net, w)) return;
+        return state_fatal(net, k, "FE", w.hnew(k));
+      }
       STSOLT("FLUID");
       V10001();
       // Momentum and pressure.
       if (net.nl > 0) FCMOMK(net, w);
       FGFIPS(net, w);
       FHSKS1(w.amat, w.id, w.jl, w.ir, nf, w.perm, w.ju, w.lprof, w.bvec, w.pnew, dmaxp, ierr, routine);
-      if (ierr != 0)
+      if (ierr != 0) {
+        if (abandon(net, w)) return;
         return zero_pivot(net, "FGENFI : Zero divide in matrix solution for pressure", 2, ierr, routine);
-      if (const int k = first_not_finite(ro(w.pnew), nf)) return state_fatal(net, k, "P", w.pnew(k));
+      }
+      if (const int k = first_not_finite(ro(w.pnew), nf)) {
+        if (abandon(net, w)) return;
+        return state_fatal(net, k, "P", w.pnew(k));
+      }
       // Relaxation factors.
       if (!first) {
         loop.relxp = fg_relax(loop.relxp, dmaxp, dqp);
@@ -166,7 +194,10 @@ void FGFITR(const FlNetwork& net, const FgPass& wc, const FgThermal& th, FgLoop&
       // New flows, under-relaxation, compliance and states.
       if (net.nl > 0) {
         FMCALC(net, w);
-        if (const int l = first_not_finite(ro(net.m), net.nl)) return flow_fatal(net, l);
+        if (const int l = first_not_finite(ro(net.m), net.nl)) {
+          if (abandon(net, w)) return;
+          return flow_fatal(net, l);
+        }
       }
       for (int n = 1; n <= nf; ++n) {
         w.hnew(n) = net.fe(n) + (w.hnew(n) - net.fe(n)) * dampm;
@@ -174,23 +205,26 @@ void FGFITR(const FlNetwork& net, const FgPass& wc, const FgThermal& th, FgLoop&
       }
       // The properties take only a state: finite, at a pressure above zero.
       if (const int k = first_unphysical(ro(w.pnew), ro(w.hnew), nf, GLOR.PABS)) {
+        if (abandon(net, w)) return;
         if (fl_not_finite(w.hnew(k))) return state_fatal(net, k, "FE", w.hnew(k));
         if (fl_not_finite(w.pnew(k))) return state_fatal(net, k, "P", w.pnew(k));
         return pressure_fatal(net, k, w.pnew(k));
       }
       CVOLSP(net, ro(w.pnew), 1, w.vrate);
       FGUPDT(net, w, fluid_conv);
+      for (int k = 1; k <= nf; ++k) {
+        const bool t = fl_not_finite(net.tf(k)), x = fl_not_finite(net.vq(k)), rho = fl_not_finite(w.rho(k));
+        const bool drdh = fl_not_finite(w.drdh(k)), drdp = fl_not_finite(w.drdp(k));
+        if (!(t || x || rho || drdh || drdp)) continue;
+        if (abandon(net, w)) return;
+        if (t) fl_node_fatal("FGENFI: Temperature > 1.0D10 detected@", net.global(k), 1, "Fgupdt");
+        if (x) return state_fatal(net, k, "VQ", net.vq(k));
+        if (rho) return state_fatal(net, k, "Density", w.rho(k));
+        return state_fatal(net, k, "Density derivative", drdh ? w.drdh(k) : w.drdp(k));
+      }
       for (int n = 1; n <= nf; ++n) {
         net.fe(n) = w.hnew(n);
         net.p(n) = w.pnew(n);
-      }
-      if (const int k = first_not_finite(ro(net.tf), nf))
-        fl_node_fatal("FGENFI: Temperature > 1.0D10 detected@", net.global(k), 1, "Fgupdt");
-      for (int k = 1; k <= nf; ++k) {
-        if (fl_not_finite(net.vq(k))) return state_fatal(net, k, "VQ", net.vq(k));
-        if (fl_not_finite(w.rho(k))) return state_fatal(net, k, "Density", w.rho(k));
-        if (fl_not_finite(w.drdh(k)) || fl_not_finite(w.drdp(k)))
-          return state_fatal(net, k, "Density derivative", fl_not_finite(w.drdh(k)) ? w.drdh(k) : w.drdp(k));
       }
       first = false;
     }

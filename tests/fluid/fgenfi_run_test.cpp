@@ -223,8 +223,9 @@ TEST_F(FgenfiRun, ClosedRingKeepsItsMass) {
 TEST_F(FgenfiRun, RingWithoutHeldPressureNeedsTheLoopMass) {
   // A ring of three nodes without storage and without a held pressure, at
   // rest: with QTRSOL "YES" the loop's mass fixes its pressures; otherwise
-  // the pressure equations are singular (exactly, for three nodes) and the
-  // run ends naming the node of the last row.
+  // the pressure equations are singular (exactly, for three nodes): the step
+  // is halved down to DTMIN, and there the run ends naming the node of the
+  // last row.
   for (const char* qtrsol : {"YES", "NO"}) {
     SCOPED_TRACE(qtrsol);
     gar_deallocate_all();
@@ -260,7 +261,80 @@ TEST_F(FgenfiRun, RingWithoutHeldPressureNeedsTheLoopMass) {
                                 model + ", node =" + node))
         << l;
     EXPECT_TRUE(has_reference(l, "Fgfitr", 2)) << l;
+    EXPECT_EQ(GLOR.DTIMEU, GLOR.DTMIN);
   }
+}
+
+TEST_F(FgenfiRun, ClosedTwoPhaseLoopCutsTheStepsItCannotSolve) {
+  // Eight water nodes in a ring at 2 bar, qualities 0 to 0.1, no held
+  // pressure (QTRSOL "YES": the loop-mass row sets the pressure), a pump of
+  // 3 kPa, 200 W into each of nodes 2 and 3, nodes 6 and 7 cooled by GL of
+  // 10 W/K to a sink at 80 C; short nodes (FL 0.1 m) of 10 mm. With 2 s steps
+  // from the start, the pressure passes of an early step swing below zero:
+  // the step is cut, the run goes on. The loop keeps its mass as closely as
+  // the tolerances ask (the loop-mass row holds it to the last correction of
+  // the converged iteration: RELXMA 1e-9, FRLXCA 1e-8 K), and at the steady
+  // state the condensers give back the 400 W: their mean temperature is
+  // 100 C. Steps of 0.5 s reach the same state.
+  struct Result {
+    double worst = 0.0, p = 0.0, q = 0.0;
+    std::size_t boxes = 0;
+    int rejected = 0;
+  };
+  auto loop = [this](double dtimei) {
+    gar_deallocate_all();
+    tna_test::fluid_controls();
+    fresh_listing();
+    log.calls.clear();
+    tna_test::FluidModel fm = tna_test::ring(8, false);
+    for (int i = 1; i <= 8; ++i) {
+      fm.node(i).fst = "P&VQ";
+      fm.node(i).p = 2.0e5;
+      fm.node(i).vq = 0.1 * (i - 1) / 7.0;
+      fm.node(i).fl = 0.1;
+    }
+    for (int k = 0; k < 8; ++k) fm.link_spec(k).gp = 1.0e20;
+    fm.node(2).fq = 200.0;
+    fm.node(3).fq = 200.0;
+    fm.thermal(100, 'B', 80.0);
+    fm.gl(100, 6, 10.0);
+    fm.gl(100, 7, 10.0);
+    build(fm);
+    FINITS(" ", -1);
+    gar_massflowlinkpressuresources(1) = 3000.0;
+    GLOC.QTRSOL = "YES";
+    GLOR.DTIMEI = dtimei;
+    GLOR.TIMEND = 200.0;
+    GLOR.OUTINT = 50.0;
+    GLOR.FRLXCA = 1.0e-8;
+    GLOR.RELXMA = 1.0e-9;
+    const double m0 = mass();
+    Result r;
+    int attempts = 0, steps = 0;
+    log.variables1 = [&] { attempts += GLOI.LOOPCT == 1 && GLOC.SOLTYP.trimmed().empty(); };
+    log.variables2 = [&] {
+      ++steps;
+      r.worst = std::max(r.worst, std::fabs(mass() - m0) / m0);
+    };
+    run();
+    log.variables1 = nullptr;
+    log.variables2 = nullptr;
+    r.rejected = attempts - steps;
+    r.boxes = boxes_in(listing());
+    r.p = net.p(fm.findex(6));
+    r.q = 10.0 * (net.tf(fm.findex(6)) - 80.0) + 10.0 * (net.tf(fm.findex(7)) - 80.0);
+    EXPECT_EQ(GLOR.TIMEO, 200.0);
+    return r;
+  };
+  const Result coarse = loop(2.0);
+  EXPECT_GT(coarse.rejected, 0);  // the cut steps
+  EXPECT_EQ(coarse.boxes, 0u) << listing();
+  EXPECT_LT(coarse.worst, 1e-9);
+  EXPECT_NEAR(coarse.q, 400.0, 0.5);
+  const Result fine = loop(0.5);
+  EXPECT_EQ(fine.boxes, 0u) << listing();
+  EXPECT_LT(fine.worst, 1e-9);
+  EXPECT_NEAR(coarse.p, fine.p, 1e-4 * fine.p);
 }
 
 // ---------------------------------------------------------------------------
@@ -620,18 +694,21 @@ TEST_F(FgenfiSteps, NonNumbersEndTheRunNamingTheirNode) {
     std::vector<std::string> box;
     const char* routine;
     int code;
+    double dtimeu;  // the step that ends the run
   };
   const std::vector<Row> rows = {
+      // No step can mend the thermal balance: the first step ends the run.
       {"radiation alone with a larger sink", [] { gar_thermalnodeheatsourcesinternal(1) = -50.0; },
-       {"FGENFI: Temperature > 1.0D10 detected@ Node 100 in main model"}, "Tstab2", 1},
+       {"FGENFI: Temperature > 1.0D10 detected@ Node 100 in main model"}, "Tstab2", 1, 1.0},
       {"heat into a fluid node not a number, from the third second",
        [nan] {
          if (GLOR.TIMEO >= 2.0) gar_fluidnodeheatsources(2) = nan;
        },
-       // The energy solution spreads it over the loop: the first node is named.
-       {"FGENFI: Fluid state is not a finite number", "Step from TIMEO = 2.00000", "FE = NaN",
-        "Node 1 in main model"},
-       "Fgfitr", 3},
+       // The energy solution spreads it over the loop: the first node is
+       // named. The step is halved down to DTMIN (1e-6) before the run ends.
+       {"FGENFI: Fluid state is not a finite number", "Step from TIMEO = 2.00000 of DTIMEU = 0.100000E-05",
+        "FE = NaN", "Node 1 in main model"},
+       "Fgfitr", 3, 1.0e-6},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -657,6 +734,7 @@ TEST_F(FgenfiSteps, NonNumbersEndTheRunNamingTheirNode) {
     EXPECT_NE(l.find("@@@@  FATAL ERROR"), std::string::npos) << l;
     for (const std::string& part : r.box) EXPECT_TRUE(has_message(l, part)) << part << "\n" << l;
     EXPECT_TRUE(has_reference(l, r.routine, r.code)) << l;
+    EXPECT_NEAR(GLOR.DTIMEU, r.dtimeu, 1e-6 * r.dtimeu);
     for (int i = 1; i <= net.nf; ++i) {
       EXPECT_TRUE(std::isfinite(net.p(i)) && std::isfinite(net.fe(i)) && std::isfinite(net.tf(i))) << i;
       EXPECT_TRUE(std::isfinite(net.vq(i))) << i;
