@@ -390,6 +390,49 @@ TEST_F(FgenfiSteps, StepsReachTheOutputTimes) {
   }
 }
 
+TEST_F(FgenfiSteps, EventTimesEndStepsAndAddOutputs) {
+  // An event array of type 6 at 5 s adds an output there; one of type 5
+  // only ends a step there. Both pull the steps around them back.
+  struct Case {
+    const char* what;
+    int type;
+    std::vector<double> steps, outputs;
+  };
+  const Case cases[] = {
+      {"type 6", 6, {2.5, 5, 7.5, 10, 14, 17, 20}, {0, 5, 10, 20}},
+      {"type 5", 5, {2.5, 5, 7.5, 10, 14, 17, 20}, {0, 10, 20}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    gar_deallocate_all();
+    log.calls.clear();
+    setup(small_pipe());
+    // One user array: its type, its one value (the event time) at 1.
+    gar_arraynames.allocate(1);
+    gar_arrayinfopointers.allocate(1);
+    gar_arrayinfolist.allocate(5);
+    gar_arrayvaluesreal.allocate(1);
+    gar_arrayinfopointers(1) = 1;
+    gar_arrayinfolist(1) = c.type;
+    gar_arrayinfolist(2) = 1;
+    gar_arrayinfolist(3) = 1;
+    gar_arrayinfolist(4) = 1;
+    gar_arrayinfolist(5) = 1;
+    gar_arrayvaluesreal(1) = 5.0;
+    FLAGS(18) = 5;
+    FLAGS(19) = 1;
+    GLOR.TIMEO = 0.0;
+    GLOR.TIMEND = 20.0;
+    GLOR.OUTINT = 10.0;
+    GLOR.DTIMEI = 4.0;
+    const int itop = FLAGS(36);
+    run();
+    EXPECT_EQ(times("VARIABLES2"), c.steps);
+    EXPECT_EQ(times("OUTPUTS"), c.outputs);
+    EXPECT_EQ(FLAGS(36), itop);  // the event list given back
+  }
+}
+
 TEST_F(FgenfiSteps, WithoutLinksTheStepIsDtmax) {
   tna_test::FluidModel fm;
   fm.fluid(1).fla = 1.0;
