@@ -4,13 +4,9 @@
 #include "core/control_constants.h"
 #include "platform/process_state.h"
 
-#include "core/diagnostics.h"
-
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <numeric>
-#include <string>
 
 GlorRecord GLOR;
 GloiRecord GLOI;
@@ -182,20 +178,6 @@ bool MTDTST(int k) {
   const std::int64_t m = GLOI.METHOD;
   const std::int64_t k2 = 2 * static_cast<std::int64_t>(k);
   return m % k2 >= k;
-}
-
-bool require_finite_constants(std::string_view routine, std::span<const RequiredValue> values, int code) {
-  for (const RequiredValue& v : values) {
-    if (std::isfinite(v.value)) continue;
-    const std::string r(routine);
-    std::string text = r + ": Control constant " + std::string(v.name) +
-                       " not specified@See User Manual description of " + r +
-                       " for a list of required control constants";
-    text.resize(170, ' ');
-    SETERX(text, 4, code, r);
-    return false;
-  }
-  return true;
 }
 
 namespace {

@@ -18,7 +18,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 #include "platform/array.h"
@@ -147,16 +146,3 @@ void STSOLT(std::string_view text);
 // (METHOD mod 2k) >= k with the remainder taking METHOD's sign, so a
 // negative METHOD sets no bit.
 bool MTDTST(int k);
-
-// A control constant and the value a solution routine is about to use for it.
-struct RequiredValue {
-  std::string_view name;
-  double value = 0.0;
-};
-
-// The first of `values` that is not a finite number is refused:
-// "<routine>: Control constant <name> not specified@See User Manual
-// description of <routine> for a list of required control constants",
-// severity 4 with `code`, naming the routine (the run ends). True when every
-// value is finite. Shared by the thermal and fluid-loop solution routines.
-bool require_finite_constants(std::string_view routine, std::span<const RequiredValue> values, int code);

@@ -2,6 +2,7 @@
 #include "platform/process_state.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/control_constants.h"
@@ -230,6 +231,20 @@ void ERROR(std::string_view routine) {
   if (plat::io::is_open(1)) plat::io::close_unit(1);
   if (plat::io::is_open(kListingUnit)) plat::io::close_unit(kListingUnit);
   fatal_end();
+}
+
+bool require_finite_constants(std::string_view routine, std::span<const RequiredValue> values, int code) {
+  for (const RequiredValue& v : values) {
+    if (std::isfinite(v.value)) continue;
+    const std::string r(routine);
+    std::string text = r + ": Control constant " + std::string(v.name) +
+                       " not specified@See User Manual description of " + r +
+                       " for a list of required control constants";
+    text.resize(170, ' ');
+    SETERX(text, 4, code, r);
+    return false;
+  }
+  return true;
 }
 
 namespace {

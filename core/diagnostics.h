@@ -10,6 +10,7 @@
 // every call.
 #pragma once
 
+#include <span>
 #include <string_view>
 
 #include "platform/text.h"
@@ -51,6 +52,19 @@ class LoopGuard {
   std::string_view routine_;
   long long passes_ = 0;
 };
+
+// A control constant and the value a solution routine is about to use for it.
+struct RequiredValue {
+  std::string_view name;
+  double value = 0.0;
+};
+
+// The first of `values` that is not a finite number is refused:
+// "<routine>: Control constant <name> not specified@See User Manual
+// description of <routine> for a list of required control constants",
+// severity 4 with `code`, naming the routine (the run ends). True when every
+// value is finite. Shared by the thermal and fluid-loop solution routines.
+bool require_finite_constants(std::string_view routine, std::span<const RequiredValue> values, int code);
 
 // Sets both message counters (SETERX and ERRNEW) back to 0. Only tests call
 // this: in a run the numbering goes on from the first message to the last.

@@ -3,7 +3,9 @@
 #include "core/global_records.h"
 #include "platform/process_state.h"
 
-#include "core/text_utils.h"
+#include <cstdio>
+
+#include "platform/process.h"
 
 FlagsRecord FLAGS;
 SprsizRecord SPRSIZ;
@@ -25,6 +27,23 @@ plat::Text<24> mmodelname;
 }  // namespace
 
 plat::Text<18>& SprnodRecord::operator()(int row, int kind) { return (*this)((kind - 1) * SPRSIZ(1) + row); }
+
+std::string ZDAYDT() {
+  static constexpr const char* kMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                              "July",    "August",   "September", "October", "November", "December"};
+  const plat::DateTime t = plat::now();
+  const int m = (t.month >= 1 && t.month <= 12) ? t.month - 1 : 0;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%02d %-9s %04d", t.day % 100, kMonths[m], t.year % 10000);
+  return std::string(buf, 17);
+}
+
+std::string ZDAYTM() {
+  const plat::DateTime t = plat::now();
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour % 100, t.minute % 100, t.second % 100);
+  return std::string(buf, 8);
+}
 
 void SLDINA(std::string_view jobname) {
   JOBINF.jobname = jobname;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/array.h"
@@ -100,6 +101,11 @@ extern JobinfRecord JOBINF;
 extern plat::Array2<std::int32_t> LOCI;
 extern plat::Array2<double> LOCR;
 extern plat::Array1<plat::Text<6>> LOCC;
+
+// Run date "dd Monthname yyyy" (17 characters, month in nine columns) and
+// time "hh:mm:ss" (8 characters) from the local wall clock.
+std::string ZDAYDT();
+std::string ZDAYTM();
 
 // Fills JOBINF: job name (cut or padded to 24), then the date of ZDAYDT and
 // the time of ZDAYTM.

@@ -1,7 +1,6 @@
 #include "core/text_utils.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "core/diagnostics.h"
@@ -296,21 +295,4 @@ void STCHEK(plat::TextRef descriptor, int& flag) {
     }
   }
   flag = 0;
-}
-
-std::string ZDAYDT() {
-  static constexpr const char* kMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
-                                              "July",    "August",   "September", "October", "November", "December"};
-  const plat::DateTime t = plat::now();
-  const int m = (t.month >= 1 && t.month <= 12) ? t.month - 1 : 0;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%02d %-9s %04d", t.day % 100, kMonths[m], t.year % 10000);
-  return std::string(buf, 17);
-}
-
-std::string ZDAYTM() {
-  const plat::DateTime t = plat::now();
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour % 100, t.minute % 100, t.second % 100);
-  return std::string(buf, 8);
 }

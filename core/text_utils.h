@@ -1,4 +1,4 @@
-// Text, number and date utilities on fixed-length, blank-padded texts.
+// Text and number utilities on fixed-length, blank-padded texts.
 //
 // Conventions shared by all routines here:
 // - a blank is the space character only; where tabs (character 9) are dropped
@@ -71,8 +71,3 @@ void SLTOU(std::string_view text, plat::TextRef result);
 // ignored) and replaces it by its normal form: flag 1. Anything else: flag 0,
 // descriptor unchanged.
 void STCHEK(plat::TextRef descriptor, int& flag);
-
-// Run date "dd Monthname yyyy" (17 characters, month in nine columns) and
-// time "hh:mm:ss" (8 characters) from the local wall clock.
-std::string ZDAYDT();
-std::string ZDAYTM();

@@ -31,6 +31,7 @@
 #include <string_view>
 
 #include "core/control_constants.h"
+#include "core/diagnostics.h"
 #include "modeldata/event_arrays.h"
 #include "modeldata/global_arrays.h"
 #include "thermal/thermal_network.h"

@@ -134,4 +134,17 @@ TEST_F(GlobalRecords, UserEntityNamesAreStoredKindAfterKind) {
   SPRNOD(9) = "";
 }
 
+TEST(RunDate, DateAndTime) {
+  const plat::DateTime t{2026, 5, 5, 14, 5, 9, 0};
+  plat::set_fixed_clock(&t);
+  EXPECT_EQ(ZDAYDT(), "05 May       2026");
+  EXPECT_EQ(ZDAYTM(), "14:05:09");
+  const plat::DateTime u{1999, 9, 30, 0, 0, 0, 0};
+  plat::set_fixed_clock(&u);
+  EXPECT_EQ(ZDAYDT(), "30 September 1999");
+  EXPECT_EQ(ZDAYTM(), "00:00:00");
+  plat::set_fixed_clock(nullptr);
+  EXPECT_EQ(ZDAYDT().size(), 17u);
+}
+
 }  // namespace
