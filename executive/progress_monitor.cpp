@@ -13,7 +13,6 @@
 #include "core/file_services.h"
 #include "core/global_records.h"
 #include "core/text_utils.h"
-#include "executive/run_driver.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/units.h"
@@ -132,7 +131,7 @@ void prm_open(std::string_view name) {
   SOPSQ(name, "FORMATTED", "UNKNOWN", mfileunit, status);
   if (status != 0) {
     mfileunit = -1;
-    FAILUR();
+    fatal_end();
   }
   mopen = true;
   plat::io::write_line(mfileunit, header.trimmed());

@@ -10,7 +10,8 @@
 
 // Creates the monitor file on unit 9 and writes its header (the fluid
 // columns when the model has fluid nodes). A file that cannot be opened ends
-// the run through FAILUR.
+// the run through the fatal end of the diagnostics (FAILUR once MAINA has
+// registered it).
 void prm_open(std::string_view name);
 // Writes a row when the block named in OPBLOK ("VARIABLES1" or "VARIABLES2")
 // and the counters ask for one; any other OPBLOK is the consistency stop
