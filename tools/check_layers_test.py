@@ -67,6 +67,47 @@ class CheckLayers(unittest.TestCase):
                     self.assertIn(text, out)
                 self.assertIn("FAILED", out)
 
+    def test_unit_cycles_fail_unless_listed_with_their_reason(self):
+        # Two units of one folder whose sources include each other's header,
+        # and two headers that include each other.
+        pair = {"mid/p.h": "#pragma once\n", "mid/p.cpp": '#include "mid/p.h"\n#include "mid/q.h"\n',
+                "mid/q.h": "#pragma once\n", "mid/q.cpp": '#include "mid/q.h"\n#include "mid/p.h"\n'}
+        headers = {"base/x.h": '#include "base/y.h"\n', "base/y.h": '#include "base/x.h"\n'}
+        listed_pair = "Cycle mid/p mid/q: p and q share one state\n"
+        cases = [
+            # name, extra files, lines added to layers.txt, status, texts expected in the output
+            ("unlisted source cycle", pair, "", 1,
+             ["include cycle between units of mid/: mid/p mid/q",
+              "mid/p.cpp:2: includes mid/q.h", "mid/q.cpp:2: includes mid/p.h"]),
+            ("unlisted header cycle", headers, "", 1,
+             ["include cycle between units of base/: base/x base/y", "base/x.h:1: includes base/y.h"]),
+            ("listed cycle", pair, listed_pair, 0, ["1 unit cycles (1 listed): ok", "3 layers"]),
+            ("listed in another order", pair, "Cycle mid/q mid/p: shared state\n", 0, ["ok"]),
+            ("listed cycle that grew",
+             {**pair, "mid/r.h": '#include "mid/p.h"\n', "mid/p.h": '#include "mid/r.h"\n'}, listed_pair, 1,
+             ["include cycle between units of mid/: mid/p mid/q mid/r",
+              "layers.txt:5: the cycle mid/p mid/q no longer exists"]),
+            ("listed cycle that no longer exists", {}, listed_pair, 1,
+             ["layers.txt:5: the cycle mid/p mid/q no longer exists: remove its line"]),
+            ("listed without a reason", pair, "Cycle mid/p mid/q:\n", 1,
+             ["layers.txt:5: a Cycle line names two units or more, then after a colon why",
+              "include cycle between units of mid/: mid/p mid/q"]),
+            ("listed with one unit", pair, "Cycle mid/p: alone\n", 1, ["layers.txt:5: a Cycle line names"]),
+            ("listed twice", pair, listed_pair + listed_pair, 1,
+             ["layers.txt:6: lists the cycle mid/p mid/q twice"]),
+            # Units of different folders (a sub-folder is a folder of its
+            # own) and includes of one unit's own files are no unit cycle.
+            ("sub-folder", {"mid/s.cpp": '#include "mid/sub/t.h"\n', "mid/s.h": "#pragma once\n",
+                            "mid/sub/t.cpp": '#include "mid/s.h"\n', "mid/sub/t.h": "#pragma once\n"}, "", 0,
+             ["0 unit cycles (0 listed): ok"]),
+        ]
+        for name, change, extra, expected_status, expected in cases:
+            with self.subTest(name):
+                status, out = run({**CLEAN, **change}, LAYERS + extra)
+                self.assertEqual(status, expected_status, out)
+                for text in expected:
+                    self.assertIn(text, out)
+
     def test_help_and_wrong_command_lines_print_the_usage(self):
         def call(*args):
             p = subprocess.run([sys.executable, SCRIPT, *args], capture_output=True, text=True)
