@@ -115,7 +115,8 @@ double SFICOU(const FlNetwork& net);
 // above zero ("FGENFI: Fluid pressure not above zero", code 4); a link flow
 // that is not a finite number ("FGENFI: Mass flow is not a finite number",
 // code 5); a fluid temperature that is not ("FGENFI: Temperature > 1.0D10
-// detected@", code 1, routine "Fgupdt").
+// detected@", code 1, routine "Fgupdt") or with T + TABS not above zero
+// ("FGENFI: Fluid temperature not above absolute zero", code 6).
 void FGFITR(const FlNetwork& net, const FgPass& w, const FgThermal& th, FgLoop& loop);
 
 // One step of the adaptive relaxation: with dc the current and dq the

@@ -60,6 +60,13 @@ void pressure_fatal(const FlNetwork& net, int k, double p) {
                 net.global(k), 4, "Fgfitr");
 }
 
+// Fluid node k: a temperature T + TABS not above zero ends the run.
+void temperature_fatal(const FlNetwork& net, int k) {
+  fl_node_fatal("FGENFI: Fluid temperature not above absolute zero" + step_text() + "T = " + g12(net.tf(k)) +
+                    ", T + TABS must be above zero@",
+                net.global(k), 6, "Fgfitr");
+}
+
 // Link l: a flow that is not a finite number ends the run.
 void flow_fatal(const FlNetwork& net, int l) {
   std::string text =
@@ -212,12 +219,17 @@ void FGFITR(const FlNetwork& net, const FgPass& wc, const FgThermal& th, FgLoop&
       }
       CVOLSP(net, ro(w.pnew), 1, w.vrate);
       FGUPDT(net, w, fluid_conv);
+      // A state of a finite enthalpy far outside the fluid's range can come
+      // back with a temperature below absolute zero: no state either.
+      const double tabs = GLOR.TABS;
       for (int k = 1; k <= nf; ++k) {
         const bool t = fl_not_finite(net.tf(k)), x = fl_not_finite(net.vq(k)), rho = fl_not_finite(w.rho(k));
         const bool drdh = fl_not_finite(w.drdh(k)), drdp = fl_not_finite(w.drdp(k));
-        if (!(t || x || rho || drdh || drdp)) continue;
+        const bool cold = !t && !(net.tf(k) + tabs > 0.0);
+        if (!(t || x || rho || drdh || drdp || cold)) continue;
         if (abandon(net, w)) return;
         if (t) fl_node_fatal("FGENFI: Temperature > 1.0D10 detected@", net.global(k), 1, "Fgupdt");
+        if (cold) return temperature_fatal(net, k);
         if (x) return state_fatal(net, k, "VQ", net.vq(k));
         if (rho) return state_fatal(net, k, "Density", w.rho(k));
         return state_fatal(net, k, "Density derivative", drdh ? w.drdh(k) : w.drdp(k));

@@ -722,10 +722,11 @@ TEST_F(FgenfiSteps, RejectedStepRestoresTheHydraulicDiameter) {
 }
 
 // ---------------------------------------------------------------------------
-// Values that are not numbers: never convergence, always the end of the run
-// with the node or link they belong to.
+// Values that are not numbers, or no state of the fluid: never convergence;
+// the end of the run with the node or link they belong to, once the step has
+// been cut to DTMIN where a shorter step might have helped.
 
-TEST_F(FgenfiSteps, NonNumbersEndTheRunNamingTheirNode) {
+TEST_F(FgenfiSteps, UnusableValuesEndTheRunNamingTheirNode) {
   // Each row spoils a valid run of the small pipe with a wall, thermal node
   // 100 of no capacity that only radiates to fluid node 2 (0.01 m2, about
   // 11 W in). The run ends with exit status 1 and its one fatal box, and
@@ -737,7 +738,9 @@ TEST_F(FgenfiSteps, NonNumbersEndTheRunNamingTheirNode) {
     std::vector<std::string> box;
     const char* routine;
     int code;
-    double dtimeu;  // the step that ends the run
+    double dtimeu;       // the step that ends the run
+    bool alone = true;   // the fatal box is the only one (else the property
+                         // functions warn about the states on the way)
   };
   const std::vector<Row> rows = {
       // No step can mend the thermal balance: the first step ends the run.
@@ -752,6 +755,9 @@ TEST_F(FgenfiSteps, NonNumbersEndTheRunNamingTheirNode) {
        {"FGENFI: Fluid state is not a finite number", "Step from TIMEO = 2.00000 of DTIMEU = 0.100000E-05",
         "FE = NaN", "Node 1 in main model"},
        "Fgfitr", 3, 1.0e-6},
+      {"a sink no enthalpy can follow", [] { gar_fluidnodeheatsources(2) = -1.0e15; },
+       {"FGENFI: Fluid temperature not above absolute zero", "T + TABS must be above zero"}, "Fgfitr", 6, 1.0e-6,
+       false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -773,8 +779,8 @@ TEST_F(FgenfiSteps, NonNumbersEndTheRunNamingTheirNode) {
     }
     EXPECT_EQ(status, 1);
     const std::string l = listing();
-    EXPECT_EQ(boxes_in(l), 1u) << l;
-    EXPECT_NE(l.find("@@@@  FATAL ERROR"), std::string::npos) << l;
+    if (r.alone) EXPECT_EQ(boxes_in(l), 1u) << l;
+    EXPECT_EQ(l.find("@@@@  FATAL ERROR"), l.rfind("@@@@  ")) << l;  // the last box
     for (const std::string& part : r.box) EXPECT_TRUE(has_message(l, part)) << part << "\n" << l;
     EXPECT_TRUE(has_reference(l, r.routine, r.code)) << l;
     EXPECT_NEAR(GLOR.DTIMEU, r.dtimeu, 1e-6 * r.dtimeu);
