@@ -19,10 +19,10 @@
 #include "modeldata/node_lists.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/network_builder.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
-#include "thermal/network_builder.h"
 
 namespace htr_test {
 

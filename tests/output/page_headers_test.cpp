@@ -17,9 +17,9 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/network_builder.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
-#include "thermal/network_builder.h"
 
 namespace {
 

@@ -18,10 +18,10 @@
 #include "modeldata/global_arrays.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/network_builder.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "thermal/gear.h"
-#include "thermal/network_builder.h"
 #include "transient_fixture.h"
 
 namespace {
