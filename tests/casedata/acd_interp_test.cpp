@@ -13,6 +13,7 @@
 #include "core/diagnostics.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -134,10 +135,7 @@ class Timin1 : public tna_test::StateTest {
            plat::Vec1<const double>(times.data(), static_cast<std::int64_t>(times.size())), timem, t);
     return t;
   }
-  std::string listing() {
-    plat::io::close_unit(6);
-    return dir_.read("listing.txt");
-  }
+  std::string listing() { return tna_test::close_listing(dir_); }
   tna_test::ScratchDir dir_{"timin1"};
 };
 

@@ -24,6 +24,7 @@
 #include "output/tmd_file.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/acd_writer.h"
@@ -140,10 +141,7 @@ class AcdManager : public tna_test::StateTest {
     gcc_settimem(timem);
     ACDDYU();
   }
-  std::string listing() {
-    plat::io::close_unit(6);
-    return dir_.read("listing.txt");
-  }
+  std::string listing() { return tna_test::close_listing(dir_); }
   // Runs fn, which must end the run; returns the listing.
   std::string fatal_end(const std::function<void()>& fn) {
     try {
@@ -167,27 +165,13 @@ class AcdManager : public tna_test::StateTest {
   tna_test::ScratchDir dir_{"acdm"};
 };
 
-// The text without the boxes' margins and blanks, so that a message is found
-// whatever the line breaks of its box.
-std::string flat(const std::string& text) {
-  std::string out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line[0] == '@') line.erase(0, 1);
-    for (char c : line) {
-      if (c != ' ') out.push_back(c);
-    }
-  }
-  return out;
-}
-
 // Every part of a diagnostic box must be in the listing.
 void expect_box(const std::string& l, const std::string& header, const std::vector<std::string>& rows,
                 const std::string& reference) {
-  const std::string f = flat(l);
-  EXPECT_NE(f.find(flat(header)), std::string::npos) << l;
-  for (const auto& r : rows) EXPECT_NE(f.find(flat(r)), std::string::npos) << r << "\n" << l;
-  EXPECT_NE(f.find(flat("Reference..........: " + reference)), std::string::npos) << l;
+  const std::string f = tna_test::unblanked(l);
+  EXPECT_NE(f.find(tna_test::unblanked(header)), std::string::npos) << l;
+  for (const auto& r : rows) EXPECT_NE(f.find(tna_test::unblanked(r)), std::string::npos) << r << "\n" << l;
+  EXPECT_NE(f.find(tna_test::unblanked("Reference..........: " + reference)), std::string::npos) << l;
 }
 
 // ---------------------------------------------------------------------------
@@ -305,10 +289,12 @@ TEST_F(AcdManager, UnknownNodeIsNamedOncePerNode) {
   at(0.0);
   EXPECT_EQ(qs(6), 3);
   const std::string l = listing();
-  const std::string f = flat(l);
+  const std::string f = tna_test::unblanked(l);
   auto count = [&](const std::string& text) {
     int n = 0;
-    for (std::size_t p = f.find(flat(text)); p != std::string::npos; p = f.find(flat(text), p + 1)) ++n;
+    for (std::size_t p = f.find(tna_test::unblanked(text)); p != std::string::npos;
+         p = f.find(tna_test::unblanked(text), p + 1))
+      ++n;
     return n;
   };
   EXPECT_EQ(count("Problem............: Node node found"), 4) << l;
@@ -318,7 +304,7 @@ TEST_F(AcdManager, UnknownNodeIsNamedOncePerNode) {
               "Current action.....: Initialising ACD Solution Manager",
               "Info...............: Node 77 is not a node of submodel MAIN:SUB1", "ACD file: ACDM.acd"},
              "((acds)CreateNodeMap,   7)");
-  EXPECT_NE(f.find(flat("Node 78 is not a node of submodel MAIN:SUB1")), std::string::npos) << l;
+  EXPECT_NE(f.find(tna_test::unblanked("Node 78 is not a node of submodel MAIN:SUB1")), std::string::npos) << l;
 }
 
 // ---------------------------------------------------------------------------

@@ -19,6 +19,7 @@
 #include "modeldata/node_lists.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/network_builder.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
@@ -165,13 +166,7 @@ class HeaterTest : public tna_test::StateTest {
     reset_message_counters();
     PRTINF(2) = 1;
   }
-  std::string listing() {
-    plat::io::flush_unit(6);
-    std::ifstream in(dir_.path() / file_, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  std::string listing() { return tna_test::peek_listing(dir_, file_); }
 
   // Exit status of a call that must end the run (-1 when it returns).
   template <class F>

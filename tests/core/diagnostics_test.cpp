@@ -15,6 +15,7 @@
 #include "modeldata/submodel_refs.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -22,13 +23,7 @@ namespace {
 
 const std::string kBlank = "@" + std::string(26, ' ');
 
-std::vector<std::string> split_lines(const std::string& s) {
-  std::vector<std::string> out;
-  std::istringstream in(s);
-  std::string l;
-  while (std::getline(in, l)) out.push_back(l);
-  return out;
-}
+using tna_test::split_lines;
 
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -58,13 +53,7 @@ class Diagnostics : public tna_test::StateTest {
   }
   // Everything written to the listing since the last call; the listing
   // then starts again on an empty file.
-  std::string listing() {
-    plat::io::close_unit(6);
-    std::string s = dir_.read("listing.txt");
-    plat::io::remove_file("listing.txt");
-    plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN");
-    return s;
-  }
+  std::string listing() { return tna_test::take_listing(dir_); }
   // Exit status of a call that must end the process.
   template <class F>
   int exit_status(F f) {

@@ -24,6 +24,7 @@
 #include "core/diagnostics.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
@@ -76,17 +77,7 @@ class WrittenModels : public tna_test::StateTest {
  protected:
   // The box SETERX prints for a fatal message as the first message of a run.
   std::string fatal_box(const std::string& message, int code, const std::string& routine) {
-    plat::set_exit_throws(true);
-    plat::io::open_unit(6, "expected.txt", plat::io::Form::Formatted, "UNKNOWN");
-    reset_message_counters();
-    try {
-      SETERX(message, 4, code, routine);
-    } catch (const plat::ProcessExit&) {
-    }
-    reset_message_counters();  // the next run starts from its first message
-    plat::io::close_all();
-    plat::set_exit_throws(false);
-    return dir.read("expected.txt");
+    return tna_test::seterx_box_alone(message, 4, code, routine);
   }
 
   // A refused run: exit status 1, the box in the listing, no solution.

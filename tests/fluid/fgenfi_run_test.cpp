@@ -320,7 +320,7 @@ TEST_F(FgenfiRun, ClosedTwoPhaseLoopCutsTheStepsItCannotSolve) {
     log.variables1 = nullptr;
     log.variables2 = nullptr;
     r.rejected = attempts - steps;
-    r.boxes = boxes_in(listing());
+    r.boxes = count_boxes(listing());
     r.p = net.p(fm.findex(6));
     r.q = 10.0 * (net.tf(fm.findex(6)) - 80.0) + 10.0 * (net.tf(fm.findex(7)) - 80.0);
     EXPECT_EQ(GLOR.TIMEO, 200.0);
@@ -544,7 +544,7 @@ TEST_F(FgenfiSteps, WithoutFluidNodesThereIsNoStep) {
                           "advanced, TIMEO is set to TIMEND"))
       << l;
   EXPECT_TRUE(has_reference(l, "FGENFI", 12)) << l;
-  EXPECT_EQ(boxes_in(l), 1u) << l;
+  EXPECT_EQ(count_boxes(l), 1u) << l;
   EXPECT_EQ(l.find("FATAL"), std::string::npos) << l;
 }
 
@@ -779,7 +779,7 @@ TEST_F(FgenfiSteps, UnusableValuesEndTheRunNamingTheirNode) {
     }
     EXPECT_EQ(status, 1);
     const std::string l = listing();
-    if (r.alone) EXPECT_EQ(boxes_in(l), 1u) << l;
+    if (r.alone) EXPECT_EQ(count_boxes(l), 1u) << l;
     EXPECT_EQ(l.find("@@@@  FATAL ERROR"), l.rfind("@@@@  ")) << l;  // the last box
     for (const std::string& part : r.box) EXPECT_TRUE(has_message(l, part)) << part << "\n" << l;
     EXPECT_TRUE(has_reference(l, r.routine, r.code)) << l;

@@ -450,7 +450,7 @@ TEST_F(FinitsTest, MassSourceStateFollowsTheDescriptor) {
     EXPECT_TRUE(has_message(out, texts[code])) << code << "\n" << out;
     EXPECT_TRUE(has_reference(out, "FGEIND", code)) << code;
   }
-  EXPECT_EQ(boxes_in(out), static_cast<std::size_t>(warnings)) << out;
+  EXPECT_EQ(count_boxes(out), static_cast<std::size_t>(warnings)) << out;
   EXPECT_EQ(out.find("FATAL"), std::string::npos);
 }
 

@@ -328,7 +328,7 @@ TEST_F(HostileInputs, EachIsRefusedWhereItEntersWithItsBox) {
       }
       EXPECT_EQ(status, 1);
       const std::string out = listing();
-      EXPECT_EQ(boxes_in(out), 1u) << out;
+      EXPECT_EQ(count_boxes(out), 1u) << out;
       EXPECT_NE(out.find("@@@@  FATAL ERROR"), std::string::npos) << out;
       for (const std::string& part : row.box) EXPECT_TRUE(has_message(out, part)) << part << "\n" << out;
       const int code = row.code != 0 ? row.code : finite_code(r.bit);

@@ -18,25 +18,13 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
 namespace {
 
-// The text rows of the diagnostic boxes of a listing, labels and frames
-// dropped, joined with single blanks (wrapped lines become one text again).
-std::string box_text(const std::string& listing) {
-  std::istringstream in(listing);
-  std::string out;
-  for (std::string l; std::getline(in, l);) {
-    if (l.size() <= 27 || l[0] != '@' || l[1] == '@' || l.find("----") != std::string::npos) continue;
-    for (char c : l.substr(27) + " ") {
-      if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
-      out.push_back(c);
-    }
-  }
-  return out;
-}
+using tna_test::box_text;
 
 acd_fixture::Faults values_announced(int n) {
   acd_fixture::Faults f;
@@ -158,8 +146,7 @@ TEST_F(AcdaArrays, MissingFilePrintsTheBoxAndFindsNoData) {
   acda_getarraydata(narr, nr, ni, reals, ints);
   EXPECT_EQ(narr, 0);
   acda_close();
-  plat::io::close_unit(6);
-  const std::string l = dir_.read("listing.txt");
+  const std::string l = tna_test::close_listing(dir_);
   EXPECT_NE(l.find("Problem............: Cannot open ACD file"), std::string::npos) << l;
   EXPECT_NE(l.find("Comment............: ACD file name: NOFILE.acd"), std::string::npos) << l;
   EXPECT_NE(l.find("((acda)OpenFile,   2)"), std::string::npos) << l;
@@ -223,8 +210,7 @@ TEST_F(AcdaArrays, CountAttributeWithManyValuesCountsAsAbsent) {
   std::vector<std::int32_t> ints;
   EXPECT_THROW(acda_getarraydata(narr, nreal, nint, reals, ints), plat::ProcessExit);
   acda_close();
-  plat::io::close_unit(6);
-  const std::string l = box_text(dir_.read("listing.txt"));
+  const std::string l = box_text(tna_test::close_listing(dir_));
   EXPECT_NE(l.find("Array PLAIN: values 1 to 3 lie beyond the 0 of numberOfArrayValues"), std::string::npos) << l;
 }
 
@@ -290,8 +276,7 @@ TEST_F(AcdaArrays, ShortOrMissingArrayDataEndsTheRun) {
     std::vector<std::int32_t> ints;
     EXPECT_THROW(acda_getarraydata(narr, nreal, nint, reals, ints), plat::ProcessExit);
     acda_close();
-    plat::io::close_unit(6);
-    const std::string listing = dir_.read("listing.txt");
+    const std::string listing = tna_test::close_listing(dir_);
     const std::string box = box_text(listing);
     std::size_t at = 0;
     for (const std::string& piece : c.message) {

@@ -18,6 +18,7 @@
 #include "modeldata/global_arrays.h"
 #include "modeldata/intermodel_links.h"
 #include "platform/process.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 
 namespace {
@@ -354,13 +355,7 @@ TEST_F(Pcs, CompleteMatrixBeyondTheModelsRadiativeRangeFailsTheBuild) {
 
 // The box of a fatal message of SPCSA as the first message.
 std::string spcsa_box(const std::string& message, int code) {
-  reset_message_counters();
-  testing::internal::CaptureStdout();
-  try {
-    SETERX(message, 4, code, "SPCSA");
-  } catch (const plat::ProcessExit&) {
-  }
-  return testing::internal::GetCapturedStdout();
+  return tna_test::seterx_box_alone(message, 4, code, "SPCSA");
 }
 
 TEST_F(Pcs, PairsTheBuildersCannotTakeAreRefusedNamingTheListAndThePair) {

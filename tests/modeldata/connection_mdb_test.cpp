@@ -19,6 +19,7 @@
 #include "modeldata/mdb_load.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/fuzz/load_harness.h"
@@ -96,10 +97,7 @@ class PcsLoad : public tna_test::StateTest {
     plat::set_exit_throws(false);
   }
   int load(const mdbw::Database& db) { return load_harness::load_database(db, db.name); }
-  std::string listing() {
-    plat::io::close_unit(6);
-    return dir_.read("listing.txt");
-  }
+  std::string listing() { return tna_test::close_listing(dir_); }
   tna_test::ScratchDir dir_{"pcsload"};
 };
 

@@ -25,6 +25,7 @@
 #include "modeldata/mdb_load.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/fuzz/load_harness.h"
@@ -449,8 +450,7 @@ void RandomPcs::check(unsigned seed, int scale, Reached& reached) {
     ASSERT_EQ(plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN"), 0);
     const int st = load_harness::load_database(b.db, b.db.name);
     acda_close();
-    plat::io::close_unit(6);
-    ASSERT_EQ(st, 0) << dir_.read("listing.txt");
+    ASSERT_EQ(st, 0) << tna_test::close_listing(dir_);
 
     const int nt = b.nt;
     auto fold = [&](int v) {

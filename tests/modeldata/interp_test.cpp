@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +15,7 @@
 #include "modeldata/global_arrays.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -31,18 +30,7 @@ double undefined_real() {
 }
 
 // One diagnostic box as the listing shows it.
-struct Msg {
-  std::string header;   // "WARNING", "FAILURE", "FATAL ERROR", ...
-  std::string problem;  // the text of the Problem row
-  std::string routine;
-  int code;
-  bool operator==(const Msg& o) const {
-    return header == o.header && problem == o.problem && routine == o.routine && code == o.code;
-  }
-};
-std::ostream& operator<<(std::ostream& os, const Msg& m) {
-  return os << "{" << m.header << ", \"" << m.problem << "\", " << m.routine << ", " << m.code << "}";
-}
+using Msg = tna_test::Box;
 
 // The user arrays of a test model, built up array by array and then put
 // into the global arrays in one allocation.
@@ -108,30 +96,7 @@ class Interp : public tna_test::StateTest {
   }
 
   // The boxes printed since the last call.
-  std::vector<Msg> messages() {
-    plat::io::close_unit(6);
-    const std::string text = dir_.read("listing.txt");
-    plat::io::remove_file("listing.txt");
-    plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN");
-    std::vector<Msg> out;
-    std::istringstream in(text);
-    std::string line;
-    static const std::regex header(R"(^@@@@  (\S+( \S+)?)\s*$)");
-    static const std::regex problem(R"(^@     Problem\.+: (.*?)\s*$)");
-    static const std::regex ref(R"(^@     Reference\.+: \((\S+),\s*(\d+)\))");
-    std::smatch m;
-    while (std::getline(in, line)) {
-      if (std::regex_match(line, m, header)) {
-        out.push_back({m[1], "", "", 0});
-      } else if (!out.empty() && std::regex_match(line, m, problem)) {
-        out.back().problem = m[1];
-      } else if (!out.empty() && std::regex_search(line, m, ref)) {
-        out.back().routine = m[1];
-        out.back().code = std::stoi(m[2]);
-      }
-    }
-    return out;
-  }
+  std::vector<Msg> messages() { return tna_test::boxes_of(tna_test::take_listing(dir_)); }
 
   // Exit status of a call that must end the run (-1 when it returns).
   template <class F>

@@ -28,6 +28,7 @@
 #include "modeldata/interpolation.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/fuzz/load_harness.h"
@@ -89,22 +90,11 @@ class Load : public tna_test::StateTest {
   // loads. Returns the load status, or the exit status of a fatal end + 100.
   int load(const mdbw::Database& db, const std::string& model) { return load_harness::load_database(db, model); }
 
-  std::string listing() {
-    plat::io::close_unit(6);
-    return dir_.read("listing.txt");
-  }
+  std::string listing() { return tna_test::close_listing(dir_); }
 
   // The box SETERX prints for a fatal message as the first numbered message.
   std::string fatal_box(const std::string& message, int code, const std::string& routine) {
-    plat::io::close_all();
-    plat::io::open_unit(6, "expected.txt", plat::io::Form::Formatted, "UNKNOWN");
-    reset_message_counters();
-    try {
-      SETERX(message, 4, code, routine);
-    } catch (const plat::ProcessExit&) {
-    }
-    plat::io::close_all();
-    return dir_.read("expected.txt");
+    return tna_test::seterx_box_alone(message, 4, code, routine);
   }
 
   static bool ends_with(const std::string& s, const std::string& tail) {

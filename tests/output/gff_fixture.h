@@ -309,43 +309,26 @@ class GffTest : public tna_test::StateTest {
     plat::set_exit_throws(false);
   }
 
-  static std::vector<std::string> split(const std::string& s) {
-    std::vector<std::string> out;
-    std::size_t p = 0;
-    while (p < s.size()) {
-      const std::size_t e = s.find('\n', p);
-      out.push_back(s.substr(p, e - p));
-      if (e == std::string::npos) break;
-      p = e + 1;
-    }
-    return out;
-  }
   // Lines of a file the writer made (unit 14 closed first, so that all is on disk).
   std::vector<std::string> file_lines(const std::string& name) {
     plat::io::close_unit(14);
-    return dir_.exists(name) ? split(dir_.read(name)) : std::vector<std::string>{};
+    return dir_.exists(name) ? tna_test::split_lines(dir_.read(name)) : std::vector<std::string>{};
   }
   // Lines written to the listing since the last call.
-  std::vector<std::string> listing() {
-    plat::io::close_unit(6);
-    std::string s = dir_.exists("listing.txt") ? dir_.read("listing.txt") : std::string();
-    plat::io::remove_file("listing.txt");
-    plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN");
-    return split(s);
-  }
+  std::vector<std::string> listing() { return tna_test::split_lines(tna_test::take_listing(dir_)); }
   // Runs f, which must end the run with status 1; returns the listing it printed.
   template <class F>
   std::vector<std::string> fatal(F&& f) {
-    listing();
-    reset_message_counters();
     int status = -1;
-    try {
-      f();
-    } catch (const plat::ProcessExit& e) {
-      status = e.status;
-    }
+    const std::string printed = tna_test::printed(dir_, [&] {
+      try {
+        f();
+      } catch (const plat::ProcessExit& e) {
+        status = e.status;
+      }
+    });
     EXPECT_EQ(status, 1);
-    return listing();
+    return tna_test::split_lines(printed);
   }
   // The listing of the fatal box of this message as the first message of a run.
   std::vector<std::string> box(const std::string& message, int code, const std::string& routine) {

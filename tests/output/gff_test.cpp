@@ -69,7 +69,7 @@ TEST_F(GffTest, WholeFileOfTwoBlocksMatchesGolden) {
   PARGFF(kBlank, "GFFTEST_1", 1, 14);
   EXPECT_EQ(FLAGS(36), 1);
   const auto got = file_lines("GFFTEST_1.GFF");
-  const auto want = split(read_data("gff/two_submodels.GFF"));
+  const auto want = tna_test::split_lines(read_data("gff/two_submodels.GFF"));
   ASSERT_EQ(got.size(), want.size());
   for (std::size_t k = 0; k < want.size(); ++k) EXPECT_EQ(got[k], want[k]) << "line " << k + 1;
   EXPECT_FALSE(dir_.exists("GFFTEST_1.GFF2"));
@@ -179,7 +179,7 @@ TEST_F(GffTest, ConductorPairingSequenceAndDirection) {
 TEST_F(GffTest, SetvuFieldsAgreeWithGfortran) {
   const double vals[12] = {1.0,    -1.0,      0.1,     123456.5,  999999.5, 1234567.0,
                            1.0e-5, -2.5e-300, 3.0e100, 0.0999999, 65.4321,  -0.000123456789};
-  const auto want = split(read_data("gff/setvu_fields.txt"));
+  const auto want = tna_test::split_lines(read_data("gff/setvu_fields.txt"));
   ASSERT_EQ(want.size(), 12u);
   plat::Text<26> f;
   for (int k = 0; k < 12; ++k) {

@@ -162,27 +162,10 @@ class NodeTableTest : public tna_test::StateTest {
     plat::set_exit_throws(false);
   }
   // Lines written to the listing since the last call.
-  std::vector<std::string> listing() {
-    plat::io::close_unit(6);
-    std::string s = dir_.exists("listing.txt") ? dir_.read("listing.txt") : std::string();
-    plat::io::remove_file("listing.txt");
-    plat::io::open_unit(6, "listing.txt", plat::io::Form::Formatted, "UNKNOWN");
-    std::vector<std::string> out;
-    std::size_t p = 0;
-    while (p < s.size()) {
-      const std::size_t e = s.find('\n', p);
-      out.push_back(s.substr(p, e - p));
-      if (e == std::string::npos) break;
-      p = e + 1;
-    }
-    return out;
-  }
+  std::vector<std::string> listing() { return tna_test::split_lines(tna_test::take_listing(dir_)); }
   // The box SETERX prints for this message as the first message of a run.
   std::vector<std::string> box(std::string_view message, int severity, int code, std::string_view routine) {
-    listing();
-    reset_message_counters();
-    SETERX(message, severity, code, routine);
-    return listing();
+    return tna_test::split_lines(tna_test::seterx_box(dir_, message, severity, code, routine));
   }
 
   tna_test::ScratchDir dir_{"ndtb"};

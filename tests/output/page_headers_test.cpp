@@ -23,14 +23,6 @@
 
 namespace {
 
-std::vector<std::string> lines_of(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<std::string> out;
-  std::string l;
-  while (std::getline(in, l)) out.push_back(l);
-  return out;
-}
-
 class PageHeaders : public tna_test::StateTest {
  protected:
   void SetUp() override {
@@ -49,10 +41,7 @@ class PageHeaders : public tna_test::StateTest {
     GLOR = GlorRecord{};
     SLDINC();
   }
-  std::vector<std::string> listing() {
-    plat::io::flush_unit(6);
-    return lines_of((dir_.path() / "listing.txt").string());
-  }
+  std::vector<std::string> listing() { return tna_test::split_lines(tna_test::peek_listing(dir_)); }
   tna_test::ScratchDir dir_{"ph"};
 };
 

@@ -350,13 +350,7 @@ class TmdTest : public tna_test::StateTest {
   std::string listing() { return tna_test::take_listing(dir_); }
   // The box SETERX prints for this message as the first message of a run.
   std::string box(std::string_view message, int severity, int code, std::string_view routine) {
-    listing();
-    reset_message_counters();
-    try {
-      SETERX(message, severity, code, routine);
-    } catch (const plat::ProcessExit&) {
-    }
-    return listing();
+    return tna_test::seterx_box(dir_, message, severity, code, routine);
   }
 
   tna_test::ScratchDir dir_{"tmd"};

@@ -228,10 +228,9 @@ class CsvTest : public tna_test::StateTest {
     std::string routine;
   };
   std::string boxes(const std::vector<Msg>& msgs) {
-    listing();
-    reset_message_counters();
-    for (const Msg& m : msgs) SETERX(m.text, 3, m.code, m.routine);
-    const std::string s = listing();
+    const std::string s = tna_test::printed(dir_, [&] {
+      for (const Msg& m : msgs) SETERX(m.text, 3, m.code, m.routine);
+    });
     reset_message_counters();
     return s;
   }

@@ -44,10 +44,9 @@ class OptionsTest : public tna_test::StateTest {
     int code;
   };
   std::string boxes(const std::vector<Msg>& msgs, std::string_view routine) {
-    listing();
-    reset_message_counters();
-    for (const Msg& m : msgs) SETERX(m.text, 3, m.code, routine);
-    const std::string s = listing();
+    const std::string s = tna_test::printed(dir_, [&] {
+      for (const Msg& m : msgs) SETERX(m.text, 3, m.code, routine);
+    });
     reset_message_counters();
     return s;
   }

@@ -52,19 +52,16 @@ class ParamsTest : public tna_test::StateTest {
   // What a call prints, numbered from the first message.
   template <class F>
   std::string printed(F f) {
-    listing();
-    reset_message_counters();
-    f();
-    return listing();
+    return tna_test::printed(dir_, f);
   }
   // The box SETERX prints for this message as the first message of a run:
   // the oracle of a routine's exact text, severity, code and routine name.
   std::string box(std::string_view message, int severity, int code, std::string_view routine) {
-    return printed([&] { SETERX(message, severity, code, routine); });
+    return tna_test::seterx_box(dir_, message, severity, code, routine);
   }
   // Boxes of several messages printed one after another.
   std::string boxes(const std::vector<std::tuple<std::string, int, int, std::string>>& messages) {
-    return printed([&] {
+    return tna_test::printed(dir_, [&] {
       for (const auto& [m, s, c, r] : messages) SETERX(m, s, c, r);
     });
   }

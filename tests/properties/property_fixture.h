@@ -79,25 +79,15 @@ class PropertyTest : public tna_test::StateTest {
   std::string listing() { return tna_test::take_listing(dir_); }
 
   // What f prints on the listing, message numbers counted from 1.
-  std::string printed(const std::function<void()>& f) {
-    listing();
-    reset_message_counters();
-    f();
-    return listing();
-  }
+  std::string printed(const std::function<void()>& f) { return tna_test::printed(dir_, f); }
 
   // The box SETERX prints for this message as the first one of a run.
   std::string box(const std::string& message, int severity, int code, const std::string& routine) {
-    return printed([&] { SETERX(message, severity, code, routine); });
+    return tna_test::seterx_box(dir_, message, severity, code, routine);
   }
   // The box of a fatal diagnostic as the first message of a run.
   std::string fatal_box(const std::string& message, int code, const std::string& routine) {
-    return printed([&] {
-      try {
-        SETERX(message, 4, code, routine);
-      } catch (const plat::ProcessExit&) {
-      }
-    });
+    return tna_test::seterx_box(dir_, message, 4, code, routine);
   }
   // What f prints; true in `ended` when f ended the run (status 1).
   std::string run(const std::function<void()>& f, bool& ended) {

@@ -22,6 +22,7 @@
 #include "core/global_records.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/listing.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -103,13 +104,6 @@ double orthonormality(const std::vector<double>& c, const Decomposition& d) {
   return worst;
 }
 
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 class EigenTest : public tna_test::StateTest {
  protected:
   void SetUp() override {
@@ -126,10 +120,7 @@ class EigenTest : public tna_test::StateTest {
     plat::io::close_unit(6);
     plat::set_exit_throws(false);
   }
-  std::string listing() {
-    plat::io::flush_unit(6);
-    return read_file((dir_.path() / "listing.txt").string());
-  }
+  std::string listing() { return tna_test::peek_listing(dir_); }
   tna_test::ScratchDir dir_{"eigen"};
 };
 

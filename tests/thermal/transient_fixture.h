@@ -1,6 +1,6 @@
 // Fixture of the transient frame and Crank-Nicolson tests: control
 // constants of a plain run, a listing file whose diagnostic boxes can be
-// searched (the helpers of thermal/thermal_test_fixture.h), a dynamic core
+// searched (the helpers of tests/support/listing.h), a dynamic core
 // large enough for the routines' blocks, and user arrays for event times;
 // and the fixture of the explicit forward and forward-backward tests.
 #pragma once
@@ -128,13 +128,7 @@ class Transient : public thermal_test::ListingTest {
   }
 
   // Number of diagnostic boxes printed so far.
-  int box_count() {
-    const std::string l = listing();
-    int n = 0;
-    for (const char* h : {"@@@@  DIAGNOSTIC", "@@@@  WARNING", "@@@@  FAILURE", "@@@@  FATAL ERROR"})
-      for (std::size_t p = l.find(h); p != std::string::npos; p = l.find(h, p + 1)) ++n;
-    return n;
-  }
+  int box_count() { return static_cast<int>(tna_test::count_boxes(listing())); }
 };
 
 // What a block saw when it ran.
