@@ -25,6 +25,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 #include "tools/acd_writer.h"
@@ -51,29 +52,24 @@ void build_model() {
   FLAGS(1) = kNT;
   FLAGS(26) = kNM;
   FLAGS(32) = kNF;
-  int c[28] = {};
-  c[2] = 18;
-  c[4] = 4 * kNGR;  // compact list: two entries of two words per conductor
-  c[13] = kNF;
-  c[19] = kNGR;
-  c[22] = kNM;
-  c[23] = kNT;
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
-               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
-  const int level[3] = {0, 1, 1}, size[3] = {3, 1, 1};
-  const int tbase[4] = {0, 4, 7, 9}, fbase[4] = {0, 0, 1, 1}, grbase[4] = {0, 3, 5, 6};
+  tna_test::ArraySizes c;
+  c.mdrows = 18;
+  c.lpcsth = 4 * kNGR;  // compact list: two entries of two words per conductor
+  c.nf = kNF;
+  c.ngr = kNGR;
+  c.nm = kNM;
+  c.nt = kNT;
+  c.allocate();
   const char* names[3] = {"MAIN", "SUB1", "SUB2"};
+  tna_test::set_column(md_level, {0, 1, 1});
+  tna_test::set_column(md_subtreesize, {3, 1, 1});
   for (int m = 1; m <= kNM; ++m) {
-    md_level(m) = level[m - 1];
-    md_subtreesize(m) = size[m - 1];
     gar_modelnames(m) = names[m - 1];
     gar_submodelnames(m) = names[m - 1];
   }
-  for (int m = 1; m <= kNM + 1; ++m) {
-    md_thermalnodebase(m) = tbase[m - 1];
-    md_fluidnodebase(m) = fbase[m - 1];
-    md_radiativecondbase(m) = grbase[m - 1];
-  }
+  tna_test::set_column(md_thermalnodebase, {0, 4, 7, 9});
+  tna_test::set_column(md_fluidnodebase, {0, 0, 1, 1});
+  tna_test::set_column(md_radiativecondbase, {0, 3, 5, 6});
   const int nums[kNT] = {1, 2, 3, 4, 10, 20, 30, 10, 40};
   for (int i = 1; i <= kNT; ++i) {
     gar_thermalnodenums(i) = nums[i - 1];

@@ -16,6 +16,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -340,22 +341,16 @@ class NodeContext : public Diagnostics {
     FLAGS(1) = 4;   // thermal nodes
     FLAGS(32) = 1;  // fluid nodes
     FLAGS(26) = 3;  // models
-    int c[28] = {};
-    c[2] = 18;
-    c[13] = 1;  // fluid nodes
-    c[22] = 3;  // models
-    c[23] = 4;  // thermal nodes
-    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-                 c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
-    const int level[3] = {0, 1, 2}, size[3] = {3, 2, 1}, tbase[4] = {0, 2, 3, 4}, fbase[4] = {0, 0, 1, 1};
-    for (int m = 1; m <= 3; ++m) {
-      md_level(m) = level[m - 1];
-      md_subtreesize(m) = size[m - 1];
-    }
-    for (int m = 1; m <= 4; ++m) {
-      md_thermalnodebase(m) = tbase[m - 1];
-      md_fluidnodebase(m) = fbase[m - 1];
-    }
+    tna_test::ArraySizes c;
+    c.mdrows = 18;
+    c.nf = 1;  // fluid nodes
+    c.nm = 3;  // models
+    c.nt = 4;  // thermal nodes
+    c.allocate();
+    tna_test::set_column(md_level, {0, 1, 2});
+    tna_test::set_column(md_subtreesize, {3, 2, 1});
+    tna_test::set_column(md_thermalnodebase, {0, 2, 3, 4});
+    tna_test::set_column(md_fluidnodebase, {0, 0, 1, 1});
     gar_modelnames(1) = "MAIN";
     gar_modelnames(2) = "SUB1";
     gar_modelnames(3) = "SUB2";
@@ -404,12 +399,11 @@ TEST_F(NodeContext, LongPathEndsInDots) {
   FLAGS(1) = 11;
   FLAGS(32) = 0;
   FLAGS(26) = 11;
-  int c[28] = {};
-  c[2] = 18;
-  c[22] = 11;
-  c[23] = 11;
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
-               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  tna_test::ArraySizes c;
+  c.mdrows = 18;
+  c.nm = 11;
+  c.nt = 11;
+  c.allocate();
   for (int m = 1; m <= 11; ++m) {
     md_level(m) = m - 1;
     md_subtreesize(m) = 12 - m;

@@ -19,6 +19,7 @@
 #include "modeldata/intermodel_links.h"
 #include "platform/process.h"
 #include "support/listing.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 
 namespace {
@@ -80,14 +81,13 @@ class Pcs : public tna_test::StateTest {
     FLAGS(32) = s.nf;
     FLAGS(33) = s.nl;
     FLAGS(35) = s.lfluid;
-    int c[28] = {0,      s.dystor, 18,    s.lfluid, 4 * (s.ngl + s.ngf + s.ngr),
-                 s.lold, 0,        0,     0,        0,
-                 0,      0,        s.ngf, s.nf,     0,
-                 0,      s.ngl,    s.nl,  0,        s.ngr,
-                 0,      0,        s.nm,  s.nt,     0,
-                 0,      0,        0};
-    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-                 c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+    tna_test::ArraySizes c{0,      s.dystor, 18,    s.lfluid, 4 * (s.ngl + s.ngf + s.ngr),
+                           s.lold, 0,        0,     0,        0,
+                           0,      0,        s.ngf, s.nf,     0,
+                           0,      s.ngl,    s.nl,  0,        s.ngr,
+                           0,      0,        s.nm,  s.nt,     0,
+                           0,      0,        0};
+    c.allocate();
     for (int i = 1; i <= s.nt; ++i) gar_thermalnodestatuses(i) = "D";
     auto& core = gar_dynamiccoreint;
     core(1) = 12;

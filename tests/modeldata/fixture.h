@@ -30,6 +30,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -45,31 +46,26 @@ inline void build_two_submodel_fixture() {
   FLAGS(26) = kNM;
   FLAGS(32) = kNF;
   FLAGS(40) = 4;  // aliases
-  int c[28] = {};
-  c[2] = 18;     // directory rows
-  c[13] = kNF;   // fluid nodes
-  c[16] = kNGL;  // GL
-  c[18] = 4;     // aliases
-  c[22] = kNM;   // models
-  c[23] = kNT;   // thermal nodes
-  c[24] = 1;     // character user entities
-  c[25] = 1;     // integer user entities
-  c[26] = 2;     // real user entities
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
-               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
-  const int level[3] = {0, 1, 2}, size[3] = {3, 2, 1};
-  const int tbase[4] = {0, 12, 16, 21}, fbase[4] = {0, 2, 3, 4}, abase[4] = {0, 2, 2, 4}, glbase[4] = {0, 3, 3, 5};
+  tna_test::ArraySizes c;
+  c.mdrows = 18;   // directory rows
+  c.nf = kNF;      // fluid nodes
+  c.ngl = kNGL;    // GL
+  c.nalias = 4;    // aliases
+  c.nm = kNM;      // models
+  c.nt = kNT;      // thermal nodes
+  c.nchent = 1;    // character user entities
+  c.nintent = 1;   // integer user entities
+  c.nrealent = 2;  // real user entities
+  c.allocate();
+  tna_test::set_column(md_level, {0, 1, 2});
+  tna_test::set_column(md_subtreesize, {3, 2, 1});
   for (int m = 1; m <= kNM; ++m) {
-    md_level(m) = level[m - 1];
-    md_subtreesize(m) = size[m - 1];
     gar_modelstatuses(m) = "A";
   }
-  for (int m = 1; m <= kNM + 1; ++m) {
-    md_thermalnodebase(m) = tbase[m - 1];
-    md_fluidnodebase(m) = fbase[m - 1];
-    md_nodealiasbase(m) = abase[m - 1];
-    md_linearcondbase(m) = glbase[m - 1];
-  }
+  tna_test::set_column(md_thermalnodebase, {0, 12, 16, 21});
+  tna_test::set_column(md_fluidnodebase, {0, 2, 3, 4});
+  tna_test::set_column(md_nodealiasbase, {0, 2, 2, 4});
+  tna_test::set_column(md_linearcondbase, {0, 3, 3, 5});
   gar_modelnames(1) = "MAIN";
   gar_modelnames(2) = "SUB1";
   gar_modelnames(3) = "SUB2";

@@ -16,6 +16,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -63,16 +64,15 @@ struct ArrayModel {
   void install() {
     gar_deallocate_all();
     FLAGS = FlagsRecord{};
-    int c[28] = {};
-    c[0] = static_cast<int>(info.size());
-    c[2] = 18;
-    c[6] = static_cast<int>(ptrs.size());
-    c[14] = static_cast<int>(ints.size());
-    c[20] = static_cast<int>(reals.size());
-    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-                 c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
-    FLAGS(18) = c[0];
-    FLAGS(19) = c[6];
+    tna_test::ArraySizes c;
+    c.larrinfo = static_cast<int>(info.size());
+    c.mdrows = 18;
+    c.narrays = static_cast<int>(ptrs.size());
+    c.nintel = static_cast<int>(ints.size());
+    c.nrealel = static_cast<int>(reals.size());
+    c.allocate();
+    FLAGS(18) = c.larrinfo;
+    FLAGS(19) = c.narrays;
     for (std::size_t i = 0; i < info.size(); ++i) gar_arrayinfolist(i + 1) = info[i];
     for (std::size_t i = 0; i < ptrs.size(); ++i) gar_arrayinfopointers(i + 1) = ptrs[i];
     for (std::size_t i = 0; i < ints.size(); ++i) gar_arrayvaluesint(i + 1) = ints[i];

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "modeldata/global_arrays.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 
 namespace {
@@ -18,9 +19,8 @@ class LoadWork : public tna_test::StateTest {
  protected:
   void SetUp() override {
     // 10 thermal nodes (60 pointer words), 5 conductors (20 compact words).
-    int c[28] = {0, 0, 18, 0, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 10, 0, 0, 0, 0};
-    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-                 c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+    tna_test::ArraySizes c{0, 0, 18, 0, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 10, 0, 0, 0, 0};
+    c.allocate();
     // What the arrays hold before the load: not necessarily 0.
     std::fill(gar_pcsptrsthermal.data(), gar_pcsptrsthermal.data() + 60, 5);
     std::fill(gar_pcsthermal.begin(), gar_pcsthermal.end(), 5);

@@ -14,6 +14,7 @@
 #include "modeldata/global_arrays.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -42,12 +43,11 @@ void allocate(const Sizes& s) {
   FLAGS(26) = s.nm;
   FLAGS(29) = 3;
   FLAGS(36) = 4;
-  int c[28] = {s.larrinfo, s.dystor, 18,        s.lpcsfluid, s.lpcsth,    s.lpcsold,  s.narrays,
-               s.ncc,      s.nucn,   s.ncharel, s.ncharuc,   s.ncharpool, s.ngf,      s.nf,
-               s.nintel,   s.nintuc, s.ngl,     s.nl,        s.nalias,    s.ngr,      s.nrealel,
-               s.nrealuc,  s.nm,     s.nt,      s.nchent,    s.nintent,   s.nrealent, s.ngv};
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
-               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  tna_test::ArraySizes c{s.larrinfo, s.dystor, 18,        s.lpcsfluid, s.lpcsth,    s.lpcsold,  s.narrays,
+                         s.ncc,      s.nucn,   s.ncharel, s.ncharuc,   s.ncharpool, s.ngf,      s.nf,
+                         s.nintel,   s.nintuc, s.ngl,     s.nl,        s.nalias,    s.ngr,      s.nrealel,
+                         s.nrealuc,  s.nm,     s.nt,      s.nchent,    s.nintent,   s.nrealent, s.ngv};
+  c.allocate();
 }
 
 // Sets or changes one element in a way that depends on its place, so that

@@ -37,6 +37,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -49,11 +50,6 @@ inline double undefined_real() {
   const std::int32_t w[2] = {2147483647, 0};
   std::memcpy(&x, w, sizeof x);
   return x;
-}
-
-inline void set_bases(const gar_ModelDirectorySlot& slot, std::initializer_list<int> v) {
-  int m = 1;
-  for (int b : v) slot(m++) = b;
 }
 
 inline void build_model() {
@@ -103,50 +99,49 @@ inline void build_model() {
   FLAGS(32) = kNF;
   FLAGS(33) = 1;
   FLAGS(36) = 1;
-  int c[28] = {};
-  c[1] = kDystor;
-  c[2] = 18;
-  c[3] = static_cast<int>(fl.size());
-  c[5] = static_cast<int>(th.size());
-  c[8] = 6;   // user-constant names
-  c[10] = 2;  // character user constants
-  c[11] = 2;  // pool elements
-  c[12] = 1;  // GF
-  c[13] = kNF;
-  c[15] = 2;  // integer user constants
-  c[16] = 5;  // GL
-  c[17] = 1;  // links
-  c[19] = 1;  // GR
-  c[21] = 2;  // real user constants
-  c[22] = kNM;
-  c[23] = kNT;
-  c[24] = 1;
-  c[25] = 1;
-  c[26] = 1;
-  c[27] = 1;  // GV
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
-               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  tna_test::ArraySizes c;
+  c.dystor = kDystor;
+  c.mdrows = 18;
+  c.lpcsfluid = static_cast<int>(fl.size());
+  c.lpcsold = static_cast<int>(th.size());
+  c.nucn = 6;       // user-constant names
+  c.ncharuc = 2;    // character user constants
+  c.ncharpool = 2;  // pool elements
+  c.ngf = 1;        // GF
+  c.nf = kNF;
+  c.nintuc = 2;   // integer user constants
+  c.ngl = 5;      // GL
+  c.nl = 1;       // links
+  c.ngr = 1;      // GR
+  c.nrealuc = 2;  // real user constants
+  c.nm = kNM;
+  c.nt = kNT;
+  c.nchent = 1;
+  c.nintent = 1;
+  c.nrealent = 1;
+  c.ngv = 1;  // GV
+  c.allocate();
   for (std::size_t k = 0; k < th.size(); ++k) gar_pcsthermalold(static_cast<int>(k) + 1) = th[k];
   for (int i = 1; i <= kNT; ++i) gar_pcsptrsthermalold(i) = ptr[i];
   for (std::size_t k = 0; k < fl.size(); ++k) gar_pcsfluid(static_cast<int>(k) + 1) = fl[k];
   for (int j = 1; j <= kNF; ++j) gar_pcsptrsfluid(j) = fptr[j];
 
-  set_bases(md_level, {0, 1, 1});
-  set_bases(md_subtreesize, {3, 1, 1});
-  set_bases(md_thermalnodebase, {0, 2, 4, 5});
-  set_bases(md_fluidnodebase, {0, 0, 0, 2});
-  set_bases(md_linearcondbase, {0, 2, 3, 5});
-  set_bases(md_radiativecondbase, {0, 1, 1, 1});
-  set_bases(md_fluidiccondbase, {0, 0, 1, 1});
-  set_bases(md_vfaccondbase, {0, 1, 1, 1});
-  set_bases(md_massflowlinkbase, {0, 0, 0, 1});
-  set_bases(md_realuserconstbase, {0, 1, 2, 2});
-  set_bases(md_intuserconstbase, {0, 1, 1, 2});
-  set_bases(md_charuserconstbase, {0, 1, 1, 2});
-  set_bases(md_realnamebase, {0, 3, 4, 6});
-  set_bases(md_intnamebase, {1, 4, 4, 6});
-  set_bases(md_charnamebase, {2, 4, 5, 6});
-  set_bases(md_charelementbase, {0, 1, 1, 2});
+  tna_test::set_column(md_level, {0, 1, 1});
+  tna_test::set_column(md_subtreesize, {3, 1, 1});
+  tna_test::set_column(md_thermalnodebase, {0, 2, 4, 5});
+  tna_test::set_column(md_fluidnodebase, {0, 0, 0, 2});
+  tna_test::set_column(md_linearcondbase, {0, 2, 3, 5});
+  tna_test::set_column(md_radiativecondbase, {0, 1, 1, 1});
+  tna_test::set_column(md_fluidiccondbase, {0, 0, 1, 1});
+  tna_test::set_column(md_vfaccondbase, {0, 1, 1, 1});
+  tna_test::set_column(md_massflowlinkbase, {0, 0, 0, 1});
+  tna_test::set_column(md_realuserconstbase, {0, 1, 2, 2});
+  tna_test::set_column(md_intuserconstbase, {0, 1, 1, 2});
+  tna_test::set_column(md_charuserconstbase, {0, 1, 1, 2});
+  tna_test::set_column(md_realnamebase, {0, 3, 4, 6});
+  tna_test::set_column(md_intnamebase, {1, 4, 4, 6});
+  tna_test::set_column(md_charnamebase, {2, 4, 5, 6});
+  tna_test::set_column(md_charelementbase, {0, 1, 1, 2});
   const char* names[kNM] = {"MAIN", "PANEL", "LOOP"};
   for (int m = 1; m <= kNM; ++m) {
     gar_modelnames(m) = names[m - 1];

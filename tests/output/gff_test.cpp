@@ -146,7 +146,7 @@ TEST_F(GffTest, SelectionGivesSectionsAndNumbers) {
     FLAGS(32) = c.fluid ? kNF : 0;
     if (!c.fluid) {
       FLAGS(33) = 0;
-      set_bases(md_fluidnodebase, {0, 0, 0, 0});
+      tna_test::set_column(md_fluidnodebase, {0, 0, 0, 0});
     }
     ndssmd_reset_for_tests();
     const std::string stem = "S" + std::to_string(++k);

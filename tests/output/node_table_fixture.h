@@ -29,6 +29,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -53,28 +54,23 @@ inline void build_model() {
   FLAGS(29) = 1;
   FLAGS(32) = kNF;
   FLAGS(36) = 1;
-  int c[28] = {};
-  c[1] = kDystor;  // DYSTOR
-  c[2] = 18;       // directory rows
-  c[13] = kNF;     // fluid nodes
-  c[22] = kNM;     // models
-  c[23] = kNT;     // thermal nodes
-  c[24] = 1;       // character user entities
-  c[25] = 1;       // integer user entities
-  c[26] = 2;       // real user entities
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
-               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
-  const int level[3] = {0, 1, 2}, size[3] = {3, 2, 1};
-  const int tbase[4] = {0, 2, 4, 6}, fbase[4] = {0, 1, 1, 2};
+  tna_test::ArraySizes c;
+  c.dystor = kDystor;  // DYSTOR
+  c.mdrows = 18;       // directory rows
+  c.nf = kNF;          // fluid nodes
+  c.nm = kNM;          // models
+  c.nt = kNT;          // thermal nodes
+  c.nchent = 1;        // character user entities
+  c.nintent = 1;       // integer user entities
+  c.nrealent = 2;      // real user entities
+  c.allocate();
+  tna_test::set_column(md_level, {0, 1, 2});
+  tna_test::set_column(md_subtreesize, {3, 2, 1});
   for (int m = 1; m <= kNM; ++m) {
-    md_level(m) = level[m - 1];
-    md_subtreesize(m) = size[m - 1];
     gar_modelstatuses(m) = "A";
   }
-  for (int m = 1; m <= kNM + 1; ++m) {
-    md_thermalnodebase(m) = tbase[m - 1];
-    md_fluidnodebase(m) = fbase[m - 1];
-  }
+  tna_test::set_column(md_thermalnodebase, {0, 2, 4, 6});
+  tna_test::set_column(md_fluidnodebase, {0, 1, 1, 2});
   gar_modelnames(1) = "MAIN";
   gar_modelnames(2) = "SUB1";
   gar_modelnames(3) = "SUB2";

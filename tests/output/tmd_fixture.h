@@ -33,6 +33,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -76,28 +77,27 @@ inline void build_model() {
     for (int k = 0; k < 4; ++k) append_sublist(fl, node[k], k == 0);
   }
 
-  int c[28] = {};
-  c[1] = 100;                          // DYSTOR
-  c[2] = 18;                           // directory rows
-  c[3] = static_cast<int>(fl.size());  // fluid list
-  c[5] = static_cast<int>(th.size());  // linked thermal list
-  c[8] = 7;                            // user-constant names
-  c[10] = 2;                           // character user constants
-  c[11] = 2;                           // character pool elements
-  c[12] = 1;                           // GF
-  c[13] = kNF;
-  c[15] = 2;  // integer user constants
-  c[16] = 4;  // GL
-  c[17] = 2;  // links
-  c[19] = 1;  // GR
-  c[21] = 3;  // real user constants
-  c[22] = kNM;
-  c[23] = kNT;
-  c[24] = 1;  // character user entities
-  c[25] = 1;  // integer user entities
-  c[26] = 2;  // real user entities
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
-               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+  tna_test::ArraySizes c;
+  c.dystor = 100;                             // DYSTOR
+  c.mdrows = 18;                              // directory rows
+  c.lpcsfluid = static_cast<int>(fl.size());  // fluid list
+  c.lpcsold = static_cast<int>(th.size());    // linked thermal list
+  c.nucn = 7;                                 // user-constant names
+  c.ncharuc = 2;                              // character user constants
+  c.ncharpool = 2;                            // character pool elements
+  c.ngf = 1;                                  // GF
+  c.nf = kNF;
+  c.nintuc = 2;   // integer user constants
+  c.ngl = 4;      // GL
+  c.nl = 2;       // links
+  c.ngr = 1;      // GR
+  c.nrealuc = 3;  // real user constants
+  c.nm = kNM;
+  c.nt = kNT;
+  c.nchent = 1;    // character user entities
+  c.nintent = 1;   // integer user entities
+  c.nrealent = 2;  // real user entities
+  c.allocate();
   FLAGS(1) = kNT;
   FLAGS(2) = 4;
   FLAGS(3) = 1;

@@ -35,6 +35,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -63,48 +64,47 @@ inline void build_model() {
   FLAGS(32) = kNF;
   FLAGS(33) = 1;  // links
   FLAGS(36) = 1;
-  int c[28] = {};
-  c[0] = 6;  // array descriptor list
-  c[1] = kDystor;
-  c[2] = 18;
-  c[3] = 12;  // fluid connection list
-  c[4] = 16;  // compact thermal list
-  c[6] = 1;   // arrays
-  c[8] = 5;   // user-constant names
-  c[10] = 1;  // character user constants
-  c[11] = 1;  // character pool elements
-  c[13] = kNF;
-  c[15] = 2;  // integer user constants
-  c[16] = 4;  // GL
-  c[17] = 1;  // links
-  c[20] = 6;  // real array elements
-  c[21] = 2;  // real user constants
-  c[22] = kNM;
-  c[23] = kNT;
-  c[24] = 1;  // character user entities
-  c[25] = 1;  // integer user entities
-  c[26] = 1;  // real user entities
-  c[27] = 1;  // GV
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
-               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
-  const int level[2] = {0, 1}, size[2] = {2, 1};
+  tna_test::ArraySizes c;
+  c.larrinfo = 6;  // array descriptor list
+  c.dystor = kDystor;
+  c.mdrows = 18;
+  c.lpcsfluid = 12;  // fluid connection list
+  c.lpcsth = 16;     // compact thermal list
+  c.narrays = 1;     // arrays
+  c.nucn = 5;        // user-constant names
+  c.ncharuc = 1;     // character user constants
+  c.ncharpool = 1;   // character pool elements
+  c.nf = kNF;
+  c.nintuc = 2;   // integer user constants
+  c.ngl = 4;      // GL
+  c.nl = 1;       // links
+  c.nrealel = 6;  // real array elements
+  c.nrealuc = 2;  // real user constants
+  c.nm = kNM;
+  c.nt = kNT;
+  c.nchent = 1;    // character user entities
+  c.nintent = 1;   // integer user entities
+  c.nrealent = 1;  // real user entities
+  c.ngv = 1;       // GV
+  c.allocate();
+  tna_test::set_column(md_level, {0, 1});
+  tna_test::set_column(md_subtreesize, {2, 1});
   for (int m = 1; m <= kNM; ++m) {
-    md_level(m) = level[m - 1];
-    md_subtreesize(m) = size[m - 1];
     gar_modelstatuses(m) = "A";
   }
-  struct Slot {
-    gar_ModelDirectorySlot s;
-    int v[3];
-  };
-  const Slot slots[] = {
-      {md_thermalnodebase, {0, 4, 6}},   {md_linearcondbase, {0, 2, 4}},   {md_vfaccondbase, {0, 0, 1}},
-      {md_realuserconstbase, {0, 1, 2}}, {md_intuserconstbase, {0, 1, 2}}, {md_charuserconstbase, {0, 1, 1}},
-      {md_realnamebase, {0, 3, 5}},      {md_intnamebase, {1, 4, 5}},      {md_charnamebase, {2, 5, 5}},
-      {md_arraybase, {0, 1, 1}},         {md_charelementbase, {0, 1, 1}},  {md_fluidnodebase, {0, 1, 2}},
-      {md_massflowlinkbase, {0, 1, 1}}};
-  for (const Slot& s : slots)
-    for (int m = 1; m <= kNM + 1; ++m) s.s(m) = s.v[m - 1];
+  tna_test::set_column(md_thermalnodebase, {0, 4, 6});
+  tna_test::set_column(md_linearcondbase, {0, 2, 4});
+  tna_test::set_column(md_vfaccondbase, {0, 0, 1});
+  tna_test::set_column(md_realuserconstbase, {0, 1, 2});
+  tna_test::set_column(md_intuserconstbase, {0, 1, 2});
+  tna_test::set_column(md_charuserconstbase, {0, 1, 1});
+  tna_test::set_column(md_realnamebase, {0, 3, 5});
+  tna_test::set_column(md_intnamebase, {1, 4, 5});
+  tna_test::set_column(md_charnamebase, {2, 5, 5});
+  tna_test::set_column(md_arraybase, {0, 1, 1});
+  tna_test::set_column(md_charelementbase, {0, 1, 1});
+  tna_test::set_column(md_fluidnodebase, {0, 1, 2});
+  tna_test::set_column(md_massflowlinkbase, {0, 1, 1});
   gar_modelnames(1) = "MAIN";
   gar_modelnames(2) = "SUB1";
   for (int m = 1; m <= kNM; ++m) gar_submodelnames(m) = gar_modelnames(m);

@@ -33,6 +33,7 @@
 #include "modeldata/submodel_refs.h"
 #include "platform/array.h"
 #include "platform/text.h"
+#include "support/small_model.h"
 
 namespace params_test {
 
@@ -68,62 +69,52 @@ inline void build_param_fixture() {
   // Thermal GL connection lists (compact form) and the fluid lists.
   const std::vector<int> pcs = {2, 1, 2, 2, 1, 1, 1, 2, 3, 3, 2, 3, 8, 4, 7, 4, 11, 5, 12, 5};
   const std::vector<int> pcsfluid = {0, 0, 0, 0, 3, 1, 0, 0, 0, 0, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0};
-  int c[28] = {};
-  c[0] = 22;                                 // array descriptor list
-  c[1] = kDystor;                            // DYSTOR
-  c[2] = 18;                                 // directory rows
-  c[3] = static_cast<int>(pcsfluid.size());  // fluid connection list
-  c[4] = static_cast<int>(pcs.size());       // compact thermal list
-  c[6] = 4;                                  // user arrays
-  c[8] = 5;                                  // user-constant names
-  c[9] = 1;                                  // character array elements
-  c[10] = 3;                                 // character user constants
-  c[11] = 2;                                 // character pool elements
-  c[13] = kNF;
-  c[14] = 5;  // integer array values
-  c[15] = 1;  // integer user constants
-  c[16] = kNGL;
-  c[17] = 1;   // mass-flow links
-  c[18] = 3;   // aliases
-  c[20] = 12;  // real array values
-  c[21] = 1;   // real user constants
-  c[22] = kNM;
-  c[23] = kNT;
-  c[24] = 1;  // character user entities
-  c[25] = 1;  // integer user entities
-  c[26] = 2;  // real user entities
-  c[27] = kNGV;
-  gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14], c[15],
-               c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
-
-  const int level[3] = {0, 1, 2}, size[3] = {3, 2, 1};
+  tna_test::ArraySizes c;
+  c.larrinfo = 22;                                  // array descriptor list
+  c.dystor = kDystor;                               // DYSTOR
+  c.mdrows = 18;                                    // directory rows
+  c.lpcsfluid = static_cast<int>(pcsfluid.size());  // fluid connection list
+  c.lpcsth = static_cast<int>(pcs.size());          // compact thermal list
+  c.narrays = 4;                                    // user arrays
+  c.nucn = 5;                                       // user-constant names
+  c.ncharel = 1;                                    // character array elements
+  c.ncharuc = 3;                                    // character user constants
+  c.ncharpool = 2;                                  // character pool elements
+  c.nf = kNF;
+  c.nintel = 5;  // integer array values
+  c.nintuc = 1;  // integer user constants
+  c.ngl = kNGL;
+  c.nl = 1;        // mass-flow links
+  c.nalias = 3;    // aliases
+  c.nrealel = 12;  // real array values
+  c.nrealuc = 1;   // real user constants
+  c.nm = kNM;
+  c.nt = kNT;
+  c.nchent = 1;    // character user entities
+  c.nintent = 1;   // integer user entities
+  c.nrealent = 2;  // real user entities
+  c.ngv = kNGV;
+  c.allocate();
+  tna_test::set_column(md_level, {0, 1, 2});
+  tna_test::set_column(md_subtreesize, {3, 2, 1});
   for (int m = 1; m <= kNM; ++m) {
-    md_level(m) = level[m - 1];
-    md_subtreesize(m) = size[m - 1];
     gar_modelstatuses(m) = "A";
   }
   // Cumulative bases per model (and the totals in column NM + 1).
-  const int tbase[4] = {0, 6, 10, 13}, fbase[4] = {0, 1, 3, 4}, abase[4] = {0, 2, 3, 3};
-  const int glbase[4] = {0, 3, 4, 5}, gvbase[4] = {0, 3, 3, 3}, linkbase[4] = {0, 0, 1, 1};
-  const int realc[4] = {0, 1, 1, 1}, intc[4] = {0, 1, 1, 1}, charc[4] = {0, 2, 3, 3};
-  const int realname[4] = {0, 4, 5, 5}, intname[4] = {1, 4, 5, 5}, charname[4] = {2, 4, 5, 5};
-  const int pool[4] = {0, 1, 2, 2}, arrays[4] = {0, 4, 4, 4};
-  for (int m = 1; m <= kNM + 1; ++m) {
-    md_thermalnodebase(m) = tbase[m - 1];
-    md_fluidnodebase(m) = fbase[m - 1];
-    md_nodealiasbase(m) = abase[m - 1];
-    md_linearcondbase(m) = glbase[m - 1];
-    md_vfaccondbase(m) = gvbase[m - 1];
-    md_massflowlinkbase(m) = linkbase[m - 1];
-    md_realuserconstbase(m) = realc[m - 1];
-    md_intuserconstbase(m) = intc[m - 1];
-    md_charuserconstbase(m) = charc[m - 1];
-    md_realnamebase(m) = realname[m - 1];
-    md_intnamebase(m) = intname[m - 1];
-    md_charnamebase(m) = charname[m - 1];
-    md_charelementbase(m) = pool[m - 1];
-    md_arraybase(m) = arrays[m - 1];
-  }
+  tna_test::set_column(md_thermalnodebase, {0, 6, 10, 13});
+  tna_test::set_column(md_fluidnodebase, {0, 1, 3, 4});
+  tna_test::set_column(md_nodealiasbase, {0, 2, 3, 3});
+  tna_test::set_column(md_linearcondbase, {0, 3, 4, 5});
+  tna_test::set_column(md_vfaccondbase, {0, 3, 3, 3});
+  tna_test::set_column(md_massflowlinkbase, {0, 0, 1, 1});
+  tna_test::set_column(md_realuserconstbase, {0, 1, 1, 1});
+  tna_test::set_column(md_intuserconstbase, {0, 1, 1, 1});
+  tna_test::set_column(md_charuserconstbase, {0, 2, 3, 3});
+  tna_test::set_column(md_realnamebase, {0, 4, 5, 5});
+  tna_test::set_column(md_intnamebase, {1, 4, 5, 5});
+  tna_test::set_column(md_charnamebase, {2, 4, 5, 5});
+  tna_test::set_column(md_charelementbase, {0, 1, 2, 2});
+  tna_test::set_column(md_arraybase, {0, 4, 4, 4});
   gar_modelnames(1) = "MAIN";
   gar_modelnames(2) = "SUB1";
   gar_modelnames(3) = "SUB2";

@@ -20,6 +20,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/listing.h"
+#include "support/small_model.h"
 #include "support/state_test.h"
 #include "support/test_env.h"
 
@@ -39,22 +40,18 @@ class PropertyTest : public tna_test::StateTest {
     FLAGS(1) = 3;   // thermal nodes
     FLAGS(32) = 1;  // fluid nodes
     FLAGS(26) = 2;  // models
-    int c[28] = {};
-    c[2] = 18;
-    c[13] = 1;  // fluid nodes
-    c[22] = 2;  // models
-    c[23] = 3;  // thermal nodes
-    gar_allocate(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11], c[12], c[13], c[14],
-                 c[15], c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
+    tna_test::ArraySizes c;
+    c.mdrows = 18;
+    c.nf = 1;  // fluid nodes
+    c.nm = 2;  // models
+    c.nt = 3;  // thermal nodes
+    c.allocate();
     md_level(1) = 0;
     md_level(2) = 1;
     md_subtreesize(1) = 2;
     md_subtreesize(2) = 1;
-    const int tbase[3] = {0, 2, 3}, fbase[3] = {0, 0, 1};
-    for (int m = 1; m <= 3; ++m) {
-      md_thermalnodebase(m) = tbase[m - 1];
-      md_fluidnodebase(m) = fbase[m - 1];
-    }
+    tna_test::set_column(md_thermalnodebase, {0, 2, 3});
+    tna_test::set_column(md_fluidnodebase, {0, 0, 1});
     gar_modelnames(1) = "MAIN";
     gar_modelnames(2) = "SUB1";
     gar_thermalnodenums(1) = 10;

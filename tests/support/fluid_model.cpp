@@ -17,6 +17,7 @@
 #include "modeldata/node_lists.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/text.h"
+#include "support/small_model.h"
 #include "support/test_model.h"
 
 namespace tna_test {
@@ -127,12 +128,22 @@ void FluidModel::build(int dystor) {
   int lpcsold = 2 * (6 * nt + 4 * nconds) + lcopy + 64;
   int lpcsth = std::max(4 * nconds, 1);
   int lpcsfluid = 2 * (5 * nf + 4 * nl + 2 * nconds) + 16;
-  int mdrows = md_numslots, nmodels = nm, zero = 0, ngv = 0, ncc = gcc_num_all;
-  int nchent = 0, nintent = 0, nrealent = 0, narrays = 0, larrinfo = 0;
   if (dystor < 64) dystor = 64;
   FLAGS = FlagsRecord{};
-  gar_allocate(larrinfo, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, narrays, ncc, zero, zero, zero, zero, ngf, nf,
-               zero, zero, ngl, nl, zero, ngr, zero, zero, nmodels, nt, nchent, nintent, nrealent, ngv);
+  ArraySizes{.dystor = dystor,
+             .mdrows = md_numslots,
+             .lpcsfluid = lpcsfluid,
+             .lpcsth = lpcsth,
+             .lpcsold = lpcsold,
+             .ncc = gcc_num_all,
+             .ngf = ngf,
+             .nf = nf,
+             .ngl = ngl,
+             .nl = nl,
+             .ngr = ngr,
+             .nm = nm,
+             .nt = nt}
+      .allocate();
   FLAGS(1) = nt;
   FLAGS(2) = ngl;
   FLAGS(3) = ngf;

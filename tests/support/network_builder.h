@@ -27,6 +27,7 @@
 #include "modeldata/global_arrays.h"
 #include "modeldata/intermodel_links.h"
 #include "platform/text.h"
+#include "support/small_model.h"
 
 namespace tna_test {
 
@@ -86,11 +87,21 @@ class Network {
     int lpcsold = 2 * (6 * nt + 4 * nconds) + l + 64;
     int lpcsth = std::max(4 * nconds, 1);
     int lpcsfluid = 2 * (5 * nf + 4 * nconds) + 16;
-    int dystor = 64, mdrows = md_numslots, nm = 1, zero = 0, ngv = 0, nl = 0, ncc = gcc_num_all;
-    int nchent = 0, nintent = 0, nrealent = 0, narrays = 0, larrinfo = 0;
+    const int dystor = 64;
     FLAGS = FlagsRecord{};
-    gar_allocate(larrinfo, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, narrays, ncc, zero, zero, zero, zero, ngf, nf,
-                 zero, zero, ngl, nl, zero, ngr, zero, zero, nm, nt, nchent, nintent, nrealent, ngv);
+    ArraySizes{.dystor = dystor,
+               .mdrows = md_numslots,
+               .lpcsfluid = lpcsfluid,
+               .lpcsth = lpcsth,
+               .lpcsold = lpcsold,
+               .ncc = gcc_num_all,
+               .ngf = ngf,
+               .nf = nf,
+               .ngl = ngl,
+               .ngr = ngr,
+               .nm = 1,
+               .nt = nt}
+        .allocate();
     FLAGS(1) = nt;
     FLAGS(2) = ngl;
     FLAGS(3) = ngf;

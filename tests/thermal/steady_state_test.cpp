@@ -21,6 +21,7 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/network_builder.h"
+#include "support/small_model.h"
 #include "support/test_env.h"
 #include "support/test_model.h"
 #include "thermal/energy_balance.h"
@@ -457,11 +458,18 @@ TEST_F(SteadyState, TemperatureAboveLimitPrintsTheWarningAndEnds) {
 // number 100 + m): the model of a node is found from the directory and the
 // path of names breaks before a separator that would pass column 131.
 TEST_F(SteadyState, TemperatureWarningNamesTheModelPath) {
-  int larrinfo = 0, dystor = 8, mdrows = md_numslots, lpcsfluid = 1, lpcsth = 1, lpcsold = 1, zero = 0, one = 1;
-  int ncc = gcc_num_all, nm = 7, nt = 7;
+  const int nm = 7, nt = 7;
   gar_deallocate_all();
-  gar_allocate(larrinfo, dystor, mdrows, lpcsfluid, lpcsth, lpcsold, zero, ncc, zero, zero, zero, zero, zero, zero,
-               zero, zero, zero, zero, zero, zero, zero, zero, nm, nt, zero, zero, zero, one);
+  tna_test::ArraySizes{.dystor = 8,
+                       .mdrows = md_numslots,
+                       .lpcsfluid = 1,
+                       .lpcsth = 1,
+                       .lpcsold = 1,
+                       .ncc = gcc_num_all,
+                       .nm = nm,
+                       .nt = nt,
+                       .ngv = 1}
+      .allocate();
   FLAGS = FlagsRecord{};
   FLAGS(1) = nt;
   FLAGS(26) = nm;
