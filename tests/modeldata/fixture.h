@@ -105,17 +105,7 @@ inline void build_two_submodel_fixture() {
   gar_nodealiasnumbers(4) = 20;
   for (int k = 1; k <= kNGL; ++k) gar_linearconds(k) = 0.25 * k;
 
-  SPRSIZ = SprsizRecord{};
-  SPRNOD = SprnodRecord{};
-  SPRSIZ(1) = 2;  // rows per kind
-  SPRSIZ(2) = 3;  // kinds
-  SPRSIZ(3) = 1;  // character entities
-  SPRSIZ(4) = 1;  // integer entities
-  SPRSIZ(5) = 2;  // real entities
-  SPRNOD(1, 1) = "HEAT";
-  SPRNOD(2, 1) = "MASSX";
-  SPRNOD(1, 2) = "ICOUNT";
-  SPRNOD(1, 3) = "TAG";
+  tna_test::set_user_entities({"HEAT", "MASSX"}, {"ICOUNT"}, {"TAG"});
 
   GLOI.MODEL = 1;
   ndssmd_reset_for_tests();

@@ -263,16 +263,7 @@ inline void build_model() {
   gar_userconstvalueschar(1) = std::string_view("FAST\0", 5);
   gar_userconstvalueschar(2) = std::string_view("  hot  loop \0", 13);
 
-  SPRSIZ = SprsizRecord{};
-  SPRNOD = SprnodRecord{};
-  SPRSIZ(1) = 1;
-  SPRSIZ(2) = 3;
-  SPRSIZ(3) = 1;
-  SPRSIZ(4) = 1;
-  SPRSIZ(5) = 1;
-  SPRNOD(1, 1) = "FLUX";
-  SPRNOD(1, 2) = "COUNT";
-  SPRNOD(1, 3) = "TAG";
+  tna_test::set_user_entities({"FLUX"}, {"COUNT"}, {"TAG"});
   ndssmd_reset_for_tests();
 }
 

@@ -116,17 +116,7 @@ inline void build_model() {
     gar_fluidnodeuserentityvalschar(j, 1) = "F" + std::to_string(j);
   }
 
-  SPRSIZ = SprsizRecord{};
-  SPRNOD = SprnodRecord{};
-  SPRSIZ(1) = 2;  // rows per kind
-  SPRSIZ(2) = 3;  // kinds
-  SPRSIZ(3) = 1;  // character entities
-  SPRSIZ(4) = 1;  // integer entities
-  SPRSIZ(5) = 2;  // real entities
-  SPRNOD(1, 1) = "HFD";
-  SPRNOD(2, 1) = "HEATFLUXDENSITY";
-  SPRNOD(1, 2) = "ICOUNT";
-  SPRNOD(1, 3) = "TAG";
+  tna_test::set_user_entities({"HFD", "HEATFLUXDENSITY"}, {"ICOUNT"}, {"TAG"});
 
   ndssmd_reset_for_tests();
   lschnd_reset_for_tests();

@@ -197,17 +197,7 @@ inline void build_model() {
   gar_userconstvalueschar(1) = e1;
   gar_userconstvalueschar(2) = e2;
 
-  SPRSIZ = SprsizRecord{};
-  SPRNOD = SprnodRecord{};
-  SPRSIZ(1) = 2;
-  SPRSIZ(2) = 3;
-  SPRSIZ(3) = 1;
-  SPRSIZ(4) = 1;
-  SPRSIZ(5) = 2;
-  SPRNOD(1, 1) = "HFD";
-  SPRNOD(2, 1) = "HEATFLUXDENS";
-  SPRNOD(1, 2) = "ICOUNT";
-  SPRNOD(1, 3) = "TAG";
+  tna_test::set_user_entities({"HFD", "HEATFLUXDENS"}, {"ICOUNT"}, {"TAG"});
 
   ndssmd_reset_for_tests();
   lschnd_reset_for_tests();

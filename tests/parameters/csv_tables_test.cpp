@@ -180,16 +180,7 @@ inline void build_model() {
   for (int w = 1; w <= 6; ++w) gar_arrayinfolist(w) = info[w - 1];
   for (int k = 1; k <= 6; ++k) gar_arrayvaluesreal(k) = 0.5 * k;
 
-  SPRSIZ = SprsizRecord{};
-  SPRNOD = SprnodRecord{};
-  SPRSIZ(1) = 1;
-  SPRSIZ(2) = 3;
-  SPRSIZ(3) = 1;
-  SPRSIZ(4) = 1;
-  SPRSIZ(5) = 1;
-  SPRNOD(1, 1) = "HEAT";
-  SPRNOD(1, 2) = "ICOUNT";
-  SPRNOD(1, 3) = "TAG";
+  tna_test::set_user_entities({"HEAT"}, {"ICOUNT"}, {"TAG"});
   ndssmd_reset_for_tests();
   lschnd_reset_for_tests();
 }

@@ -208,17 +208,7 @@ inline void build_param_fixture() {
   for (int k = 1; k <= 5; ++k) gar_arrayvaluesint(k) = 10 * k;
   fill_pool(gar_arrayvalueschar, {"ABC", "DE", "FGHI"});
 
-  SPRSIZ = SprsizRecord{};
-  SPRNOD = SprnodRecord{};
-  SPRSIZ(1) = 2;  // rows per kind
-  SPRSIZ(2) = 3;  // kinds
-  SPRSIZ(3) = 1;  // character entities
-  SPRSIZ(4) = 1;  // integer entities
-  SPRSIZ(5) = 2;  // real entities
-  SPRNOD(1, 1) = "HEAT";
-  SPRNOD(2, 1) = "MASS";
-  SPRNOD(1, 2) = "COUNT";
-  SPRNOD(1, 3) = "TAG";
+  tna_test::set_user_entities({"HEAT", "MASS"}, {"COUNT"}, {"TAG"});
 
   GLOI.MODEL = 1;
   ndssmd_reset_for_tests();

@@ -11,8 +11,10 @@
 //   tna_test::set_column(md_thermalnodebase, {0, 4, 6});
 #pragma once
 
+#include <algorithm>
 #include <initializer_list>
 
+#include "core/global_records.h"
 #include "modeldata/global_arrays.h"
 
 namespace tna_test {
@@ -43,6 +45,26 @@ struct ArraySizes {
 inline void set_column(const gar_ModelDirectorySlot& slot, std::initializer_list<int> values) {
   int m = 1;
   for (const int v : values) slot(m++) = v;
+}
+
+// The user-defined nodal entities of a model, by kind: the names of the
+// real, integer and character entities (SPRNOD kinds 1, 2 and 3, as many
+// rows per kind as the longest list; SPRSIZ 5, 4 and 3 their counts).
+inline void set_user_entities(std::initializer_list<const char*> reals, std::initializer_list<const char*> ints,
+                              std::initializer_list<const char*> chars) {
+  SPRSIZ = SprsizRecord{};
+  SPRNOD = SprnodRecord{};
+  SPRSIZ(1) = static_cast<int>(std::max({reals.size(), ints.size(), chars.size()}));
+  SPRSIZ(2) = 3;
+  SPRSIZ(3) = static_cast<int>(chars.size());
+  SPRSIZ(4) = static_cast<int>(ints.size());
+  SPRSIZ(5) = static_cast<int>(reals.size());
+  int kind = 1;
+  for (const auto& names : {reals, ints, chars}) {
+    int row = 1;
+    for (const char* name : names) SPRNOD(row++, kind) = name;
+    ++kind;
+  }
 }
 
 }  // namespace tna_test
