@@ -4,6 +4,7 @@
 // seeds run every case (status 0).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "support/test_env.h"
+#include "tools/fuzz/array_state.h"
 #include "tools/fuzz/par_harness.h"
 
 namespace {
@@ -35,6 +37,35 @@ TEST(ParCorpus, EveryCommittedInputEndsCleanly) {
     if (name.rfind("ok_", 0) == 0) {
       EXPECT_EQ(status, 0);
     }
+  }
+  gar_deallocate_all();
+}
+
+// A run changes the model; the next one starts from the model as building
+// it leaves it (the harness copies the arrays back from an image).
+TEST(ParCorpus, EveryRunStartsFromTheBuiltModel) {
+  tna_test::ScratchDir dir("parstart");
+  params_test::build_param_fixture();
+  const FlagsRecord built_flags = FLAGS;
+  fuzz_arrays::ArrayImage built;
+  built.take();
+
+  const std::string changes =
+      "$PARAMETERS,PARMONLY\n!FINAL='changes'\nCHANGE T1 = 50\nSCALE GAIN * 2\nCHANGE REALA(1,2) = 7\n"
+      "OFF GL(1,2)\nCHANGE L1 = 'New label'\n";
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    EXPECT_EQ(par_harness::run_bytes(reinterpret_cast<const std::uint8_t*>(changes.data()), changes.size()), 0);
+    fuzz_arrays::ArrayImage after_run;
+    after_run.take();
+    EXPECT_NE(after_run.bytes, built.bytes);  // the run did change the model
+
+    par_harness::start_state();
+    fuzz_arrays::ArrayImage restored;
+    restored.take();
+    EXPECT_EQ(restored.shapes, built.shapes);
+    EXPECT_EQ(restored.bytes, built.bytes);
+    EXPECT_EQ(std::memcmp(&FLAGS, &built_flags, sizeof FLAGS), 0);
   }
   gar_deallocate_all();
 }

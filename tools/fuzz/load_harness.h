@@ -32,6 +32,7 @@
 #include "modeldata/mdb_load.h"
 #include "platform/process.h"
 #include "platform/units.h"
+#include "tools/fuzz/array_state.h"
 #include "tools/mdb_writer.h"
 
 namespace load_harness {
@@ -87,22 +88,6 @@ inline void allocate() {
                c[16], c[17], c[18], c[19], c[20], c[21], c[22], c[23], c[24], c[25], c[26], c[27]);
 }
 
-// The shape of every array of the allocation (the 108 arrays, LOCI and
-// LOCR): element counts, and rows of the two-dimensional ones.
-inline std::vector<std::int64_t>& array_shapes(std::vector<std::int64_t>& out) {
-  out.clear();
-#define TNA_X1(name, T, n) out.push_back(name.size());
-#define TNA_X2(name, T, r, c) out.push_back(name.size()), out.push_back(name.rows());
-  TNA_GAR_LIST(TNA_X1, TNA_X2)
-#undef TNA_X1
-#undef TNA_X2
-  out.push_back(LOCI.size());
-  out.push_back(LOCI.rows());
-  out.push_back(LOCR.size());
-  out.push_back(LOCR.rows());
-  return out;
-}
-
 // Fills n elements at p with T(), in block copies rather than element by
 // element: the fuzz build traces every comparison of a loop.
 template <class T>
@@ -128,10 +113,10 @@ void refill(T* p, std::int64_t n) {
 // from the one the last allocation made.
 inline void allocate_or_refill() {
   static std::vector<std::int64_t> made, now;
-  if (made.empty() || array_shapes(now) != made) {
+  if (made.empty() || fuzz_arrays::array_shapes(now) != made) {
     gar_deallocate_all();
     allocate();
-    array_shapes(made);
+    fuzz_arrays::array_shapes(made);
     return;
   }
 #define TNA_X1(name, T, n) refill(name.data(), name.size());

@@ -27,14 +27,19 @@
 // snapshot, the same for every run, is made once.
 #pragma once
 
+#include <dirent.h>
 #include <hdf5.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,7 +48,9 @@
 #include "core/global_records.h"
 #include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
+#include "modeldata/node_lists.h"
 #include "modeldata/snapshot.h"
+#include "modeldata/submodel_refs.h"
 #include "output/gff.h"
 #include "output/tmd_requests.h"
 #include "parameters/param_model.h"
@@ -52,16 +59,56 @@
 #include "platform/process.h"
 #include "platform/units.h"
 #include "support/test_model.h"
+#include "tools/fuzz/array_state.h"
 
 namespace par_harness {
 
 inline constexpr const char* kModel = "FUZZMOD";
 inline constexpr int kSnapshotUnit = 2, kParameterUnit = 3, kCsvUnit = 11;
 
+// The model of the parameter tests, built once and kept: its arrays as an
+// image, and the records it fills. Later runs get the model back by copying
+// the image, unless an array's shape changed (the model is built anew).
+TNA_FUZZ_UNTRACED inline void start_model() {
+  struct Kept {
+    fuzz_arrays::ArrayImage arrays;
+    FlagsRecord flags;
+    SprsizRecord sprsiz;
+    SprnodRecord sprnod;
+  };
+  static Kept kept;
+  if (!kept.arrays.restore()) {
+    params_test::build_param_fixture();
+    kept.arrays.take();
+    kept.flags = FLAGS;
+    kept.sprsiz = SPRSIZ;
+    kept.sprnod = SPRNOD;
+    return;
+  }
+  FLAGS = kept.flags;
+  SPRSIZ = kept.sprsiz;
+  SPRNOD = kept.sprnod;
+}
+
+// What the library keeps from a run for the next one: the node-number and
+// node-list caches, the writers' memory of earlier files, the message
+// counters, the model program. Forgotten before a run, which must not see an
+// earlier one, and again after it, so that a run ends having freed what it
+// allocated: libFuzzer runs an input again, and looks for leaks, whenever a
+// run ends with more allocations than frees.
+TNA_FUZZ_UNTRACED inline void forget_run() {
+  ndssmd_reset_for_tests();
+  lschnd_reset_for_tests();
+  gff_reset_for_tests();
+  tmd_requests_reset_for_tests();
+  reset_message_counters();
+  tna_test::model.reset();
+}
+
 // The state a run starts from: the model, the print and job records, the
 // parameter-case records, the writers' memory of earlier files.
-inline void start_state() {
-  params_test::build_param_fixture();
+TNA_FUZZ_UNTRACED inline void start_state() {
+  start_model();
   GLOR = GlorRecord{};
   GLOI = GloiRecord{};
   SLDINC();  // the character control constants as a run starts them
@@ -78,10 +125,7 @@ inline void start_state() {
   JOBINF.jobname = kModel;
   for (int w = 1; w <= 7; ++w) PARNUM(w) = 0;
   PARCHR = ParchrRecord{};
-  gff_reset_for_tests();
-  tmd_requests_reset_for_tests();
-  reset_message_counters();
-  tna_test::model.reset();
+  forget_run();
   tna_test::model.execution = [] {
     GLOC.OUTIME = "ALL";
     OUTPUT();
@@ -179,42 +223,90 @@ inline const std::vector<unsigned char>& start_snapshot(const std::string& file)
   return bytes;
 }
 
-// The entries of a folder.
-inline void list_folder(const std::filesystem::path& dir, std::vector<std::filesystem::path>& out) {
+// The folders of the runs: the working directory ("home") with what it held
+// before the first run, and the folder "run" under it. The file names are
+// read through the directory stream itself (no path objects): a run's own
+// work is a few milliseconds, and these checks come with every run.
+struct RunFolders {
+  std::string home, run;
+  std::vector<std::string> before;
+};
+
+// The entry names of a folder, "." and ".." left out.
+TNA_FUZZ_UNTRACED inline void list_names(const std::string& dir, std::vector<std::string>& out) {
   out.clear();
-  std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(dir, ec)) out.push_back(e.path());
+  if (DIR* d = opendir(dir.c_str())) {
+    while (const dirent* e = readdir(d)) {
+      const std::string_view name = e->d_name;
+      if (name != "." && name != "..") out.emplace_back(name);
+    }
+    closedir(d);
+  }
+}
+
+// Makes the folder "run" under the working directory the working directory;
+// what the working directory held is listed when it is not the one of the
+// last run (a run that passed leave_run_folder left it as it was).
+TNA_FUZZ_UNTRACED inline void enter_run_folder(RunFolders& f) {
+  static char here[4096];
+  if (!getcwd(here, sizeof here)) std::abort();
+  if (f.home != here) {
+    f.home = here;
+    f.run = f.home + "/run";
+    list_names(f.home, f.before);
+  }
+  if (mkdir(f.run.c_str(), 0777) != 0 && errno != EEXIST) std::abort();
+  if (chdir(f.run.c_str()) != 0) std::abort();
+}
+
+// Empties the run folder and goes back to the working directory; aborts when
+// anything but what was there before is left beside the run folder.
+TNA_FUZZ_UNTRACED inline void leave_run_folder(const RunFolders& f) {
+  if (DIR* d = opendir(f.run.c_str())) {
+    while (const dirent* e = readdir(d)) {
+      const std::string_view name = e->d_name;
+      if (name == "." || name == "..") continue;
+      if (unlinkat(dirfd(d), e->d_name, 0) != 0) {
+        std::error_code ec;  // a folder
+        std::filesystem::remove_all(f.run + "/" + e->d_name, ec);
+      }
+    }
+    closedir(d);
+  }
+  if (chdir(f.home.c_str()) != 0) std::abort();
+  if (DIR* d = opendir(f.home.c_str())) {
+    while (const dirent* e = readdir(d)) {
+      const std::string_view name = e->d_name;
+      if (name == "." || name == ".." || name == "run") continue;
+      bool known = false;
+      for (const std::string& b : f.before) known = known || name == b;
+      if (!known) std::abort();
+    }
+    closedir(d);
+  }
 }
 
 // Runs `bytes` as the parameter file; returns PARAMX's status, or 1000 + the
 // exit status of a run end. Aborts when the run wrote outside its folder.
 inline int run_bytes(const std::uint8_t* data, std::size_t size) {
-  namespace fs = std::filesystem;
   static const bool quiet = [] {
     H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);  // failures are reported by the writers
+    // HDF5 keeps every block it frees on its own free lists, for the next
+    // file, instead of handing those beyond its list limits back to the
+    // heap: a file's metadata cache alone is half a megabyte, which the
+    // sanitizer's allocator would map afresh (a page fault a page) for every
+    // file the writers create.
+    H5set_free_list_limits(-1, -1, -1, -1, -1, -1);
     return true;
   }();
   (void)quiet;
+  static const std::string snapshot = std::string(kModel) + ".COM";
+  static const std::string parameters = std::string(kModel) + ".PAR";
   plat::set_exit_throws(true);
   plat::io::close_all();
 
-  // What the working directory holds before a run; a run that passed the
-  // check below leaves it as it was, so it is listed again only when the
-  // working directory is another.
-  static fs::path home;
-  static std::vector<fs::path> before, after;
-  std::error_code ec;
-  if (const fs::path here = fs::current_path(ec); here != home) {
-    home = here;
-    list_folder(home, before);
-  }
-  const fs::path run = home / "run";
-  const std::string snapshot = std::string(kModel) + ".COM";
-  const std::string parameters = std::string(kModel) + ".PAR";
-  fs::create_directory(run, ec);
-  fs::current_path(run, ec);
-  if (ec) std::abort();
-
+  static RunFolders folders;
+  enter_run_folder(folders);
   start_state();
   const std::vector<unsigned char>& snap = start_snapshot(snapshot);
   plat::io::serve_file_from_memory(snapshot, snap.data(), snap.size());
@@ -238,20 +330,9 @@ inline int run_bytes(const std::uint8_t* data, std::size_t size) {
   plat::io::close_all();
   plat::io::serve_file_from_memory(parameters, nullptr, 0);
   plat::io::serve_file_from_memory(snapshot, nullptr, 0);
-  tmd_requests_reset_for_tests();
-  tna_test::model.reset();
+  forget_run();
   plat::set_exit_throws(false);
-
-  // Everything of the run goes.
-  for (const auto& e : fs::directory_iterator(run, ec)) fs::remove_all(e.path(), ec);
-  fs::current_path(home, ec);
-  // Nothing but what was there before may be left beside the run folder.
-  list_folder(home, after);
-  for (const auto& p : after) {
-    bool known = false;
-    for (const auto& q : before) known = known || p == q;
-    if (!known && p != run) std::abort();
-  }
+  leave_run_folder(folders);
   return result;
 }
 
