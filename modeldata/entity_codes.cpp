@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr const char* kMnemonics[ent_count] = {
+constexpr std::string_view kMnemonics[ent_count] = {
     "L",   "T",   "C",  "QA",  "QE",  "QI",  "QR",  "QS",  "A",  "ALP", "EPS", "QAI", "QEI", "QSI", "FD",
     "FL",  "P",   "FE", "FF",  "FQ",  "FM",  "FH",  "FR",  "FT", "FX",  "FY",  "FZ",  "VQ",  "FRG", "FLA",
     "VOL", "PHI", "FW", "CMP", "VDT", "FST", "ZZB", "ZZC", "ZW", "ZX",  "ZY",  "GL",  "GR",  "GF",  "GV",
@@ -115,10 +115,12 @@ plat::Text<3> ENTNAM(int code) {
   return plat::Text<3>(kMnemonics[code - 1]);
 }
 
-int entn(int code) {
-  if (code < 1 || code > ent_count) return 0;
-  return static_cast<int>(std::string_view(kMnemonics[code - 1]).size());
+std::string_view ent_mnemonic(int code) {
+  if (code < 1 || code > ent_count) return {};
+  return kMnemonics[code - 1];
 }
+
+int entn(int code) { return static_cast<int>(ent_mnemonic(code).size()); }
 
 int ENTRIC(int code) {
   if (code == 1 || code == 24 || code == 29 || code == 36 || code > 300) return 3;

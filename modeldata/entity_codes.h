@@ -22,6 +22,8 @@ inline constexpr int ent_count = 58;
 
 // Mnemonic of a code, three blanks outside 1..58.
 plat::Text<3> ENTNAM(int code);
+// The mnemonic of a code without blanks, empty outside 1..58.
+std::string_view ent_mnemonic(int code);
 // Significant length of the mnemonic of a code (1..3), 0 outside 1..58.
 int entn(int code);
 // Value kind: 3 character (1, 24, 29, 36 and every code above 300), 2

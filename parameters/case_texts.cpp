@@ -25,13 +25,13 @@ void ENTFND(std::string_view str, plat::TextRef name, int& code, int& lm) {
   const int l = STRLNA(str);
 
   for (int c = 1; c <= ent_count; ++c) {
-    const int b = entn(c);
+    const std::string_view mnemonic = ent_mnemonic(c);
+    const int b = static_cast<int>(mnemonic.size());
     if (b < 1 || l < b || b <= lm) continue;
-    const plat::Text<3> mnemonic = ENTNAM(c);
-    if (!starts_with(str, mnemonic.view(), b)) continue;
+    if (!str.starts_with(mnemonic)) continue;
     code = c;
     lm = b;
-    if (name.size() > 0) name = mnemonic.view().substr(0, static_cast<std::size_t>(b));
+    if (name.size() > 0) name = mnemonic;
   }
 
   // User-defined entities: reals (SPRSIZ word 5), integers (4), characters (3),

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/process.h"
@@ -46,6 +47,21 @@ TEST(TextUtils, UsedLength) {
     SLNLEN(c.text, n);
     EXPECT_EQ(n, c.expected) << '"' << c.text << '"';
     EXPECT_EQ(STRLNA(c.text), c.expected);
+  }
+  // The scan takes eight blanks at a time: the last non-blank at every place
+  // of texts of up to three words, at every offset into a buffer.
+  const std::string buffer(40, ' ');
+  for (std::size_t offset = 0; offset < 8; ++offset) {
+    for (std::size_t size = 0; size <= 24; ++size) {
+      for (std::size_t used = 0; used <= size; ++used) {
+        std::string padded = buffer;
+        if (used > 0) padded[offset + used - 1] = 'x';
+        if (used > 2) padded[offset] = 'y';
+        int n = -1;
+        SLNLEN(std::string_view(padded).substr(offset, size), n);
+        EXPECT_EQ(n, static_cast<int>(used)) << offset << ' ' << size;
+      }
+    }
   }
 }
 

@@ -23,7 +23,10 @@ TEST_F(EntityCodes, MnemonicTableLengthsAndKinds) {
   for (int code = 1; code <= 58; ++code) {
     EXPECT_EQ(ENTNAM(code).trimmed(), table[code - 1]) << code;
     EXPECT_EQ(entn(code), static_cast<int>(table[code - 1].size())) << code;
+    EXPECT_EQ(ent_mnemonic(code), table[code - 1]) << code;
   }
+  EXPECT_TRUE(ent_mnemonic(0).empty());
+  EXPECT_TRUE(ent_mnemonic(59).empty());
   EXPECT_EQ(ENTNAM(0).view(), "   ");
   EXPECT_EQ(ENTNAM(59).view(), "   ");
   EXPECT_EQ(ENTNAM(-3).view(), "   ");
