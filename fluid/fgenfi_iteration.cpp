@@ -82,8 +82,8 @@ int first_not_finite(FlCReals v, int n) {
   return 0;
 }
 
-// The first fluid node whose iterate (p, h) is not a state: not finite, or
-// an absolute pressure not above zero; 0 when every node has one.
+// The first fluid node whose iterate (p, h) cannot be a state: not finite,
+// or an absolute pressure not above zero; 0 when every node's can.
 int first_unphysical(FlCReals p, FlCReals h, int nf, double pabs) {
   for (int i = 1; i <= nf; ++i)
     if (fl_not_finite(p(i)) || fl_not_finite(h(i)) || !(p(i) + pabs > 0.0)) return i;
@@ -93,7 +93,7 @@ int first_unphysical(FlCReals p, FlCReals h, int nf, double pabs) {
 FlCReals ro(FlReals v) { return FlCReals(v.data(), v.size()); }
 
 // An iterate the step cannot go on from: a zero pivot, a value that is not a
-// finite number, a pressure not above zero. A step longer than the minimum
+// finite number, a pressure or temperature not above absolute zero. A step longer than the minimum
 // (and whose half still moves the clock) has not converged: the step loop
 // rejects it, restores its start and halves it, as after NLOOP passes. hnew
 // and pnew go back to the last iterate, from which the next try measures its
