@@ -53,7 +53,7 @@
 #include "core/global_records.h"
 #include "fluid/fluid_network.h"
 #include "fluid/fluid_services.h"
-#include "fluid/step_services.h"
+#include "fluid/node_properties.h"
 #include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/mdb_load.h"

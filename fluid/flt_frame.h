@@ -32,7 +32,7 @@
 #include "fluid/hydraulics.h"
 #include "fluid/implicit_updates.h"
 #include "fluid/input_checks.h"
-#include "fluid/step_services.h"
+#include "fluid/step_control.h"
 #include "modeldata/global_arrays.h"
 
 struct FltFrame {

@@ -15,9 +15,10 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
 #include "fluid/humid_air.h"
+#include "fluid/node_properties.h"
 #include "fluid/required_constants.h"
 #include "fluid/stability_limits.h"
-#include "fluid/step_services.h"
+#include "fluid/step_control.h"
 #include "model/generated_program.h"
 #include "modeldata/event_arrays.h"
 

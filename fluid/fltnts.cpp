@@ -11,10 +11,11 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
 #include "fluid/humid_air.h"
+#include "fluid/node_properties.h"
 #include "fluid/hydraulics.h"
 #include "fluid/required_constants.h"
 #include "fluid/stability_limits.h"
-#include "fluid/step_services.h"
+#include "fluid/step_control.h"
 #include "model/generated_program.h"
 
 namespace {

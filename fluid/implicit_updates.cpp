@@ -1,5 +1,6 @@
 #include "fluid/implicit_updates.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -9,8 +10,13 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/non_finite.h"
 #include "fluid/temperature_history.h"
+#include "model/generated_program.h"
 
 namespace {
+
+void copy(int n, FlCReals from, FlReals to) {
+  for (int i = 1; i <= n; ++i) to(i) = from(i);
+}
 
 inline double cube(double x) { return (x * x) * x; }
 
@@ -294,4 +300,61 @@ void SFBKFS(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
       marks(n) = 1;
     }
   }
+}
+
+// ---- The implicit step ---------------------------------------------------
+
+void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmarks, FlInts fmarks, FlCInts perm,
+            FlCReals rho, FlCReals cp, FlCReals vrate, FlCReals r2, FlTimeLag& lag, int& iterations,
+            double& change) {
+  const int nt = net.nt, nf = net.nf;
+  iterations = 0;
+  STSOLT("THERMAL");
+  if (nt >= 1) {
+    copy(nt, net.t, s.told);
+    copy(nt, net.t, s.tnew);
+    // The latent heat of condensation is a heat source during the step.
+    for (int i = 1; i <= nt; ++i) net.qr(i) += r2(i);
+  }
+  if (nf >= 1) {
+    copy(nf, net.tf, s.tfold);
+    copy(nf, net.tf, s.tfnew);
+  }
+  int status = 0;
+  if (nt >= 1) STSTAB(net, dt, s, GLOR.CSGMIN, GLOI.NCSGMN, status);
+  if (nf >= 1) SFSTAB(net, dt, rho, cp, vrate, lag, s, GLOR.CSGMIN, GLOI.NCSGMN, status);
+
+  LoopGuard guard("FLTNIM");
+  bool outer = false;
+  do {
+    outer = true;
+    for (int i = 1; i <= nt; ++i) tmarks(i) = 0;
+    for (int i = 1; i <= nf; ++i) fmarks(i) = 0;
+    bool inner = false, stop = false;
+    do {
+      guard.pass();
+      inner = true;
+      ++iterations;
+      V10001();
+      if (nt >= 1) SFBKTS(net, dt, s, tmarks, outer, inner);
+      if (nf >= 1) SFBKFS(net, dt, rho, cp, vrate, perm, s, fmarks, outer, inner);
+      stop = iterations >= GLOI.NLOOPT;
+    } while (!inner && !stop);
+    if (stop) break;
+  } while (!outer && GLOI.METHOD != 0);
+
+  if (nt >= 1) {
+    for (int i = 1; i <= nt; ++i) net.qr(i) -= r2(i);
+  }
+  change = 0.0;
+  for (int i = 1; i <= nt; ++i) {
+    if (net.tstat(i).c[0] != 'D' || !(std::fabs(net.cap(i)) > kFlTiny)) continue;
+    change = std::max(change, std::fabs(s.tnew(i) - s.told(i)));
+  }
+  for (int i = 1; i <= nf; ++i) {
+    const char st = net.fstat(i).c[0];
+    if (st != 'F' && st != 'J' && st != 'Q' && st != 'S') continue;
+    change = std::max(change, std::fabs(s.tfnew(i) - s.tfold(i)));
+  }
+  STSOLT("");
 }

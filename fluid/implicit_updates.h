@@ -155,3 +155,18 @@ void SFCALC(const FlNetwork& net, double dampt, FlCReals rho, double dt, FlCReal
 // node when METHOD = 1.
 void SFBKFS(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals vrate, FlCInts perm,
             const FlStepArrays& s, FlInts marks, bool& outer, bool& inner);
+
+// ---- The implicit step ---------------------------------------------------
+
+// One implicit thermal-fluid step over dt (Tnew, Tfnew the results; the model
+// temperatures are left alone). SOLTYP "THERMAL"; the old and new arrays
+// from the node temperatures; QR := QR + r2 for the step; STSTAB and SFSTAB
+// (CSGMIN, NCSGMN); then outer passes (marks cleared) of inner passes
+// (VARIABLES1, SFBKTS, SFBKFS over perm) until an inner pass converges,
+// repeated while the outer pass did not converge and METHOD is not 0, all
+// ending once NLOOPT sweeps are made; QR := QR - r2; SOLTYP blank.
+// iterations := the sweeps made; change := the largest |Tnew - Told| over
+// thermal nodes "D" with |C| > 1e-37 and |Tfnew - Tfold| over fluid nodes
+// "F", "J", "Q", "S" (0 when none).
+void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmarks, FlInts fmarks, FlCInts perm,
+            FlCReals rho, FlCReals cp, FlCReals vrate, FlCReals r2, FlTimeLag& lag, int& iterations, double& change);

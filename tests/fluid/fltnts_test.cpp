@@ -13,7 +13,7 @@
 
 #include "fluid/fluid_services.h"
 #include "fluid/ordering.h"
-#include "fluid/step_services.h"
+#include "fluid/implicit_updates.h"
 #include "fluid_fixture.h"
 #include "platform/process.h"
 #include "thermal/cyclic.h"

@@ -1,7 +1,7 @@
-// The services the step loops of the single-phase fluid-loop routines
-// share: step acceptance and the next step (FSTIME), the iteration control
-// of one implicit step (FLTNIM), the per-step property and link kernels
-// (SNFE, SCPRHO, SGMCIM, SGCOIM) and the end-of-run warnings.
+// Step control of the single-phase fluid-loop routines: the clock of a step
+// loop (its output times and event arrays), the exceedance counters, the
+// placement of the next step, the acceptance of a step (FSTIME) and the
+// end-of-run warnings.
 #pragma once
 
 #include <string_view>
@@ -75,38 +75,3 @@ void fl_place_step(const FlClock& clock);
 // field of 60 characters, naming `routine`. steps is the accepted-step
 // counter, which starts at 1.
 void fl_end_warnings(std::string_view prefix, std::string_view routine, const FlExceedances& counts, int steps);
-
-// ---- The implicit step -------------------------------------------------
-
-// One implicit thermal-fluid step over dt (Tnew, Tfnew the results; the model
-// temperatures are left alone). SOLTYP "THERMAL"; the old and new arrays
-// from the node temperatures; QR := QR + r2 for the step; STSTAB and SFSTAB
-// (CSGMIN, NCSGMN); then outer passes (marks cleared) of inner passes
-// (VARIABLES1, SFBKTS, SFBKFS over perm) until an inner pass converges,
-// repeated while the outer pass did not converge and METHOD is not 0, all
-// ending once NLOOPT sweeps are made; QR := QR - r2; SOLTYP blank.
-// iterations := the sweeps made; change := the largest |Tnew - Told| over
-// thermal nodes "D" with |C| > 1e-37 and |Tfnew - Tfold| over fluid nodes
-// "F", "J", "Q", "S" (0 when none).
-void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmarks, FlInts fmarks, FlCInts perm,
-            FlCReals rho, FlCReals cp, FlCReals vrate, FlCReals r2, FlTimeLag& lag, int& iterations, double& change);
-
-// ---- Per-step property and link kernels ---------------------------------
-
-// Qualities and enthalpies of every fluid node from P and T: x(i) :=
-// XGXPT(P, T) (for an "AIRW" node its humidity ratio W), FE(i) := XENTH(P,
-// T, x(i)); VQ is not changed. The node loop
-// carries the pass guard (ERROR naming "SNFE").
-void SNFE(const FlNetwork& net, FlReals x);
-
-// cp(i) := XCP and rho(i) := XRHO of every fluid node at its P, T, VQ.
-void SCPRHO(const FlNetwork& net, FlReals rho, FlReals cp);
-
-// Link conductances from the stored specific heats: (cp(a) + cp(b)) x 0.5 x
-// |M| for a link from a to b.
-void SGMCIM(const FlNetwork& net, FlCReals cp);
-
-// dtcour := the smallest link transit time (rho(a) + rho(b)) x 0.5 x (FL(a)
-// + FL(b)) x 0.5 x min(FLA(a), FLA(b)) / max(|M|, MINFLO) and dtcour as it
-// stands (a time that is not a number is passed over).
-void SGCOIM(const FlNetwork& net, FlCReals rho, double& dtcour);

@@ -1,0 +1,94 @@
+#include "fluid/step_control.h"
+
+#include <string>
+
+#include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "fluid/fluid_constants.h"
+#include "model/generated_program.h"
+#include "modeldata/event_arrays.h"
+
+namespace {
+
+// The message field of the end warnings.
+constexpr std::size_t kWarningField = 60;
+
+void copy(int n, FlCReals from, FlReals to) {
+  for (int i = 1; i <= n; ++i) to(i) = from(i);
+}
+
+}  // namespace
+
+// ---- Step placement and acceptance --------------------------------------
+
+bool fl_step_repeated(double change) { return GLOR.DTPMAX < change && GLOR.DTIMEU > kFlStepAtMinimum * GLOR.DTMIN; }
+
+bool fl_loop_done() { return GLOR.TIMEND <= GLOR.TIMEO + kFlEndShare * GLOR.DTIMEU; }
+
+void fl_place_step(const FlClock& clock) {
+  double d = GLOR.DTIMEI;
+  if (GLOR.DTMAX < d) d = GLOR.DTMAX;
+  if (GLOR.DTMIN > d) d = GLOR.DTMIN;
+  GLOR.DTIMEU = d;
+  const double ahead = GLOR.TIMEO + 2.0 * GLOR.DTIMEU;
+  GLOR.TIMEN = clock.next < ahead ? clock.next : ahead;
+  LEVTIM(clock.events, "TIMESTEP", clock.nev, GLOR.TIMEO, GLOR.TIMEN);
+  if (GLOR.TIMEN > GLOR.TIMEO + GLOR.DTIMEU) GLOR.TIMEN = (GLOR.TIMEN + GLOR.TIMEO) * 0.5;
+  GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
+  GLOR.TIMEM = (GLOR.TIMEO + GLOR.TIMEN) * 0.5;
+  if (!(GLOR.TIMEN > GLOR.TIMEO) && !fl_loop_done()) ERROR(clock.routine);
+}
+
+void FSTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int hydraulic, double change,
+            const FlStepArrays& s, FlExceedances& counts, int& accepted) {
+  const bool thermal = present.size() >= 1 && present[0] == 'Y';
+  const bool fluid = present.size() >= 2 && present[1] == 'Y';
+  if (fl_step_repeated(change)) {
+    // Repeat the step from the same TIMEO with a shorter one.
+    const double cut = kFlStepCut * GLOR.DTIMEU * GLOR.DTPMAX / change;
+    double d = cut < GLOR.DTMAX ? cut : GLOR.DTMAX;  // a cut that is not a number gives DTMAX
+    if (GLOR.DTMIN > d) d = GLOR.DTMIN;
+    GLOR.DTIMEU = d;
+    GLOR.TIMEN = GLOR.TIMEO + GLOR.DTIMEU;
+    GLOR.TIMEM = GLOR.TIMEO + GLOR.DTIMEU / 2.0;
+    if (thermal) copy(net.nt, s.told, s.tnew);
+    if (fluid) copy(net.nf, s.tfold, s.tfnew);
+    accepted = 0;
+    return;
+  }
+  accepted = 1;
+  if (GLOR.DTPMAX < change) ++counts.dtpmax;  // already at DTMIN: accepted and counted
+  if (thermal) copy(net.nt, s.tnew, net.t);
+  if (fluid) copy(net.nf, s.tfnew, net.tf);
+  V20001();
+  if (GLOR.TIMEN >= clock.next) {
+    OUTPUT();
+    if (GLOR.TIMEN >= clock.nominal) clock.nominal += GLOR.OUTINT;
+    clock.next = clock.nominal <= GLOR.TIMEND ? clock.nominal : GLOR.TIMEND;
+    LEVTIM(clock.events, "OUTPUT", clock.nev, GLOR.TIMEN, clock.next);
+  }
+  GLOR.TIMEO = GLOR.TIMEN;
+  fl_place_step(clock);
+  if (GLOR.RELXCC > GLOR.RELXCA) ++counts.relxca;
+  if (GLOR.FRLXCC > GLOR.FRLXCA) ++counts.frlxca;
+  if (hydraulic == 0) ++counts.relxma;
+}
+
+void fl_end_warnings(std::string_view prefix, std::string_view routine, const FlExceedances& counts, int steps) {
+  struct Row {
+    const char* name;
+    int count, code;
+  };
+  const Row rows[] = {{"RELXCA", counts.relxca, 1},
+                      {"FRLXCA", counts.frlxca, 3},
+                      {"RELXMA", counts.relxma, 5},
+                      {"DTPMAX", counts.dtpmax, 7}};
+  for (const Row& r : rows) {
+    if (r.count <= 0) continue;
+    const bool few = static_cast<double>(r.count) / static_cast<double>(steps) < kFlFrequentShare;
+    std::string text = std::string(prefix) + ": " + r.name +
+                       (few ? " exceeded in up to 10% of time steps" : " exceeded in more than 10% of time steps");
+    text.resize(kWarningField, ' ');
+    SETERX(text, 2, few ? r.code : r.code + 1, routine);
+  }
+}
