@@ -15,10 +15,6 @@
 
 namespace {
 
-void copy(int n, FlCReals from, FlReals to) {
-  for (int i = 1; i <= n; ++i) to(i) = from(i);
-}
-
 inline bool diffusion(const FlNetwork& net, int i) {
   return net.tstat(i).c[0] == 'D' && std::fabs(net.cap(i)) >= kFlTiny;
 }
@@ -34,8 +30,8 @@ void FLTNEX(const FlNetwork& net, const FlStepArrays& s, FlCReals vrate, FlCReal
             int& iterations, double& change) {
   iterations = 0;
   change = 0.0;
-  copy(net.nt, net.t, s.tnew);
-  copy(net.nf, net.tf, s.tfnew);
+  fl_copy(net.nt, net.t, s.tnew);
+  fl_copy(net.nf, net.tf, s.tfnew);
   // The latent heat of condensation is a heat source during the step.
   for (int i = 1; i <= net.nt; ++i) net.qr(i) += r2(i);
   FSTNEW(net, GLOR.DTIMEU, s, vrate, lag, iterations, change);
@@ -54,8 +50,8 @@ void FSTNEW(const FlNetwork& net, double dt, const FlStepArrays& s, FlCReals vra
   const int nt = net.nt, nf = net.nf;
   iterations = 0;
   STSOLT("THERMAL");
-  copy(nt, s.tnew, s.told);
-  copy(nf, s.tfnew, s.tfold);
+  fl_copy(nt, s.tnew, s.told);
+  fl_copy(nf, s.tfnew, s.tfold);
   change = 0.0;
   if (nt < 1 && nf < 1) {
     STSOLT("");

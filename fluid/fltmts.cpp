@@ -115,10 +115,6 @@ void first_steps(FltFrame& f) {
   require_advance();
 }
 
-void copy(int n, FlCReals from, FlReals to) {
-  for (int i = 1; i <= n; ++i) to(i) = from(i);
-}
-
 // The work arrays of the loop (all below the hydraulic arrays).
 struct SubstepWork {
   FlReals tss, fts, tse,
@@ -188,7 +184,7 @@ int SFWBKT(const FlNetwork& net, const SubstepWork& a) {
 // The thermal step: Tte from the model's temperatures, QR := QR + R2 for
 // it, the predictor and the sweeps, QR := QR - R2. Returns the sweeps.
 int FLTNMT(const FlNetwork& net, const SubstepWork& a, FlCReals r2) {
-  copy(net.nt, net.t, a.tte);
+  fl_copy(net.nt, net.t, a.tte);
   for (int i = 1; i <= net.nt; ++i) net.qr(i) += r2(i);
   FSTSTB(net, a);
   const int count = SFWBKT(net, a);
@@ -272,21 +268,21 @@ void FMTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int 
     GLOR.DTIMEU = d;
     GLOR.TIMEN = GLOR.TIMEO + GLOR.DTIMEU;
     GLOR.TIMEM = GLOR.TIMEO + GLOR.DTIMEU / 2.0;
-    if (thermal) copy(net.nt, a.tss, a.tse);
-    if (fluid) copy(net.nf, a.tfold, a.tfnew);
+    if (thermal) fl_copy(net.nt, a.tss, a.tse);
+    if (fluid) fl_copy(net.nf, a.tfold, a.tfnew);
     accepted = false;
     return;
   }
   accepted = true;
   if (GLOR.DTPMAX < change) ++counts.dtpmax;  // already at DTMIN: accepted and counted
-  if (thermal) copy(net.nt, a.tse, net.t);
-  if (fluid) copy(net.nf, a.tfnew, net.tf);
+  if (thermal) fl_copy(net.nt, a.tse, net.t);
+  if (fluid) fl_copy(net.nf, a.tfnew, net.tf);
   V20001();
   // What VARIABLES2 changed is carried on.
-  copy(net.nt, net.t, a.tse);
-  copy(net.nt, net.t, a.tss);
-  copy(net.nf, net.tf, a.tfnew);
-  copy(net.nf, net.tf, a.tfold);
+  fl_copy(net.nt, net.t, a.tse);
+  fl_copy(net.nt, net.t, a.tss);
+  fl_copy(net.nf, net.tf, a.tfnew);
+  fl_copy(net.nf, net.tf, a.tfold);
   if (GLOR.TIMEN >= clock.next) {
     OUTPUT();
     if (GLOR.TIMEN >= clock.nominal) clock.nominal += GLOR.OUTINT;
@@ -404,10 +400,10 @@ void FLSITM(FltFrame& f, int fsteps) {
   GLOR.FCSGMN = kFlHuge;
   FlExceedances counts;
   bool completed = true;
-  copy(nt, net.t, a.tss);
-  copy(nt, net.t, a.tse);
-  copy(nf, net.tf, a.tfold);
-  copy(nf, net.tf, a.tfnew);
+  fl_copy(nt, net.t, a.tss);
+  fl_copy(nt, net.t, a.tse);
+  fl_copy(nf, net.tf, a.tfold);
+  fl_copy(nf, net.tf, a.tfnew);
   flt_loop_start(f, w);
   int steps = 1;
   FltStepStart start;
@@ -453,7 +449,7 @@ void FLSITM(FltFrame& f, int fsteps) {
         // update still needs the densities and specific heats.
         SCPRHO(net, a.rho, a.cp);
       }
-      copy(nf, net.tf, a.tfnew);
+      fl_copy(nf, net.tf, a.tfnew);
       double change = 0.0;
       if (nf >= 1) {
         int count = 0;

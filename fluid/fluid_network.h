@@ -75,6 +75,12 @@ using FlText4 = plat::Vec1<plat::Text<4>>;
 using FlCText4 = plat::Vec1<const plat::Text<4>>;
 using FlCNames = plat::Vec1<const plat::Text<24>>;
 
+// to(i) := from(i) for i = 1..n: the copies of temperature and state arrays
+// between the model and a step's work arrays.
+inline void fl_copy(int n, FlCReals from, FlReals to) {
+  for (int i = 1; i <= n; ++i) to(i) = from(i);
+}
+
 struct FlNetwork {
   // ---- Counts (FLAGS words 1, 32, 33, 2, 3, 4; negative words count as 0)
   int nt = 0, nf = 0, nl = 0;

@@ -16,11 +16,6 @@ namespace {
 
 inline bool humid(const FlNetwork& net, int k) { return net.ftypes(k) == "AIRW"; }
 
-// Copies a(1..n) into b(1..n).
-void copy(int n, FlCReals a, FlReals b) {
-  for (int i = 1; i <= n; ++i) b(i) = a(i);
-}
-
 }  // namespace
 
 void HUMRSP(const FlNetwork& net, int mode, FlCReals tf) {
@@ -102,7 +97,7 @@ void HMDIPT(const FlNetwork& net, double g, double dt, FlCReals vdot, FlCReals r
   // The fractions of the step's start come from the humidity ratios the
   // nodes hold now.
   HUMFSP(nf, 0, qold, net.w);
-  copy(nf, qold, qnew);
+  fl_copy(nf, qold, qnew);
   STSOLT("HUMID");
   const int limit = GLOI.NLOOP;
   double previous = 0.0;

@@ -14,10 +14,6 @@
 
 namespace {
 
-void copy(int n, FlCReals from, FlReals to) {
-  for (int i = 1; i <= n; ++i) to(i) = from(i);
-}
-
 inline double cube(double x) { return (x * x) * x; }
 
 inline double heat(const FlNetwork& net, int i) { return fl_node_heat(net, i); }
@@ -311,14 +307,14 @@ void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmark
   iterations = 0;
   STSOLT("THERMAL");
   if (nt >= 1) {
-    copy(nt, net.t, s.told);
-    copy(nt, net.t, s.tnew);
+    fl_copy(nt, net.t, s.told);
+    fl_copy(nt, net.t, s.tnew);
     // The latent heat of condensation is a heat source during the step.
     for (int i = 1; i <= nt; ++i) net.qr(i) += r2(i);
   }
   if (nf >= 1) {
-    copy(nf, net.tf, s.tfold);
-    copy(nf, net.tf, s.tfnew);
+    fl_copy(nf, net.tf, s.tfold);
+    fl_copy(nf, net.tf, s.tfnew);
   }
   int status = 0;
   if (nt >= 1) STSTAB(net, dt, s, GLOR.CSGMIN, GLOI.NCSGMN, status);

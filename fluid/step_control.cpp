@@ -13,10 +13,6 @@ namespace {
 // The message field of the end warnings.
 constexpr std::size_t kWarningField = 60;
 
-void copy(int n, FlCReals from, FlReals to) {
-  for (int i = 1; i <= n; ++i) to(i) = from(i);
-}
-
 }  // namespace
 
 // ---- Step placement and acceptance --------------------------------------
@@ -51,15 +47,15 @@ void FSTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int 
     GLOR.DTIMEU = d;
     GLOR.TIMEN = GLOR.TIMEO + GLOR.DTIMEU;
     GLOR.TIMEM = GLOR.TIMEO + GLOR.DTIMEU / 2.0;
-    if (thermal) copy(net.nt, s.told, s.tnew);
-    if (fluid) copy(net.nf, s.tfold, s.tfnew);
+    if (thermal) fl_copy(net.nt, s.told, s.tnew);
+    if (fluid) fl_copy(net.nf, s.tfold, s.tfnew);
     accepted = 0;
     return;
   }
   accepted = 1;
   if (GLOR.DTPMAX < change) ++counts.dtpmax;  // already at DTMIN: accepted and counted
-  if (thermal) copy(net.nt, s.tnew, net.t);
-  if (fluid) copy(net.nf, s.tfnew, net.tf);
+  if (thermal) fl_copy(net.nt, s.tnew, net.t);
+  if (fluid) fl_copy(net.nf, s.tfnew, net.tf);
   V20001();
   if (GLOR.TIMEN >= clock.next) {
     OUTPUT();
