@@ -106,19 +106,7 @@ void FGENFI() {
 
     // Integer work: the event list at the top, then the ordering and flags.
     FgLoop loop;
-    {
-      const int itop = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
-      std::int64_t avail = std::max<std::int64_t>(dystor - itop, 0);
-      FlInts room;
-      if (avail > 0 && itop >= 1 && itop <= gar_dynamiccoreint.size())
-        room = gar_dynamiccoreint.from(itop, std::min<std::int64_t>(avail, gar_dynamiccoreint.size() - itop + 1));
-      int nev = 0, status = 0;
-      SGTEVT(static_cast<int>(room.size()), kName, nev, room, status);
-      if (status != 0) return;
-      loop.nev = nev;
-      loop.events = nev > 0 ? FlCInts(room.data(), nev) : FlCInts();
-      core.take_int(nev);
-    }
+    if (!take_event_list(core, kName, loop.events, loop.nev)) return;
     const std::int64_t nint = 7 * static_cast<std::int64_t>(nf) + nl;
     const std::int64_t iexcess = FLAGS(FLAGS_NEXTDYNAMICCOREINT) + nint - dystor;
     if (iexcess > 0) return report(gar_worktext(kName, iexcess, gar_dystor_record), 4, 7);

@@ -83,21 +83,7 @@ bool flt_check_inputs(const FltFrame& f, bool dtimei, int finite_code) {
   return fl_check_solution_inputs(f.routine, n);
 }
 
-bool flt_events(FltFrame& f) {
-  const int itop = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
-  const std::int64_t avail =
-      std::max<std::int64_t>(0, std::min<std::int64_t>(static_cast<std::int64_t>(FLAGS(FLAGS_DYSTOR)) - itop,
-                                                       gar_dynamiccoreint.size() - itop + 1));
-  FlInts room;
-  if (avail > 0 && itop >= 1) room = gar_dynamiccoreint.from(itop, avail);
-  int nev = 0, status = 0;
-  SGTEVT(static_cast<int>(room.size()), f.routine, nev, room, status);
-  if (status != 0) return false;
-  f.clock.nev = nev;
-  f.clock.events = nev > 0 ? FlCInts(room.data(), nev) : FlCInts();
-  f.core.take_int(nev);
-  return true;
-}
+bool flt_events(FltFrame& f) { return take_event_list(f.core, f.routine, f.clock.events, f.clock.nev); }
 
 bool flt_integer_work(FltFrame& f, bool marks, int code) {
   const FlNetwork& n = f.net;

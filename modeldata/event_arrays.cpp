@@ -1,6 +1,8 @@
 #include "modeldata/event_arrays.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "core/diagnostics.h"
@@ -36,6 +38,23 @@ void SGTEVT(int avail, std::string_view caller, int& count, plat::Vec1<std::int3
       count = 0;
     }
   }
+}
+
+bool take_event_list(gar_CoreGuard& core, std::string_view caller, plat::Vec1<const std::int32_t>& events,
+                     int& count) {
+  const int itop = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
+  const std::int64_t avail =
+      std::max<std::int64_t>(0, std::min<std::int64_t>(static_cast<std::int64_t>(FLAGS(FLAGS_DYSTOR)) - itop,
+                                                       gar_dynamiccoreint.size() - itop + 1));
+  plat::Vec1<std::int32_t> room;
+  if (avail > 0 && itop >= 1) room = gar_dynamiccoreint.from(itop, avail);
+  int nev = 0, status = 0;
+  SGTEVT(static_cast<int>(room.size()), caller, nev, room, status);
+  if (status != 0) return false;
+  count = nev;
+  events = nev > 0 ? plat::Vec1<const std::int32_t>(room.data(), nev) : plat::Vec1<const std::int32_t>();
+  core.take_int(nev);
+  return true;
 }
 
 void LEVTIM(plat::Vec1<const std::int32_t> events, std::string_view mode, int count, double tnow, double& tnext) {

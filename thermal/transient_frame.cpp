@@ -121,18 +121,7 @@ bool trf_open(TrfFrame& f, std::string_view routine, bool crnc_wording, std::spa
   }
 
   // The event list at the integer top, then the routine's blocks above it.
-  const int itop = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
-  int avail = FLAGS(FLAGS_DYSTOR) - itop;
-  if (avail < 0) avail = 0;
-  ThInts room;
-  if (avail > 0 && itop >= 1 && itop <= gar_dynamiccoreint.size())
-    room = gar_dynamiccoreint.from(itop, std::min<std::int64_t>(avail, gar_dynamiccoreint.size() - itop + 1));
-  int nev = 0, status = 0;
-  SGTEVT(static_cast<int>(room.size()), routine, nev, room, status);
-  if (status != 0) return false;
-  f.nev = nev;
-  f.events = nev > 0 ? ThCInts(room.data(), nev) : ThCInts();
-  f.core.take_int(nev);
+  if (!take_event_list(f.core, routine, f.events, f.nev)) return false;
   if (!f.core.reserve(routine, work_code, nreal, nint, work_ending)) return false;
   f.real_first = f.core.real_first();
   f.int_first = f.core.int_first();
