@@ -106,7 +106,7 @@ void FGENFI() {
 
     // Integer work: the event list at the top, then the ordering and flags.
     FgLoop loop;
-    if (!take_event_list(core, kName, loop.events, loop.nev)) return;
+    if (!take_event_list(core, kName, loop.clock.events, loop.clock.nev)) return;
     const std::int64_t nint = 7 * static_cast<std::int64_t>(nf) + nl;
     const std::int64_t iexcess = FLAGS(FLAGS_NEXTDYNAMICCOREINT) + nint - dystor;
     if (iexcess > 0) return report(gar_worktext(kName, iexcess, gar_dystor_record), 4, 7);
@@ -174,7 +174,7 @@ void FGENFI() {
     if (solve) {
       GLOR.TIMEN = GLOR.TIMEO;
       GLOR.TIMEM = GLOR.TIMEO;
-      loop.nextout = loop.outref = GLOR.TIMEO;
+      loop.clock.next = loop.clock.nominal = GLOR.TIMEO;
       if (nf > 0) {
         FGFIIN(net, w);
         if (nl > 0) MHXINI(net);

@@ -132,20 +132,15 @@ void FFITST(const FlNetwork& net, const FgPass& w, const FgSaved& sv, const FgTh
       if (h > 1.5 * GLOR.DTIMEU) h = 1.5 * GLOR.DTIMEU;
       else loop.rejected = 0;
     }
-    if (GLOR.TIMEN >= loop.nextout) {
-      OUTPUT();
-      if (GLOR.TIMEN >= loop.outref) loop.outref += GLOR.OUTINT;
-      loop.nextout = loop.outref < GLOR.TIMEND ? loop.outref : GLOR.TIMEND;
-      LEVTIM(loop.events, "OUTPUT", loop.nev, GLOR.TIMEN, loop.nextout);
-    }
+    fl_outputs_if_due(loop.clock);
     GLOR.TIMEO = GLOR.TIMEN;
   } else {
     h = GLOR.DTMIN > 0.5 * GLOR.DTIMEU ? GLOR.DTMIN : 0.5 * GLOR.DTIMEU;
     loop.rejected = 1;
     restore(net, w, sv, th);
   }
-  double tn = loop.nextout < GLOR.TIMEO + 2.0 * h ? loop.nextout : GLOR.TIMEO + 2.0 * h;
-  LEVTIM(loop.events, "TIMESTEP", loop.nev, GLOR.TIMEO, tn);
+  double tn = loop.clock.next < GLOR.TIMEO + 2.0 * h ? loop.clock.next : GLOR.TIMEO + 2.0 * h;
+  LEVTIM(loop.clock.events, "TIMESTEP", loop.clock.nev, GLOR.TIMEO, tn);
   if (tn > GLOR.TIMEO + h) tn = (GLOR.TIMEO + tn) / 2.0;
   GLOR.TIMEN = tn;
   GLOR.TIMEM = (GLOR.TIMEO + tn) / 2.0;

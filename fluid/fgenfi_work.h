@@ -14,6 +14,7 @@
 #pragma once
 
 #include "fluid/fluid_network.h"
+#include "fluid/step_control.h"
 
 struct FgPass {
   // ---- Ordering of the node equations (solver position r holds node
@@ -79,8 +80,5 @@ struct FgLoop {
   int rejected = 0;      // a step was rejected and the step may not yet grow freely
   double relxh = 0.5;    // relaxation factor of the enthalpies
   double relxp = 0.5;    // relaxation factor of the pressures
-  double nextout = 0.0;  // next output time
-  double outref = 0.0;   // output reference time (advances by OUTINT)
-  FlCInts events;        // event arrays (user array numbers)
-  int nev = 0;
+  FlClock clock;         // output times (next the next one, nominal the reference) and event arrays
 };

@@ -132,9 +132,7 @@ bool flt_real_work(FltFrame& f, std::int64_t amount, int code) {
 
 void flt_first_step(FltFrame& f) {
   FlClock& c = f.clock;
-  c.nominal = GLOR.TIMEO + GLOR.OUTINT;
-  c.next = c.nominal <= GLOR.TIMEND ? c.nominal : GLOR.TIMEND;
-  LEVTIM(c.events, "OUTPUT", c.nev, GLOR.TIMEO, c.next);
+  fl_first_output_time(c);
   fl_place_step(c);
 }
 

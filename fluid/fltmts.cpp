@@ -101,9 +101,7 @@ void first_steps(FltFrame& f) {
   FlClock& c = f.clock;
   GLOR.DTIMUT = asked_step();
   GLOR.DTIMIF = GLOR.DTIMUT / GLOI.FSTEPS;
-  c.nominal = GLOR.TIMEO + GLOR.OUTINT;
-  c.next = c.nominal <= GLOR.TIMEND ? c.nominal : GLOR.TIMEND;
-  LEVTIM(c.events, "OUTPUT", c.nev, GLOR.TIMEO, c.next);
+  fl_first_output_time(c);
   GLOR.TIMEOT = GLOR.TIMEO;
   place_thermal_step(c, GLOR.DTIMUT);
   const double ahead = GLOR.TIMEO + 2.0 * GLOR.DTIMIF;
@@ -283,12 +281,7 @@ void FMTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int 
   fl_copy(net.nt, net.t, a.tss);
   fl_copy(net.nf, net.tf, a.tfnew);
   fl_copy(net.nf, net.tf, a.tfold);
-  if (GLOR.TIMEN >= clock.next) {
-    OUTPUT();
-    if (GLOR.TIMEN >= clock.nominal) clock.nominal += GLOR.OUTINT;
-    clock.next = clock.nominal <= GLOR.TIMEND ? clock.nominal : GLOR.TIMEND;
-    LEVTIM(clock.events, "OUTPUT", clock.nev, GLOR.TIMEN, clock.next);
-  }
+  fl_outputs_if_due(clock);
   GLOR.TIMEO = GLOR.TIMEN;
   // The thermal step is finished when its end lies within a tenth of the
   // sub-step just made (a test relative to the step, not to the clock,

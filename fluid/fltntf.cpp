@@ -118,9 +118,7 @@ void FLTFIT(FltFrame& f) {
   GLOR.DTIMEU = std::max(GLOR.DTMIN, std::min(GLOR.DTIMEI, GLOR.DTMAX));
   OUTPUT();
   FlClock& clock = f.clock;
-  if (clock.nominal <= GLOR.TIMEN) clock.nominal += GLOR.OUTINT;
-  clock.next = clock.nominal <= GLOR.TIMEND ? clock.nominal : GLOR.TIMEND;
-  LEVTIM(clock.events, "OUTPUT", clock.nev, GLOR.TIMEO, clock.next);
+  fl_next_output_time(clock, GLOR.TIMEO);
   fl_place_step(clock);
   int steps = 1;
   FlExceedances counts;

@@ -15,6 +15,27 @@ constexpr std::size_t kWarningField = 60;
 
 }  // namespace
 
+// ---- Output times ----------------------------------------------------------
+
+void fl_first_output_time(FlClock& clock) {
+  clock.nominal = GLOR.TIMEO + GLOR.OUTINT;
+  clock.next = clock.nominal <= GLOR.TIMEND ? clock.nominal : GLOR.TIMEND;
+  LEVTIM(clock.events, "OUTPUT", clock.nev, GLOR.TIMEO, clock.next);
+}
+
+void fl_next_output_time(FlClock& clock, double from) {
+  if (GLOR.TIMEN >= clock.nominal) clock.nominal += GLOR.OUTINT;
+  clock.next = clock.nominal <= GLOR.TIMEND ? clock.nominal : GLOR.TIMEND;
+  LEVTIM(clock.events, "OUTPUT", clock.nev, from, clock.next);
+}
+
+void fl_outputs_if_due(FlClock& clock) {
+  if (GLOR.TIMEN >= clock.next) {
+    OUTPUT();
+    fl_next_output_time(clock, GLOR.TIMEN);
+  }
+}
+
 // ---- Step placement and acceptance --------------------------------------
 
 bool fl_step_repeated(double change) { return GLOR.DTPMAX < change && GLOR.DTIMEU > kFlStepAtMinimum * GLOR.DTMIN; }
@@ -57,12 +78,7 @@ void FSTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int 
   if (thermal) fl_copy(net.nt, s.tnew, net.t);
   if (fluid) fl_copy(net.nf, s.tfnew, net.tf);
   V20001();
-  if (GLOR.TIMEN >= clock.next) {
-    OUTPUT();
-    if (GLOR.TIMEN >= clock.nominal) clock.nominal += GLOR.OUTINT;
-    clock.next = clock.nominal <= GLOR.TIMEND ? clock.nominal : GLOR.TIMEND;
-    LEVTIM(clock.events, "OUTPUT", clock.nev, GLOR.TIMEN, clock.next);
-  }
+  fl_outputs_if_due(clock);
   GLOR.TIMEO = GLOR.TIMEN;
   fl_place_step(clock);
   if (GLOR.RELXCC > GLOR.RELXCA) ++counts.relxca;

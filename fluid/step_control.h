@@ -9,10 +9,11 @@
 #include "fluid/fluid_network.h"
 #include "fluid/implicit_updates.h"
 
-// The output times of a step loop and its event arrays. nominal is TIMEO +
-// k x OUTINT, next the output time the steps aim at (nominal cut at TIMEND,
-// pulled back onto an event). routine names the routine that ends the run
-// when a step cannot advance the clock.
+// The output times of a fluid-loop step loop and its event arrays, one
+// record for the four drivers (FLTNTS, FLTNTF, FLTMTS and FGENFI). nominal
+// is TIMEO + k x OUTINT, next the output time the steps aim at (nominal cut
+// at TIMEND, pulled back onto an event). routine names the routine that ends
+// the run when a step of the FLT loops cannot advance the clock.
 struct FlClock {
   FlCInts events;
   int nev = 0;
@@ -20,6 +21,20 @@ struct FlClock {
   double next = 0.0;
   std::string_view routine;
 };
+
+// The first output time of a run: nominal := TIMEO + OUTINT; next := nominal
+// cut at TIMEND (also when not a number), pulled back by LEVTIM "OUTPUT"
+// from TIMEO.
+void fl_first_output_time(FlClock& clock);
+
+// The output time after an output: the nominal time advances by OUTINT once
+// TIMEN has reached it; next := the nominal time cut at TIMEND (also when
+// not a number), pulled back by LEVTIM "OUTPUT" from `from`.
+void fl_next_output_time(FlClock& clock, double from);
+
+// The outputs of an accepted step: when TIMEN has reached clock.next,
+// OUTPUTS and then the next output time from TIMEN (as OUTPUTS left it).
+void fl_outputs_if_due(FlClock& clock);
 
 // How often the tolerances were exceeded over a run.
 struct FlExceedances {
