@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "core/diagnostics.h"
-#include "modeldata/connection_lists.h"
 #include "modeldata/list_walks.h"
 #include "properties/properties.h"
 
@@ -44,38 +43,34 @@ inline void thermal_walk(const FlNetwork& net, int i, FlCReals t, FlCReals tf, s
 }
 
 // The same for fluid node k: its mass source first, then its entering
-// links, GL, GR and GF conductors, the list walked inline with the reading
-// rule of SFUNPK.
+// links, GL, GR and GF conductors, in the order of its list (fl_entries).
 template <class F>
 inline void fluid_walk(const FlNetwork& net, int k, FlCReals t, FlCReals tf, std::string_view routine, F f) {
   if (net.fm(k) > 0.0) {
     const double cp = XCP(net.p(k), (tf(k) + net.fr(k)) * 0.5, net.vq(k), net.fluid_code(k), net.global(k));
     f(false, net.fm(k) * cp, net.fr(k));
   }
-  int kind = 0, pos = 0, cond = 0, nb = 0;
   LoopGuard guard(routine);
-  for (;;) {
-    guard.pass();
-    sfunpk_next(0, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
-    if (nb == 0) return;
-    switch (kind) {
+  for (const FlEntry& e : fl_entries(net, k, guard)) {
+    const int nb = e.neighbour;
+    switch (e.kind) {
       case 1: {
-        const int l = std::abs(cond);
+        const int l = e.link();
         if (net.link_active(l) && net.link_feeds(l, k)) f(false, net.lcond(l), tf(nb));
         break;
       }
       case 2: {
-        const int c = std::abs(cond);
+        const int c = e.link();
         if (net.glacts(c).c[0] == 'A') f(false, net.gl(c), neighbour_t(net, t, tf, nb));
         break;
       }
       case 3: {
-        const int c = std::abs(cond);
+        const int c = e.link();
         if (net.gracts(c).c[0] == 'A') f(true, net.gr(c), neighbour_t(net, t, tf, nb));
         break;
       }
       default:
-        if (cond > 0 && net.gfacts(cond).c[0] == 'A') f(false, net.gf(cond), neighbour_t(net, t, tf, nb));
+        if (e.cond > 0 && net.gfacts(e.cond).c[0] == 'A') f(false, net.gf(e.cond), neighbour_t(net, t, tf, nb));
         break;
     }
   }
@@ -152,13 +147,9 @@ void SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf, 
 
 void SGNODM(const FlNetwork& net, int k, double& mdot) {
   double through = 0.0;
-  int kind = 0, pos = 0, cond = 0, nb = 0;
   LoopGuard guard("SGNODM");
-  for (;;) {
-    guard.pass();
-    sfunpk_next(0, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
-    if (nb == 0 || kind > 1) break;
-    const int l = std::abs(cond);
+  for (const FlEntry& e : fl_links(net, k, guard)) {
+    const int l = e.link();
     if (net.link_active(l)) through += 0.5 * std::fabs(net.m(l));
   }
   mdot = through + 0.5 * std::fabs(net.fm(k));

@@ -6,7 +6,6 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "fluid/fluid_constants.h"
-#include "modeldata/connection_lists.h"
 #include "modeldata/entity_codes.h"
 
 namespace {
@@ -48,13 +47,9 @@ void MFCHK(int k, double minflo, double mnew, double mcur, std::int32_t& nrlxmc,
 
 double MFCONS(const FlNetwork& net, int k, int n) {
   double f = net.fm(n);
-  int kind = 0, pos = 0, link = 0, nb = 0;
   LoopGuard guard("MFCONS");
-  for (;;) {
-    guard.pass();
-    SFUNPK(0, net.lenfluid, net.nf, net.nt1, n, net.tstat, net.fpcs, net.fptrs, kind, pos, link, nb);
-    if (nb == 0 || kind > 1) break;
-    const int j = std::abs(link);
+  for (const FlEntry& e : fl_links(net, n, guard)) {
+    const int j = e.link();
     if (j == k || !net.link_active(j)) continue;
     if (net.first(j) == n) f -= net.m(j);
     else f += net.m(j);

@@ -6,7 +6,6 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "fluid/fluid_constants.h"
-#include "modeldata/connection_lists.h"
 #include "properties/properties.h"
 
 namespace {
@@ -48,13 +47,9 @@ FgPhases PHSCHT(const FlNetwork& net, int i, double h, double hl, double hv, dou
     fin = net.fm(i);
     hin = net.fm(i) * net.fh(i);
   }
-  int kind = 0, pos = 0, link = 0, nb = 0;
   LoopGuard guard("PHSCHK");
-  for (;;) {
-    guard.pass();
-    SFUNPK(0, net.lenfluid, net.nf, net.nt1, i, net.tstat, net.fpcs, net.fptrs, kind, pos, link, nb);
-    if (nb == 0 || kind > 1) break;
-    const int k = std::abs(link);
+  for (const FlEntry& e : fl_links(net, i, guard)) {
+    const int k = e.link();
     if (!net.link_active(k)) continue;
     const double m = net.m(k), am = std::fabs(m);
     const int type = net.ltype(k);
@@ -96,13 +91,9 @@ FgPhases PHSCHT(const FlNetwork& net, int i, double h, double hl, double hv, dou
 }
 
 void MHXSET(const FlNetwork& net, int i, double hl, double hv, const FgPhases& ph) {
-  int kind = 0, pos = 0, link = 0, nb = 0;
   LoopGuard guard("MHXSET");
-  for (;;) {
-    guard.pass();
-    SFUNPK(0, net.lenfluid, net.nf, net.nt1, i, net.tstat, net.fpcs, net.fptrs, kind, pos, link, nb);
-    if (nb == 0 || kind > 1) break;
-    const int k = std::abs(link);
+  for (const FlEntry& e : fl_links(net, i, guard)) {
+    const int k = e.link();
     if (!net.link_active(k)) continue;
     const double m = net.m(k);
     if (!((m >= 0.0 && net.first(k) == i) || (m < 0.0 && net.second(k) == i))) continue;
@@ -152,12 +143,9 @@ void FCNGTK(const FlNetwork& net, const FgPass& w) {
     }
     double g = 0.5 * std::fabs(fm), gold = 0.0;
 
-    int kind = 0, pos = 0, cond = 0, j = 0;
     LoopGuard guard("FCNGTK");
-    for (;;) {
-      guard.pass();
-      SFUNPK(0, net.lenfluid, net.nf, net.nt1, i, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, j);
-      if (j == 0) break;
+    for (const FlEntry& e : fl_entries(net, i, guard)) {
+      const int kind = e.kind, cond = e.cond, j = e.neighbour;
       if (kind == 1) {
         const int k = std::abs(cond);
         if (!net.link_active(k)) continue;

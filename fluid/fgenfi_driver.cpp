@@ -220,11 +220,8 @@ void FPNTER(const FlNetwork& net, FgPass& w) {
     } else {
       ir(d) = std::max(ir(d - 1), d);
     }
-    int kind = 0, at = 0, link = 0, m = 0;
-    for (;;) {
-      guard.pass();
-      SFUNPK(0, net.lenfluid, nf, net.nt1, n, net.tstat, net.fpcs, net.fptrs, kind, at, link, m);
-      if (m == 0 || kind > 1) break;
+    for (const FlEntry& e : fl_links(net, n, guard)) {
+      const int m = e.neighbour;
       if (pos(m) == 0) {
         pos(m) = f;
         perm(f) = m;
@@ -271,12 +268,8 @@ void FGFIIN(const FlNetwork& net, const FgPass& w) {
 void MHXINI(const FlNetwork& net) {
   LoopGuard guard("MHXINI");
   for (int i = 1; i <= net.nf; ++i) {
-    int kind = 0, at = 0, link = 0, nb = 0;
-    for (;;) {
-      guard.pass();
-      SFUNPK(0, net.lenfluid, net.nf, net.nt1, i, net.tstat, net.fpcs, net.fptrs, kind, at, link, nb);
-      if (nb == 0 || kind > 1) break;
-      const int l = std::abs(link);
+    for (const FlEntry& e : fl_links(net, i, guard)) {
+      const int l = e.link();
       const double m = net.m(l);
       if (!((m >= 0.0 && net.first(l) == i) || (m < 0.0 && net.second(l) == i))) continue;
       const int end = m >= 0.0 ? 1 : 2;

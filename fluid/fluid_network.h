@@ -57,12 +57,27 @@
 // from the dynamic core (gar_CoreGuard, modeldata/global_arrays.h) and bind
 // them with plat::Vec1 views (gar_dynamiccorereal.from(first, n)); the
 // ordering block of 5 x nf integers is split by fl_ordering.
+//
+// Connection list. A fluid routine walks fluid node k's list with a range
+// over its entries (fl_entries, or fl_links for the links only), which
+// reads the list as SFUNPK with flag 0 does and passes the routine's guard
+// once for every entry it reads and once for the read that ends the walk:
+//
+//   LoopGuard guard("FSUMGP");
+//   for (const FlEntry& e : fl_links(net, i, guard)) {
+//     const int l = e.link();
+//     ...
+//   }
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <iterator>
 #include <string_view>
 
 #include "core/control_constants.h"
+#include "core/diagnostics.h"
+#include "modeldata/connection_lists.h"
 #include "platform/array.h"
 #include "platform/text.h"
 
@@ -169,6 +184,79 @@ struct FlNetwork {
 
 // The view of the model as it is now.
 FlNetwork fl_network();
+
+// One entry of a fluid node's connection list.
+struct FlEntry {
+  int kind = 0;       // sub-list: 1 mass-flow links, 2 GL, 3 GR, 4 GF
+  int pos = 0;        // word of the entry in the list
+  int cond = 0;       // signed link or conductor number
+  int neighbour = 0;  // fluid index (links) or global node (conductors)
+  // The link or conductor number without its sign.
+  int link() const { return std::abs(cond); }
+};
+
+// The entries of fluid node k's list from its links up to sub-list
+// last_kind, in list order, thermal neighbours of status "X" passed over
+// (SFUNPK with flag 0); the read that finds the end of the list or an
+// entry of a later sub-list ends the walk. Every read, that last one
+// included, first passes guard (any type with pass(): the routine's
+// LoopGuard, shared with its other loops where it has one). The walk is
+// inline and takes no memory, so that the loops of the fluid kernels keep
+// their sums in registers.
+template <class Guard>
+class FlEntries {
+ public:
+  FlEntries(const FlNetwork& net, int k, Guard& guard, int last_kind)
+      : net_(&net), guard_(&guard), k_(k), last_(last_kind) {}
+
+  class iterator {
+   public:
+    const FlEntry& operator*() const { return e_; }
+    const FlEntry* operator->() const { return &e_; }
+    iterator& operator++() {
+      read();
+      return *this;
+    }
+    bool operator==(std::default_sentinel_t) const { return e_.neighbour == 0 || e_.kind > last_; }
+
+   private:
+    friend class FlEntries;
+    iterator(const FlNetwork* net, Guard* guard, int k, int last) : net_(net), guard_(guard), k_(k), last_(last) {}
+    void read() {
+      guard_->pass();
+      sfunpk_next(0, k_, net_->tstat, net_->fpcs, net_->fptrs, e_.kind, e_.pos, e_.cond, e_.neighbour);
+    }
+    const FlNetwork* net_;
+    Guard* guard_;
+    int k_, last_;
+    FlEntry e_;
+  };
+
+  iterator begin() const {
+    iterator it(net_, guard_, k_, last_);
+    it.read();
+    return it;
+  }
+  std::default_sentinel_t end() const { return {}; }
+
+ private:
+  const FlNetwork* net_;
+  Guard* guard_;
+  int k_, last_;
+};
+
+// Every entry of fluid node k's list (links, GL, GR, GF), or those up to
+// sub-list last_kind.
+template <class Guard>
+FlEntries<Guard> fl_entries(const FlNetwork& net, int k, Guard& guard, int last_kind = 4) {
+  return FlEntries<Guard>(net, k, guard, last_kind);
+}
+
+// The mass-flow link entries of fluid node k's list.
+template <class Guard>
+FlEntries<Guard> fl_links(const FlNetwork& net, int k, Guard& guard) {
+  return FlEntries<Guard>(net, k, guard, 1);
+}
 
 // The five ordering arrays of the FLT drivers in their integer block of
 // 5 x nf words, in storage order PERM, POS, JL, IR, ID (see FPNTRS in

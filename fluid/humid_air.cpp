@@ -7,7 +7,6 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/humid_air.h"
 #include "fluid/non_finite.h"
-#include "modeldata/connection_lists.h"
 
 int fl_humid_work_words(int nf, bool humid) { return humid ? 2 * nf : 0; }
 
@@ -53,12 +52,9 @@ void WVMCON(const FlNetwork& net, double dt, FlCReals vdot, FlCReals r1, FlCReal
     }
     const bool held_pressure = st == 'J';
     double sum = 0.0, g = 0.0;
-    int kind = 0, pos = 0, cond = 0, nb = 0;
-    for (;;) {
-      guard.pass();
-      SFUNPK(0, net.lenfluid, net.nf, net.nt, i, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
-      if (nb == 0 || kind > 1) break;
-      const int l = std::abs(cond);
+    for (const FlEntry& e : fl_links(net, i, guard)) {
+      const int nb = e.neighbour;
+      const int l = e.link();
       if (!net.link_active(l)) continue;
       const double m = net.m(l);
       const bool leaves = (net.first(l) == i && m >= 0.0) || (net.second(l) == i && m < 0.0);

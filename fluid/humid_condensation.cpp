@@ -9,7 +9,6 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/humid_air.h"
 #include "model/generated_program.h"
-#include "modeldata/connection_lists.h"
 #include "properties/properties.h"
 
 namespace {
@@ -65,13 +64,10 @@ void CNDNSE(const FlNetwork& net, double g, FlCReals t, FlCReals tf, FlReals r1,
     if (humid(net, k)) {
       const int node = net.global(k);
       const double p = net.p(k) + pabs, w = net.w(k);
-      int kind = 0, pos = 0, cond = 0, nb = 0;
-      for (;;) {
-        guard.pass();
-        SFUNPK(0, net.lenfluid, net.nf, net.nt, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
-        if (nb == 0 || kind > 2) break;
-        if (kind < 2) continue;
-        const int c = std::abs(cond);
+      for (const FlEntry& e : fl_entries(net, k, guard, 2)) {
+        if (e.kind < 2) continue;
+        const int nb = e.neighbour;
+        const int c = e.link();
         // Inactive conductors carry nothing; a GL to another fluid node (an
         // inter-model conductor, listed as nt + its fluid index) is no wall.
         if (net.glacts(c).c[0] != 'A' || nb > net.nt) continue;

@@ -8,7 +8,6 @@
 #include "core/diagnostics.h"
 #include "core/global_records.h"
 #include "fluid/non_finite.h"
-#include "modeldata/connection_lists.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/submodel_refs.h"
 #include "platform/format.h"
@@ -189,12 +188,9 @@ bool thermal_box(std::string_view routine, std::string_view name, double v, int 
 
 // The conductors of fluid node k to thermal nodes and those nodes.
 bool check_thermal_side(std::string_view routine, const FlNetwork& net, int k) {
-  int kind = 0, pos = 0, cond = 0, nb = 0;
   LoopGuard guard(routine);
-  for (;;) {
-    guard.pass();
-    SFUNPK(0, net.lenfluid, net.nf, net.nt, k, net.tstat, net.fpcs, net.fptrs, kind, pos, cond, nb);
-    if (nb == 0) return true;
+  for (const FlEntry& e : fl_entries(net, k, guard)) {
+    const int kind = e.kind, cond = e.cond, nb = e.neighbour;
     if (kind == 1) continue;
     double g = 0.0;
     const char* name = "GL";
@@ -218,6 +214,7 @@ bool check_thermal_side(std::string_view routine, const FlNetwork& net, int k) {
     if (fl_not_finite(net.t(nb))) return thermal_box(routine, "T", net.t(nb), nb);
     if (net.tstat(nb).c[0] == 'D' && fl_not_finite(net.cap(nb))) return thermal_box(routine, "C", net.cap(nb), nb);
   }
+  return true;
 }
 
 }  // namespace

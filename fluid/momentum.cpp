@@ -7,7 +7,6 @@
 #include "core/diagnostics.h"
 #include "fluid/fgenfi_work.h"
 #include "fluid/fluid_constants.h"
-#include "modeldata/connection_lists.h"
 #include "properties/properties.h"
 
 void FLFRLS(double a, double d, double mdot, double e, double mu, double& f) {
@@ -38,13 +37,9 @@ void FLFRLS(double a, double d, double mdot, double e, double mu, double& f) {
 double SGFLIN(const FlNetwork& net, int k, int n) {
   const bool forward = net.m(k) > 0.0;
   double sum = 0.0;
-  int kind = 0, pos = 0, link = 0, nb = 0;
   LoopGuard guard("SGFLIN");
-  for (;;) {
-    guard.pass();
-    SFUNPK(0, net.lenfluid, net.nf, net.nt1, n, net.tstat, net.fpcs, net.fptrs, kind, pos, link, nb);
-    if (nb == 0 || kind > 1) break;
-    const int j = std::abs(link);
+  for (const FlEntry& e : fl_links(net, n, guard)) {
+    const int j = e.link();
     const char st = net.lstat(j).c[0];
     if (st != 'A' && st != 'P') continue;
     if (forward) {
@@ -57,21 +52,18 @@ double SGFLIN(const FlNetwork& net, int k, int n) {
 }
 
 int fl_other_link(const FlNetwork& net, int u, int k, bool skip_s, const char* routine) {
-  int kind = 0, pos = 0, link = 0, nb = 0;
   bool skipped = false;
   LoopGuard guard(routine);
-  for (;;) {
-    guard.pass();
-    SFUNPK(0, net.lenfluid, net.nf, net.nt1, u, net.tstat, net.fpcs, net.fptrs, kind, pos, link, nb);
-    if (nb == 0 || kind > 1) return 0;
-    const int j = std::abs(link);
+  for (const FlEntry& e : fl_links(net, u, guard)) {
+    const int j = e.link();
     if (j == k) continue;
-    if (skip_s && !skipped && net.fstat(nb).c[0] == 'S') {
+    if (skip_s && !skipped && net.fstat(e.neighbour).c[0] == 'S') {
       skipped = true;
       continue;
     }
     return j;
   }
+  return 0;
 }
 
 namespace {

@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "core/diagnostics.h"
-#include "modeldata/connection_lists.h"
 
 void FPNTRS(const FlNetwork& net, FlOrdering& ord) {
   const int nf = net.nf;
@@ -30,11 +29,8 @@ void FPNTRS(const FlNetwork& net, FlOrdering& ord) {
     } else {
       ir(r) = std::max(r, ir(r - 1));
     }
-    int kind = 0, at = 0, link = 0, m = 0;
-    for (;;) {
-      guard.pass();
-      SFUNPK(0, net.lenfluid, nf, net.nt1, n, net.tstat, net.fpcs, net.fptrs, kind, at, link, m);
-      if (m == 0 || kind > 1) break;
+    for (const FlEntry& entry : fl_links(net, n, guard)) {
+      const int m = entry.neighbour;
       int e;
       if (pos(m) == 0) {
         pos(m) = f;

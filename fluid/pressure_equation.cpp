@@ -4,7 +4,6 @@
 
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
-#include "modeldata/connection_lists.h"
 
 namespace {
 
@@ -65,13 +64,10 @@ void FSUMGP(const FlNetwork& net, const FgPass& w, int i) {
     w.amat(d) = (s + w.drdp(i)) * v;
     w.bvec(r) = v * (w.rhoold(i) - rho_const(net, w, i) + w.pold(i) * s) + net.fm(i) - rho * net.vdt(i);
   }
-  int kind = 0, pos = 0, link = 0, j = 0;
   LoopGuard guard("FSUMGP");
-  for (;;) {
-    guard.pass();
-    SFUNPK(0, net.lenfluid, net.nf, net.nt1, i, net.tstat, net.fpcs, net.fptrs, kind, pos, link, j);
-    if (j == 0 || kind > 1) break;
-    const int k = std::abs(link);
+  for (const FlEntry& e : fl_links(net, i, guard)) {
+    const int j = e.neighbour;
+    const int k = e.link();
     if (!net.link_active(k)) continue;
     const int q = w.pos(j);
     const int off = d - r + q;

@@ -92,9 +92,9 @@ void SFUNPK(int incl, int size1, int size2, int size3, int node, plat::Vec1<cons
             int& neighbour);
 
 // The walk of SFUNPK, inline so that a caller walking many lists (the
-// fluid-loop conductance sums) folds it into its own loop; the same
-// arguments but the size words. Stops through ERROR naming "SFUNPK" after
-// 2,000,000,000 words read in one call.
+// entry range of the fluid routines, fl_entries) folds it into its own
+// loop; the same arguments but the size words. Stops through ERROR naming
+// "SFUNPK" after 2,000,000,000 words read in one call.
 inline void sfunpk_next(int incl, int node, plat::Vec1<const plat::Text<1>> statuses, plat::Vec1<const int> pcsfluid,
                         plat::Vec1<const int> ptrsfluid, int& kind, int& pos, int& cond, int& neighbour) {
   std::int64_t p;

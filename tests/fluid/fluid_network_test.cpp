@@ -3,6 +3,7 @@
 // fluid test relies on.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <tuple>
@@ -207,6 +208,49 @@ TEST_F(FluidNetworkTest, ShapesBuildTheirLinksAndConductors) {
   build(loop);
   EXPECT_EQ(net.fstat(loop.findex(1)), "J");
   EXPECT_FALSE(FTAIRW(net.ftypes, net.nf));
+}
+
+// The entry range reads the list as SFUNPK with flag 0 does (an "X"
+// thermal neighbour passed over), stops after the sub-list asked for, and
+// passes its guard once a read: every entry and the read that ends.
+TEST_F(FluidNetworkTest, EntryRangeReadsTheListAsSfunpk) {
+  tna_test::FluidModel fm = tna_test::chain(3);
+  fm.thermal(10, 'D', 30.0).thermal(11, 'X', 30.0).thermal(12, 'B', 0.0);
+  fm.gl(10, 2, 1.0);
+  fm.gl(11, 2, 1.0);
+  fm.gr(12, 2, 2.0);
+  fm.gf(2, 10, 3.0);
+  build(fm);
+  struct Counter {
+    int passes = 0;
+    void pass() { ++passes; }
+  };
+  using E = std::tuple<int, int, int>;
+  for (int k = 1; k <= net.nf; ++k) {
+    SCOPED_TRACE(k);
+    const std::vector<E> all = fluid_entries(net, k);
+    for (int last = 1; last <= 4; ++last) {
+      std::vector<E> want;
+      for (const E& e : all)
+        if (std::get<0>(e) <= last) want.push_back(e);
+      Counter guard;
+      std::vector<E> got;
+      for (const FlEntry& e : fl_entries(net, k, guard, last)) {
+        EXPECT_EQ(net.fpcs(e.pos), e.neighbour);
+        EXPECT_EQ(e.link(), std::abs(e.cond));
+        got.emplace_back(e.kind, e.neighbour, e.cond);
+      }
+      EXPECT_EQ(got, want) << "sub-lists to " << last;
+      EXPECT_EQ(guard.passes, static_cast<int>(want.size()) + 1);
+    }
+    Counter guard;
+    int links = 0;
+    for (const FlEntry& e : fl_links(net, k, guard)) links += e.kind == 1 ? 1 : 100;
+    EXPECT_EQ(links, k == 2 ? 2 : 1);
+  }
+  // Node 2: two links, the GL of node 10 (that of "X" node 11 passed over),
+  // the GR and the GF.
+  EXPECT_EQ(fluid_entries(net, fm.findex(2)).size(), 5u);
 }
 
 TEST_F(FluidNetworkTest, SubmodelNodesFollowTheMainModelsNodes) {
