@@ -123,8 +123,7 @@ void FSFGSM(const FlNetwork& net, int k, FlCReals t, FlCReals tf, double& sumg, 
   SFGSM(net, k, t, tf, sumg, sumgt);
 }
 
-void SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf, double& sg, double& sgt, double& sr,
-            double& srt) {
+FlSums SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf) {
   double g_sum = 0.0, gt_sum = 0.0, r_sum = 0.0, rt_sum = 0.0;
   const double tabs = net.tabs();
   auto add = [&](bool radiative, double g, double tn) {
@@ -139,10 +138,12 @@ void SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf, 
   };
   if (fluid != 0) fluid_walk(net, node, t, tf, "SFGSUM", add);
   else thermal_walk(net, node, t, tf, "SFGSUM", add);
-  sg = g_sum;
-  sgt = gt_sum;
-  sr = r_sum * net.stefan();
-  srt = rt_sum * net.stefan();
+  FlSums s;
+  s.sg = g_sum;
+  s.sgt = gt_sum;
+  s.sr = r_sum * net.stefan();
+  s.srt = rt_sum * net.stefan();
+  return s;
 }
 
 void SGNODM(const FlNetwork& net, int k, double& mdot) {

@@ -43,13 +43,17 @@ void FSTGSM(const FlNetwork& net, int i, FlCReals t, FlCReals tf, double& sumg, 
 void SFGSM(const FlNetwork& net, int k, FlCReals t, FlCReals tf, double& sumg, double& sumgt);
 void FSFGSM(const FlNetwork& net, int k, FlCReals t, FlCReals tf, double& sumg, double& sumgt);
 
-// Thermal node (fluid = 0) or fluid node (fluid != 0) `node`, radiation
-// apart: sg, sgt = sum of the linear G (GL, GF, and for a fluid node its
-// entering links and its mass source) and of G x the absolute reference
-// temperature; sr = STEFAN x sum of GR, srt = STEFAN x sum of GR x (Tn +
-// TABS)^4.
-void SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf, double& sg, double& sgt, double& sr,
-            double& srt);
+// The sums of one node with radiation apart, as the node updates of the
+// single-phase steps take them (S4TCLC, SFCALC).
+struct FlSums {
+  double sg = 0.0;   // sum of the linear G (GL, GF; a fluid node's entering links and mass source)
+  double sgt = 0.0;  // sum of G x the absolute reference temperature
+  double sr = 0.0;   // STEFAN x sum of GR
+  double srt = 0.0;  // STEFAN x sum of GR x (Tn + TABS)^4
+};
+
+// The sums of thermal node (fluid = 0) or fluid node (fluid != 0) `node`.
+FlSums SFGSUM(const FlNetwork& net, int fluid, int node, FlCReals t, FlCReals tf);
 
 // Through-flow of fluid node k: 0.5 x (sum over its active links of |M| +
 // |FM(k)|).

@@ -195,12 +195,11 @@ void FSTARF(const FlNetwork& net, const FlStepArrays& s) {
   for (int i = 1; i <= net.nf; ++i) {
     guard.pass();
     if (net.fstat(i).c[0] != 'H') continue;
-    double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0, change = 0.0;
-    SFGSUM(net, 1, i, s.tnew, s.tfnew, sg, sgt, sr, srt);
-    if (std::fabs(sg) < kFlTiny && std::fabs(sr) < kFlTiny) continue;
+    const FlSums sums = SFGSUM(net, 1, i, s.tnew, s.tfnew);
+    if (std::fabs(sums.sg) < kFlTiny && std::fabs(sums.sr) < kFlTiny) continue;
     // The steady balance of an "H" node, undamped (SFCALC reads no
     // capacity data for it).
-    SFCALC(net, 1.0, FlCReals(), 1.0, FlCReals(), i, FlCReals(), sg, sgt, sr, srt, s, GLOR.FRLXCC, GLOI.NFRLXC,
-           change);
+    double change = 0.0;
+    SFCALC(net, 1.0, FlCReals(), 1.0, FlCReals(), i, FlCReals(), sums, s, GLOR.FRLXCC, GLOI.NFRLXC, change);
   }
 }

@@ -169,10 +169,9 @@ int SFWBKT(const FlNetwork& net, const SubstepWork& a) {
     V10001();
     for (int i = 1; i <= net.nt; ++i) {
       if (net.tstat(i).c[0] != 'D') continue;
-      double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0, change = 0.0;
-      SFGSUM(net, 0, i, a.tte, a.tfold, sg, sgt, sr, srt);
-      S4TCLC(net, GLOR.DAMPT, GLOR.DTIMUT, GLOI.NLOOPT, i, GLOR.RELXCA, sg, sgt, sr, srt, s, GLOR.RELXCC,
-             GLOI.NRLXCC, change);
+      const FlSums sums = SFGSUM(net, 0, i, a.tte, a.tfold);
+      double change = 0.0;
+      S4TCLC(net, GLOR.DAMPT, GLOR.DTIMUT, GLOI.NLOOPT, i, GLOR.RELXCA, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
     }
   } while (!(GLOR.RELXCA >= GLOR.RELXCC) && count < GLOI.NLOOPT);
   STSOLT("");
@@ -227,10 +226,10 @@ void SFWBKF(const FlNetwork& net, const SubstepWork& a, int& count) {
     for (int i = 1; i <= net.nf; ++i) {
       const char st = net.fstat(i).c[0];
       if (st == 'K' || st == 'R') continue;
-      double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0, change = 0.0;
-      SFGSUM(net, 1, i, a.tse, a.tfnew, sg, sgt, sr, srt);
-      if (std::fabs(sg) < kFlTiny && std::fabs(sr) < kFlTiny) continue;
-      SFCALC(net, GLOR.DAMPT, a.rho, dt, a.vrate, i, a.cp, sg, sgt, sr, srt, s, GLOR.FRLXCC, GLOI.NFRLXC, change);
+      const FlSums sums = SFGSUM(net, 1, i, a.tse, a.tfnew);
+      if (std::fabs(sums.sg) < kFlTiny && std::fabs(sums.sr) < kFlTiny) continue;
+      double change = 0.0;
+      SFCALC(net, GLOR.DAMPT, a.rho, dt, a.vrate, i, a.cp, sums, s, GLOR.FRLXCC, GLOI.NFRLXC, change);
     }
   } while (!(GLOR.FRLXCA >= GLOR.FRLXCC) && count < GLOI.NLOOPT);
   STSOLT("");

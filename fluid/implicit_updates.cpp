@@ -26,7 +26,8 @@ inline bool held(char status) { return status == 'K' || status == 'R'; }
 
 // Increment of an arithmetic node that lacks one kind of conductance (or
 // both): true with d set, false when it has both.
-bool one_sided_increment(double q, double sg, double sgt, double sr, double srt, double ta, double& d) {
+bool one_sided_increment(double q, const FlSums& sums, double ta, double& d) {
+  const auto [sg, sgt, sr, srt] = sums;
   const bool no_g = std::fabs(sg) < kFlTiny, no_r = std::fabs(sr) < kFlTiny;
   if (no_g && no_r) {
     d = std::fabs(q) > kFlTiny ? kFlNoConductorStep : 0.0;
@@ -71,12 +72,12 @@ void STSTAB(const FlNetwork& net, double dt, const FlStepArrays& s, double& csgm
 }
 
 double fl_arithmetic_step(const FlNetwork& net, int i, FlReals t, FlCReals tf, const char* routine) {
-  double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0;
-  SFGSUM(net, 0, i, t, tf, sg, sgt, sr, srt);
+  const FlSums sums = SFGSUM(net, 0, i, t, tf);
+  const auto [sg, sgt, sr, srt] = sums;
   const double ta = t(i) + net.tabs();
   const double q = heat(net, i);
   double d = 0.0;
-  if (!one_sided_increment(q, sg, sgt, sr, srt, ta, d)) {
+  if (!one_sided_increment(q, sums, ta, d)) {
     const double r3 = sr * cube(ta);
     d = (((srt + sgt) + q) - ta * (sg + r3)) / (sg + 4.0 * r3);
   }
@@ -91,15 +92,16 @@ void fl_temperature_fatal(int node, const char* routine) {
 
 bool fl_temperature_out_of_range(double t) { return fl_not_finite(t) || t > kFlTempLimit; }
 
-void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, double relxca, double sg, double sgt,
-            double sr, double srt, const FlStepArrays& s, double& relxcc, int& nrlxcc, double& change) {
+void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, double relxca, const FlSums& sums,
+            const FlStepArrays& s, double& relxcc, int& nrlxcc, double& change) {
+  const auto [sg, sgt, sr, srt] = sums;
   const double tabs = net.tabs();
   const double t = s.tnew(i);
   const double ta = t + tabs;
   const double q = heat(net, i);
   double d = 0.0;
   if (std::fabs(net.cap(i)) < kFlTiny) {
-    if (!one_sided_increment(q, sg, sgt, sr, srt, ta, d)) {
+    if (!one_sided_increment(q, sums, ta, d)) {
       // Newton steps on f(u) = Q + SGT + SRT - u (SG + SR u^3).
       auto step = [&](double u) {
         const double r3 = sr * cube(u);
@@ -149,9 +151,8 @@ void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks
       marks(i) = 1;
       continue;
     }
-    double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0, change = 0.0;
-    SFGSUM(net, 0, i, s.tnew, s.tfnew, sg, sgt, sr, srt);
-    S4TCLC(net, dampt, dt, nloopt, i, relxca, sg, sgt, sr, srt, s, GLOR.RELXCC, GLOI.NRLXCC, change);
+    double change = 0.0;
+    S4TCLC(net, dampt, dt, nloopt, i, relxca, SFGSUM(net, 0, i, s.tnew, s.tfnew), s, GLOR.RELXCC, GLOI.NRLXCC, change);
     if (change >= relxca) {
       inner = false;
       outer = false;
@@ -229,8 +230,7 @@ void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
   for (int i = 1; i <= nf; ++i) {
     guard.pass();
     if (net.fstat(i).c[0] != 'H') continue;
-    double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0;
-    SFGSUM(net, 1, i, s.tnew, s.tfnew, sg, sgt, sr, srt);
+    const auto [sg, sgt, sr, srt] = SFGSUM(net, 1, i, s.tnew, s.tfnew);
     if (std::fabs(sg) < kFlTiny && std::fabs(sr) < kFlTiny) continue;
     const double ta = s.tfnew(i) + tabs;
     const double r3 = sr * cube(ta);
@@ -240,8 +240,8 @@ void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
 }
 
 void SFCALC(const FlNetwork& net, double dampt, FlCReals rho, double dt, FlCReals vrate, int i, FlCReals cp,
-            double sg, double sgt, double sr, double srt, const FlStepArrays& s, double& frlxcc, int& nfrlxc,
-            double& change) {
+            const FlSums& sums, const FlStepArrays& s, double& frlxcc, int& nfrlxc, double& change) {
+  const auto [sg, sgt, sr, srt] = sums;
   const double tabs = net.tabs();
   const double t = s.tfnew(i);
   const double ta = t + tabs;
@@ -285,10 +285,10 @@ void SFBKFS(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
       marks(n) = 1;
       continue;
     }
-    double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0, change = 0.0;
-    SFGSUM(net, 1, n, s.tnew, s.tfnew, sg, sgt, sr, srt);
-    if (std::fabs(sg) < kFlTiny && std::fabs(sr) < kFlTiny) continue;
-    SFCALC(net, dampt, rho, dt, vrate, n, cp, sg, sgt, sr, srt, s, GLOR.FRLXCC, GLOI.NFRLXC, change);
+    const FlSums sums = SFGSUM(net, 1, n, s.tnew, s.tfnew);
+    if (std::fabs(sums.sg) < kFlTiny && std::fabs(sums.sr) < kFlTiny) continue;
+    double change = 0.0;
+    SFCALC(net, dampt, rho, dt, vrate, n, cp, sums, s, GLOR.FRLXCC, GLOI.NFRLXC, change);
     if (change >= frlxca) {
       inner = false;
       outer = false;

@@ -26,6 +26,7 @@
 // "SFCALC"; fluid temperatures have no upper limit.
 #pragma once
 
+#include "fluid/conductance_sums.h"
 #include "fluid/fluid_network.h"
 
 // The step's work arrays: thermal ones of at least nt words, fluid ones of
@@ -64,8 +65,8 @@ void STSTAB(const FlNetwork& net, double dt, const FlStepArrays& s, double& csgm
 //    - Ta (0.5 (SG + R) + w)) / (2 R + w + 0.5 SG).
 // change := |d|; Tnew(i) := T + dampt d; relxcc/nrlxcc follow the largest
 // change (strictly larger).
-void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, double relxca, double sg, double sgt,
-            double sr, double srt, const FlStepArrays& s, double& relxcc, int& nrlxcc, double& change);
+void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, double relxca, const FlSums& sums,
+            const FlStepArrays& s, double& relxcc, int& nrlxcc, double& change);
 
 // One sweep over the thermal nodes in node order with DAMPT, RELXCA, NLOOPT
 // and METHOD as they stand. RELXCC := 0 (NRLXCC is left as it is until a
@@ -144,8 +145,7 @@ void SFSTAB(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
 // second step when SR > 0). change := |v|; frlxcc/nfrlxc (fluid index i)
 // follow the largest change; Tfnew(i) := T + dampt v.
 void SFCALC(const FlNetwork& net, double dampt, FlCReals rho, double dt, FlCReals vrate, int i, FlCReals cp,
-            double sg, double sgt, double sr, double srt, const FlStepArrays& s, double& frlxcc, int& nfrlxc,
-            double& change);
+            const FlSums& sums, const FlStepArrays& s, double& frlxcc, int& nfrlxc, double& change);
 
 // One sweep over the fluid nodes in the order perm(1..nf) with DAMPT,
 // FRLXCA and METHOD as they stand. FRLXCC := 0. A node already marked or of

@@ -20,9 +20,7 @@ namespace {
 struct Sums {
   double g = 0.0, gt = 0.0;
 };
-struct Apart {
-  double sg = 0.0, sgt = 0.0, sr = 0.0, srt = 0.0;
-};
+using Apart = FlSums;
 
 class SumsTest : public FluidTest {
  protected:
@@ -42,11 +40,7 @@ class SumsTest : public FluidTest {
     EXPECT_EQ(a.gt, b.gt);
     return a;
   }
-  Apart apart(int is_fluid, int node) {
-    Apart a;
-    SFGSUM(net, is_fluid, node, net.t, net.tf, a.sg, a.sgt, a.sr, a.srt);
-    return a;
-  }
+  Apart apart(int is_fluid, int node) { return SFGSUM(net, is_fluid, node, net.t, net.tf); }
 };
 
 TEST_F(SumsTest, RadiationBetweenTwoNodesAt300K) {
