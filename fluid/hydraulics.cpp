@@ -187,11 +187,16 @@ void FLHYCF(const FlNetwork& net, const FlHydraulics& w, int rate_flag) {
       }
       const double dps = net.psrcd(k);
       const double a1s = a1 * a1, a2s = a2 * a2;
-      const double dn = (f1 * l1 / (rho1 * dd1 * a1s) + f2 * l2 / (rho2 * dd2 * a2s) +
-                         1.0 / (2.0 * net.gp(k) * rhou * (au * au))) *
-                            std::fabs(m) -
-                        ((a1s - a2s) / (2.0 * rhou * a1s * a2s) + al1 - al2) * m - dps / rhou;
-      if (std::fabs(m * dn) >= mindp && dn != 0.0) {
+      const double loss = 1.0 / (2.0 * net.gp(k) * rhou * (au * au));
+      const double am = std::fabs(m);
+      // Friction and fitting loss; a flow too small for the friction law
+      // keeps the laminar resistance of the walls.
+      const double resistance =
+          am >= kFrTiny ? (f1 * l1 / (rho1 * dd1 * a1s) + f2 * l2 / (rho2 * dd2 * a2s) + loss) * am
+                        : fl_wall_flux(f1, m, a1, dd1, w.hvisc(n1)) * l1 / (rho1 * dd1 * a1s) +
+                              fl_wall_flux(f2, m, a2, dd2, w.hvisc(n2)) * l2 / (rho2 * dd2 * a2s) + loss * am;
+      const double dn = resistance - ((a1s - a2s) / (2.0 * rhou * a1s * a2s) + al1 - al2) * m - dps / rhou;
+      if (fl_usable_resistance(m, dn, mindp)) {
         cp = 1.0 / dn;
         flag = 1;
       } else {

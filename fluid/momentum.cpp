@@ -7,6 +7,7 @@
 #include "core/diagnostics.h"
 #include "fluid/fgenfi_work.h"
 #include "fluid/fluid_constants.h"
+#include "fluid/non_finite.h"
 #include "properties/properties.h"
 
 void FLFRLS(double a, double d, double mdot, double e, double mu, double& f) {
@@ -32,6 +33,17 @@ void FLFRLS(double a, double d, double mdot, double e, double mu, double& f) {
   const double turbulent = 1.0 / (kFrTurbulent * (y * y));
   if (re >= kFrReTurbulent) f = turbulent;
   else f = kFrBlendStart + (re / kFrReLaminar - 1.0) * (turbulent - kFrBlendStart);
+}
+
+double fl_wall_flux(double f, double m, double a, double d, double mu) {
+  if (std::fabs(m) >= kFrTiny) return f * std::fabs(m);
+  return kFrLaminar * mu * a / d;
+}
+
+bool fl_usable_resistance(double m, double dn, double mindp) {
+  const double drop = m * dn;
+  if (!(std::fabs(drop) >= mindp) || fl_not_finite(1.0 / dn)) return false;
+  return m == 0.0 || drop != 0.0;
 }
 
 double SGFLIN(const FlNetwork& net, int k, int n) {
@@ -257,16 +269,21 @@ void FCMOMK(const FlNetwork& net, const FgPass& w) {
     const double inert = q * 0.5 * (g1 * l1 / a1 + g2 * l2 / a2);
     const double u = m / rhof;
     const double dps = net.psrcd(k);
-    const double dn = (f2 * l2 / (d2 * rho2 * a2s) + f1 * l1 / (d1 * rho1 * a1s)) * std::fabs(m) +
-                      (phi2 - phi1) * 2.0 / rhof + over_dt(inert) - 0.5 * u * (1.0 / a2s - 1.0 / a1s) + r -
+    // Wall friction; a flow too small for the friction law keeps the laminar
+    // resistance of the walls.
+    const double am = std::fabs(m);
+    const double walls = am >= kFrTiny ? (f2 * l2 / (d2 * rho2 * a2s) + f1 * l1 / (d1 * rho1 * a1s)) * am
+                                       : fl_wall_flux(f2, m, a2, d2, mu2) * l2 / (d2 * rho2 * a2s) +
+                                             fl_wall_flux(f1, m, a1, d1, mu1) * l1 / (d1 * rho1 * a1s);
+    const double dn = walls + (phi2 - phi1) * 2.0 / rhof + over_dt(inert) - 0.5 * u * (1.0 / a2s - 1.0 / a1s) + r -
                       dps / rhou;
     double cm;
-    if (std::fabs(dn * m) < mindp || dn == 0.0) {
-      cm = 1.0;
-      w.lnkflg(k) = -1;
-    } else {
+    if (fl_usable_resistance(m, dn, mindp)) {
       cm = 1.0 / dn;
       w.lnkflg(k) = 1;
+    } else {
+      cm = 1.0;
+      w.lnkflg(k) = -1;
     }
     w.lnkcp(k) = cm;
     w.lnkc2(k) =

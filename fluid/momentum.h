@@ -19,6 +19,25 @@
 // smooth pipe, the most at Re = 4000).
 void FLFRLS(double a, double d, double mdot, double e, double mu, double& f);
 
+// The product f |m| of a wall's friction factor f (from FLFRLS) and the flow
+// m, which the momentum balances' denominators take for each wall. Below the
+// smallest flow FLFRLS evaluates (|m| < 1e-37, where it leaves f as the
+// previous link or pass left it) it is the laminar limit of the product,
+// 16 mu a / d: a link at rest keeps the laminar resistance of its walls
+// instead of losing it, which would let the conductance of a stagnant link
+// grow without bound and amplify the rounding of its end pressures into
+// flows.
+double fl_wall_flux(double f, double m, double a, double d, double mu);
+
+// Whether the linearised flow law of a link of flow m and resistance Dn
+// (its linearised pressure drop per unit flow, a number) carries the link:
+// its drop |m Dn| reaches MINDP, 1 / Dn is a number (not so at Dn = 0 or in
+// the denormal numbers), and a link with a flow has a drop a double can
+// hold (as an undriven flow decays, m Dn underflows to 0 while 1 / Dn grows
+// towards overflowing the pressure equation). A link that fails is one
+// without usable resistance, also when MINDP is 0.
+bool fl_usable_resistance(double m, double dn, double mindp);
+
 // Sum of the flows that link k's direction brings into fluid node n over
 // n's links of status "A" or "P" (k itself included when it touches n):
 // M(k) > 0: + M(j) for every such link j whose second node is n;

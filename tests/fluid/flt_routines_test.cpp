@@ -352,6 +352,57 @@ TEST_F(FltRoutines, ConductanceOrBoundaryNotANumberEndsEveryRoutine) {
   }
 }
 
+// Undriven water links with DAMPM 0.5 and MINDP 0: each hydraulic pass
+// halves their flow. Links with walls keep the walls' laminar resistance
+// down to no flow; links without (nodes of no length, a fitting loss
+// alone) have a resistance Dn that shrinks with the flow, through the
+// denormal numbers, until 1 / Dn is not a number: such a link has no usable
+// resistance. Under every routine the flows stay finite and go to (nearly)
+// 0, and the pressures stay where they were.
+TEST_F(FltRoutines, UndrivenFlowsDecayToZeroAndStayFinite) {
+  struct Shape {
+    const char* what;
+    int nodes;
+    char held;  // status of the held nodes
+    bool ring;  // a ring with node 1 held, else two held nodes and one link
+    bool walls;
+  };
+  const Shape shapes[] = {{"two J nodes", 2, 'J', false, true},        {"two R nodes", 2, 'R', false, true},
+                          {"ring", 4, 'J', true, true},                {"two J nodes, no walls", 2, 'J', false, false},
+                          {"two R nodes, no walls", 2, 'R', false, false}, {"ring, no walls", 4, 'J', true, false}};
+  for (const Named& r : kRoutines) {
+    for (const Shape& sh : shapes) {
+      SCOPED_TRACE(std::string(r.name) + ", " + sh.what);
+      fresh_listing();
+      tna_test::FluidModel fm = sh.ring ? tna_test::ring(sh.nodes, true) : tna_test::chain(sh.nodes);
+      fm.node(1).status = sh.held;
+      if (!sh.ring) fm.node(sh.nodes).status = sh.held;
+      for (int i = 1; i <= sh.nodes; ++i) fm.node(i).fl = sh.walls ? 1.0 : 0.0;
+      for (int h = 0; h < fm.nl(); ++h) fm.link_spec(h).gp = sh.walls ? 1.0e20 : 1.0;
+      build(fm);
+      controls();
+      FINITS(" ", -1);
+      GLOR.DAMPM = 0.5;
+      GLOR.MINDP = 0.0;
+      // Twenty steps at DTMIN (the step FLTNTF takes for nodes without
+      // length, which have no transit time), each of NLOOP = 100 hydraulic
+      // passes that cannot converge: 2,000 halvings.
+      GLOR.TIMEND = 2.0e-5;
+      GLOR.OUTINT = 1.0e-5;
+      GLOR.DTIMEI = 1.0e-6;
+      GLOR.DTMAX = 1.0e-6;
+      r.run();
+      EXPECT_NEAR(GLOR.TIMEO, 2.0e-5, 1e-12);
+      for (int k = 1; k <= net.nl; ++k) {
+        EXPECT_TRUE(std::isfinite(net.m(k))) << "link " << k;
+        EXPECT_LT(std::fabs(net.m(k)), 1.0e-150) << "link " << k;
+      }
+      for (int i = 1; i <= net.nf; ++i) EXPECT_NEAR(net.p(i), 2.0e5, 1e-6) << "node " << i;
+      EXPECT_EQ(listing().find("FATAL"), std::string::npos) << listing();
+    }
+  }
+}
+
 TEST_F(FltRoutines, LateRunEndsAtTimendWithItsFinalOutputs) {
   // From 999 000 s to 1 000 000 s in steps of 50 s (FLTMTS: two sub-steps
   // of 25 s each): every routine makes the last step to TIMEND and its

@@ -101,26 +101,38 @@ TEST_F(HydraulicsTest, HeldPressuresWithoutResistanceGetTheBigFlow) {
   }
 }
 
-TEST_F(HydraulicsTest, LinkAtRestWithoutResistanceStaysFinite) {
-  // A link at rest with no friction and no pump derivative has a zero
-  // denominator; with MINDP 0 it is still taken as a link without
-  // resistance, not given an infinite coefficient.
-  tna_test::FluidModel f = tna_test::chain(3);
-  f.node(1).status = 'J';
-  f.node(3).status = 'J';
-  f.node(1).p = 2.0e5 + 100.0;
-  f.link_spec(0).flow = 0.0;
-  f.link_spec(1).flow = 0.0;
-  f.link_spec(0).gp = 1.0e6;
-  f.link_spec(1).gp = 1.0e6;
-  setup(f);
-  GLOR.MINDP = 0.0;
-  pass();
-  for (int k = 1; k <= 2; ++k) {
-    EXPECT_EQ(store->w.hflg(k), -1) << k;
-    EXPECT_TRUE(std::isfinite(net.m(k))) << k;
+TEST_F(HydraulicsTest, LinkAtRestKeepsItsLaminarWallResistance) {
+  // Two links at rest between held pressures 100 Pa apart. Their walls keep
+  // the laminar resistance at no flow (Dn = 16 mu (L1 + L2) / (rho D^2 A)
+  // for each link): with MINDP 0 they are normal links, and since laminar
+  // resistance does not depend on the flow one pass gives Hagen-Poiseuille's
+  // flow over the 2 m they act on. Without walls (no length) a link at
+  // rest has no resistance at all (Dn = 0): it is taken as a link without
+  // usable resistance, not given an infinite coefficient.
+  for (bool walls : {true, false}) {
+    SCOPED_TRACE(walls ? "walls" : "no walls");
+    tna_test::FluidModel f = tna_test::chain(3);
+    f.node(1).status = 'J';
+    f.node(3).status = 'J';
+    f.node(1).p = 2.0e5 + 100.0;
+    for (int i = 1; i <= 3; ++i) f.node(i).fl = walls ? 1.0 : 0.0;
+    f.link_spec(0).flow = 0.0;
+    f.link_spec(1).flow = 0.0;
+    f.link_spec(0).gp = 1.0e20;
+    f.link_spec(1).gp = 1.0e20;
+    setup(f);
+    GLOR.MINDP = 0.0;
+    pass();
+    const double hagen_poiseuille = 100.0 * 998.0 * 0.01 * 0.01 * 7.85e-5 / (32.0 * 1.0e-3 * 2.0);
+    for (int k = 1; k <= 2; ++k) {
+      EXPECT_EQ(store->w.hflg(k), walls ? 1 : -1) << k;
+      EXPECT_TRUE(std::isfinite(net.m(k))) << k;
+      if (walls) {
+        EXPECT_NEAR(net.m(k) / hagen_poiseuille, 1.0, 1e-12) << k;
+      }
+    }
+    for (int i = 1; i <= 3; ++i) EXPECT_TRUE(std::isfinite(net.p(i))) << i;
   }
-  for (int i = 1; i <= 3; ++i) EXPECT_TRUE(std::isfinite(net.p(i))) << i;
 }
 
 TEST_F(HydraulicsTest, InactiveLinksAreLeftAlone) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "fgenfi_pass.h"
 #include "fluid/continuity.h"
@@ -244,6 +245,43 @@ TEST_F(TwoPhasePassTest, EvaporativeLinkWithoutHeatCarriesNothing) {
   EXPECT_EQ(store->w.lnkc1(2), 0.0);
   EXPECT_EQ(store->w.lnkc2(2), 0.0);
   EXPECT_EQ(store->w.lnkc0(2), 0.0);
+}
+
+TEST_F(TwoPhasePassTest, LinkWithoutUsableResistanceAtTinyFlows) {
+  // With QTRSOL "YES" nothing but friction and the fitting loss (GP 1) is
+  // left in Dn. Walls keep their laminar resistance down to no flow, even
+  // below the smallest flow the friction law evaluates (1e-37): Dn = 16 mu
+  // (L1 + L2) / (rho D^2 A). Without walls (no length) Dn = 0.5 |m| / (GP
+  // rho A^2) shrinks with the flow: at 1e-170 kg/s the linearised drop m Dn
+  // underflows to 0 and at no flow Dn is 0, a link without usable
+  // resistance (flag -1, Cm 1) also with MINDP 0.
+  struct Row {
+    double fl, m;
+    int flag;
+  };
+  const Row rows[] = {{1.0, 1.0e-40, 1}, {1.0, 0.0, 1}, {0.0, 1.0e-100, 1}, {0.0, 1.0e-170, -1}, {0.0, 0.0, -1}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE("FL " + std::to_string(r.fl) + ", m " + std::to_string(r.m));
+    tna_test::FluidModel f = pipe(2.0e5, 2.0e5);
+    for (int i = 1; i <= 5; ++i) f.node(i).fl = r.fl;
+    setup(f);
+    GLOR.MINDP = 0.0;
+    for (int k = 1; k <= 4; ++k) gar_massflowlinkfittinglosses(k) = 1.0;
+    net.m(2) = r.m;
+    FgPass& w = store->w;
+    FCMOMK(net, w);
+    EXPECT_EQ(w.lnkflg(2), r.flag);
+    if (r.flag == -1) {
+      EXPECT_EQ(w.lnkcp(2), 1.0);
+    } else {
+      const double rho = w.rho(2), mu = XVISC(net.p(2), net.tf(2), net.vq(2), 2, 0);
+      const double loss = 0.5 * r.m / (rho * kArea * kArea);
+      const double walls = r.fl > 0.0 ? 16.0 * mu * 2.0 / (rho * 0.01 * 0.01 * kArea) : 0.0;
+      EXPECT_NEAR(dn(2), walls + loss, 1e-9 * (walls + loss));
+    }
+    for (double c : {w.lnkcp(2), w.lnkc1(2), w.lnkc2(2), w.lnkc0(2)}) EXPECT_TRUE(std::isfinite(c));
+    gar_deallocate_all();
+  }
 }
 
 TEST_F(TwoPhasePassTest, UnknownLinkTypeEndsTheRun) {
