@@ -8,6 +8,7 @@
 #include "core/diagnostics.h"
 #include "fluid/continuity.h"
 #include "fluid/fluid_constants.h"
+#include "fluid/input_checks.h"
 #include "fluid/momentum.h"
 #include "fluid/profile_solver.h"
 #include "fluid/state_update.h"
@@ -84,6 +85,7 @@ void FLHYAS(const FlNetwork& net, const FlHydraulics& w, int rate_flag, int& ier
     CVOLSP(net, w.hpsol, rate_flag, w.vrate);
     for (int i = 1; i <= net.nf; ++i) net.p(i) = w.hpsol(i);
     FLMSFL(net, w);
+    if (!fl_require_finite_hydraulics("FLHYAS", net)) break;
     const int limit = GLOI.NLOOPH;
     const bool first_kept = rate_flag != 0 && passes == 1 && limit >= 2;
     if (!first_kept && (passes >= limit || GLOR.RELXMC < GLOR.RELXMA)) break;
@@ -196,6 +198,10 @@ void FLHYCF(const FlNetwork& net, const FlHydraulics& w, int rate_flag) {
                         : fl_wall_flux(f1, m, a1, dd1, w.hvisc(n1)) * l1 / (rho1 * dd1 * a1s) +
                               fl_wall_flux(f2, m, a2, dd2, w.hvisc(n2)) * l2 / (rho2 * dd2 * a2s) + loss * am;
       const double dn = resistance - ((a1s - a2s) / (2.0 * rhou * a1s * a2s) + al1 - al2) * m - dps / rhou;
+      if (std::isnan(dn)) {
+        fl_fault_resistance("FLHYCF", net, k, dn);
+        return;
+      }
       if (fl_usable_resistance(m, dn, mindp)) {
         cp = 1.0 / dn;
         flag = 1;

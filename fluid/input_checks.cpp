@@ -289,3 +289,48 @@ void fl_watch_phases(const FlNetwork& net, FlCReals x, FlPhaseWatch& watch) {
              net.global(k));
   }
 }
+
+// ---- Faults met inside a solution -------------------------------------------
+
+namespace {
+
+// "<problem>@<what>@<info>@" and the context of link l.
+void link_fault(std::string_view routine, int code, std::string_view problem, std::string_view what,
+                std::string_view info, int l) {
+  std::string msg =
+      std::string(problem) + "@" + std::string(what) + "@" + std::string(info) + "@" + fl_link_context(l);
+  msg.resize(kMessageLength, ' ');
+  SETERX(msg, 4, code, routine);
+}
+
+constexpr std::string_view kSolvingFlows = "Solving the flows and pressures of the fluid network";
+
+}  // namespace
+
+void fl_fault_resistance(std::string_view routine, const FlNetwork& net, int l, double dn) {
+  link_fault(routine, kFlFaultResistance, "Mass-flow link resistance is not a number",
+             "Linearising the flow of the link",
+             "Dn = " + g12(dn) + " with M = " + g12(net.m(l)) + ", GP = " + g12(net.gp(l)) +
+                 ": a flow area, diameter, density, viscosity or fitting loss of the link is not a usable number",
+             l);
+}
+
+bool fl_require_finite_hydraulics(std::string_view routine, const FlNetwork& net) {
+  // A free node first: a held one is only reached through the elimination.
+  for (const bool held : {false, true}) {
+    for (int k = 1; k <= net.nf; ++k) {
+      const char st = net.fstat(k).c[0];
+      if ((st == 'J' || st == 'R') != held || !fl_not_finite(net.p(k))) continue;
+      node_box(routine, 4, kFlFaultPressure, "Hydraulic solution gave a pressure that is not a finite number",
+               kSolvingFlows, "P = " + g12(net.p(k)), net.global(k));
+      return false;
+    }
+  }
+  for (int l = 1; l <= net.nl; ++l) {
+    if (!net.link_active(l) || !fl_not_finite(net.m(l))) continue;
+    link_fault(routine, kFlFaultFlow, "Hydraulic solution gave a flow that is not a finite number", kSolvingFlows,
+               "M = " + g12(net.m(l)), l);
+    return false;
+  }
+  return true;
+}

@@ -19,6 +19,13 @@
 //   29  "<routine>: Control constant <name> is not greater than zero"
 //   30  "Fluid node leaves the phase of its quality" (a warning, severity 2)
 //
+// The same boxes report the faults a solution meets in values it has
+// computed itself (the last section below), with codes of their own:
+//
+//   31  "Mass-flow link resistance is not a number"
+//   32  "Hydraulic solution gave a flow that is not a finite number"
+//   33  "Hydraulic solution gave a pressure that is not a finite number"
+//
 // A node message reads "<problem>@<action>@<entity> = <value, G12.6>,
 // <requirement>@" with the node's context appended (MESBLD); a link message
 // ends in "Link <number within its model> in main model" or "... in model
@@ -42,6 +49,9 @@ inline constexpr int kFlCheckThermal = 27;
 inline constexpr int kFlCheckDampm = 28;
 inline constexpr int kFlCheckStep = 29;
 inline constexpr int kFlCheckPhase = 30;
+inline constexpr int kFlFaultResistance = 31;
+inline constexpr int kFlFaultFlow = 32;
+inline constexpr int kFlFaultPressure = 33;
 
 // "Link <n> in main model" or "Link <n> in model <name> (<path>)", n the
 // number of link l (1..NL) within the model that owns it: the context of a
@@ -117,3 +127,21 @@ struct FlPhaseWatch {
 void fl_phase_watch_start(FlPhaseWatch& watch, std::string_view routine, const FlNetwork& net);
 // After SNFE: x(k) the qualities it found.
 void fl_watch_phases(const FlNetwork& net, FlCReals x, FlPhaseWatch& watch);
+
+// ---- Faults met inside a solution (the run ends) ----------------------------
+
+// The linearised resistance Dn of link l (its pressure drop per unit flow)
+// is not a number: a flow, flow area, diameter, roughness, density,
+// viscosity or fitting loss of the link or its ends was not a usable
+// number. Left in, it would pass for a link without resistance and carry
+// whatever flow continuity gives it. Code 31, with the link's flow M and
+// fitting loss GP and the link's context.
+void fl_fault_resistance(std::string_view routine, const FlNetwork& net, int l, double dn);
+
+// After a pass of the hydraulic solution: every fluid node's pressure P and
+// every active link's flow M is a finite number. The first node whose
+// pressure is not ends the run (code 33, the node's context; a node whose
+// pressure is not held first, since the elimination carries a non-number
+// from there into held ones); then the first link whose flow is not (code
+// 32, the link's context). True when all are finite.
+bool fl_require_finite_hydraulics(std::string_view routine, const FlNetwork& net);

@@ -7,6 +7,7 @@
 #include "core/diagnostics.h"
 #include "fluid/fgenfi_work.h"
 #include "fluid/fluid_constants.h"
+#include "fluid/input_checks.h"
 #include "fluid/non_finite.h"
 #include "properties/properties.h"
 
@@ -277,6 +278,10 @@ void FCMOMK(const FlNetwork& net, const FgPass& w) {
                                              fl_wall_flux(f1, m, a1, d1, mu1) * l1 / (d1 * rho1 * a1s);
     const double dn = walls + (phi2 - phi1) * 2.0 / rhof + over_dt(inert) - 0.5 * u * (1.0 / a2s - 1.0 / a1s) + r -
                       dps / rhou;
+    if (std::isnan(dn)) {
+      fl_fault_resistance("FCMOMK", net, k, dn);
+      return;
+    }
     double cm;
     if (fl_usable_resistance(m, dn, mindp)) {
       cm = 1.0 / dn;

@@ -403,6 +403,28 @@ TEST_F(FltRoutines, UndrivenFlowsDecayToZeroAndStayFinite) {
   }
 }
 
+// A fitting loss that turns into a non-number in the user's VARIABLES1
+// block (after the routine's check of its inputs) makes the link's
+// resistance one: every routine ends the run naming the link, where the
+// link would otherwise pass for one without resistance.
+TEST_F(FltRoutines, ResistanceNotANumberEndsEveryRoutine) {
+  for (const Named& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    fresh_listing();
+    pipe(3, 300.0, 0.0);
+    GLOR.TIMEND = 100.0;
+    GLOR.OUTINT = 100.0;
+    log.variables1 = [] { gar_massflowlinkfittinglosses(2) = std::numeric_limits<double>::quiet_NaN(); };
+    EXPECT_THROW(r.run(), plat::ProcessExit);
+    const std::string l = listing();
+    EXPECT_TRUE(has_message(l, "Mass-flow link resistance is not a number@Linearising the flow of the link@Dn = NaN"))
+        << l;
+    EXPECT_NE(l.find("Link 2 in main model"), std::string::npos) << l;
+    EXPECT_TRUE(has_reference(l, "FLHYCF", 31)) << l;
+    log.variables1 = nullptr;
+  }
+}
+
 TEST_F(FltRoutines, LateRunEndsAtTimendWithItsFinalOutputs) {
   // From 999 000 s to 1 000 000 s in steps of 50 s (FLTMTS: two sub-steps
   // of 25 s each): every routine makes the last step to TIMEND and its

@@ -11,7 +11,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <numeric>
+#include <string>
 
 #include "fluid/hydraulics.h"
 #include "fluid/momentum.h"
@@ -271,7 +274,9 @@ TEST_F(HydraulicSolutionTest, PassesAndTheRateFlag) {
   solve(0);
   EXPECT_EQ(passes, 1);
   EXPECT_EQ(converged, 1);
-  // With the rate flag at least two passes, unless NLOOPH is below 2.
+  // With the rate flag at least two passes, unless NLOOPH is below 2 (the
+  // step loops that set it have a step length).
+  GLOR.DTIMEU = 1.0;
   solve(1);
   EXPECT_EQ(passes, 2);
   GLOI.NLOOPH = 1;
@@ -325,6 +330,51 @@ TEST_F(HydraulicSolutionTest, ZeroPivotIsReportedWithItsNode) {
   EXPECT_TRUE(has_message(listing(), text));
   EXPECT_TRUE(has_reference(listing(), "FLHYAS", 1));
   for (int i = 1; i <= store->w.ord.lprof; ++i) EXPECT_EQ(store->w.amat(i), 0.0);
+}
+
+TEST_F(HydraulicSolutionTest, ValuesThatAreNotNumbersEndTheRunWithTheirContext) {
+  // A link whose resistance is not a number is the fault it is, not a link
+  // without resistance; a pressure or flow that leaves a pass not finite
+  // ends the solution at once. Each box names the node or link.
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    const char* what;
+    int nodes;                         // a pipe of 2 or 3 nodes, ends held
+    std::function<void(FlNetwork&)> spoil;
+    const char* problem;
+    const char* info;                  // start of the Info part
+    const char* context;
+    const char* routine;
+    int code;
+  };
+  const Case cases[] = {
+      {"fitting loss", 3, [nan](FlNetwork&) { gar_massflowlinkfittinglosses(2) = nan; },
+       "Mass-flow link resistance is not a number", "Dn = NaN with M = 0.100000E-01, GP = NaN",
+       "Link 2 in main model", "FLHYCF", 31},
+      {"no flow area", 3, [](FlNetwork& n) { n.fla(2) = 0.0; }, "Mass-flow link resistance is not a number",
+       "Dn = NaN", "Link 1 in main model", "FLHYCF", 31},
+      {"pressure source", 2, [inf](FlNetwork& n) { n.psrc(1) = inf; },
+       "Hydraulic solution gave a flow that is not a finite number", "M = Inf", "Link 1 in main model", "FLHYAS",
+       32},
+      {"mass source", 3, [nan](FlNetwork& n) { n.fm(2) = nan; },
+       "Hydraulic solution gave a pressure that is not a finite number", "P = NaN", "Node 2 in main model",
+       "FLHYAS", 33},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fresh_listing();
+    tna_test::FluidModel f = pipe(c.nodes, 2.0e5 + 20.0, 2.0e5);
+    f.link_spec(0).flow = 0.01;
+    setup(f);
+    c.spoil(net);
+    EXPECT_THROW(FLHYSL(net, store->w, 0, ierr, converged, passes), plat::ProcessExit);
+    const std::string l = listing();
+    const std::string action = c.code == 31 ? "Linearising the flow of the link"
+                                            : "Solving the flows and pressures of the fluid network";
+    EXPECT_TRUE(has_message(l, std::string(c.problem) + "@" + action + "@" + c.info)) << l;
+    EXPECT_NE(l.find(c.context), std::string::npos) << l;
+    EXPECT_TRUE(has_reference(l, c.routine, c.code)) << l;
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "fgenfi_pass.h"
@@ -282,6 +283,18 @@ TEST_F(TwoPhasePassTest, LinkWithoutUsableResistanceAtTinyFlows) {
     for (double c : {w.lnkcp(2), w.lnkc1(2), w.lnkc2(2), w.lnkc0(2)}) EXPECT_TRUE(std::isfinite(c));
     gar_deallocate_all();
   }
+}
+
+TEST_F(TwoPhasePassTest, ResistanceNotANumberEndsTheRun) {
+  tna_test::FluidModel f = pipe(2.0e5, 2.0e5);
+  setup(f);
+  gar_massflowlinkfittinglosses(3) = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_THROW(FCMOMK(net, store->w), plat::ProcessExit);
+  const std::string l = listing();
+  EXPECT_TRUE(has_message(l, "Mass-flow link resistance is not a number@Linearising the flow of the link@Dn = NaN"))
+      << l;
+  EXPECT_NE(l.find("Link 3 in main model"), std::string::npos) << l;
+  EXPECT_TRUE(has_reference(l, "FCMOMK", 31)) << l;
 }
 
 TEST_F(TwoPhasePassTest, UnknownLinkTypeEndsTheRun) {
