@@ -297,6 +297,43 @@ TEST_F(TwoPhasePassTest, ResistanceNotANumberEndsTheRun) {
   EXPECT_TRUE(has_reference(l, "FCMOMK", 31)) << l;
 }
 
+TEST_F(TwoPhasePassTest, EvaporativeLinkCarriesItsEvaporatedFlow) {
+  // Link 2 of a two-phase pipe (node 2 subcooled at 100 C, node 3 boiling
+  // at 2 bar) evaporates 2 kW: its flow is Q / (hv - h1), hv the saturated
+  // vapour's enthalpy at node 3's pressure and h1 node 2's enthalpy, and
+  // its pressure coefficient the slope of hv with pressure (LDHSDP) times
+  // that flow squared over Q.
+  tna_test::FluidModel f = pipe(2.0e5, 2.0e5);
+  f.link_spec(1).type = 2;
+  setup(f);
+  const double p3 = net.p(3), q = 2000.0;
+  net.fe(2) = 4.0e5;  // J/kg, liquid below saturation at 2 bar
+  net.m(2) = 0.0007;
+  gar_massflowlinkevapheatfluxes(2) = q;
+  FgPass& w = store->w;
+  FCMOMK(net, w);
+  const double ts = XTEMPS(p3, 2, 0), hv = XENTHS(p3, ts, 1.0, 2, 0);
+  const double evaporated = q / (hv - 4.0e5);
+  EXPECT_NEAR(w.lnkc2(2), evaporated, 1e-12 * evaporated);
+  EXPECT_GT(evaporated, 2000.0 / 2.8e6);
+  const double slope = LDHSDP(2, net.global(3), p3, 1.0);
+  EXPECT_GT(slope, 0.0);  // hv rises with pressure at 2 bar
+  EXPECT_NEAR(w.lnkcp(2), slope * evaporated * evaporated / q, 1e-12 * w.lnkcp(2));
+  EXPECT_EQ(w.lnkc1(2), 0.0);
+  EXPECT_NEAR(w.lnkc0(2), p3 * w.lnkcp(2) + 0.0007, 1e-12 * std::fabs(w.lnkc0(2)));
+  // The slope is the Clausius-Clapeyron slope of the saturation temperature
+  // less the Joule-Thomson coefficient, times the specific heat: against a
+  // central difference of hv over +-100 Pa.
+  const double dp = 100.0;
+  const double hv_up = XENTHS(p3 + dp, XTEMPS(p3 + dp, 2, 0), 1.0, 2, 0);
+  const double hv_dn = XENTHS(p3 - dp, XTEMPS(p3 - dp, 2, 0), 1.0, 2, 0);
+  EXPECT_NEAR(slope, (hv_up - hv_dn) / (2.0 * dp), 0.05 * slope);
+  // The pass takes the evaporated flow, relaxed by DAMPM squared.
+  GLOR.DAMPM = 0.5;
+  FMCALC(net, w);
+  EXPECT_NEAR(net.m(2), 0.0007 + 0.25 * (evaporated - 0.0007), 1e-15);
+}
+
 TEST_F(TwoPhasePassTest, UnknownLinkTypeEndsTheRun) {
   tna_test::FluidModel f = pipe(2.0e5, 2.0e5);
   f.link_spec(2).type = 0;
