@@ -9,16 +9,20 @@
 //
 // A link's linearised flow is m = cp (p1 - p2) + c0:
 //   closed link (|GP| < 1e-37)        cp = 0, c0 = 0, flag 0
-//   |m Dn| >= MINDP                   cp = 1 / Dn, flag 1
+//   usable resistance                 cp = 1 / Dn, flag 1
+//   (fl_usable_resistance: |m Dn| >= MINDP, 1 / Dn a number, m Dn not
+//   underflowed to 0 for a link with a flow)
 //   otherwise (no usable resistance)  cp = -1, flag -1; its flow comes from
 //                                     the continuity of its end nodes
 // with Dn = (f1 L1 / (rho1 D1 A1^2) + f2 L2 / (rho2 D2 A2^2) + 1 / (2 GP
 // rhou Au^2)) |m| - ((A1^2 - A2^2) / (2 rhou A1^2 A2^2) + alpha1 - alpha2) m
 // - dps / rhou, Fanning factors f from FLFRLS, rhou and Au those of the
-// upstream node, alpha and beta the momentum-flux terms of SFMOFL, and c0 =
+// upstream node (below |m| = 1e-37 each f |m| is its laminar limit,
+// fl_wall_flux), alpha and beta the momentum-flux terms of SFMOFL, and c0 =
 // cp (gravity head to the face point + beta1 - beta2 + ps - dps m / rhou). A
-// denominator of exactly zero (a link at rest with neither friction nor a
-// pump derivative) counts as no usable resistance whatever MINDP is.
+// denominator of zero (a link at rest with neither walls, a fitting loss nor
+// a pump derivative) counts as no usable resistance whatever MINDP is; one
+// that is not a number ends the run (fl_fault_resistance, "FLHYCF").
 //
 // "Fixed" below means a node of status "J" or "R" (pressure held).
 #pragma once
@@ -49,7 +53,9 @@ void FLHYSL(const FlNetwork& net, const FlHydraulics& w, int rate_flag, int& ier
 // FLHYCF, FHSKSV into hpsol, CVOLSP, P := hpsol, FLMSFL; it stops when
 // NLOOPH passes are made or RELXMC < RELXMA (with rate_flag set not after
 // the first pass unless NLOOPH < 2); otherwise hvisc and hrho follow the new
-// pressures. A zero pivot sets ierr := 1 and ends the run: MODULE + ": Zero
+// pressures. A pressure or flow that leaves a pass not finite ends the run
+// with its node's or link's context (fl_require_finite_hydraulics,
+// "FLHYAS"). A zero pivot sets ierr := 1 and ends the run: MODULE + ": Zero
 // divide in matrix solution for pressure@Error ocurred in routine " + FHSFCT
 // or FHSSUB + " : Check boundary node definitions : Model=" + the
 // submodel's 24-character name + ",Node=" + the user node number (I9)

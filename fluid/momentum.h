@@ -88,14 +88,16 @@ double LDHSDP(int ifluid, int node, double p, double x);
 //    flow): lnkc2 = Q / (hv(P2) - h1), lnkcp = LDHSDP(P2, vapour) lnkc2^2 /
 //    Q, lnkc1 = 0, lnkc0 = P2 lnkcp + M;
 //  - momentum link (type 1): wall friction (FLFRLS at each end; the factors
-//    carry over from link to link where FLFRLS leaves them), the fitting
+//    carry over from link to link where FLFRLS leaves them, and below |m| =
+//    1e-37 each wall takes the laminar limit, fl_wall_flux), the fitting
 //    loss, acceleration (with the through-flows of SMFLX1/SMFLX2 at nodes of
 //    status "Q"), inertia and the nodes' storage over DTIMEU (none with the
 //    loop-mass flag, and none at nodes of status "H"), gravity along GRAVZ
 //    to the face, the volume change of the ends and the pressure source; a
-//    closed link (|GP| < 1e-37) has all four 0 and flag 0; a linearised drop
-//    |Dn m| below MINDP, or a zero denominator, gives lnkcp = 1 and flag -1,
-//    else lnkcp = 1 / Dn and flag 1. The upstream end of a link that draws a
+//    closed link (|GP| < 1e-37) has all four 0 and flag 0; a link without
+//    usable resistance (fl_usable_resistance) gets lnkcp = 1 and flag -1,
+//    else lnkcp = 1 / Dn and flag 1; a Dn that is not a number ends the run
+//    (fl_fault_resistance, "FCMOMK"). The upstream end of a link that draws a
 //    separated phase takes its density and viscosity at the link's quality.
 // Another link type ends the run: "Unrecognised mass flow link type@Allowed
 // types: momentum, evaporative." (severity 4, code 1, "FCMOMK").
