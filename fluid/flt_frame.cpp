@@ -12,6 +12,7 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
 #include "fluid/humid_air.h"
+#include "fluid/link_conductances.h"
 #include "fluid/ordering.h"
 #include "fluid/required_constants.h"
 #include "fluid/stability_limits.h"
@@ -142,7 +143,7 @@ void flt_first_evaluations(const FltFrame& f) {
   V10001();
   STSOLT("THERMAL");
   V10001();
-  if (n.nl >= 1) SGMCAL(n.pairs, n.p, n.ftypes, n.nl, n.m, n.nf, n.nt, n.vq, n.tf, n.lcond);
+  if (n.nl >= 1) SGMCAL(n);
   if (n.lencopy >= 2) SSNCNT(n.lenthermal, n.lencopy, n.nt, n.pcs, n.t);
 }
 

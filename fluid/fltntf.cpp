@@ -15,6 +15,7 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
 #include "fluid/humid_air.h"
+#include "fluid/link_conductances.h"
 #include "fluid/node_properties.h"
 #include "fluid/required_constants.h"
 #include "fluid/stability_limits.h"
@@ -141,7 +142,7 @@ void FLTFIT(FltFrame& f) {
       SNFE(net, work.scratch);
       STSOLT("");
       V10001();
-      SGMCAL(net.pairs, net.p, net.ftypes, net.nl, net.m, net.nf, net.nt, net.vq, net.tf, net.lcond);
+      SGMCAL(net);
       GLOR.DTCOUR = kFlHuge;
       SGCOUR(net, GLOR.DTCOUR);
     }

@@ -2,11 +2,7 @@
 // blocks call.
 #pragma once
 
-#include <cstdint>
 #include <string_view>
-
-#include "platform/array.h"
-#include "platform/text.h"
 
 // Initialises the fluid state of the fluid nodes selected by the node list
 // zlabel (blank: all) in model |modref| (modref < 0: that model alone;
@@ -58,38 +54,3 @@ void FLTNTF();
 // mass of each loop, kept at its start-of-step value. On return TIMEO, TIMEN
 // and TIMEM are TIMEND and SOLTYP is blank.
 void FGENFI();
-
-// ---- Couplings of the fluid loops to the thermal network ------------------
-
-// Link conductances (heat-capacity rates): for each link i = 1..nl with end
-// fluid nodes a = pairs(2i-1) and b = pairs(2i), conds(i) = |flow(i)| x
-// ((cp(a) + cp(b)) x 0.5), each cp from XCP at that node's own pressure,
-// temperature, quality and fluid (FTYPEI of its type), node nt + a (nt + b).
-// Every link counts whatever its status. nf is not read. Callers skip the
-// call for a model without links (the first link is treated before nl is
-// tested).
-void SGMCAL(plat::Vec1<const std::int32_t> pairs, plat::Vec1<const double> pressures,
-            plat::Vec1<const plat::Text<24>> fluidtypes, int nl, plat::Vec1<const double> flows, int nf, int nt,
-            plat::Vec1<const double> qualities, plat::Vec1<const double> tf, plat::Vec1<double> conds);
-
-// Heat flows into fluid node n, by kind: qsrc from its mass source (only
-// when massflowsources(n) > 0; cp from XCP at the mean of node and source
-// temperatures, fluid code ifluid), qgf over its active GF conductors with a
-// positive conductor number, qgl over its active GL conductors, qlink over
-// its active links whose flow enters n (with the link conductance), qgr over
-// its active GR conductors ((Tk^4 - Tn^4) x GR x STEFAN, absolute). A
-// conductor neighbour above nt is fluid node neighbour - nt (inter-model
-// conductors) and counts with its fluid temperature. The
-// fluid connection list is walked with SFUNPK (thermal neighbours of status
-// "X" skipped); a walk of more than 2,000,000,000 entries reports "Too many
-// links defined" (severity 3, code 1) and returns the sums so far.
-void SFCDHF(plat::Vec1<const plat::Text<1>> linkstatuses, int lenfluid, plat::Vec1<const double> massflowsources,
-            plat::Vec1<const std::int32_t> linkpairs, plat::Vec1<const double> pressures,
-            plat::Vec1<const std::int32_t> pcsfluid, plat::Vec1<const std::int32_t> ptrsfluid,
-            plat::Vec1<const double> masssourcetemps, int ifluid, plat::Vec1<const double> gf,
-            plat::Vec1<const plat::Text<1>> gfacts, plat::Vec1<const double> gl,
-            plat::Vec1<const plat::Text<1>> glacts, plat::Vec1<const double> linkconds, plat::Vec1<const double> gr,
-            plat::Vec1<const plat::Text<1>> gracts, plat::Vec1<const double> flows, int nt, int n,
-            plat::Vec1<const plat::Text<1>> statuses, plat::Vec1<const double> qualities, double stefan,
-            plat::Vec1<const double> t, double tabs, plat::Vec1<const double> tf, double& qsrc, double& qgf,
-            double& qgl, double& qlink, double& qgr);

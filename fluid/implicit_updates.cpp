@@ -151,8 +151,9 @@ void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks
       marks(i) = 1;
       continue;
     }
+    const FlSums sums = SFGSUM(net, 0, i, s.tnew, s.tfnew);
     double change = 0.0;
-    S4TCLC(net, dampt, dt, nloopt, i, relxca, SFGSUM(net, 0, i, s.tnew, s.tfnew), s, GLOR.RELXCC, GLOI.NRLXCC, change);
+    S4TCLC(net, dampt, dt, nloopt, i, relxca, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
     if (change >= relxca) {
       inner = false;
       outer = false;

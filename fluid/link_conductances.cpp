@@ -1,81 +1,79 @@
 // Couplings of the fluid loops to the thermal network: the thermal
 // conductance of the mass-flow links (SGMCAL) and the heat flows into a
-// fluid node (SFCDHF), declared in fluid/fluid_services.h.
+// fluid node (SFCDHF), declared in fluid/link_conductances.h.
+#include "fluid/link_conductances.h"
+
 #include <cmath>
 
 #include "core/diagnostics.h"
-#include "fluid/fluid_services.h"
-#include "modeldata/connection_lists.h"
 #include "properties/properties.h"
 
-void SGMCAL(plat::Vec1<const std::int32_t> pairs, plat::Vec1<const double> pressures,
-            plat::Vec1<const plat::Text<24>> fluidtypes, int nl, plat::Vec1<const double> flows, int /*nf*/, int nt,
-            plat::Vec1<const double> qualities, plat::Vec1<const double> tf, plat::Vec1<double> conds) {
-  for (int i = 1; i <= nl; ++i) {
-    const int a = pairs(2 * i - 1), b = pairs(2 * i);
-    const int fa = FTYPEI(fluidtypes(a).view()), fb = FTYPEI(fluidtypes(b).view());
-    const double cpa = XCP(pressures(a), tf(a), qualities(a), fa, nt + a);
-    const double cpb = XCP(pressures(b), tf(b), qualities(b), fb, nt + b);
-    conds(i) = std::fabs(flows(i)) * ((cpa + cpb) * 0.5);
+void SGMCAL(const FlNetwork& net) {
+  for (int i = 1; i <= net.nl; ++i) {
+    const int a = net.first(i), b = net.second(i);
+    const int fa = net.fluid_code(a), fb = net.fluid_code(b);
+    const double cpa = XCP(net.p(a), net.tf(a), net.vq(a), fa, net.global(a));
+    const double cpb = XCP(net.p(b), net.tf(b), net.vq(b), fb, net.global(b));
+    net.lcond(i) = std::fabs(net.m(i)) * ((cpa + cpb) * 0.5);
   }
 }
 
-void SFCDHF(plat::Vec1<const plat::Text<1>> linkstatuses, int /*lenfluid*/, plat::Vec1<const double> massflowsources,
-            plat::Vec1<const std::int32_t> linkpairs, plat::Vec1<const double> pressures,
-            plat::Vec1<const std::int32_t> pcsfluid, plat::Vec1<const std::int32_t> ptrsfluid,
-            plat::Vec1<const double> masssourcetemps, int ifluid, plat::Vec1<const double> gf,
-            plat::Vec1<const plat::Text<1>> gfacts, plat::Vec1<const double> gl,
-            plat::Vec1<const plat::Text<1>> glacts, plat::Vec1<const double> linkconds, plat::Vec1<const double> gr,
-            plat::Vec1<const plat::Text<1>> gracts, plat::Vec1<const double> flows, int nt, int n,
-            plat::Vec1<const plat::Text<1>> statuses, plat::Vec1<const double> qualities, double stefan,
-            plat::Vec1<const double> t, double tabs, plat::Vec1<const double> tf, double& qsrc, double& qgf,
-            double& qgl, double& qlink, double& qgr) {
-  qsrc = qgf = qgl = qlink = qgr = 0.0;
-  const double d = tf(n) + tabs;
-  if (massflowsources(n) > 0.0) {
-    const double tm = (tf(n) + masssourcetemps(n)) * 0.5;
-    const double cp = XCP(pressures(n), tm, qualities(n), ifluid, nt + n);
-    qsrc = massflowsources(n) * cp * (masssourcetemps(n) - tf(n));
+namespace {
+
+// The guard of the heat-flow walk: SFCDHF counts the entries itself and ends
+// the walk with its own warning.
+struct NoGuard {
+  void pass() {}
+};
+
+}  // namespace
+
+FlNodeHeats SFCDHF(const FlNetwork& net, int n, int ifluid) {
+  FlNodeHeats q;
+  const double tabs = net.tabs(), stefan = net.stefan();
+  const double d = net.tf(n) + tabs;
+  if (net.fm(n) > 0.0) {
+    const double tm = (net.tf(n) + net.fr(n)) * 0.5;
+    const double cp = XCP(net.p(n), tm, net.vq(n), ifluid, net.global(n));
+    q.qsrc = net.fm(n) * cp * (net.fr(n) - net.tf(n));
   }
   const double d4 = ((d * d) * d) * d;
   // Absolute temperature of a conductor neighbour: a thermal node, or a
   // fluid node (written nt + its fluid index) joined by an inter-model
   // conductor.
-  auto absolute = [&](int k) { return (k > nt ? tf(k - nt) : t(k)) + tabs; };
-  int kind = 0, pos = 0, cond = 0, neighbour = 0;
+  auto absolute = [&](int k) { return (k > net.nt ? net.tf(k - net.nt) : net.t(k)) + tabs; };
   long long entries = 0;
-  for (;;) {
-    SFUNPK(0, 0, 0, 0, n, statuses, pcsfluid, ptrsfluid, kind, pos, cond, neighbour);
-    if (neighbour == 0) break;
+  NoGuard guard;
+  for (const FlEntry& e : fl_entries(net, n, guard)) {
     if (++entries > 2000000000LL) {
       SETERX("Too many links defined", 3, 1, "SFCDHF");
-      return;
+      return q;
     }
-    switch (kind) {
+    const int cond = e.cond, neighbour = e.neighbour;
+    switch (e.kind) {
       case 1: {
-        const int l = cond < 0 ? -cond : cond;
-        if (linkstatuses(l).c[0] != 'A') break;
-        const bool enters =
-            (linkpairs(2 * l) == n && flows(l) > 0.0) || (linkpairs(2 * l - 1) == n && flows(l) < 0.0);
-        if (enters) qlink += ((tf(neighbour) + tabs) - d) * linkconds(l);
+        const int l = e.link();
+        if (!net.link_active(l)) break;
+        if (net.link_feeds(l, n)) q.qlink += ((net.tf(neighbour) + tabs) - d) * net.lcond(l);
         break;
       }
       case 2: {
-        const int c = cond < 0 ? -cond : cond;
-        if (glacts(c).c[0] == 'A') qgl += (absolute(neighbour) - d) * gl(c);
+        const int c = e.link();
+        if (net.glacts(c).c[0] == 'A') q.qgl += (absolute(neighbour) - d) * net.gl(c);
         break;
       }
       case 3: {
-        const int c = cond < 0 ? -cond : cond;
-        if (gracts(c).c[0] == 'A') {
+        const int c = e.link();
+        if (net.gracts(c).c[0] == 'A') {
           const double tk = absolute(neighbour);
-          qgr += (((tk * tk) * tk) * tk - d4) * gr(c) * stefan;
+          q.qgr += (((tk * tk) * tk) * tk - d4) * net.gr(c) * stefan;
         }
         break;
       }
       default:
-        if (cond > 0 && gfacts(cond).c[0] == 'A') qgf += (absolute(neighbour) - d) * gf(cond);
+        if (cond > 0 && net.gfacts(cond).c[0] == 'A') q.qgf += (absolute(neighbour) - d) * net.gf(cond);
         break;
     }
   }
+  return q;
 }

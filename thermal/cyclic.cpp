@@ -7,7 +7,9 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
+#include "fluid/fluid_network.h"
 #include "fluid/fluid_services.h"
+#include "fluid/link_conductances.h"
 #include "model/generated_program.h"
 #include "modeldata/global_arrays.h"
 #include "modeldata/node_lists.h"
@@ -54,26 +56,11 @@ double thermal_rate(const ThNetwork& net, int i) {
   return rate;
 }
 
-// Rate of fluid node j on the model's arrays, with the fluid code of its type.
-double fluid_rate(int j) {
-  const int ifluid = FTYPEI(gar_fluidnodefluidtypes(j).view());
+// Rate of fluid node j on the model's arrays.
+double fluid_rate(const FlNetwork& net, int j) {
   double rate = 0.0;
-  LFDTTM(gar_massflowlinkstatuses.view(), static_cast<int>(gar_pcsfluid.size()), gar_fluidnodemassflowsources.view(),
-         gar_massflowlinkcondnodepairs.view(), gar_fluidnodestatuses.view(), gar_fluidnodepressures.view(),
-         gar_pcsfluid.view(), gar_pcsptrsfluid.view(), gar_fluidnodeheatsources.view(),
-         gar_fluidnodemasssourcetemps.view(), ifluid, gar_fluidicconds.view(), gar_fluidiccondacts.view(),
-         gar_linearconds.view(), gar_linearcondacts.view(), gar_radiativeconds.view(), gar_radiativecondacts.view(),
-         gar_massflowlinkconds.view(), FLAGS(3), FLAGS(2), FLAGS(4), FLAGS(33), gar_massflowlinkflowrates.view(),
-         FLAGS(1), j, gar_thermalnodestatuses.view(), gar_fluidnodevapourqualities.view(), GLOR.STEFAN,
-         gar_thermalnodetemps.view(), GLOR.TABS, gar_fluidnodetemps.view(), gar_fluidnodevolumes.view(), rate);
+  LFDTTM(net, j, rate);
   return rate;
-}
-
-// Link conductances from the current flows and fluid states.
-void refresh_link_conductances() {
-  SGMCAL(gar_massflowlinkcondnodepairs.view(), gar_fluidnodepressures.view(), gar_fluidnodefluidtypes.view(),
-         FLAGS(33), gar_massflowlinkflowrates.view(), FLAGS(32), FLAGS(1), gar_fluidnodevapourqualities.view(),
-         gar_fluidnodetemps.view(), gar_massflowlinkconds.view());
 }
 
 // Largest change of one figure over the listed nodes; strict comparison, so
@@ -103,34 +90,28 @@ void LPDTTM(const ThNetwork& net, int i, double& rate) {
   rate = ((((net.qa(i) + net.qe(i)) + net.qi(i)) + net.qr(i)) + net.qs(i) + (sr + (sf + sl))) / c;
 }
 
-void LFDTTM(ThCLetters linkstatuses, int lenfluid, ThCReals massflowsources, ThCInts linkpairs, ThCLetters fstatuses,
-            ThCReals pressures, ThCInts pcsfluid, ThCInts ptrsfluid, ThCReals fheatsources, ThCReals masssourcetemps,
-            int ifluid, ThCReals gf, ThCLetters gfacts, ThCReals gl, ThCLetters glacts, ThCReals gr,
-            ThCLetters gracts, ThCReals linkconds, int /*ngf*/, int /*ngl*/, int /*ngr*/, int /*nl*/, ThCReals flows,
-            int nt, int j, ThCLetters statuses, ThCReals qualities, double stefan, ThCReals t, double tabs,
-            ThCReals tf, ThCReals volumes, double& rate) {
-  const double rho = XRHO(pressures(j), tf(j), qualities(j), ifluid, nt + j);
-  const double cp = XCP(pressures(j), tf(j), qualities(j), ifluid, nt + j);
-  const double n = rho * cp * volumes(j);
+void LFDTTM(const FlNetwork& net, int j, double& rate) {
+  const int ifluid = net.fluid_code(j);
+  const double rho = XRHO(net.p(j), net.tf(j), net.vq(j), ifluid, net.global(j));
+  const double cp = XCP(net.p(j), net.tf(j), net.vq(j), ifluid, net.global(j));
+  const double n = rho * cp * net.vol(j);
   if (std::fabs(n) < 1.0E-37) {
     rate = 1.0E20;
     return;
   }
-  const char status = fstatuses(j).c[0];
+  const char status = net.fstat(j).c[0];
   if (status == 'H' || status == 'K' || status == 'R') {
     rate = 0.0;
     return;
   }
-  double q1 = 0.0, q2 = 0.0, q3 = 0.0, q4 = 0.0, q5 = 0.0;
-  SFCDHF(linkstatuses, lenfluid, massflowsources, linkpairs, pressures, pcsfluid, ptrsfluid, masssourcetemps, ifluid,
-         gf, gfacts, gl, glacts, linkconds, gr, gracts, flows, nt, j, statuses, qualities, stefan, t, tabs, tf, q1,
-         q2, q3, q4, q5);
-  rate = (q1 + q2 + q3 + q4 + q5 + fheatsources(j)) / n;
+  const FlNodeHeats q = SFCDHF(net, j, ifluid);
+  rate = (q.qsrc + q.qgf + q.qgl + q.qlink + q.qgr + net.fq(j)) / n;
 }
 
 void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, const double& period,
             const int& maxcyc, std::string_view zlabel, std::string_view zout) {
   const ThNetwork net = th_network();
+  const FlNetwork fnet = fl_network();
   const int nt = net.nt;
   const int nf = FLAGS(32) > 0 ? FLAGS(32) : 0;
   const int nm = FLAGS(26);
@@ -165,10 +146,10 @@ void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, 
     tprevcyc(i) = net.t(i);
     if (dtconv < kNoRateTest) rprevcyc(i) = thermal_rate(net, i);
   }
-  if (links) refresh_link_conductances();
+  if (links) SGMCAL(fnet);
   for (int j = 1; j <= nf; ++j) {
     tfprevcyc(j) = gar_fluidnodetemps(j);
-    if (dtconv < kNoRateTest) rfprevcyc(j) = fluid_rate(j);
+    if (dtconv < kNoRateTest) rfprevcyc(j) = fluid_rate(fnet, j);
   }
 
   const plat::Text<6> name = solver_name(zsolvr);
@@ -213,7 +194,7 @@ void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, 
         rprevcyc(i) = r;
       }
     }
-    if (links) refresh_link_conductances();
+    if (links) SGMCAL(fnet);
     for (int j = 1; j <= nf; ++j) {
       int ierr = 0;
       if (!NDOFZL(1, nm, nt, nt + j, 1, "SOLCYC", zlabel, ierr)) continue;
@@ -221,7 +202,7 @@ void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, 
       dt.offer(std::fabs(tj - tfprevcyc(j)), nt + j);
       tfprevcyc(j) = tj;
       if (rates) {
-        const double r = fluid_rate(j);
+        const double r = fluid_rate(fnet, j);
         ddt.offer(std::fabs(r - rfprevcyc(j)), nt + j);
         rfprevcyc(j) = r;
       }

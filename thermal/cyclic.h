@@ -19,6 +19,7 @@
 
 #include <string_view>
 
+#include "fluid/fluid_network.h"
 #include "platform/array.h"
 #include "platform/text.h"
 #include "thermal/thermal_network.h"
@@ -45,13 +46,9 @@ void SOLCYC(std::string_view zsolvr, const double& tconv, const double& dtconv, 
 // heats of SCNDHF.
 void LPDTTM(const ThNetwork& net, int i, double& rate);
 
-// Rate of change of fluid node j (global node nt + j): N = XRHO x XCP x
-// volume at the node's state (fluid code ifluid); 1.0E20 when |N| < 1.0E-37;
-// 0 for a node of status "H", "K" or "R"; else (Qsrc + QGF + QGL + Qlink +
-// QGR + Q(j)) / N, the five heat flows of SFCDHF and the node's heat source.
-void LFDTTM(ThCLetters linkstatuses, int lenfluid, ThCReals massflowsources, ThCInts linkpairs, ThCLetters fstatuses,
-            ThCReals pressures, ThCInts pcsfluid, ThCInts ptrsfluid, ThCReals fheatsources, ThCReals masssourcetemps,
-            int ifluid, ThCReals gf, ThCLetters gfacts, ThCReals gl, ThCLetters glacts, ThCReals gr,
-            ThCLetters gracts, ThCReals linkconds, int ngf, int ngl, int ngr, int nl, ThCReals flows, int nt, int j,
-            ThCLetters statuses, ThCReals qualities, double stefan, ThCReals t, double tabs, ThCReals tf,
-            ThCReals volumes, double& rate);
+// Rate of change of fluid node j (global node nt + j) on the fluid network
+// view: N = XRHO x XCP x volume at the node's state (fluid code of its
+// type); 1.0E20 when |N| < 1.0E-37; 0 for a node of status "H", "K" or "R";
+// else (Qsrc + QGF + QGL + Qlink + QGR + Q(j)) / N, the five heat flows of
+// SFCDHF and the node's heat source.
+void LFDTTM(const FlNetwork& net, int j, double& rate);

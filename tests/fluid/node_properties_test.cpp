@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "fluid/fluid_services.h"
+#include "fluid/link_conductances.h"
 #include "fluid/node_properties.h"
 #include "fluid_fixture.h"
 #include "platform/process.h"
@@ -38,7 +38,7 @@ TEST_F(StepKernels, LinkConductanceIsTheFlowTimesTheMeanSpecificHeat) {
   net.m(2) = -0.01;
   net.m(3) = 0.0;
   for (int l = 1; l <= net.nl; ++l) net.lcond(l) = -1.0;
-  SGMCAL(net.pairs, net.p, net.ftypes, net.nl, net.m, net.nf, net.nt, net.vq, net.tf, net.lcond);
+  SGMCAL(net);
   auto cp = [&](int k) { return XCP(net.p(k), net.tf(k), net.vq(k), net.fluid_code(k), 0); };
   EXPECT_DOUBLE_EQ(net.lcond(1), 0.01 * ((cp(1) + cp(2)) * 0.5));
   EXPECT_DOUBLE_EQ(net.lcond(2), 0.01 * ((cp(2) + cp(3)) * 0.5));  // the sign of the flow plays no part
@@ -65,12 +65,9 @@ TEST_F(StepKernels, MassSourceHeatFlow) {
   auto qsrc = [&](double source) {
     net.fm(1) = source;
     net.fr(1) = 80.0;
-    double q1 = -1, q2 = -1, q3 = -1, q4 = -1, q5 = -1;
-    SFCDHF(net.lstat, net.lenfluid, net.fm, net.pairs, net.p, net.fpcs, net.fptrs, net.fr, kWater, net.gf,
-           net.gfacts, net.gl, net.glacts, net.lcond, net.gr, net.gracts, net.m, net.nt, 1, net.tstat, net.vq,
-           GLOR.STEFAN, net.t, GLOR.TABS, net.tf, q1, q2, q3, q4, q5);
-    EXPECT_EQ(q2 + q3 + q4 + q5, 0.0);
-    return q1;
+    const FlNodeHeats q = SFCDHF(net, 1, kWater);
+    EXPECT_EQ(q.qgf + q.qgl + q.qlink + q.qgr, 0.0);
+    return q.qsrc;
   };
   const double cp = XCP(net.p(1), 50.0, 0.0, kWater, 0);
   EXPECT_DOUBLE_EQ(qsrc(0.02), 0.02 * cp * 60.0);

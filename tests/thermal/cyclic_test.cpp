@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "fluid/fluid_network.h"
 #include "fluid/fluid_services.h"
+#include "fluid/link_conductances.h"
 #include "modeldata/submodel_refs.h"
 #include "output/page_headers.h"
 #include "platform/format.h"
@@ -510,14 +512,7 @@ TEST_F(Cyclic, FluidNodeHeatFlows) {
   net.gf(1, 10, 3.0);
   net.gl(2, 10, 5.0, 'I');
   build(net);
-  double qsrc = -1, qgf = -1, qgl = -1, qlink = -1, qgr = -1;
-  SFCDHF(gar_massflowlinkstatuses.view(), static_cast<int>(gar_pcsfluid.size()), gar_fluidnodemassflowsources.view(),
-         gar_massflowlinkcondnodepairs.view(), gar_fluidnodepressures.view(), gar_pcsfluid.view(),
-         gar_pcsptrsfluid.view(), gar_fluidnodemasssourcetemps.view(), 2, gar_fluidicconds.view(),
-         gar_fluidiccondacts.view(), gar_linearconds.view(), gar_linearcondacts.view(), gar_massflowlinkconds.view(),
-         gar_radiativeconds.view(), gar_radiativecondacts.view(), gar_massflowlinkflowrates.view(), FLAGS(1), 1,
-         gar_thermalnodestatuses.view(), gar_fluidnodevapourqualities.view(), GLOR.STEFAN,
-         gar_thermalnodetemps.view(), GLOR.TABS, gar_fluidnodetemps.view(), qsrc, qgf, qgl, qlink, qgr);
+  const auto [qsrc, qgf, qgl, qlink, qgr] = SFCDHF(fl_network(), 1, 2);
   const double th = 60.0 + cn_test::kTabs, tf = 20.0 + cn_test::kTabs;
   EXPECT_EQ(qsrc, 0.0);
   EXPECT_NEAR(qgf, 3.0 * 40.0, 1e-9);
@@ -571,10 +566,32 @@ TEST_F(Cyclic, FluidNodeHeatFlowsOverLinksAndInterModelConductors) {
   for (std::size_t k = 0; k < words.size(); ++k) pcs(static_cast<std::int64_t>(k) + 1) = words[k];
   plat::Array1<I> ptrs(3, 0);
   ptrs(1) = 1;
-  double qsrc = -1, qgf = -1, qgl = -1, qlink = -1, qgr = -1;
-  SFCDHF(lst.view(), static_cast<int>(pcs.size()), fm.view(), pairs.view(), p.view(), pcs.view(), ptrs.view(),
-         fr.view(), 2, gf.view(), gfacts.view(), gl.view(), glacts.view(), g.view(), gr.view(), gracts.view(),
-         flows.view(), nt, 1, st.view(), x.view(), sigma, t.view(), tabs, tf.view(), qsrc, qgf, qgl, qlink, qgr);
+  FlNetwork net;
+  net.nt = nt;
+  net.nf = 3;
+  net.nl = 4;
+  net.t = t.view();
+  net.tstat = st.view();
+  net.tf = tf.view();
+  net.p = p.view();
+  net.vq = x.view();
+  net.fm = fm.view();
+  net.fr = fr.view();
+  net.pairs = pairs.view();
+  net.m = flows.view();
+  net.lstat = lst.view();
+  net.lcond = g.view();
+  net.gl = gl.view();
+  net.gr = gr.view();
+  net.gf = gf.view();
+  net.glacts = glacts.view();
+  net.gracts = gracts.view();
+  net.gfacts = gfacts.view();
+  net.fpcs = pcs.view();
+  net.fptrs = ptrs.view();
+  GLOR.TABS = tabs;
+  GLOR.STEFAN = sigma;
+  const auto [qsrc, qgf, qgl, qlink, qgr] = SFCDHF(net, 1, 2);
   const double d = 20.0 + tabs, f2 = 80.0 + tabs;
   EXPECT_EQ(qsrc, 0.0);
   EXPECT_NEAR(qlink, 60.0 * 4.0 + 15.0 * 6.0, 1e-9);
@@ -583,10 +600,8 @@ TEST_F(Cyclic, FluidNodeHeatFlowsOverLinksAndInterModelConductors) {
   EXPECT_NEAR(qgf, 15.0 * 3.0, 1e-9);
 
   // A node without a list: all zero.
-  SFCDHF(lst.view(), static_cast<int>(pcs.size()), fm.view(), pairs.view(), p.view(), pcs.view(), ptrs.view(),
-         fr.view(), 2, gf.view(), gfacts.view(), gl.view(), glacts.view(), g.view(), gr.view(), gracts.view(),
-         flows.view(), nt, 2, st.view(), x.view(), sigma, t.view(), tabs, tf.view(), qsrc, qgf, qgl, qlink, qgr);
-  EXPECT_EQ(qsrc + qgf + qgl + qlink + qgr, 0.0);
+  const FlNodeHeats none = SFCDHF(net, 2, 2);
+  EXPECT_EQ(none.qsrc + none.qgf + none.qgl + none.qlink + none.qgr, 0.0);
 }
 
 }  // namespace
