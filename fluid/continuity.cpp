@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "fluid/fluid_constants.h"
+#include "fluid/non_finite.h"
 #include "modeldata/entity_codes.h"
 
 namespace {
@@ -37,7 +39,8 @@ void follow_volume(const FlNetwork& net, int i, double dv) {
 
 void MFCHK(int k, double minflo, double mnew, double mcur, std::int32_t& nrlxmc, double& relxmc) {
   double r = 0.0;
-  if (std::fabs(mcur) > minflo) r = std::fabs((mnew - mcur) / mcur);
+  if (fl_not_finite(mnew) || fl_not_finite(mcur)) r = std::numeric_limits<double>::infinity();
+  else if (std::fabs(mcur) > minflo) r = std::fabs((mnew - mcur) / mcur);
   else if (std::fabs(mnew) > minflo) r = std::fabs((mnew - mcur) / mnew);
   if (r > relxmc) {
     relxmc = r;

@@ -13,7 +13,9 @@
 
 // Records the relative change of link k from mcur to mnew: r := |(mnew -
 // mcur) / mcur| when |mcur| > minflo, else |(mnew - mcur) / mnew| when
-// |mnew| > minflo, else 0; when r > relxmc: relxmc := r, nrlxmc := k.
+// |mnew| > minflo, else 0; when r > relxmc: relxmc := r, nrlxmc := k. A
+// flow (new or current) that is not a finite number is a change without
+// bound, r := +infinity, so that it never counts as converged.
 void MFCHK(int k, double minflo, double mnew, double mcur, std::int32_t& nrlxmc, double& relxmc);
 
 // Net flow into fluid node n from its mass source FM and its active links

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "fgenfi_pass.h"
 #include "fluid/continuity.h"
@@ -11,6 +12,9 @@
 
 namespace fluid_test {
 namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 TEST(Mfchk, RelativeChangeTable) {
   struct Row {
@@ -24,12 +28,16 @@ TEST(Mfchk, RelativeChangeTable) {
       {0.1, 0.1, 0.05, 0.0},  // both at or below MINFLO: unchanged
       {0.0, 0.0, 0.0, 0.0},   // no flow at all
       {0.0, 0.0, 3.0, 1.0},   // closed
+      // A flow that is not a number is a change without bound, also where
+      // the other flow is at or below MINFLO.
+      {0.1, kNaN, 0.05, kInf}, {0.0, kNaN, 1.0, kInf}, {0.0, 1.0, kNaN, kInf}, {0.1, 0.0, kInf, kInf},
   };
   for (const Row& r : rows) {
     std::int32_t n = 0;
     double rel = 0.0;
     MFCHK(4, r.minflo, r.mnew, r.mcur, n, rel);
-    EXPECT_NEAR(rel, r.expect, 1e-15) << r.mnew << " from " << r.mcur;
+    if (std::isinf(r.expect)) EXPECT_EQ(rel, r.expect) << r.mnew << " from " << r.mcur;
+    else EXPECT_NEAR(rel, r.expect, 1e-15) << r.mnew << " from " << r.mcur;
     EXPECT_EQ(n, r.expect > 0.0 ? 4 : 0);
   }
   // Only a larger change takes over; a tie keeps the first link.
