@@ -96,20 +96,13 @@ bool flt_integer_work(FltFrame& f, bool marks, int code) {
     report_shortage(f, shortfall, code);
     return false;
   }
-  const std::int64_t first = f.core.take_int(words);
-  FlInts block = gar_dynamiccoreint.from(first, words);
-  std::int64_t at = 1;
-  auto next = [&](std::int64_t len) {
-    FlInts v = block.from(at, len);
-    at += len;
-    return v;
-  };
-  f.ord = fl_ordering(next(5 * static_cast<std::int64_t>(n.nf)), n.nf);
+  gar_Carver<std::int32_t> carve(gar_dynamiccoreint, f.core.take_int(words));
+  f.ord = fl_ordering(carve.take(5 * static_cast<std::int64_t>(n.nf)), n.nf);
   if (marks) {
-    f.tmarks = next(n.nt);
-    f.fmarks = next(n.nf);
+    f.tmarks = carve.take(n.nt);
+    f.fmarks = carve.take(n.nf);
   }
-  f.hflg = next(n.nl);
+  f.hflg = carve.take(n.nl);
   return true;
 }
 
@@ -125,9 +118,9 @@ bool flt_real_work(FltFrame& f, std::int64_t amount, int code) {
     return false;
   }
   const FlNetwork& n = f.net;
-  const std::int64_t first = f.core.take_real(static_cast<std::int64_t>(n.nf) + n.nt);
-  f.r1 = gar_dynamiccorereal.from(first, n.nf);
-  f.r2 = gar_dynamiccorereal.from(first + n.nf, n.nt);
+  gar_Carver<double> carve(gar_dynamiccorereal, f.core.take_real(static_cast<std::int64_t>(n.nf) + n.nt));
+  f.r1 = carve.take(n.nf);
+  f.r2 = carve.take(n.nt);
   return true;
 }
 
@@ -184,44 +177,39 @@ std::int64_t flt_hydraulic_work(FlHydraulics& w, int nl, int nf, int lprof, std:
 void flt_loop_work(const FltFrame& f, gar_CoreGuard& core, bool fold, FltLoopWork& work) {
   const FlNetwork& net = f.net;
   const int nt = net.nt, nf = net.nf, nl = net.nl;
-  std::int64_t top = core.real_top();
-  auto take = [&top](std::int64_t n) {
-    FlReals v = gar_dynamiccorereal.from(top, n);
-    top += n;
-    return v;
-  };
+  gar_Carver<double> carve(gar_dynamiccorereal, core.real_top());
   FlHydraulics& w = work.w;
-  w.vrate = take(nf);
-  w.hrho = take(nf);
-  w.hvisc = take(nf);
+  w.vrate = carve.take(nf);
+  w.hrho = carve.take(nf);
+  w.hvisc = carve.take(nf);
   w.hflg = f.hflg;
   w.ord = f.ord;
   work.lag = FlTimeLag();
   work.lag.nlev = f.nlev;
-  work.lag.table = take(f.tl);
-  std::int64_t end = top;
+  work.lag.table = carve.take(f.tl);
+  std::int64_t end = carve.next();
   if (nf >= 1 && nl >= 1) {
     std::int64_t hcp = 0;
-    end = flt_hydraulic_work(w, nl, nf, f.ord.lprof, top, hcp);
+    end = flt_hydraulic_work(w, nl, nf, f.ord.lprof, carve.next(), hcp);
     work.scratch = w.hpsol;
     // The step arrays lie over HCP, HC0 and BVEC, which the hydraulic
     // solution fills afresh before it reads them.
-    top = hcp;
+    carve = gar_Carver<double>(gar_dynamiccorereal, hcp);
   } else {
-    work.scratch = take(nf);
+    work.scratch = carve.take(nf);
   }
   FlStepArrays& s = work.s;
-  s.told = take(nt);
-  s.fold = fold ? take(nt) : FlReals();
-  s.tnew = take(nt);
-  s.tfold = take(nf);
-  s.ffold = fold ? take(nf) : FlReals();
-  s.tfnew = take(nf);
-  take(1);
+  s.told = carve.take(nt);
+  s.fold = fold ? carve.take(nt) : FlReals();
+  s.tnew = carve.take(nt);
+  s.tfold = carve.take(nf);
+  s.ffold = fold ? carve.take(nf) : FlReals();
+  s.tfnew = carve.take(nf);
+  carve.take(1);
   const int humid_words = fl_humid_work_words(nf, f.humid);
-  work.qold = take(humid_words / 2);
-  work.qnew = take(humid_words / 2);
-  end = std::max(end, top);
+  work.qold = carve.take(humid_words / 2);
+  work.qnew = carve.take(humid_words / 2);
+  end = std::max(end, carve.next());
   core.take_real(end - core.real_top());
 }
 

@@ -349,27 +349,22 @@ void FLSITM(FltFrame& f, int fsteps) {
   // Work space: the loop's own arrays, the history, then the hydraulic
   // arrays and the humid-air fractions (the real top comes back on return).
   gar_CoreGuard core;
-  std::int64_t top = core.real_top();
-  auto take = [&top](std::int64_t n) {
-    FlReals v = gar_dynamiccorereal.from(top, n);
-    top += n;
-    return v;
-  };
+  gar_Carver<double> carve(gar_dynamiccorereal, core.real_top());
   SubstepWork a;
-  a.tss = take(nt);
-  a.fts = take(nt);
-  a.tse = take(nt);
-  a.tte = take(nt);
-  a.cp = take(nf);
-  a.rho = take(nf);
-  a.visc = take(nf);
-  a.ffold = take(nf);
-  a.tfold = take(nf);
-  a.tfnew = take(nf);
-  a.vrate = take(nf);
-  take(1);
+  a.tss = carve.take(nt);
+  a.fts = carve.take(nt);
+  a.tse = carve.take(nt);
+  a.tte = carve.take(nt);
+  a.cp = carve.take(nf);
+  a.rho = carve.take(nf);
+  a.visc = carve.take(nf);
+  a.ffold = carve.take(nf);
+  a.tfold = carve.take(nf);
+  a.tfnew = carve.take(nf);
+  a.vrate = carve.take(nf);
+  carve.take(1);
   a.lag.nlev = f.nlev;
-  a.lag.table = take(f.tl);
+  a.lag.table = carve.take(f.tl);
   FlHydraulics& w = a.w;
   w.vrate = a.vrate;
   w.hrho = a.rho;
@@ -378,15 +373,15 @@ void FLSITM(FltFrame& f, int fsteps) {
   w.ord = f.ord;
   if (hydraulics) {
     std::int64_t hcp = 0;
-    top = flt_hydraulic_work(w, nl, nf, f.ord.lprof, top, hcp);
+    carve = gar_Carver<double>(gar_dynamiccorereal, flt_hydraulic_work(w, nl, nf, f.ord.lprof, carve.next(), hcp));
     a.scratch = w.hpsol;
   } else {
-    a.scratch = take(nf);
+    a.scratch = carve.take(nf);
   }
   const int humid_words = fl_humid_work_words(nf, f.humid);
-  a.qold = take(humid_words / 2);
-  a.qnew = take(humid_words / 2);
-  core.take_real(top - core.real_top());
+  a.qold = carve.take(humid_words / 2);
+  a.qnew = carve.take(humid_words / 2);
+  core.take_real(carve.next() - core.real_top());
 
   // Before the first thermal step.
   GLOR.FCSGMN = kFlHuge;

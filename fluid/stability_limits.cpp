@@ -19,10 +19,8 @@ void start_limits(const FlNetwork& net, const FlOrdering& ord, FlInts hflg, std:
   const char* routine = csghyd ? "CSGHYD" : "FFCSGM";
   const int nf = net.nf, nl = net.nl;
   gar_CoreGuard core;  // both tops go back on every return
-  const std::int64_t w1 = core.take_real(3 * static_cast<std::int64_t>(nf));
-  FlReals vrate = gar_dynamiccorereal.from(w1, nf);
-  FlReals hrho = gar_dynamiccorereal.from(w1 + nf, nf);
-  FlReals hvisc = gar_dynamiccorereal.from(w1 + 2 * static_cast<std::int64_t>(nf), nf);
+  gar_Carver<double> carve(gar_dynamiccorereal, core.take_real(3 * static_cast<std::int64_t>(nf)));
+  FlReals vrate = carve.take(nf), hrho = carve.take(nf), hvisc = carve.take(nf);
   for (int k = 1; k <= nf; ++k) vrate(k) = 0.0;
 
   GLOR.CSGMIN = kFlHuge;

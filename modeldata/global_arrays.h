@@ -290,3 +290,27 @@ class gar_CoreGuard {
   int real_top_, int_top_;
   int real_first_ = 0, int_first_ = 0;
 };
+
+// The layout of a routine's work space: consecutive blocks of one
+// dynamic-core stack from a first word on, each viewed as it is carved.
+// take(n) views the next n words and moves past them; next() is the word
+// after the last block. The caller has checked that the blocks fit and moves
+// the stack's top (gar_CoreGuard::take_real, take_int) itself.
+//
+//   gar_Carver<double> carve(gar_dynamiccorereal, core.take_real(2 * n));
+//   plat::Vec1<double> a = carve.take(n), b = carve.take(n);
+template <class T>
+class gar_Carver {
+ public:
+  gar_Carver(plat::Vec1<T> store, std::int64_t first) : store_(store), at_(first) {}
+  plat::Vec1<T> take(std::int64_t n) {
+    plat::Vec1<T> v = store_.from(at_, n);
+    at_ += n;
+    return v;
+  }
+  std::int64_t next() const { return at_; }
+
+ private:
+  plat::Vec1<T> store_;
+  std::int64_t at_;
+};
