@@ -42,26 +42,49 @@ void not_specified(std::string_view name, int code) {
 
 bool cyclic_run() { return GLOC.SOLVER.c[0] == 'C' && GLOC.SOLVER.c[1] == 'Y'; }
 
-}  // namespace
+// What one FGENFI call carries from its first frame step to its last.
+struct FgFrame {
+  FlNetwork net;
+  bool solve = false;  // TIMEO < TIMEND: there are steps to make
+  FgPass w;
+  FgSaved sv;
+  FgThermal th;
+  FgLoop loop;
+};
 
-// With no fluid nodes FGENFI makes no steps: it checks its constants, takes
-// its work space (without the ordering), runs VARIABLES1 twice, copies the
-// tied temperatures and sets CSGMIN, and then sets TIMEO, TIMEN and TIMEM to
-// TIMEND without VARIABLES2 or OUTPUTS; the thermal network is not advanced.
-// A warning (code 12) says so: the clock moves all the same.
-void FGENFI() {
+// MODULE, SOLVER "TRFL2P" unless it begins with "CY", DTIMEU := 0, LOOPCT
+// := SUMFLL := SUMTHL := 0, the view of the model.
+void begin(FgFrame& f) {
   GLOC.MODULE = kName;
   if (!cyclic_run()) GLOC.SOLVER = "TRFL2P";
   GLOR.DTIMEU = 0.0;
   GLOI.LOOPCT = 0;
   GLOI.SUMFLL = 0;
   GLOI.SUMTHL = 0;
+  f.net = fl_network();
+}
 
-  const FlNetwork net = fl_network();
-  if (SDUNDF(GLOI.NLOOP)) return not_specified("nloop", 1);
-  if (net.nt > 0 && SDUNDF(GLOR.RELXCA)) return not_specified("relxca", 2);
-  if (SDUNDF(GLOR.FRLXCA)) return not_specified("frlxca", 3);
-  if (SDUNDF(GLOR.RELXMA)) return not_specified("relxma", 4);
+// The checks of the control constants, in order: the required ones, the
+// times that must be finite, TIMEO < TIMEND (an error the run survives:
+// no steps), the default OUTINT, NLOOPH and NLOOPT, and with steps to make
+// and fluid nodes an OUTINT that moves the output time on and the model's
+// fluid inputs. False after a refusal.
+bool checks(FgFrame& f) {
+  const FlNetwork& net = f.net;
+  struct Required {
+    const char* name;
+    bool undefined;
+    int code;
+  };
+  const Required required[] = {{"nloop", SDUNDF(GLOI.NLOOP) != 0, 1},
+                               {"relxca", net.nt > 0 && SDUNDF(GLOR.RELXCA) != 0, 2},
+                               {"frlxca", SDUNDF(GLOR.FRLXCA) != 0, 3},
+                               {"relxma", SDUNDF(GLOR.RELXMA) != 0, 4}};
+  for (const Required& r : required) {
+    if (!r.undefined) continue;
+    not_specified(r.name, r.code);
+    return false;
+  }
   {
     RequiredValue times[6];
     std::size_t n = 0;
@@ -71,9 +94,10 @@ void FGENFI() {
     if (!SDUNDF(GLOR.OUTINT)) times[n++] = {"outint", GLOR.OUTINT};
     times[n++] = {"dtmin", GLOR.DTMIN};
     times[n++] = {"dtmax", GLOR.DTMAX};
-    if (!require_finite_constants(kName, std::span<const RequiredValue>(times, n), 9)) return;
+    if (!require_finite_constants(kName, std::span<const RequiredValue>(times, n), 9)) return false;
   }
-  const bool solve = GLOR.TIMEO < GLOR.TIMEND;
+  f.solve = GLOR.TIMEO < GLOR.TIMEND;
+  const bool solve = f.solve;
   if (!solve)
     report("FGENFI: timend is not greater than TIMEO@See Engineering Manual for control constant definitions", 3, 5);
   if (SDUNDF(GLOR.OUTINT)) {
@@ -91,104 +115,147 @@ void FGENFI() {
         "FGENFI: Control constant outint is not greater than zero@Output times cannot advance; see User Manual "
         "description of Fgenfi for a list of control constants",
         4, 10);
-    return;
+    return false;
   }
   // The model's fluid inputs, when there are steps to make.
-  if (solve && net.nf > 0 &&
-      (!fl_require_finite_controls(kName, 9, net.nt, net.nf, false, true, true) ||
-       !fl_check_step_constants(kName, !SDUNDF(GLOR.DTIMEI)) || !fl_check_solution_inputs(kName, net)))
-    return;
+  return !(solve && net.nf > 0 &&
+           (!fl_require_finite_controls(kName, 9, net.nt, net.nf, false, true, true) ||
+            !fl_check_step_constants(kName, !SDUNDF(GLOR.DTIMEI)) || !fl_check_solution_inputs(kName, net)));
+}
 
-  {
-    gar_CoreGuard core;
-    const std::int64_t dystor = FLAGS(FLAGS_DYSTOR);
-    const int nt = net.nt, nf = net.nf, nl = net.nl;
+// The event list at the integer top. False after its shortage.
+bool events(FgFrame& f, gar_CoreGuard& core) {
+  return take_event_list(core, kName, f.loop.clock.events, f.loop.clock.nev);
+}
 
-    // Integer work: the event list at the top, then the ordering and flags.
-    FgLoop loop;
-    if (!take_event_list(core, kName, loop.clock.events, loop.clock.nev)) return;
-    const std::int64_t nint = 7 * static_cast<std::int64_t>(nf) + nl;
-    const std::int64_t iexcess = FLAGS(FLAGS_NEXTDYNAMICCOREINT) + nint - dystor;
-    if (iexcess > 0) return report(gar_worktext(kName, iexcess, gar_dystor_record), 4, 7);
-    gar_Carver<std::int32_t> ints(gar_dynamiccoreint, core.take_int(nint));
-    FgPass w;
-    w.perm = ints.take(nf);
-    w.pos = ints.take(nf);
-    w.ju = ints.take(nf);
-    w.ir = ints.take(nf);
-    w.id = ints.take(nf);
-    w.jl = ints.take(nf);
-    w.loopend = ints.take(nf);
-    w.lnkflg = ints.take(nl);
-    if (nf > 0) FPNTER(net, w);
+// The work space in the order of fluid/fgenfi.h: the integer blocks with the
+// ordering FPNTER makes in them (fluid nodes only), then the real blocks of
+// its profile. A shortage is fatal (codes 7 and 8); false after one.
+bool work_space(FgFrame& f, gar_CoreGuard& core) {
+  const FlNetwork& net = f.net;
+  const std::int64_t dystor = FLAGS(FLAGS_DYSTOR);
+  const int nt = net.nt, nf = net.nf, nl = net.nl;
+  FgPass& w = f.w;
+  FgSaved& sv = f.sv;
+  FgThermal& th = f.th;
 
-    // Real work.
-    const std::int64_t nreal = 5 * static_cast<std::int64_t>(nt) + 17 * static_cast<std::int64_t>(nf) +
-                               6 * static_cast<std::int64_t>(nl) + w.nlp + w.lprof;
-    const std::int64_t rexcess = FLAGS(FLAGS_NEXTDYNAMICCOREREAL) + nreal - dystor;
-    if (rexcess > 0) return report(gar_worktext(kName, rexcess, gar_dystor_record_colon), 4, 8);
-    gar_Carver<double> reals(gar_dynamiccorereal, core.take_real(nreal));
-    FgSaved sv;
-    FgThermal th;
-    w.drdp = reals.take(nf);
-    w.drdh = reals.take(nf);
-    w.rhoold = reals.take(nf);
-    w.rho = reals.take(nf);
-    w.mold = reals.take(nl);
-    w.pold = reals.take(nf);
-    w.pnew = reals.take(nf);
-    w.hold = reals.take(nf);
-    w.hnew = reals.take(nf);
-    w.flaold = reals.take(nf);
-    w.fmold = reals.take(nf);
-    w.amat = reals.take(w.lprof);
-    w.bvec = reals.take(nf);
-    w.loopmass = reals.take(w.nlp);
-    sv.hlold = reals.take(nl);
-    sv.tfold = reals.take(nf);
-    sv.drdpold = reals.take(nf);
-    sv.drdhold = reals.take(nf);
-    sv.vqold = reals.take(nf);
-    w.lnkcp = reals.take(nl);
-    w.lnkc2 = reals.take(nl);
-    w.lnkc1 = reals.take(nl);
-    w.lnkc0 = reals.take(nl);
-    sv.volold = reals.take(nf);
-    w.vrate = reals.take(nf);
-    th.tthold = reals.take(nt);
-    th.qthold = reals.take(nt);
-    th.gflprv = reals.take(nt);
-    th.qflprv = reals.take(nt);
-    th.tthprv = reals.take(nt);
-
-    if (solve) {
-      GLOR.TIMEN = GLOR.TIMEO;
-      GLOR.TIMEM = GLOR.TIMEO;
-      loop.clock.next = loop.clock.nominal = GLOR.TIMEO;
-      if (nf > 0) {
-        FGFIIN(net, w);
-        if (nl > 0) MHXINI(net);
-      }
-      STSOLT("");
-      V10001();
-      STSOLT("THERMAL");
-      V10001();
-      SSNCNT(net.lenthermal, net.lencopy, nt, net.pcs, net.t);
-      if (nt > 0) SCKCSG(net);
-      if (nf == 0)
-        report(
-            "FGENFI: No fluid nodes in the model@No time step was made: the thermal network is not advanced, "
-            "TIMEO is set to TIMEND. Use a thermal solution routine for a model without fluid loops",
-            2, 12);
-      FGFIIT(net, w, sv, th, loop);
-    }
+  const std::int64_t nint = 7 * static_cast<std::int64_t>(nf) + nl;
+  const std::int64_t iexcess = FLAGS(FLAGS_NEXTDYNAMICCOREINT) + nint - dystor;
+  if (iexcess > 0) {
+    report(gar_worktext(kName, iexcess, gar_dystor_record), 4, 7);
+    return false;
   }
-  if (solve) {
+  gar_Carver<std::int32_t> ints(gar_dynamiccoreint, core.take_int(nint));
+  w.perm = ints.take(nf);
+  w.pos = ints.take(nf);
+  w.ju = ints.take(nf);
+  w.ir = ints.take(nf);
+  w.id = ints.take(nf);
+  w.jl = ints.take(nf);
+  w.loopend = ints.take(nf);
+  w.lnkflg = ints.take(nl);
+  if (nf > 0) FPNTER(net, w);
+
+  const std::int64_t nreal = 5 * static_cast<std::int64_t>(nt) + 17 * static_cast<std::int64_t>(nf) +
+                             6 * static_cast<std::int64_t>(nl) + w.nlp + w.lprof;
+  const std::int64_t rexcess = FLAGS(FLAGS_NEXTDYNAMICCOREREAL) + nreal - dystor;
+  if (rexcess > 0) {
+    report(gar_worktext(kName, rexcess, gar_dystor_record_colon), 4, 8);
+    return false;
+  }
+  gar_Carver<double> reals(gar_dynamiccorereal, core.take_real(nreal));
+  w.drdp = reals.take(nf);
+  w.drdh = reals.take(nf);
+  w.rhoold = reals.take(nf);
+  w.rho = reals.take(nf);
+  w.mold = reals.take(nl);
+  w.pold = reals.take(nf);
+  w.pnew = reals.take(nf);
+  w.hold = reals.take(nf);
+  w.hnew = reals.take(nf);
+  w.flaold = reals.take(nf);
+  w.fmold = reals.take(nf);
+  w.amat = reals.take(w.lprof);
+  w.bvec = reals.take(nf);
+  w.loopmass = reals.take(w.nlp);
+  sv.hlold = reals.take(nl);
+  sv.tfold = reals.take(nf);
+  sv.drdpold = reals.take(nf);
+  sv.drdhold = reals.take(nf);
+  sv.vqold = reals.take(nf);
+  w.lnkcp = reals.take(nl);
+  w.lnkc2 = reals.take(nl);
+  w.lnkc1 = reals.take(nl);
+  w.lnkc0 = reals.take(nl);
+  sv.volold = reals.take(nf);
+  w.vrate = reals.take(nf);
+  th.tthold = reals.take(nt);
+  th.qthold = reals.take(nt);
+  th.gflprv = reals.take(nt);
+  th.qflprv = reals.take(nt);
+  th.tthprv = reals.take(nt);
+  return true;
+}
+
+// Before the first step: TIMEN := TIMEM := TIMEO, the output times from
+// TIMEO, the initial states (FGFIIN, MHXINI with links), VARIABLES1 with
+// SOLTYP blank and "THERMAL", the tied temperatures (SSNCNT), the stability
+// figure (SCKCSG) and, without fluid nodes, the warning that no step is made.
+void start(FgFrame& f) {
+  const FlNetwork& net = f.net;
+  const int nt = net.nt, nf = net.nf, nl = net.nl;
+  GLOR.TIMEN = GLOR.TIMEO;
+  GLOR.TIMEM = GLOR.TIMEO;
+  f.loop.clock.next = f.loop.clock.nominal = GLOR.TIMEO;
+  if (nf > 0) {
+    FGFIIN(net, f.w);
+    if (nl > 0) MHXINI(net);
+  }
+  STSOLT("");
+  V10001();
+  STSOLT("THERMAL");
+  V10001();
+  SSNCNT(net.lenthermal, net.lencopy, nt, net.pcs, net.t);
+  if (nt > 0) SCKCSG(net);
+  if (nf == 0)
+    report(
+        "FGENFI: No fluid nodes in the model@No time step was made: the thermal network is not advanced, "
+        "TIMEO is set to TIMEND. Use a thermal solution routine for a model without fluid loops",
+        2, 12);
+}
+
+// After the steps: TIMEM := TIMEN := TIMEO := TIMEND when there were steps
+// to make; SOLVER blanked unless it begins with "CY".
+void end(const FgFrame& f) {
+  if (f.solve) {
     GLOR.TIMEM = GLOR.TIMEND;
     GLOR.TIMEN = GLOR.TIMEND;
     GLOR.TIMEO = GLOR.TIMEND;
   }
   if (!cyclic_run()) GLOC.SOLVER = "";
+}
+
+}  // namespace
+
+// With no fluid nodes FGENFI makes no steps: it checks its constants, takes
+// its work space (without the ordering), runs VARIABLES1 twice, copies the
+// tied temperatures and sets CSGMIN, and then sets TIMEO, TIMEN and TIMEM to
+// TIMEND without VARIABLES2 or OUTPUTS; the thermal network is not advanced.
+// A warning (code 12) says so: the clock moves all the same. A refusal or a
+// shortage ends the call where it stands.
+void FGENFI() {
+  FgFrame f;
+  begin(f);
+  if (!checks(f)) return;
+  {
+    gar_CoreGuard core;  // both tops go back before the end
+    if (!events(f, core) || !work_space(f, core)) return;
+    if (f.solve) {
+      start(f);
+      FGFIIT(f.net, f.w, f.sv, f.th, f.loop);
+    }
+  }
+  end(f);
 }
 
 void FPNTER(const FlNetwork& net, FgPass& w) {
