@@ -1,7 +1,6 @@
 #include "fluid/flt_frame.h"
 
 #include <algorithm>
-#include <array>
 #include <string>
 
 #include "core/char_pool.h"
@@ -245,57 +244,4 @@ int flt_hydraulics(const FltFrame& f, const FlHydraulics& w) {
 void flt_humidity_carried(const FlNetwork& net) {
   for (int k = 1; k <= net.nf; ++k)
     if (net.ftypes(k) == "AIRW") net.vq(k) = net.w(k);
-}
-
-// ---- State at the start of a pass --------------------------------------------
-
-namespace {
-
-// The model arrays a pass changes that every rejection puts back, each with
-// its store in `start`.
-struct Kept {
-  FlReals model;
-  std::vector<double>& store;
-};
-
-std::array<Kept, 7> kept(const FltFrame& f, FltStepStart& start) {
-  const FlNetwork& net = f.net;
-  return {Kept{net.p, start.p},   Kept{net.vol, start.vol}, Kept{net.fla, start.fla}, Kept{net.fl, start.fl},
-          Kept{net.fd, start.fd}, Kept{f.r1, start.r1},     Kept{f.r2, start.r2}};
-}
-
-}  // namespace
-
-void flt_step_start_size(const FltFrame& f, FltStepStart& start) {
-  for (Kept& k : kept(f, start)) k.store.assign(static_cast<std::size_t>(k.model.size()), 0.0);
-  const std::size_t humid = f.humid ? static_cast<std::size_t>(f.net.nf) : 0;
-  for (std::vector<double>* v : {&start.w, &start.phi, &start.vq}) v->assign(humid, 0.0);
-}
-
-void flt_step_start_save(const FltFrame& f, const FlTimeLag& lag, FltStepStart& start) {
-  for (Kept& k : kept(f, start)) std::copy(k.model.begin(), k.model.end(), k.store.begin());
-  const FlNetwork& net = f.net;
-  if (f.humid) {
-    std::copy(net.w.begin(), net.w.end(), start.w.begin());
-    std::copy(net.phi.begin(), net.phi.end(), start.phi.begin());
-    std::copy(net.vq.begin(), net.vq.end(), start.vq.begin());
-  }
-  start.lag_time = lag.time;
-  start.lag_pointer = lag.pointer;
-}
-
-void flt_step_start_restore(const FltFrame& f, FlTimeLag& lag, FltStepStart& start) {
-  for (Kept& k : kept(f, start)) std::copy(k.store.begin(), k.store.end(), k.model.begin());
-  const FlNetwork& net = f.net;
-  if (f.humid) {
-    for (int k = 1; k <= net.nf; ++k) {
-      if (!(net.ftypes(k) == "AIRW")) continue;
-      const auto j = static_cast<std::size_t>(k - 1);
-      net.w(k) = start.w[j];
-      net.phi(k) = start.phi[j];
-      net.vq(k) = start.vq[j];
-    }
-  }
-  lag.time = start.lag_time;
-  lag.pointer = start.lag_pointer;
 }

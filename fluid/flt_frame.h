@@ -186,34 +186,6 @@ int flt_hydraulics(const FltFrame& f, const FlHydraulics& w);
 // humidity ratio in its vapour quality.
 void flt_humidity_carried(const FlNetwork& net);
 
-// What a pass changes besides the temperatures, as it stood when the pass
-// began: the pressures, volumes, flow areas, lengths and hydraulic diameters
-// that the volume update and the hydraulic solution move (a compliant
-// node's volume follows its pressure, so the two go back together), the
-// humidity ratio, relative humidity and vapour quality of the "AIRW" nodes
-// that the humidity update advances, the condensation rates R1 and latent
-// heat loads R2, and the clock of the transport delay. A rejected step puts
-// them back, so that its retry starts where the rejected pass started and
-// nothing the rejected pass integrated stays; the mass flows stay as the
-// rejected pass left them (a start for the next hydraulic solution, which
-// has no storage of its own). The arrays are sized once per loop run.
-struct FltStepStart {
-  std::vector<double> p, vol, fla, fl, fd;  // nf
-  std::vector<double> w, phi, vq;           // nf, with the humid-air flag
-  std::vector<double> r1, r2;               // nf, nt
-  double lag_time = 0.0;
-  int lag_pointer = 1;
-};
-
-// Sizes the arrays of `start` for the loop of frame f.
-void flt_step_start_size(const FltFrame& f, FltStepStart& start);
-
-// Saves the state above at the start of a pass.
-void flt_step_start_save(const FltFrame& f, const FlTimeLag& lag, FltStepStart& start);
-
-// Puts it back after a rejected step.
-void flt_step_start_restore(const FltFrame& f, FlTimeLag& lag, FltStepStart& start);
-
 // ---- Step loops -------------------------------------------------------------
 
 // The step loop of FLTNTS, from the first step the frame has placed to

@@ -393,8 +393,8 @@ void FLSITM(FltFrame& f, int fsteps) {
   fl_copy(nf, net.tf, a.tfnew);
   flt_loop_start(f, w);
   int steps = 1;
-  FltStepStart start;
-  flt_step_start_size(f, start);
+  FlStepStart start;
+  fl_step_start_size(net, f.humid, f.r1, f.r2, start);
 
   LoopGuard guard("FLSITM");
   do {
@@ -408,7 +408,7 @@ void FLSITM(FltFrame& f, int fsteps) {
     }
     for (;;) {
       guard.pass();
-      flt_step_start_save(f, a.lag, start);
+      fl_step_start_save(net, f.humid, f.r1, f.r2, a.lag, start);
       GLOI.SUMFLL = 0;
       GLOI.SUMTHL = thermal_count;
       if (nt >= 1) {
@@ -454,7 +454,7 @@ void FLSITM(FltFrame& f, int fsteps) {
         ++steps;
         thermal_count = 0;
       } else {
-        flt_step_start_restore(f, a.lag, start);
+        fl_step_start_restore(net, f.humid, f.r1, f.r2, a.lag, start);
       }
       if (completed) break;
     }

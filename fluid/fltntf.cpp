@@ -123,13 +123,13 @@ void FLTFIT(FltFrame& f) {
   fl_place_step(clock);
   int steps = 1;
   FlExceedances counts;
-  FltStepStart start;
-  flt_step_start_size(f, start);
+  FlStepStart start;
+  fl_step_start_size(net, f.humid, f.r1, f.r2, start);
 
   LoopGuard guard("FLTFIT");
   for (;;) {
     guard.pass();
-    flt_step_start_save(f, work.lag, start);
+    fl_step_start_save(net, f.humid, f.r1, f.r2, work.lag, start);
     GLOI.SUMTHL = 0;
     GLOI.SUMFLL = 0;
     SNFE(net, work.scratch);
@@ -162,7 +162,7 @@ void FLTFIT(FltFrame& f) {
     int accepted = 0;
     FSTIME(net, clock, f.present, hydraulic, change, s, counts, accepted);
     if (accepted != 0) ++steps;
-    else flt_step_start_restore(f, work.lag, start);
+    else fl_step_start_restore(net, f.humid, f.r1, f.r2, work.lag, start);
     if (fl_loop_done()) break;
   }
   fl_end_warnings(kName, "FLTFIT", counts, steps);

@@ -109,13 +109,13 @@ void FLTSIT(FltFrame& f) {
   flt_loop_start(f, w);
   int steps = 1;
   FlExceedances counts;
-  FltStepStart start;
-  flt_step_start_size(f, start);
+  FlStepStart start;
+  fl_step_start_size(net, f.humid, f.r1, f.r2, start);
 
   LoopGuard guard("FLTSIT");
   for (;;) {
     guard.pass();
-    flt_step_start_save(f, lag, start);
+    fl_step_start_save(net, f.humid, f.r1, f.r2, lag, start);
     GLOI.SUMTHL = 0;
     GLOI.SUMFLL = 0;
     GLOR.DTCOUR = kFlHuge;
@@ -151,7 +151,7 @@ void FLTSIT(FltFrame& f) {
     int accepted = 0;
     FSTIME(net, f.clock, f.present, hydraulic, change, s, counts, accepted);
     if (accepted != 0) ++steps;
-    else flt_step_start_restore(f, lag, start);
+    else fl_step_start_restore(net, f.humid, f.r1, f.r2, lag, start);
     if (fl_loop_done()) break;
   }
   fl_end_warnings(kName, "FLTSIT", counts, steps);

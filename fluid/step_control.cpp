@@ -1,6 +1,9 @@
 #include "fluid/step_control.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
+#include <vector>
 
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
@@ -13,7 +16,55 @@ namespace {
 // The message field of the end warnings.
 constexpr std::size_t kWarningField = 60;
 
+// The model arrays a pass changes that every rejection puts back, each with
+// its store in `start`.
+struct Kept {
+  FlReals model;
+  std::vector<double>& store;
+};
+
+std::array<Kept, 7> kept(const FlNetwork& net, FlReals r1, FlReals r2, FlStepStart& start) {
+  return {Kept{net.p, start.p},   Kept{net.vol, start.vol}, Kept{net.fla, start.fla}, Kept{net.fl, start.fl},
+          Kept{net.fd, start.fd}, Kept{r1, start.r1},       Kept{r2, start.r2}};
+}
+
 }  // namespace
+
+// ---- The state a rejected step puts back --------------------------------
+
+void fl_step_start_size(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, FlStepStart& start) {
+  for (Kept& k : kept(net, r1, r2, start)) k.store.assign(static_cast<std::size_t>(k.model.size()), 0.0);
+  const std::size_t words = humid ? static_cast<std::size_t>(net.nf) : 0;
+  for (std::vector<double>* v : {&start.w, &start.phi, &start.vq}) v->assign(words, 0.0);
+}
+
+void fl_step_start_save(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, const FlTimeLag& lag,
+                        FlStepStart& start) {
+  for (Kept& k : kept(net, r1, r2, start)) std::copy(k.model.begin(), k.model.end(), k.store.begin());
+  if (humid) {
+    std::copy(net.w.begin(), net.w.end(), start.w.begin());
+    std::copy(net.phi.begin(), net.phi.end(), start.phi.begin());
+    std::copy(net.vq.begin(), net.vq.end(), start.vq.begin());
+  }
+  start.lag_time = lag.time;
+  start.lag_pointer = lag.pointer;
+}
+
+void fl_step_start_restore(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, FlTimeLag& lag,
+                           FlStepStart& start) {
+  for (Kept& k : kept(net, r1, r2, start)) std::copy(k.store.begin(), k.store.end(), k.model.begin());
+  if (humid) {
+    for (int k = 1; k <= net.nf; ++k) {
+      if (!(net.ftypes(k) == "AIRW")) continue;
+      const auto j = static_cast<std::size_t>(k - 1);
+      net.w(k) = start.w[j];
+      net.phi(k) = start.phi[j];
+      net.vq(k) = start.vq[j];
+    }
+  }
+  lag.time = start.lag_time;
+  lag.pointer = start.lag_pointer;
+}
 
 // ---- Output times ----------------------------------------------------------
 

@@ -1,10 +1,11 @@
 // Step control of the single-phase fluid-loop routines: the clock of a step
 // loop (its output times and event arrays), the exceedance counters, the
-// placement of the next step, the acceptance of a step (FSTIME) and the
-// end-of-run warnings.
+// state a rejected step puts back, the placement of the next step, the
+// acceptance of a step (FSTIME) and the end-of-run warnings.
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "fluid/fluid_network.h"
 #include "fluid/implicit_updates.h"
@@ -40,6 +41,39 @@ void fl_outputs_if_due(FlClock& clock);
 struct FlExceedances {
   int relxca = 0, frlxca = 0, relxma = 0, dtpmax = 0;
 };
+
+// ---- The state a rejected step puts back --------------------------------
+
+// What a pass changes besides the temperatures, as it stood when the pass
+// began: the pressures, volumes, flow areas, lengths and hydraulic diameters
+// that the volume update and the hydraulic solution move (a compliant
+// node's volume follows its pressure, so the two go back together), the
+// humidity ratio, relative humidity and vapour quality of the "AIRW" nodes
+// that the humidity update advances, the condensation rates R1 and latent
+// heat loads R2, and the clock of the transport delay. A rejected step puts
+// them back, so that its retry starts where the rejected pass started and
+// nothing the rejected pass integrated stays; the mass flows stay as the
+// rejected pass left them (a start for the next hydraulic solution, which
+// has no storage of its own). The arrays are sized once per loop run.
+struct FlStepStart {
+  std::vector<double> p, vol, fla, fl, fd;  // nf
+  std::vector<double> w, phi, vq;           // nf, with the humid-air flag
+  std::vector<double> r1, r2;               // nf, nt
+  double lag_time = 0.0;
+  int lag_pointer = 1;
+};
+
+// Sizes the arrays of `start` for a loop over net with the loop's
+// humid-air flag, condensation rates r1 and latent heat loads r2.
+void fl_step_start_size(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, FlStepStart& start);
+
+// Saves the state above at the start of a pass.
+void fl_step_start_save(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, const FlTimeLag& lag,
+                        FlStepStart& start);
+
+// Puts it back after a rejected step.
+void fl_step_start_restore(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, FlTimeLag& lag,
+                           FlStepStart& start);
 
 // ---- Step acceptance ------------------------------------------------------
 
