@@ -241,7 +241,3 @@ int flt_hydraulics(const FltFrame& f, const FlHydraulics& w) {
   return converged;
 }
 
-void flt_humidity_carried(const FlNetwork& net) {
-  for (int k = 1; k <= net.nf; ++k)
-    if (net.ftypes(k) == "AIRW") net.vq(k) = net.w(k);
-}

@@ -182,9 +182,6 @@ void flt_loop_start(const FltFrame& f, const FlHydraulics& w);
 // its converged flag.
 int flt_hydraulics(const FltFrame& f, const FlHydraulics& w);
 
-// After the humidity update of a pass: every "AIRW" node carries its
-// humidity ratio in its vapour quality.
-void flt_humidity_carried(const FlNetwork& net);
 
 // ---- Step loops -------------------------------------------------------------
 

@@ -446,7 +446,7 @@ void FLSITM(FltFrame& f, int fsteps) {
       if (f.humid && !fl_step_repeated(change)) {
         // As in the other loops: the sub-step's own new temperatures.
         HMDIPT(net, GLOR.DAMPM, GLOR.DTIMEU, a.vrate, a.rho, a.tse, a.tfnew, f.r1, f.r2, a.qnew, a.qold);
-        flt_humidity_carried(net);
+        fl_humidity_carried(net);
       }
       bool accepted = false;
       FMTIME(net, f.clock, f.present, hydraulic, change, a, counts, completed, accepted);

@@ -157,7 +157,7 @@ void FLTFIT(FltFrame& f) {
       // hydraulic solution evaluates.
       if (!hydraulics) SCPRHO(net, w.hrho, work.scratch);
       HMDNTF(net, GLOR.DTIMEU, w.vrate, w.hrho, s.tnew, s.tfnew, f.r1, f.r2, work.qnew, work.qold);
-      flt_humidity_carried(net);
+      fl_humidity_carried(net);
     }
     int accepted = 0;
     FSTIME(net, clock, f.present, hydraulic, change, s, counts, accepted);

@@ -146,7 +146,7 @@ void FLTSIT(FltFrame& f) {
       // The humidity follows the temperatures the step has just found (see
       // fluid/humid_air.h); a step about to be repeated shorter skips it.
       HMDIPT(net, GLOR.DAMPM, GLOR.DTIMEU, w.vrate, w.hrho, s.tnew, s.tfnew, f.r1, f.r2, work.qnew, work.qold);
-      flt_humidity_carried(net);
+      fl_humidity_carried(net);
     }
     int accepted = 0;
     FSTIME(net, f.clock, f.present, hydraulic, change, s, counts, accepted);

@@ -110,3 +110,7 @@ void HMDIPT(const FlNetwork& net, double g, double dt, FlCReals vdot, FlCReals r
 // thermal nodes, CNDNSE with g = 1; t and tf as for HMDIPT.
 void HMDNTF(const FlNetwork& net, double dt, FlCReals vdot, FlCReals rho, FlCReals t, FlCReals tf, FlReals r1,
             FlReals r2, FlReals qnew, FlReals qold);
+
+// After the humidity update of a pass (HMDIPT, HMDNTF): every "AIRW" node
+// carries its humidity ratio in its vapour quality.
+void fl_humidity_carried(const FlNetwork& net);

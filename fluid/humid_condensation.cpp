@@ -130,3 +130,8 @@ void HMDNTF(const FlNetwork& net, double dt, FlCReals vdot, FlCReals rho, FlCRea
   HUMRSP(net, 0, tf);
   if (net.nt != 0) CNDNSE(net, 1.0, t, tf, r1, r2);
 }
+
+void fl_humidity_carried(const FlNetwork& net) {
+  for (int k = 1; k <= net.nf; ++k)
+    if (net.ftypes(k) == "AIRW") net.vq(k) = net.w(k);
+}
