@@ -1,6 +1,8 @@
 // Whole runs of the two-phase solution FGENFI on small WATER networks:
-// energy and mass balances, two-phase states, phase separation, the frame's
-// checks and messages, and the step control seen through the blocks.
+// energy and mass balances, two-phase states, phase separation, the run
+// without fluid nodes, and the step control seen through the blocks. The
+// frame's checks and shortage messages are rows of the contract tables of
+// the fluid routines (fluid/solver_contract_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,6 +17,7 @@
 #include "fluid_fixture.h"
 #include "platform/process.h"
 #include "properties/properties.h"
+#include "two_phase_pipe.h"
 
 namespace fluid_test {
 namespace {
@@ -35,14 +38,7 @@ class FgenfiRun : public FluidTest {
   }
   // Two-phase state of fluid node num at pressure p and quality x.
   void two_phase(const tna_test::FluidModel& fm, int num, double p, double x) {
-    const int k = fm.findex(num), code = net.fluid_code(k);
-    const double ts = XTEMPS(p, code, 0);
-    const double hl = XENTHS(p, ts, 0.0, code, 0), hv = XENTHS(p, ts, 1.0, code, 0);
-    net.p(k) = p;
-    net.tf(k) = ts;
-    net.fe(k) = hl + x * (hv - hl);
-    net.vq(k) = x;
-    net.frg(k) = "HEM";
+    fluid_test::two_phase(net, fm, num, p, x);
   }
   double hl(double p) const {
     const int code = FTYPEI("WATER");
@@ -74,25 +70,6 @@ class FgenfiRun : public FluidTest {
 
   tna_test::BlockLog log;
 };
-
-// A pipe of n nodes of flow area `area` and length 0.01 m: node 1 "R" at
-// 1.0E5 + 40 Pa and quality x, nodes 2..n-1 "F" heated by q each, node n "J"
-// at 1.0E5 Pa; links of fitting loss 1.0E-6 (the wall is smooth enough not
-// to matter).
-tna_test::FluidModel pipe(int n, double area, double q) {
-  tna_test::FluidModel fm = tna_test::chain(n);
-  fm.node(1).status = 'R';
-  fm.node(n).status = 'J';
-  for (int i = 1; i <= n; ++i) {
-    fm.node(i).fd = 0.1;
-    fm.node(i).fla = area;
-    fm.node(i).fl = 0.01;
-    fm.node(i).vol = area * 0.01;
-    if (i > 1 && i < n) fm.node(i).fq = q;
-  }
-  for (int k = 0; k < n - 1; ++k) fm.link_spec(k).gp = 1.0e-6;
-  return fm;
-}
 
 // ---------------------------------------------------------------------------
 // Balances and states.
@@ -340,15 +317,12 @@ TEST_F(FgenfiRun, ClosedTwoPhaseLoopCutsTheStepsItCannotSolve) {
 // ---------------------------------------------------------------------------
 // Step control, seen through the blocks.
 
-// A small pipe that converges at once: inlet, one heated node, outlet.
-tna_test::FluidModel small_pipe() { return pipe(3, 1.0, 100.0); }
-
 class FgenfiSteps : public FgenfiRun {
  protected:
   void setup(tna_test::FluidModel&& fm) { setup(fm); }
   void setup(tna_test::FluidModel& fm) {
     build(fm);
-    for (int i = 1; i <= net.nf; ++i) two_phase(fm, i, 1.0e5 + 20.0 * (net.nf - i), 0.1);
+    two_phase_states(net, fm);
   }
   // (TIMEO, DTIMEU) of every step the coupled iteration starts.
   std::vector<std::pair<double, double>> attempts;
@@ -504,26 +478,7 @@ TEST_F(FgenfiSteps, PassCountsOfAStep) {
 }
 
 // ---------------------------------------------------------------------------
-// The frame: constants, work space, the runs that make no step.
-
-TEST_F(FgenfiSteps, EndBeforeTheStartMakesNoStep) {
-  setup(small_pipe());
-  GLOR.TIMEO = 5.0;
-  GLOR.TIMEND = 5.0;
-  const int rtop = FLAGS(29), itop = FLAGS(36);
-  run();
-  EXPECT_TRUE(log.calls.empty());
-  EXPECT_EQ(FLAGS(29), rtop);
-  EXPECT_EQ(FLAGS(36), itop);
-  EXPECT_EQ(GLOC.SOLVER.trimmed(), "");
-  EXPECT_EQ(GLOR.TIMEO, 5.0);
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(l,
-                          "FGENFI: timend is not greater than TIMEO@See Engineering Manual for control constant "
-                          "definitions"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "FGENFI", 5));
-}
+// The frame: the run that makes no step, the loop limits.
 
 TEST_F(FgenfiSteps, WithoutFluidNodesThereIsNoStep) {
   tna_test::FluidModel fm;
@@ -548,155 +503,13 @@ TEST_F(FgenfiSteps, WithoutFluidNodesThereIsNoStep) {
   EXPECT_EQ(l.find("FATAL"), std::string::npos) << l;
 }
 
-TEST_F(FgenfiSteps, MissingOrUnusableConstantsEndTheRun) {
-  const double undefined = tna_test::undefined_real();
-  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-  struct Case {
-    std::function<void()> set;
-    std::string name;
-    int code;
-  };
-  const std::vector<Case> cases = {
-      {[] { GLOI.NLOOP = SKUNDF(); }, "nloop", 1},     {[=] { GLOR.RELXCA = undefined; }, "relxca", 2},
-      {[=] { GLOR.FRLXCA = undefined; }, "frlxca", 3}, {[=] { GLOR.RELXMA = undefined; }, "relxma", 4},
-      {[=] { GLOR.TIMEND = nan; }, "timend", 9},       {[=] { GLOR.TIMEO = -inf; }, "timeo", 9},
-      {[=] { GLOR.DTIMEI = nan; }, "dtimei", 9},       {[=] { GLOR.OUTINT = inf; }, "outint", 9},
-      {[=] { GLOR.DTMIN = nan; }, "dtmin", 9},         {[=] { GLOR.DTMAX = inf; }, "dtmax", 9},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    gar_deallocate_all();
-    tna_test::fluid_controls();
-    fresh_listing();
-    tna_test::FluidModel fm = small_pipe();
-    fm.thermal(100, 'D', 20.0, 1.0);
-    setup(fm);
-    c.set();
-    const int rtop = FLAGS(29), itop = FLAGS(36);
-    EXPECT_THROW(FGENFI(), plat::ProcessExit);
-    EXPECT_EQ(FLAGS(29), rtop);
-    EXPECT_EQ(FLAGS(36), itop);
-    const std::string l = listing();
-    // The undefined ones in the routine's own words; the times and steps
-    // that are not finite numbers in the words every solution routine uses.
-    const std::string manual = c.code == 9 ? "FGENFI" : "Fgenfi";
-    EXPECT_TRUE(has_message(l, "FGENFI: Control constant " + c.name +
-                                   " not specified@See User Manual description of " + manual +
-                                   " for a list of required control constants"))
-        << l;
-    EXPECT_TRUE(has_reference(l, "FGENFI", c.code)) << l;
-  }
-  // Without thermal nodes RELXCA is not needed.
-  gar_deallocate_all();
-  tna_test::fluid_controls();
-  setup(small_pipe());
-  GLOR.RELXCA = undefined;
-  run();
-  EXPECT_EQ(GLOR.TIMEO, GLOR.TIMEND);
-}
-
-TEST_F(FgenfiSteps, OutputIntervalAndTheLoopLimits) {
-  // OUTINT undefined: one output interval over the run, with a warning;
+TEST_F(FgenfiSteps, LoopLimitsOfZeroBecomeNloop) {
   // NLOOPH and NLOOPT of 0 become NLOOP, an undefined one stays.
   setup(small_pipe());
-  GLOR.OUTINT = tna_test::undefined_real();
   GLOI.NLOOPT = SKUNDF();
   run();
-  EXPECT_EQ(GLOR.OUTINT, 10.0);
-  EXPECT_EQ(times("OUTPUTS"), (std::vector<double>{0, 10}));
   EXPECT_EQ(GLOI.NLOOPH, GLOI.NLOOP);
   EXPECT_EQ(GLOI.NLOOPT, SKUNDF());
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(l,
-                          "FGENFI: Control constant outint not specified@Default is timend - TIMEO; see User "
-                          "Manual description of Fgenfi for a list of control constants"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "FGENFI", 6));
-}
-
-TEST_F(FgenfiSteps, TimesThatCannotAdvanceEndTheRun) {
-  // An output interval of 0, and steps limited to length 0, would hold the
-  // clock: each ends the run with a message of its own. A DTIMEI given as 0
-  // with DTMIN 0 is refused before the first step; without DTIMEI the step
-  // RLCOUR x DTCOUR (RLCOUR 0 here) is found to have no length at the step.
-  struct Case {
-    double outint, dtimei, dtmin;
-    std::string message;
-    int code;
-  };
-  const Case cases[] = {
-      {5.0, 0.0, 0.0,
-       "FGENFI: Control constant DTIMEI is not greater than zero@With DTMIN not greater than zero either, the time "
-       "step would have no length; see User Manual description of FGENFI for a list of control constants",
-       29},
-      {0.0, 1.0, 1.0e-6,
-       "FGENFI: Control constant outint is not greater than zero@Output times cannot advance; see User Manual "
-       "description of Fgenfi for a list of control constants",
-       10},
-      {-5.0, 1.0, 1.0e-6, "FGENFI: Control constant outint is not greater than zero", 10},
-      {5.0, tna_test::undefined_real(), 0.0,
-       "FGENFI: Time step of zero length at TIMEO = 0.00000 @Check control constants DTIMEI, DTMIN, DTMAX, "
-       "RLCOUR and OUTINT",
-       11},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.message);
-    gar_deallocate_all();
-    fresh_listing();
-    setup(small_pipe());
-    GLOR.TIMEO = 0.0;
-    GLOR.OUTINT = c.outint;
-    GLOR.DTIMEI = c.dtimei;
-    GLOR.DTMIN = c.dtmin;
-    EXPECT_THROW(FGENFI(), plat::ProcessExit);
-    const std::string l = listing();
-    EXPECT_TRUE(has_message(l, c.message)) << l;
-    EXPECT_TRUE(has_reference(l, "FGENFI", c.code)) << l;
-  }
-}
-
-TEST_F(FgenfiSteps, ShortOfWorkSpaceByTheExactWords) {
-  // chain(3): 7 x 3 + 2 = 23 integer words; 17 x 3 + 6 x 2 + 1 loop + a
-  // profile of 8 = 72 real words (no thermal node). Both tops start at 1.
-  struct Case {
-    int dystor;
-    std::string message;
-    int code;
-  };
-  const Case cases[] = {
-      {20,
-       "FGENFI: Insufficient work space@An extra         4 words needed, increase DYSTOR on $EXECUTION record, see "
-       "User Manual description of $EXECUTION block",
-       7},
-      {70,
-       "FGENFI: Insufficient work space@An extra         3 words needed: increase DYSTOR on $EXECUTION record. See "
-       "User Manual description of $EXECUTION block",
-       8},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.dystor);
-    gar_deallocate_all();
-    fresh_listing();
-    tna_test::FluidModel fm = tna_test::chain(3);
-    build(fm);
-    FINITS(" ", -1);
-    FLAGS(28) = c.dystor;
-    EXPECT_THROW(FGENFI(), plat::ProcessExit);
-    EXPECT_EQ(FLAGS(29), 1);
-    EXPECT_EQ(FLAGS(36), 1);
-    const std::string l = listing();
-    EXPECT_TRUE(has_message(l, c.message)) << l;
-    EXPECT_TRUE(has_reference(l, "FGENFI", c.code)) << l;
-  }
-  // One word more of each is enough.
-  gar_deallocate_all();
-  fresh_listing();
-  tna_test::FluidModel fm = tna_test::chain(3);
-  build(fm);
-  FLAGS(28) = 73;
-  GLOR.TIMEO = GLOR.TIMEND;
-  run();
-  EXPECT_FALSE(has_reference(listing(), "FGENFI", 8));
 }
 
 TEST_F(FgenfiSteps, RejectedStepRestoresTheHydraulicDiameter) {

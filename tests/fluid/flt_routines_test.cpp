@@ -3,18 +3,17 @@
 // at late times. FLTNTF: its first step from the stability limits, its
 // first-order error, the explicit fluid update (the node numbers it reports,
 // the transport delay without through-flow). FLTMTS: the sub-steps of a
-// thermal step, the error it survives, the checks and their order.
+// thermal step. Their checks and shortage messages are rows of the contract
+// tables of the fluid routines (fluid/solver_contract_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "fluid/explicit_step.h"
 #include "fluid/fluid_services.h"
-#include "fluid/ordering.h"
 #include "fluid_fixture.h"
 #include "platform/process.h"
 #include "properties/properties.h"
@@ -79,14 +78,6 @@ class FltRoutines : public FluidTest {
       net.vol(i) = kArea * net.fl(i);
     }
     for (int k = 1; k <= net.nl; ++k) gar_massflowlinkfittinglosses(k) = 1.0e20;
-  }
-  void raise_tops(int real, int integer) {
-    FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = real;
-    FLAGS(FLAGS_NEXTDYNAMICCOREINT) = integer;
-  }
-  void expect_tops(int real, int integer) {
-    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), real);
-    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), integer);
   }
   std::vector<BlockCall> calls_of(const std::string& block) const {
     std::vector<BlockCall> out;
@@ -486,28 +477,6 @@ TEST_F(FltRoutines, CyclicDriverRepeatsEachRoutine) {
   }
 }
 
-TEST_F(FltRoutines, StepWithoutLengthIsRefused) {
-  // No step length at all (DTMIN = DTMAX = 0): the run ends before the first
-  // step, naming the constant the routine reads (FLTNTF sets its steps
-  // without DTIMEI), instead of stepping for ever; the tops come back.
-  const std::pair<Named, const char*> cases[] = {{kRoutines[1], "DTMAX"}, {kRoutines[2], "DTIMEI"}};
-  for (const auto& [r, name] : cases) {
-    SCOPED_TRACE(r.name);
-    rc(100.0, 1.0, 10.0);
-    fresh_listing();
-    GLOR.DTIMEI = 0.0;
-    GLOR.DTMIN = 0.0;
-    GLOR.DTMAX = 0.0;
-    raise_tops(5, 7);
-    EXPECT_THROW(r.run(), plat::ProcessExit);
-    const std::string l = listing();
-    EXPECT_TRUE(has_message(l, std::string(r.name) + ": Control constant " + name + " is not greater than zero@"))
-        << l;
-    EXPECT_TRUE(has_reference(l, r.name, 29));
-    expect_tops(5, 7);
-  }
-}
-
 // ---------------------------------------------------------------------------
 // FLTNTF
 
@@ -624,87 +593,6 @@ TEST_F(FltRoutines, FltntfFluidUpdateNamesTheNodeItself) {
   EXPECT_EQ(s.tfnew(2), 20.0);
 }
 
-TEST_F(FltRoutines, FltntfChecks) {
-  const std::string req =
-      " not specified@See User Manual description of FLTNTF for a list of required control constants";
-  const std::string shortened =
-      " not specified@See User Manual description of FLTNTF for a list of control connstants";
-  const std::string not_positive =
-      " is not greater than zero@Output times would never advance, see User Manual description of FLTNTF for a "
-      "list of control constants";
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  struct Case {
-    const char* what;
-    bool fluid;
-    std::function<void()> set;
-    int code;
-    std::string text;
-  };
-  const Case cases[] = {
-      {"TIMEND at TIMEO", false, [] { GLOR.TIMEND = GLOR.TIMEO; }, 1,
-       "FLTNTF: TIMEND is not greater than TIMEO@See Engineering Manual for control constant definitions"},
-      {"NLOOP", false, [] { GLOI.NLOOP = SKUNDF(); }, 3, "FLTNTF: Control constant NLOOP" + shortened},
-      {"RELXCA", false, [] { GLOR.RELXCA = tna_test::undefined_real(); }, 4,
-       "FLTNTF: Control constant RELXCA" + shortened},
-      {"RELXMA", true, [] { GLOR.RELXMA = tna_test::undefined_real(); }, 5, "FLTNTF: Control constant RELXMA" + req},
-      {"FRLXCA", true, [] { GLOR.FRLXCA = tna_test::undefined_real(); }, 6, "FLTNTF: Control constant FRLXCA" + req},
-      {"TIMEND not a number", false, [nan] { GLOR.TIMEND = nan; }, 9, "FLTNTF: Control constant TIMEND" + req},
-      {"OUTINT zero", false, [] { GLOR.OUTINT = 0.0; }, 10, "FLTNTF: Control constant OUTINT" + not_positive},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    if (c.fluid) {
-      tna_test::FluidModel fm = tna_test::chain(2);
-      build(fm);
-      controls();
-    } else {
-      rc(100.0, 1.0, 10.0);
-    }
-    fresh_listing();
-    log.calls.clear();
-    c.set();
-    raise_tops(3, 4);
-    EXPECT_THROW(FLTNTF(), plat::ProcessExit);
-    const std::string l = listing();
-    EXPECT_TRUE(has_message(l, c.text)) << l;
-    EXPECT_TRUE(has_reference(l, "FLTNTF", c.code)) << l;
-    EXPECT_TRUE(log.calls.empty());
-    expect_tops(3, 4);
-  }
-  // Without thermal nodes RELXCA is not needed, without fluid nodes RELXMA
-  // and FRLXCA are not.
-  rc(100.0, 1.0, 10.0);
-  fresh_listing();
-  GLOR.RELXMA = GLOR.FRLXCA = tna_test::undefined_real();
-  FLTNTF();
-  EXPECT_EQ(GLOR.TIMEO, GLOR.TIMEND);
-  EXPECT_EQ(listing(), "");
-}
-
-TEST_F(FltRoutines, FltntfWorkSpaceShortages) {
-  const std::string ending =
-      " words needed, increase DYSTOR on $EXECUTION record, see User Manual description of $EXECUTION block";
-  // Integer: itop + 5 NF + NL = itop; real: max(rtop + 3 NT + 3, rtop + NT)
-  // = rtop + 9 for the thermal pair.
-  rc(100.0, 1.0, 10.0, 64);
-  raise_tops(1, 65);
-  EXPECT_THROW(FLTNTF(), plat::ProcessExit);
-  EXPECT_TRUE(has_message(listing(), "FLTNTF: Insufficient work space@An extra         1" + ending)) << listing();
-  EXPECT_TRUE(has_reference(listing(), "FLTNTF", 7));
-  fresh_listing();
-  raise_tops(56, 64);
-  EXPECT_THROW(FLTNTF(), plat::ProcessExit);
-  EXPECT_TRUE(has_message(listing(), "FLTNTF: Insufficient work space@An extra         1" + ending)) << listing();
-  EXPECT_TRUE(has_reference(listing(), "FLTNTF", 8));
-  expect_tops(56, 64);
-  fresh_listing();
-  controls();
-  raise_tops(55, 64);
-  FLTNTF();
-  EXPECT_EQ(listing(), "");
-  expect_tops(55, 64);
-}
-
 // ---------------------------------------------------------------------------
 // FLTMTS
 
@@ -742,79 +630,6 @@ TEST_F(FltRoutines, FltmtsSubStepsOfAThermalStep) {
     EXPECT_EQ(GLOC.MODULE.trimmed(), "FLTMTS");
     EXPECT_EQ(listing(), "");
   }
-}
-
-TEST_F(FltRoutines, FltmtsTimendAtTimeoIsAnErrorTheRunSurvives) {
-  rc(100.0, 1.0, 10.0);
-  GLOR.TIMEO = 5.0;
-  GLOR.TIMEND = 5.0;
-  raise_tops(7, 8);
-  GLOC.SOLVER = "";
-  FLTMTS();  // returns
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(
-      l, "FLTMTS: TIMEND is not greater than TIMEO@See Engineering Manual for control constant definitions"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "FLTMTS", 1));
-  EXPECT_NE(l.find("@@@@  FAILURE"), std::string::npos);
-  EXPECT_TRUE(log.calls.empty());
-  EXPECT_EQ(GLOR.TIMEO, 5.0);
-  EXPECT_EQ(GLOC.SOLVER.trimmed(), "");
-  expect_tops(7, 8);
-}
-
-TEST_F(FltRoutines, FltmtsChecks) {
-  // Codes 3 to 8 whatever the nodes (a thermal model here); FSTEPS <= 0
-  // only after the work space.
-  const std::string req =
-      " not specified@See User Manual description of FLTMTS for a list of required control constants";
-  struct Case {
-    const char* what;
-    std::function<void()> set;
-    int code;
-    std::string text;
-  };
-  const Case cases[] = {
-      {"NLOOP", [] { GLOI.NLOOP = SKUNDF(); }, 3, "FLTMTS: Control constant NLOOP" + req},
-      {"RELXMA", [] { GLOR.RELXMA = tna_test::undefined_real(); }, 4, "FLTMTS: Control constant RELXMA" + req},
-      {"FRLXCA", [] { GLOR.FRLXCA = tna_test::undefined_real(); }, 5, "FLTMTS: Control constant FRLXCA" + req},
-      {"FSTEPS", [] { GLOI.FSTEPS = SKUNDF(); }, 6, "FLTMTS: Control constant FSTEPS" + req},
-      {"RELXCA", [] { GLOR.RELXCA = tna_test::undefined_real(); }, 7, "FLTMTS: Control constant RELXCA" + req},
-      {"DTIMEI", [] { GLOR.DTIMEI = tna_test::undefined_real(); }, 8, "FLTMTS: Control constant DTIMEI" + req},
-      {"DTMAX infinite", [] { GLOR.DTMAX = std::numeric_limits<double>::infinity(); }, 12,
-       "FLTMTS: Control constant DTMAX" + req},
-      {"OUTINT negative", [] { GLOR.OUTINT = -1.0; }, 13,
-       "FLTMTS: Control constant OUTINT is not greater than zero@Output times would never advance, see User Manual "
-       "description of FLTMTS for a list of control constants"},
-      {"FSTEPS zero", [] { GLOI.FSTEPS = 0; }, 11, "FLTMTS: Control constant FSTEPS must be greater than zero"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    rc(100.0, 1.0, 10.0);
-    fresh_listing();
-    log.calls.clear();
-    c.set();
-    raise_tops(3, 4);
-    EXPECT_THROW(FLTMTS(), plat::ProcessExit);
-    const std::string l = listing();
-    EXPECT_TRUE(has_message(l, c.text)) << l;
-    EXPECT_TRUE(has_reference(l, "FLTMTS", c.code)) << l;
-    EXPECT_NE(l.find("@@@@  FATAL ERROR"), std::string::npos);
-    EXPECT_TRUE(log.calls.empty());
-    expect_tops(3, 4);
-  }
-  // FSTEPS 0 with too little work space: the shortage is reported first.
-  // Real requirement rtop + 5 NT + 5 = rtop + 15.
-  const std::string ending =
-      " words needed, increase DYSTOR on $EXECUTION record, see User Manual description of $EXECUTION block";
-  rc(100.0, 1.0, 10.0, 64);
-  fresh_listing();
-  GLOI.FSTEPS = 0;
-  raise_tops(50, 1);
-  EXPECT_THROW(FLTMTS(), plat::ProcessExit);
-  EXPECT_TRUE(has_message(listing(), "FLTMTS: Insufficient work space@An extra         1" + ending)) << listing();
-  EXPECT_TRUE(has_reference(listing(), "FLTMTS", 10));
-  EXPECT_EQ(listing().find("FSTEPS"), std::string::npos);
 }
 
 }  // namespace

@@ -1,19 +1,16 @@
-// FLTNTS and its step loop on models whose solution needs no fluid
-// property: thermal networks (no fluid nodes) and fluid models that stop in
-// the checks. The order of the generated blocks and SOLTYP, the first step,
-// output times, step rejection, the end warnings, every check and shortage
-// message, and the work-space tops on every path; the implicit step against
-// the exact solution of a capacity behind a conductance.
+// FLTNTS and its step loop on thermal networks (no fluid nodes): the order
+// of the generated blocks and SOLTYP, the first step, output times, step
+// rejection, the end warnings; the implicit step against the exact solution
+// of a capacity behind a conductance. Its checks and shortage messages are
+// rows of the contract tables of the fluid routines
+// (fluid/solver_contract_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <string>
 #include <vector>
 
 #include "fluid/fluid_services.h"
-#include "fluid/ordering.h"
-#include "fluid/implicit_updates.h"
 #include "fluid_fixture.h"
 #include "platform/process.h"
 #include "thermal/cyclic.h"
@@ -63,16 +60,6 @@ class Fltnts : public FluidTest {
     }
     FLAGS(18) = 5 * n;
     FLAGS(19) = n;
-  }
-  // Both stack tops moved off 1, so that a routine that resets them to 1
-  // instead of to their entry values shows.
-  void raise_tops(int real, int integer) {
-    FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = real;
-    FLAGS(FLAGS_NEXTDYNAMICCOREINT) = integer;
-  }
-  void expect_tops(int real, int integer) {
-    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), real);
-    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), integer);
   }
   std::vector<BlockCall> calls_of(const std::string& block) const {
     std::vector<BlockCall> out;
@@ -255,22 +242,6 @@ TEST_F(Fltnts, FirstStepAndOutputTimes) {
   }
 }
 
-TEST_F(Fltnts, UndefinedOutputIntervalOutputsAtTheEndOnly) {
-  rc(100.0, 1.0, 10.0);
-  GLOR.OUTINT = tna_test::undefined_real();
-  GLOR.TIMEND = 3.0;
-  FLTNTS();
-  EXPECT_EQ(GLOR.OUTINT, 3.0);
-  EXPECT_EQ(output_times(), (std::vector<double>{0.0, 3.0}));
-  const std::string l = listing();
-  EXPECT_TRUE(has_message(l,
-                          "FLTNTS: Control constant OUTINT not specified@Default is TIMEND - TIMEO, see User "
-                          "Manual description of FLTNTS for a list of control constants"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "FLTNTS", 2));
-  EXPECT_NE(l.find("@@@@  WARNING"), std::string::npos);
-}
-
 TEST_F(Fltnts, StepAboveDtpmaxIsRepeatedFromTheSameStart) {
   // The node rises by about 0.1 per second at first: DTPMAX 0.06 rejects
   // every 1-second step once and accepts it cut to 0.95 x 0.06 / change of
@@ -360,165 +331,6 @@ TEST_F(Fltnts, EndWarningsCountAgainstTheStepsPlusOne) {
     // One warning, of the 60-character field.
     EXPECT_EQ(l.find("exceeded"), l.rfind("exceeded"));
   }
-}
-
-TEST_F(Fltnts, StepWithoutLengthIsRefused) {
-  // No step length at all: the run ends before the first step, naming the
-  // constant, instead of stepping for ever.
-  rc(100.0, 1.0, 10.0);
-  GLOR.DTIMEI = 0.0;
-  GLOR.DTMIN = 0.0;
-  raise_tops(5, 7);
-  EXPECT_THROW(FLTNTS(), plat::ProcessExit);
-  const std::string l = listing();
-  EXPECT_TRUE(
-      has_message(l,
-                  "FLTNTS: Control constant DTIMEI is not greater than zero@With DTMIN not greater than zero "
-                  "either, the time step would have no length; see User Manual description of FLTNTS for a "
-                  "list of control constants"))
-      << l;
-  EXPECT_TRUE(has_reference(l, "FLTNTS", 29));
-  expect_tops(5, 7);
-}
-
-// ---------------------------------------------------------------------------
-// Checks and work space.
-
-TEST_F(Fltnts, EveryCheckEndsTheRunWithItsCodeAndText) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  const std::string req =
-      " not specified@See User Manual description of FLTNTS for a list of required control constants";
-  const std::string outint =
-      "FLTNTS: Control constant OUTINT is not greater than zero@Output times would never advance, see User Manual "
-      "description of FLTNTS for a list of control constants";
-  struct Case {
-    const char* what;
-    bool fluid;  // a model of two fluid nodes and one link instead of the thermal one
-    std::function<void()> set;
-    int code;
-    std::string text;
-  };
-  const Case cases[] = {
-      {"TIMEND at TIMEO", false, [] { GLOR.TIMEND = GLOR.TIMEO; }, 1,
-       "FLTNTS: TIMEND is not greater than TIMEO@See Engineering Manual for control constant definitions"},
-      {"NLOOP", false, [] { GLOI.NLOOP = SKUNDF(); }, 3, "FLTNTS: Control constant NLOOP" + req},
-      {"DTIMEI", false, [] { GLOR.DTIMEI = tna_test::undefined_real(); }, 4,
-       "FLTNTS: Control constant DTIMEI" + req},
-      {"RELXMA", true, [] { GLOR.RELXMA = tna_test::undefined_real(); }, 5, "FLTNTS: Control constant RELXMA" + req},
-      {"FRLXCA", true, [] { GLOR.FRLXCA = tna_test::undefined_real(); }, 6, "FLTNTS: Control constant FRLXCA" + req},
-      {"RELXCA", false, [] { GLOR.RELXCA = tna_test::undefined_real(); }, 7,
-       "FLTNTS: Control constant RELXCA" + req},
-      {"TIMEND not a number", false, [nan] { GLOR.TIMEND = nan; }, 10, "FLTNTS: Control constant TIMEND" + req},
-      {"TIMEO infinite", false, [inf] { GLOR.TIMEO = -inf; }, 10, "FLTNTS: Control constant TIMEO" + req},
-      {"DTMAX infinite", false, [inf] { GLOR.DTMAX = inf; }, 10, "FLTNTS: Control constant DTMAX" + req},
-      {"OUTINT not a number", false, [nan] { GLOR.OUTINT = nan; }, 10, "FLTNTS: Control constant OUTINT" + req},
-      {"OUTINT zero", false, [] { GLOR.OUTINT = 0.0; }, 11, outint},
-      {"OUTINT negative", false, [] { GLOR.OUTINT = -1.0; }, 11, outint},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    if (c.fluid) {
-      tna_test::FluidModel fm = tna_test::chain(2);
-      build(fm);
-    } else {
-      rc(100.0, 1.0, 10.0);
-    }
-    tna_test::fluid_controls();
-    fresh_listing();
-    log.calls.clear();
-    c.set();
-    raise_tops(3, 4);
-    GLOC.SOLVER = "";
-    EXPECT_THROW(FLTNTS(), plat::ProcessExit);
-    const std::string l = listing();
-    EXPECT_TRUE(has_message(l, c.text)) << l;
-    EXPECT_TRUE(has_reference(l, "FLTNTS", c.code)) << l;
-    EXPECT_NE(l.find("@@@@  FATAL ERROR"), std::string::npos);
-    EXPECT_TRUE(log.calls.empty());  // nothing ran
-    EXPECT_EQ(GLOC.SOLVER.trimmed(), "TRFL1P");
-    expect_tops(3, 4);
-  }
-}
-
-TEST_F(Fltnts, ChecksOfAbsentNodeKindsAreNotMade) {
-  // Without fluid nodes RELXMA and FRLXCA may be undefined.
-  rc(100.0, 1.0, 10.0);
-  GLOR.RELXMA = tna_test::undefined_real();
-  GLOR.FRLXCA = tna_test::undefined_real();
-  FLTNTS();
-  EXPECT_EQ(GLOR.TIMEO, GLOR.TIMEND);
-  EXPECT_EQ(listing(), "");
-
-  // Without any node RELXCA may be undefined too.
-  tna_test::FluidModel empty;
-  build(empty);
-  tna_test::fluid_controls();
-  GLOR.RELXCA = tna_test::undefined_real();
-  GLOR.RELXMA = tna_test::undefined_real();
-  FLTNTS();
-  EXPECT_EQ(GLOR.TIMEO, GLOR.TIMEND);
-  EXPECT_EQ(listing(), "");
-}
-
-TEST_F(Fltnts, WorkSpaceShortagesReportTheMissingWords) {
-  const std::string ending =
-      " words needed, increase DYSTOR on $EXECUTION record, see User Manual description of $EXECUTION block";
-  // Integer: itop + NEVT + 6 NF + NT + NL = itop + 2 for the thermal pair;
-  // a DYSTOR one word short reports 1.
-  rc(100.0, 1.0, 10.0, 0.0, 0.0, 64);
-  raise_tops(1, 63);
-  EXPECT_THROW(FLTNTS(), plat::ProcessExit);
-  std::string l = listing();
-  EXPECT_TRUE(has_message(l, "FLTNTS: Insufficient work space@An extra         1" + ending)) << l;
-  EXPECT_NE(l.find("An extra         1 words needed"), std::string::npos) << l;
-  EXPECT_TRUE(has_reference(l, "FLTNTS", 8));
-  expect_tops(1, 63);
-
-  // With itop + 2 = DYSTOR the integer blocks fit; the real requirement
-  // max(rtop + 4 NT + 4, rtop + NT) = rtop + 12 is one word short.
-  fresh_listing();
-  tna_test::fluid_controls();
-  raise_tops(53, 62);
-  EXPECT_THROW(FLTNTS(), plat::ProcessExit);
-  l = listing();
-  EXPECT_TRUE(has_message(l, "FLTNTS: Insufficient work space@An extra         1" + ending)) << l;
-  EXPECT_TRUE(has_reference(l, "FLTNTS", 9));
-  expect_tops(53, 62);
-
-  // One word more fits and the run completes.
-  fresh_listing();
-  tna_test::fluid_controls();
-  raise_tops(52, 62);
-  FLTNTS();
-  EXPECT_EQ(listing(), "");
-  expect_tops(52, 62);
-}
-
-TEST_F(Fltnts, FluidWorkSpaceAndTheHistory) {
-  // Ten fluid nodes in a chain: real requirement max(rtop + 10 NF + LPROF +
-  // 4, rtop + 8 NF + LPROF + 2 NL); TIMELA "YES" adds 100 (NF + 1) = 1100.
-  tna_test::FluidModel fm = tna_test::chain(10);
-  build(fm);
-  std::vector<std::int32_t> block(50);
-  FlOrdering ord = fl_ordering(FlInts(block.data(), 50), 10);
-  FPNTRS(net, ord);
-  const int need = std::max(1 + 100 + ord.lprof + 4, 1 + 80 + ord.lprof + 18);
-  build(fm, need - 1);
-  FINITS(" ", -1);
-  tna_test::fluid_controls();
-  EXPECT_THROW(FLTNTS(), plat::ProcessExit);
-  std::string l = listing();
-  EXPECT_NE(l.find("An extra         1 words needed"), std::string::npos) << l;
-  EXPECT_TRUE(has_reference(l, "FLTNTS", 9));
-
-  fresh_listing();
-  tna_test::fluid_controls();
-  GLOC.TIMELA = "YES";
-  EXPECT_THROW(FLTNTS(), plat::ProcessExit);
-  l = listing();
-  EXPECT_NE(l.find("An extra      1101 words needed"), std::string::npos) << l;
-  expect_tops(1, 1);
 }
 
 // ---------------------------------------------------------------------------

@@ -39,6 +39,16 @@ class FluidTest : public tna_test::ListingTest {
     fm.build(dystor);
     net = fl_network();
   }
+  // Both stack tops of the dynamic core moved off 1, so that a routine that
+  // resets them to 1 instead of to their entry values shows.
+  void raise_tops(int real, int integer) {
+    FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = real;
+    FLAGS(FLAGS_NEXTDYNAMICCOREINT) = integer;
+  }
+  void expect_tops(int real, int integer) {
+    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREREAL), real);
+    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), integer);
+  }
 
   FlNetwork net;
 };
