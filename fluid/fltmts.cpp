@@ -67,50 +67,21 @@ bool checks(const FltFrame& f, bool& solve) {
   return fl_require_finite(kName, 12) && fl_require_positive_outint(kName, 13) && flt_check_inputs(f, true, 12);
 }
 
-// max(DTMIN, min(DTIMEI, DTMAX)): the step the user asks for.
-double asked_step() {
-  double d = GLOR.DTIMEI;
-  if (GLOR.DTMAX < d) d = GLOR.DTMAX;
-  if (GLOR.DTMIN > d) d = GLOR.DTMIN;
-  return d;
-}
-
-// TIMENT from TIMEOT with the step s towards the next output time: at most
-// two steps ahead, pulled back onto a step event, a remainder of between one
-// and two steps split in two; DTIMUT := TIMENT - TIMEOT.
-void place_thermal_step(const FlClock& clock, double s) {
-  const double ahead = GLOR.TIMEOT + 2.0 * s;
-  GLOR.TIMENT = clock.next < ahead ? clock.next : ahead;
-  LEVTIM(clock.events, "TIMESTEP", clock.nev, GLOR.TIMEOT, GLOR.TIMENT);
-  if (GLOR.TIMENT > GLOR.TIMEOT + s) GLOR.TIMENT = (GLOR.TIMENT + GLOR.TIMEOT) * 0.5;
-  GLOR.DTIMUT = GLOR.TIMENT - GLOR.TIMEOT;
-}
-
-// Whether the run is over: TIMEND within a tenth of the step just made or
-// placed. The same step-relative end as the other loops.
-bool run_done() { return GLOR.TIMEND <= GLOR.TIMEO + kFlEndShare * GLOR.DTIMEU; }
-
-// A sub-step that does not lie after TIMEO while the run goes on would be
-// repeated for ever: the run ends there, naming the routine.
-void require_advance() {
-  if (!(GLOR.TIMEN > GLOR.TIMEO) && !run_done()) ERROR(kName);
-}
-
 // The first thermal step and sub-step of the driver.
 void first_steps(FltFrame& f) {
   FlClock& c = f.clock;
-  GLOR.DTIMUT = asked_step();
+  GLOR.DTIMUT = fl_asked_step();
   GLOR.DTIMIF = GLOR.DTIMUT / GLOI.FSTEPS;
   fl_first_output_time(c);
   GLOR.TIMEOT = GLOR.TIMEO;
-  place_thermal_step(c, GLOR.DTIMUT);
+  fl_place_thermal_step(c, GLOR.DTIMUT);
   const double ahead = GLOR.TIMEO + 2.0 * GLOR.DTIMIF;
   GLOR.TIMEN = GLOR.TIMENT < ahead ? GLOR.TIMENT : ahead;
   LEVTIM(c.events, "TIMESTEP", c.nev, GLOR.TIMEO, GLOR.TIMEN);
   if (GLOR.TIMEN > GLOR.TIMEO + GLOR.DTIMIF) GLOR.TIMEN = (GLOR.TIMEN + GLOR.TIMEO) * 0.5;
   GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
   GLOR.TIMEM = (GLOR.TIMEO + GLOR.TIMEN) * 0.5;
-  require_advance();
+  fl_require_advance(c);
 }
 
 // The work arrays of the loop (all below the hydraulic arrays).
@@ -247,66 +218,6 @@ void SNEWTF(const FlNetwork& net, SubstepWork& a, int& count, double& change) {
     if (st == 'F' || st == 'J' || st == 'Q' || st == 'S')
       change = std::max(change, std::fabs(a.tfnew(i) - a.tfold(i)));
   }
-}
-
-// ---- Acceptance and the next steps ----------------------------------------
-
-// Accepts or rejects the sub-step TIMEO..TIMEN with the largest fluid change
-// `change`, and places the next sub-step (and, when the thermal step is
-// finished, the next thermal step). completed: the thermal step is finished.
-void FMTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int hydraulic, double change,
-            const SubstepWork& a, FlExceedances& counts, bool& completed, bool& accepted) {
-  const bool thermal = present.size() >= 1 && present[0] == 'Y';
-  const bool fluid = present.size() >= 2 && present[1] == 'Y';
-  if (fl_step_repeated(change)) {
-    const double cut = kFlStepCut * GLOR.DTIMEU * GLOR.DTPMAX / change;
-    double d = cut > GLOR.DTMIN ? cut : GLOR.DTMIN;  // a cut that is not a number gives DTMIN
-    if (GLOR.DTMAX < d) d = GLOR.DTMAX;
-    GLOR.DTIMEU = d;
-    GLOR.TIMEN = GLOR.TIMEO + GLOR.DTIMEU;
-    GLOR.TIMEM = GLOR.TIMEO + GLOR.DTIMEU / 2.0;
-    if (thermal) fl_copy(net.nt, a.tss, a.tse);
-    if (fluid) fl_copy(net.nf, a.tfold, a.tfnew);
-    accepted = false;
-    return;
-  }
-  accepted = true;
-  if (GLOR.DTPMAX < change) ++counts.dtpmax;  // already at DTMIN: accepted and counted
-  if (thermal) fl_copy(net.nt, a.tse, net.t);
-  if (fluid) fl_copy(net.nf, a.tfnew, net.tf);
-  V20001();
-  // What VARIABLES2 changed is carried on.
-  fl_copy(net.nt, net.t, a.tse);
-  fl_copy(net.nt, net.t, a.tss);
-  fl_copy(net.nf, net.tf, a.tfnew);
-  fl_copy(net.nf, net.tf, a.tfold);
-  fl_outputs_if_due(clock);
-  GLOR.TIMEO = GLOR.TIMEN;
-  // The thermal step is finished when its end lies within a tenth of the
-  // sub-step just made (a test relative to the step, not to the clock,
-  // which at large times would end thermal steps early).
-  if (GLOR.TIMENT <= GLOR.TIMEN + kFlEndShare * GLOR.DTIMEU) {
-    completed = true;
-    GLOR.TIMEOT = GLOR.TIMEN;
-    place_thermal_step(clock, asked_step());
-  } else {
-    completed = false;
-  }
-  const double p = GLOR.TIMENT - GLOR.TIMEO;
-  const double dtimif = GLOR.DTIMIF;
-  if (kFlStepAtMinimum * p > 2.0 * dtimif) {
-    GLOR.TIMEN = GLOR.TIMEO + dtimif;
-  } else if (p > kFlStepAtMinimum * dtimif) {
-    GLOR.TIMEN = GLOR.TIMEO + p / 2.0;
-  } else {
-    GLOR.TIMEN = GLOR.TIMENT;
-  }
-  GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
-  GLOR.TIMEM = (GLOR.TIMEO + GLOR.TIMEN) / 2.0;
-  require_advance();
-  if (GLOR.RELXCC > GLOR.RELXCA) ++counts.relxca;
-  if (GLOR.FRLXCC > GLOR.FRLXCA) ++counts.frlxca;
-  if (hydraulic == 0) ++counts.relxma;
 }
 
 }  // namespace
@@ -449,7 +360,7 @@ void FLSITM(FltFrame& f, int fsteps) {
         fl_humidity_carried(net);
       }
       bool accepted = false;
-      FMTIME(net, f.clock, f.present, hydraulic, change, a, counts, completed, accepted);
+      FMTIME(net, f.clock, f.present, hydraulic, change, a.fluid(), counts, completed, accepted);
       if (accepted) {
         ++steps;
         thermal_count = 0;
@@ -458,7 +369,7 @@ void FLSITM(FltFrame& f, int fsteps) {
       }
       if (completed) break;
     }
-    GLOR.DTIMIF = asked_step() / fsteps;
-  } while (!run_done());
+    GLOR.DTIMIF = fl_asked_step() / fsteps;
+  } while (!fl_loop_done());
   fl_end_warnings(kName, "FLSITM", counts, steps);
 }

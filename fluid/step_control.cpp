@@ -93,18 +93,34 @@ bool fl_step_repeated(double change) { return GLOR.DTPMAX < change && GLOR.DTIME
 
 bool fl_loop_done() { return GLOR.TIMEND <= GLOR.TIMEO + kFlEndShare * GLOR.DTIMEU; }
 
-void fl_place_step(const FlClock& clock) {
+double fl_asked_step() {
   double d = GLOR.DTIMEI;
   if (GLOR.DTMAX < d) d = GLOR.DTMAX;
   if (GLOR.DTMIN > d) d = GLOR.DTMIN;
-  GLOR.DTIMEU = d;
+  return d;
+}
+
+void fl_require_advance(const FlClock& clock) {
+  if (!(GLOR.TIMEN > GLOR.TIMEO) && !fl_loop_done()) ERROR(clock.routine);
+}
+
+void fl_place_step(const FlClock& clock) {
+  GLOR.DTIMEU = fl_asked_step();
   const double ahead = GLOR.TIMEO + 2.0 * GLOR.DTIMEU;
   GLOR.TIMEN = clock.next < ahead ? clock.next : ahead;
   LEVTIM(clock.events, "TIMESTEP", clock.nev, GLOR.TIMEO, GLOR.TIMEN);
   if (GLOR.TIMEN > GLOR.TIMEO + GLOR.DTIMEU) GLOR.TIMEN = (GLOR.TIMEN + GLOR.TIMEO) * 0.5;
   GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
   GLOR.TIMEM = (GLOR.TIMEO + GLOR.TIMEN) * 0.5;
-  if (!(GLOR.TIMEN > GLOR.TIMEO) && !fl_loop_done()) ERROR(clock.routine);
+  fl_require_advance(clock);
+}
+
+void fl_place_thermal_step(const FlClock& clock, double s) {
+  const double ahead = GLOR.TIMEOT + 2.0 * s;
+  GLOR.TIMENT = clock.next < ahead ? clock.next : ahead;
+  LEVTIM(clock.events, "TIMESTEP", clock.nev, GLOR.TIMEOT, GLOR.TIMENT);
+  if (GLOR.TIMENT > GLOR.TIMEOT + s) GLOR.TIMENT = (GLOR.TIMENT + GLOR.TIMEOT) * 0.5;
+  GLOR.DTIMUT = GLOR.TIMENT - GLOR.TIMEOT;
 }
 
 void FSTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int hydraulic, double change,
@@ -132,6 +148,61 @@ void FSTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int 
   fl_outputs_if_due(clock);
   GLOR.TIMEO = GLOR.TIMEN;
   fl_place_step(clock);
+  if (GLOR.RELXCC > GLOR.RELXCA) ++counts.relxca;
+  if (GLOR.FRLXCC > GLOR.FRLXCA) ++counts.frlxca;
+  if (hydraulic == 0) ++counts.relxma;
+}
+
+void FMTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int hydraulic, double change,
+            const FlStepArrays& s, FlExceedances& counts, bool& completed, bool& accepted) {
+  const bool thermal = present.size() >= 1 && present[0] == 'Y';
+  const bool fluid = present.size() >= 2 && present[1] == 'Y';
+  if (fl_step_repeated(change)) {
+    const double cut = kFlStepCut * GLOR.DTIMEU * GLOR.DTPMAX / change;
+    double d = cut > GLOR.DTMIN ? cut : GLOR.DTMIN;  // a cut that is not a number gives DTMIN
+    if (GLOR.DTMAX < d) d = GLOR.DTMAX;
+    GLOR.DTIMEU = d;
+    GLOR.TIMEN = GLOR.TIMEO + GLOR.DTIMEU;
+    GLOR.TIMEM = GLOR.TIMEO + GLOR.DTIMEU / 2.0;
+    if (thermal) fl_copy(net.nt, s.told, s.tnew);
+    if (fluid) fl_copy(net.nf, s.tfold, s.tfnew);
+    accepted = false;
+    return;
+  }
+  accepted = true;
+  if (GLOR.DTPMAX < change) ++counts.dtpmax;  // already at DTMIN: accepted and counted
+  if (thermal) fl_copy(net.nt, s.tnew, net.t);
+  if (fluid) fl_copy(net.nf, s.tfnew, net.tf);
+  V20001();
+  // What VARIABLES2 changed is carried on.
+  fl_copy(net.nt, net.t, s.tnew);
+  fl_copy(net.nt, net.t, s.told);
+  fl_copy(net.nf, net.tf, s.tfnew);
+  fl_copy(net.nf, net.tf, s.tfold);
+  fl_outputs_if_due(clock);
+  GLOR.TIMEO = GLOR.TIMEN;
+  // The thermal step is finished when its end lies within a tenth of the
+  // sub-step just made (a test relative to the step, not to the clock,
+  // which at large times would end thermal steps early).
+  if (GLOR.TIMENT <= GLOR.TIMEN + kFlEndShare * GLOR.DTIMEU) {
+    completed = true;
+    GLOR.TIMEOT = GLOR.TIMEN;
+    fl_place_thermal_step(clock, fl_asked_step());
+  } else {
+    completed = false;
+  }
+  const double p = GLOR.TIMENT - GLOR.TIMEO;
+  const double dtimif = GLOR.DTIMIF;
+  if (kFlStepAtMinimum * p > 2.0 * dtimif) {
+    GLOR.TIMEN = GLOR.TIMEO + dtimif;
+  } else if (p > kFlStepAtMinimum * dtimif) {
+    GLOR.TIMEN = GLOR.TIMEO + p / 2.0;
+  } else {
+    GLOR.TIMEN = GLOR.TIMENT;
+  }
+  GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
+  GLOR.TIMEM = (GLOR.TIMEO + GLOR.TIMEN) / 2.0;
+  fl_require_advance(clock);
   if (GLOR.RELXCC > GLOR.RELXCA) ++counts.relxca;
   if (GLOR.FRLXCC > GLOR.FRLXCA) ++counts.frlxca;
   if (hydraulic == 0) ++counts.relxma;

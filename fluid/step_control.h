@@ -108,6 +108,15 @@ bool fl_step_repeated(double change);
 // Whether the step loop is done: TIMEND <= TIMEO + 0.1 DTIMEU.
 bool fl_loop_done();
 
+// The step the user asks for: max(DTMIN, min(DTIMEI, DTMAX)).
+double fl_asked_step();
+
+// A step end that does not lie after TIMEO while the loop is not done (a
+// step of no length, one lost in the rounding of TIMEO, a time that is not a
+// number) would repeat the same step for ever: the run ends there through
+// ERROR naming clock.routine.
+void fl_require_advance(const FlClock& clock);
+
 // The step from TIMEO towards clock.next: DTIMEU := max(DTMIN, min(DTIMEI,
 // DTMAX)); TIMEN := min(clock.next, TIMEO + 2 DTIMEU), pulled back by
 // LEVTIM "TIMESTEP" and halved when beyond TIMEO + DTIMEU; DTIMEU := TIMEN -
@@ -116,6 +125,25 @@ bool fl_loop_done();
 // rounding of TIMEO, a time that is not a number) would repeat the same step
 // for ever: the run ends there through ERROR naming clock.routine.
 void fl_place_step(const FlClock& clock);
+
+// The thermal step of FLTMTS: TIMENT from TIMEOT with the step s towards
+// clock.next: at most two steps ahead, pulled back onto a step event, a
+// remainder of between one and two steps split in two; DTIMUT := TIMENT -
+// TIMEOT.
+void fl_place_thermal_step(const FlClock& clock, double s);
+
+// FLTMTS: accepts or rejects the sub-step TIMEO..TIMEN with the largest fluid change
+// `change`, and places the next sub-step (and, when the thermal step is
+// finished, the next thermal step). completed: the thermal step is finished.
+// s: the sub-step's arrays (Told the thermal temperatures at its start, Tnew
+// those at its end, Tfold and Tfnew the fluid ones); a rejection resets the
+// new ones to the old, an acceptance copies them to the model, runs
+// VARIABLES2 and carries what it changed into both; the outputs if due, the
+// next thermal step once this one is within a tenth of the sub-step of its
+// end, then the next sub-step: DTIMIF, half the rest, or the rest; the
+// counters as FSTIME's.
+void FMTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int hydraulic, double change,
+            const FlStepArrays& s, FlExceedances& counts, bool& completed, bool& accepted);
 
 // The end-of-run warnings of a step loop, in the order RELXCA, FRLXCA,
 // RELXMA, DTPMAX, for each counter above 0: "<prefix>: <NAME> exceeded in up
