@@ -20,7 +20,10 @@ int count_word(int word) { return std::max(FLAGS(word), 0); }
 
 }  // namespace
 
-int FlNetwork::fluid_code(int k) const { return FTYPEI(ftypes(k).view()); }
+void FlNetwork::FluidCodeMemo::remember(const plat::Text<24>& n) {
+  name = n;
+  code = FTYPEI(n.view());
+}
 
 void fl_node_fatal(std::string_view text, int node, int code, std::string_view routine) {
   std::string msg(text);
@@ -117,6 +120,10 @@ FlNetwork fl_network() {
   n.cpcs = ro(gar_pcsthermal);
   n.cptrs = plat::Mat2<const std::int32_t>(gar_pcsptrsthermal.data(), gar_pcsptrsthermal.rows(),
                                            gar_pcsptrsthermal.cols());
+
+  const int named = static_cast<int>(std::min<std::int64_t>(n.nf, n.ftypes.size()));
+  n.fluid_codes.resize(static_cast<std::size_t>(named) + 1);
+  for (int k = 1; k <= named; ++k) n.fluid_codes[static_cast<std::size_t>(k)].remember(n.ftypes(k));
   return n;
 }
 

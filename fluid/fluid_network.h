@@ -53,7 +53,8 @@
 // Counts raised to at least 1 (nt1, nf1, ...) are the extents the drivers
 // give their per-node and per-link work blocks.
 //
-// Work space. The view holds no work space. The drivers take their blocks
+// Work space. The view holds no work space; it keeps only the fluid code of
+// each node with the name it was found for (fluid_code). The drivers take their blocks
 // from the dynamic core (gar_CoreGuard, modeldata/global_arrays.h) and bind
 // them with plat::Vec1 views (gar_dynamiccorereal.from(first, n)); the
 // ordering block of 5 x nf integers is split by fl_ordering.
@@ -72,14 +73,17 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <string_view>
+#include <vector>
 
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "modeldata/connection_lists.h"
 #include "platform/array.h"
 #include "platform/text.h"
+#include "properties/properties.h"
 
 using FlInts = plat::Vec1<std::int32_t>;
 using FlCInts = plat::Vec1<const std::int32_t>;
@@ -174,8 +178,28 @@ struct FlNetwork {
   // Whether link l brings fluid into fluid node k: k is its second node and
   // the flow is positive, or its first node and the flow is negative.
   bool link_feeds(int l, int k) const { return (second(l) == k && m(l) > 0.0) || (first(l) == k && m(l) < 0.0); }
-  // Fluid code of node k (FTYPEI of its fluid name).
-  int fluid_code(int k) const;
+  // Fluid code of node k (FTYPEI of its fluid name). The view keeps each
+  // node's code with the name it was found for (fluid_codes); a user block
+  // may give a node another fluid between two calls, so every call compares
+  // the name, and a name that changed is looked up again.
+  int fluid_code(int k) const {
+    if (k >= 1 && static_cast<std::size_t>(k) < fluid_codes.size()) {
+      FluidCodeMemo& memo = fluid_codes[static_cast<std::size_t>(k)];
+      const plat::Text<24>& name = ftypes(k);
+      if (std::memcmp(memo.name.c, name.c, sizeof name.c) != 0) memo.remember(name);
+      return memo.code;
+    }
+    return FTYPEI(ftypes(k).view());
+  }
+  // A fluid name and its code.
+  struct FluidCodeMemo {
+    plat::Text<24> name;
+    int code = 0;
+    void remember(const plat::Text<24>& n);
+  };
+  // Element k for fluid node k (element 0 unused), filled where the view is
+  // bound; empty in a view made by hand (fluid_code then looks up every time).
+  mutable std::vector<FluidCodeMemo> fluid_codes;
 
   double tabs() const { return GLOR.TABS; }
   double pabs() const { return GLOR.PABS; }

@@ -14,7 +14,9 @@
 #include "fluid_fixture.h"
 #include "model/generated_program.h"
 #include "modeldata/connection_lists.h"
+#include "modeldata/global_arrays.h"
 #include "modeldata/list_walks.h"
+#include "properties/properties.h"
 
 namespace fluid_test {
 namespace {
@@ -83,6 +85,32 @@ TEST_F(FluidNetworkTest, ViewReadsCountsArraysAndLiveConstants) {
   GLOR.TABS = 1.5;
   EXPECT_EQ(net.tabs(), 1.5);
   EXPECT_EQ(net.fluid_code(1), 2);
+}
+
+// The view keeps each node's fluid code, but a user block may give a node
+// another fluid while a solution holds the view: the code follows the name.
+TEST_F(FluidNetworkTest, FluidCodeFollowsTheNameAUserBlockWrites) {
+  tna_test::FluidModel fm = tna_test::branch();
+  build(fm);
+  const int k = fm.findex(3);
+  EXPECT_EQ(net.fluid_code(k), FTYPEI("WATER"));
+  const FlNetwork by_hand = [&] {  // a view without the kept codes
+    FlNetwork v = net;
+    v.fluid_codes.clear();
+    return v;
+  }();
+  struct Case {
+    const char* name;
+    int code;
+  };
+  const Case cases[] = {{"AIR", 3}, {"AIRW", 4}, {"R502", 10}, {"STEAM", 0}, {"", 0}, {"WATER", 2}};
+  for (const Case& c : cases) {
+    gar_fluidnodefluidtypes(k) = c.name;
+    EXPECT_EQ(net.fluid_code(k), c.code) << c.name;
+    EXPECT_EQ(net.fluid_code(k), c.code) << c.name;  // kept
+    EXPECT_EQ(by_hand.fluid_code(k), c.code) << c.name;
+    EXPECT_EQ(net.fluid_code(fm.findex(2)), 2) << c.name;  // the other nodes keep theirs
+  }
 }
 
 TEST_F(FluidNetworkTest, EmptyModelHasZeroCountsAndUnitExtents) {
