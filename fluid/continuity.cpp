@@ -12,11 +12,6 @@
 
 namespace {
 
-bool fixed(const FlNetwork& net, int n) {
-  const char c = net.fstat(n).c[0];
-  return c == 'J' || c == 'R';
-}
-
 // Linearised new density of node n.
 double rho_star(const FlNetwork& net, const FgPass& w, int n) {
   return w.rho(n) + (w.pnew(n) - net.p(n)) * w.drdp(n) + (w.hnew(n) - net.fe(n)) * w.drdh(n);
@@ -108,42 +103,12 @@ void FMCALC(const FlNetwork& net, const FgPass& w) {
 
   auto low = [&](int k) { return net.link_active(k) && net.ltype(k) == 1 && w.lnkflg(k) == -1; };
   auto supply = [&](int k, int n) { return w.loopflag != 0 ? MFCONS(net, k, n) : MFCONT(net, w, k, n); };
-  auto residual = [&](int k, int a, int b) {
+  auto residual = [&](int k) {
+    const int a = net.first(k), b = net.second(k);
     return w.lnkc1(k) * rho_star(net, w, a) + w.lnkc2(k) * rho_star(net, w, b) + (w.pnew(a) - w.pnew(b)) +
            w.lnkc0(k);
   };
-  const double mindp = GLOR.MINDP;
-  for (int sweep = 1; sweep <= kCoSweeps; ++sweep) {
-    for (int k = 1; k <= net.nl; ++k) {
-      if (!low(k)) continue;
-      const int a = net.first(k), b = net.second(k);
-      const bool fa = fixed(net, a), fb = fixed(net, b);
-      double m;
-      if (fa && !fb) {
-        m = -supply(k, b);
-      } else if (fa && fb) {
-        const double d = residual(k, a, b);
-        // No pressure difference at all is no missing resistance, also when
-        // MINDP is 0.
-        m = (std::fabs(d) < mindp || d == 0.0) ? net.m(k) : std::copysign(kCoBigFlow, d);
-      } else if (fb) {
-        m = supply(k, a);
-      } else {
-        m = (supply(k, a) - supply(k, b)) / 2.0;
-      }
-      if (sweep == kCoSweeps) MFCHK(k, minflo, m, net.m(k), GLOI.NRLXMC, GLOR.RELXMC);
-      net.m(k) = m;
-    }
-  }
-  for (int k = 1; k <= net.nl; ++k) {
-    if (!low(k)) continue;
-    const double d = residual(k, net.first(k), net.second(k));
-    if (std::fabs(d) < mindp) continue;
-    const double mk = net.m(k);
-    const double m = fl_low_resistance_step(mk, d, mindp, minflo);
-    MFCHK(k, minflo, m, mk, GLOI.NRLXMC, GLOR.RELXMC);
-    net.m(k) = mk + (m - mk) * dampm;
-  }
+  fl_continuity_flows(net, dampm, minflo, GLOR.MINDP, low, supply, residual);
 }
 
 void CVOLSP(const FlNetwork& net, FlCReals pnew, int rate_flag, FlReals vrate) {

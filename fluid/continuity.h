@@ -6,9 +6,12 @@
 // "Fixed" below means a node of status "J" or "R" (pressure held).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
+#include "core/control_constants.h"
 #include "fluid/fgenfi_work.h"
+#include "fluid/fluid_constants.h"
 #include "fluid/fluid_network.h"
 
 // Records the relative change of link k from mcur to mnew: r := |(mnew -
@@ -32,12 +35,10 @@ double MFCONT(const FlNetwork& net, const FgPass& w, int k, int n);
 //  - momentum link, flag 1: m from its linear law, relaxed by DAMPM^2;
 //  - momentum link, flag 0 (closed): 0 at once;
 //  - evaporative link: lnkc2, relaxed by DAMPM^2;
-//  - momentum links of flag -1: ten sweeps of continuity in link order
-//    (MFCONS with the loop-mass flag, else MFCONT), a link between two held
-//    pressures keeping its flow unless its residual pressure difference
-//    reaches MINDP (then 1e10 with its sign); then a link that still
-//    carries a residual of at least MINDP moves its flow towards the
-//    residual (fl_low_resistance_step), relaxed by DAMPM.
+//  - momentum links of flag -1: the continuity flows (fl_continuity_flows)
+//    with the nodes' balance MFCONS under the loop-mass flag, else MFCONT,
+//    and the residual lnkc1 rho*(1) + lnkc2 rho*(2) + (pnew(1) - pnew(2)) +
+//    lnkc0.
 // Another link type ends the run: "Unrecognised mass flow link type@Allowed
 // types: momentum, evaporative." (severity 4, code 1, "FMCALC").
 void FMCALC(const FlNetwork& net, const FgPass& w);
@@ -52,6 +53,53 @@ void FMCALC(const FlNetwork& net, const FgPass& w);
 // is no residual). A flow that points the wrong way is thus turned round,
 // never driven further against the pressure difference.
 double fl_low_resistance_step(double m, double residual, double mindp, double minflo);
+
+// The continuity flows of the links without a usable resistance (low(k)),
+// shared by the two-phase pass (FMCALC) and the hydraulic solution (FLMSFL)
+// once their other links have their new flows. kCoSweeps sweeps in link
+// order: a link from a held pressure to a free node carries what the free
+// node's balance supply(k, n) (its inflow less its storage, the link left
+// out) asks of it, and the same from a free node to a held one; a link
+// between two free nodes the mean of the two; a link between two held
+// pressures keeps its flow unless its residual pressure difference
+// residual(k) reaches mindp (then 1e10 with the residual's sign; no
+// difference at all is no missing resistance, also when mindp is 0). The
+// last sweep's changes enter MFCHK (RELXMC, NRLXMC). Then a link that still
+// carries a residual of at least mindp moves its flow towards it
+// (fl_low_resistance_step), relaxed by dampm.
+template <class Low, class Supply, class Residual>
+inline void fl_continuity_flows(const FlNetwork& net, double dampm, double minflo, double mindp, Low low,
+                                Supply supply, Residual residual) {
+  for (int sweep = 1; sweep <= kCoSweeps; ++sweep) {
+    for (int k = 1; k <= net.nl; ++k) {
+      if (!low(k)) continue;
+      const int a = net.first(k), b = net.second(k);
+      const bool fa = net.pressure_held(a), fb = net.pressure_held(b);
+      double m;
+      if (fa && !fb) {
+        m = -supply(k, b);
+      } else if (fa && fb) {
+        const double d = residual(k);
+        m = (std::fabs(d) < mindp || d == 0.0) ? net.m(k) : std::copysign(kCoBigFlow, d);
+      } else if (fb) {
+        m = supply(k, a);
+      } else {
+        m = (supply(k, a) - supply(k, b)) / 2.0;
+      }
+      if (sweep == kCoSweeps) MFCHK(k, minflo, m, net.m(k), GLOI.NRLXMC, GLOR.RELXMC);
+      net.m(k) = m;
+    }
+  }
+  for (int k = 1; k <= net.nl; ++k) {
+    if (!low(k)) continue;
+    const double d = residual(k);
+    if (std::fabs(d) < mindp) continue;
+    const double mk = net.m(k);
+    const double m = fl_low_resistance_step(mk, d, mindp, minflo);
+    MFCHK(k, minflo, m, mk, GLOI.NRLXMC, GLOR.RELXMC);
+    net.m(k) = mk + (m - mk) * dampm;
+  }
+}
 
 // Compliance: each node's volume follows its pressure change pnew - P by
 // CMP x VOL. A node of volume-control flag "A" with a length takes it up in

@@ -175,6 +175,11 @@ struct FlNetwork {
   int first(int l) const { return pairs(2 * l - 1); }
   int second(int l) const { return pairs(2 * l); }
   bool link_active(int l) const { return lstat(l).c[0] == 'A'; }
+  // Whether fluid node k holds its pressure (status "J" or "R").
+  bool pressure_held(int k) const {
+    const char c = fstat(k).c[0];
+    return c == 'J' || c == 'R';
+  }
   // Whether link l brings fluid into fluid node k: k is its second node and
   // the flow is positive, or its first node and the flow is negative.
   bool link_feeds(int l, int k) const { return (second(l) == k && m(l) > 0.0) || (first(l) == k && m(l) < 0.0); }

@@ -19,11 +19,6 @@
 
 namespace {
 
-bool fixed(const FlNetwork& net, int n) {
-  const char c = net.fstat(n).c[0];
-  return c == 'J' || c == 'R';
-}
-
 // Density and viscosity of every node at its pressure, temperature and
 // quality.
 void node_properties(const FlNetwork& net, const FlHydraulics& w, const char* routine) {
@@ -128,7 +123,7 @@ void FAMATY(const FlNetwork& net, const FlHydraulics& w, int k, double cp, doubl
   const int r1 = w.ord.pos(n1), r2 = w.ord.pos(n2);
   const int d1 = w.ord.id(r1), d2 = w.ord.id(r2);
   const double a = flag == -1 ? net.m(k) : 0.0;
-  const bool f1 = fixed(net, n1), f2 = fixed(net, n2);
+  const bool f1 = net.pressure_held(n1), f2 = net.pressure_held(n2);
   if (f1) {
     w.amat(d1) = 1.0;
     w.bvec(r1) = net.p(n1);
@@ -225,7 +220,7 @@ void FLHYCF(const FlNetwork& net, const FlHydraulics& w, int rate_flag) {
     if (SMINDL(w.amat(d))) {
       w.amat(d) = 1.0;
       w.bvec(r) = net.p(n);
-    } else if (!fixed(net, n)) {
+    } else if (!net.pressure_held(n)) {
       w.bvec(r) -= net.fm(n);
       if (rate_flag != 0) w.bvec(r) += w.hrho(n) * w.vrate(n);
     }
@@ -253,34 +248,7 @@ void FLMSFL(const FlNetwork& net, const FlHydraulics& w) {
   }
   if (!continuity) return;
   auto low = [&](int k) { return net.link_active(k) && w.hflg(k) == -1; };
+  auto supply = [&](int k, int n) { return MFCONS(net, k, n); };
   auto residual = [&](int k) { return (net.p(net.first(k)) - net.p(net.second(k))) - w.hc0(k); };
-  for (int sweep = 1; sweep <= kCoSweeps; ++sweep) {
-    for (int k = 1; k <= net.nl; ++k) {
-      if (!low(k)) continue;
-      const int a = net.first(k), b = net.second(k);
-      const bool fa = fixed(net, a), fb = fixed(net, b);
-      double m;
-      if (fa && !fb) {
-        m = -MFCONS(net, k, b);
-      } else if (fa && fb) {
-        const double d = residual(k);
-        m = (std::fabs(d) < mindp || d == 0.0) ? net.m(k) : std::copysign(kCoBigFlow, d);
-      } else if (fb) {
-        m = MFCONS(net, k, a);
-      } else {
-        m = (MFCONS(net, k, a) - MFCONS(net, k, b)) / 2.0;
-      }
-      if (sweep == kCoSweeps) MFCHK(k, minflo, m, net.m(k), GLOI.NRLXMC, GLOR.RELXMC);
-      net.m(k) = m;
-    }
-  }
-  for (int k = 1; k <= net.nl; ++k) {
-    if (!low(k)) continue;
-    const double d = residual(k);
-    if (std::fabs(d) < mindp) continue;
-    const double mk = net.m(k);
-    const double m = fl_low_resistance_step(mk, d, mindp, minflo);
-    MFCHK(k, minflo, m, mk, GLOI.NRLXMC, GLOR.RELXMC);
-    net.m(k) = mk + (m - mk) * dampm;
-  }
+  fl_continuity_flows(net, dampm, minflo, mindp, low, supply, residual);
 }

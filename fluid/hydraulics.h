@@ -85,10 +85,7 @@ void SFMOFL(const FlNetwork& net, int k, double a1, double rho1, double a2, doub
             double& beta1, double& alpha2, double& beta2);
 
 // New flows of the active links from the pressures P: flag 1: (P1 - P2) hcp
-// + hc0, relaxed by DAMPM; flag 0: 0; flag -1: ten sweeps of steady
-// continuity (MFCONS) in link order, a link between fixed nodes keeping its
-// flow unless (P1 - P2) - hc0 reaches MINDP (then 1e10 with its sign), then
-// a link whose |(P1 - P2) - hc0| is at least MINDP has its flow raised by
-// that residual / 1000 (restarted at 100 MINFLO when not above MINFLO),
-// relaxed by DAMPM. Sets RELXMC and NRLXMC.
+// + hc0, relaxed by DAMPM; flag 0: 0; flag -1: the continuity flows
+// (fl_continuity_flows of fluid/continuity.h) with the nodes' steady balance
+// MFCONS and the residual (P1 - P2) - hc0. Sets RELXMC and NRLXMC.
 void FLMSFL(const FlNetwork& net, const FlHydraulics& w);

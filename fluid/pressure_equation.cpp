@@ -7,11 +7,6 @@
 
 namespace {
 
-bool fixed(const FlNetwork& net, int n) {
-  const char c = net.fstat(n).c[0];
-  return c == 'J' || c == 'R';
-}
-
 // Density constant of node n: its new density is rho_const + drdp p.
 double rho_const(const FlNetwork& net, const FgPass& w, int n) {
   return (w.hnew(n) - net.fe(n)) * w.drdh(n) + w.rho(n) - net.p(n) * w.drdp(n);
@@ -22,7 +17,7 @@ double rho_const(const FlNetwork& net, const FgPass& w, int n) {
 void FGFIPS(const FlNetwork& net, const FgPass& w) {
   for (int i = 1; i <= net.nf; ++i) {
     const int r = w.pos(i);
-    if (fixed(net, i)) {
+    if (net.pressure_held(i)) {
       w.amat(w.id(r)) = 1.0;
       w.bvec(r) = net.p(i);
     } else {
@@ -37,7 +32,7 @@ void FGFIPS(const FlNetwork& net, const FgPass& w) {
     bool held = false;
     for (int q = s; q <= e && !held; ++q) {
       guard.pass();
-      held = fixed(net, w.perm(q));
+      held = net.pressure_held(w.perm(q));
     }
     if (held) continue;
     const int de = w.id(e);
@@ -78,13 +73,13 @@ void FSUMGP(const FlNetwork& net, const FgPass& w, int i) {
       if (into) {
         w.amat(d) += cp - c2 * w.drdp(i);
         w.bvec(r) += c0 + c2 * rho_const(net, w, i) + c1 * rho_const(net, w, j);
-        if (fixed(net, j)) w.bvec(r) += net.p(j) * (cp + w.drdp(j) * c1);
+        if (net.pressure_held(j)) w.bvec(r) += net.p(j) * (cp + w.drdp(j) * c1);
         else w.amat(off) -= cp + w.drdp(j) * c1;
         if (w.lnkflg(k) == -1) w.bvec(r) -= net.m(k);
       } else {
         w.amat(d) += cp + c1 * w.drdp(i);
         w.bvec(r) -= c0 + c2 * rho_const(net, w, j) + c1 * rho_const(net, w, i);
-        if (fixed(net, j)) w.bvec(r) += net.p(j) * (cp - c2 * w.drdp(j));
+        if (net.pressure_held(j)) w.bvec(r) += net.p(j) * (cp - c2 * w.drdp(j));
         else w.amat(off) += c2 * w.drdp(j) - cp;
         if (w.lnkflg(k) == -1) w.bvec(r) += net.m(k);
       }
