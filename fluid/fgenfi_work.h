@@ -75,10 +75,10 @@ struct FgThermal {
 
 // Values the step loop keeps for the whole run and hands to its kernels.
 struct FgLoop {
-  int converged = 1;     // the step just iterated converged (written by FGFITR)
-  int minstep = 0;       // the step being iterated is not longer than 1.000001 DTMIN
-  int rejected = 0;      // a step was rejected and the step may not yet grow freely
-  double relxh = 0.5;    // relaxation factor of the enthalpies
-  double relxp = 0.5;    // relaxation factor of the pressures
-  FlClock clock;         // output times (next the next one, nominal the reference) and event arrays
+  int converged = 1;   // the step just iterated converged (written by FGFITR)
+  int minstep = 0;     // the step being iterated is not longer than 1.000001 DTMIN
+  int rejected = 0;    // a step was rejected and the step may not yet grow freely
+  double relxh = 0.5;  // relaxation factor of the enthalpies
+  double relxp = 0.5;  // relaxation factor of the pressures
+  FlClock clock;       // output times (next the next one, nominal the reference) and event arrays
 };

@@ -240,4 +240,3 @@ int flt_hydraulics(const FltFrame& f, const FlHydraulics& w) {
   if (f.humid) SFMCON(net, f.r1, 3);
   return converged;
 }
-

@@ -182,7 +182,6 @@ void flt_loop_start(const FltFrame& f, const FlHydraulics& w);
 // its converged flag.
 int flt_hydraulics(const FltFrame& f, const FlHydraulics& w);
 
-
 // ---- Step loops -------------------------------------------------------------
 
 // The step loop of FLTNTS, from the first step the frame has placed to
