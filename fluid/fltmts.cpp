@@ -5,15 +5,14 @@
 // each thermal step (TIMEO to TIMEN, DTIMEU, nominally DTIMIF = DTIMUT /
 // FSTEPS), each with a hydraulic solution and an implicit fluid update,
 // against thermal temperatures interpolated in time across the thermal step.
-#include <algorithm>
-#include <cmath>
+// The node updates of both steps are in fluid/implicit_updates.cpp, the
+// acceptance of a sub-step (FMTIME) in fluid/step_control.cpp.
 #include <cstdint>
 
 #include "core/char_pool.h"
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
-#include "fluid/conductance_sums.h"
 #include "fluid/explicit_step.h"
 #include "fluid/flt_frame.h"
 #include "fluid/fluid_constants.h"
@@ -84,141 +83,14 @@ void first_steps(FltFrame& f) {
   fl_require_advance(c);
 }
 
-// The work arrays of the loop (all below the hydraulic arrays).
-struct SubstepWork {
-  FlReals tss, fts, tse,
-      tte;  // thermal: sub-step start, heat flow at the thermal step's start, sub-step end, thermal step end
-  FlReals cp, rho, visc, ffold, tfold, tfnew, vrate;  // fluid arrays 1 to 7
-  FlTimeLag lag;
+// The work arrays of the loop (all below the hydraulic arrays): the arrays
+// of its steps and the hydraulic and humid-air work.
+struct SubstepWork : FlSubstepArrays {
+  FlReals visc;  // fluid array 3
   FlHydraulics w;
   FlReals scratch;  // qualities of SNFE
   FlReals qold, qnew;
-  // The arrays of the sweeps: old thermal Tss with its heat flows Fts and
-  // the iterate Tte (the thermal step), or Tss and Tse around the fluid
-  // arrays 5, 4, 6 (a sub-step).
-  FlStepArrays thermal() const { return {tss, fts, tte, tfold, ffold, tfnew}; }
-  FlStepArrays fluid() const { return {tss, fts, tse, tfold, ffold, tfnew}; }
 };
-
-// ---- The thermal step ---------------------------------------------------
-
-// The forward-Euler predictor over the thermal step: Fts := GTsum - Tss
-// Gsum and Tte := Tss + (GTsum + Q - Gsum Tss) DTIMUT / C over the
-// diffusion nodes, sums from FSTGSM at Tss and the sub-step's start fluid
-// temperatures; CSGMIN := 1.0E38, then the smallest C / Gsum.
-void FSTSTB(const FlNetwork& net, const SubstepWork& a) {
-  GLOR.CSGMIN = kFlHuge;
-  const double dt = GLOR.DTIMUT;
-  LoopGuard guard("FSTSTB");
-  for (int i = 1; i <= net.nt; ++i) {
-    guard.pass();
-    if (net.tstat(i).c[0] != 'D' || std::fabs(net.cap(i)) < kFlTiny) continue;
-    double g = 0.0, gt = 0.0;
-    FSTGSM(net, i, a.tss, a.tfold, g, gt);
-    const double c = net.cap(i);
-    a.fts(i) = gt - a.tss(i) * g;
-    a.tte(i) = a.tss(i) + ((gt + fl_node_heat(net, i)) - g * a.tss(i)) * dt / c;
-    if (std::fabs(g) >= kFlTiny && GLOR.CSGMIN > c / g) {
-      GLOR.CSGMIN = c / g;
-      GLOI.NCSGMN = i;
-    }
-  }
-}
-
-// The Crank-Nicolson sweeps of the thermal step (S4TCLC over DTIMUT from
-// Tss, Fts to Tte, the fluid at the sub-step's start) until RELXCC <=
-// RELXCA or NLOOPT sweeps. Returns the sweeps.
-int SFWBKT(const FlNetwork& net, const SubstepWork& a) {
-  STSOLT("THERMAL");
-  const FlStepArrays s = a.thermal();
-  int count = 0;
-  LoopGuard guard("SFWBKT");
-  do {
-    guard.pass();
-    GLOR.RELXCC = 0.0;
-    ++count;
-    V10001();
-    for (int i = 1; i <= net.nt; ++i) {
-      if (net.tstat(i).c[0] != 'D') continue;
-      const FlSums sums = SFGSUM(net, 0, i, a.tte, a.tfold);
-      double change = 0.0;
-      S4TCLC(net, GLOR.DAMPT, GLOR.DTIMUT, GLOI.NLOOPT, i, GLOR.RELXCA, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
-    }
-  } while (!(GLOR.RELXCA >= GLOR.RELXCC) && count < GLOI.NLOOPT);
-  STSOLT("");
-  return count;
-}
-
-// The thermal step: Tte from the model's temperatures, QR := QR + R2 for
-// it, the predictor and the sweeps, QR := QR - R2. Returns the sweeps.
-int FLTNMT(const FlNetwork& net, const SubstepWork& a, FlCReals r2) {
-  fl_copy(net.nt, net.t, a.tte);
-  for (int i = 1; i <= net.nt; ++i) net.qr(i) += r2(i);
-  FSTSTB(net, a);
-  const int count = SFWBKT(net, a);
-  for (int i = 1; i <= net.nt; ++i) net.qr(i) -= r2(i);
-  return count;
-}
-
-// The thermal temperatures of the sub-step: Tss := T; Tse := T for nodes
-// without capacity or not "D", else T + (TIMEN - TIMEO) / (TIMENT - TIMEO)
-// (Tte - T), on the line from now to the end of the thermal step.
-void SETTMP(const FlNetwork& net, const SubstepWork& a) {
-  const double share = (GLOR.TIMEN - GLOR.TIMEO) / (GLOR.TIMENT - GLOR.TIMEO);
-  LoopGuard guard("SETTMP");
-  for (int i = 1; i <= net.nt; ++i) {
-    guard.pass();
-    const double t = net.t(i);
-    a.tss(i) = t;
-    if (std::fabs(net.cap(i)) < kFlTiny || net.tstat(i).c[0] != 'D') {
-      a.tse(i) = t;
-    } else {
-      a.tse(i) = t + share * (a.tte(i) - t);
-    }
-  }
-}
-
-// ---- The fluid sub-step --------------------------------------------------
-
-// The fluid sweeps of a sub-step: SFCALC in node order over the nodes not
-// "K" or "R" that have a conductance, sums at Tse and the fluid iterates,
-// until FRLXCC <= FRLXCA or the count (which the estimate started at 1)
-// reaches NLOOPT.
-void SFWBKF(const FlNetwork& net, const SubstepWork& a, int& count) {
-  STSOLT("THERMAL");
-  const FlStepArrays s = a.fluid();
-  const double dt = GLOR.DTIMEU;
-  LoopGuard guard("SFWBKF");
-  do {
-    guard.pass();
-    GLOR.FRLXCC = 0.0;
-    ++count;
-    V10001();
-    for (int i = 1; i <= net.nf; ++i) {
-      const char st = net.fstat(i).c[0];
-      if (st == 'K' || st == 'R') continue;
-      const FlSums sums = SFGSUM(net, 1, i, a.tse, a.tfnew);
-      if (std::fabs(sums.sg) < kFlTiny && std::fabs(sums.sr) < kFlTiny) continue;
-      double change = 0.0;
-      SFCALC(net, GLOR.DAMPT, a.rho, dt, a.vrate, i, a.cp, sums, s, GLOR.FRLXCC, GLOI.NFRLXC, change);
-    }
-  } while (!(GLOR.FRLXCA >= GLOR.FRLXCC) && count < GLOI.NLOOPT);
-  STSOLT("");
-}
-
-// The fluid sub-step over DTIMEU: the estimate SFSTAB (thermal Tss to Tse,
-// its minimum in FCSGMN, FNCSGM), the sweeps, and change := the largest
-// |Tfnew - Tfold| over fluid nodes "F", "J", "Q", "S".
-void SNEWTF(const FlNetwork& net, SubstepWork& a, int& count, double& change) {
-  SFSTAB(net, GLOR.DTIMEU, a.rho, a.cp, a.vrate, a.lag, a.fluid(), GLOR.FCSGMN, GLOI.FNCSGM, count);
-  SFWBKF(net, a, count);
-  change = 0.0;
-  for (int i = 1; i <= net.nf; ++i) {
-    const char st = net.fstat(i).c[0];
-    if (st == 'F' || st == 'J' || st == 'Q' || st == 'S')
-      change = std::max(change, std::fabs(a.tfnew(i) - a.tfold(i)));
-  }
-}
 
 }  // namespace
 

@@ -355,3 +355,125 @@ void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmark
   }
   STSOLT("");
 }
+
+// ---- The steps of FLTMTS ---------------------------------------------------
+
+namespace {
+
+// The forward-Euler predictor over the thermal step: Fts := GTsum - Tss
+// Gsum and Tte := Tss + (GTsum + Q - Gsum Tss) DTIMUT / C over the
+// diffusion nodes, sums from FSTGSM at Tss and the sub-step's start fluid
+// temperatures; CSGMIN := 1.0E38, then the smallest C / Gsum.
+void FSTSTB(const FlNetwork& net, const FlSubstepArrays& a) {
+  GLOR.CSGMIN = kFlHuge;
+  const double dt = GLOR.DTIMUT;
+  LoopGuard guard("FSTSTB");
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    if (net.tstat(i).c[0] != 'D' || std::fabs(net.cap(i)) < kFlTiny) continue;
+    double g = 0.0, gt = 0.0;
+    FSTGSM(net, i, a.tss, a.tfold, g, gt);
+    const double c = net.cap(i);
+    a.fts(i) = gt - a.tss(i) * g;
+    a.tte(i) = a.tss(i) + ((gt + fl_node_heat(net, i)) - g * a.tss(i)) * dt / c;
+    if (std::fabs(g) >= kFlTiny && GLOR.CSGMIN > c / g) {
+      GLOR.CSGMIN = c / g;
+      GLOI.NCSGMN = i;
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The Crank-Nicolson sweeps of the thermal step (S4TCLC over DTIMUT from
+// Tss, Fts to Tte, the fluid at the sub-step's start) until RELXCC <=
+// RELXCA or NLOOPT sweeps. Returns the sweeps.
+int SFWBKT(const FlNetwork& net, const FlSubstepArrays& a) {
+  STSOLT("THERMAL");
+  const FlStepArrays s = a.thermal();
+  int count = 0;
+  LoopGuard guard("SFWBKT");
+  do {
+    guard.pass();
+    GLOR.RELXCC = 0.0;
+    ++count;
+    V10001();
+    for (int i = 1; i <= net.nt; ++i) {
+      if (net.tstat(i).c[0] != 'D') continue;
+      const FlSums sums = SFGSUM(net, 0, i, a.tte, a.tfold);
+      double change = 0.0;
+      S4TCLC(net, GLOR.DAMPT, GLOR.DTIMUT, GLOI.NLOOPT, i, GLOR.RELXCA, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
+    }
+  } while (!(GLOR.RELXCA >= GLOR.RELXCC) && count < GLOI.NLOOPT);
+  STSOLT("");
+  return count;
+}
+
+}  // namespace
+
+int FLTNMT(const FlNetwork& net, const FlSubstepArrays& a, FlCReals r2) {
+  fl_copy(net.nt, net.t, a.tte);
+  for (int i = 1; i <= net.nt; ++i) net.qr(i) += r2(i);
+  FSTSTB(net, a);
+  const int count = SFWBKT(net, a);
+  for (int i = 1; i <= net.nt; ++i) net.qr(i) -= r2(i);
+  return count;
+}
+
+void SETTMP(const FlNetwork& net, const FlSubstepArrays& a) {
+  const double share = (GLOR.TIMEN - GLOR.TIMEO) / (GLOR.TIMENT - GLOR.TIMEO);
+  LoopGuard guard("SETTMP");
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    const double t = net.t(i);
+    a.tss(i) = t;
+    if (std::fabs(net.cap(i)) < kFlTiny || net.tstat(i).c[0] != 'D') {
+      a.tse(i) = t;
+    } else {
+      a.tse(i) = t + share * (a.tte(i) - t);
+    }
+  }
+}
+
+namespace {
+
+// The fluid sweeps of a sub-step: SFCALC in node order over the nodes not
+// "K" or "R" that have a conductance, sums at Tse and the fluid iterates,
+// until FRLXCC <= FRLXCA or the count (which the estimate started at 1)
+// reaches NLOOPT.
+void SFWBKF(const FlNetwork& net, const FlSubstepArrays& a, int& count) {
+  STSOLT("THERMAL");
+  const FlStepArrays s = a.fluid();
+  const double dt = GLOR.DTIMEU;
+  LoopGuard guard("SFWBKF");
+  do {
+    guard.pass();
+    GLOR.FRLXCC = 0.0;
+    ++count;
+    V10001();
+    for (int i = 1; i <= net.nf; ++i) {
+      const char st = net.fstat(i).c[0];
+      if (st == 'K' || st == 'R') continue;
+      const FlSums sums = SFGSUM(net, 1, i, a.tse, a.tfnew);
+      if (std::fabs(sums.sg) < kFlTiny && std::fabs(sums.sr) < kFlTiny) continue;
+      double change = 0.0;
+      SFCALC(net, GLOR.DAMPT, a.rho, dt, a.vrate, i, a.cp, sums, s, GLOR.FRLXCC, GLOI.NFRLXC, change);
+    }
+  } while (!(GLOR.FRLXCA >= GLOR.FRLXCC) && count < GLOI.NLOOPT);
+  STSOLT("");
+}
+
+}  // namespace
+
+void SNEWTF(const FlNetwork& net, FlSubstepArrays& a, int& count, double& change) {
+  SFSTAB(net, GLOR.DTIMEU, a.rho, a.cp, a.vrate, a.lag, a.fluid(), GLOR.FCSGMN, GLOI.FNCSGM, count);
+  SFWBKF(net, a, count);
+  change = 0.0;
+  for (int i = 1; i <= net.nf; ++i) {
+    const char st = net.fstat(i).c[0];
+    if (st == 'F' || st == 'J' || st == 'Q' || st == 'S')
+      change = std::max(change, std::fabs(a.tfnew(i) - a.tfold(i)));
+  }
+}

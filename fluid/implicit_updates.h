@@ -170,3 +170,35 @@ void SFBKFS(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
 // "F", "J", "Q", "S" (0 when none).
 void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmarks, FlInts fmarks, FlCInts perm,
             FlCReals rho, FlCReals cp, FlCReals vrate, FlCReals r2, FlTimeLag& lag, int& iterations, double& change);
+
+// ---- The steps of FLTMTS ---------------------------------------------------
+
+// The arrays of the thermal step and the fluid sub-steps of FLTMTS: thermal
+// Tss (sub-step start), Fts (heat flow at the thermal step's start), Tse
+// (sub-step end) and Tte (thermal step end); the fluid arrays 1 to 7 of
+// its loop but the viscosities (specific heats, densities, Ffold, Tfold,
+// Tfnew, VRATE); the transport delay.
+struct FlSubstepArrays {
+  FlReals tss, fts, tse, tte;
+  FlReals cp, rho, ffold, tfold, tfnew, vrate;
+  FlTimeLag lag;
+  // The arrays of the sweeps: old thermal Tss with its heat flows Fts and
+  // the iterate Tte (the thermal step), or Tss and Tse around the fluid
+  // arrays 5, 4, 6 (a sub-step).
+  FlStepArrays thermal() const { return {tss, fts, tte, tfold, ffold, tfnew}; }
+  FlStepArrays fluid() const { return {tss, fts, tse, tfold, ffold, tfnew}; }
+};
+
+// The thermal step: Tte from the model's temperatures, QR := QR + R2 for
+// it, the predictor and the sweeps, QR := QR - R2. Returns the sweeps.
+int FLTNMT(const FlNetwork& net, const FlSubstepArrays& a, FlCReals r2);
+
+// The thermal temperatures of the sub-step: Tss := T; Tse := T for nodes
+// without capacity or not "D", else T + (TIMEN - TIMEO) / (TIMENT - TIMEO)
+// (Tte - T), on the line from now to the end of the thermal step.
+void SETTMP(const FlNetwork& net, const FlSubstepArrays& a);
+
+// The fluid sub-step over DTIMEU: the estimate SFSTAB (thermal Tss to Tse,
+// its minimum in FCSGMN, FNCSGM), the sweeps, and change := the largest
+// |Tfnew - Tfold| over fluid nodes "F", "J", "Q", "S".
+void SNEWTF(const FlNetwork& net, FlSubstepArrays& a, int& count, double& change);
