@@ -161,18 +161,6 @@ void flt_release_solver() {
 
 // ---- Work and passes shared by the step loops ----------------------------
 
-std::int64_t flt_hydraulic_work(FlHydraulics& w, int nl, int nf, int lprof, std::int64_t top, std::int64_t& hcp) {
-  int t = static_cast<int>(top), o1 = 0, o2 = 0, o3 = 0, o4 = 0, o5 = 0, o6 = 0;
-  FHDYAR(nl, nf, lprof, t, o1, o2, o3, o4, o5, o6);
-  w.amat = gar_dynamiccorereal.from(o1, lprof);
-  w.hpsol = gar_dynamiccorereal.from(o2, nf);
-  w.hcp = gar_dynamiccorereal.from(o3, nl);
-  w.hc0 = gar_dynamiccorereal.from(o5, nl);
-  w.bvec = gar_dynamiccorereal.from(o6, nf);
-  hcp = o3;
-  return t;
-}
-
 void flt_loop_work(const FltFrame& f, gar_CoreGuard& core, bool fold, FltLoopWork& work) {
   const FlNetwork& net = f.net;
   const int nt = net.nt, nf = net.nf, nl = net.nl;
@@ -189,7 +177,7 @@ void flt_loop_work(const FltFrame& f, gar_CoreGuard& core, bool fold, FltLoopWor
   std::int64_t end = carve.next();
   if (nf >= 1 && nl >= 1) {
     std::int64_t hcp = 0;
-    end = flt_hydraulic_work(w, nl, nf, f.ord.lprof, carve.next(), hcp);
+    end = fl_hydraulic_work(w, nl, nf, f.ord.lprof, carve.next(), hcp);
     work.scratch = w.hpsol;
     // The step arrays lie over HCP, HC0 and BVEC, which the hydraulic
     // solution fills afresh before it reads them.

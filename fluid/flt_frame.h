@@ -161,11 +161,6 @@ struct FltLoopWork {
   FlReals qold, qnew;
 };
 
-// Binds the hydraulic solution's profile matrix AMAT, HPSOL, HCP, HC0 and
-// BVEC in the layout FHDYAR gives from real word `top` on. Returns the word
-// after them; `hcp` := the first word of HCP.
-std::int64_t flt_hydraulic_work(FlHydraulics& w, int nl, int nf, int lprof, std::int64_t top, std::int64_t& hcp);
-
 // Binds the work above the real top of `core` and moves that top past it
 // (the caller's guard gives it back).
 void flt_loop_work(const FltFrame& f, gar_CoreGuard& core, bool fold, FltLoopWork& work);

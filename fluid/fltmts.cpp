@@ -156,7 +156,7 @@ void FLSITM(FltFrame& f, int fsteps) {
   w.ord = f.ord;
   if (hydraulics) {
     std::int64_t hcp = 0;
-    carve = gar_Carver<double>(gar_dynamiccorereal, flt_hydraulic_work(w, nl, nf, f.ord.lprof, carve.next(), hcp));
+    carve = gar_Carver<double>(gar_dynamiccorereal, fl_hydraulic_work(w, nl, nf, f.ord.lprof, carve.next(), hcp));
     a.scratch = w.hpsol;
   } else {
     a.scratch = carve.take(nf);

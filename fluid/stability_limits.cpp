@@ -59,17 +59,12 @@ void start_limits(const FlNetwork& net, const FlOrdering& ord, FlInts hflg, std:
     // The first hydraulic state at the present temperatures, without
     // volume change.
     const int lprof = ord.id(nf);
-    int top = FLAGS(FLAGS_NEXTDYNAMICCOREREAL), o1 = 0, o2 = 0, o3 = 0, o4 = 0, o5 = 0, o6 = 0;
-    FHDYAR(nl, nf, lprof, top, o1, o2, o3, o4, o5, o6);
-    core.take_real(static_cast<std::int64_t>(top) - o4);
+    const int first = FLAGS(FLAGS_NEXTDYNAMICCOREREAL);
     FlHydraulics w;
+    std::int64_t hcp = 0;
+    core.take_real(fl_hydraulic_work(w, nl, nf, lprof, first, hcp) - first);
     w.hrho = hrho;
     w.hvisc = hvisc;
-    w.amat = gar_dynamiccorereal.from(o1, lprof);
-    w.hpsol = gar_dynamiccorereal.from(o2, nf);
-    w.hcp = gar_dynamiccorereal.from(o3, nl);
-    w.hc0 = gar_dynamiccorereal.from(o5, nl);
-    w.bvec = gar_dynamiccorereal.from(o6, nf);
     w.hflg = hflg;
     w.ord = ord;
     w.vrate = vrate;
@@ -77,7 +72,7 @@ void start_limits(const FlNetwork& net, const FlOrdering& ord, FlInts hflg, std:
     int ierr = 0, converged = 0, passes = 0;
     FLHYSL(net, w, 0, ierr, converged, passes);
     if (!csghyd) GLOI.SUMFLL += passes;
-    FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = o4;
+    FLAGS(FLAGS_NEXTDYNAMICCOREREAL) = first;
     GLOR.DTCOUR = kFlHuge;
     SGCOUR(net, GLOR.DTCOUR);
   }
@@ -98,6 +93,18 @@ void FHDYAR(int nl, int nf, int lprof, int& top, int& o1, int& o2, int& o3, int&
   o5 = o3 + nl;
   o6 = o5 + nl;
   top = o6 + nf;
+}
+
+std::int64_t fl_hydraulic_work(FlHydraulics& w, int nl, int nf, int lprof, std::int64_t top, std::int64_t& hcp) {
+  int t = static_cast<int>(top), o1 = 0, o2 = 0, o3 = 0, o4 = 0, o5 = 0, o6 = 0;
+  FHDYAR(nl, nf, lprof, t, o1, o2, o3, o4, o5, o6);
+  w.amat = gar_dynamiccorereal.from(o1, lprof);
+  w.hpsol = gar_dynamiccorereal.from(o2, nf);
+  w.hcp = gar_dynamiccorereal.from(o3, nl);
+  w.hc0 = gar_dynamiccorereal.from(o5, nl);
+  w.bvec = gar_dynamiccorereal.from(o6, nf);
+  hcp = o3;
+  return t;
 }
 
 void SGCOUR(const FlNetwork& net, double& dtcour) {

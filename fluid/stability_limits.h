@@ -6,9 +6,11 @@
 // and the clearing of link flows too small to matter.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "fluid/fluid_network.h"
+#include "fluid/hydraulics.h"
 
 // Layout of the five real arrays of the hydraulic solution above the real
 // work-space top `top` (the first free word): o4 := top (the top to give
@@ -17,6 +19,11 @@
 // nl (BVEC, nf words), and top := o6 + nf. The caller has checked that the
 // blocks fit the dynamic core.
 void FHDYAR(int nl, int nf, int lprof, int& top, int& o1, int& o2, int& o3, int& o4, int& o5, int& o6);
+
+// Binds the hydraulic solution's profile matrix AMAT, HPSOL, HCP, HC0 and
+// BVEC of w in the layout FHDYAR gives from real word `top` on. Returns the
+// word after them; `hcp` := the first word of HCP.
+std::int64_t fl_hydraulic_work(FlHydraulics& w, int nl, int nf, int lprof, std::int64_t top, std::int64_t& hcp);
 
 // Lowers dtcour to the smallest residence time over the links with |M| >=
 // 1e-37: 0.5 (FL(a) + FL(b)) x 0.5 (rho(a) + rho(b)) x min(FLA(a), FLA(b))
