@@ -592,7 +592,9 @@ TEST_F(FgenfiSteps, UnusableValuesEndTheRunNamingTheirNode) {
     }
     EXPECT_EQ(status, 1);
     const std::string l = listing();
-    if (r.alone) EXPECT_EQ(count_boxes(l), 1u) << l;
+    if (r.alone) {
+      EXPECT_EQ(count_boxes(l), 1u) << l;
+    }
     EXPECT_EQ(l.find("@@@@  FATAL ERROR"), l.rfind("@@@@  ")) << l;  // the last box
     for (const std::string& part : r.box) EXPECT_TRUE(has_message(l, part)) << part << "\n" << l;
     EXPECT_TRUE(has_reference(l, r.routine, r.code)) << l;
