@@ -75,6 +75,16 @@ void flt_outint_default(const FltFrame& f, int code) {
              2, code);
 }
 
+bool flt_required(const FltFrame& f, std::span<const FltRequired> rows) {
+  for (const FltRequired& r : rows) {
+    if (!r.undefined) continue;
+    if (r.refuse != nullptr) r.refuse(f, r.name, r.code);
+    else fl_not_specified(f.routine, r.name, r.code);
+    return false;
+  }
+  return true;
+}
+
 bool flt_check_inputs(const FltFrame& f, bool dtimei, int finite_code) {
   const FlNetwork& n = f.net;
   if (!fl_require_finite_controls(f.routine, finite_code, n.nt, n.nf, true, f.routine == "FLTNTF")) return false;
@@ -121,6 +131,12 @@ bool flt_real_work(FltFrame& f, std::int64_t amount, int code) {
   f.r1 = carve.take(n.nf);
   f.r2 = carve.take(n.nt);
   return true;
+}
+
+bool flt_work_space(FltFrame& f, bool marks, int int_code, std::int64_t (*amount)(const FltFrame&), int real_code) {
+  if (!flt_events(f) || !flt_integer_work(f, marks, int_code)) return false;
+  flt_order(f);
+  return flt_real_work(f, amount(f), real_code);
 }
 
 void flt_first_step(FltFrame& f) {

@@ -6,12 +6,10 @@
 //
 //   FltFrame f;
 //   flt_begin(f, "FLTNTS");                 // MODULE, SOLVER, NLOOPH/T, counts, flags
-//   ... its own checks (flt_report, flt_outint_default, fl_not_specified) ...
+//   ... its own checks (flt_report, flt_outint_default, flt_required) ...
 //   if (!flt_check_inputs(f, true, 10)) return;  // the model's fluid inputs
-//   if (!flt_events(f)) return;             // event arrays at the integer top
-//   if (!flt_integer_work(f, true, 8)) return;
-//   flt_order(f);                           // FPNTRS when there are fluid nodes
-//   if (!flt_real_work(f, amount(f), 9)) return;
+//   if (!flt_work_space(f, true, 8, amount, 9)) return;  // steps 5 to 8:
+//       flt_events, flt_integer_work, flt_order (FPNTRS), flt_real_work
 //   flt_first_step(f);                      // first output time and first step
 //   flt_first_evaluations(f);               // VARIABLES1 twice, SGMCAL, SSNCNT
 //   FFCSGM(f.net, f.ord, f.hflg, f.present);
@@ -24,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +84,21 @@ void flt_report(const FltFrame& f, std::string_view text, int severity, int code
 // (severity 2, code). Nothing when OUTINT is defined.
 void flt_outint_default(const FltFrame& f, int code);
 
+// A control constant a driver requires: its name, whether it is undefined
+// (false where the model does not need it) and the code of its refusal;
+// refuse words the refusal where the driver has its own words, else it is
+// fl_not_specified naming the routine.
+struct FltRequired {
+  const char* name;
+  bool undefined;
+  int code;
+  void (*refuse)(const FltFrame& f, const char* name, int code) = nullptr;
+};
+
+// Refuses the first undefined constant of rows, in their order (severity 4
+// ends the run); false after a refusal.
+bool flt_required(const FltFrame& f, std::span<const FltRequired> rows);
+
 // The inputs the routine reads, after its control constants: the other
 // constants it reads finite (fl_require_finite_controls, with DTPMAX, and
 // RLCOUR for FLTNTF; refused with `finite_code`, the code of its refusal of
@@ -116,6 +130,12 @@ void flt_order(FltFrame& f);
 // `code`; otherwise R1 (NF words) and R2 (NT words) are bound at rtop and
 // the real top moves past them.
 bool flt_real_work(FltFrame& f, std::int64_t amount, int code);
+
+// Frame steps 5 to 8 in their order: flt_events, flt_integer_work (mark
+// words with marks, shortage code int_code), flt_order and flt_real_work of
+// amount(f), the routine's own formula counted once the ordering is known
+// (shortage code real_code). False after a shortage.
+bool flt_work_space(FltFrame& f, bool marks, int int_code, std::int64_t (*amount)(const FltFrame&), int real_code);
 
 // Frame step 10 of FLTNTS: the first output time min(TIMEO + OUTINT,
 // TIMEND), nominally TIMEO + OUTINT, pulled back by LEVTIM "OUTPUT"; DTIMEU

@@ -47,19 +47,10 @@ bool checks(const FltFrame& f, bool& solve) {
     solve = false;
   }
   flt_outint_default(f, 2);
-  struct Required {
-    const char* name;
-    bool undefined;
-    int code;
-  };
-  const Required required[] = {{"NLOOP", SLUNDF(GLOI.NLOOP) != 0, 3},   {"RELXMA", SDUNDF(GLOR.RELXMA) != 0, 4},
-                               {"FRLXCA", SDUNDF(GLOR.FRLXCA) != 0, 5}, {"FSTEPS", SLUNDF(GLOI.FSTEPS) != 0, 6},
-                               {"RELXCA", SDUNDF(GLOR.RELXCA) != 0, 7}, {"DTIMEI", SDUNDF(GLOR.DTIMEI) != 0, 8}};
-  for (const Required& r : required) {
-    if (!r.undefined) continue;
-    fl_not_specified(kName, r.name, r.code);
-    return false;
-  }
+  const FltRequired required[] = {{"NLOOP", SLUNDF(GLOI.NLOOP) != 0, 3},   {"RELXMA", SDUNDF(GLOR.RELXMA) != 0, 4},
+                                  {"FRLXCA", SDUNDF(GLOR.FRLXCA) != 0, 5}, {"FSTEPS", SLUNDF(GLOI.FSTEPS) != 0, 6},
+                                  {"RELXCA", SDUNDF(GLOR.RELXCA) != 0, 7}, {"DTIMEI", SDUNDF(GLOR.DTIMEI) != 0, 8}};
+  if (!flt_required(f, required)) return false;
   if (!solve) return true;
   // Times that are not finite, and an output interval that does not move
   // the output time on, would keep the loop from ever reaching TIMEND.
@@ -98,12 +89,7 @@ void FLTMTS() {
   FltFrame f;
   flt_begin(f, kName);
   bool solve = true;
-  if (!checks(f, solve) || !flt_events(f) || !flt_integer_work(f, false, 9)) {
-    flt_release_solver();
-    return;
-  }
-  flt_order(f);
-  if (!flt_real_work(f, real_requirement(f), 10)) {
+  if (!checks(f, solve) || !flt_work_space(f, false, 9, real_requirement, 10)) {
     flt_release_solver();
     return;
   }

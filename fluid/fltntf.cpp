@@ -53,24 +53,11 @@ bool checks(const FltFrame& f) {
     return false;
   }
   flt_outint_default(f, 2);
-  if (SLUNDF(GLOI.NLOOP)) {
-    not_specified_short(f, "NLOOP", 3);
-    return false;
-  }
-  if (n.nt >= 1 && SDUNDF(GLOR.RELXCA)) {
-    not_specified_short(f, "RELXCA", 4);
-    return false;
-  }
-  if (n.nf >= 1) {
-    if (SDUNDF(GLOR.RELXMA)) {
-      fl_not_specified(kName, "RELXMA", 5);
-      return false;
-    }
-    if (SDUNDF(GLOR.FRLXCA)) {
-      fl_not_specified(kName, "FRLXCA", 6);
-      return false;
-    }
-  }
+  const FltRequired required[] = {{"NLOOP", SLUNDF(GLOI.NLOOP) != 0, 3, not_specified_short},
+                                  {"RELXCA", n.nt >= 1 && SDUNDF(GLOR.RELXCA) != 0, 4, not_specified_short},
+                                  {"RELXMA", n.nf >= 1 && SDUNDF(GLOR.RELXMA) != 0, 5},
+                                  {"FRLXCA", n.nf >= 1 && SDUNDF(GLOR.FRLXCA) != 0, 6}};
+  if (!flt_required(f, required)) return false;
   // Times that are not finite, and an output interval that does not move
   // the output time on, would keep the loop from ever reaching TIMEND.
   return fl_require_finite(kName, 9, false) && fl_require_positive_outint(kName, 10) &&
@@ -82,12 +69,7 @@ bool checks(const FltFrame& f) {
 void FLTNTF() {
   FltFrame f;
   flt_begin(f, kName);
-  if (!checks(f) || !flt_events(f) || !flt_integer_work(f, false, 7)) {
-    flt_release_solver();
-    return;
-  }
-  flt_order(f);
-  if (!flt_real_work(f, real_requirement(f), 8)) {
+  if (!checks(f) || !flt_work_space(f, false, 7, real_requirement, 8)) {
     flt_release_solver();
     return;
   }

@@ -39,28 +39,12 @@ bool checks(const FltFrame& f) {
     return false;
   }
   flt_outint_default(f, 2);
-  if (SLUNDF(GLOI.NLOOP)) {
-    fl_not_specified(kName, "NLOOP", 3);
-    return false;
-  }
-  if (SDUNDF(GLOR.DTIMEI)) {
-    fl_not_specified(kName, "DTIMEI", 4);
-    return false;
-  }
-  if (n.nf >= 1) {
-    if (SDUNDF(GLOR.RELXMA)) {
-      fl_not_specified(kName, "RELXMA", 5);
-      return false;
-    }
-    if (SDUNDF(GLOR.FRLXCA)) {
-      fl_not_specified(kName, "FRLXCA", 6);
-      return false;
-    }
-  }
-  if (n.nt >= 1 && SDUNDF(GLOR.RELXCA)) {
-    fl_not_specified(kName, "RELXCA", 7);
-    return false;
-  }
+  const FltRequired required[] = {{"NLOOP", SLUNDF(GLOI.NLOOP) != 0, 3},
+                                  {"DTIMEI", SDUNDF(GLOR.DTIMEI) != 0, 4},
+                                  {"RELXMA", n.nf >= 1 && SDUNDF(GLOR.RELXMA) != 0, 5},
+                                  {"FRLXCA", n.nf >= 1 && SDUNDF(GLOR.FRLXCA) != 0, 6},
+                                  {"RELXCA", n.nt >= 1 && SDUNDF(GLOR.RELXCA) != 0, 7}};
+  if (!flt_required(f, required)) return false;
   // Times that are not finite, and an output interval that does not move
   // the output time on, would keep the loop from ever reaching TIMEND; then
   // the step, DAMPM and the model's fluid inputs.
@@ -72,12 +56,7 @@ bool checks(const FltFrame& f) {
 void FLTNTS() {
   FltFrame f;
   flt_begin(f, kName);
-  if (!checks(f) || !flt_events(f) || !flt_integer_work(f, true, 8)) {
-    flt_release_solver();
-    return;
-  }
-  flt_order(f);
-  if (!flt_real_work(f, real_requirement(f), 9)) {
+  if (!checks(f) || !flt_work_space(f, true, 8, real_requirement, 9)) {
     flt_release_solver();
     return;
   }
