@@ -12,6 +12,7 @@
 #include "fluid/fluid_services.h"
 #include "fluid/humid_air.h"
 #include "fluid/link_conductances.h"
+#include "fluid/node_properties.h"
 #include "fluid/ordering.h"
 #include "fluid/required_constants.h"
 #include "fluid/stability_limits.h"
@@ -229,6 +230,13 @@ void flt_loop_start(const FltFrame& f, const FlHydraulics& w) {
   if (net.nf >= 1 && net.nl >= 1) {
     for (int j = 1; j <= f.ord.lprof; ++j) w.amat(j) = 0.0;
   }
+}
+
+void flt_pass_start(FltFrame& f, FlReals x) {
+  SNFE(f.net, x);
+  fl_watch_phases(f.net, x, f.phases);
+  STSOLT("");
+  V10001();
 }
 
 int flt_hydraulics(const FltFrame& f, const FlHydraulics& w) {

@@ -191,6 +191,11 @@ void flt_loop_work(const FltFrame& f, gar_CoreGuard& core, bool fold, FltLoopWor
 // := 0.
 void flt_loop_start(const FltFrame& f, const FlHydraulics& w);
 
+// The start of a pass, before its hydraulic part: the qualities and
+// enthalpies of the nodes (SNFE into x), the phase watch over them, SOLTYP
+// blank and VARIABLES1.
+void flt_pass_start(FltFrame& f, FlReals x);
+
 // The hydraulic solution of a pass (fluid nodes and links only): with humid
 // air HUMRSP mode 1 and SFMCON mode 2, then CVOLST and FLHYSL with the rate
 // flag, SUMFLL := SUMFLL + its passes, with humid air SFMCON mode 3. Returns

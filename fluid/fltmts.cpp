@@ -187,10 +187,7 @@ void FLSITM(FltFrame& f, int fsteps) {
         FSTARH(net, a.tse, net.tf);
       }
       GLOR.DTCOUR = kFlHuge;
-      SNFE(net, a.scratch);
-      fl_watch_phases(net, a.scratch, f.phases);
-      STSOLT("");
-      V10001();
+      flt_pass_start(f, a.scratch);
       int hydraulic = -1;
       if (hydraulics) {
         hydraulic = flt_hydraulics(f, w);

@@ -114,10 +114,7 @@ void FLTFIT(FltFrame& f) {
     fl_step_start_save(net, f.humid, f.r1, f.r2, work.lag, start);
     GLOI.SUMTHL = 0;
     GLOI.SUMFLL = 0;
-    SNFE(net, work.scratch);
-    fl_watch_phases(net, work.scratch, f.phases);
-    STSOLT("");
-    V10001();
+    flt_pass_start(f, work.scratch);
     int hydraulic = -1;
     if (hydraulics) {
       hydraulic = flt_hydraulics(f, w);

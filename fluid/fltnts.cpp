@@ -98,10 +98,7 @@ void FLTSIT(FltFrame& f) {
     GLOI.SUMTHL = 0;
     GLOI.SUMFLL = 0;
     GLOR.DTCOUR = kFlHuge;
-    SNFE(net, scratch);
-    fl_watch_phases(net, scratch, f.phases);
-    STSOLT("");
-    V10001();
+    flt_pass_start(f, scratch);
     int hydraulic = -1;
     if (hydraulics) {
       hydraulic = flt_hydraulics(f, w);
