@@ -24,7 +24,6 @@
 #include "fluid/stability_limits.h"
 #include "fluid/step_control.h"
 #include "model/generated_program.h"
-#include "modeldata/event_arrays.h"
 
 namespace {
 
@@ -65,13 +64,7 @@ void first_steps(FltFrame& f) {
   fl_first_output_time(c);
   GLOR.TIMEOT = GLOR.TIMEO;
   fl_place_thermal_step(c, GLOR.DTIMUT);
-  const double ahead = GLOR.TIMEO + 2.0 * GLOR.DTIMIF;
-  GLOR.TIMEN = GLOR.TIMENT < ahead ? GLOR.TIMENT : ahead;
-  LEVTIM(c.events, "TIMESTEP", c.nev, GLOR.TIMEO, GLOR.TIMEN);
-  if (GLOR.TIMEN > GLOR.TIMEO + GLOR.DTIMIF) GLOR.TIMEN = (GLOR.TIMEN + GLOR.TIMEO) * 0.5;
-  GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
-  GLOR.TIMEM = (GLOR.TIMEO + GLOR.TIMEN) * 0.5;
-  fl_require_advance(c);
+  fl_place_step_towards(c, GLOR.TIMENT, GLOR.DTIMIF);
 }
 
 // The work arrays of the loop (all below the hydraulic arrays): the arrays

@@ -21,7 +21,6 @@
 #include "fluid/stability_limits.h"
 #include "fluid/step_control.h"
 #include "model/generated_program.h"
-#include "modeldata/event_arrays.h"
 
 namespace {
 

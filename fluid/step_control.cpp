@@ -104,15 +104,19 @@ void fl_require_advance(const FlClock& clock) {
   if (!(GLOR.TIMEN > GLOR.TIMEO) && !fl_loop_done()) ERROR(clock.routine);
 }
 
-void fl_place_step(const FlClock& clock) {
-  GLOR.DTIMEU = fl_asked_step();
-  const double ahead = GLOR.TIMEO + 2.0 * GLOR.DTIMEU;
-  GLOR.TIMEN = clock.next < ahead ? clock.next : ahead;
+void fl_place_step_towards(const FlClock& clock, double bound, double s) {
+  const double ahead = GLOR.TIMEO + 2.0 * s;
+  GLOR.TIMEN = bound < ahead ? bound : ahead;
   LEVTIM(clock.events, "TIMESTEP", clock.nev, GLOR.TIMEO, GLOR.TIMEN);
-  if (GLOR.TIMEN > GLOR.TIMEO + GLOR.DTIMEU) GLOR.TIMEN = (GLOR.TIMEN + GLOR.TIMEO) * 0.5;
+  if (GLOR.TIMEN > GLOR.TIMEO + s) GLOR.TIMEN = (GLOR.TIMEN + GLOR.TIMEO) * 0.5;
   GLOR.DTIMEU = GLOR.TIMEN - GLOR.TIMEO;
   GLOR.TIMEM = (GLOR.TIMEO + GLOR.TIMEN) * 0.5;
   fl_require_advance(clock);
+}
+
+void fl_place_step(const FlClock& clock) {
+  GLOR.DTIMEU = fl_asked_step();
+  fl_place_step_towards(clock, clock.next, GLOR.DTIMEU);
 }
 
 void fl_place_thermal_step(const FlClock& clock, double s) {

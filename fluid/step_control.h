@@ -117,6 +117,12 @@ double fl_asked_step();
 // ERROR naming clock.routine.
 void fl_require_advance(const FlClock& clock);
 
+// The step from TIMEO towards `bound` with the step s: TIMEN := min(bound,
+// TIMEO + 2 s), pulled back by LEVTIM "TIMESTEP" and halved when beyond
+// TIMEO + s; DTIMEU := TIMEN - TIMEO; TIMEM := (TIMEO + TIMEN) / 2; then
+// fl_require_advance.
+void fl_place_step_towards(const FlClock& clock, double bound, double s);
+
 // The step from TIMEO towards clock.next: DTIMEU := max(DTMIN, min(DTIMEI,
 // DTMAX)); TIMEN := min(clock.next, TIMEO + 2 DTIMEU), pulled back by
 // LEVTIM "TIMESTEP" and halved when beyond TIMEO + DTIMEU; DTIMEU := TIMEN -
