@@ -165,6 +165,22 @@ TEST_F(GlobalArrays, IntegerReservationMayReachDystorRealReservationKeepsOneWord
   EXPECT_EQ(FLAGS(36), 1);
 }
 
+// A work-space layout: blocks carved one after another from the first word,
+// each a view of its own words, zero-length blocks taking none.
+TEST_F(GlobalArrays, CarverLaysBlocksOutOneAfterAnother) {
+  gar_dynamiccorereal.allocate(10);
+  gar_Carver<double> carve(gar_dynamiccorereal, 3);
+  const plat::Vec1<double> a = carve.take(2), none = carve.take(0), b = carve.take(4);
+  EXPECT_EQ(a.data(), &gar_dynamiccorereal(3));
+  EXPECT_EQ(a.size(), 2);
+  EXPECT_EQ(none.size(), 0);
+  EXPECT_EQ(b.data(), &gar_dynamiccorereal(5));
+  EXPECT_EQ(b.size(), 4);
+  EXPECT_EQ(carve.next(), 9);
+  b(4) = 7.0;
+  EXPECT_EQ(gar_dynamiccorereal(8), 7.0);
+}
+
 TEST_F(GlobalArrays, RealReservationOneWordShortIsFatalAndLeavesTheTops) {
   allocate_from_flags();
   FLAGS(28) = 100;

@@ -77,6 +77,43 @@ TEST_F(Frame, EventListTakesTypesFiveAndSixInOrder) {
   EXPECT_TRUE(has_reference(l, "SGTEVT", 1));
 }
 
+// The event list every thermal and fluid frame takes: the numbers at the
+// integer top, the top past them until the guard ends; a shortage of room
+// between the top and DYSTOR, or a top outside the store, is SGTEVT's fatal
+// message naming the caller, with the top left where it was.
+TEST_F(Frame, EventListTakenAtTheIntegerTop) {
+  tna_test::Network net;
+  net.node(1, 'D', 0.0);
+  build(net, 20, 5);
+  arrays({{6, {3.0}}, {2, {1.0}}, {5, {4.0}}});
+  {
+    gar_CoreGuard core;
+    ThCInts events;
+    int count = -1;
+    ASSERT_TRUE(take_event_list(core, "SLCRNC", events, count));
+    ASSERT_EQ(count, 2);
+    ASSERT_EQ(events.size(), 2);
+    EXPECT_EQ(events(1), 1);
+    EXPECT_EQ(events(2), 3);
+    EXPECT_EQ(events.data(), &gar_dynamiccoreint(5));
+    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 7);
+  }
+  EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), 5);
+
+  for (const int top : {19, 20, 25}) {
+    FLAGS(FLAGS_NEXTDYNAMICCOREINT) = top;
+    gar_CoreGuard core;
+    ThCInts events;
+    int count = -1;
+    EXPECT_THROW(take_event_list(core, "SLFWBK", events, count), plat::ProcessExit) << "top " << top;
+    EXPECT_EQ(FLAGS(FLAGS_NEXTDYNAMICCOREINT), top);
+    EXPECT_EQ(count, -1);
+  }
+  const std::string l = listing();
+  EXPECT_TRUE(has_message(l, "SLFWBK: Insufficient dynamic core@Increase DYSTOR setting on $EXECUTION statement"));
+  EXPECT_TRUE(has_reference(l, "SGTEVT", 1));
+}
+
 TEST_F(Frame, EventTimesPullBack) {
   tna_test::Network net;
   net.node(1, 'D', 0.0);
