@@ -1,7 +1,8 @@
-// Step control of the single-phase fluid-loop routines: the clock of a step
-// loop (its output times and event arrays), the exceedance counters, the
-// state a rejected step puts back, the placement of the next step, the
-// acceptance of a step (FSTIME) and the end-of-run warnings.
+// Step control of the fluid-loop routines: the clock of a step loop (its
+// output times and event arrays, FGENFI's too), and for the single-phase
+// loops the exceedance counters, the state a rejected step puts back, the
+// placement of the next step, the acceptance of a step (FSTIME, FMTIME of
+// FLTMTS) and the end-of-run warnings.
 #pragma once
 
 #include <string_view>
