@@ -87,19 +87,16 @@ void S9LOP1(S9SlveWork& w) {
   const double dt = GLOR.DTIMEU, limit = GLOR.ARITH * GLOR.DTIMEU;
   const double tabs = n.tabs();
   w.narith = w.nother = 0;
+  // One loop: the sums read the step-start copies only, so that the
+  // estimates written for the nodes before i leave node i's sums as they
+  // are.
   for (int i = 1; i <= n.nt; ++i) {
     const double c = n.cap(i);
     // A node without capacitance has the time constant 0 and is arithmetic
     // unless the limit is negative: its sums are needed only then.
     double g = 0.0, gt = 0.0;
     if (!(std::fabs(c) < 1e-37) || !(0.0 <= limit)) S4GSUM(n, w.counting, i, w.tstepold, g, gt);
-    w.gsum(i) = g;
-    w.gtsum(i) = gt;
-  }
-  for (int i = 1; i <= n.nt; ++i) {
     w.qsum(i) = (((n.qa(i) + n.qe(i)) + n.qi(i)) + n.qr(i)) + n.qs(i);
-    const double c = n.cap(i);
-    const double g = w.gsum(i), gt = w.gtsum(i);
     double tau;
     if (std::fabs(c) < 1e-37) tau = 0.0;
     else if (std::fabs(g) < 1e-37) tau = 1.0e38;
@@ -234,9 +231,6 @@ void S9SLVE(S9SlveWork& w) {
   w.qsum = th_take_scratch(qsum, nt);
   w.tabs3 = th_take_scratch(tabs3, nt);
   w.tabs4 = th_take_scratch(tabs4, nt);
-  std::vector<double> gsum, gtsum;
-  w.gsum = th_take_scratch(gsum, nt);
-  w.gtsum = th_take_scratch(gtsum, nt);
   w.counting = th_counting_list(n, counting);
   w.arithnodes = th_take_scratch(arithnodes, nt);
   w.othernodes = th_take_scratch(othernodes, nt);

@@ -35,7 +35,7 @@ struct S9SlveWork {
   // list (rebuilt with the masks) and the nodes of each class at the start
   // of the step in index order, arithmetic (narith) and the others (nother).
   ThInts dnodemask, arithmask;
-  ThReals qsum, tabs3, tabs4, gsum, gtsum;
+  ThReals qsum, tabs3, tabs4;
   ThCountingList counting;
   ThInts arithnodes, othernodes;
   int narith = 0, nother = 0;
