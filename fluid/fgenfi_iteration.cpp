@@ -33,44 +33,35 @@ void zero_pivot(const FlNetwork& net, const char* what, int code, int k, const p
   SETERX(text, 4, code, "Fgfitr");
 }
 
-// A value as G12.6 writes it, without the blanks around it.
-std::string g12(double v) {
-  plat::Text<12> t;
-  plat::write_internal(t, "(G12.6)", v);
-  std::string_view s = t.trimmed();
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  return std::string(s);
-}
-
 // The step whose iterate the solution cannot go on from.
 std::string step_text() {
-  return "@Step from TIMEO = " + g12(GLOR.TIMEO) + " of DTIMEU = " + g12(GLOR.DTIMEU) + "@";
+  return "@Step from TIMEO = " + fl_g12(GLOR.TIMEO) + " of DTIMEU = " + fl_g12(GLOR.DTIMEU) + "@";
 }
 
 // Fluid node k: `name` = value, not a finite number, ends the run.
 void state_fatal(const FlNetwork& net, int k, const char* name, double value) {
-  fl_node_fatal("FGENFI: Fluid state is not a finite number" + step_text() + name + " = " + g12(value) + "@",
+  fl_node_fatal("FGENFI: Fluid state is not a finite number" + step_text() + name + " = " + fl_g12(value) + "@",
                 net.global(k), 3, "Fgfitr");
 }
 
 // Fluid node k: an absolute pressure P + PABS not above zero ends the run.
 void pressure_fatal(const FlNetwork& net, int k, double p) {
-  fl_node_fatal("FGENFI: Fluid pressure not above zero" + step_text() + "P = " + g12(p) +
-                    ", P + PABS must be above zero@",
-                net.global(k), 4, "Fgfitr");
+  fl_node_fatal(
+      "FGENFI: Fluid pressure not above zero" + step_text() + "P = " + fl_g12(p) + ", P + PABS must be above zero@",
+      net.global(k), 4, "Fgfitr");
 }
 
 // Fluid node k: a temperature T + TABS not above zero ends the run.
 void temperature_fatal(const FlNetwork& net, int k) {
-  fl_node_fatal("FGENFI: Fluid temperature not above absolute zero" + step_text() + "T = " + g12(net.tf(k)) +
+  fl_node_fatal("FGENFI: Fluid temperature not above absolute zero" + step_text() + "T = " + fl_g12(net.tf(k)) +
                     ", T + TABS must be above zero@",
                 net.global(k), 6, "Fgfitr");
 }
 
 // Link l: a flow that is not a finite number ends the run.
 void flow_fatal(const FlNetwork& net, int l) {
-  std::string text =
-      "FGENFI: Mass flow is not a finite number" + step_text() + "M = " + g12(net.m(l)) + "@" + fl_link_context(l);
+  std::string text = "FGENFI: Mass flow is not a finite number" + step_text() + "M = " + fl_g12(net.m(l)) + "@" +
+                     fl_link_context(l);
   text.resize(255, ' ');
   SETERX(text, 4, 5, "Fgfitr");
 }

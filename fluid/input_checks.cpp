@@ -20,15 +20,6 @@ constexpr std::size_t kMessageLength = 600;
 constexpr int kAir = 3;
 constexpr int kHumidAir = 4;
 
-// A value as G12.6 writes it, without the blanks around it.
-std::string g12(double v) {
-  plat::Text<12> t;
-  plat::write_internal(t, "(G12.6)", v);
-  std::string_view s = t.trimmed();
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  return std::string(s);
-}
-
 // What the routine was doing: FINITS completes nodes, the solution routines
 // check before they start.
 std::string action(std::string_view routine) {
@@ -47,6 +38,15 @@ void node_box(std::string_view routine, int severity, int code, std::string_view
 
 }  // namespace
 
+// A value as G12.6 writes it, without the blanks around it.
+std::string fl_g12(double v) {
+  plat::Text<12> t;
+  plat::write_internal(t, "(G12.6)", v);
+  std::string_view s = t.trimmed();
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  return std::string(s);
+}
+
 std::string fl_link_context(int l) {
   const int m = CDSSMD(l, 5);
   std::string text = "Link " + std::to_string(l - md_massflowlinkbase(m));
@@ -60,7 +60,8 @@ std::string fl_link_context(int l) {
 namespace {
 
 bool link_box(std::string_view routine, int code, std::string_view problem, std::string_view info, int l) {
-  std::string msg = std::string(problem) + "@" + action(routine) + "@" + std::string(info) + "@" + fl_link_context(l);
+  std::string msg =
+      std::string(problem) + "@" + action(routine) + "@" + std::string(info) + "@" + fl_link_context(l);
   msg.resize(kMessageLength, ' ');
   SETERX(msg, 4, code, routine);
   return false;
@@ -86,19 +87,19 @@ std::string fluid_node_text(const FlNetwork& net, int k) {
 bool fl_refuse_not_finite(std::string_view routine, const FlNetwork& net, int k, std::string_view name,
                           double value) {
   return refuse_node(routine, kFlCheckNotFinite, "Fluid node value is not a finite number",
-                     std::string(name) + " = " + g12(value), net.global(k));
+                     std::string(name) + " = " + fl_g12(value), net.global(k));
 }
 
 bool fl_refuse_range(std::string_view routine, const FlNetwork& net, int k, std::string_view name, double value,
                      std::string_view requirement) {
   return refuse_node(routine, kFlCheckRange, "Fluid node value out of range",
-                     std::string(name) + " = " + g12(value) + ", " + std::string(requirement), net.global(k));
+                     std::string(name) + " = " + fl_g12(value) + ", " + std::string(requirement), net.global(k));
 }
 
 bool fl_refuse_geometry(std::string_view routine, const FlNetwork& net, int k, std::string_view name, double value,
                         std::string_view requirement) {
   return refuse_node(routine, kFlCheckGeometry, "Fluid node geometry impossible",
-                     std::string(name) + " = " + g12(value) + ", " + std::string(requirement), net.global(k));
+                     std::string(name) + " = " + fl_g12(value) + ", " + std::string(requirement), net.global(k));
 }
 
 bool fl_require_finite_values(std::string_view routine, const FlNetwork& net, int k,
@@ -127,10 +128,10 @@ bool fl_check_links(std::string_view routine, const FlNetwork& net, int first, i
     for (const FlNamedValue& v : values)
       if (fl_not_finite(v.value))
         return link_box(routine, kFlCheckLinkValue, "Mass-flow link value impossible",
-                        std::string(v.name) + " = " + g12(v.value) + ", must be a finite number", l);
+                        std::string(v.name) + " = " + fl_g12(v.value) + ", must be a finite number", l);
     if (net.gp(l) < 0.0)
       return link_box(routine, kFlCheckLinkValue, "Mass-flow link value impossible",
-                      "GP = " + g12(net.gp(l)) + ", a fitting loss must not be negative", l);
+                      "GP = " + fl_g12(net.gp(l)) + ", a fitting loss must not be negative", l);
   }
   return true;
 }
@@ -177,13 +178,13 @@ bool conductor_box(std::string_view routine, std::string_view kind, double g, in
                    int k) {
   return refuse_node(
       routine, kFlCheckConductor, "Conductor of a fluid node is not a finite number",
-      std::string(kind) + " = " + g12(g) + " on the conductor to node " + std::to_string(NODNUM(thermal)),
+      std::string(kind) + " = " + fl_g12(g) + " on the conductor to node " + std::to_string(NODNUM(thermal)),
       net.global(k));
 }
 
 bool thermal_box(std::string_view routine, std::string_view name, double v, int thermal) {
   return refuse_node(routine, kFlCheckThermal, "Thermal node next to a fluid node is not a finite number",
-                     std::string(name) + " = " + g12(v), thermal);
+                     std::string(name) + " = " + fl_g12(v), thermal);
 }
 
 // The conductors of fluid node k to thermal nodes and those nodes.
@@ -233,7 +234,7 @@ bool fl_check_dampm(std::string_view routine) {
   if (d > 0.0 && d <= 1.0 && !SDUNDF(d)) return true;
   const std::string r(routine);
   std::string text =
-      r + ": Control constant DAMPM is not in (0, 1]@DAMPM = " + (SDUNDF(d) ? std::string("undefined") : g12(d)) +
+      r + ": Control constant DAMPM is not in (0, 1]@DAMPM = " + (SDUNDF(d) ? std::string("undefined") : fl_g12(d)) +
       ", the relaxation of the flows and of the condensation rate; see User Manual description of " + r +
       " for a list of control constants";
   text.resize(kMessageLength, ' ');
@@ -284,8 +285,8 @@ void fl_watch_phases(const FlNetwork& net, FlCReals x, FlPhaseWatch& watch) {
     node_box(watch.routine, 2, kFlCheckPhase, "Fluid node leaves the phase of its quality",
              "Solving on with the properties of the phase of VQ: the single-phase solution cannot follow a change "
              "of phase",
-             "VQ = " + g12(vq) + ", the state at P = " + g12(net.p(k)) + ", T = " + g12(net.tf(k)) + " is " +
-                 (vapour_state ? "vapour" : "liquid"),
+             "VQ = " + fl_g12(vq) + ", the state at P = " + fl_g12(net.p(k)) + ", T = " + fl_g12(net.tf(k)) +
+                 " is " + (vapour_state ? "vapour" : "liquid"),
              net.global(k));
   }
 }
@@ -310,7 +311,7 @@ constexpr std::string_view kSolvingFlows = "Solving the flows and pressures of t
 void fl_fault_resistance(std::string_view routine, const FlNetwork& net, int l, double dn) {
   link_fault(routine, kFlFaultResistance, "Mass-flow link resistance is not a number",
              "Linearising the flow of the link",
-             "Dn = " + g12(dn) + " with M = " + g12(net.m(l)) + ", GP = " + g12(net.gp(l)) +
+             "Dn = " + fl_g12(dn) + " with M = " + fl_g12(net.m(l)) + ", GP = " + fl_g12(net.gp(l)) +
                  ": a flow area, diameter, density, viscosity or fitting loss of the link is not a usable number",
              l);
 }
@@ -322,14 +323,14 @@ bool fl_require_finite_hydraulics(std::string_view routine, const FlNetwork& net
       const char st = net.fstat(k).c[0];
       if ((st == 'J' || st == 'R') != held || !fl_not_finite(net.p(k))) continue;
       node_box(routine, 4, kFlFaultPressure, "Hydraulic solution gave a pressure that is not a finite number",
-               kSolvingFlows, "P = " + g12(net.p(k)), net.global(k));
+               kSolvingFlows, "P = " + fl_g12(net.p(k)), net.global(k));
       return false;
     }
   }
   for (int l = 1; l <= net.nl; ++l) {
     if (!net.link_active(l) || !fl_not_finite(net.m(l))) continue;
     link_fault(routine, kFlFaultFlow, "Hydraulic solution gave a flow that is not a finite number", kSolvingFlows,
-               "M = " + g12(net.m(l)), l);
+               "M = " + fl_g12(net.m(l)), l);
     return false;
   }
   return true;

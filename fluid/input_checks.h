@@ -58,6 +58,10 @@ inline constexpr int kFlFaultPressure = 33;
 // message about a link.
 std::string fl_link_context(int l);
 
+// A value as G12.6 writes it, without the blanks around it: the numbers of
+// the fluid routines' messages.
+std::string fl_g12(double v);
+
 // ---- Refusals of one value (the run ends; false if the service returns) --
 
 // Fluid node k: `name` = value is not a finite number (code 21).
