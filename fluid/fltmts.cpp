@@ -168,9 +168,10 @@ void FLSITM(FltFrame& f, int fsteps) {
       V10001();
       thermal_count = FLTNMT(net, a, f.r2);
     }
+    // The first sub-step starts from the state the thermal step leaves.
+    fl_step_start_save(net, f.humid, f.r1, f.r2, a.lag, start);
     for (;;) {
       guard.pass();
-      fl_step_start_save(net, f.humid, f.r1, f.r2, a.lag, start);
       GLOI.SUMFLL = 0;
       GLOI.SUMTHL = thermal_count;
       if (nt >= 1) {
@@ -202,7 +203,8 @@ void FLSITM(FltFrame& f, int fsteps) {
         SNEWTF(net, a, count, change);
         GLOI.SUMTHL += count;
       }
-      if (f.humid && !fl_step_repeated(change)) {
+      const bool repeated = fl_step_repeated(change);
+      if (f.humid && !repeated) {
         // As in the other loops: the sub-step's own new temperatures.
         HMDIPT(net, GLOR.DAMPM, GLOR.DTIMEU, a.vrate, a.rho, a.tse, a.tfnew, f.r1, f.r2, a.qnew, a.qold);
         fl_humidity_carried(net);
@@ -212,9 +214,8 @@ void FLSITM(FltFrame& f, int fsteps) {
       if (accepted) {
         ++steps;
         thermal_count = 0;
-      } else {
-        fl_step_start_restore(net, f.humid, f.r1, f.r2, a.lag, start);
       }
+      fl_step_start_next(net, f.humid, f.r1, f.r2, a.lag, accepted, start);
       if (completed) break;
     }
     GLOR.DTIMIF = fl_asked_step() / fsteps;

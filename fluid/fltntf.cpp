@@ -106,11 +106,11 @@ void FLTFIT(FltFrame& f) {
   FlExceedances counts;
   FlStepStart start;
   fl_step_start_size(net, f.humid, f.r1, f.r2, start);
+  fl_step_start_save(net, f.humid, f.r1, f.r2, work.lag, start);
 
   LoopGuard guard("FLTFIT");
   for (;;) {
     guard.pass();
-    fl_step_start_save(net, f.humid, f.r1, f.r2, work.lag, start);
     GLOI.SUMTHL = 0;
     GLOI.SUMFLL = 0;
     flt_pass_start(f, work.scratch);
@@ -128,7 +128,8 @@ void FLTFIT(FltFrame& f) {
     double change = 0.0;
     FLTNEX(net, s, w.vrate, f.r2, work.lag, iterations, change);
     GLOI.SUMTHL += iterations;
-    if (f.humid && !fl_step_repeated(change)) {
+    const bool repeated = fl_step_repeated(change);
+    if (f.humid && !repeated) {
       // The humidity follows the temperatures the step has just found (see
       // fluid/humid_air.h); a step about to be repeated shorter skips it.
       // The vapour balance needs the node densities, which only the
@@ -140,7 +141,7 @@ void FLTFIT(FltFrame& f) {
     int accepted = 0;
     FSTIME(net, clock, f.present, hydraulic, change, s, counts, accepted);
     if (accepted != 0) ++steps;
-    else fl_step_start_restore(net, f.humid, f.r1, f.r2, work.lag, start);
+    fl_step_start_next(net, f.humid, f.r1, f.r2, work.lag, accepted != 0, start);
     if (fl_loop_done()) break;
   }
   fl_end_warnings(kName, "FLTFIT", counts, steps);

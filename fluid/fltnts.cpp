@@ -90,11 +90,11 @@ void FLTSIT(FltFrame& f) {
   FlExceedances counts;
   FlStepStart start;
   fl_step_start_size(net, f.humid, f.r1, f.r2, start);
+  fl_step_start_save(net, f.humid, f.r1, f.r2, lag, start);
 
   LoopGuard guard("FLTSIT");
   for (;;) {
     guard.pass();
-    fl_step_start_save(net, f.humid, f.r1, f.r2, lag, start);
     GLOI.SUMTHL = 0;
     GLOI.SUMFLL = 0;
     GLOR.DTCOUR = kFlHuge;
@@ -118,7 +118,8 @@ void FLTSIT(FltFrame& f) {
     FLTNIM(net, GLOR.DTIMEU, s, f.tmarks, f.fmarks, f.ord.perm, w.hrho, scratch, w.vrate, f.r2, lag, iterations,
            change);
     GLOI.SUMTHL += iterations;
-    if (humid && !fl_step_repeated(change)) {
+    const bool repeated = fl_step_repeated(change);
+    if (humid && !repeated) {
       // The humidity follows the temperatures the step has just found (see
       // fluid/humid_air.h); a step about to be repeated shorter skips it.
       HMDIPT(net, GLOR.DAMPM, GLOR.DTIMEU, w.vrate, w.hrho, s.tnew, s.tfnew, f.r1, f.r2, work.qnew, work.qold);
@@ -127,7 +128,7 @@ void FLTSIT(FltFrame& f) {
     int accepted = 0;
     FSTIME(net, f.clock, f.present, hydraulic, change, s, counts, accepted);
     if (accepted != 0) ++steps;
-    else fl_step_start_restore(net, f.humid, f.r1, f.r2, lag, start);
+    fl_step_start_next(net, f.humid, f.r1, f.r2, lag, accepted != 0, start);
     if (fl_loop_done()) break;
   }
   fl_end_warnings(kName, "FLTSIT", counts, steps);

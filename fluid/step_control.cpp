@@ -66,6 +66,12 @@ void fl_step_start_restore(const FlNetwork& net, bool humid, FlReals r1, FlReals
   lag.pointer = start.lag_pointer;
 }
 
+void fl_step_start_next(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, FlTimeLag& lag, bool accepted,
+                        FlStepStart& start) {
+  if (accepted) fl_step_start_save(net, humid, r1, r2, lag, start);
+  else fl_step_start_restore(net, humid, r1, r2, lag, start);
+}
+
 // ---- Output times ----------------------------------------------------------
 
 void fl_first_output_time(FlClock& clock) {
@@ -88,8 +94,6 @@ void fl_outputs_if_due(FlClock& clock) {
 }
 
 // ---- Step placement and acceptance --------------------------------------
-
-bool fl_step_repeated(double change) { return GLOR.DTPMAX < change && GLOR.DTIMEU > kFlStepAtMinimum * GLOR.DTMIN; }
 
 bool fl_loop_done() { return GLOR.TIMEND <= GLOR.TIMEO + kFlEndShare * GLOR.DTIMEU; }
 

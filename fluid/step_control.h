@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/control_constants.h"
+#include "fluid/fluid_constants.h"
 #include "fluid/fluid_network.h"
 #include "fluid/implicit_updates.h"
 
@@ -68,13 +70,23 @@ struct FlStepStart {
 // humid-air flag, condensation rates r1 and latent heat loads r2.
 void fl_step_start_size(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, FlStepStart& start);
 
-// Saves the state above at the start of a pass.
+// Saves the state above as the start of the next step: before the first
+// step of a loop (and, in FLTMTS, once a thermal step is solved, before its
+// first sub-step).
 void fl_step_start_save(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, const FlTimeLag& lag,
                         FlStepStart& start);
 
 // Puts it back after a rejected step.
 void fl_step_start_restore(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, FlTimeLag& lag,
                            FlStepStart& start);
+
+// The last act of a step, after its acceptance: an accepted step's end is
+// the next step's start and is saved (fl_step_start_save); a rejected step
+// gets the state it started from back (fl_step_start_restore), which is
+// also the start of its repeat. So a step visits the step control once, at
+// its end.
+void fl_step_start_next(const FlNetwork& net, bool humid, FlReals r1, FlReals r2, FlTimeLag& lag, bool accepted,
+                        FlStepStart& start);
 
 // ---- Step acceptance ------------------------------------------------------
 
@@ -102,9 +114,13 @@ void FSTIME(const FlNetwork& net, FlClock& clock, std::string_view present, int 
 
 // Whether the step just solved is to be repeated shorter: its largest
 // change exceeds DTPMAX and DTIMEU > 1.0001 DTMIN (FSTIME, and FMTIME of
-// FLTMTS for its sub-steps). The loops ask it before the humidity update,
-// which a repeated step does not need.
-bool fl_step_repeated(double change);
+// FLTMTS for its sub-steps). A test of the step's change against the control
+// constants, which the humidity update leaves alone: the loops hold its
+// answer as a flag once the node update has given the change, and skip the
+// humidity update, which a repeated step does not need.
+inline bool fl_step_repeated(double change) {
+  return GLOR.DTPMAX < change && GLOR.DTIMEU > kFlStepAtMinimum * GLOR.DTMIN;
+}
 
 // Whether the step loop is done: TIMEND <= TIMEO + 0.1 DTIMEU.
 bool fl_loop_done();
