@@ -1,6 +1,7 @@
 #include "fluid/flt_frame.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/char_pool.h"
@@ -8,6 +9,7 @@
 #include "core/diagnostics.h"
 #include "core/global_records.h"
 #include "fluid/continuity.h"
+#include "fluid/explicit_step.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
 #include "fluid/humid_air.h"
@@ -23,6 +25,24 @@
 namespace {
 
 bool cyclic_run() { return GLOC.SOLVER.view().substr(0, 2) == "CY"; }
+
+// The thermal temperatures of an FLTMTS sub-step: Tss := T; Tse := T for
+// nodes without capacity or not "D", else T + (TIMEN - TIMEO) / (TIMENT -
+// TIMEO) (Tte - T), on the line from now to the end of the thermal step.
+void SETTMP(const FlNetwork& net, const FlSubstepArrays& a) {
+  const double share = (GLOR.TIMEN - GLOR.TIMEO) / (GLOR.TIMENT - GLOR.TIMEO);
+  LoopGuard guard("SETTMP");
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    const double t = net.t(i);
+    a.tss(i) = t;
+    if (std::fabs(net.cap(i)) < kFlTiny || net.tstat(i).c[0] != 'D') {
+      a.tse(i) = t;
+    } else {
+      a.tse(i) = t + share * (a.tte(i) - t);
+    }
+  }
+}
 
 // The work-space shortage of a driver.
 void report_shortage(const FltFrame& f, std::int64_t shortfall, int code) {
@@ -237,6 +257,18 @@ void flt_pass_start(FltFrame& f, FlReals x) {
   fl_watch_phases(f.net, x, f.phases);
   STSOLT("");
   V10001();
+}
+
+void flt_substep_start(FltFrame& f, const FlSubstepArrays& a, FlReals x) {
+  const FlNetwork& net = f.net;
+  if (net.nt >= 1) {
+    STSOLT("");
+    V10001();
+    SETTMP(net, a);
+    FSTARH(net, a.tse, net.tf);
+  }
+  GLOR.DTCOUR = kFlHuge;
+  flt_pass_start(f, x);
 }
 
 int flt_hydraulics(const FltFrame& f, const FlHydraulics& w) {

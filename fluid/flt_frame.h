@@ -196,6 +196,13 @@ void flt_loop_start(const FltFrame& f, const FlHydraulics& w);
 // blank and VARIABLES1.
 void flt_pass_start(FltFrame& f, FlReals x);
 
+// The start of a sub-step of FLTMTS, before its hydraulic part: with
+// thermal nodes SOLTYP blank, VARIABLES1, the thermal temperatures of the
+// sub-step (Tss the model's, Tse on the line to the end of the thermal step)
+// and FSTARH on Tse with the model's fluid temperatures; DTCOUR := 1e38;
+// then flt_pass_start with x.
+void flt_substep_start(FltFrame& f, const FlSubstepArrays& a, FlReals x);
+
 // The hydraulic solution of a pass (fluid nodes and links only): with humid
 // air HUMRSP mode 1 and SFMCON mode 2, then CVOLST and FLHYSL with the rate
 // flag, SUMFLL := SUMFLL + its passes, with humid air SFMCON mode 3. Returns

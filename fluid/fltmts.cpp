@@ -13,7 +13,6 @@
 #include "core/control_constants.h"
 #include "core/diagnostics.h"
 #include "core/global_records.h"
-#include "fluid/explicit_step.h"
 #include "fluid/flt_frame.h"
 #include "fluid/fluid_constants.h"
 #include "fluid/fluid_services.h"
@@ -174,14 +173,7 @@ void FLSITM(FltFrame& f, int fsteps) {
       guard.pass();
       GLOI.SUMFLL = 0;
       GLOI.SUMTHL = thermal_count;
-      if (nt >= 1) {
-        STSOLT("");
-        V10001();
-        SETTMP(net, a);
-        FSTARH(net, a.tse, net.tf);
-      }
-      GLOR.DTCOUR = kFlHuge;
-      flt_pass_start(f, a.scratch);
+      flt_substep_start(f, a, a.scratch);
       int hydraulic = -1;
       if (hydraulics) {
         hydraulic = flt_hydraulics(f, w);

@@ -422,21 +422,6 @@ int FLTNMT(const FlNetwork& net, const FlSubstepArrays& a, FlCReals r2) {
   return count;
 }
 
-void SETTMP(const FlNetwork& net, const FlSubstepArrays& a) {
-  const double share = (GLOR.TIMEN - GLOR.TIMEO) / (GLOR.TIMENT - GLOR.TIMEO);
-  LoopGuard guard("SETTMP");
-  for (int i = 1; i <= net.nt; ++i) {
-    guard.pass();
-    const double t = net.t(i);
-    a.tss(i) = t;
-    if (std::fabs(net.cap(i)) < kFlTiny || net.tstat(i).c[0] != 'D') {
-      a.tse(i) = t;
-    } else {
-      a.tse(i) = t + share * (a.tte(i) - t);
-    }
-  }
-}
-
 namespace {
 
 // The fluid sweeps of a sub-step: SFCALC in node order over the nodes not

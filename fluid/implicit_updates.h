@@ -193,11 +193,6 @@ struct FlSubstepArrays {
 // it, the predictor and the sweeps, QR := QR - R2. Returns the sweeps.
 int FLTNMT(const FlNetwork& net, const FlSubstepArrays& a, FlCReals r2);
 
-// The thermal temperatures of the sub-step: Tss := T; Tse := T for nodes
-// without capacity or not "D", else T + (TIMEN - TIMEO) / (TIMENT - TIMEO)
-// (Tte - T), on the line from now to the end of the thermal step.
-void SETTMP(const FlNetwork& net, const FlSubstepArrays& a);
-
 // The fluid sub-step over DTIMEU: the estimate SFSTAB (thermal Tss to Tse,
 // its minimum in FCSGMN, FNCSGM), the sweeps, and change := the largest
 // |Tfnew - Tfold| over fluid nodes "F", "J", "Q", "S".
