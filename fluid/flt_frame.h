@@ -31,6 +31,7 @@
 #include "fluid/hydraulics.h"
 #include "fluid/implicit_updates.h"
 #include "fluid/input_checks.h"
+#include "fluid/node_properties.h"
 #include "fluid/step_control.h"
 #include "modeldata/global_arrays.h"
 

@@ -17,7 +17,6 @@ namespace {
 
 // Field of the messages: room for the longest submodel path of a context.
 constexpr std::size_t kMessageLength = 600;
-constexpr int kAir = 3;
 constexpr int kHumidAir = 4;
 
 // What the routine was doing: FINITS completes nodes, the solution routines
@@ -27,16 +26,15 @@ std::string action(std::string_view routine) {
   return "Checking the inputs of " + std::string(routine);
 }
 
-// "<problem>@<action>@<info>@" and the context of global node `node`.
-void node_box(std::string_view routine, int severity, int code, std::string_view problem, std::string_view what,
-              std::string_view info, int node) {
+}  // namespace
+
+void fl_node_box(std::string_view routine, int severity, int code, std::string_view problem, std::string_view what,
+                 std::string_view info, int node) {
   std::string msg = std::string(problem) + "@" + std::string(what) + "@" + std::string(info) + "@";
   msg.resize(kMessageLength, ' ');
   MESBLD(node, plat::TextRef(msg));
   SETERX(msg, severity, code, routine);
 }
-
-}  // namespace
 
 // A value as G12.6 writes it, without the blanks around it.
 std::string fl_g12(double v) {
@@ -69,7 +67,7 @@ bool link_box(std::string_view routine, int code, std::string_view problem, std:
 
 // A refusal of a fluid node's input.
 bool refuse_node(std::string_view routine, int code, std::string_view problem, std::string_view info, int node) {
-  node_box(routine, 4, code, problem, action(routine), info, node);
+  fl_node_box(routine, 4, code, problem, action(routine), info, node);
   return false;
 }
 
@@ -259,38 +257,6 @@ bool fl_check_step_constants(std::string_view routine, bool dtimei) {
   return false;
 }
 
-// ---- The phase a single-phase routine evaluates -----------------------------
-
-void fl_phase_watch_start(FlPhaseWatch& watch, std::string_view routine, const FlNetwork& net) {
-  watch.routine = routine;
-  watch.warned.assign(static_cast<std::size_t>(net.nf), 0);
-}
-
-void fl_watch_phases(const FlNetwork& net, FlCReals x, FlPhaseWatch& watch) {
-  for (int k = 1; k <= net.nf; ++k) {
-    if (watch.warned[static_cast<std::size_t>(k - 1)] != 0) continue;
-    const double vq = net.vq(k);
-    const bool vapour_state = x(k) >= 1.0;
-    bool other;
-    if (vq <= 0.0) other = vapour_state;
-    else if (vq >= 1.0) other = !vapour_state;
-    else other = true;
-    if (!other) continue;
-    const int fluid = net.fluid_code(k);
-    if (fluid == kAir || fluid == kHumidAir) continue;
-    // XGXPT counts the saturation temperature as liquid; a saturated vapour
-    // there has not condensed.
-    if (vq >= 1.0 && !(net.tf(k) < XTEMPS(net.p(k), fluid, net.global(k)))) continue;
-    watch.warned[static_cast<std::size_t>(k - 1)] = 1;
-    node_box(watch.routine, 2, kFlCheckPhase, "Fluid node leaves the phase of its quality",
-             "Solving on with the properties of the phase of VQ: the single-phase solution cannot follow a change "
-             "of phase",
-             "VQ = " + fl_g12(vq) + ", the state at P = " + fl_g12(net.p(k)) + ", T = " + fl_g12(net.tf(k)) +
-                 " is " + (vapour_state ? "vapour" : "liquid"),
-             net.global(k));
-  }
-}
-
 // ---- Faults met inside a solution -------------------------------------------
 
 namespace {
@@ -322,8 +288,8 @@ bool fl_require_finite_hydraulics(std::string_view routine, const FlNetwork& net
     for (int k = 1; k <= net.nf; ++k) {
       const char st = net.fstat(k).c[0];
       if ((st == 'J' || st == 'R') != held || !fl_not_finite(net.p(k))) continue;
-      node_box(routine, 4, kFlFaultPressure, "Hydraulic solution gave a pressure that is not a finite number",
-               kSolvingFlows, "P = " + fl_g12(net.p(k)), net.global(k));
+      fl_node_box(routine, 4, kFlFaultPressure, "Hydraulic solution gave a pressure that is not a finite number",
+                  kSolvingFlows, "P = " + fl_g12(net.p(k)), net.global(k));
       return false;
     }
   }

@@ -17,7 +17,8 @@
 //   27  "Thermal node next to a fluid node is not a finite number"
 //   28  "<routine>: Control constant DAMPM is not in (0, 1]"
 //   29  "<routine>: Control constant <name> is not greater than zero"
-//   30  "Fluid node leaves the phase of its quality" (a warning, severity 2)
+//   30  "Fluid node leaves the phase of its quality" (a warning, severity 2,
+//       of the phase watch of fluid/node_properties.h)
 //
 // The same boxes report the faults a solution meets in values it has
 // computed itself (the last section below), with codes of their own:
@@ -61,6 +62,12 @@ std::string fl_link_context(int l);
 // A value as G12.6 writes it, without the blanks around it: the numbers of
 // the fluid routines' messages.
 std::string fl_g12(double v);
+
+// The box of a message about a fluid node: "<problem>@<what>@<info>@" in
+// the messages' field with the context of global node `node` (MESBLD),
+// reported with `severity` and `code` naming `routine`.
+void fl_node_box(std::string_view routine, int severity, int code, std::string_view problem, std::string_view what,
+                 std::string_view info, int node);
 
 // ---- Refusals of one value (the run ends; false if the service returns) --
 
@@ -111,26 +118,6 @@ bool fl_check_dampm(std::string_view routine);
 // else DTMAX, is named when it is not); without, DTMIN or DTMAX is above
 // zero (DTMAX is named).
 bool fl_check_step_constants(std::string_view routine, bool dtimei);
-
-// ---- The phase a single-phase routine evaluates -----------------------------
-
-// FLTNTS, FLTNTF and FLTMTS evaluate every fluid node in the phase of the
-// quality VQ it started with: a node given as vapour keeps the vapour's
-// density and viscosity when it cools below its saturation temperature. The
-// watch warns once per node and call of the routine when the state of the
-// node, quality x(k) from XGXPT (0 liquid, 1 vapour), is of another phase
-// than VQ: liquid VQ (<= 0) above the saturation temperature, vapour VQ (>=
-// 1) strictly below it (a saturated vapour at its saturation temperature
-// stays vapour), or a two-phase VQ. "AIR" and "AIRW" nodes have no phase to
-// leave.
-struct FlPhaseWatch {
-  std::string_view routine;
-  std::vector<unsigned char> warned;  // one flag per fluid node
-};
-// Sized for the fluid nodes of net, nothing warned yet.
-void fl_phase_watch_start(FlPhaseWatch& watch, std::string_view routine, const FlNetwork& net);
-// After SNFE: x(k) the qualities it found.
-void fl_watch_phases(const FlNetwork& net, FlCReals x, FlPhaseWatch& watch);
 
 // ---- Faults met inside a solution (the run ends) ----------------------------
 
