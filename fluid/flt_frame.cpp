@@ -114,8 +114,12 @@ bool flt_check_inputs(const FltFrame& f, bool dtimei, int finite_code) {
   return fl_check_solution_inputs(f.routine, n);
 }
 
+namespace {
+
+// Frame step 5: the event arrays.
 bool flt_events(FltFrame& f) { return take_event_list(f.core, f.routine, f.clock.events, f.clock.nev); }
 
+// Frame step 6: the integer work, or the shortage with `code`.
 bool flt_integer_work(FltFrame& f, bool marks, int code) {
   const FlNetwork& n = f.net;
   const std::int64_t top = FLAGS(FLAGS_NEXTDYNAMICCOREINT);
@@ -136,11 +140,13 @@ bool flt_integer_work(FltFrame& f, bool marks, int code) {
   return true;
 }
 
+// Frame step 7: the ordering.
 void flt_order(FltFrame& f) {
   f.ord.lprof = 0;
   if (f.net.nf >= 1) FPNTRS(f.net, f.ord);
 }
 
+// Frame step 8: the real work, or the shortage with `code`.
 bool flt_real_work(FltFrame& f, std::int64_t amount, int code) {
   const std::int64_t shortfall = amount - FLAGS(FLAGS_DYSTOR);
   if (shortfall > 0) {
@@ -153,6 +159,8 @@ bool flt_real_work(FltFrame& f, std::int64_t amount, int code) {
   f.r2 = carve.take(n.nt);
   return true;
 }
+
+}  // namespace
 
 bool flt_work_space(FltFrame& f, bool marks, int int_code, std::int64_t (*amount)(const FltFrame&), int real_code) {
   if (!flt_events(f) || !flt_integer_work(f, marks, int_code)) return false;

@@ -9,7 +9,7 @@
 //   ... its own checks (flt_report, flt_outint_default, flt_required) ...
 //   if (!flt_check_inputs(f, true, 10)) return;  // the model's fluid inputs
 //   if (!flt_work_space(f, true, 8, amount, 9)) return;  // steps 5 to 8:
-//       flt_events, flt_integer_work, flt_order (FPNTRS), flt_real_work
+//       events, integer work, ordering (FPNTRS), real work
 //   flt_first_step(f);                      // first output time and first step
 //   flt_first_evaluations(f);               // VARIABLES1 twice, SGMCAL, SSNCNT
 //   FFCSGM(f.net, f.ord, f.hflg, f.present);
@@ -110,32 +110,21 @@ bool flt_required(const FltFrame& f, std::span<const FltRequired> rows);
 // refusal ends the run; false after one.
 bool flt_check_inputs(const FltFrame& f, bool dtimei, int finite_code);
 
-// Frame step 5: the event arrays (SGTEVT with the room above the integer
-// top) and the integer top past them. False after SGTEVT's shortage.
-bool flt_events(FltFrame& f);
-
-// Frame step 6: the integer requirement itop + NEVT + 5 NF + NL, with the
-// mark words of FLTNTS (NT + NF) when marks is true, against DYSTOR. A
-// shortfall S is the fatal "<routine>: Insufficient work space@An extra
-// <S, 9 columns> words needed, increase DYSTOR on $EXECUTION record, see
-// User Manual description of $EXECUTION block" with `code`, and false.
-// Otherwise the ordering, mark and link blocks are bound and the top moves
-// past them.
-bool flt_integer_work(FltFrame& f, bool marks, int code);
-
-// Frame step 7: FPNTRS when there are fluid nodes (ord.lprof; 0 without).
-void flt_order(FltFrame& f);
-
-// Frame step 8: the real requirement `amount` (a routine's own formula,
-// counted from rtop) against DYSTOR, reported as in flt_integer_work with
-// `code`; otherwise R1 (NF words) and R2 (NT words) are bound at rtop and
-// the real top moves past them.
-bool flt_real_work(FltFrame& f, std::int64_t amount, int code);
-
-// Frame steps 5 to 8 in their order: flt_events, flt_integer_work (mark
-// words with marks, shortage code int_code), flt_order and flt_real_work of
-// amount(f), the routine's own formula counted once the ordering is known
-// (shortage code real_code). False after a shortage.
+// Frame steps 5 to 8 in their order (each file-local in flt_frame.cpp):
+//  5. the event arrays (SGTEVT with the room above the integer top) and the
+//     integer top past them; false after SGTEVT's shortage;
+//  6. the integer requirement itop + NEVT + 5 NF + NL, with the mark words
+//     of FLTNTS (NT + NF) when marks is true, against DYSTOR: a shortfall S
+//     is the fatal "<routine>: Insufficient work space@An extra <S, 9
+//     columns> words needed, increase DYSTOR on $EXECUTION record, see User
+//     Manual description of $EXECUTION block" with int_code; otherwise the
+//     ordering, mark and link blocks are bound and the top moves past them;
+//  7. FPNTRS when there are fluid nodes (ord.lprof; 0 without);
+//  8. the real requirement amount(f), the routine's own formula counted
+//     from rtop once the ordering is known, against DYSTOR, reported as in
+//     step 6 with real_code; otherwise R1 (NF words) and R2 (NT words) are
+//     bound at rtop and the real top moves past them.
+// False after a shortage.
 bool flt_work_space(FltFrame& f, bool marks, int int_code, std::int64_t (*amount)(const FltFrame&), int real_code);
 
 // Frame step 10 of FLTNTS: the first output time min(TIMEO + OUTINT,
