@@ -1,6 +1,6 @@
 // Step acceptance (FSTIME) on its own: rejection and the cut step,
-// acceptance with its copies, blocks, output times and counters, and the
-// end warnings.
+// acceptance with its copies, blocks, output times and counters, the step
+// start handed on from the end of a step, and the end warnings.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -150,6 +150,43 @@ TEST_F(Fstime, OutputTimesAndTheEndOfTheRun) {
   EXPECT_EQ(GLOR.TIMEO, 10.0);
   EXPECT_EQ(clock.next, 10.0);  // the nominal 15 cut at TIMEND
   EXPECT_TRUE(fl_loop_done());
+}
+
+// The end of every step hands the step start on: an accepted step's end
+// becomes the start a later rejection puts back, and a rejection puts the
+// same start back however often it comes (the repeat of a repeat).
+TEST_F(Fstime, AcceptedEndIsTheStartARejectionPutsBack) {
+  std::vector<double> r1v = {0.0, 0.0}, r2v = {0.0};
+  const FlReals r1 = view(r1v), r2 = view(r2v);
+  FlTimeLag lag;
+  FlStepStart start;
+  fl_step_start_size(net, false, r1, r2, start);
+  net.p(1) = 1.0e5;
+  r1(2) = 0.5;
+  lag.time = 1.0;
+  lag.pointer = 2;
+  fl_step_start_save(net, false, r1, r2, lag, start);
+
+  // A step that ends accepted: what it ends with is the next start.
+  net.p(1) = 2.0e5;
+  r1(2) = 0.75;
+  lag.time = 2.0;
+  lag.pointer = 3;
+  fl_step_start_next(net, false, r1, r2, lag, true, start);
+
+  for (int repeat = 0; repeat < 2; ++repeat) {
+    net.p(1) = 9.0e5;
+    r1(2) = 9.0;
+    r2(1) = 9.0;
+    lag.time = 9.0;
+    lag.pointer = 9;
+    fl_step_start_next(net, false, r1, r2, lag, false, start);
+    EXPECT_EQ(net.p(1), 2.0e5);
+    EXPECT_EQ(r1(2), 0.75);
+    EXPECT_EQ(r2(1), 0.0);
+    EXPECT_EQ(lag.time, 2.0);
+    EXPECT_EQ(lag.pointer, 3);
+  }
 }
 
 TEST_F(Fstime, EndWarningsAndTheirField) {
