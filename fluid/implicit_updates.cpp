@@ -92,39 +92,52 @@ void fl_temperature_fatal(int node, const char* routine) {
 
 bool fl_temperature_out_of_range(double t) { return fl_not_finite(t) || t > kFlTempLimit; }
 
-void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, double relxca, const FlSums& sums,
-            const FlStepArrays& s, double& relxcc, int& nrlxcc, double& change) {
+namespace {
+
+// The increment of a node without capacitance: the one-sided increment, or
+// Newton steps on f(u) = Q + SGT + SRT - u (SG + SR u^3). Out of line: the
+// sweeps meet it rarely.
+[[gnu::noinline]] double arithmetic_increment(double dampt, int nloopt, double relxca, const FlSums& sums,
+                                              double tabs, double t, double q) {
+  const auto [sg, sgt, sr, srt] = sums;
+  const double ta = t + tabs;
+  double d = 0.0;
+  if (one_sided_increment(q, sums, ta, d)) return d;
+  auto step = [&](double u) {
+    const double r3 = sr * cube(u);
+    return (((q + sgt) + srt) - u * (sg + r3)) / (sg + 4.0 * r3);
+  };
+  double tp = t;
+  if (MTDTST(1024)) {
+    tp = t + dampt * step(ta);
+  } else {
+    int reps = 0;
+    LoopGuard guard("S4TCLC");
+    for (;;) {
+      guard.pass();
+      const double j = step(tp + tabs);
+      tp += dampt * j;
+      ++reps;
+      // A value that is not a number fails the last test and ends the
+      // iteration too.
+      if (!(reps < nloopt && std::fabs(j) > kFlInnerNewtonFactor * relxca && tp <= kFlTempLimit)) break;
+    }
+  }
+  return tp - t;
+}
+
+// S4TCLC, folded into the thermal sweep.
+[[gnu::always_inline]] inline void node_update(const FlNetwork& net, double dampt, double dt, int nloopt, int i,
+                                               double relxca, const FlSums& sums, const FlStepArrays& s,
+                                               double& relxcc, int& nrlxcc, double& change) {
   const auto [sg, sgt, sr, srt] = sums;
   const double tabs = net.tabs();
   const double t = s.tnew(i);
   const double ta = t + tabs;
   const double q = heat(net, i);
-  double d = 0.0;
+  double d;
   if (std::fabs(net.cap(i)) < kFlTiny) {
-    if (!one_sided_increment(q, sums, ta, d)) {
-      // Newton steps on f(u) = Q + SGT + SRT - u (SG + SR u^3).
-      auto step = [&](double u) {
-        const double r3 = sr * cube(u);
-        return (((q + sgt) + srt) - u * (sg + r3)) / (sg + 4.0 * r3);
-      };
-      double tp = t;
-      if (MTDTST(1024)) {
-        tp = t + dampt * step(ta);
-      } else {
-        int reps = 0;
-        LoopGuard guard("S4TCLC");
-        for (;;) {
-          guard.pass();
-          const double j = step(tp + tabs);
-          tp += dampt * j;
-          ++reps;
-          // A value that is not a number fails the last test and ends the
-          // iteration too.
-          if (!(reps < nloopt && std::fabs(j) > kFlInnerNewtonFactor * relxca && tp <= kFlTempLimit)) break;
-        }
-      }
-      d = tp - t;
-    }
+    d = arithmetic_increment(dampt, nloopt, relxca, sums, tabs, t, q);
   } else {
     const double w = net.cap(i) / dt;
     const double r = sr * cube(ta);
@@ -140,6 +153,13 @@ void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, do
   if (fl_temperature_out_of_range(s.tnew(i))) fl_temperature_fatal(i, "S4TCLC");
 }
 
+}  // namespace
+
+void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, double relxca, const FlSums& sums,
+            const FlStepArrays& s, double& relxcc, int& nrlxcc, double& change) {
+  node_update(net, dampt, dt, nloopt, i, relxca, sums, s, relxcc, nrlxcc, change);
+}
+
 void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks, bool& outer, bool& inner) {
   GLOR.RELXCC = 0.0;
   const double dampt = GLOR.DAMPT, relxca = GLOR.RELXCA;
@@ -153,7 +173,7 @@ void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks
     }
     const FlSums sums = SFGSUM(net, 0, i, s.tnew, s.tfnew);
     double change = 0.0;
-    S4TCLC(net, dampt, dt, nloopt, i, relxca, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
+    node_update(net, dampt, dt, nloopt, i, relxca, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
     if (change >= relxca) {
       inner = false;
       outer = false;
