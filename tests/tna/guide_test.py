@@ -11,7 +11,8 @@ docs/GENERATED_PROGRAM.md:
     build it (sh), run in a folder holding it and examples/plate/plate.cpp;
   - the compiler command line (sh), run in the same folder (with
     -DTNA_BOUNDS_CHECK=1 when the build is not a Release build, as the
-    guide says);
+    guide says, and the sanitizers' flags when SANITIZED is 1, because a
+    library built with them links only with their runtimes);
   both programs run on the files of plate_files and print the listing of
   the plate built in the tree.
 docs/MODEL_DATABASE.md:
@@ -23,7 +24,7 @@ docs/MODEL_DATABASE.md:
   - its lists of the global control constants are those of
     core/control_constants.h.
 
-usage: guide_test.py SOURCE_DIR BUILD_DIR BUILD_TYPE PLATE PLATE_FILES PAIR PAIR_FILES LOOP LOOP_FILES
+usage: guide_test.py SOURCE_DIR BUILD_DIR BUILD_TYPE SANITIZED PLATE PLATE_FILES PAIR PAIR_FILES LOOP LOOP_FILES
 Exit status 0 when every check holds, 1 otherwise.
 """
 import os
@@ -67,7 +68,7 @@ def header_names(source, macro):
     return re.findall(r"X\((\w+),", body)
 
 
-def check_program_blocks(source, build, build_type, plate, plate_files, work):
+def check_program_blocks(source, build, build_type, sanitized, plate, plate_files, work):
     docs = os.path.join(source, "docs")
     sh = [commands(b) for b in code_blocks(os.path.join(docs, "GENERATED_PROGRAM.md"), "sh")]
     cmake = code_blocks(os.path.join(docs, "GENERATED_PROGRAM.md"), "cmake")
@@ -105,6 +106,10 @@ def check_program_blocks(source, build, build_type, plate, plate_files, work):
     direct = compiler[0].replace("-o plate", "-o plate_gxx")
     if build_type != "Release":
         direct += " -DTNA_BOUNDS_CHECK=1"
+    if sanitized:
+        # A library built with the sanitizers links only with their runtimes,
+        # which the package's CMake target adds and a plain g++ line does not.
+        direct += " -fsanitize=address,undefined"
     if not run(direct, model, env):
         return
 
@@ -150,14 +155,15 @@ def check_database_blocks(source, examples, work):
 
 
 def main():
-    if len(sys.argv) != 10:
+    if len(sys.argv) != 11:
         print(__doc__)
         return 2
     source, build = (os.path.abspath(a) for a in sys.argv[1:3])
     build_type = sys.argv[3]
-    plate, plate_files, pair, pair_files, loop, loop_files = (os.path.abspath(a) for a in sys.argv[4:])
+    sanitized = sys.argv[4] == "1"
+    plate, plate_files, pair, pair_files, loop, loop_files = (os.path.abspath(a) for a in sys.argv[5:])
     with tempfile.TemporaryDirectory() as work:
-        check_program_blocks(source, build, build_type, plate, plate_files, work)
+        check_program_blocks(source, build, build_type, sanitized, plate, plate_files, work)
         check_database_blocks(source, [("PAIR", pair, pair_files), ("LOOP", loop, loop_files)], work)
         os.chdir("/")
     if FAILURES:
