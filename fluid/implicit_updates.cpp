@@ -99,7 +99,9 @@ namespace {
 // sweeps meet it rarely.
 [[gnu::noinline]] double arithmetic_increment(double dampt, int nloopt, double relxca, const FlSums& sums,
                                               double tabs, double t, double q) {
-  const auto [sg, sgt, sr, srt] = sums;
+  // Plain copies rather than a structured binding: the lambda below
+  // captures them, which clang before 16 refuses for bindings.
+  const double sg = sums.sg, sgt = sums.sgt, sr = sums.sr, srt = sums.srt;
   const double ta = t + tabs;
   double d = 0.0;
   if (one_sided_increment(q, sums, ta, d)) return d;
