@@ -86,6 +86,8 @@ void FLTSIT(FltFrame& f) {
 
   // Before the first step.
   flt_loop_start(f, w);
+  FlThermalEntries entries;
+  fl_thermal_entries_size(net, entries);
   int steps = 1;
   FlExceedances counts;
   FlStepStart start;
@@ -115,7 +117,7 @@ void FLTSIT(FltFrame& f) {
     }
     int iterations = 0;
     double change = 0.0;
-    FLTNIM(net, GLOR.DTIMEU, s, f.tmarks, f.fmarks, f.ord.perm, w.hrho, scratch, w.vrate, f.r2, lag, iterations,
+    FLTNIM(net, GLOR.DTIMEU, s, entries, f.tmarks, f.fmarks, f.ord.perm, w.hrho, scratch, w.vrate, f.r2, lag, iterations,
            change);
     GLOI.SUMTHL += iterations;
     const bool repeated = fl_step_repeated(change);

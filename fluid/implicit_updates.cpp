@@ -10,6 +10,7 @@
 #include "fluid/fluid_constants.h"
 #include "fluid/non_finite.h"
 #include "fluid/temperature_history.h"
+#include "fluid/thermal_entries.h"
 #include "model/generated_program.h"
 
 namespace {
@@ -46,33 +47,8 @@ inline std::int64_t history_word(int level, int nf, int j) {
   return static_cast<std::int64_t>(level - 1) * (nf + 1) + j;
 }
 
-}  // namespace
-
-void STSTAB(const FlNetwork& net, double dt, const FlStepArrays& s, double& csgmin, int& ncsgmn, int& status) {
-  csgmin = kFlHuge;
-  LoopGuard guard("STSTAB");
-  for (int i = 1; i <= net.nt; ++i) {
-    guard.pass();
-    if (!diffusion(net, i)) continue;
-    double g = 0.0, gt = 0.0;
-    FSTGSM(net, i, s.told, s.tfold, g, gt);
-    const double c = net.cap(i);
-    s.fold(i) = gt - s.told(i) * g;
-    s.tnew(i) = ((gt + heat(net, i)) + s.told(i) * c / dt) / (c / dt + g);
-    if (std::fabs(g) >= kFlTiny && csgmin > c / g) {
-      csgmin = c / g;
-      ncsgmn = i;
-    }
-  }
-  for (int i = 1; i <= net.nt; ++i) {
-    guard.pass();
-    if (arithmetic(net, i)) fl_arithmetic_step(net, i, s.tnew, s.tfnew, "STSTAB");
-  }
-  status = 1;
-}
-
-double fl_arithmetic_step(const FlNetwork& net, int i, FlReals t, FlCReals tf, const char* routine) {
-  const FlSums sums = SFGSUM(net, 0, i, t, tf);
+// fl_arithmetic_step from the node's sums.
+double arithmetic_step(const FlNetwork& net, int i, FlReals t, const FlSums& sums, const char* routine) {
   const auto [sg, sgt, sr, srt] = sums;
   const double ta = t(i) + net.tabs();
   const double q = heat(net, i);
@@ -84,6 +60,37 @@ double fl_arithmetic_step(const FlNetwork& net, int i, FlReals t, FlCReals tf, c
   t(i) += d;
   if (fl_temperature_out_of_range(t(i))) fl_temperature_fatal(i, routine);
   return d;
+}
+
+}  // namespace
+
+void STSTAB(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEntries& entries, double& csgmin,
+            int& ncsgmn, int& status) {
+  fl_thermal_entries_current(net, entries, "SRGSUM");
+  csgmin = kFlHuge;
+  LoopGuard guard("STSTAB");
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    if (!diffusion(net, i)) continue;
+    double g = 0.0, gt = 0.0;
+    fl_entry_linearised_sums(net, entries, i, s.told, s.tfold, g, gt);
+    const double c = net.cap(i);
+    s.fold(i) = gt - s.told(i) * g;
+    s.tnew(i) = ((gt + heat(net, i)) + s.told(i) * c / dt) / (c / dt + g);
+    if (std::fabs(g) >= kFlTiny && csgmin > c / g) {
+      csgmin = c / g;
+      ncsgmn = i;
+    }
+  }
+  for (int i = 1; i <= net.nt; ++i) {
+    guard.pass();
+    if (arithmetic(net, i)) arithmetic_step(net, i, s.tnew, fl_entry_sums(net, entries, i, s.tnew, s.tfnew), "STSTAB");
+  }
+  status = 1;
+}
+
+double fl_arithmetic_step(const FlNetwork& net, int i, FlReals t, FlCReals tf, const char* routine) {
+  return arithmetic_step(net, i, t, SFGSUM(net, 0, i, t, tf), routine);
 }
 
 void fl_temperature_fatal(int node, const char* routine) {
@@ -162,7 +169,9 @@ void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, do
   node_update(net, dampt, dt, nloopt, i, relxca, sums, s, relxcc, nrlxcc, change);
 }
 
-void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks, bool& outer, bool& inner) {
+void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEntries& entries, FlInts marks,
+            bool& outer, bool& inner) {
+  fl_thermal_entries_current(net, entries, "SFGSUM");
   GLOR.RELXCC = 0.0;
   const double dampt = GLOR.DAMPT, relxca = GLOR.RELXCA;
   const int nloopt = GLOI.NLOOPT, method = GLOI.METHOD;
@@ -173,7 +182,7 @@ void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks
       marks(i) = 1;
       continue;
     }
-    const FlSums sums = SFGSUM(net, 0, i, s.tnew, s.tfnew);
+    const FlSums sums = fl_entry_sums(net, entries, i, s.tnew, s.tfnew);
     double change = 0.0;
     node_update(net, dampt, dt, nloopt, i, relxca, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
     if (change >= relxca) {
@@ -323,9 +332,9 @@ void SFBKFS(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
 
 // ---- The implicit step ---------------------------------------------------
 
-void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmarks, FlInts fmarks, FlCInts perm,
-            FlCReals rho, FlCReals cp, FlCReals vrate, FlCReals r2, FlTimeLag& lag, int& iterations,
-            double& change) {
+void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEntries& entries, FlInts tmarks,
+            FlInts fmarks, FlCInts perm, FlCReals rho, FlCReals cp, FlCReals vrate, FlCReals r2, FlTimeLag& lag,
+            int& iterations, double& change) {
   const int nt = net.nt, nf = net.nf;
   iterations = 0;
   STSOLT("THERMAL");
@@ -340,7 +349,7 @@ void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmark
     fl_copy(nf, net.tf, s.tfnew);
   }
   int status = 0;
-  if (nt >= 1) STSTAB(net, dt, s, GLOR.CSGMIN, GLOI.NCSGMN, status);
+  if (nt >= 1) STSTAB(net, dt, s, entries, GLOR.CSGMIN, GLOI.NCSGMN, status);
   if (nf >= 1) SFSTAB(net, dt, rho, cp, vrate, lag, s, GLOR.CSGMIN, GLOI.NCSGMN, status);
 
   LoopGuard guard("FLTNIM");
@@ -355,7 +364,7 @@ void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmark
       inner = true;
       ++iterations;
       V10001();
-      if (nt >= 1) SFBKTS(net, dt, s, tmarks, outer, inner);
+      if (nt >= 1) SFBKTS(net, dt, s, entries, tmarks, outer, inner);
       if (nf >= 1) SFBKFS(net, dt, rho, cp, vrate, perm, s, fmarks, outer, inner);
       stop = iterations >= GLOI.NLOOPT;
     } while (!inner && !stop);

@@ -28,6 +28,7 @@
 
 #include "fluid/conductance_sums.h"
 #include "fluid/fluid_network.h"
+#include "fluid/thermal_entries.h"
 
 // The step's work arrays: thermal ones of at least nt words, fluid ones of
 // at least nf words.
@@ -43,14 +44,17 @@ inline double fl_node_heat(const FlNetwork& net, int i) {
 
 // ---- Thermal nodes ---------------------------------------------------------
 
-// Start-of-step estimate over a step dt. csgmin := 1.0E38; diffusion nodes
+// Start-of-step estimate over a step dt. The sums are taken over `entries`,
+// made current first (fl_thermal_entries_current, naming SRGSUM): the same
+// sums as the per-entry walks named below. csgmin := 1.0E38; diffusion nodes
 // in node order: Gsum, GTsum from FSTGSM at Told and Tfold, Fold(i) :=
 // GTsum - Told(i) Gsum, Tnew(i) := (GTsum + Q + Told C/dt) / (C/dt + Gsum)
 // (backward Euler), and csgmin/ncsgmn follow the smallest C/Gsum over nodes
 // with |Gsum| >= 1e-37 (the first node wins a tie). Then arithmetic nodes in
 // node order take one undamped step from SG, SGT, SR, SRT of SFGSUM at Tnew,
 // Tfnew (see S4TCLC for the cases). status := 1.
-void STSTAB(const FlNetwork& net, double dt, const FlStepArrays& s, double& csgmin, int& ncsgmn, int& status);
+void STSTAB(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEntries& entries, double& csgmin,
+            int& ncsgmn, int& status);
 
 // One update of thermal node i from its sums SG, SGT, SR, SRT (SFGSUM at
 // the iterates), with d the increment, T := Tnew(i), Ta := T + TABS:
@@ -69,11 +73,13 @@ void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, do
             const FlStepArrays& s, double& relxcc, int& nrlxcc, double& change);
 
 // One sweep over the thermal nodes in node order with DAMPT, RELXCA, NLOOPT
-// and METHOD as they stand. RELXCC := 0 (NRLXCC is left as it is until a
+// and METHOD as they stand, the sums SFGSUM taken over `entries`, made
+// current first (fl_thermal_entries_current, naming SFGSUM). RELXCC := 0 (NRLXCC is left as it is until a
 // node changes more). A node that is not "D" or already marked is marked and
 // skipped; otherwise S4TCLC updates it, and a change >= RELXCA clears both
 // converged flags, while a smaller one marks the node when METHOD = 1.
-void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts marks, bool& outer, bool& inner);
+void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEntries& entries, FlInts marks,
+            bool& outer, bool& inner);
 
 // One undamped step of arithmetic node i towards its balance at the thermal
 // temperatures t and fluid temperatures tf (SFGSUM), in place: t(i) += d
@@ -167,9 +173,11 @@ void SFBKFS(const FlNetwork& net, double dt, FlCReals rho, FlCReals cp, FlCReals
 // ending once NLOOPT sweeps are made; QR := QR - r2; SOLTYP blank.
 // iterations := the sweeps made; change := the largest |Tnew - Told| over
 // thermal nodes "D" with |C| > 1e-37 and |Tfnew - Tfold| over fluid nodes
-// "F", "J", "Q", "S" (0 when none).
-void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlInts tmarks, FlInts fmarks, FlCInts perm,
-            FlCReals rho, FlCReals cp, FlCReals vrate, FlCReals r2, FlTimeLag& lag, int& iterations, double& change);
+// "F", "J", "Q", "S" (0 when none). `entries` serve STSTAB and SFBKTS; the
+// caller sizes them once for its run (fl_thermal_entries_size).
+void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEntries& entries, FlInts tmarks,
+            FlInts fmarks, FlCInts perm, FlCReals rho, FlCReals cp, FlCReals vrate, FlCReals r2, FlTimeLag& lag,
+            int& iterations, double& change);
 
 // ---- The steps of FLTMTS ---------------------------------------------------
 

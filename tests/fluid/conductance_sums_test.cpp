@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <random>
 #include <vector>
 
 #include "fluid/conductance_sums.h"
+#include "fluid/thermal_entries.h"
+#include "every_entry_model.h"
 #include "fluid_fixture.h"
 #include "modeldata/connection_lists.h"
 #include "modeldata/intermodel_links.h"
@@ -370,53 +373,13 @@ Apart apart_sums(const std::vector<Term>& terms, double tabs, double stefan) {
 }
 
 TEST_F(SumsTest, InlineWalksGiveTheIteratorsSumsBitForBit) {
-  // Every kind of entry the lists hold: a tied group (thermal node 2 tied to
-  // 1, its entries spliced into 1's sub-lists through jump words), a
-  // neighbour of status "X" and one of status "C", inactive conductors, GF
-  // entries negative at their first node, fluid neighbours of thermal nodes
-  // and a mass source. The sums must equal, bit for bit, sums taken in the
-  // same order over the entries that STUNPK and SFUNPK return.
-  GLOR.STEFAN = 5.6704e-8;
-  tna_test::FluidModel fm = tna_test::chain(4);
-  const double temps[] = {35.0, 12.5, -40.0, 80.0, 7.25, 150.0, -120.0, 61.0};
-  const char stats[] = {'D', 'D', 'D', 'X', 'D', 'B', 'D', 'D'};
-  for (int n = 1; n <= 8; ++n) fm.thermal(10 + n, stats[n - 1], temps[n - 1]);
-  for (int k = 1; k <= 4; ++k) fm.node(k).t = 20.0 + 7.0 * k;
-  fm.node(2).fm = 0.05;
-  fm.node(2).fr = 45.0;
-  fm.link(4, 1, -0.02);
-  fm.gl(11, 13, 2.5);
-  fm.gl(12, 13, 1.5);       // the tied node's own conductor, spliced into 11's list
-  fm.gl(12, 15, 0.75);
-  fm.gl(11, 14, 4.0);       // neighbour "X"
-  fm.gl(13, 17, 3.0, 'I');  // inactive
-  fm.gl(15, 18, 0.5);
-  fm.gl(11, 2, 6.0);        // fluid neighbours
-  fm.gl(12, 3, 1.25);
-  fm.gl(17, 4, 2.0);
-  fm.gr(11, 16, 0.02);
-  fm.gr(12, 16, 0.01);
-  fm.gr(13, 18, 0.03, 'I');
-  fm.gr(18, 1, 0.04);
-  fm.gf(13, 11, 0.7);  // negative entry in 13's list, positive in 11's
-  fm.gf(15, 12, 0.3);
-  fm.gf(17, 15, 0.9, 'I');
-  fm.gf(1, 17, 1.1);   // fluid to thermal and back
-  fm.gf(18, 3, 0.6);
+  // Every kind of entry the lists hold (every_entry_model.h). The sums must
+  // equal, bit for bit, sums taken in the same order over the entries that
+  // STUNPK and SFUNPK return.
+  tna_test::FluidModel fm = every_entry_model();
   build(fm);
-  net.lcond(1) = 0.4;
-  net.lcond(2) = 0.9;
-  net.lcond(3) = 1.7;
-  net.lcond(4) = 2.2;
-  net.m(2) = -0.01;
-  // Tie thermal node 12 to 11: statuses and the splice of the lists.
-  const int source = fm.tindex(11), target = fm.tindex(12);
-  const int groups[] = {5, 1, source, 1, target};
-  gar_thermalnodestatuses(target) = "C";
-  int status = 0;
-  LINCSP(net.lenfluid, net.lenthermal, net.nt, gar_pcsptrsthermalold.view(), plat::Vec1<const int>(groups, 5), 5,
-         gar_pcsthermalold.view(), status, gar_pcsptrsfluid.view(), gar_pcsfluid.view());
-  ASSERT_EQ(status, 0);
+  every_entry_finish(net, fm);
+  const int source = fm.tindex(11);
   const double tabs = GLOR.TABS, stefan = GLOR.STEFAN;
   // Node `node` (thermal or fluid) against the sums of its iterator terms.
   auto expect_sums = [&](int is_fluid, int node, const std::vector<Term>& terms, double ti) {
@@ -444,6 +407,73 @@ TEST_F(SumsTest, InlineWalksGiveTheIteratorsSumsBitForBit) {
   for (int k = 1; k <= net.nf; ++k) {
     SCOPED_TRACE(k);
     expect_sums(1, k, fluid_terms(net, k), net.tf(k));
+  }
+}
+
+
+TEST_F(SumsTest, EntryListsGiveTheIteratorsSumsAfterEveryChangeOfALetter) {
+  // The entries the sweeps take out of the linked list, over the model of
+  // every entry kind, give each node "D" the sums of the STUNPK walk bit for
+  // bit; after each change of a status or an activity letter (applied in
+  // turn, as a user block would between two sweeps) the entries are taken
+  // again and still agree. A conductor value is read where it is added.
+  tna_test::FluidModel fm = every_entry_model();
+  build(fm);
+  every_entry_finish(net, fm);
+  FlThermalEntries entries;
+  fl_thermal_entries_size(net, entries);
+  const double tabs = GLOR.TABS, stefan = GLOR.STEFAN;
+  auto expect_all = [&](const char* what) {
+    SCOPED_TRACE(what);
+    fl_thermal_entries_current(net, entries, "SFGSUM");
+    int walked = 0;
+    for (int i = 1; i <= net.nt; ++i) {
+      SCOPED_TRACE(i);
+      if (net.tstat(i) != "D") {
+        EXPECT_EQ(entries.gl_begin(i), entries.end(i));  // the sweeps never ask
+        continue;
+      }
+      ++walked;
+      const std::vector<Term> terms = thermal_terms(net, i);
+      const Apart a = fl_entry_sums(net, entries, i, net.t, net.tf), b = apart_sums(terms, tabs, stefan);
+      EXPECT_EQ(a.sg, b.sg);
+      EXPECT_EQ(a.sgt, b.sgt);
+      EXPECT_EQ(a.sr, b.sr);
+      EXPECT_EQ(a.srt, b.srt);
+      const Sums want = linearised_sums(terms, net.t(i) + tabs, tabs, stefan, false);
+      Sums got;
+      fl_entry_linearised_sums(net, entries, i, net.t, net.tf, got.g, got.gt);
+      EXPECT_EQ(got.g, want.g);
+      EXPECT_EQ(got.gt, want.gt);
+      const Sums old = thermal(i);  // SRGSUM's own walk
+      EXPECT_EQ(got.g, old.g);
+      EXPECT_EQ(got.gt, old.gt);
+    }
+    EXPECT_GT(walked, 0);
+  };
+  expect_all("as built");
+  auto tstat = [&](int num) -> plat::Text<1>& { return gar_thermalnodestatuses(fm.tindex(num)); };
+  struct Change {
+    const char* what;
+    std::function<void()> apply;
+  };
+  const Change changes[] = {
+      {"GL 11-13 inactive", [&] { gar_linearcondacts(fm.gl_index(0)) = "I"; }},
+      {"GR 13-18 active", [&] { gar_radiativecondacts(fm.gr_index(2)) = "A"; }},
+      {"GF 13 to 11 inactive", [&] { gar_fluidiccondacts(fm.gf_index(0)) = "I"; }},
+      {"GF 17 to 15 active", [&] { gar_fluidiccondacts(fm.gf_index(2)) = "A"; }},
+      {"node 14 from X to D", [&] { tstat(14) = "D"; }},
+      {"node 13 from D to X", [&] { tstat(13) = "X"; }},
+      {"node 16 from B to C", [&] { tstat(16) = "C"; }},
+      {"node 17 from D to B", [&] { tstat(17) = "B"; }},
+      {"tied node 12 back to D", [&] { tstat(12) = "D"; }},
+      {"GL 12-15 value", [&] { gar_linearconds(fm.gl_index(2)) = 9.5; }},
+      {"GR 11-16 value", [&] { gar_radiativeconds(fm.gr_index(0)) = 0.07; }},
+      {"temperatures", [&] { for (int i = 1; i <= net.nt; ++i) net.t(i) += 3.0 * i; }},
+  };
+  for (const Change& c : changes) {
+    c.apply();
+    expect_all(c.what);
   }
 }
 

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <numeric>
 #include <vector>
 
 #include "fluid/implicit_updates.h"
+#include "every_entry_model.h"
 #include "fluid_fixture.h"
 #include "platform/process.h"
 
@@ -39,7 +41,9 @@ class ImplicitTest : public FluidTest {
   std::vector<std::int32_t> thermal_sweep(Step& s, double dt, bool& outer, bool& inner) {
     std::vector<std::int32_t> marks(static_cast<std::size_t>(net.nt1), 0);
     outer = inner = true;
-    SFBKTS(net, dt, s.arrays(), FlInts(marks.data(), net.nt1), outer, inner);
+    FlThermalEntries entries;
+    fl_thermal_entries_size(net, entries);
+    SFBKTS(net, dt, s.arrays(), entries, FlInts(marks.data(), net.nt1), outer, inner);
     return marks;
   }
   std::vector<std::int32_t> fluid_sweep(Step& s, double dt, const std::vector<double>& rho,
@@ -56,7 +60,9 @@ class ImplicitTest : public FluidTest {
   double estimate_thermal(Step& s, double dt) {
     double csgmin = -1.0;
     int status = 0;
-    STSTAB(net, dt, s.arrays(), csgmin, GLOI.NCSGMN, status);
+    FlThermalEntries entries;
+    fl_thermal_entries_size(net, entries);
+    STSTAB(net, dt, s.arrays(), entries, csgmin, GLOI.NCSGMN, status);
     EXPECT_EQ(status, 1);
     return csgmin;
   }
@@ -252,9 +258,98 @@ TEST_F(ImplicitTest, MarksAndConvergedFlagsOfTheThermalSweep) {
   s.tnew[2] = 50.0;
   std::vector<std::int32_t> marks{0, 0, 1, 0};
   bool outer = true, inner = true;
-  SFBKTS(net, 1.0, s.arrays(), FlInts(marks.data(), 4), outer, inner);
+  FlThermalEntries entries;
+  fl_thermal_entries_size(net, entries);
+  SFBKTS(net, 1.0, s.arrays(), entries, FlInts(marks.data(), 4), outer, inner);
   EXPECT_EQ(s.tnew[2], 50.0);
   EXPECT_FALSE(inner);  // node 4 moves towards 50 and 10
+}
+
+TEST_F(ImplicitTest, SweepsOverTheEntriesFollowTheLettersAUserBlockChanges) {
+  // The estimate and the sweeps keep one set of entries over a step, as the
+  // step loop does. Between the sweeps the statuses, activities and values
+  // change as a user block would change them; every sweep must give, bit
+  // for bit, the temperatures of the same sweep summing through the
+  // per-entry walk (SFGSUM, fl_arithmetic_step), on the model of every entry
+  // kind with some of its nodes given capacitances.
+  tna_test::FluidModel fm = every_entry_model();
+  build(fm);
+  every_entry_finish(net, fm);
+  for (int num : {11, 13, 17}) gar_thermalnodecapacitances(fm.tindex(num)) = 40.0 * num;
+  GLOR.DAMPT = 0.75;
+  GLOR.RELXCA = 1e-9;
+  GLOI.METHOD = 0;
+  const double dt = 5.0;
+  Step s(net), r(net);
+  FlThermalEntries entries;
+  fl_thermal_entries_size(net, entries);
+  auto diffusion = [&](int i) { return net.tstat(i) == "D" && std::fabs(net.cap(i)) >= 1e-37; };
+
+  // The estimate against its terms summed through FSTGSM and SFGSUM.
+  double csgmin = 0.0;
+  int status = 0;
+  STSTAB(net, dt, s.arrays(), entries, csgmin, GLOI.NCSGMN, status);
+  const FlStepArrays ra = r.arrays();
+  for (int i = 1; i <= net.nt; ++i) {
+    if (!diffusion(i)) continue;
+    double g = 0.0, gt = 0.0;
+    FSTGSM(net, i, ra.told, ra.tfold, g, gt);
+    const double c = net.cap(i);
+    ra.fold(i) = gt - ra.told(i) * g;
+    ra.tnew(i) = ((gt + fl_node_heat(net, i)) + ra.told(i) * c / dt) / (c / dt + g);
+  }
+  for (int i = 1; i <= net.nt; ++i)
+    if (net.tstat(i) == "D" && !diffusion(i)) fl_arithmetic_step(net, i, ra.tnew, ra.tfnew, "STSTAB");
+  EXPECT_EQ(s.fold, r.fold);
+  EXPECT_EQ(s.tnew, r.tnew);
+
+  auto tstat = [&](int num) -> plat::Text<1>& { return gar_thermalnodestatuses(fm.tindex(num)); };
+  struct Change {
+    const char* what;
+    std::function<void()> apply;
+  };
+  const Change changes[] = {
+      {"none", [] {}},
+      {"GL 11-13 inactive", [&] { gar_linearcondacts(fm.gl_index(0)) = "I"; }},
+      {"GL 13-17 active", [&] { gar_linearcondacts(fm.gl_index(4)) = "A"; }},
+      {"GR 13-18 active", [&] { gar_radiativecondacts(fm.gr_index(2)) = "A"; }},
+      {"GF 15 to 12 inactive", [&] { gar_fluidiccondacts(fm.gf_index(1)) = "I"; }},
+      {"node 14 from X to D", [&] { tstat(14) = "D"; }},
+      {"node 15 from D to X", [&] { tstat(15) = "X"; }},
+      {"node 18 from D to B", [&] { tstat(18) = "B"; }},
+      {"tied node 12 back to D", [&] { tstat(12) = "D"; }},
+      {"GL 11-2 value", [&] { gar_linearconds(fm.gl_index(6)) = 0.25; }},
+      {"GF 1 to 17 negative", [&] { gar_fluidicconds(fm.gf_index(3)) = -0.4; }},
+      {"none again", [] {}},
+  };
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.what);
+    c.apply();
+    std::vector<std::int32_t> marks(static_cast<std::size_t>(net.nt1), 0), rmarks(marks);
+    bool outer = true, inner = true;
+    SFBKTS(net, dt, s.arrays(), entries, FlInts(marks.data(), net.nt1), outer, inner);
+    const double relxcc = GLOR.RELXCC;
+    const int nrlxcc = GLOI.NRLXCC;
+    // The same sweep through the per-entry walk.
+    GLOR.RELXCC = 0.0;
+    bool router = true, rinner = true;
+    for (int i = 1; i <= net.nt; ++i) {
+      if (net.tstat(i) != "D") {
+        rmarks[static_cast<std::size_t>(i - 1)] = 1;
+        continue;
+      }
+      double change = 0.0;
+      S4TCLC(net, GLOR.DAMPT, dt, GLOI.NLOOPT, i, GLOR.RELXCA, SFGSUM(net, 0, i, ra.tnew, ra.tfnew), ra,
+             GLOR.RELXCC, GLOI.NRLXCC, change);
+      if (change >= GLOR.RELXCA) router = rinner = false;
+    }
+    EXPECT_EQ(s.tnew, r.tnew);
+    EXPECT_EQ(marks, rmarks);
+    EXPECT_EQ(relxcc, GLOR.RELXCC);
+    EXPECT_EQ(nrlxcc, GLOI.NRLXCC);
+    EXPECT_EQ(outer, router);
+    EXPECT_EQ(inner, rinner);
+  }
 }
 
 TEST_F(ImplicitTest, RunawayTemperatureEndsTheRun) {
