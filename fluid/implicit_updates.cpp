@@ -135,7 +135,10 @@ namespace {
   return tp - t;
 }
 
-// S4TCLC, folded into the thermal sweep.
+// S4TCLC, folded into the thermal sweep. kUndamped: DAMPT is 1, and T + d
+// is T + DAMPT d bit for bit without the product on the path from one
+// node's update to the next.
+template <bool kUndamped = false>
 [[gnu::always_inline]] inline void node_update(const FlNetwork& net, double dampt, double dt, int nloopt, int i,
                                                double relxca, const FlSums& sums, const FlStepArrays& s,
                                                double& relxcc, int& nrlxcc, double& change) {
@@ -154,7 +157,7 @@ namespace {
         ((2.0 * r + w) + 0.5 * sg);
   }
   change = std::fabs(d);
-  s.tnew(i) = t + dampt * d;
+  s.tnew(i) = kUndamped ? t + d : t + dampt * d;
   if (change > relxcc) {
     relxcc = change;
     nrlxcc = i;
@@ -169,10 +172,11 @@ void S4TCLC(const FlNetwork& net, double dampt, double dt, int nloopt, int i, do
   node_update(net, dampt, dt, nloopt, i, relxca, sums, s, relxcc, nrlxcc, change);
 }
 
-void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEntries& entries, FlInts marks,
-            bool& outer, bool& inner) {
-  fl_thermal_entries_current(net, entries, "SFGSUM");
-  GLOR.RELXCC = 0.0;
+namespace {
+
+template <bool kUndamped>
+void thermal_sweep(const FlNetwork& net, double dt, const FlStepArrays& s, const FlThermalEntries& entries,
+                   FlInts marks, bool& outer, bool& inner) {
   const double dampt = GLOR.DAMPT, relxca = GLOR.RELXCA;
   const int nloopt = GLOI.NLOOPT, method = GLOI.METHOD;
   LoopGuard guard("SFBKTS");
@@ -184,7 +188,7 @@ void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEnt
     }
     const FlSums sums = fl_entry_sums(net, entries, i, s.tnew, s.tfnew);
     double change = 0.0;
-    node_update(net, dampt, dt, nloopt, i, relxca, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
+    node_update<kUndamped>(net, dampt, dt, nloopt, i, relxca, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
     if (change >= relxca) {
       inner = false;
       outer = false;
@@ -192,6 +196,16 @@ void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEnt
       marks(i) = 1;
     }
   }
+}
+
+}  // namespace
+
+void SFBKTS(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEntries& entries, FlInts marks,
+            bool& outer, bool& inner) {
+  fl_thermal_entries_current(net, entries, "SFGSUM");
+  GLOR.RELXCC = 0.0;
+  if (GLOR.DAMPT == 1.0) thermal_sweep<true>(net, dt, s, entries, marks, outer, inner);
+  else thermal_sweep<false>(net, dt, s, entries, marks, outer, inner);
 }
 
 bool fl_lag_step(const FlNetwork& net, double dt, FlCReals told, FlCReals tfold, FlTimeLag& lag) {

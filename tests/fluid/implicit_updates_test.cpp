@@ -270,8 +270,8 @@ TEST_F(ImplicitTest, SweepsOverTheEntriesFollowTheLettersAUserBlockChanges) {
   // step loop does. Between the sweeps the statuses, activities and values
   // change as a user block would change them; every sweep must give, bit
   // for bit, the temperatures of the same sweep summing through the
-  // per-entry walk (SFGSUM, fl_arithmetic_step), on the model of every entry
-  // kind with some of its nodes given capacitances.
+  // per-entry walk (SFGSUM, fl_arithmetic_step, S4TCLC), on the model of
+  // every entry kind with some of its nodes given capacitances.
   tna_test::FluidModel fm = every_entry_model();
   build(fm);
   every_entry_finish(net, fm);
@@ -325,6 +325,8 @@ TEST_F(ImplicitTest, SweepsOverTheEntriesFollowTheLettersAUserBlockChanges) {
   for (const Change& c : changes) {
     SCOPED_TRACE(c.what);
     c.apply();
+    // Undamped and damped sweeps in turn.
+    GLOR.DAMPT = GLOR.DAMPT == 1.0 ? 0.75 : 1.0;
     std::vector<std::int32_t> marks(static_cast<std::size_t>(net.nt1), 0), rmarks(marks);
     bool outer = true, inner = true;
     SFBKTS(net, dt, s.arrays(), entries, FlInts(marks.data(), net.nt1), outer, inner);
