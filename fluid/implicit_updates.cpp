@@ -388,16 +388,19 @@ void FLTNIM(const FlNetwork& net, double dt, const FlStepArrays& s, FlThermalEnt
   if (nt >= 1) {
     for (int i = 1; i <= nt; ++i) net.qr(i) -= r2(i);
   }
-  change = 0.0;
+  // The largest change in a local, stored once: the output reference would
+  // put a store and a reload on the chain of every comparison.
+  double largest = 0.0;
   for (int i = 1; i <= nt; ++i) {
     if (net.tstat(i).c[0] != 'D' || !(std::fabs(net.cap(i)) > kFlTiny)) continue;
-    change = std::max(change, std::fabs(s.tnew(i) - s.told(i)));
+    largest = std::max(largest, std::fabs(s.tnew(i) - s.told(i)));
   }
   for (int i = 1; i <= nf; ++i) {
     const char st = net.fstat(i).c[0];
     if (st != 'F' && st != 'J' && st != 'Q' && st != 'S') continue;
-    change = std::max(change, std::fabs(s.tfnew(i) - s.tfold(i)));
+    largest = std::max(largest, std::fabs(s.tfnew(i) - s.tfold(i)));
   }
+  change = largest;
   STSOLT("");
 }
 
