@@ -117,8 +117,8 @@ void FLTSIT(FltFrame& f) {
     }
     int iterations = 0;
     double change = 0.0;
-    FLTNIM(net, GLOR.DTIMEU, s, entries, f.tmarks, f.fmarks, f.ord.perm, w.hrho, scratch, w.vrate, f.r2, lag, iterations,
-           change);
+    FLTNIM(net, GLOR.DTIMEU, s, entries, f.tmarks, f.fmarks, f.ord.perm, w.hrho, scratch, w.vrate, f.r2, lag,
+           iterations, change);
     GLOI.SUMTHL += iterations;
     const bool repeated = fl_step_repeated(change);
     if (humid && !repeated) {

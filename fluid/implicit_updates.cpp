@@ -139,9 +139,9 @@ namespace {
 // is T + DAMPT d bit for bit without the product on the path from one
 // node's update to the next.
 template <bool kUndamped = false>
-[[gnu::always_inline]] inline void node_update(const FlNetwork& net, double dampt, double dt, int nloopt, int i,
-                                               double relxca, const FlSums& sums, const FlStepArrays& s,
-                                               double& relxcc, int& nrlxcc, double& change) {
+[[gnu::always_inline]] inline double node_update(const FlNetwork& net, double dampt, double dt, int nloopt, int i,
+                                                 double relxca, const FlSums& sums, const FlStepArrays& s,
+                                                 double& relxcc, int& nrlxcc, double& change) {
   const auto [sg, sgt, sr, srt] = sums;
   const double tabs = net.tabs();
   const double t = s.tnew(i);
@@ -157,12 +157,14 @@ template <bool kUndamped = false>
         ((2.0 * r + w) + 0.5 * sg);
   }
   change = std::fabs(d);
-  s.tnew(i) = kUndamped ? t + d : t + dampt * d;
+  const double updated = kUndamped ? t + d : t + dampt * d;
+  s.tnew(i) = updated;
   if (change > relxcc) {
     relxcc = change;
     nrlxcc = i;
   }
-  if (fl_temperature_out_of_range(s.tnew(i))) fl_temperature_fatal(i, "S4TCLC");
+  if (fl_temperature_out_of_range(updated)) fl_temperature_fatal(i, "S4TCLC");
+  return updated;
 }
 
 }  // namespace
@@ -180,15 +182,18 @@ void thermal_sweep(const FlNetwork& net, double dt, const FlStepArrays& s, const
   const double dampt = GLOR.DAMPT, relxca = GLOR.RELXCA;
   const int nloopt = GLOI.NLOOPT, method = GLOI.METHOD;
   LoopGuard guard("SFBKTS");
+  FlLastUpdate updated;
   for (int i = 1; i <= net.nt; ++i) {
     guard.pass();
     if (!solved(net, i) || marks(i) != 0) {
       marks(i) = 1;
       continue;
     }
-    const FlSums sums = fl_entry_sums(net, entries, i, s.tnew, s.tfnew);
+    const FlSums sums = fl_entry_sums(net, entries, i, s.tnew, s.tfnew, updated);
     double change = 0.0;
-    node_update<kUndamped>(net, dampt, dt, nloopt, i, relxca, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
+    updated.t =
+        node_update<kUndamped>(net, dampt, dt, nloopt, i, relxca, sums, s, GLOR.RELXCC, GLOI.NRLXCC, change);
+    updated.node = i;
     if (change >= relxca) {
       inner = false;
       outer = false;

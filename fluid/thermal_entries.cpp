@@ -23,8 +23,8 @@ bool same_letters(FlCLetters v, const std::vector<char>& copy) {
 }
 
 bool unchanged(const FlNetwork& net, const FlThermalEntries& e) {
-  return e.taken && e.generation == status_generation() && e.nt == net.nt && e.pcs == net.pcs.data() && e.ptrs == net.ptrs.data() &&
-         same_letters(net.tstat, e.tstat) && same_letters(net.glacts, e.glacts) &&
+  return e.taken && e.generation == status_generation() && e.nt == net.nt && e.pcs == net.pcs.data() &&
+         e.ptrs == net.ptrs.data() && same_letters(net.tstat, e.tstat) && same_letters(net.glacts, e.glacts) &&
          same_letters(net.gracts, e.gracts) && same_letters(net.gfacts, e.gfacts);
 }
 

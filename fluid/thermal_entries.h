@@ -76,28 +76,43 @@ void fl_thermal_entries_current(const FlNetwork& net, FlThermalEntries& e, std::
 // n - nt.
 inline double fl_entry_temperature(int nt, FlCReals t, FlCReals tf, int n) { return n > nt ? tf(n - nt) : t(n); }
 
+// The thermal node a sweep updated last and the temperature it stored in
+// t: a neighbour that is this node takes the value from here, the same
+// bits, without waiting for the store to reach the load (the path from one
+// node's update to the next is the time of a Gauss-Seidel sweep). Node 0
+// is no node.
+struct FlLastUpdate {
+  int node = 0;
+  double t = 0.0;
+};
+
 // SFGSUM of thermal node i (status "D") over its entries: the same terms in
 // the same order.
-inline FlSums fl_entry_sums(const FlNetwork& net, const FlThermalEntries& e, int i, FlCReals t, FlCReals tf) {
+inline FlSums fl_entry_sums(const FlNetwork& net, const FlThermalEntries& e, int i, FlCReals t, FlCReals tf,
+                            FlLastUpdate updated = {}) {
   const int nt = net.nt;
   const double tabs = net.tabs();
   const FlCReals gl = net.gl, gr = net.gr, gf = net.gf;
+  auto temperature = [&](int n) {
+    if (n == updated.node) return updated.t;
+    return fl_entry_temperature(nt, t, tf, n);
+  };
   double g_sum = 0.0, gt_sum = 0.0, r_sum = 0.0, rt_sum = 0.0;
   for (int k = e.gl_begin(i), last = e.gr_begin(i); k < last; ++k) {
     const double g = gl(e.conductor(k));
     g_sum += g;
-    gt_sum += g * (fl_entry_temperature(nt, t, tf, e.neighbour(k)) + tabs);
+    gt_sum += g * (temperature(e.neighbour(k)) + tabs);
   }
   for (int k = e.gr_begin(i), last = e.gf_begin(i); k < last; ++k) {
     const double g = gr(e.conductor(k));
-    const double ta = fl_entry_temperature(nt, t, tf, e.neighbour(k)) + tabs;
+    const double ta = temperature(e.neighbour(k)) + tabs;
     r_sum += g;
     rt_sum += g * (((ta * ta) * ta) * ta);
   }
   for (int k = e.gf_begin(i), last = e.end(i); k < last; ++k) {
     const double g = gf(e.conductor(k));
     g_sum += g;
-    gt_sum += g * (fl_entry_temperature(nt, t, tf, e.neighbour(k)) + tabs);
+    gt_sum += g * (temperature(e.neighbour(k)) + tabs);
   }
   FlSums s;
   s.sg = g_sum;
