@@ -11,18 +11,19 @@
 // first column without widening the columns above it; the hydraulic
 // ordering is symmetric (ju = jl).
 //
-// The factorisation is Doolittle's, row by row, without pivoting: it
-// overwrites amat with the unit lower triangle L (left of the diagonals) and
-// the upper triangle U (diagonal and right), fill staying inside the
-// profile. A pivot whose magnitude is below 1.0E-37 taken in single
-// precision (SMINDL) is a zero pivot. Nothing allocates.
+// The factorisation is Doolittle's without pivoting: it overwrites amat
+// with the unit lower triangle L (left of the diagonals) and the upper
+// triangle U (diagonal and right), fill staying inside the profile; every
+// entry receives the operations of the row-by-row form in their order. A
+// pivot whose magnitude is below 1.0E-37 taken in single precision (SMINDL)
+// is a zero pivot. Nothing allocates.
 #pragma once
 
 #include "fluid/fluid_network.h"
 #include "platform/text.h"
 
 // Factorises amat in place. ierr := the row of the first zero pivot (the
-// rows after it are left unfactorised), 0 when none.
+// factorisation is then left unfinished), 0 when none.
 void FHSFCT(FlCInts id, FlCInts jl, int n, FlCInts ju, FlReals amat, int& ierr);
 
 // Forward and back substitution of b (solver order) with the factors in

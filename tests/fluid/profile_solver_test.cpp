@@ -155,8 +155,9 @@ INSTANTIATE_TEST_SUITE_P(Layouts, ProfileSolverTest, ::testing::Values(false, tr
 
 // The factorisation as a plain Doolittle loop, row by row: row i of L by dot
 // products down the columns of U, then column i of U. FHSFCT must give this
-// factor bit for bit, whatever order its loops read the profile in.
-void plain_factor(const Profile& p, std::vector<double>& a) {
+// factor bit for bit, whatever order its loops take the entries in. Returns
+// the row of the first zero pivot (0 when none), the rows after it left.
+int plain_factor(const Profile& p, std::vector<double>& a) {
   auto at = [&](int q) -> double& { return a[static_cast<std::size_t>(q - 1)]; };
   for (int i = 1; i <= p.n; ++i) {
     const int di = p.id[i - 1], jli = p.jl[i - 1], jui = p.ju[i - 1];
@@ -171,21 +172,38 @@ void plain_factor(const Profile& p, std::vector<double>& a) {
       for (int l = std::max(p.jl[j - 1], jui); l < j; ++l) s -= at(dj + l - j) * at(p.id[l - 1] + i - l);
       at(dj + i - j) = s;
     }
+    if (std::fabs(at(di)) < static_cast<double>(1.0e-37f)) return i;
+  }
+  return 0;
+}
+
+// Forward and back substitution as plain dot products along the rows.
+void plain_substitute(const Profile& p, const std::vector<double>& a, std::vector<double>& b) {
+  auto at = [&](int q) { return a[static_cast<std::size_t>(q - 1)]; };
+  for (int i = 1; i <= p.n; ++i) {
+    double s = b[i - 1];
+    for (int l = p.jl[i - 1]; l < i; ++l) s -= at(p.place(i, l)) * b[l - 1];
+    b[i - 1] = s;
+  }
+  for (int i = p.n; i >= 1; --i) {
+    double s = b[i - 1];
+    for (int q = i + 1; q <= p.ir[i - 1]; ++q) s -= at(p.place(i, q)) * b[q - 1];
+    b[i - 1] = s / at(p.place(i, i));
   }
 }
 
 // A profile shaped as the orderings build theirs: each column's first row
-// (ju) is the row that reached it first, so ju never decreases; with loops,
-// the last row of each loop reaches back to the loop's first column in its
-// lower profile only.
-Profile ordering_profile(int n, bool loops, std::mt19937& rng) {
+// (ju) is the row that reached it first, so ju never decreases, reaching at
+// most `reach` rows up; with loops, the last row of each loop reaches back
+// to the loop's first column in its lower profile only.
+Profile ordering_profile(int n, bool loops, int reach, std::mt19937& rng) {
   std::vector<std::int32_t> ju(static_cast<std::size_t>(n));
   std::vector<int> loop_start(static_cast<std::size_t>(n));
   int start = 1;
   for (int r = 1; r <= n; ++r) {
     if (r > 1 && rng() % 9 == 0) start = r;
     loop_start[r - 1] = start;
-    ju[r - 1] = r == start ? r : std::min(r - 1, std::max(ju[r - 2], r - 1 - static_cast<int>(rng() % 8)));
+    ju[r - 1] = r == start ? r : std::min(r - 1, std::max(ju[r - 2], r - 1 - static_cast<int>(rng() % reach)));
     if (r > start) ju[r - 1] = std::max(ju[r - 1], start);
   }
   std::vector<std::int32_t> jl = ju;
@@ -195,36 +213,52 @@ Profile ordering_profile(int n, bool loops, std::mt19937& rng) {
   return Profile::make(jl, ju);
 }
 
-void expect_plain_factor(Profile& p, std::mt19937& rng) {
-  std::vector<double> amat;
-  fill(p, amat, rng);
-  std::vector<double> want = amat;
-  plain_factor(p, want);
-  int ierr = -1;
-  FHSFCT(p.v(p.id), p.v(p.jl), p.n, p.v(p.ju), FlReals(amat.data(), p.lprof), ierr);
-  ASSERT_EQ(ierr, 0);
-  for (int q = 1; q <= p.lprof; ++q) {
+void expect_same_bits(const std::vector<double>& got, const std::vector<double>& want, const char* what) {
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t q = 0; q < got.size(); ++q) {
     std::uint64_t a = 0, b = 0;
-    std::memcpy(&a, &amat[static_cast<std::size_t>(q - 1)], sizeof a);
-    std::memcpy(&b, &want[static_cast<std::size_t>(q - 1)], sizeof b);
-    ASSERT_EQ(a, b) << "word " << q << " of " << p.lprof;
+    std::memcpy(&a, &got[q], sizeof a);
+    std::memcpy(&b, &want[q], sizeof b);
+    ASSERT_EQ(a, b) << what << " word " << q + 1 << " of " << got.size();
   }
 }
 
-TEST_P(ProfileSolverTest, FactorIsThePlainLoopsBitForBit) {
-  // Both layouts, the orderings' profiles (read row-wise) and random ones
-  // whose columns start anywhere (read by the plain loops).
+// FHSFCT and FHSSUB against the plain loops on a random matrix of the
+// profile, bit for bit.
+void expect_plain_loops(Profile& p, std::mt19937& rng) {
+  std::vector<double> amat;
+  fill(p, amat, rng);
+  std::vector<double> want = amat;
+  ASSERT_EQ(plain_factor(p, want), 0);
+  int ierr = -1;
+  FHSFCT(p.v(p.id), p.v(p.jl), p.n, p.v(p.ju), FlReals(amat.data(), p.lprof), ierr);
+  ASSERT_EQ(ierr, 0);
+  expect_same_bits(amat, want, "factor");
+  std::vector<double> b(static_cast<std::size_t>(p.n));
+  for (double& v : b) v = std::uniform_real_distribution<double>(-10.0, 10.0)(rng);
+  std::vector<double> bwant = b;
+  plain_substitute(p, want, bwant);
+  FHSSUB(p.v(p.jl), p.v(p.ir), p.v(p.id), FlReals(amat.data(), p.lprof), p.n, FlReals(b.data(), p.n), ierr);
+  ASSERT_EQ(ierr, 0);
+  expect_same_bits(b, bwant, "solution");
+}
+
+TEST_P(ProfileSolverTest, FactorAndSubstitutionAreThePlainLoopsBitForBit) {
+  // Both layouts, the orderings' profiles, narrow and wide, and random ones
+  // whose columns start anywhere.
   const bool loops = GetParam();
   std::mt19937 rng(loops ? 41u : 43u);
   for (int trial = 0; trial < 30; ++trial) {
     SCOPED_TRACE(trial);
     const int n = 1 + static_cast<int>(rng() % 120);
-    Profile p = ordering_profile(n, loops, rng);
-    expect_plain_factor(p, rng);
+    Profile p = ordering_profile(n, loops, 8, rng);
+    expect_plain_loops(p, rng);
+    Profile w = ordering_profile(1 + static_cast<int>(rng() % 300), loops, 60, rng);
+    expect_plain_loops(w, rng);
     Profile q = random_profile(1 + static_cast<int>(rng() % 40), loops, rng);
-    expect_plain_factor(q, rng);
+    expect_plain_loops(q, rng);
   }
-  // A column taller than the scratch column of the factorisation.
+  // A long column, and with loops a last row reaching back across it.
   const int n = 2100;
   std::vector<std::int32_t> ju(n);
   for (int r = 1; r <= n; ++r) ju[r - 1] = std::max(1, r - 1);
@@ -232,7 +266,32 @@ TEST_P(ProfileSolverTest, FactorIsThePlainLoopsBitForBit) {
   std::vector<std::int32_t> jl = ju;
   if (loops) jl[n - 2] = 1;
   Profile tall = Profile::make(jl, ju);
-  expect_plain_factor(tall, rng);
+  expect_plain_loops(tall, rng);
+}
+
+TEST_P(ProfileSolverTest, FirstZeroPivotIsThePlainLoopsOne) {
+  // Row k of an orderings' profile emptied left of its diagonal with a zero
+  // diagonal: U(k, k) comes out exactly 0. FHSFCT names row k, and the
+  // part both have finished, columns 1 .. k of the rows above it, is the
+  // plain loops' factor bit for bit.
+  const bool loops = GetParam();
+  std::mt19937 rng(loops ? 7u : 11u);
+  for (int trial = 0; trial < 20; ++trial) {
+    SCOPED_TRACE(trial);
+    Profile p = ordering_profile(2 + static_cast<int>(rng() % 100), loops, 12, rng);
+    std::vector<double> amat;
+    fill(p, amat, rng);
+    const int k = 1 + static_cast<int>(rng() % p.n);
+    for (int q = p.jl[k - 1]; q <= k; ++q) amat[p.place(k, q) - 1] = 0.0;
+    std::vector<double> want = amat;
+    ASSERT_EQ(plain_factor(p, want), k);
+    int ierr = -1;
+    FHSFCT(p.v(p.id), p.v(p.jl), p.n, p.v(p.ju), FlReals(amat.data(), p.lprof), ierr);
+    EXPECT_EQ(ierr, k);
+    for (int r = 1; r < k; ++r)
+      for (int q = p.jl[r - 1]; q <= std::min(p.ir[r - 1], k); ++q)
+        ASSERT_EQ(amat[p.place(r, q) - 1], want[p.place(r, q) - 1]) << "row " << r << " column " << q;
+  }
 }
 
 class OrderedSolveTest : public FluidTest {};
