@@ -18,6 +18,22 @@
 #define FHS_INDEPENDENT
 #endif
 
+// The column-by-column elimination is compiled twice, for AVX2 and for the
+// baseline, and the processor picks at load time: the same operations on
+// each entry, so the same bits (contraction stays off), in half the
+// instructions. Its helpers are inlined so that they take the clone's
+// vectors.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define FHS_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define FHS_WIDE_VECTORS
+#endif
+#if defined(__GNUC__)
+#define FHS_INLINE __attribute__((always_inline))
+#else
+#define FHS_INLINE
+#endif
+
 namespace {
 
 // Last column stored in row l of U: the word before row l + 1 starts (the
@@ -42,6 +58,134 @@ bool eliminates_by_columns(FlCInts id, FlCInts jl, int n, FlCInts ju) {
     if (e < n && ju(e + 1) <= l) return false;
   }
   return true;
+}
+
+// The column-by-column elimination of FHSFCT (see there).
+FHS_WIDE_VECTORS
+void eliminate_by_columns(FlCInts id, FlCInts jl, int n, double* const base, int& ierr) {
+  const std::int32_t* const idp = id.data() - 1;  // idp[r] is id(r)
+  const std::int32_t* const jlp = jl.data() - 1;
+  // row(r)[j] is entry (r, j).
+  auto row = [base, idp](int r) { return base + (idp[r] - 1 - r); };
+  // The steps left of k of the rows lo .. hi, row by row.
+  auto steps_left_of = [&](int lo, int hi, int k) FHS_INLINE {
+    for (int i = lo; i <= hi; ++i) {
+      double* __restrict const ri = row(i);
+      for (int l = jlp[i]; l < k; ++l) {
+        const double* __restrict const rl = row(l);
+        const double f = ri[l] / rl[l];
+        ri[l] = f;
+        const int last = row_end(id, jl, n, l);
+        for (int j = l + 1; j <= last; ++j) ri[j] -= f * rl[j];
+      }
+    }
+  };
+  // Step k (row k of U final, its last column e) on the rows lo .. hi.
+  auto step = [&](int lo, int hi, int k, int e) FHS_INLINE {
+    const double* __restrict const rk = row(k);
+    const double dk = rk[k];
+    int i = lo;
+    for (; i + 3 <= hi; i += 4) {
+      double* __restrict const ra = row(i);
+      double* __restrict const rb = row(i + 1);
+      double* __restrict const rc = row(i + 2);
+      double* __restrict const rd = row(i + 3);
+      const double fa = ra[k] / dk, fb = rb[k] / dk, fc = rc[k] / dk, fd = rd[k] / dk;
+      ra[k] = fa;
+      rb[k] = fb;
+      rc[k] = fc;
+      rd[k] = fd;
+      FHS_INDEPENDENT
+      for (int j = k + 1; j <= e; ++j) {
+        const double u = rk[j];
+        ra[j] -= fa * u;
+        rb[j] -= fb * u;
+        rc[j] -= fc * u;
+        rd[j] -= fd * u;
+      }
+    }
+    for (; i <= hi; ++i) {
+      double* __restrict const ri = row(i);
+      const double f = ri[k] / dk;
+      ri[k] = f;
+      FHS_INDEPENDENT
+      for (int j = k + 1; j <= e; ++j) ri[j] -= f * rk[j];
+    }
+  };
+  // Steps k and k + 1 together on the rows lo .. hi, all below k + 1 and
+  // reached by both: each entry takes its term of step k, then its term
+  // of step k + 1, in one pass over the two rows of U (last columns e and
+  // e1 >= e).
+  auto two_steps = [&](int lo, int hi, int k, int e, int e1) FHS_INLINE {
+    const double* __restrict const rk = row(k);
+    const double* __restrict const rk1 = row(k + 1);
+    const double dk = rk[k], dk1 = rk1[k + 1], uk = rk[k + 1];
+    int i = lo;
+    for (; i + 3 <= hi; i += 4) {
+      double* __restrict const ra = row(i);
+      double* __restrict const rb = row(i + 1);
+      double* __restrict const rc = row(i + 2);
+      double* __restrict const rd = row(i + 3);
+      const double fa = ra[k] / dk, fb = rb[k] / dk, fc = rc[k] / dk, fd = rd[k] / dk;
+      ra[k] = fa;
+      rb[k] = fb;
+      rc[k] = fc;
+      rd[k] = fd;
+      const double ga = (ra[k + 1] - fa * uk) / dk1, gb = (rb[k + 1] - fb * uk) / dk1;
+      const double gc = (rc[k + 1] - fc * uk) / dk1, gd = (rd[k + 1] - fd * uk) / dk1;
+      ra[k + 1] = ga;
+      rb[k + 1] = gb;
+      rc[k + 1] = gc;
+      rd[k + 1] = gd;
+      FHS_INDEPENDENT
+      for (int j = k + 2; j <= e; ++j) {
+        const double u = rk[j], v = rk1[j];
+        ra[j] = (ra[j] - fa * u) - ga * v;
+        rb[j] = (rb[j] - fb * u) - gb * v;
+        rc[j] = (rc[j] - fc * u) - gc * v;
+        rd[j] = (rd[j] - fd * u) - gd * v;
+      }
+      for (int j = e + 1; j <= e1; ++j) {
+        const double v = rk1[j];
+        ra[j] -= ga * v;
+        rb[j] -= gb * v;
+        rc[j] -= gc * v;
+        rd[j] -= gd * v;
+      }
+    }
+    for (; i <= hi; ++i) {
+      double* __restrict const ri = row(i);
+      const double f = ri[k] / dk;
+      ri[k] = f;
+      const double g = (ri[k + 1] - f * uk) / dk1;
+      ri[k + 1] = g;
+      FHS_INDEPENDENT
+      for (int j = k + 2; j <= e; ++j) ri[j] = (ri[j] - f * rk[j]) - g * rk1[j];
+      for (int j = e + 1; j <= e1; ++j) ri[j] -= g * rk1[j];
+    }
+  };
+  int prev_end = 0;  // ir(k - 1)
+  for (int k = 1; k <= n; k += 2) {
+    const int e = row_end(id, jl, n, k);
+    steps_left_of(std::max(prev_end, k - 1) + 1, e, k);
+    if (SMINDL(row(k)[k])) {
+      ierr = k;
+      return;
+    }
+    if (k == n) break;
+    // Row k + 1 takes step k (if row k reaches it) and becomes final.
+    const int e1 = row_end(id, jl, n, k + 1);
+    if (k + 1 <= e) step(k + 1, k + 1, k, e);
+    steps_left_of(std::max(e, k) + 1, e1, k + 1);
+    if (SMINDL(row(k + 1)[k + 1])) {
+      ierr = k + 1;
+      return;
+    }
+    // The rows reached by both steps, then those reached by step k + 1 alone.
+    two_steps(k + 2, e, k, e, e1);
+    step(std::max(e, k + 1) + 1, e1, k + 1, e1);
+    prev_end = e1;
+  }
 }
 
 }  // namespace
@@ -69,129 +213,7 @@ void FHSFCT(FlCInts id, FlCInts jl, int n, FlCInts ju, FlReals amat, int& ierr) 
   ierr = 0;
   double* const base = amat.data();
   if (eliminates_by_columns(id, jl, n, ju)) {
-    const std::int32_t* const idp = id.data() - 1;  // idp[r] is id(r)
-    const std::int32_t* const jlp = jl.data() - 1;
-    // row(r)[j] is entry (r, j).
-    auto row = [base, idp](int r) { return base + (idp[r] - 1 - r); };
-    // The steps left of k of the rows lo .. hi, row by row.
-    auto steps_left_of = [&](int lo, int hi, int k) {
-      for (int i = lo; i <= hi; ++i) {
-        double* __restrict const ri = row(i);
-        for (int l = jlp[i]; l < k; ++l) {
-          const double* __restrict const rl = row(l);
-          const double f = ri[l] / rl[l];
-          ri[l] = f;
-          const int last = row_end(id, jl, n, l);
-          for (int j = l + 1; j <= last; ++j) ri[j] -= f * rl[j];
-        }
-      }
-    };
-    // Step k (row k of U final, its last column e) on the rows lo .. hi.
-    auto step = [&](int lo, int hi, int k, int e) {
-      const double* __restrict const rk = row(k);
-      const double dk = rk[k];
-      int i = lo;
-      for (; i + 3 <= hi; i += 4) {
-        double* __restrict const ra = row(i);
-        double* __restrict const rb = row(i + 1);
-        double* __restrict const rc = row(i + 2);
-        double* __restrict const rd = row(i + 3);
-        const double fa = ra[k] / dk, fb = rb[k] / dk, fc = rc[k] / dk, fd = rd[k] / dk;
-        ra[k] = fa;
-        rb[k] = fb;
-        rc[k] = fc;
-        rd[k] = fd;
-        FHS_INDEPENDENT
-        for (int j = k + 1; j <= e; ++j) {
-          const double u = rk[j];
-          ra[j] -= fa * u;
-          rb[j] -= fb * u;
-          rc[j] -= fc * u;
-          rd[j] -= fd * u;
-        }
-      }
-      for (; i <= hi; ++i) {
-        double* __restrict const ri = row(i);
-        const double f = ri[k] / dk;
-        ri[k] = f;
-        FHS_INDEPENDENT
-        for (int j = k + 1; j <= e; ++j) ri[j] -= f * rk[j];
-      }
-    };
-    // Steps k and k + 1 together on the rows lo .. hi, all below k + 1 and
-    // reached by both: each entry takes its term of step k, then its term
-    // of step k + 1, in one pass over the two rows of U (last columns e and
-    // e1 >= e).
-    auto two_steps = [&](int lo, int hi, int k, int e, int e1) {
-      const double* __restrict const rk = row(k);
-      const double* __restrict const rk1 = row(k + 1);
-      const double dk = rk[k], dk1 = rk1[k + 1], uk = rk[k + 1];
-      int i = lo;
-      for (; i + 3 <= hi; i += 4) {
-        double* __restrict const ra = row(i);
-        double* __restrict const rb = row(i + 1);
-        double* __restrict const rc = row(i + 2);
-        double* __restrict const rd = row(i + 3);
-        const double fa = ra[k] / dk, fb = rb[k] / dk, fc = rc[k] / dk, fd = rd[k] / dk;
-        ra[k] = fa;
-        rb[k] = fb;
-        rc[k] = fc;
-        rd[k] = fd;
-        const double ga = (ra[k + 1] - fa * uk) / dk1, gb = (rb[k + 1] - fb * uk) / dk1;
-        const double gc = (rc[k + 1] - fc * uk) / dk1, gd = (rd[k + 1] - fd * uk) / dk1;
-        ra[k + 1] = ga;
-        rb[k + 1] = gb;
-        rc[k + 1] = gc;
-        rd[k + 1] = gd;
-        FHS_INDEPENDENT
-        for (int j = k + 2; j <= e; ++j) {
-          const double u = rk[j], v = rk1[j];
-          ra[j] = (ra[j] - fa * u) - ga * v;
-          rb[j] = (rb[j] - fb * u) - gb * v;
-          rc[j] = (rc[j] - fc * u) - gc * v;
-          rd[j] = (rd[j] - fd * u) - gd * v;
-        }
-        for (int j = e + 1; j <= e1; ++j) {
-          const double v = rk1[j];
-          ra[j] -= ga * v;
-          rb[j] -= gb * v;
-          rc[j] -= gc * v;
-          rd[j] -= gd * v;
-        }
-      }
-      for (; i <= hi; ++i) {
-        double* __restrict const ri = row(i);
-        const double f = ri[k] / dk;
-        ri[k] = f;
-        const double g = (ri[k + 1] - f * uk) / dk1;
-        ri[k + 1] = g;
-        FHS_INDEPENDENT
-        for (int j = k + 2; j <= e; ++j) ri[j] = (ri[j] - f * rk[j]) - g * rk1[j];
-        for (int j = e + 1; j <= e1; ++j) ri[j] -= g * rk1[j];
-      }
-    };
-    int prev_end = 0;  // ir(k - 1)
-    for (int k = 1; k <= n; k += 2) {
-      const int e = row_end(id, jl, n, k);
-      steps_left_of(std::max(prev_end, k - 1) + 1, e, k);
-      if (SMINDL(row(k)[k])) {
-        ierr = k;
-        return;
-      }
-      if (k == n) break;
-      // Row k + 1 takes step k (if row k reaches it) and becomes final.
-      const int e1 = row_end(id, jl, n, k + 1);
-      if (k + 1 <= e) step(k + 1, k + 1, k, e);
-      steps_left_of(std::max(e, k) + 1, e1, k + 1);
-      if (SMINDL(row(k + 1)[k + 1])) {
-        ierr = k + 1;
-        return;
-      }
-      // The rows reached by both steps, then those reached by step k + 1 alone.
-      two_steps(k + 2, e, k, e, e1);
-      step(std::max(e, k + 1) + 1, e1, k + 1, e1);
-      prev_end = e1;
-    }
+    eliminate_by_columns(id, jl, n, base, ierr);
     return;
   }
   auto at = [base](int p) -> double& { return base[p - 1]; };
