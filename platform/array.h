@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/memory.h"
+
 namespace plat {
 
 [[noreturn]] inline void bounds_failure(long long i, long long n, const char* what) {
@@ -66,7 +68,7 @@ class Array1 {
   explicit Array1(std::int64_t n, const T& v = T()) : d_(static_cast<std::size_t>(n < 0 ? 0 : n), v) {}
 
   void allocate(std::int64_t n, const T& v = T()) { d_.assign(static_cast<std::size_t>(n < 0 ? 0 : n), v); }
-  void deallocate() { std::vector<T>().swap(d_); }
+  void deallocate() { Storage().swap(d_); }
   bool empty() const { return d_.empty(); }
 
   T& operator()(std::int64_t i) {
@@ -92,7 +94,8 @@ class Array1 {
   Vec1<T> from(std::int64_t first) { return view().from(first); }
 
  private:
-  std::vector<T> d_;
+  using Storage = std::vector<T, ArrayAllocator<T>>;
+  Storage d_;
 };
 
 template <class T>
@@ -132,7 +135,7 @@ class Array2 {
     d_.assign(static_cast<std::size_t>(r_ * c_), v);
   }
   void deallocate() {
-    std::vector<T>().swap(d_);
+    Storage().swap(d_);
     r_ = c_ = 0;
   }
 
@@ -158,7 +161,8 @@ class Array2 {
   Vec1<T> flat() { return Vec1<T>(d_.data(), size()); }
 
  private:
-  std::vector<T> d_;
+  using Storage = std::vector<T, ArrayAllocator<T>>;
+  Storage d_;
   std::int64_t r_ = 0, c_ = 0;
 };
 
