@@ -235,6 +235,11 @@ TEST_F(PcsLoad, EveryLayoutLoadsTheSameBytes) {
   got.push_back({{"one model", 0x4a381136d5de21ffull}, loaded_bytes_hash()});
   ASSERT_EQ(load_case(spacecraft::submodels(net)), 0) << listing();
   got.push_back({{"panels in submodels", 0x4cab361275856e97ull}, loaded_bytes_hash()});
+  // Twelve panels in one model: conductors between panels join nodes far
+  // apart in the node order (the 600-node network has two panels only).
+  const spacecraft::Network wide = spacecraft::generate(30000, 7u);
+  ASSERT_EQ(load_case(spacecraft::one_model(wide)), 0) << listing();
+  got.push_back({{"twelve panels in one model", 0x7ec80a67814923a7ull}, loaded_bytes_hash()});
   gar_deallocate_all();
   reset_message_counters();
   set_flags();
