@@ -16,6 +16,8 @@ namespace {
 constexpr std::int64_t kBucketsPerNode = 2;
 constexpr int kTrimShare = 64;
 constexpr double kOutlierGap = 64.0;
+// Most bits of a table word given to a number's offset in its bucket.
+constexpr int kMostPackedBits = 6;
 
 }  // namespace
 
@@ -59,10 +61,16 @@ NodeIndex::NodeIndex(plat::Vec1<const int> nums, int n) {
     own_.resize(static_cast<std::size_t>(buckets) + 1);
     start = own_.data();
   }
+  // A look-up of a key in a bucket of one number reads its table word
+  // alone (and that of the next bucket, mostly in the same cache line)
+  // when the word tells where in the bucket the number lies.
+  if (shift_ <= kMostPackedBits && (std::int64_t{n_} + 1) << shift_ <= INT32_MAX) pack_ = shift_;
+  const std::int64_t in_bucket = (std::int64_t{1} << pack_) - 1;
   int p = p0_;
   for (std::int64_t b = 0; b <= buckets; ++b) {
     while (p <= p1_ && ((nums_[p - 1] - lo_) >> shift_) < b) ++p;
-    start[b] = p;
+    const std::int64_t offset = p <= p1_ ? nums_[p - 1] - lo_ : 0;
+    start[b] = static_cast<int>((std::int64_t{p} << pack_) | (offset & in_bucket));
   }
   start_ = start;
 }
