@@ -194,7 +194,8 @@ struct PairOrder {
 // first node's position signed as the stored number and its second node's
 // position (0 for a number that is not one of the model's nodes), the
 // buckets' conductors with that signed position, and per node and kind the
-// end of its bucket. Returns the length, or -1 when it does not fit.
+// end of its bucket (counted a byte per node while the pairs are read).
+// Returns the length, or -1 when it does not fit.
 std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], const NodeSlice& th,
                           const NodeSlice& fl, const Buckets& matrix, int* out, std::int64_t cap, PairFault& fault) {
   static constexpr int kSign[3] = {1, 1, -1};
@@ -225,6 +226,13 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
     // conductor needs the scanning form.
     int last_a = 0, last_pa = th.find(0);
     PairOrder order(k);
+    // The counts by second node land all over the model: they are kept a
+    // byte each in the kind's bucket words (filled only later), where a
+    // large model's counts take a quarter of the cache that words would;
+    // each wrap of a byte adds 256 to the node's word.
+    const bool narrow = 8 * static_cast<std::int64_t>(counts[k]) >= static_cast<std::int64_t>(ntm) + 1;
+    auto* const low = reinterpret_cast<unsigned char*>(bucket[k]);
+    if (narrow) std::memset(low, 0, static_cast<std::size_t>(ntm) + 1);
     for (int j = 1; j <= counts[k]; ++j) {
       const int a = pl.a(j);
       if (a != last_a) {
@@ -234,14 +242,17 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
       const int pa = last_pa, pb = th.find(pl.b(j));
       p[2 * j - 2] = a < 0 ? -pa : pa;
       p[2 * j - 1] = pb;
-      if (pb != 0) ++e[pb];
+      if (pb != 0) {
+        if (!narrow) ++e[pb];
+        else if (++low[pb] == 0) e[pb] += 256;
+      }
       if ((pa == 0 || pb == 0) && fl.n > 0 && (fl.find(a) != 0 || fl.find(pl.b(j)) != 0)) ++fault.fluid[k];
       order.see(j, pa, pb, fault);
     }
     // Bucket starts, then the fill moves each to its bucket's end.
     int run = 0;
     for (int n = 1; n <= ntm; ++n) {
-      const int c = e[n];
+      const int c = narrow ? e[n] + low[n] : e[n];
       e[n] = run;
       run += c;
     }
