@@ -1,0 +1,301 @@
+// Whole runs of the four fluid-loop routines on one heated channel: the same
+// steady state from each, the periodic state under the cyclic driver with
+// its cycle-average energy balance, and a conductor switched or changed by a
+// user block in the middle of a run.
+//
+// The channel: water fed 0.01 kg/s at 20 C by the mass source of its inlet
+// and leaving through its outlet, its fluid nodes in one submodel numbered
+// against the flow order, a heated wall in a second submodel joined to two
+// of them, the sink (a boundary node of the main model) joined to the wall
+// and to the outlet. Every conductor joins nodes of two models.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fluid/fluid_services.h"
+#include "fluid_fixture.h"
+#include "platform/process.h"
+#include "properties/properties.h"
+#include "thermal/cyclic.h"
+
+namespace fluid_test {
+namespace {
+
+using Routine = void (*)();
+struct Named {
+  const char* name;
+  Routine run;
+  // Largest miss of a steady heat balance, W, reckoned with the WATER cp:
+  // FGENFI balances enthalpies, whose temperature slope differs from cp by
+  // some 1E-5 of it (3E-3 W on the 165 W a node takes on here).
+  double balance;
+};
+const Named kRoutines[] = {
+    {"FLTNTS", FLTNTS, 1e-3}, {"FLTNTF", FLTNTF, 1e-3}, {"FLTMTS", FLTMTS, 1e-3}, {"FGENFI", FGENFI, 2e-2}};
+
+// Fluid nodes in flow order, the wall, the sink.
+constexpr int kFluid[] = {40, 12, 31, 7};
+constexpr int kWall = 205, kSink = 3;
+constexpr double kFlow = 0.01, kTin = 20.0, kTsink = 10.0;
+constexpr double kWallCap = 2000.0, kGwall = 30.0, kGwallSink = 2.0, kGoutSink = 5.0;
+
+class LoopRuns : public FluidTest {
+ protected:
+  void SetUp() override {
+    FluidTest::SetUp();
+    log.install();
+  }
+  void TearDown() override { tna_test::model.reset(); }
+
+  // Builds the channel and sets the controls of a run from 0 to timend in
+  // steps of at most dt.
+  void channel(double q, double timend, double dt) {
+    fresh_listing();
+    fm = tna_test::FluidModel{};
+    const int loop = fm.submodel("LOOP");
+    const int walls = fm.submodel("WALLS");
+    fm.thermal(kSink, 'B', kTsink);
+    fm.thermal(kWall, 'D', kTin, kWallCap, walls);
+    for (int num : kFluid) {
+      tna_test::FluidNodeSpec& f = fm.fluid(num, loop);
+      f.t = kTin;
+      f.vol = 1.0e-4;
+    }
+    fm.node(kFluid[0]).status = 'K';
+    fm.node(kFluid[0]).fm = kFlow;
+    fm.node(kFluid[0]).fr = kTin;
+    fm.node(kFluid[3]).status = 'J';
+    for (int k = 0; k < 3; ++k) {
+      const int h = fm.link(kFluid[k], kFluid[k + 1], kFlow);
+      fm.link_spec(h).gp = 1.0e20;  // no fitting loss
+    }
+    wall_gl[0] = fm.gl(kWall, kFluid[1], kGwall);
+    wall_gl[1] = fm.gl(kWall, kFluid[2], kGwall);
+    wall_sink = fm.gl(kWall, kSink, kGwallSink);
+    out_sink = fm.gl(kFluid[3], kSink, kGoutSink);
+    build(fm);
+    tna_test::fluid_controls();
+    FINITS(" ", 1);  // the main model and its submodels
+    GLOR.TIMEO = 0.0;
+    GLOR.TIMEND = timend;
+    GLOR.OUTINT = timend;
+    GLOR.DTIMEI = dt;
+    GLOR.DTMAX = dt;
+    GLOR.DTMIN = 1.0e-3;
+    GLOR.DTCOUR = 1.0e38;
+    GLOR.RLCOUR = 1.0;
+    GLOR.RELXCA = 1.0e-6;
+    GLOR.FRLXCA = 1.0e-6;
+    GLOI.NLOOP = 200;
+    GLOI.FSTEPS = 1;
+    q_wall() = q;
+  }
+  double& q_wall() { return gar_thermalnodeheatsourcesinternal(fm.tindex(kWall)); }
+  double tf(int num) const { return gar_fluidnodetemps(fm.findex(num)); }
+  double tw() const { return gar_thermalnodetemps(fm.tindex(kWall)); }
+  double g(int h) const { return gar_linearconds(fm.gl_index(h)); }
+  bool on(int h) const { return gar_linearcondacts(fm.gl_index(h)).view() == "A"; }
+  double cp(int num) const {
+    const int k = fm.findex(num);
+    return XCP(net.p(k), net.tf(k), net.vq(k), FTYPEI(net.ftypes(k).view()), net.global(k));
+  }
+  // Heat leaving the wall and the fluid: to the sink through both sink
+  // conductors, and with the flow, each link carrying m cp (mean of its
+  // ends) times its rise.
+  double heat_out() const {
+    double out = 0.0;
+    if (on(wall_sink)) out += g(wall_sink) * (tw() - kTsink);
+    if (on(out_sink)) out += g(out_sink) * (tf(kFluid[3]) - kTsink);
+    for (int k = 0; k < 3; ++k)
+      out += kFlow * 0.5 * (cp(kFluid[k]) + cp(kFluid[k + 1])) * (tf(kFluid[k + 1]) - tf(kFluid[k]));
+    return out;
+  }
+  std::vector<double> temps() const {
+    std::vector<double> t{tw()};
+    for (int num : kFluid) t.push_back(tf(num));
+    return t;
+  }
+  void run(Routine r) {
+    try {
+      r();
+    } catch (const plat::ProcessExit&) {
+      ADD_FAILURE() << "the run ended:\n" << listing();
+    }
+  }
+
+  tna_test::BlockLog log;
+
+ public:  // for the changes of the table of a test
+  tna_test::FluidModel fm;
+  int wall_gl[2] = {0, 0};
+  int wall_sink = 0, out_sink = 0;
+};
+
+// ---------------------------------------------------------------------------
+
+TEST_F(LoopRuns, EveryRoutineReachesTheSteadyStateOfTheChannel) {
+  // 300 W into the wall. At steady state the wall balances its heat against
+  // its conductors, each fluid node its conductors against the heat the flow
+  // takes on (m cp of the entering link times the node's rise), and all of
+  // the 300 W leaves through the sink or with the flow. The wall's time
+  // constant is under 40 s; 4000 s are a hundred of them.
+  const double q = 300.0;
+  std::vector<std::vector<double>> finals;
+  for (const Named& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    channel(q, 4000.0, 5.0);
+    run(r.run);
+    EXPECT_EQ(GLOR.TIMEO, 4000.0);
+    EXPECT_EQ(listing(), "");
+    for (int k = 1; k <= 3; ++k) EXPECT_NEAR(gar_massflowlinkflowrates(k), kFlow, 1e-9) << "link " << k;
+    // FGENFI's inlet takes the enthalpy of its source at the pressure
+    // FINITS found, some 100 Pa below the one the flow needs.
+    EXPECT_NEAR(tf(kFluid[0]), kTin, 1e-4);
+    // The wall.
+    const double t1 = tf(kFluid[1]), t2 = tf(kFluid[2]), t3 = tf(kFluid[3]);
+    EXPECT_NEAR(q, kGwall * (2.0 * tw() - t1 - t2) + kGwallSink * (tw() - kTsink), r.balance);
+    // Each fluid node.
+    auto mcp = [&](int k) { return kFlow * 0.5 * (cp(kFluid[k - 1]) + cp(kFluid[k])); };
+    EXPECT_NEAR(mcp(1) * (t1 - kTin), kGwall * (tw() - t1), r.balance);
+    EXPECT_NEAR(mcp(2) * (t2 - t1), kGwall * (tw() - t2), r.balance);
+    EXPECT_NEAR(mcp(3) * (t3 - t2), -kGoutSink * (t3 - kTsink), r.balance);
+    EXPECT_NEAR(heat_out(), q, r.balance);
+    EXPECT_GT(tw(), t2);
+    EXPECT_GT(t2, t1);
+    finals.push_back(temps());
+  }
+  for (std::size_t k = 1; k < finals.size(); ++k)
+    for (std::size_t i = 0; i < finals[0].size(); ++i)
+      EXPECT_NEAR(finals[k][i], finals[0][i], 2e-4) << kRoutines[k].name << " value " << i;
+}
+
+TEST_F(LoopRuns, CyclicDriverGivesAPeriodicStateThatBalancesItsHeat) {
+  // 600 W into the wall in the first half of each 400-second period. Once
+  // SOLCYC has found the periodic state, one more period from it ends where
+  // it started, and over that period the heat in (300 W on average) leaves
+  // through the sink and with the flow.
+  const double period = 400.0, dt = 1.0;
+  std::vector<std::vector<double>> starts;
+  for (const Named& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    channel(0.0, period, dt);
+    GLOR.OUTINT = 100.0;
+    log.variables1 = [&] { q_wall() = std::fmod(GLOR.TIMEM, period) < 0.5 * period ? 600.0 : 0.0; };
+    try {
+      SOLCYC(r.name, 1.0e-6, 1.0e10, period, 400, " ", "NONE");
+    } catch (const plat::ProcessExit&) {
+      ADD_FAILURE() << "the run ended:\n" << listing();
+    }
+    EXPECT_EQ(listing().find("Failed to converge"), std::string::npos);
+    EXPECT_EQ(GLOR.TIMEO, 0.0);
+    const std::vector<double> start = temps();
+    starts.push_back(start);
+    // One more period, the heat flows integrated by the trapezoidal rule
+    // over the steps (the heat in is constant within each step).
+    double in = 0.0, out = 0.0, last_out = heat_out(), last_t = 0.0;
+    log.variables2 = [&] {
+      const double step = GLOR.TIMEN - last_t;
+      const double now = heat_out();
+      in += q_wall() * step;
+      out += 0.5 * (now + last_out) * step;
+      last_out = now;
+      last_t = GLOR.TIMEN;
+    };
+    GLOR.TIMEO = 0.0;
+    GLOR.TIMEND = period;
+    run(r.run);
+    log.variables2 = nullptr;
+    log.variables1 = nullptr;
+    EXPECT_NEAR(last_t, period, 1e-9);
+    EXPECT_NEAR(in, 300.0 * period, 1e-6 * in);
+    EXPECT_NEAR(out, in, 1e-4 * in);
+    const std::vector<double> end = temps();
+    for (std::size_t i = 0; i < start.size(); ++i) EXPECT_NEAR(end[i], start[i], 1e-5) << "value " << i;
+  }
+  for (std::size_t k = 1; k < starts.size(); ++k)
+    for (std::size_t i = 0; i < starts[0].size(); ++i)
+      EXPECT_NEAR(starts[k][i], starts[0][i], 0.05) << kRoutines[k].name << " value " << i;
+}
+
+// A change a user block makes to a conductor at 1000 s of a FLTNTS run.
+struct Change {
+  const char* what;
+  std::function<void(LoopRuns&)> apply;
+};
+
+TEST_F(LoopRuns, ConductorChangedByAUserBlockCountsFromThatTimeOn) {
+  // The run with the change made by VARIABLES1 at the first step after
+  // 1000 s matches, output by output, the run stopped at 1000 s and
+  // continued with the changed model; its end (steady again after some 30
+  // time constants of the wall, the slowest about 100 s) matches a run of the changed model from the
+  // start, and balances the 300 W against the conductors as they now stand.
+  auto act = [](LoopRuns& t, int h, char c) { gar_linearcondacts(t.fm.gl_index(h)) = std::string(1, c); };
+  auto val = [](LoopRuns& t, int h, double g) { gar_linearconds(t.fm.gl_index(h)) = g; };
+  const Change changes[] = {
+      {"wall to sink off", [&](LoopRuns& t) { act(t, t.wall_sink, 'I'); }},
+      {"outlet to sink off", [&](LoopRuns& t) { act(t, t.out_sink, 'I'); }},
+      {"one wall conductor off", [&](LoopRuns& t) { act(t, t.wall_gl[1], 'I'); }},
+      {"wall conductor a tenth", [&](LoopRuns& t) { val(t, t.wall_gl[0], 0.1 * kGwall); }},
+      {"wall to sink ten times", [&](LoopRuns& t) { val(t, t.wall_sink, 10.0 * kGwallSink); }},
+      {"off, then its value changed",
+       [&](LoopRuns& t) {
+         act(t, t.wall_gl[0], 'I');
+         val(t, t.wall_gl[1], 2.0 * kGwall);
+       }},
+  };
+  const double q = 300.0, t1 = 1000.0, t2 = 4000.0;
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::vector<double>> a, b;
+    auto record = [this, t1](std::vector<std::vector<double>>& to) {
+      log.outputs = [this, t1, &to] {
+        if (GLOR.TIMEN > t1) to.push_back(temps());
+      };
+    };
+    // Changed by the user block.
+    channel(q, t2, 5.0);
+    GLOR.OUTINT = 100.0;
+    bool done = false;
+    log.variables1 = [&] {
+      if (!done && GLOR.TIMEN > t1) {
+        c.apply(*this);
+        done = true;
+      }
+    };
+    record(a);
+    run(FLTNTS);
+    EXPECT_TRUE(done);
+    EXPECT_EQ(GLOR.TIMEO, t2);
+    EXPECT_NEAR(heat_out(), q, 1e-3);
+    const std::vector<double> end_a = temps();
+    log.variables1 = nullptr;
+    // Stopped and continued.
+    channel(q, t1, 5.0);
+    GLOR.OUTINT = 100.0;
+    run(FLTNTS);
+    c.apply(*this);
+    GLOR.TIMEND = t2;
+    record(b);
+    run(FLTNTS);
+    EXPECT_EQ(GLOR.TIMEO, t2);
+    ASSERT_EQ(a.size(), 30u);
+    ASSERT_EQ(b.size(), a.size());
+    for (std::size_t k = 0; k < a.size(); ++k)
+      for (std::size_t i = 0; i < a[k].size(); ++i)
+        EXPECT_NEAR(a[k][i], b[k][i], 1e-9) << "output " << k << " value " << i;
+    // Changed from the start.
+    log.outputs = nullptr;
+    channel(q, t2, 5.0);
+    c.apply(*this);
+    run(FLTNTS);
+    const std::vector<double> end_c = temps();
+    for (std::size_t i = 0; i < end_c.size(); ++i) EXPECT_NEAR(end_a[i], end_c[i], 1e-6) << "value " << i;
+    EXPECT_EQ(listing(), "");
+  }
+}
+
+}  // namespace
+}  // namespace fluid_test
