@@ -1,23 +1,31 @@
 // Whole runs of the four fluid-loop routines on one heated channel: the same
 // steady state from each, the periodic state under the cyclic driver with
-// its cycle-average energy balance, and a conductor switched or changed by a
-// user block in the middle of a run.
+// its cycle-average energy balance, a conductor switched or changed by a
+// user block in the middle of a run, and parameter cases that change
+// conductors and link flows between runs.
 //
 // The channel: water fed 0.01 kg/s at 20 C by the mass source of its inlet
 // and leaving through its outlet, its fluid nodes in one submodel numbered
 // against the flow order, a heated wall in a second submodel joined to two
 // of them, the sink (a boundary node of the main model) joined to the wall
-// and to the outlet. Every conductor joins nodes of two models.
+// and to the outlet. Every conductor joins nodes of two models (the
+// parameter cases have them all in MAIN).
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "fluid/fluid_services.h"
 #include "fluid_fixture.h"
+#include "modeldata/snapshot.h"
+#include "parameters/param_records.h"
+#include "parameters/parameter_cases.h"
 #include "platform/process.h"
+#include "platform/units.h"
 #include "properties/properties.h"
 #include "thermal/cyclic.h"
 
@@ -32,9 +40,20 @@ struct Named {
   // FGENFI balances enthalpies, whose temperature slope differs from cp by
   // some 1E-5 of it (3E-3 W on the 165 W a node takes on here).
   double balance;
+  // Largest difference, K, between a run whose user block changes a
+  // conductor and the run stopped there and continued with the change:
+  // FLTNTF sets each step from the stability limits at the end of the step
+  // before it, so its first step after the change still has the limit of
+  // the conductors before it (some 2.5E-3 s shorter here), where the
+  // continued run starts from the limits of the changed ones; FGENFI's
+  // iterations, started from another first iterate after a restart, stop
+  // within its convergence criteria (1E-6 K here).
+  double restart;
 };
-const Named kRoutines[] = {
-    {"FLTNTS", FLTNTS, 1e-3}, {"FLTNTF", FLTNTF, 1e-3}, {"FLTMTS", FLTMTS, 1e-3}, {"FGENFI", FGENFI, 2e-2}};
+const Named kRoutines[] = {{"FLTNTS", FLTNTS, 1e-3, 1e-9},
+                           {"FLTNTF", FLTNTF, 1e-3, 1e-4},
+                           {"FLTMTS", FLTMTS, 1e-3, 1e-9},
+                           {"FGENFI", FGENFI, 2e-2, 1e-6}};
 
 // Fluid nodes in flow order, the wall, the sink.
 constexpr int kFluid[] = {40, 12, 31, 7};
@@ -52,11 +71,12 @@ class LoopRuns : public FluidTest {
 
   // Builds the channel and sets the controls of a run from 0 to timend in
   // steps of at most dt.
-  void channel(double q, double timend, double dt) {
+  // split: the fluid nodes and the wall in submodels (else all in MAIN).
+  void channel(double q, double timend, double dt, bool split = true) {
     fresh_listing();
     fm = tna_test::FluidModel{};
-    const int loop = fm.submodel("LOOP");
-    const int walls = fm.submodel("WALLS");
+    const int loop = split ? fm.submodel("LOOP") : 1;
+    const int walls = split ? fm.submodel("WALLS") : 1;
     fm.thermal(kSink, 'B', kTsink);
     fm.thermal(kWall, 'D', kTin, kWallCap, walls);
     for (int num : kFluid) {
@@ -220,18 +240,19 @@ TEST_F(LoopRuns, CyclicDriverGivesAPeriodicStateThatBalancesItsHeat) {
       EXPECT_NEAR(starts[k][i], starts[0][i], 0.05) << kRoutines[k].name << " value " << i;
 }
 
-// A change a user block makes to a conductor at 1000 s of a FLTNTS run.
+// A change a user block makes to conductors at 1000 s of a run.
 struct Change {
   const char* what;
   std::function<void(LoopRuns&)> apply;
 };
 
 TEST_F(LoopRuns, ConductorChangedByAUserBlockCountsFromThatTimeOn) {
-  // The run with the change made by VARIABLES1 at the first step after
-  // 1000 s matches, output by output, the run stopped at 1000 s and
-  // continued with the changed model; its end (steady again after some 30
-  // time constants of the wall, the slowest about 100 s) matches a run of the changed model from the
-  // start, and balances the 300 W against the conductors as they now stand.
+  // For each routine, the run with the change made by VARIABLES1 at the
+  // first step after 1000 s matches, output by output, the run stopped at
+  // 1000 s and continued with the changed model; its end (steady again
+  // after some 30 time constants of the wall, the slowest about 100 s)
+  // matches a run of the changed model from the start, and balances the
+  // 300 W against the conductors as they now stand.
   auto act = [](LoopRuns& t, int h, char c) { gar_linearcondacts(t.fm.gl_index(h)) = std::string(1, c); };
   auto val = [](LoopRuns& t, int h, double g) { gar_linearconds(t.fm.gl_index(h)) = g; };
   const Change changes[] = {
@@ -247,53 +268,165 @@ TEST_F(LoopRuns, ConductorChangedByAUserBlockCountsFromThatTimeOn) {
        }},
   };
   const double q = 300.0, t1 = 1000.0, t2 = 4000.0;
-  for (const Change& c : changes) {
-    SCOPED_TRACE(c.what);
-    std::vector<std::vector<double>> a, b;
-    auto record = [this, t1](std::vector<std::vector<double>>& to) {
-      log.outputs = [this, t1, &to] {
-        if (GLOR.TIMEN > t1) to.push_back(temps());
+  for (const Named& r : kRoutines) {
+    for (const Change& c : changes) {
+      SCOPED_TRACE(std::string(r.name) + ": " + c.what);
+      std::vector<std::vector<double>> a, b;
+      auto record = [this, t1](std::vector<std::vector<double>>& to) {
+        log.outputs = [this, t1, &to] {
+          if (GLOR.TIMEN > t1) to.push_back(temps());
+        };
       };
+      // Changed by the user block.
+      channel(q, t2, 5.0);
+      GLOR.OUTINT = 100.0;
+      bool done = false;
+      log.variables1 = [&] {
+        if (!done && GLOR.TIMEN > t1) {
+          c.apply(*this);
+          done = true;
+        }
+      };
+      record(a);
+      run(r.run);
+      EXPECT_TRUE(done);
+      EXPECT_EQ(GLOR.TIMEO, t2);
+      EXPECT_NEAR(heat_out(), q, r.balance);
+      const std::vector<double> end_a = temps();
+      log.variables1 = nullptr;
+      // Stopped and continued.
+      channel(q, t1, 5.0);
+      GLOR.OUTINT = 100.0;
+      run(r.run);
+      c.apply(*this);
+      GLOR.TIMEND = t2;
+      record(b);
+      run(r.run);
+      EXPECT_EQ(GLOR.TIMEO, t2);
+      ASSERT_EQ(a.size(), 30u);
+      ASSERT_EQ(b.size(), a.size());
+      for (std::size_t k = 0; k < a.size(); ++k)
+        for (std::size_t i = 0; i < a[k].size(); ++i)
+          EXPECT_NEAR(a[k][i], b[k][i], r.restart) << "output " << k << " value " << i;
+      // Changed from the start.
+      log.outputs = nullptr;
+      channel(q, t2, 5.0);
+      c.apply(*this);
+      run(r.run);
+      const std::vector<double> end_c = temps();
+      for (std::size_t i = 0; i < end_c.size(); ++i) EXPECT_NEAR(end_a[i], end_c[i], 1e-6) << "value " << i;
+      EXPECT_EQ(listing(), "");
+    }
+  }
+}
+
+TEST_F(LoopRuns, EachParameterCaseEqualsAFreshRunOfItsChangedModel) {
+  // The base case and four "!INITIAL" cases, each a run of 600 s
+  // (the wall not yet steady) from the state the snapshot holds: a case
+  // must give the temperatures and flows of a fresh run of the model with
+  // the case's changes, whatever the cases before it changed (conductors
+  // switched off and on, values, a link's flow). A "!FINAL" case goes on
+  // from the end of the case before it to 1200 s with a conductor back on,
+  // as the fresh run of that case continued with the change. So for each
+  // of the four routines.
+  struct Case {
+    bool final;
+    const char* statements;
+    std::function<void(LoopRuns&)> apply;
+  };
+  auto act = [](LoopRuns& t, int h, char c) { gar_linearcondacts(t.fm.gl_index(h)) = std::string(1, c); };
+  auto val = [](LoopRuns& t, int h, double g) { gar_linearconds(t.fm.gl_index(h)) = g; };
+  const Case cases[] = {
+      {false, "", [](LoopRuns&) {}},
+      {false, "OFF GL(205,3)\nCHANGE GL(205,31) = OFF\n",
+       [&](LoopRuns& t) {
+         act(t, t.wall_sink, 'I');
+         act(t, t.wall_gl[1], 'I');
+       }},
+      {true, "CHANGE TIMEND = 1200\nON GL(205,3)\n",
+       [&](LoopRuns& t) {
+         GLOR.TIMEND = 1200.0;
+         act(t, t.wall_sink, 'A');
+       }},
+      {false, "CHANGE GL(205,12) = 3\nCHANGE GL(7,3) = 50\n",
+       [&](LoopRuns& t) {
+         val(t, t.wall_gl[0], 3.0);
+         val(t, t.out_sink, 50.0);
+       }},
+      // Flows the hydraulic solution replaces with the inlet's source at its
+      // first pass: the case must give the base case's result.
+      {false, "CHANGE M(40,12) = 0.002\nCHANGE M(31,7) = 0.03\n",
+       [&](LoopRuns& t) {
+         gar_massflowlinkflowrates(t.fm.link_index(0)) = 0.002;
+         gar_massflowlinkflowrates(t.fm.link_index(2)) = 0.03;
+       }},
+      {false, "OFF GL(7,3)\nCHANGE GL(205,3) = 20\n",
+       [&](LoopRuns& t) {
+         act(t, t.out_sink, 'I');
+         val(t, t.wall_sink, 20.0);
+       }},
+  };
+  const double q = 300.0, timend = 600.0;
+  auto result = [this] {
+    std::vector<double> r = temps();
+    for (int k = 1; k <= 3; ++k) r.push_back(gar_massflowlinkflowrates(k));
+    r.push_back(GLOR.TIMEO);
+    return r;
+  };
+  // The channel in MAIN alone: the statements name the conductors and links
+  // by their node numbers.
+  for (const Named& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    // The fresh runs.
+    std::vector<std::vector<double>> fresh;
+    for (const Case& c : cases) {
+      if (!c.final) channel(q, timend, 5.0, false);
+      c.apply(*this);
+      run(r.run);
+      fresh.push_back(result());
+    }
+    // The cases.
+    const std::string com = std::string(r.name) + ".COM", par = std::string(r.name) + ".PAR";
+    channel(q, timend, 5.0, false);
+    std::string file = "$PARAMETERS\n";
+    for (std::size_t k = 1; k < std::size(cases); ++k)
+      file +=
+          (cases[k].final ? "!FINAL" : "!INITIAL") + (" = 'CASE " + std::to_string(k) + "'\n") + cases[k].statements;
+    {
+      std::ofstream out(par);
+      out << file;
+    }
+    // The snapshot with every numeric control constant, as a model database
+    // that holds them all leaves the counts.
+    FLAGS(13) = gcc_num_real;
+    FLAGS(14) = gcc_num_int;
+    int st = 0;
+    ASSERT_EQ(plat::io::open_unit(2, com, plat::io::Form::Unformatted, "UNKNOWN"), 0);
+    DMPCOM(2, st);
+    ASSERT_EQ(st, 0);
+    plat::io::close_unit(2);
+    ASSERT_EQ(plat::io::open_unit(2, com, plat::io::Form::Unformatted, "OLD"), 0);
+    ASSERT_EQ(plat::io::open_unit(3, par, plat::io::Form::Formatted, "OLD"), 0);
+    for (int w = 1; w <= 7; ++w) PARNUM(w) = 0;
+    PARCHR = ParchrRecord{};
+    std::vector<std::vector<double>> got;
+    tna_test::model.execution = [&] {
+      r.run();
+      got.push_back(result());
     };
-    // Changed by the user block.
-    channel(q, t2, 5.0);
-    GLOR.OUTINT = 100.0;
-    bool done = false;
-    log.variables1 = [&] {
-      if (!done && GLOR.TIMEN > t1) {
-        c.apply(*this);
-        done = true;
-      }
-    };
-    record(a);
-    run(FLTNTS);
-    EXPECT_TRUE(done);
-    EXPECT_EQ(GLOR.TIMEO, t2);
-    EXPECT_NEAR(heat_out(), q, 1e-3);
-    const std::vector<double> end_a = temps();
-    log.variables1 = nullptr;
-    // Stopped and continued.
-    channel(q, t1, 5.0);
-    GLOR.OUTINT = 100.0;
-    run(FLTNTS);
-    c.apply(*this);
-    GLOR.TIMEND = t2;
-    record(b);
-    run(FLTNTS);
-    EXPECT_EQ(GLOR.TIMEO, t2);
-    ASSERT_EQ(a.size(), 30u);
-    ASSERT_EQ(b.size(), a.size());
-    for (std::size_t k = 0; k < a.size(); ++k)
-      for (std::size_t i = 0; i < a[k].size(); ++i)
-        EXPECT_NEAR(a[k][i], b[k][i], 1e-9) << "output " << k << " value " << i;
-    // Changed from the start.
-    log.outputs = nullptr;
-    channel(q, t2, 5.0);
-    c.apply(*this);
-    run(FLTNTS);
-    const std::vector<double> end_c = temps();
-    for (std::size_t i = 0; i < end_c.size(); ++i) EXPECT_NEAR(end_a[i], end_c[i], 1e-6) << "value " << i;
-    EXPECT_EQ(listing(), "");
+    int status = -1;
+    try {
+      PARAMX(1, "MAIN", status, 2, 3, 11);
+    } catch (const plat::ProcessExit& e) {
+      ADD_FAILURE() << "the run ended " << e.status << ":\n" << listing();
+    }
+    plat::io::close_unit(2);
+    plat::io::close_unit(3);
+    EXPECT_EQ(status, 0) << listing();
+    ASSERT_EQ(got.size(), fresh.size());
+    for (std::size_t k = 0; k < got.size(); ++k)
+      for (std::size_t i = 0; i < got[k].size(); ++i)
+        EXPECT_NEAR(got[k][i], fresh[k][i], 1e-10) << "case " << k << " value " << i;
   }
 }
 
