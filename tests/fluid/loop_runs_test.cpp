@@ -244,6 +244,7 @@ TEST_F(LoopRuns, CyclicDriverGivesAPeriodicStateThatBalancesItsHeat) {
 struct Change {
   const char* what;
   std::function<void(LoopRuns&)> apply;
+  std::function<void(LoopRuns&)> setup = nullptr;  // the model before it, when not the channel
 };
 
 TEST_F(LoopRuns, ConductorChangedByAUserBlockCountsFromThatTimeOn) {
@@ -261,6 +262,14 @@ TEST_F(LoopRuns, ConductorChangedByAUserBlockCountsFromThatTimeOn) {
       {"one wall conductor off", [&](LoopRuns& t) { act(t, t.wall_gl[1], 'I'); }},
       {"wall conductor a tenth", [&](LoopRuns& t) { val(t, t.wall_gl[0], 0.1 * kGwall); }},
       {"wall to sink ten times", [&](LoopRuns& t) { val(t, t.wall_sink, 10.0 * kGwallSink); }},
+      {"wall to sink on", [&](LoopRuns& t) { act(t, t.wall_sink, 'A'); },
+       [&](LoopRuns& t) { act(t, t.wall_sink, 'I'); }},
+      {"outlet to sink on at another value",
+       [&](LoopRuns& t) {
+         act(t, t.out_sink, 'A');
+         val(t, t.out_sink, 40.0);
+       },
+       [&](LoopRuns& t) { act(t, t.out_sink, 'I'); }},
       {"off, then its value changed",
        [&](LoopRuns& t) {
          act(t, t.wall_gl[0], 'I');
@@ -279,6 +288,7 @@ TEST_F(LoopRuns, ConductorChangedByAUserBlockCountsFromThatTimeOn) {
       };
       // Changed by the user block.
       channel(q, t2, 5.0);
+      if (c.setup) c.setup(*this);
       GLOR.OUTINT = 100.0;
       bool done = false;
       log.variables1 = [&] {
@@ -296,6 +306,7 @@ TEST_F(LoopRuns, ConductorChangedByAUserBlockCountsFromThatTimeOn) {
       log.variables1 = nullptr;
       // Stopped and continued.
       channel(q, t1, 5.0);
+      if (c.setup) c.setup(*this);
       GLOR.OUTINT = 100.0;
       run(r.run);
       c.apply(*this);
@@ -311,6 +322,7 @@ TEST_F(LoopRuns, ConductorChangedByAUserBlockCountsFromThatTimeOn) {
       // Changed from the start.
       log.outputs = nullptr;
       channel(q, t2, 5.0);
+      if (c.setup) c.setup(*this);
       c.apply(*this);
       run(r.run);
       const std::vector<double> end_c = temps();
