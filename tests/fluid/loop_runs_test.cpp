@@ -337,10 +337,11 @@ TEST_F(LoopRuns, EachParameterCaseEqualsAFreshRunOfItsChangedModel) {
   // (the wall not yet steady) from the state the snapshot holds: a case
   // must give the temperatures and flows of a fresh run of the model with
   // the case's changes, whatever the cases before it changed (conductors
-  // switched off and on, values, a link's flow). A "!FINAL" case goes on
+  // switched off and on, values, a link's flow, starting temperatures). A
+  // "!FINAL" case goes on
   // from the end of the case before it to 1200 s with a conductor back on,
   // as the fresh run of that case continued with the change. So for each
-  // of the four routines.
+  // of the four routines, with the transport delay and without.
   struct Case {
     bool final;
     const char* statements;
@@ -372,6 +373,11 @@ TEST_F(LoopRuns, EachParameterCaseEqualsAFreshRunOfItsChangedModel) {
          gar_massflowlinkflowrates(t.fm.link_index(0)) = 0.002;
          gar_massflowlinkflowrates(t.fm.link_index(2)) = 0.03;
        }},
+      {false, "CHANGE T31 = 60\nCHANGE T205 = 50\n",
+       [&](LoopRuns& t) {
+         gar_fluidnodetemps(t.fm.findex(31)) = 60.0;
+         gar_thermalnodetemps(t.fm.tindex(kWall)) = 50.0;
+       }},
       {false, "OFF GL(7,3)\nCHANGE GL(205,3) = 20\n",
        [&](LoopRuns& t) {
          act(t, t.out_sink, 'I');
@@ -388,57 +394,68 @@ TEST_F(LoopRuns, EachParameterCaseEqualsAFreshRunOfItsChangedModel) {
   // The channel in MAIN alone: the statements name the conductors and links
   // by their node numbers.
   for (const Named& r : kRoutines) {
-    SCOPED_TRACE(r.name);
-    // The fresh runs.
-    std::vector<std::vector<double>> fresh;
-    for (const Case& c : cases) {
-      if (!c.final) channel(q, timend, 5.0, false);
-      c.apply(*this);
-      run(r.run);
-      fresh.push_back(result());
+    for (const char* timela : {"NO", "YES"}) {
+      SCOPED_TRACE(std::string(r.name) + " TIMELA " + timela);
+      // The fresh runs, last case first (a "!FINAL" one after the case before
+      // it), so that what a run leaves for the next one cannot make them
+      // agree with the cases.
+      const std::size_t n = std::size(cases);
+      std::vector<std::vector<double>> fresh(n);
+      for (std::size_t k = n; k-- > 0;) {
+        channel(q, timend, 5.0, false);
+        GLOC.TIMELA = timela;
+        if (cases[k].final) {
+          cases[k - 1].apply(*this);
+          run(r.run);
+        }
+        cases[k].apply(*this);
+        run(r.run);
+        fresh[k] = result();
+      }
+      // The cases.
+      const std::string com = std::string(r.name) + timela + ".COM", par = std::string(r.name) + timela + ".PAR";
+      channel(q, timend, 5.0, false);
+      GLOC.TIMELA = timela;
+      std::string file = "$PARAMETERS\n";
+      for (std::size_t k = 1; k < std::size(cases); ++k)
+        file += (cases[k].final ? "!FINAL" : "!INITIAL") + (" = 'CASE " + std::to_string(k) + "'\n") +
+                cases[k].statements;
+      {
+        std::ofstream out(par);
+        out << file;
+      }
+      // The snapshot with every numeric control constant, as a model database
+      // that holds them all leaves the counts.
+      FLAGS(13) = gcc_num_real;
+      FLAGS(14) = gcc_num_int;
+      int st = 0;
+      ASSERT_EQ(plat::io::open_unit(2, com, plat::io::Form::Unformatted, "UNKNOWN"), 0);
+      DMPCOM(2, st);
+      ASSERT_EQ(st, 0);
+      plat::io::close_unit(2);
+      ASSERT_EQ(plat::io::open_unit(2, com, plat::io::Form::Unformatted, "OLD"), 0);
+      ASSERT_EQ(plat::io::open_unit(3, par, plat::io::Form::Formatted, "OLD"), 0);
+      for (int w = 1; w <= 7; ++w) PARNUM(w) = 0;
+      PARCHR = ParchrRecord{};
+      std::vector<std::vector<double>> got;
+      tna_test::model.execution = [&] {
+        r.run();
+        got.push_back(result());
+      };
+      int status = -1;
+      try {
+        PARAMX(1, "MAIN", status, 2, 3, 11);
+      } catch (const plat::ProcessExit& e) {
+        ADD_FAILURE() << "the run ended " << e.status << ":\n" << listing();
+      }
+      plat::io::close_unit(2);
+      plat::io::close_unit(3);
+      EXPECT_EQ(status, 0) << listing();
+      ASSERT_EQ(got.size(), fresh.size());
+      for (std::size_t k = 0; k < got.size(); ++k)
+        for (std::size_t i = 0; i < got[k].size(); ++i)
+          EXPECT_NEAR(got[k][i], fresh[k][i], 1e-10) << "case " << k << " value " << i;
     }
-    // The cases.
-    const std::string com = std::string(r.name) + ".COM", par = std::string(r.name) + ".PAR";
-    channel(q, timend, 5.0, false);
-    std::string file = "$PARAMETERS\n";
-    for (std::size_t k = 1; k < std::size(cases); ++k)
-      file +=
-          (cases[k].final ? "!FINAL" : "!INITIAL") + (" = 'CASE " + std::to_string(k) + "'\n") + cases[k].statements;
-    {
-      std::ofstream out(par);
-      out << file;
-    }
-    // The snapshot with every numeric control constant, as a model database
-    // that holds them all leaves the counts.
-    FLAGS(13) = gcc_num_real;
-    FLAGS(14) = gcc_num_int;
-    int st = 0;
-    ASSERT_EQ(plat::io::open_unit(2, com, plat::io::Form::Unformatted, "UNKNOWN"), 0);
-    DMPCOM(2, st);
-    ASSERT_EQ(st, 0);
-    plat::io::close_unit(2);
-    ASSERT_EQ(plat::io::open_unit(2, com, plat::io::Form::Unformatted, "OLD"), 0);
-    ASSERT_EQ(plat::io::open_unit(3, par, plat::io::Form::Formatted, "OLD"), 0);
-    for (int w = 1; w <= 7; ++w) PARNUM(w) = 0;
-    PARCHR = ParchrRecord{};
-    std::vector<std::vector<double>> got;
-    tna_test::model.execution = [&] {
-      r.run();
-      got.push_back(result());
-    };
-    int status = -1;
-    try {
-      PARAMX(1, "MAIN", status, 2, 3, 11);
-    } catch (const plat::ProcessExit& e) {
-      ADD_FAILURE() << "the run ended " << e.status << ":\n" << listing();
-    }
-    plat::io::close_unit(2);
-    plat::io::close_unit(3);
-    EXPECT_EQ(status, 0) << listing();
-    ASSERT_EQ(got.size(), fresh.size());
-    for (std::size_t k = 0; k < got.size(); ++k)
-      for (std::size_t i = 0; i < got[k].size(); ++i)
-        EXPECT_NEAR(got[k][i], fresh[k][i], 1e-10) << "case " << k << " value " << i;
   }
 }
 
