@@ -1,0 +1,288 @@
+// Whole runs of the thermal solution routines against physics: one table
+// of the transient routines run over small models with known answers (an
+// RC node relaxing to a boundary, a two-node system in closed form), over
+// a mixed model (radiation, a zero-capacitance node, a tied node, a
+// boundary, a time-varying source, node numbers given out of order) whose
+// stored heat must follow its sources and its flows into the boundary, and
+// against each other; steps rejected by a temperature-change limit; the
+// steady state of a chain and of a radiating node by hand; and a cyclic run
+// whose last cycle balances its energy.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "thermal/crank_nicolson.h"
+#include "thermal/cyclic.h"
+#include "thermal/explicit_forward.h"
+#include "thermal/forward_backward.h"
+#include "thermal/gear.h"
+#include "thermal/modal.h"
+#include "thermal/steady_state.h"
+#include "transient_fixture.h"
+
+namespace {
+
+using cn_test::kSigma;
+using cn_test::kTabs;
+
+constexpr double kPi = 3.14159265358979323846;
+
+struct Routine {
+  const char* name;
+  void (*run)();
+  int order;      // 1 or 2: the error of a fixed-step routine falls as the step to this power; 0: not fixed-step
+  double relxca;  // the convergence (or, for SLGEAR, error-control) limit the runs take
+  double tol;     // largest error allowed against a closed form at steps of 0.1 s (time constants of seconds)
+  double energy;  // largest miss of the mixed model's heat balance (J), steps of 0.5 s
+  double dtimei;  // first step when not the step of the run
+  double agree;   // largest difference from SLCRNC on the mixed model (K)
+};
+
+// clang-format off
+const Routine kRoutines[] = {
+    {"SLCRNC", SLCRNC, 2, 1e-9, 0.03, 1e-3, 0.0, 0.0},
+    {"SLFWBK", SLFWBK, 2, 1e-9, 0.03, 1e-3, 0.0, 0.01},
+    // First order and explicit; its heat balance is exact in its own rule
+    // (flows at the step start), which the test applies to it.
+    {"SLFRWD", SLFRWD, 1, 1e-9, 1.5, 1e-3, 0.0, 0.5},
+    // Step and order by its own control, from a short first step: the
+    // corrector's last increment, which its step test reads, is of the
+    // size of the rounding on a linear network, so a first step is never
+    // rejected.
+    {"SLGEAR", SLGEAR, 0, 1e-6, 0.01, 1.0, 1e-3, 0.05},
+    // Exact for the capacitive nodes of a linear network; the nodes without
+    // capacitance are balanced after each modal step, which makes the heat
+    // balance of a model with them first order in the step (12.7 J at
+    // 0.5 s, 6.3 J at 0.25 s).
+    {"SLMODE", SLMODE, 0, 1e-9, 1e-6, 15.0, 0.0, 0.15},
+};
+// clang-format on
+
+// One output: its time and the temperatures of the nodes (by index).
+struct Out {
+  double time;
+  std::vector<double> t;
+};
+
+class WholeRun : public cn_test::Transient {
+ protected:
+  // Control constants of a run from 0 to `end` with outputs every `outint`
+  // and steps of at most `dt`.
+  void times(double end, double outint, double dt) {
+    GLOR.TIMEO = 0.0;
+    GLOR.TIMEND = end;
+    GLOR.OUTINT = outint;
+    GLOR.DTIMEI = dt;
+    GLOR.DTMAX = dt;
+    GLOR.DTMIN = dt * 1e-4;
+    GLOR.DTPMAX = 1e10;
+    GLOR.DTROCA = 1e10;
+    GLOR.RELXCA = 1e-9;
+    GLOI.NLOOP = 200;
+  }
+  // Runs a routine, recording every output; a fatal end fails the test.
+  std::vector<Out> run(const Routine& r) {
+    std::vector<Out> outs;
+    auto previous = tna_test::model.outputs;
+    tna_test::model.outputs = [&] {
+      if (previous) previous();
+      Out o{GLOR.TIMEN, {}};
+      for (int i = 1; i <= FLAGS(1); ++i) o.t.push_back(gar_thermalnodetemps(i));
+      outs.push_back(std::move(o));
+    };
+    try {
+      r.run();
+    } catch (const plat::ProcessExit&) {
+      ADD_FAILURE() << r.name << " ended the run\n" << listing();
+    }
+    tna_test::model.outputs = previous;
+    return outs;
+  }
+};
+
+// ---------------------------------------------------------------------------
+// RC nodes and a two-node system against their closed forms.
+
+struct ClosedForm {
+  const char* what;
+  std::function<void(tna_test::Network&)> build;
+  std::vector<std::pair<int, double>> caps;
+  std::function<double(int, double)> exact;  // temperature of node (number) n at time t
+};
+
+// Two RC nodes to one boundary at 20 (the modal routine needs two
+// capacitive nodes): node 1 C = 10, G = 2, from 100; node 3 C = 4, G = 1,
+// from -40.
+ClosedForm rc_nodes() {
+  return {"RC nodes",
+          [](tna_test::Network& n) {
+            cn_test::rc(n, 100.0, 20.0, 2.0);
+            n.node(3, 'D', -40.0);
+            n.gl(3, 2, 1.0);
+          },
+          {{1, 10.0}, {3, 4.0}},
+          [](int n, double t) {
+            return n == 1 ? 20.0 + 80.0 * std::exp(-0.2 * t) : n == 3 ? 20.0 - 60.0 * std::exp(-0.25 * t) : 20.0;
+          }};
+}
+
+// Two coupled nodes: C1 = 4 (from 100), C2 = 6 (from 0), G12 = 3, node 2 to
+// a boundary at 0 by G = 1: T' = A T with A = [[-3/4, 3/4], [1/2, -2/3]],
+// exp(At) = (e1 (A - l2 I) - e2 (A - l1 I)) / (l1 - l2).
+ClosedForm two_nodes() {
+  const double a11 = -0.75, a12 = 0.75, a21 = 0.5, a22 = -4.0 / 6.0;
+  const double tr = a11 + a22, det = a11 * a22 - a12 * a21, disc = std::sqrt(tr * tr - 4 * det);
+  const double l1 = 0.5 * (tr + disc), l2 = 0.5 * (tr - disc);
+  return {"two nodes",
+          [](tna_test::Network& n) {
+            n.node(1, 'D', 100.0).node(2, 'D', 0.0).node(3, 'B', 0.0);
+            n.gl(1, 2, 3.0);
+            n.gl(2, 3, 1.0);
+          },
+          {{1, 4.0}, {2, 6.0}},
+          [=](int n, double t) {
+            if (n == 3) return 0.0;
+            const double e1 = std::exp(l1 * t), e2 = std::exp(l2 * t);
+            const double a = n == 1 ? a11 : a21, diag = n == 1 ? 1.0 : 0.0;
+            return 100.0 * (e1 * (a - l2 * diag) - e2 * (a - l1 * diag)) / (l1 - l2);
+          }};
+}
+
+// Each routine follows the closed forms at every output within its own
+// error; the fixed-step routines' errors fall as their order says when the
+// step is halved.
+TEST_F(WholeRun, RcNodesAndTwoNodeSystemFollowTheirClosedForms) {
+  for (const ClosedForm& m : {rc_nodes(), two_nodes()}) {
+    for (const Routine& r : kRoutines) {
+      SCOPED_TRACE(std::string(m.what) + " by " + r.name);
+      double errors[2] = {0.0, 0.0};
+      for (int half = 0; half < 2; ++half) {
+        tna_test::Network net;
+        m.build(net);
+        cn_test::build_with_caps(net, m.caps);
+        cn_test::give_core(8000, 101, 101);
+        times(10.0, 1.0, half ? 0.05 : 0.1);
+        GLOR.RELXCA = r.relxca;
+        if (r.dtimei > 0.0) GLOR.DTIMEI = r.dtimei;
+        fresh_listing();
+        const std::vector<Out> outs = run(r);
+        ASSERT_EQ(outs.size(), 11u);
+        EXPECT_EQ(outs.back().time, 10.0);
+        for (const Out& o : outs)
+          for (int n : {1, 2, 3})
+            errors[half] = std::max(errors[half], std::fabs(o.t[static_cast<std::size_t>(net.index(n) - 1)] -
+                                                            m.exact(n, o.time)));
+      }
+      EXPECT_LT(errors[0], r.tol);
+      if (r.order > 0) {
+        const double ratio = errors[0] / errors[1], want = std::pow(2.0, r.order);
+        EXPECT_GT(ratio, 0.8 * want) << errors[0] << " " << errors[1];
+        EXPECT_LT(ratio, 1.25 * want) << errors[0] << " " << errors[1];
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The mixed model: node numbers given out of order; node 30 (C 50) heated by
+// 20 + 10 sin(2 pi t / 50) W; node 10 without capacitance between 30 and 20;
+// node 20 (C 30) radiating to the boundary 40 at -20 C; node 5 tied to 20
+// (its conductor to 30 acts at 20); node 10 also conducting to 40.
+
+constexpr double kQ0 = 20.0, kQ1 = 10.0, kPeriod = 50.0;
+double source(double t) { return kQ0 + kQ1 * std::sin(2.0 * kPi * t / kPeriod); }
+double source_integral(double a, double b) {
+  const double w = 2.0 * kPi / kPeriod;
+  return kQ0 * (b - a) - kQ1 / w * (std::cos(w * b) - std::cos(w * a));
+}
+
+struct Mixed {
+  tna_test::Network net;
+  int n30 = 0, n10 = 0, n20 = 0, n40 = 0, n5 = 0;
+  int gr = 0;
+  void build() {
+    net.node(30, 'D', 40.0).node(10, 'D', 25.0).node(40, 'B', -20.0).node(20, 'D', 20.0).node(5, 'D', 20.0);
+    net.gl(30, 10, 2.0);
+    net.gl(10, 20, 1.5);
+    gr = net.gr(40, 20, 0.05);
+    net.gl(40, 10, 0.5);
+    net.gl(5, 30, 1.0);
+    net.tie(20, {5});
+    cn_test::build_with_caps(net, {{30, 50.0}, {20, 30.0}});
+    cn_test::give_core(8000, 101, 101);
+    n30 = net.index(30), n10 = net.index(10), n20 = net.index(20), n40 = net.index(40), n5 = net.index(5);
+    tna_test::model.variables1 = [this] { gar_thermalnodeheatsourcesinternal(n30) = source(GLOR.TIMEM); };
+  }
+  double stored() const { return 50.0 * gar_thermalnodetemps(n30) + 30.0 * gar_thermalnodetemps(n20); }
+  // Heat flowing into the boundary.
+  double to_boundary() const {
+    const double tb = gar_thermalnodetemps(n40);
+    const double t20 = gar_thermalnodetemps(n20) + kTabs, tbk = tb + kTabs;
+    return 0.5 * (gar_thermalnodetemps(n10) - tb) + 0.05 * kSigma * (std::pow(t20, 4) - std::pow(tbk, 4));
+  }
+};
+
+// Every routine keeps the heat: the change of stored heat over the run is
+// the heat of the source less the flows into the boundary, both summed over
+// the accepted steps; node 10 stays in balance, node 5 at node 20's
+// temperature; and the routines agree with each other.
+TEST_F(WholeRun, MixedModelKeepsItsEnergyAndRoutinesAgree) {
+  std::vector<std::vector<Out>> results;
+  for (const Routine& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    Mixed m;
+    m.build();
+    times(200.0, 20.0, 0.5);
+    GLOR.RELXCA = r.relxca;
+    if (r.dtimei > 0.0) GLOR.DTIMEI = r.dtimei;
+    fresh_listing();
+    const double e0 = m.stored();
+    double last_time = 0.0, last_flow = m.to_boundary(), flowed = 0.0, worst_balance = 0.0, worst_tie = 0.0;
+    bool started = false;
+    tna_test::model.variables2 = [&] {
+      const double now = GLOR.TIMEN, flow = m.to_boundary();
+      // The explicit routine's own rule takes the flows at the step start.
+      if (started) flowed += (r.run == SLFRWD ? last_flow : 0.5 * (flow + last_flow)) * (now - last_time);
+      started = true;
+      last_time = now;
+      last_flow = flow;
+      const double t10 = gar_thermalnodetemps(m.n10), t30 = gar_thermalnodetemps(m.n30);
+      const double t20 = gar_thermalnodetemps(m.n20), t40 = gar_thermalnodetemps(m.n40);
+      worst_balance = std::max(worst_balance, std::fabs(2.0 * (t30 - t10) + 1.5 * (t20 - t10) + 0.5 * (t40 - t10)));
+      worst_tie = std::max(worst_tie, std::fabs(gar_thermalnodetemps(m.n5) - t20));
+    };
+    // The first step's start: the state before the run, its node 10 in balance.
+    tna_test::model.outputs = [&] {
+      if (started || GLOR.TIMEN != 0.0) return;
+      started = true;
+      last_time = 0.0;
+      last_flow = m.to_boundary();
+    };
+    const std::vector<Out> outs = run(r);
+    tna_test::model.reset();
+    ASSERT_EQ(outs.size(), 11u);
+    const double gained = m.stored() - e0, supplied = source_integral(0.0, 200.0);
+    EXPECT_NEAR(gained, supplied - flowed, r.energy) << "gained " << gained << " supplied " << supplied
+                                                     << " flowed " << flowed;
+    EXPECT_LT(worst_balance, 1e-5);
+    EXPECT_LT(worst_tie, 1e-12);
+    results.push_back(outs);
+  }
+  // Against Crank-Nicolson at the outputs.
+  for (std::size_t k = 1; k < results.size(); ++k) {
+    SCOPED_TRACE(kRoutines[k].name);
+    ASSERT_EQ(results[k].size(), results[0].size());
+    double worst = 0.0;
+    for (std::size_t o = 0; o < results[0].size(); ++o)
+      for (std::size_t i = 0; i < results[0][o].t.size(); ++i)
+        worst = std::max(worst, std::fabs(results[k][o].t[i] - results[0][o].t[i]));
+    EXPECT_LT(worst, kRoutines[k].agree);
+  }
+}
+
+}  // namespace
