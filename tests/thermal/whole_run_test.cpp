@@ -227,34 +227,60 @@ struct Mixed {
   }
 };
 
+// What a run of the mixed model showed.
+struct MixedRun {
+  std::vector<Out> outs;
+  double gained = 0.0, supplied = 0.0, flowed = 0.0, exact_supplied = 0.0;
+  double worst_balance = 0.0;  // of node 10, after each accepted step
+  double worst_tie = 0.0;      // between nodes 5 and 20
+  double worst_change = 0.0;   // largest change of a capacitive node in one accepted step
+  int accepted = 0;
+  double shortest = 1e300;     // shortest accepted step
+};
+
 // Every routine keeps the heat: the change of stored heat over the run is
 // the heat of the source less the flows into the boundary, both summed over
 // the accepted steps; node 10 stays in balance, node 5 at node 20's
-// temperature; and the routines agree with each other.
-TEST_F(WholeRun, MixedModelKeepsItsEnergyAndRoutinesAgree) {
-  std::vector<std::vector<Out>> results;
-  for (const Routine& r : kRoutines) {
-    SCOPED_TRACE(r.name);
+// temperature.
+class MixedModel : public WholeRun {
+ protected:
+  // Runs the mixed model from 0 to 200 s with steps of at most `dt`,
+  // after `setup` has set further control constants.
+  MixedRun mixed(const Routine& r, double dt, const std::function<void()>& setup = {}) {
+    MixedRun res;
     Mixed m;
     m.build();
-    times(200.0, 20.0, 0.5);
+    times(200.0, 20.0, dt);
     GLOR.RELXCA = r.relxca;
     if (r.dtimei > 0.0) GLOR.DTIMEI = r.dtimei;
+    if (setup) setup();
     fresh_listing();
     const double e0 = m.stored();
-    double last_time = 0.0, last_flow = m.to_boundary(), flowed = 0.0, worst_balance = 0.0, worst_tie = 0.0;
+    double last_time = 0.0, last_flow = 0.0, t30 = gar_thermalnodetemps(m.n30), t20 = gar_thermalnodetemps(m.n20);
     bool started = false;
     tna_test::model.variables2 = [&] {
       const double now = GLOR.TIMEN, flow = m.to_boundary();
       // The explicit routine's own rule takes the flows at the step start.
-      if (started) flowed += (r.run == SLFRWD ? last_flow : 0.5 * (flow + last_flow)) * (now - last_time);
+      if (started) {
+        res.flowed += (r.run == SLFRWD ? last_flow : 0.5 * (flow + last_flow)) * (now - last_time);
+        // The source by the routine's own rule: Crank-Nicolson takes it at
+        // both ends of the step, the others at the middle.
+        res.supplied += r.run == SLCRNC ? 0.5 * (source(last_time) + source(now)) * (now - last_time)
+                                         : source(0.5 * (last_time + now)) * (now - last_time);
+      }
       started = true;
+      ++res.accepted;
+      res.shortest = std::min(res.shortest, now - last_time);
       last_time = now;
       last_flow = flow;
-      const double t10 = gar_thermalnodetemps(m.n10), t30 = gar_thermalnodetemps(m.n30);
-      const double t20 = gar_thermalnodetemps(m.n20), t40 = gar_thermalnodetemps(m.n40);
-      worst_balance = std::max(worst_balance, std::fabs(2.0 * (t30 - t10) + 1.5 * (t20 - t10) + 0.5 * (t40 - t10)));
-      worst_tie = std::max(worst_tie, std::fabs(gar_thermalnodetemps(m.n5) - t20));
+      const double t10 = gar_thermalnodetemps(m.n10), n30 = gar_thermalnodetemps(m.n30);
+      const double n20 = gar_thermalnodetemps(m.n20), t40 = gar_thermalnodetemps(m.n40);
+      res.worst_balance =
+          std::max(res.worst_balance, std::fabs(2.0 * (n30 - t10) + 1.5 * (n20 - t10) + 0.5 * (t40 - t10)));
+      res.worst_tie = std::max(res.worst_tie, std::fabs(gar_thermalnodetemps(m.n5) - n20));
+      res.worst_change = std::max({res.worst_change, std::fabs(n30 - t30), std::fabs(n20 - t20)});
+      t30 = n30;
+      t20 = n20;
     };
     // The first step's start: the state before the run, its node 10 in balance.
     tna_test::model.outputs = [&] {
@@ -263,25 +289,65 @@ TEST_F(WholeRun, MixedModelKeepsItsEnergyAndRoutinesAgree) {
       last_time = 0.0;
       last_flow = m.to_boundary();
     };
-    const std::vector<Out> outs = run(r);
+    res.outs = run(r);
     tna_test::model.reset();
-    ASSERT_EQ(outs.size(), 11u);
-    const double gained = m.stored() - e0, supplied = source_integral(0.0, 200.0);
-    EXPECT_NEAR(gained, supplied - flowed, r.energy) << "gained " << gained << " supplied " << supplied
-                                                     << " flowed " << flowed;
-    EXPECT_LT(worst_balance, 1e-5);
-    EXPECT_LT(worst_tie, 1e-12);
-    results.push_back(outs);
+    res.gained = m.stored() - e0;
+    res.exact_supplied = source_integral(0.0, 200.0);
+    return res;
+  }
+  void expect_heat_kept(const MixedRun& res, double tol) {
+    EXPECT_NEAR(res.gained, res.supplied - res.flowed, tol)
+        << "gained " << res.gained << " supplied " << res.supplied << " flowed " << res.flowed;
+    EXPECT_LT(res.worst_balance, 1e-5);
+    EXPECT_LT(res.worst_tie, 1e-12);
+  }
+  // Largest difference of two runs at their outputs.
+  static double difference(const std::vector<Out>& a, const std::vector<Out>& b) {
+    double worst = 0.0;
+    for (std::size_t o = 0; o < a.size() && o < b.size(); ++o)
+      for (std::size_t i = 0; i < a[o].t.size(); ++i) worst = std::max(worst, std::fabs(a[o].t[i] - b[o].t[i]));
+    return worst;
+  }
+};
+
+// ... and the routines agree with each other.
+TEST_F(MixedModel, EveryRoutineKeepsTheHeatAndAgrees) {
+  std::vector<std::vector<Out>> results;
+  for (const Routine& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    const MixedRun res = mixed(r, 0.5);
+    ASSERT_EQ(res.outs.size(), 11u);
+    expect_heat_kept(res, r.energy);
+    results.push_back(res.outs);
   }
   // Against Crank-Nicolson at the outputs.
   for (std::size_t k = 1; k < results.size(); ++k) {
     SCOPED_TRACE(kRoutines[k].name);
     ASSERT_EQ(results[k].size(), results[0].size());
-    double worst = 0.0;
-    for (std::size_t o = 0; o < results[0].size(); ++o)
-      for (std::size_t i = 0; i < results[0][o].t.size(); ++i)
-        worst = std::max(worst, std::fabs(results[k][o].t[i] - results[0][o].t[i]));
-    EXPECT_LT(worst, kRoutines[k].agree);
+    EXPECT_LT(difference(results[k], results[0]), kRoutines[k].agree);
+  }
+}
+
+// Long first steps under a limit of 0.5 K per step (DTPMAX): the routines
+// that limit the change of a step reject and shorten their steps, keep
+// every accepted step within the limit, keep the heat, and end where short
+// steps end.
+TEST_F(MixedModel, RejectedStepsKeepTheHeatAndTheLimit) {
+  const MixedRun reference = mixed(kRoutines[0], 0.5);
+  for (const Routine& r : kRoutines) {
+    if (r.run != SLCRNC && r.run != SLFWBK && r.run != SLMODE) continue;
+    SCOPED_TRACE(r.name);
+    const MixedRun res = mixed(r, 20.0, [] {
+      GLOR.DTPMAX = 0.5;
+      GLOR.DTMIN = 1e-3;
+    });
+    ASSERT_EQ(res.outs.size(), 11u);
+    // The modal routine's balance of node 10 after each step is first order
+    // in its (now longer) steps.
+    expect_heat_kept(res, r.run == SLMODE ? 60.0 : 1e-3);
+    EXPECT_LE(res.worst_change, 0.5 * (1.0 + 1e-9));
+    EXPECT_LT(res.shortest, 10.0);  // steps were shortened
+    EXPECT_LT(difference(res.outs, reference.outs), r.run == SLMODE ? 0.6 : 0.1);
   }
 }
 
