@@ -23,6 +23,8 @@
 #include "thermal/gear.h"
 #include "thermal/modal.h"
 #include "thermal/steady_state.h"
+#include "tools/fuzz/load_harness.h"
+#include "tools/mdb_writer.h"
 #include "transient_fixture.h"
 
 namespace {
@@ -348,6 +350,153 @@ TEST_F(MixedModel, RejectedStepsKeepTheHeatAndTheLimit) {
     EXPECT_LE(res.worst_change, 0.5 * (1.0 + 1e-9));
     EXPECT_LT(res.shortest, 10.0);  // steps were shortened
     EXPECT_LT(difference(res.outs, reference.outs), r.run == SLMODE ? 0.6 : 0.1);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The mixed model split into a main model SPLIT (nodes 5, 30, 40 and the
+// conductor 5-30) and a submodel SUB (nodes 10 and 20 and the conductor
+// 10-20), joined by inter-model conductors read with the main model (GL
+// 30-SUB:10, GL 40-SUB:10, GR 40-SUB:20) and the tie of SUB:20 to node 5
+// across the models. The global node order (5, 30, 40, 10, 20) is not the
+// one-model order (5, 10, 20, 30, 40). Loaded from a written model
+// database, it must give the temperatures of the one-model form.
+
+// Node lists of a section: numbers, temperatures, capacitances, statuses.
+void section_nodes(mdbw::Model& m, const std::vector<int>& nums, const std::vector<double>& t,
+                   const std::vector<double>& c, const std::vector<std::string>& status) {
+  const std::size_t n = nums.size();
+  m.ints(1, nums).reals(2, t).reals(3, c);
+  for (int k : {4, 5, 6, 7, 8, 9, 10, 11, 72, 73, 74, 96, 97, 98}) m.reals(k, std::vector<double>(n, 0.0));
+  std::vector<std::string> labels;
+  for (int v : nums) labels.push_back("N" + std::to_string(v));
+  m.texts(12, 24, labels).texts(13, 1, status);
+  m.id_card({0, 0, 0});
+  m.control_constants(load_harness::control_constants(m.level == 0));
+}
+
+mdbw::Database split_mixed() {
+  mdbw::Database db;
+  db.name = "SPLIT";
+  auto& main = db.add_model("SPLIT", 0);
+  section_nodes(main, {5, 30, 40}, {20.0, 40.0, -20.0}, {0.0, 50.0, 0.0}, {"D", "D", "B"});
+  main.reals(14, {1.0}).texts(18, 1, {"A"}).ints(69, {5, 30});
+  main.reals(22, {2.0, 0.5}).texts(26, 1, {"A", "A"}).ints(30, {0, 30, 1, 10, 0, 40, 1, 10});
+  main.reals(23, {0.05}).texts(27, 1, {"A"}).ints(31, {0, 40, 1, 20});
+  main.same_node_list({{{2, 20}, {{1, 5}}}});
+  auto& sub = db.add_model("SUB", 1);
+  section_nodes(sub, {10, 20}, {25.0, 20.0}, {0.0, 30.0}, {"D", "D"});
+  sub.reals(14, {1.5}).texts(18, 1, {"A"}).ints(69, {10, 20});
+  return db;
+}
+
+class SplitModel : public MixedModel {
+ protected:
+  // Loads the split model; returns the global index of node 30.
+  int load_split() {
+    gar_deallocate_all();
+    FLAGS = FlagsRecord{};
+    // 5 nodes, 4 GL, 0 GF, 1 GR; list bounds as a load of this size needs.
+    const int words[41] = {5, 4, 0, 1, 0, 0, 0, 0, 0, 0, 2, 0, 49, 25, 16, 0, 92, 0, 0, 0, 0,
+                           0, 0, 300, 20, 2, 133, 8000, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+    for (int i = 0; i < 41; ++i) FLAGS(i + 1) = words[i];
+    SPRSIZ = SprsizRecord{};
+    SPRSIZ(1) = 1;
+    SPRSIZ(2) = 3;
+    const int status = load_harness::load_database(split_mixed(), "SPLIT");
+    EXPECT_EQ(status, 0) << listing();
+    acda_close();
+    GLOR.STEFAN = kSigma;
+    GLOR.TABS = kTabs;
+    GLOR.DAMPT = 1.0;
+    GLOR.ARITH = 0.0;
+    for (int i = 1; i <= FLAGS(1); ++i)
+      if (gar_thermalnodenums(i) == 30) return i;
+    return 0;
+  }
+  // Temperatures by user node number.
+  static std::vector<double> by_number(const std::vector<double>& t, const std::vector<int>& nums) {
+    std::vector<double> out;
+    for (int n : {5, 10, 20, 30, 40})
+      for (std::size_t i = 0; i < nums.size(); ++i)
+        if (nums[i] == n) out.push_back(t[i]);
+    return out;
+  }
+  static std::vector<int> numbers() {
+    std::vector<int> v;
+    for (int i = 1; i <= FLAGS(1); ++i) v.push_back(gar_thermalnodenums(i));
+    return v;
+  }
+};
+
+TEST_F(SplitModel, SteadyStateIsThatOfTheOneModelForm) {
+  // One model: 25 W into node 30.
+  Mixed one;
+  one.build();
+  tna_test::model.reset();
+  gar_thermalnodeheatsourcesinternal(one.n30) = 25.0;
+  GLOR.RELXCA = 1e-10;
+  GLOR.INBALA = 1e-6;
+  GLOR.INBALR = 1e-8;
+  GLOI.NLOOP = 2000;
+  SOLVFM();
+  std::vector<double> t1;
+  for (int i = 1; i <= FLAGS(1); ++i) t1.push_back(gar_thermalnodetemps(i));
+  const std::vector<double> want = by_number(t1, numbers());
+  // Heat balance: the 25 W leave into the boundary.
+  EXPECT_NEAR(one.to_boundary(), 25.0, 1e-5);
+
+  const int n30 = load_split();
+  ASSERT_GT(n30, 0);
+  gar_thermalnodeheatsourcesinternal(n30) = 25.0;
+  GLOR.RELXCA = 1e-10;
+  GLOR.INBALA = 1e-6;
+  GLOR.INBALR = 1e-8;
+  GLOI.NLOOP = 2000;
+  fresh_listing();
+  SOLVFM();
+  std::vector<double> t2;
+  for (int i = 1; i <= FLAGS(1); ++i) t2.push_back(gar_thermalnodetemps(i));
+  const std::vector<double> got = by_number(t2, numbers());
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t k = 0; k < got.size(); ++k) EXPECT_NEAR(got[k], want[k], 1e-6) << "node " << k;
+}
+
+// Every transient routine runs the split model as it runs the one-model
+// form: the same temperatures at every output, the tie kept across models.
+TEST_F(SplitModel, TransientRoutinesRunItAsTheOneModelForm) {
+  for (const Routine& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    const MixedRun one = mixed(r, 0.5);
+    std::vector<int> one_numbers = {5, 10, 20, 30, 40};
+    const int n30 = load_split();
+    ASSERT_GT(n30, 0);
+    times(200.0, 20.0, 0.5);
+    GLOR.RELXCA = r.relxca;
+    if (r.dtimei > 0.0) GLOR.DTIMEI = r.dtimei;
+    tna_test::model.variables1 = [n30] { gar_thermalnodeheatsourcesinternal(n30) = source(GLOR.TIMEM); };
+    int n5 = 0, n20 = 0;
+    for (int i = 1; i <= FLAGS(1); ++i) {
+      if (gar_thermalnodenums(i) == 5) n5 = i;
+      if (gar_thermalnodenums(i) == 20) n20 = i;
+    }
+    double worst_tie = 0.0;
+    tna_test::model.variables2 = [&] {
+      worst_tie = std::max(worst_tie, std::fabs(gar_thermalnodetemps(n5) - gar_thermalnodetemps(n20)));
+    };
+    fresh_listing();
+    const std::vector<Out> split = run(r);
+    tna_test::model.reset();
+    ASSERT_EQ(split.size(), one.outs.size());
+    const std::vector<int> nums = numbers();
+    double worst = 0.0;
+    for (std::size_t o = 0; o < split.size(); ++o) {
+      EXPECT_EQ(split[o].time, one.outs[o].time);
+      const std::vector<double> a = by_number(split[o].t, nums), b = by_number(one.outs[o].t, one_numbers);
+      for (std::size_t k = 0; k < a.size(); ++k) worst = std::max(worst, std::fabs(a[k] - b[k]));
+    }
+    EXPECT_LT(worst, r.run == SLGEAR ? 1e-3 : 1e-6);
+    EXPECT_LT(worst_tie, 1e-12);
   }
 }
 
