@@ -1,12 +1,15 @@
 // Whole runs of the thermal solution routines against physics: one table
-// of the transient routines run over small models with known answers (an
-// RC node relaxing to a boundary, a two-node system in closed form), over
-// a mixed model (radiation, a zero-capacitance node, a tied node, a
-// boundary, a time-varying source, node numbers given out of order) whose
-// stored heat must follow its sources and its flows into the boundary, and
-// against each other; steps rejected by a temperature-change limit; the
-// steady state of a chain and of a radiating node by hand; and a cyclic run
-// whose last cycle balances its energy.
+// of the transient routines run over small models with known answers (RC
+// nodes relaxing to a boundary, a two-node system in closed form, with the
+// fixed-step routines' errors falling as their order says), over a mixed
+// model (radiation, a node without capacitance, a tied node, a boundary, a
+// time-varying source, node numbers given out of order) whose stored heat
+// must follow its source and its flows into the boundary, and against each
+// other; steps rejected by the change limits; a cyclic run whose answer
+// repeats and balances its heat; steady states by hand; and the mixed
+// model split into two submodels joined by inter-model conductors and a
+// tie across models, loaded from a written model database, giving the
+// temperatures of the one-model form.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -237,6 +240,7 @@ struct MixedRun {
   double worst_tie = 0.0;      // between nodes 5 and 20
   double worst_change = 0.0;   // largest change of a capacitive node in one accepted step
   int accepted = 0;
+  int rejected = 0;  // attempts from a step start cut short before any was accepted
   double shortest = 1e300;     // shortest accepted step
 };
 
@@ -260,7 +264,15 @@ class MixedModel : public WholeRun {
     const double e0 = m.stored();
     double last_time = 0.0, last_flow = 0.0, t30 = gar_thermalnodetemps(m.n30), t20 = gar_thermalnodetemps(m.n20);
     bool started = false;
+    double v1_start = -1.0, v1_end = -1.0;
+    tna_test::model.variables1 = [&] {
+      gar_thermalnodeheatsourcesinternal(m.n30) = source(GLOR.TIMEM);
+      if (GLOR.TIMEO == v1_start && GLOR.TIMEN < v1_end) ++res.rejected;
+      v1_start = GLOR.TIMEO;
+      v1_end = GLOR.TIMEN;
+    };
     tna_test::model.variables2 = [&] {
+      v1_start = -1.0;
       const double now = GLOR.TIMEN, flow = m.to_boundary();
       // The explicit routine's own rule takes the flows at the step start.
       if (started) {
@@ -344,12 +356,147 @@ TEST_F(MixedModel, RejectedStepsKeepTheHeatAndTheLimit) {
       GLOR.DTMIN = 1e-3;
     });
     ASSERT_EQ(res.outs.size(), 11u);
+    // The modal routine retries without calling a block: its steps, each
+    // tried first at 0.95 CSGMIN (about 9.8 s), show the cuts.
+    if (r.run == SLMODE) {
+      EXPECT_LT(res.shortest, 5.0);
+    } else {
+      EXPECT_GT(res.rejected, 0);
+    }
     // The modal routine's balance of node 10 after each step is first order
     // in its (now longer) steps.
     expect_heat_kept(res, r.run == SLMODE ? 60.0 : 1e-3);
     EXPECT_LE(res.worst_change, 0.5 * (1.0 + 1e-9));
-    EXPECT_LT(res.shortest, 10.0);  // steps were shortened
     EXPECT_LT(difference(res.outs, reference.outs), r.run == SLMODE ? 0.6 : 0.1);
+  }
+  // Crank-Nicolson also rejects steps whose rates change too much (DTROCA).
+  SCOPED_TRACE("SLCRNC by DTROCA");
+  const MixedRun res = mixed(kRoutines[0], 20.0, [] {
+    GLOR.DTROCA = 0.002;
+    GLOR.DTMIN = 1e-3;
+  });
+  ASSERT_EQ(res.outs.size(), 11u);
+  EXPECT_GT(res.rejected, 0);
+  expect_heat_kept(res, 1e-3);
+  EXPECT_LT(difference(res.outs, reference.outs), 0.1);
+}
+
+// The cyclic routine over the mixed model with its periodic source: the
+// converged answer repeats itself over a further period, and over that
+// period the heat of the source leaves into the boundary.
+TEST_F(MixedModel, CyclicAnswerRepeatsAndBalancesItsHeat) {
+  for (const Routine& r : kRoutines) {
+    if (r.run != SLCRNC && r.run != SLFWBK) continue;
+    SCOPED_TRACE(r.name);
+    Mixed m;
+    m.build();
+    times(kPeriod, 10.0, 0.25);
+    fresh_listing();
+    try {
+      SOLCYC(std::string(r.name) + "  ", 1e-7, 1e10, kPeriod, 200, " ", "NONE");
+    } catch (const plat::ProcessExit&) {
+      ADD_FAILURE() << listing();
+      continue;
+    }
+    std::vector<double> start;
+    for (int i = 1; i <= FLAGS(1); ++i) start.push_back(gar_thermalnodetemps(i));
+    const double e0 = m.stored();
+    double last_time = 0.0, last_flow = m.to_boundary(), flowed = 0.0, supplied = 0.0;
+    tna_test::model.variables2 = [&] {
+      const double now = GLOR.TIMEN, flow = m.to_boundary();
+      flowed += 0.5 * (flow + last_flow) * (now - last_time);
+      supplied += r.run == SLCRNC ? 0.5 * (source(last_time) + source(now)) * (now - last_time)
+                                  : source(0.5 * (last_time + now)) * (now - last_time);
+      last_time = now;
+      last_flow = flow;
+    };
+    times(kPeriod, 10.0, 0.25);
+    r.run();
+    for (int i = 1; i <= FLAGS(1); ++i)
+      EXPECT_NEAR(gar_thermalnodetemps(i), start[static_cast<std::size_t>(i - 1)], 1e-4) << "node index " << i;
+    EXPECT_NEAR(m.stored() - e0, 0.0, 5e-3);
+    EXPECT_NEAR(supplied, kQ0 * kPeriod, 1e-6);
+    EXPECT_NEAR(flowed, supplied, 5e-3);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Steady states by hand.
+
+TEST_F(WholeRun, SteadyStatesOfAChainARadiatorAndTheMixedModel) {
+  struct Case {
+    const char* what;
+    std::function<void(tna_test::Network&)> build;
+    std::function<void(const tna_test::Network&)> check;
+  };
+  const double q = 12.0, tb = -10.0;
+  const Case cases[] = {
+      // Chain 4 - 2 - 7 - 1 (node numbers out of order), 12 W into node 4,
+      // node 1 a boundary at -10: each node stands Q / G above the next.
+      {"chain",
+       [&](tna_test::Network& n) {
+         n.node(4, 'D', 0.0, q).node(2, 'D', 0.0).node(7, 'D', 0.0).node(1, 'B', tb);
+         n.gl(7, 1, 3.0);
+         n.gl(2, 4, 0.5);
+         n.gl(2, 7, 2.0);
+       },
+       [&](const tna_test::Network& n) {
+         const double t7 = tb + q / 3.0, t2 = t7 + q / 2.0, t4 = t2 + q / 0.5;
+         EXPECT_NEAR(gar_thermalnodetemps(n.index(7)), t7, 1e-6);
+         EXPECT_NEAR(gar_thermalnodetemps(n.index(2)), t2, 1e-6);
+         EXPECT_NEAR(gar_thermalnodetemps(n.index(4)), t4, 1e-6);
+         EXPECT_EQ(gar_thermalnodetemps(n.index(1)), tb);
+       }},
+      // A plate of 0.2 m2 (emissivity 0.8) taking 30 W, radiating to space at
+      // -270 C: sigma eps A (T^4 - Tb^4) = Q.
+      {"radiator",
+       [](tna_test::Network& n) {
+         n.node(1, 'D', 20.0, 30.0).node(9, 'B', -270.0);
+         n.gr(1, 9, 0.16);
+       },
+       [](const tna_test::Network& n) {
+         const double tk = std::pow(30.0 / (kSigma * 0.16) + std::pow(-270.0 + kTabs, 4), 0.25);
+         EXPECT_NEAR(gar_thermalnodetemps(n.index(1)), tk - kTabs, 1e-5);
+       }},
+      // The mixed model with 25 W into node 30: they all leave into node 40.
+      {"mixed",
+       [](tna_test::Network& n) {
+         n.node(30, 'D', 40.0, 25.0).node(10, 'D', 25.0).node(40, 'B', -20.0).node(20, 'D', 20.0).node(5, 'D', 20.0);
+         n.gl(30, 10, 2.0);
+         n.gl(10, 20, 1.5);
+         n.gr(40, 20, 0.05);
+         n.gl(40, 10, 0.5);
+         n.gl(5, 30, 1.0);
+         n.tie(20, {5});
+       },
+       [](const tna_test::Network& n) {
+         auto t = [&](int num) { return gar_thermalnodetemps(n.index(num)); };
+         const double out = 0.5 * (t(10) - t(40)) +
+                            0.05 * kSigma * (std::pow(t(20) + kTabs, 4) - std::pow(t(40) + kTabs, 4));
+         EXPECT_NEAR(out, 25.0, 1e-5);
+         // Each node's own balance.
+         EXPECT_NEAR(25.0 + 2.0 * (t(10) - t(30)) + 1.0 * (t(20) - t(30)), 0.0, 1e-5);
+         EXPECT_NEAR(2.0 * (t(30) - t(10)) + 1.5 * (t(20) - t(10)) + 0.5 * (t(40) - t(10)), 0.0, 1e-5);
+         EXPECT_EQ(t(5), t(20));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    tna_test::Network net;
+    c.build(net);
+    net.build();
+    GLOR.RELXCA = 1e-10;
+    GLOR.INBALA = 1e-6;
+    GLOR.INBALR = 1e-8;
+    GLOI.NLOOP = 5000;
+    fresh_listing();
+    try {
+      SOLVFM();
+    } catch (const plat::ProcessExit&) {
+      ADD_FAILURE() << listing();
+      continue;
+    }
+    c.check(net);
   }
 }
 
