@@ -242,6 +242,7 @@ struct MixedRun {
   int accepted = 0;
   int rejected = 0;  // attempts from a step start cut short before any was accepted
   double shortest = 1e300;     // shortest accepted step
+  double longest = 0.0;        // longest accepted step
 };
 
 // Every routine keeps the heat: the change of stored heat over the run is
@@ -285,6 +286,7 @@ class MixedModel : public WholeRun {
       started = true;
       ++res.accepted;
       res.shortest = std::min(res.shortest, now - last_time);
+      res.longest = std::max(res.longest, now - last_time);
       last_time = now;
       last_flow = flow;
       const double t10 = gar_thermalnodetemps(m.n10), n30 = gar_thermalnodetemps(m.n30);
@@ -368,6 +370,18 @@ TEST_F(MixedModel, RejectedStepsKeepTheHeatAndTheLimit) {
     expect_heat_kept(res, r.run == SLMODE ? 60.0 : 1e-3);
     EXPECT_LE(res.worst_change, 0.5 * (1.0 + 1e-9));
     EXPECT_LT(difference(res.outs, reference.outs), r.run == SLMODE ? 0.6 : 0.1);
+  }
+  // The explicit routine, allowed steps of 20 s, keeps to 0.95 of the
+  // smallest time constant (node 20: at most 30 / 2.5 s, less with its
+  // radiation), and still keeps the heat by its own rule.
+  {
+    SCOPED_TRACE("SLFRWD at its stability limit");
+    const MixedRun res = mixed(kRoutines[2], 20.0);
+    ASSERT_EQ(res.outs.size(), 11u);
+    EXPECT_LT(res.longest, 0.95 * 30.0 / 2.5);
+    EXPECT_GT(res.longest, 5.0);
+    expect_heat_kept(res, 1e-3);
+    EXPECT_LT(difference(res.outs, reference.outs), 1.0);
   }
   // Crank-Nicolson also rejects steps whose rates change too much (DTROCA).
   SCOPED_TRACE("SLCRNC by DTROCA");
