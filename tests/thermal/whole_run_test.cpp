@@ -211,8 +211,18 @@ struct Mixed {
   int n30 = 0, n10 = 0, n20 = 0, n40 = 0, n5 = 0;
   int gr = 0;
   int g30_10 = 0, g10_20 = 0, g5_30 = 0;  // global indices of the inner conductors
-  void build() {
+  // With `inactive`, parts that must carry no heat: inactive conductors
+  // 30-40 and 10-40 (radiative), and an inactive node 50 at 500 C joined to
+  // node 30 by an active conductor and to node 20 by an inactive one.
+  void build(bool inactive = false) {
     net.node(30, 'D', 40.0).node(10, 'D', 25.0).node(40, 'B', -20.0).node(20, 'D', 20.0).node(5, 'D', 20.0);
+    if (inactive) {
+      net.gl(30, 40, 100.0, 'I');
+      net.gr(10, 40, 5.0, 'I');
+      net.node(50, 'X', 500.0);
+      net.gl(50, 30, 10.0);
+      net.gl(50, 20, 10.0, 'I');
+    }
     const int a = net.gl(30, 10, 2.0);
     const int b = net.gl(10, 20, 1.5);
     gr = net.gr(40, 20, 0.05);
@@ -258,7 +268,7 @@ class MixedModel : public WholeRun {
   MixedRun mixed(const Routine& r, double dt, const std::function<void()>& setup = {}) {
     MixedRun res;
     Mixed m;
-    m.build();
+    m.build(inactive_);
     times(200.0, 20.0, dt);
     GLOR.RELXCA = r.relxca;
     if (r.dtimei > 0.0) GLOR.DTIMEI = r.dtimei;
@@ -328,7 +338,8 @@ class MixedModel : public WholeRun {
     EXPECT_LT(res.worst_balance, 1e-5);
     EXPECT_LT(res.worst_tie, 1e-12);
   }
-  bool vary_ = false;  // the inner conductors change with time
+  bool vary_ = false;      // the inner conductors change with time
+  bool inactive_ = false;  // the model has its inactive parts
   // Largest difference of two runs at their outputs.
   static double difference(const std::vector<Out>& a, const std::vector<Out>& b) {
     double worst = 0.0;
@@ -382,6 +393,28 @@ TEST_F(MixedModel, ChangingInnerConductorsMakeNoHeat) {
     EXPECT_NEAR(made / made_half, 2.0, 0.3) << made << " " << made_half;
     EXPECT_LT(half.worst_balance, 1e-5);
     EXPECT_LT(half.worst_tie, 1e-12);
+  }
+}
+
+// Inactive conductors and an inactive node carry no heat: every routine
+// keeps the heat of the active network and gives its temperatures (node 50,
+// numbered last, follows the others in the node order).
+TEST_F(MixedModel, InactivePartsCarryNoHeat) {
+  for (const Routine& r : kRoutines) {
+    SCOPED_TRACE(r.name);
+    inactive_ = false;
+    const MixedRun plain = mixed(r, 0.5);
+    inactive_ = true;
+    const MixedRun res = mixed(r, 0.5);
+    ASSERT_EQ(res.outs.size(), plain.outs.size());
+    expect_heat_kept(res, r.energy);
+    double worst = 0.0;
+    for (std::size_t o = 0; o < res.outs.size(); ++o) {
+      for (std::size_t i = 0; i < plain.outs[o].t.size(); ++i)
+        worst = std::max(worst, std::fabs(res.outs[o].t[i] - plain.outs[o].t[i]));
+      EXPECT_EQ(res.outs[o].t.back(), 500.0);
+    }
+    EXPECT_LT(worst, 1e-9);
   }
 }
 
