@@ -19,9 +19,9 @@
 // taken with, and fl_thermal_entries_current compares the letters as they
 // stand with that copy before a sweep and takes the entries again when any
 // differs, or when the status generation (modeldata/status_changes.h) has
-// moved: a snapshot restore, which moves it, also puts the lists back. Conductor values are not copied: the
-// sums read them from the conductor arrays when they add them, so a value a
-// user block changes counts at once.
+// moved: a snapshot restore, which moves it, also puts the lists back.
+// Conductor values are not copied: the sums read them from the conductor
+// arrays when they add them, so a value a user block changes counts at once.
 #pragma once
 
 #include <cstdint>

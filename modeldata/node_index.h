@@ -14,13 +14,13 @@
 // number falls in that bucket, with the shift chosen so that there are at
 // most about two buckets per node: for numbers without large gaps every
 // bucket holds at most one number. The low bits of a table word give the
-// offset of that number in its bucket, so that such a look-up reads the
-// table alone, not the numbers: in a large model, one cache line rather
-// than two far apart. A few outlying numbers at either end (a boundary node numbered
+// offset of that number in its bucket, so that such a look-up reads the table
+// alone, not the numbers: in a large model, one cache line rather than two
+// far apart. A few outlying numbers at either end (a boundary node numbered
 // 99999 after nodes 1..500) stay outside the table, found by bisection, so
-// that they do not widen the buckets. A slice whose numbers are not
-// in ascending order gets no table: find() bisects it and first() searches
-// it linearly, as before.
+// that they do not widen the buckets. A slice whose numbers are not in
+// ascending order gets no table: find() bisects it and first() searches it
+// linearly, as before.
 //
 // While a load runs (NodeIndexScope, held by LOADB) the index of each slice
 // is built on first use and kept for the rest of the load; outside a load
