@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -135,6 +136,17 @@ void SLKMOD(int orient, int start, int firstcond, int worklen, int n, int m, pla
   if (start < 1 || last > worklen || last < 5LL * n) {
     status = 1;
     return;
+  }
+  // A model number that m would carry beyond the integer range is no model
+  // at all: the record is corrupt, and it is refused before any is widened.
+  for (int i = 1; i <= n; ++i) {
+    const std::int64_t r = start + 4LL * (i - 1);
+    for (const std::int64_t model : {std::int64_t{work(r)} + m, std::int64_t{work(r + 2)} + m}) {
+      if (model < INT_MIN || model > INT_MAX) {
+        status = 1;
+        return;
+      }
+    }
   }
   for (int i = 1; i <= n; ++i) {
     const std::int64_t r = start + 4LL * (i - 1);

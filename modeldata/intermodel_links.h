@@ -29,7 +29,8 @@ void SGTLNK(int worklen, int n, plat::Vec1<int> work, int& status, int orient, i
 // Widens n four-integer records at work(start..) into five-integer records
 // at work(1..5n): (model 1 + m, node 1, model 2 + m, node 2, firstcond + i - 1),
 // then orders the ends (negating the conductor of an exchanged record when
-// orient != 0). status 1 when start + 4n - 1 exceeds worklen or is below 5n.
+// orient != 0). status 1 when start + 4n - 1 exceeds worklen or is below 5n,
+// or when a model number plus m leaves the integer range (nothing widened).
 void SLKMOD(int orient, int start, int firstcond, int worklen, int n, int m, plat::Vec1<int> work, int& status);
 
 // Resolves every link end to its global node index (thermal index, or NT +

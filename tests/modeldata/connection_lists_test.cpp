@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <random>
 #include <string>
 #include <utility>
@@ -567,6 +568,25 @@ TEST_F(Pcs, LinkWithinOneModelPutsTheLowerNodeFirst) {
   // A start that would let the widened records overrun unread ones is refused.
   SLKMOD(0, 1, 11, 40, 1, 2, plat::Vec1<int>(work.data(), 40), st);
   EXPECT_EQ(st, 1);
+}
+
+TEST_F(Pcs, LinkWhoseModelLeavesTheIntegerRangeIsRefusedUntouched) {
+  // A corrupt database's relative model number that the loading model's
+  // offset carries past either end of the integer range.
+  for (const int bad : {INT_MAX, INT_MAX - 1, INT_MIN}) {
+    for (const int end : {0, 2}) {
+      std::vector<int> work(40, 0);
+      const int raw[8] = {0, 7, 0, 3, 0, 4, 1, 5};
+      std::copy(raw, raw + 8, work.begin() + 2);
+      work[2 + 4 + end] = bad;
+      const std::vector<int> before = work;
+      const int m = bad == INT_MIN ? -2 : 2;
+      int st = 0;
+      SLKMOD(0, 3, 11, 40, 2, m, plat::Vec1<int>(work.data(), 40), st);
+      EXPECT_EQ(st, 1) << bad << " at end " << end;
+      EXPECT_EQ(work, before);
+    }
+  }
 }
 
 TEST_F(Pcs, MultiModelFixtureWithLinksAndTiedNodes) {
