@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -278,16 +279,27 @@ bool read_block(hid_t ds, const std::vector<hsize_t>& start, const std::vector<h
   return H5Dread(ds, memtype, mspace.get(), fspace.get(), H5P_DEFAULT, out) >= 0;
 }
 
+// Whether ds is one-dimensional with at least n records. Checked before the
+// memory for n records is taken: a count attribute of a damaged file may
+// claim far more records than the dataset holds.
+bool holds_prefix(hid_t ds, std::int64_t n) {
+  const std::vector<hsize_t> dims = extents(ds);
+  return dims.size() == 1 && dims[0] >= static_cast<hsize_t>(n);
+}
+
 // The first n values of a 1-D dataset (nothing is read for n < 1).
 template <class T>
-void read_prefix(hid_t ds, int n, hid_t memtype, std::vector<T>& out, std::string_view routine) {
-  out.assign(static_cast<std::size_t>(std::max(n, 0)), T{});
+void read_prefix(hid_t ds, std::int64_t n, hid_t memtype, std::vector<T>& out, std::string_view routine) {
+  out.clear();
   if (n < 1) return;
+  if (!holds_prefix(ds, n)) dataset_error(object_name(ds), routine);
+  out.assign(static_cast<std::size_t>(n), T{});
   if (!read_block(ds, {0}, {static_cast<hsize_t>(n)}, memtype, out.data())) dataset_error(object_name(ds), routine);
 }
 
 template <class T>
-std::vector<T> read_prefix_at(hid_t loc, std::string_view path, int n, hid_t memtype, std::string_view routine) {
+std::vector<T> read_prefix_at(hid_t loc, std::string_view path, std::int64_t n, hid_t memtype,
+                              std::string_view routine) {
   std::vector<T> out;
   if (n < 1) return out;
   Id ds(open_dataset(loc, path, routine), H5Dclose);
@@ -304,9 +316,10 @@ bool has_member(hid_t ds, const char* member) {
 
 template <class T>
 std::vector<T> read_member(hid_t ds, int n, const char* member, hid_t membertype, std::string_view routine) {
-  std::vector<T> out(static_cast<std::size_t>(std::max(n, 0)));
+  std::vector<T> out;
   if (n < 1) return out;
-  if (!has_member(ds, member)) dataset_error(object_name(ds) + "." + member, routine);
+  if (!has_member(ds, member) || !holds_prefix(ds, n)) dataset_error(object_name(ds) + "." + member, routine);
+  out.resize(static_cast<std::size_t>(n));
   Id mt(H5Tcreate(H5T_COMPOUND, sizeof(T)), H5Tclose);
   if (mt.get() < 0 || H5Tinsert(mt.get(), member, 0, membertype) < 0 ||
       !read_block(ds, {0}, {static_cast<hsize_t>(n)}, mt.get(), out.data())) {
@@ -406,6 +419,7 @@ void createradiativeconductormaps(hid_t loc, AcdModel& r, int m) {
   if (ng < 1) return;
   constexpr const char* kRoutine = "(acds)CreateRadiativeConductorMaps";
   Id ds(open_dataset(loc, "ModelData/TimeDependent/RadiativeConductors/NodePairs", kRoutine), H5Dclose);
+  if (!holds_prefix(ds.get(), ng)) dataset_error(object_name(ds.get()), kRoutine);
   std::vector<int> model_i(static_cast<std::size_t>(ng)), model_j(static_cast<std::size_t>(ng));
   read_text_member(
       ds.get(), ng, "relativeSubmodelPathI", kPathLength,
@@ -468,11 +482,11 @@ void setmissiondata(hid_t loc, AcdModel& r) {
     r.numberOfArcs = int_attribute(loc, "Mission", "numberOfArcs");
     if (r.numberOfArcs < 1) refuse("Attribute numberOfArcs = " + std::to_string(r.numberOfArcs) + " is below 1");
     Id ds(open_dataset(loc, "Mission/OrbitalArcTimes", kRoutine), H5Dclose);
-    r.orbitalArcTimes.assign(4 * static_cast<std::size_t>(r.numberOfArcs), 0.0);
     const char* members[4] = {"start", "startFirst", "endFirst", "endAll"};
     for (std::size_t row = 0; row < 4; ++row) {
       const std::vector<double> v =
           read_member<double>(ds.get(), r.numberOfArcs, members[row], H5T_NATIVE_DOUBLE, kRoutine);
+      if (row == 0) r.orbitalArcTimes.assign(4 * v.size(), 0.0);
       for (std::size_t k = 0; k < v.size(); ++k) r.orbitalArcTimes[4 * k + row] = v[k];
     }
   } else if (type == 4) {
@@ -480,7 +494,7 @@ void setmissiondata(hid_t loc, AcdModel& r) {
     if (r.numberOfWavebands < 0) {
       refuse("Attribute numberOfWavebands = " + std::to_string(r.numberOfWavebands) + " is below 0");
     }
-    r.wavebandLimits = read_prefix_at<double>(loc, "Mission/Wavebands", r.numberOfWavebands + 1, H5T_NATIVE_DOUBLE,
+    r.wavebandLimits = read_prefix_at<double>(loc, "Mission/Wavebands", r.numberOfWavebands + 1LL, H5T_NATIVE_DOUBLE,
                                               "(acds)Load1DDatasetDble");
     r.waveValues.assign(static_cast<std::size_t>(r.numberOfWavebands), 0.0);
   } else {

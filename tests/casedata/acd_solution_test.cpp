@@ -8,6 +8,7 @@
 #include <hdf5_hl.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -605,6 +606,10 @@ struct Damage {
   bool at_update = false;  // found by the first update, not at the open
 };
 
+void set_int(hid_t f, const char* object, const char* name, int value) {
+  H5LTset_attribute_int(f, object, name, &value, 1);
+}
+
 void replace_with_text(hid_t f, const char* path) {
   H5Ldelete(f, path, H5P_DEFAULT);
   H5LTmake_dataset_string(f, path, "not numbers");
@@ -702,6 +707,47 @@ TEST_F(AcdManager, BrokenFilesGetTheirDiagnostic) {
          H5LTmake_dataset_double(f, "ModelData/TimeDependent/RadiativeConductors/Values", 2, d, v.data());
        },
        {"Dataset: /ModelData/TimeDependent/RadiativeConductors/Values"}, "((acds)Load2DDatasetRowDble,   1)", true},
+      // Counts far beyond what their datasets hold: refused before memory
+      // for that many records is taken (four times INT_MAX arcs would not
+      // fit in memory at all).
+      {"times count beyond the dataset", [](hid_t f) { set_int(f, "Mission", "numberOfTimes", INT_MAX); },
+       {"Problem............: Cannot read ACD dataset", "Dataset: /Mission/Times"}, "((acds)Load1DDatasetDble,   1)"},
+      {"node count beyond the dataset", [](hid_t f) { set_int(f, "ModelData/NodeList", "count", INT_MAX); },
+       {"Problem............: Cannot read ACD dataset", "Dataset: /ModelData/NodeList"},
+       "((acds)CreateNodeMap,   1)"},
+      {"conductor count beyond the pairs",
+       [](hid_t f) { set_int(f, "ModelData/TimeDependent/RadiativeConductors", "count", INT_MAX); },
+       {"Problem............: Cannot read ACD dataset",
+        "Dataset: /ModelData/TimeDependent/RadiativeConductors/NodePairs\n"},
+       "((acds)CreateRadiativeConductorMaps,   1)"},
+      {"arc count beyond the dataset",
+       [](hid_t f) {
+         set_int(f, "Mission", "analysisCaseType", 3);
+         set_int(f, "Mission", "numberOfArcs", INT_MAX);
+         const double arc[4] = {0.0, 0.0, 10.0, 40.0};
+         hid_t t = H5Tcreate(H5T_COMPOUND, sizeof arc);
+         const char* names[4] = {"start", "startFirst", "endFirst", "endAll"};
+         for (std::size_t k = 0; k < 4; ++k) H5Tinsert(t, names[k], k * sizeof(double), H5T_NATIVE_DOUBLE);
+         const hsize_t one = 1;
+         hid_t space = H5Screate_simple(1, &one, nullptr);
+         hid_t ds = H5Dcreate2(f, "Mission/OrbitalArcTimes", t, space, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+         H5Dwrite(ds, t, H5S_ALL, H5S_ALL, H5P_DEFAULT, arc);
+         H5Dclose(ds);
+         H5Sclose(space);
+         H5Tclose(t);
+       },
+       {"Problem............: Cannot read ACD dataset", "Dataset: /Mission/OrbitalArcTimes.start"},
+       "((acds)SetMissionData,   1)"},
+      {"waveband count at the integer limit",
+       [](hid_t f) {
+         set_int(f, "Mission", "analysisCaseType", 4);
+         set_int(f, "Mission", "numberOfWavebands", INT_MAX);
+         const double limits[3] = {0.0, 1.0, 2.0};
+         const hsize_t n = 3;
+         H5LTmake_dataset_double(f, "Mission/Wavebands", 1, &n, limits);
+       },
+       {"Problem............: Cannot read ACD dataset", "Dataset: /Mission/Wavebands"},
+       "((acds)Load1DDatasetDble,   1)"},
   };
   // clang-format on
   for (const Damage& d : damages) {
