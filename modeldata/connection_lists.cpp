@@ -195,9 +195,12 @@ struct PairOrder {
 // position (0 for a number that is not one of the model's nodes), the
 // buckets' conductors with that signed position, and per node and kind the
 // end of its bucket (counted a byte per node while the pairs are read).
+// Each node's first word is written to starts[n - 1] as start_base + its
+// local position + 1 (its place in the global list), when starts is given.
 // Returns the length, or -1 when it does not fit.
 std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], const NodeSlice& th,
-                          const NodeSlice& fl, const Buckets& matrix, int* out, std::int64_t cap, PairFault& fault) {
+                          const NodeSlice& fl, const Buckets& matrix, int* out, std::int64_t cap, PairFault& fault,
+                          int* starts, int start_base) {
   static constexpr int kSign[3] = {1, 1, -1};
   const int ntm = th.n;
   std::int64_t total = 0;
@@ -276,6 +279,7 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
     return true;
   };
   for (int n = 1; n <= ntm; ++n) {
+    if (starts) starts[n - 1] = start_base + static_cast<int>(w) + 1;
     for (int k = 0; k < 3; ++k) {
       const PairList& pl = kinds[k];
       const int* p = pos[k];
@@ -315,10 +319,13 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
 }
 
 // The chained local list SPCSA wrote last (its array, the fill position
-// before it and its length), which SIMPCS rebases in place.
+// before it and its length), which SIMPCS rebases in place. Rebasing keeps
+// every word in its place, so the builder has already written the model's
+// node starts into gar_pcsptrsthermalold when `starts` says so.
 struct ChainedNote {
   const int* list = nullptr;
   int fill = 0, len = 0;
+  bool starts = false;
 };
 ChainedNote chained_note;
 
@@ -587,15 +594,20 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
   if (chained) {
     // Straight into the list array, at fill + 1 and within its first FLAGS(24) words.
     const std::int64_t len = std::min<std::int64_t>(FLAGS(24), gar_pcsthermalold.size());
+    const int tbase = gar_modeldirectory(md_thermalnodebase, m);
+    int* starts = tbase >= 0 && tbase + std::int64_t{ntm} <= gar_pcsptrsthermalold.size()
+                      ? gar_pcsptrsthermalold.data() + tbase
+                      : nullptr;
     const std::int64_t w = fill < 0 || fill > len ? -1
                                                   : chained_list(kinds, counts, th, fl, matrix,
-                                                                 gar_pcsthermalold.data() + fill, len - fill, fault);
+                                                                 gar_pcsthermalold.data() + fill, len - fill, fault,
+                                                                 starts, fill);
     if (refused()) return;
     if (w < 0) {
       fail();
       return;
     }
-    if (w > 0) chained_note = {gar_pcsthermalold.data(), fill, static_cast<int>(w)};
+    if (w > 0) chained_note = {gar_pcsthermalold.data(), fill, static_cast<int>(w), starts != nullptr};
     locallen = static_cast<int>(w);
     fill += locallen;
     present = locallen > 0 ? 1 : 0;
@@ -1040,9 +1052,11 @@ void SIMPCS(int thpresent, int thlen, int flpresent, int fllen, int m, plat::Mat
     int* a = gar_pcsthermalold.data();
     std::int64_t w = thfill;  // zero-based
     // With every base 0 and the list at the start of the array, the local
-    // list is already the global one: only the node starts are taken.
+    // list is already the global one: only the node starts are taken, and
+    // the builder has written them already unless the note says otherwise.
     const bool as_is = thfill == 0 && tbase == 0 && cbase[0] == 0 && cbase[1] == 0 && cbase[2] == 0;
-    for (int n = 1; n <= ntm && as_is; ++n) {
+    if (as_is && note.starts) w = thfill + thlen;
+    for (int n = 1; n <= ntm && as_is && !note.starts; ++n) {
       gar_pcsptrsthermalold(n) = static_cast<int>(w + 1);
       for (int k = 0; k < 3; ++k) {
         while (a[w] >= 0) w += 2;

@@ -747,10 +747,14 @@ TEST_F(Pcs, MergeInPlaceGivesWhatTheMoveToTheTailGives) {
       SPCSA(d, 2, 2, 6, 4, 4, t, fill, thp, thl, st);
       ASSERT_EQ(st, 0);
       ASSERT_EQ(thl, local);
-      const std::vector<int> built(gar_pcsthermalold.begin(), gar_pcsthermalold.end());
+      // The builder leaves the list and the node starts it wrote; the merge
+      // after another build must write every start itself.
+      const std::vector<int> built(gar_pcsthermalold.begin(), gar_pcsthermalold.end()),
+          built_starts(gar_pcsptrsthermalold.begin(), gar_pcsptrsthermalold.end());
       auto merge = [&](bool other_build_between) {
         std::copy(built.begin(), built.end(), gar_pcsthermalold.begin());
-        std::fill(gar_pcsptrsthermalold.begin() + o, gar_pcsptrsthermalold.end(), 0);
+        std::copy(built_starts.begin(), built_starts.end(), gar_pcsptrsthermalold.begin());
+        if (other_build_between) std::fill(gar_pcsptrsthermalold.begin() + o, gar_pcsptrsthermalold.end(), 0);
         int f = fill, fl = 0, p = 0, l = 0, s2 = 0;
         if (other_build_between) SPCSA(d, 2, 3, 0, 0, 0, t, fl, p, l, s2);  // model 3: nothing built
         SIMPCS(thp, thl, 0, 0, 2, gar_modeldirectory, FLAGS(24), FLAGS(35), f, fl, gar_dynamiccoreint, s2);
