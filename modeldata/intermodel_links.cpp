@@ -422,137 +422,138 @@ bool add_links(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat:
   return true;
 }
 
-// The link entries of every kind and end as the insertion takes them: by
-// node in ascending order and, within a node, in record order, which is the
-// order of the node's chain. Built with a counting sort over the records
-// once it is checked that the chains (heads and next words) are exactly
-// those SLKNDS builds from the records' end nodes, so that reading the runs
-// gives what walking the chains gives; otherwise the insertion walks the
-// chains. The runs are read in order, so no node needs a pointer of its own.
+// The link entries of every kind as the insertion takes them: by node in
+// ascending order and, within a node, end 1's before end 2's, each in
+// record order, which is the order of the node's chains. Built with a
+// counting sort over the records once it is checked that the chains (heads
+// and next words) are exactly those SLKNDS builds from the records' end
+// nodes, so that reading the runs gives what walking the chains gives;
+// otherwise the insertion walks the chains. A kind keeps its entries as
+// (neighbour, conductor) pairs and, per node, where the node's entries end,
+// so a node's entries are one block found without a search.
 class LinkRuns {
  public:
   // Runs of the nodes lo..hi (nnodes = NT + NF); false when some chain is
   // not the one SLKNDS builds.
   bool build(const Insertion& ins, plat::Vec1<int> work, int worklen, int nnodes, int lo, int hi) {
+    lo_ = lo;
+    hi_ = hi;
     for (int t = 1; t <= 3; ++t)
-      for (int e = 1; e <= 2; ++e)
-        if (!build_one(ins.recs[t - 1], ins.nrec[t - 1], head_column(work, worklen, nnodes, 2 * t - 2 + e), t, e, lo,
-                       hi))
-          return false;
+      if (!build_kind(ins.recs[t - 1], ins.nrec[t - 1], head_column(work, worklen, nnodes, 2 * t - 1),
+                      head_column(work, worklen, nnodes, 2 * t), t))
+        return false;
     return true;
   }
 
-  // Entries of every run (the words the insertion adds are twice as many).
-  std::int64_t total() const {
-    std::int64_t n = 0;
-    for (const Run& run : runs_) n += run.n;
-    return n;
-  }
+  // Entries of every kind (the words the insertion adds are twice as many).
+  std::int64_t total() const { return kinds_[0].n + kinds_[1].n + kinds_[2].n; }
 
-  // For the rewrite from the last node back: the entries of kind t at
-  // `node`, taken from the end of the runs (node must not rise from call to
-  // call), written in insertion order (end 1's, then end 2's, each in
-  // record order) to the words before `end`; their number of words.
-  int take_back(int t, int node, int* end) {
-    std::int64_t from[2], count[2];
-    for (int e = 1; e <= 2; ++e) {
-      Run& run = runs_[2 * (t - 1) + (e - 1)];
-      if (!run.taking_back) {
-        run.taking_back = true;
-        run.at = run.n;
-      }
-      std::int64_t a = run.at;
-      while (a > 0 && run.e[3 * (a - 1)] == node) --a;
-      from[e - 1] = a;
-      count[e - 1] = run.at - a;
-      run.at = a;
-    }
-    int* out = end - 2 * (count[0] + count[1]);
-    for (int e = 1; e <= 2; ++e) {
-      const Run& run = runs_[2 * (t - 1) + (e - 1)];
-      for (std::int64_t k = 0; k < count[e - 1]; ++k) {
-        out[0] = run.e[3 * (from[e - 1] + k) + 1];
-        out[1] = run.e[3 * (from[e - 1] + k) + 2];
-        out += 2;
-      }
-    }
-    return static_cast<int>(2 * (count[0] + count[1]));
+  // The entries of kind t at `node` (lo..hi): their number and the first
+  // of their (neighbour, conductor) pairs.
+  std::int64_t count(int t, int node) const {
+    const Kind& k = kinds_[t - 1];
+    if (k.n == 0) return 0;
+    return k.ends[node - lo_] - first_of(k, node);
+  }
+  const int* pairs(int t, int node) const {
+    const Kind& k = kinds_[t - 1];
+    return k.pairs + 2 * first_of(k, node);
   }
 
   // add_links from the runs.
   bool add(int t, int node, plat::Vec1<int> list, int& w, int r, int& shift, std::string_view routine) {
+    if (node < lo_ || node > hi_) return true;
+    const std::int64_t c = count(t, node);
+    if (c == 0) return true;
     LoopGuard guard(routine);
-    for (int e = 1; e <= 2; ++e) {
-      Run& run = runs_[2 * (t - 1) + (e - 1)];
-      while (run.at < run.n && run.e[3 * run.at] == node) {
-        guard.pass();
-        if (w + 1 >= r) return false;
-        list(w) = run.e[3 * run.at + 1];
-        list(w + 1) = run.e[3 * run.at + 2];
-        w += 2;
-        shift += 2;
-        ++run.at;
-      }
+    const int* x = pairs(t, node);
+    for (std::int64_t k = 0; k < c; ++k, x += 2) {
+      guard.pass();
+      if (w + 1 >= r) return false;
+      list(w) = x[0];
+      list(w + 1) = x[1];
+      w += 2;
+      shift += 2;
     }
     return true;
   }
 
  private:
-  struct Run {
-    std::optional<LoadWords> words;
-    const int* e = nullptr;  // (node, neighbour, conductor) per entry
-    std::int64_t n = 0, at = 0;
-    bool taking_back = false;
+  struct Kind {
+    std::optional<LoadWords> end_words, pair_words;  // taken in this order, given back in the reverse
+    const int* ends = nullptr;   // ends[v - lo]: one past node v's last entry
+    const int* pairs = nullptr;  // (neighbour, conductor) per entry
+    std::int64_t n = 0;
   };
 
-  bool build_one(plat::Vec1<const int> recs, int nrec, plat::Vec1<const int> head, int t, int e, int lo, int hi) {
-    Run& run = runs_[2 * (t - 1) + (e - 1)];
+  std::int64_t first_of(const Kind& k, int node) const { return node > lo_ ? k.ends[node - 1 - lo_] : 0; }
+
+  bool build_kind(plat::Vec1<const int> recs, int nrec, plat::Vec1<const int> head1, plat::Vec1<const int> head2,
+                  int t) {
+    Kind& kind = kinds_[t - 1];
+    const int lo = lo_, hi = hi_;
     if (nrec <= 0 || hi < lo) return true;
-    const std::int64_t node_word = 2 * e, next_word = e == 1 ? 1 : 3;
     const std::int64_t span = std::int64_t{hi} - lo + 1;
-    LoadWords scratch(LoadArea::Pointers, 2 * span);
-    int* last = scratch.data() - lo;          // last[v], v = lo..hi: the chain's first record so far
-    int* count = scratch.data() + span - lo;  // count[v]: the node's records
-    std::int64_t m = 0;
-    for (int rec = nrec; rec >= 1; --rec) {
-      const std::int64_t o = kRec * (rec - 1LL);
-      const int v = recs(o + node_word);
-      if (v < lo || v > hi) continue;
-      const int next = recs(o + next_word);
-      if (last[v] != 0 ? next != last[v] : (next >= 1 && next <= nrec)) return false;
-      last[v] = rec;
-      ++count[v];
-      ++m;
+    // Per end and node v = lo..hi, two words: while the records are checked,
+    // the chain's first record so far and the node's record count; then
+    // where the node's next entry of that end goes.
+    LoadWords scratch(LoadArea::Pointers, 4 * span);
+    int* node_words[2] = {scratch.data() - 2 * std::int64_t{lo}, scratch.data() + 2 * (span - lo)};
+    for (int e = 1; e <= 2; ++e) {
+      int* s = node_words[e - 1];
+      const std::int64_t node_word = 2 * e, next_word = e == 1 ? 1 : 3;
+      for (int rec = nrec; rec >= 1; --rec) {
+        const std::int64_t o = kRec * (rec - 1LL);
+        const int v = recs(o + node_word);
+        if (v < lo || v > hi) continue;
+        const int next = recs(o + next_word);
+        int* x = s + 2 * std::int64_t{v};
+        if (x[0] != 0 ? next != x[0] : (next >= 1 && next <= nrec)) return false;
+        x[0] = rec;
+        ++x[1];
+      }
     }
+    // The heads, and each node's block: end 1's entries, then end 2's.
+    kind.end_words.emplace(LoadArea::Compact, span, LoadFill::Any);
+    int* ends = kind.end_words->data() - lo;
+    int* s1 = node_words[0];
+    int* s2 = node_words[1];
+    int at = 0;
     for (int v = lo; v <= hi; ++v) {
-      const int h = head(v);
-      if (last[v] != 0 ? h != last[v] : (h >= 1 && h <= nrec)) return false;
+      int* x1 = s1 + 2 * std::int64_t{v};
+      int* x2 = s2 + 2 * std::int64_t{v};
+      const int h1 = head1(v), h2 = head2(v);
+      if (x1[0] != 0 ? h1 != x1[0] : (h1 >= 1 && h1 <= nrec)) return false;
+      if (x2[0] != 0 ? h2 != x2[0] : (h2 >= 1 && h2 <= nrec)) return false;
+      x1[0] = at;
+      x2[0] = at + x1[1];
+      at += x1[1] + x2[1];
+      ends[v] = at;
     }
-    // Counting sort by node, records in ascending order within a node.
-    run.words.emplace(LoadArea::Compact, 3 * m, LoadFill::Any);
-    int* out = run.words->data();
-    int start = 0;
-    for (int v = lo; v <= hi; ++v) {
-      last[v] = start;
-      start += count[v];
+    kind.pair_words.emplace(LoadArea::Compact, 2LL * at, LoadFill::Any);
+    int* out = kind.pair_words->data();
+    for (int e = 1; e <= 2; ++e) {
+      int* s = node_words[e - 1];
+      const std::int64_t node_word = 2 * e, other_word = e == 1 ? 4 : 2;
+      const bool negate = e == 1 && t == 3;
+      for (int rec = 1; rec <= nrec; ++rec) {
+        const std::int64_t o = kRec * (rec - 1LL);
+        const int v = recs(o + node_word);
+        if (v < lo || v > hi) continue;
+        const int cond = recs(o + 5);
+        int* x = out + 2 * static_cast<std::int64_t>(s[2 * std::int64_t{v}]++);
+        x[0] = recs(o + other_word);
+        x[1] = negate ? -cond : cond;
+      }
     }
-    for (int rec = 1; rec <= nrec; ++rec) {
-      const std::int64_t o = kRec * (rec - 1LL);
-      const int v = recs(o + node_word);
-      if (v < lo || v > hi) continue;
-      int cond = recs(o + 5);
-      if (e == 1 && t == 3) cond = -cond;
-      int* x = out + 3 * static_cast<std::int64_t>(last[v]++);
-      x[0] = v;
-      x[1] = e == 1 ? recs(o + 4) : recs(o + 2);
-      x[2] = cond;
-    }
-    run.e = out;
-    run.n = m;
+    kind.ends = kind.end_words->data();
+    kind.pairs = out;
+    kind.n = at;
     return true;
   }
 
-  Run runs_[6];  // kind t, end e at 2 (t - 1) + (e - 1)
+  Kind kinds_[3];
+  int lo_ = 1, hi_ = 0;
 };
 
 // Moves the (node, conductor) pairs of a sub-list from word r down to word w
@@ -675,7 +676,9 @@ bool rewrite_from_the_back(plat::Vec1<int> list, int len, int& used, int nt, pla
       a[term[t] + shift - 1] = static_cast<int>(-(term[t] + shift + 1));
       std::memmove(a + (first[t] + shift - 1), a + (first[t] - 1),
                    static_cast<std::size_t>(term[t] - first[t]) * sizeof(int));
-      shift -= runs.take_back(t + 1, n, a + (first[t] + shift - 1));
+      const std::int64_t c = runs.count(t + 1, n);
+      if (c > 0) std::memcpy(a + (first[t] + shift - 1 - 2 * c), runs.pairs(t + 1, n), 2 * c * sizeof(int));
+      shift -= 2 * c;
     }
     ptrsold(n) = static_cast<int>(start + shift);
     next = start;
