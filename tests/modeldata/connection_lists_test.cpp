@@ -816,6 +816,54 @@ TEST_F(Pcs, LinkInsertionTakesEachNodesLinksInTheOrderOfItsChain) {
   }
 }
 
+TEST_F(Pcs, LinkInsertionRefusesDamagedThermalLists) {
+  // Node 2 of the main model has three GL links. The four nodes' lists
+  // start at words 1, 9, 17 and 25, each a GL entry and three terminators
+  // (-(p + 1), 0) at their positions p; one word is damaged, or the used
+  // count cut short, before the insertion.
+  struct Damage {
+    const char* what;
+    int word, value;  // word 0: none
+    int cut = 0;      // words taken off the used count
+  };
+  const Damage damages[] = {
+      {"jump of the first terminator off by two", 3, -6},
+      {"node 1's GL terminator turned into an entry", 3, 3},
+      {"second word of node 2's GF terminator not 0", 16, 7},
+      {"jump of node 3's GR terminator off by two", 21, -24},
+      {"node 4's entry naming node 0", 25, 0},
+      {"jump of the last terminator off by two", 31, -34},
+      {"last terminator past the used words", 0, 0, 2},
+  };
+  for (const Damage& d : damages) {
+    SCOPED_TRACE(d.what);
+    gar_deallocate_all();
+    alloc({.nt = 4, .ngl = 5, .ngf = 1, .nm = 2});
+    two_models();
+    bases(md_linearcondbase, {0, 4, 5});
+    model(1, {{1, 9}}, {}, {});
+    links(1, 1, {{0, 9, 1, 5}, {0, 9, 1, 6}, {0, 9, 1, 5}});
+    model(2, {{5, 6}}, {}, {});
+    int st = 0;
+    auto& core = gar_dynamiccoreint;
+    SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums, CTextVec1(gar_modelnames),
+           core, st);
+    ASSERT_EQ(st, 0);
+    SLKPTS(sz.dystor, 0, 4, core, st);
+    ASSERT_EQ(st, 0);
+    ASSERT_EQ(thfill, 32);
+    for (int n = 1; n <= 4; ++n) {
+      const int p = 8 * n - 7;
+      ASSERT_GT(gar_pcsthermalold(p), 0);
+      for (int t = 1; t <= 3; ++t) ASSERT_EQ(gar_pcsthermalold(p + 2 * t), -(p + 2 * t + 1));
+    }
+    if (d.word > 0) gar_pcsthermalold(d.word) = d.value;
+    thfill -= d.cut;
+    SLKCTR(sz.dystor, FLAGS(24), thfill, 0, 4, core, gar_pcsthermalold, gar_pcsptrsthermalold, st);
+    EXPECT_EQ(st, 11);
+  }
+}
+
 TEST_F(Pcs, LinkEndsAreResolvedAsByOnePassPerModel) {
   // Random link records over four models (model 3 holds no node) with ends
   // that name unknown nodes, resolved ends and models outside the tree:
