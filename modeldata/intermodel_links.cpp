@@ -626,62 +626,83 @@ void slktrf(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Ve
 
 namespace {
 
+// Positions of the first `need` terminators of the list a[0..used) into
+// term[0..need) (term[need] is written over freely): the nodes' lists follow
+// one another from word 1, each sub-list a run of entries (first word
+// positive) closed by its terminator (-(p + 1), 0) at its position p. false
+// when a pair would pass `used` before the last of them is found or one of
+// them is not such a terminator. Every pair is handled alike, so the scan
+// does not branch on where the sub-lists end.
+bool find_terminators(const int* a, std::int64_t used, std::int64_t need, int* term) {
+  std::int64_t k = 0, p = 1;
+  bool bad = false;
+  while (k < need) {
+    if (p + 1 > used) return false;
+    const std::int64_t stop = std::min(used - 1, p + 2 * 255);
+    for (; p <= stop; p += 2) {
+      const int v = a[p - 1];
+      const bool counted = (v <= 0) & (k < need);
+      term[k] = static_cast<int>(p);
+      bad |= counted & ((std::int64_t{v} != -(p + 1)) | (a[p] != 0));
+      k += counted;
+    }
+    if (bad) return false;
+  }
+  return true;
+}
+
+// Moves the words from..to - 1 (list(i) at a[i - 1]) up by `shift` words
+// and gives the terminators among them, term[kfirst..klast], the jumps of
+// their new positions.
+void move_up(int* a, std::int64_t from, std::int64_t to, std::int64_t shift, const int* term, std::int64_t kfirst,
+             std::int64_t klast) {
+  if (shift == 0 || to <= from) return;
+  std::memmove(a + (from + shift - 1), a + (from - 1), static_cast<std::size_t>(to - from) * sizeof(int));
+  for (std::int64_t k = kfirst; k <= klast; ++k) {
+    const std::int64_t q = term[k] + shift;
+    a[q - 1] = static_cast<int>(-(q + 1));
+  }
+}
+
 // The insertion of SLKCTR when the link entries come from the runs, done in
-// place: as the lists only grow, each sub-list is moved up by the words
-// inserted before its end, from the last node back, and its link entries
-// written in front of its own; no word is moved twice and nothing is moved
-// to the tail first. The nodes' lists must follow one another from word 1,
-// each sub-list closed by its terminator (-(p + 1), 0) at its position p;
-// the words after node nt's list are dropped. The result is word for word
-// that of the forward rewrite (SLKTRF per node and kind), the free words
-// after the used part cleared as there. false when a list is malformed or
-// the array is too short for the inserted entries.
+// place: as the lists only grow, the words are moved up by the words
+// inserted before them, from the last node back, and each sub-list's link
+// entries written in front of its own; the words between two sub-lists
+// that receive links move as one block, no word is moved twice and nothing
+// is moved to the tail first. The nodes' lists must follow one another from
+// word 1, each sub-list closed by its terminator (-(p + 1), 0) at its
+// position p; the words after node nt's list are dropped. The result is
+// word for word that of the forward rewrite (SLKTRF per node and kind), the
+// free words after the used part cleared as there. false when a list is
+// malformed or the array is too short for the inserted entries.
 bool rewrite_from_the_back(plat::Vec1<int> list, int len, int& used, int nt, plat::Vec1<int> ptrsold,
                            LinkRuns& runs) {
   int* a = list.data();  // list(i) at a[i - 1]
-  // Where each node's list starts, checking the form on the way.
-  LoopGuard guard("SLKTRF");
-  std::int64_t p = 1;
-  for (int n = 1; n <= nt; ++n) {
-    ptrsold(n) = static_cast<int>(p);
-    for (int t = 1; t <= 3; ++t) {
-      for (;;) {
-        guard.pass();
-        if (p + 1 > used) return false;
-        if (a[p - 1] <= 0) break;
-        p += 2;
-      }
-      if (a[p - 1] != -(p + 1) || a[p] != 0) return false;
-      p += 2;
-    }
-  }
-  const std::int64_t end = p;  // first word after node nt's list
+  // Sub-list k = 3 (n - 1) + t - 1 (node n, kind t) ends at its terminator
+  // term[k] and starts after the previous one (node 1's first at word 1).
+  const std::int64_t need = 3LL * nt;
+  LoadWords term_words(LoadArea::Pointers, need + 1, LoadFill::Any);
+  int* term = term_words.data();
+  if (!find_terminators(a, used, need, term)) return false;
+  auto first = [&](std::int64_t k) -> std::int64_t { return k > 0 ? term[k - 1] + 2 : 1; };
+  const std::int64_t end = term[need - 1] + 2;  // first word after node nt's list
   const std::int64_t inserted = 2 * runs.total();
   if (end - 1 + inserted > len) return false;
-  // shift: the words inserted before the sub-list being moved, counting its own.
-  std::int64_t shift = inserted, next = end;
+  // shift: the words inserted before the words still to move, which are
+  // those up to `to` (exclusive), the terminators among them up to klast.
+  std::int64_t shift = inserted, to = end, klast = need - 1;
   for (int n = nt; n >= 1; --n) {
-    const std::int64_t start = ptrsold(n);
-    std::int64_t term[3], first[3];
-    std::int64_t q = start;
-    for (int t = 0; t < 3; ++t) {
-      first[t] = q;
-      while (a[q - 1] > 0) q += 2;
-      term[t] = q;
-      q += 2;
-    }
-    if (q != next) return false;
-    for (int t = 2; t >= 0; --t) {
-      a[term[t] + shift] = 0;
-      a[term[t] + shift - 1] = static_cast<int>(-(term[t] + shift + 1));
-      std::memmove(a + (first[t] + shift - 1), a + (first[t] - 1),
-                   static_cast<std::size_t>(term[t] - first[t]) * sizeof(int));
-      const std::int64_t c = runs.count(t + 1, n);
-      if (c > 0) std::memcpy(a + (first[t] + shift - 1 - 2 * c), runs.pairs(t + 1, n), 2 * c * sizeof(int));
+    for (int t = 3; t >= 1; --t) {
+      const std::int64_t c = runs.count(t, n);
+      if (c == 0) continue;
+      const std::int64_t k = 3LL * (n - 1) + t - 1, from = first(k);
+      move_up(a, from, to, shift, term, k, klast);
       shift -= 2 * c;
+      std::memcpy(a + (from + shift - 1), runs.pairs(t, n), static_cast<std::size_t>(2 * c) * sizeof(int));
+      to = from;
+      klast = k - 1;
     }
-    ptrsold(n) = static_cast<int>(start + shift);
-    next = start;
+    ptrsold(n) = static_cast<int>(first(3LL * (n - 1)) + shift);
   }
   if (shift != 0) return false;
   const std::int64_t now_used = end - 1 + inserted;
