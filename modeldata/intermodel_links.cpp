@@ -627,24 +627,40 @@ void slktrf(plat::Vec1<const int> records, plat::Vec1<const int> head1, plat::Ve
 namespace {
 
 // Positions of the first `need` terminators of the list a[0..used) into
-// term[0..need) (term[need] is written over freely): the nodes' lists follow
-// one another from word 1, each sub-list a run of entries (first word
-// positive) closed by its terminator (-(p + 1), 0) at its position p. false
-// when a pair would pass `used` before the last of them is found or one of
-// them is not such a terminator. Every pair is handled alike, so the scan
-// does not branch on where the sub-lists end.
+// term[0..need): the nodes' lists follow one another from word 1, each
+// sub-list a run of entries (first word positive) closed by its terminator
+// (-(p + 1), 0) at its position p. false when a pair would pass `used`
+// before the last of them is found or one of them is not such a
+// terminator. The list is taken in blocks of pairs: every pair's position
+// is written at the next free place of term, which only a terminator takes
+// up, so finding them does not branch on where the sub-lists end; the
+// block's terminators are checked after it. A block has no more pairs than
+// terminators still wanted, so term is never written past need.
 bool find_terminators(const int* a, std::int64_t used, std::int64_t need, int* term) {
   std::int64_t k = 0, p = 1;
-  bool bad = false;
   while (k < need) {
     if (p + 1 > used) return false;
-    const std::int64_t stop = std::min(used - 1, p + 2 * 255);
-    for (; p <= stop; p += 2) {
-      const int v = a[p - 1];
-      const bool counted = (v <= 0) & (k < need);
+    const std::int64_t pairs = std::min({(used - p + 1) / 2, need - k, std::int64_t{256}});
+    const std::int64_t k0 = k, stop = p + 2 * pairs;
+    for (; p + 6 < stop; p += 8) {
+      const int v0 = a[p - 1], v1 = a[p + 1], v2 = a[p + 3], v3 = a[p + 5];
       term[k] = static_cast<int>(p);
-      bad |= counted & ((std::int64_t{v} != -(p + 1)) | (a[p] != 0));
-      k += counted;
+      k += v0 <= 0;
+      term[k] = static_cast<int>(p + 2);
+      k += v1 <= 0;
+      term[k] = static_cast<int>(p + 4);
+      k += v2 <= 0;
+      term[k] = static_cast<int>(p + 6);
+      k += v3 <= 0;
+    }
+    for (; p < stop; p += 2) {
+      term[k] = static_cast<int>(p);
+      k += a[p - 1] <= 0;
+    }
+    bool bad = false;
+    for (std::int64_t i = k0; i < k; ++i) {
+      const std::int64_t q = term[i];
+      bad |= ((a[q - 1] + q + 1) | a[q]) != 0;
     }
     if (bad) return false;
   }
@@ -681,7 +697,7 @@ bool rewrite_from_the_back(plat::Vec1<int> list, int len, int& used, int nt, pla
   // Sub-list k = 3 (n - 1) + t - 1 (node n, kind t) ends at its terminator
   // term[k] and starts after the previous one (node 1's first at word 1).
   const std::int64_t need = 3LL * nt;
-  LoadWords term_words(LoadArea::Pointers, need + 1, LoadFill::Any);
+  LoadWords term_words(LoadArea::Pointers, need, LoadFill::Any);
   int* term = term_words.data();
   if (!find_terminators(a, used, need, term)) return false;
   auto first = [&](std::int64_t k) -> std::int64_t { return k > 0 ? term[k - 1] + 2 : 1; };
