@@ -240,6 +240,10 @@ void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int /*nf*/, int nt, 
     bool skip = true;  // neither thermal nor fluid nodes
     bool bad = false;  // its node slices leave the arrays
     int tb = 0, fb = 0, ntm = 0, nfm = 0;
+    // Thermal node numbers that run first, first + 1, ... (as submodels
+    // often number their nodes): a number's position is found by subtraction.
+    bool th_run = false;
+    int th_first = 0;
     const NodeIndex* th = nullptr;
     const NodeIndex* fl = nullptr;
   };
@@ -256,6 +260,13 @@ void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int /*nf*/, int nt, 
              md.fb + std::max(md.nfm, 0) > fluidnums.size();
     md.ntm = std::max(md.ntm, 0);
     md.nfm = std::max(md.nfm, 0);
+    if (!md.bad && md.ntm > 0) {
+      const int* num = thermalnums.data() + md.tb;
+      int j = 1;
+      while (j < md.ntm && std::int64_t{num[j]} == std::int64_t{num[j - 1]} + 1) ++j;
+      md.th_run = j == md.ntm;
+      md.th_first = num[0];
+    }
   }
   auto thslice = [&](const Model& md) { return plat::Vec1<const int>(thermalnums.data() + md.tb, md.ntm); };
   auto flslice = [&](const Model& md) { return plat::Vec1<const int>(fluidnums.data() + md.fb, md.nfm); };
@@ -283,12 +294,17 @@ void SLKALL(int worklen, plat::Mat2<int> directory, int nm, int /*nf*/, int nt, 
   // The resolved value of end word w of a record for model i, 0 when i has no such node.
   auto resolve = [&](plat::Vec1<int> r, std::int64_t w, int i) {
     Model& md = models[static_cast<std::size_t>(i)];
-    if (!md.th && md.ntm > 0) md.th = load_node_index(thslice(md), md.ntm);
-    if (!md.fl && md.nfm > 0) md.fl = load_node_index(flslice(md), md.nfm);
     const int node = r(w + 1);
-    int p = md.th ? md.th->find(node) : find_node(thslice(md), md.ntm, node);
-    if (p) return p + md.tb;
-    p = md.fl ? md.fl->find(node) : find_node(flslice(md), md.nfm, node);
+    if (md.th_run) {
+      const std::int64_t p = std::int64_t{node} - md.th_first + 1;
+      if (p >= 1 && p <= md.ntm) return static_cast<int>(p) + md.tb;
+    } else if (md.ntm > 0) {
+      if (!md.th) md.th = load_node_index(thslice(md), md.ntm);
+      const int p = md.th ? md.th->find(node) : find_node(thslice(md), md.ntm, node);
+      if (p) return p + md.tb;
+    }
+    if (!md.fl && md.nfm > 0) md.fl = load_node_index(flslice(md), md.nfm);
+    const int p = md.fl ? md.fl->find(node) : find_node(flslice(md), md.nfm, node);
     return p ? p + md.fb + nt : 0;
   };
   auto reached = [&](int i) { return i >= 1 && i <= nm && !models[static_cast<std::size_t>(i)].skip; };
