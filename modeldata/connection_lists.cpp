@@ -198,9 +198,9 @@ struct PairOrder {
 // Each node's first word is written to starts[n - 1] as start_base + its
 // local position + 1 (its place in the global list), when starts is given.
 // Returns the length, or -1 when it does not fit.
-std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], const NodeSlice& th,
-                          const NodeSlice& fl, const Buckets& matrix, int* out, std::int64_t cap, PairFault& fault,
-                          int* starts, int start_base) {
+std::int64_t chained_list_stepwise(const PairList (&kinds)[3], const int (&counts)[3], const NodeSlice& th,
+                                   const NodeSlice& fl, const Buckets& matrix, int* out, std::int64_t cap,
+                                   PairFault& fault, int* starts, int start_base) {
   static constexpr int kSign[3] = {1, 1, -1};
   const int ntm = th.n;
   std::int64_t total = 0;
@@ -316,6 +316,145 @@ std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], co
     }
   }
   return w;
+}
+
+// The list of chained_list_stepwise, built in place when every node of
+// every pair is one of the model's thermal nodes and the whole list fits:
+// then parts a, b and c of a node's sub-list of kind k are, in conductor
+// order, the conductors with second node n and first node before it, those
+// with first node n, and those with second node n and first node after it.
+// As the pairs ascend by first node, a pass in conductor order meets them in
+// just that order, so one write position per node and kind takes both ends
+// of each conductor to their final place. The pass over the pairs counts the
+// entries per node and kind (a byte per node, as the stepwise builder does)
+// and checks the pairs as that builder does; the node loop lays out each
+// node's sub-lists, writing its start, the complete-matrix entries and the
+// terminators; the last pass per kind puts the conductors in.
+// Returns the length, -1 for a fault of the pairs (nothing written), or -2
+// when the list is not of that case (nothing written either).
+std::int64_t chained_list_direct(const PairList (&kinds)[3], const int (&counts)[3], const NodeSlice& th,
+                                 const NodeSlice& fl, const Buckets& matrix, int* out, std::int64_t cap,
+                                 PairFault& fault, int* starts, int start_base) {
+  static constexpr int kSign[3] = {1, 1, -1};
+  const int ntm = th.n;
+  std::int64_t total = 0;
+  for (int k = 0; k < 3; ++k) total += counts[k];
+  const std::int64_t byte_words = (static_cast<std::int64_t>(ntm) + 4) / 4;
+  LoadWords end_words(LoadArea::Pointers, 3 * (static_cast<std::int64_t>(ntm) + 1));
+  LoadWords conductor_words(LoadArea::Compact, 2 * total + 3 * byte_words, LoadFill::Any);
+  int* at[3];               // at[k][n]: entries of node n, then its write position
+  int* pos[3];              // pos[k][2(j-1)], [2(j-1) + 1]: signed first-node and second-node positions
+  unsigned char* low[3];    // low[k][n]: the low byte of node n's count
+  {
+    std::int64_t done = 0;
+    for (int k = 0; k < 3; ++k) {
+      at[k] = end_words.data() + static_cast<std::int64_t>(k) * (ntm + 1);
+      pos[k] = conductor_words.data() + 2 * done;
+      low[k] = reinterpret_cast<unsigned char*>(conductor_words.data() + 2 * total + k * byte_words);
+      done += counts[k];
+    }
+  }
+  bool whole = true;        // every node of every pair found
+  std::int64_t entries = 0;
+  for (int k = 0; k < 3; ++k) {
+    const PairList& pl = kinds[k];
+    int* e = at[k];
+    int* p = pos[k];
+    unsigned char* const lo = low[k];
+    int last_a = 0, last_pa = th.find(0);
+    PairOrder order(k);
+    std::memset(lo, 0, static_cast<std::size_t>(ntm) + 1);
+    // A count that wraps its byte adds 256 to the node's word.
+    auto count = [&](int n) {
+      if (++lo[n] == 0) e[n] += 256;
+    };
+    for (int j = 1; j <= counts[k]; ++j) {
+      const int a = pl.a(j), b = pl.b(j);
+      if (a != last_a) {
+        last_a = a;
+        last_pa = th.find(a);
+      }
+      const int pa = last_pa, pb = th.find(b);
+      p[2 * j - 2] = a < 0 ? -pa : pa;
+      p[2 * j - 1] = sgn(static_cast<long long>(b) * kSign[k]) < 0 ? -pb : pb;
+      if (pa == 0 || pb == 0) {
+        whole = false;
+        if (fl.n > 0 && (fl.find(a) != 0 || fl.find(b) != 0)) ++fault.fluid[k];
+      } else {
+        count(pa);
+        ++entries;
+        if (pa != pb) {
+          count(pb);
+          ++entries;
+        }
+      }
+      order.see(j, pa, pb, fault);
+    }
+  }
+  if (fault.any()) return -1;
+  const std::int64_t matrix_entries =
+      matrix.start.empty() ? 0 : matrix.start[static_cast<std::size_t>(ntm) + 1] - matrix.start[1];
+  const std::int64_t length = 2 * (entries + matrix_entries) + 6 * static_cast<std::int64_t>(ntm);
+  if (!whole || length > cap) return -2;
+  std::int64_t w = 0;
+  for (int n = 1; n <= ntm; ++n) {
+    if (starts) starts[n - 1] = start_base + static_cast<int>(w) + 1;
+    for (int k = 0; k < 3; ++k) {
+      const int c = at[k][n] + low[k][n];
+      at[k][n] = static_cast<int>(w);
+      w += 2 * static_cast<std::int64_t>(c);
+      if (k == 1) {
+        matrix.each(n, [&](int nb, int cd) {
+          out[w] = nb;
+          out[w + 1] = cd;
+          w += 2;
+        });
+      }
+      out[w] = -static_cast<int>(w + 2);
+      out[w + 1] = 0;
+      w += 2;
+    }
+  }
+  // The kinds take turns by blocks of first nodes, so that the sub-lists
+  // of a block's nodes are written while their words are in the cache.
+  constexpr int kBlock = 1024;
+  int next[3] = {1, 1, 1};
+  for (int n0 = 1; n0 <= ntm; n0 += kBlock) {
+    const int n1 = ntm - n0 < kBlock ? ntm + 1 : n0 + kBlock;
+    for (int k = 0; k < 3; ++k) {
+      int* const e = at[k];
+      const int* const p = pos[k];
+      const int count = counts[k];
+      int j = next[k];
+      for (; j <= count; ++j) {
+        const int spa = p[2 * j - 2], spb = p[2 * j - 1];
+        const int pa = spa < 0 ? -spa : spa, pb = spb < 0 ? -spb : spb;
+        if (pa >= n1) break;
+        int* to = out + e[pa];
+        to[0] = pb;
+        to[1] = spb < 0 ? -j : j;
+        e[pa] += 2;
+        if (pa != pb) {
+          to = out + e[pb];
+          to[0] = pa;
+          to[1] = spa < 0 ? -j : j;
+          e[pb] += 2;
+        }
+      }
+      next[k] = j;
+    }
+  }
+  return w;
+}
+
+// The chained form of a model's thermal local list (see
+// chained_list_stepwise), by the direct build where the list is of its case.
+std::int64_t chained_list(const PairList (&kinds)[3], const int (&counts)[3], const NodeSlice& th,
+                          const NodeSlice& fl, const Buckets& matrix, int* out, std::int64_t cap, PairFault& fault,
+                          int* starts, int start_base) {
+  const std::int64_t w = chained_list_direct(kinds, counts, th, fl, matrix, out, cap, fault, starts, start_base);
+  if (w != -2) return w;
+  return chained_list_stepwise(kinds, counts, th, fl, matrix, out, cap, fault, starts, start_base);
 }
 
 // The chained local list SPCSA wrote last (its array, the fill position

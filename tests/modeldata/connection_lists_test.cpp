@@ -312,6 +312,96 @@ TEST_F(Pcs, ChainedAndScanningBuildersGiveTheSameLists) {
   EXPECT_EQ(linked(6, 1), (Entries{{3, 3}, {5, 5}, {5, 6}, {7, 7}}));
 }
 
+TEST_F(Pcs, PairsWithANodeOutsideTheModelLeaveTheListsAsWithoutThem) {
+  // A GL pair naming a number that is no node of the model (99) gives no
+  // entry at either end, whichever end it is; every other entry keeps its
+  // place. The network has a chain (a), a run (b), a conductor from a node
+  // to itself and a GF conductor entered after the run (c).
+  const Pairs gl = {{1, 3}, {1, 4}, {2, 3}, {3, 3}, {3, 5}, {4, 6}};
+  const Pairs gr = {{1, 6}, {2, 6}, {5, 6}};
+  const Pairs gf = {{1, 3}, {4, 2}, {5, 5}};
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, int>> extra;
+  } cases[] = {{"every node known", {}}, {"first node unknown", {{99, 4}}}, {"second node unknown", {{6, 99}}}};
+  std::vector<std::vector<Entries>> first;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Pairs gl_of_case = gl;
+    gl_of_case.insert(gl_of_case.end(), c.extra.begin(), c.extra.end());
+    const int ngl = static_cast<int>(gl_of_case.size());
+    gar_deallocate_all();
+    alloc({.nt = 6, .ngl = ngl, .ngr = 3, .ngf = 3});
+    one_model_nodes(6, ngl, 3, 3);
+    model(1, gl_of_case, gr, gf);
+    finish();
+    expect_forms_agree();
+    std::vector<std::vector<Entries>> lists;
+    for (int n = 1; n <= 6; ++n) lists.push_back({linked(n, 1), linked(n, 2), linked(n, 3)});
+    if (first.empty()) {
+      first = lists;
+      EXPECT_EQ(lists[2][0], (Entries{{1, 1}, {2, 3}, {3, 4}, {5, 5}}));
+      EXPECT_EQ(lists[5][1], (Entries{{1, 1}, {2, 2}, {5, 3}}));
+      EXPECT_EQ(lists[1][2], (Entries{{4, 2}}));
+      EXPECT_EQ(lists[3][2], (Entries{{2, -2}}));
+      EXPECT_EQ(lists[4][2], (Entries{{5, -3}}));
+    }
+    EXPECT_EQ(lists, first);
+  }
+}
+
+TEST_F(Pcs, ChainedListWithoutRoomStopsWhereTheRoomEnds) {
+  // The list is built once with room; then with less room the build fails
+  // with its diagnostic, having written the list's words that fit (whole
+  // entries and terminators) and the starts of the nodes it reached, and
+  // nothing else.
+  const Pairs gl = {{1, 2}, {1, 3}, {2, 3}, {3, 4}};
+  const Pairs gr = {{1, 4}, {2, 4}, {3, 4}};
+  const Pairs gf = {{2, 1}};
+  auto prepare = [&](int lold) {
+    gar_deallocate_all();
+    alloc({.nt = 4, .ngl = 4, .ngr = 3, .ngf = 1, .lold = lold});
+    one_model_nodes(4, 4, 3, 1);
+    put_pairs(gar_linearcondnodepairs, gl);
+    put_pairs(gar_radiativecondnodepairs, gr);
+    put_pairs(gar_fluidiccondnodepairs, gf);
+  };
+  prepare(400);
+  model(1, gl, gr, gf);
+  const int full = thfill;
+  const std::vector<int> words(gar_pcsthermalold.begin(), gar_pcsthermalold.begin() + full);
+  std::vector<int> starts;
+  for (int n = 1; n <= 4; ++n) starts.push_back(gar_pcsptrsthermalold(n));
+  ASSERT_EQ(full, 2 * 2 * (4 + 3 + 1) + 6 * 4);  // every conductor at both ends, three terminators a node
+  for (const int lold : {full - 1, full - 2, full / 2 + 1, 7}) {
+    SCOPED_TRACE("room " + std::to_string(lold));
+    prepare(lold);
+    constexpr int kMark = 7777;
+    std::fill(gar_pcsthermalold.begin(), gar_pcsthermalold.end(), kMark);
+    std::fill(gar_pcsptrsthermalold.begin(), gar_pcsptrsthermalold.end(), kMark);
+    std::vector<int> dir(580, 0);
+    const std::array<int, 3> touch = {0, 0, 0};
+    int fill = 0, present = 0, len = 0, st = 0, exit_status = -1;
+    testing::internal::CaptureStdout();
+    try {
+      SPCSA(plat::Vec1<const int>(dir.data(), 580), 2, 1, 8, 6, 2, plat::Vec1<const int>(touch.data(), 3), fill,
+            present, len, st);
+    } catch (const plat::ProcessExit& e) {
+      exit_status = e.status;
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(exit_status, 1);
+    EXPECT_NE(out.find("Failed to create PCS for model   1"), std::string::npos) << out;
+    const int written = lold / 2 * 2;
+    for (int i = 1; i <= lold; ++i)
+      EXPECT_EQ(gar_pcsthermalold(i), i <= written ? words[static_cast<std::size_t>(i) - 1] : kMark) << "word " << i;
+    for (int n = 1; n <= 4; ++n) {
+      const bool reached = starts[static_cast<std::size_t>(n) - 1] - 1 <= lold;
+      EXPECT_EQ(gar_pcsptrsthermalold(n), reached ? starts[static_cast<std::size_t>(n) - 1] : kMark) << "node " << n;
+    }
+  }
+}
+
 TEST_F(Pcs, CompleteRadiativeMatrixFollowsTheListedRadiativeConductors) {
   // 3 nodes with view factors: one listed GR conductor, then the complete
   // matrix (1,2), (1,3), (2,3), which ends the model's own GR range.
