@@ -1371,12 +1371,42 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
   std::int64_t o = 1;
   auto storage_error = [] { SETERX("PCS STORAGE ERROR@Building the compact connection lists", 4, 1, "LPCSCN"); };
   LoopGuard guard("LPCSCN");
+  auto copy_words = [&](std::int64_t from, std::int64_t words) {
+    if (words <= 16) {
+      for (std::int64_t i = 0; i < words; ++i) out[o - 1 + i] = in[from - 1 + i];
+    } else {
+      std::memcpy(out + (o - 1), in + (from - 1), static_cast<std::size_t>(words) * sizeof(int));
+    }
+    o += words;
+  };
   for (int n = 1; n <= nt; ++n) {
     if (statuses(n) == "C") continue;
     std::int64_t p = ptrsold(n);
     for (int k = 1; k <= 3; ++k) {
       const std::int64_t start = o;
       int count = 0;
+      // The form the builders leave: a run of whole entries closed by
+      // (jump, 0) whose jump leads to the 0 right after it. It is copied
+      // with one scan; the loop below would read the same words and take
+      // as many passes (one for the run, when there is one, one for the
+      // jump, one for the 0). Any other form, and every fault, is left to
+      // the loop.
+      if (p >= 1 && p <= len) {
+        std::int64_t q = p;
+        while (q + 1 <= len && in[q - 1] > 0) q += 2;
+        const std::int64_t whole = (q - p) / 2;
+        const std::int64_t fit = o <= cap ? (cap - o + 1) / 2 : 0;
+        if (q + 1 <= len && in[q - 1] == -(q + 1) && in[q] == 0 && whole <= fit) {
+          if (whole > 0) guard.pass();
+          guard.pass();
+          guard.pass();
+          copy_words(p, 2 * whole);
+          ptrs(2 * k - 1, n) = static_cast<int>(start);
+          ptrs(2 * k, n) = static_cast<int>(whole);
+          p = q + 2;
+          continue;
+        }
+      }
       for (;;) {
         guard.pass();
         if (p < 1 || p > len) {
@@ -1392,12 +1422,7 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
           while (q + 1 <= len && in[q - 1] > 0) q += 2;
           const std::int64_t fit = o <= cap ? (cap - o + 1) / 2 : 0;
           const std::int64_t whole = (q - p) / 2, copied = std::min(whole, fit);
-          if (copied <= 8) {
-            for (std::int64_t i = 0; i < 2 * copied; ++i) out[o - 1 + i] = in[p - 1 + i];
-          } else {
-            std::memcpy(out + (o - 1), in + (p - 1), static_cast<std::size_t>(2 * copied) * sizeof(int));
-          }
-          o += 2 * copied;
+          copy_words(p, 2 * copied);
           p += 2 * copied;
           count += static_cast<int>(copied);
           if (copied < whole || (p <= len && in[p - 1] > 0)) {

@@ -1057,6 +1057,42 @@ TEST_F(Pcs, CompactionStopsWhereAnEntryHasNoRoomOrIsCutByTheListsEnd) {
   }
 }
 
+TEST_F(Pcs, CompactionFollowsEveryFormOfTheLinkedList) {
+  // Sub-lists as the builders leave them (entries, then a jump to the 0
+  // right after it) beside the forms a rewrite by inter-model links or the
+  // scanning builder leaves: a jump to entries elsewhere and back to a 0, a
+  // jump to the next word that goes on with entries, a bare 0. Node 3 is
+  // tied and left out. The compact list takes the entries in order and no
+  // word after them.
+  alloc({.nt = 4, .ngl = 5, .lold = 35});
+  const std::vector<int> words = {
+      2,  1,   3,  2,  -6,  0,  -8,  0,   2,  -3, -12, 0,  // node 1: common form throughout
+      1,  1,   -25, 0, -18, 1,  2,   -21, 0,  0,           // node 2: GL via 25, GR via 18, bare 0 for GF
+      0,  0,   3,  4,  -16, 0,                             // 23..28: unused, then GL's entry placed at 25
+      1,  -5,  -32, 0, 0,   -35, 0};                        // node 4: common, bare 0, common empty
+  ASSERT_EQ(words.size(), 35u);
+  for (std::size_t i = 0; i < words.size(); ++i) gar_pcsthermalold(static_cast<int>(i) + 1) = words[i];
+  const int starts[4] = {1, 13, 1, 29};
+  for (int n = 1; n <= 4; ++n) gar_pcsptrsthermalold(n) = starts[n - 1];
+  gar_thermalnodestatuses(3) = "C";
+  constexpr int kMark = 7777;
+  std::fill(gar_pcsthermal.begin(), gar_pcsthermal.end(), kMark);
+  LPCSCN(35, 4, gar_thermalnodestatuses, gar_pcsthermalold, gar_pcsptrsthermalold, gar_pcsthermal,
+         gar_pcsptrsthermal);
+  const std::vector<int> want = {2, 1, 3, 2, 2, -3, 1, 1, 3, 4, 1, 2, 1, -5};
+  std::vector<int> got(gar_pcsthermal.begin(), gar_pcsthermal.end());
+  ASSERT_EQ(got.size(), 20u);
+  EXPECT_EQ(std::vector<int>(got.begin(), got.begin() + 14), want);
+  EXPECT_EQ(std::vector<int>(got.begin() + 14, got.end()), std::vector<int>(6, kMark));
+  const std::vector<int> ptrs_want[4] = {
+      {1, 2, 5, 0, 5, 1}, {7, 2, 11, 1, 13, 0}, {0, 0, 0, 0, 0, 0}, {13, 1, 15, 0, 15, 0}};
+  for (int n = 1; n <= 4; ++n) {
+    std::vector<int> ptrs;
+    for (int w = 1; w <= 6; ++w) ptrs.push_back(gar_pcsptrsthermal(w, n));
+    EXPECT_EQ(ptrs, ptrs_want[n - 1]) << "node " << n;
+  }
+}
+
 TEST_F(Pcs, LargeChainIsBuiltByBothBuildersInLinearTime) {
   // 60000 nodes in a chain of GL conductors plus a GF return: a per-node
   // rescan of the conductors would take minutes here.
