@@ -64,6 +64,11 @@ struct NodeSlice {
     if (key < 0 && key != INT_MIN) key = -key;
     return index ? index->find(key) : find_node(nums, n, key);
   }
+  // Starts fetching what find(key) reads first (nothing without a table).
+  void prefetch(int key) const {
+    if (key < 0 && key != INT_MIN) key = -key;
+    if (index) index->prefetch(key);
+  }
 };
 
 NodeSlice thermal_slice(plat::Mat2<int> dir, int m) {
@@ -370,6 +375,9 @@ std::int64_t chained_list_direct(const PairList (&kinds)[3], const int (&counts)
     };
     for (int j = 1; j <= counts[k]; ++j) {
       const int a = pl.a(j), b = pl.b(j);
+      // Second nodes are scattered over the model: their table words are
+      // fetched some pairs ahead.
+      if (j + 16 <= counts[k]) th.prefetch(pl.b(j + 16));
       if (a != last_a) {
         last_a = a;
         last_pa = th.find(a);
@@ -430,6 +438,16 @@ std::int64_t chained_list_direct(const PairList (&kinds)[3], const int (&counts)
         const int spa = p[2 * j - 2], spb = p[2 * j - 1];
         const int pa = spa < 0 ? -spa : spa, pb = spb < 0 ? -spb : spb;
         if (pa >= n1) break;
+        // A conductor's second end lands anywhere in the list: its write
+        // position is fetched 16 pairs ahead, the word it points to 8.
+        if (j + 16 <= count) {
+          const int sf = p[2 * (j + 16) - 1];
+          __builtin_prefetch(e + (sf < 0 ? -sf : sf));
+        }
+        if (j + 8 <= count) {
+          const int sf = p[2 * (j + 8) - 1];
+          __builtin_prefetch(out + e[sf < 0 ? -sf : sf], 1);
+        }
         int* to = out + e[pa];
         to[0] = pb;
         to[1] = spb < 0 ? -j : j;
