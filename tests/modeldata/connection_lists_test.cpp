@@ -69,6 +69,8 @@ class Pcs : public tna_test::StateTest {
     plat::set_exit_throws(true);
   }
   void TearDown() override { plat::set_exit_throws(false); }
+  void three_links_of_node_9();
+  void resolve_links_of_two_models();
 
   void alloc(const Sizes& s) {
     sz = s;
@@ -350,6 +352,29 @@ TEST_F(Pcs, PairsWithANodeOutsideTheModelLeaveTheListsAsWithoutThem) {
   }
 }
 
+// SPCSA of model 1 with the given words of GL, GR and GF pairs, the model
+// directory marking view factors when gv, run to its fatal end.
+struct SpcsaEnd {
+  int exit_status = -1;  // -1: it returned
+  int fill = 0;
+  std::string out;  // what it printed
+};
+SpcsaEnd spcsa_end(int gl_words, int gr_words, int gf_words, bool gv, std::array<int, 3> touch = {0, 0, 0}) {
+  std::vector<int> dir(580, 0);
+  if (gv) dir[2 * 33 + 1] = 1;
+  SpcsaEnd end;
+  int present = 0, len = 0, st = 0;
+  testing::internal::CaptureStdout();
+  try {
+    SPCSA(plat::Vec1<const int>(dir.data(), 580), 2, 1, gl_words, gr_words, gf_words,
+          plat::Vec1<const int>(touch.data(), 3), end.fill, present, len, st);
+  } catch (const plat::ProcessExit& e) {
+    end.exit_status = e.status;
+  }
+  end.out = testing::internal::GetCapturedStdout();
+  return end;
+}
+
 TEST_F(Pcs, ChainedListWithoutRoomStopsWhereTheRoomEnds) {
   // The list is built once with room; then with less room the build fails
   // with its diagnostic, having written the list's words that fit (whole
@@ -379,19 +404,9 @@ TEST_F(Pcs, ChainedListWithoutRoomStopsWhereTheRoomEnds) {
     constexpr int kMark = 7777;
     std::fill(gar_pcsthermalold.begin(), gar_pcsthermalold.end(), kMark);
     std::fill(gar_pcsptrsthermalold.begin(), gar_pcsptrsthermalold.end(), kMark);
-    std::vector<int> dir(580, 0);
-    const std::array<int, 3> touch = {0, 0, 0};
-    int fill = 0, present = 0, len = 0, st = 0, exit_status = -1;
-    testing::internal::CaptureStdout();
-    try {
-      SPCSA(plat::Vec1<const int>(dir.data(), 580), 2, 1, 8, 6, 2, plat::Vec1<const int>(touch.data(), 3), fill,
-            present, len, st);
-    } catch (const plat::ProcessExit& e) {
-      exit_status = e.status;
-    }
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(exit_status, 1);
-    EXPECT_NE(out.find("Failed to create PCS for model   1"), std::string::npos) << out;
+    const SpcsaEnd end = spcsa_end(8, 6, 2, false);
+    EXPECT_EQ(end.exit_status, 1);
+    EXPECT_NE(end.out.find("Failed to create PCS for model   1"), std::string::npos) << end.out;
     const int written = lold / 2 * 2;
     for (int i = 1; i <= lold; ++i)
       EXPECT_EQ(gar_pcsthermalold(i), i <= written ? words[static_cast<std::size_t>(i) - 1] : kMark) << "word " << i;
@@ -427,21 +442,10 @@ TEST_F(Pcs, CompleteMatrixBeyondTheModelsRadiativeRangeFailsTheBuild) {
   bases(md_fluidnodebase, {0, 0, 0});
   bases(md_massflowlinkbase, {0, 0, 0});
   put_pairs(gar_radiativecondnodepairs, {{1, 3}, {1, 2}, {1, 3}, {2, 3}});
-  std::vector<int> dir(580, 0);
-  dir[2 * 33 + 1] = 1;
-  const std::array<int, 3> touch = {0, 0, 0};
-  int fill = 0, present = 0, len = 0, st = 0, exit_status = -1;
-  testing::internal::CaptureStdout();
-  try {
-    SPCSA(plat::Vec1<const int>(dir.data(), 580), 2, 1, 0, 8, 0, plat::Vec1<const int>(touch.data(), 3), fill,
-          present, len, st);
-  } catch (const plat::ProcessExit& e) {
-    exit_status = e.status;
-  }
-  const std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(exit_status, 1);
-  EXPECT_NE(out.find("Failed to create PCS for model   1"), std::string::npos) << out;
-  EXPECT_EQ(fill, 0);
+  const SpcsaEnd end = spcsa_end(0, 8, 0, true);
+  EXPECT_EQ(end.exit_status, 1);
+  EXPECT_NE(end.out.find("Failed to create PCS for model   1"), std::string::npos) << end.out;
+  EXPECT_EQ(end.fill, 0);
 }
 
 // The box of a fatal message of SPCSA as the first message.
@@ -460,17 +464,8 @@ TEST_F(Pcs, PairsTheBuildersCannotTakeAreRefusedNamingTheListAndThePair) {
     gar_modelnames(1) = "MAIN";
     put_pairs(gar_linearcondnodepairs, gl);
     put_pairs(gar_radiativecondnodepairs, gr);
-    std::vector<int> dir(580, 0);
-    if (gv) dir[2 * 33 + 1] = 1;
-    int fill = 0, present = 0, len = 0, st = 0, exit_status = -1;
-    testing::internal::CaptureStdout();
-    try {
-      SPCSA(plat::Vec1<const int>(dir.data(), 580), 2, 1, 2 * static_cast<int>(gl.size()),
-            2 * static_cast<int>(gr.size()), 0, plat::Vec1<const int>(touch.data(), 3), fill, present, len, st);
-    } catch (const plat::ProcessExit& e) {
-      exit_status = e.status;
-    }
-    return std::pair{exit_status, testing::internal::GetCapturedStdout()};
+    const SpcsaEnd end = spcsa_end(2 * static_cast<int>(gl.size()), 2 * static_cast<int>(gr.size()), 0, gv, touch);
+    return std::pair{end.exit_status, end.out};
   };
   struct Case {
     const char* what;
@@ -626,6 +621,31 @@ void two_models() {
   Pcs::bases(md_massflowlinkbase, {0, 0, 0});
 }
 
+// The two models with three more GL links of the main model's node 9
+// (global 2) to the submodel, in record order to 2:5, 2:6 and 2:5, after
+// SLKALL and SLKPTS.
+void Pcs::three_links_of_node_9() {
+  gar_deallocate_all();
+  alloc({.nt = 4, .ngl = 5, .ngf = 1, .nm = 2});
+  two_models();
+  bases(md_linearcondbase, {0, 4, 5});
+  model(1, {{1, 9}}, {}, {});
+  links(1, 1, {{0, 9, 1, 5}, {0, 9, 1, 6}, {0, 9, 1, 5}});
+  model(2, {{5, 6}}, {}, {});
+  resolve_links_of_two_models();
+}
+
+// SLKALL and SLKPTS over the two models' four thermal nodes, both to succeed.
+void Pcs::resolve_links_of_two_models() {
+  int st = 0;
+  auto& core = gar_dynamiccoreint;
+  SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums, CTextVec1(gar_modelnames),
+         core, st);
+  ASSERT_EQ(st, 0);
+  SLKPTS(sz.dystor, 0, 4, core, st);
+  ASSERT_EQ(st, 0);
+}
+
 TEST_F(Pcs, InterModelFluidicLinkIsOrientedAndSigned) {
   alloc({.nt = 4, .ngl = 3, .ngf = 1, .nm = 2});
   two_models();
@@ -766,14 +786,9 @@ TEST_F(Pcs, LinkInsertionOutOfSpaceReportsStorageError) {
   links(1, 1, {{0, 9, 1, 6}});
   links(3, 1, {{1, 5, 0, 9}});
   model(2, {{5, 6}}, {}, {});
+  ASSERT_NO_FATAL_FAILURE(resolve_links_of_two_models());
   int st = 0;
-  auto& core = gar_dynamiccoreint;
-  SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums, CTextVec1(gar_modelnames),
-         core, st);
-  ASSERT_EQ(st, 0);
-  SLKPTS(sz.dystor, 0, 4, core, st);
-  ASSERT_EQ(st, 0);
-  SLKCTR(sz.dystor, FLAGS(24), thfill, 0, 4, core, gar_pcsthermalold, gar_pcsptrsthermalold, st);
+  SLKCTR(sz.dystor, FLAGS(24), thfill, 0, 4, gar_dynamiccoreint, gar_pcsthermalold, gar_pcsptrsthermalold, st);
   EXPECT_EQ(st, 11);
 }
 
@@ -874,20 +889,9 @@ TEST_F(Pcs, LinkInsertionTakesEachNodesLinksInTheOrderOfItsChain) {
   // reversed) are walked as they stand.
   for (bool reversed : {false, true}) {
     SCOPED_TRACE(reversed ? "reversed chain" : "chain of SLKPTS");
-    gar_deallocate_all();
-    alloc({.nt = 4, .ngl = 5, .ngf = 1, .nm = 2});
-    two_models();
-    bases(md_linearcondbase, {0, 4, 5});
-    model(1, {{1, 9}}, {}, {});
-    links(1, 1, {{0, 9, 1, 5}, {0, 9, 1, 6}, {0, 9, 1, 5}});
-    model(2, {{5, 6}}, {}, {});
+    ASSERT_NO_FATAL_FAILURE(three_links_of_node_9());
     int st = 0;
     auto& core = gar_dynamiccoreint;
-    SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums, CTextVec1(gar_modelnames),
-           core, st);
-    ASSERT_EQ(st, 0);
-    SLKPTS(sz.dystor, 0, 4, core, st);
-    ASSERT_EQ(st, 0);
     const int heads = sz.dystor - 6 * 4;  // head column 1 (GL, end 1) of the four nodes
     ASSERT_EQ(core(heads + 2), 1);        // node 2's chain: records 1, 2, 3
     if (reversed) {
@@ -927,20 +931,9 @@ TEST_F(Pcs, LinkInsertionRefusesDamagedThermalLists) {
   };
   for (const Damage& d : damages) {
     SCOPED_TRACE(d.what);
-    gar_deallocate_all();
-    alloc({.nt = 4, .ngl = 5, .ngf = 1, .nm = 2});
-    two_models();
-    bases(md_linearcondbase, {0, 4, 5});
-    model(1, {{1, 9}}, {}, {});
-    links(1, 1, {{0, 9, 1, 5}, {0, 9, 1, 6}, {0, 9, 1, 5}});
-    model(2, {{5, 6}}, {}, {});
+    ASSERT_NO_FATAL_FAILURE(three_links_of_node_9());
     int st = 0;
     auto& core = gar_dynamiccoreint;
-    SLKALL(sz.dystor, gar_modeldirectory, 2, 0, 4, gar_thermalnodenums, gar_fluidnodenums, CTextVec1(gar_modelnames),
-           core, st);
-    ASSERT_EQ(st, 0);
-    SLKPTS(sz.dystor, 0, 4, core, st);
-    ASSERT_EQ(st, 0);
     ASSERT_EQ(thfill, 32);
     for (int n = 1; n <= 4; ++n) {
       const int p = 8 * n - 7;
