@@ -43,7 +43,7 @@ class NodeIndex {
   NodeIndex& operator=(const NodeIndex&) = delete;
 
   int find(int key) const {
-    if (key < low_ || key > hi_) return find_outside(key);
+    if (key < low_ || key > hi_) return memo_ && key == memo_key_ ? memo_pos_ : find_outside(key);
     const std::int64_t offset = static_cast<std::int64_t>(key) - lo_;
     const auto b = static_cast<std::size_t>(offset >> shift_);
     const int word = start_[b];
