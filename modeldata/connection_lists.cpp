@@ -1425,6 +1425,10 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
           continue;
         }
       }
+      // A walk that takes more jumps than the list has words has come back
+      // to a word it left (a list damaged into a loop, as a failed tied-node
+      // splice can leave it): it would never end.
+      std::int64_t jumps = 0;
       for (;;) {
         guard.pass();
         if (p < 1 || p > len) {
@@ -1448,6 +1452,10 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
             return;
           }
         } else if (v < 0) {
+          if (++jumps > len) {
+            storage_error();
+            return;
+          }
           p = -static_cast<std::int64_t>(v);
         } else {
           ++p;

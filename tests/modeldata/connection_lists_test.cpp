@@ -1050,6 +1050,43 @@ TEST_F(Pcs, CompactionStopsWhereAnEntryHasNoRoomOrIsCutByTheListsEnd) {
   }
 }
 
+TEST_F(Pcs, CompactionRefusesAListDamagedIntoALoop) {
+  // Node 2's GR sub-list, after its entry, jumps to word 17, which jumps to
+  // itself or back to word 15: a loop that never reaches the sub-list's 0
+  // (as a tied-node splice that failed half-way can leave it). The walk
+  // would go round until its two-thousand-million-word guard; the
+  // compaction ends with the storage error instead, having kept what came
+  // before the loop.
+  struct Case {
+    const char* what;
+    int back;  // where word 17 jumps
+  } cases[] = {{"jump to itself", 17}, {"two jumps that lead to each other", 15}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    gar_deallocate_all();
+    alloc({.nt = 2, .ngl = 1, .ngr = 1, .lold = 24});
+    int words[24] = {2, 1, -4, 0, -6, 0, -8, 0, 1, 1, -12, 0, 1, 1, -17, 0, 0, 0};
+    words[16] = -c.back;  // word 17
+    for (int i = 0; i < 24; ++i) gar_pcsthermalold(i + 1) = words[i];
+    gar_pcsptrsthermalold(1) = 1;
+    gar_pcsptrsthermalold(2) = 9;
+    testing::internal::CaptureStdout();
+    int exit_status = 0;
+    try {
+      LPCSCN(24, 2, gar_thermalnodestatuses, gar_pcsthermalold, gar_pcsptrsthermalold, gar_pcsthermal,
+             gar_pcsptrsthermal);
+    } catch (const plat::ProcessExit& e) {
+      exit_status = e.status;
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(exit_status, 1);
+    EXPECT_NE(out.find("PCS STORAGE ERROR"), std::string::npos) << out;
+    // Node 1's GL entry, then node 2's GL and GR entries.
+    EXPECT_EQ(std::vector<int>(gar_pcsthermal.begin(), gar_pcsthermal.begin() + 6),
+              (std::vector<int>{2, 1, 1, 1, 1, 1}));
+  }
+}
+
 TEST_F(Pcs, CompactionFollowsEveryFormOfTheLinkedList) {
   // Sub-lists as the builders leave them (entries, then a jump to the 0
   // right after it) beside the forms a rewrite by inter-model links or the
