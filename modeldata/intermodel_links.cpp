@@ -3,10 +3,12 @@
 // fluid connection lists; tied nodes; the fluid-node model map; rebasing of
 // array descriptors.
 //
-// Insertion rewrites each connection-list array in one forward pass inside
-// itself: the used part is first moved to the tail, then read from the tail
-// while the new lists are written from the front. The chains give each node
-// its link records directly.
+// Insertion rewrites each connection-list array inside itself. The thermal
+// list, when its link runs can be built, is rewritten in place from its last
+// node back (lists only grow). Otherwise, and for the fluid list, the used
+// part is first moved to the tail, then read from the tail while the new
+// lists are written from the front. The chains give each node its link
+// records directly.
 #include "modeldata/intermodel_links.h"
 
 #include <algorithm>
@@ -90,6 +92,15 @@ bool begin_insertion(int& worklen, plat::Vec1<int> work, int lenarray, plat::Vec
   ins.tail = len - used + 1;
   for (int t = 1; t <= 3; ++t) {
     if (!kind_records(work, worklen, t, ins.recs[t - 1], ins.nrec[t - 1])) return false;
+    // A link is inserted at each end that is a node, naming the other end
+    // as the neighbour: an end that is no node (a model word outside the
+    // models left it unresolved) would become a neighbour that the list
+    // reads as a jump or a node that does not exist.
+    const plat::Vec1<const int> recs = ins.recs[t - 1];
+    for (std::int64_t o = 0, end = std::int64_t{kRec} * ins.nrec[t - 1]; o < end; o += kRec) {
+      const bool a = recs(o + 2) >= 1 && recs(o + 2) <= nnodes, b = recs(o + 4) >= 1 && recs(o + 4) <= nnodes;
+      if (a != b) return false;
+    }
   }
   return true;
 }

@@ -792,6 +792,30 @@ TEST_F(Pcs, LinkInsertionOutOfSpaceReportsStorageError) {
   EXPECT_EQ(st, 11);
 }
 
+TEST_F(Pcs, LinkInsertionRefusesALinkWithAnEndThatIsNoNode) {
+  // The link's first end names model 0, which end resolution leaves as it
+  // stands; the second is node 5 of model 2 (global 3). Inserted at node 3,
+  // the unresolved node word would become its neighbour: -17 reads as a
+  // jump into the list, 40 names no node.
+  struct Case {
+    const char* what;
+    std::array<int, 4> link;
+  } cases[] = {{"node word read as a jump", {-1, -17, 1, 5}}, {"node word past the nodes", {-1, 40, 1, 5}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    gar_deallocate_all();
+    alloc({.nt = 4, .ngl = 3, .ngf = 1, .nm = 2});
+    two_models();
+    model(1, {{1, 9}}, {}, {});
+    links(1, 1, {c.link});
+    model(2, {{5, 6}}, {}, {});
+    ASSERT_NO_FATAL_FAILURE(resolve_links_of_two_models());
+    int st = 0;
+    SLKCTR(sz.dystor, FLAGS(24), thfill, 0, 4, gar_dynamiccoreint, gar_pcsthermalold, gar_pcsptrsthermalold, st);
+    EXPECT_EQ(st, 11);
+  }
+}
+
 TEST_F(Pcs, UnknownLinkNodeEndsTheLoadWithTheLinkDiagnostic) {
   alloc({.nt = 4, .ngl = 3, .ngf = 1, .nm = 2});
   two_models();
