@@ -1426,8 +1426,7 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
         }
       }
       // A walk that takes more jumps than the list has words has come back
-      // to a word it left (a list damaged into a loop, as a failed tied-node
-      // splice can leave it): it would never end.
+      // to a word it left (a list damaged into a loop): it would never end.
       std::int64_t jumps = 0;
       for (;;) {
         guard.pass();

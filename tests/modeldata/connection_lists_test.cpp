@@ -1041,6 +1041,22 @@ TEST_F(Pcs, LinkEndsAreResolvedAsByOnePassPerModel) {
   EXPECT_GT(failures, 20);
 }
 
+// LPCSCN over the first len words of the linked list of nt nodes, expected
+// to end the run with the storage error.
+void expect_compaction_storage_error(int len, int nt) {
+  testing::internal::CaptureStdout();
+  int exit_status = 0;
+  try {
+    LPCSCN(len, nt, gar_thermalnodestatuses, gar_pcsthermalold, gar_pcsptrsthermalold, gar_pcsthermal,
+           gar_pcsptrsthermal);
+  } catch (const plat::ProcessExit& e) {
+    exit_status = e.status;
+  }
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(exit_status, 1);
+  EXPECT_NE(out.find("PCS STORAGE ERROR"), std::string::npos) << out;
+}
+
 TEST_F(Pcs, CompactionStopsWhereAnEntryHasNoRoomOrIsCutByTheListsEnd) {
   // Node 1's GL sub-list holds three entries; the compact list has room for
   // two (one conductor), or the linked list ends inside the third entry.
@@ -1056,17 +1072,7 @@ TEST_F(Pcs, CompactionStopsWhereAnEntryHasNoRoomOrIsCutByTheListsEnd) {
     for (int i = 0; i < 24; ++i) gar_pcsthermalold(i + 1) = words[i];
     gar_pcsptrsthermalold(1) = 1;
     gar_pcsptrsthermalold(2) = 13;
-    testing::internal::CaptureStdout();
-    int exit_status = 0;
-    try {
-      LPCSCN(c.len, 2, gar_thermalnodestatuses, gar_pcsthermalold, gar_pcsptrsthermalold, gar_pcsthermal,
-             gar_pcsptrsthermal);
-    } catch (const plat::ProcessExit& e) {
-      exit_status = e.status;
-    }
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(exit_status, 1);
-    EXPECT_NE(out.find("PCS STORAGE ERROR"), std::string::npos) << out;
+    expect_compaction_storage_error(c.len, 2);
     EXPECT_EQ(std::vector<int>(gar_pcsthermal.begin(), gar_pcsthermal.begin() + 4), (std::vector<int>{2, 1, 2, 2}));
     if (c.ngl > 2) {
       EXPECT_EQ(gar_pcsthermal(5), 0);  // nothing of the cut entry
@@ -1077,7 +1083,7 @@ TEST_F(Pcs, CompactionStopsWhereAnEntryHasNoRoomOrIsCutByTheListsEnd) {
 TEST_F(Pcs, CompactionRefusesAListDamagedIntoALoop) {
   // Node 2's GR sub-list, after its entry, jumps to word 17, which jumps to
   // itself or back to word 15: a loop that never reaches the sub-list's 0
-  // (as a tied-node splice that failed half-way can leave it). The walk
+  // (as a link inserted with an unresolved end once left it). The walk
   // would go round until its two-thousand-million-word guard; the
   // compaction ends with the storage error instead, having kept what came
   // before the loop.
@@ -1094,17 +1100,7 @@ TEST_F(Pcs, CompactionRefusesAListDamagedIntoALoop) {
     for (int i = 0; i < 24; ++i) gar_pcsthermalold(i + 1) = words[i];
     gar_pcsptrsthermalold(1) = 1;
     gar_pcsptrsthermalold(2) = 9;
-    testing::internal::CaptureStdout();
-    int exit_status = 0;
-    try {
-      LPCSCN(24, 2, gar_thermalnodestatuses, gar_pcsthermalold, gar_pcsptrsthermalold, gar_pcsthermal,
-             gar_pcsptrsthermal);
-    } catch (const plat::ProcessExit& e) {
-      exit_status = e.status;
-    }
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(exit_status, 1);
-    EXPECT_NE(out.find("PCS STORAGE ERROR"), std::string::npos) << out;
+    expect_compaction_storage_error(24, 2);
     // Node 1's GL entry, then node 2's GL and GR entries.
     EXPECT_EQ(std::vector<int>(gar_pcsthermal.begin(), gar_pcsthermal.begin() + 6),
               (std::vector<int>{2, 1, 1, 1, 1, 1}));
