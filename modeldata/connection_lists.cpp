@@ -61,14 +61,14 @@ struct NodeSlice {
   // The number's magnitude is looked up (a stored node number may carry a
   // sign); the lowest integer has none and is looked up as it is.
   int find(int key) const {
-    if (key < 0 && key != INT_MIN) key = -key;
+    key = magnitude(key);
     return index ? index->find(key) : find_node(nums, n, key);
   }
   // Starts fetching what find(key) reads first (nothing without a table).
   void prefetch(int key) const {
-    if (key < 0 && key != INT_MIN) key = -key;
-    if (index) index->prefetch(key);
+    if (index) index->prefetch(magnitude(key));
   }
+  static int magnitude(int key) { return key < 0 && key != INT_MIN ? -key : key; }
 };
 
 NodeSlice thermal_slice(plat::Mat2<int> dir, int m) {
@@ -136,6 +136,10 @@ bool store_local_list(const std::vector<int>& loc, int bound, plat::Vec1<int> ar
 }
 
 // Pairs of one conductor kind of the model being built: pair k = (p(2k-1), p(2k)).
+// The sign a second node's stored number gives an entry's conductor, by
+// kind (GL, GR, GF): GF entries carry the flow direction.
+constexpr int kSign[3] = {1, 1, -1};
+
 struct PairList {
   plat::Vec1<const int> p;
   int n = 0;
@@ -206,7 +210,6 @@ struct PairOrder {
 std::int64_t chained_list_stepwise(const PairList (&kinds)[3], const int (&counts)[3], const NodeSlice& th,
                                    const NodeSlice& fl, const Buckets& matrix, int* out, std::int64_t cap,
                                    PairFault& fault, int* starts, int start_base) {
-  static constexpr int kSign[3] = {1, 1, -1};
   const int ntm = th.n;
   std::int64_t total = 0;
   for (int k = 0; k < 3; ++k) total += counts[k];
@@ -340,7 +343,6 @@ std::int64_t chained_list_stepwise(const PairList (&kinds)[3], const int (&count
 std::int64_t chained_list_direct(const PairList (&kinds)[3], const int (&counts)[3], const NodeSlice& th,
                                  const NodeSlice& fl, const Buckets& matrix, int* out, std::int64_t cap,
                                  PairFault& fault, int* starts, int start_base) {
-  static constexpr int kSign[3] = {1, 1, -1};
   const int ntm = th.n;
   std::int64_t total = 0;
   for (int k = 0; k < 3; ++k) total += counts[k];
@@ -678,7 +680,6 @@ void SPCSA(plat::Vec1<const int> listdir, int dim1, int m, int nglwords, int ngr
     return;
   }
   const int ntm = th.n;
-  static constexpr int kSign[3] = {1, 1, -1};
   PairList kinds[3];
   const bool pairs_ok = pair_list(gar_linearcondnodepairs, nglwords, kinds[0]) &&
                         pair_list(gar_radiativecondnodepairs, ngrwords, kinds[1]) &&
@@ -867,7 +868,6 @@ void SFPCSA(plat::Vec1<const int> /*listdir*/, int /*dim1*/, int m, int nglwords
   }
   // Sub-lists 2..4: conductors touching a fluid node, scanned in index order
   // until the given number of them has been seen.
-  static constexpr int kSign[3] = {1, 1, -1};
   Buckets sub[3];
   for (int k = 0; k < 3; ++k) {
     const PairList& pl = kinds[k];
@@ -1389,6 +1389,12 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
   std::int64_t o = 1;
   auto storage_error = [] { SETERX("PCS STORAGE ERROR@Building the compact connection lists", 4, 1, "LPCSCN"); };
   LoopGuard guard("LPCSCN");
+  // The end of the run of whole entries from p: the first word from p that
+  // is no entry's first word, or the last word when an entry is cut.
+  auto run_end = [&](std::int64_t p) {
+    while (p + 1 <= len && in[p - 1] > 0) p += 2;
+    return p;
+  };
   auto copy_words = [&](std::int64_t from, std::int64_t words) {
     if (words <= 16) {
       for (std::int64_t i = 0; i < words; ++i) out[o - 1 + i] = in[from - 1 + i];
@@ -1410,8 +1416,7 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
       // jump, one for the 0). Any other form, and every fault, is left to
       // the loop.
       if (p >= 1 && p <= len) {
-        std::int64_t q = p;
-        while (q + 1 <= len && in[q - 1] > 0) q += 2;
+        const std::int64_t q = run_end(p);
         const std::int64_t whole = (q - p) / 2;
         const std::int64_t fit = o <= cap ? (cap - o + 1) / 2 : 0;
         if (q + 1 <= len && in[q - 1] == -(q + 1) && in[q] == 0 && whole <= fit) {
@@ -1439,8 +1444,7 @@ void LPCSCN(int lenpcsold, int nt, plat::Vec1<const plat::Text<1>> statuses, pla
           // The run of whole entries from p, copied at once as far as the
           // compact list has room; an entry cut by the end of the list or
           // without room ends the build there.
-          std::int64_t q = p;
-          while (q + 1 <= len && in[q - 1] > 0) q += 2;
+          const std::int64_t q = run_end(p);
           const std::int64_t fit = o <= cap ? (cap - o + 1) / 2 : 0;
           const std::int64_t whole = (q - p) / 2, copied = std::min(whole, fit);
           copy_words(p, 2 * copied);
